@@ -1,0 +1,103 @@
+#include "cli/cli_context.h"
+
+#include "core/settings.h"
+#include "core/text_codec.h"
+
+#include <iostream>
+
+namespace lexmora::cli {
+
+std::atomic<bool> g_interrupted{false};
+
+namespace {
+
+const char* answerName(Answer answer) {
+    switch (answer) {
+    case Answer::Ok:
+        return "OK";
+    case Answer::Cancel:
+        return "Cancel";
+    case Answer::Abort:
+        return "Abort";
+    case Answer::Retry:
+        return "Retry";
+    case Answer::Ignore:
+        return "Ignore";
+    case Answer::Yes:
+        return "Yes";
+    case Answer::No:
+        return "No";
+    }
+    return "?";
+}
+
+// Message texts hold CR LF between lines; a terminal wants LF.
+std::string withoutCarriageReturns(std::string text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r')
+            out += c;
+    return out;
+}
+
+Answer yesAnswer(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok:
+    case Buttons::OkCancel:
+        return Answer::Ok;
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::RetryCancel:
+        return Answer::Cancel; // retrying without a user would loop for ever
+    case Buttons::AbortRetryIgnore:
+        return Answer::Ignore;
+    }
+    return Answer::Ok;
+}
+
+} // namespace
+
+Answer CliPrompter::ask(const Message& message) {
+    const std::string title = cp1252ToUtf8(message.title);
+    std::cerr << title << (title.empty() ? "" : ": ")
+              << withoutCarriageReturns(cp1252ToUtf8(message.text)) << '\n';
+    if (message.buttons == Buttons::Ok)
+        return Answer::Ok;
+    const Answer answer = m_yes ? yesAnswer(message.buttons) : safeAnswer(message.buttons);
+    std::cerr << "  -> " << answerName(answer) << '\n';
+    return answer;
+}
+
+std::string CliContext::display(std::string_view text) const {
+    return raw ? std::string(text) : cp1252ToUtf8(text);
+}
+
+void CliContext::printLine(std::string_view text) const {
+    std::cout << display(text) << '\n';
+}
+
+void CliContext::report(const Message& message) const {
+    const std::string title = cp1252ToUtf8(message.title);
+    std::cerr << title << (title.empty() ? "" : ": ")
+              << withoutCarriageReturns(cp1252ToUtf8(message.text)) << '\n';
+}
+
+void CliContext::progress(std::string_view text) const {
+    std::cerr << cp1252ToUtf8(text) << '\n';
+}
+
+void loadProgram(CliContext& context) {
+    context.state.InstallFolder = context.location.installFolder;
+    context.state.SettingsPath = context.location.settingsPath;
+    LoadSettings(context.state, SettingsEnvironment::fromProcess(context.location.programFolder));
+    ApplyStoredLanguage(context.state);
+}
+
+void cliYield(ProgramState& state) {
+    if (g_interrupted.load(std::memory_order_relaxed))
+        state.ExitFlag = -1;
+}
+
+} // namespace lexmora::cli

@@ -1,0 +1,80 @@
+// lexmora-cli: the program's engines from a shell. One sub-command per engine.
+#include "cli/cli_context.h"
+
+#include <csignal>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <optional>
+
+using namespace lexmora;
+using namespace lexmora::cli;
+
+namespace {
+
+constexpr const char* kMainUsage =
+    "usage: lexmora-cli [--home DIR] [--raw] [--yes] COMMAND [ARGS...]\n"
+    "\n"
+    "commands:\n"
+    "  settings                 every effective setting, Key=value\n"
+    "  settings set KEY VALUE   check a setting and write it to lexmora9.ini\n"
+    "\n"
+    "  --home DIR   the program folder (settings file, code files)\n"
+    "  --raw        print the program's Windows-1252 text as it is, not as UTF-8\n"
+    "  --yes        answer Yes to the program's questions (default: the safe answer)\n"
+    "  COMMAND --help shows the options of a command.\n";
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"settings", runSettingsCommand},
+    };
+    return table;
+}
+
+void onInterrupt(int) {
+    g_interrupted.store(true);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::optional<std::string> home;
+    CliContext context;
+    std::vector<std::string> args;
+    std::string command;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--home" && command.empty()) {
+            if (i + 1 >= argc) {
+                std::cerr << "lexmora-cli: --home needs a folder\n";
+                return kUsage;
+            }
+            home = argv[++i];
+        } else if (word == "--raw") {
+            context.raw = true;
+        } else if (word == "--yes") {
+            context.yes = true;
+        } else if ((word == "--help" || word == "-h") && command.empty()) {
+            std::cout << kMainUsage;
+            return kSuccess;
+        } else if (command.empty()) {
+            command = word;
+        } else {
+            args.push_back(word);
+        }
+    }
+    if (command.empty()) {
+        std::cerr << kMainUsage;
+        return kUsage;
+    }
+    const auto found = commands().find(command);
+    if (found == commands().end()) {
+        std::cerr << "lexmora-cli: unknown command '" << command << "'\n" << kMainUsage;
+        return kUsage;
+    }
+    std::signal(SIGINT, onInterrupt);
+    context.prompter = CliPrompter(context.yes);
+    context.location = LocateProgram(home);
+    loadProgram(context);
+    return found->second(context, args);
+}

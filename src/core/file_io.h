@@ -1,0 +1,50 @@
+// Low-level file access over POSIX: whole-file reads, atomic replacement, descriptors that close
+// themselves on every way out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lexmora {
+
+// A file descriptor closed by its destructor.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release();
+    void reset();
+
+private:
+    int m_fd = -1;
+};
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> readFileBytes(const std::string& path);
+
+// At most `limit` bytes from the start of the file.
+std::optional<std::string> readFileStart(const std::string& path, std::size_t limit);
+
+// Writes all of `data` to `fd`, retrying short writes; false on any failure.
+bool writeAll(int fd, std::string_view data);
+
+// Writes `data` to a new file beside `path` and renames it over `path`, so readers never see a
+// half-written file. The temporary file is removed on failure.
+bool writeFileReplacing(const std::string& path, std::string_view data);
+
+bool fileIsPresent(const std::string& path); // anything at all is there
+bool isRegularFile(const std::string& path);
+bool isDirectory(const std::string& path);
+std::optional<std::uint64_t> fileSize(const std::string& path);
+
+} // namespace lexmora

@@ -1,0 +1,33 @@
+// Helpers shared by the engine tests: temporary folders and files made and removed by the test.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lexmora::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // Writes `bytes` to `name` inside the folder (sub-folders are made) and returns its path.
+    std::string write(const std::string& name, std::string_view bytes) const;
+    std::string makeFolder(const std::string& name) const;
+    std::string read(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+std::string readFile(const std::string& path);
+
+// The folder of the source tree (for samples and golden data).
+std::string sourceDir();
+
+} // namespace lexmora::test
