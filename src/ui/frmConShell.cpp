@@ -1,0 +1,432 @@
+#include "ui/frmConShell.h"
+
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/program_exit.h"
+#include "core/settings_panel.h"
+#include "ui/frmWeb.h"
+#include "ui/text_convert.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lexmora::ui {
+namespace {
+
+constexpr const char* kCaption = "      KWIC-LEXMORA";
+
+// A small painted flag per language: index 0 English to 4 Spanish.
+QPixmap flagPixmap(int language) {
+    QPixmap pixmap(36, 24);
+    QPainter p(&pixmap);
+    const QRect r = pixmap.rect();
+    auto vertical = [&](QColor a, QColor b, QColor c) {
+        p.fillRect(0, 0, 12, 24, a);
+        p.fillRect(12, 0, 12, 24, b);
+        p.fillRect(24, 0, 12, 24, c);
+    };
+    switch (language) {
+    case 0: // white with a red cross
+        p.fillRect(r, Qt::white);
+        p.fillRect(15, 0, 6, 24, QColor(200, 16, 46));
+        p.fillRect(0, 9, 36, 6, QColor(200, 16, 46));
+        break;
+    case 1:
+        vertical(QColor(0, 35, 149), Qt::white, QColor(237, 41, 57));
+        break;
+    case 2:
+        p.fillRect(0, 0, 36, 8, Qt::black);
+        p.fillRect(0, 8, 36, 8, QColor(221, 0, 0));
+        p.fillRect(0, 16, 36, 8, QColor(255, 206, 0));
+        break;
+    case 3:
+        vertical(QColor(0, 146, 70), Qt::white, QColor(206, 43, 55));
+        break;
+    default:
+        p.fillRect(r, QColor(170, 21, 27));
+        p.fillRect(0, 6, 36, 12, QColor(241, 191, 0));
+        break;
+    }
+    p.setPen(Qt::gray);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    return pixmap;
+}
+
+QLabel* panelLabel(const char* name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+frmConShell::frmConShell(ProgramState& state, StartValues& start, Prompter& prompter,
+                         QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_start(start), m_prompter(prompter) {
+    setObjectName("frmConShell");
+    setWindowTitle(kCaption);
+    buildMenus();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(buildIcons());
+    layout->addWidget(buildPanel());
+    layout->addWidget(buildOptions());
+    setCentralWidget(central);
+
+    m_filesText->setText(kNoneSelected);
+    m_stringsText->setText(kNoneSelected);
+    setCodeMode(m_state.CodeMode == 0 ? 0 : 1);
+    const std::string caption = m_state.LanguageName;
+    switchLanguage(static_cast<LanguageId>(m_state.LanguageIndex));
+    // A stored word outside the five stays the caption, and is what the exit compares.
+    m_state.LanguageName = caption;
+    m_languageText->setText(toQt(caption));
+    applyUserLevel();
+    refreshPanel();
+    updateSaveOptions();
+}
+
+QAction* frmConShell::addItem(QMenu* menu, const char* name, const QString& caption, bool built) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    // Functions that are not in this build yet are shown but cannot be chosen.
+    action->setEnabled(built);
+    return action;
+}
+
+void frmConShell::buildMenus() {
+    QMenu* files = menuBar()->addMenu(tr("&Files"));
+    files->setObjectName("mnuFiles");
+    addItem(files, "mnuSource", tr("&Select Files to Search"), false);
+    addItem(files, "mnuTarget", tr("Save &Results to..."), false);
+    QAction* separator1 = files->addSeparator();
+    m_advancedOnly << separator1 << addItem(files, "mnuWPCodes", tr("&Code Files"), false)
+                   << addItem(files, "mnuStringFiles", tr("&Keyword Files"), false);
+    m_advancedOnly << files->addSeparator();
+    addItem(files, "mnuViewDump", tr("&View Search Results"), false);
+    addItem(files, "mnuLogFile", tr("View &Log Files"), false);
+    addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files"), false);
+    m_advancedOnly << addItem(files, "mnuFileManager", tr("File &Manager"), false);
+    files->addSeparator();
+    // Leaves at once, without the questions of the Exit button.
+    connect(addItem(files, "mnuExit", tr("E&xit")), &QAction::triggered, this, [this] {
+        m_leaving = true;
+        QApplication::quit();
+    });
+
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
+    options->setObjectName("mnuOptions");
+    QMenu* strings = options->addMenu(tr("&Enter Keywords"));
+    strings->setObjectName("mnuStrings");
+    addItem(strings, "mnuFromKeyboard", tr("from &Keyboard"), false);
+    m_advancedOnly << addItem(strings, "mnuFromFiles", tr("from &Files"), false);
+    addItem(options, "mnuContext", tr("&Context Settings"), false);
+    addItem(options, "mnuWordcount", tr("&Word Frequency Count"), false);
+
+    m_codesMenu = options->addMenu(tr("&Codes"));
+    m_codesMenu->setObjectName("mnuWordProcessors");
+    auto* codeGroup = new QActionGroup(this);
+    for (int mode = 0; mode < 3; ++mode) {
+        const std::string name = "mnuWProc" + std::to_string(mode);
+        QAction* item = addItem(m_codesMenu, name.c_str(), toQt(CodeModeCaption(mode)));
+        item->setCheckable(true);
+        codeGroup->addAction(item);
+        m_codeItems[static_cast<std::size_t>(mode)] = item;
+        connect(item, &QAction::triggered, this, [this, mode] { setCodeMode(mode); });
+    }
+
+    m_languageMenu = options->addMenu(tr("&Language"));
+    m_languageMenu->setObjectName("mnuLanguage");
+    static constexpr const char* names[] = {"mnuEnglish", "mnuFrench", "mnuGerman", "mnuItalian",
+                                            "mnuSpanish"};
+    auto* languageGroup = new QActionGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        const auto language = static_cast<LanguageId>(i);
+        QAction* item =
+            addItem(m_languageMenu, names[i], "&" + QString::fromLatin1(LanguageName(language)));
+        item->setCheckable(true);
+        languageGroup->addAction(item);
+        m_languageItems[static_cast<std::size_t>(i)] = item;
+        connect(item, &QAction::triggered, this, [this, language] { switchLanguage(language); });
+    }
+
+    QMenu* user = options->addMenu(tr("&User Level"));
+    user->setObjectName("mnuUser");
+    auto* userGroup = new QActionGroup(this);
+    m_userAdvanced = addItem(user, "mnuUserAdvanced", tr("&Advanced"));
+    m_userNormal = addItem(user, "mnuUserNormal", tr("&Normal"));
+    for (QAction* item : {m_userAdvanced, m_userNormal}) {
+        item->setCheckable(true);
+        userGroup->addAction(item);
+    }
+    connect(m_userAdvanced, &QAction::triggered, this, [this] {
+        m_state.AdvancedUser = true;
+        applyUserLevel();
+    });
+    connect(m_userNormal, &QAction::triggered, this, [this] {
+        m_state.AdvancedUser = false;
+        applyUserLevel();
+    });
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName("mnuhelp");
+    QMenu* showHelpMenu = help->addMenu(tr("&Help"));
+    showHelpMenu->setObjectName("mnuShowhelp");
+    connect(addItem(showHelpMenu, "mnuKWICLEXMORA", tr("on KWIC-LEXMORA")), &QAction::triggered,
+            this, &frmConShell::showHelp);
+    connect(addItem(showHelpMenu, "mnuWindow", tr("on this window")), &QAction::triggered, this,
+            &frmConShell::showHelp);
+    connect(addItem(help, "mnuAbout", tr("&About")), &QAction::triggered, this,
+            &frmConShell::showAbout);
+}
+
+QWidget* frmConShell::buildIcons() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    struct Icon {
+        const char* name;
+        const char* tip;
+        QStyle::StandardPixmap pixmap;
+    };
+    const Icon icons[] = {
+        {"imgSource", " files to search ", QStyle::SP_DirOpenIcon},
+        {"imgTarget", " save results to...", QStyle::SP_DialogSaveButton},
+        {"imgKeyboard", " enter keywords ", QStyle::SP_FileDialogContentsView},
+        {"imgView", " view search results ", QStyle::SP_FileDialogDetailedView},
+    };
+    for (const Icon& icon : icons) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(icon.name);
+        button->setToolTip(icon.tip);
+        button->setIcon(style()->standardIcon(icon.pixmap));
+        button->setIconSize(QSize(32, 32));
+        button->setAutoRaise(true);
+        button->setEnabled(false); // their functions come with the choosers and the viewer
+        row->addWidget(button);
+    }
+    row->addStretch();
+    for (int i = 0; i < 5; ++i) {
+        auto* flag = new QLabel(bar);
+        flag->setObjectName(QString("imgLanguage%1").arg(i));
+        flag->setPixmap(flagPixmap(i));
+        flag->setToolTip(" change language ");
+        flag->setCursor(Qt::PointingHandCursor);
+        flag->installEventFilter(this);
+        m_flags[static_cast<std::size_t>(i)] = flag;
+        row->addWidget(flag);
+    }
+    auto* logo = new QLabel("<b>KWIC-LEXMORA</b>", bar);
+    logo->setObjectName("imgLexmora");
+    row->addWidget(logo);
+    return bar;
+}
+
+QWidget* frmConShell::buildPanel() {
+    auto* frame = new QGroupBox("  CURRENT SETTINGS  ", this);
+    frame->setObjectName("picDefaultFrame");
+    auto* grid = new QGridLayout(frame);
+    struct Row {
+        const char* caption;
+        const char* captionText;
+        const char* value;
+        QLabel** slot;
+    };
+    const Row rows[] = {
+        {"lblSourceDir", " Search files in", "lblSourceDirText", &m_sourceText},
+        {"lblFiles", " Files to search", "lblFilesText", &m_filesText},
+        {"lblTarget", " Save results to", "lblTargetText", &m_targetText},
+        {"lblStrings", " Select keywords ", "lblStringsText", &m_stringsText},
+        {"lblContext", " Context", "lblContextText", &m_contextText},
+        {"lblLanguage", " Language", "lblLanguageText", &m_languageText},
+        {"lblWordProcessor", " Character codes", "lblWordprocessorText", &m_codesText},
+    };
+    int line = 0;
+    for (const Row& row : rows) {
+        QLabel* caption = panelLabel(row.caption, row.captionText, frame);
+        QLabel* value = panelLabel(row.value, QString(), frame);
+        QFont bold = value->font();
+        bold.setBold(true);
+        value->setFont(bold);
+        value->setTextInteractionFlags(Qt::NoTextInteraction);
+        caption->installEventFilter(this);
+        value->installEventFilter(this);
+        grid->addWidget(caption, line, 0);
+        grid->addWidget(value, line, 1);
+        *row.slot = value;
+        ++line;
+    }
+    grid->setColumnStretch(1, 1);
+    return frame;
+}
+
+QWidget* frmConShell::buildOptions() {
+    auto* box = new QWidget(this);
+    auto* row = new QHBoxLayout(box);
+    m_chkSave = new QCheckBox(tr("Save to File"), box);
+    m_chkSave->setObjectName("chkSave");
+    m_optAnsi = new QRadioButton(" as ANSI", box);
+    m_optAnsi->setObjectName("optAnsi");
+    m_optAscii = new QRadioButton(" as ASCII", box);
+    m_optAscii->setObjectName("optAscii");
+    m_chkSingle = new QCheckBox(tr("Single File"), box);
+    m_chkSingle->setObjectName("chkSingle");
+    m_cmdSearch = new QPushButton(tr("&Search"), box);
+    m_cmdSearch->setObjectName("cmdSearch");
+    m_cmdSearch->setEnabled(false); // the search run arrives with the keyword window
+    m_cmdExit = new QPushButton(tr("&Exit"), box);
+    m_cmdExit->setObjectName("cmdExit");
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_chkSave, m_optAnsi, m_optAscii, m_chkSingle})
+        row->addWidget(w);
+    row->addStretch();
+    row->addWidget(m_cmdSearch);
+    row->addWidget(m_cmdExit);
+
+    m_optAnsi->setChecked(m_state.ResultCode != 2);
+    m_optAscii->setChecked(m_state.ResultCode == 2);
+    m_chkSave->setChecked(m_state.SaveToFile);
+    connect(m_chkSave, &QCheckBox::toggled, this, [this](bool on) {
+        m_state.SaveToFile = on;
+        updateSaveOptions();
+    });
+    connect(m_optAnsi, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_state.ResultCode = 1;
+    });
+    connect(m_optAscii, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_state.ResultCode = 2;
+    });
+    connect(m_chkSingle, &QCheckBox::toggled, this, [this](bool on) { m_state.SingleFile = on; });
+    connect(m_cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    return box;
+}
+
+void frmConShell::updateSaveOptions() {
+    const bool save = m_state.SaveToFile;
+    m_optAnsi->setEnabled(save);
+    m_optAscii->setEnabled(save);
+    if (!save)
+        m_chkSingle->setChecked(false);
+    m_chkSingle->setEnabled(save && m_state.Keywords.size() > 1);
+}
+
+void frmConShell::refreshPanel() {
+    m_sourceText->setText(pathToQt(SourcePanelText(m_state)));
+    if (!m_state.TargetDirectory.empty() && !FolderExists(m_state.TargetDirectory))
+        m_state.TargetDirectory = FolderOf(m_state.TargetDirectory);
+    m_targetText->setText(pathToQt(TargetPanelText(m_state)));
+    m_contextText->setText(toQt(ContextPanelText(m_state.LeftContext, m_state.RightContext)));
+}
+
+void frmConShell::applyUserLevel() {
+    m_userAdvanced->setChecked(m_state.AdvancedUser);
+    m_userNormal->setChecked(!m_state.AdvancedUser);
+    for (QAction* item : m_advancedOnly)
+        item->setVisible(m_state.AdvancedUser);
+}
+
+void frmConShell::switchLanguage(LanguageId language) {
+    ApplyLanguage(m_state, language);
+    const auto index = static_cast<std::size_t>(language);
+    m_languageItems[index]->setChecked(true);
+    m_languageText->setText(toQt(m_state.LanguageName));
+    for (std::size_t i = 0; i < m_flags.size(); ++i)
+        m_flags[i]->setVisible(i == index);
+}
+
+void frmConShell::setCodeMode(int mode) {
+    m_state.CodeMode = mode;
+    m_codeItems[static_cast<std::size_t>(mode)]->setChecked(true);
+    m_codesText->setText(toQt(CodeModeCaption(mode)));
+}
+
+void frmConShell::showLanguageMenu(const QPoint& where) {
+    m_languageMenu->popup(where);
+}
+
+bool frmConShell::eventFilter(QObject* watched, QEvent* event) {
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (!doubleClick && !press)
+        return QMainWindow::eventFilter(watched, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QString name = watched->objectName();
+    const bool flag = name.startsWith("imgLanguage");
+    if (flag && press && mouse->button() == Qt::LeftButton) {
+        showLanguageMenu(mouse->globalPosition().toPoint());
+        return true;
+    }
+    if (!(doubleClick || mouse->button() == Qt::RightButton))
+        return QMainWindow::eventFilter(watched, event);
+    if (name.startsWith("lblLanguage")) {
+        showLanguageMenu(mouse->globalPosition().toPoint());
+        return true;
+    }
+    if (name.startsWith("lblWordProcessor") || name.startsWith("lblWordprocessor")) {
+        m_codesMenu->popup(mouse->globalPosition().toPoint());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmConShell::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refreshPanel();
+    QMainWindow::changeEvent(event);
+}
+
+bool frmConShell::runExit() {
+    return RunExitSequence(m_state, m_start, m_prompter) == ExitOutcome::Leave;
+}
+
+void frmConShell::closeEvent(QCloseEvent* event) {
+    if (m_leaving || runExit()) {
+        m_leaving = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmConShell::showHelp() {
+    const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
+    if (!QFileInfo::exists(page)) {
+        m_prompter.tell(Message{"Cannot find help file!", "File missing", Buttons::Ok, Icon::None});
+        return;
+    }
+    auto* web = findChild<frmWeb*>("frmWeb");
+    if (web == nullptr)
+        web = new frmWeb(this);
+    web->showFile(page);
+}
+
+void frmConShell::showAbout() {
+    QMessageBox::about(this, tr("About KWIC-LEXMORA"),
+                       tr("<b>KWIC-LEXMORA</b> %1<br><br>A concordancer for plain texts in "
+                          "English, French, German, Italian and Spanish: keywords in context, "
+                          "sorting, collocation and word frequencies with norms per million.")
+                           .arg(QApplication::applicationVersion()));
+}
+
+} // namespace lexmora::ui

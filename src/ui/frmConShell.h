@@ -1,0 +1,85 @@
+// The main window: the "  CURRENT SETTINGS  " panel, the menus that open every function, and the
+// Search and Exit buttons.
+#pragma once
+
+#include "core/program_state.h"
+#include "core/prompter.h"
+#include "core/settings.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace lexmora::ui {
+
+class frmConShell : public QMainWindow {
+    Q_OBJECT
+public:
+    frmConShell(ProgramState& state, StartValues& start, Prompter& prompter,
+                QWidget* parent = nullptr);
+
+    // Refreshes the panel from the state (what activation does).
+    void refreshPanel();
+    void applyUserLevel();
+    void switchLanguage(LanguageId language);
+    void setCodeMode(int mode);
+
+    // True when the exit sequence let the program end.
+    bool runExit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, bool built = true);
+    void buildMenus();
+    QWidget* buildPanel();
+    QWidget* buildIcons();
+    QWidget* buildOptions();
+    void updateSaveOptions();
+    void showHelp();
+    void showAbout();
+    void showLanguageMenu(const QPoint& where);
+
+    ProgramState& m_state;
+    StartValues& m_start;
+    Prompter& m_prompter;
+    bool m_leaving = false;
+
+    QMenu* m_languageMenu = nullptr;
+    QMenu* m_codesMenu = nullptr;
+    std::array<QAction*, 5> m_languageItems{};
+    std::array<QAction*, 3> m_codeItems{};
+    QAction* m_userAdvanced = nullptr;
+    QAction* m_userNormal = nullptr;
+    QList<QAction*> m_advancedOnly;
+
+    QLabel* m_sourceText = nullptr;
+    QLabel* m_filesText = nullptr;
+    QLabel* m_targetText = nullptr;
+    QLabel* m_stringsText = nullptr;
+    QLabel* m_contextText = nullptr;
+    QLabel* m_languageText = nullptr;
+    QLabel* m_codesText = nullptr;
+    std::array<QLabel*, 5> m_flags{};
+
+    QCheckBox* m_chkSave = nullptr;
+    QRadioButton* m_optAnsi = nullptr;
+    QRadioButton* m_optAscii = nullptr;
+    QCheckBox* m_chkSingle = nullptr;
+    QPushButton* m_cmdSearch = nullptr;
+    QPushButton* m_cmdExit = nullptr;
+};
+
+} // namespace lexmora::ui

@@ -1,0 +1,56 @@
+// lexmora: the desktop program. Finds the program folder, reads the settings and opens the main
+// window.
+#include "core/program_location.h"
+#include "core/settings.h"
+#include "ui/frmConShell.h"
+#include "ui/qt_prompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+
+using namespace lexmora;
+
+namespace {
+
+// A second copy is allowed, but only after the user agrees.
+bool mayStartAnotherCopy(QLockFile& lock, Prompter& prompter) {
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return true;
+    const Message question{joinLines({"There is an instance of KWIC-LEXMORA already loaded.",
+                                      "Do you wish to continue loading?"}),
+                           " Application already running", Buttons::YesNo, Icon::Exclamation};
+    return prompter.ask(question) == Answer::Yes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("KWIC-LEXMORA");
+    QApplication::setApplicationVersion(PROJECT_VERSION_TEXT);
+
+    std::optional<std::string> home;
+    const QStringList args = QApplication::arguments();
+    const auto homeAt = args.indexOf("--home");
+    if (homeAt >= 0 && homeAt + 1 < args.size())
+        home = QFile::encodeName(args[homeAt + 1]).toStdString();
+
+    ui::QtPrompter prompter;
+    QLockFile lock(QDir::tempPath() + "/kwic-lexmora.lock");
+    if (!mayStartAnotherCopy(lock, prompter))
+        return 0;
+
+    const ProgramLocation location = LocateProgram(home);
+    ProgramState state;
+    state.InstallFolder = location.installFolder;
+    state.SettingsPath = location.settingsPath;
+    LoadSettings(state, SettingsEnvironment::fromProcess(location.programFolder));
+    ApplyStoredLanguage(state);
+    StartValues start = TakeStartValues(state);
+
+    ui::frmConShell window(state, start, prompter);
+    window.show();
+    return QApplication::exec();
+}
