@@ -1,0 +1,39 @@
+// The program's own plain-text viewer: result logs, summaries, word lists and any text file.
+// Read-only unless the settings allow writing to files.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace lexmora::ui {
+
+class frmTextView : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmTextView(QWidget* parent = nullptr);
+
+    // Loads the file; false (with the reason in `error`) when it cannot be read.
+    bool openFile(const QString& path, bool readOnly, QString* error = nullptr);
+    // Saves the text back in the encoding it was read in; false when the write failed.
+    bool save(QString* error = nullptr);
+
+    QPlainTextEdit* editor() const { return m_editor; }
+    bool isUtf8() const { return m_utf8; }
+
+private:
+    void findNext();
+
+    QPlainTextEdit* m_editor;
+    QLineEdit* m_find;
+    QPushButton* m_save;
+    QLabel* m_status;
+    QString m_path;
+    bool m_utf8 = false;
+    bool m_crlf = false;
+};
+
+} // namespace lexmora::ui
