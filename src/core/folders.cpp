@@ -1,5 +1,6 @@
 #include "core/folders.h"
 
+#include "core/drives.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 
@@ -15,6 +16,10 @@ bool FolderExists(const std::string& path) {
 }
 
 bool IsReadOnlyFolder(const std::string& path) {
+    // A removable drive without its disk is not tested: it may be written once the disk is in.
+    if (const std::string drive = DriveOf(path);
+        DriveType(drive) == kDriveRemovable && !IsDriveReady(drive))
+        return false;
     const std::string testFile = AddBackslash(path) + "testfile.zzz";
     // O_EXCL: never truncate or remove a user's file that happens to carry the name.
     UniqueFd fd(::open(testFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));

@@ -1,0 +1,47 @@
+#include "core/file_checks.h"
+
+#include "core/drives.h"
+#include "core/file_utils.h"
+#include "core/folders.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace lexmora {
+
+FolderError FolderErrorOf(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FolderError::PathNotFound;
+    case ENODEV:
+    case ENOMEDIUM:
+    case ENXIO:
+    case EIO:
+        return FolderError::DiskNotReady;
+    default:
+        return FolderError::NotFound;
+    }
+}
+
+bool CheckFolder(const std::string& path, Answer& answer, Prompter& prompter) {
+    answer = Answer::Ok;
+    const std::string drive = DriveOf(path);
+    if (!path.empty() && ResolvePath(path) == drive)
+        return DriveType(drive) == kDriveRemovable ? IsDriveReady(drive) : true;
+    if (FolderExists(path))
+        return true;
+    struct stat st {};
+    const FolderError error = path.empty() || ::stat(path.c_str(), &st) == 0 ? FolderError::NotFound
+                                                                             : FolderErrorOf(errno);
+    answer = prompter.ask(FolderErrorMessage(path, error, DriveType(path), drive));
+    return false;
+}
+
+int CheckFileExists(const std::string& name, Prompter& prompter) {
+    if (!name.empty() && FileExists(name))
+        return 0;
+    return static_cast<int>(prompter.ask(FileErrorMessage(name, DriveType(name))));
+}
+
+} // namespace lexmora

@@ -1,0 +1,24 @@
+// The checks a run makes before it relies on a folder or a file, with the program's messages
+// when one is missing.
+#pragma once
+
+#include "core/file_messages.h"
+#include "core/prompter.h"
+
+#include <string>
+
+namespace lexmora {
+
+// The folder error a failed look-up of a folder stands for (errno as stat left it).
+FolderError FolderErrorOf(int error);
+
+// True when the folder is there. A mount point (the Linux "drive root") is checked without a
+// message: ready when removable, else true. A missing folder shows "Folder error" and returns
+// false with the button pressed in `answer`.
+bool CheckFolder(const std::string& path, Answer& answer, Prompter& prompter);
+
+// 0 when the file is there; else shows " File error" (Abort/Retry/Ignore) and returns the
+// button's number (3, 4 or 5).
+int CheckFileExists(const std::string& name, Prompter& prompter);
+
+} // namespace lexmora

@@ -1,0 +1,334 @@
+#include "core/file_utils.h"
+
+#include "core/file_io.h"
+#include "core/file_messages.h"
+#include "core/paths.h"
+#include "core/text_codec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lexmora {
+namespace {
+
+bool hasWildcard(std::string_view text) {
+    return text.find_first_of("*?") != std::string_view::npos;
+}
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// "*" and "?" only; "*" backtracks to the latest star, which keeps the match linear in practice.
+bool wildcardMatch(std::string_view name, std::string_view pattern) {
+    std::size_t n = 0, p = 0;
+    std::size_t starPattern = std::string_view::npos, starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starPattern = p++;
+            starName = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starPattern != std::string_view::npos) {
+            p = starPattern + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+// Calls `visit` with the name of every regular file (or link to one) of the folder.
+template <typename Visit> void forEachFile(const std::string& folder, Visit visit) {
+    const std::string where = folder.empty() ? std::string(".") : folder;
+    DirHandle dir(::opendir(where.c_str()));
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat st {};
+            regular =
+                ::fstatat(::dirfd(dir.get()), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (regular)
+            visit(name);
+    }
+}
+
+bool isFileNameByteToReplace(unsigned char c, std::string_view invalidChars) {
+    // "/", "*" and "?" always go: a name must stay one plain name that no pattern reads as
+    // wildcards.
+    return c < 32 || c == 127 || c == ' ' || c == '/' || c == '*' || c == '?' ||
+           invalidChars.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+std::string counterSuffix(unsigned n) {
+    std::string digits = std::to_string(n);
+    if (digits.size() < 3)
+        digits.insert(0, 3 - digits.size(), '0');
+    return "_" + digits;
+}
+
+} // namespace
+
+bool MatchesFilePattern(std::string_view name, std::string_view pattern) {
+    if (name.empty())
+        return false;
+    if (name.front() == '.' && (pattern.empty() || pattern.front() != '.'))
+        return false;
+    if (wildcardMatch(name, pattern))
+        return true;
+    return pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+           name.find('.') == std::string_view::npos &&
+           wildcardMatch(name, pattern.substr(0, pattern.size() - 2));
+}
+
+bool FileExists(const std::string& name) {
+    if (hasWildcard(FileNameOf(name)))
+        return CountFiles(name) > 0;
+    return isRegularFile(name);
+}
+
+std::size_t CountFiles(std::string_view patterns) {
+    std::vector<std::string_view> list;
+    std::size_t pos = 0;
+    while (pos <= patterns.size()) {
+        const std::size_t end = std::min(patterns.find(';', pos), patterns.size());
+        if (end > pos)
+            list.push_back(patterns.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    if (list.empty())
+        return 0;
+    const std::string folder = FolderOf(list.front());
+    std::size_t count = 0;
+    for (std::string_view each : list) {
+        const std::string pattern = FileNameOf(each);
+        if (pattern.empty())
+            continue;
+        if (!hasWildcard(pattern)) {
+            count += isRegularFile(JoinPath(folder, pattern)) ? 1 : 0;
+            continue;
+        }
+        forEachFile(folder, [&](std::string_view name) {
+            if (MatchesFilePattern(name, pattern))
+                ++count;
+        });
+    }
+    return count;
+}
+
+void ListFiles(const std::string& folder, const std::string& invalidExtensions,
+               std::vector<std::string>& list) {
+    std::vector<std::string> found;
+    forEachFile(folder, [&](std::string_view name) {
+        if (name.front() != '.' && !HasInvalidExtension(name, invalidExtensions))
+            found.emplace_back(name);
+    });
+    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+        const std::string la = toLowerAscii(a), lb = toLowerAscii(b);
+        return la != lb ? la < lb : a < b;
+    });
+    list.insert(list.end(), std::make_move_iterator(found.begin()),
+                std::make_move_iterator(found.end()));
+}
+
+bool HasInvalidExtension(std::string_view name, std::string_view invalidExtensions) {
+    std::string extension = ExtensionOf(name).substr(0, 4);
+    while (!extension.empty() && extension.back() == ' ')
+        extension.pop_back();
+    if (extension.empty())
+        return false;
+    for (std::size_t pos = 0; pos < invalidExtensions.size(); pos += 4) {
+        std::string_view entry = invalidExtensions.substr(pos, 4);
+        while (!entry.empty() && entry.back() == ' ')
+            entry.remove_suffix(1);
+        if (equalsNoCase(entry, extension))
+            return true;
+    }
+    return false;
+}
+
+std::string ReadWholeFile(const std::string& name) {
+    return readFileBytes(name).value_or(std::string());
+}
+
+std::vector<std::string> SplitText(std::string_view text) {
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    std::string_view separator;
+    for (std::string_view candidate : {"\r\n", "\r", "\n", "<br>"}) {
+        if (text.find(candidate) != std::string_view::npos) {
+            separator = candidate;
+            break;
+        }
+    }
+    if (separator.empty()) {
+        lines.emplace_back(text);
+        return lines;
+    }
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find(separator, pos), text.size());
+        lines.emplace_back(text.substr(pos, end - pos));
+        pos = end + separator.size();
+    }
+    return lines;
+}
+
+std::vector<std::string> SplitLines(const std::string& name) {
+    return SplitText(ReadWholeFile(name));
+}
+
+Result<LinesRead> ReadLinesIntoList(const std::string& name, std::vector<std::string>& list) {
+    UniqueFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return CannotOpenMessage(name, errno);
+    LinesRead read;
+    std::string pending;
+    auto add = [&](std::string line) {
+        if (list.size() >= kMaxListLines) {
+            read.truncated = true;
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        list.push_back(std::move(line));
+        ++read.added;
+        return true;
+    };
+    constexpr std::size_t kBlock = 1 << 16;
+    std::unique_ptr<char[]> buffer(new char[kBlock]);
+    while (true) {
+        const ssize_t got = ::read(fd.get(), buffer.get(), kBlock);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return CannotOpenMessage(name, errno);
+        }
+        if (got == 0)
+            break;
+        std::string_view block(buffer.get(), static_cast<std::size_t>(got));
+        std::size_t pos = 0;
+        while (pos < block.size()) {
+            const std::size_t end = block.find('\n', pos);
+            if (end == std::string_view::npos) {
+                pending.append(block.substr(pos));
+                break;
+            }
+            pending.append(block.substr(pos, end - pos));
+            if (!add(std::move(pending)))
+                return read;
+            pending.clear();
+            pos = end + 1;
+        }
+    }
+    if (!pending.empty() && pending.back() == '\x1A')
+        pending.pop_back();
+    if (!pending.empty())
+        add(std::move(pending));
+    return read;
+}
+
+bool IsUnicodeText(std::string_view text) {
+    return text.size() >= 2 &&
+           ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'));
+}
+
+Result<ConvertedFile> ConvertUnicodeFile(const std::string& name,
+                                         const std::string& tempDirectory) {
+    const auto bytes = readFileBytes(name);
+    if (!bytes)
+        return CannotOpenMessage(name, errno);
+    std::string_view text = *bytes;
+    const bool bigEndian = text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF';
+    if (IsUnicodeText(text))
+        text.remove_prefix(2);
+    const std::string converted = utf16ToCp1252(text, bigEndian);
+
+    std::string path = AddBackslash(tempDirectory.empty() ? std::string("/tmp") : tempDirectory) +
+                       "TempFileXXXXXX.tmp";
+    UniqueFd fd(::mkstemps(path.data(), 4));
+    if (!fd.valid())
+        return CannotOpenMessage(path, errno);
+    const bool written = writeAll(fd.get(), converted);
+    const int writeError = errno;
+    if (!written || ::close(fd.release()) != 0) {
+        const int error = written ? errno : writeError;
+        ::unlink(path.c_str());
+        return CannotOpenMessage(path, error);
+    }
+    return ConvertedFile{path, converted.size()};
+}
+
+bool IsBinaryText(std::string_view start, std::uint64_t fileLength) {
+    if (fileLength == 0 || IsUnicodeText(start))
+        return false;
+    const std::size_t tested = static_cast<std::size_t>(
+        std::min<std::uint64_t>({fileLength - 1, kBinaryTestLength, start.size()}));
+    return start.substr(0, tested).find('\0') != std::string_view::npos;
+}
+
+bool IsBinaryFile(const std::string& name) {
+    const auto length = fileSize(name);
+    if (!length)
+        return false;
+    const auto start = readFileStart(name, kBinaryTestLength);
+    return start && IsBinaryText(*start, *length);
+}
+
+std::string MakeUniqueFileName(const std::string& folder, std::string_view base,
+                               std::string_view extension, std::string_view invalidChars) {
+    std::string cleaned(base);
+    for (char& c : cleaned)
+        if (isFileNameByteToReplace(static_cast<unsigned char>(c), invalidChars))
+            c = '_';
+    if (!cleaned.empty() && cleaned.front() == '.')
+        cleaned.front() = '_'; // a leading "." would hide the file from listings
+    const std::string stem = cp1252ToUtf8(cleaned);
+    for (unsigned n = 1; n <= 999999; ++n) {
+        const std::string suffix = counterSuffix(n);
+        const std::size_t fixed = suffix.size() + extension.size();
+        std::size_t cut = fixed >= kMaxFileNameLength ? 0 : kMaxFileNameLength - fixed;
+        if (cut < stem.size()) {
+            // Never cut inside a character's UTF-8 sequence.
+            while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+                --cut;
+        } else {
+            cut = stem.size();
+        }
+        std::string name = stem.substr(0, cut) + suffix + std::string(extension);
+        if (!fileIsPresent(JoinPath(folder, name)))
+            return name;
+    }
+    return {};
+}
+
+void DeleteResultFiles(const std::string& name) {
+    const std::string base = StripExtension(name);
+    for (const char* extension : {".dmp", ".log", ".sum"})
+        ::unlink((base + extension).c_str());
+}
+
+} // namespace lexmora
