@@ -18,6 +18,7 @@ constexpr const char* kMainUsage =
     "commands:\n"
     "  settings                 every effective setting, Key=value\n"
     "  settings set KEY VALUE   check a setting and write it to lexmora9.ini\n"
+    "  view FILE.dmp            a result file's KWIC lines: every nth, sort, delete, extract\n"
     "\n"
     "  --home DIR   the program folder (settings file, code files)\n"
     "  --raw        print the program's Windows-1252 text as it is, not as UTF-8\n"
@@ -27,6 +28,7 @@ constexpr const char* kMainUsage =
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"settings", runSettingsCommand},
+        {"view", runViewCommand},
     };
     return table;
 }

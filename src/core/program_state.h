@@ -84,6 +84,68 @@ struct ProgramState {
     bool PauseFlag = false;
     int LineStep = 15; // the live screen's line-step value
 
+    // --- keywords and code tables ---
+    // One entry per keyword, parallel to Keywords. ExcludeStrings[i] has as many entries as the
+    // longest exclude list of all keywords (blank-padded with ""); none at all when no keyword
+    // has one.
+    std::vector<bool> KeywordCase; // true: the keyword is case-sensitive
+    std::vector<std::vector<std::string>> ExcludeStrings;
+    std::vector<std::vector<bool>> ExcludeCase;
+    bool TaggedSearch = false; // the exclude lists hold tags to match
+    bool TagBefore = true;     // in tagged search, the tag stands before the keyword
+
+    // One code row: how a character code writes the 52 special letters and where its words end.
+    struct CodeRow {
+        std::string CodeName;
+        std::string CodeExtensions;
+        std::string CodeSignature;
+        bool CodeCheckSecond = false;
+        int CodeSecondPosition = 0; // 1-based position in the file of the second signature
+        std::string CodeSecondSignature;
+        // [table 0 or 1][entry 0..51]: entries 0-25 lower case, 26-51 upper case
+        std::string CodeTable[2][52];
+        std::string CodeDelimiters;
+        int CodeSpaceCode = 0;
+        int CodeSecondCode = 0;
+        std::string CodeSubstitutes[2];
+        std::vector<int> CodeByteList; // up to 20 byte values
+    };
+    // Indexed by code number: 0 the shared transliteration, 1 ANSI, 2 ASCII, 3.. code files.
+    std::vector<CodeRow> CodeRows;
+    int CodeCount = 2;         // the highest code number
+    std::string CodeLetters[2]; // table 1 of ANSI [0] and ASCII [1] joined: 52 characters each
+    std::string CodeFolder;     // the folder of the code files chosen since start-up
+
+    // --- file selection ---
+    // The full paths of the file list being built or imported; it outlives the file chooser.
+    std::vector<std::string> StoredFileList;
+
+    // --- word frequency ---------------------------------------------------------------------
+    // The totals of the last count run; the viewer's mode and the commands its menus set.
+    long long TokenCount = 0;
+    long long TypeCount = 0;
+    int FrequencyMode = -1;           // -1 counting, 1 viewing, 0 leave
+    int FrequencySortCommand = 0;     // -1 word beginning, -2 word ending, 1 asc, 2 desc
+    int FrequencySaveRequest = 0;     // -1 by frequency, 1 by list order
+    int FrequencyPrintRequest = 0;    // -1 by frequency, 1 by list order
+    int FrequencyNormRequest = 0;     // norm option + 1 (0: none pending)
+    bool FrequencySelectFileRequest = false;
+    bool FrequencyWordSearchRequest = false;
+    bool CountSelectFilesRequest = false;
+    bool CountSaveToFolderRequest = false;
+
+    // --- search run ---
+    // The run-wide number of log entries: one per source file with hits, across result sets.
+    long long LogEntryNumber = 0;
+    // The current keyword opens a new set of result files (and again: the set is to be closed).
+    bool ResultFilesBoundary = false;
+
+    // --- result viewer ---
+    // The pattern offered when choosing result files, and the folder of the files being viewed
+    // (outputs of the viewer go there).
+    std::string ViewFileMask = "*.dmp;dumpfile.*";
+    std::string ViewFolder;
+
     // Fields of later subsystems are added below, each under its own heading.
 };
 

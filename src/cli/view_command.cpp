@@ -1,0 +1,291 @@
+// lexmora-cli view: a result file's KWIC lines in display order after thinning, sorting and
+// deletions, or one of the viewer's outputs (collocates, ".cnc" / ".new" file, record details).
+#include "cli/cli_context.h"
+
+#include "core/paths.h"
+#include "viewer/extracts.h"
+#include "viewer/record_details.h"
+#include "viewer/result_viewer.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+namespace lexmora::cli {
+
+namespace {
+
+constexpr const char* kViewUsage =
+    "usage: lexmora-cli view FILE.dmp [options]\n"
+    "\n"
+    "Prints the KWIC lines of a result file in display order, one line per record as it stands\n"
+    "in the record's text field, or writes one of the viewer's outputs and prints its name.\n"
+    "Display positions count the header record as 1, the first KWIC record as 2.\n"
+    "\n"
+    "  --every N              every nth occurrence (1 .. 100)\n"
+    "  --sort left|right|keyword\n"
+    "                         sort on the Nth word to the left or right of the keyword, or on\n"
+    "                         the keyword itself\n"
+    "  --pos N                the word position for --sort left|right (default 1)\n"
+    "  --backwards            sort by word end (the word read backwards, binary order)\n"
+    "  --unsort               back to file order after the sort\n"
+    "  --delete LIST          delete display positions, e.g. 3,5-7 (asks when more than one)\n"
+    "  --undo                 undo the last deletion\n"
+    "  --restore              restore all deletions\n"
+    "  --collocate            print the collocates of the sort position with their counts\n"
+    "  --range A-B            display positions to print or extract (default: all records)\n"
+    "  --extract cnc|new      write a \".cnc\" extract or the \".new\" result file\n"
+    "  --part                 extract the KWIC section only (86 characters) instead of records\n"
+    "  --folder DIR           where outputs go (default: the result file's folder)\n"
+    "  --details N            record details of display position N\n"
+    "  --save                 with --details: save them to a \".sav\" file\n";
+
+std::optional<long long> parseNumber(const std::string& text) {
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// "3,5-7" as the positions 3, 5, 6, 7.
+std::optional<std::vector<std::int64_t>> parseList(const std::string& text) {
+    std::vector<std::int64_t> positions;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = text.find(',', start);
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::size_t dash = part.find('-');
+        const auto first = parseNumber(part.substr(0, dash));
+        const auto last = dash == std::string::npos ? first : parseNumber(part.substr(dash + 1));
+        if (!first || !last || *first > *last || *last - *first > 100000000)
+            return std::nullopt;
+        for (long long p = *first; p <= *last; ++p)
+            positions.push_back(p);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return positions;
+}
+
+int usage() {
+    std::cerr << kViewUsage;
+    return kUsage;
+}
+
+} // namespace
+
+int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
+    std::optional<std::string> file;
+    int every = 1;
+    std::optional<std::string> sort;
+    int pos = 1;
+    bool backwards = false, unsort = false, undo = false, restore = false, collocate = false;
+    bool part = false, save = false;
+    std::optional<std::vector<std::int64_t>> deletions;
+    std::optional<std::pair<long long, long long>> range;
+    std::optional<std::string> extract, folder;
+    std::optional<long long> details;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            std::cout << kViewUsage;
+            return kSuccess;
+        } else if (a == "--every") {
+            const auto v = value();
+            const auto n = v ? parseNumber(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > kMaxStepN)
+                return usage();
+            every = static_cast<int>(*n);
+        } else if (a == "--sort") {
+            sort = value();
+            if (!sort || (*sort != "left" && *sort != "right" && *sort != "keyword"))
+                return usage();
+        } else if (a == "--pos") {
+            const auto v = value();
+            const auto n = v ? parseNumber(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > 1000)
+                return usage();
+            pos = static_cast<int>(*n);
+        } else if (a == "--backwards") {
+            backwards = true;
+        } else if (a == "--unsort") {
+            unsort = true;
+        } else if (a == "--delete") {
+            const auto v = value();
+            deletions = v ? parseList(*v) : std::nullopt;
+            if (!deletions)
+                return usage();
+        } else if (a == "--undo") {
+            undo = true;
+        } else if (a == "--restore") {
+            restore = true;
+        } else if (a == "--collocate") {
+            collocate = true;
+        } else if (a == "--range") {
+            const auto v = value();
+            const auto list = v ? parseList(*v) : std::nullopt;
+            if (!list || list->empty())
+                return usage();
+            range = {list->front(), list->back()};
+        } else if (a == "--extract") {
+            extract = value();
+            if (!extract || (*extract != "cnc" && *extract != "new"))
+                return usage();
+        } else if (a == "--part") {
+            part = true;
+        } else if (a == "--folder") {
+            folder = value();
+            if (!folder)
+                return usage();
+        } else if (a == "--details") {
+            const auto v = value();
+            details = v ? parseNumber(*v) : std::nullopt;
+            if (!details)
+                return usage();
+        } else if (a == "--save") {
+            save = true;
+        } else if (!a.empty() && a[0] == '-') {
+            std::cerr << "lexmora-cli view: unknown option '" << a << "'\n";
+            return usage();
+        } else if (!file) {
+            file = a;
+        } else {
+            return usage();
+        }
+    }
+    if (!file || (save && !details))
+        return usage();
+
+    ViewerOptions options;
+    options.stepN = every;
+    auto opened = ResultViewer::open(*file, context.prompter, options);
+    if (!opened) {
+        context.report(opened.error());
+        return kFailure;
+    }
+    ResultViewer& viewer = *opened;
+    if (viewer.damagedRecordsSeen() > 0)
+        return kFailure;
+
+    if (sort) {
+        const SortMode mode = backwards ? SortMode::WordEnd : SortMode::WordBeginning;
+        const int left = *sort == "left" ? pos : 0;
+        const int right = *sort == "right" ? pos : 0;
+        viewer.Sort(mode, left, right, context.state.RightContext);
+    }
+    if (unsort)
+        viewer.Unsort();
+    if (deletions) {
+        const std::int64_t deleted = viewer.DeleteSelected(*deletions, context.prompter);
+        context.progress(std::to_string(deleted) + " records deleted");
+    }
+    if (undo)
+        viewer.UndoLastDeletion();
+    if (restore)
+        viewer.RestoreAllDeletions();
+
+    const std::string outFolder = folder ? *folder : FolderOf(AbsolutePath(*file));
+
+    if (collocate) {
+        auto result = viewer.Collocate();
+        if (!result) {
+            context.report(result.error());
+            return kFailure;
+        }
+        for (const auto& c : result->collocates) {
+            char count[24];
+            std::snprintf(count, sizeof count, "%7lld  ", static_cast<long long>(c.count));
+            context.printLine(count + c.word);
+        }
+        context.progress(std::to_string(result->collocates.size()) + " collocates, largest " +
+                         std::to_string(result->largest) + ", smallest " +
+                         std::to_string(result->smallest));
+        return kSuccess;
+    }
+
+    if (details) {
+        auto found = ExpandRecord(viewer, *details);
+        if (!found) {
+            context.report(found.error());
+            return kFailure;
+        }
+        if (save) {
+            auto saved = SaveDetails(*found, viewer, true, outFolder,
+                                     context.state.InvalidFileNameChars, context.prompter);
+            if (!saved)
+                return kFailure;
+            std::cout << *saved << '\n';
+            return kSuccess;
+        }
+        std::string text = DetailsText(*found);
+        // Lines end in CR LF in the program's text; a terminal wants LF.
+        std::string line;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r')
+                continue;
+            if (text[i] == '\n') {
+                context.printLine(line);
+                line.clear();
+            } else {
+                line += text[i];
+            }
+        }
+        return kSuccess;
+    }
+
+    const std::int64_t count = viewer.IndexCount();
+    ExtractRange chosen{extract && *extract == "new" ? 1 : std::min<std::int64_t>(2, count), count};
+    if (range)
+        chosen = {range->first, range->second};
+    if (count < 2 && !range && !(extract && *extract == "new"))
+        return kSuccess; // a file of only its header shows no lines
+    if (const Status checked = CheckExtractRange(chosen, count); !checked) {
+        context.report(checked.error());
+        return kUsage;
+    }
+    const auto positions = ExtractPositions(chosen, {});
+
+    if (extract && *extract == "cnc") {
+        auto saved =
+            SaveExtract(viewer, positions, part ? LineForm::KwicSection : LineForm::WholeRecord,
+                        outFolder, context.state.InvalidFileNameChars, context.prompter);
+        if (!saved)
+            return kFailure;
+        std::cout << *saved << '\n';
+        return kSuccess;
+    }
+    if (extract && *extract == "new") {
+        auto saved =
+            SaveChanges(viewer, outFolder, context.state.InvalidFileNameChars, context.prompter);
+        if (!saved) {
+            context.report(saved.error());
+            return kFailure;
+        }
+        if (!saved->empty())
+            std::cout << *saved << '\n';
+        return kSuccess;
+    }
+
+    for (std::int64_t p : positions) {
+        const std::string_view record = viewer.GetRecord(p);
+        context.printLine(p == 1 ? record : viewer.kwicText(record));
+    }
+    if (viewer.damagedRecordsSeen() > 0) {
+        context.progress(std::to_string(viewer.damagedRecordsSeen()) +
+                         " records are damaged and shown as " + std::string(kDamagedRecordText));
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+} // namespace lexmora::cli

@@ -1,0 +1,438 @@
+#include "search/result_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace lexmora {
+
+namespace {
+
+constexpr std::size_t kFlushThreshold = 1 << 18;
+
+// `text` cut or blank-padded to exactly `width` characters, appended to `out`.
+void appendFitted(std::string& out, std::string_view text, std::size_t width) {
+    if (text.size() >= width) {
+        out.append(text.data(), width);
+    } else {
+        out.append(text.data(), text.size());
+        out.append(width - text.size(), ' ');
+    }
+}
+
+// A number as the program prints it after a label: one leading blank when not negative.
+std::string printable(std::int64_t value) {
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+std::string_view trimRight(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.remove_suffix(1);
+    return text;
+}
+
+UniqueFd createTruncating(const std::string& path) {
+    return UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+}
+
+std::string pathUpToLastDot(std::string_view dumpPath) {
+    const auto slash = dumpPath.rfind('/');
+    const auto dot = dumpPath.rfind('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return std::string(dumpPath) + ".";
+    return std::string(dumpPath.substr(0, dot + 1));
+}
+
+std::string formatDate(std::int64_t seconds, const char* format) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (!::localtime_r(&t, &local))
+        return {};
+    char buffer[32];
+    const std::size_t n = std::strftime(buffer, sizeof buffer, format, &local);
+    return std::string(buffer, n);
+}
+
+Message exclamation(std::string text) {
+    return Message{std::move(text), "", Buttons::Ok, Icon::Exclamation};
+}
+
+} // namespace
+
+std::optional<int> ComputeRecordLength(int leftContext, int keywordLength, int rightContext) {
+    const long long length =
+        static_cast<long long>(leftContext) + keywordLength + rightContext + 15;
+    const long long chosen = length < kMinRecordLength ? kMinRecordLength : length;
+    if (leftContext < 0 || rightContext < 0 || keywordLength < 0 || chosen > kMaxRecordLength)
+        return std::nullopt;
+    return static_cast<int>(chosen);
+}
+
+std::string FormatEntryNumber(std::int32_t number) {
+    char digits[12];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
+    (void)ec;
+    const std::size_t n = static_cast<std::size_t>(end - digits);
+    std::string out;
+    if (n < 5)
+        out.assign(5 - n, '0');
+    out.append(digits, n);
+    return out;
+}
+
+void AppendDumpRecord(std::string& out, std::string_view text, std::string_view shortName,
+                      std::int32_t logEntryNumber, int recordLength) {
+    const std::size_t textWidth = static_cast<std::size_t>(TextFieldWidth(recordLength));
+    appendFitted(out, text, textWidth);
+    out += ' ';
+    appendFitted(out, shortName, kShortNameFieldWidth);
+    out += ' ';
+    // Five digits always: a wider number would shift every later record of the file.
+    if (logEntryNumber < 0 || logEntryNumber > kMaxLogEntryNumber)
+        logEntryNumber = kMaxLogEntryNumber;
+    char digits[5];
+    for (int i = 4; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + logEntryNumber % 10);
+        logEntryNumber /= 10;
+    }
+    out.append(digits, 5);
+    out += "\r\n";
+}
+
+std::string BuildDumpRecord(std::string_view text, std::string_view shortName,
+                            std::int32_t logEntryNumber, int recordLength) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(recordLength));
+    AppendDumpRecord(out, text, shortName, logEntryNumber, recordLength);
+    return out;
+}
+
+std::string BuildDumpHeaderText(std::string_view dumpFileName, int recordLength, int leftContext,
+                                std::string_view keyword) {
+    std::string text = "#32 Filename:     ";
+    text += dumpFileName;
+    text += "    ##Recordlength: ";
+    text += printable(recordLength);
+    text += "     ##LeftContext: ";
+    text += printable(leftContext);
+    text += " ##Keyword   :   ";
+    text += keyword;
+    return text;
+}
+
+std::string LogHeaderKeywordField(const std::vector<std::string>& keywords, bool singleFile) {
+    std::string field;
+    if (singleFile)
+        return field;
+    for (std::size_t i = 0; i < keywords.size() && i < 5; ++i) {
+        field += keywords[i];
+        field += ' ';
+    }
+    return field;
+}
+
+std::string BuildLogHeader(std::string_view dumpFileName, std::string_view runDate,
+                           std::string_view keywordField, std::string_view fileMask,
+                           std::string_view targetDirectory) {
+    std::string line = "#32: Filename: ";
+    line += dumpFileName;
+    line += " - Filedate: ";
+    line += runDate;
+    line += " - Keyword:  ";
+    line += keywordField;
+    line += " - Filemask$: ";
+    line += fileMask;
+    line += " - Pathname: ";
+    line += targetDirectory;
+    return line;
+}
+
+std::string BuildLogEntry(std::int32_t entryNumber, std::string_view shortName,
+                          std::string_view path, std::string_view fileDate,
+                          std::string_view codeName) {
+    std::string line = FormatEntryNumber(entryNumber);
+    line += " file:";
+    appendFitted(line, shortName, 13);
+    line += '|';
+    appendFitted(line, path, kLogPathWidth);
+    line += fileDate;
+    appendFitted(line, codeName, 9);
+    return line;
+}
+
+std::string FitLogLine(std::string_view line) {
+    std::string out;
+    out.reserve(kLogLineBytes);
+    appendFitted(out, line, kLogLineWidth);
+    out += "\r\n";
+    return out;
+}
+
+std::string BuildStepLine(std::int64_t hits, std::string_view keyword,
+                          std::string_view sourceDirectory, std::int64_t files,
+                          std::int64_t bytes) {
+    std::string line = std::to_string(hits);
+    line += " occurrences of \xAB ";
+    line += keyword;
+    line += " \xBB in ";
+    line += sourceDirectory;
+    line += ":";
+    line += printable(files);
+    line += " files: bytes";
+    line += printable(bytes);
+    return line;
+}
+
+std::string BuildKeywordLine(std::int64_t hits, std::string_view keyword, std::int64_t files,
+                             std::int64_t bytes) {
+    std::string line = std::to_string(hits);
+    line += " total occurrences found of \xAB ";
+    line += keyword;
+    line += " \xBB";
+    line += " in";
+    line += printable(files);
+    line += " files totalling";
+    line += printable(bytes);
+    line += " bytes";
+    return line;
+}
+
+std::string FormatRunDate(std::int64_t secondsSinceEpoch) {
+    return formatDate(secondsSinceEpoch, "%d:%m:%y");
+}
+
+std::string FormatShortDate(std::int64_t secondsSinceEpoch) {
+    return formatDate(secondsSinceEpoch, "%d/%m/%Y");
+}
+
+std::string LogPathFor(std::string_view dumpPath) {
+    return pathUpToLastDot(dumpPath) + "log";
+}
+
+std::string SummaryPathFor(std::string_view dumpPath) {
+    return pathUpToLastDot(dumpPath) + "sum";
+}
+
+Message CannotOpenResultFilesMessage() {
+    return exclamation("Cannot continue");
+}
+
+Message CannotPrintToLogfileMessage() {
+    return exclamation("Cannot print to logfile");
+}
+
+Message CannotPrintToDumpfileMessage() {
+    return exclamation("Cannot print to dumpfile");
+}
+
+Message TooManyLogEntriesMessage() {
+    return Message{joinLines({"More than 99999 source files with hits in one search:",
+                              "the search stops here and the results so far are kept."}),
+                   " Too many files", Buttons::Ok, Icon::Exclamation};
+}
+
+// --- ResultFileSet --------------------------------------------------------------------------
+
+Result<ResultFileSet> ResultFileSet::open(const ResultSetHeader& header, long long logEntryNumber) {
+    if (header.recordLength <= kRecordTrailerLength || header.recordLength > kMaxRecordLength)
+        return CannotOpenResultFilesMessage();
+    ResultFileSet set;
+    set.m_dumpPath = header.dumpPath;
+    const auto slash = header.dumpPath.rfind('/');
+    const std::string dumpName =
+        slash == std::string::npos ? header.dumpPath : header.dumpPath.substr(slash + 1);
+    // A header cut at its text field would lose the left context the viewer needs to find the
+    // keyword column: the records are made wide enough to hold the whole header (the header
+    // names the length, so a wider length may need one more digit).
+    int recordLength = header.recordLength;
+    for (;;) {
+        const auto textLength = static_cast<int>(
+            BuildDumpHeaderText(dumpName, recordLength, header.leftContext, header.keyword).size());
+        if (textLength <= TextFieldWidth(recordLength))
+            break;
+        recordLength = textLength + kRecordTrailerLength;
+        if (recordLength > kMaxRecordLength)
+            return CannotOpenResultFilesMessage();
+    }
+    set.m_recordLength = recordLength;
+    set.m_dump = createTruncating(header.dumpPath);
+    set.m_log = createTruncating(LogPathFor(header.dumpPath));
+    set.m_summary = createTruncating(SummaryPathFor(header.dumpPath));
+    if (!set.m_dump.valid() || !set.m_log.valid() || !set.m_summary.valid())
+        return CannotOpenResultFilesMessage();
+
+    const std::string logHeader = FitLogLine(BuildLogHeader(
+        dumpName, header.runDate, header.logKeywordField, header.fileMask, header.targetDirectory));
+    if (!writeAll(set.m_log.get(), logHeader))
+        return CannotPrintToLogfileMessage();
+    const std::string dumpHeader = BuildDumpRecord(
+        BuildDumpHeaderText(dumpName, recordLength, header.leftContext, header.keyword), "",
+        logEntryNumber, recordLength);
+    if (!writeAll(set.m_dump.get(), dumpHeader))
+        return CannotPrintToDumpfileMessage();
+    set.m_dumpBytes = dumpHeader.size();
+    return set;
+}
+
+ResultFileSet::~ResultFileSet() {
+    // A set dropped without close() still keeps what was gathered.
+    if (m_dump.valid() || m_log.valid())
+        (void)close();
+}
+
+bool ResultFileSet::flushDump() {
+    if (m_dumpBuffer.empty())
+        return !m_failed;
+    const bool ok = m_dump.valid() && writeAll(m_dump.get(), m_dumpBuffer);
+    m_dumpBuffer.clear();
+    if (!ok)
+        m_failed = true;
+    return !m_failed;
+}
+
+bool ResultFileSet::flushLog() {
+    if (m_logBuffer.empty())
+        return !m_failed;
+    const bool ok = m_log.valid() && writeAll(m_log.get(), m_logBuffer);
+    m_logBuffer.clear();
+    if (!ok)
+        m_failed = true;
+    return !m_failed;
+}
+
+Status ResultFileSet::writeDumpRecord(std::string_view text, std::string_view shortName,
+                                      std::int32_t logEntryNumber) {
+    if (m_failed || !m_dump.valid())
+        return CannotPrintToDumpfileMessage();
+    AppendDumpRecord(m_dumpBuffer, text, shortName, logEntryNumber, m_recordLength);
+    m_dumpBytes += static_cast<std::uint64_t>(m_recordLength);
+    if (m_dumpBuffer.size() >= kFlushThreshold && !flushDump())
+        return CannotPrintToDumpfileMessage();
+    return {};
+}
+
+Status ResultFileSet::writeLogLine(std::string_view line) {
+    if (m_failed || !m_log.valid())
+        return CannotPrintToLogfileMessage();
+    m_logBuffer += FitLogLine(line);
+    if (m_logBuffer.size() >= kFlushThreshold && !flushLog())
+        return CannotPrintToLogfileMessage();
+    return {};
+}
+
+Status ResultFileSet::writeSummaryLine(std::string_view line) {
+    std::string out(line);
+    out += "\r\n";
+    if (m_failed || !m_summary.valid() || !writeAll(m_summary.get(), out)) {
+        m_failed = true;
+        return exclamation("Cannot print to summary file!");
+    }
+    return {};
+}
+
+Status ResultFileSet::writeHit(std::string_view kwicLine, const SourceFileInfo& file,
+                               bool firstHitOfFile, std::int32_t& logEntryNumber) {
+    if (firstHitOfFile) {
+        if (logEntryNumber >= kMaxLogEntryNumber)
+            return TooManyLogEntriesMessage();
+        ++logEntryNumber;
+        Status logged =
+            writeLogLine(BuildLogEntry(static_cast<std::int32_t>(logEntryNumber), file.shortName,
+                                       file.path, file.fileDate, file.codeName));
+        if (!logged)
+            return logged;
+    }
+    return writeDumpRecord(
+        kwicLine, file.shortName,
+        static_cast<std::int32_t>(std::clamp<long long>(logEntryNumber, 0, kMaxLogEntryNumber)));
+}
+
+Status ResultFileSet::close() {
+    const bool logOk = flushLog();
+    const bool dumpOk = flushDump();
+    bool closeOk = true;
+    for (UniqueFd* fd : {&m_dump, &m_log, &m_summary}) {
+        if (fd->valid() && ::close(fd->release()) != 0 && errno != EINTR)
+            closeOk = false;
+    }
+    if (!logOk)
+        return CannotPrintToLogfileMessage();
+    if (!dumpOk || !closeOk)
+        return CannotPrintToDumpfileMessage();
+    return {};
+}
+
+// --- reading back ---------------------------------------------------------------------------
+
+DumpRecordFields SplitDumpRecord(std::string_view record, int recordLength) {
+    DumpRecordFields fields;
+    const std::size_t width = recordLength > kRecordTrailerLength
+                                  ? static_cast<std::size_t>(TextFieldWidth(recordLength))
+                                  : 0;
+    fields.text = record.substr(0, std::min(width, record.size()));
+    if (record.size() < width + 1 + kShortNameFieldWidth + 1 + 5)
+        return fields;
+    fields.shortName = trimRight(record.substr(width + 1, kShortNameFieldWidth));
+    const std::string_view digits = record.substr(width + 2 + kShortNameFieldWidth, 5);
+    std::int32_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return fields;
+        value = value * 10 + (c - '0');
+    }
+    fields.logEntryNumber = value;
+    return fields;
+}
+
+std::optional<LogEntry> ParseLogEntry(std::string_view line) {
+    if (line.size() < 5 + 6 + 13 + 1)
+        return std::nullopt;
+    std::int32_t value = 0;
+    for (char c : line.substr(0, 5)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (line.substr(5, 6) != " file:" || line[24] != '|')
+        return std::nullopt;
+    if (line.size() >= 2 && line.substr(line.size() - 2) == "\r\n")
+        line.remove_suffix(2);
+    LogEntry entry;
+    entry.number = value;
+    entry.shortName = std::string(trimRight(line.substr(11, 13)));
+    const std::string_view rest = line.substr(25);
+    entry.path =
+        std::string(trimRight(rest.substr(0, std::min<std::size_t>(kLogPathWidth, rest.size()))));
+    if (rest.size() > static_cast<std::size_t>(kLogPathWidth))
+        entry.dateAndCode = std::string(trimRight(rest.substr(kLogPathWidth)));
+    return entry;
+}
+
+std::optional<LogEntry> FindLogEntry(std::string_view logBytes, std::int32_t number) {
+    const std::size_t lines = logBytes.size() / kLogLineBytes;
+    auto lineAt = [&](std::size_t i) { // 0-based line i
+        return logBytes.substr(i * kLogLineBytes, kLogLineWidth);
+    };
+    if (lines >= 2) {
+        if (const auto first = ParseLogEntry(lineAt(1))) {
+            const long long guess = static_cast<long long>(number) - first->number + 1;
+            if (guess >= 1 && static_cast<std::size_t>(guess) < lines) {
+                auto entry = ParseLogEntry(lineAt(static_cast<std::size_t>(guess)));
+                if (entry && entry->number == number)
+                    return entry;
+            }
+        }
+    }
+    // Logs edited by hand or written by older runs: look at every line.
+    for (std::size_t i = 1; i < lines; ++i) {
+        auto entry = ParseLogEntry(lineAt(i));
+        if (entry && entry->number == number)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+} // namespace lexmora

@@ -1,0 +1,63 @@
+// Record details: a KWIC record's source file found through the result file's log, the hit
+// found again in the source, a wider context around it, the details lines, and the ".sav" file.
+#pragma once
+
+#include "core/prompter.h"
+#include "core/result.h"
+#include "viewer/extracts.h"
+#include "viewer/result_viewer.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace lexmora {
+
+// Bytes of source text read on either side of the hit for the wider context.
+inline constexpr std::size_t kDetailsContextBytes = 600;
+
+struct RecordDetails {
+    std::int64_t recordNumber = 0; // the hit's number in the result file (1 = first hit)
+    std::string keyword;           // Windows-1252
+    std::optional<std::uint64_t> positionInFile; // 1-based byte position of the hit
+    std::string path;                            // the source's folder, as the log holds it
+    std::string sourceFile;                      // the source's file name, as the log holds it
+    std::string sourcePath;                      // the path opened on disk (UTF-8)
+    std::string text;                            // the wider context, or the record's own text
+    std::string notice;     // why the record's own text is shown; empty otherwise
+    std::string recordText; // the record's KWIC text from the keyword on
+};
+
+// ExpandRecord for the record at a display position. `logPath` overrides the log beside the
+// result file (the user picked one after "File not found").
+Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
+                                   const std::optional<std::string>& logPath = std::nullopt);
+
+// The text the details window shows: the details lines, a blank line, the text.
+std::string DetailsText(const RecordDetails& details);
+
+// The clipboard text of the details window: with details, the "findstring = " line, two line
+// breaks and the record text from the keyword on; without, the shown text alone.
+std::string DetailsClipboardText(const RecordDetails& details, bool withDetails);
+
+// The details window's Save: a ".sav" file in `folder` named after the viewed file, headed by
+// the source file line; the details lines only with `withDetails`. Returns the path written.
+Result<std::string> SaveDetails(const RecordDetails& details, const ResultViewer& viewer,
+                                bool withDetails, const std::string& folder,
+                                const std::string& invalidFileNameChars, Prompter& prompter);
+
+// Where a cleaned KWIC fragment stands in raw source text: runs of blanks and control
+// characters in the source match one blank of the fragment, NUL bytes are skipped. Returns the
+// source offsets of the fragment's first character and of its character `mark`.
+struct FoundText {
+    std::size_t start = 0;
+    std::size_t mark = 0;
+    std::size_t end = 0; // just after the fragment's last character
+};
+std::optional<FoundText> FindCleanedText(std::string_view source, std::string_view fragment,
+                                         std::size_t mark);
+
+// Source text as the KWIC lines show it: controls and blank runs as one blank, NUL dropped.
+std::string CleanContext(std::string_view raw);
+
+} // namespace lexmora

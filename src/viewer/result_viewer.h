@@ -1,0 +1,177 @@
+// The result file viewer's engine: one open result file, its header, the display order
+// (RecordIndex) with every-nth thinning, records in memory or read from disk, the scroll scale,
+// sorting, collocation and deletions. Nothing here rewrites the viewed file.
+//
+// Display positions are the numbers the user sees: 1 is the header record, 2 .. IndexCount() the
+// KWIC records in display order. Record numbers count the file's records from 1 (the header).
+#pragma once
+
+#include "core/file_io.h"
+#include "core/prompter.h"
+#include "core/result.h"
+#include "viewer/sort_keys.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexmora {
+
+inline constexpr std::int64_t kScrollBarRange = 32767;
+inline constexpr std::int64_t kInMemoryCapacity = 32767;
+inline constexpr int kMaxStepN = 100;
+inline constexpr const char* kViewFileMask = "*.dmp;dumpfile.*";
+// Shown in place of a record that is not where the header says records are.
+inline constexpr std::string_view kDamagedRecordText = "<damaged record>";
+
+// Free physical memory as the system reports it (MemAvailable), or nothing when unknown.
+std::optional<std::uint64_t> FreePhysicalMemory();
+
+// Lines and columns of a viewer page for a screen height in pixels; other heights keep `current`.
+struct ScreenGeometry {
+    int lines = 22;
+    int columns = 86;
+};
+ScreenGeometry ViewerScreenGeometry(int screenHeightPixels, ScreenGeometry current);
+
+// The log of a result file: "dumpfile.xxx" has "dumplog.xxx"; any other name has its extension
+// replaced by ".log". The log lies beside the result file.
+std::string LogFileFor(const std::string& resultPath);
+
+struct ViewerOptions {
+    int stepN = 1;
+    bool firstFile = true; // the "trying next file" remark is left out for the first file
+    std::function<std::optional<std::uint64_t>()> freeMemory = FreePhysicalMemory;
+};
+
+struct DeletedRecord {
+    std::uint32_t record = 0;
+    std::int64_t position = 0;
+    std::optional<SortKey> key; // kept so that a sort's keys stay in step with the index
+};
+
+struct CollocateCount {
+    std::string word;
+    std::int64_t count = 0;
+};
+struct Collocation {
+    std::vector<CollocateCount> collocates; // alphabetical
+    std::int64_t largest = 0;
+    std::int64_t smallest = 0;
+};
+
+class ResultViewer {
+public:
+    // OpenResultFile. Failures come back as the message to show; an empty file has been deleted
+    // by then. Warnings (an incomplete last record) are told through the prompter.
+    static Result<ResultViewer> open(const std::string& path, Prompter& prompter,
+                                     ViewerOptions options = {});
+
+    ResultViewer(ResultViewer&&) noexcept = default;
+    ResultViewer& operator=(ResultViewer&&) noexcept = default;
+
+    const std::string& path() const { return m_path; }
+    int RecordLength() const { return m_recordLength; }
+    int LeftContextWidth() const { return m_leftContext; }
+    const std::string& ViewKeyword() const { return m_keyword; }
+    bool hasHeader() const { return m_hasHeader; }
+    bool isOwnResultFile() const { return m_ownResult; } // header starts with "#32"
+    // Width of the KWIC text inside a record: the text field of a result file, the whole line of
+    // a plain line file.
+    int textWidth() const { return m_textWidth; }
+    int KeywordColumn() const { return m_leftContext + 6; }
+
+    std::int64_t RecordTotal() const { return m_recordTotal; }
+    std::int64_t IndexCount() const { return static_cast<std::int64_t>(m_index.size()); }
+    int StepN() const { return m_stepN; }
+    bool InMemory() const { return m_inMemory; }
+    double ScrollScale() const { return m_scrollScale; }
+    bool ScrollScaled() const { return m_scrollScaled; }
+    int ChangeCount() const { return m_changeCount; }
+    bool everyNthAvailable(int screenLines) const { return m_recordTotal > screenLines; }
+    std::int64_t damagedRecordsSeen() const { return m_damagedSeen; }
+
+    // The record number at a display position (1 .. IndexCount()).
+    std::uint32_t recordAt(std::int64_t position) const {
+        return m_index[static_cast<std::size_t>(position - 1)];
+    }
+    const std::vector<std::uint32_t>& RecordIndex() const { return m_index; }
+
+    // GetRecord: the record's RecordLength - 2 characters. The view stays valid until the next
+    // call. A record that cannot be read, or does not end where the header says, is given as
+    // kDamagedRecordText.
+    std::string_view GetRecord(std::int64_t position);
+    // The same by record number.
+    std::string_view readRecord(std::uint32_t record);
+    // The KWIC text of a record: its text field without trailing blanks.
+    std::string_view kwicText(std::string_view record) const;
+
+    // Every nth occurrence: rebuilds the index (the sort and any deletions are dropped).
+    void Reindex(int stepN);
+
+    // --- sorting and collocation -------------------------------------------------------------
+    // Sorts positions 2 .. IndexCount(). `rightContext` is the current right context setting,
+    // which bounds the walk to the right.
+    void Sort(SortMode mode, int leftPos, int rightPos, int rightContext);
+    void Unsort();
+    bool sorted() const { return m_sorted; }
+    SortMode sortMode() const { return m_sortMode; }
+    const std::vector<SortKey>& SortKeys() const { return m_keys; }
+    std::string_view keyText(const SortKey& key) const { return m_keyArena.view(key); }
+    // Collocation over the last sort; the message when there has been none.
+    Result<Collocation> Collocate() const;
+
+    // --- deletions ---------------------------------------------------------------------------
+    // Deletes the given display positions (the header and positions out of range are left
+    // alone); asks once when more than one is to go. Returns the number deleted.
+    std::int64_t DeleteSelected(std::vector<std::int64_t> positions, Prompter& prompter);
+    // Brings back the most recent single deletion; false when there is none.
+    bool UndoLastDeletion();
+    void RestoreAllDeletions();
+    const std::optional<DeletedRecord>& LastDeleted() const { return m_lastDeleted; }
+    void markSaved() { m_changeCount = 0; }
+
+private:
+    ResultViewer() = default;
+    void buildIndex();
+    bool loadIntoMemory();
+    bool readBlock(std::uint32_t record, bool sequential);
+    std::string_view damaged();
+
+    std::string m_path;
+    UniqueFd m_fd;
+    std::uint64_t m_fileLength = 0;
+    int m_recordLength = 0;
+    int m_leftContext = 0;
+    int m_textWidth = 0;
+    std::string m_keyword;
+    bool m_hasHeader = false;
+    bool m_ownResult = false;
+    std::int64_t m_recordTotal = 0;
+    int m_stepN = 1;
+    std::vector<std::uint32_t> m_index;
+    bool m_inMemory = false;
+    bool m_wantMemory = false;
+    std::string m_memory; // every nth record, slot (record - 1) / StepN
+    double m_scrollScale = 1.0;
+    bool m_scrollScaled = false;
+    int m_changeCount = 0;
+    std::optional<DeletedRecord> m_lastDeleted;
+    std::int64_t m_damagedSeen = 0;
+
+    // Records read from disk: a block of consecutive records, or a single one.
+    std::string m_cache;
+    std::uint32_t m_cacheFirst = 0;
+    std::uint32_t m_cacheCount = 0;
+    std::uint32_t m_lastRead = 0;
+
+    bool m_sorted = false;
+    SortMode m_sortMode = SortMode::None;
+    std::vector<SortKey> m_keys; // keys of positions 2 .. IndexCount(), in display order
+    KeyArena m_keyArena;
+};
+
+} // namespace lexmora

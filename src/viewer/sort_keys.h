@@ -1,0 +1,75 @@
+// Sort keys of KWIC records: the word at a distance from the keyword, read forwards or backwards,
+// the comparison of each sort, and the non-recursive quicksort that moves keys and record numbers
+// together.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexmora {
+
+// The command values of the sort: -1 by word beginning, 1 by word end, 0 none pending.
+enum class SortMode { WordBeginning = -1, None = 0, WordEnd = 1 };
+
+// The ten digits and the punctuation that end a word for sorting (Windows-1252).
+extern const std::string_view kSortDelimiters;
+bool IsSortDelimiter(unsigned char c);
+
+// A key held in a KeyArena; `prefix` packs the first weights so most comparisons stop there.
+struct SortKey {
+    std::uint64_t prefix = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    std::uint32_t record = 0; // the record the key belongs to; breaks ties, so the order is total
+};
+
+// All keys of a sort in one buffer: no allocation per key.
+class KeyArena {
+public:
+    std::string_view view(const SortKey& key) const {
+        return std::string_view(m_bytes).substr(key.offset, key.length);
+    }
+    void clear() { m_bytes.clear(); }
+    void reserve(std::size_t n) { m_bytes.reserve(n); }
+    std::uint32_t size() const { return static_cast<std::uint32_t>(m_bytes.size()); }
+    std::string& bytes() { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+// Where the key of a record starts (0-based index into the record), or nothing when the record
+// holds no word at that position. `keywordColumn` is 1-based (LeftContextWidth + 6); the walk to
+// the right stops at 1-based column `rightLimitColumn`, and no walk leaves the first
+// `textWidth` characters (the record's text field).
+std::optional<std::size_t> FindKeyStart(std::string_view record, int keywordColumn, int textWidth,
+                                        int leftPos, int rightPos, int rightLimitColumn);
+
+// Appends the key text of a record to `out`: by word end the word at `start` reversed; by word
+// beginning the rest of the text field from `start` (trailing blanks removed), an elided first
+// word ("l'homme") moved behind the rest.
+void AppendKeyText(std::string& out, std::string_view record, std::optional<std::size_t> start,
+                   int textWidth, SortMode mode);
+
+// Primary collation weight of a byte for text comparison: case and accents folded, blanks and
+// controls before punctuation, punctuation before digits, digits before letters.
+std::uint16_t TextWeight(unsigned char c);
+
+// Text comparison (case-insensitive, accents after their base letter) or binary comparison.
+int CompareText(std::string_view a, std::string_view b);
+int CompareBinary(std::string_view a, std::string_view b);
+
+// The packed first weights of a key for its mode.
+std::uint64_t KeyPrefix(std::string_view key, SortMode mode);
+
+// SortIndex: the non-recursive quicksort with the middle key as pivot and an explicit stack of
+// pending sub-ranges. Keys compare by the mode's comparison, equal keys by record number.
+void SortKeysQuick(std::vector<SortKey>& keys, const KeyArena& arena, SortMode mode);
+
+// The word at the start of a key (up to its first delimiter); by word end the key reversed back.
+std::string CollocateWord(std::string_view key, SortMode mode);
+
+} // namespace lexmora

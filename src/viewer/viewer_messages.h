@@ -1,0 +1,41 @@
+// Every message the result viewer shows, worded as the program words it (Windows-1252).
+#pragma once
+
+#include "core/message.h"
+
+#include <cstdint>
+#include <string>
+
+namespace lexmora::viewer_messages {
+
+Message CannotOpenFile(bool tryingNext, const std::string& errorText);
+Message EmptyFile();
+Message NotAResultFile(const std::string& name);
+Message DamagedFile(const std::string& name, const std::string& reason);
+Message IncompleteLastRecord(const std::string& name, std::uint64_t bytes);
+Message ExitQuestion();
+Message SaveChangesOnLeaving();
+Message LogNotFound(const std::string& logName);
+Message NoSortValues();
+Message SortFailed(int errorNumber);
+Message CollocationNeedsSort();
+Message DeleteItems(std::int64_t count);
+Message StartAfterFinish();
+Message NotEnoughMemoryToCopy();
+Message NotEnoughMemoryToAdd();
+Message StringTooLong();
+Message DeletePresentString();
+Message ExtractSaveFailed(); // "File problem -Could not save text!"
+Message TextSaved(const std::string& folder, const std::string& name);
+Message CannotCreateOutput(const std::string& name);
+Message SaveChangesTo(const std::string& name);
+Message DiscProblem();
+Message PrinterReady();
+Message PrintMoreOnPage();
+Message DetailsCannotContinue(); // "Cannot continue"
+Message DetailsSaveFailed();     // "File problem - Could not save text!"
+Message LogEntryMissing(const std::string& logName, std::int32_t entry);
+Message LogEntryMismatch(const std::string& logName, std::int32_t entry);
+Message NoDetailsForFile();
+
+} // namespace lexmora::viewer_messages
