@@ -1,5 +1,6 @@
 #include "core/program_exit.h"
 
+#include "core/file_utils.h"
 #include "core/paths.h"
 
 #include <filesystem>
@@ -27,11 +28,7 @@ std::vector<std::string> DeleteResultsWrittenSince(const std::string& folder,
         const auto writtenAt = std::chrono::file_clock::to_sys(written);
         if (writtenAt <= since)
             continue;
-        for (const char* extension : {".dmp", ".log", ".sum"}) {
-            fs::path partner = file;
-            partner.replace_extension(extension);
-            fs::remove(partner, error);
-        }
+        DeleteResultFiles(file.string());
         deleted.push_back(file.string());
         error.clear();
     }

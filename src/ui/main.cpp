@@ -2,12 +2,14 @@
 // window.
 #include "core/program_location.h"
 #include "core/settings.h"
+#include "core/start_up.h"
 #include "ui/frmConShell.h"
 #include "ui/qt_prompter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QScreen>
 
 using namespace lexmora;
 
@@ -52,5 +54,9 @@ int main(int argc, char** argv) {
 
     ui::frmConShell window(state, start, prompter);
     window.show();
+    const QScreen* screen = QApplication::primaryScreen();
+    const bool tallScreen = screen == nullptr || screen->size().height() >= 600;
+    if (const auto warning = CheckProgramDrive(location.installFolder, tallScreen))
+        prompter.tell(*warning);
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 #include "core/program_exit.h"
 
 #include "core/settings_panel.h"
+#include "core/start_up.h"
 #include "support/test_support.h"
 
 #include <filesystem>
@@ -92,6 +93,21 @@ TEST(SettingsPanel, Texts) {
     EXPECT_EQ(CodeModeCaption(0), "Automatic");
     EXPECT_EQ(CodeModeCaption(1), "ANSI");
     EXPECT_EQ(CodeModeCaption(2), "ASCII");
+}
+
+TEST(StartUp, RemovableDriveWarning) {
+    const Message tall = RemovableProgramDriveWarning("/media/usb", true);
+    EXPECT_EQ(tall.text, "You have loaded KWIC-LEXMORA from drive /media/usb\r\n\r\n"
+                         "To function, the program must be able to access the disk.   \r\n\r\n"
+                         "If you remove the disk with the program from the drive\r\n"
+                         "while the program is running, the program may crash.\r\n\r\n"
+                         "If you need to use drive /media/usb for source or target files,\r\n"
+                         "you should run lexmora from a hard drive.");
+    EXPECT_EQ(tall.title, " Warning");
+    EXPECT_EQ(tall.icon, Icon::Information);
+    EXPECT_EQ(RemovableProgramDriveWarning("/media/usb", false).icon, Icon::None);
+    test::TempDir fixed; // test folders are never on a removable disk
+    EXPECT_FALSE(CheckProgramDrive(fixed.path(), true).has_value());
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#include "ui/qt_file_viewer.h"
+
+#include "ui/frmTextView.h"
+#include "ui/frmWeb.h"
+#include "ui/qt_prompter.h"
+#include "ui/text_convert.h"
+
+namespace lexmora::ui {
+
+void QtFileViewer::openTextViewer(const std::string& path, bool readOnly) {
+    auto* view = new frmTextView(m_parent);
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    QString error;
+    if (!view->openFile(pathToQt(path), readOnly, &error)) {
+        delete view;
+        showMessage(m_parent, Message{fromQt(error), "Problem opening file!", Buttons::Ok,
+                                      Icon::Exclamation});
+        return;
+    }
+    view->show();
+}
+
+void QtFileViewer::openHtmlViewer(const std::string& path, const std::string& caption) {
+    auto* web = new frmWeb(m_parent);
+    web->setAttribute(Qt::WA_DeleteOnClose);
+    web->showFile(pathToQt(path));
+    web->setWindowTitle(toQt(caption));
+}
+
+} // namespace lexmora::ui
