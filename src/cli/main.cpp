@@ -18,6 +18,7 @@ constexpr const char* kMainUsage =
     "commands:\n"
     "  settings                 every effective setting, Key=value\n"
     "  settings set KEY VALUE   check a setting and write it to lexmora9.ini\n"
+    "  compile KEYWORD...       the stored entry and compiled pattern of each keyword\n"
     "  view FILE.dmp            a result file's KWIC lines: every nth, sort, delete, extract\n"
     "\n"
     "  --home DIR   the program folder (settings file, code files)\n"
@@ -28,6 +29,7 @@ constexpr const char* kMainUsage =
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"settings", runSettingsCommand},
+        {"compile", runCompileCommand},
         {"view", runViewCommand},
     };
     return table;

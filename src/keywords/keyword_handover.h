@@ -1,0 +1,34 @@
+// The hand-over of the keyword window's list to the program state when it is closed with OK.
+#pragma once
+
+#include "core/program_state.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexmora {
+
+struct ExcludeEntry {
+    std::string text;
+    bool caseSensitive = false;
+};
+
+struct KeywordEntry {
+    std::string text;
+    bool caseSensitive = false;
+    std::vector<ExcludeEntry> excludes; // words to exclude, or tags in tagged search
+};
+
+// Fills Keywords, KeywordCase, ExcludeStrings and ExcludeCase from the list. Text still in the
+// entry box (`pendingEntry`, when no keyword is being edited) is first added to the list as
+// typed, with `pendingCase` and no exclude strings. Entries with empty text are skipped; a
+// keyword that is not case-sensitive is stored lower-cased; every keyword's exclude row has the
+// length of the longest exclude list, padded with empty strings.
+void HandOverKeywords(ProgramState& state, std::vector<KeywordEntry>& list,
+                      std::string_view pendingEntry, bool pendingCase, bool editing);
+
+// The main window's keyword caption: the number of keywords and " keyword(s) entered".
+std::string KeywordCountCaption(const ProgramState& state);
+
+} // namespace lexmora
