@@ -51,6 +51,8 @@ void cliYield(ProgramState& state);
 using Command = int (*)(CliContext&, const std::vector<std::string>&);
 int runSettingsCommand(CliContext& context, const std::vector<std::string>& args);
 int runCompileCommand(CliContext& context, const std::vector<std::string>& args);
+int runCountCommand(CliContext& context, const std::vector<std::string>& args);
+int runFreqCommand(CliContext& context, const std::vector<std::string>& args);
 int runViewCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli

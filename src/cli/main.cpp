@@ -19,6 +19,8 @@ constexpr const char* kMainUsage =
     "  settings                 every effective setting, Key=value\n"
     "  settings set KEY VALUE   check a setting and write it to lexmora9.ini\n"
     "  compile KEYWORD...       the stored entry and compiled pattern of each keyword\n"
+    "  count --out NAME PATH... word count of files and folders into NAME.lst/.sta\n"
+    "  freq FILE.lst            the records of a word list: sort, norm, find, save .lex\n"
     "  view FILE.dmp            a result file's KWIC lines: every nth, sort, delete, extract\n"
     "\n"
     "  --home DIR   the program folder (settings file, code files)\n"
@@ -30,6 +32,8 @@ const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"settings", runSettingsCommand},
         {"compile", runCompileCommand},
+        {"count", runCountCommand},
+        {"freq", runFreqCommand},
         {"view", runViewCommand},
     };
     return table;

@@ -1,0 +1,187 @@
+// lexmora-cli count: a word count of files and folders into a ".lst"/".sta" pair.
+#include "cli/cli_context.h"
+
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "wordcount/word_counter.h"
+#include "wordcount/wordcount_messages.h"
+
+#include <algorithm>
+#include <chrono>
+#include <dirent.h>
+#include <iostream>
+#include <sys/stat.h>
+
+namespace lexmora::cli {
+
+namespace {
+
+constexpr const char* kCountUsage =
+    "usage: lexmora-cli [--home DIR] count [--language L] [--apostrophe | --no-apostrophe]\n"
+    "                   [--hyphen] [--tree] [--folder DIR] --out NAME PATH...\n"
+    "\n"
+    "Counts the words of the files given, and of every file in the folders given (with --tree\n"
+    "their sub-folders too), and writes the word list NAME.lst and its index NAME.sta into the\n"
+    "frequency-files folder (or DIR). Progress goes to standard error, the result line to\n"
+    "standard output.\n"
+    "\n"
+    "  --language L      english | french | german | italian | spanish (sets the apostrophe\n"
+    "                    rule of the language)\n"
+    "  --apostrophe      break words at apostrophes (French: l'homme gives l and homme)\n"
+    "  --no-apostrophe   keep words with apostrophes whole\n"
+    "  --hyphen          break words at hyphens\n"
+    "  --tree            include all sub-folders of the folders given\n"
+    "  --folder DIR      write the pair into DIR\n"
+    "  --out NAME        the base name of the pair\n";
+
+// Ctrl-C is the user's Exit: the abandon question it raises is answered Yes.
+class CountPrompter : public Prompter {
+public:
+    explicit CountPrompter(Prompter& inner) : m_inner(inner) {}
+    Answer ask(const Message& message) override {
+        if (g_interrupted.load() && message.title == wcmsg::abandonWordcount().title) {
+            std::cerr << "Abandon Wordcount: interrupted\n";
+            return Answer::Yes;
+        }
+        return m_inner.ask(message);
+    }
+
+private:
+    Prompter& m_inner;
+};
+
+// The files of a folder in name order, then (with the tree) each sub-folder in turn.
+void addFolder(const std::string& folder, bool tree, std::vector<std::string>& out) {
+    std::vector<std::string> files, folders;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = JoinPath(folder, name);
+            if (isDirectory(path))
+                folders.push_back(path);
+            else if (isRegularFile(path))
+                files.push_back(path);
+        }
+        ::closedir(dir);
+    }
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    out.insert(out.end(), files.begin(), files.end());
+    if (tree)
+        for (const std::string& sub : folders)
+            addFolder(sub, tree, out);
+}
+
+} // namespace
+
+int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
+    ProgramState& state = context.state;
+    std::string out;
+    bool tree = false;
+    std::optional<bool> apostrophe;
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--help" || a == "-h") {
+            std::cout << kCountUsage;
+            return kSuccess;
+        } else if (a == "--language" && hasValue) {
+            std::string name = toLowerAscii(args[++i]);
+            if (!name.empty())
+                name[0] = static_cast<char>(name[0] - 'a' + 'A');
+            const auto language = LanguageFromName(name);
+            if (!language) {
+                std::cerr << "lexmora-cli count: unknown language '" << args[i] << "'\n";
+                return kUsage;
+            }
+            ApplyLanguage(state, *language);
+        } else if (a == "--apostrophe") {
+            apostrophe = true;
+        } else if (a == "--no-apostrophe") {
+            apostrophe = false;
+        } else if (a == "--hyphen") {
+            state.WordbreakAtHyphen = true;
+        } else if (a == "--tree") {
+            tree = true;
+        } else if (a == "--folder" && hasValue) {
+            state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
+        } else if (a == "--out" && hasValue) {
+            out = args[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            std::cerr << "lexmora-cli count: unknown option '" << a << "'\n" << kCountUsage;
+            return kUsage;
+        } else {
+            paths.push_back(a);
+        }
+    }
+    if (apostrophe)
+        state.WordbreakAtApostrophe = *apostrophe;
+    if (out.empty()) {
+        context.report(Message{"You must enter a name for the file to save the results to",
+                               "File name needed", Buttons::OkCancel, Icon::Exclamation});
+        std::cerr << kCountUsage;
+        return kUsage;
+    }
+    if (paths.empty()) {
+        context.report(Message{"You have not selected any source files", "", Buttons::OkCancel,
+                               Icon::Exclamation});
+        return kUsage;
+    }
+    if (!FolderExists(state.FrequencyFilesDirectory)) {
+        context.report(Message{"Cannot find folder:\r\n" + state.FrequencyFilesDirectory,
+                               "Folder error", Buttons::RetryCancel, Icon::Exclamation});
+        return kFailure;
+    }
+    if (IsReadOnlyFolder(state.FrequencyFilesDirectory)) {
+        context.report(Message{"Your target folder is read-only -\r\nyou must change folder",
+                               " Read-Only Folder", Buttons::OkCancel, Icon::Exclamation});
+        return kFailure;
+    }
+
+    std::vector<std::string> files;
+    for (const std::string& p : paths) {
+        const std::string full = AbsolutePath(p);
+        if (isDirectory(full))
+            addFolder(full, tree, files);
+        else
+            files.push_back(full); // a missing file gets the count's own question
+    }
+
+    CountPrompter prompter(context.prompter);
+    CountHooks hooks;
+    hooks.yield = cliYield;
+    auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    hooks.progress = [&context, &last](const CountProgress& p) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last < std::chrono::seconds(1))
+            return;
+        last = now;
+        if (p.phase == CountProgress::Phase::Scatter)
+            context.progress("Performing word count... file " + std::to_string(p.fileNumber) +
+                             " of " + std::to_string(p.fileTotal) + ": " + p.fileName +
+                             "  tokens: " + std::to_string(p.tokens));
+        else
+            context.progress("Sorting " + p.bucketText + "  " + std::to_string(p.elapsedSeconds) +
+                             " secs");
+    };
+    context.progress("  Counting total number of words (tokens)...");
+    const CountResult result = CountWords(state, files, out, prompter, hooks);
+    switch (result.outcome) {
+    case CountOutcome::Completed: {
+        const std::string& text = result.resultText;
+        context.printLine(text.substr(0, text.find('\r')));
+        context.progress("Saving results to file: " + result.listPath);
+        return kSuccess;
+    }
+    case CountOutcome::Abandoned:
+        return g_interrupted.load() ? kAbandoned : kFailure;
+    default:
+        return kFailure;
+    }
+}
+
+} // namespace lexmora::cli

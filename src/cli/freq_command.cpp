@@ -1,0 +1,184 @@
+// lexmora-cli freq: a word list shown as the frequency viewer shows it, sorted, searched, or
+// saved as a ".lex" details file.
+#include "cli/cli_context.h"
+
+#include "core/paths.h"
+#include "core/text_codec.h"
+#include "wordcount/frequency_table.h"
+
+#include <iostream>
+
+namespace lexmora::cli {
+
+namespace {
+
+constexpr const char* kFreqUsage =
+    "usage: lexmora-cli [--home DIR] freq FILE.lst [--sort ORDER] [--norm N] [--find WORD]\n"
+    "                   [--top K] [--save-lex] [--range MIN MAX] [--by frequency|list]\n"
+    "                   [--folder DIR]\n"
+    "\n"
+    "Prints the records of a word list, one a line: record, word, frequency, percentage and\n"
+    "norm, separated by tabs. Totals go to standard error.\n"
+    "\n"
+    "  --sort ORDER   begin (alphabetical, the list's order) | end (by word ending) |\n"
+    "                 asc | desc (by frequency)\n"
+    "  --norm N       0 (the list's default) .. 5, or 100 | 1k | 10k | 100k | 1M\n"
+    "  --find WORD    only the record of WORD (case ignored)\n"
+    "  --top K        only the first K records\n"
+    "  --save-lex     save the records (or the range) as a .lex file in the frequency-files\n"
+    "                 folder (or DIR) instead of printing them\n"
+    "  --range MIN MAX  only records whose value lies in MIN..MAX\n"
+    "  --by frequency|list  the value of --range: the frequency (default) or the record number\n";
+
+std::optional<int> normOption(const std::string& text) {
+    static const std::pair<const char*, int> kNames[] = {
+        {"0", 0},   {"1", 1},  {"2", 2},   {"3", 3},    {"4", 4},  {"5", 5},
+        {"100", 1}, {"1k", 2}, {"10k", 3}, {"100k", 4}, {"1m", 5}, {"default", 0}};
+    for (const auto& [name, option] : kNames)
+        if (equalsNoCase(text, name))
+            return option;
+    return std::nullopt;
+}
+
+std::optional<long long> number(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 12)
+        return std::nullopt;
+    return std::stoll(text);
+}
+
+} // namespace
+
+int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
+    std::string listPath, sort, find;
+    std::optional<int> norm;
+    std::optional<long long> top, minimum, maximum;
+    bool saveLex = false;
+    bool byFrequency = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--help" || a == "-h") {
+            std::cout << kFreqUsage;
+            return kSuccess;
+        } else if (a == "--sort" && hasValue) {
+            sort = args[++i];
+        } else if (a == "--norm" && hasValue) {
+            norm = normOption(args[++i]);
+            if (!norm) {
+                std::cerr << "lexmora-cli freq: unknown norm '" << args[i] << "'\n";
+                return kUsage;
+            }
+        } else if (a == "--find" && hasValue) {
+            find = context.raw ? args[++i] : utf8ToCp1252(args[++i]);
+        } else if (a == "--top" && hasValue) {
+            top = number(args[++i]);
+            if (!top) {
+                std::cerr << "lexmora-cli freq: --top needs a number\n";
+                return kUsage;
+            }
+        } else if (a == "--save-lex") {
+            saveLex = true;
+        } else if (a == "--range" && i + 2 < args.size()) {
+            minimum = number(args[++i]);
+            maximum = number(args[++i]);
+            if (!minimum || !maximum) {
+                std::cerr << "lexmora-cli freq: --range needs two numbers\n";
+                return kUsage;
+            }
+        } else if (a == "--by" && hasValue) {
+            const std::string& by = args[++i];
+            if (by != "frequency" && by != "list") {
+                std::cerr << "lexmora-cli freq: --by frequency or --by list\n";
+                return kUsage;
+            }
+            byFrequency = by == "frequency";
+        } else if (a == "--folder" && hasValue) {
+            context.state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
+        } else if (a.rfind("--", 0) == 0 || !listPath.empty()) {
+            std::cerr << "lexmora-cli freq: unexpected '" << a << "'\n" << kFreqUsage;
+            return kUsage;
+        } else {
+            listPath = a;
+        }
+    }
+    if (listPath.empty()) {
+        std::cerr << kFreqUsage;
+        return kUsage;
+    }
+
+    Result<CountFile> loaded = LoadCountFile(AbsolutePath(listPath));
+    if (!loaded) {
+        context.report(loaded.error());
+        return kFailure;
+    }
+    FrequencyTable table(std::move(loaded.value()));
+    if (norm)
+        table.setNorm(*norm);
+    if (!sort.empty()) {
+        FrequencySort order;
+        if (sort == "begin" || sort == "alpha")
+            order = FrequencySort::WordBeginning;
+        else if (sort == "end")
+            order = FrequencySort::WordEnding;
+        else if (sort == "asc")
+            order = FrequencySort::Ascending;
+        else if (sort == "desc")
+            order = FrequencySort::Descending;
+        else {
+            std::cerr << "lexmora-cli freq: unknown sort order '" << sort << "'\n";
+            return kUsage;
+        }
+        const Status sorted = table.sortBy(order);
+        if (!sorted) {
+            context.report(sorted.error());
+            return kFailure;
+        }
+    }
+    const CountFile& file = table.file();
+    context.progress("Typecount: " + std::to_string(file.typeCount) +
+                     "  Tokencount: " + std::to_string(file.tokenCount) +
+                     "  Type/token ratio: " + TypeTokenRatioText(file.tokenCount, file.typeCount));
+
+    std::vector<std::int64_t> records;
+    if (!find.empty()) {
+        const FrequencyTable::Found found = table.findWord(find);
+        if (found.notice)
+            context.report(*found.notice);
+        if (!found.index) {
+            context.report(Message{"Cannot find match", "Search unsuccessful", Buttons::Ok,
+                                   Icon::Information});
+            return kFailure;
+        }
+        records.push_back(*found.index);
+    } else if (minimum) {
+        Result<std::vector<std::int64_t>> chosen =
+            table.selectRange(*minimum, *maximum, byFrequency);
+        if (!chosen) {
+            context.report(chosen.error());
+            return kFailure;
+        }
+        records = std::move(chosen.value());
+    } else {
+        for (std::int64_t i = 0; i < table.size(); ++i)
+            records.push_back(i);
+    }
+    if (top && static_cast<long long>(records.size()) > *top)
+        records.resize(static_cast<std::size_t>(*top));
+
+    if (saveLex) {
+        Result<std::string> saved = SaveDetails(context.state, table, records, context.prompter,
+                                                [] { return std::optional<std::string>(); });
+        if (!saved)
+            return kFailure;
+        return saved.value().empty() ? kFailure : kSuccess;
+    }
+    for (std::int64_t i : records) {
+        const FrequencyRow row = table.row(i);
+        context.printLine(std::to_string(row.record) + "\t" + row.word + "\t" +
+                          std::to_string(row.frequency) + "\t" + row.percentage + "\t" + row.norm);
+    }
+    return kSuccess;
+}
+
+} // namespace lexmora::cli

@@ -1,0 +1,158 @@
+#include "wordcount/word_rules.h"
+
+namespace lexmora {
+
+namespace {
+
+// ", .?/:;()!&*[]{}<>=%#+\@_`~¡$£§«»¿×¤¦¨©" soft-hyphen "®¯°±·¹º", in Windows-1252.
+constexpr unsigned char kFixedDelimiters[] = {
+    ',', ' ', '.', '?', '/', ':', ';',  '(', ')', '!', '&', '*', '[', ']', '{', '}',
+    '<', '>', '=', '%', '#', '+', '\\', '@', '_', '`', '~', 161, '$', 163, 167, 171,
+    187, 191, 215, 164, 166, 168, 169,  173, 174, 175, 176, 177, 183, 185, 186};
+constexpr unsigned char kOtherDelimiters[] = {127, 128, 129, 141, 142, 143, 144, 157, 158, 160, 0};
+
+constexpr CharTables makeTables() {
+    CharTables r;
+    for (int c = 0; c < 256; ++c) {
+        r.lower[c] = static_cast<unsigned char>(c);
+        r.piece[c] = 1;
+    }
+    for (int c = 'A'; c <= 'Z'; ++c)
+        r.lower[c] = static_cast<unsigned char>(c + 32);
+    for (int c = 192; c <= 222; ++c)
+        if (c != 215)
+            r.lower[c] = static_cast<unsigned char>(c + 32);
+    r.lower[138] = 154;
+    r.lower[140] = 156;
+    r.lower[142] = 158;
+    r.lower[159] = 255;
+
+    for (int c = 0; c < 26; ++c) {
+        r.bucket['A' + c] = r.bucket['a' + c] = static_cast<std::uint8_t>(c + 1);
+        r.piece['A' + c] = r.piece['a' + c] = static_cast<std::uint8_t>(c + 2);
+    }
+    auto both = [&r](std::initializer_list<int> codes, char letter) constexpr {
+        for (int c : codes) {
+            r.bucket[c] = static_cast<std::uint8_t>(letter - 'a' + 1);
+            r.piece[c] = static_cast<std::uint8_t>(letter - 'a' + 2);
+        }
+    };
+    both({224, 225, 226, 228, 192, 193, 194, 196, 198, 230}, 'a');
+    both({231, 199}, 'c');
+    both({232, 233, 234, 235, 200, 201, 202, 203}, 'e');
+    both({236, 237, 238, 239, 204, 205, 206, 207}, 'i');
+    both({241, 209}, 'n');
+    both({242, 243, 244, 246, 210, 211, 212, 214}, 'o');
+    both({249, 250, 251, 252, 217, 218, 219, 220}, 'u');
+    both({140, 156}, 'o');
+    r.bucket[140] = r.bucket[156] = kOeBucket;
+    r.piece[223] = 's' - 'a' + 2; // ß splits under s but starts no listed word
+    for (int c = '0'; c <= '9'; ++c)
+        r.bucket[c] = kDigitBucket;
+    return r;
+}
+
+} // namespace
+
+constinit const CharTables kCharTables = makeTables();
+
+std::string WordDelimiters(const ProgramState& state, bool hyphenBreaks) {
+    std::string d(std::begin(kFixedDelimiters), std::end(kFixedDelimiters));
+    d += '"';
+    d += state.SymbolChars;
+    for (int c = 1; c <= 31; ++c)
+        d += static_cast<char>(c);
+    d.append(std::begin(kOtherDelimiters), std::end(kOtherDelimiters));
+    if (hyphenBreaks) {
+        d += '-';
+        d += static_cast<char>(173);
+    }
+    return d;
+}
+
+std::string_view SingleLetterWords(int languageIndex) {
+    static constexpr std::string_view kWords[] = {
+        "aAI",
+        "a\xE0"
+        "c\xE7"
+        "djlmn\xF4styA\xC0"
+        "C\xC7"
+        "DJLMNO\xD4STY",
+        "oO",
+        "acde\xE8ilosvACDE\xC8ILOSV",
+        "aeouyAEOUY",
+    };
+    if (languageIndex < 0 || languageIndex > 4)
+        return kWords[0];
+    return kWords[languageIndex];
+}
+
+std::string LowerCp1252(std::string_view text) {
+    const auto& lower = kCharTables.lower;
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(lower[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+bool IsHyphenKeepingCapital(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 192 && c <= 221 && c != 215);
+}
+
+int CompareWords(std::string_view a, std::string_view b) {
+    const CharTables& t = kCharTables;
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    const std::size_t n = std::min(a.size(), b.size());
+    // 1: base letters (the order splitting gives); a word that ends first comes first
+    for (std::size_t i = 0; i < n; ++i) {
+        const int x = t.piece[pa[i]], y = t.piece[pb[i]];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    // 2: accents and other characters, case ignored
+    for (std::size_t i = 0; i < n; ++i) {
+        const int x = t.lower[pa[i]], y = t.lower[pb[i]];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    // 3: the lower-case spelling first
+    for (std::size_t i = 0; i < n; ++i) {
+        if (pa[i] != pb[i])
+            return pa[i] == t.lower[pa[i]] ? -1 : 1;
+    }
+    return 0;
+}
+
+bool SameType(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    const auto& lower = kCharTables.lower;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
+}
+
+WordRules MakeWordRules(const ProgramState& state) {
+    WordRules rules;
+    rules.languageIndex = state.LanguageIndex;
+    rules.french = state.LanguageIndex == static_cast<int>(LanguageId::French);
+    rules.apostropheRule = rules.french && state.WordbreakAtApostrophe;
+    for (unsigned char c : WordDelimiters(state, state.WordbreakAtHyphen))
+        rules.cls[c] = 1;
+    for (const char* d = kLateWordBreakDigits; *d; ++d)
+        rules.cls[static_cast<unsigned char>(*d)] = 2;
+    if (rules.french)
+        rules.cls[140] = rules.cls[156] = 3;
+    if (state.WordbreakAtApostrophe)
+        rules.cls[146] = 4;
+    rules.singleLetters = std::string(SingleLetterWords(state.LanguageIndex));
+    for (unsigned char c : rules.singleLetters)
+        rules.singleLetter[c] = true;
+    return rules;
+}
+
+} // namespace lexmora

@@ -1,0 +1,168 @@
+// How the word counter cuts text into words and files them: the delimiter tables, the one-letter
+// words of each language, the bucket of a word's first letter, the piece of a letter further in,
+// and the one comparison that sorting and collapsing share.
+#pragma once
+
+#include "core/program_state.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lexmora {
+
+inline constexpr int kBucketCount = 27;    // a..z, then words beginning with a digit
+inline constexpr int kDigitBucket = 27;    // counted as tokens, never listed
+inline constexpr int kSubBucketCount = 28; // "_" (word ends), "`" (not a letter), a..z
+inline constexpr int kOeBucket = 28;       // first letter Œ or œ: rewritten to "oe", bucket o
+inline constexpr const char* kLateWordBreakDigits = "123456789";
+
+// The characters that end a word, as the count run builds them (the hyphen and soft hyphen only
+// with the hyphen option).
+std::string WordDelimiters(const ProgramState& state, bool hyphenBreaks);
+
+// The one-character words counted for a language (0 English .. 4 Spanish); case-sensitive.
+std::string_view SingleLetterWords(int languageIndex);
+
+struct CharTables {
+    std::array<std::uint8_t, 256> bucket{};
+    std::array<std::uint8_t, 256> piece{};
+    std::array<unsigned char, 256> lower{};
+};
+extern const CharTables kCharTables;
+
+// Bucket of a word by its first character: 1..26 letters, 27 digits, kOeBucket, 0 dropped.
+inline int BucketOfFirst(unsigned char c) {
+    return kCharTables.bucket[c];
+}
+
+// Piece of a bucket being split, by the character at the splitting depth: 1 not a letter,
+// 2..27 the letters a..z (accented letters under their base letter, ß under s). Code 0 of the
+// table is unused: a word that ends before the depth goes to piece 0.
+inline int PieceOf(unsigned char c) {
+    return kCharTables.piece[c];
+}
+
+// Windows-1252 lower case (A-Z, À-Þ but ×, Š, Œ, Ž, Ÿ).
+inline unsigned char LowerCp1252(unsigned char c) {
+    return kCharTables.lower[c];
+}
+std::string LowerCp1252(std::string_view text);
+// The upper-case letters that keep a line-end hyphen (A-Z and codes 192-221 but 215).
+bool IsHyphenKeepingCapital(unsigned char c);
+
+// The order of the word list within a bucket: letters compared by base letter first (the order
+// in which splitting files them), then accents, then lower case before upper case. It is a
+// total order; two words are the same type when their lower-case forms are equal.
+int CompareWords(std::string_view a, std::string_view b);
+bool SameType(std::string_view a, std::string_view b);
+
+// Everything the word cutter needs, built once per run from the state.
+struct WordRules {
+    // 0 word character, 1 delimiter, 2 a late word-break digit (a delimiter from the fourth
+    // character of a word on), 3 œ or Œ expanded to "oe" / "OE" (French), 4 the right single
+    // quotation mark read as an apostrophe (apostrophe word-break on).
+    std::array<std::uint8_t, 256> cls{};
+    std::string singleLetters;
+    std::array<bool, 256> singleLetter{};
+    bool french = false;
+    bool apostropheRule = false; // French with the apostrophe word-break
+    int languageIndex = 0;
+};
+WordRules MakeWordRules(const ProgramState& state);
+
+// Cuts words from `text` as the counter does and calls sink(word) for every word it records
+// (after the apostrophe rule and the one-letter test). State is kept across calls, so a text
+// may be fed in pieces; finish() ends the last word. Lines joined at a line-end hyphen are
+// handled before this by the reader.
+template <typename Sink> class WordCutter {
+public:
+    WordCutter(const WordRules& rules, Sink& sink) : m_rules(rules), m_sink(sink) {
+        m_word.reserve(256);
+    }
+
+    void feed(const char* data, std::size_t size) {
+        const auto* p = reinterpret_cast<const unsigned char*>(data);
+        const auto& cls = m_rules.cls;
+        std::size_t i = 0;
+        while (i < size) {
+            if (m_word.empty()) {
+                // between words: skip delimiters
+                while (i < size && cls[p[i]] == 1)
+                    ++i;
+                if (i == size)
+                    return;
+            }
+            std::size_t start = i;
+            while (i < size) {
+                const std::uint8_t k = cls[p[i]];
+                if (k == 0) {
+                    ++i;
+                    continue;
+                }
+                if (k == 2 && m_word.size() + (i - start) < 3) {
+                    ++i;
+                    continue;
+                }
+                if (k >= 3) {
+                    m_word.append(reinterpret_cast<const char*>(p + start), i - start);
+                    if (k == 4)
+                        m_word += '\'';
+                    else
+                        m_word += p[i] == 156 ? "oe" : "OE";
+                    start = ++i;
+                    continue;
+                }
+                break;
+            }
+            m_word.append(reinterpret_cast<const char*>(p + start), i - start);
+            if (i < size) {
+                // a delimiter, or a late digit that starts the next word
+                endWord();
+                if (cls[p[i]] == 1)
+                    ++i;
+            }
+        }
+    }
+
+    void finish() { endWord(); }
+
+private:
+    void endWord() {
+        if (m_word.empty())
+            return;
+        if (m_rules.apostropheRule && m_word.find('\'') != std::string::npos)
+            splitAtApostrophes();
+        else
+            record(m_word);
+        m_word.clear();
+    }
+
+    void splitAtApostrophes() {
+        std::string_view rest = m_word;
+        for (std::size_t p = rest.find('\''); p != std::string_view::npos; p = rest.find('\'')) {
+            if (p == 7 && LowerCp1252(rest.substr(0, 7)) == "aujourd") {
+                record(rest);
+                return;
+            }
+            if (p > 0)
+                record(rest.substr(0, p));
+            rest.remove_prefix(p + 1);
+        }
+        if (!rest.empty())
+            record(rest);
+    }
+
+    void record(std::string_view word) {
+        if (word.size() == 1 && !m_rules.singleLetter[static_cast<unsigned char>(word[0])])
+            return;
+        m_sink(word);
+    }
+
+    const WordRules& m_rules;
+    Sink& m_sink;
+    std::string m_word;
+};
+
+} // namespace lexmora
