@@ -17,5 +17,5 @@ fi
 if has count && has freq; then
     echo "-- word frequencies of the English sample, the ten most frequent words:"
     "$cli" --home "$home" count --language english --folder "$home" --out demo "$samples/english.txt" &&
-        "$cli" --home "$home" freq "$home/demo.lst" --top 10
+        "$cli" --home "$home" freq "$home/demo.lst" --sort desc --norm 1M --top 10
 fi

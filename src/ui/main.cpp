@@ -1,5 +1,6 @@
 // lexmora: the desktop program. Finds the program folder, reads the settings and opens the main
 // window.
+#include "codes/code_tables.h"
 #include "core/program_location.h"
 #include "core/settings.h"
 #include "core/start_up.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     state.SettingsPath = location.settingsPath;
     LoadSettings(state, SettingsEnvironment::fromProcess(location.programFolder));
     ApplyStoredLanguage(state);
+    LoadCodeFolder(state, CodeFilesFolder(state), prompter);
     StartValues start = TakeStartValues(state);
 
     ui::frmConShell window(state, start, prompter);
