@@ -1,5 +1,6 @@
 #include "cli/cli_context.h"
 
+#include "codes/code_tables.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
 
@@ -93,6 +94,7 @@ void loadProgram(CliContext& context) {
     context.state.SettingsPath = context.location.settingsPath;
     LoadSettings(context.state, SettingsEnvironment::fromProcess(context.location.programFolder));
     ApplyStoredLanguage(context.state);
+    LoadCodeFolder(context.state, CodeFilesFolder(context.state), context.prompter);
 }
 
 void cliYield(ProgramState& state) {

@@ -50,6 +50,7 @@ void cliYield(ProgramState& state);
 // Sub-commands: each takes the words after its name.
 using Command = int (*)(CliContext&, const std::vector<std::string>&);
 int runSettingsCommand(CliContext& context, const std::vector<std::string>& args);
+int runSearchCommand(CliContext& context, const std::vector<std::string>& args);
 int runCompileCommand(CliContext& context, const std::vector<std::string>& args);
 int runCountCommand(CliContext& context, const std::vector<std::string>& args);
 int runFreqCommand(CliContext& context, const std::vector<std::string>& args);

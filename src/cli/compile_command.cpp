@@ -33,13 +33,6 @@ constexpr const char* kCompileUsage =
     "\n"
     "Exit status 1 when a keyword is refused or gives nothing to search for.\n";
 
-std::optional<int> languageIndex(const std::string& name) {
-    for (int i = 0; i < 5; ++i)
-        if (equalsNoCase(name, LanguageName(static_cast<LanguageId>(i))))
-            return i;
-    return std::nullopt;
-}
-
 // Feeds the keyword to the entry's keystroke filter; false when a key was refused.
 bool typeKeyword(const CliContext& context, const std::string& keyword, bool tagged,
                  const SpecialChars& chars, std::string& entry) {
@@ -93,12 +86,12 @@ int runCompileCommand(CliContext& context, const std::vector<std::string>& args)
         } else if (arg == "--tagged") {
             state.TaggedSearch = true;
         } else if (arg == "--language") {
-            if (!value(v) || !languageIndex(v)) {
+            if (!value(v) || !LanguageFromTypedName(v)) {
                 std::cerr << "compile: --language takes english, french, german, italian or "
                              "spanish\n";
                 return kUsage;
             }
-            state.LanguageIndex = *languageIndex(v);
+            ApplyLanguage(state, *LanguageFromTypedName(v));
         } else if (arg == "--wildcard") {
             if (!value(v) || v.size() != 1 || !SetSingleWildcard(state, v[0])) {
                 std::cerr << "compile: --wildcard takes ? or @\n";

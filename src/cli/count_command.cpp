@@ -90,10 +90,7 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
             std::cout << kCountUsage;
             return kSuccess;
         } else if (a == "--language" && hasValue) {
-            std::string name = toLowerAscii(args[++i]);
-            if (!name.empty())
-                name[0] = static_cast<char>(name[0] - 'a' + 'A');
-            const auto language = LanguageFromName(name);
+            const auto language = LanguageFromTypedName(args[++i]);
             if (!language) {
                 std::cerr << "lexmora-cli count: unknown language '" << args[i] << "'\n";
                 return kUsage;

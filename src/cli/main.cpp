@@ -18,6 +18,7 @@ constexpr const char* kMainUsage =
     "commands:\n"
     "  settings                 every effective setting, Key=value\n"
     "  settings set KEY VALUE   check a setting and write it to lexmora9.ini\n"
+    "  search [options] KEYWORD...  find keywords in context; search --help for options\n"
     "  compile KEYWORD...       the stored entry and compiled pattern of each keyword\n"
     "  count --out NAME PATH... word count of files and folders into NAME.lst/.sta\n"
     "  freq FILE.lst            the records of a word list: sort, norm, find, save .lex\n"
@@ -30,11 +31,9 @@ constexpr const char* kMainUsage =
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"settings", runSettingsCommand},
-        {"compile", runCompileCommand},
-        {"count", runCountCommand},
-        {"freq", runFreqCommand},
-        {"view", runViewCommand},
+        {"settings", runSettingsCommand}, {"search", runSearchCommand},
+        {"compile", runCompileCommand},   {"count", runCountCommand},
+        {"freq", runFreqCommand},         {"view", runViewCommand},
     };
     return table;
 }

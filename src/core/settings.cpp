@@ -163,6 +163,13 @@ std::optional<LanguageId> LanguageFromName(const std::string& name) {
     return std::nullopt;
 }
 
+std::optional<LanguageId> LanguageFromTypedName(const std::string& name) {
+    for (int i = 0; i < 5; ++i)
+        if (equalsNoCase(name, LanguageName(static_cast<LanguageId>(i))))
+            return static_cast<LanguageId>(i);
+    return std::nullopt;
+}
+
 void ApplyLanguage(ProgramState& state, LanguageId language) {
     state.LanguageIndex = static_cast<int>(language);
     state.LanguageName = LanguageName(language);
@@ -283,10 +290,7 @@ Status SetSetting(const ProgramState& state, const std::string& givenKey,
                                   std::to_string(kMaxContextWidth) + ".");
         stored = std::to_string(std::stoi(value));
     } else if (known("Language")) {
-        std::optional<LanguageId> language;
-        for (int i = 0; i < 5; ++i)
-            if (equalsNoCase(value, LanguageName(static_cast<LanguageId>(i))))
-                language = static_cast<LanguageId>(i);
+        const auto language = LanguageFromTypedName(value);
         if (!language)
             return settingRefused("Language takes English, French, German, Italian or Spanish.");
         stored = LanguageName(*language);

@@ -85,6 +85,8 @@ std::vector<std::pair<std::string, std::string>> EffectiveSettings(const Program
 Status SetSetting(const ProgramState& state, const std::string& key, const std::string& value);
 
 std::optional<LanguageId> LanguageFromName(const std::string& name);
+// The same without regard to case, for names a user types ("german").
+std::optional<LanguageId> LanguageFromTypedName(const std::string& name);
 const char* LanguageName(LanguageId language);
 
 } // namespace lexmora

@@ -1,0 +1,326 @@
+// lexmora-cli search: the Search command from a shell. KWIC lines go to standard output, the
+// program's messages, the result files and the summary to standard error.
+#include "cli/cli_context.h"
+
+#include "codes/code_tables.h"
+#include "core/file_utils.h"
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/text_codec.h"
+#include "files/file_list.h"
+#include "files/file_patterns.h"
+#include "keywords/keyword_handover.h"
+#include "keywords/keyword_syntax.h"
+#include "search/search_run.h"
+
+#include <charconv>
+#include <iostream>
+#include <optional>
+#include <sys/stat.h>
+
+namespace lexmora::cli {
+
+namespace {
+
+constexpr const char* kSearchUsage =
+    "usage: lexmora-cli [--home DIR] search [options] KEYWORD...\n"
+    "\n"
+    "Searches the source files for every keyword and prints one KWIC line per hit (hit number,\n"
+    "left context, match, right context). Options not given come from lexmora9.ini.\n"
+    "\n"
+    "  --keywords FILE      keywords from a keyword file (a leading ^ makes one case-sensitive)\n"
+    "  --case               the keywords given on the line are case-sensitive\n"
+    "  --exclude TEXT       an exclude string for every keyword on the line (repeatable)\n"
+    "  --tag TEXT           tagged search with this tag before the keyword\n"
+    "  --tag-after          the tag follows the keyword\n"
+    "  --source PATH        a file or a folder (default: SourceDirectory)\n"
+    "  --pattern MASK       file pattern in the folder, e.g. \"*.txt\" (default \"*.*\")\n"
+    "  --tree               include all sub-folders\n"
+    "  --list FILE.flist    the sources are a stored file list\n"
+    "  --left N --right N   context widths\n"
+    "  --code MODE          auto | ansi | ascii | the name of a code file\n"
+    "  --language L         english | french | german | italian | spanish\n"
+    "  --save DIR           save the results to this target folder (\"Save to File\")\n"
+    "  --single-file        one result file set for all keywords\n"
+    "  --ascii              save results as ASCII instead of ANSI\n"
+    "  --quiet              do not print the KWIC lines\n";
+
+struct Options {
+    std::vector<std::string> keywords;
+    std::optional<std::string> keywordFile;
+    bool caseSensitive = false;
+    std::vector<std::string> excludes;
+    std::optional<std::string> tag;
+    bool tagAfter = false;
+    std::optional<std::string> source;
+    std::optional<std::string> pattern;
+    bool tree = false;
+    std::optional<std::string> list;
+    std::optional<int> left, right;
+    std::optional<std::string> code, language, save;
+    bool singleFile = false;
+    bool ascii = false;
+    bool quiet = false;
+};
+
+std::optional<int> parseWidth(const std::string& text) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > 32767)
+        return std::nullopt;
+    return value;
+}
+
+// The usage error, or nothing when the words parse.
+std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) -> bool {
+            if (i + 1 >= args.size())
+                return false;
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--case") {
+            o.caseSensitive = true;
+        } else if (a == "--tree") {
+            o.tree = true;
+        } else if (a == "--tag-after") {
+            o.tagAfter = true;
+        } else if (a == "--single-file") {
+            o.singleFile = true;
+        } else if (a == "--ascii") {
+            o.ascii = true;
+        } else if (a == "--quiet") {
+            o.quiet = true;
+        } else if (a == "--keywords" || a == "--exclude" || a == "--tag" || a == "--source" ||
+                   a == "--pattern" || a == "--list" || a == "--left" || a == "--right" ||
+                   a == "--code" || a == "--language" || a == "--save") {
+            if (!value(v))
+                return a + " needs a value";
+            if (a == "--keywords")
+                o.keywordFile = v;
+            else if (a == "--exclude")
+                o.excludes.push_back(v);
+            else if (a == "--tag")
+                o.tag = v;
+            else if (a == "--source")
+                o.source = v;
+            else if (a == "--pattern")
+                o.pattern = v;
+            else if (a == "--list")
+                o.list = v;
+            else if (a == "--code")
+                o.code = v;
+            else if (a == "--language")
+                o.language = v;
+            else if (a == "--save")
+                o.save = v;
+            else {
+                const auto width = parseWidth(v);
+                if (!width)
+                    return a + " needs a number from 0 to 32767";
+                (a == "--left" ? o.left : o.right) = *width;
+            }
+        } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            return "unknown option " + a;
+        } else {
+            o.keywords.push_back(a);
+        }
+    }
+    if (o.keywords.empty() && !o.keywordFile)
+        return "no keyword given";
+    if (o.list && (o.source || o.tree))
+        return "--list cannot go with --source or --tree";
+    if (o.tag && !o.excludes.empty())
+        return "--tag cannot go with --exclude";
+    return std::nullopt;
+}
+
+// A keyword given on the line, typed into the entry box key by key: what the box refuses is
+// told and left out, and the committed entry gets the box's normalisation.
+std::string typedEntry(const CliContext& context, const std::string& text, EntryMode mode) {
+    const SpecialChars chars = SpecialChars::from(context.state);
+    BracketState bracket = BracketState::Normal;
+    std::string box;
+    for (char key : text) {
+        const KeyOutcome outcome =
+            FilterKeystroke(box, box.size(), key, mode, context.state.TaggedSearch, chars, bracket);
+        if (outcome.message)
+            context.report(*outcome.message);
+        if (outcome.action == KeyAction::Accept)
+            box.push_back(key);
+        else if (outcome.action == KeyAction::Replace)
+            box.push_back(outcome.replacement);
+    }
+    return NormaliseEntry(box, chars);
+}
+
+class CliObserver : public SearchObserver {
+public:
+    CliObserver(const CliContext& context, bool quiet) : m_context(context), m_quiet(quiet) {}
+    void onHit(std::string_view line, std::string_view) override {
+        if (!m_quiet)
+            m_context.printLine(line);
+    }
+    void onCaption(std::string_view text) override {
+        if (text.rfind("saving results to", 0) == 0 || text.rfind("no results", 0) == 0)
+            m_context.progress(text);
+    }
+    void yield(ProgramState& state) override {
+        // Ctrl-C is a confirmed leave: no question is asked.
+        if (g_interrupted.load(std::memory_order_relaxed))
+            state.ExitFlag = -2;
+    }
+
+private:
+    const CliContext& m_context;
+    bool m_quiet;
+};
+
+bool passed(const CheckResult& result) {
+    return result.outcome == CheckOutcome::Passed;
+}
+
+} // namespace
+
+int runSearchCommand(CliContext& context, const std::vector<std::string>& args) {
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h") {
+            std::cout << kSearchUsage;
+            return kSuccess;
+        }
+    Options o;
+    if (const auto error = parse(args, o)) {
+        std::cerr << "lexmora-cli search: " << *error << "\n" << kSearchUsage;
+        return kUsage;
+    }
+    ProgramState& state = context.state;
+
+    if (o.language) {
+        const auto language = LanguageFromTypedName(*o.language);
+        if (!language) {
+            std::cerr << "lexmora-cli search: unknown language " << *o.language << "\n";
+            return kUsage;
+        }
+        ApplyLanguage(state, *language);
+    }
+    if (o.code) {
+        const int mode = FindCodeMode(state, *o.code);
+        if (mode < 0 || !SetCodeMode(state, mode)) {
+            std::cerr << "lexmora-cli search: unknown code " << *o.code << "\n";
+            return kUsage;
+        }
+    }
+    if (o.left)
+        state.LeftContext = *o.left;
+    if (o.right)
+        state.RightContext = *o.right;
+    state.SaveToFile = o.save.has_value();
+    if (o.save)
+        state.TargetDirectory = *o.save;
+    state.SingleFile = o.singleFile && state.SaveToFile;
+    state.ResultCode = o.ascii ? kCodeAscii : kCodeAnsi;
+    state.TaggedSearch = o.tag.has_value();
+    state.TagBefore = !o.tagAfter;
+
+    // Keywords: those on the line as typed entries, those of a file as written.
+    std::vector<KeywordEntry> entries;
+    for (const std::string& word : o.keywords) {
+        KeywordEntry entry;
+        entry.text = typedEntry(context, utf8ToCp1252(word), EntryMode::Keywords);
+        entry.caseSensitive = o.caseSensitive;
+        if (o.tag)
+            entry.excludes.push_back({utf8ToCp1252(*o.tag), o.caseSensitive});
+        for (const std::string& x : o.excludes)
+            entry.excludes.push_back(
+                {typedEntry(context, utf8ToCp1252(x), EntryMode::ExcludeStrings), o.caseSensitive});
+        entries.push_back(std::move(entry));
+    }
+    HandOverKeywords(state, entries, "", false, false);
+    if (o.keywordFile) {
+        if (!isRegularFile(*o.keywordFile)) {
+            context.report(
+                Message{"Cannot open file - trying next...", "", Buttons::Ok, Icon::Exclamation});
+            return kFailure;
+        }
+        for (std::string line : SplitText(ReadWholeFile(*o.keywordFile))) {
+            if (line.empty())
+                continue;
+            const bool cs = line[0] == '^';
+            if (cs)
+                line.erase(0, 1);
+            if (line.empty())
+                continue;
+            state.Keywords.push_back(line);
+            state.KeywordCase.push_back(cs);
+            if (!state.ExcludeStrings.empty()) {
+                state.ExcludeStrings.emplace_back(state.ExcludeStrings.front().size());
+                state.ExcludeCase.emplace_back(state.ExcludeCase.front().size(), false);
+            }
+        }
+    }
+
+    // Sources.
+    state.SourceFileType = o.pattern.value_or("*.*");
+    state.IncludeSubfolders = o.tree;
+    state.SourceIsFileList = false;
+    state.SourceFileCount = 0;
+    state.SourceFiles.clear();
+    if (o.list) {
+        const auto list = files::ReadFileList(*o.list);
+        if (!list) {
+            context.report(list.error());
+            return kFailure;
+        }
+        state.SourceIsFileList = true;
+        state.StoredFileList = list->paths;
+        state.SourceFiles = list->paths;
+    } else {
+        std::string source = o.source.value_or(state.SourceDirectory);
+        if (o.source && isRegularFile(source)) {
+            state.SourceDirectory =
+                AddBackslash(FolderOf(source).empty() ? std::string(".") : FolderOf(source));
+            state.SourceFiles = {FileNameOf(source)};
+        } else {
+            state.SourceDirectory = AddBackslash(source);
+            if (o.tree)
+                state.SourceFileCount = static_cast<long long>(
+                    files::CountTreeFiles(source, state.SourceFileType).files);
+            else if (FolderExists(source))
+                state.SourceFiles = files::ListMatchingFiles(source, state.SourceFileType);
+        }
+    }
+
+    // The four checks of the Search command; a check that wants a chooser cannot be met here.
+    if (!passed(CheckSourceFiles(state, 0, context.prompter)) ||
+        !passed(CheckTargetFolder(state, context.prompter)) ||
+        !passed(CheckKeywords(state, context.prompter)) ||
+        !passed(CheckTargetDisk(state, context.location.programFolder, context.prompter)))
+        return kFailure;
+
+    CliObserver observer(context, o.quiet);
+    SearchRun run;
+    RunSearch(state, run, observer, context.prompter);
+    state.ExitFlag = 0;
+
+    for (const std::string& line : SearchSummaryLines(state, run))
+        context.progress(line);
+    context.progress(ElapsedCaption(run.ElapsedSeconds));
+    for (const std::string& path : run.keptDumpFiles)
+        std::cerr << "saved: " << path << '\n';
+    for (const std::string& path : run.incompleteDumpFiles)
+        std::cerr << "incomplete (cut to its last whole record): " << path << '\n';
+    if (run.abandoned) {
+        std::cerr << "search abandoned";
+        if (!run.keptDumpFiles.empty())
+            std::cerr << ": the result files hold the hits found up to then";
+        std::cerr << '\n';
+        return kAbandoned;
+    }
+    return run.failed ? kFailure : kSuccess;
+}
+
+} // namespace lexmora::cli

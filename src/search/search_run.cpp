@@ -1,0 +1,541 @@
+#include "search/search_run.h"
+
+#include "core/drives.h"
+#include "core/file_checks.h"
+#include "core/file_utils.h"
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/text_codec.h"
+#include "files/file_patterns.h"
+#include "search/compile_keyword.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace lexmora {
+
+namespace {
+
+constexpr double kLowSpaceThreshold = 1048576.0;
+constexpr double kRemovableLowSpace = 512000.0;
+
+std::int64_t steadyNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string number(std::int64_t n) {
+    return std::to_string(n);
+}
+
+// A file cut back to a whole number of `unit`-byte pieces, so that a write that failed half
+// way leaves no piece of the wrong length behind.
+void cutToWholeUnits(const std::string& path, std::int64_t unit) {
+    struct stat info {};
+    if (unit <= 0 || ::stat(path.c_str(), &info) != 0)
+        return;
+    const std::int64_t size = static_cast<std::int64_t>(info.st_size);
+    if (size % unit != 0)
+        (void)::truncate(path.c_str(), static_cast<off_t>(size - size % unit));
+}
+
+// The summary cut back to its last whole line.
+void cutToWholeLines(const std::string& path) {
+    const auto bytes = readFileBytes(path);
+    if (!bytes || bytes->empty())
+        return;
+    const std::size_t end = bytes->rfind("\r\n");
+    const std::size_t keep = end == std::string::npos ? 0 : end + 2;
+    if (keep != bytes->size())
+        (void)::truncate(path.c_str(), static_cast<off_t>(keep));
+}
+
+void repairSet(SearchRun& run, const std::string& dumpPath) {
+    cutToWholeUnits(dumpPath, run.RecordLength);
+    cutToWholeUnits(LogPathFor(dumpPath), kLogLineBytes);
+    cutToWholeLines(SummaryPathFor(dumpPath));
+    run.incompleteDumpFiles.push_back(dumpPath);
+}
+
+// OpenResultFiles: a new set named after the keyword, made unique in the target folder.
+bool openResultFiles(ProgramState& state, SearchRun& run, std::size_t k, SearchObserver& observer,
+                     Prompter& prompter) {
+    const std::string name =
+        MakeUniqueFileName(state.TargetDirectory, ResultNameBase(state.Keywords[k]), ".dmp",
+                           state.InvalidFileNameChars);
+    if (name.empty()) {
+        prompter.tell(CannotOpenDumpfileMessage());
+        return false;
+    }
+    state.TargetPath = AddBackslash(state.TargetDirectory);
+    run.DumpFilePath = state.TargetPath + name;
+    ResultSetHeader header;
+    header.dumpPath = run.DumpFilePath;
+    header.runDate = FormatRunDate(static_cast<std::int64_t>(std::time(nullptr)));
+    header.recordLength = run.RecordLength;
+    header.leftContext = state.LeftContext;
+    header.keyword = run.pattern.patternText;
+    header.logKeywordField = LogHeaderKeywordField(state.Keywords, state.SingleFile);
+    header.fileMask = state.SourceFileType;
+    header.targetDirectory = utf8ToCp1252(state.TargetDirectory);
+    auto opened = ResultFileSet::open(header, static_cast<std::int32_t>(state.LogEntryNumber));
+    if (!opened) {
+        prompter.tell(opened.error());
+        prompter.tell(CannotOpenDumpfileMessage());
+        // Whatever was created before the failure goes again.
+        DeleteResultFiles(run.DumpFilePath);
+        return false;
+    }
+    run.results = std::make_unique<ResultFileSet>(std::move(opened).value());
+    // The set may widen its records so that its header fits: its length is the one in use.
+    run.RecordLength = run.results->recordLength();
+    run.hitsInSet = 0;
+    observer.onCaption("saving results to: " + ShortenPath(utf8ToCp1252(run.DumpFilePath), 50));
+    return true;
+}
+
+// CloseResultFiles: a set without hits is deleted; a failed close is told and the files are cut
+// back to whole records. False when the close failed.
+bool closeResultFiles(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                      Prompter& prompter) {
+    if (!run.results)
+        return true;
+    const Status closed = run.results->close();
+    const std::string path = run.results->dumpPath();
+    run.results.reset();
+    if (!closed) {
+        prompter.tell(closed.error());
+        repairSet(run, path);
+        run.keptDumpFiles.push_back(path);
+        state.ResultsWritten = true;
+        return false;
+    }
+    if (run.hitsInSet == 0) {
+        observer.onCaption("no results from search - file \xAB " +
+                           ShortenPath(utf8ToCp1252(FileNameOf(path)), 30) + " \xBB deleted");
+        DeleteResultFiles(path);
+        run.deletedDumpFiles.push_back(path);
+    } else {
+        run.keptDumpFiles.push_back(path);
+        state.ResultsWritten = true;
+    }
+    return true;
+}
+
+// What ends a step of the keyword loop: -1 closes the set, -2 is told and closes it too, with
+// its files cut back to whole records.
+void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                  Prompter& prompter) {
+    if (run.StepResult == kStepAbandoned) {
+        run.abandoned = true;
+        closeResultFiles(state, run, observer, prompter);
+        return;
+    }
+    run.failed = true;
+    if (run.lastFailure)
+        prompter.tell(*run.lastFailure);
+    prompter.tell(MajorFailureMessage());
+    if (run.results) {
+        const std::string path = run.results->dumpPath();
+        (void)run.results->close();
+        run.results.reset();
+        repairSet(run, path);
+        if (run.hitsInSet > 0) {
+            run.keptDumpFiles.push_back(path);
+            state.ResultsWritten = true;
+        } else {
+            DeleteResultFiles(path);
+            run.deletedDumpFiles.push_back(path);
+        }
+    }
+}
+
+int searchTree(ProgramState& state, SearchRun& run, const std::string& folder,
+               std::set<std::pair<dev_t, ino_t>>& visited, SearchObserver& observer,
+               Prompter& prompter) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return 0;
+    if (!visited.insert({info.st_dev, info.st_ino}).second)
+        return 0; // reached again through a link
+    for (const std::string& sub : files::ListSubfolders(folder)) {
+        const int result =
+            searchTree(state, run, AddBackslash(folder) + sub, visited, observer, prompter);
+        if (result < 0)
+            return result;
+    }
+    state.SourceFiles = files::ListMatchingFiles(folder, state.SourceFileType);
+    state.SourceDirectory = AddBackslash(folder);
+    return SearchStep(state, run, observer, prompter);
+}
+
+} // namespace
+
+// --- messages ------------------------------------------------------------------------------
+
+Message PleaseSelectSourceFilesMessage() {
+    return {" Please select source files.  ", " Cannot continue...", Buttons::OkCancel,
+            Icon::Exclamation};
+}
+Message SourceDiskChangedMessage() {
+    return {joinLines({"You appear to have removed or changed the disk with the sourcefiles on.  ",
+                       "You must either replace the original disk or cancel the search."}),
+            " Cannot find disk", Buttons::RetryCancel, Icon::Exclamation};
+}
+Message NoTargetFolderMessage() {
+    return {"You have not selected a target folder", "Warning", Buttons::OkCancel,
+            Icon::Exclamation};
+}
+Message TargetIsSourceMessage() {
+    return {joinLines({"Your target folder is the same as your source folder!  ",
+                       "       Please select another target folder."}),
+            "Warning", Buttons::OkCancel, Icon::Exclamation};
+}
+Message ReadOnlyTargetMessage() {
+    return {joinLines({"Your target folder is read-only -", "you must change folder"}),
+            " Read-Only Folder", Buttons::OkCancel, Icon::Exclamation};
+}
+Message TargetInSearchPathMessage() {
+    return {joinLines({"Your target folder lies in your search path!",
+                       "You must save the results to a different folder or disk"}),
+            "Warning", Buttons::OkCancel, Icon::Exclamation};
+}
+Message PleaseEnterKeywordsMessage() {
+    return {" Please enter keyword(s).   ", " Cannot continue...", Buttons::OkCancel,
+            Icon::Exclamation};
+}
+Message SaveToCdRomMessage() {
+    return {"You cannot save results to a CD_ROM disk -do you wish to change drive?",
+            " Trying to  save to CDROM !", Buttons::YesNo, Icon::Exclamation};
+}
+Message RemovableDiskLowMessage(double freeBytes, const std::string& drive, bool sameDrive) {
+    const auto kbytes = static_cast<std::int64_t>(std::llround(freeBytes)) / 1024;
+    return {joinLines(
+                {"There are only " + number(kbytes) + " KBytes free on drive " + drive,
+                 std::string("This may not be enough - ") +
+                     (sameDrive ? "do you wish to change drive?" : "do you wish to change disk?")}),
+            " Disk space is low!", Buttons::YesNoCancel, Icon::Exclamation};
+}
+Message MajorFailureMessage() {
+    return {joinLines({"Major file or device failure!", "Returning to main menu"}), "", Buttons::Ok,
+            Icon::Exclamation};
+}
+Message CannotOpenDumpfileMessage() {
+    return {"Cannot open dumpfile - return to main menu!", "", Buttons::Ok, Icon::Exclamation};
+}
+Message CannotPrintToSummaryMessage() {
+    return {joinLines({"Cannot print to summary file!", "Do you wish to continue?"}),
+            "File problem", Buttons::OkCancel, Icon::Exclamation};
+}
+Message SeeSummaryQuestion() {
+    return {"Do you wish to see summary of search?   ", " Search finished", Buttons::YesNo,
+            Icon::Question};
+}
+Message EndOfSearchMessage() {
+    return {"         Continue    ", " End of search", Buttons::Ok, Icon::None};
+}
+Message MoreResultsMessage() {
+    return {" Continue viewing results?       ", " More results to follow", Buttons::OkCancel,
+            Icon::Question};
+}
+
+// --- checks ---------------------------------------------------------------------------------
+
+CheckResult CheckSourceFiles(const ProgramState& state, double recordedDiskIdentity,
+                             Prompter& prompter) {
+    const bool counted = state.IncludeSubfolders && state.SourceFileCount > 0;
+    if (state.SourceFiles.empty() && !counted && !state.SourceIsFileList) {
+        if (prompter.ask(PleaseSelectSourceFilesMessage()) == Answer::Ok)
+            return {CheckOutcome::Repeat, Chooser::Source};
+        return {CheckOutcome::Abandoned, Chooser::None};
+    }
+    if (recordedDiskIdentity != 0 && !state.SourceDirectory.empty() &&
+        DiskIdentity(state.SourceDirectory) != recordedDiskIdentity) {
+        if (prompter.ask(SourceDiskChangedMessage()) == Answer::Retry)
+            return {CheckOutcome::Repeat, Chooser::None};
+        return {CheckOutcome::Abandoned, Chooser::None};
+    }
+    if (!state.SourceIsFileList) {
+        Answer answer = Answer::Ok;
+        if (!CheckFolder(state.SourceDirectory, answer, prompter))
+            return {answer == Answer::Retry ? CheckOutcome::Repeat : CheckOutcome::Abandoned,
+                    Chooser::None};
+    }
+    return {};
+}
+
+CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
+    if (!state.SaveToFile)
+        return {};
+    auto chooseOr = [&](const Message& message) -> CheckResult {
+        if (prompter.ask(message) == Answer::Ok)
+            return {CheckOutcome::Repeat, Chooser::Target};
+        return {CheckOutcome::Abandoned, Chooser::None};
+    };
+    if (state.TargetDirectory.empty())
+        return chooseOr(NoTargetFolderMessage());
+    if (state.TargetDirectory == state.SourceDirectory)
+        return chooseOr(TargetIsSourceMessage());
+    if (FolderExists(state.TargetDirectory) && IsReadOnlyFolder(state.TargetDirectory)) {
+        const bool choose = prompter.ask(ReadOnlyTargetMessage()) == Answer::Ok;
+        return {CheckOutcome::Abandoned, choose ? Chooser::Target : Chooser::None};
+    }
+    // Compared by whole folder names: /data/src2 does not lie in /data/src.
+    if (state.IncludeSubfolders && !state.SourceDirectory.empty()) {
+        const std::string target = toLowerAscii(AddBackslash(state.TargetDirectory));
+        const std::string source = toLowerAscii(AddBackslash(state.SourceDirectory));
+        if (target.compare(0, source.size(), source) == 0)
+            return chooseOr(TargetInSearchPathMessage());
+    }
+    Answer answer = Answer::Ok;
+    if (!CheckFolder(state.TargetDirectory, answer, prompter))
+        return {answer == Answer::Retry ? CheckOutcome::Repeat : CheckOutcome::Abandoned,
+                Chooser::None};
+    return {};
+}
+
+CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter) {
+    if (!state.Keywords.empty())
+        return {};
+    if (prompter.ask(PleaseEnterKeywordsMessage()) == Answer::Ok)
+        return {CheckOutcome::Repeat, Chooser::Keywords};
+    return {CheckOutcome::Abandoned, Chooser::None};
+}
+
+CheckResult CheckTargetDisk(const ProgramState& state, const std::string& programFolder,
+                            Prompter& prompter) {
+    if (!state.SaveToFile || state.TargetDirectory.empty())
+        return {};
+    const std::string drive = DriveOf(state.TargetDirectory);
+    const int type = DriveType(state.TargetDirectory);
+    if (type == kDriveCdRom) {
+        if (prompter.ask(SaveToCdRomMessage()) == Answer::Yes)
+            return {CheckOutcome::Passed, Chooser::Target};
+        return {CheckOutcome::Abandoned, Chooser::None};
+    }
+    if (type == kDriveRemovable) {
+        if (!IsDriveReady(drive))
+            return {CheckOutcome::Abandoned, Chooser::None};
+        const double free = FreeBytes(state.TargetDirectory);
+        if (free >= 0 && free < kRemovableLowSpace && state.WarnLowDisk) {
+            const bool sameDrive = !programFolder.empty() && DriveOf(programFolder) == drive;
+            switch (prompter.ask(RemovableDiskLowMessage(free, drive, sameDrive))) {
+            case Answer::Yes:
+                return {CheckOutcome::Passed, Chooser::Target};
+            case Answer::No:
+                return {};
+            default:
+                return {CheckOutcome::Abandoned, Chooser::None};
+            }
+        }
+        return {};
+    }
+    WarnLowSpace(drive, kLowSpaceThreshold, prompter);
+    return {};
+}
+
+// --- the run --------------------------------------------------------------------------------
+
+std::string ResultNameBase(std::string_view keyword) {
+    std::string out;
+    for (char c : keyword) {
+        if (c == '\x9C')
+            out += "oe";
+        else if (c == '\x8C')
+            out += "OE";
+        else
+            out += c;
+    }
+    return out;
+}
+
+int SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
+    observer.onFilesInStep(state.SourceFileCount != 0
+                               ? state.SourceFileCount
+                               : static_cast<std::int64_t>(state.SourceFiles.size()));
+    if (!state.SourceIsFileList)
+        observer.onFolder(ShortenPath(toLowerAscii(state.SourceDirectory), 40));
+    if (state.SourceFiles.empty())
+        return 0;
+    state.PauseFlag = false;
+
+    const std::size_t k = static_cast<std::size_t>(run.KeywordIndex);
+    ScanContext context;
+    context.keywordIndex = static_cast<int>(k);
+    context.filesBefore = run.FilesSearched;
+    context.hitsBefore = run.HitsPerKeyword[k];
+    context.results = run.results.get();
+    context.recordLength = run.RecordLength;
+    context.runStartSeconds = run.StartTime;
+    ScanCounts counts;
+    const int result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
+
+    run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size());
+    run.BytesSearched += counts.bytes;
+    run.HitsTotal += counts.hits;
+    run.HitsPerKeyword[k] += counts.hits;
+    run.EstimatedBytes += counts.hits * run.RecordLength;
+    run.BytesInResultFile += counts.bytesWritten;
+    if (run.results)
+        run.hitsInSet += counts.hits;
+    observer.onHitCounter(run.HitsPerKeyword[k]);
+    if (counts.failure)
+        run.lastFailure = counts.failure;
+    return result;
+}
+
+int SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                     Prompter& prompter) {
+    std::set<std::pair<dev_t, ino_t>> visited;
+    std::string root = state.SourceDirectory;
+    if (root.size() > 1 && root.back() == kPathSeparator)
+        root.pop_back();
+    return searchTree(state, run, root, visited, observer, prompter);
+}
+
+void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
+    observer.onCaption("    Searching files for keyword...");
+    if (state.Keywords.empty())
+        return;
+    run.BytesSearched = 0;
+    run.HitsTotal = 0;
+    run.BytesInResultFile = 0;
+    state.LogEntryNumber = 0;
+    run.KeywordIndex = 0;
+    state.ResultFilesBoundary = true;
+    run.HitsPerKeyword.assign(state.Keywords.size(), 0);
+    run.StartTime = steadyNow();
+    run.SavedSourceDirectory = state.SourceDirectory;
+    // A stored list's paths: taken once, as the list was when the run started.
+    const std::vector<std::string> listedFiles =
+        state.SourceIsFileList && !state.StoredFileList.empty() ? state.StoredFileList
+                                                                : state.SourceFiles;
+    const std::vector<std::string> selectedFiles = state.SourceFiles;
+
+    bool stop = false;
+    for (std::size_t k = 0; k < state.Keywords.size() && !stop; ++k) {
+        run.KeywordIndex = static_cast<std::int64_t>(k);
+        run.LastKeywordIndex = run.KeywordIndex;
+        state.SourceDirectory = run.SavedSourceDirectory;
+        CompiledPattern compiled;
+        const bool compiledOk = CompileKeyword(state, k, compiled);
+        if (compiledOk) {
+            run.pattern = MakeScanPattern(compiled);
+            observer.onHitCounter(0);
+            run.FilesSearched = 0;
+            run.BytesSearched = 0;
+            if (state.SaveToFile && state.ResultFilesBoundary) {
+                const auto length = ComputeRecordLength(state.LeftContext,
+                                                        static_cast<int>(state.Keywords[k].size()),
+                                                        state.RightContext);
+                if (!length) {
+                    prompter.tell(CannotOpenDumpfileMessage());
+                    run.failed = true;
+                    break;
+                }
+                run.RecordLength = *length;
+                if (!openResultFiles(state, run, k, observer, prompter)) {
+                    run.failed = true;
+                    break;
+                }
+            } else if (!state.SaveToFile) {
+                // Without saving, the estimate still uses the record length a set would have.
+                const auto length = ComputeRecordLength(state.LeftContext,
+                                                        static_cast<int>(state.Keywords[k].size()),
+                                                        state.RightContext);
+                run.RecordLength = length ? *length : kMaxRecordLength;
+            }
+            if (state.SingleFile)
+                state.ResultFilesBoundary = k + 1 == state.Keywords.size();
+
+            run.lastFailure.reset();
+            if (state.IncludeSubfolders) {
+                run.StepResult = SearchFolderTree(state, run, observer, prompter);
+            } else if (state.SourceIsFileList) {
+                state.SourceDirectory.clear();
+                state.SourceFiles = listedFiles;
+                run.StepResult = SearchStep(state, run, observer, prompter);
+                state.SourceDirectory = run.SavedSourceDirectory;
+            } else {
+                state.SourceFiles = selectedFiles;
+                run.StepResult = SearchStep(state, run, observer, prompter);
+            }
+            if (run.StepResult < 0) {
+                endAfterStep(state, run, observer, prompter);
+                break;
+            }
+        }
+        if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
+            const Status written = run.results->writeSummaryLine(BuildKeywordLine(
+                run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
+            if (!written && prompter.ask(CannotPrintToSummaryMessage()) != Answer::Ok) {
+                closeResultFiles(state, run, observer, prompter);
+                run.failed = true;
+                stop = true;
+                continue;
+            }
+        }
+        if (state.SaveToFile && state.ResultFilesBoundary && run.results &&
+            !closeResultFiles(state, run, observer, prompter)) {
+            run.failed = true;
+            break;
+        }
+    }
+    // Whatever is still open is closed on every way out.
+    if (run.results)
+        closeResultFiles(state, run, observer, prompter);
+    state.ResultFilesBoundary = false;
+
+    run.ElapsedSeconds = steadyNow() - run.StartTime;
+    observer.onCaption(ElapsedCaption(run.ElapsedSeconds));
+    if (state.IncludeSubfolders)
+        state.SourceFiles.clear();
+    else
+        state.SourceFiles = selectedFiles;
+    state.SourceDirectory = run.SavedSourceDirectory;
+}
+
+std::string ElapsedCaption(std::int64_t seconds) {
+    return "time elapsed:  " + number(seconds / 60) + " minutes " + number(seconds % 60) +
+           " seconds";
+}
+
+std::vector<std::string> SearchSummaryLines(const ProgramState& state, const SearchRun& run) {
+    std::vector<std::string> lines;
+    if (!state.SaveToFile)
+        lines.push_back(" Estimated disk-space needed to save results: " +
+                        number(run.EstimatedBytes) + " bytes");
+    for (std::int64_t i = 0; i <= run.LastKeywordIndex; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (k >= state.Keywords.size() || k >= run.HitsPerKeyword.size())
+            break;
+        lines.push_back(" " + number(run.HitsPerKeyword[k]) + " examples found of \xAB " +
+                        state.Keywords[k] + " \xBB");
+    }
+    lines.push_back(" in " + number(run.FilesSearched) + " files totalling " +
+                    number(run.BytesSearched) + " bytes");
+    return lines;
+}
+
+void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int screenLines,
+                       SearchObserver& observer, Prompter& prompter) {
+    if (prompter.ask(SeeSummaryQuestion()) != Answer::Yes)
+        return;
+    const std::vector<std::string> lines = SearchSummaryLines(state, run);
+    const std::size_t page = screenLines > 0 ? static_cast<std::size_t>(screenLines) : 19;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        observer.onCaption(lines[i]);
+        if ((i + 1) % page == 0 && i + 1 < lines.size() &&
+            prompter.ask(MoreResultsMessage()) != Answer::Ok)
+            return;
+    }
+    prompter.tell(EndOfSearchMessage());
+}
+
+} // namespace lexmora

@@ -1,0 +1,121 @@
+// The search run: the four checks of the Search command, then every keyword over every source
+// file, folder by folder, with its result files opened, closed or discarded, and the totals.
+#pragma once
+
+#include "core/program_state.h"
+#include "core/prompter.h"
+#include "search/result_files.h"
+#include "search/scan_pattern.h"
+#include "search/scanner.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lexmora {
+
+// --- the checks of the Search command ---------------------------------------------------
+
+// What the user chose in a check: go on, repeat the check (after the chooser when one is
+// named), or give the command up.
+enum class CheckOutcome { Passed, Repeat, Abandoned };
+enum class Chooser { None, Source, Target, Keywords };
+struct CheckResult {
+    CheckOutcome outcome = CheckOutcome::Passed;
+    Chooser chooser = Chooser::None; // the chooser to open before going on or repeating
+};
+
+// 1. Source files, the source disk (`recordedDiskIdentity`: the bytes in use recorded when the
+// files were chosen, 0 for none) and the source folder.
+CheckResult CheckSourceFiles(const ProgramState& state, double recordedDiskIdentity,
+                             Prompter& prompter);
+// 2. The target folder (only with "Save to File").
+CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter);
+// 3. Keywords.
+CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter);
+// 4. The target disk (only with "Save to File"). `programFolder` tells whether the program runs
+// from the target's drive.
+CheckResult CheckTargetDisk(const ProgramState& state, const std::string& programFolder,
+                            Prompter& prompter);
+
+Message PleaseSelectSourceFilesMessage();
+Message SourceDiskChangedMessage();
+Message NoTargetFolderMessage();
+Message TargetIsSourceMessage();
+Message ReadOnlyTargetMessage();
+Message TargetInSearchPathMessage();
+Message PleaseEnterKeywordsMessage();
+Message SaveToCdRomMessage();
+Message RemovableDiskLowMessage(double freeBytes, const std::string& drive, bool sameDrive);
+Message MajorFailureMessage();
+Message CannotOpenDumpfileMessage();
+Message CannotPrintToSummaryMessage();
+Message SeeSummaryQuestion();
+Message EndOfSearchMessage();
+Message MoreResultsMessage();
+
+// --- the run ------------------------------------------------------------------------------
+
+// The record of one run.
+struct SearchRun {
+    std::int64_t KeywordIndex = 0;      // zero-based
+    std::int64_t LastKeywordIndex = -1; // the last keyword the loop reached (-1: none)
+    int RecordLength = kMinRecordLength;
+    std::vector<std::int64_t> HitsPerKeyword;
+    std::int64_t FilesSearched = 0; // of the current keyword
+    std::int64_t BytesSearched = 0; // of the current keyword
+    std::int64_t HitsTotal = 0;
+    std::int64_t EstimatedBytes = 0;
+    std::int64_t BytesInResultFile = 0;
+    std::string DumpFilePath;
+    int StepResult = 0;
+    std::int64_t StartTime = 0; // steady-clock seconds
+    std::string SavedSourceDirectory;
+    std::int64_t ElapsedSeconds = 0;
+
+    // What became of the result files: the dump files kept, and those deleted for want of hits.
+    std::vector<std::string> keptDumpFiles;
+    std::vector<std::string> deletedDumpFiles;
+    // The run ended early: the user abandoned it (-1), or a file or device failed (-2).
+    bool abandoned = false;
+    bool failed = false;
+    // A set that was left incomplete by a failure, cut back to its last whole record.
+    std::vector<std::string> incompleteDumpFiles;
+
+    // While running.
+    std::unique_ptr<ResultFileSet> results;
+    std::int64_t hitsInSet = 0;
+    ScanPattern pattern;
+    std::optional<Message> lastFailure; // why the last step could not write its results
+};
+
+// RunSearch: every keyword over the selected sources. Asks nothing at the end: the summary is
+// offered by ShowSearchSummary.
+void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter);
+
+// SearchStep: one scanner call over the files now in SourceFiles, and its bookkeeping.
+int SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter);
+
+// SearchFolderTree: SourceDirectory and every folder below it, sub-folders first (in list
+// order), each folder's matching files as one step. A folder reached twice (a link loop) is
+// searched once.
+int SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                     Prompter& prompter);
+
+// The lines of the run's summary as the live screen lists them.
+std::vector<std::string> SearchSummaryLines(const ProgramState& state, const SearchRun& run);
+
+// The elapsed-time caption: "time elapsed: " with minutes and seconds.
+std::string ElapsedCaption(std::int64_t seconds);
+
+// Offers the summary ("Do you wish to see summary of search?") and pages through it,
+// `ScreenLines` lines at a time, through the observer's captions.
+void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int screenLines,
+                       SearchObserver& observer, Prompter& prompter);
+
+// The base of a result file name from a keyword: the ligatures written out as "oe" and "OE".
+std::string ResultNameBase(std::string_view keyword);
+
+} // namespace lexmora
