@@ -26,15 +26,4 @@ std::string TargetPanelText(const ProgramState& state) {
     return ShortenPath(state.TargetDirectory, kPanelPathWidth);
 }
 
-std::string CodeModeCaption(int codeMode) {
-    switch (codeMode) {
-    case 0:
-        return "Automatic";
-    case 2:
-        return "ASCII";
-    default:
-        return "ANSI";
-    }
-}
-
 } // namespace lexmora

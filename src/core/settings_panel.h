@@ -17,7 +17,5 @@ std::string ContextPanelShortText(int left, int right);
 // The source folder shortened, "file list", or the file-list folder while a list is built.
 std::string SourcePanelText(const ProgramState& state);
 std::string TargetPanelText(const ProgramState& state);
-// "Automatic", "ANSI", "ASCII" for the built-in code modes.
-std::string CodeModeCaption(int codeMode);
 
 } // namespace lexmora

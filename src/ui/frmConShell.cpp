@@ -1,9 +1,14 @@
 #include "ui/frmConShell.h"
 
+#include "codes/code_tables.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/program_exit.h"
 #include "core/settings_panel.h"
+#include "files/file_chooser.h"
+#include "files/source_choice.h"
+#include "ui/frmGetDir.h"
+#include "ui/frmGetFiles.h"
 #include "ui/frmWeb.h"
 #include "ui/text_convert.h"
 
@@ -116,8 +121,10 @@ QAction* frmConShell::addItem(QMenu* menu, const char* name, const QString& capt
 void frmConShell::buildMenus() {
     QMenu* files = menuBar()->addMenu(tr("&Files"));
     files->setObjectName("mnuFiles");
-    addItem(files, "mnuSource", tr("&Select Files to Search"), false);
-    addItem(files, "mnuTarget", tr("Save &Results to..."), false);
+    connect(addItem(files, "mnuSource", tr("&Select Files to Search")), &QAction::triggered, this,
+            &frmConShell::chooseSources);
+    connect(addItem(files, "mnuTarget", tr("Save &Results to...")), &QAction::triggered, this,
+            &frmConShell::chooseTarget);
     QAction* separator1 = files->addSeparator();
     m_advancedOnly << separator1 << addItem(files, "mnuWPCodes", tr("&Code Files"), false)
                    << addItem(files, "mnuStringFiles", tr("&Keyword Files"), false);
@@ -125,7 +132,9 @@ void frmConShell::buildMenus() {
     addItem(files, "mnuViewDump", tr("&View Search Results"), false);
     addItem(files, "mnuLogFile", tr("View &Log Files"), false);
     addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files"), false);
-    m_advancedOnly << addItem(files, "mnuFileManager", tr("File &Manager"), false);
+    QAction* fileManager = addItem(files, "mnuFileManager", tr("File &Manager"));
+    connect(fileManager, &QAction::triggered, this, &frmConShell::openFileManager);
+    m_advancedOnly << fileManager;
     files->addSeparator();
     // Leaves at once, without the questions of the Exit button.
     connect(addItem(files, "mnuExit", tr("E&xit")), &QAction::triggered, this, [this] {
@@ -144,13 +153,15 @@ void frmConShell::buildMenus() {
 
     m_codesMenu = options->addMenu(tr("&Codes"));
     m_codesMenu->setObjectName("mnuWordProcessors");
+    // Automatic, ANSI, ASCII, then one item per loaded code file.
     auto* codeGroup = new QActionGroup(this);
-    for (int mode = 0; mode < 3; ++mode) {
+    const int highestCode = std::max(m_state.CodeCount, 2);
+    for (int mode = 0; mode <= highestCode; ++mode) {
         const std::string name = "mnuWProc" + std::to_string(mode);
-        QAction* item = addItem(m_codesMenu, name.c_str(), toQt(CodeModeCaption(mode)));
+        QAction* item = addItem(m_codesMenu, name.c_str(), toQt(CodeModeCaption(m_state, mode)));
         item->setCheckable(true);
         codeGroup->addAction(item);
-        m_codeItems[static_cast<std::size_t>(mode)] = item;
+        m_codeItems << item;
         connect(item, &QAction::triggered, this, [this, mode] { setCodeMode(mode); });
     }
 
@@ -221,9 +232,15 @@ QWidget* frmConShell::buildIcons() {
         button->setIcon(style()->standardIcon(icon.pixmap));
         button->setIconSize(QSize(32, 32));
         button->setAutoRaise(true);
-        button->setEnabled(false); // their functions come with the choosers and the viewer
         row->addWidget(button);
     }
+    connect(bar->findChild<QToolButton*>("imgSource"), &QToolButton::clicked, this,
+            &frmConShell::chooseSources);
+    connect(bar->findChild<QToolButton*>("imgTarget"), &QToolButton::clicked, this,
+            &frmConShell::chooseTarget);
+    // Keyword entry and the viewer are not in this build yet.
+    bar->findChild<QToolButton*>("imgKeyboard")->setEnabled(false);
+    bar->findChild<QToolButton*>("imgView")->setEnabled(false);
     row->addStretch();
     for (int i = 0; i < 5; ++i) {
         auto* flag = new QLabel(bar);
@@ -356,9 +373,10 @@ void frmConShell::switchLanguage(LanguageId language) {
 }
 
 void frmConShell::setCodeMode(int mode) {
-    m_state.CodeMode = mode;
-    m_codeItems[static_cast<std::size_t>(mode)]->setChecked(true);
-    m_codesText->setText(toQt(CodeModeCaption(mode)));
+    if (mode < 0 || mode >= m_codeItems.size() || !SetCodeMode(m_state, mode))
+        return;
+    m_codeItems[mode]->setChecked(true);
+    m_codesText->setText(toQt(CodeModeCaption(m_state, mode)));
 }
 
 void frmConShell::showLanguageMenu(const QPoint& where) {
@@ -387,6 +405,14 @@ bool frmConShell::eventFilter(QObject* watched, QEvent* event) {
         m_codesMenu->popup(mouse->globalPosition().toPoint());
         return true;
     }
+    if (name.startsWith("lblSourceDir") || name.startsWith("lblFiles")) {
+        chooseSources();
+        return true;
+    }
+    if (name.startsWith("lblTarget")) {
+        chooseTarget();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -407,6 +433,38 @@ void frmConShell::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+void frmConShell::chooseSources() {
+    files::PrepareSourceChooser(m_state);
+    if (ChooseFiles(m_state, m_prompter, files::SourceChooserCaption(m_state), this, &m_viewer))
+        m_filesText->setText(toQt(files::TakeSourceChoice(m_state)));
+    refreshPanel();
+}
+
+void frmConShell::chooseTarget() {
+    const std::string savedFolder = m_state.DialogFolder;
+    m_state.DialogFolder =
+        m_state.TargetDirectory.empty() ? CurrentFolder() : m_state.TargetDirectory;
+    const auto folder = ChooseFolder(m_state, m_prompter, "   Save results to...", this);
+    if (folder && !folder->empty())
+        m_state.TargetDirectory = *folder;
+    else if (m_state.TargetDirectory.empty())
+        m_prompter.tell(
+            Message{"You have not selected a target folder!", "", Buttons::Ok, Icon::Exclamation});
+    m_state.DialogFolder = savedFolder;
+    refreshPanel();
+}
+
+void frmConShell::openFileManager() {
+    const std::string savedFolder = m_state.DialogFolder;
+    const std::string savedPattern = m_state.DialogPattern;
+    m_state.DialogFolder = m_state.SourceDirectory;
+    m_state.DialogPattern = "*.*";
+    ChooseFiles(m_state, m_prompter, files::kFileManagerCaption, this, &m_viewer);
+    m_state.DialogFolder = savedFolder;
+    m_state.DialogPattern = savedPattern;
+    refreshPanel();
 }
 
 void frmConShell::showHelp() {

@@ -5,6 +5,7 @@
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/settings.h"
+#include "ui/qt_file_viewer.h"
 
 #include <QMainWindow>
 
@@ -36,6 +37,10 @@ public:
     // True when the exit sequence let the program end.
     bool runExit();
 
+    void chooseSources();
+    void chooseTarget();
+    void openFileManager();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -56,11 +61,12 @@ private:
     StartValues& m_start;
     Prompter& m_prompter;
     bool m_leaving = false;
+    QtFileViewer m_viewer{this};
 
     QMenu* m_languageMenu = nullptr;
     QMenu* m_codesMenu = nullptr;
     std::array<QAction*, 5> m_languageItems{};
-    std::array<QAction*, 3> m_codeItems{};
+    QList<QAction*> m_codeItems;
     QAction* m_userAdvanced = nullptr;
     QAction* m_userNormal = nullptr;
     QList<QAction*> m_advancedOnly;

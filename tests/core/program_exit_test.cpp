@@ -90,9 +90,6 @@ TEST(SettingsPanel, Texts) {
     state.MakingFileList = true;
     state.FileListDirectory = "/lists";
     EXPECT_EQ(SourcePanelText(state), "/lists");
-    EXPECT_EQ(CodeModeCaption(0), "Automatic");
-    EXPECT_EQ(CodeModeCaption(1), "ANSI");
-    EXPECT_EQ(CodeModeCaption(2), "ASCII");
 }
 
 TEST(StartUp, RemovableDriveWarning) {

@@ -1,6 +1,7 @@
 // The main window, offscreen: caption, panel, menus, options and the exit sequence.
 #include "ui/frmConShell.h"
 
+#include "codes/code_tables.h"
 #include "core/settings.h"
 
 #include <QAction>
@@ -65,8 +66,23 @@ private slots:
         QVERIFY(child<QAction>(window, "mnuGerman")->isChecked());
         QVERIFY(!f.state.WordbreakAtApostrophe);
         QVERIFY(child<QAction>(window, "mnuWProc1")->isChecked());
-        QVERIFY(!child<QAction>(window, "mnuSource")->isEnabled()); // not built yet
+        QVERIFY(!child<QAction>(window, "mnuContext")->isEnabled()); // not built yet
+        QVERIFY(child<QAction>(window, "mnuSource")->isEnabled());
         QVERIFY(child<QAction>(window, "mnuAbout")->isEnabled());
+    }
+
+    void codeFilesJoinTheCodesMenu() {
+        Fixture f;
+        f.state.InstallFolder = LEXMORA_BIN_DIR; // the shipped code files are there
+        LoadCodeFolder(f.state, CodeFilesFolder(f.state), f.prompter);
+        QVERIFY(f.state.CodeCount > 2);
+        ui::frmConShell window(f.state, f.start, f.prompter);
+        QCOMPARE(text(window, "lblWordprocessorText"), QString("Automatic"));
+        QAction* first = child<QAction>(window, "mnuWProc3");
+        QCOMPARE(first->text(), QString::fromStdString(f.state.CodeRows[3].CodeName));
+        first->trigger();
+        QCOMPARE(f.state.CodeMode, 3);
+        QCOMPARE(text(window, "lblWordprocessorText"), first->text());
     }
 
     void unknownLanguageStaysFrenchWithItsCaption() {
