@@ -42,6 +42,13 @@ std::string withoutCarriageReturns(std::string text) {
     return out;
 }
 
+// "title: text" on standard error, as every message of the command line is shown.
+void printMessage(const Message& message) {
+    const std::string title = cp1252ToUtf8(message.title);
+    std::cerr << title << (title.empty() ? "" : ": ")
+              << withoutCarriageReturns(cp1252ToUtf8(message.text)) << '\n';
+}
+
 Answer yesAnswer(Buttons buttons) {
     switch (buttons) {
     case Buttons::Ok:
@@ -61,9 +68,7 @@ Answer yesAnswer(Buttons buttons) {
 } // namespace
 
 Answer CliPrompter::ask(const Message& message) {
-    const std::string title = cp1252ToUtf8(message.title);
-    std::cerr << title << (title.empty() ? "" : ": ")
-              << withoutCarriageReturns(cp1252ToUtf8(message.text)) << '\n';
+    printMessage(message);
     if (message.buttons == Buttons::Ok)
         return Answer::Ok;
     const Answer answer = m_yes ? yesAnswer(message.buttons) : safeAnswer(message.buttons);
@@ -80,9 +85,7 @@ void CliContext::printLine(std::string_view text) const {
 }
 
 void CliContext::report(const Message& message) const {
-    const std::string title = cp1252ToUtf8(message.title);
-    std::cerr << title << (title.empty() ? "" : ": ")
-              << withoutCarriageReturns(cp1252ToUtf8(message.text)) << '\n';
+    printMessage(message);
 }
 
 void CliContext::progress(std::string_view text) const {
