@@ -4,6 +4,7 @@
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "files/file_patterns.h"
 #include "wordcount/word_counter.h"
 #include "wordcount/wordcount_messages.h"
 
@@ -50,30 +51,6 @@ public:
 private:
     Prompter& m_inner;
 };
-
-// The files of a folder in name order, then (with the tree) each sub-folder in turn.
-void addFolder(const std::string& folder, bool tree, std::vector<std::string>& out) {
-    std::vector<std::string> files, folders;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = JoinPath(folder, name);
-            if (isDirectory(path))
-                folders.push_back(path);
-            else if (isRegularFile(path))
-                files.push_back(path);
-        }
-        ::closedir(dir);
-    }
-    std::sort(files.begin(), files.end());
-    std::sort(folders.begin(), folders.end());
-    out.insert(out.end(), files.begin(), files.end());
-    if (tree)
-        for (const std::string& sub : folders)
-            addFolder(sub, tree, out);
-}
 
 } // namespace
 
@@ -142,9 +119,14 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
     std::vector<std::string> files;
     for (const std::string& p : paths) {
         const std::string full = AbsolutePath(p);
-        if (isDirectory(full))
-            addFolder(full, tree, files);
-        else
+        if (isDirectory(full)) {
+            // The same listing as the file chooser: hidden files left out, link loops end.
+            const std::vector<std::string> found =
+                tree ? lexmora::files::ListTreeFiles(full, "*")
+                     : lexmora::files::ListMatchingFiles(full, "*");
+            for (const std::string& name : found)
+                files.push_back(tree ? name : JoinPath(full, name));
+        } else
             files.push_back(full); // a missing file gets the count's own question
     }
 
