@@ -9,6 +9,7 @@
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "search/kwic_line.h"
+#include "search/literal_finder.h"
 
 #include <algorithm>
 #include <array>
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <string.h>
 #include <sys/stat.h>
 #include <thread>
@@ -27,7 +29,7 @@ namespace {
 
 // Reads are much larger than the line-end detection block: few system calls, and a hit's
 // context never has to be cut at a block edge.
-constexpr std::size_t kReadChunk = 512 * 1024;
+constexpr std::size_t kReadChunk = 128 * 1024;
 // A match or its context that still runs past the window when the window has grown this large
 // is taken as it stands (a pathological "word" of megabytes).
 constexpr std::size_t kMaxWindow = 32 * 1024 * 1024;
@@ -57,7 +59,7 @@ bool isApostropheOrHyphenEntry(int entry) { // entry 0..51
 // Case folding of the searched text: none, Windows-1252 (ANSI files) or ASCII letters only
 // (other codes, whose upper half is not Windows-1252).
 struct Fold {
-    unsigned char map[256];
+    FoldTable map;
     bool active = false;
 };
 
@@ -112,8 +114,66 @@ std::size_t findText(std::string_view hay, std::string_view needle, bool caseSen
 
 // --- the source text: a window over the file, line-end hyphens removed ------------------------
 
+// A growable byte array whose new bytes are left unset: a read fills them at once, and zeroing
+// half a megabyte before every read costs as much as the search itself.
+class ByteBuffer {
+public:
+    char* data() { return m_data.get(); }
+    const char* data() const { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    std::size_t capacity() const { return m_capacity; }
+    void resize(std::size_t n) {
+        if (n > m_capacity)
+            grow(n);
+        m_size = n;
+    }
+    void append(const char* bytes, std::size_t n) {
+        const std::size_t old = m_size;
+        resize(old + n);
+        if (n > 0)
+            std::memcpy(m_data.get() + old, bytes, n);
+    }
+    // Drops the first `n` bytes of the first `valid` (the rest need not be kept).
+    void erasePrefix(std::size_t n, std::size_t valid) {
+        if (valid > n)
+            std::memmove(m_data.get(), m_data.get() + n, valid - n);
+        m_size = m_size > n ? m_size - n : 0;
+    }
+
+private:
+    void grow(std::size_t n) {
+        const std::size_t capacity = std::max(n, m_capacity * 2);
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (m_size > 0)
+            std::memcpy(bigger.get(), m_data.get(), m_size);
+        m_data = std::move(bigger);
+        m_capacity = capacity;
+    }
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// The window's buffers outlive a file and a call, so that the next file reuses their pages
+// (fresh pages cost a fault each). A window that grew huge for one file is given back.
+struct SourceBuffers {
+    ByteBuffer read, folded;
+};
+constexpr std::size_t kKeptBufferSize = 4 * 1024 * 1024;
+
+SourceBuffers& reusedBuffers() {
+    thread_local SourceBuffers buffers;
+    if (buffers.read.capacity() > kKeptBufferSize || buffers.folded.capacity() > kKeptBufferSize)
+        buffers = SourceBuffers{};
+    return buffers;
+}
+
 class SourceText {
 public:
+    explicit SourceText(SourceBuffers& buffers) : m_read(buffers.read), m_folded(buffers.folded) {
+        m_read.resize(0);
+        m_folded.resize(0);
+    }
     // Streams the open file; `rawHead` is what was read from its start already.
     void startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining) {
         m_fd = fd;
@@ -130,16 +190,32 @@ public:
     void setLineBreak(std::string lineBreak, bool noCase) {
         m_hyphenBreak = lineBreak.empty() ? std::string() : "-" + lineBreak;
         m_breakNoCase = noCase;
+        if (lineBreak.empty())
+            return;
+        // A hyphen break is found as "-" followed by the line end's first character.
+        const unsigned char first = static_cast<unsigned char>(lineBreak[0]);
+        m_breakPair.first[0] = m_breakPair.first[1] = '-';
+        m_breakPair.second[0] = noCase ? lowerCp1252(first) : first;
+        m_breakPair.second[1] = noCase ? upperCp1252(first) : first;
+        m_breakPair.distance = 1;
     }
-    void setFold(const Fold* fold) { m_fold = fold; }
+    // `lazy`: the folded copy is made only when foldAll is called (a literal is looked for in
+    // the text as read, and only a window that holds it is folded).
+    void setFold(const FoldTable* fold, bool active, bool lazy) {
+        m_fold = fold;
+        m_foldActive = active;
+        m_lazyFold = lazy;
+    }
 
     // Drops the text before `keepFrom` and appends the next piece of the file. False when
     // nothing more could be added (end of file or a read failure).
     bool fill(std::size_t keepFrom) {
         if (keepFrom > 0) {
-            m_read.erase(0, keepFrom);
-            if (m_fold->active)
-                m_lower.erase(0, keepFrom);
+            m_read.erasePrefix(keepFrom, m_read.size());
+            if (m_foldActive) {
+                m_folded.erasePrefix(keepFrom, m_foldedTo);
+                m_foldedTo = m_foldedTo > keepFrom ? m_foldedTo - keepFrom : 0;
+            }
             m_atFileStart = false;
         }
         if (m_eof)
@@ -147,7 +223,7 @@ public:
         const std::size_t before = m_read.size();
         // The held-back tail (or the file's first block) goes first; the file's next piece is
         // read straight behind it, and hyphen breaks are taken out in place.
-        m_read.append(m_pending);
+        m_read.append(m_pending.data(), m_pending.size());
         m_pending.clear();
         if (!m_rawEof && m_fd >= 0) {
             const std::size_t old = m_read.size();
@@ -168,20 +244,31 @@ public:
             m_remaining -= std::min<std::uint64_t>(m_remaining, static_cast<std::uint64_t>(got));
         }
         removeHyphenBreaks(before);
-        if (m_fold->active) {
-            m_lower.resize(m_read.size());
-            const unsigned char* src = reinterpret_cast<const unsigned char*>(m_read.data());
-            unsigned char* dst = reinterpret_cast<unsigned char*>(m_lower.data());
-            for (std::size_t i = before; i < m_read.size(); ++i)
-                dst[i] = m_fold->map[src[i]];
+        if (m_foldActive) {
+            m_folded.resize(m_read.size());
+            if (!m_lazyFold)
+                foldAll();
         }
         if (m_rawEof && m_pending.empty())
             m_eof = true;
         return m_read.size() > before || m_eof;
     }
 
-    const std::string& read() const { return m_read; }
-    const char* search() const { return m_fold->active ? m_lower.data() : m_read.data(); }
+    // Makes the folded copy of the whole window current.
+    void foldAll() {
+        if (!m_foldActive || m_foldedTo >= m_read.size())
+            return;
+        const unsigned char* src = reinterpret_cast<const unsigned char*>(m_read.data());
+        unsigned char* dst = reinterpret_cast<unsigned char*>(m_folded.data());
+        const FoldTable& map = *m_fold;
+        for (std::size_t i = m_foldedTo, n = m_read.size(); i < n; ++i)
+            dst[i] = map[src[i]];
+        m_foldedTo = m_read.size();
+    }
+
+    std::string_view read() const { return {m_read.data(), m_read.size()}; }
+    // The text the pattern is matched in (folded up to where foldAll last reached).
+    const char* search() const { return m_foldActive ? m_folded.data() : m_read.data(); }
     std::size_t size() const { return m_read.size(); }
     bool eof() const { return m_eof; }
     bool atFileStart() const { return m_atFileStart; }
@@ -195,20 +282,20 @@ private:
         const std::string_view hb = m_hyphenBreak;
         char* d = m_read.data();
         const std::size_t n = m_read.size();
-        std::size_t write = from, segment = from, scan = from, limit = n;
-        while (scan < n) {
-            const void* hit = std::memchr(d + scan, '-', n - scan);
-            if (!hit)
+        // A tail that may be the start of a break waits for more text.
+        std::size_t limit = n;
+        if (!m_rawEof)
+            for (std::size_t len = std::min(hb.size() - 1, n - from); len > 0; --len)
+                if (isBreakAt(std::string_view(d + n - len, len), hb.substr(0, len))) {
+                    limit = n - len;
+                    break;
+                }
+        std::size_t write = from, segment = from, scan = from;
+        while (scan < limit) {
+            const std::size_t at = FindBytePair(d, limit, scan, m_breakPair);
+            if (at == std::string::npos)
                 break;
-            const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
-            const std::string_view rest(d + at, n - at);
-            if (rest.size() < hb.size()) {
-                if (!m_rawEof && (m_breakNoCase ? startsWithNoCase(hb, rest)
-                                                : hb.substr(0, rest.size()) == rest))
-                    limit = at;
-                break;
-            }
-            if (m_breakNoCase ? startsWithNoCase(rest, hb) : rest.substr(0, hb.size()) == hb) {
+            if (at + hb.size() <= limit && isBreakAt(std::string_view(d + at, hb.size()), hb)) {
                 if (write != segment)
                     std::memmove(d + write, d + segment, at - segment);
                 write += at - segment;
@@ -223,14 +310,30 @@ private:
         m_pending.assign(d + limit, n - limit);
         m_read.resize(write);
     }
+    bool isBreakAt(std::string_view text, std::string_view hyphenBreak) const {
+        if (m_breakNoCase)
+            return startsWithNoCase(text, hyphenBreak);
+        // A few bytes: compared here rather than through a library call.
+        if (text.size() != hyphenBreak.size())
+            return false;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text[i] != hyphenBreak[i])
+                return false;
+        return true;
+    }
 
+    ByteBuffer& m_read;
+    ByteBuffer& m_folded;
+    std::size_t m_foldedTo = 0; // m_folded holds the folded text of m_read up to here
     int m_fd = -1;
     std::uint64_t m_remaining = 0; // bytes the file should still hold
     std::string m_pending;         // raw text not yet in the window
-    std::string m_read, m_lower;
     std::string m_hyphenBreak;
     bool m_breakNoCase = false;
-    const Fold* m_fold = nullptr;
+    BytePair m_breakPair;
+    const FoldTable* m_fold = nullptr;
+    bool m_foldActive = false;
+    bool m_lazyFold = false;
     bool m_rawEof = false;
     bool m_eof = false;
     bool m_atFileStart = true;
@@ -288,14 +391,8 @@ public:
         needMore = false;
         const char* base = reinterpret_cast<const char*>(m_text);
         switch (m_pattern.start) {
-        case ScanStart::Literal: {
-            const std::string& lit = m_pattern.tokens.front().text;
-            if (from >= m_size || lit.empty())
-                return std::string::npos;
-            const void* hit = memmem(base + from, m_size - from, lit.data(), lit.size());
-            return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base)
-                       : std::string::npos;
-        }
+        case ScanStart::Literal: // found in the text as read, by a LiteralFinder
+            return std::string::npos;
         case ScanStart::Special: {
             std::size_t best = std::string::npos;
             const int j = m_pattern.tokens.front().special;
@@ -560,9 +657,9 @@ private:
     int pollFlags();
     int searchFile(const std::string& path, const std::string& listedName);
     int scanText(SourceText& text, int codeIndex, bool htmlMode, const FileFacts& facts);
-    bool rejectedByImageTag(const std::string& read, std::size_t s);
+    bool rejectedByImageTag(std::string_view read, std::size_t s);
     bool rejectedByExcludes(std::string_view line, std::string_view matched);
-    bool rejectedByTag(const std::string& read, std::size_t s, std::size_t e, bool eofEnd);
+    bool rejectedByTag(std::string_view read, std::size_t s, std::size_t e, bool eofEnd);
 
     ProgramState& m_state;
     const ScanPattern& m_pattern;
@@ -692,7 +789,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
         return 0;
     m_counts.bytes += static_cast<std::int64_t>(length);
 
-    SourceText text;
+    SourceText text(reusedBuffers());
     std::string lineBreakSample;
     if (code.conversion != SourceConversion::None) {
         std::string all = std::move(head);
@@ -717,7 +814,10 @@ int Scan::scanText(SourceText& text, int codeIndex, bool htmlMode, const FileFac
     const std::size_t k = static_cast<std::size_t>(m_context.keywordIndex);
     const bool caseSensitive = k < m_state.KeywordCase.size() && m_state.KeywordCase[k];
     const Fold fold = makeFold(caseSensitive ? 0 : (codeIndex == kCodeAnsi ? 1 : 2));
-    text.setFold(&fold);
+    // A literal start is looked for in the text as read: a window is folded only once it is
+    // known to hold a candidate.
+    const bool literalStart = m_pattern.start == ScanStart::Literal;
+    text.setFold(&fold.map, fold.active, literalStart);
 
     const WordClasses classes = MakeWordClasses(m_state, codeIndex);
     const CodeRow& row = codeRowOf(m_state, codeIndex);
@@ -771,6 +871,10 @@ int Scan::scanText(SourceText& text, int codeIndex, bool htmlMode, const FileFac
 
     std::int64_t hitNumber = 1;
     const std::int64_t hitsShownBefore = m_context.hitsBefore;
+    std::optional<LiteralFinder> literal;
+    if (literalStart)
+        literal.emplace(foldText(fold, m_pattern.tokens.front().text), fold.map);
+
     text.fill(0);
     std::size_t pos = 0;
     bool forceFinal = false; // the window is as large as it may grow: take it as it stands
@@ -796,7 +900,14 @@ int Scan::scanText(SourceText& text, int codeIndex, bool htmlMode, const FileFac
         const bool final = text.eof() || forceFinal;
         matcher.setText(text.search(), text.size(), final, text.atFileStart());
         bool needMore = false;
-        const std::size_t s = matcher.findCandidate(pos, needMore);
+        std::size_t s;
+        if (literal) {
+            s = literal->find(text.read().data(), text.size(), pos);
+            if (s != std::string::npos)
+                text.foldAll();
+        } else {
+            s = matcher.findCandidate(pos, needMore);
+        }
         if (s == std::string::npos) {
             if (final)
                 break;
@@ -830,7 +941,7 @@ int Scan::scanText(SourceText& text, int codeIndex, bool htmlMode, const FileFac
         }
         pos = e;
 
-        const std::string& read = text.read();
+        const std::string_view read = text.read();
         if (htmlMode && rejectedByImageTag(read, s))
             continue;
         // The KWIC line from the text as read.
@@ -881,7 +992,7 @@ int Scan::scanText(SourceText& text, int codeIndex, bool htmlMode, const FileFac
     return 0;
 }
 
-bool Scan::rejectedByImageTag(const std::string& read, std::size_t s) {
+bool Scan::rejectedByImageTag(std::string_view read, std::size_t s) {
     const std::size_t from = s > kTagLookBack ? s - kTagLookBack : 0;
     for (std::size_t p = s; p-- > from;) {
         if (read[p] == '>')
@@ -910,7 +1021,7 @@ bool Scan::rejectedByExcludes(std::string_view line, std::string_view matched) {
     return false;
 }
 
-bool Scan::rejectedByTag(const std::string& read, std::size_t s, std::size_t e, bool eofEnd) {
+bool Scan::rejectedByTag(std::string_view read, std::size_t s, std::size_t e, bool eofEnd) {
     (void)eofEnd;
     const char open = m_tag.front();
     const char close = m_tag.back();
@@ -1035,59 +1146,90 @@ std::string ExtractContext(const ProgramState& state, int codeIndex, std::string
             : static_cast<unsigned char>(row.CodeSpaceCode > 0 ? row.CodeSpaceCode : ' ');
     const bool translate = state.LanguageIndex != 0 && codeIndex != kCodeAnsi;
     const CodeRow& ansi = codeRowOf(state, kCodeAnsi);
-    std::string out;
-    out.reserve(text.size());
+    const bool allTranslated = translate && codeIndex >= kFirstCodeFile;
+    // Written through a pointer: every byte of the text gives at most one byte, except a
+    // special letter replaced by its ANSI form, which makes room for itself.
+    std::string out(text.size(), '\0');
+    char* o = out.data();
     bool lastBlank = false;
-    auto blank = [&] {
-        if (!lastBlank)
-            out.push_back(' ');
-        lastBlank = true;
-    };
-    for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = text.size();
+    if (tagOpen == 0 && !translate && blankCode == ' ') {
+        // Plain text: without branches on the data, as blanks stand at random.
+        unsigned lastBlank1 = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned c = static_cast<unsigned char>(text[i]);
+            const unsigned blank = (c - 1u) < 32u; // 1 .. 32: a blank or a control character
+            const unsigned nul = c == 0;
+            *o = static_cast<char>(c ^ ((c ^ ' ') & (0u - blank)));
+            o += (nul | (blank & lastBlank1)) ^ 1u;
+            lastBlank1 = blank | (lastBlank1 & nul);
+        }
+        out.resize(static_cast<std::size_t>(o - out.data()));
+        return out;
+    }
+    for (std::size_t i = 0; i < n;) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
+        // The common case: a plain character, copied.
+        if (c > ' ' && c != tagOpen && c != blankCode &&
+            !(translate && (c > 126 || allTranslated))) {
+            *o++ = static_cast<char>(c);
+            lastBlank = false;
+            ++i;
+            continue;
+        }
         if (c == 0) {
             ++i;
             continue;
         }
         if (tagOpen != 0 && c == tagOpen) {
             std::size_t j = i + 1;
-            while (j < text.size() && static_cast<unsigned char>(text[j]) != tagClose &&
-                   text[j] != '\r')
+            while (j < n && static_cast<unsigned char>(text[j]) != tagClose && text[j] != '\r')
                 ++j;
-            i = j < text.size() && static_cast<unsigned char>(text[j]) == tagClose ? j + 1 : j;
-            blank();
+            i = j < n && static_cast<unsigned char>(text[j]) == tagClose ? j + 1 : j;
+            if (!lastBlank)
+                *o++ = ' ';
+            lastBlank = true;
             continue;
         }
         if (c == blankCode || c == ' ' || c < 32) {
-            blank();
+            if (!lastBlank)
+                *o++ = ' ';
+            lastBlank = true;
             ++i;
             continue;
         }
-        if (translate && (c > 126 || codeIndex >= kFirstCodeFile)) {
-            // The longest representation of a special letter that stands here.
-            std::size_t bestLength = 0;
-            int bestEntry = -1;
-            const int tables = codeIndex >= kFirstCodeFile ? 2 : 1;
-            for (int t = 0; t < tables; ++t)
-                for (int e = 0; e < 52; ++e) {
-                    const std::string& r = row.CodeTable[t][e];
-                    if (!r.empty() && r.size() > bestLength && text.substr(i, r.size()) == r &&
-                        (r.size() > 1 || static_cast<unsigned char>(r[0]) > 126)) {
-                        bestLength = r.size();
-                        bestEntry = e;
-                    }
+        // The longest representation of a special letter that stands here.
+        std::size_t bestLength = 0;
+        int bestEntry = -1;
+        const int tables = codeIndex >= kFirstCodeFile ? 2 : 1;
+        for (int t = 0; t < tables; ++t)
+            for (int e = 0; e < 52; ++e) {
+                const std::string& r = row.CodeTable[t][e];
+                if (!r.empty() && r.size() > bestLength && text.substr(i, r.size()) == r &&
+                    (r.size() > 1 || static_cast<unsigned char>(r[0]) > 126)) {
+                    bestLength = r.size();
+                    bestEntry = e;
                 }
-            if (bestEntry >= 0 && !ansi.CodeTable[0][bestEntry].empty()) {
-                out += ansi.CodeTable[0][bestEntry];
-                lastBlank = false;
-                i += bestLength;
-                continue;
             }
+        if (bestEntry >= 0 && !ansi.CodeTable[0][bestEntry].empty()) {
+            const std::string& replacement = ansi.CodeTable[0][bestEntry];
+            const std::size_t written = static_cast<std::size_t>(o - out.data());
+            const std::size_t needed = written + replacement.size() + (n - i - bestLength);
+            if (needed > out.size()) {
+                out.resize(needed);
+                o = out.data() + written;
+            }
+            std::memcpy(o, replacement.data(), replacement.size());
+            o += replacement.size();
+            lastBlank = false;
+            i += bestLength;
+            continue;
         }
-        out.push_back(static_cast<char>(c));
+        *o++ = static_cast<char>(c);
         lastBlank = false;
         ++i;
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

@@ -125,17 +125,30 @@ TEST(ScannerKwic, LineHasNumberRightAlignedLeftContextAndRightContext) {
 }
 
 TEST(ScannerKwic, HitAcrossReadChunksIsFoundOnceWithFullContext) {
-    test::TempDir dir;
-    // "zebra" astride the end of the second read (the 31,744-byte head, then 512 KiB).
-    std::string text(31744 + 512 * 1024 - 3, 'x');
-    text[100] = ' ';
-    text += " zebra stripes ";
-    text += std::string(2000, 'y');
-    dir.write("a.txt", text);
-    ProgramState state = stateFor(dir.path(), "zebra");
-    const Outcome out = scan(state, {"a.txt"});
-    ASSERT_EQ(out.lines.size(), 1u);
-    EXPECT_EQ(out.lines[0], "1    xxxxxxxxx zebra stripes y");
+    // "zebra" astride the end of a read (the 31,744-byte head, then reads of 128 KiB), at
+    // several places around the edge.
+    for (const std::size_t reads : {1u, 4u})
+        for (const std::size_t before : {6u, 4u, 2u, 1u}) {
+            test::TempDir dir;
+            std::string text(31744 + reads * 128 * 1024 - before, 'x');
+            text[100] = ' ';
+            text += " zebra stripes ";
+            text += std::string(2000, 'y');
+            dir.write("a.txt", text);
+            ProgramState state = stateFor(dir.path(), "zebra");
+            const Outcome out = scan(state, {"a.txt"});
+            ASSERT_EQ(out.lines.size(), 1u) << reads << " " << before;
+            EXPECT_EQ(out.lines[0], "1    xxxxxxxxx zebra stripes y") << reads << " " << before;
+        }
+}
+
+TEST(ScannerMatching, RulesOfDashesDoNotHideHyphenBreaks) {
+    // Lines of dashes end in "-" + line end too: their last dash joins the next line, and a
+    // word broken at a line end among them is still found, in either case.
+    const std::string rules = "-----\r\n-----\r\n";
+    EXPECT_EQ(matches("zebra", rules + "a ZEB-\r\nRA b\r\n" + rules), Found{"ZEBRA"});
+    EXPECT_EQ(matches("ababab", "x ab-\nab-\n-\nab y"), Found{"ababab"});
+    EXPECT_EQ(matches("ab", "x ab-\nab-\n-\nab y"), Found{});
 }
 
 TEST(ScannerKwic, HyphenBreakAstrideAReadIsStillJoined) {

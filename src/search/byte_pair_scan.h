@@ -1,0 +1,24 @@
+// The scanner's fast path: finds where a byte of one small set is followed, a fixed distance
+// on, by a byte of another. Looking for two characters of a keyword at once (each in both
+// cases) stops the scan far less often than looking for one, and the compare runs sixteen
+// bytes at a time through the compiler's portable vector types.
+#pragma once
+
+#include <cstddef>
+
+namespace lexmora {
+
+struct BytePair {
+    // Each set holds one or two bytes (the two spellings of a case-blind letter); a set of one
+    // repeats its byte.
+    unsigned char first[2] = {0, 0};
+    unsigned char second[2] = {0, 0};
+    std::size_t distance = 0; // from the first byte to the second (0: the same byte)
+};
+
+// The first p >= from with text[p] in `first` and text[p + distance] in `second`, and
+// p + distance < size; npos when there is none.
+std::size_t FindBytePair(const char* text, std::size_t size, std::size_t from,
+                         const BytePair& pair);
+
+} // namespace lexmora
