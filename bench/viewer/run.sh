@@ -6,10 +6,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 records=${1:-1000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Only the parts of the engine the viewer uses, optimised as a release build is.
+# The engine, optimised as a release build is.
 g++ -std=c++20 -O2 -DNDEBUG -I "$root/src" "$root/bench/viewer/viewer_bench.cpp" \
-    "$root"/src/core/*.cpp "$root/src/search/result_files.cpp" "$root/src/search/kwic_line.cpp" \
-    "$root"/src/viewer/*.cpp -o "$work/viewer_bench"
+    "$root"/src/{core,codes,keywords,search,viewer,files}/*.cpp -o "$work/viewer_bench"
 "$work/viewer_bench" make "$work/bench.dmp" "$records"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
 # Once to warm the page cache, then measured.

@@ -214,7 +214,7 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
     }
 
     if (details) {
-        auto found = ExpandRecord(viewer, *details);
+        auto found = ExpandRecord(viewer, *details, std::nullopt, &context.state);
         if (!found) {
             context.report(found.error());
             return kFailure;
@@ -267,10 +267,8 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
     if (extract && *extract == "new") {
         auto saved =
             SaveChanges(viewer, outFolder, context.state.InvalidFileNameChars, context.prompter);
-        if (!saved) {
-            context.report(saved.error());
-            return kFailure;
-        }
+        if (!saved)
+            return kFailure; // the failure has been told
         if (!saved->empty())
             std::cout << *saved << '\n';
         return kSuccess;

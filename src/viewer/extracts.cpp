@@ -157,8 +157,11 @@ Result<std::string> SaveExtract(ResultViewer& viewer, const std::vector<std::int
                                 const std::string& invalidFileNameChars, Prompter& prompter) {
     const std::string name = MakeUniqueFileName(folder, StripExtension(outputBase(viewer)), ".cnc",
                                                 invalidFileNameChars);
-    if (name.empty())
-        return msg::CannotCreateOutput(FileNameOf(viewer.path()) + ".cnc");
+    if (name.empty()) {
+        const Message failure = msg::CannotCreateOutput(outputBase(viewer) + ".cnc");
+        prompter.tell(failure);
+        return failure;
+    }
     const std::string path = JoinPath(folder, name);
     AtomicOutput out(path);
     if (!out.valid()) {
@@ -202,8 +205,10 @@ std::string NewFileNameFor(const ResultViewer& viewer, const std::string& folder
 Result<std::string> SaveChanges(ResultViewer& viewer, const std::string& folder,
                                 const std::string& invalidFileNameChars, Prompter& prompter) {
     const std::string path = NewFileNameFor(viewer, folder, invalidFileNameChars);
-    if (path.empty())
+    if (path.empty()) {
+        prompter.tell(msg::DiscProblem());
         return msg::DiscProblem();
+    }
     if (prompter.ask(msg::SaveChangesTo(utf8ToCp1252(path))) != Answer::Ok)
         return std::string();
     AtomicOutput out(path);
@@ -265,6 +270,47 @@ Status PrintExtract(ResultViewer& viewer, const ExtractRange& range,
     for (std::int64_t p : positions)
         lines.push_back(ExtractLine(viewer.GetRecord(p), form, viewer.LeftContextWidth()));
     return printer.print(PrintJob{"Courier New", LayOutPages(lines, page)});
+}
+
+Status TextPrintSession::print(const std::vector<std::string>& lines, PageGeometry page,
+                               Prompter& prompter, Printer& printer) {
+    if (!m_open) {
+        if (prompter.ask(msg::PrinterReady()) != Answer::Ok)
+            return {};
+        m_open = true;
+        m_page = page;
+        m_lines.clear();
+    } else {
+        m_lines.emplace_back(); // one job below the other on the same page
+    }
+    m_lines.insert(m_lines.end(), lines.begin(), lines.end());
+    if (prompter.ask(msg::PrintMoreOnPage()) == Answer::Yes)
+        return {};
+    return finish(printer);
+}
+
+Status TextPrintSession::finish(Printer& printer) {
+    if (!m_open)
+        return {};
+    m_open = false;
+    PrintJob job{"Arial", LayOutPages(m_lines, m_page)};
+    m_lines.clear();
+    return printer.print(job);
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
 }
 
 Status ClipboardGather::add(const std::vector<std::string>& lines) {

@@ -85,7 +85,7 @@ std::string NewFileNameFor(const ResultViewer& viewer, const std::string& folder
 
 // "Save Changes &to File" / save sorted list: asks, then writes the header and the records in
 // display order, record after record. The file appears whole or not at all. Returns the path
-// written, or an empty path when the user cancelled.
+// written, or an empty path when the user cancelled; a failure has been told through the prompter.
 Result<std::string> SaveChanges(ResultViewer& viewer, const std::string& folder,
                                 const std::string& invalidFileNameChars, Prompter& prompter);
 
@@ -103,6 +103,28 @@ std::vector<std::vector<std::string>> LayOutPages(const std::vector<std::string>
 Status PrintExtract(ResultViewer& viewer, const ExtractRange& range,
                     const std::vector<std::int64_t>& positions, LineForm form, PageGeometry page,
                     Prompter& prompter, Printer& printer);
+
+// "&Print" of selected lines and of the details window's text, in "Arial". Jobs go onto one
+// document for as long as the user answers Yes to "print more on the same page"; No, or leaving
+// the viewer (finish), sends the document to the printer.
+class TextPrintSession {
+public:
+    // Asks for the printer when no document is open (Cancel: nothing printed, nothing held),
+    // adds the lines, then asks whether more goes on the same page.
+    Status print(const std::vector<std::string>& lines, PageGeometry page, Prompter& prompter,
+                 Printer& printer);
+    // Sends a held document; nothing happens when none is open.
+    Status finish(Printer& printer);
+    bool holding() const { return m_open; }
+
+private:
+    bool m_open = false;
+    std::vector<std::string> m_lines;
+    PageGeometry m_page;
+};
+
+// Text split at its line breaks (CR LF, or LF alone), without them; a last empty line is dropped.
+std::vector<std::string> SplitLines(std::string_view text);
 
 // Text gathered by "&Add to Clipboard" for a later "&Copy to Clipboard".
 class ClipboardGather {

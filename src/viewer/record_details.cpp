@@ -1,10 +1,13 @@
 #include "viewer/record_details.h"
 
+#include "codes/code_detect.h"
+#include "codes/code_tables.h"
 #include "core/file_io.h"
 #include "core/file_utils.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "search/result_files.h"
+#include "search/scanner.h"
 #include "viewer/viewer_messages.h"
 
 #include <algorithm>
@@ -41,10 +44,6 @@ std::string diskPathOf(const std::string& logPath) {
     if (fileIsPresent(logPath))
         return logPath;
     return {};
-}
-
-bool containsNoCase(std::string_view text, std::string_view word) {
-    return toLowerAscii(text).find(toLowerAscii(word)) != std::string::npos;
 }
 
 } // namespace
@@ -119,8 +118,115 @@ std::optional<FoundText> FindCleanedText(std::string_view source, std::string_vi
     return std::nullopt;
 }
 
+int CodeOfLogEntry(const ProgramState& state, std::string_view dateAndCode) {
+    const std::string_view name =
+        trimRight(trimLeft(dateAndCode.size() > 10 ? dateAndCode.substr(10) : std::string_view()));
+    if (name.empty() || equalsNoCase(name, kUtf8CodeName))
+        return kCodeAnsi;
+    // The log line ends 5 characters into the code name field: a longer name is known by its
+    // beginning.
+    int byBeginning = -1;
+    for (std::size_t k = kCodeAnsi; k < state.CodeRows.size(); ++k) {
+        const std::string_view rowName =
+            trimRight(std::string_view(state.CodeRows[k].CodeName).substr(0, 9));
+        if (rowName.empty())
+            continue;
+        if (equalsNoCase(rowName, name))
+            return static_cast<int>(k);
+        if (byBeginning < 0 && name.size() < rowName.size() &&
+            equalsNoCase(rowName.substr(0, name.size()), name))
+            byBeginning = static_cast<int>(k);
+    }
+    return byBeginning >= 0 ? byBeginning : kCodeAnsi;
+}
+
+std::optional<FoundText> FindContextInSource(std::string_view source, std::string_view fragment,
+                                             std::size_t mark, const ContextCleaner& clean,
+                                             std::size_t chunkBytes) {
+    fragment = trimRight(fragment);
+    const std::size_t lead = fragment.size() - trimLeft(fragment).size();
+    fragment = trimLeft(fragment);
+    mark = mark >= lead ? std::min(mark - lead, fragment.size()) : 0;
+    if (fragment.empty())
+        return std::nullopt;
+    const std::string_view leftPart = trimRight(fragment.substr(0, mark));
+    const std::string_view rightPart = fragment.substr(mark);
+    auto cleaned = [&](std::size_t a, std::size_t b) { return clean(source.substr(a, b - a)); };
+    auto holds = [&](std::size_t a, std::size_t b) {
+        return cleaned(a, b).find(fragment) != std::string::npos;
+    };
+    auto beginsWith = [](std::string_view text, std::string_view start) {
+        return text.substr(0, start.size()) == start;
+    };
+    // Cleaning whole chunks finds the chunk; halving it finds the few hundred bytes that hold
+    // the fragment; there its exact ends are found byte by byte. Only the search's own cleaning
+    // decides, so codes and blank runs are taken as the search took them.
+    const std::size_t chunk = std::max<std::size_t>(chunkBytes, 4096);
+    const std::size_t overlap = chunk / 16;
+    constexpr std::size_t kHalfOverlap = 256;
+    for (std::size_t c = 0; c < source.size(); c += chunk) {
+        std::size_t a = c > overlap ? c - overlap : 0;
+        std::size_t b = std::min(source.size(), c + chunk + overlap);
+        if (!holds(a, b))
+            continue;
+        while (b - a > 4 * kHalfOverlap) {
+            const std::size_t mid = a + (b - a) / 2;
+            const std::size_t leftEnd = std::min(b, mid + kHalfOverlap);
+            const std::size_t rightStart = mid - kHalfOverlap;
+            if (holds(a, leftEnd))
+                b = leftEnd;
+            else if (holds(rightStart, b))
+                a = rightStart;
+            else
+                break;
+        }
+        for (std::size_t s = a; s < b; ++s) {
+            if (static_cast<unsigned char>(source[s]) <= ' ')
+                continue; // a fragment begins with a character, not a blank
+            // A code for one letter is short: its first cleaned character tells most places.
+            if (const std::string first = cleaned(s, std::min(b, s + 32));
+                first.empty() || first.front() != fragment.front())
+                continue;
+            // Then the beginning, short of what a code cut at the piece's end may have spoilt.
+            if (const std::string start = cleaned(s, std::min(b, s + 160)); start.size() > 24) {
+                const std::size_t n = std::min(start.size() - 24, fragment.size());
+                if (std::string_view(start).substr(0, n) != fragment.substr(0, n))
+                    continue;
+            }
+            if (!beginsWith(cleaned(s, b), fragment))
+                continue;
+            FoundText found;
+            found.start = s;
+            found.end = b;
+            for (std::size_t e = s + 1; e <= b; ++e)
+                if (beginsWith(cleaned(s, e), fragment)) {
+                    found.end = e;
+                    break;
+                }
+            found.mark = found.end;
+            if (!rightPart.empty())
+                for (std::size_t m = s; m < found.end; ++m)
+                    if (static_cast<unsigned char>(source[m]) > ' ' &&
+                        beginsWith(cleaned(m, found.end), rightPart) &&
+                        trimRight(cleaned(s, m)) == leftPart) {
+                        found.mark = m;
+                        break;
+                    }
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
 Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
-                                   const std::optional<std::string>& logPath) {
+                                   const std::optional<std::string>& logPath,
+                                   const ProgramState* state) {
+    static const ProgramState builtIn = [] {
+        ProgramState s;
+        s.CodeRows = BuiltInCodeRows();
+        return s;
+    }();
+    const ProgramState& codes = state && !state->CodeRows.empty() ? *state : builtIn;
     if (!viewer.isOwnResultFile() || position < 2 || position > viewer.IndexCount())
         return msg::NoDetailsForFile();
     const std::string record(viewer.GetRecord(position));
@@ -162,15 +268,12 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
         details.text = ownText;
         return details;
     }
-    auto source = readFileBytes(details.sourcePath);
-    if (!source) {
+    auto bytes = readFileBytes(details.sourcePath);
+    if (!bytes) {
         details.notice = "The source file cannot be read - the record's own text is shown.";
         details.text = ownText;
         return details;
     }
-    // Results of a DOS-coded search hold Windows characters: convert the source the same way.
-    if (containsNoCase(entry->dateAndCode, "ascii"))
-        *source = cp437ToCp1252(*source);
 
     // The last 40 characters of the left context and the first 40 from the keyword on are
     // looked for in the source.
@@ -180,20 +283,77 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
     const std::string_view right = details.recordText.size() > 40
                                        ? std::string_view(details.recordText).substr(0, 40)
                                        : std::string_view(details.recordText);
-    std::string fragment(leftTail);
-    fragment += right;
-    const auto found = FindCleanedText(*source, fragment, leftTail.size());
-    if (!found) {
-        details.notice = "The source file has changed since the search - the record's own "
-                         "text is shown.";
-        details.text = ownText;
-        return details;
+    // The search cut its contexts out of the raw text, so a context's first or last word may be
+    // a piece of a code ("ute;" of "&eacute;") that the whole text never cleans to: each is left
+    // out in turn when the whole fragment is not found.
+    struct Fragment {
+        std::string text;
+        std::size_t mark = 0;
+    };
+    std::vector<Fragment> fragments;
+    const std::size_t firstBlank = leftTail.find(' ');
+    const std::string_view leftCut = firstBlank == std::string_view::npos || firstBlank == 0
+                                         ? leftTail
+                                         : leftTail.substr(firstBlank + 1);
+    const std::size_t lastBlank = right.rfind(' ');
+    const std::string_view rightCut =
+        lastBlank == std::string_view::npos || lastBlank == 0 ? right : right.substr(0, lastBlank);
+    for (const auto& [l, r] : {std::pair{leftTail, right}, std::pair{leftCut, right},
+                               std::pair{leftTail, rightCut}, std::pair{leftCut, rightCut}}) {
+        Fragment f{std::string(l) + std::string(r), l.size()};
+        const auto same = [&](const Fragment& g) { return g.text == f.text && g.mark == f.mark; };
+        if (std::none_of(fragments.begin(), fragments.end(), same))
+            fragments.push_back(f);
+        // Results saved "as ASCII" hold the DOS code page; the search cleaned Windows text.
+        FromDosCodePage(f.text);
+        if (std::none_of(fragments.begin(), fragments.end(), same))
+            fragments.push_back(std::move(f));
     }
-    details.positionInFile = static_cast<std::uint64_t>(found->mark) + 1;
-    const std::size_t from =
-        found->mark > kDetailsContextBytes ? found->mark - kDetailsContextBytes : 0;
-    const std::size_t to = std::min(source->size(), found->end + kDetailsContextBytes);
-    details.text = CleanContext(std::string_view(*source).substr(from, to - from));
+
+    // The source as the search read it: in the code its log entry names, converted from UTF-8
+    // or UTF-16 when the search converted it (tried after the bytes as they are).
+    const int codeIndex = CodeOfLogEntry(codes, entry->dateAndCode);
+    const ContextCleaner clean = [&codes, codeIndex](std::string_view piece) {
+        return ExtractContext(codes, codeIndex, piece, 0, 0);
+    };
+    const std::string_view head = std::string_view(*bytes).substr(0, kBlockSize);
+    const SourceConversion conversion = DetectConversion(head, bytes->size() > head.size());
+    std::vector<SourceConversion> tries;
+    if (conversion == SourceConversion::Utf16LittleEndian ||
+        conversion == SourceConversion::Utf16BigEndian ||
+        equalsNoCase(trimLeft(std::string_view(entry->dateAndCode)
+                                  .substr(std::min<std::size_t>(10, entry->dateAndCode.size()))),
+                     kUtf8CodeName))
+        tries = {conversion};
+    else if (conversion != SourceConversion::None)
+        tries = {SourceConversion::None, conversion};
+    else
+        tries = {SourceConversion::None};
+
+    for (const SourceConversion tried : tries) {
+        const std::string converted =
+            tried == SourceConversion::None ? std::string() : ConvertSourceText(*bytes, tried);
+        const std::string_view source =
+            tried == SourceConversion::None ? std::string_view(*bytes) : converted;
+        for (const Fragment& candidate : fragments) {
+            // ANSI text is cleaned of blanks and controls only: found directly in the raw text.
+            const auto found =
+                codeIndex == kCodeAnsi
+                    ? FindCleanedText(source, candidate.text, candidate.mark)
+                    : FindContextInSource(source, candidate.text, candidate.mark, clean);
+            if (!found)
+                continue;
+            details.positionInFile = static_cast<std::uint64_t>(found->mark) + 1;
+            const std::size_t from =
+                found->mark > kDetailsContextBytes ? found->mark - kDetailsContextBytes : 0;
+            const std::size_t to = std::min(source.size(), found->end + kDetailsContextBytes);
+            details.text = clean(source.substr(from, to - from));
+            return details;
+        }
+    }
+    details.notice = "The source file has changed since the search - the record's own "
+                     "text is shown.";
+    details.text = ownText;
     return details;
 }
 

@@ -2,12 +2,14 @@
 // found again in the source, a wider context around it, the details lines, and the ".sav" file.
 #pragma once
 
+#include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/result.h"
 #include "viewer/extracts.h"
 #include "viewer/result_viewer.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,10 +30,35 @@ struct RecordDetails {
     std::string recordText; // the record's KWIC text from the keyword on
 };
 
+// Where a KWIC fragment stands in source text: offsets of its first character, of a marked
+// character and just after its end.
+struct FoundText {
+    std::size_t start = 0;
+    std::size_t mark = 0;
+    std::size_t end = 0; // just after the fragment's last character
+};
+
 // ExpandRecord for the record at a display position. `logPath` overrides the log beside the
-// result file (the user picked one after "File not found").
+// result file (the user picked one after "File not found"). The source is read in the code the
+// log names for it, from the code tables of `state` (the built-in ones when null), and cleaned
+// as the search cleaned its contexts.
 Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
-                                   const std::optional<std::string>& logPath = std::nullopt);
+                                   const std::optional<std::string>& logPath = std::nullopt,
+                                   const ProgramState* state = nullptr);
+
+// The code a search read a source file in, from the code name of its log entry (the rest of the
+// line after the 10-character file date, cut to 9 characters as the log holds it): a code row of
+// `state`, ANSI for "UTF-8" and for names no row has.
+int CodeOfLogEntry(const ProgramState& state, std::string_view dateAndCode);
+
+// Where a KWIC fragment stands in source text that `clean` turns into KWIC text the way the
+// search does: the first place whose cleaned text begins with the fragment (blanks at its ends
+// ignored). Returns the offsets in `source` of the fragment's start, of its character `mark` and
+// just after its end. The source is cleaned `chunkBytes` at a time (at least 4096).
+using ContextCleaner = std::function<std::string(std::string_view)>;
+std::optional<FoundText> FindContextInSource(std::string_view source, std::string_view fragment,
+                                             std::size_t mark, const ContextCleaner& clean,
+                                             std::size_t chunkBytes = std::size_t(1) << 20);
 
 // The text the details window shows: the details lines, a blank line, the text.
 std::string DetailsText(const RecordDetails& details);
@@ -47,13 +74,7 @@ Result<std::string> SaveDetails(const RecordDetails& details, const ResultViewer
                                 const std::string& invalidFileNameChars, Prompter& prompter);
 
 // Where a cleaned KWIC fragment stands in raw source text: runs of blanks and control
-// characters in the source match one blank of the fragment, NUL bytes are skipped. Returns the
-// source offsets of the fragment's first character and of its character `mark`.
-struct FoundText {
-    std::size_t start = 0;
-    std::size_t mark = 0;
-    std::size_t end = 0; // just after the fragment's last character
-};
+// characters in the source match one blank of the fragment, NUL bytes are skipped.
 std::optional<FoundText> FindCleanedText(std::string_view source, std::string_view fragment,
                                          std::size_t mark);
 

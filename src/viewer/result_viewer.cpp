@@ -334,25 +334,29 @@ void ResultViewer::Sort(SortMode mode, int leftPos, int rightPos, int rightConte
     for (std::size_t i = 0; i < n; ++i)
         order[i] = {m_index[i + 1], static_cast<std::uint32_t>(i)};
     std::sort(order.begin(), order.end());
-    m_keys.assign(n, SortKey{});
-    m_keyArena.clear();
+    // Built aside and taken over at the end: a sort that fails half-way (memory) leaves the
+    // index, the keys and the last sort as they were.
+    std::vector<SortKey> keys(n);
+    KeyArena arena;
     const int column = KeywordColumn();
     const int rightLimit = m_leftContext + 4 + std::max(rightContext, 0);
     for (const auto& [record, slot] : order) {
         const std::string_view text = readRecord(record);
         const auto start = FindKeyStart(text, column, m_textWidth, leftPos, rightPos, rightLimit);
         SortKey key;
-        key.offset = m_keyArena.size();
-        AppendKeyText(m_keyArena.bytes(), text, start, m_textWidth, mode);
-        key.length = m_keyArena.size() - key.offset;
+        key.offset = arena.size();
+        AppendKeyText(arena.bytes(), text, start, m_textWidth, mode);
+        key.length = arena.size() - key.offset;
         key.record = record;
-        m_keys[slot] = key;
+        keys[slot] = key;
     }
-    for (auto& key : m_keys)
-        key.prefix = KeyPrefix(m_keyArena.view(key), mode);
-    SortKeysQuick(m_keys, m_keyArena, mode);
+    for (auto& key : keys)
+        key.prefix = KeyPrefix(arena.view(key), mode);
+    SortKeysQuick(keys, arena, mode);
     for (std::size_t i = 0; i < n; ++i)
-        m_index[i + 1] = m_keys[i].record;
+        m_index[i + 1] = keys[i].record;
+    m_keys = std::move(keys);
+    m_keyArena = std::move(arena);
     m_sorted = true;
     m_sortMode = mode;
 }

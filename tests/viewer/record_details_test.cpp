@@ -1,5 +1,7 @@
 #include "viewer/record_details.h"
 
+#include "codes/code_tables.h"
+#include "search/scanner.h"
 #include "viewer/viewer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +130,145 @@ TEST(RecordDetails, CleanedTextFoundInRawSource) {
     EXPECT_EQ(found->end, source.size());
     EXPECT_FALSE(FindCleanedText(source, "abcd", 0).has_value());
     EXPECT_EQ(CleanContext(std::string("a\r\n\tb\0c  ", 9)), "a bc ");
+}
+
+ProgramState withHtmlCode() {
+    ProgramState state;
+    SilentPrompter quiet;
+    LoadCodeFiles(state, test::sourceDir() + "/data/codes", {"html.wp#"}, quiet);
+    return state;
+}
+
+TEST(RecordDetails, CodeOfTheLogEntryNamesTheCodeTheSearchRead) {
+    const ProgramState state = withHtmlCode();
+    ASSERT_EQ(state.CodeRows.size(), 4u);
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"06/12/2026HTML/", 3}, // the log line ends 5 characters into "HTML/XML entities"
+        {"06/12/2026HTML/XML", 3},        {"06/12/2026HTML/XML e", kCodeAnsi},
+        {"06/12/2026html/xml", 3},        {"06/12/2026ANSI", kCodeAnsi},
+        {"06/12/2026ASCII", kCodeAscii},  {"06/12/2026UTF-8", kCodeAnsi},
+        {"06/12/2026Windows", kCodeAnsi}, {"", kCodeAnsi},
+        {"06/12/2026", kCodeAnsi}};
+    for (const auto& [field, code] : cases)
+        EXPECT_EQ(CodeOfLogEntry(state, field), code) << field;
+}
+
+// An HTML source read with the HTML code: the KWIC records hold the letters its entities stand
+// for, and the wider context is cleaned the same way.
+constexpr const char* kHtmlSource = "<p>Le caf&eacute; est noir.</p>\r\n"
+                                    "<p>Un autre caf&eacute; tr&egrave;s noir ici.</p>";
+
+std::vector<Hit> htmlHits() {
+    return {{"page.htm", "caf\xE9 est ", "noir", ".</p> <p>Un autre"},
+            {"page.htm", "tr\xE8s ", "noir", " ici.</p>"}};
+}
+
+TEST(RecordDetails, CodedSourceIsCleanedAsTheSearchCleanedIt) {
+    test::TempDir dir;
+    dir.write("page.htm", kHtmlSource);
+    const std::string path =
+        test::writeResultFile(dir, "n.dmp", htmlHits(), "noir", 0, "HTML/XML entities");
+    const ProgramState state = withHtmlCode();
+    SilentPrompter prompter;
+    auto viewer = ResultViewer::open(path, prompter, onDisk());
+    ASSERT_TRUE(viewer.ok());
+    const std::string cleaned =
+        "<p>Le caf\xE9 est noir.</p> <p>Un autre caf\xE9 tr\xE8s noir ici.</p>";
+    const std::vector<std::pair<std::int64_t, std::uint64_t>> cases = {{2, 23}, {3, 70}};
+    for (const auto& [position, inFile] : cases) {
+        auto details = ExpandRecord(*viewer, position, std::nullopt, &state);
+        ASSERT_TRUE(details.ok()) << details.error().text;
+        EXPECT_EQ(details->notice, "");
+        EXPECT_EQ(details->positionInFile, inFile);
+        EXPECT_EQ(details->text, cleaned);
+    }
+    // Without the code the entities do not match the records' letters: the source looks changed
+    // and the record's own text is shown, never a wrong place.
+    auto ansi = ExpandRecord(*viewer, 2);
+    ASSERT_TRUE(ansi.ok());
+    EXPECT_FALSE(ansi->positionInFile.has_value());
+    EXPECT_NE(ansi->notice.find("has changed"), std::string::npos);
+}
+
+TEST(RecordDetails, HitFarIntoALargeCodedSourceIsFound) {
+    // Small chunks, so that the hit lies many chunks in and the halving is walked.
+    std::string source;
+    while (source.size() < 20000)
+        source += "blah &eacute;t&eacute;  \r\n";
+    const std::size_t noir = source.size() + 15; // behind "<b>caf&eacute; "
+    source += "<b>caf&eacute; noir</b> fin";
+    const ProgramState state = withHtmlCode();
+    const ContextCleaner clean = [&state](std::string_view piece) {
+        return ExtractContext(state, 3, piece, 0, 0);
+    };
+    const std::string fragment = "\xE9t\xE9 <b>caf\xE9 noir</b> fin";
+    const auto found = FindContextInSource(source, fragment, 12, clean, 4096);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->start, noir - 15 - 4 - 17); // "&eacute;t&eacute;", blanks, CR LF
+    EXPECT_EQ(found->mark, noir);
+    EXPECT_EQ(found->end, source.size());
+    // The whole file at once finds the same place.
+    const auto once = FindContextInSource(source, fragment, 12, clean);
+    ASSERT_TRUE(once.has_value());
+    EXPECT_EQ(once->mark, noir);
+}
+
+TEST(RecordDetails, Utf8SourceIsConvertedAsTheSearchConvertedIt) {
+    test::TempDir dir;
+    dir.write("u.txt", "Un caf\xC3\xA9 noir ici.\n");
+    const std::string path = test::writeResultFile(
+        dir, "u.dmp", {{"u.txt", "Un caf\xE9 ", "noir", " ici."}}, "noir", 0, "UTF-8");
+    SilentPrompter prompter;
+    auto viewer = ResultViewer::open(path, prompter, onDisk());
+    ASSERT_TRUE(viewer.ok());
+    auto details = ExpandRecord(*viewer, 2);
+    ASSERT_TRUE(details.ok());
+    EXPECT_EQ(details->positionInFile, 9u);
+    EXPECT_EQ(details->text, "Un caf\xE9 noir ici. ");
+}
+
+TEST(RecordDetails, FragmentFoundThroughAnyCleaner) {
+    // A cleaner that reads "<x>" as one blank, as a tagged search does.
+    const ContextCleaner dropTags = [](std::string_view text) {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '<') {
+                while (i < text.size() && text[i] != '>')
+                    ++i;
+                if (out.empty() || out.back() != ' ')
+                    out += ' ';
+                continue;
+            }
+            if (text[i] == ' ' && !out.empty() && out.back() == ' ')
+                continue;
+            out += text[i];
+        }
+        return out;
+    };
+    const std::string source = "one <t>two three<u> four two <v>three five";
+    const auto found = FindContextInSource(source, " two three four ", 5, dropTags);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->start, 7u); // "two"
+    EXPECT_EQ(found->mark, 11u); // "three"
+    EXPECT_EQ(found->end, 24u);  // after "four"
+    EXPECT_FALSE(FindContextInSource(source, "three four five", 6, dropTags).has_value());
+    EXPECT_FALSE(FindContextInSource(source, "   ", 1, dropTags).has_value());
+}
+
+TEST(RecordDetails, SaveIntoAFolderThatCannotBeWrittenWritesNothing) {
+    test::TempDir dir;
+    dir.write("a.txt", kSourceA);
+    const std::string path = test::writeResultFile(dir, "d.dmp", detailHits());
+    SilentPrompter prompter;
+    auto viewer = ResultViewer::open(path, prompter, onDisk());
+    ASSERT_TRUE(viewer.ok());
+    auto details = ExpandRecord(*viewer, 2);
+    ASSERT_TRUE(details.ok());
+    auto saved = SaveDetails(*details, *viewer, true, dir.path() + "/none", "", prompter);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error().text, "Cannot continue");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Cannot continue");
 }
 
 } // namespace

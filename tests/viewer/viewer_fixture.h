@@ -27,7 +27,8 @@ inline constexpr int kRight = 20;
 // Writes name (a ".dmp") with its log and summary in `dir`; hit numbers count per file.
 inline std::string writeResultFile(const TempDir& dir, const std::string& name,
                                    const std::vector<Hit>& hits, const std::string& keyword = "cat",
-                                   std::int32_t firstEntry = 0) {
+                                   std::int32_t firstEntry = 0,
+                                   const std::string& codeName = "Windows") {
     ResultSetHeader header;
     header.dumpPath = dir.path() + "/" + name;
     header.runDate = "06:12:26";
@@ -47,7 +48,7 @@ inline std::string writeResultFile(const TempDir& dir, const std::string& name,
         hitNumber = first ? 1 : hitNumber + 1;
         lastFile = hit.file;
         ResultFileSet::SourceFileInfo info{toUpperAscii(hit.file), dir.path() + "/" + hit.file,
-                                           "06/12/2026", "Windows"};
+                                           "06/12/2026", codeName};
         EXPECT_TRUE(set->writeHit(AssembleKwicLine(hitNumber, hit.left, hit.match, hit.right, kLeft,
                                                    kRight),
                                   info, first, entry)
