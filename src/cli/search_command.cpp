@@ -10,6 +10,7 @@
 #include "core/text_codec.h"
 #include "files/file_list.h"
 #include "files/file_patterns.h"
+#include "keywords/keyword_file.h"
 #include "keywords/keyword_handover.h"
 #include "keywords/keyword_syntax.h"
 #include "search/search_run.h"
@@ -241,21 +242,19 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
     }
     HandOverKeywords(state, entries, "", false, false);
     if (o.keywordFile) {
-        if (!isRegularFile(*o.keywordFile)) {
-            context.report(
-                Message{"Cannot open file - trying next...", "", Buttons::Ok, Icon::Exclamation});
+        // Read as the keyword window reads one: any line end, UTF-8 or UTF-16 converted.
+        const auto file = ReadKeywordFile(*o.keywordFile);
+        if (!file) {
+            context.report(file.error());
             return kFailure;
         }
-        for (std::string line : SplitText(ReadWholeFile(*o.keywordFile))) {
-            if (line.empty())
-                continue;
-            const bool cs = line[0] == '^';
-            if (cs)
-                line.erase(0, 1);
-            if (line.empty())
-                continue;
-            state.Keywords.push_back(line);
-            state.KeywordCase.push_back(cs);
+        if (file->overlongLines > 0 || file->unrepresentable > 0)
+            std::cerr << "lexmora-cli search: " << file->overlongLines + file->unrepresentable
+                      << " line(s) of the keyword file left out (too long, or characters "
+                         "Windows-1252 cannot hold)\n";
+        for (const KeywordLine& line : file->keywords) {
+            state.Keywords.push_back(line.text);
+            state.KeywordCase.push_back(line.caseSensitive);
             if (!state.ExcludeStrings.empty()) {
                 state.ExcludeStrings.emplace_back(state.ExcludeStrings.front().size());
                 state.ExcludeCase.emplace_back(state.ExcludeCase.front().size(), false);

@@ -25,6 +25,8 @@ public:
         (void)kwicLine;
         (void)shortName;
     }
+    // A keyword's search begins: its zero-based index in Keywords.
+    virtual void onKeyword(std::int64_t index) { (void)index; }
     virtual void onHitCounter(std::int64_t hits) { (void)hits; }  // hits of the keyword so far
     virtual void onFileCounter(std::int64_t file) { (void)file; } // number of the file searched
     virtual void onFilesInStep(std::int64_t files) { (void)files; }

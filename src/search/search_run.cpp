@@ -427,6 +427,7 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
         const bool compiledOk = CompileKeyword(state, k, compiled);
         if (compiledOk) {
             run.pattern = MakeScanPattern(compiled);
+            observer.onKeyword(run.KeywordIndex);
             observer.onHitCounter(0);
             run.FilesSearched = 0;
             run.BytesSearched = 0;

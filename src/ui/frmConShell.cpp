@@ -6,11 +6,20 @@
 #include "core/program_exit.h"
 #include "core/settings_panel.h"
 #include "files/file_chooser.h"
+#include "files/file_patterns.h"
 #include "files/source_choice.h"
+#include "keywords/keyword_file.h"
+#include "keywords/keyword_handover.h"
+#include "search/kwic_screen.h"
+#include "search/search_run.h"
+#include "ui/frmContext.h"
 #include "ui/frmGetDir.h"
 #include "ui/frmGetFiles.h"
+#include "ui/frmStrings.h"
+#include "ui/frmViewScreen.h"
 #include "ui/frmWeb.h"
 #include "ui/text_convert.h"
+#include "ui/user_level_menu.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -29,6 +38,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -146,9 +156,13 @@ void frmConShell::buildMenus() {
     options->setObjectName("mnuOptions");
     QMenu* strings = options->addMenu(tr("&Enter Keywords"));
     strings->setObjectName("mnuStrings");
-    addItem(strings, "mnuFromKeyboard", tr("from &Keyboard"), false);
-    m_advancedOnly << addItem(strings, "mnuFromFiles", tr("from &Files"), false);
-    addItem(options, "mnuContext", tr("&Context Settings"), false);
+    connect(addItem(strings, "mnuFromKeyboard", tr("from &Keyboard")), &QAction::triggered, this,
+            [this] { enterKeywords(false); });
+    QAction* fromFiles = addItem(strings, "mnuFromFiles", tr("from &Files"));
+    connect(fromFiles, &QAction::triggered, this, [this] { enterKeywords(true); });
+    m_advancedOnly << fromFiles;
+    connect(addItem(options, "mnuContext", tr("&Context Settings")), &QAction::triggered, this,
+            &frmConShell::openContextSettings);
     addItem(options, "mnuWordcount", tr("&Word Frequency Count"), false);
 
     m_codesMenu = options->addMenu(tr("&Codes"));
@@ -180,23 +194,10 @@ void frmConShell::buildMenus() {
         connect(item, &QAction::triggered, this, [this, language] { switchLanguage(language); });
     }
 
-    QMenu* user = options->addMenu(tr("&User Level"));
-    user->setObjectName("mnuUser");
-    auto* userGroup = new QActionGroup(this);
-    m_userAdvanced = addItem(user, "mnuUserAdvanced", tr("&Advanced"));
-    m_userNormal = addItem(user, "mnuUserNormal", tr("&Normal"));
-    for (QAction* item : {m_userAdvanced, m_userNormal}) {
-        item->setCheckable(true);
-        userGroup->addAction(item);
-    }
-    connect(m_userAdvanced, &QAction::triggered, this, [this] {
-        m_state.AdvancedUser = true;
-        applyUserLevel();
-    });
-    connect(m_userNormal, &QAction::triggered, this, [this] {
-        m_state.AdvancedUser = false;
-        applyUserLevel();
-    });
+    const UserLevelItems userLevel =
+        AddUserLevelMenu(options, m_state, [this] { applyUserLevel(); });
+    m_userAdvanced = userLevel.advanced;
+    m_userNormal = userLevel.normal;
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName("mnuhelp");
@@ -238,8 +239,9 @@ QWidget* frmConShell::buildIcons() {
             &frmConShell::chooseSources);
     connect(bar->findChild<QToolButton*>("imgTarget"), &QToolButton::clicked, this,
             &frmConShell::chooseTarget);
-    // Keyword entry and the viewer are not in this build yet.
-    bar->findChild<QToolButton*>("imgKeyboard")->setEnabled(false);
+    connect(bar->findChild<QToolButton*>("imgKeyboard"), &QToolButton::clicked, this,
+            [this] { enterKeywords(false); });
+    // The viewer is not in this build yet.
     bar->findChild<QToolButton*>("imgView")->setEnabled(false);
     row->addStretch();
     for (int i = 0; i < 5; ++i) {
@@ -309,7 +311,7 @@ QWidget* frmConShell::buildOptions() {
     m_chkSingle->setObjectName("chkSingle");
     m_cmdSearch = new QPushButton(tr("&Search"), box);
     m_cmdSearch->setObjectName("cmdSearch");
-    m_cmdSearch->setEnabled(false); // the search run arrives with the keyword window
+    connect(m_cmdSearch, &QPushButton::clicked, this, &frmConShell::runSearchCommand);
     m_cmdExit = new QPushButton(tr("&Exit"), box);
     m_cmdExit->setObjectName("cmdExit");
     for (QWidget* w :
@@ -353,7 +355,11 @@ void frmConShell::refreshPanel() {
     if (!m_state.TargetDirectory.empty() && !FolderExists(m_state.TargetDirectory))
         m_state.TargetDirectory = FolderOf(m_state.TargetDirectory);
     m_targetText->setText(pathToQt(TargetPanelText(m_state)));
-    m_contextText->setText(toQt(ContextPanelText(m_state.LeftContext, m_state.RightContext)));
+    m_contextText->setText(
+        toQt(m_contextShortForm ? ContextPanelShortText(m_state.LeftContext, m_state.RightContext)
+                                : ContextPanelText(m_state.LeftContext, m_state.RightContext)));
+    // "Single File" follows the number of keywords, which the keyword window may have changed.
+    updateSaveOptions();
 }
 
 void frmConShell::applyUserLevel() {
@@ -411,6 +417,10 @@ bool frmConShell::eventFilter(QObject* watched, QEvent* event) {
     }
     if (name.startsWith("lblTarget")) {
         chooseTarget();
+        return true;
+    }
+    if (name.startsWith("lblContext")) {
+        openContextSettings();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -485,6 +495,107 @@ void frmConShell::showAbout() {
                           "English, French, German, Italian and Spanish: keywords in context, "
                           "sorting, collocation and word frequencies with norms per million.")
                            .arg(QApplication::applicationVersion()));
+}
+
+} // namespace lexmora::ui
+
+namespace lexmora::ui {
+
+void frmConShell::enterKeywords(bool fromFiles) {
+    const bool changed = EditKeywords(this, m_state, m_prompter, fromFiles,
+                                      [this](LanguageId language) { switchLanguage(language); });
+    if (changed)
+        m_stringsText->setText(
+            toQt(fromFiles ? LoadedKeywordsCaption(m_state) : KeywordCountCaption(m_state)));
+    // The window may have changed the user level, the brackets and the wildcard too.
+    applyUserLevel();
+    refreshPanel();
+}
+
+void frmConShell::openContextSettings() {
+    if (RunContextSettings(m_state, this))
+        m_contextShortForm = true;
+    refreshPanel();
+}
+
+void frmConShell::runSearchCommand() {
+    // A whole folder is searched as the files it holds of the chosen type, looked up now.
+    const bool wholeFolder =
+        m_state.AllFilesInFolder && !m_state.IncludeSubfolders && !m_state.SourceIsFileList;
+    auto takeFolderFiles = [&] {
+        if (wholeFolder && FolderExists(m_state.SourceDirectory))
+            m_state.SourceFiles =
+                files::ListMatchingFiles(m_state.SourceDirectory, m_state.SourceFileType);
+    };
+    auto leaveSelection = [&] {
+        if (wholeFolder)
+            m_state.SourceFiles.clear();
+    };
+    // The chooser a check asks for; false when it cannot be opened here.
+    auto openChooser = [&](Chooser chooser) -> bool {
+        switch (chooser) {
+        case Chooser::None:
+            return true;
+        case Chooser::Source:
+            leaveSelection();
+            chooseSources();
+            return true;
+        case Chooser::Target:
+            chooseTarget();
+            return true;
+        case Chooser::Keywords: {
+            auto* entry = findChild<QAction*>("mnuFromKeyboard");
+            if (entry == nullptr || !entry->isEnabled())
+                return false;
+            entry->trigger();
+            return true;
+        }
+        }
+        return false;
+    };
+    auto passes = [&](const std::function<CheckResult()>& check) -> bool {
+        for (;;) {
+            takeFolderFiles();
+            const CheckResult result = check();
+            if (!openChooser(result.chooser))
+                return false;
+            if (result.outcome != CheckOutcome::Repeat)
+                return result.outcome == CheckOutcome::Passed;
+        }
+    };
+    const bool ready =
+        passes([&] { return CheckSourceFiles(m_state, 0, m_prompter); }) &&
+        passes([&] { return CheckTargetFolder(m_state, m_prompter); }) &&
+        passes([&] { return CheckKeywords(m_state, m_prompter); }) &&
+        passes([&] { return CheckTargetDisk(m_state, m_state.ProgramFolder, m_prompter); });
+    if (!ready) {
+        leaveSelection();
+        refreshPanel();
+        return;
+    }
+
+    // The run window: the KWIC screen in place of the main window.
+    const QScreen* display = QGuiApplication::primaryScreen();
+    const int lines =
+        SearchScreenLines(display != nullptr ? display->size().height() : 0, m_state.ScreenLines);
+    {
+        frmViewScreen screen(m_state, m_prompter);
+        screen.prepareForSearch(lines);
+        if (onSearchScreenForTest)
+            onSearchScreenForTest(screen);
+        screen.show();
+        hide();
+        SearchRun run;
+        RunSearch(m_state, run, screen, m_prompter);
+        screen.endSearch();
+        screen.beginSummary();
+        ShowSearchSummary(m_state, run, m_state.ScreenLines, screen, m_prompter);
+    }
+    show();
+    m_state.ExitFlag = 0;
+    m_state.PauseFlag = false;
+    leaveSelection();
+    refreshPanel();
 }
 
 } // namespace lexmora::ui

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QActionGroup;
@@ -40,6 +41,14 @@ public:
     void chooseSources();
     void chooseTarget();
     void openFileManager();
+    // "&Search": the four checks, then the run on the KWIC screen and its summary.
+    void runSearchCommand();
+    // "from &Keyboard" (false) and "from &Files" (true): the keyword window or a load of files.
+    void enterKeywords(bool fromFiles);
+    // "&Context Settings".
+    void openContextSettings();
+    // Tests reach the KWIC screen of a run through this hook, called before the run starts.
+    std::function<void(class frmViewScreen&)> onSearchScreenForTest;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,6 +70,7 @@ private:
     StartValues& m_start;
     Prompter& m_prompter;
     bool m_leaving = false;
+    bool m_contextShortForm = false; // the panel reads "chars." once the dialog set the widths
     QtFileViewer m_viewer{this};
 
     QMenu* m_languageMenu = nullptr;

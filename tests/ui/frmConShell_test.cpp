@@ -66,7 +66,7 @@ private slots:
         QVERIFY(child<QAction>(window, "mnuGerman")->isChecked());
         QVERIFY(!f.state.WordbreakAtApostrophe);
         QVERIFY(child<QAction>(window, "mnuWProc1")->isChecked());
-        QVERIFY(!child<QAction>(window, "mnuContext")->isEnabled()); // not built yet
+        QVERIFY(child<QAction>(window, "mnuContext")->isEnabled());
         QVERIFY(child<QAction>(window, "mnuSource")->isEnabled());
         QVERIFY(child<QAction>(window, "mnuAbout")->isEnabled());
     }

@@ -1,0 +1,340 @@
+#include "keywords/keyword_file.h"
+
+#include "codes/code_detect.h"
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/text_codec.h"
+
+#include <algorithm>
+
+namespace lexmora {
+
+namespace {
+
+// What a character Windows-1252 cannot hold becomes while converting: no text line holds a NUL,
+// and a "?" would silently turn into the single wildcard.
+constexpr char kUnrepresentable = '\0';
+
+std::string decode(std::string_view bytes, bool& binary) {
+    switch (DetectConversion(bytes, false)) {
+    case SourceConversion::Utf16LittleEndian:
+        return utf16ToCp1252(bytes.substr(2), false, kUnrepresentable);
+    case SourceConversion::Utf16BigEndian:
+        return utf16ToCp1252(bytes.substr(2), true, kUnrepresentable);
+    case SourceConversion::Utf8:
+        if (bytes.starts_with("\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        return utf8ToCp1252(bytes, kUnrepresentable);
+    case SourceConversion::None:
+        break;
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+        binary = true;
+        return {};
+    }
+    return std::string(bytes);
+}
+
+void takeLine(std::string_view line, KeywordFileText& out) {
+    if (line.empty())
+        return;
+    KeywordLine keyword;
+    if (line.front() == kCaseMarker) {
+        keyword.caseSensitive = true;
+        line.remove_prefix(1);
+    }
+    if (line.empty())
+        return;
+    if (line.size() > kMaxKeywordLength) {
+        ++out.overlongLines;
+        return;
+    }
+    if (line.find(kUnrepresentable) != std::string_view::npos) {
+        ++out.unrepresentable;
+        return;
+    }
+    keyword.text = std::string(line);
+    out.keywords.push_back(std::move(keyword));
+}
+
+// "<br>" in any case: the line break of a keyword list saved from a web page.
+std::size_t findBreakTag(std::string_view text, std::size_t from) {
+    for (std::size_t i = text.find('<', from); i != std::string_view::npos;
+         i = text.find('<', i + 1)) {
+        if (i + 4 <= text.size() && (text[i + 1] | 0x20) == 'b' && (text[i + 2] | 0x20) == 'r' &&
+            text[i + 3] == '>')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// Lines as SplitText cuts them, with "<br>" found without regard to case.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    if (text.find_first_of("\r\n") != std::string_view::npos) {
+        for (const std::string_view separator : {"\r\n", "\r", "\n"}) {
+            if (text.find(separator) == std::string_view::npos)
+                continue;
+            std::size_t pos = 0;
+            while (pos < text.size()) {
+                const std::size_t end = std::min(text.find(separator, pos), text.size());
+                lines.push_back(text.substr(pos, end - pos));
+                pos = end + separator.size();
+            }
+            return lines;
+        }
+    }
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t found = findBreakTag(text, pos);
+        const std::size_t end = found == std::string_view::npos ? text.size() : found;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 4;
+    }
+    return lines;
+}
+
+std::string shownName(const std::string& path) {
+    return utf8ToCp1252(FileNameOf(path));
+}
+
+Message box(std::string text, std::string title, Buttons buttons, Icon icon) {
+    return {std::move(text), std::move(title), buttons, icon};
+}
+
+} // namespace
+
+KeywordFileText ParseKeywordFile(std::string_view bytes) {
+    KeywordFileText out;
+    std::string text = decode(bytes, out.binary);
+    if (out.binary)
+        return out;
+    if (!text.empty() && text.back() == '\x1A')
+        text.pop_back();
+    for (const std::string_view line : splitLines(text)) {
+        // A file mixing line ends: what the chosen separator left inside a line still ends it.
+        std::string_view rest = line;
+        while (true) {
+            const std::size_t end = rest.find_first_of("\r\n");
+            takeLine(rest.substr(0, end), out);
+            if (end == std::string_view::npos)
+                break;
+            rest.remove_prefix(end + 1);
+        }
+    }
+    return out;
+}
+
+Result<KeywordFileText> ReadKeywordFile(const std::string& path) {
+    if (!isRegularFile(path))
+        return MsgCannotOpenKeywordFile();
+    const auto bytes = readFileBytes(path);
+    if (!bytes)
+        return MsgCannotOpenKeywordFile();
+    KeywordFileText text = ParseKeywordFile(*bytes);
+    if (text.binary)
+        return MsgNotATextFile(path);
+    return text;
+}
+
+std::string FormatKeywordFile(const std::vector<KeywordLine>& keywords) {
+    std::size_t size = 0;
+    for (const auto& k : keywords)
+        size += k.text.size() + 3;
+    std::string out;
+    out.reserve(size);
+    for (const auto& k : keywords) {
+        if (k.text.empty())
+            continue;
+        if (k.caseSensitive)
+            out += kCaseMarker;
+        out += k.text;
+        out += "\r\n";
+    }
+    return out;
+}
+
+Status WriteKeywordFile(const std::string& path, const std::vector<KeywordLine>& keywords) {
+    if (!writeFileReplacing(path, FormatKeywordFile(keywords)))
+        return MsgCannotSaveKeywords(path);
+    return Status::success();
+}
+
+std::vector<KeywordLine> KeywordLinesOf(const std::vector<KeywordEntry>& list) {
+    std::vector<KeywordLine> lines;
+    lines.reserve(list.size());
+    for (const auto& entry : list)
+        lines.push_back({entry.text, entry.caseSensitive});
+    return lines;
+}
+
+KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
+                                    const std::vector<std::string>& paths,
+                                    const MemoryProbe& freeMemory) {
+    KeywordLoadOutcome outcome;
+    const std::size_t held = state.Keywords.size();
+    outcome.heldBefore = held;
+    if (paths.empty())
+        return outcome;
+    bool keep = false;
+    if (held > 0 && prompter.ask(MsgKeepExistingKeywords(held)) == Answer::Yes) {
+        if (prompter.ask(MsgAddToExistingKeywords(held)) != Answer::Ok)
+            return outcome;
+        keep = true;
+    }
+
+    std::vector<KeywordLine> fresh;
+    std::uint64_t total = 0;
+    for (const std::string& path : paths) {
+        // The size is checked before the file is read, so a huge file is never read in vain.
+        const auto size = isRegularFile(path) ? fileSize(path) : std::nullopt;
+        if (!size) {
+            prompter.tell(MsgCannotOpenKeywordFile());
+            continue;
+        }
+        total += *size;
+        if (freeMemory) {
+            const auto available = freeMemory();
+            if (available && *available <= total) {
+                prompter.tell(MsgLowOnMemory());
+                break;
+            }
+        }
+        auto read = ReadKeywordFile(path);
+        if (!read) {
+            prompter.tell(read.error());
+            continue;
+        }
+        if (read->overlongLines > 0 || read->unrepresentable > 0)
+            prompter.tell(MsgLinesLeftOut(path, read->overlongLines, read->unrepresentable));
+        fresh.insert(fresh.end(), std::make_move_iterator(read->keywords.begin()),
+                     std::make_move_iterator(read->keywords.end()));
+    }
+    if (fresh.empty()) {
+        prompter.tell(MsgNoKeywordsInFiles());
+        return outcome;
+    }
+
+    if (!keep) {
+        state.Keywords.clear();
+        state.KeywordCase.clear();
+        state.ExcludeStrings.clear();
+        state.ExcludeCase.clear();
+    }
+    // Every keyword gets an exclude row as wide as the widest, at least one (empty) entry.
+    const std::size_t kept = state.Keywords.size();
+    state.KeywordCase.resize(kept, false);
+    state.ExcludeStrings.resize(kept);
+    state.ExcludeCase.resize(kept);
+    std::size_t width = 1;
+    for (const auto& row : state.ExcludeStrings)
+        width = std::max(width, row.size());
+    for (std::size_t i = 0; i < kept; ++i) {
+        state.ExcludeStrings[i].resize(width);
+        state.ExcludeCase[i].resize(width, false);
+    }
+    const std::size_t count = kept + fresh.size();
+    state.Keywords.reserve(count);
+    state.KeywordCase.reserve(count);
+    state.ExcludeStrings.reserve(count);
+    state.ExcludeCase.reserve(count);
+    for (auto& keyword : fresh) {
+        state.Keywords.push_back(std::move(keyword.text));
+        state.KeywordCase.push_back(keyword.caseSensitive);
+        state.ExcludeStrings.emplace_back(width);
+        state.ExcludeCase.emplace_back(width, false);
+    }
+    state.ExcludeListsAvailable = true;
+    outcome.changed = true;
+    outcome.added = fresh.size();
+    return outcome;
+}
+
+std::string LoadedKeywordsCaption(const ProgramState& state) {
+    return std::to_string(state.Keywords.size()) + " search string(s) entered";
+}
+
+Message MsgKeepExistingKeywords(std::size_t held) {
+    return box("Do you wish to keep existing keywords?",
+               std::to_string(held) + " keywords already loaded", Buttons::YesNo, Icon::Question);
+}
+
+Message MsgAddToExistingKeywords(std::size_t held) {
+    return box("Continue to add new keywords to existing keywords?",
+               std::to_string(held) + " keywords already loaded", Buttons::OkCancel,
+               Icon::Question);
+}
+
+Message MsgKeepKeywordsInWindow(std::size_t held) {
+    return box("Do you wish to keep existing keywords?",
+               std::to_string(held) + " keyword(s) already loaded", Buttons::YesNo, Icon::Question);
+}
+
+Message MsgCannotOpenKeywordFile() {
+    return box("Cannot open file - trying next...", "", Buttons::Ok, Icon::Exclamation);
+}
+
+Message MsgNotATextFile(const std::string& path) {
+    return box(joinLines({shownName(path), "is not a text file - trying next..."}), "", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message MsgLowOnMemory() {
+    return box("There's not enough memory available to load files!", " Low on memory", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message MsgLinesLeftOut(const std::string& path, std::size_t overlong,
+                        std::size_t unrepresentable) {
+    std::string text = "Lines of " + shownName(path) + " not loaded as keywords:";
+    if (overlong > 0)
+        text += std::string(kLineBreak) + std::to_string(overlong) + " line(s) longer than " +
+                std::to_string(kMaxKeywordLength) + " characters";
+    if (unrepresentable > 0)
+        text += std::string(kLineBreak) + std::to_string(unrepresentable) +
+                " line(s) with characters the program cannot show";
+    return box(std::move(text), " Keyword file", Buttons::Ok, Icon::Exclamation);
+}
+
+Message MsgNoKeywordsInFiles() {
+    return box("The chosen file(s) hold no keywords.", " Empty file !", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message MsgListOverflow(std::size_t count) {
+    const std::string capacity = std::to_string(kKeywordListCapacity);
+    return box(joinLines({"The listbox can only store approx. " + capacity + " keywords.",
+                          "If you try to load keywords into the list box, ",
+                          "all keywords above this figure will be lost.  ",
+                          "Do you wish to go ahead and load keywords into listbox?     ", "",
+                          "If you click on 'Yes' you will lose " +
+                              std::to_string(count - kKeywordListCapacity) + " words.",
+                          "If you click on 'No' all keywords will be stored in memory."}),
+               " Potential list overflow   (" + std::to_string(count) + " keywords selected)",
+               Buttons::YesNo, Icon::Exclamation);
+}
+
+Message MsgListFull() {
+    return box("The listbox can only store approx. " + std::to_string(kKeywordListCapacity) +
+                   " keywords.",
+               " Potential list overflow", Buttons::Ok, Icon::Exclamation);
+}
+
+Message MsgNoExcludeMemory() {
+    return box("Not enough memory available for exclude strings", "Lack of memory", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message MsgCannotSaveKeywords(const std::string& path) {
+    return box(joinLines({"Cannot save keywords to", utf8ToCp1252(path)}), " Keyword file",
+               Buttons::Ok, Icon::Exclamation);
+}
+
+Message MsgExcludesNotSaved() {
+    return box(
+        joinLines({"A keyword file holds keywords only:",
+                   "the words to exclude and the tags are not saved.", "Save the keywords?"}),
+        " Save keywords", Buttons::OkCancel, Icon::Question);
+}
+
+} // namespace lexmora

@@ -1,0 +1,73 @@
+// The context-settings dialog: two number boxes with their scroll bars for the left and right
+// widths. The same window serves the Next Word Match values, the viewer's sort positions, the
+// extract range and the frequency range, each opened with its own caption and role.
+#pragma once
+
+#include "core/program_state.h"
+#include "search/context_settings.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace lexmora::ui {
+
+class frmContext : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmContext(ProgramState& state, QWidget* parent = nullptr);
+
+    // The role, its caption and the viewer's scroll scale (used by the roles that scale).
+    void setRole(ContextRole role, const QString& caption, double scrollScale = 1.0);
+    // The context-settings role: caption "Context Settings", the viewer options hidden.
+    void prepareContextSettings();
+    // Takes the values from the state (what loading the window does).
+    void loadValues(int left, int right);
+
+    // "Ok" after OK, empty after Cancel.
+    const QString& tag() const { return m_tag; }
+    // The values as OK takes them over (divided by the scale).
+    int leftValue() const;
+    int rightValue() const;
+    double scale() const { return m_scale; }
+    ContextRole role() const { return m_role; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void onTextChanged(QLineEdit* box, QLineEdit* other, QScrollBar* otherBar);
+    void onScroll(QLineEdit* box, QLineEdit* other, QScrollBar* otherBar, int value);
+    void onOk();
+
+    ProgramState& m_state;
+    ContextRole m_role = ContextRole::ContextSettings;
+    double m_scale = 1.0;
+    QString m_tag;
+    bool m_updating = false;
+
+    QLabel* m_lblEnterContexts;
+    QLineEdit* m_txtLeft;
+    QLineEdit* m_txtRight;
+    QScrollBar* m_vscLeft;
+    QScrollBar* m_vscRight;
+    QWidget* m_pctContext;
+    QCheckBox* m_chkColumnView;
+    QCheckBox* m_chkSortKeyword;
+    QRadioButton* m_optWhole;
+    QRadioButton* m_optPart;
+    QPushButton* m_cmdOK;
+    QPushButton* m_cmdCancel;
+};
+
+// The main window's "&Context Settings": shows the dialog modally in its context-settings role;
+// on OK the new widths are in LeftContext and RightContext. True after OK.
+bool RunContextSettings(ProgramState& state, QWidget* parent);
+
+} // namespace lexmora::ui

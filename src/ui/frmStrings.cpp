@@ -1,0 +1,984 @@
+#include "ui/frmStrings.h"
+
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/text_codec.h"
+#include "files/file_chooser.h"
+#include "keywords/keyword_messages.h"
+#include "keywords/special_characters.h"
+#include "ui/frmContext.h"
+#include "ui/frmGetFiles.h"
+#include "ui/frmWeb.h"
+#include "ui/text_convert.h"
+#include "ui/user_level_menu.h"
+#include "viewer/result_viewer.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFont>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+namespace lexmora::ui {
+
+namespace {
+
+constexpr const char* kCaption = "     Please enter keywords";
+
+// The busy pointer while long lists are filled; restored on every way out.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+LanguageId currentLanguage(const ProgramState& state) {
+    const int index = state.LanguageIndex;
+    return index >= 0 && index <= 4 ? static_cast<LanguageId>(index) : LanguageId::French;
+}
+
+QChar qtChar(unsigned char code) {
+    return QChar(static_cast<char16_t>(cp1252ToUnicode(code)));
+}
+
+// The context dialog in its Next Word Match role; the values come back in the two width fields.
+bool contextNextWordDialog(QWidget* parent, ProgramState& state) {
+    frmContext dialog(state, parent);
+    dialog.setRole(ContextRole::NextWordMatch, "Next Word Match");
+    dialog.loadValues(state.LeftContext, state.RightContext);
+    dialog.exec();
+    if (dialog.tag() != "Ok")
+        return false;
+    state.LeftContext = dialog.leftValue();
+    state.RightContext = dialog.rightValue();
+    return true;
+}
+
+// The program's file chooser in its keyword-file role. It hands its choice over through the
+// fields of the source selection, so those are kept aside and put back: choosing keyword files
+// must not change the files to search.
+std::optional<std::vector<std::string>>
+chooseWithProgramChooser(QWidget* parent, ProgramState& state, Prompter& prompter) {
+    const std::string folder = state.DialogFolder;
+    const std::string pattern = state.DialogPattern;
+    const auto saved = state.SourceFilesSaved;
+    const auto stored = state.StoredFileList;
+    const long long count = state.SourceFileCount;
+    const bool subfolders = state.IncludeSubfolders;
+    const bool list = state.SourceIsFileList;
+    const bool making = state.MakingFileList;
+
+    state.DialogFolder = state.KeywordFileFolder;
+    state.DialogPattern = state.KeywordFilePattern.empty() ? "*.*" : state.KeywordFilePattern;
+    state.SourceFilesSaved.clear();
+    state.IncludeSubfolders = false;
+    state.SourceIsFileList = false;
+    state.MakingFileList = false;
+    const bool ok = ChooseFiles(state, prompter, files::kKeywordFilesCaption, parent);
+    std::vector<std::string> paths;
+    if (ok) {
+        for (const std::string& name : state.SourceFilesSaved)
+            paths.push_back(JoinPath(state.DialogFolder, name));
+        state.KeywordFileFolder = state.DialogFolder;
+        state.KeywordFilePattern = state.DialogPattern;
+    }
+
+    state.DialogFolder = folder;
+    state.DialogPattern = pattern;
+    state.SourceFilesSaved = saved;
+    state.StoredFileList = stored;
+    state.SourceFileCount = count;
+    state.IncludeSubfolders = subfolders;
+    state.SourceIsFileList = list;
+    state.MakingFileList = making;
+    if (!ok)
+        return std::nullopt;
+    return paths;
+}
+
+std::optional<std::string> chooseSaveNameWithDialog(QWidget* parent, const ProgramState& state) {
+    const QString name = QFileDialog::getSaveFileName(
+        parent, "Save keywords to file", pathToQt(state.KeywordFileFolder), "All files (*)");
+    if (name.isEmpty())
+        return std::nullopt;
+    return pathFromQt(name);
+}
+
+struct KeywordFields {
+    std::vector<std::string> keywords;
+    std::vector<bool> keywordCase;
+    std::vector<std::vector<std::string>> excludeStrings;
+    std::vector<std::vector<bool>> excludeCase;
+    bool excludeListsAvailable = true;
+
+    static KeywordFields of(const ProgramState& state) {
+        return {state.Keywords, state.KeywordCase, state.ExcludeStrings, state.ExcludeCase,
+                state.ExcludeListsAvailable};
+    }
+    void restore(ProgramState& state) const {
+        state.Keywords = keywords;
+        state.KeywordCase = keywordCase;
+        state.ExcludeStrings = excludeStrings;
+        state.ExcludeCase = excludeCase;
+        state.ExcludeListsAvailable = excludeListsAvailable;
+    }
+};
+
+} // namespace
+
+// --- the entry box ---------------------------------------------------------------------------
+
+void KeywordEntryBox::typeText(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            emit keyTyped(kKeyEnter);
+            continue;
+        }
+        QChar shown = c == '\t' ? QChar(' ') : c;
+        if (shown.unicode() < 32 || (shown.unicode() >= 0x7F && shown.unicode() < 0xA0) ||
+            shown.isSurrogate())
+            continue;
+        const int code = unicodeToCp1252(shown.unicode());
+        if (code < 0)
+            continue;
+        m_typed = false;
+        emit keyTyped(static_cast<char>(code));
+        if (m_typed)
+            insert(QString(shown));
+    }
+}
+
+void KeywordEntryBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit keyTyped(kKeyEnter);
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        typeText(QGuiApplication::clipboard()->text());
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace) {
+        m_typed = false;
+        emit keyTyped(kKeyBackspace);
+        if (m_typed)
+            QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QString text = event->text();
+    const bool printable = !text.isEmpty() && text[0].unicode() >= 32 && text[0] != QChar(0x7F) &&
+                           !(event->modifiers() & Qt::ControlModifier);
+    if (!printable) {
+        QLineEdit::keyPressEvent(event); // caret keys, Delete, shortcuts
+        return;
+    }
+    if (text.size() > 1) {
+        typeText(text);
+        return;
+    }
+    const int code = unicodeToCp1252(text[0].unicode());
+    if (code < 0) {
+        event->accept(); // a letter the program cannot hold
+        return;
+    }
+    m_typed = false;
+    emit keyTyped(static_cast<char>(code));
+    if (m_typed)
+        QLineEdit::keyPressEvent(event);
+}
+
+void KeywordEntryBox::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (commit.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // A composed letter (dead keys, compose, input methods) is typed like any other.
+    QInputMethodEvent rest(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&rest);
+    typeText(commit);
+    event->accept();
+}
+
+void KeywordEntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    emit doubleClicked();
+}
+
+void KeywordEntryBox::mouseReleaseEvent(QMouseEvent* event) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+        typeText(clipboard->text(QClipboard::Selection));
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void KeywordEntryBox::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() != "edit-paste")
+            continue;
+        // The menu's paste goes through the filter, like a typed key.
+        auto* paste = new QAction(action->text(), menu.get());
+        paste->setEnabled(action->isEnabled());
+        connect(paste, &QAction::triggered, this,
+                [this] { typeText(QGuiApplication::clipboard()->text()); });
+        menu->insertAction(action, paste);
+        menu->removeAction(action);
+        break;
+    }
+    menu->exec(event->globalPos());
+}
+
+void KeywordEntryBox::dropEvent(QDropEvent* event) {
+    if (event->mimeData()->hasText())
+        typeText(event->mimeData()->text());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+// --- the window --------------------------------------------------------------------------------
+
+frmStrings::frmStrings(ProgramState& state, Prompter& prompter, const KeywordWindowHooks& hooks,
+                       std::function<void(LanguageId)> languageChanged, QWidget* parent)
+    : QDialog(parent), m_state(state), m_prompter(prompter), m_hooks(hooks),
+      m_languageChanged(std::move(languageChanged)) {
+    setObjectName("frmStrings");
+    setWindowTitle(kCaption);
+    auto* outer = new QVBoxLayout(this);
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName("mnuBar");
+    outer->setMenuBar(bar);
+    buildBody();
+    buildMenus(bar);
+    syncOptions();
+    applyUserLevel();
+}
+
+frmStrings::~frmStrings() = default;
+
+void frmStrings::buildBody() {
+    auto* outer = static_cast<QVBoxLayout*>(layout());
+    auto* columns = new QHBoxLayout;
+    outer->addLayout(columns);
+    auto* left = new QVBoxLayout;
+    columns->addLayout(left, 1);
+
+    m_txtEnterStrings = new KeywordEntryBox(this);
+    m_txtEnterStrings->setObjectName("txtEnterStrings");
+    m_txtEnterStrings->setMinimumWidth(320);
+    left->addWidget(m_txtEnterStrings);
+    connect(m_txtEnterStrings, &KeywordEntryBox::keyTyped, this, &frmStrings::onKeyTyped);
+    connect(m_txtEnterStrings, &KeywordEntryBox::doubleClicked, this,
+            &frmStrings::onEntryDoubleClicked);
+
+    auto* modeRow = new QGridLayout;
+    left->addLayout(modeRow);
+    m_optSearchStrings = new QRadioButton(" Enter keywords to search for", this);
+    m_optSearchStrings->setObjectName("optSearchStrings");
+    m_optExcludeStrings = new QRadioButton(this);
+    m_optExcludeStrings->setObjectName("optExcludeStrings");
+    m_chkCase = new QCheckBox(" Case sensitive", this);
+    m_chkCase->setObjectName("chkCase");
+    m_optBefore = new QRadioButton("before", this);
+    m_optBefore->setObjectName("optBefore");
+    m_optAfter = new QRadioButton("after keyword", this);
+    m_optAfter->setObjectName("optAfter");
+    auto* modes = new QButtonGroup(this);
+    modes->addButton(m_optSearchStrings);
+    modes->addButton(m_optExcludeStrings);
+    auto* tagPlace = new QButtonGroup(this);
+    tagPlace->addButton(m_optBefore);
+    tagPlace->addButton(m_optAfter);
+    m_optSearchStrings->setChecked(true);
+    modeRow->addWidget(m_optSearchStrings, 0, 0);
+    modeRow->addWidget(m_chkCase, 0, 1, 1, 2);
+    modeRow->addWidget(m_optExcludeStrings, 1, 0);
+    modeRow->addWidget(m_optBefore, 1, 1);
+    modeRow->addWidget(m_optAfter, 1, 2);
+    connect(m_optSearchStrings, &QRadioButton::toggled, this, &frmStrings::onKeywordMode);
+    connect(m_optExcludeStrings, &QRadioButton::toggled, this, &frmStrings::onExcludeMode);
+    connect(m_chkCase, &QCheckBox::clicked, this, &frmStrings::onCaseClicked);
+    connect(m_optBefore, &QRadioButton::clicked, this, [this] { m_state.TagBefore = true; });
+    connect(m_optAfter, &QRadioButton::clicked, this, [this] { m_state.TagBefore = false; });
+
+    m_lblSpecial = new QLabel(this);
+    m_lblSpecial->setObjectName("lblSpecial");
+    left->addWidget(m_lblSpecial);
+    auto* wildcard = new QLabel(" use the wildcard ' * ' before and after keywords", this);
+    wildcard->setObjectName("lblWildcard");
+    left->addWidget(wildcard);
+    auto* boundaries = new QLabel(" to ignore initial and final word boundaries", this);
+    boundaries->setObjectName("lblBoundaries");
+    left->addWidget(boundaries);
+
+    auto* lists = new QHBoxLayout;
+    left->addLayout(lists, 1);
+    m_lstStoreStrings = new QListWidget(this);
+    m_lstStoreStrings->setObjectName("lstStoreStrings");
+    m_lstStoreStrings->setUniformItemSizes(true);
+    m_lstStoreStrings->setFont(QFont("Arial", m_lstStoreStrings->font().pointSize()));
+    m_lstStoreStrings->setMinimumSize(200, 200);
+    m_lstExcludeStrings = new QListWidget(this);
+    m_lstExcludeStrings->setObjectName("lstExcludeStrings");
+    m_lstExcludeStrings->setMinimumSize(150, 200);
+    lists->addWidget(m_lstStoreStrings, 3);
+    lists->addWidget(m_lstExcludeStrings, 2);
+    for (QListWidget* list : {m_lstStoreStrings, m_lstExcludeStrings}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        list->installEventFilter(this);
+    }
+    connect(m_lstStoreStrings, &QListWidget::currentRowChanged, this,
+            &frmStrings::onKeywordClicked);
+    connect(m_lstStoreStrings, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { onKeywordEdit(m_lstStoreStrings->row(item)); });
+    connect(m_lstExcludeStrings, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            m_lists.selectExclude(static_cast<std::size_t>(row));
+    });
+    connect(m_lstExcludeStrings, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { onExcludeEdit(m_lstExcludeStrings->row(item)); });
+    connect(m_lstStoreStrings, &QListWidget::customContextMenuRequested, this,
+            &frmStrings::showKeywordPopup);
+    connect(m_lstExcludeStrings, &QListWidget::customContextMenuRequested, this,
+            &frmStrings::showExcludePopup);
+
+    auto* buttons = new QHBoxLayout;
+    left->addLayout(buttons);
+    auto button = [this, buttons](const char* name, const char* caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+        return b;
+    };
+    m_cmdOK = button("cmdOK", "&OK");
+    m_cmdCancel = button("cmdCancel", "&Cancel");
+    m_cmdClear = button("cmdClear", "C&lear");
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmStrings::onOk);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cmdClear, &QPushButton::clicked, this, &frmStrings::onClear);
+
+    m_fraCharacters = new QFrame(this);
+    m_fraCharacters->setObjectName("fraCharacters");
+    m_fraCharacters->setFrameShape(QFrame::StyledPanel);
+    m_fraCharacters->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_fraCharacters->setMinimumWidth(200);
+    auto* panel = new QVBoxLayout(m_fraCharacters);
+    m_lblLanguage = new QLabel(m_fraCharacters);
+    m_lblLanguage->setObjectName("lblLanguage");
+    panel->addWidget(m_lblLanguage);
+    m_charGrid = new QGridLayout;
+    m_charGrid->setHorizontalSpacing(8);
+    m_charGrid->setVerticalSpacing(4);
+    m_charGrid->setColumnMinimumWidth(2, 12); // lower and upper case stand apart
+    panel->addLayout(m_charGrid);
+    panel->addStretch(1);
+    columns->addWidget(m_fraCharacters);
+    connect(
+        m_fraCharacters, &QFrame::customContextMenuRequested, this,
+        [this](const QPoint& where) { m_languageMenu->exec(m_fraCharacters->mapToGlobal(where)); });
+
+    m_keywordPopup = new QMenu("String Actions", this);
+    m_keywordPopup->setObjectName("mnuStringActions");
+    QAction* edit = m_keywordPopup->addAction("&Edit");
+    edit->setObjectName("mnuStringEdit");
+    connect(edit, &QAction::triggered, this, [this] {
+        if (const auto row = m_lists.selectedKeyword())
+            onKeywordEdit(static_cast<int>(*row));
+    });
+    m_mnuKeywordDelete = m_keywordPopup->addAction("&Delete");
+    m_mnuKeywordDelete->setObjectName("mnuStringDelete");
+    connect(m_mnuKeywordDelete, &QAction::triggered, this, &frmStrings::deleteKeyword);
+
+    m_excludePopup = new QMenu("Exclude Actions", this);
+    m_excludePopup->setObjectName("mnuExcludeActions");
+    QAction* editExclude = m_excludePopup->addAction("&Edit");
+    editExclude->setObjectName("mnuExcludeEdit");
+    connect(editExclude, &QAction::triggered, this, [this] {
+        if (const auto row = m_lists.selectedExclude())
+            onExcludeEdit(static_cast<int>(*row));
+    });
+    QAction* deleteExclude = m_excludePopup->addAction("&Delete");
+    deleteExclude->setObjectName("mnuExcludeDelete");
+    connect(deleteExclude, &QAction::triggered, this, &frmStrings::deleteExclude);
+}
+
+void frmStrings::buildMenus(QMenuBar* bar) {
+    auto item = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+    auto topItem = [bar](const char* name, const QString& caption) {
+        QAction* action = bar->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+
+    connect(topItem("mnuNext", "&Next Word Match"), &QAction::triggered, this,
+            &frmStrings::onNextWordMatch);
+
+    QMenu* options = bar->addMenu("&Options");
+    options->setObjectName("mnuOptions");
+    QMenu* brackets = options->addMenu("&Bracket Type");
+    brackets->setObjectName("mnuBracket");
+    m_advancedOnly.push_back(brackets->menuAction());
+    auto* bracketGroup = new QActionGroup(this);
+    m_mnuCurly = item(brackets, "mnuCurly", "&Curly Brackets { }");
+    m_mnuParenth = item(brackets, "mnuParenth", "&Parentheses ( )");
+    m_mnuSquare = item(brackets, "mnuSquare", "&Square Brackets [ ]");
+    const std::pair<QAction*, BracketType> bracketItems[] = {
+        {m_mnuCurly, BracketType::Curly},
+        {m_mnuParenth, BracketType::Parentheses},
+        {m_mnuSquare, BracketType::Square}};
+    for (const auto& [action, type] : bracketItems) {
+        action->setCheckable(true);
+        bracketGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, type] {
+            SetBracketType(m_state, type);
+            syncOptions();
+        });
+    }
+    QMenu* wildcard = options->addMenu("&Single Wildcard");
+    wildcard->setObjectName("mnuWildcard");
+    auto* wildcardGroup = new QActionGroup(this);
+    m_mnuQuestion = item(wildcard, "mnuQuestion", "&Question mark ?");
+    m_mnuRoundAt = item(wildcard, "mnuRoundAt", "&Round 'at' sign @");
+    const std::pair<QAction*, char> wildcardItems[] = {{m_mnuQuestion, '?'}, {m_mnuRoundAt, '@'}};
+    for (const auto& [action, c] : wildcardItems) {
+        action->setCheckable(true);
+        wildcardGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, c] {
+            SetSingleWildcard(m_state, c);
+            syncOptions();
+        });
+    }
+    m_advancedOnly.push_back(options->addSeparator());
+    m_mnuTagged = item(options, "mnuTagged", "Search on &Tagged Files");
+    m_mnuTagged->setCheckable(true);
+    m_advancedOnly.push_back(m_mnuTagged);
+    connect(m_mnuTagged, &QAction::triggered, this, [this] {
+        ToggleTaggedSearch(m_state);
+        syncOptions();
+    });
+    options->addSeparator();
+    const UserLevelItems userLevel =
+        AddUserLevelMenu(options, m_state, [this] { applyUserLevel(); });
+    m_mnuUserAdvanced = userLevel.advanced;
+    m_mnuUserNormal = userLevel.normal;
+
+    QAction* load = topItem("mnuLoadFiles", "&Load Keywords from Files");
+    m_advancedOnly.push_back(load);
+    connect(load, &QAction::triggered, this, &frmStrings::onLoadFromFiles);
+    QAction* save = topItem("mnuSaveFiles", "Sa&ve Keywords to File");
+    m_advancedOnly.push_back(save);
+    connect(save, &QAction::triggered, this, &frmStrings::onSaveToFile);
+
+    m_languageMenu = bar->addMenu("L&anguage");
+    m_languageMenu->setObjectName("mnuLanguage");
+    static constexpr const char* names[] = {"mnuEnglish", "mnuFrench", "mnuGerman", "mnuItalian",
+                                            "mnuSpanish"};
+    auto* languageGroup = new QActionGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        const auto language = static_cast<LanguageId>(i);
+        QAction* action =
+            item(m_languageMenu, names[i], "&" + QString::fromLatin1(LanguageName(language)));
+        action->setCheckable(true);
+        languageGroup->addAction(action);
+        m_languageItems.push_back(action);
+        connect(action, &QAction::triggered, this, [this, language] { setLanguage(language); });
+    }
+
+    QMenu* help = bar->addMenu("&Help");
+    help->setObjectName("mnuHelp");
+    connect(item(help, "mnuHelpEntering", "&Entering keywords"), &QAction::triggered, this,
+            [this] { showHelp("keywords"); });
+    connect(item(help, "mnuHelpOptions", "&Options"), &QAction::triggered, this,
+            [this] { showHelp("keyword-options"); });
+    connect(item(help, "mnuHelpSpecial", "&Special characters"), &QAction::triggered, this,
+            [this] { showHelp("special-characters"); });
+    m_advancedOnly.push_back(help->addSeparator());
+    QAction* tagged = item(help, "mnuHelpTagged", "Search on &tagged files");
+    m_advancedOnly.push_back(tagged);
+    connect(tagged, &QAction::triggered, this, [this] { showHelp("tagged-files"); });
+}
+
+void frmStrings::syncOptions() {
+    const BracketType type = CurrentBracketType(m_state);
+    m_mnuCurly->setChecked(type == BracketType::Curly);
+    m_mnuParenth->setChecked(type == BracketType::Parentheses);
+    m_mnuSquare->setChecked(type == BracketType::Square);
+    const SpecialChars chars = SpecialChars::from(m_state);
+    m_mnuQuestion->setChecked(chars.singleWildcard == '?');
+    m_mnuRoundAt->setChecked(chars.singleWildcard == '@');
+    m_lblSpecial->setText(toQt(SpecialCharsCaption(m_state)));
+    m_mnuTagged->setChecked(m_state.TaggedSearch);
+    m_optExcludeStrings->setText(toQt(ExcludeOptionCaption(m_state)));
+    m_optBefore->setVisible(m_state.TaggedSearch);
+    m_optAfter->setVisible(m_state.TaggedSearch);
+    m_optBefore->setChecked(m_state.TagBefore);
+    m_optAfter->setChecked(!m_state.TagBefore);
+    const int language = static_cast<int>(currentLanguage(m_state));
+    for (int i = 0; i < static_cast<int>(m_languageItems.size()); ++i)
+        m_languageItems[static_cast<std::size_t>(i)]->setChecked(i == language);
+}
+
+void frmStrings::applyUserLevel() {
+    m_mnuUserAdvanced->setChecked(m_state.AdvancedUser);
+    m_mnuUserNormal->setChecked(!m_state.AdvancedUser);
+    for (QAction* action : m_advancedOnly)
+        action->setVisible(m_state.AdvancedUser);
+}
+
+bool frmStrings::prepare(bool askKeep) {
+    m_loadRequested = false;
+    if (m_lists.fill(m_state, m_prompter, askKeep) == KeywordLists::Fill::Closed)
+        return false;
+    m_bracket = BracketState::Normal;
+    clearEntry();
+    {
+        const QSignalBlocker block(m_optSearchStrings);
+        m_optSearchStrings->setChecked(true);
+    }
+    syncOptions();
+    {
+        const BusyPointer busy;
+        syncLists();
+    }
+    BuildCharacterPanel();
+    m_txtEnterStrings->setFocus();
+    return true;
+}
+
+void frmStrings::handOverForLoad() {
+    m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked());
+}
+
+void frmStrings::syncLists() {
+    const auto& keywords = m_lists.keywords();
+    const QSignalBlocker block(m_lstStoreStrings);
+    const int n = static_cast<int>(keywords.size());
+    auto itemFor = [&keywords](int i) {
+        auto* item = new QListWidgetItem(toQt(keywords[static_cast<std::size_t>(i)].text));
+        item->setData(Qt::UserRole, keywords[static_cast<std::size_t>(i)].caseSensitive ? 1 : 0);
+        return item;
+    };
+    auto same = [&keywords, this](int i) {
+        const QListWidgetItem* item = m_lstStoreStrings->item(i);
+        const auto& k = keywords[static_cast<std::size_t>(i)];
+        return item->text() == toQt(k.text) &&
+               item->data(Qt::UserRole).toInt() == (k.caseSensitive ? 1 : 0);
+    };
+    // One line added, changed or removed is the usual case: a long list is not built again.
+    int count = m_lstStoreStrings->count();
+    int first = 0;
+    while (first < std::min(count, n) && same(first))
+        ++first;
+    if (count == n + 1) {
+        delete m_lstStoreStrings->takeItem(first);
+        count = n;
+    }
+    if (count == n - 1 && first == count) {
+        m_lstStoreStrings->addItem(itemFor(first));
+        count = n;
+    }
+    if (count == n) {
+        for (int i = first; i < n; ++i)
+            if (!same(i)) {
+                m_lstStoreStrings->item(i)->setText(
+                    toQt(keywords[static_cast<std::size_t>(i)].text));
+                m_lstStoreStrings->item(i)->setData(
+                    Qt::UserRole, keywords[static_cast<std::size_t>(i)].caseSensitive ? 1 : 0);
+            }
+    } else {
+        m_lstStoreStrings->setUpdatesEnabled(false);
+        m_lstStoreStrings->clear();
+        for (int i = 0; i < n; ++i)
+            m_lstStoreStrings->addItem(itemFor(i));
+        m_lstStoreStrings->setUpdatesEnabled(true);
+    }
+    const auto selected = m_lists.selectedKeyword();
+    m_lstStoreStrings->setCurrentRow(selected ? static_cast<int>(*selected) : -1);
+    if (selected)
+        m_lstStoreStrings->scrollToItem(m_lstStoreStrings->item(static_cast<int>(*selected)));
+    m_lstStoreStrings->setEnabled(m_lists.mode() == EntryMode::Keywords);
+    m_optExcludeStrings->setEnabled(m_lists.excludesAvailable());
+    m_mnuKeywordDelete->setEnabled(m_lists.deleteEnabled());
+    syncExcludeList();
+}
+
+void frmStrings::syncExcludeList() {
+    const QSignalBlocker block(m_lstExcludeStrings);
+    m_lstExcludeStrings->clear();
+    for (const auto& line : m_lists.visibleExcludes()) {
+        auto* item = new QListWidgetItem(toQt(line.text));
+        item->setData(Qt::UserRole, line.caseSensitive ? 1 : 0);
+        m_lstExcludeStrings->addItem(item);
+    }
+    const auto selected = m_lists.selectedExclude();
+    m_lstExcludeStrings->setCurrentRow(selected ? static_cast<int>(*selected) : -1);
+    m_lstExcludeStrings->setEnabled(
+        m_lists.excludesAvailable() &&
+        (m_lists.mode() == EntryMode::ExcludeStrings || m_lists.editedKeyword().has_value()));
+}
+
+void frmStrings::clearEntry() {
+    m_txtEnterStrings->clear();
+    m_chkCase->setChecked(false);
+}
+
+void frmStrings::onKeyTyped(char key) {
+    const std::string text = fromQt(m_txtEnterStrings->text());
+    const auto caret = static_cast<std::size_t>(std::max(0, m_txtEnterStrings->cursorPosition()));
+    const KeyOutcome out = FilterKeystroke(text, caret, key, m_lists.mode(), m_state.TaggedSearch,
+                                           SpecialChars::from(m_state), m_bracket);
+    if (out.message)
+        m_prompter.tell(*out.message);
+    switch (out.action) {
+    case KeyAction::Accept:
+        m_txtEnterStrings->acceptKey();
+        break;
+    case KeyAction::Discard:
+        break;
+    case KeyAction::Replace:
+        m_txtEnterStrings->insert(QString(qtChar(static_cast<unsigned char>(out.replacement))));
+        break;
+    case KeyAction::Commit:
+        onEnter();
+        break;
+    }
+}
+
+void frmStrings::onEnter() {
+    const std::string normalised =
+        NormaliseEntry(fromQt(m_txtEnterStrings->text()), SpecialChars::from(m_state));
+    m_txtEnterStrings->setText(toQt(normalised));
+    if (m_lists.commit(normalised, m_chkCase->isChecked(), m_prompter))
+        clearEntry();
+    syncLists();
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onEntryDoubleClicked() {
+    const std::string text = fromQt(m_txtEnterStrings->text());
+    if (!m_lists.commitAsTyped(text, m_chkCase->isChecked(), m_prompter))
+        return;
+    clearEntry();
+    syncLists();
+}
+
+void frmStrings::onCaseClicked(bool checked) {
+    m_chkCase->setChecked(CaseAfterClick(fromQt(m_txtEnterStrings->text()), checked));
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onKeywordClicked(int row) {
+    if (row < 0)
+        return;
+    m_lists.selectKeyword(static_cast<std::size_t>(row));
+    syncExcludeList();
+}
+
+void frmStrings::onKeywordEdit(int row) {
+    if (row < 0)
+        return;
+    const auto box = m_lists.editKeyword(static_cast<std::size_t>(row));
+    if (!box)
+        return;
+    m_txtEnterStrings->setText(toQt(box->text));
+    m_chkCase->setChecked(box->caseSensitive);
+    m_mnuKeywordDelete->setEnabled(true);
+    syncExcludeList();
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onExcludeEdit(int row) {
+    if (row < 0)
+        return;
+    const auto box = m_lists.editExclude(static_cast<std::size_t>(row));
+    if (!box)
+        return;
+    m_txtEnterStrings->setText(toQt(box->text));
+    m_chkCase->setChecked(box->caseSensitive);
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onExcludeMode(bool checked) {
+    if (!checked)
+        return;
+    if (!m_lists.chooseExcludeMode(m_prompter)) {
+        const QSignalBlocker block(m_optSearchStrings);
+        m_optSearchStrings->setChecked(true);
+        return;
+    }
+    clearEntry();
+    m_bracket = BracketState::Normal;
+    syncLists();
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onKeywordMode(bool checked) {
+    if (!checked)
+        return;
+    m_lists.chooseKeywordMode();
+    syncLists();
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onClear() {
+    m_lists.clear();
+    syncLists();
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onOk() {
+    {
+        const BusyPointer busy;
+        m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked());
+    }
+    removeCharacterLabels();
+    accept();
+}
+
+void frmStrings::deleteKeyword() {
+    if (m_lists.deleteKeyword())
+        syncLists();
+}
+
+void frmStrings::deleteExclude() {
+    if (m_lists.deleteExclude())
+        syncExcludeList();
+}
+
+void frmStrings::showKeywordPopup(const QPoint& where) {
+    QListWidgetItem* item = m_lstStoreStrings->itemAt(where);
+    if (item == nullptr || !item->isSelected())
+        return;
+    m_mnuKeywordDelete->setEnabled(m_lists.deleteEnabled());
+    m_keywordPopup->exec(m_lstStoreStrings->viewport()->mapToGlobal(where));
+}
+
+void frmStrings::showExcludePopup(const QPoint& where) {
+    QListWidgetItem* item = m_lstExcludeStrings->itemAt(where);
+    if (item == nullptr || !item->isSelected())
+        return;
+    m_excludePopup->exec(m_lstExcludeStrings->viewport()->mapToGlobal(where));
+}
+
+bool frmStrings::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == m_lstStoreStrings || watched == m_lstExcludeStrings)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
+            if (watched == m_lstExcludeStrings)
+                deleteExclude();
+            else if (m_txtEnterStrings->text().isEmpty() && m_lists.deleteEnabled())
+                deleteKeyword();
+            return true;
+        }
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* label = qobject_cast<QLabel*>(watched);
+        const QVariant code = label ? label->property("charCode") : QVariant();
+        if (code.isValid()) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton)
+                m_languageMenu->exec(mouse->globalPosition().toPoint());
+            else if (mouse->button() == Qt::LeftButton)
+                insertCharacter(static_cast<unsigned char>(code.toInt()));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmStrings::onNextWordMatch() {
+    // The dialog hands its values over in the two context-width fields, which are kept aside.
+    const int left = m_state.LeftContext;
+    const int right = m_state.RightContext;
+    m_state.LeftContext = 1;
+    m_state.RightContext = 0;
+    const bool ok = m_hooks.nextWordMatch ? m_hooks.nextWordMatch(this, m_state)
+                                          : contextNextWordDialog(this, m_state);
+    const int position = m_state.LeftContext;
+    const int words = m_state.RightContext;
+    m_state.LeftContext = left;
+    m_state.RightContext = right;
+    const auto caret = static_cast<std::size_t>(std::max(0, m_txtEnterStrings->cursorPosition()));
+    const auto edit = InsertNextWordMatch(fromQt(m_txtEnterStrings->text()), caret, ok, position,
+                                          words, SpecialChars::from(m_state));
+    if (edit) {
+        m_txtEnterStrings->setText(toQt(edit->text));
+        m_txtEnterStrings->setCursorPosition(static_cast<int>(edit->caret));
+    }
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::onLoadFromFiles() {
+    // What the user has entered so far is kept; Cancel at the end still restores the keywords
+    // held before the window opened.
+    handOverForLoad();
+    m_loadRequested = true;
+    removeCharacterLabels();
+    reject();
+}
+
+void frmStrings::onSaveToFile() {
+    const auto& keywords = m_lists.keywords();
+    if (keywords.empty())
+        return;
+    const bool excludes = std::any_of(keywords.begin(), keywords.end(),
+                                      [](const KeywordEntry& k) { return !k.excludes.empty(); });
+    if (excludes && m_prompter.ask(MsgExcludesNotSaved()) != Answer::Ok)
+        return;
+    const auto name = m_hooks.chooseSaveName ? m_hooks.chooseSaveName(this, m_state)
+                                             : chooseSaveNameWithDialog(this, m_state);
+    if (!name)
+        return;
+    const Status written = WriteKeywordFile(*name, KeywordLinesOf(keywords));
+    if (!written) {
+        m_prompter.tell(written.error());
+        return;
+    }
+    m_state.KeywordFileFolder = FolderOf(*name);
+}
+
+void frmStrings::setLanguage(LanguageId language) {
+    ApplyLanguage(m_state, language);
+    syncOptions();
+    if (m_languageChanged)
+        m_languageChanged(language);
+    BuildCharacterPanel();
+}
+
+void frmStrings::showHelp(const char* topic) {
+    QString page =
+        pathToQt(JoinPath(m_state.InstallFolder, std::string("help/") + topic + ".html"));
+    if (!QFileInfo::exists(page))
+        page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
+    if (!QFileInfo::exists(page)) {
+        m_prompter.tell(MsgHelpFileMissing());
+        return;
+    }
+    auto* web = findChild<frmWeb*>("frmWeb");
+    if (web == nullptr)
+        web = new frmWeb(this);
+    web->showFile(page);
+}
+
+void frmStrings::removeCharacterLabels() {
+    for (QLabel* label : m_charLabels)
+        delete label;
+    m_charLabels.clear();
+}
+
+void frmStrings::BuildCharacterPanel() {
+    removeCharacterLabels();
+    const LanguageId language = currentLanguage(m_state);
+    m_lblLanguage->setText(toQt(LanguageCaption(LanguageName(language))));
+    const SpecialCharTable table = SpecialCharactersFor(language);
+    auto add = [this](const QString& name, const QString& text, unsigned char code, int row,
+                      int column) {
+        auto* label = new QLabel(text, m_fraCharacters);
+        label->setObjectName(name);
+        label->setProperty("charCode", static_cast<int>(code));
+        label->setCursor(Qt::PointingHandCursor);
+        label->setToolTip("Click to insert the letter");
+        label->installEventFilter(this);
+        m_charGrid->addWidget(label, row, column);
+        m_charLabels.push_back(label);
+    };
+    const std::size_t rows = std::min(table.lower.size(), table.upper.size());
+    for (std::size_t i = 0; i < rows; ++i) {
+        const int row = static_cast<int>(i);
+        const SpecialCharEntry& lower = table.lower[i];
+        const SpecialCharEntry& upper = table.upper[i];
+        add(QString("lblCharString%1").arg(row), QString(qtChar(lower.code)), lower.code, row, 0);
+        add(QString("lblCharAction%1").arg(row), "= " + toQt(UnicodeKeyText(lower)), lower.code,
+            row, 1);
+        add(QString("lblCharStringUC%1").arg(row), QString(qtChar(upper.code)), upper.code, row, 3);
+        add(QString("lblCharActionUC%1").arg(row), "= " + toQt(UnicodeKeyText(upper)), upper.code,
+            row, 4);
+    }
+}
+
+void frmStrings::insertCharacter(unsigned char code) {
+    QString text = m_txtEnterStrings->text();
+    const int caret =
+        std::clamp(m_txtEnterStrings->cursorPosition(), 0, static_cast<int>(text.size()));
+    text.insert(caret, qtChar(code));
+    m_txtEnterStrings->setText(text);
+    m_txtEnterStrings->setCursorPosition(caret + 1);
+    m_txtEnterStrings->setFocus();
+}
+
+// --- entry points ------------------------------------------------------------------------------
+
+bool LoadKeywordsFromFiles(QWidget* parent, ProgramState& state, Prompter& prompter,
+                           const KeywordWindowHooks& hooks) {
+    const auto paths = hooks.chooseKeywordFiles ? hooks.chooseKeywordFiles(parent, state)
+                                                : chooseWithProgramChooser(parent, state, prompter);
+    if (!paths || paths->empty())
+        return false;
+    const MemoryProbe probe = hooks.freeMemory ? hooks.freeMemory : MemoryProbe(FreePhysicalMemory);
+    return LoadKeywordFiles(state, prompter, *paths, probe).changed;
+}
+
+bool EditKeywords(QWidget* parent, ProgramState& state, Prompter& prompter, bool fromFiles,
+                  std::function<void(LanguageId)> languageChanged,
+                  const KeywordWindowHooks& hooks) {
+    if (fromFiles)
+        return LoadKeywordsFromFiles(parent, state, prompter, hooks);
+    const KeywordFields before = KeywordFields::of(state);
+    bool loaded = false;
+    bool askKeep = true;
+    while (true) {
+        frmStrings window(state, prompter, hooks, languageChanged, parent);
+        // More keywords than the list takes, kept in memory only: the window does not open.
+        if (!window.prepare(askKeep))
+            return loaded;
+        const int result = window.exec();
+        if (window.loadRequested()) {
+            loaded = true;
+            LoadKeywordsFromFiles(parent, state, prompter, hooks);
+            askKeep = false;
+            continue;
+        }
+        if (result == QDialog::Accepted)
+            return true;
+        if (loaded)
+            before.restore(state);
+        return false;
+    }
+}
+
+} // namespace lexmora::ui

@@ -1,0 +1,198 @@
+// The KWIC screen: the one window on which KWIC lines are shown. During a search it is the live
+// display (a SearchObserver): a rolling window on the last ScreenLines hits, the counters and
+// captions, and the buttons that set the command flags the scanner polls.
+#pragma once
+
+#include "core/program_state.h"
+#include "core/prompter.h"
+#include "search/kwic_screen.h"
+#include "search/scanner.h"
+
+#include <QWidget>
+
+#include <bitset>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QScrollBar;
+class QAction;
+
+namespace lexmora::ui {
+
+// The line list `lstText`: paints the page's lines in a fixed-pitch font, nothing more per hit
+// than a copy into its ring of lines. Selection, current line, keys and mouse live here; the
+// flags they set go to the state.
+class KwicLineList : public QWidget {
+    Q_OBJECT
+public:
+    explicit KwicLineList(ProgramState& state, QWidget* parent = nullptr);
+
+    // The rolling page: appends a line, dropping the first when `ScreenLines` are held.
+    void appendRolling(std::string_view line);
+    void clearLines();
+    std::size_t count() const { return m_count; }
+    const std::string& lineAt(std::size_t row) const; // Windows-1252, as received
+    std::string shownAt(std::size_t row) const;       // as drawn: columns, offset and cut
+    std::int64_t itemData(std::size_t row) const;     // the line's display position
+    bool isSelected(std::size_t row) const;
+    void setSelected(std::size_t row, bool selected);
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int row);
+    void setPageLines(int lines); // ScreenLines: the list's height and the ring's size
+    void markDirty() { m_dirty = true; }
+    // Repaints when something changed since the last paint.
+    void flush();
+
+    QSize sizeHint() const override;
+
+signals:
+    void selectionDone();    // the mouse selected lines: SyncSelection
+    void selectingStarted(); // the left button went down on a line
+    void contextMenuWanted(const QPoint& global);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::size_t slot(std::size_t row) const { return (m_first + row) % m_ring.size(); }
+    int rowAt(int y) const;
+
+    ProgramState& m_state;
+    std::vector<std::string> m_ring;
+    std::vector<std::int64_t> m_positions;
+    std::vector<char> m_selected;
+    std::size_t m_first = 0;
+    std::size_t m_count = 0;
+    std::int64_t m_nextPosition = 2; // position 1 is a result file's header, never shown
+    int m_current = -1;
+    int m_anchor = -1;
+    int m_dragTo = -1;
+    bool m_dirty = false;
+    std::bitset<256> m_delimiters;
+};
+
+class frmViewScreen : public QWidget, public SearchObserver {
+    Q_OBJECT
+public:
+    frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* parent = nullptr);
+
+    // Sets the controls for a running search: caption, "&Hide", the View flag, the page size.
+    void prepareForSearch(int screenLines);
+    // The run is over: the last counters are drawn, the screen is in paging mode.
+    void endSearch();
+    // The summary lists its lines in place of the hits, a page at a time.
+    void beginSummary();
+    bool searching() const { return m_searching; }
+
+    // SearchObserver: every call only stores; drawing happens in the throttled yield.
+    void onHit(std::string_view kwicLine, std::string_view shortName) override;
+    void onKeyword(std::int64_t index) override;
+    void onHitCounter(std::int64_t hits) override;
+    void onFileCounter(std::int64_t file) override;
+    void onFilesInStep(std::int64_t files) override;
+    void onFileName(std::string_view name, std::string_view folder) override;
+    void onFolder(std::string_view folder) override;
+    void onCodeName(std::string_view name) override;
+    void onCaption(std::string_view text) override;
+    void onPaused(std::int64_t seconds) override;
+    void yield(ProgramState& state) override;
+
+    // Draws what the observer stored (the counters, captions and lines).
+    void flush();
+    KwicLineList* lines() const { return m_lstText; }
+    const SelectionList& selection() const { return m_selection; }
+
+    // Selection as the screen keeps it. SyncSelection walks the page; ClearSelection unselects.
+    void SyncSelection();
+    void ClearSelection();
+    // Switches the column view on (with the width panel) or off, and redraws.
+    void RedrawColumns();
+
+    // Hook for tests: called on every yield before the events are handled.
+    std::function<void(ProgramState&)> onYieldForTest;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QWidget* buildLabels();
+    QWidget* buildButtons();
+    QWidget* buildNumberPanel();
+    void buildMenus(QMenuBar* bar);
+    void togglePause();
+    void toggleView();
+    void pressExit();
+    void applyHorizontalRange();
+    void showTextOptions(const QPoint& where);
+
+    ProgramState& m_state;
+    Prompter& m_prompter;
+    bool m_searching = false;
+    bool m_summary = false;
+    bool m_summaryStarted = false;
+    bool m_refusingMinimise = false;
+    std::chrono::steady_clock::time_point m_lastYield{};
+    std::chrono::steady_clock::time_point m_pauseStart{};
+    bool m_wasPaused = false;
+    SelectionList m_selection;
+
+    // What the observer stored since the last flush.
+    bool m_labelsDirty = false;
+    std::int64_t m_found = 0;
+    std::int64_t m_fileNum = 0;
+    std::int64_t m_fileTotal = 0;
+    std::string m_fileName;
+    std::string m_folder;
+    std::string m_codeName;
+    std::string m_message;
+    std::int64_t m_pausedSeconds = -1;
+    std::size_t m_longestLine = 0;
+    // The keyword being searched, told by the counter's restart at 0 at a keyword's start (a
+    // step's closing count follows the file it searched, never a counter or a caption).
+    enum class LastCall { None, Counter, Caption, Other };
+    LastCall m_last = LastCall::None;
+    std::int64_t m_keywordShown = -1;
+    std::size_t m_rangeFor = 0;
+
+    KwicLineList* m_lstText = nullptr;
+    QScrollBar* m_hscHorizontal = nullptr;
+    QLabel* m_lblStringNum = nullptr;
+    QLabel* m_lblStringTotal = nullptr;
+    QLabel* m_lblStringName = nullptr;
+    QLabel* m_lblFileNum = nullptr;
+    QLabel* m_lblFileTotal = nullptr;
+    QLabel* m_lblPathName = nullptr;
+    QLabel* m_lblFileName = nullptr;
+    QLabel* m_lblWPName = nullptr;
+    QLabel* m_lblFoundNum = nullptr;
+    QWidget* m_shpProgressShow = nullptr;
+    QWidget* m_picture1 = nullptr;
+    QLabel* m_lblProgressShow = nullptr;
+    QLabel* m_lblMessage = nullptr;
+    QPushButton* m_cmdPause = nullptr;
+    QPushButton* m_cmdView = nullptr;
+    QPushButton* m_cmdExit = nullptr;
+    QWidget* m_picEnterNumber = nullptr;
+    QScrollBar* m_vscNumber = nullptr;
+    QLineEdit* m_txtNumber = nullptr;
+    QAction* m_mnuColumnView = nullptr;
+    QMenu* m_options = nullptr;
+    QMenu* m_textOptions = nullptr;
+};
+
+} // namespace lexmora::ui
