@@ -109,10 +109,12 @@ int run(const std::string& path) {
         shown += viewer->GetRecord(p).size();
     std::printf("open + first page (on disk): %.4f s  (%lld records, %zu bytes shown)\n",
                 seconds(start), static_cast<long long>(viewer->RecordTotal()), shown);
+    std::printf("peak memory after opening: %ld KB\n", peakKilobytes());
 
     start = std::chrono::steady_clock::now();
     viewer->Sort(SortMode::WordBeginning, 0, 1, 60);
     std::printf("sort first word right, forwards: %.3f s\n", seconds(start));
+    std::printf("peak memory after the first sort: %ld KB\n", peakKilobytes());
 
     start = std::chrono::steady_clock::now();
     viewer->Sort(SortMode::WordEnd, 1, 0, 60);
