@@ -18,8 +18,8 @@
 #include "ui/frmStrings.h"
 #include "ui/frmViewScreen.h"
 #include "ui/frmWeb.h"
+#include "ui/shared_menus.h"
 #include "ui/text_convert.h"
-#include "ui/user_level_menu.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -181,18 +181,8 @@ void frmConShell::buildMenus() {
 
     m_languageMenu = options->addMenu(tr("&Language"));
     m_languageMenu->setObjectName("mnuLanguage");
-    static constexpr const char* names[] = {"mnuEnglish", "mnuFrench", "mnuGerman", "mnuItalian",
-                                            "mnuSpanish"};
-    auto* languageGroup = new QActionGroup(this);
-    for (int i = 0; i < 5; ++i) {
-        const auto language = static_cast<LanguageId>(i);
-        QAction* item =
-            addItem(m_languageMenu, names[i], "&" + QString::fromLatin1(LanguageName(language)));
-        item->setCheckable(true);
-        languageGroup->addAction(item);
-        m_languageItems[static_cast<std::size_t>(i)] = item;
-        connect(item, &QAction::triggered, this, [this, language] { switchLanguage(language); });
-    }
+    m_languageItems =
+        FillLanguageMenu(m_languageMenu, [this](LanguageId language) { switchLanguage(language); });
 
     const UserLevelItems userLevel =
         AddUserLevelMenu(options, m_state, [this] { applyUserLevel(); });

@@ -9,8 +9,8 @@
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
 #include "ui/frmWeb.h"
+#include "ui/shared_menus.h"
 #include "ui/text_convert.h"
-#include "ui/user_level_menu.h"
 #include "viewer/result_viewer.h"
 
 #include <QActionGroup>
@@ -505,18 +505,9 @@ void frmStrings::buildMenus(QMenuBar* bar) {
 
     m_languageMenu = bar->addMenu("L&anguage");
     m_languageMenu->setObjectName("mnuLanguage");
-    static constexpr const char* names[] = {"mnuEnglish", "mnuFrench", "mnuGerman", "mnuItalian",
-                                            "mnuSpanish"};
-    auto* languageGroup = new QActionGroup(this);
-    for (int i = 0; i < 5; ++i) {
-        const auto language = static_cast<LanguageId>(i);
-        QAction* action =
-            item(m_languageMenu, names[i], "&" + QString::fromLatin1(LanguageName(language)));
-        action->setCheckable(true);
-        languageGroup->addAction(action);
+    for (QAction* action :
+         FillLanguageMenu(m_languageMenu, [this](LanguageId language) { setLanguage(language); }))
         m_languageItems.push_back(action);
-        connect(action, &QAction::triggered, this, [this, language] { setLanguage(language); });
-    }
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("mnuHelp");

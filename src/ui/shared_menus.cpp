@@ -1,4 +1,4 @@
-#include "ui/user_level_menu.h"
+#include "ui/shared_menus.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -22,6 +22,23 @@ UserLevelItems AddUserLevelMenu(QMenu* parent, ProgramState& state, std::functio
             state.AdvancedUser = advanced;
             apply();
         });
+    }
+    return items;
+}
+
+std::array<QAction*, 5> FillLanguageMenu(QMenu* menu, std::function<void(LanguageId)> choose) {
+    static constexpr const char* names[] = {"mnuEnglish", "mnuFrench", "mnuGerman", "mnuItalian",
+                                            "mnuSpanish"};
+    auto* group = new QActionGroup(menu);
+    std::array<QAction*, 5> items{};
+    for (int i = 0; i < 5; ++i) {
+        const auto language = static_cast<LanguageId>(i);
+        QAction* item = menu->addAction("&" + QString::fromLatin1(LanguageName(language)));
+        item->setObjectName(names[i]);
+        item->setCheckable(true);
+        group->addAction(item);
+        items[static_cast<std::size_t>(i)] = item;
+        QObject::connect(item, &QAction::triggered, menu, [choose, language] { choose(language); });
     }
     return items;
 }
