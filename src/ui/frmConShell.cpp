@@ -533,13 +533,9 @@ void frmConShell::runSearchCommand() {
         case Chooser::Target:
             chooseTarget();
             return true;
-        case Chooser::Keywords: {
-            auto* entry = findChild<QAction*>("mnuFromKeyboard");
-            if (entry == nullptr || !entry->isEnabled())
-                return false;
-            entry->trigger();
+        case Chooser::Keywords:
+            enterKeywords(false);
             return true;
-        }
         }
         return false;
     };

@@ -547,7 +547,6 @@ void frmViewScreen::prepareForSearch(int screenLines) {
     m_message.clear();
     m_summary = false;
     m_searching = true;
-    m_last = LastCall::None;
     m_keywordShown = -1;
     // The keyword in view, near the middle of the line; the bar moves the lines sideways.
     std::size_t longestKeyword = 0;
@@ -592,7 +591,6 @@ void frmViewScreen::beginSummary() {
 }
 
 void frmViewScreen::onHit(std::string_view kwicLine, std::string_view) {
-    m_last = LastCall::Other;
     if (!m_state.ViewFlag) {
         // Hidden lines cost nothing per hit: the list is only emptied.
         m_lstText->clearLines();
@@ -609,44 +607,37 @@ void frmViewScreen::onKeyword(std::int64_t index) {
 }
 
 void frmViewScreen::onHitCounter(std::int64_t hits) {
-    m_last = LastCall::Counter;
     m_found = hits;
     m_labelsDirty = true;
 }
 
 void frmViewScreen::onFileCounter(std::int64_t file) {
-    m_last = LastCall::Other;
     m_fileNum = file;
     m_labelsDirty = true;
 }
 
 void frmViewScreen::onFilesInStep(std::int64_t files) {
-    m_last = LastCall::Other;
     m_fileTotal = files;
     m_labelsDirty = true;
 }
 
 void frmViewScreen::onFileName(std::string_view name, std::string_view folder) {
-    m_last = LastCall::Other;
     (void)folder; // the path label stays empty for a stored file list
     m_fileName.assign(name);
     m_labelsDirty = true;
 }
 
 void frmViewScreen::onFolder(std::string_view folder) {
-    m_last = LastCall::Other;
     m_folder.assign(folder);
     m_labelsDirty = true;
 }
 
 void frmViewScreen::onCodeName(std::string_view name) {
-    m_last = LastCall::Other;
     m_codeName.assign(name);
     m_labelsDirty = true;
 }
 
 void frmViewScreen::onCaption(std::string_view text) {
-    m_last = LastCall::Caption;
     if (text == kLiveCaption) {
         setWindowTitle(kLiveCaption);
         return;

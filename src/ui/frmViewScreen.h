@@ -162,11 +162,7 @@ private:
     std::string m_message;
     std::int64_t m_pausedSeconds = -1;
     std::size_t m_longestLine = 0;
-    // The keyword being searched, told by the counter's restart at 0 at a keyword's start (a
-    // step's closing count follows the file it searched, never a counter or a caption).
-    enum class LastCall { None, Counter, Caption, Other };
-    LastCall m_last = LastCall::None;
-    std::int64_t m_keywordShown = -1;
+    std::int64_t m_keywordShown = -1; // the keyword being searched, as onKeyword told it
     std::size_t m_rangeFor = 0;
 
     KwicLineList* m_lstText = nullptr;
