@@ -102,7 +102,7 @@ void loadProgram(CliContext& context) {
 
 void cliYield(ProgramState& state) {
     if (g_interrupted.load(std::memory_order_relaxed))
-        state.ExitFlag = -1;
+        state.ExitFlag = ExitRequest::UserPressedExit;
 }
 
 } // namespace lexmora::cli

@@ -173,7 +173,7 @@ public:
     void yield(ProgramState& state) override {
         // Ctrl-C is a confirmed leave: no question is asked.
         if (g_interrupted.load(std::memory_order_relaxed))
-            state.ExitFlag = -2;
+            state.ExitFlag = ExitRequest::UserConfirmedLeaving;
     }
 
 private:
@@ -303,7 +303,7 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
     CliObserver observer(context, o.quiet);
     SearchRun run;
     RunSearch(state, run, observer, context.prompter);
-    state.ExitFlag = 0;
+    state.ExitFlag = ExitRequest::None;
 
     for (const std::string& line : SearchSummaryLines(state, run))
         context.progress(line);

@@ -5,6 +5,8 @@
 // one-based arrays, and element i + 1 of those is element i here.
 #pragma once
 
+#include "core/run_control.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -79,8 +81,7 @@ struct ProgramState {
     std::vector<std::string> Keywords;
 
     // --- run control shared by every long run ---------------------------------------------
-    // 0 carry on, -1 the user pressed Exit, -2 the user confirmed leaving.
-    int ExitFlag = 0;
+    ExitRequest ExitFlag = ExitRequest::None;
     bool PauseFlag = false;
     int LineStep = 15; // the live screen's line-step value
 

@@ -674,19 +674,19 @@ private:
 
 int Scan::pollFlags() {
     m_observer.yield(m_state);
-    while (m_state.PauseFlag && m_state.ExitFlag == 0) {
+    while (m_state.PauseFlag && m_state.ExitFlag == ExitRequest::None) {
         m_observer.onPaused(steadySeconds() - m_context.runStartSeconds);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         m_observer.yield(m_state);
     }
-    if (m_state.ExitFlag == -2)
+    if (m_state.ExitFlag == ExitRequest::UserConfirmedLeaving)
         return kStepAbandoned; // leaving was confirmed already (Ctrl-C, the program's exit)
-    if (m_state.ExitFlag == -1) {
+    if (m_state.ExitFlag == ExitRequest::UserPressedExit) {
         if (m_prompter.ask(AbandonSearchQuestion()) == Answer::Yes) {
-            m_state.ExitFlag = -2;
+            m_state.ExitFlag = ExitRequest::UserConfirmedLeaving;
             return kStepAbandoned;
         }
-        m_state.ExitFlag = 0;
+        m_state.ExitFlag = ExitRequest::None;
     }
     return 0;
 }

@@ -578,7 +578,7 @@ void frmConShell::runSearchCommand() {
         ShowSearchSummary(m_state, run, m_state.ScreenLines, screen, m_prompter);
     }
     show();
-    m_state.ExitFlag = 0;
+    m_state.ExitFlag = ExitRequest::None;
     m_state.PauseFlag = false;
     leaveSelection();
     refreshPanel();

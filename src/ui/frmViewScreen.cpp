@@ -739,7 +739,7 @@ void frmViewScreen::toggleView() {
 }
 
 void frmViewScreen::pressExit() {
-    m_state.ExitFlag = -1;
+    m_state.ExitFlag = ExitRequest::UserPressedExit;
     if (!m_searching)
         close();
 }
@@ -812,7 +812,7 @@ void frmViewScreen::changeEvent(QEvent* event) {
 void frmViewScreen::closeEvent(QCloseEvent* event) {
     // Closing the window during a search is the Exit button: the scanner asks.
     if (m_searching) {
-        m_state.ExitFlag = -1;
+        m_state.ExitFlag = ExitRequest::UserPressedExit;
         event->ignore();
         return;
     }

@@ -255,17 +255,17 @@ std::string ViewerOutputFolder(const ProgramState& state, const ResultViewer& vi
 std::optional<LeaveFile> RunPendingCommand(ResultViewer& viewer, ProgramState& state,
                                            ViewingPass& pass, ViewerPorts& ports) {
     // Leaving comes first: Exit asks whether more files are to be viewed.
-    if (state.ExitFlag == -1 || state.ViewerMenuCommand == kMenuExit) {
+    if (state.ExitFlag == ExitRequest::UserPressedExit || state.ViewerMenuCommand == kMenuExit) {
         state.ViewerMenuCommand = 0;
         switch (ports.prompter.ask(msg::ExitQuestion())) {
         case Answer::Yes:
-            state.ExitFlag = -2; // asked for more files
+            state.ExitFlag = ExitRequest::UserConfirmedLeaving; // asked for more files
             return LeaveFile::MoreFiles;
         case Answer::No:
-            state.ExitFlag = -2;
+            state.ExitFlag = ExitRequest::UserConfirmedLeaving;
             return LeaveFile::Exit;
         default:
-            state.ExitFlag = 0;
+            state.ExitFlag = ExitRequest::None;
             return std::nullopt;
         }
     }
@@ -444,7 +444,7 @@ int RunResultViewer(ProgramState& state, ViewerPorts& ports) {
                 continue;
             }
             ResultViewer& viewer = *opened;
-            state.ExitFlag = 0;
+            state.ExitFlag = ExitRequest::None;
             state.TopPosition = 2;
             state.ShownTop = 2;
             ports.screen.showFile(viewer, pass.fileIndex, pass.fileCount);
@@ -468,7 +468,7 @@ int RunResultViewer(ProgramState& state, ViewerPorts& ports) {
         }
     }
     tellIfFailed(pass.printing.finish(ports.printer), ports.prompter);
-    state.ExitFlag = 0;
+    state.ExitFlag = ExitRequest::None;
     state.PauseFlag = false;
     state.ViewerMenuCommand = 0;
     return 0;

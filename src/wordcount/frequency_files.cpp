@@ -97,18 +97,18 @@ std::optional<std::string> ChooseListName(ProgramState& state, const std::string
             if (entered)
                 break;
             if (prompter.ask(wcmsg::noNameEntered()) != Answer::Yes) {
-                state.ExitFlag = -1;
+                state.ExitFlag = ExitRequest::UserPressedExit;
                 return std::nullopt;
             }
         }
         std::string entry = entered->substr(0, std::min(entered->size(), limit));
         if (entry.empty()) {
-            state.ExitFlag = -1;
+            state.ExitFlag = ExitRequest::UserPressedExit;
             return std::nullopt;
         }
         name = StripExtension(entry);
         if (name.empty()) {
-            state.ExitFlag = -1;
+            state.ExitFlag = ExitRequest::UserPressedExit;
             return std::nullopt;
         }
     }

@@ -383,13 +383,14 @@ void CountRun::report(CountProgress progress, bool force) {
 }
 
 Flow CountRun::checkExit() {
-    while (m_state.ExitFlag != 0) {
-        if (m_state.ExitFlag == -2 || m_prompter.ask(wcmsg::abandonWordcount()) == Answer::Yes) {
-            m_state.ExitFlag = -2;
+    while (m_state.ExitFlag != ExitRequest::None) {
+        if (m_state.ExitFlag == ExitRequest::UserConfirmedLeaving ||
+            m_prompter.ask(wcmsg::abandonWordcount()) == Answer::Yes) {
+            m_state.ExitFlag = ExitRequest::UserConfirmedLeaving;
             m_abandoned = true;
             return Flow::Stop;
         }
-        m_state.ExitFlag = 0;
+        m_state.ExitFlag = ExitRequest::None;
     }
     return Flow::Go;
 }
@@ -398,7 +399,7 @@ Flow CountRun::checkExit() {
 Flow CountRun::pollCommands() {
     if (m_hooks.yield)
         m_hooks.yield(m_state);
-    while (m_state.PauseFlag && m_state.ExitFlag == 0) {
+    while (m_state.PauseFlag && m_state.ExitFlag == ExitRequest::None) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (m_hooks.yield)
             m_hooks.yield(m_state);
@@ -414,7 +415,8 @@ Flow CountRun::flush(BucketFile& b) {
         const Answer answer = m_prompter.ask(wcmsg::diskError(wcmsg::errorNumberOf(error)));
         if (answer == Answer::Retry || answer == Answer::Ok)
             continue;
-        m_state.ExitFlag = answer == Answer::Cancel ? -1 : -2;
+        m_state.ExitFlag = answer == Answer::Cancel ? ExitRequest::UserPressedExit
+                                                    : ExitRequest::UserConfirmedLeaving;
         m_abandoned = true;
         return Flow::Stop;
     }
@@ -439,7 +441,8 @@ Flow CountRun::flush(BucketFile& b) {
             m_tokens -= lost;
             break;
         }
-        m_state.ExitFlag = answer == Answer::Cancel ? -1 : -2;
+        m_state.ExitFlag = answer == Answer::Cancel ? ExitRequest::UserPressedExit
+                                                    : ExitRequest::UserConfirmedLeaving;
         m_abandoned = true;
         return Flow::Stop;
     }
@@ -514,7 +517,7 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         if (answer == Answer::Ignore)
             return Flow::Go;
         if (answer != Answer::Retry) {
-            m_state.ExitFlag = -1;
+            m_state.ExitFlag = ExitRequest::UserPressedExit;
             m_abandoned = true;
             return Flow::Stop;
         }
@@ -802,7 +805,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     int error = 0;
     if (!makeRunFolder()) {
         m_prompter.tell(wcmsg::cannotOpenBucketFiles(std::strerror(errno)));
-        m_state.ExitFlag = -1;
+        m_state.ExitFlag = ExitRequest::UserPressedExit;
         return fail(CountOutcome::Failed);
     }
     for (int n = 1; n <= kBucketCount; ++n) {
@@ -811,7 +814,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         b.buffer.reserve(kWriteBuffer + 512);
         if (!createFile(b, error)) {
             m_prompter.tell(wcmsg::cannotOpenBucketFiles(std::strerror(error)));
-            m_state.ExitFlag = -1;
+            m_state.ExitFlag = ExitRequest::UserPressedExit;
             return fail(CountOutcome::Failed);
         }
     }
@@ -855,7 +858,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     m_index = UniqueFd(::open(m_indexTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!m_list.valid() || !m_index.valid()) {
         m_prompter.tell(wcmsg::errorOpeningFiles());
-        m_state.ExitFlag = -1;
+        m_state.ExitFlag = ExitRequest::UserPressedExit;
         return fail(CountOutcome::Failed);
     }
     std::int64_t types = 0;

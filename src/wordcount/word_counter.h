@@ -44,7 +44,7 @@ enum class CountOutcome {
     Completed,
     NotStarted, // no name settled
     NoWords,    // no suitable file, or no word at all
-    Abandoned,  // the user left (ExitFlag -1 or -2)
+    Abandoned,  // the user left (an exit request)
     Failed,     // a file or device failure; the message was shown
 };
 

@@ -240,7 +240,7 @@ TEST(ScannerFlags, ExitAnsweredYesAbandonsTheCall) {
     dir.write("a.txt", "love love love");
     ProgramState state = stateFor(dir.path(), "love");
     state.SourceFiles = {"a.txt"};
-    state.ExitFlag = -1;
+    state.ExitFlag = ExitRequest::UserPressedExit;
     CompiledPattern compiled;
     ASSERT_TRUE(CompileKeyword(state, 0, compiled));
     ScriptedPrompter prompter({Answer::Yes});

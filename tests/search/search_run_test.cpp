@@ -195,7 +195,7 @@ TEST(SearchRunAbandon, ConfirmedExitClosesAndKeepsWhatWasWritten) {
         void onHit(std::string_view, std::string_view) override { leave = true; }
         void yield(ProgramState& state) override {
             if (leave)
-                state.ExitFlag = -2;
+                state.ExitFlag = ExitRequest::UserConfirmedLeaving;
         }
         bool leave = false;
     } observer;

@@ -321,7 +321,7 @@ private slots:
         QCOMPARE(pausedYields, 3);      // the scanner waited while paused
         QVERIFY(openWhileRunning >= 3); // dump, log and summary were open
         QCOMPARE(openFilesUnder(f.target.path().toStdString()), 0);
-        QCOMPARE(f.state.ExitFlag, 0);
+        QCOMPARE(f.state.ExitFlag, ExitRequest::None);
         QVERIFY(!f.state.PauseFlag);
         const auto titles = f.titles();
         QVERIFY(std::find(titles.begin(), titles.end(), " Abandon Search") != titles.end());

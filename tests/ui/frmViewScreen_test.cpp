@@ -79,13 +79,13 @@ private slots:
         pause->click();
         QVERIFY(!state.PauseFlag);
         screen.findChild<QPushButton*>("cmdExit")->click();
-        QCOMPARE(state.ExitFlag, -1);
+        QCOMPARE(state.ExitFlag, ExitRequest::UserPressedExit);
         QVERIFY(screen.searching()); // the scanner asks; the screen stays
         // Closing the window during a search is the Exit button too.
-        state.ExitFlag = 0;
+        state.ExitFlag = ExitRequest::None;
         screen.show();
         QVERIFY(!screen.close());
-        QCOMPARE(state.ExitFlag, -1);
+        QCOMPARE(state.ExitFlag, ExitRequest::UserPressedExit);
         // The viewer's buttons are not offered during a search; they set their flags.
         auto* next = screen.findChild<QPushButton*>("cmdNextFile");
         QVERIFY(!next->isVisible());

@@ -72,7 +72,7 @@ public:
             steps.pop_front();
             step(state);
         } else {
-            state.ExitFlag = -1;
+            state.ExitFlag = ExitRequest::UserPressedExit;
         }
     }
     std::optional<std::vector<std::string>> chooseFiles(const std::string&, const std::string& mask,
@@ -330,7 +330,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {"", exitTitle},
          0},
         {"exit question answered Cancel stays, a second Exit leaves",
-         {[](ProgramState& s) { s.ExitFlag = -1; }},
+         {[](ProgramState& s) { s.ExitFlag = ExitRequest::UserPressedExit; }},
          {},
          {},
          {},
@@ -575,7 +575,7 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     h.screen.steps = {[](ProgramState& s) { s.DeleteFlag = 1; },
                       [](ProgramState& s) { s.FileStepFlag = 1; },
                       [](ProgramState& s) { s.FileStepFlag = 1; }, // no file after the last
-                      [](ProgramState& s) { s.ExitFlag = -1; }};
+                      [](ProgramState& s) { s.ExitFlag = ExitRequest::UserPressedExit; }};
     EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/3", "two.dmp 3/3"}));
     EXPECT_EQ(h.titles(), (std::vector<std::string>{"Save changes to file?", "Save changes?", "",
@@ -584,7 +584,7 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     EXPECT_NE(test::readFile(h.dir.path() + "/zoo.new"), "<missing>");
     EXPECT_EQ(h.screen.chooserMasks,
               (std::vector<std::string>{"*.dmp;dumpfile.*", "*.dmp;dumpfile.*"}));
-    EXPECT_EQ(h.state.ExitFlag, 0);
+    EXPECT_EQ(h.state.ExitFlag, ExitRequest::None);
 }
 
 TEST(RunResultViewer, EmptyFileIsDeletedAndTheUserChoosesAgain) {
@@ -603,7 +603,7 @@ TEST(RunResultViewer, ViewMoreFilesReturnsToTheChooserWithoutAsking) {
     h.screen.fileChoices = {std::vector<std::string>{h.path}, std::vector<std::string>{h.path},
                             std::nullopt};
     h.screen.steps = {menu(kMenuMoreFiles), [](ProgramState& s) {
-                          s.ExitFlag = -1; // No: leave the viewer
+                          s.ExitFlag = ExitRequest::UserPressedExit; // No: leave the viewer
                       }};
     EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/1", "zoo.dmp 1/1"}));

@@ -216,7 +216,7 @@ TEST(WordcountRun, MissingFileIgnoredOrAbandoned) {
     CountCase abort(LanguageId::English);
     const CountResult stopped = abort.count({"gone.txt"}); // safe answer: Abort
     EXPECT_EQ(stopped.outcome, CountOutcome::Abandoned);
-    EXPECT_EQ(abort.state.ExitFlag, -1);
+    EXPECT_EQ(abort.state.ExitFlag, ExitRequest::UserPressedExit);
     EXPECT_TRUE(abort.tempIsEmpty());
 }
 
@@ -230,7 +230,7 @@ TEST(WordcountRun, ExitAnsweredNoResumesYesLeavesNothing) {
         int calls = 0;
         hooks.yield = [&calls](ProgramState& s) {
             if (++calls == 1)
-                s.ExitFlag = -1;
+                s.ExitFlag = ExitRequest::UserPressedExit;
         };
         const CountResult result = run.count({"a.txt", "b.txt"}, prompter, hooks);
         ASSERT_EQ(prompter.shown.size(), 1u);
@@ -238,10 +238,10 @@ TEST(WordcountRun, ExitAnsweredNoResumesYesLeavesNothing) {
         if (answer == Answer::No) {
             EXPECT_EQ(result.outcome, CountOutcome::Completed);
             EXPECT_EQ(run.types(), (std::vector<std::string>{"alpha 70000", "beta 1"}));
-            EXPECT_EQ(run.state.ExitFlag, 0);
+            EXPECT_EQ(run.state.ExitFlag, ExitRequest::None);
         } else {
             EXPECT_EQ(result.outcome, CountOutcome::Abandoned);
-            EXPECT_EQ(run.state.ExitFlag, -2);
+            EXPECT_EQ(run.state.ExitFlag, ExitRequest::UserConfirmedLeaving);
             EXPECT_TRUE(folderEntries(run.state.FrequencyFilesDirectory).empty());
         }
         EXPECT_TRUE(run.tempIsEmpty());
@@ -255,7 +255,7 @@ TEST(WordcountRun, ExitDuringTheGatherLeavesNoPieces) {
     CountHooks hooks;
     hooks.progress = [&run](const CountProgress& p) {
         if (p.phase == CountProgress::Phase::Gather)
-            run.state.ExitFlag = -1;
+            run.state.ExitFlag = ExitRequest::UserPressedExit;
     };
     EXPECT_EQ(run.count({"a.txt"}, yes, hooks).outcome, CountOutcome::Abandoned);
     EXPECT_TRUE(run.tempIsEmpty());
@@ -270,14 +270,14 @@ TEST(WordcountRun, ExistingListIsKeptUnlessOverwriteIsConfirmed) {
     // No, then the name dialog is left, then "continue?" No: nothing starts
     const CountResult refused = run.count({"a.txt"});
     EXPECT_EQ(refused.outcome, CountOutcome::NotStarted);
-    EXPECT_EQ(run.state.ExitFlag, -1);
+    EXPECT_EQ(run.state.ExitFlag, ExitRequest::UserPressedExit);
     EXPECT_EQ(run.list(), "old");
     ASSERT_EQ(run.silent.shown.size(), 2u);
     EXPECT_EQ(run.silent.shown[0].text,
               "file \xAB list.lst \xBB already exists:\r\ndo you wish to overwrite it?");
     EXPECT_EQ(run.silent.shown[1].title, " You have not entered a name!");
 
-    run.state.ExitFlag = 0;
+    run.state.ExitFlag = ExitRequest::None;
     ScriptedPrompter no({Answer::No});
     CountHooks hooks;
     hooks.askText = [](const std::string&, std::size_t) {
