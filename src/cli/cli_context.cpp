@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "core/text_codec.h"
 
+#include <csignal>
 #include <iostream>
 
 namespace lexmora::cli {
@@ -100,9 +101,35 @@ void loadProgram(CliContext& context) {
     LoadCodeFolder(context.state, CodeFilesFolder(context.state), context.prompter);
 }
 
-void cliYield(ProgramState& state) {
+void noticeStopSignal(ProgramState& state) {
     if (g_interrupted.load(std::memory_order_relaxed))
-        state.ExitFlag = ExitRequest::UserPressedExit;
+        state.ExitFlag = ExitRequest::UserConfirmedLeaving;
+}
+
+void CliRunHost::yield(ProgramState& state) {
+    noticeStopSignal(state);
+}
+
+namespace {
+
+void onStopSignal(int signal) {
+    if (g_interrupted.exchange(true)) {
+        // Asked twice: the user wants the program gone now.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+}
+
+} // namespace
+
+void installStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // Reads and writes carry on after the handler; the run stops at its next poll.
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 } // namespace lexmora::cli

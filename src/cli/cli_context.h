@@ -4,6 +4,7 @@
 #include "core/program_location.h"
 #include "core/program_state.h"
 #include "core/prompter.h"
+#include "core/run_control.h"
 
 #include <atomic>
 #include <string>
@@ -14,8 +15,18 @@ namespace lexmora::cli {
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2, kAbandoned = 130 };
 
-// Set by Ctrl-C; long runs read it through their yield hook.
+// Set by a stop signal (SIGINT, SIGTERM, SIGHUP); long runs read it through their run host.
 extern std::atomic<bool> g_interrupted;
+
+// Catches the stop signals: the first asks the running job to stop as the user's confirmed
+// Exit would, so that it leaves nothing half-written; a second one ends the program at once.
+void installStopSignals();
+
+// The command line's run host: a stop signal is a confirmed leave, no question asked.
+class CliRunHost : public RunHost {
+public:
+    void yield(ProgramState& state) override;
+};
 
 // Questions are printed on standard error with the answer taken: Yes with --yes, else the safe one.
 class CliPrompter : public Prompter {
@@ -44,8 +55,8 @@ struct CliContext {
 // The loaded program, as every sub-command starts from it.
 void loadProgram(CliContext& context);
 
-// The yield hook of long runs: notices Ctrl-C and sets the exit flag.
-void cliYield(ProgramState& state);
+// Sets the exit flag to a confirmed leave once a stop signal has come.
+void noticeStopSignal(ProgramState& state);
 
 // Sub-commands: each takes the words after its name.
 using Command = int (*)(CliContext&, const std::vector<std::string>&);

@@ -36,22 +36,6 @@ constexpr const char* kCountUsage =
     "  --folder DIR      write the pair into DIR\n"
     "  --out NAME        the base name of the pair\n";
 
-// Ctrl-C is the user's Exit: the abandon question it raises is answered Yes.
-class CountPrompter : public Prompter {
-public:
-    explicit CountPrompter(Prompter& inner) : m_inner(inner) {}
-    Answer ask(const Message& message) override {
-        if (g_interrupted.load() && message.title == wcmsg::abandonWordcount().title) {
-            std::cerr << "Abandon Wordcount: interrupted\n";
-            return Answer::Yes;
-        }
-        return m_inner.ask(message);
-    }
-
-private:
-    Prompter& m_inner;
-};
-
 } // namespace
 
 int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -130,9 +114,9 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
             files.push_back(full); // a missing file gets the count's own question
     }
 
-    CountPrompter prompter(context.prompter);
+    CliRunHost host;
     CountHooks hooks;
-    hooks.yield = cliYield;
+    hooks.host = &host;
     auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     hooks.progress = [&context, &last](const CountProgress& p) {
         const auto now = std::chrono::steady_clock::now();
@@ -148,7 +132,7 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
                              " secs");
     };
     context.progress("  Counting total number of words (tokens)...");
-    const CountResult result = CountWords(state, files, out, prompter, hooks);
+    const CountResult result = CountWords(state, files, out, context.prompter, hooks);
     switch (result.outcome) {
     case CountOutcome::Completed: {
         const std::string& text = result.resultText;
@@ -157,7 +141,10 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
         return kSuccess;
     }
     case CountOutcome::Abandoned:
-        return g_interrupted.load() ? kAbandoned : kFailure;
+        if (!g_interrupted.load())
+            return kFailure;
+        std::cerr << "Abandon Wordcount: interrupted\n";
+        return kAbandoned;
     default:
         return kFailure;
     }

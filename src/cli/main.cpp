@@ -1,7 +1,6 @@
 // lexmora-cli: the program's engines from a shell. One sub-command per engine.
 #include "cli/cli_context.h"
 
-#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -36,10 +35,6 @@ const std::map<std::string, Command>& commands() {
         {"freq", runFreqCommand},         {"view", runViewCommand},
     };
     return table;
-}
-
-void onInterrupt(int) {
-    g_interrupted.store(true);
 }
 
 } // namespace
@@ -79,7 +74,7 @@ int main(int argc, char** argv) {
         std::cerr << "lexmora-cli: unknown command '" << command << "'\n" << kMainUsage;
         return kUsage;
     }
-    std::signal(SIGINT, onInterrupt);
+    installStopSignals();
     context.prompter = CliPrompter(context.yes);
     context.location = LocateProgram(home);
     loadProgram(context);

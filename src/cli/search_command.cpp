@@ -166,15 +166,13 @@ public:
         if (!m_quiet)
             m_context.printLine(line);
     }
-    void onCaption(std::string_view text) override {
-        if (text.rfind("saving results to", 0) == 0 || text.rfind("no results", 0) == 0)
-            m_context.progress(text);
+    void onSavingResults(std::string_view dumpPath) override {
+        m_context.progress(SavingResultsCaption(dumpPath));
     }
-    void yield(ProgramState& state) override {
-        // Ctrl-C is a confirmed leave: no question is asked.
-        if (g_interrupted.load(std::memory_order_relaxed))
-            state.ExitFlag = ExitRequest::UserConfirmedLeaving;
+    void onResultSetDeleted(std::string_view dumpName) override {
+        m_context.progress(ResultSetDeletedCaption(dumpName));
     }
+    void yield(ProgramState& state) override { noticeStopSignal(state); }
 
 private:
     const CliContext& m_context;

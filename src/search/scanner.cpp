@@ -649,7 +649,11 @@ public:
     Scan(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
          ScanCounts& counts, SearchObserver& observer, Prompter& prompter)
         : m_state(state), m_pattern(pattern), m_context(context), m_counts(counts),
-          m_observer(observer), m_prompter(prompter) {}
+          m_observer(observer), m_prompter(prompter),
+          m_control(state, observer, prompter, AbandonSearchQuestion()) {
+        m_control.onPauseTick(
+            [this] { m_observer.onPaused(steadySeconds() - m_context.runStartSeconds); });
+    }
 
     int run();
 
@@ -667,28 +671,14 @@ private:
     ScanCounts& m_counts;
     SearchObserver& m_observer;
     Prompter& m_prompter;
+    RunControl m_control;
     std::string m_tag;
     bool m_tagCase = false;
     std::string m_line;
 };
 
 int Scan::pollFlags() {
-    m_observer.yield(m_state);
-    while (m_state.PauseFlag && m_state.ExitFlag == ExitRequest::None) {
-        m_observer.onPaused(steadySeconds() - m_context.runStartSeconds);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        m_observer.yield(m_state);
-    }
-    if (m_state.ExitFlag == ExitRequest::UserConfirmedLeaving)
-        return kStepAbandoned; // leaving was confirmed already (Ctrl-C, the program's exit)
-    if (m_state.ExitFlag == ExitRequest::UserPressedExit) {
-        if (m_prompter.ask(AbandonSearchQuestion()) == Answer::Yes) {
-            m_state.ExitFlag = ExitRequest::UserConfirmedLeaving;
-            return kStepAbandoned;
-        }
-        m_state.ExitFlag = ExitRequest::None;
-    }
-    return 0;
+    return m_control.poll() == RunStep::Stop ? kStepAbandoned : 0;
 }
 
 int Scan::run() {
@@ -1290,10 +1280,17 @@ bool TagMatches(std::string_view tag, std::string_view text, bool caseSensitive)
     return t == tag.size();
 }
 
-int SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
-                ScanCounts& counts, SearchObserver& observer, Prompter& prompter) {
+RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
+                       ScanCounts& counts, SearchObserver& observer, Prompter& prompter) {
     Scan scan(state, pattern, context, counts, observer, prompter);
-    return scan.run();
+    switch (scan.run()) {
+    case kStepAbandoned:
+        return RunOutcome::abandoned();
+    case kStepDeviceFailure:
+        return RunOutcome::deviceFailure();
+    default:
+        return RunOutcome::done(counts.hits);
+    }
 }
 
 } // namespace lexmora

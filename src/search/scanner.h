@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 #include "core/prompter.h"
+#include "core/run_control.h"
 #include "search/result_files.h"
 #include "search/scan_pattern.h"
 
@@ -16,10 +17,10 @@
 namespace lexmora {
 
 // What the live screen shows of a run. The desktop's KWIC screen implements it; the command
-// line prints what it needs. Every call has a do-nothing default.
-class SearchObserver {
+// line prints what it needs. Every call has a do-nothing default. As the run's host it is
+// yielded to between steps and waited on while the run is paused.
+class SearchObserver : public RunHost {
 public:
-    virtual ~SearchObserver() = default;
     // An accepted hit: its KWIC line (Windows-1252) and the source file's short name.
     virtual void onHit(std::string_view kwicLine, std::string_view shortName) {
         (void)kwicLine;
@@ -37,11 +38,17 @@ public:
     }
     virtual void onFolder(std::string_view folder) { (void)folder; }
     virtual void onCodeName(std::string_view name) { (void)name; }
-    // A caption line of the live screen ("saving results to: ...", "no results from ...").
-    virtual void onCaption(std::string_view text) { (void)text; }
+    // The run begins: the live caption.
+    virtual void onSearchStarted() {}
+    // A result set is opened: the dump file's path (shortened for the caption).
+    virtual void onSavingResults(std::string_view dumpPath) { (void)dumpPath; }
+    // A result set without hits was deleted: its dump file's name (shortened for the caption).
+    virtual void onResultSetDeleted(std::string_view dumpName) { (void)dumpName; }
+    // The run has ended after so many seconds.
+    virtual void onElapsed(std::int64_t seconds) { (void)seconds; }
+    // One line of the summary the user asked to see.
+    virtual void onSummaryLine(std::string_view line) { (void)line; }
     virtual void onPaused(std::int64_t seconds) { (void)seconds; } // "n secs" while paused
-    // The yield hook: called between steps; may set ExitFlag or PauseFlag in the state.
-    virtual void yield(ProgramState& state) { (void)state; }
 };
 
 // What one scanner call adds up.
@@ -67,10 +74,10 @@ struct ScanContext {
 };
 
 // SearchFiles: searches the files of SourceFiles (joined to SourceDirectory unless
-// SourceIsFileList) for the pattern. Returns -1 when the user abandoned the search, -2 when a
-// result file could not be written, else 0. `counts` is set, not added to.
-int SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
-                ScanCounts& counts, SearchObserver& observer, Prompter& prompter);
+// SourceIsFileList) for the pattern: done with the hits found, abandoned by the user, or a
+// device failure when a result file could not be written. `counts` is set, not added to.
+RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
+                       ScanCounts& counts, SearchObserver& observer, Prompter& prompter);
 
 // The messages of the scanner.
 Message AbandonSearchQuestion(); // " Abandon Search"

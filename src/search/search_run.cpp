@@ -96,7 +96,7 @@ bool openResultFiles(ProgramState& state, SearchRun& run, std::size_t k, SearchO
     // The set may widen its records so that its header fits: its length is the one in use.
     run.RecordLength = run.results->recordLength();
     run.hitsInSet = 0;
-    observer.onCaption("saving results to: " + ShortenPath(utf8ToCp1252(run.DumpFilePath), 50));
+    observer.onSavingResults(utf8ToCp1252(run.DumpFilePath));
     return true;
 }
 
@@ -117,8 +117,7 @@ bool closeResultFiles(ProgramState& state, SearchRun& run, SearchObserver& obser
         return false;
     }
     if (run.hitsInSet == 0) {
-        observer.onCaption("no results from search - file \xAB " +
-                           ShortenPath(utf8ToCp1252(FileNameOf(path)), 30) + " \xBB deleted");
+        observer.onResultSetDeleted(utf8ToCp1252(FileNameOf(path)));
         DeleteResultFiles(path);
         run.deletedDumpFiles.push_back(path);
     } else {
@@ -128,11 +127,11 @@ bool closeResultFiles(ProgramState& state, SearchRun& run, SearchObserver& obser
     return true;
 }
 
-// What ends a step of the keyword loop: -1 closes the set, -2 is told and closes it too, with
-// its files cut back to whole records.
+// What ends a step of the keyword loop: abandoning closes the set; a device failure is told
+// and closes it too, with its files cut back to whole records.
 void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
                   Prompter& prompter) {
-    if (run.StepResult == kStepAbandoned) {
+    if (run.StepResult.end == RunEnd::Abandoned) {
         run.abandoned = true;
         closeResultFiles(state, run, observer, prompter);
         return;
@@ -156,18 +155,18 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
     }
 }
 
-int searchTree(ProgramState& state, SearchRun& run, const std::string& folder,
-               std::set<std::pair<dev_t, ino_t>>& visited, SearchObserver& observer,
-               Prompter& prompter) {
+RunOutcome searchTree(ProgramState& state, SearchRun& run, const std::string& folder,
+                      std::set<std::pair<dev_t, ino_t>>& visited, SearchObserver& observer,
+                      Prompter& prompter) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0)
-        return 0;
+        return RunOutcome::done();
     if (!visited.insert({info.st_dev, info.st_ino}).second)
-        return 0; // reached again through a link
+        return RunOutcome::done(); // reached again through a link
     for (const std::string& sub : files::ListSubfolders(folder)) {
-        const int result =
+        const RunOutcome result =
             searchTree(state, run, AddBackslash(folder) + sub, visited, observer, prompter);
-        if (result < 0)
+        if (!result.isDone())
             return result;
     }
     state.SourceFiles = files::ListMatchingFiles(folder, state.SourceFileType);
@@ -355,14 +354,15 @@ std::string ResultNameBase(std::string_view keyword) {
     return out;
 }
 
-int SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
+RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                      Prompter& prompter) {
     observer.onFilesInStep(state.SourceFileCount != 0
                                ? state.SourceFileCount
                                : static_cast<std::int64_t>(state.SourceFiles.size()));
     if (!state.SourceIsFileList)
         observer.onFolder(ShortenPath(toLowerAscii(state.SourceDirectory), 40));
     if (state.SourceFiles.empty())
-        return 0;
+        return RunOutcome::done();
     state.PauseFlag = false;
 
     const std::size_t k = static_cast<std::size_t>(run.KeywordIndex);
@@ -374,7 +374,7 @@ int SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
     context.recordLength = run.RecordLength;
     context.runStartSeconds = run.StartTime;
     ScanCounts counts;
-    const int result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
+    const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
 
     run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size());
     run.BytesSearched += counts.bytes;
@@ -390,8 +390,8 @@ int SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
     return result;
 }
 
-int SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                     Prompter& prompter) {
+RunOutcome SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                            Prompter& prompter) {
     std::set<std::pair<dev_t, ino_t>> visited;
     std::string root = state.SourceDirectory;
     if (root.size() > 1 && root.back() == kPathSeparator)
@@ -399,10 +399,15 @@ int SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observ
     return searchTree(state, run, root, visited, observer, prompter);
 }
 
-void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
-    observer.onCaption("    Searching files for keyword...");
-    if (state.Keywords.empty())
-        return;
+namespace {
+
+// The files a run's steps search: taken once, as the selection was when the run started.
+struct RunSources {
+    std::vector<std::string> listed;   // a stored list's paths
+    std::vector<std::string> selected; // the chosen files of the source folder
+};
+
+void startRun(ProgramState& state, SearchRun& run) {
     run.BytesSearched = 0;
     run.HitsTotal = 0;
     run.BytesInResultFile = 0;
@@ -412,94 +417,136 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
     run.HitsPerKeyword.assign(state.Keywords.size(), 0);
     run.StartTime = steadyNow();
     run.SavedSourceDirectory = state.SourceDirectory;
-    // A stored list's paths: taken once, as the list was when the run started.
-    const std::vector<std::string> listedFiles =
-        state.SourceIsFileList && !state.StoredFileList.empty() ? state.StoredFileList
-                                                                : state.SourceFiles;
-    const std::vector<std::string> selectedFiles = state.SourceFiles;
+}
 
-    bool stop = false;
-    for (std::size_t k = 0; k < state.Keywords.size() && !stop; ++k) {
-        run.KeywordIndex = static_cast<std::int64_t>(k);
-        run.LastKeywordIndex = run.KeywordIndex;
+// Opens the keyword's result set where one begins; without saving, the estimate still uses the
+// record length a set would have. False when the run cannot go on.
+bool prepareResults(ProgramState& state, SearchRun& run, std::size_t k, SearchObserver& observer,
+                    Prompter& prompter) {
+    const auto length = ComputeRecordLength(
+        state.LeftContext, static_cast<int>(state.Keywords[k].size()), state.RightContext);
+    if (!state.SaveToFile) {
+        run.RecordLength = length ? *length : kMaxRecordLength;
+        return true;
+    }
+    if (!state.ResultFilesBoundary)
+        return true;
+    if (!length) {
+        prompter.tell(CannotOpenDumpfileMessage());
+        return false;
+    }
+    run.RecordLength = *length;
+    return openResultFiles(state, run, k, observer, prompter);
+}
+
+// The keyword over every source: the folder tree, the stored list or the chosen files.
+RunOutcome searchSources(ProgramState& state, SearchRun& run, const RunSources& sources,
+                         SearchObserver& observer, Prompter& prompter) {
+    if (state.IncludeSubfolders)
+        return SearchFolderTree(state, run, observer, prompter);
+    if (state.SourceIsFileList) {
+        state.SourceDirectory.clear();
+        state.SourceFiles = sources.listed;
+        const RunOutcome outcome = SearchStep(state, run, observer, prompter);
         state.SourceDirectory = run.SavedSourceDirectory;
-        CompiledPattern compiled;
-        const bool compiledOk = CompileKeyword(state, k, compiled);
-        if (compiledOk) {
-            run.pattern = MakeScanPattern(compiled);
-            observer.onKeyword(run.KeywordIndex);
-            observer.onHitCounter(0);
-            run.FilesSearched = 0;
-            run.BytesSearched = 0;
-            if (state.SaveToFile && state.ResultFilesBoundary) {
-                const auto length = ComputeRecordLength(state.LeftContext,
-                                                        static_cast<int>(state.Keywords[k].size()),
-                                                        state.RightContext);
-                if (!length) {
-                    prompter.tell(CannotOpenDumpfileMessage());
-                    run.failed = true;
-                    break;
-                }
-                run.RecordLength = *length;
-                if (!openResultFiles(state, run, k, observer, prompter)) {
-                    run.failed = true;
-                    break;
-                }
-            } else if (!state.SaveToFile) {
-                // Without saving, the estimate still uses the record length a set would have.
-                const auto length = ComputeRecordLength(state.LeftContext,
-                                                        static_cast<int>(state.Keywords[k].size()),
-                                                        state.RightContext);
-                run.RecordLength = length ? *length : kMaxRecordLength;
-            }
-            if (state.SingleFile)
-                state.ResultFilesBoundary = k + 1 == state.Keywords.size();
+        return outcome;
+    }
+    state.SourceFiles = sources.selected;
+    return SearchStep(state, run, observer, prompter);
+}
 
-            run.lastFailure.reset();
-            if (state.IncludeSubfolders) {
-                run.StepResult = SearchFolderTree(state, run, observer, prompter);
-            } else if (state.SourceIsFileList) {
-                state.SourceDirectory.clear();
-                state.SourceFiles = listedFiles;
-                run.StepResult = SearchStep(state, run, observer, prompter);
-                state.SourceDirectory = run.SavedSourceDirectory;
-            } else {
-                state.SourceFiles = selectedFiles;
-                run.StepResult = SearchStep(state, run, observer, prompter);
-            }
-            if (run.StepResult < 0) {
-                endAfterStep(state, run, observer, prompter);
-                break;
-            }
-        }
-        if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
-            const Status written = run.results->writeSummaryLine(BuildKeywordLine(
-                run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
-            if (!written && prompter.ask(CannotPrintToSummaryMessage()) != Answer::Ok) {
-                closeResultFiles(state, run, observer, prompter);
-                run.failed = true;
-                stop = true;
-                continue;
-            }
-        }
-        if (state.SaveToFile && state.ResultFilesBoundary && run.results &&
-            !closeResultFiles(state, run, observer, prompter)) {
+// How one keyword's turn ended.
+enum class KeywordTurn { Next, Stop };
+
+// Compiles and searches keyword k. A keyword that does not compile is passed over.
+KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
+                          const RunSources& sources, SearchObserver& observer, Prompter& prompter) {
+    CompiledPattern compiled;
+    if (!CompileKeyword(state, k, compiled))
+        return KeywordTurn::Next;
+    run.pattern = MakeScanPattern(compiled);
+    observer.onKeyword(run.KeywordIndex);
+    observer.onHitCounter(0);
+    run.FilesSearched = 0;
+    run.BytesSearched = 0;
+    if (!prepareResults(state, run, k, observer, prompter)) {
+        run.failed = true;
+        return KeywordTurn::Stop;
+    }
+    if (state.SingleFile)
+        state.ResultFilesBoundary = k + 1 == state.Keywords.size();
+    run.lastFailure.reset();
+    run.StepResult = searchSources(state, run, sources, observer, prompter);
+    if (run.StepResult.isDone())
+        return KeywordTurn::Next;
+    endAfterStep(state, run, observer, prompter);
+    return KeywordTurn::Stop;
+}
+
+// The keyword's summary line, and the set's close where a set ends.
+KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
+                          SearchObserver& observer, Prompter& prompter) {
+    if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
+        const Status written = run.results->writeSummaryLine(BuildKeywordLine(
+            run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
+        if (!written && prompter.ask(CannotPrintToSummaryMessage()) != Answer::Ok) {
+            closeResultFiles(state, run, observer, prompter);
             run.failed = true;
-            break;
+            return KeywordTurn::Stop;
         }
     }
-    // Whatever is still open is closed on every way out.
+    if (state.SaveToFile && state.ResultFilesBoundary && run.results &&
+        !closeResultFiles(state, run, observer, prompter)) {
+        run.failed = true;
+        return KeywordTurn::Stop;
+    }
+    return KeywordTurn::Next;
+}
+
+// Whatever is still open is closed on every way out, and the selection is put back.
+void endRun(ProgramState& state, SearchRun& run, const RunSources& sources,
+            SearchObserver& observer, Prompter& prompter) {
     if (run.results)
         closeResultFiles(state, run, observer, prompter);
     state.ResultFilesBoundary = false;
-
     run.ElapsedSeconds = steadyNow() - run.StartTime;
-    observer.onCaption(ElapsedCaption(run.ElapsedSeconds));
+    observer.onElapsed(run.ElapsedSeconds);
     if (state.IncludeSubfolders)
         state.SourceFiles.clear();
     else
-        state.SourceFiles = selectedFiles;
+        state.SourceFiles = sources.selected;
     state.SourceDirectory = run.SavedSourceDirectory;
+}
+
+} // namespace
+
+void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
+    observer.onSearchStarted();
+    if (state.Keywords.empty())
+        return;
+    startRun(state, run);
+    RunSources sources;
+    sources.listed = state.SourceIsFileList && !state.StoredFileList.empty() ? state.StoredFileList
+                                                                             : state.SourceFiles;
+    sources.selected = state.SourceFiles;
+    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+        run.KeywordIndex = static_cast<std::int64_t>(k);
+        run.LastKeywordIndex = run.KeywordIndex;
+        state.SourceDirectory = run.SavedSourceDirectory;
+        if (searchKeyword(state, run, k, sources, observer, prompter) == KeywordTurn::Stop)
+            break;
+        if (finishKeyword(state, run, k, observer, prompter) == KeywordTurn::Stop)
+            break;
+    }
+    endRun(state, run, sources, observer, prompter);
+}
+
+std::string SavingResultsCaption(std::string_view dumpPath) {
+    return "saving results to: " + ShortenPath(dumpPath, 50);
+}
+
+std::string ResultSetDeletedCaption(std::string_view dumpName) {
+    return "no results from search - file \xAB " + ShortenPath(dumpName, 30) + " \xBB deleted";
 }
 
 std::string ElapsedCaption(std::int64_t seconds) {
@@ -531,7 +578,7 @@ void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int scre
     const std::vector<std::string> lines = SearchSummaryLines(state, run);
     const std::size_t page = screenLines > 0 ? static_cast<std::size_t>(screenLines) : 19;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        observer.onCaption(lines[i]);
+        observer.onSummaryLine(lines[i]);
         if ((i + 1) % page == 0 && i + 1 < lines.size() &&
             prompter.ask(MoreResultsMessage()) != Answer::Ok)
             return;

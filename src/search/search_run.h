@@ -70,7 +70,7 @@ struct SearchRun {
     std::int64_t EstimatedBytes = 0;
     std::int64_t BytesInResultFile = 0;
     std::string DumpFilePath;
-    int StepResult = 0;
+    RunOutcome StepResult;
     std::int64_t StartTime = 0; // steady-clock seconds
     std::string SavedSourceDirectory;
     std::int64_t ElapsedSeconds = 0;
@@ -96,22 +96,26 @@ struct SearchRun {
 void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter);
 
 // SearchStep: one scanner call over the files now in SourceFiles, and its bookkeeping.
-int SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter);
+RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                      Prompter& prompter);
 
 // SearchFolderTree: SourceDirectory and every folder below it, sub-folders first (in list
 // order), each folder's matching files as one step. A folder reached twice (a link loop) is
 // searched once.
-int SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                     Prompter& prompter);
+RunOutcome SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                            Prompter& prompter);
 
 // The lines of the run's summary as the live screen lists them.
 std::vector<std::string> SearchSummaryLines(const ProgramState& state, const SearchRun& run);
 
 // The elapsed-time caption: "time elapsed: " with minutes and seconds.
 std::string ElapsedCaption(std::int64_t seconds);
+// The live screen's captions for an opened result set and for one deleted for want of hits.
+std::string SavingResultsCaption(std::string_view dumpPath);
+std::string ResultSetDeletedCaption(std::string_view dumpName);
 
 // Offers the summary ("Do you wish to see summary of search?") and pages through it,
-// `ScreenLines` lines at a time, through the observer's captions.
+// `ScreenLines` lines at a time, through the observer.
 void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int screenLines,
                        SearchObserver& observer, Prompter& prompter);
 

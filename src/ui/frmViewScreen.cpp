@@ -1,6 +1,7 @@
 #include "ui/frmViewScreen.h"
 
 #include "core/paths.h"
+#include "search/search_run.h"
 #include "ui/frmWeb.h"
 #include "ui/text_convert.h"
 
@@ -637,12 +638,12 @@ void frmViewScreen::onCodeName(std::string_view name) {
     m_labelsDirty = true;
 }
 
-void frmViewScreen::onCaption(std::string_view text) {
-    if (text == kLiveCaption) {
-        setWindowTitle(kLiveCaption);
-        return;
-    }
-    if (m_summary && !m_summaryStarted) {
+void frmViewScreen::onSearchStarted() {
+    setWindowTitle(kLiveCaption);
+}
+
+void frmViewScreen::onSummaryLine(std::string_view line) {
+    if (!m_summaryStarted) {
         m_summaryStarted = true;
         m_lstText->clearLines();
         m_state.ColumnView = false;
@@ -650,22 +651,34 @@ void frmViewScreen::onCaption(std::string_view text) {
         m_hscHorizontal->setValue(0);
         m_state.HorizontalOffset = 0;
     }
-    if (m_summary) {
-        // A page of the summary: the next line after a full page starts a new one.
-        if (m_lstText->count() >= static_cast<std::size_t>(m_state.ScreenLines))
-            m_lstText->clearLines();
-        m_lstText->appendRolling(text);
-        m_lstText->flush();
-        return;
-    }
-    const bool elapsed = text.rfind("time elapsed", 0) == 0;
-    if (elapsed && m_state.SaveToFile && !m_message.empty())
-        m_message += "\n" + std::string(text); // below "saving results to"
+    // A page of the summary: the next line after a full page starts a new one.
+    if (m_lstText->count() >= static_cast<std::size_t>(m_state.ScreenLines))
+        m_lstText->clearLines();
+    m_lstText->appendRolling(line);
+    m_lstText->flush();
+}
+
+void frmViewScreen::onSavingResults(std::string_view dumpPath) {
+    showRunMessage(SavingResultsCaption(dumpPath));
+}
+
+void frmViewScreen::onResultSetDeleted(std::string_view dumpName) {
+    showRunMessage(ResultSetDeletedCaption(dumpName));
+}
+
+void frmViewScreen::onElapsed(std::int64_t seconds) {
+    // Below "saving results to" when results were saved.
+    if (m_state.SaveToFile && !m_message.empty())
+        m_message += "\n" + ElapsedCaption(seconds);
     else
-        m_message.assign(text);
+        m_message = ElapsedCaption(seconds);
     m_labelsDirty = true;
-    if (elapsed)
-        flush();
+    flush();
+}
+
+void frmViewScreen::showRunMessage(std::string text) {
+    m_message = std::move(text);
+    m_labelsDirty = true;
 }
 
 void frmViewScreen::onPaused(std::int64_t) {
@@ -697,6 +710,17 @@ void frmViewScreen::yield(ProgramState& state) {
     }
     flush();
     QCoreApplication::processEvents();
+}
+
+void frmViewScreen::waitForEvents(ProgramState& state, std::chrono::milliseconds limit) {
+    if (onYieldForTest)
+        onYieldForTest(state);
+    flush();
+    // The timer bounds the wait; a click on Continue or Exit ends it at once.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(limit);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void frmViewScreen::flush() {

@@ -106,9 +106,15 @@ public:
     void onFileName(std::string_view name, std::string_view folder) override;
     void onFolder(std::string_view folder) override;
     void onCodeName(std::string_view name) override;
-    void onCaption(std::string_view text) override;
+    void onSearchStarted() override;
+    void onSavingResults(std::string_view dumpPath) override;
+    void onResultSetDeleted(std::string_view dumpName) override;
+    void onElapsed(std::int64_t seconds) override;
+    void onSummaryLine(std::string_view line) override;
     void onPaused(std::int64_t seconds) override;
     void yield(ProgramState& state) override;
+    // While the run is paused: blocks in the event loop until a click or the time limit.
+    void waitForEvents(ProgramState& state, std::chrono::milliseconds limit) override;
 
     // Draws what the observer stored (the counters, captions and lines).
     void flush();
@@ -121,7 +127,7 @@ public:
     // Switches the column view on (with the width panel) or off, and redraws.
     void RedrawColumns();
 
-    // Hook for tests: called on every yield before the events are handled.
+    // Hook for tests: called on every yield and wait before the events are handled.
     std::function<void(ProgramState&)> onYieldForTest;
 
 protected:
@@ -130,6 +136,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void showRunMessage(std::string text);
     QWidget* buildLabels();
     QWidget* buildButtons();
     QWidget* buildNumberPanel();

@@ -15,7 +15,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -293,8 +292,10 @@ enum class Flow { Go, Stop };
 class CountRun {
 public:
     CountRun(ProgramState& state, Prompter& prompter, const CountHooks& hooks)
-        : m_state(state), m_prompter(prompter), m_hooks(hooks), m_rules(MakeWordRules(state)),
-          m_start(Clock::now()) {}
+        : m_state(state), m_prompter(prompter), m_hooks(hooks),
+          m_control(state, hooks.host ? *hooks.host : m_noHost, prompter,
+                    wcmsg::abandonWordcount()),
+          m_rules(MakeWordRules(state)), m_start(Clock::now()) {}
 
     ~CountRun() { cleanUp(); }
 
@@ -324,7 +325,6 @@ private:
     Flow settle(BucketFile& b);
     void release(BucketFile& b);
     Flow scatterFile(const std::string& name, int number, int total);
-    Flow checkExit();
     Flow pollCommands();
     void report(CountProgress progress, bool force);
     std::int64_t elapsed() const {
@@ -349,6 +349,8 @@ private:
     ProgramState& m_state;
     Prompter& m_prompter;
     const CountHooks& m_hooks;
+    RunHost m_noHost;
+    RunControl m_control;
     WordRules m_rules;
     Clock::time_point m_start;
     Clock::time_point m_lastReport{};
@@ -382,29 +384,12 @@ void CountRun::report(CountProgress progress, bool force) {
     m_hooks.progress(progress);
 }
 
-Flow CountRun::checkExit() {
-    while (m_state.ExitFlag != ExitRequest::None) {
-        if (m_state.ExitFlag == ExitRequest::UserConfirmedLeaving ||
-            m_prompter.ask(wcmsg::abandonWordcount()) == Answer::Yes) {
-            m_state.ExitFlag = ExitRequest::UserConfirmedLeaving;
-            m_abandoned = true;
-            return Flow::Stop;
-        }
-        m_state.ExitFlag = ExitRequest::None;
-    }
-    return Flow::Go;
-}
-
 // Yields, waits while paused (Exit is honoured then too), and asks about an Exit.
 Flow CountRun::pollCommands() {
-    if (m_hooks.yield)
-        m_hooks.yield(m_state);
-    while (m_state.PauseFlag && m_state.ExitFlag == ExitRequest::None) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (m_hooks.yield)
-            m_hooks.yield(m_state);
-    }
-    return checkExit();
+    if (m_control.poll() == RunStep::Go)
+        return Flow::Go;
+    m_abandoned = true;
+    return Flow::Stop;
 }
 
 Flow CountRun::flush(BucketFile& b) {

@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 #include "core/prompter.h"
+#include "core/run_control.h"
 #include "wordcount/frequency_files.h"
 
 #include <cstdint>
@@ -31,8 +32,9 @@ struct CountProgress {
 };
 
 struct CountHooks {
-    // Once per block of text read: lets the window run; reads nothing back but ProgramState.
-    std::function<void(ProgramState&)> yield;
+    // The window or the command line: yielded to once per block of text read, waited on while
+    // the count is paused; it reads nothing back but ProgramState. None: nothing to yield to.
+    RunHost* host = nullptr;
     // At most about every 50 ms, and at every file and bucket.
     std::function<void(const CountProgress&)> progress;
     AskText askText; // the text entry dialog for a new list name

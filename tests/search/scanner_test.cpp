@@ -30,7 +30,7 @@ ProgramState stateFor(const std::string& folder, const std::string& keyword,
 }
 
 struct Outcome {
-    int result = 0;
+    RunOutcome result;
     ScanCounts counts;
     std::vector<std::string> lines;
 };
@@ -115,7 +115,7 @@ TEST(ScannerKwic, LineHasNumberRightAlignedLeftContextAndRightContext) {
     dir.write("a.txt", "the quick brown fox jumps\r\nover the lazy dog. The end");
     ProgramState state = stateFor(dir.path(), "the");
     const Outcome out = scan(state, {"a.txt"});
-    ASSERT_EQ(out.result, 0);
+    ASSERT_EQ(out.result.end, RunEnd::Done);
     ASSERT_EQ(out.lines.size(), 3u);
     EXPECT_EQ(out.lines[0], "1" + std::string(14, ' ') + "the quick bro");
     EXPECT_EQ(out.lines[1], "2    umps over the lazy dog.");
@@ -217,7 +217,7 @@ TEST(ScannerFiles, ShortFileMissingFileAndInvalidExtension) {
     const Outcome out = scan(state, {"short.txt", "exact.txt", "b.gz", "missing.txt", "c.txt"});
     // A file that is just the keyword is searched; the missing file asks Abort/Retry/Ignore,
     // and the silent answer, Abort, ends the call.
-    EXPECT_EQ(out.result, kStepAbandoned);
+    EXPECT_EQ(out.result.end, RunEnd::Abandoned);
     EXPECT_EQ(out.counts.bytes, 4);
     EXPECT_EQ(out.lines.size(), 1u);
 }
@@ -247,8 +247,9 @@ TEST(ScannerFlags, ExitAnsweredYesAbandonsTheCall) {
     Collector collector;
     ScanCounts counts;
     EXPECT_EQ(
-        SearchFiles(state, MakeScanPattern(compiled), ScanContext{}, counts, collector, prompter),
-        kStepAbandoned);
+        SearchFiles(state, MakeScanPattern(compiled), ScanContext{}, counts, collector, prompter)
+            .end,
+        RunEnd::Abandoned);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].title, " Abandon Search");
     EXPECT_TRUE(collector.lines.empty());

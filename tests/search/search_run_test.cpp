@@ -14,7 +14,9 @@ namespace {
 struct Captions : SearchObserver {
     std::vector<std::string> captions;
     std::vector<std::string> lines;
-    void onCaption(std::string_view text) override { captions.emplace_back(text); }
+    void onResultSetDeleted(std::string_view name) override {
+        captions.push_back(ResultSetDeletedCaption(name));
+    }
     void onHit(std::string_view line, std::string_view) override { lines.emplace_back(line); }
 };
 

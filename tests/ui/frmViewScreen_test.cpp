@@ -208,8 +208,8 @@ private slots:
         SilentPrompter prompter;
         ui::frmViewScreen screen(state, prompter);
         screen.prepareForSearch(19);
-        screen.onCaption("saving results to: /tmp/t/cat.dmp");
-        screen.onCaption("time elapsed:  0 minutes 1 seconds");
+        screen.onSavingResults("/tmp/t/cat.dmp");
+        screen.onElapsed(1);
         screen.flush();
         QCOMPARE(screen.findChild<QLabel*>("lblMessage")->text(),
                  QString("saving results to: /tmp/t/cat.dmp\ntime elapsed:  0 minutes 1 seconds"));
@@ -218,7 +218,7 @@ private slots:
         screen.beginSummary();
         QCOMPARE(screen.lines()->count(), std::size_t{1}); // still the hits until the first line
         for (int n = 1; n <= 25; ++n)
-            screen.onCaption(" line " + std::to_string(n));
+            screen.onSummaryLine(" line " + std::to_string(n));
         QCOMPARE(screen.lines()->count(), std::size_t{6});
         QCOMPARE(screen.lines()->lineAt(0), std::string(" line 20"));
     }

@@ -226,12 +226,16 @@ TEST(WordcountRun, ExitAnsweredNoResumesYesLeavesNothing) {
         run.source("a.txt", repeat("alpha", 70000)); // more than one block
         run.source("b.txt", "beta");
         ScriptedPrompter prompter({answer});
+        // The user presses Exit at the first yield.
+        struct ExitOnFirstYield : RunHost {
+            int calls = 0;
+            void yield(ProgramState& s) override {
+                if (++calls == 1)
+                    s.ExitFlag = ExitRequest::UserPressedExit;
+            }
+        } host;
         CountHooks hooks;
-        int calls = 0;
-        hooks.yield = [&calls](ProgramState& s) {
-            if (++calls == 1)
-                s.ExitFlag = ExitRequest::UserPressedExit;
-        };
+        hooks.host = &host;
         const CountResult result = run.count({"a.txt", "b.txt"}, prompter, hooks);
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_EQ(prompter.shown[0].title, " Abandon Wordcount");
