@@ -266,44 +266,55 @@ private:
                 std::size_t q = skipSeparators(p);
                 if (q == std::string::npos)
                     return false;
-                if (!t.within) {
-                    for (int w = 1; w < t.words; ++w) {
-                        q = skipSeparators(skipWord(q));
-                        if (q == std::string::npos)
-                            return false;
-                    }
-                    p = q;
-                    ++i;
-                    continue;
-                }
-                for (int w = 1;; ++w) {
-                    if (run(tokens, i + 1, q, k))
-                        return true;
-                    if (w >= t.words)
-                        return false;
+                if (t.within)
+                    return runWithinWords(t.words, tokens, i + 1, q, k);
+                for (int w = 1; w < t.words; ++w) {
                     q = skipSeparators(skipWord(q));
                     if (q == std::string::npos)
                         return false;
                 }
+                p = q;
+                ++i;
+                continue;
             }
-            case ScanTokenKind::Endings: {
-                if (!t.required && !word1(p))
-                    return run(tokens, i + 1, p, k); // the stem alone is the word
-                const Continuation rest{&tokens, i + 1, t.required, k};
-                for (const auto& ending : t.endings) {
-                    if (ending.empty()) {
-                        if (proceed(&rest, p))
-                            return true;
-                        continue;
-                    }
-                    if (run(ending, 0, p, &rest))
-                        return true;
-                }
-                return false;
-            }
+            case ScanTokenKind::Endings:
+                return runEndings(t, tokens, i + 1, p, k);
             }
             return false;
         }
+    }
+
+    // The rest of the pattern from token i at the start of any of the next `words` words, the
+    // first of which starts at q.
+    bool runWithinWords(int words, const std::vector<ScanToken>& tokens, std::size_t i,
+                        std::size_t q, const Continuation* k) {
+        for (int w = 1;; ++w) {
+            if (run(tokens, i, q, k))
+                return true;
+            if (w >= words)
+                return false;
+            q = skipSeparators(skipWord(q));
+            if (q == std::string::npos)
+                return false;
+        }
+    }
+
+    // A stem's endings at p, each followed by the rest of the pattern from token i.
+    bool runEndings(const ScanToken& t, const std::vector<ScanToken>& tokens, std::size_t i,
+                    std::size_t p, const Continuation* k) {
+        if (!t.required && !word1(p))
+            return run(tokens, i, p, k); // the stem alone is the word
+        const Continuation rest{&tokens, i, t.required, k};
+        for (const auto& ending : t.endings) {
+            if (ending.empty()) {
+                if (proceed(&rest, p))
+                    return true;
+                continue;
+            }
+            if (run(ending, 0, p, &rest))
+                return true;
+        }
+        return false;
     }
 
     const ScanPattern& m_pattern;
