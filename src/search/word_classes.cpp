@@ -62,16 +62,14 @@ void markCodeFileClasses(WordClasses& w, const CodeRow& row) {
     }
 }
 
+// The code's blank and the apostrophes separate words, whatever the tables above said.
 void markBlankAndApostrophes(WordClasses& w, const CodeRow& row, int codeIndex) {
-    const int blank =
-        codeIndex <= kCodeAscii ? ' ' : (row.CodeSpaceCode > 0 ? row.CodeSpaceCode : ' ');
-    w.blank = static_cast<unsigned char>(blank);
-    w.word1[w.blank] = w.word2[w.blank] = false;
-    w.clause[w.blank] = false;
-    for (int c : {39, 146}) {
-        w.apostrophe[c] = true;
+    const unsigned char blank = static_cast<unsigned char>(
+        codeIndex <= kCodeAscii ? ' ' : (row.CodeSpaceCode > 0 ? row.CodeSpaceCode : ' '));
+    w.word1[blank] = w.word2[blank] = false;
+    w.clause[blank] = false;
+    for (int c : {39, 146})
         w.word1[c] = w.word2[c] = false;
-    }
 }
 
 } // namespace

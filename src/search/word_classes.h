@@ -1,5 +1,5 @@
-// How a file's words are told apart: the word characters in their two modes, the characters
-// that end a clause, apostrophes and the blank of the file's code.
+// How a file's words are told apart: the word characters in their two modes and the characters
+// that end a clause.
 #pragma once
 
 #include "core/program_state.h"
@@ -12,8 +12,6 @@ struct WordClasses {
     bool word1[256] = {};  // mode 1: digits are word characters
     bool word2[256] = {};  // mode 2: they are not
     bool clause[256] = {}; // ends a walk between words
-    bool apostrophe[256] = {};
-    unsigned char blank = ' ';
 };
 WordClasses MakeWordClasses(const ProgramState& state, int codeIndex);
 
