@@ -140,6 +140,15 @@ std::string_view CodeLineValue(std::string_view line) {
     return colon == std::string_view::npos ? line : line.substr(colon + 1);
 }
 
+const CodeRow& CodeRowOf(const ProgramState& state, int codeIndex) {
+    static const std::vector<CodeRow> builtIn = BuiltInCodeRows();
+    if (codeIndex >= 0 && static_cast<std::size_t>(codeIndex) < state.CodeRows.size())
+        return state.CodeRows[static_cast<std::size_t>(codeIndex)];
+    if (codeIndex >= 0 && static_cast<std::size_t>(codeIndex) < builtIn.size())
+        return builtIn[static_cast<std::size_t>(codeIndex)];
+    return builtIn[kCodeAnsi];
+}
+
 CodeRow ParseCodeFile(std::string_view bytes) {
     const auto lines = splitLines(bytes);
     auto value = [&lines](int number) -> std::string_view {

@@ -40,6 +40,10 @@ void ParseCodeTable(std::string_view table, CodeRow& row, int tableNumber, std::
 // Rows 0 (transliteration), 1 (ANSI) and 2 (ASCII) with their built-in values.
 std::vector<CodeRow> BuiltInCodeRows();
 
+// The row of code `codeIndex`: the state's own, else the built-in one (a state whose code files
+// were never loaded), else ANSI.
+const CodeRow& CodeRowOf(const ProgramState& state, int codeIndex);
+
 // A code file's 17 lines (CR LF or LF ends) read into a row. Missing lines leave their fields
 // empty; a code file without a word separator (line 15) separates words by blanks.
 CodeRow ParseCodeFile(std::string_view bytes);

@@ -2,6 +2,7 @@
 
 #include "core/file_io.h"
 #include "core/file_messages.h"
+#include "core/glob.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
 
@@ -25,28 +26,8 @@ char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// "*" and "?" only; "*" backtracks to the latest star, which keeps the match linear in practice.
 bool wildcardMatch(std::string_view name, std::string_view pattern) {
-    std::size_t n = 0, p = 0;
-    std::size_t starPattern = std::string_view::npos, starName = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starPattern = p++;
-            starName = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starPattern != std::string_view::npos) {
-            p = starPattern + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return GlobMatch(pattern, name, [](char p, char n) { return lowerAscii(p) == lowerAscii(n); });
 }
 
 struct DirCloser {

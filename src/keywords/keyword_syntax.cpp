@@ -102,137 +102,158 @@ KeyOutcome FilterKeystroke(std::string_view text, std::size_t caret, char key, E
     return out;
 }
 
-std::string NormaliseEntry(std::string_view entry, const SpecialChars& chars) {
-    std::string t(entry);
-    bool afterSpace = false;
-    bool afterStar = false;
-    bool afterClose = false;
-    bool bracketAfterSpace = false;
-    bool operatorInWord = false;
-    std::size_t lastOperatorPos = 0; // 1-based positions; 0 = none
-    std::size_t commaPos = 0;
-    int plusRun = 0;
+namespace {
 
-    // p is the 1-based position of the character examined; t[p - 1] is that character.
-    std::size_t p = 1;
-    auto removeThis = [&] {
+// One pass over a keyword entry, character by character, tidying it as it goes: each kind of
+// character has its step, which either keeps the character (moving on) or takes it out.
+class EntryNormaliser {
+public:
+    EntryNormaliser(std::string_view entry, const SpecialChars& specialChars)
+        : t(entry), chars(specialChars) {}
+
+    std::string run() {
+        while (p <= t.size())
+            step(t[p - 1]);
+        return std::move(t);
+    }
+
+private:
+    void step(char c) {
+        if (c == ' ')
+            onSpace();
+        else if (c == chars.singleWildcard)
+            keepUnless(afterStar);
+        else if (c == '*')
+            onStar();
+        else if (isOperator(c))
+            onOperator(c);
+        else if (c == ',')
+            onComma();
+        else if (c == '.')
+            onFullStop();
+        else if (c == chars.openBracket)
+            onOpenBracket();
+        else if (c == chars.closeBracket)
+            onCloseBracket();
+        else if (c == '<' || c == '=')
+            onComparison();
+        else
+            onWordCharacter(c);
+    }
+
+    bool last() const { return p == t.size(); }
+    char before() const { return p >= 2 ? t[p - 2] : '\0'; }
+
+    void removeThis() {
         t.erase(p - 1, 1);
         plusRun = 0;
-    };
-    auto removePrecedingSpace = [&] {
+    }
+    void keepUnless(bool remove) {
+        if (remove)
+            removeThis();
+        else
+            ++p;
+    }
+    // The current character is now at p - 1, so p already points past it.
+    void removePrecedingSpace() {
         t.erase(p - 2, 1);
-        plusRun = 0; // the current character is now at p - 1, so p already points past it
-    };
-    while (p <= t.size()) {
-        const char c = t[p - 1];
-        const bool last = p == t.size();
-        const char before = p >= 2 ? t[p - 2] : '\0';
-        if (c == ' ') {
-            bool remove = afterSpace;
-            if (!remove && lastOperatorPos != 0)
-                remove = before == '/' || before == '+' || before == ',';
-            if (!remove && lastOperatorPos == 0)
-                remove = commaPos == p - 1 || afterClose || bracketAfterSpace;
-            afterSpace = true;
-            afterStar = false;
-            operatorInWord = false;
-            if (commaPos != p && lastOperatorPos != p)
-                lastOperatorPos = 0;
-            if (remove)
-                removeThis();
-            else
-                ++p;
-            continue;
-        }
-        if (c == chars.singleWildcard) {
-            if (afterStar)
-                removeThis();
-            else
-                ++p;
-            continue;
-        }
-        if (c == '*') {
-            const bool remove = afterStar;
-            afterStar = true;
-            afterSpace = false;
-            if (remove)
-                removeThis();
-            else
-                ++p;
-            continue;
-        }
-        if (isOperator(c)) {
-            if (last) {
-                removeThis();
-                continue;
-            }
-            if (c == '\\')
-                t[p - 1] = '/';
-            else if (c == '+')
-                ++plusRun;
-            else
-                plusRun = 0;
-            if (commaPos == p) {
-                removeThis();
-                continue;
-            }
-            if (lastOperatorPos != 0 && plusRun == 0) {
-                t[p - 1] = ',';
-                commaPos = p;
-            }
-            lastOperatorPos = p;
-            operatorInWord = true;
-            ++p;
-            continue;
-        }
-        if (c == ',') {
-            if (lastOperatorPos != 0) {
-                commaPos = p;
-                // ",/" would leave two separators: the comma stays and the operators after it
-                // go, so that no ending is lost.
-                while (p < t.size() && isOperator(t[p])) {
-                    t.erase(p, 1);
-                    plusRun = 0;
-                }
-            }
-            afterSpace = false;
-            ++p;
-            continue;
-        }
-        if (c == '.') {
-            if (operatorInWord && !last && t[p] != ' ')
-                t[p - 1] = ',';
-            ++p;
-            continue;
-        }
-        if (c == chars.openBracket) {
+        plusRun = 0;
+    }
+
+    void onSpace() {
+        bool remove = afterSpace;
+        if (!remove && lastOperatorPos != 0)
+            remove = before() == '/' || before() == '+' || before() == ',';
+        if (!remove && lastOperatorPos == 0)
+            remove = commaPos == p - 1 || afterClose || bracketAfterSpace;
+        afterSpace = true;
+        afterStar = false;
+        operatorInWord = false;
+        if (commaPos != p && lastOperatorPos != p)
             lastOperatorPos = 0;
-            if (afterSpace && before == ' ') {
-                removePrecedingSpace();
-                afterSpace = false;
-                bracketAfterSpace = true;
-                continue;
+        keepUnless(remove);
+    }
+
+    void onStar() {
+        const bool remove = afterStar;
+        afterStar = true;
+        afterSpace = false;
+        keepUnless(remove);
+    }
+
+    void onOperator(char c) {
+        if (last()) {
+            removeThis();
+            return;
+        }
+        if (c == '\\')
+            t[p - 1] = '/';
+        else if (c == '+')
+            ++plusRun;
+        else
+            plusRun = 0;
+        if (commaPos == p) {
+            removeThis();
+            return;
+        }
+        if (lastOperatorPos != 0 && plusRun == 0) {
+            t[p - 1] = ',';
+            commaPos = p;
+        }
+        lastOperatorPos = p;
+        operatorInWord = true;
+        ++p;
+    }
+
+    void onComma() {
+        if (lastOperatorPos != 0) {
+            commaPos = p;
+            // ",/" would leave two separators: the comma stays and the operators after it go,
+            // so that no ending is lost.
+            while (p < t.size() && isOperator(t[p])) {
+                t.erase(p, 1);
+                plusRun = 0;
             }
-            ++p;
-            continue;
         }
-        if (c == chars.closeBracket) {
-            afterClose = true;
+        afterSpace = false;
+        ++p;
+    }
+
+    void onFullStop() {
+        if (operatorInWord && !last() && t[p] != ' ')
+            t[p - 1] = ',';
+        ++p;
+    }
+
+    void onOpenBracket() {
+        lastOperatorPos = 0;
+        if (afterSpace && before() == ' ') {
+            removePrecedingSpace();
             afterSpace = false;
-            ++p;
-            continue;
+            bracketAfterSpace = true;
+            return;
         }
-        if (c == '<' || c == '=') {
-            const bool removeSpace = afterSpace && before == ' ';
-            afterSpace = false;
-            bracketAfterSpace = false;
-            if (removeSpace) {
-                removePrecedingSpace();
-                continue;
-            }
-            ++p;
-            continue;
+        ++p;
+    }
+
+    void onCloseBracket() {
+        afterClose = true;
+        afterSpace = false;
+        ++p;
+    }
+
+    void onComparison() {
+        const bool removeSpace = afterSpace && before() == ' ';
+        afterSpace = false;
+        bracketAfterSpace = false;
+        if (removeSpace) {
+            removePrecedingSpace();
+            return;
         }
+        ++p;
+    }
+
+    void onWordCharacter(char c) {
         switch (ClassifyChar(static_cast<unsigned char>(c), chars)) {
         case CharClass::Digit:
             afterSpace = false;
@@ -248,7 +269,25 @@ std::string NormaliseEntry(std::string_view entry, const SpecialChars& chars) {
         }
         ++p;
     }
-    return t;
+
+    std::string t;
+    const SpecialChars& chars;
+    // p is the 1-based position of the character examined; t[p - 1] is that character.
+    std::size_t p = 1;
+    bool afterSpace = false;
+    bool afterStar = false;
+    bool afterClose = false;
+    bool bracketAfterSpace = false;
+    bool operatorInWord = false;
+    std::size_t lastOperatorPos = 0; // 1-based positions; 0 = none
+    std::size_t commaPos = 0;
+    int plusRun = 0;
+};
+
+} // namespace
+
+std::string NormaliseEntry(std::string_view entry, const SpecialChars& chars) {
+    return EntryNormaliser(entry, chars).run();
 }
 
 std::string NextWordCondition(int position, int words, const SpecialChars& chars) {

@@ -18,103 +18,135 @@ bool isDigit(char c) {
 
 // Pass 1: marks the required word boundaries and turns wildcard words into a Next Word Match
 // condition. `t` ends with the sentinel, which is its only NUL.
-void markBoundaries(std::string& t, const CompileOptions& options) {
-    const char open = options.openBracket;
-    const char close = options.closeBracket;
-    bool inWord = false;
-    bool afterBlank = false;
-    bool pending = true;
-    bool inTag = false;
-    std::size_t p = 0;
-    while (p < t.size()) {
-        const char c = t[p];
-        if (c == kSentinel) {
-            if (pending)
-                t.insert(p, 1, kMarker);
-            return;
-        }
-        const char next = t[p + 1]; // c is not the sentinel, so there is a next character
-        if (c == '*') {
-            if (p == 0 && !afterBlank) {
-                pending = false;
-                if (next == ' ' || next == kSentinel)
-                    ++p; // a wildcard word
-                else
-                    t.erase(p, 1); // glued to the word: no start boundary
-            } else if (afterBlank) {
-                if (next == ' ' && p > 0 && t[p - 1] == ' ') {
-                    // Wildcard words " * * " become one condition: the next word is the
-                    // (k + 1)-th.
-                    std::size_t last = p;
-                    int k = 1;
-                    while (t[last + 1] == ' ' && t[last + 2] == '*' && t[last + 3] == ' ') {
-                        ++k;
-                        last += 2;
-                    }
-                    const std::string condition =
-                        std::string(1, open) + "=" + std::to_string(k + 1) + std::string(1, close);
-                    t.replace(p - 1, last + 2 - (p - 1), condition);
-                    p = p - 1 + condition.size();
-                } else {
-                    pending = false;
-                    ++p;
-                }
-            } else if (inWord && (next == ' ' || next == open || next == kSentinel)) {
-                afterBlank = true;
-                pending = false;
-                t.erase(p, 1); // ends the word: no end boundary
-            } else {
-                ++p; // an inner wildcard
+class BoundaryPass {
+public:
+    BoundaryPass(std::string& text, const CompileOptions& options)
+        : m_t(text), m_open(options.openBracket), m_close(options.closeBracket),
+          m_taggedSearch(options.taggedSearch) {}
+
+    void run() {
+        std::size_t p = 0;
+        while (p < m_t.size()) {
+            const char c = m_t[p];
+            if (c == kSentinel) {
+                if (m_pending)
+                    m_t.insert(p, 1, kMarker);
+                return;
             }
-        } else if (c == open) {
-            if (pending) {
-                t.insert(p, 1, kMarker);
-                ++p;
-            }
-            pending = true;
-            inWord = false;
-            afterBlank = true;
-            const std::size_t end = t.find(close, p + 1);
-            // An unclosed condition runs to the end of the text.
-            p = end == std::string::npos ? t.size() - 1 : end + 1;
-        } else if (c == ' ') {
-            if (!inTag) {
-                if (inWord) {
-                    if (pending) {
-                        t.insert(p, 1, kMarker);
-                        ++p;
-                    } else {
-                        pending = true;
-                    }
-                }
-                inWord = false;
-                afterBlank = true;
-            }
-            ++p;
-        } else {
-            if ((c == '\'' || c == '-') && !afterBlank)
-                pending = false;
-            if (options.taggedSearch) {
-                if (c == '<')
-                    inTag = true;
-                else if (c == '>')
-                    inTag = false;
-            }
-            if (!inWord) {
-                if (pending) {
-                    t.insert(p, 1, kMarker);
-                    ++p;
-                } else {
-                    pending = true;
-                }
-                inWord = true;
-                afterBlank = false;
-            } else {
-                pending = true;
-            }
-            ++p;
+            if (c == '*')
+                p = onStar(p);
+            else if (c == m_open)
+                p = onCondition(p);
+            else if (c == ' ')
+                p = onBlank(p);
+            else
+                p = onWordCharacter(p, c);
         }
     }
+
+private:
+    // Marks a boundary at p when one is pending (and returns the position after the marker),
+    // else makes one pending.
+    std::size_t markIfPending(std::size_t p) {
+        if (m_pending) {
+            m_t.insert(p, 1, kMarker);
+            return p + 1;
+        }
+        m_pending = true;
+        return p;
+    }
+
+    std::size_t onStar(std::size_t p) {
+        const char next = m_t[p + 1]; // c is not the sentinel, so there is a next character
+        if (p == 0 && !m_afterBlank) {
+            m_pending = false;
+            if (next == ' ' || next == kSentinel)
+                return p + 1; // a wildcard word
+            m_t.erase(p, 1);  // glued to the word: no start boundary
+            return p;
+        }
+        if (m_afterBlank) {
+            if (next == ' ' && p > 0 && m_t[p - 1] == ' ')
+                return joinWildcardWords(p);
+            m_pending = false;
+            return p + 1;
+        }
+        if (m_inWord && (next == ' ' || next == m_open || next == kSentinel)) {
+            m_afterBlank = true;
+            m_pending = false;
+            m_t.erase(p, 1); // ends the word: no end boundary
+            return p;
+        }
+        return p + 1; // an inner wildcard
+    }
+
+    // Wildcard words " * * " become one condition: the next word is the (k + 1)-th.
+    std::size_t joinWildcardWords(std::size_t p) {
+        std::size_t last = p;
+        int k = 1;
+        while (m_t[last + 1] == ' ' && m_t[last + 2] == '*' && m_t[last + 3] == ' ') {
+            ++k;
+            last += 2;
+        }
+        const std::string condition =
+            std::string(1, m_open) + "=" + std::to_string(k + 1) + std::string(1, m_close);
+        m_t.replace(p - 1, last + 2 - (p - 1), condition);
+        return p - 1 + condition.size();
+    }
+
+    std::size_t onCondition(std::size_t p) {
+        if (m_pending) {
+            m_t.insert(p, 1, kMarker);
+            ++p;
+        }
+        m_pending = true;
+        m_inWord = false;
+        m_afterBlank = true;
+        const std::size_t end = m_t.find(m_close, p + 1);
+        // An unclosed condition runs to the end of the text.
+        return end == std::string::npos ? m_t.size() - 1 : end + 1;
+    }
+
+    std::size_t onBlank(std::size_t p) {
+        if (!m_inTag) {
+            if (m_inWord)
+                p = markIfPending(p);
+            m_inWord = false;
+            m_afterBlank = true;
+        }
+        return p + 1;
+    }
+
+    std::size_t onWordCharacter(std::size_t p, char c) {
+        if ((c == '\'' || c == '-') && !m_afterBlank)
+            m_pending = false;
+        if (m_taggedSearch) {
+            if (c == '<')
+                m_inTag = true;
+            else if (c == '>')
+                m_inTag = false;
+        }
+        if (!m_inWord) {
+            p = markIfPending(p);
+            m_inWord = true;
+            m_afterBlank = false;
+        } else {
+            m_pending = true;
+        }
+        return p + 1;
+    }
+
+    std::string& m_t;
+    const char m_open, m_close;
+    const bool m_taggedSearch;
+    bool m_inWord = false;
+    bool m_afterBlank = false;
+    bool m_pending = true;
+    bool m_inTag = false;
+};
+
+void markBoundaries(std::string& t, const CompileOptions& options) {
+    BoundaryPass(t, options).run();
 }
 
 class ElementPass {
@@ -167,6 +199,14 @@ private:
         element(p, starts ? kSpecialStart : kSpecialInWord, length, j);
     }
     void condition(std::size_t p);
+    std::size_t step(std::size_t p, char c);
+    std::size_t onMarker(std::size_t p);
+    std::size_t onStar(std::size_t p);
+    std::size_t onPlus(std::size_t p);
+    std::size_t onEndingSeparator(std::size_t p, int endings);
+    std::size_t onSingleWildcard(std::size_t p);
+    std::size_t onBlank(std::size_t p);
+    std::size_t onCharacter(std::size_t p, char c);
 
     std::string& m_t;
     const CompileOptions& m_options;
@@ -212,140 +252,150 @@ void ElementPass::condition(std::size_t p) {
 }
 
 void ElementPass::run() {
-    const char wildcard = m_options.singleWildcard;
-    const bool french = m_options.languageIndex == 1;
     std::size_t p = 0;
     while (p < m_t.size()) {
         const char c = m_t[p];
-        const auto uc = static_cast<unsigned char>(c);
         if (c == kSentinel) {
             closeRun();
             closeGap();
             element(p, kEndOfPattern, 1, 0);
             return;
         }
-        if (c == kMarker) {
-            if (p == 0 || m_gapOpen) {
-                closeGap();
-                m_out.ElementBoundary[p] = kBoundaryBefore;
-                m_t.erase(p, 1);
-            } else {
-                m_t[p] = ' ';
-                closeRun();
-                element(p, kGap, 1, 0);
-                m_out.ElementBoundary[p] = kBoundaryAfterWord;
-                ++p;
-            }
-            continue;
-        }
-        if (c == m_options.openBracket) {
-            condition(p);
-            ++p;
-            continue;
-        }
-        if (c == '*') {
-            if (p == 0) {
-                element(p, kLeadingWildcardWord, 1, 0);
-            } else {
-                const bool hadRun = m_runOpen;
-                closeRun();
-                if (!hadRun && m_t[p - 1] == ' ')
-                    m_operator = 0;
-                element(p, kGap, 1, kInnerWildcard);
-            }
-            ++p;
-            continue;
-        }
-        if (c == '+') {
-            if (m_operator != 0) {
-                // a+b+c: the second "+" joins b and c into one ending.
-                m_operator = 0;
-                m_t.erase(p, 1);
-                continue;
-            }
-            closeRun();
-            closeGap();
-            element(p, kGap, 1, kRequiredEndings);
-            m_operator = kRequiredEndings;
-            ++p;
-            continue;
-        }
-        if (c == ',' && m_operator != 0) {
-            closeRun();
-            closeGap();
-            element(p, kGap, 1, m_operator);
-            ++p;
-            continue;
-        }
-        if (c == '/') {
-            closeRun();
-            closeGap();
-            element(p, kGap, 1, kOptionalEndings);
-            m_operator = kOptionalEndings;
-            ++p;
-            continue;
-        }
-        if (c == wildcard) {
-            if (p == 0 || m_gapOpen) {
-                m_out.ElementBoundary[p] = kBoundaryWildcardBefore;
-                const char next = m_t[p + 1];
-                if (next == kMarker || next == ' ' || next == '?') {
-                    closeGap();
-                    element(p, kSingleWildcard, 1, 0);
-                    m_out.ElementBoundary[p] = kBoundaryBefore;
-                    ++p;
-                } else {
-                    m_t.erase(p, 1); // the word that follows carries the wildcard before it
-                }
-            } else {
-                closeRun();
-                m_wildcardSeen = true;
-                element(p, kSingleWildcard, 1, 0);
-                ++p;
-            }
-            continue;
-        }
-        if (uc >= 128 || c == '\'' || c == '-') {
-            if (const int j = specialIndex(c)) {
-                special(p, j, 1);
-                ++p;
-                continue;
-            }
-        } else if (c == ' ') {
-            if (m_runOpen && m_inTag && m_options.taggedSearch) {
-                extendRun(p);
-            } else {
-                if (!m_gapOpen) {
-                    m_gapOpen = true;
-                    m_gapStart = p;
-                }
-                closeRun();
-            }
-            ++p;
-            continue;
-        } else {
-            if (m_options.taggedSearch) {
-                if (c == '<')
-                    m_inTag = true;
-                else if (c == '>')
-                    m_inTag = false;
-            }
-            if (french && (c == 'o' || c == 'O') &&
-                lowerCp1252(static_cast<unsigned char>(m_t[p + 1])) == 'e') {
-                if (const int j = specialIndex(c == 'o' ? '\x9C' : '\x8C')) {
-                    special(p, j, 2);
-                    p += 2;
-                    continue;
-                }
-            }
-        }
-        if (c == ',')
-            m_out.HasLiteralComma = true;
-        extendRun(p);
-        if (m_out.Punctuation[uc])
-            m_out.ElementBoundary[p] = kBoundaryPunctuation;
-        ++p;
+        p = step(p, c);
     }
+}
+
+// Gives the element of position p its kind and returns the position to go on from.
+std::size_t ElementPass::step(std::size_t p, char c) {
+    if (c == kMarker)
+        return onMarker(p);
+    if (c == m_options.openBracket) {
+        condition(p);
+        return p + 1;
+    }
+    if (c == '*')
+        return onStar(p);
+    if (c == '+')
+        return onPlus(p);
+    if (c == ',' && m_operator != 0)
+        return onEndingSeparator(p, m_operator);
+    if (c == '/')
+        return onEndingSeparator(p, kOptionalEndings);
+    if (c == m_options.singleWildcard)
+        return onSingleWildcard(p);
+    if (c == ' ')
+        return onBlank(p);
+    return onCharacter(p, c);
+}
+
+std::size_t ElementPass::onMarker(std::size_t p) {
+    if (p == 0 || m_gapOpen) {
+        closeGap();
+        m_out.ElementBoundary[p] = kBoundaryBefore;
+        m_t.erase(p, 1);
+        return p;
+    }
+    m_t[p] = ' ';
+    closeRun();
+    element(p, kGap, 1, 0);
+    m_out.ElementBoundary[p] = kBoundaryAfterWord;
+    return p + 1;
+}
+
+std::size_t ElementPass::onStar(std::size_t p) {
+    if (p == 0) {
+        element(p, kLeadingWildcardWord, 1, 0);
+    } else {
+        const bool hadRun = m_runOpen;
+        closeRun();
+        if (!hadRun && m_t[p - 1] == ' ')
+            m_operator = 0;
+        element(p, kGap, 1, kInnerWildcard);
+    }
+    return p + 1;
+}
+
+std::size_t ElementPass::onPlus(std::size_t p) {
+    if (m_operator != 0) {
+        // a+b+c: the second "+" joins b and c into one ending.
+        m_operator = 0;
+        m_t.erase(p, 1);
+        return p;
+    }
+    return onEndingSeparator(p, kRequiredEndings);
+}
+
+// "+" and "/" before the first ending, "," between endings: `endings` is what they begin.
+std::size_t ElementPass::onEndingSeparator(std::size_t p, int endings) {
+    closeRun();
+    closeGap();
+    element(p, kGap, 1, endings);
+    m_operator = endings;
+    return p + 1;
+}
+
+std::size_t ElementPass::onSingleWildcard(std::size_t p) {
+    if (p == 0 || m_gapOpen) {
+        m_out.ElementBoundary[p] = kBoundaryWildcardBefore;
+        const char next = m_t[p + 1];
+        if (next == kMarker || next == ' ' || next == '?') {
+            closeGap();
+            element(p, kSingleWildcard, 1, 0);
+            m_out.ElementBoundary[p] = kBoundaryBefore;
+            return p + 1;
+        }
+        m_t.erase(p, 1); // the word that follows carries the wildcard before it
+        return p;
+    }
+    closeRun();
+    m_wildcardSeen = true;
+    element(p, kSingleWildcard, 1, 0);
+    return p + 1;
+}
+
+std::size_t ElementPass::onBlank(std::size_t p) {
+    if (m_runOpen && m_inTag && m_options.taggedSearch) {
+        extendRun(p);
+    } else {
+        if (!m_gapOpen) {
+            m_gapOpen = true;
+            m_gapStart = p;
+        }
+        closeRun();
+    }
+    return p + 1;
+}
+
+// A letter, digit or punctuation: a special character, or part of a literal run.
+std::size_t ElementPass::onCharacter(std::size_t p, char c) {
+    const auto uc = static_cast<unsigned char>(c);
+    if (uc >= 128 || c == '\'' || c == '-') {
+        if (const int j = specialIndex(c)) {
+            special(p, j, 1);
+            return p + 1;
+        }
+    } else {
+        if (m_options.taggedSearch) {
+            if (c == '<')
+                m_inTag = true;
+            else if (c == '>')
+                m_inTag = false;
+        }
+        // French "oe" is the ligature where the special characters hold it.
+        if (m_options.languageIndex == 1 && (c == 'o' || c == 'O') &&
+            lowerCp1252(static_cast<unsigned char>(m_t[p + 1])) == 'e') {
+            if (const int j = specialIndex(c == 'o' ? '\x9C' : '\x8C')) {
+                special(p, j, 2);
+                return p + 2;
+            }
+        }
+    }
+    if (c == ',')
+        m_out.HasLiteralComma = true;
+    extendRun(p);
+    if (m_out.Punctuation[uc])
+        m_out.ElementBoundary[p] = kBoundaryPunctuation;
+    return p + 1;
 }
 
 bool hasMatchingElement(const CompiledPattern& pattern) {

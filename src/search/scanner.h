@@ -82,43 +82,4 @@ RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const Sc
 // The messages of the scanner.
 Message AbandonSearchQuestion(); // " Abandon Search"
 
-// --- pieces the scanner is made of, open to tests ----------------------------------------
-
-// How a file's words are told apart: the word characters of IsWordChar in its two modes, and the
-// characters that end a clause (where a walk from word to word stops).
-struct WordClasses {
-    bool word1[256] = {};  // mode 1: digits are word characters
-    bool word2[256] = {};  // mode 2: they are not
-    bool clause[256] = {}; // ends a walk between words
-    bool apostrophe[256] = {};
-    unsigned char blank = ' ';
-};
-WordClasses MakeWordClasses(const ProgramState& state, int codeIndex);
-
-// The text of a hit's context: line breaks, control characters and runs of blanks become one
-// blank, NUL disappears, tags of a tagged search (from `tagOpen` to `tagClose`, 0 for none) count
-// as one blank, and for the other languages than English the special letters of the code are
-// written as their ANSI letters.
-std::string ExtractContext(const ProgramState& state, int codeIndex, std::string_view text,
-                           unsigned char tagOpen, unsigned char tagClose);
-
-// The line-end sequence a file's first block uses (CR LF, LF, CR, and "<br>" in HTML mode), or
-// empty.
-std::string DetectLineBreak(std::string_view firstBlock, bool htmlMode);
-
-// True when the KWIC line holds exclude string `exclude` where it overlies the matched text,
-// which starts at `matchColumn` (zero-based) of the line.
-bool ExcludeStringHolds(std::string_view line, std::size_t matchColumn,
-                        std::string_view matchedText, std::string_view exclude, bool caseSensitive);
-
-// True when the tag ("?" one character, "*" any run) matches `text` whole.
-bool TagMatches(std::string_view tag, std::string_view text, bool caseSensitive);
-
-// Saved results "as ASCII": Windows-1252 text written in the DOS code page (what it cannot hold
-// becomes "?"), and back for the screen.
-void ToDosCodePage(std::string& text);
-void FromDosCodePage(std::string& text);
-
-inline constexpr std::size_t kBlockSize = 31744; // where a file's line end is looked for
-
 } // namespace lexmora

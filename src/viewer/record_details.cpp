@@ -2,12 +2,14 @@
 
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
+#include "codes/dos_code_page.h"
 #include "core/file_io.h"
 #include "core/file_utils.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
+#include "search/context_text.h"
 #include "search/result_files.h"
-#include "search/scanner.h"
+#include "search/source_text.h"
 #include "viewer/viewer_messages.h"
 
 #include <algorithm>

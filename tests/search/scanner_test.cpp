@@ -2,6 +2,9 @@
 
 #include "codes/code_tables.h"
 #include "search/compile_keyword.h"
+#include "search/context_text.h"
+#include "search/hit_filters.h"
+#include "search/source_text.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "viewer/record_details.h"
 
 #include "codes/code_tables.h"
-#include "search/scanner.h"
+#include "search/context_text.h"
 #include "viewer/viewer_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,168 @@
+#include "search/context_text.h"
+
+#include "codes/code_tables.h"
+
+#include <cstring>
+
+namespace lexmora {
+
+namespace {
+
+// Plain text (no tags, no letters to translate, the blank is " "): without branches on the
+// data, as blanks stand at random.
+std::string cleanPlainText(std::string_view text) {
+    std::string out(text.size(), '\0');
+    char* o = out.data();
+    unsigned lastBlank = 0;
+    for (std::size_t i = 0, n = text.size(); i < n; ++i) {
+        const unsigned c = static_cast<unsigned char>(text[i]);
+        const unsigned blank = (c - 1u) < 32u; // 1 .. 32: a blank or a control character
+        const unsigned nul = c == 0;
+        *o = static_cast<char>(c ^ ((c ^ ' ') & (0u - blank)));
+        o += (nul | (blank & lastBlank)) ^ 1u;
+        lastBlank = blank | (lastBlank & nul);
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
+}
+
+// The rest: tags, the code's own blank and special letters written as their ANSI letters.
+class ContextCleaner {
+public:
+    ContextCleaner(const ProgramState& state, int codeIndex, std::string_view text,
+                   unsigned char tagOpen, unsigned char tagClose)
+        : m_row(CodeRowOf(state, codeIndex)), m_ansi(CodeRowOf(state, kCodeAnsi)), m_text(text),
+          m_tagOpen(tagOpen), m_tagClose(tagClose), m_blankCode(blankCodeOf(m_row, codeIndex)),
+          m_translate(state.LanguageIndex != 0 && codeIndex != kCodeAnsi),
+          m_allTranslated(m_translate && codeIndex >= kFirstCodeFile),
+          m_tables(codeIndex >= kFirstCodeFile ? 2 : 1) {}
+
+    static unsigned char blankCodeOf(const CodeRow& row, int codeIndex) {
+        return codeIndex <= kCodeAscii
+                   ? ' '
+                   : static_cast<unsigned char>(row.CodeSpaceCode > 0 ? row.CodeSpaceCode : ' ');
+    }
+    // True when the text needs only cleanPlainText. ANSI and ASCII need no look at the code's
+    // row to tell.
+    static bool isPlain(const ProgramState& state, int codeIndex, unsigned char tagOpen) {
+        const bool translate = state.LanguageIndex != 0 && codeIndex != kCodeAnsi;
+        return tagOpen == 0 && !translate &&
+               (codeIndex <= kCodeAscii ||
+                blankCodeOf(CodeRowOf(state, codeIndex), codeIndex) == ' ');
+    }
+
+    std::string clean();
+
+private:
+    void putBlank() {
+        if (!m_lastBlank)
+            *m_o++ = ' ';
+        m_lastBlank = true;
+    }
+    void putChar(unsigned char c) {
+        *m_o++ = static_cast<char>(c);
+        m_lastBlank = false;
+    }
+    std::size_t skipTag(std::size_t i) const;
+    bool putAnsiLetter(std::size_t& i);
+
+    const CodeRow& m_row;
+    const CodeRow& m_ansi;
+    std::string_view m_text;
+    unsigned char m_tagOpen, m_tagClose;
+    unsigned char m_blankCode;
+    bool m_translate, m_allTranslated;
+    int m_tables;
+    // Written through a pointer: every byte of the text gives at most one byte, except a
+    // special letter replaced by its ANSI form, which makes room for itself.
+    std::string m_out;
+    char* m_o = nullptr;
+    bool m_lastBlank = false;
+};
+
+std::string ContextCleaner::clean() {
+    m_out.assign(m_text.size(), '\0');
+    m_o = m_out.data();
+    const std::size_t n = m_text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(m_text[i]);
+        // The common case: a plain character, copied.
+        if (c > ' ' && c != m_tagOpen && c != m_blankCode &&
+            !(m_translate && (c > 126 || m_allTranslated))) {
+            putChar(c);
+            ++i;
+            continue;
+        }
+        if (c == 0) {
+            ++i;
+            continue;
+        }
+        if (m_tagOpen != 0 && c == m_tagOpen) {
+            i = skipTag(i);
+            putBlank();
+            continue;
+        }
+        if (c == m_blankCode || c == ' ' || c < 32) {
+            putBlank();
+            ++i;
+            continue;
+        }
+        if (putAnsiLetter(i))
+            continue;
+        putChar(c);
+        ++i;
+    }
+    m_out.resize(static_cast<std::size_t>(m_o - m_out.data()));
+    return std::move(m_out);
+}
+
+// Past the tag opening at `i`: behind its closing character, or at the line end or the text's
+// end when it is not closed before.
+std::size_t ContextCleaner::skipTag(std::size_t i) const {
+    const std::size_t n = m_text.size();
+    std::size_t j = i + 1;
+    while (j < n && static_cast<unsigned char>(m_text[j]) != m_tagClose && m_text[j] != '\r')
+        ++j;
+    return j < n && static_cast<unsigned char>(m_text[j]) == m_tagClose ? j + 1 : j;
+}
+
+// Writes the ANSI form of the longest representation of a special letter that stands at `i`
+// and moves `i` past it; false when none stands there (or ANSI has no form for it).
+bool ContextCleaner::putAnsiLetter(std::size_t& i) {
+    std::size_t bestLength = 0;
+    int bestEntry = -1;
+    for (int t = 0; t < m_tables; ++t)
+        for (int e = 0; e < kSpecialCharCount; ++e) {
+            const std::string& r = m_row.CodeTable[t][e];
+            if (!r.empty() && r.size() > bestLength && m_text.substr(i, r.size()) == r &&
+                (r.size() > 1 || static_cast<unsigned char>(r[0]) > 126)) {
+                bestLength = r.size();
+                bestEntry = e;
+            }
+        }
+    if (bestEntry < 0 || m_ansi.CodeTable[0][bestEntry].empty())
+        return false;
+    const std::string& replacement = m_ansi.CodeTable[0][bestEntry];
+    const std::size_t written = static_cast<std::size_t>(m_o - m_out.data());
+    const std::size_t needed = written + replacement.size() + (m_text.size() - i - bestLength);
+    if (needed > m_out.size()) {
+        m_out.resize(needed);
+        m_o = m_out.data() + written;
+    }
+    std::memcpy(m_o, replacement.data(), replacement.size());
+    m_o += replacement.size();
+    m_lastBlank = false;
+    i += bestLength;
+    return true;
+}
+
+} // namespace
+
+std::string ExtractContext(const ProgramState& state, int codeIndex, std::string_view text,
+                           unsigned char tagOpen, unsigned char tagClose) {
+    if (ContextCleaner::isPlain(state, codeIndex, tagOpen))
+        return cleanPlainText(text);
+    return ContextCleaner(state, codeIndex, text, tagOpen, tagClose).clean();
+}
+
+} // namespace lexmora

@@ -1,0 +1,141 @@
+// The source text a search reads: a window over the file that grows and slides as the scan goes
+// on, with words hyphenated at a line end joined, and its case-folded copy. The accessors and
+// foldAll are called once per candidate hit, so they are defined here.
+#pragma once
+
+#include "search/byte_pair_scan.h"
+#include "search/literal_finder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace lexmora {
+
+inline constexpr std::size_t kBlockSize = 31744; // where a file's line end is looked for
+// A match or its context that still runs past the window when the window has grown this large
+// is taken as it stands (a pathological "word" of megabytes).
+inline constexpr std::size_t kMaxWindow = 32 * 1024 * 1024;
+
+// The line-end sequence a file's first block uses (CR LF, LF, CR, and "<br>" in HTML mode), or
+// empty.
+std::string DetectLineBreak(std::string_view firstBlock, bool htmlMode);
+
+// A growable byte array whose new bytes are left unset: a read fills them at once, and zeroing
+// half a megabyte before every read costs as much as the search itself.
+class ByteBuffer {
+public:
+    char* data() { return m_data.get(); }
+    const char* data() const { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    std::size_t capacity() const { return m_capacity; }
+    void resize(std::size_t n) {
+        if (n > m_capacity)
+            grow(n);
+        m_size = n;
+    }
+    void append(const char* bytes, std::size_t n) {
+        const std::size_t old = m_size;
+        resize(old + n);
+        if (n > 0)
+            std::memcpy(m_data.get() + old, bytes, n);
+    }
+    // Drops the first `n` bytes of the first `valid` (the rest need not be kept).
+    void erasePrefix(std::size_t n, std::size_t valid) {
+        if (valid > n)
+            std::memmove(m_data.get(), m_data.get() + n, valid - n);
+        m_size = m_size > n ? m_size - n : 0;
+    }
+
+private:
+    void grow(std::size_t n) {
+        const std::size_t capacity = std::max(n, m_capacity * 2);
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (m_size > 0)
+            std::memcpy(bigger.get(), m_data.get(), m_size);
+        m_data = std::move(bigger);
+        m_capacity = capacity;
+    }
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// The window's buffers outlive a file and a call, so that the next file reuses their pages
+// (fresh pages cost a fault each).
+struct SourceBuffers {
+    ByteBuffer read, folded;
+};
+
+// This thread's buffers; a window that grew huge for one file is given back first.
+SourceBuffers& reusedBuffers();
+
+class SourceText {
+public:
+    explicit SourceText(SourceBuffers& buffers) : m_read(buffers.read), m_folded(buffers.folded) {
+        m_read.resize(0);
+        m_folded.resize(0);
+    }
+    // Streams the open file; `rawHead` is what was read from its start already.
+    void startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining);
+    // Serves a text that is already whole (a converted copy).
+    void startWhole(std::string text);
+    void setLineBreak(const std::string& lineBreak, bool noCase);
+    // `lazy`: the folded copy is made only when foldAll is called (a literal is looked for in
+    // the text as read, and only a window that holds it is folded).
+    void setFold(const FoldTable* fold, bool active, bool lazy) {
+        m_fold = fold;
+        m_foldActive = active;
+        m_lazyFold = lazy;
+    }
+
+    // Drops the text before `keepFrom` and appends the next piece of the file. False when
+    // nothing more could be added (end of file or a read failure).
+    bool fill(std::size_t keepFrom);
+
+    // Makes the folded copy of the whole window current.
+    void foldAll() {
+        if (!m_foldActive || m_foldedTo >= m_read.size())
+            return;
+        const unsigned char* src = reinterpret_cast<const unsigned char*>(m_read.data());
+        unsigned char* dst = reinterpret_cast<unsigned char*>(m_folded.data());
+        const FoldTable& map = *m_fold;
+        for (std::size_t i = m_foldedTo, n = m_read.size(); i < n; ++i)
+            dst[i] = map[src[i]];
+        m_foldedTo = m_read.size();
+    }
+
+    std::string_view read() const { return {m_read.data(), m_read.size()}; }
+    // The text the pattern is matched in (folded up to where foldAll last reached).
+    const char* search() const { return m_foldActive ? m_folded.data() : m_read.data(); }
+    std::size_t size() const { return m_read.size(); }
+    bool eof() const { return m_eof; }
+
+private:
+    void dropBefore(std::size_t keepFrom);
+    void readNextChunk();
+    void removeHyphenBreaks(std::size_t from);
+    std::size_t hyphenBreakSearchLimit(std::size_t from) const;
+    bool isBreakAt(std::string_view text, std::string_view hyphenBreak) const;
+
+    ByteBuffer& m_read;
+    ByteBuffer& m_folded;
+    std::size_t m_foldedTo = 0; // m_folded holds the folded text of m_read up to here
+    int m_fd = -1;
+    std::uint64_t m_remaining = 0; // bytes the file should still hold
+    std::string m_pending;         // raw text not yet in the window
+    std::string m_hyphenBreak;
+    bool m_breakNoCase = false;
+    BytePair m_breakPair;
+    const FoldTable* m_fold = nullptr;
+    bool m_foldActive = false;
+    bool m_lazyFold = false;
+    bool m_rawEof = false;
+    bool m_eof = false;
+};
+
+} // namespace lexmora
