@@ -76,9 +76,7 @@ int usage() {
     return kUsage;
 }
 
-} // namespace
-
-int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
+struct ViewOptions {
     std::optional<std::string> file;
     int every = 1;
     std::optional<std::string> sort;
@@ -89,165 +87,184 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
     std::optional<std::pair<long long, long long>> range;
     std::optional<std::string> extract, folder;
     std::optional<long long> details;
+};
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            std::cout << kViewUsage;
-            return kSuccess;
-        } else if (a == "--every") {
-            const auto v = value();
-            const auto n = v ? parseNumber(*v) : std::nullopt;
-            if (!n || *n < 1 || *n > kMaxStepN)
-                return usage();
-            every = static_cast<int>(*n);
-        } else if (a == "--sort") {
-            sort = value();
-            if (!sort || (*sort != "left" && *sort != "right" && *sort != "keyword"))
-                return usage();
-        } else if (a == "--pos") {
-            const auto v = value();
-            const auto n = v ? parseNumber(*v) : std::nullopt;
-            if (!n || *n < 1 || *n > 1000)
-                return usage();
-            pos = static_cast<int>(*n);
-        } else if (a == "--backwards") {
-            backwards = true;
-        } else if (a == "--unsort") {
-            unsort = true;
-        } else if (a == "--delete") {
-            const auto v = value();
-            deletions = v ? parseList(*v) : std::nullopt;
-            if (!deletions)
-                return usage();
-        } else if (a == "--undo") {
-            undo = true;
-        } else if (a == "--restore") {
-            restore = true;
-        } else if (a == "--collocate") {
-            collocate = true;
-        } else if (a == "--range") {
-            const auto v = value();
-            const auto list = v ? parseList(*v) : std::nullopt;
-            if (!list || list->empty())
-                return usage();
-            range = {list->front(), list->back()};
-        } else if (a == "--extract") {
-            extract = value();
-            if (!extract || (*extract != "cnc" && *extract != "new"))
-                return usage();
-        } else if (a == "--part") {
-            part = true;
-        } else if (a == "--folder") {
-            folder = value();
-            if (!folder)
-                return usage();
-        } else if (a == "--details") {
-            const auto v = value();
-            details = v ? parseNumber(*v) : std::nullopt;
-            if (!details)
-                return usage();
-        } else if (a == "--save") {
-            save = true;
-        } else if (!a.empty() && a[0] == '-') {
-            std::cerr << "lexmora-cli view: unknown option '" << a << "'\n";
-            return usage();
-        } else if (!file) {
-            file = a;
-        } else {
-            return usage();
-        }
+// The arguments one after the other; an option's value is the argument after it.
+struct ArgReader {
+    const std::vector<std::string>& args;
+    std::size_t i = 0;
+    std::optional<std::string> value() {
+        if (i + 1 >= args.size())
+            return std::nullopt;
+        return args[++i];
     }
-    if (!file || (save && !details))
+};
+
+// A number option's value within [low, high].
+std::optional<long long> numberValue(ArgReader& reader, long long low, long long high) {
+    const auto v = reader.value();
+    const auto n = v ? parseNumber(*v) : std::nullopt;
+    if (!n || *n < low || *n > high)
+        return std::nullopt;
+    return n;
+}
+
+// Reads the option the reader stands on; an exit status when the command ends there.
+std::optional<int> readOption(ArgReader& reader, ViewOptions& o) {
+    const std::string& a = reader.args[reader.i];
+    if (a == "--help" || a == "-h") {
+        std::cout << kViewUsage;
+        return kSuccess;
+    } else if (a == "--every") {
+        const auto n = numberValue(reader, 1, kMaxStepN);
+        if (!n)
+            return usage();
+        o.every = static_cast<int>(*n);
+    } else if (a == "--sort") {
+        o.sort = reader.value();
+        if (!o.sort || (*o.sort != "left" && *o.sort != "right" && *o.sort != "keyword"))
+            return usage();
+    } else if (a == "--pos") {
+        const auto n = numberValue(reader, 1, 1000);
+        if (!n)
+            return usage();
+        o.pos = static_cast<int>(*n);
+    } else if (a == "--backwards") {
+        o.backwards = true;
+    } else if (a == "--unsort") {
+        o.unsort = true;
+    } else if (a == "--delete") {
+        const auto v = reader.value();
+        o.deletions = v ? parseList(*v) : std::nullopt;
+        if (!o.deletions)
+            return usage();
+    } else if (a == "--undo") {
+        o.undo = true;
+    } else if (a == "--restore") {
+        o.restore = true;
+    } else if (a == "--collocate") {
+        o.collocate = true;
+    } else if (a == "--range") {
+        const auto v = reader.value();
+        const auto list = v ? parseList(*v) : std::nullopt;
+        if (!list || list->empty())
+            return usage();
+        o.range = {list->front(), list->back()};
+    } else if (a == "--extract") {
+        o.extract = reader.value();
+        if (!o.extract || (*o.extract != "cnc" && *o.extract != "new"))
+            return usage();
+    } else if (a == "--part") {
+        o.part = true;
+    } else if (a == "--folder") {
+        o.folder = reader.value();
+        if (!o.folder)
+            return usage();
+    } else if (a == "--details") {
+        const auto v = reader.value();
+        o.details = v ? parseNumber(*v) : std::nullopt;
+        if (!o.details)
+            return usage();
+    } else if (a == "--save") {
+        o.save = true;
+    } else if (!a.empty() && a[0] == '-') {
+        std::cerr << "lexmora-cli view: unknown option '" << a << "'\n";
         return usage();
-
-    ViewerOptions options;
-    options.stepN = every;
-    auto opened = ResultViewer::open(*file, context.prompter, options);
-    if (!opened) {
-        context.report(opened.error());
-        return kFailure;
+    } else if (!o.file) {
+        o.file = a;
+    } else {
+        return usage();
     }
-    ResultViewer& viewer = *opened;
-    if (viewer.damagedRecordsSeen() > 0)
-        return kFailure;
+    return std::nullopt;
+}
 
-    if (sort) {
-        const SortMode mode = backwards ? SortMode::WordEnd : SortMode::WordBeginning;
-        const int left = *sort == "left" ? pos : 0;
-        const int right = *sort == "right" ? pos : 0;
+// Every argument read; an exit status when the command ends before the file is opened.
+std::optional<int> readOptions(const std::vector<std::string>& args, ViewOptions& o) {
+    for (ArgReader reader{args}; reader.i < args.size(); ++reader.i)
+        if (const auto status = readOption(reader, o))
+            return status;
+    if (!o.file || (o.save && !o.details))
+        return usage();
+    return std::nullopt;
+}
+
+// Sorting, un-sorting, deletions, undo and restore, in that order.
+void changeDisplayOrder(ResultViewer& viewer, const ViewOptions& o, CliContext& context) {
+    if (o.sort) {
+        const SortMode mode = o.backwards ? SortMode::WordEnd : SortMode::WordBeginning;
+        const int left = *o.sort == "left" ? o.pos : 0;
+        const int right = *o.sort == "right" ? o.pos : 0;
         viewer.Sort(mode, left, right, context.state.RightContext);
     }
-    if (unsort)
+    if (o.unsort)
         viewer.Unsort();
-    if (deletions) {
-        const std::int64_t deleted = viewer.DeleteSelected(*deletions, context.prompter);
+    if (o.deletions) {
+        const std::int64_t deleted = viewer.DeleteSelected(*o.deletions, context.prompter);
         context.progress(std::to_string(deleted) + " records deleted");
     }
-    if (undo)
+    if (o.undo)
         viewer.UndoLastDeletion();
-    if (restore)
+    if (o.restore)
         viewer.RestoreAllDeletions();
+}
 
-    const std::string outFolder = folder ? *folder : FolderOf(AbsolutePath(*file));
+int printCollocates(const ResultViewer& viewer, CliContext& context) {
+    auto result = viewer.Collocate();
+    if (!result) {
+        context.report(result.error());
+        return kFailure;
+    }
+    for (const auto& c : result->collocates) {
+        char count[24];
+        std::snprintf(count, sizeof count, "%7lld  ", static_cast<long long>(c.count));
+        context.printLine(count + c.word);
+    }
+    context.progress(std::to_string(result->collocates.size()) + " collocates, largest " +
+                     std::to_string(result->largest) + ", smallest " +
+                     std::to_string(result->smallest));
+    return kSuccess;
+}
 
-    if (collocate) {
-        auto result = viewer.Collocate();
-        if (!result) {
-            context.report(result.error());
+int showDetails(ResultViewer& viewer, const ViewOptions& o, const std::string& outFolder,
+                CliContext& context) {
+    auto found = ExpandRecord(viewer, *o.details, std::nullopt, &context.state);
+    if (!found) {
+        context.report(found.error());
+        return kFailure;
+    }
+    if (o.save) {
+        auto saved = SaveDetails(*found, viewer, true, outFolder,
+                                 context.state.InvalidFileNameChars, context.prompter);
+        if (!saved)
             return kFailure;
-        }
-        for (const auto& c : result->collocates) {
-            char count[24];
-            std::snprintf(count, sizeof count, "%7lld  ", static_cast<long long>(c.count));
-            context.printLine(count + c.word);
-        }
-        context.progress(std::to_string(result->collocates.size()) + " collocates, largest " +
-                         std::to_string(result->largest) + ", smallest " +
-                         std::to_string(result->smallest));
+        std::cout << *saved << '\n';
         return kSuccess;
     }
-
-    if (details) {
-        auto found = ExpandRecord(viewer, *details, std::nullopt, &context.state);
-        if (!found) {
-            context.report(found.error());
-            return kFailure;
+    const std::string text = DetailsText(*found);
+    // Lines end in CR LF in the program's text; a terminal wants LF.
+    std::string line;
+    for (const char c : text) {
+        if (c == '\r')
+            continue;
+        if (c == '\n') {
+            context.printLine(line);
+            line.clear();
+        } else {
+            line += c;
         }
-        if (save) {
-            auto saved = SaveDetails(*found, viewer, true, outFolder,
-                                     context.state.InvalidFileNameChars, context.prompter);
-            if (!saved)
-                return kFailure;
-            std::cout << *saved << '\n';
-            return kSuccess;
-        }
-        std::string text = DetailsText(*found);
-        // Lines end in CR LF in the program's text; a terminal wants LF.
-        std::string line;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r')
-                continue;
-            if (text[i] == '\n') {
-                context.printLine(line);
-                line.clear();
-            } else {
-                line += text[i];
-            }
-        }
-        return kSuccess;
     }
+    return kSuccess;
+}
 
+// The records of the range (all by default): printed, or written to a ".cnc" or ".new" file.
+int writeRange(ResultViewer& viewer, const ViewOptions& o, const std::string& outFolder,
+               CliContext& context) {
+    const bool newFile = o.extract && *o.extract == "new";
     const std::int64_t count = viewer.IndexCount();
-    ExtractRange chosen{extract && *extract == "new" ? 1 : std::min<std::int64_t>(2, count), count};
-    if (range)
-        chosen = {range->first, range->second};
-    if (count < 2 && !range && !(extract && *extract == "new"))
+    ExtractRange chosen{newFile ? 1 : std::min<std::int64_t>(2, count), count};
+    if (o.range)
+        chosen = {o.range->first, o.range->second};
+    if (count < 2 && !o.range && !newFile)
         return kSuccess; // a file of only its header shows no lines
     if (const Status checked = CheckExtractRange(chosen, count); !checked) {
         context.report(checked.error());
@@ -255,16 +272,16 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
     }
     const auto positions = ExtractPositions(chosen, {});
 
-    if (extract && *extract == "cnc") {
+    if (o.extract && *o.extract == "cnc") {
         auto saved =
-            SaveExtract(viewer, positions, part ? LineForm::KwicSection : LineForm::WholeRecord,
+            SaveExtract(viewer, positions, o.part ? LineForm::KwicSection : LineForm::WholeRecord,
                         outFolder, context.state.InvalidFileNameChars, context.prompter);
         if (!saved)
             return kFailure;
         std::cout << *saved << '\n';
         return kSuccess;
     }
-    if (extract && *extract == "new") {
+    if (newFile) {
         auto saved =
             SaveChanges(viewer, outFolder, context.state.InvalidFileNameChars, context.prompter);
         if (!saved)
@@ -284,6 +301,33 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
         return kFailure;
     }
     return kSuccess;
+}
+
+} // namespace
+
+int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
+    ViewOptions o;
+    if (const auto status = readOptions(args, o))
+        return *status;
+
+    ViewerOptions options;
+    options.stepN = o.every;
+    auto opened = ResultViewer::open(*o.file, context.prompter, options);
+    if (!opened) {
+        context.report(opened.error());
+        return kFailure;
+    }
+    ResultViewer& viewer = *opened;
+    if (viewer.damagedRecordsSeen() > 0)
+        return kFailure;
+
+    changeDisplayOrder(viewer, o, context);
+    const std::string outFolder = o.folder ? *o.folder : FolderOf(AbsolutePath(*o.file));
+    if (o.collocate)
+        return printCollocates(viewer, context);
+    if (o.details)
+        return showDetails(viewer, o, outFolder, context);
+    return writeRange(viewer, o, outFolder, context);
 }
 
 } // namespace lexmora::cli

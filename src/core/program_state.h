@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/run_control.h"
+#include "core/viewer_commands.h"
 
 #include <chrono>
 #include <string>
@@ -148,30 +149,22 @@ struct ProgramState {
     std::string ViewFolder;
 
     // --- KWIC screen ---
-    // The page's geometry, set by the loop that loads the screen, and the command flags the
-    // screen's buttons, keys and menus set for that loop (0: nothing pending).
+    // The page's geometry, set by the loop that loads the screen.
     int ScreenLines = 19;
     int ScreenColumns = 84;
-    bool ViewFlag = true;  // the lines are shown ("&Hide")
-    int FileStepFlag = 0;  // -1 previous file, 1 next file
-    int DeleteFlag = 0;    // list index of the current line + 1
-    int DetailsFlag = 0;   // list index of the double-clicked line + 1
-    int PrintTextFlag = 0; // 2: print the selected lines
-    int ClipboardFlag = 0; // -2 copy the selected lines, 2 add them to the clipboard
+    bool ViewFlag = true; // the lines are shown ("&Hide")
     int HorizontalOffset = 0;
     int MaxHorizontalOffset = 0;
     bool ColumnView = false;
     int ColumnWidth = 15; // 10 to 35
 
-    // --- result viewer: paging and the commands of its menus and details window ---
+    // --- result viewer: paging and the commands of the screen and the details window ---
     // The display positions asked for and shown on the page's first line (the viewer's paging),
-    // and the commands its command loop runs and clears (0: nothing pending).
+    // and the commands the screen's buttons, keys and menus and the details window posted for
+    // the viewer's command loop, which takes and runs them.
     long long TopPosition = 2;
     long long ShownTop = 2;
-    int ViewerMenuCommand = 0; // the index of the "&Options" item chosen (1 .. 29)
-    int DetailsSaveFlag = 0;   // details window "&Save": 1 with the details lines, -1 without
-    int OpenSourceFlag = 0;    // details window "&File": -1 opens the record's source file
-    int TextSaveFlag = 0;      // text options "Save to &File": the selected lines to a file
+    ViewerCommandQueue ViewerCommands;
 
     // --- keyword lists and keyword files ---
     // Each keyword can have its own exclude list in the keyword window.

@@ -27,6 +27,7 @@
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
+#include <optional>
 
 namespace lexmora::ui {
 
@@ -239,7 +240,7 @@ void KwicLineList::mouseReleaseEvent(QMouseEvent* event) {
 void KwicLineList::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || m_count == 0)
         return;
-    m_state.DetailsFlag = rowAt(static_cast<int>(event->position().y())) + 1;
+    m_state.ViewerCommands.post(DetailsFlag{rowAt(static_cast<int>(event->position().y()))});
 }
 
 void KwicLineList::keyPressEvent(QKeyEvent* event) {
@@ -261,15 +262,15 @@ void KwicLineList::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Delete:
         if (m_current >= 0)
-            m_state.DeleteFlag = m_current + 1;
+            m_state.ViewerCommands.post(DeleteFlag{m_current});
         break;
     case Qt::Key_C:
         if (ctrl && anySelected)
-            m_state.ClipboardFlag = -2;
+            m_state.ViewerCommands.post(ClipboardFlag{ClipboardAction::CopySelectedLines});
         break;
     case Qt::Key_P:
         if (ctrl && anySelected)
-            m_state.PrintTextFlag = 2;
+            m_state.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
         break;
     default:
         QWidget::keyPressEvent(event);
@@ -382,28 +383,29 @@ QWidget* frmViewScreen::buildButtons() {
         b->setFocusPolicy(Qt::TabFocus);
     }
     // The viewer's buttons: they page through files and delete lines, never during a search.
-    struct FlagButton {
+    struct ViewerButton {
         const char* name;
         const char* caption;
-        int ProgramState::*flag;
-        int value;
+        std::optional<FileStep> step; // none: Delete
     };
-    const FlagButton viewerButtons[] = {
-        {"cmdLastFile", "&Previous File", &ProgramState::FileStepFlag, -1},
-        {"cmdNextFile", "&Next File", &ProgramState::FileStepFlag, 1},
-        {"cmdDelete", "&Delete", &ProgramState::DeleteFlag, 0},
+    const ViewerButton viewerButtons[] = {
+        {"cmdLastFile", "&Previous File", FileStep::Previous},
+        {"cmdNextFile", "&Next File", FileStep::Next},
+        {"cmdDelete", "&Delete", std::nullopt},
     };
-    for (const FlagButton& b : viewerButtons) {
+    for (const ViewerButton& b : viewerButtons) {
         auto* button = new QPushButton(b.caption, box);
         button->setObjectName(b.name);
         button->setAutoDefault(false);
         button->hide();
         row->addWidget(button);
-        const auto flag = b.flag;
-        const int value = b.value;
-        connect(button, &QPushButton::clicked, this, [this, flag, value] {
-            // Delete names the current line; the file buttons their direction.
-            m_state.*flag = flag == &ProgramState::DeleteFlag ? m_lstText->currentRow() + 1 : value;
+        const auto step = b.step;
+        connect(button, &QPushButton::clicked, this, [this, step] {
+            // The file buttons name their direction; Delete the current line, when there is one.
+            if (step)
+                m_state.ViewerCommands.post(FileStepFlag{*step});
+            else if (m_lstText->currentRow() >= 0)
+                m_state.ViewerCommands.post(DeleteFlag{m_lstText->currentRow()});
         });
     }
     row->addStretch();
@@ -495,18 +497,20 @@ void frmViewScreen::buildMenus(QMenuBar* bar) {
 
     m_textOptions = new QMenu("Text Options", this);
     m_textOptions->setObjectName("mnuTextOptions");
-    auto flagItem = [this](const char* name, const char* caption, int ProgramState::*flag,
-                           int value) {
+    auto commandItem = [this](const char* name, const char* caption, ViewerCommand command) {
         QAction* item = m_textOptions->addAction(caption);
         item->setObjectName(name);
-        connect(item, &QAction::triggered, this, [this, flag, value] { m_state.*flag = value; });
+        connect(item, &QAction::triggered, this,
+                [this, command] { m_state.ViewerCommands.post(command); });
     };
-    flagItem("mnuAddClipboard", "&Add to Clipboard", &ProgramState::ClipboardFlag, 2);
-    flagItem("mnuCopyClipboard", "&Copy to Clipboard", &ProgramState::ClipboardFlag, -2);
+    commandItem("mnuAddClipboard", "&Add to Clipboard",
+                ClipboardFlag{ClipboardAction::AddSelectedLines});
+    commandItem("mnuCopyClipboard", "&Copy to Clipboard",
+                ClipboardFlag{ClipboardAction::CopySelectedLines});
     // Expanding, deleting and saving lines are the viewer's; they are not offered live.
     for (const char* caption : {"&Expand Context", "&Delete"})
         m_textOptions->addAction(caption)->setEnabled(false);
-    flagItem("mnuPrintText", "&Print", &ProgramState::PrintTextFlag, 2);
+    commandItem("mnuPrintText", "&Print", PrintTextFlag{PrintedText::SelectedLines});
     m_textOptions->addAction("Save to &File")->setEnabled(false);
     QAction* clear = m_textOptions->addAction("Clear &Selection");
     clear->setObjectName("mnuClearSelection");

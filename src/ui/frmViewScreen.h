@@ -29,7 +29,7 @@ namespace lexmora::ui {
 
 // The line list `lstText`: paints the page's lines in a fixed-pitch font, nothing more per hit
 // than a copy into its ring of lines. Selection, current line, keys and mouse live here; the
-// flags they set go to the state.
+// viewer's commands they post go to the state.
 class KwicLineList : public QWidget {
     Q_OBJECT
 public:

@@ -318,9 +318,9 @@ Status ClipboardGather::add(const std::vector<std::string>& lines) {
     for (const auto& line : lines)
         size += line.size() + 2;
     if (size > m_limit)
-        return msg::StringTooLong();
+        return Failure(msg::StringTooLong(), FailureCode::StringTooLong);
     if (m_text.size() + size > m_limit)
-        return msg::NotEnoughMemoryToAdd();
+        return Failure(msg::NotEnoughMemoryToAdd(), FailureCode::OutOfMemory);
     for (const auto& line : lines) {
         m_text += line;
         m_text += "\r\n";

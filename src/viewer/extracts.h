@@ -130,7 +130,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 class ClipboardGather {
 public:
     explicit ClipboardGather(std::size_t limit = std::size_t(64) << 20) : m_limit(limit) {}
-    // Appends the lines, each with CR LF; refused (nothing added) beyond the limit.
+    // Appends the lines, each with CR LF; refused (nothing added) beyond the limit: StringTooLong
+    // when the lines alone pass it, OutOfMemory when the gathered text would.
     Status add(const std::vector<std::string>& lines);
     const std::string& text() const { return m_text; }
     void clear() { m_text.clear(); }

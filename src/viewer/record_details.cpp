@@ -220,79 +220,49 @@ std::optional<FoundText> FindContextInSource(std::string_view source, std::strin
     return std::nullopt;
 }
 
-Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
-                                   const std::optional<std::string>& logPath,
-                                   const ProgramState* state) {
-    static const ProgramState builtIn = [] {
-        ProgramState s;
-        s.CodeRows = BuiltInCodeRows();
-        return s;
-    }();
-    const ProgramState& codes = state && !state->CodeRows.empty() ? *state : builtIn;
-    if (!viewer.isOwnResultFile() || position < 2 || position > viewer.IndexCount())
-        return msg::NoDetailsForFile();
-    const std::string record(viewer.GetRecord(position));
+namespace {
+
+// A piece of the record's text to look for in the source, with the offset of the keyword in it.
+struct Fragment {
+    std::string text;
+    std::size_t mark = 0;
+};
+
+// The log entry of the record at a display position, checked against the record.
+Result<LogEntry> logEntryOf(const ResultViewer& viewer, std::int64_t position,
+                            const std::string& record, const std::optional<std::string>& logPath) {
     if (record == kDamagedRecordText)
-        return msg::DamagedFile(utf8ToCp1252(FileNameOf(viewer.path())),
-                                "record " + std::to_string(viewer.recordAt(position)) +
-                                    " is not where its header says.");
+        return Failure(msg::DamagedFile(utf8ToCp1252(FileNameOf(viewer.path())),
+                                        "record " + std::to_string(viewer.recordAt(position)) +
+                                            " is not where its header says."),
+                       FailureCode::DamagedFile);
     const DumpRecordFields fields = SplitDumpRecord(record, viewer.RecordLength());
     const std::string log = logPath.value_or(LogFileFor(viewer.path()));
     const std::string logName = utf8ToCp1252(FileNameOf(log));
     if (!fields.logEntryNumber)
         return msg::LogEntryMissing(logName, 0);
-    if (!fileIsPresent(log))
-        return msg::LogNotFound(logName);
-    const auto logBytes = readFileBytes(log);
+    const auto logBytes = fileIsPresent(log) ? readFileBytes(log) : std::nullopt;
     if (!logBytes)
-        return msg::LogNotFound(logName);
-    const auto entry = FindLogEntry(*logBytes, *fields.logEntryNumber);
+        return Failure(msg::LogNotFound(logName), FailureCode::LogNotFound);
+    auto entry = FindLogEntry(*logBytes, *fields.logEntryNumber);
     if (!entry)
         return msg::LogEntryMissing(logName, *fields.logEntryNumber);
     // A log of another run may carry the same number for another file.
     if (!equalsNoCase(entry->shortName, fields.shortName))
         return msg::LogEntryMismatch(logName, *fields.logEntryNumber);
+    return std::move(*entry);
+}
 
-    RecordDetails details;
-    details.recordNumber = static_cast<std::int64_t>(viewer.recordAt(position)) - 1;
-    details.keyword = viewer.ViewKeyword();
-    details.path = FolderOf(entry->path);
-    details.sourceFile = FileNameOf(entry->path);
-
-    const std::string_view text = viewer.kwicText(record);
-    const std::size_t column = static_cast<std::size_t>(viewer.KeywordColumn() - 1);
-    details.recordText = column < text.size() ? std::string(text.substr(column)) : std::string();
-    const std::string ownText(text.size() > 5 ? trimLeft(text.substr(5)) : std::string_view());
-
-    details.sourcePath = diskPathOf(entry->path);
-    if (details.sourcePath.empty()) {
-        details.notice = "The source file cannot be found - the record's own text is shown.";
-        details.text = ownText;
-        return details;
-    }
-    auto bytes = readFileBytes(details.sourcePath);
-    if (!bytes) {
-        details.notice = "The source file cannot be read - the record's own text is shown.";
-        details.text = ownText;
-        return details;
-    }
-
-    // The last 40 characters of the left context and the first 40 from the keyword on are
-    // looked for in the source.
+// The pieces of the record's text looked for in the source: the last 40 characters of the left
+// context and the first 40 from the keyword on. The search cut its contexts out of the raw text,
+// so a context's first or last word may be a piece of a code ("ute;" of "&eacute;") that the
+// whole text never cleans to: each is left out in turn when the whole fragment is not found.
+std::vector<Fragment> sourceFragments(std::string_view text, std::size_t column,
+                                      std::string_view recordText) {
     const std::size_t leftEnd = std::min(column, text.size());
     const std::string_view left = leftEnd > 5 ? text.substr(5, leftEnd - 5) : std::string_view();
     const std::string_view leftTail = left.size() > 40 ? left.substr(left.size() - 40) : left;
-    const std::string_view right = details.recordText.size() > 40
-                                       ? std::string_view(details.recordText).substr(0, 40)
-                                       : std::string_view(details.recordText);
-    // The search cut its contexts out of the raw text, so a context's first or last word may be
-    // a piece of a code ("ute;" of "&eacute;") that the whole text never cleans to: each is left
-    // out in turn when the whole fragment is not found.
-    struct Fragment {
-        std::string text;
-        std::size_t mark = 0;
-    };
-    std::vector<Fragment> fragments;
+    const std::string_view right = recordText.size() > 40 ? recordText.substr(0, 40) : recordText;
     const std::size_t firstBlank = leftTail.find(' ');
     const std::string_view leftCut = firstBlank == std::string_view::npos || firstBlank == 0
                                          ? leftTail
@@ -300,6 +270,7 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
     const std::size_t lastBlank = right.rfind(' ');
     const std::string_view rightCut =
         lastBlank == std::string_view::npos || lastBlank == 0 ? right : right.substr(0, lastBlank);
+    std::vector<Fragment> fragments;
     for (const auto& [l, r] : {std::pair{leftTail, right}, std::pair{leftCut, right},
                                std::pair{leftTail, rightCut}, std::pair{leftCut, rightCut}}) {
         Fragment f{std::string(l) + std::string(r), l.size()};
@@ -311,32 +282,38 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
         if (std::none_of(fragments.begin(), fragments.end(), same))
             fragments.push_back(std::move(f));
     }
+    return fragments;
+}
 
-    // The source as the search read it: in the code its log entry names, converted from UTF-8
-    // or UTF-16 when the search converted it (tried after the bytes as they are).
-    const int codeIndex = CodeOfLogEntry(codes, entry->dateAndCode);
+// The conversions to try on the source, as the search read it: converted from UTF-8 or UTF-16
+// when the search converted it (tried after the bytes as they are).
+std::vector<SourceConversion> conversionsToTry(const std::string& bytes, const LogEntry& entry) {
+    const std::string_view head = std::string_view(bytes).substr(0, kBlockSize);
+    const SourceConversion conversion = DetectConversion(head, bytes.size() > head.size());
+    const std::string_view codeName =
+        trimLeft(std::string_view(entry.dateAndCode)
+                     .substr(std::min<std::size_t>(10, entry.dateAndCode.size())));
+    if (conversion == SourceConversion::Utf16LittleEndian ||
+        conversion == SourceConversion::Utf16BigEndian || equalsNoCase(codeName, kUtf8CodeName))
+        return {conversion};
+    if (conversion != SourceConversion::None)
+        return {SourceConversion::None, conversion};
+    return {SourceConversion::None};
+}
+
+// The wider context around the hit in the source, read in the code its log entry names; false
+// when no fragment of the record is found (the source changed since the search).
+bool readWiderContext(RecordDetails& details, const std::string& bytes, const LogEntry& entry,
+                      const std::vector<Fragment>& fragments, const ProgramState& codes) {
+    const int codeIndex = CodeOfLogEntry(codes, entry.dateAndCode);
     const ContextCleaner clean = [&codes, codeIndex](std::string_view piece) {
         return ExtractContext(codes, codeIndex, piece, 0, 0);
     };
-    const std::string_view head = std::string_view(*bytes).substr(0, kBlockSize);
-    const SourceConversion conversion = DetectConversion(head, bytes->size() > head.size());
-    std::vector<SourceConversion> tries;
-    if (conversion == SourceConversion::Utf16LittleEndian ||
-        conversion == SourceConversion::Utf16BigEndian ||
-        equalsNoCase(trimLeft(std::string_view(entry->dateAndCode)
-                                  .substr(std::min<std::size_t>(10, entry->dateAndCode.size()))),
-                     kUtf8CodeName))
-        tries = {conversion};
-    else if (conversion != SourceConversion::None)
-        tries = {SourceConversion::None, conversion};
-    else
-        tries = {SourceConversion::None};
-
-    for (const SourceConversion tried : tries) {
+    for (const SourceConversion tried : conversionsToTry(bytes, entry)) {
         const std::string converted =
-            tried == SourceConversion::None ? std::string() : ConvertSourceText(*bytes, tried);
+            tried == SourceConversion::None ? std::string() : ConvertSourceText(bytes, tried);
         const std::string_view source =
-            tried == SourceConversion::None ? std::string_view(*bytes) : converted;
+            tried == SourceConversion::None ? std::string_view(bytes) : converted;
         for (const Fragment& candidate : fragments) {
             // ANSI text is cleaned of blanks and controls only: found directly in the raw text.
             const auto found =
@@ -350,12 +327,54 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
                 found->mark > kDetailsContextBytes ? found->mark - kDetailsContextBytes : 0;
             const std::size_t to = std::min(source.size(), found->end + kDetailsContextBytes);
             details.text = clean(source.substr(from, to - from));
-            return details;
+            return true;
         }
     }
-    details.notice = "The source file has changed since the search - the record's own "
-                     "text is shown.";
-    details.text = ownText;
+    return false;
+}
+
+} // namespace
+
+Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
+                                   const std::optional<std::string>& logPath,
+                                   const ProgramState* state) {
+    static const ProgramState builtIn = [] {
+        ProgramState s;
+        s.CodeRows = BuiltInCodeRows();
+        return s;
+    }();
+    const ProgramState& codes = state && !state->CodeRows.empty() ? *state : builtIn;
+    if (!viewer.isOwnResultFile() || position < 2 || position > viewer.IndexCount())
+        return msg::NoDetailsForFile();
+    const std::string record(viewer.GetRecord(position));
+    const Result<LogEntry> entry = logEntryOf(viewer, position, record, logPath);
+    if (!entry)
+        return entry.failure();
+
+    RecordDetails details;
+    details.recordNumber = static_cast<std::int64_t>(viewer.recordAt(position)) - 1;
+    details.keyword = viewer.ViewKeyword();
+    details.path = FolderOf(entry->path);
+    details.sourceFile = FileNameOf(entry->path);
+
+    const std::string_view text = viewer.kwicText(record);
+    const std::size_t column = static_cast<std::size_t>(viewer.KeywordColumn() - 1);
+    details.recordText = column < text.size() ? std::string(text.substr(column)) : std::string();
+    const std::string ownText(text.size() > 5 ? trimLeft(text.substr(5)) : std::string_view());
+
+    details.sourcePath = diskPathOf(entry->path);
+    const auto bytes =
+        details.sourcePath.empty() ? std::nullopt : readFileBytes(details.sourcePath);
+    if (details.sourcePath.empty())
+        details.notice = "The source file cannot be found - the record's own text is shown.";
+    else if (!bytes)
+        details.notice = "The source file cannot be read - the record's own text is shown.";
+    else if (!readWiderContext(details, *bytes, *entry,
+                               sourceFragments(text, column, details.recordText), codes))
+        details.notice = "The source file has changed since the search - the record's own "
+                         "text is shown.";
+    if (!details.notice.empty())
+        details.text = ownText;
     return details;
 }
 

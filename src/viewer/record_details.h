@@ -41,7 +41,8 @@ struct FoundText {
 // ExpandRecord for the record at a display position. `logPath` overrides the log beside the
 // result file (the user picked one after "File not found"). The source is read in the code the
 // log names for it, from the code tables of `state` (the built-in ones when null), and cleaned
-// as the search cleaned its contexts.
+// as the search cleaned its contexts. A missing or unreadable log fails with LogNotFound (the user
+// may pick the log), a record out of place with DamagedFile.
 Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
                                    const std::optional<std::string>& logPath = std::nullopt,
                                    const ProgramState* state = nullptr);

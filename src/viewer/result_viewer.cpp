@@ -104,118 +104,169 @@ std::string LogFileFor(const std::string& resultPath) {
     return folder.empty() ? logName : JoinPath(folder, logName);
 }
 
+namespace {
+
+// An empty file is deleted: only the file itself and, for a result set, its log and summary,
+// since another file of the same base name may hold anything.
+void deleteEmptyFile(const std::string& path) {
+    ::unlink(path.c_str());
+    if (equalsNoCase(ExtensionOf(FileNameOf(path)), ".dmp")) {
+        ::unlink(LogPathFor(path).c_str());
+        ::unlink(SummaryPathFor(path).c_str());
+    }
+}
+
+// The keyword of a header: after whichever of "##Keyword   " and "##Findstring" stands further
+// right, to the end of the text field (a keyword may hold blanks), trimmed.
+std::string keywordOfHeader(std::string_view firstLine, int textWidth) {
+    const std::size_t kw = firstLine.rfind("##Keyword   ");
+    const std::size_t fs = firstLine.rfind("##Findstring");
+    std::size_t label = std::string_view::npos;
+    if (kw != std::string_view::npos && (fs == std::string_view::npos || kw > fs))
+        label = kw;
+    else if (fs != std::string_view::npos)
+        label = fs;
+    const auto width = static_cast<std::size_t>(textWidth);
+    if (label == std::string_view::npos || label + 15 >= width)
+        return {};
+    return std::string(trim(firstLine.substr(label + 15, width - (label + 15))));
+}
+
+Failure cannotOpen(const ViewerOptions& options, int error) {
+    return Failure(msg::CannotOpenFile(!options.firstFile, std::strerror(error)),
+                   FailureCode::CannotOpen, error);
+}
+
+Failure notAResultFile(const std::string& name) {
+    return Failure(msg::NotAResultFile(name), FailureCode::NotAResultFile);
+}
+
+Failure damagedFile(const std::string& name, const std::string& why) {
+    return Failure(msg::DamagedFile(name, why), FailureCode::DamagedFile);
+}
+
+} // namespace
+
 Result<ResultViewer> ResultViewer::open(const std::string& path, Prompter& prompter,
                                         ViewerOptions options) {
     ResultViewer v;
     v.m_path = path;
-    const std::string name = FileNameOf(path);
-    v.m_fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (!v.m_fd.valid() || ::fstat(v.m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = v.m_fd.valid() ? EISDIR : errno;
-        return msg::CannotOpenFile(!options.firstFile, std::strerror(error));
-    }
-    v.m_fileLength = static_cast<std::uint64_t>(st.st_size);
-
+    if (const Status opened = v.openFile(options); !opened)
+        return opened.failure();
     if (v.m_fileLength == 0) {
-        // Only the empty file itself and, for a result set, its log and summary are removed:
-        // another file of the same base name may hold anything.
         v.m_fd.reset();
-        ::unlink(path.c_str());
-        if (equalsNoCase(ExtensionOf(name), ".dmp")) {
-            ::unlink(LogPathFor(path).c_str());
-            ::unlink(SummaryPathFor(path).c_str());
-        }
-        return msg::EmptyFile();
+        deleteEmptyFile(path);
+        return Failure(msg::EmptyFile(), FailureCode::EmptyFile);
     }
+    const Result<std::string> firstLine = v.readFirstLine(options);
+    if (!firstLine)
+        return firstLine.failure();
+    if (const Status laid = v.readLayout(*firstLine); !laid)
+        return laid.failure();
+    if (const Status counted = v.countRecords(prompter); !counted)
+        return counted.failure();
+    v.planIndex(options);
+    v.buildIndex();
+    return v;
+}
 
-    // The first line: a header record is never longer than the largest record length.
+Status ResultViewer::openFile(const ViewerOptions& options) {
+    m_fd = UniqueFd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!m_fd.valid() || ::fstat(m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return cannotOpen(options, m_fd.valid() ? EISDIR : errno);
+    m_fileLength = static_cast<std::uint64_t>(st.st_size);
+    return {};
+}
+
+Result<std::string> ResultViewer::readFirstLine(const ViewerOptions& options) {
+    const std::string name = FileNameOf(m_path);
+    // A header record is never longer than the largest record length.
     const std::size_t probe =
-        static_cast<std::size_t>(std::min<std::uint64_t>(v.m_fileLength, kMaxRecordLength + 2));
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_fileLength, kMaxRecordLength + 2));
     std::string start(probe, '\0');
-    if (!preadAll(v.m_fd.get(), start.data(), probe, 0))
-        return msg::CannotOpenFile(!options.firstFile, std::strerror(errno ? errno : EIO));
+    if (!preadAll(m_fd.get(), start.data(), probe, 0))
+        return cannotOpen(options, errno ? errno : EIO);
     const std::size_t binaryProbe =
-        std::min<std::size_t>(probe, std::min<std::size_t>(kBinaryProbe, v.m_fileLength - 1));
+        std::min<std::size_t>(probe, std::min<std::size_t>(kBinaryProbe, m_fileLength - 1));
     if (std::memchr(start.data(), '\0', binaryProbe) != nullptr)
-        return msg::NotAResultFile(name);
+        return notAResultFile(name);
     const std::size_t lineEnd = start.find("\r\n");
     if (lineEnd == std::string::npos)
-        return msg::NotAResultFile(name);
-    const std::string_view firstLine = std::string_view(start).substr(0, lineEnd);
+        return notAResultFile(name);
+    start.resize(lineEnd);
+    return start;
+}
 
+Status ResultViewer::readLayout(std::string_view firstLine) {
     const std::size_t lengthLabel = firstLine.empty() || firstLine[0] != '#'
                                         ? std::string_view::npos
                                         : firstLine.find("##Recordlength");
-    if (lengthLabel != std::string_view::npos) {
-        v.m_hasHeader = true;
-        v.m_ownResult = firstLine.substr(0, 3) == "#32";
-        const long long length = numberAt(firstLine, lengthLabel + 17);
-        if (length <= kRecordTrailerLength || length > kMaxRecordLength)
-            return msg::DamagedFile(name, "its header gives the record length " +
-                                              std::to_string(length) + ".");
-        if (static_cast<long long>(lineEnd) + 2 != length)
-            return msg::DamagedFile(name, "its header gives the record length " +
-                                              std::to_string(length) +
-                                              ", but its first record is " +
-                                              std::to_string(lineEnd + 2) + " bytes long.");
-        v.m_recordLength = static_cast<int>(length);
-        v.m_textWidth = TextFieldWidth(v.m_recordLength);
-        const std::size_t leftLabel = firstLine.find("##LeftContext");
-        const long long left =
-            leftLabel == std::string_view::npos ? 0 : numberAt(firstLine, leftLabel + 16);
-        if (left < 0 || left + 6 > v.m_textWidth)
-            return msg::DamagedFile(name, "its left context of " + std::to_string(left) +
-                                              " does not fit records of " + std::to_string(length) +
-                                              " bytes.");
-        v.m_leftContext = static_cast<int>(left);
-        const std::size_t kw = firstLine.rfind("##Keyword   ");
-        const std::size_t fs = firstLine.rfind("##Findstring");
-        std::size_t label = std::string_view::npos;
-        if (kw != std::string_view::npos && (fs == std::string_view::npos || kw > fs))
-            label = kw;
-        else if (fs != std::string_view::npos)
-            label = fs;
-        // The keyword runs to the end of the text field: a keyword may hold blanks.
-        if (label != std::string_view::npos && label + 15 < static_cast<std::size_t>(v.m_textWidth))
-            v.m_keyword = std::string(trim(firstLine.substr(
-                label + 15, static_cast<std::size_t>(v.m_textWidth) - (label + 15))));
-    } else {
-        v.m_recordLength = static_cast<int>(lineEnd + 2);
-        v.m_textWidth = v.m_recordLength - 2;
-        if (v.m_recordLength > kMaxRecordLength)
-            return msg::NotAResultFile(name);
-    }
+    if (lengthLabel != std::string_view::npos)
+        return readHeader(firstLine, lengthLabel);
+    // A plain line file: every line as long as the first.
+    m_recordLength = static_cast<int>(firstLine.size() + 2);
+    m_textWidth = m_recordLength - 2;
+    if (m_recordLength > kMaxRecordLength)
+        return notAResultFile(FileNameOf(m_path));
+    return {};
+}
 
-    const std::uint64_t length = static_cast<std::uint64_t>(v.m_recordLength);
-    const std::uint64_t total = v.m_fileLength / length;
+Status ResultViewer::readHeader(std::string_view firstLine, std::size_t lengthLabel) {
+    const std::string name = FileNameOf(m_path);
+    m_hasHeader = true;
+    m_ownResult = firstLine.substr(0, 3) == "#32";
+    const long long length = numberAt(firstLine, lengthLabel + 17);
+    if (length <= kRecordTrailerLength || length > kMaxRecordLength)
+        return damagedFile(name,
+                           "its header gives the record length " + std::to_string(length) + ".");
+    if (static_cast<long long>(firstLine.size()) + 2 != length)
+        return damagedFile(name, "its header gives the record length " + std::to_string(length) +
+                                     ", but its first record is " +
+                                     std::to_string(firstLine.size() + 2) + " bytes long.");
+    m_recordLength = static_cast<int>(length);
+    m_textWidth = TextFieldWidth(m_recordLength);
+    const std::size_t leftLabel = firstLine.find("##LeftContext");
+    const long long left =
+        leftLabel == std::string_view::npos ? 0 : numberAt(firstLine, leftLabel + 16);
+    if (left < 0 || left + 6 > m_textWidth)
+        return damagedFile(name, "its left context of " + std::to_string(left) +
+                                     " does not fit records of " + std::to_string(length) +
+                                     " bytes.");
+    m_leftContext = static_cast<int>(left);
+    m_keyword = keywordOfHeader(firstLine, m_textWidth);
+    return {};
+}
+
+Status ResultViewer::countRecords(Prompter& prompter) {
+    const std::string name = FileNameOf(m_path);
+    const std::uint64_t length = static_cast<std::uint64_t>(m_recordLength);
+    const std::uint64_t total = m_fileLength / length;
     if (total > 0xFFFFFFF0ull)
-        return msg::NotAResultFile(name);
-    v.m_recordTotal = static_cast<std::int64_t>(total);
+        return notAResultFile(name);
+    m_recordTotal = static_cast<std::int64_t>(total);
     // A record out of place means the header lies or the file lost bytes: no record is shown
     // as right when it is not.
-    {
-        std::string last(length, '\0');
-        if (!preadAll(v.m_fd.get(), last.data(), length, (total - 1) * length) ||
-            !endsWithCrLf(last))
-            return msg::DamagedFile(name, "its records are not " + std::to_string(length) +
-                                              " bytes long as its first record is.");
-    }
-    if (const std::uint64_t extra = v.m_fileLength % length; extra != 0)
+    std::string last(length, '\0');
+    if (!preadAll(m_fd.get(), last.data(), length, (total - 1) * length) || !endsWithCrLf(last))
+        return damagedFile(name, "its records are not " + std::to_string(length) +
+                                     " bytes long as its first record is.");
+    if (const std::uint64_t extra = m_fileLength % length; extra != 0)
         prompter.tell(msg::IncompleteLastRecord(name, extra));
+    return {};
+}
 
-    if (v.m_recordTotal > kScrollBarRange) {
-        v.m_scrollScale = static_cast<double>(v.m_recordTotal) / kScrollBarRange;
-        v.m_scrollScaled = true;
+void ResultViewer::planIndex(const ViewerOptions& options) {
+    if (m_recordTotal > kScrollBarRange) {
+        m_scrollScale = static_cast<double>(m_recordTotal) / kScrollBarRange;
+        m_scrollScaled = true;
     }
-    v.m_stepN = std::clamp(options.stepN, 1, kMaxStepN);
-    const std::int64_t indexCount = (v.m_recordTotal - 1) / v.m_stepN + 1;
+    m_stepN = std::clamp(options.stepN, 1, kMaxStepN);
+    const std::int64_t indexCount = (m_recordTotal - 1) / m_stepN + 1;
     const auto freeBytes = options.freeMemory ? options.freeMemory() : std::nullopt;
-    v.m_wantMemory = indexCount <= kInMemoryCapacity && freeBytes &&
-                     static_cast<double>(*freeBytes) >
-                         static_cast<double>(v.m_recordTotal) * v.m_recordLength * 1.5;
-    v.buildIndex();
-    return v;
+    m_wantMemory =
+        indexCount <= kInMemoryCapacity && freeBytes &&
+        static_cast<double>(*freeBytes) > static_cast<double>(m_recordTotal) * m_recordLength * 1.5;
 }
 
 bool ResultViewer::loadIntoMemory() {

@@ -65,8 +65,9 @@ struct Collocation {
 
 class ResultViewer {
 public:
-    // OpenResultFile. Failures come back as the message to show; an empty file has been deleted
-    // by then. Warnings (an incomplete last record) are told through the prompter.
+    // OpenResultFile. Failures come back with the message to show and their code (CannotOpen,
+    // EmptyFile: deleted by then, NotAResultFile, DamagedFile). Warnings (an incomplete last
+    // record) are told through the prompter.
     static Result<ResultViewer> open(const std::string& path, Prompter& prompter,
                                      ViewerOptions options = {});
 
@@ -136,6 +137,14 @@ public:
 
 private:
     ResultViewer() = default;
+    // The steps of open(): the file, its first line, the record layout the first line gives,
+    // the record count, then how the index is held.
+    Status openFile(const ViewerOptions& options);
+    Result<std::string> readFirstLine(const ViewerOptions& options);
+    Status readLayout(std::string_view firstLine);
+    Status readHeader(std::string_view firstLine, std::size_t lengthLabel);
+    Status countRecords(Prompter& prompter);
+    void planIndex(const ViewerOptions& options);
     void buildIndex();
     bool loadIntoMemory();
     bool readBlock(std::uint32_t record, bool sequential);

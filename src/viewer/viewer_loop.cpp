@@ -91,56 +91,84 @@ std::optional<RangeRequest> askRange(const std::string& verb, ResultViewer& view
     }
 }
 
-void runExtract(int command, ResultViewer& viewer, ProgramState& state, ViewerPorts& ports) {
-    const std::vector<std::int64_t> selected = sortedSelection(viewer, ports.screen);
-    const char* verb = command == kMenuCopyExtract   ? "copy"
-                       : command == kMenuSaveExtract ? "save"
-                                                     : "print";
-    const auto request = askRange(verb, viewer, selected, ports);
-    if (!request)
-        return;
-    const auto positions = ExtractPositions(request->range, selected);
-    ports.screen.setBusy(true);
-    if (command == kMenuCopyExtract) {
-        tellIfFailed(CopyExtract(viewer, positions, request->form, ports.clipboard),
-                     ports.prompter);
-    } else if (command == kMenuSaveExtract) {
-        auto saved =
-            SaveExtract(viewer, positions, request->form, ViewerOutputFolder(state, viewer),
-                        state.InvalidFileNameChars, ports.prompter);
-        (void)saved; // success and failure have been told
-    } else {
-        tellIfFailed(PrintExtract(viewer, request->range, positions, request->form,
-                                  ports.screen.printerPage("Courier New"), ports.prompter,
-                                  ports.printer),
-                     ports.prompter);
-    }
-    ports.screen.setBusy(false);
+// One command's run on the open file, with everything it reaches.
+struct CommandContext {
+    ResultViewer& viewer;
+    ProgramState& state;
+    ViewingPass& pass;
+    ViewerPorts& ports;
+};
+
+// What the loop does once a command has run: redraw the page, keep it as it is, or leave the
+// file.
+struct AfterCommand {
+    std::optional<LeaveFile> leave;
+    bool redraw = true;
+};
+constexpr AfterCommand kRedraw{std::nullopt, true};
+constexpr AfterCommand kKeepPage{std::nullopt, false};
+AfterCommand leaving(LeaveFile how) {
+    return {how, false};
 }
 
-void runSort(SortMode mode, ResultViewer& viewer, ProgramState& state, ViewerPorts& ports) {
+enum class ExtractVerb { Copy, Save, Print };
+
+AfterCommand runExtract(ExtractVerb verb, CommandContext& c) {
+    const std::vector<std::int64_t> selected = sortedSelection(c.viewer, c.ports.screen);
+    const char* word = verb == ExtractVerb::Copy   ? "copy"
+                       : verb == ExtractVerb::Save ? "save"
+                                                   : "print";
+    const auto request = askRange(word, c.viewer, selected, c.ports);
+    if (!request)
+        return kRedraw;
+    const auto positions = ExtractPositions(request->range, selected);
+    c.ports.screen.setBusy(true);
+    switch (verb) {
+    case ExtractVerb::Copy:
+        tellIfFailed(CopyExtract(c.viewer, positions, request->form, c.ports.clipboard),
+                     c.ports.prompter);
+        break;
+    case ExtractVerb::Save: {
+        auto saved =
+            SaveExtract(c.viewer, positions, request->form, ViewerOutputFolder(c.state, c.viewer),
+                        c.state.InvalidFileNameChars, c.ports.prompter);
+        (void)saved; // success and failure have been told
+        break;
+    }
+    case ExtractVerb::Print:
+        tellIfFailed(PrintExtract(c.viewer, request->range, positions, request->form,
+                                  c.ports.screen.printerPage("Courier New"), c.ports.prompter,
+                                  c.ports.printer),
+                     c.ports.prompter);
+        break;
+    }
+    c.ports.screen.setBusy(false);
+    return kRedraw;
+}
+
+AfterCommand runSort(SortMode mode, CommandContext& c) {
     for (;;) {
-        const auto request = ports.screen.askSortPositions(state.ColumnView);
+        const auto request = c.ports.screen.askSortPositions(c.state.ColumnView);
         if (!request)
-            return; // the pending sort is dropped
-        state.ColumnView = request->columnView;
+            return kRedraw; // the pending sort is dropped
+        c.state.ColumnView = request->columnView;
         if (!request->leftPos && !request->rightPos) {
-            if (ports.prompter.ask(msg::NoSortValues()) != Answer::Retry)
-                return;
+            if (c.ports.prompter.ask(msg::NoSortValues()) != Answer::Retry)
+                return kRedraw;
             continue;
         }
-        ports.screen.setBusy(true);
+        c.ports.screen.setBusy(true);
         try {
-            viewer.Sort(mode, std::max(0, request->leftPos.value_or(0)),
-                        std::max(0, request->rightPos.value_or(0)), state.RightContext);
+            c.viewer.Sort(mode, std::max(0, request->leftPos.value_or(0)),
+                          std::max(0, request->rightPos.value_or(0)), c.state.RightContext);
         } catch (const std::bad_alloc&) {
-            ports.screen.setBusy(false);
-            ports.prompter.tell(msg::SortFailed(7)); // 7: out of memory
-            return;
+            c.ports.screen.setBusy(false);
+            c.ports.prompter.tell(msg::SortFailed(7)); // 7: out of memory
+            return kRedraw;
         }
-        ports.screen.setBusy(false);
-        state.TopPosition = 2;
-        return;
+        c.ports.screen.setBusy(false);
+        c.state.TopPosition = 2;
+        return kRedraw;
     }
 }
 
@@ -154,93 +182,248 @@ bool pickLog(const ResultViewer& viewer, ViewingPass& pass, ViewerPorts& ports) 
     return true;
 }
 
-void runViewLog(ResultViewer& viewer, ProgramState& state, ViewingPass& pass, ViewerPorts& ports) {
-    const std::string log = pass.pickedLog.value_or(LogFileFor(viewer.path()));
+AfterCommand runViewLog(CommandContext& c) {
+    const std::string log = c.pass.pickedLog.value_or(LogFileFor(c.viewer.path()));
     if (isFile(log)) {
-        ViewFile(log, "", "", state, ports.prompter, ports.files);
-        return;
+        ViewFile(log, "", "", c.state, c.ports.prompter, c.ports.files);
+        return kRedraw;
     }
-    if (ports.prompter.ask(msg::LogNotFound(utf8ToCp1252(FileNameOf(log)))) != Answer::Retry)
-        return;
-    if (pickLog(viewer, pass, ports))
-        ViewFile(*pass.pickedLog, "", "", state, ports.prompter, ports.files);
+    if (c.ports.prompter.ask(msg::LogNotFound(utf8ToCp1252(FileNameOf(log)))) != Answer::Retry)
+        return kRedraw;
+    if (pickLog(c.viewer, c.pass, c.ports))
+        ViewFile(*c.pass.pickedLog, "", "", c.state, c.ports.prompter, c.ports.files);
+    return kRedraw;
 }
 
-void runDetails(std::int64_t position, ResultViewer& viewer, ProgramState& state, ViewingPass& pass,
-                ViewerPorts& ports) {
+AfterCommand runEveryNth(CommandContext& c) {
+    if (!c.viewer.everyNthAvailable(c.state.ScreenLines))
+        return kKeepPage;
+    if (const auto n = c.ports.screen.askStepN(std::max(1, c.pass.stepN))) {
+        offerSaveBeforeReindex(c.viewer, c.state, c.ports);
+        c.pass.stepN = std::clamp(*n, 1, kMaxStepN);
+        c.ports.screen.setBusy(true);
+        c.viewer.Reindex(c.pass.stepN);
+        c.ports.screen.setBusy(false);
+        c.state.TopPosition = 2;
+    }
+    return kRedraw;
+}
+
+AfterCommand runUnsort(CommandContext& c) {
+    c.viewer.Unsort();
+    c.state.TopPosition = 2;
+    return kRedraw;
+}
+
+AfterCommand runRestoreAll(CommandContext& c) {
+    c.viewer.RestoreAllDeletions();
+    c.state.TopPosition = 2;
+    return kRedraw;
+}
+
+AfterCommand runUndoDeletion(CommandContext& c) {
+    const std::int64_t position =
+        c.viewer.LastDeleted() ? c.viewer.LastDeleted()->position : c.state.TopPosition;
+    if (c.viewer.UndoLastDeletion())
+        showPosition(position, c.viewer, c.state);
+    return kRedraw;
+}
+
+AfterCommand runSaveChanges(CommandContext& c) {
+    auto saved = SaveChanges(c.viewer, ViewerOutputFolder(c.state, c.viewer),
+                             c.state.InvalidFileNameChars, c.ports.prompter);
+    (void)saved; // " Disc problem" has been told; the file stays open with its changes
+    return kRedraw;
+}
+
+AfterCommand runCollocate(CommandContext& c) {
+    const auto collocation = c.viewer.Collocate();
+    if (collocation)
+        c.ports.screen.showCollocation(*collocation);
+    else
+        c.ports.prompter.tell(collocation.error());
+    return kRedraw;
+}
+
+AfterCommand runColumnView(CommandContext& c) {
+    c.state.ColumnView = !c.state.ColumnView;
+    c.ports.screen.redrawColumns(c.viewer, c.state);
+    return kKeepPage; // the column view has redrawn the page itself
+}
+
+// Exit asks whether more files are to be viewed.
+AfterCommand askExit(CommandContext& c) {
+    switch (c.ports.prompter.ask(msg::ExitQuestion())) {
+    case Answer::Yes:
+        c.state.ExitFlag = ExitRequest::UserConfirmedLeaving; // asked for more files
+        return leaving(LeaveFile::MoreFiles);
+    case Answer::No:
+        c.state.ExitFlag = ExitRequest::UserConfirmedLeaving;
+        return leaving(LeaveFile::Exit);
+    default:
+        c.state.ExitFlag = ExitRequest::None;
+        return kKeepPage;
+    }
+}
+
+// --- one function per command ----------------------------------------------------------------
+
+AfterCommand run(const FileStepFlag& command, CommandContext& c) {
+    if (command.step == FileStep::Next && c.pass.fileIndex + 1 < c.pass.fileCount)
+        return leaving(LeaveFile::NextFile);
+    if (command.step == FileStep::Previous && c.pass.fileIndex > 0)
+        return leaving(LeaveFile::PreviousFile);
+    return kKeepPage; // no file on that side
+}
+
+AfterCommand run(const DetailsFlag& command, CommandContext& c) {
+    const std::int64_t position = c.ports.screen.positionOfLine(command.line, c.state);
     for (;;) {
-        auto details = ExpandRecord(viewer, position, pass.pickedLog, &state);
+        auto details = ExpandRecord(c.viewer, position, c.pass.pickedLog, &c.state);
         if (details) {
-            pass.shownDetails = std::move(*details);
-            ports.screen.showDetails(DetailsText(*pass.shownDetails), state);
-            return;
+            c.pass.shownDetails = std::move(*details);
+            c.ports.screen.showDetails(DetailsText(*c.pass.shownDetails), c.state);
+            return kRedraw;
         }
-        const Message& failure = details.error();
-        if (failure.buttons != Buttons::RetryCancel) {
-            ports.prompter.tell(failure);
-            return;
+        if (details.code() != FailureCode::LogNotFound) {
+            c.ports.prompter.tell(details.error());
+            return kRedraw;
         }
         // "Sorry - cannot find" the log: Retry lets the user pick it.
-        if (ports.prompter.ask(failure) != Answer::Retry || !pickLog(viewer, pass, ports))
-            return;
+        if (c.ports.prompter.ask(details.error()) != Answer::Retry ||
+            !pickLog(c.viewer, c.pass, c.ports))
+            return kRedraw;
     }
 }
 
-void runDelete(ResultViewer& viewer, ProgramState& state, ViewerPorts& ports) {
-    std::vector<std::int64_t> positions = sortedSelection(viewer, ports.screen);
-    if (positions.empty() && state.DeleteFlag > 0)
-        positions.push_back(ports.screen.positionOfLine(state.DeleteFlag - 1, state));
-    if (viewer.DeleteSelected(positions, ports.prompter) == 0)
-        return;
-    ports.screen.clearSelection();
-    keepPageValid(viewer, state);
+AfterCommand run(const DetailsSaveFlag& command, CommandContext& c) {
+    if (!c.pass.shownDetails)
+        return kRedraw;
+    const std::string folder = c.state.TargetDirectory.empty()
+                                   ? ViewerOutputFolder(c.state, c.viewer)
+                                   : c.state.TargetDirectory;
+    auto saved = SaveDetails(*c.pass.shownDetails, c.viewer, command.withDetails, folder,
+                             c.state.InvalidFileNameChars, c.ports.prompter);
+    (void)saved; // success and failure have been told
+    return kRedraw;
 }
 
-void runClipboard(int flag, ResultViewer& viewer, ViewingPass& pass, ViewerPorts& ports) {
-    if (flag == 1 || flag == -1) {
-        // The details window's Copy: the shown text, with its details line when ticked.
-        if (pass.shownDetails)
-            ports.clipboard.setText(DetailsClipboardText(*pass.shownDetails, flag == 1));
-        return;
-    }
-    const auto lines = linesAt(viewer, sortedSelection(viewer, ports.screen));
-    if (flag == 2) {
-        const Status added = pass.gathered.add(lines);
-        if (added)
-            return;
-        ports.prompter.tell(added.error());
-        if (added.error().text == msg::StringTooLong().text &&
-            ports.prompter.ask(msg::DeletePresentString()) == Answer::Yes)
-            pass.gathered.clear();
-        return;
-    }
-    pass.gathered.copy(lines, ports.clipboard);
-}
-
-void runPrintText(int flag, ResultViewer& viewer, ViewingPass& pass, ViewerPorts& ports) {
+AfterCommand run(const PrintTextFlag& command, CommandContext& c) {
     std::vector<std::string> lines;
-    if (flag == 2) {
-        lines = linesAt(viewer, sortedSelection(viewer, ports.screen));
+    if (command.text == PrintedText::SelectedLines) {
+        lines = linesAt(c.viewer, sortedSelection(c.viewer, c.ports.screen));
         if (lines.empty())
-            return;
+            return kRedraw;
     } else {
-        if (!pass.shownDetails)
-            return;
-        lines = SplitLines(flag == 1 ? DetailsText(*pass.shownDetails) : pass.shownDetails->text);
+        if (!c.pass.shownDetails)
+            return kRedraw;
+        lines =
+            SplitLines(command.text == PrintedText::ShownDetails ? DetailsText(*c.pass.shownDetails)
+                                                                 : c.pass.shownDetails->text);
     }
-    tellIfFailed(pass.printing.print(lines, ports.screen.printerPage("Arial"), ports.prompter,
-                                     ports.printer),
-                 ports.prompter);
+    tellIfFailed(c.pass.printing.print(lines, c.ports.screen.printerPage("Arial"), c.ports.prompter,
+                                       c.ports.printer),
+                 c.ports.prompter);
+    return kRedraw;
 }
 
-void runSaveText(ResultViewer& viewer, ProgramState& state, ViewerPorts& ports) {
-    const auto selected = sortedSelection(viewer, ports.screen);
+AfterCommand run(const ClipboardFlag& command, CommandContext& c) {
+    switch (command.action) {
+    case ClipboardAction::CopyShownDetails:
+    case ClipboardAction::CopyShownText:
+        if (c.pass.shownDetails)
+            c.ports.clipboard.setText(DetailsClipboardText(
+                *c.pass.shownDetails, command.action == ClipboardAction::CopyShownDetails));
+        return kRedraw;
+    case ClipboardAction::AddSelectedLines: {
+        const Status added =
+            c.pass.gathered.add(linesAt(c.viewer, sortedSelection(c.viewer, c.ports.screen)));
+        if (added)
+            return kRedraw;
+        c.ports.prompter.tell(added.error());
+        if (added.code() == FailureCode::StringTooLong &&
+            c.ports.prompter.ask(msg::DeletePresentString()) == Answer::Yes)
+            c.pass.gathered.clear();
+        return kRedraw;
+    }
+    case ClipboardAction::CopySelectedLines:
+        c.pass.gathered.copy(linesAt(c.viewer, sortedSelection(c.viewer, c.ports.screen)),
+                             c.ports.clipboard);
+        return kRedraw;
+    }
+    return kRedraw;
+}
+
+AfterCommand run(const DeleteFlag& command, CommandContext& c) {
+    std::vector<std::int64_t> positions = sortedSelection(c.viewer, c.ports.screen);
+    if (positions.empty())
+        positions.push_back(c.ports.screen.positionOfLine(command.line, c.state));
+    if (c.viewer.DeleteSelected(positions, c.ports.prompter) == 0)
+        return kRedraw;
+    c.ports.screen.clearSelection();
+    keepPageValid(c.viewer, c.state);
+    return kRedraw;
+}
+
+AfterCommand run(const TextSaveFlag&, CommandContext& c) {
+    const auto selected = sortedSelection(c.viewer, c.ports.screen);
     if (selected.empty())
-        return;
-    auto saved =
-        SaveExtract(viewer, selected, LineForm::WholeRecord, ViewerOutputFolder(state, viewer),
-                    state.InvalidFileNameChars, ports.prompter);
-    (void)saved;
+        return kRedraw;
+    auto saved = SaveExtract(c.viewer, selected, LineForm::WholeRecord,
+                             ViewerOutputFolder(c.state, c.viewer), c.state.InvalidFileNameChars,
+                             c.ports.prompter);
+    (void)saved; // success and failure have been told
+    return kRedraw;
+}
+
+AfterCommand run(const OpenSourceFlag&, CommandContext& c) {
+    if (c.pass.shownDetails && !c.pass.shownDetails->sourcePath.empty())
+        ViewFile(c.pass.shownDetails->sourcePath, "", "", c.state, c.ports.prompter, c.ports.files);
+    return kRedraw;
+}
+
+AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
+    switch (command.item) {
+    case ViewerMenu::CopyExtract:
+        return runExtract(ExtractVerb::Copy, c);
+    case ViewerMenu::SaveExtract:
+        return runExtract(ExtractVerb::Save, c);
+    case ViewerMenu::PrintExtract:
+        return runExtract(ExtractVerb::Print, c);
+    case ViewerMenu::SortByBeginning:
+        return runSort(SortMode::WordBeginning, c);
+    case ViewerMenu::SortByEnd:
+        return runSort(SortMode::WordEnd, c);
+    case ViewerMenu::SaveSorted:
+    case ViewerMenu::SaveChanges:
+        return runSaveChanges(c);
+    case ViewerMenu::Collocate:
+        return runCollocate(c);
+    case ViewerMenu::Unsort:
+        return runUnsort(c);
+    case ViewerMenu::ViewLog:
+        return runViewLog(c);
+    case ViewerMenu::RestoreAll:
+        return runRestoreAll(c);
+    case ViewerMenu::UndoDeletion:
+        return runUndoDeletion(c);
+    case ViewerMenu::EveryNth:
+        return runEveryNth(c);
+    case ViewerMenu::ColumnView:
+        return runColumnView(c);
+    case ViewerMenu::MoreFiles:
+        return leaving(LeaveFile::MoreFiles);
+    case ViewerMenu::Exit:
+        return askExit(c);
+    }
+    return kKeepPage;
+}
+
+// After a command that changed what is shown: a valid page, the menus, the page drawn.
+void redrawPage(CommandContext& c) {
+    keepPageValid(c.viewer, c.state);
+    c.ports.screen.setMenus(menusOf(c.viewer, c.state));
+    c.ports.screen.drawPage(c.viewer, c.state);
 }
 
 } // namespace
@@ -254,151 +437,98 @@ std::string ViewerOutputFolder(const ProgramState& state, const ResultViewer& vi
 
 std::optional<LeaveFile> RunPendingCommand(ResultViewer& viewer, ProgramState& state,
                                            ViewingPass& pass, ViewerPorts& ports) {
-    // Leaving comes first: Exit asks whether more files are to be viewed.
-    if (state.ExitFlag == ExitRequest::UserPressedExit || state.ViewerMenuCommand == kMenuExit) {
-        state.ViewerMenuCommand = 0;
-        switch (ports.prompter.ask(msg::ExitQuestion())) {
-        case Answer::Yes:
-            state.ExitFlag = ExitRequest::UserConfirmedLeaving; // asked for more files
-            return LeaveFile::MoreFiles;
-        case Answer::No:
-            state.ExitFlag = ExitRequest::UserConfirmedLeaving;
-            return LeaveFile::Exit;
-        default:
-            state.ExitFlag = ExitRequest::None;
-            return std::nullopt;
-        }
+    CommandContext context{viewer, state, pass, ports};
+    AfterCommand after = kKeepPage;
+    if (state.ExitFlag == ExitRequest::UserPressedExit) {
+        // Leaving comes first; the Exit button answers for a menu item chosen with it.
+        state.ViewerCommands.discard<ViewerMenuCommand>();
+        after = askExit(context);
+    } else if (const auto command = state.ViewerCommands.take()) {
+        after = std::visit([&context](const auto& c) { return run(c, context); }, *command);
     }
-    if (state.ViewerMenuCommand == kMenuMoreFiles) {
-        state.ViewerMenuCommand = 0;
-        return LeaveFile::MoreFiles;
-    }
-
-    bool ran = true;
-    if (state.FileStepFlag != 0) {
-        const int step = state.FileStepFlag;
-        state.FileStepFlag = 0;
-        if (step > 0 && pass.fileIndex + 1 < pass.fileCount)
-            return LeaveFile::NextFile;
-        if (step < 0 && pass.fileIndex > 0)
-            return LeaveFile::PreviousFile;
-        ran = false; // no file on that side
-    } else if (state.DetailsFlag > 0) {
-        const std::int64_t position = ports.screen.positionOfLine(state.DetailsFlag - 1, state);
-        state.DetailsFlag = 0;
-        runDetails(position, viewer, state, pass, ports);
-    } else if (state.DetailsSaveFlag != 0) {
-        const bool withDetails = state.DetailsSaveFlag == 1;
-        state.DetailsSaveFlag = 0;
-        if (pass.shownDetails) {
-            const std::string folder = state.TargetDirectory.empty()
-                                           ? ViewerOutputFolder(state, viewer)
-                                           : state.TargetDirectory;
-            auto saved = SaveDetails(*pass.shownDetails, viewer, withDetails, folder,
-                                     state.InvalidFileNameChars, ports.prompter);
-            (void)saved;
-        }
-    } else if (state.PrintTextFlag != 0) {
-        const int flag = state.PrintTextFlag;
-        state.PrintTextFlag = 0;
-        runPrintText(flag, viewer, pass, ports);
-    } else if (state.ViewerMenuCommand == kMenuPrintExtract ||
-               state.ViewerMenuCommand == kMenuCopyExtract) {
-        const int command = state.ViewerMenuCommand;
-        state.ViewerMenuCommand = 0;
-        runExtract(command, viewer, state, ports);
-    } else if (state.ClipboardFlag != 0) {
-        const int flag = state.ClipboardFlag;
-        state.ClipboardFlag = 0;
-        runClipboard(flag, viewer, pass, ports);
-    } else if (state.ViewerMenuCommand == kMenuViewLog) {
-        state.ViewerMenuCommand = 0;
-        runViewLog(viewer, state, pass, ports);
-    } else if (state.ViewerMenuCommand == kMenuEveryNth) {
-        state.ViewerMenuCommand = 0;
-        if (!viewer.everyNthAvailable(state.ScreenLines)) {
-            ran = false;
-        } else if (const auto n = ports.screen.askStepN(std::max(1, pass.stepN))) {
-            offerSaveBeforeReindex(viewer, state, ports);
-            pass.stepN = std::clamp(*n, 1, kMaxStepN);
-            ports.screen.setBusy(true);
-            viewer.Reindex(pass.stepN);
-            ports.screen.setBusy(false);
-            state.TopPosition = 2;
-        }
-    } else if (state.ViewerMenuCommand == kMenuUnsort) {
-        state.ViewerMenuCommand = 0;
-        viewer.Unsort();
-        state.TopPosition = 2;
-    } else if (state.ViewerMenuCommand == kMenuRestoreAll) {
-        state.ViewerMenuCommand = 0;
-        viewer.RestoreAllDeletions();
-        state.TopPosition = 2;
-    } else if (state.ViewerMenuCommand == kMenuSortByBeginning ||
-               state.ViewerMenuCommand == kMenuSortByEnd) {
-        const SortMode mode =
-            state.ViewerMenuCommand == kMenuSortByEnd ? SortMode::WordEnd : SortMode::WordBeginning;
-        state.ViewerMenuCommand = 0;
-        runSort(mode, viewer, state, ports);
-    } else if (state.ViewerMenuCommand == kMenuSaveExtract) {
-        state.ViewerMenuCommand = 0;
-        runExtract(kMenuSaveExtract, viewer, state, ports);
-    } else if (state.DeleteFlag != 0) {
-        runDelete(viewer, state, ports);
-        state.DeleteFlag = 0;
-    } else if (state.TextSaveFlag != 0) {
-        state.TextSaveFlag = 0;
-        runSaveText(viewer, state, ports);
-    } else if (state.ViewerMenuCommand == kMenuUndoDeletion) {
-        state.ViewerMenuCommand = 0;
-        const std::int64_t position =
-            viewer.LastDeleted() ? viewer.LastDeleted()->position : state.TopPosition;
-        if (viewer.UndoLastDeletion())
-            showPosition(position, viewer, state);
-    } else if (state.ViewerMenuCommand == kMenuSaveChanges ||
-               state.ViewerMenuCommand == kMenuSaveSorted) {
-        state.ViewerMenuCommand = 0;
-        auto saved = SaveChanges(viewer, ViewerOutputFolder(state, viewer),
-                                 state.InvalidFileNameChars, ports.prompter);
-        (void)saved; // " Disc problem" has been told; the file stays open with its changes
-    } else if (state.ViewerMenuCommand == kMenuCollocate) {
-        state.ViewerMenuCommand = 0;
-        const auto collocation = viewer.Collocate();
-        if (collocation)
-            ports.screen.showCollocation(*collocation);
-        else
-            ports.prompter.tell(collocation.error());
-    } else if (state.OpenSourceFlag != 0) {
-        state.OpenSourceFlag = 0;
-        if (pass.shownDetails && !pass.shownDetails->sourcePath.empty())
-            ViewFile(pass.shownDetails->sourcePath, "", "", state, ports.prompter, ports.files);
-    } else if (state.ViewerMenuCommand == kMenuColumnView) {
-        state.ViewerMenuCommand = 0;
-        state.ColumnView = !state.ColumnView;
-        ports.screen.redrawColumns(viewer, state);
-        return std::nullopt;
-    } else if (state.ViewerMenuCommand != 0) {
-        state.ViewerMenuCommand = 0; // an item the viewer does not know
-        ran = false;
-    } else {
-        ran = false;
-    }
-    if (ran) {
-        keepPageValid(viewer, state);
-        ports.screen.setMenus(menusOf(viewer, state));
-        ports.screen.drawPage(viewer, state);
-    }
+    if (after.leave)
+        return after.leave;
+    if (after.redraw)
+        redrawPage(context);
     return std::nullopt;
 }
 
 LeaveFile ViewerCommandLoop(ResultViewer& viewer, ProgramState& state, ViewingPass& pass,
                             ViewerPorts& ports) {
     for (;;) {
-        ports.screen.yield(state);
+        ports.screen.waitForCommand(state);
         if (auto leave = RunPendingCommand(viewer, state, pass, ports))
             return *leave;
     }
 }
+
+namespace {
+
+// The file shown, its command loop, and the save prompt for its changes when the user leaves.
+LeaveFile viewOpenFile(ResultViewer& viewer, ProgramState& state, ViewingPass& pass,
+                       ViewerPorts& ports) {
+    state.ExitFlag = ExitRequest::None;
+    state.TopPosition = 2;
+    state.ShownTop = 2;
+    ports.screen.showFile(viewer, pass.fileIndex, pass.fileCount);
+    ports.screen.setMenus(menusOf(viewer, state));
+    ports.screen.drawPage(viewer, state);
+    const LeaveFile leave = ViewerCommandLoop(viewer, state, pass, ports);
+    auto saved = SaveOnLeaving(viewer, ViewerOutputFolder(state, viewer),
+                               state.InvalidFileNameChars, ports.prompter);
+    (void)saved; // a failure has been told
+    return leave;
+}
+
+// Steps to the next file in the direction the user went; false when there is none that way.
+bool stepFile(ViewingPass& pass, bool backwards) {
+    if (backwards && pass.fileIndex == 0)
+        return false;
+    if (backwards)
+        --pass.fileIndex;
+    else
+        ++pass.fileIndex;
+    return true;
+}
+
+// The chosen files in turn, the user stepping between them; true when the user leaves the
+// viewer, false when files are to be chosen again. A file that cannot be opened is skipped.
+bool viewChosenFiles(const std::vector<std::string>& files, ProgramState& state, ViewingPass& pass,
+                     ViewerPorts& ports) {
+    pass.fileCount = files.size();
+    pass.fileIndex = 0;
+    bool backwards = false;
+    bool firstFile = true;
+    while (pass.fileIndex < files.size()) {
+        pass.pickedLog.reset();
+        pass.shownDetails.reset();
+        ViewerOptions options;
+        options.stepN = pass.stepN;
+        options.firstFile = firstFile;
+        firstFile = false;
+        ports.screen.setBusy(true);
+        auto opened = ResultViewer::open(files[pass.fileIndex], ports.prompter, options);
+        ports.screen.setBusy(false);
+        if (!opened) {
+            ports.prompter.tell(opened.error());
+            if (opened.code() == FailureCode::EmptyFile)
+                return false; // the empty file has been deleted: the user chooses again
+            if (!stepFile(pass, backwards))
+                return false;
+            continue;
+        }
+        const LeaveFile leave = viewOpenFile(*opened, state, pass, ports);
+        if (leave == LeaveFile::Exit)
+            return true;
+        if (leave == LeaveFile::MoreFiles)
+            return false;
+        backwards = leave == LeaveFile::PreviousFile;
+        stepFile(pass, backwards); // the loop offers a step only where there is a file
+    }
+    return false; // every file failed: choose again
+}
+
+} // namespace
 
 int RunResultViewer(ProgramState& state, ViewerPorts& ports) {
     const ScreenGeometry geometry = ViewerScreenGeometry(
@@ -407,70 +537,18 @@ int RunResultViewer(ProgramState& state, ViewerPorts& ports) {
     state.ScreenColumns = geometry.columns;
     state.ColumnView = false;
     ViewingPass pass;
-    bool leaving = false;
-    while (!leaving) {
+    for (bool leaving = false; !leaving;) {
         const auto chosen =
             ports.screen.chooseFiles(kSelectFilesToView, state.ViewFileMask, state.TargetDirectory);
         if (!chosen || chosen->empty())
             break;
-        const std::vector<std::string> files = *chosen;
         state.ViewFolder = state.TargetDirectory;
-        pass.fileCount = files.size();
-        pass.fileIndex = 0;
-        bool backwards = false;
-        bool firstFile = true;
-        for (;;) {
-            if (pass.fileIndex >= files.size())
-                break; // every file failed: choose again
-            pass.pickedLog.reset();
-            pass.shownDetails.reset();
-            ViewerOptions options;
-            options.stepN = pass.stepN;
-            options.firstFile = firstFile;
-            firstFile = false;
-            ports.screen.setBusy(true);
-            auto opened = ResultViewer::open(files[pass.fileIndex], ports.prompter, options);
-            ports.screen.setBusy(false);
-            if (!opened) {
-                ports.prompter.tell(opened.error());
-                if (opened.error().title == msg::EmptyFile().title)
-                    break; // the empty file has been deleted: the user chooses again
-                if (backwards && pass.fileIndex == 0)
-                    break;
-                if (backwards)
-                    --pass.fileIndex;
-                else
-                    ++pass.fileIndex;
-                continue;
-            }
-            ResultViewer& viewer = *opened;
-            state.ExitFlag = ExitRequest::None;
-            state.TopPosition = 2;
-            state.ShownTop = 2;
-            ports.screen.showFile(viewer, pass.fileIndex, pass.fileCount);
-            ports.screen.setMenus(menusOf(viewer, state));
-            ports.screen.drawPage(viewer, state);
-            const LeaveFile leave = ViewerCommandLoop(viewer, state, pass, ports);
-            auto saved = SaveOnLeaving(viewer, ViewerOutputFolder(state, viewer),
-                                       state.InvalidFileNameChars, ports.prompter);
-            (void)saved;
-            if (leave == LeaveFile::Exit) {
-                leaving = true;
-                break;
-            }
-            if (leave == LeaveFile::MoreFiles)
-                break;
-            backwards = leave == LeaveFile::PreviousFile;
-            if (backwards)
-                --pass.fileIndex;
-            else
-                ++pass.fileIndex;
-        }
+        leaving = viewChosenFiles(*chosen, state, pass, ports);
     }
     tellIfFailed(pass.printing.finish(ports.printer), ports.prompter);
     state.ExitFlag = ExitRequest::None;
     state.PauseFlag = false;
-    state.ViewerMenuCommand = 0;
+    state.ViewerCommands.discard<ViewerMenuCommand>();
     return 0;
 }
 

@@ -1,11 +1,12 @@
 // The result viewer's run: choosing result files, opening them one after the other, and the
-// command loop that polls the command flags the KWIC screen sets in the ProgramState and runs
-// each command on the open file. The screen draws and asks; every rule lives here.
+// command loop that waits for the commands the KWIC screen posts in the ProgramState and runs
+// each on the open file. The screen draws and asks; every rule lives here.
 #pragma once
 
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/view_file.h"
+#include "core/viewer_commands.h"
 #include "viewer/extracts.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
@@ -16,26 +17,6 @@
 #include <vector>
 
 namespace lexmora {
-
-// The indexes of the screen's "&Options" items (ViewerMenuCommand).
-enum ViewerMenu : int {
-    kMenuCopyExtract = 1,
-    kMenuSaveExtract = 3,
-    kMenuPrintExtract = 5,
-    kMenuSortByBeginning = 7,
-    kMenuSortByEnd = 9,
-    kMenuSaveSorted = 11,
-    kMenuCollocate = 12,
-    kMenuUnsort = 13,
-    kMenuViewLog = 15,
-    kMenuRestoreAll = 17,
-    kMenuUndoDeletion = 19,
-    kMenuSaveChanges = 21,
-    kMenuEveryNth = 23,
-    kMenuColumnView = 25,
-    kMenuMoreFiles = 27,
-    kMenuExit = 29,
-};
 
 inline constexpr const char* kSelectFilesToView = "   Select files to view";
 inline constexpr const char* kLogFileMask = "*.log;dumplog.*";
@@ -61,13 +42,15 @@ struct ViewerMenuState {
     int changeCount = 0;
 };
 
-// What the desktop's KWIC screen does for the viewer. Every call has a do-nothing default; the
-// dialogs' defaults answer as a user who cancels.
+// What the desktop's KWIC screen does for the viewer. Every call but the wait has a do-nothing
+// default; the dialogs' defaults answer as a user who cancels.
 class ViewerScreen {
 public:
     virtual ~ViewerScreen() = default;
-    // The yield hook: called once per turn of the loop; clicks set the command flags in `state`.
-    virtual void yield(ProgramState& state) { (void)state; }
+    // Called once per turn of the loop: lets the events that are waiting run (clicks post
+    // commands in `state.ViewerCommands` or set `state.ExitFlag`); when nothing is pending then,
+    // waits until something is, without using the processor.
+    virtual void waitForCommand(ProgramState& state) = 0;
     // The screen height in pixels, for the page geometry (0: keep the lines and columns held).
     virtual int screenHeightPixels() { return 0; }
     // The file selection window; nothing when the user does not confirm with "Ok".
@@ -123,7 +106,7 @@ public:
         return std::nullopt;
     }
     virtual void showCollocation(const Collocation& collocation) { (void)collocation; }
-    // The record details window, shown modally; its buttons set the command flags in `state`.
+    // The record details window, shown modally; its buttons post commands in `state`.
     virtual void showDetails(const std::string& text, ProgramState& state) {
         (void)text;
         (void)state;
@@ -159,8 +142,8 @@ struct ViewingPass {
     std::size_t fileCount = 1;
 };
 
-// ViewerCommandLoop on an open file: yields, then runs the first pending command of the flags
-// in their priority order and clears it; returns when the user leaves the file.
+// ViewerCommandLoop on an open file: waits for a command, then runs the pending one that comes
+// first (an Exit before any); returns when the user leaves the file.
 LeaveFile ViewerCommandLoop(ResultViewer& viewer, ProgramState& state, ViewingPass& pass,
                             ViewerPorts& ports);
 

@@ -90,9 +90,9 @@ private slots:
         auto* next = screen.findChild<QPushButton*>("cmdNextFile");
         QVERIFY(!next->isVisible());
         next->click();
-        QCOMPARE(state.FileStepFlag, 1);
+        QCOMPARE(state.ViewerCommands.pending<FileStepFlag>(), FileStepFlag{FileStep::Next});
         screen.findChild<QPushButton*>("cmdLastFile")->click();
-        QCOMPARE(state.FileStepFlag, -1);
+        QCOMPARE(state.ViewerCommands.pending<FileStepFlag>(), FileStepFlag{FileStep::Previous});
         screen.endSearch();
         QVERIFY(screen.close());
     }
@@ -112,18 +112,20 @@ private slots:
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(list->currentRow(), 2);
         QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(state.DeleteFlag, 3);
+        QCOMPARE(state.ViewerCommands.pending<DeleteFlag>(), DeleteFlag{2});
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(state.ClipboardFlag, 0);                           // nothing selected
+        QVERIFY(!state.ViewerCommands.pending<ClipboardFlag>());    // nothing selected
         QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(10, 5)); // selects the first line
         QVERIFY(list->isSelected(0));
         QCOMPARE(screen.selection().size(), std::size_t{1});
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(state.ClipboardFlag, -2);
+        QCOMPARE(state.ViewerCommands.pending<ClipboardFlag>(),
+                 ClipboardFlag{ClipboardAction::CopySelectedLines});
         QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(state.PrintTextFlag, 2);
+        QCOMPARE(state.ViewerCommands.pending<PrintTextFlag>(),
+                 PrintTextFlag{PrintedText::SelectedLines});
         QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(10, 5));
-        QCOMPARE(state.DetailsFlag, 1);
+        QCOMPARE(state.ViewerCommands.pending<DetailsFlag>(), DetailsFlag{0});
         screen.ClearSelection();
         QVERIFY(screen.selection().empty());
         QCOMPARE(screen.findChild<QLabel*>("lblMessage")->text(),

@@ -63,10 +63,10 @@ public:
     std::optional<Collocation> collocation;
     std::vector<std::string> chooserMasks;
     int pagesDrawn = 0;
-    int yields = 0;
+    int waits = 0;
 
-    void yield(ProgramState& state) override {
-        ++yields;
+    void waitForCommand(ProgramState& state) override {
+        ++waits;
         if (!steps.empty()) {
             Step step = std::move(steps.front());
             steps.pop_front();
@@ -166,8 +166,12 @@ struct Harness {
     }
 };
 
-Step menu(int item) {
-    return [item](ProgramState& s) { s.ViewerMenuCommand = item; };
+Step menu(ViewerMenu item) {
+    return [item](ProgramState& s) { s.ViewerCommands.post(ViewerMenuCommand{item}); };
+}
+
+Step post(ViewerCommand command) {
+    return [command](ProgramState& s) { s.ViewerCommands.post(command); };
 }
 
 struct LoopCase {
@@ -189,7 +193,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
     const std::vector<LoopCase> cases = {
         {"nothing", {}, {}, {}, {}, 22, {}, {"sat", "ran", "at", "zooms"}, {exitTitle}, 0},
         {"sort on the first word right",
-         {menu(kMenuSortByBeginning)},
+         {menu(ViewerMenu::SortByBeginning)},
          {SortRequest{std::nullopt, 1, false}},
          {},
          {},
@@ -199,7 +203,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          0},
         {"sort by word end on the first word left",
-         {menu(kMenuSortByEnd)},
+         {menu(ViewerMenu::SortByEnd)},
          {SortRequest{1, std::nullopt, false}},
          {},
          {},
@@ -210,7 +214,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          0},
         {"sort, then un-sort",
-         {menu(kMenuSortByBeginning), menu(kMenuUnsort)},
+         {menu(ViewerMenu::SortByBeginning), menu(ViewerMenu::Unsort)},
          {SortRequest{std::nullopt, 1, false}},
          {},
          {},
@@ -220,7 +224,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          0},
         {"empty sort boxes ask, Cancel drops the sort",
-         {menu(kMenuSortByBeginning)},
+         {menu(ViewerMenu::SortByBeginning)},
          {SortRequest{}},
          {},
          {},
@@ -230,7 +234,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {noValues, exitTitle},
          0},
         {"empty sort boxes ask, Retry asks again",
-         {menu(kMenuSortByBeginning)},
+         {menu(ViewerMenu::SortByBeginning)},
          {SortRequest{}, SortRequest{std::nullopt, 1, false}},
          {},
          {},
@@ -240,7 +244,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {noValues, exitTitle},
          0},
         {"delete the current line (second line of the page)",
-         {[](ProgramState& s) { s.DeleteFlag = 2; }},
+         {post(DeleteFlag{1})},
          {},
          {},
          {},
@@ -250,7 +254,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          1},
         {"delete, then undo",
-         {[](ProgramState& s) { s.DeleteFlag = 2; }, menu(kMenuUndoDeletion)},
+         {post(DeleteFlag{1}), menu(ViewerMenu::UndoDeletion)},
          {},
          {},
          {},
@@ -260,7 +264,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          0},
         {"two selected records ask once",
-         {[](ProgramState& s) { s.DeleteFlag = 1; }},
+         {post(DeleteFlag{0})},
          {},
          {},
          {2, 4},
@@ -270,7 +274,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {"About to delete items", exitTitle},
          2},
         {"two selected records, No keeps them",
-         {[](ProgramState& s) { s.DeleteFlag = 1; }},
+         {post(DeleteFlag{0})},
          {},
          {},
          {2, 4},
@@ -280,7 +284,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {"About to delete items", exitTitle},
          0},
         {"delete two, restore all",
-         {[](ProgramState& s) { s.DeleteFlag = 1; }, menu(kMenuRestoreAll)},
+         {post(DeleteFlag{0}), menu(ViewerMenu::RestoreAll)},
          {},
          {},
          {2, 4},
@@ -290,7 +294,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {"About to delete items", exitTitle},
          0},
         {"every second record",
-         {menu(kMenuEveryNth)},
+         {menu(ViewerMenu::EveryNth)},
          {},
          {2},
          {},
@@ -300,7 +304,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          0},
         {"every nth is not offered for a file that fits the page",
-         {menu(kMenuEveryNth)},
+         {menu(ViewerMenu::EveryNth)},
          {},
          {2},
          {},
@@ -310,7 +314,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {exitTitle},
          0},
         {"every nth after a deletion offers to save it first",
-         {[](ProgramState& s) { s.DeleteFlag = 2; }, menu(kMenuEveryNth)},
+         {post(DeleteFlag{1}), menu(ViewerMenu::EveryNth)},
          {},
          {2},
          {},
@@ -320,7 +324,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {"Save changes to file?", exitTitle},
          0},
         {"collocation before a sort is refused",
-         {menu(kMenuCollocate)},
+         {menu(ViewerMenu::Collocate)},
          {},
          {},
          {},
@@ -355,14 +359,14 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
         EXPECT_EQ(h.titles(), c.expectedTitles);
         EXPECT_EQ(viewer.ChangeCount(), c.changeCount);
         // Every flag the script set has been cleared by the loop.
-        EXPECT_EQ(h.state.ViewerMenuCommand, 0);
-        EXPECT_EQ(h.state.DeleteFlag, 0);
+        EXPECT_FALSE(h.state.ViewerCommands.pending<ViewerMenuCommand>());
+        EXPECT_FALSE(h.state.ViewerCommands.pending<DeleteFlag>());
     }
 }
 
 TEST(ViewerCommandLoop, CollocationAfterASortIsHandedToTheScreen) {
     Harness h;
-    h.screen.steps = {menu(kMenuSortByBeginning), menu(kMenuCollocate)};
+    h.screen.steps = {menu(ViewerMenu::SortByBeginning), menu(ViewerMenu::Collocate)};
     h.screen.sorts = {SortRequest{std::nullopt, 0, false}}; // the keyword itself
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
@@ -374,7 +378,7 @@ TEST(ViewerCommandLoop, CollocationAfterASortIsHandedToTheScreen) {
 
 TEST(ViewerCommandLoop, ExtractsGoToTheirOutputs) {
     Harness h({Answer::Retry});
-    h.screen.steps = {menu(kMenuSaveExtract), menu(kMenuCopyExtract)};
+    h.screen.steps = {menu(ViewerMenu::SaveExtract), menu(ViewerMenu::CopyExtract)};
     // The first range is the wrong way round: Retry asks again.
     h.screen.ranges = {RangeRequest{{4, 3}, LineForm::WholeRecord},
                        RangeRequest{{3, 4}, LineForm::WholeRecord},
@@ -398,7 +402,7 @@ TEST(ViewerCommandLoop, ExtractsGoToTheirOutputs) {
 TEST(ViewerCommandLoop, SelectionProposesItsRangeAndOnlyItsRecordsGo) {
     Harness h;
     h.screen.selected = {5, 3};
-    h.screen.steps = {menu(kMenuCopyExtract)};
+    h.screen.steps = {menu(ViewerMenu::CopyExtract)};
     h.screen.ranges = {RangeRequest{{3, 5}, LineForm::WholeRecord}};
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
@@ -412,24 +416,24 @@ TEST(ViewerCommandLoop, SelectionProposesItsRangeAndOnlyItsRecordsGo) {
 TEST(ViewerCommandLoop, TextOptionsSaveWritesTheSelectedRecords) {
     Harness h;
     h.screen.selected = {5, 3};
-    h.screen.steps = {[](ProgramState& s) { s.TextSaveFlag = 1; }};
+    h.screen.steps = {post(TextSaveFlag{})};
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
     EXPECT_EQ(test::readFile(h.dir.path() + "/zoo_001.cnc"),
               std::string(viewer.GetRecord(3)) + "\r\n" + std::string(viewer.GetRecord(5)) +
                   "\r\n");
-    EXPECT_EQ(h.state.TextSaveFlag, 0);
+    EXPECT_FALSE(h.state.ViewerCommands.pending<TextSaveFlag>());
 }
 
 TEST(ViewerCommandLoop, ClipboardAddThenCopyGathersTheSelectedLines) {
     Harness h;
     h.screen.selected = {2};
-    h.screen.steps = {[](ProgramState& s) { s.ClipboardFlag = 2; },
+    h.screen.steps = {post(ClipboardFlag{ClipboardAction::AddSelectedLines}),
                       [&h](ProgramState& s) {
                           h.screen.selected = {4, 5};
-                          s.ClipboardFlag = 2;
+                          s.ViewerCommands.post(ClipboardFlag{ClipboardAction::AddSelectedLines});
                       },
-                      [](ProgramState& s) { s.ClipboardFlag = -2; }};
+                      post(ClipboardFlag{ClipboardAction::CopySelectedLines})};
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
     ASSERT_EQ(h.clipboard.texts.size(), 1u);
@@ -440,7 +444,7 @@ TEST(ViewerCommandLoop, ClipboardAddThenCopyGathersTheSelectedLines) {
 
 TEST(ViewerCommandLoop, SaveChangesWritesTheNewFileInDisplayOrder) {
     Harness h({Answer::Ok});
-    h.screen.steps = {[](ProgramState& s) { s.DeleteFlag = 1; }, menu(kMenuSaveChanges)};
+    h.screen.steps = {post(DeleteFlag{0}), menu(ViewerMenu::SaveChanges)};
     ResultViewer viewer = h.open();
     const std::string header(viewer.GetRecord(1));
     const std::string r3(viewer.GetRecord(3));
@@ -458,10 +462,9 @@ TEST(ViewerCommandLoop, PrintedTextStaysOnThePageUntilNo) {
     // Printer ready: Ok; more on the page: Yes; second job: no printer question, No sends it.
     Harness h({Answer::Ok, Answer::Yes, Answer::No});
     h.screen.selected = {2};
-    h.screen.steps = {[](ProgramState& s) { s.PrintTextFlag = 2; },
-                      [&h](ProgramState& s) {
+    h.screen.steps = {post(PrintTextFlag{PrintedText::SelectedLines}), [&h](ProgramState& s) {
                           h.screen.selected = {4, 5};
-                          s.PrintTextFlag = 2;
+                          s.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
                       }};
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
@@ -502,12 +505,11 @@ TEST(ViewerPrinting, SessionHeldUntilLeavingAndCancelledPrinterPrintsNothing) {
 TEST(ViewerCommandLoop, DetailsWindowButtonsCopySaveAndPrintTheShownText) {
     Harness h({Answer::Ok /* saved */, Answer::Ok /* printer */, Answer::No /* page done */});
     h.dir.write("a.txt", "the black cat sat on the mat here");
-    h.screen.steps = {[](ProgramState& s) { s.DetailsFlag = 1; }, // first line: position 2
-                      [](ProgramState& s) { s.DetailsSaveFlag = -1; },
-                      [](ProgramState& s) { s.PrintTextFlag = -1; },
-                      [](ProgramState& s) { s.OpenSourceFlag = -1; },
+    h.screen.steps = {post(DetailsFlag{0}), // first line: position 2
+                      post(DetailsSaveFlag{false}), post(PrintTextFlag{PrintedText::ShownText}),
+                      post(OpenSourceFlag{}),
                       [](ProgramState&) {}}; // the window's Copy runs after Print (priority)
-    h.screen.detailsButton = [](ProgramState& s) { s.ClipboardFlag = 1; };
+    h.screen.detailsButton = post(ClipboardFlag{ClipboardAction::CopyShownDetails});
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
     ASSERT_EQ(h.screen.detailsShown.size(), 1u);
@@ -537,7 +539,7 @@ TEST(ViewerCommandLoop, MissingLogIsPickedByHandAfterRetry) {
     const std::string logBytes = test::readFile(h.dir.path() + "/zoo.log");
     const std::string picked = h.dir.write("elsewhere.log", logBytes);
     std::remove((h.dir.path() + "/zoo.log").c_str());
-    h.screen.steps = {[](ProgramState& s) { s.DetailsFlag = 1; }, menu(kMenuViewLog)};
+    h.screen.steps = {post(DetailsFlag{0}), menu(ViewerMenu::ViewLog)};
     h.screen.fileChoices = {std::vector<std::string>{picked}};
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
@@ -550,8 +552,7 @@ TEST(ViewerCommandLoop, MissingLogIsPickedByHandAfterRetry) {
 
 TEST(ViewerCommandLoop, FileCutShortWhileViewedIsNeverSavedAsSound) {
     Harness h({Answer::Ok /* the .new name */});
-    h.screen.steps = {[](ProgramState& s) { s.DeleteFlag = 1; }, menu(kMenuSaveChanges),
-                      [](ProgramState& s) { s.DetailsFlag = 3; }};
+    h.screen.steps = {post(DeleteFlag{0}), menu(ViewerMenu::SaveChanges), post(DetailsFlag{2})};
     ResultViewer viewer = h.open();
     // Another program cuts the file after it was opened: the last two records are gone.
     const std::string bytes = test::readFile(h.path);
@@ -572,9 +573,8 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     const std::string second = test::writeResultFile(h.dir, "two.dmp", animals());
     h.screen.fileChoices = {std::vector<std::string>{h.path, h.dir.path() + "/gone.dmp", second},
                             std::nullopt};
-    h.screen.steps = {[](ProgramState& s) { s.DeleteFlag = 1; },
-                      [](ProgramState& s) { s.FileStepFlag = 1; },
-                      [](ProgramState& s) { s.FileStepFlag = 1; }, // no file after the last
+    h.screen.steps = {post(DeleteFlag{0}), post(FileStepFlag{FileStep::Next}),
+                      post(FileStepFlag{FileStep::Next}), // no file after the last
                       [](ProgramState& s) { s.ExitFlag = ExitRequest::UserPressedExit; }};
     EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/3", "two.dmp 3/3"}));
@@ -602,7 +602,7 @@ TEST(RunResultViewer, ViewMoreFilesReturnsToTheChooserWithoutAsking) {
     Harness h;
     h.screen.fileChoices = {std::vector<std::string>{h.path}, std::vector<std::string>{h.path},
                             std::nullopt};
-    h.screen.steps = {menu(kMenuMoreFiles), [](ProgramState& s) {
+    h.screen.steps = {menu(ViewerMenu::MoreFiles), [](ProgramState& s) {
                           s.ExitFlag = ExitRequest::UserPressedExit; // No: leave the viewer
                       }};
     EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
