@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "files/file_patterns.h"
 #include "wordcount/word_counter.h"
-#include "wordcount/wordcount_messages.h"
+#include "wordcount/messages.h"
 
 #include <algorithm>
 #include <chrono>
@@ -41,7 +41,7 @@ class CountPrompter : public Prompter {
 public:
     explicit CountPrompter(Prompter& inner) : m_inner(inner) {}
     Answer ask(const Message& message) override {
-        if (g_interrupted.load() && message.title == wcmsg::abandonWordcount().title) {
+        if (g_interrupted.load() && message.title == wordcount::msg::AbandonWordcount().title) {
             std::cerr << "Abandon Wordcount: interrupted\n";
             return Answer::Yes;
         }

@@ -682,7 +682,7 @@ int Scan::pollFlags() {
     if (m_state.ExitFlag == ExitRequest::UserConfirmedLeaving)
         return kStepAbandoned; // leaving was confirmed already (Ctrl-C, the program's exit)
     if (m_state.ExitFlag == ExitRequest::UserPressedExit) {
-        if (m_prompter.ask(AbandonSearchQuestion()) == Answer::Yes) {
+        if (m_prompter.ask(search::msg::AbandonSearch()) == Answer::Yes) {
             m_state.ExitFlag = ExitRequest::UserConfirmedLeaving;
             return kStepAbandoned;
         }

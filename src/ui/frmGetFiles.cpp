@@ -7,6 +7,7 @@
 #include "files/file_patterns.h"
 #include "files/messages.h"
 #include "ui/chooser_dialogs_qt.h"
+#include "ui/messages.h"
 #include "ui/text_convert.h"
 
 #include <QCheckBox>
@@ -299,12 +300,10 @@ void frmGetFiles::onDriveChosen(int index) {
     const std::string drive = pathFromQt(m_drvList->itemData(index).toString());
     // Once per change to a removable drive.
     if (DriveType(drive) == kDriveRemovable && drive != m_warnedDrive)
-        m_prompter.tell(files::RemovableDriveWarning());
+        m_prompter.tell(files::msg::RemovableDriveWarning());
     m_warnedDrive = drive;
     if (!IsDriveReady(drive)) {
-        m_prompter.tell(Message{m_state.MsgCannotAccessDrive.empty() ? "Cannot access drive!"
-                                                                     : m_state.MsgCannotAccessDrive,
-                                "", Buttons::Ok, Icon::Exclamation});
+        m_prompter.tell(ui::msg::CannotAccessDrive(m_state.MsgCannotAccessDrive));
         sync();
         return;
     }

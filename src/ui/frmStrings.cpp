@@ -4,7 +4,7 @@
 #include "core/settings.h"
 #include "core/text_codec.h"
 #include "files/file_chooser.h"
-#include "keywords/keyword_messages.h"
+#include "keywords/messages.h"
 #include "keywords/special_characters.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
@@ -849,7 +849,7 @@ void frmStrings::onSaveToFile() {
         return;
     const bool excludes = std::any_of(keywords.begin(), keywords.end(),
                                       [](const KeywordEntry& k) { return !k.excludes.empty(); });
-    if (excludes && m_prompter.ask(MsgExcludesNotSaved()) != Answer::Ok)
+    if (excludes && m_prompter.ask(keywords::msg::ExcludesNotSaved()) != Answer::Ok)
         return;
     const auto name = m_hooks.chooseSaveName ? m_hooks.chooseSaveName(this, m_state)
                                              : chooseSaveNameWithDialog(this, m_state);
@@ -877,7 +877,7 @@ void frmStrings::showHelp(const char* topic) {
     if (!QFileInfo::exists(page))
         page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
     if (!QFileInfo::exists(page)) {
-        m_prompter.tell(MsgHelpFileMissing());
+        m_prompter.tell(keywords::msg::HelpFileMissingWarning());
         return;
     }
     auto* web = findChild<frmWeb*>("frmWeb");

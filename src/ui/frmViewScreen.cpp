@@ -756,7 +756,7 @@ void frmViewScreen::SyncSelection() {
     m_lblMessage->setText(toQt(m_message));
     m_lstText->flush();
     if (refused)
-        m_prompter.tell(SelectionLimitMessage(false));
+        m_prompter.tell(search::msg::SelectionLimit(false));
 }
 
 void frmViewScreen::ClearSelection() {
@@ -802,7 +802,7 @@ void frmViewScreen::changeEvent(QEvent* event) {
         m_refusingMinimise = true;
         QTimer::singleShot(0, this, [this] {
             showNormal();
-            m_prompter.tell(MinimiseRefusedMessage());
+            m_prompter.tell(search::msg::MinimiseRefused());
             QTimer::singleShot(250, this, [this] { m_refusingMinimise = false; });
         });
     }
