@@ -1,12 +1,14 @@
 // lexmora-cli count: a word count of files and folders into a ".lst"/".sta" pair.
 #include "cli/cli_context.h"
+#include "cli/messages.h"
 
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "search/messages.h"
 #include "files/file_patterns.h"
 #include "wordcount/word_counter.h"
-#include "wordcount/wordcount_messages.h"
+#include "wordcount/messages.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,24 +81,20 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
     if (apostrophe)
         state.WordbreakAtApostrophe = *apostrophe;
     if (out.empty()) {
-        context.report(Message{"You must enter a name for the file to save the results to",
-                               "File name needed", Buttons::OkCancel, Icon::Exclamation});
+        context.report(msg::ResultNameNeeded());
         std::cerr << kCountUsage;
         return kUsage;
     }
     if (paths.empty()) {
-        context.report(Message{"You have not selected any source files", "", Buttons::OkCancel,
-                               Icon::Exclamation});
+        context.report(msg::NoSourceFilesSelected());
         return kUsage;
     }
     if (!FolderExists(state.FrequencyFilesDirectory)) {
-        context.report(Message{"Cannot find folder:\r\n" + state.FrequencyFilesDirectory,
-                               "Folder error", Buttons::RetryCancel, Icon::Exclamation});
+        context.report(msg::CannotFindFrequencyFolder(state.FrequencyFilesDirectory));
         return kFailure;
     }
     if (IsReadOnlyFolder(state.FrequencyFilesDirectory)) {
-        context.report(Message{"Your target folder is read-only -\r\nyou must change folder",
-                               " Read-Only Folder", Buttons::OkCancel, Icon::Exclamation});
+        context.report(search::msg::ReadOnlyTarget());
         return kFailure;
     }
 

@@ -5,6 +5,7 @@
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "wordcount/frequency_table.h"
+#include "wordcount/messages.h"
 
 #include <iostream>
 
@@ -146,8 +147,7 @@ int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
         if (found.notice)
             context.report(*found.notice);
         if (!found.index) {
-            context.report(Message{"Cannot find match", "Search unsuccessful", Buttons::Ok,
-                                   Icon::Information});
+            context.report(wordcount::msg::CannotFindMatch());
             return kFailure;
         }
         records.push_back(*found.index);

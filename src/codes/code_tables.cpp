@@ -1,6 +1,6 @@
 #include "codes/code_tables.h"
 
-#include "codes/code_messages.h"
+#include "codes/messages.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 
@@ -205,7 +205,7 @@ void LoadCodeFiles(ProgramState& state, const std::string& folder,
     for (const auto& name : fileNames) {
         const auto bytes = readFileBytes(JoinPath(folder, name));
         if (!bytes) {
-            prompter.tell(MsgCannotOpenCodeFile());
+            prompter.tell(codes::msg::CannotOpenFileTryingNext());
             rows.emplace_back();
             continue;
         }
@@ -233,7 +233,7 @@ std::vector<std::string> OrderedCodeFiles(const std::string& folder, Prompter& p
     for (const auto& name : names) {
         const auto bytes = readFileStart(JoinPath(folder, name), 4096);
         if (!bytes)
-            prompter.tell(MsgCannotOpenCodeFile());
+            prompter.tell(codes::msg::CannotOpenFileTryingNext());
         keyed.emplace_back(toLowerAscii(bytes ? firstLine(*bytes) : std::string()), name);
     }
     std::stable_sort(keyed.begin(), keyed.end(),

@@ -1,8 +1,8 @@
 #include "core/drives.h"
 
 #include "core/file_io.h"
-#include "core/file_messages.h"
 #include "core/folders.h"
+#include "core/messages.h"
 #include "core/paths.h"
 
 #include <cmath>
@@ -261,7 +261,7 @@ bool WarnLowSpace(const std::string& drive, double threshold, Prompter& prompter
     const double free = FreeBytes(drive);
     if (free < 0 || free >= threshold)
         return false;
-    prompter.tell(LowSpaceMessage(drive, free));
+    prompter.tell(core::msg::LowDiskSpace(drive, free));
     return true;
 }
 

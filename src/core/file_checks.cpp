@@ -34,14 +34,14 @@ bool CheckFolder(const std::string& path, Answer& answer, Prompter& prompter) {
     struct stat st {};
     const FolderError error = path.empty() || ::stat(path.c_str(), &st) == 0 ? FolderError::NotFound
                                                                              : FolderErrorOf(errno);
-    answer = prompter.ask(FolderErrorMessage(path, error, DriveType(path), drive));
+    answer = prompter.ask(core::msg::CannotFindFolder(path, error, DriveType(path), drive));
     return false;
 }
 
 int CheckFileExists(const std::string& name, Prompter& prompter) {
     if (!name.empty() && FileExists(name))
         return 0;
-    return static_cast<int>(prompter.ask(FileErrorMessage(name, DriveType(name))));
+    return static_cast<int>(prompter.ask(core::msg::CannotFindFile(name, DriveType(name))));
 }
 
 } // namespace lexmora

@@ -2,7 +2,7 @@
 // when one is missing.
 #pragma once
 
-#include "core/file_messages.h"
+#include "core/messages.h"
 #include "core/prompter.h"
 
 #include <string>

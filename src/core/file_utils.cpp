@@ -1,7 +1,7 @@
 #include "core/file_utils.h"
 
 #include "core/file_io.h"
-#include "core/file_messages.h"
+#include "core/messages.h"
 #include "core/glob.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
@@ -185,7 +185,7 @@ std::vector<std::string> SplitLines(const std::string& name) {
 Result<LinesRead> ReadLinesIntoList(const std::string& name, std::vector<std::string>& list) {
     UniqueFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
-        return CannotOpenMessage(name, errno);
+        return core::msg::CannotOpenFile(name, errno);
     LinesRead read;
     std::string pending;
     auto add = [&](std::string line) {
@@ -206,7 +206,7 @@ Result<LinesRead> ReadLinesIntoList(const std::string& name, std::vector<std::st
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return CannotOpenMessage(name, errno);
+            return core::msg::CannotOpenFile(name, errno);
         }
         if (got == 0)
             break;
@@ -241,7 +241,7 @@ Result<ConvertedFile> ConvertUnicodeFile(const std::string& name,
                                          const std::string& tempDirectory) {
     const auto bytes = readFileBytes(name);
     if (!bytes)
-        return CannotOpenMessage(name, errno);
+        return core::msg::CannotOpenFile(name, errno);
     std::string_view text = *bytes;
     const bool bigEndian = text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF';
     if (IsUnicodeText(text))
@@ -252,13 +252,13 @@ Result<ConvertedFile> ConvertUnicodeFile(const std::string& name,
                        "TempFileXXXXXX.tmp";
     UniqueFd fd(::mkstemps(path.data(), 4));
     if (!fd.valid())
-        return CannotOpenMessage(path, errno);
+        return core::msg::CannotOpenFile(path, errno);
     const bool written = writeAll(fd.get(), converted);
     const int writeError = errno;
     if (!written || ::close(fd.release()) != 0) {
         const int error = written ? errno : writeError;
         ::unlink(path.c_str());
-        return CannotOpenMessage(path, error);
+        return core::msg::CannotOpenFile(path, error);
     }
     return ConvertedFile{path, converted.size()};
 }

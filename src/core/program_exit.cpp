@@ -1,17 +1,12 @@
 #include "core/program_exit.h"
 
 #include "core/file_utils.h"
+#include "core/messages.h"
 #include "core/paths.h"
 
 #include <filesystem>
 
 namespace lexmora {
-
-Message DeleteSessionResultsQuestion(const std::string& targetDirectory) {
-    return Message{joinLines({"Do you wish to delete this session's search results file(s) in ",
-                              targetDirectory + "?"}),
-                   " About to exit from program", Buttons::YesNoCancel, Icon::Question};
-}
 
 std::vector<std::string> DeleteResultsWrittenSince(const std::string& folder,
                                                    std::chrono::system_clock::time_point since) {
@@ -43,7 +38,7 @@ ExitOutcome RunExitSequence(ProgramState& state, StartValues& start, Prompter& p
     }
     if (!state.ResultsWritten)
         return ExitOutcome::Leave;
-    const Answer answer = prompter.ask(DeleteSessionResultsQuestion(state.TargetDirectory));
+    const Answer answer = prompter.ask(core::msg::DeleteSessionResults(state.TargetDirectory));
     if (answer == Answer::Cancel)
         return ExitOutcome::StayOpen;
     if (answer == Answer::Yes) {

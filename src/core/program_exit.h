@@ -13,8 +13,6 @@ namespace lexmora {
 
 enum class ExitOutcome { Leave, StayOpen };
 
-Message DeleteSessionResultsQuestion(const std::string& targetDirectory);
-
 // The ".dmp" files of the folder written after `since`, each with its ".log" and ".sum" deleted.
 // Returns the dump files deleted; errors are passed over, as the user cannot act on them now.
 std::vector<std::string> DeleteResultsWrittenSince(const std::string& folder,

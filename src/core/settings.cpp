@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include "core/folders.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/profile.h"
 
@@ -37,10 +38,6 @@ int contextSetting(const std::string& key, const std::string& path) {
 
 bool isDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-Message settingRefused(const std::string& text) {
-    return Message{text, " Invalid setting", Buttons::Ok, Icon::Exclamation};
 }
 
 } // namespace
@@ -198,12 +195,6 @@ StartValues TakeStartValues(const ProgramState& state) {
     return start;
 }
 
-Message SaveSettingsQuestion() {
-    return Message{joinLines({"Some of the default settings have been changed.",
-                              "Do you wish to save the changes?"}),
-                   "Save settings?", Buttons::YesNo, Icon::Question};
-}
-
 std::vector<std::string> SaveChangedSettings(const ProgramState& state, const StartValues& start,
                                              Prompter& prompter) {
     struct Setting {
@@ -227,7 +218,7 @@ std::vector<std::string> SaveChangedSettings(const ProgramState& state, const St
         if (setting.now == setting.then)
             continue;
         if (!agreed) {
-            if (prompter.ask(SaveSettingsQuestion()) != Answer::Yes)
+            if (prompter.ask(core::msg::SaveSettings()) != Answer::Yes)
                 return written;
             agreed = true;
         }
@@ -277,38 +268,33 @@ Status SetSetting(const ProgramState& state, const std::string& givenKey,
     if (known("SourceDirectory") || known("FrequencyFilesDirectory") ||
         known("FileListDirectory") || known("TargetDirectory") || known("TempDirectory")) {
         if (value.empty())
-            return settingRefused("A folder must be given for " + key + ".");
+            return core::msg::SettingNeedsFolder(key);
         if (!FolderExists(value))
-            return Message{"Cannot find folder:" + std::string(kLineBreak) + value, "Folder error",
-                           Buttons::Ok, Icon::Exclamation};
+            return core::msg::SettingFolderNotFound(value);
         if ((known("TargetDirectory") || known("TempDirectory")) && IsReadOnlyFolder(value))
-            return settingRefused("The folder " + value + " is read-only.");
+            return core::msg::SettingFolderReadOnly(value);
     } else if (known("LeftContext") || known("RightContext")) {
         if (!isDigits(value) || value.size() > 3 || std::stoi(value) < 1 ||
             std::stoi(value) > kMaxContextWidth)
-            return settingRefused(key + " takes a number of characters from 1 to " +
-                                  std::to_string(kMaxContextWidth) + ".");
+            return core::msg::SettingContextWidth(key, kMaxContextWidth);
         stored = std::to_string(std::stoi(value));
     } else if (known("Language")) {
         const auto language = LanguageFromTypedName(value);
         if (!language)
-            return settingRefused("Language takes English, French, German, Italian or Spanish.");
+            return core::msg::SettingLanguage();
         stored = LanguageName(*language);
     } else if (known("UserLevel") || known("WriteToFiles")) {
         if (value != "0" && value != "1")
-            return settingRefused(key + " takes 0 or 1.");
+            return core::msg::SettingZeroOrOne(key);
     } else if (known("InvalidFileExtensions")) {
         for (std::size_t i = 0; i < value.size(); i += 4)
             if (value[i] != '.' || i + 4 > value.size())
-                return settingRefused(
-                    "InvalidFileExtensions takes entries of four characters, "
-                    "each a full stop and three characters, such as \".XYZ.AB \".");
+                return core::msg::SettingFileExtensions();
     } else {
-        return settingRefused("There is no setting called " + key + ".");
+        return core::msg::UnknownSetting(key);
     }
     if (!WriteIniString(kSettingsSection, key, stored, state.SettingsPath))
-        return Message{"Cannot write the settings file " + state.SettingsPath, " File error",
-                       Buttons::Ok, Icon::Exclamation};
+        return core::msg::CannotWriteSettings(state.SettingsPath);
     return Status::success();
 }
 

@@ -2,6 +2,7 @@
 // start-up and writing back, after one question, the settings the user changed.
 #pragma once
 
+#include "core/messages.h"
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/result.h"
@@ -75,8 +76,6 @@ StartValues TakeStartValues(const ProgramState& state);
 // Asks once before writing the first changed setting; returns the keys written.
 std::vector<std::string> SaveChangedSettings(const ProgramState& state, const StartValues& start,
                                              Prompter& prompter);
-
-Message SaveSettingsQuestion();
 
 // Every setting in effect, as the settings file would hold it.
 std::vector<std::pair<std::string, std::string>> EffectiveSettings(const ProgramState& state);

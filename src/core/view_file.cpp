@@ -1,8 +1,8 @@
 #include "core/view_file.h"
 
 #include "core/file_io.h"
-#include "core/file_messages.h"
 #include "core/file_utils.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/run_process.h"
 #include "core/text_codec.h"
@@ -17,7 +17,7 @@ ViewerUsed runExternalViewer(const std::string& target, bool protect, Prompter& 
                              FileViewer& viewer) {
     const std::string program = viewer.findProgram(kExternalViewer);
     if (program.empty()) {
-        prompter.tell(CannotFindViewerMessage(kExternalViewer));
+        prompter.tell(core::msg::CannotFindViewer(kExternalViewer));
         return ViewerUsed::None;
     }
     struct stat st {};
@@ -29,7 +29,7 @@ ViewerUsed runExternalViewer(const std::string& target, bool protect, Prompter& 
     if (madeReadOnly)
         ::chmod(target.c_str(), st.st_mode & 07777);
     if (!started) {
-        prompter.tell(CannotFindViewerMessage(kExternalViewer));
+        prompter.tell(core::msg::CannotFindViewer(kExternalViewer));
         return ViewerUsed::None;
     }
     return ViewerUsed::External;
@@ -78,24 +78,24 @@ ViewerUsed ViewFile(const std::string& name, const std::string& folder,
 
     const auto length = fileSize(path);
     if (!length || !isRegularFile(path)) {
-        prompter.tell(CannotOpenMessage(path, length ? EISDIR : errno));
+        prompter.tell(core::msg::CannotOpenFile(path, length ? EISDIR : errno));
         return ViewerUsed::None;
     }
 
     ViewerChoice choice = ViewerForExtension(ext);
     if (choice == ViewerChoice::AskHtml) {
-        if (prompter.ask(ViewAsWebPageQuestion()) == Answer::Yes) {
+        if (prompter.ask(core::msg::ViewAsWebPage()) == Answer::Yes) {
             viewer.openHtmlViewer(path, utf8ToCp1252(fileName) + "  ");
             return ViewerUsed::HtmlWindow;
         }
         choice = ViewerChoice::External;
     } else if (choice == ViewerChoice::TextWindow && *length >= kTextViewerLimit) {
-        prompter.tell(LargeFileMessage());
+        prompter.tell(core::msg::FileTooLargeForNotepad());
         choice = ViewerChoice::External;
     } else if (choice == ViewerChoice::ByContent) {
         const auto start = readFileStart(path, kBinaryTestLength);
         if (!start) {
-            prompter.tell(CannotOpenMessage(path, errno));
+            prompter.tell(core::msg::CannotOpenFile(path, errno));
             return ViewerUsed::None;
         }
         choice = IsBinaryText(*start, *length) ? ViewerChoice::External : ViewerChoice::TextWindow;

@@ -169,7 +169,7 @@ void FileChooser::applyOneListFileRule(std::size_t last) {
         anyList = m_chosen[i] && isListFileName(m_files[i]);
     if (!anyList)
         return;
-    m_prompter.tell(TooManyListFiles());
+    m_prompter.tell(files::msg::TooManyListFiles());
     m_chosen.assign(m_files.size(), false);
     if (last < m_chosen.size())
         m_chosen[last] = true;
@@ -217,7 +217,7 @@ bool FileChooser::ok() {
         m_state.SourceFilesSaved.clear();
     } else if (!m_state.SourceIsFileList) {
         if (names.empty() && requiresChoice()) {
-            m_prompter.tell(NoFilesSelected());
+            m_prompter.tell(files::msg::NoFilesSelected());
             return false;
         }
         m_state.IncludeSubfolders = false;
@@ -232,7 +232,7 @@ bool FileChooser::ok() {
             for (const auto& path : chosenPaths())
                 unadded = unadded || (IsStorableName(path) && stored.count(path) == 0);
             if (unadded) {
-                const Answer answer = m_prompter.ask(AddLastFilesQuestion());
+                const Answer answer = m_prompter.ask(files::msg::AddLastFiles());
                 if (answer == Answer::Cancel)
                     return false;
                 if (answer == Answer::Yes)
@@ -258,7 +258,7 @@ void FileChooser::cancel() {
 void FileChooser::makeFileList() {
     const auto paths = chosenPaths();
     if (paths.empty()) {
-        m_prompter.tell(NoFilesToMakeList());
+        m_prompter.tell(files::msg::NoFilesToMakeList());
         return;
     }
     if (m_state.StoredFileList.empty())
@@ -272,17 +272,17 @@ void FileChooser::makeFileList() {
     if (outcome.added > 0)
         m_listChanged = true;
     if (outcome.notStorable > 0)
-        m_prompter.tell(NamesNotStorable(outcome.notStorable));
+        m_prompter.tell(files::msg::NamesNotStorable(outcome.notStorable));
     if (outcome.overLimit > 0)
-        m_prompter.tell(StoredListFull(kMaxStoredFiles));
+        m_prompter.tell(files::msg::StoredListFull(kMaxStoredFiles));
 }
 
 bool FileChooser::saveList() {
     std::string folder = m_state.FileListDirectory;
-    if (m_prompter.ask(SaveToDefaultFolderQuestion(folder)) != Answer::Yes) {
+    if (m_prompter.ask(files::msg::SaveToDefaultFolder(folder)) != Answer::Yes) {
         const auto picked = m_dialogs.chooseFolder(kSaveFileListCaption, folder);
         if (!picked || picked->empty()) {
-            m_prompter.tell(NoFolderSelected());
+            m_prompter.tell(files::msg::NoFolderSelected());
             return false;
         }
         folder = *picked;
@@ -296,24 +296,25 @@ bool FileChooser::saveList() {
         request.extension = kFileListExtension;
         const TextEntryAnswer answer = m_dialogs.enterText(request);
         if (!answer.ok) {
-            if (m_prompter.ask(NoNameEnteredQuestion()) == Answer::Yes)
+            if (m_prompter.ask(core::msg::NoNameEntered()) == Answer::Yes)
                 continue;
             return false;
         }
         if (answer.text.empty()) {
-            if (m_prompter.ask(InvalidNameQuestion()) == Answer::Yes)
+            if (m_prompter.ask(files::msg::InvalidName()) == Answer::Yes)
                 continue;
             return false;
         }
         const std::string clean =
             CleanEntryText(EntryMode::File, answer.text, 0, m_state.InvalidFileNameChars);
         if (clean != answer.text || IsReservedName(clean)) {
-            m_prompter.tell(FolderNameNotUsable(answer.text));
+            m_prompter.tell(files::msg::FolderNameNotUsable(answer.text));
             continue;
         }
         const std::string fileName = answer.text + kFileListExtension;
         path = JoinPath(folder, cp1252ToUtf8(fileName));
-        if (fileIsPresent(path) && m_prompter.ask(ListFileExistsQuestion(fileName)) != Answer::Yes)
+        if (fileIsPresent(path) &&
+            m_prompter.ask(files::msg::ListFileExists(fileName)) != Answer::Yes)
             continue;
         break;
     }
@@ -348,12 +349,12 @@ bool FileChooser::importList() {
     }
     m_state.FileListName = path;
     if (!m_state.StoredFileList.empty() &&
-        m_prompter.ask(AddListToPresentQuestion()) != Answer::Yes)
+        m_prompter.ask(files::msg::AddListToPresent()) != Answer::Yes)
         m_state.StoredFileList.clear();
     const AddOutcome outcome = AddToStoredList(m_state.StoredFileList, read->paths);
     if (read->missing > 0 || read->foreignLines > 0 || read->linesCut + outcome.overLimit > 0)
-        m_prompter.tell(
-            ImportNotes(read->missing, read->foreignLines, read->linesCut + outcome.overLimit));
+        m_prompter.tell(files::msg::ImportNotes(read->missing, read->foreignLines,
+                                                read->linesCut + outcome.overLimit));
     if (m_state.StoredFileList.empty()) {
         m_state.SourceIsFileList = false;
         m_state.MakingFileList = false;

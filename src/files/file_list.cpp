@@ -89,17 +89,17 @@ ParsedFileList ParseFileList(std::string_view bytes) {
 Result<FileListRead> ReadFileList(const std::string& path) {
     errno = 0;
     if (isDirectory(path))
-        return NotAFileList(path);
+        return files::msg::NotAFileList(path);
     auto bytes = readFileStart(path, kMaxListBytes + 1);
     if (!bytes)
-        return CannotReadList(path, errno != 0 ? errno : EIO);
+        return files::msg::CannotReadList(path, errno != 0 ? errno : EIO);
     if (bytes->size() > kMaxListBytes)
-        return NotAFileList(path);
+        return files::msg::NotAFileList(path);
     ParsedFileList parsed = ParseFileList(*bytes);
     if (parsed.binary || (parsed.paths.empty() && parsed.foreignLines > 0))
-        return NotAFileList(path);
+        return files::msg::NotAFileList(path);
     if (parsed.paths.empty())
-        return EmptyFileList(path);
+        return files::msg::EmptyFileList(path);
     FileListRead out;
     out.foreignLines = parsed.foreignLines;
     out.linesCut = parsed.linesCut;
@@ -113,7 +113,7 @@ Result<FileListRead> ReadFileList(const std::string& path) {
 Status WriteFileList(const std::string& path, const std::vector<std::string>& paths) {
     errno = 0;
     if (!writeFileReplacing(path, FormatFileList(paths)))
-        return CannotWriteList(errno != 0 ? errno : EIO);
+        return files::msg::CannotWriteList(errno != 0 ? errno : EIO);
     return Status::success();
 }
 

@@ -80,12 +80,12 @@ FileManager::FileManager(ProgramState& state, Prompter& prompter, ChooserDialogs
 bool FileManager::CheckChosen(const ChosenFiles& chosen, const char* action) {
     if (!chosen.names.empty())
         return true;
-    m_prompter.tell(NothingChosenFor(action));
+    m_prompter.tell(files::msg::NothingChosenFor(action));
     return false;
 }
 
 bool FileManager::ToggleProtection() {
-    if (m_prompter.ask(ProtectionQuestion(m_state.WriteToFiles)) == Answer::Yes)
+    if (m_prompter.ask(files::msg::ChangeProtection(m_state.WriteToFiles)) == Answer::Yes)
         m_state.WriteToFiles = !m_state.WriteToFiles;
     return m_state.WriteToFiles;
 }
@@ -97,7 +97,7 @@ bool FileManager::chooseDestination(const ChosenFiles& chosen, const char* capti
     if (!picked || picked->empty())
         return false;
     if (IsSameFolder(*picked, chosen.folder)) {
-        m_prompter.tell(SameFolderRefused());
+        m_prompter.tell(files::msg::SameFolderRefused());
         return false;
     }
     destination = *picked;
@@ -111,11 +111,11 @@ bool FileManager::destinationExists(const std::string& destination, bool& skip) 
     if (::lstat(destination.c_str(), &st) != 0) {
         if (errno == ENOENT)
             return false;
-        m_prompter.tell(DiscError(errno));
+        m_prompter.tell(files::msg::DiscError(errno));
         skip = true;
         return true;
     }
-    if (m_prompter.ask(OverwriteQuestion()) != Answer::Yes)
+    if (m_prompter.ask(files::msg::OverwriteFile()) != Answer::Yes)
         skip = true;
     return true;
 }
@@ -127,7 +127,8 @@ bool FileManager::roomFor(const std::string& source, const std::string& destinat
     // Free space that cannot be told does not stop the run: the copy itself reports a full disk.
     if (!size || free < 0 || static_cast<double>(*size) < free)
         return true;
-    m_prompter.tell(NotEnoughSpace(m_system.driveOf(destinationFolder), remaining, copied));
+    m_prompter.tell(
+        files::msg::NotEnoughSpace(m_system.driveOf(destinationFolder), remaining, copied));
     return false;
 }
 
@@ -187,11 +188,11 @@ CopyOutcome FileManager::CopyOneFile(const std::string& source, const std::strin
     if (error == 0)
         return CopyOutcome::Copied;
     if (phase == Phase::Open) {
-        m_prompter.tell(CannotOpenFile(FileNameOf(source)));
+        m_prompter.tell(files::msg::CannotOpenFile(FileNameOf(source)));
         return CopyOutcome::Skipped;
     }
     m_lastError = error;
-    m_prompter.tell(AbortingOperation(error));
+    m_prompter.tell(files::msg::AbortingOperation(error));
     return CopyOutcome::Aborted;
 }
 
@@ -199,13 +200,13 @@ OperationReport FileManager::CopyChosenFiles(const ChosenFiles& chosen) {
     OperationReport report;
     const std::size_t n = chosen.names.size();
     if (n == 0) {
-        m_prompter.tell(NoFilesFoundToCopy());
+        m_prompter.tell(files::msg::NoFilesFoundToCopy());
         return report;
     }
     std::string destination;
     if (!chooseDestination(chosen, kCopyToCaption, destination))
         return report;
-    if (m_prompter.ask(ConfirmCopy(n, chosen.folder, destination)) != Answer::Yes)
+    if (m_prompter.ask(files::msg::ConfirmCopy(n, chosen.folder, destination)) != Answer::Yes)
         return report;
     report.started = true;
     for (std::size_t i = 0; i < n; ++i) {
@@ -227,18 +228,18 @@ OperationReport FileManager::CopyChosenFiles(const ChosenFiles& chosen) {
 OperationReport FileManager::MoveChosenFiles(const ChosenFiles& chosen) {
     OperationReport report;
     if (!m_state.WriteToFiles) {
-        m_prompter.tell(FilesProtected());
+        m_prompter.tell(files::msg::FilesProtected());
         return report;
     }
     const std::size_t n = chosen.names.size();
     if (n == 0) {
-        m_prompter.tell(NoFilesFoundToMove());
+        m_prompter.tell(files::msg::NoFilesFoundToMove());
         return report;
     }
     std::string destination;
     if (!chooseDestination(chosen, kMoveToCaption, destination))
         return report;
-    if (m_prompter.ask(ConfirmMove(n, chosen.folder, destination)) != Answer::Yes)
+    if (m_prompter.ask(files::msg::ConfirmMove(n, chosen.folder, destination)) != Answer::Yes)
         return report;
     report.started = true;
     struct stat destStat {};
@@ -248,7 +249,7 @@ OperationReport FileManager::MoveChosenFiles(const ChosenFiles& chosen) {
         const std::string target = JoinPath(destination, chosen.names[i]);
         struct stat sourceStat {};
         if (::stat(source.c_str(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) {
-            m_prompter.tell(CannotOpenFile(chosen.names[i]));
+            m_prompter.tell(files::msg::CannotOpenFile(chosen.names[i]));
             ++report.skipped;
             continue;
         }
@@ -267,7 +268,7 @@ OperationReport FileManager::MoveChosenFiles(const ChosenFiles& chosen) {
             }
             if (error != EXDEV) {
                 m_lastError = error;
-                m_prompter.tell(AbortingOperation(error));
+                m_prompter.tell(files::msg::AbortingOperation(error));
                 report.stopped = true;
                 break;
             }
@@ -288,7 +289,7 @@ OperationReport FileManager::MoveChosenFiles(const ChosenFiles& chosen) {
         }
         if (::unlink(source.c_str()) != 0) {
             m_lastError = errno;
-            m_prompter.tell(AbortingOperation(errno));
+            m_prompter.tell(files::msg::AbortingOperation(errno));
             report.stopped = true;
             break;
         }
@@ -301,17 +302,18 @@ DeleteReport FileManager::DeleteChosenFiles(const ChosenFiles& chosen, std::stri
     DeleteReport report;
     report.showFolder = chosen.folder;
     if (!m_state.WriteToFiles) {
-        m_prompter.tell(FilesProtected());
+        m_prompter.tell(files::msg::FilesProtected());
         return report;
     }
     if (!chosen.names.empty()) {
-        if (m_prompter.ask(ConfirmDelete(chosen.names.size(), chosen.folder)) != Answer::Yes)
+        if (m_prompter.ask(files::msg::ConfirmDelete(chosen.names.size(), chosen.folder)) !=
+            Answer::Yes)
             return report;
         for (const auto& name : chosen.names) {
             const std::string path = JoinPath(chosen.folder, name);
             if (::unlink(path.c_str()) != 0) {
                 m_lastError = errno;
-                m_prompter.tell(SystemError(errno));
+                m_prompter.tell(files::msg::SystemError(errno));
                 break;
             }
             ++report.deleted;
@@ -319,11 +321,11 @@ DeleteReport FileManager::DeleteChosenFiles(const ChosenFiles& chosen, std::stri
         return report;
     }
     if (!isDriveRoot(chosen.folder) && ListMatchingFiles(chosen.folder, pattern).empty()) {
-        if (m_prompter.ask(RemoveFolderQuestion()) != Answer::Ok)
+        if (m_prompter.ask(files::msg::RemoveFolder()) != Answer::Ok)
             return report;
         if (::rmdir(chosen.folder.c_str()) != 0) {
             m_lastError = errno;
-            m_prompter.tell(CannotRemoveFolder(chosen.folder, errno));
+            m_prompter.tell(files::msg::CannotRemoveFolder(chosen.folder, errno));
             return report;
         }
         report.folderRemoved = true;
@@ -333,7 +335,7 @@ DeleteReport FileManager::DeleteChosenFiles(const ChosenFiles& chosen, std::stri
             m_state.DialogFolder = report.showFolder;
         return report;
     }
-    m_prompter.tell(NoFilesToDelete());
+    m_prompter.tell(files::msg::NoFilesToDelete());
     return report;
 }
 

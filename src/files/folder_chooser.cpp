@@ -38,7 +38,7 @@ std::string CodeFileCountText(const std::string& folder) {
 bool AcceptFolder(ProgramState& state, const std::string& folder, Prompter& prompter) {
     state.DialogFolder = folder;
     if (IsReadOnlyFolder(folder)) {
-        prompter.tell(ReadOnlyFolder());
+        prompter.tell(files::msg::ReadOnlyFolder());
         return false;
     }
     return true;
@@ -48,10 +48,10 @@ Result<std::string> CreateNewFolder(const std::string& parent, const std::string
                                     const std::string& invalidNameChars) {
     const std::string clean = CleanEntryText(EntryMode::File, name, 0, invalidNameChars);
     if (clean.empty() || clean != name || IsReservedName(clean))
-        return FolderNameNotUsable(name);
+        return files::msg::FolderNameNotUsable(name);
     const std::string path = JoinPath(parent, cp1252ToUtf8(clean));
     if (::mkdir(path.c_str(), 0777) != 0)
-        return CannotCreateFolder(path, errno);
+        return files::msg::CannotCreateFolder(path, errno);
     return path;
 }
 
@@ -70,7 +70,7 @@ std::optional<std::string> CreateFolderInteractively(const ProgramState& state,
         prompter.tell(created.error());
         return std::nullopt;
     }
-    prompter.tell(NewFolderCreated());
+    prompter.tell(files::msg::NewFolderCreated());
     return *created;
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace lexmora::files {
+namespace lexmora::files::msg {
 
 namespace {
 
@@ -38,14 +38,14 @@ Message NoFilesSelected() {
     return make("You haven't selected any files!", " Warning", Buttons::Ok, Icon::Exclamation);
 }
 
-Message AddLastFilesQuestion() {
+Message AddLastFiles() {
     return make(joinLines({"You have pressed \xAB Ok \xBB without adding the last file(s) to the "
                            "list.",
                            "Do you wish to add new file(s) to existing files?"}),
                 "Add files to list?", Buttons::YesNoCancel, Icon::Question);
 }
 
-Message SaveToDefaultFolderQuestion(const std::string& fileListDirectory) {
+Message SaveToDefaultFolder(const std::string& fileListDirectory) {
     return make(joinLines({"The default folder is:", "", shown(fileListDirectory), "",
                            "Do you want to save to same folder?"}),
                 "", Buttons::YesNo, Icon::Question);
@@ -55,18 +55,13 @@ Message NoFolderSelected() {
     return make("You have not selected a folder!", "", Buttons::Ok, Icon::Exclamation);
 }
 
-Message ListFileExistsQuestion(const std::string& name) {
+Message ListFileExists(const std::string& name) {
     return make(
         joinLines({"file '" + shown(name) + "' already exists:", "do you wish to overwrite it?"}),
         " File already exists!", Buttons::YesNo, Icon::Question);
 }
 
-Message NoNameEnteredQuestion() {
-    return make("Do you wish to continue?", " You have not entered a name!", Buttons::YesNo,
-                Icon::Question);
-}
-
-Message InvalidNameQuestion() {
+Message InvalidName() {
     return make(joinLines({"You have not entered a name.", "Do you wish to continue?"}),
                 " Invalid filename", Buttons::YesNo, Icon::Question);
 }
@@ -76,7 +71,7 @@ Message CannotWriteList(int error) {
                 Icon::Exclamation);
 }
 
-Message AddListToPresentQuestion() {
+Message AddListToPresent() {
     return make("Do you wish to add new list to present list?", "List already stored",
                 Buttons::YesNo, Icon::Question);
 }
@@ -172,7 +167,7 @@ Message AbortingOperation(int error) {
                 Icon::Critical);
 }
 
-Message OverwriteQuestion() {
+Message OverwriteFile() {
     return make(
         joinLines({"A file of this name already exists!", "", "Do you want to overwrite it?"}),
         " Warning", Buttons::YesNo, Icon::Exclamation);
@@ -192,7 +187,7 @@ Message ConfirmDelete(std::size_t count, const std::string& folder) {
         " About to delete files", Buttons::YesNo, Icon::Question);
 }
 
-Message RemoveFolderQuestion() {
+Message RemoveFolder() {
     return make("Do you wish to remove folder ?", "About to remove folder..", Buttons::OkCancel,
                 Icon::Question);
 }
@@ -206,7 +201,7 @@ Message NothingChosenFor(const char* action) {
                 Buttons::Ok, Icon::Exclamation);
 }
 
-Message ProtectionQuestion(bool writeToFiles) {
+Message ChangeProtection(bool writeToFiles) {
     const char* now = writeToFiles ? "can be deleted " : "cannot be deleted ";
     const char* other = writeToFiles ? "cannot be deleted " : "can be deleted ";
     return make(joinLines({std::string("At present selected files ") + now + "-",
@@ -258,4 +253,4 @@ Message InvalidNumber() {
     return make("You must enter a valid number", " Invalid entry!", Buttons::Ok, Icon::None);
 }
 
-} // namespace lexmora::files
+} // namespace lexmora::files::msg

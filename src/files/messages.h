@@ -4,24 +4,24 @@
 #pragma once
 
 #include "core/message.h"
+#include "core/messages.h" // NoNameEntered, asked by the word list too
 
 #include <cstddef>
 #include <string>
 
-namespace lexmora::files {
+namespace lexmora::files::msg {
 
 // --- file chooser ---------------------------------------------------------------------------
 Message TooManyListFiles();
 Message NoFilesToMakeList();
 Message NoFilesSelected(); // " Warning"
-Message AddLastFilesQuestion();
-Message SaveToDefaultFolderQuestion(const std::string& fileListDirectory);
+Message AddLastFiles();
+Message SaveToDefaultFolder(const std::string& fileListDirectory);
 Message NoFolderSelected();
-Message ListFileExistsQuestion(const std::string& name);
-Message NoNameEnteredQuestion();
-Message InvalidNameQuestion();
+Message ListFileExists(const std::string& name);
+Message InvalidName();
 Message CannotWriteList(int error);
-Message AddListToPresentQuestion();
+Message AddListToPresent();
 Message RemovableDriveWarning();
 // Lists that cannot be used, and what an import left out.
 Message CannotReadList(const std::string& path, int error);
@@ -39,14 +39,14 @@ Message ConfirmCopy(std::size_t count, const std::string& from, const std::strin
 Message ConfirmMove(std::size_t count, const std::string& from, const std::string& to);
 Message NotEnoughSpace(const std::string& drive, std::size_t remaining, std::size_t copied);
 Message AbortingOperation(int error);
-Message OverwriteQuestion();
+Message OverwriteFile();
 Message DiscError(int error);
 Message CannotOpenFile(const std::string& name);
 Message ConfirmDelete(std::size_t count, const std::string& folder);
-Message RemoveFolderQuestion();
+Message RemoveFolder();
 Message NoFilesToDelete();
 Message NothingChosenFor(const char* action); // popup menu: "copy", "delete", "move"
-Message ProtectionQuestion(bool writeToFiles);
+Message ChangeProtection(bool writeToFiles);
 Message FilesProtected();
 Message SystemError(int error); // " Error!" with the system's text
 Message CannotRemoveFolder(const std::string& folder, int error);
@@ -64,4 +64,4 @@ Message InvalidNumber();
 // The system's error text for an errno value, in Windows-1252.
 std::string SystemErrorText(int error);
 
-} // namespace lexmora::files
+} // namespace lexmora::files::msg

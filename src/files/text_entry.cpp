@@ -45,7 +45,7 @@ KeyOutcome FilterEntryKey(EntryMode mode, std::size_t length, std::size_t select
         return {Action::Insert, key, std::nullopt};
     }
     if (mode == EntryMode::File)
-        return {Action::Discard, key, TooManyCharacters(maxLength)};
+        return {Action::Discard, key, files::msg::TooManyCharacters(maxLength)};
     // "File1": the name is full; the next key opens the extension when there is none yet.
     if (!textHasDot)
         return {Action::Insert, '.', std::nullopt};
@@ -85,7 +85,7 @@ bool IsValidNumberEntry(std::string_view text) {
 std::optional<Message> CheckNumericEntry(std::string_view text) {
     if (text.empty() || IsValidNumberEntry(text))
         return std::nullopt;
-    return InvalidNumber();
+    return files::msg::InvalidNumber();
 }
 
 bool IsReservedName(std::string_view name) {

@@ -94,14 +94,6 @@ std::vector<std::string_view> splitLines(std::string_view text) {
     return lines;
 }
 
-std::string shownName(const std::string& path) {
-    return utf8ToCp1252(FileNameOf(path));
-}
-
-Message box(std::string text, std::string title, Buttons buttons, Icon icon) {
-    return {std::move(text), std::move(title), buttons, icon};
-}
-
 } // namespace
 
 KeywordFileText ParseKeywordFile(std::string_view bytes) {
@@ -127,13 +119,13 @@ KeywordFileText ParseKeywordFile(std::string_view bytes) {
 
 Result<KeywordFileText> ReadKeywordFile(const std::string& path) {
     if (!isRegularFile(path))
-        return MsgCannotOpenKeywordFile();
+        return codes::msg::CannotOpenFileTryingNext();
     const auto bytes = readFileBytes(path);
     if (!bytes)
-        return MsgCannotOpenKeywordFile();
+        return codes::msg::CannotOpenFileTryingNext();
     KeywordFileText text = ParseKeywordFile(*bytes);
     if (text.binary)
-        return MsgNotATextFile(path);
+        return keywords::msg::NotATextFile(path);
     return text;
 }
 
@@ -156,7 +148,7 @@ std::string FormatKeywordFile(const std::vector<KeywordLine>& keywords) {
 
 Status WriteKeywordFile(const std::string& path, const std::vector<KeywordLine>& keywords) {
     if (!writeFileReplacing(path, FormatKeywordFile(keywords)))
-        return MsgCannotSaveKeywords(path);
+        return keywords::msg::CannotSaveKeywords(path);
     return Status::success();
 }
 
@@ -177,8 +169,8 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
     if (paths.empty())
         return outcome;
     bool keep = false;
-    if (held > 0 && prompter.ask(MsgKeepExistingKeywords(held)) == Answer::Yes) {
-        if (prompter.ask(MsgAddToExistingKeywords(held)) != Answer::Ok)
+    if (held > 0 && prompter.ask(keywords::msg::KeepExistingKeywords(held)) == Answer::Yes) {
+        if (prompter.ask(keywords::msg::AddToExistingKeywords(held)) != Answer::Ok)
             return outcome;
         keep = true;
     }
@@ -189,14 +181,14 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
         // The size is checked before the file is read, so a huge file is never read in vain.
         const auto size = isRegularFile(path) ? fileSize(path) : std::nullopt;
         if (!size) {
-            prompter.tell(MsgCannotOpenKeywordFile());
+            prompter.tell(codes::msg::CannotOpenFileTryingNext());
             continue;
         }
         total += *size;
         if (freeMemory) {
             const auto available = freeMemory();
             if (available && *available <= total) {
-                prompter.tell(MsgLowOnMemory());
+                prompter.tell(keywords::msg::LowOnMemory());
                 break;
             }
         }
@@ -206,12 +198,13 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
             continue;
         }
         if (read->overlongLines > 0 || read->unrepresentable > 0)
-            prompter.tell(MsgLinesLeftOut(path, read->overlongLines, read->unrepresentable));
+            prompter.tell(
+                keywords::msg::LinesLeftOut(path, read->overlongLines, read->unrepresentable));
         fresh.insert(fresh.end(), std::make_move_iterator(read->keywords.begin()),
                      std::make_move_iterator(read->keywords.end()));
     }
     if (fresh.empty()) {
-        prompter.tell(MsgNoKeywordsInFiles());
+        prompter.tell(keywords::msg::NoKeywordsInFiles());
         return outcome;
     }
 
@@ -252,89 +245,6 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
 
 std::string LoadedKeywordsCaption(const ProgramState& state) {
     return std::to_string(state.Keywords.size()) + " search string(s) entered";
-}
-
-Message MsgKeepExistingKeywords(std::size_t held) {
-    return box("Do you wish to keep existing keywords?",
-               std::to_string(held) + " keywords already loaded", Buttons::YesNo, Icon::Question);
-}
-
-Message MsgAddToExistingKeywords(std::size_t held) {
-    return box("Continue to add new keywords to existing keywords?",
-               std::to_string(held) + " keywords already loaded", Buttons::OkCancel,
-               Icon::Question);
-}
-
-Message MsgKeepKeywordsInWindow(std::size_t held) {
-    return box("Do you wish to keep existing keywords?",
-               std::to_string(held) + " keyword(s) already loaded", Buttons::YesNo, Icon::Question);
-}
-
-Message MsgCannotOpenKeywordFile() {
-    return box("Cannot open file - trying next...", "", Buttons::Ok, Icon::Exclamation);
-}
-
-Message MsgNotATextFile(const std::string& path) {
-    return box(joinLines({shownName(path), "is not a text file - trying next..."}), "", Buttons::Ok,
-               Icon::Exclamation);
-}
-
-Message MsgLowOnMemory() {
-    return box("There's not enough memory available to load files!", " Low on memory", Buttons::Ok,
-               Icon::Exclamation);
-}
-
-Message MsgLinesLeftOut(const std::string& path, std::size_t overlong,
-                        std::size_t unrepresentable) {
-    std::string text = "Lines of " + shownName(path) + " not loaded as keywords:";
-    if (overlong > 0)
-        text += std::string(kLineBreak) + std::to_string(overlong) + " line(s) longer than " +
-                std::to_string(kMaxKeywordLength) + " characters";
-    if (unrepresentable > 0)
-        text += std::string(kLineBreak) + std::to_string(unrepresentable) +
-                " line(s) with characters the program cannot show";
-    return box(std::move(text), " Keyword file", Buttons::Ok, Icon::Exclamation);
-}
-
-Message MsgNoKeywordsInFiles() {
-    return box("The chosen file(s) hold no keywords.", " Empty file !", Buttons::Ok,
-               Icon::Exclamation);
-}
-
-Message MsgListOverflow(std::size_t count) {
-    const std::string capacity = std::to_string(kKeywordListCapacity);
-    return box(joinLines({"The listbox can only store approx. " + capacity + " keywords.",
-                          "If you try to load keywords into the list box, ",
-                          "all keywords above this figure will be lost.  ",
-                          "Do you wish to go ahead and load keywords into listbox?     ", "",
-                          "If you click on 'Yes' you will lose " +
-                              std::to_string(count - kKeywordListCapacity) + " words.",
-                          "If you click on 'No' all keywords will be stored in memory."}),
-               " Potential list overflow   (" + std::to_string(count) + " keywords selected)",
-               Buttons::YesNo, Icon::Exclamation);
-}
-
-Message MsgListFull() {
-    return box("The listbox can only store approx. " + std::to_string(kKeywordListCapacity) +
-                   " keywords.",
-               " Potential list overflow", Buttons::Ok, Icon::Exclamation);
-}
-
-Message MsgNoExcludeMemory() {
-    return box("Not enough memory available for exclude strings", "Lack of memory", Buttons::Ok,
-               Icon::Exclamation);
-}
-
-Message MsgCannotSaveKeywords(const std::string& path) {
-    return box(joinLines({"Cannot save keywords to", utf8ToCp1252(path)}), " Keyword file",
-               Buttons::Ok, Icon::Exclamation);
-}
-
-Message MsgExcludesNotSaved() {
-    return box(
-        joinLines({"A keyword file holds keywords only:",
-                   "the words to exclude and the tags are not saved.", "Save the keywords?"}),
-        " Save keywords", Buttons::OkCancel, Icon::Question);
 }
 
 } // namespace lexmora

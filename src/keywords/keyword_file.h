@@ -8,6 +8,7 @@
 #include "core/prompter.h"
 #include "core/result.h"
 #include "keywords/keyword_handover.h"
+#include "keywords/messages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -79,21 +80,5 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
 
 // The main window's keyword caption after a load: the count and " search string(s) entered".
 std::string LoadedKeywordsCaption(const ProgramState& state);
-
-// --- messages ---------------------------------------------------------------------------------
-
-Message MsgKeepExistingKeywords(std::size_t held);  // main window's load (Yes/No)
-Message MsgAddToExistingKeywords(std::size_t held); // main window's load (OK/Cancel)
-Message MsgKeepKeywordsInWindow(std::size_t held);  // keyword window's activation (Yes/No)
-Message MsgCannotOpenKeywordFile();
-Message MsgNotATextFile(const std::string& path);
-Message MsgLowOnMemory();
-Message MsgLinesLeftOut(const std::string& path, std::size_t overlong, std::size_t unrepresentable);
-Message MsgNoKeywordsInFiles();
-Message MsgListOverflow(std::size_t count); // more keywords than the list box holds
-Message MsgListFull();                      // a typed keyword beyond the capacity
-Message MsgNoExcludeMemory();
-Message MsgCannotSaveKeywords(const std::string& path);
-Message MsgExcludesNotSaved();
 
 } // namespace lexmora

@@ -1,7 +1,7 @@
 #include "keywords/keyword_lists.h"
 
 #include "keywords/keyword_file.h"
-#include "keywords/keyword_messages.h"
+#include "keywords/messages.h"
 
 namespace lexmora {
 
@@ -23,13 +23,13 @@ KeywordLists::Fill KeywordLists::fill(const ProgramState& state, Prompter& promp
     m_excludesAvailable = state.ExcludeListsAvailable;
 
     std::size_t k = state.Keywords.size();
-    if (askKeep && k > 0 && prompter.ask(MsgKeepKeywordsInWindow(k)) == Answer::No) {
+    if (askKeep && k > 0 && prompter.ask(keywords::msg::KeepKeywordsInWindow(k)) == Answer::No) {
         k = 0;
         m_excludesAvailable = true;
     }
     if (k > kKeywordListCapacity) {
         m_inMemory = true;
-        if (prompter.ask(MsgListOverflow(k)) != Answer::Yes)
+        if (prompter.ask(keywords::msg::ListOverflow(k)) != Answer::Yes)
             return Fill::Closed;
         k = kKeywordListCapacity;
         m_excludesAvailable = true;
@@ -77,7 +77,7 @@ bool KeywordLists::commit(std::string_view entry, bool caseSensitive, Prompter& 
         }
         m_edited.reset();
         if (m_keywords.size() >= kKeywordListCapacity) {
-            prompter.tell(MsgListFull());
+            prompter.tell(keywords::msg::ListFull());
             return false;
         }
         m_keywords.push_back({std::string(entry), caseSensitive, {}});
@@ -177,7 +177,7 @@ void KeywordLists::removeKeyword(std::size_t index) {
 
 bool KeywordLists::chooseExcludeMode(Prompter& prompter) {
     if (!m_selected || *m_selected >= m_keywords.size()) {
-        prompter.tell(MsgIdentifyKeywordFirst());
+        prompter.tell(keywords::msg::IdentifyKeywordFirst());
         return false;
     }
     if (!m_excludesAvailable)

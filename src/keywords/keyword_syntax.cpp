@@ -1,6 +1,6 @@
 #include "keywords/keyword_syntax.h"
 
-#include "keywords/keyword_messages.h"
+#include "keywords/messages.h"
 
 namespace lexmora {
 
@@ -58,9 +58,9 @@ KeyOutcome FilterKeystroke(std::string_view text, std::size_t caret, char key, E
         if (taggedSearch)
             return out;
         if (key == '*' || key == chars.singleWildcard || key == '+' || key == '/')
-            return discard(MsgNoSpecialCharsInExcludes());
+            return discard(keywords::msg::NoSpecialCharsInExcludes());
         if (key == chars.openBracket)
-            return discard(MsgNoProcedureInExcludes());
+            return discard(keywords::msg::NoProcedureInExcludes());
         return out;
     }
     if (key == '+' || key == '/') {
@@ -68,7 +68,7 @@ KeyOutcome FilterKeystroke(std::string_view text, std::size_t caret, char key, E
             return discard(std::nullopt);
         const char before = caret <= text.size() ? text[caret - 1] : '\0';
         if (before == '*' || before == chars.singleWildcard)
-            return discard(MsgNoOperatorAfterWildcard());
+            return discard(keywords::msg::NoOperatorAfterWildcard());
         return out;
     }
     if (key == chars.openBracket) {
@@ -84,7 +84,7 @@ KeyOutcome FilterKeystroke(std::string_view text, std::size_t caret, char key, E
             bracket = BracketState::InNumber;
             return out;
         }
-        return discard(MsgAfterOpenBracket(chars.openBracket));
+        return discard(keywords::msg::AfterOpenBracket(chars.openBracket));
     }
     if (key == chars.closeBracket) {
         bracket = BracketState::Normal;
@@ -96,7 +96,7 @@ KeyOutcome FilterKeystroke(std::string_view text, std::size_t caret, char key, E
         bracket = BracketState::Normal;
         out.action = KeyAction::Replace;
         out.replacement = chars.closeBracket;
-        out.message = MsgCloseBrackets(chars.closeBracket);
+        out.message = keywords::msg::CloseBrackets(chars.closeBracket);
         return out;
     }
     return out;

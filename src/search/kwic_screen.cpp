@@ -127,20 +127,6 @@ bool SelectionList::toggle(std::int64_t position, bool selected) {
     return false;
 }
 
-Message SelectionLimitMessage(bool inViewer) {
-    std::string text = "The maximum number of items you can select is 32767.";
-    if (inViewer)
-        text = joinLines(
-            {text, "There is no limit if you use the 'Extract' options in the main menu."});
-    return {text, "Selection limit reached", Buttons::Ok, Icon::Exclamation};
-}
-
-Message MinimiseRefusedMessage() {
-    return {joinLines({"You cannot minimise this window during active search !", "",
-                       "You must first click on \xAB Pause \xBB."}),
-            " Action not permitted!", Buttons::Ok, Icon::Exclamation};
-}
-
 std::string NoRecordsSelectedText() {
     return "0 records selected" + std::string(32, ' ');
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/message.h"
+#include "search/messages.h"
 
 #include <bitset>
 #include <cstdint>
@@ -53,11 +54,6 @@ public:
 private:
     std::set<std::int64_t> m_keys;
 };
-
-// "Selection limit reached"; the viewer's form adds the hint about the extract options.
-Message SelectionLimitMessage(bool inViewer);
-// Minimising during an active, unpaused search is refused.
-Message MinimiseRefusedMessage();
 
 // lblMessage texts of the selection.
 std::string NoRecordsSelectedText(); // "0 records selected" and 32 blanks

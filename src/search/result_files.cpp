@@ -56,10 +56,6 @@ std::string formatDate(std::int64_t seconds, const char* format) {
     return std::string(buffer, n);
 }
 
-Message exclamation(std::string text) {
-    return Message{std::move(text), "", Buttons::Ok, Icon::Exclamation};
-}
-
 } // namespace
 
 std::optional<int> ComputeRecordLength(int leftContext, int keywordLength, int rightContext) {
@@ -216,29 +212,11 @@ std::string SummaryPathFor(std::string_view dumpPath) {
     return pathUpToLastDot(dumpPath) + "sum";
 }
 
-Message CannotOpenResultFilesMessage() {
-    return exclamation("Cannot continue");
-}
-
-Message CannotPrintToLogfileMessage() {
-    return exclamation("Cannot print to logfile");
-}
-
-Message CannotPrintToDumpfileMessage() {
-    return exclamation("Cannot print to dumpfile");
-}
-
-Message TooManyLogEntriesMessage() {
-    return Message{joinLines({"More than 99999 source files with hits in one search:",
-                              "the search stops here and the results so far are kept."}),
-                   " Too many files", Buttons::Ok, Icon::Exclamation};
-}
-
 // --- ResultFileSet --------------------------------------------------------------------------
 
 Result<ResultFileSet> ResultFileSet::open(const ResultSetHeader& header, long long logEntryNumber) {
     if (header.recordLength <= kRecordTrailerLength || header.recordLength > kMaxRecordLength)
-        return CannotOpenResultFilesMessage();
+        return search::msg::CannotContinue();
     ResultFileSet set;
     set.m_dumpPath = header.dumpPath;
     const auto slash = header.dumpPath.rfind('/');
@@ -255,24 +233,24 @@ Result<ResultFileSet> ResultFileSet::open(const ResultSetHeader& header, long lo
             break;
         recordLength = textLength + kRecordTrailerLength;
         if (recordLength > kMaxRecordLength)
-            return CannotOpenResultFilesMessage();
+            return search::msg::CannotContinue();
     }
     set.m_recordLength = recordLength;
     set.m_dump = createTruncating(header.dumpPath);
     set.m_log = createTruncating(LogPathFor(header.dumpPath));
     set.m_summary = createTruncating(SummaryPathFor(header.dumpPath));
     if (!set.m_dump.valid() || !set.m_log.valid() || !set.m_summary.valid())
-        return CannotOpenResultFilesMessage();
+        return search::msg::CannotContinue();
 
     const std::string logHeader = FitLogLine(BuildLogHeader(
         dumpName, header.runDate, header.logKeywordField, header.fileMask, header.targetDirectory));
     if (!writeAll(set.m_log.get(), logHeader))
-        return CannotPrintToLogfileMessage();
+        return search::msg::CannotPrintToLogfile();
     const std::string dumpHeader = BuildDumpRecord(
         BuildDumpHeaderText(dumpName, recordLength, header.leftContext, header.keyword), "",
         logEntryNumber, recordLength);
     if (!writeAll(set.m_dump.get(), dumpHeader))
-        return CannotPrintToDumpfileMessage();
+        return search::msg::CannotPrintToDumpfile();
     set.m_dumpBytes = dumpHeader.size();
     return set;
 }
@@ -306,20 +284,20 @@ bool ResultFileSet::flushLog() {
 Status ResultFileSet::writeDumpRecord(std::string_view text, std::string_view shortName,
                                       std::int32_t logEntryNumber) {
     if (m_failed || !m_dump.valid())
-        return CannotPrintToDumpfileMessage();
+        return search::msg::CannotPrintToDumpfile();
     AppendDumpRecord(m_dumpBuffer, text, shortName, logEntryNumber, m_recordLength);
     m_dumpBytes += static_cast<std::uint64_t>(m_recordLength);
     if (m_dumpBuffer.size() >= kFlushThreshold && !flushDump())
-        return CannotPrintToDumpfileMessage();
+        return search::msg::CannotPrintToDumpfile();
     return {};
 }
 
 Status ResultFileSet::writeLogLine(std::string_view line) {
     if (m_failed || !m_log.valid())
-        return CannotPrintToLogfileMessage();
+        return search::msg::CannotPrintToLogfile();
     m_logBuffer += FitLogLine(line);
     if (m_logBuffer.size() >= kFlushThreshold && !flushLog())
-        return CannotPrintToLogfileMessage();
+        return search::msg::CannotPrintToLogfile();
     return {};
 }
 
@@ -328,7 +306,7 @@ Status ResultFileSet::writeSummaryLine(std::string_view line) {
     out += "\r\n";
     if (m_failed || !m_summary.valid() || !writeAll(m_summary.get(), out)) {
         m_failed = true;
-        return exclamation("Cannot print to summary file!");
+        return search::msg::CannotPrintToSummary();
     }
     return {};
 }
@@ -337,7 +315,7 @@ Status ResultFileSet::writeHit(std::string_view kwicLine, const SourceFileInfo& 
                                bool firstHitOfFile, std::int32_t& logEntryNumber) {
     if (firstHitOfFile) {
         if (logEntryNumber >= kMaxLogEntryNumber)
-            return TooManyLogEntriesMessage();
+            return search::msg::TooManyLogEntries();
         ++logEntryNumber;
         Status logged =
             writeLogLine(BuildLogEntry(static_cast<std::int32_t>(logEntryNumber), file.shortName,
@@ -359,9 +337,9 @@ Status ResultFileSet::close() {
             closeOk = false;
     }
     if (!logOk)
-        return CannotPrintToLogfileMessage();
+        return search::msg::CannotPrintToLogfile();
     if (!dumpOk || !closeOk)
-        return CannotPrintToDumpfileMessage();
+        return search::msg::CannotPrintToDumpfile();
     return {};
 }
 

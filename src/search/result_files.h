@@ -8,6 +8,7 @@
 #include "core/file_io.h"
 #include "core/message.h"
 #include "core/result.h"
+#include "search/messages.h"
 
 #include <cstdint>
 #include <optional>
@@ -86,12 +87,6 @@ std::string FormatShortDate(std::int64_t secondsSinceEpoch);
 // then "log" or "sum" (a name without "." gets ".log" / ".sum").
 std::string LogPathFor(std::string_view dumpPath);
 std::string SummaryPathFor(std::string_view dumpPath);
-
-// Messages of the writer, worded as the program words them.
-Message CannotOpenResultFilesMessage(); // "Cannot continue"
-Message CannotPrintToLogfileMessage();  // "Cannot print to logfile"
-Message CannotPrintToDumpfileMessage(); // "Cannot print to dumpfile"
-Message TooManyLogEntriesMessage();     // entry numbers are five digits
 
 // The header values of a new set.
 struct ResultSetHeader {

@@ -1,5 +1,7 @@
 #include "search/scanner.h"
 
+#include "search/messages.h"
+
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
 #include "codes/dos_code_page.h"
@@ -145,7 +147,7 @@ public:
          ScanCounts& counts, SearchObserver& observer, Prompter& prompter)
         : m_state(state), m_pattern(pattern), m_context(context), m_counts(counts),
           m_observer(observer), m_prompter(prompter),
-          m_control(state, observer, prompter, AbandonSearchQuestion()) {
+          m_control(state, observer, prompter, search::msg::AbandonSearch()) {
         m_control.onPauseTick(
             [this] { m_observer.onPaused(steadySeconds() - m_context.runStartSeconds); });
     }
@@ -432,11 +434,6 @@ int Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
 
 } // namespace
 
-Message AbandonSearchQuestion() {
-    return Message{joinLines({"You have just pressed \xAB Exit \xBB -",
-                              "do you wish to return to main screen?"}),
-                   " Abandon Search", Buttons::YesNo, Icon::Question};
-}
 
 RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
                        ScanCounts& counts, SearchObserver& observer, Prompter& prompter) {

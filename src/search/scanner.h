@@ -79,7 +79,5 @@ struct ScanContext {
 RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
                        ScanCounts& counts, SearchObserver& observer, Prompter& prompter);
 
-// The messages of the scanner.
-Message AbandonSearchQuestion(); // " Abandon Search"
 
 } // namespace lexmora

@@ -70,7 +70,7 @@ bool openResultFiles(ProgramState& state, SearchRun& run, std::size_t k, SearchO
         MakeUniqueFileName(state.TargetDirectory, ResultNameBase(state.Keywords[k]), ".dmp",
                            state.InvalidFileNameChars);
     if (name.empty()) {
-        prompter.tell(CannotOpenDumpfileMessage());
+        prompter.tell(search::msg::CannotOpenDumpfile());
         return false;
     }
     state.TargetPath = AddBackslash(state.TargetDirectory);
@@ -87,7 +87,7 @@ bool openResultFiles(ProgramState& state, SearchRun& run, std::size_t k, SearchO
     auto opened = ResultFileSet::open(header, static_cast<std::int32_t>(state.LogEntryNumber));
     if (!opened) {
         prompter.tell(opened.error());
-        prompter.tell(CannotOpenDumpfileMessage());
+        prompter.tell(search::msg::CannotOpenDumpfile());
         // Whatever was created before the failure goes again.
         DeleteResultFiles(run.DumpFilePath);
         return false;
@@ -139,7 +139,7 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
     run.failed = true;
     if (run.lastFailure)
         prompter.tell(*run.lastFailure);
-    prompter.tell(MajorFailureMessage());
+    prompter.tell(core::msg::MajorFailure());
     if (run.results) {
         const std::string path = run.results->dumpPath();
         (void)run.results->close();
@@ -176,87 +176,19 @@ RunOutcome searchTree(ProgramState& state, SearchRun& run, const std::string& fo
 
 } // namespace
 
-// --- messages ------------------------------------------------------------------------------
-
-Message PleaseSelectSourceFilesMessage() {
-    return {" Please select source files.  ", " Cannot continue...", Buttons::OkCancel,
-            Icon::Exclamation};
-}
-Message SourceDiskChangedMessage() {
-    return {joinLines({"You appear to have removed or changed the disk with the sourcefiles on.  ",
-                       "You must either replace the original disk or cancel the search."}),
-            " Cannot find disk", Buttons::RetryCancel, Icon::Exclamation};
-}
-Message NoTargetFolderMessage() {
-    return {"You have not selected a target folder", "Warning", Buttons::OkCancel,
-            Icon::Exclamation};
-}
-Message TargetIsSourceMessage() {
-    return {joinLines({"Your target folder is the same as your source folder!  ",
-                       "       Please select another target folder."}),
-            "Warning", Buttons::OkCancel, Icon::Exclamation};
-}
-Message ReadOnlyTargetMessage() {
-    return {joinLines({"Your target folder is read-only -", "you must change folder"}),
-            " Read-Only Folder", Buttons::OkCancel, Icon::Exclamation};
-}
-Message TargetInSearchPathMessage() {
-    return {joinLines({"Your target folder lies in your search path!",
-                       "You must save the results to a different folder or disk"}),
-            "Warning", Buttons::OkCancel, Icon::Exclamation};
-}
-Message PleaseEnterKeywordsMessage() {
-    return {" Please enter keyword(s).   ", " Cannot continue...", Buttons::OkCancel,
-            Icon::Exclamation};
-}
-Message SaveToCdRomMessage() {
-    return {"You cannot save results to a CD_ROM disk -do you wish to change drive?",
-            " Trying to  save to CDROM !", Buttons::YesNo, Icon::Exclamation};
-}
-Message RemovableDiskLowMessage(double freeBytes, const std::string& drive, bool sameDrive) {
-    const auto kbytes = static_cast<std::int64_t>(std::llround(freeBytes)) / 1024;
-    return {joinLines(
-                {"There are only " + number(kbytes) + " KBytes free on drive " + drive,
-                 std::string("This may not be enough - ") +
-                     (sameDrive ? "do you wish to change drive?" : "do you wish to change disk?")}),
-            " Disk space is low!", Buttons::YesNoCancel, Icon::Exclamation};
-}
-Message MajorFailureMessage() {
-    return {joinLines({"Major file or device failure!", "Returning to main menu"}), "", Buttons::Ok,
-            Icon::Exclamation};
-}
-Message CannotOpenDumpfileMessage() {
-    return {"Cannot open dumpfile - return to main menu!", "", Buttons::Ok, Icon::Exclamation};
-}
-Message CannotPrintToSummaryMessage() {
-    return {joinLines({"Cannot print to summary file!", "Do you wish to continue?"}),
-            "File problem", Buttons::OkCancel, Icon::Exclamation};
-}
-Message SeeSummaryQuestion() {
-    return {"Do you wish to see summary of search?   ", " Search finished", Buttons::YesNo,
-            Icon::Question};
-}
-Message EndOfSearchMessage() {
-    return {"         Continue    ", " End of search", Buttons::Ok, Icon::None};
-}
-Message MoreResultsMessage() {
-    return {" Continue viewing results?       ", " More results to follow", Buttons::OkCancel,
-            Icon::Question};
-}
-
 // --- checks ---------------------------------------------------------------------------------
 
 CheckResult CheckSourceFiles(const ProgramState& state, double recordedDiskIdentity,
                              Prompter& prompter) {
     const bool counted = state.IncludeSubfolders && state.SourceFileCount > 0;
     if (state.SourceFiles.empty() && !counted && !state.SourceIsFileList) {
-        if (prompter.ask(PleaseSelectSourceFilesMessage()) == Answer::Ok)
+        if (prompter.ask(search::msg::SelectSourceFiles()) == Answer::Ok)
             return {CheckOutcome::Repeat, Chooser::Source};
         return {CheckOutcome::Abandoned, Chooser::None};
     }
     if (recordedDiskIdentity != 0 && !state.SourceDirectory.empty() &&
         DiskIdentity(state.SourceDirectory) != recordedDiskIdentity) {
-        if (prompter.ask(SourceDiskChangedMessage()) == Answer::Retry)
+        if (prompter.ask(search::msg::SourceDiskChanged()) == Answer::Retry)
             return {CheckOutcome::Repeat, Chooser::None};
         return {CheckOutcome::Abandoned, Chooser::None};
     }
@@ -278,11 +210,11 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
         return {CheckOutcome::Abandoned, Chooser::None};
     };
     if (state.TargetDirectory.empty())
-        return chooseOr(NoTargetFolderMessage());
+        return chooseOr(search::msg::NoTargetFolder());
     if (state.TargetDirectory == state.SourceDirectory)
-        return chooseOr(TargetIsSourceMessage());
+        return chooseOr(search::msg::TargetIsSource());
     if (FolderExists(state.TargetDirectory) && IsReadOnlyFolder(state.TargetDirectory)) {
-        const bool choose = prompter.ask(ReadOnlyTargetMessage()) == Answer::Ok;
+        const bool choose = prompter.ask(search::msg::ReadOnlyTarget()) == Answer::Ok;
         return {CheckOutcome::Abandoned, choose ? Chooser::Target : Chooser::None};
     }
     // Compared by whole folder names: /data/src2 does not lie in /data/src.
@@ -290,7 +222,7 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
         const std::string target = toLowerAscii(AddBackslash(state.TargetDirectory));
         const std::string source = toLowerAscii(AddBackslash(state.SourceDirectory));
         if (target.compare(0, source.size(), source) == 0)
-            return chooseOr(TargetInSearchPathMessage());
+            return chooseOr(search::msg::TargetInSearchPath());
     }
     Answer answer = Answer::Ok;
     if (!CheckFolder(state.TargetDirectory, answer, prompter))
@@ -302,7 +234,7 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
 CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter) {
     if (!state.Keywords.empty())
         return {};
-    if (prompter.ask(PleaseEnterKeywordsMessage()) == Answer::Ok)
+    if (prompter.ask(search::msg::EnterKeywords()) == Answer::Ok)
         return {CheckOutcome::Repeat, Chooser::Keywords};
     return {CheckOutcome::Abandoned, Chooser::None};
 }
@@ -314,7 +246,7 @@ CheckResult CheckTargetDisk(const ProgramState& state, const std::string& progra
     const std::string drive = DriveOf(state.TargetDirectory);
     const int type = DriveType(state.TargetDirectory);
     if (type == kDriveCdRom) {
-        if (prompter.ask(SaveToCdRomMessage()) == Answer::Yes)
+        if (prompter.ask(search::msg::SaveToCdRom()) == Answer::Yes)
             return {CheckOutcome::Passed, Chooser::Target};
         return {CheckOutcome::Abandoned, Chooser::None};
     }
@@ -324,7 +256,7 @@ CheckResult CheckTargetDisk(const ProgramState& state, const std::string& progra
         const double free = FreeBytes(state.TargetDirectory);
         if (free >= 0 && free < kRemovableLowSpace && state.WarnLowDisk) {
             const bool sameDrive = !programFolder.empty() && DriveOf(programFolder) == drive;
-            switch (prompter.ask(RemovableDiskLowMessage(free, drive, sameDrive))) {
+            switch (prompter.ask(search::msg::RemovableDiskLow(free, drive, sameDrive))) {
             case Answer::Yes:
                 return {CheckOutcome::Passed, Chooser::Target};
             case Answer::No:
@@ -432,7 +364,7 @@ bool prepareResults(ProgramState& state, SearchRun& run, std::size_t k, SearchOb
     if (!state.ResultFilesBoundary)
         return true;
     if (!length) {
-        prompter.tell(CannotOpenDumpfileMessage());
+        prompter.tell(search::msg::CannotOpenDumpfile());
         return false;
     }
     run.RecordLength = *length;
@@ -489,7 +421,7 @@ KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
         const Status written = run.results->writeSummaryLine(BuildKeywordLine(
             run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
-        if (!written && prompter.ask(CannotPrintToSummaryMessage()) != Answer::Ok) {
+        if (!written && prompter.ask(search::msg::CannotPrintToSummaryAskContinue()) != Answer::Ok) {
             closeResultFiles(state, run, observer, prompter);
             run.failed = true;
             return KeywordTurn::Stop;
@@ -573,17 +505,17 @@ std::vector<std::string> SearchSummaryLines(const ProgramState& state, const Sea
 
 void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int screenLines,
                        SearchObserver& observer, Prompter& prompter) {
-    if (prompter.ask(SeeSummaryQuestion()) != Answer::Yes)
+    if (prompter.ask(search::msg::SeeSummary()) != Answer::Yes)
         return;
     const std::vector<std::string> lines = SearchSummaryLines(state, run);
     const std::size_t page = screenLines > 0 ? static_cast<std::size_t>(screenLines) : 19;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         observer.onSummaryLine(lines[i]);
         if ((i + 1) % page == 0 && i + 1 < lines.size() &&
-            prompter.ask(MoreResultsMessage()) != Answer::Ok)
+            prompter.ask(search::msg::MoreResults()) != Answer::Ok)
             return;
     }
-    prompter.tell(EndOfSearchMessage());
+    prompter.tell(search::msg::EndOfSearch());
 }
 
 } // namespace lexmora

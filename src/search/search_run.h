@@ -4,6 +4,7 @@
 
 #include "core/program_state.h"
 #include "core/prompter.h"
+#include "search/messages.h"
 #include "search/result_files.h"
 #include "search/scan_pattern.h"
 #include "search/scanner.h"
@@ -39,22 +40,6 @@ CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter);
 // from the target's drive.
 CheckResult CheckTargetDisk(const ProgramState& state, const std::string& programFolder,
                             Prompter& prompter);
-
-Message PleaseSelectSourceFilesMessage();
-Message SourceDiskChangedMessage();
-Message NoTargetFolderMessage();
-Message TargetIsSourceMessage();
-Message ReadOnlyTargetMessage();
-Message TargetInSearchPathMessage();
-Message PleaseEnterKeywordsMessage();
-Message SaveToCdRomMessage();
-Message RemovableDiskLowMessage(double freeBytes, const std::string& drive, bool sameDrive);
-Message MajorFailureMessage();
-Message CannotOpenDumpfileMessage();
-Message CannotPrintToSummaryMessage();
-Message SeeSummaryQuestion();
-Message EndOfSearchMessage();
-Message MoreResultsMessage();
 
 // --- the run ------------------------------------------------------------------------------
 

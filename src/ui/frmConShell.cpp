@@ -18,6 +18,7 @@
 #include "ui/frmStrings.h"
 #include "ui/frmViewScreen.h"
 #include "ui/frmWeb.h"
+#include "ui/messages.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
 
@@ -450,8 +451,7 @@ void frmConShell::chooseTarget() {
     if (folder && !folder->empty())
         m_state.TargetDirectory = *folder;
     else if (m_state.TargetDirectory.empty())
-        m_prompter.tell(
-            Message{"You have not selected a target folder!", "", Buttons::Ok, Icon::Exclamation});
+        m_prompter.tell(ui::msg::NoTargetFolderSelected());
     m_state.DialogFolder = savedFolder;
     refreshPanel();
 }
@@ -470,7 +470,7 @@ void frmConShell::openFileManager() {
 void frmConShell::showHelp() {
     const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
     if (!QFileInfo::exists(page)) {
-        m_prompter.tell(Message{"Cannot find help file!", "File missing", Buttons::Ok, Icon::None});
+        m_prompter.tell(ui::msg::HelpFileMissing());
         return;
     }
     auto* web = findChild<frmWeb*>("frmWeb");

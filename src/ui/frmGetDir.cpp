@@ -6,6 +6,7 @@
 #include "files/file_patterns.h"
 #include "files/folder_chooser.h"
 #include "ui/chooser_dialogs_qt.h"
+#include "ui/messages.h"
 #include "ui/text_convert.h"
 
 #include <QComboBox>
@@ -141,9 +142,7 @@ void frmGetDir::onDriveChosen(int index) {
         return;
     const std::string drive = pathFromQt(m_drive1->itemData(index).toString());
     if (!IsDriveReady(drive)) {
-        m_prompter.tell(Message{m_state.MsgCannotAccessDrive.empty() ? "Cannot access drive!"
-                                                                     : m_state.MsgCannotAccessDrive,
-                                "", Buttons::Ok, Icon::Exclamation});
+        m_prompter.tell(ui::msg::CannotAccessDrive(m_state.MsgCannotAccessDrive));
         refresh();
         return;
     }

@@ -7,6 +7,7 @@
 #include "files/file_patterns.h"
 #include "files/messages.h"
 #include "ui/chooser_dialogs_qt.h"
+#include "ui/messages.h"
 #include "ui/text_convert.h"
 
 #include <QCheckBox>
@@ -36,6 +37,14 @@ QPushButton* makeButton(const char* name, const char* caption, QWidget* parent) 
 
 } // namespace
 
+// The captions above the lists, which only the layout needs.
+struct frmGetFiles::Captions {
+    QLabel* drive;
+    QLabel* folders;
+    QLabel* files;
+    QLabel* type;
+};
+
 frmGetFiles::frmGetFiles(ProgramState& state, Prompter& prompter, QWidget* parent)
     : QDialog(parent), m_state(state), m_prompter(prompter),
       m_ownDialogs(std::make_unique<QtChooserDialogs>(state, prompter, this)),
@@ -44,7 +53,13 @@ frmGetFiles::frmGetFiles(ProgramState& state, Prompter& prompter, QWidget* paren
       m_manager(std::make_unique<files::FileManager>(state, prompter, *m_dialogs)) {
     setObjectName("frmGetFiles");
     setModal(true);
+    const Captions captions = createControls();
+    createPopup();
+    layOut(captions);
+    connectControls();
+}
 
+frmGetFiles::Captions frmGetFiles::createControls() {
     auto* lblDrive = new QLabel("Drive", this);
     m_drvList = new QComboBox(this);
     m_drvList->setObjectName("drvList");
@@ -81,7 +96,11 @@ frmGetFiles::frmGetFiles(ProgramState& state, Prompter& prompter, QWidget* paren
     m_cmdCopy = makeButton("cmdCopy", "Co&py", this);
     m_cmdMove = makeButton("cmdMove", "&Move", this);
     m_cmdDelete = makeButton("cmdDelete", "&Delete", this);
+    return Captions{lblDrive, lblFolders, lblFiles, lblType};
+}
 
+// The list's popup menu; copy, delete and move first check that files are chosen.
+void frmGetFiles::createPopup() {
     m_popup = new QMenu("File Actions", this);
     m_popup->setObjectName("mnuFileActions");
     const struct {
@@ -118,17 +137,19 @@ frmGetFiles::frmGetFiles(ProgramState& state, Prompter& prompter, QWidget* paren
             });
         }
     }
+}
 
+void frmGetFiles::layOut(const Captions& captions) {
     auto* grid = new QGridLayout;
-    grid->addWidget(lblFiles, 0, 0);
+    grid->addWidget(captions.files, 0, 0);
     grid->addWidget(m_filList, 1, 0, 3, 1);
-    grid->addWidget(lblType, 4, 0);
+    grid->addWidget(captions.type, 4, 0);
     grid->addWidget(m_cboFileType, 5, 0);
     grid->addWidget(m_lblFileCount, 6, 0);
-    grid->addWidget(lblFolders, 0, 1);
+    grid->addWidget(captions.folders, 0, 1);
     grid->addWidget(m_lblPath, 1, 1);
     grid->addWidget(m_dirList, 2, 1, 2, 1);
-    grid->addWidget(lblDrive, 4, 1);
+    grid->addWidget(captions.drive, 4, 1);
     grid->addWidget(m_drvList, 5, 1);
     grid->addWidget(m_lblBytesFree, 6, 1);
     grid->addWidget(m_chkAllDirs, 7, 0, 1, 2);
@@ -148,7 +169,9 @@ frmGetFiles::frmGetFiles(ProgramState& state, Prompter& prompter, QWidget* paren
     layout->addLayout(grid, 1);
     layout->addLayout(buttons);
     resize(640, 440);
+}
 
+void frmGetFiles::connectControls() {
     connect(m_filList, &QListWidget::itemSelectionChanged, this, &frmGetFiles::onFileSelection);
     connect(m_filList, &QWidget::customContextMenuRequested, this, &frmGetFiles::showPopup);
     connect(m_dirList, &QListWidget::itemActivated, this, &frmGetFiles::onFolderActivated);
@@ -299,12 +322,10 @@ void frmGetFiles::onDriveChosen(int index) {
     const std::string drive = pathFromQt(m_drvList->itemData(index).toString());
     // Once per change to a removable drive.
     if (DriveType(drive) == kDriveRemovable && drive != m_warnedDrive)
-        m_prompter.tell(files::RemovableDriveWarning());
+        m_prompter.tell(files::msg::RemovableDriveWarning());
     m_warnedDrive = drive;
     if (!IsDriveReady(drive)) {
-        m_prompter.tell(Message{m_state.MsgCannotAccessDrive.empty() ? "Cannot access drive!"
-                                                                     : m_state.MsgCannotAccessDrive,
-                                "", Buttons::Ok, Icon::Exclamation});
+        m_prompter.tell(ui::msg::CannotAccessDrive(m_state.MsgCannotAccessDrive));
         sync();
         return;
     }

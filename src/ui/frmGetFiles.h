@@ -55,6 +55,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    struct Captions;
+    Captions createControls();
+    void createPopup();
+    void layOut(const Captions& captions);
+    void connectControls();
     void sync();
     void fillLists();
     void syncSelection();

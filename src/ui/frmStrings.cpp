@@ -4,7 +4,7 @@
 #include "core/settings.h"
 #include "core/text_codec.h"
 #include "files/file_chooser.h"
-#include "keywords/keyword_messages.h"
+#include "keywords/messages.h"
 #include "keywords/special_characters.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
@@ -291,7 +291,17 @@ void frmStrings::buildBody() {
     outer->addLayout(columns);
     auto* left = new QVBoxLayout;
     columns->addLayout(left, 1);
+    // Created in this order, which is also the order of the Tab key.
+    buildEntryBox(left);
+    buildModeOptions(left);
+    buildHints(left);
+    buildLists(left);
+    buildButtons(left);
+    buildCharacterFrame(columns);
+    buildPopups();
+}
 
+void frmStrings::buildEntryBox(QVBoxLayout* left) {
     m_txtEnterStrings = new KeywordEntryBox(this);
     m_txtEnterStrings->setObjectName("txtEnterStrings");
     m_txtEnterStrings->setMinimumWidth(320);
@@ -299,7 +309,10 @@ void frmStrings::buildBody() {
     connect(m_txtEnterStrings, &KeywordEntryBox::keyTyped, this, &frmStrings::onKeyTyped);
     connect(m_txtEnterStrings, &KeywordEntryBox::doubleClicked, this,
             &frmStrings::onEntryDoubleClicked);
+}
 
+// Keywords or words to exclude, case sensitivity, and where a tag stands.
+void frmStrings::buildModeOptions(QVBoxLayout* left) {
     auto* modeRow = new QGridLayout;
     left->addLayout(modeRow);
     m_optSearchStrings = new QRadioButton(" Enter keywords to search for", this);
@@ -329,7 +342,9 @@ void frmStrings::buildBody() {
     connect(m_chkCase, &QCheckBox::clicked, this, &frmStrings::onCaseClicked);
     connect(m_optBefore, &QRadioButton::clicked, this, [this] { m_state.TagBefore = true; });
     connect(m_optAfter, &QRadioButton::clicked, this, [this] { m_state.TagBefore = false; });
+}
 
+void frmStrings::buildHints(QVBoxLayout* left) {
     m_lblSpecial = new QLabel(this);
     m_lblSpecial->setObjectName("lblSpecial");
     left->addWidget(m_lblSpecial);
@@ -339,7 +354,10 @@ void frmStrings::buildBody() {
     auto* boundaries = new QLabel(" to ignore initial and final word boundaries", this);
     boundaries->setObjectName("lblBoundaries");
     left->addWidget(boundaries);
+}
 
+// The keyword list and the exclude list, with their selection, editing and popup menus.
+void frmStrings::buildLists(QVBoxLayout* left) {
     auto* lists = new QHBoxLayout;
     left->addLayout(lists, 1);
     m_lstStoreStrings = new QListWidget(this);
@@ -370,7 +388,9 @@ void frmStrings::buildBody() {
             &frmStrings::showKeywordPopup);
     connect(m_lstExcludeStrings, &QListWidget::customContextMenuRequested, this,
             &frmStrings::showExcludePopup);
+}
 
+void frmStrings::buildButtons(QVBoxLayout* left) {
     auto* buttons = new QHBoxLayout;
     left->addLayout(buttons);
     auto button = [this, buttons](const char* name, const char* caption) {
@@ -386,7 +406,10 @@ void frmStrings::buildBody() {
     connect(m_cmdOK, &QPushButton::clicked, this, &frmStrings::onOk);
     connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_cmdClear, &QPushButton::clicked, this, &frmStrings::onClear);
+}
 
+// The special characters of the language, filled by BuildCharacterPanel.
+void frmStrings::buildCharacterFrame(QHBoxLayout* columns) {
     m_fraCharacters = new QFrame(this);
     m_fraCharacters->setObjectName("fraCharacters");
     m_fraCharacters->setFrameShape(QFrame::StyledPanel);
@@ -406,7 +429,9 @@ void frmStrings::buildBody() {
     connect(
         m_fraCharacters, &QFrame::customContextMenuRequested, this,
         [this](const QPoint& where) { m_languageMenu->exec(m_fraCharacters->mapToGlobal(where)); });
+}
 
+void frmStrings::buildPopups() {
     m_keywordPopup = new QMenu("String Actions", this);
     m_keywordPopup->setObjectName("mnuStringActions");
     QAction* edit = m_keywordPopup->addAction("&Edit");
@@ -849,7 +874,7 @@ void frmStrings::onSaveToFile() {
         return;
     const bool excludes = std::any_of(keywords.begin(), keywords.end(),
                                       [](const KeywordEntry& k) { return !k.excludes.empty(); });
-    if (excludes && m_prompter.ask(MsgExcludesNotSaved()) != Answer::Ok)
+    if (excludes && m_prompter.ask(keywords::msg::ExcludesNotSaved()) != Answer::Ok)
         return;
     const auto name = m_hooks.chooseSaveName ? m_hooks.chooseSaveName(this, m_state)
                                              : chooseSaveNameWithDialog(this, m_state);
@@ -877,7 +902,7 @@ void frmStrings::showHelp(const char* topic) {
     if (!QFileInfo::exists(page))
         page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
     if (!QFileInfo::exists(page)) {
-        m_prompter.tell(MsgHelpFileMissing());
+        m_prompter.tell(keywords::msg::HelpFileMissingWarning());
         return;
     }
     auto* web = findChild<frmWeb*>("frmWeb");

@@ -23,12 +23,14 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
+class QVBoxLayout;
 
 namespace lexmora::ui {
 
@@ -106,6 +108,13 @@ protected:
 private:
     void buildMenus(QMenuBar* bar);
     void buildBody();
+    void buildEntryBox(QVBoxLayout* left);
+    void buildModeOptions(QVBoxLayout* left);
+    void buildHints(QVBoxLayout* left);
+    void buildLists(QVBoxLayout* left);
+    void buildButtons(QVBoxLayout* left);
+    void buildCharacterFrame(QHBoxLayout* columns);
+    void buildPopups();
     void syncOptions();
     void applyUserLevel();
     void syncLists();

@@ -3,6 +3,7 @@
 #include "core/paths.h"
 #include "search/search_run.h"
 #include "ui/frmWeb.h"
+#include "ui/messages.h"
 #include "ui/text_convert.h"
 
 #include <QAction>
@@ -524,8 +525,7 @@ void frmViewScreen::buildMenus(QMenuBar* bar) {
     connect(helpItem, &QAction::triggered, this, [this] {
         const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
         if (m_state.InstallFolder.empty() || !QFileInfo::exists(page)) {
-            m_prompter.tell(
-                Message{"Cannot find help file!", "File missing", Buttons::Ok, Icon::None});
+            m_prompter.tell(msg::HelpFileMissing());
             return;
         }
         auto* web = findChild<frmWeb*>("frmWeb");
@@ -784,7 +784,7 @@ void frmViewScreen::SyncSelection() {
     m_lblMessage->setText(toQt(m_message));
     m_lstText->flush();
     if (refused)
-        m_prompter.tell(SelectionLimitMessage(false));
+        m_prompter.tell(search::msg::SelectionLimit(false));
 }
 
 void frmViewScreen::ClearSelection() {
@@ -830,7 +830,7 @@ void frmViewScreen::changeEvent(QEvent* event) {
         m_refusingMinimise = true;
         QTimer::singleShot(0, this, [this] {
             showNormal();
-            m_prompter.tell(MinimiseRefusedMessage());
+            m_prompter.tell(search::msg::MinimiseRefused());
             QTimer::singleShot(250, this, [this] { m_refusingMinimise = false; });
         });
     }

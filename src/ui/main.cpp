@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "core/start_up.h"
 #include "ui/frmConShell.h"
+#include "ui/messages.h"
 #include "ui/qt_prompter.h"
 
 #include <QApplication>
@@ -21,10 +22,7 @@ bool mayStartAnotherCopy(QLockFile& lock, Prompter& prompter) {
     lock.setStaleLockTime(0);
     if (lock.tryLock(0))
         return true;
-    const Message question{joinLines({"There is an instance of KWIC-LEXMORA already loaded.",
-                                      "Do you wish to continue loading?"}),
-                           " Application already running", Buttons::YesNo, Icon::Exclamation};
-    return prompter.ask(question) == Answer::Yes;
+    return prompter.ask(ui::msg::AnotherCopyRunning()) == Answer::Yes;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ui/frmTextView.h"
 #include "ui/frmWeb.h"
+#include "ui/messages.h"
 #include "ui/qt_prompter.h"
 #include "ui/text_convert.h"
 
@@ -13,8 +14,7 @@ void QtFileViewer::openTextViewer(const std::string& path, bool readOnly) {
     QString error;
     if (!view->openFile(pathToQt(path), readOnly, &error)) {
         delete view;
-        showMessage(m_parent, Message{fromQt(error), "Problem opening file!", Buttons::Ok,
-                                      Icon::Exclamation});
+        showMessage(m_parent, ui::msg::CannotOpenForViewing(fromQt(error)));
         return;
     }
     view->show();

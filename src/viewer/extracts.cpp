@@ -4,7 +4,7 @@
 #include "core/file_utils.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
-#include "viewer/viewer_messages.h"
+#include "viewer/messages.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,7 +17,7 @@ namespace lexmora {
 
 namespace {
 
-namespace msg = viewer_messages;
+namespace msg = viewer::msg;
 
 // Writes a file through a temporary neighbour renamed over it at the end, so that a failed or
 // abandoned write never leaves a half-written output (nor harms an older file of the name).

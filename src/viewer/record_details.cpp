@@ -10,7 +10,7 @@
 #include "search/context_text.h"
 #include "search/result_files.h"
 #include "search/source_text.h"
-#include "viewer/viewer_messages.h"
+#include "viewer/messages.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -20,7 +20,7 @@ namespace lexmora {
 
 namespace {
 
-namespace msg = viewer_messages;
+namespace msg = viewer::msg;
 
 bool isBlankLike(unsigned char c) {
     return c <= ' ';
@@ -409,8 +409,8 @@ Result<std::string> SaveDetails(const RecordDetails& details, const ResultViewer
     std::string content = "         sourcefile   =  " + details.sourceFile + "\r\n";
     content += withDetails ? DetailsText(details) : details.text + "\r\n";
     if (name.empty() || !isDirectory(folder)) {
-        prompter.tell(msg::DetailsCannotContinue());
-        return msg::DetailsCannotContinue();
+        prompter.tell(search::msg::CannotContinue());
+        return search::msg::CannotContinue();
     }
     const std::string path = JoinPath(folder, name);
     if (!writeFileReplacing(path, content)) {

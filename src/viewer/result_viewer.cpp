@@ -2,7 +2,7 @@
 
 #include "core/paths.h"
 #include "search/result_files.h"
-#include "viewer/viewer_messages.h"
+#include "viewer/messages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +17,7 @@ namespace lexmora {
 
 namespace {
 
-namespace msg = viewer_messages;
+namespace msg = viewer::msg;
 
 constexpr std::size_t kBlockBytes = 1 << 18;
 constexpr std::size_t kBinaryProbe = 32767;
@@ -425,7 +425,7 @@ void ResultViewer::Unsort() {
 
 Result<Collocation> ResultViewer::Collocate() const {
     if (m_sortMode == SortMode::None)
-        return viewer_messages::CollocationNeedsSort();
+        return viewer::msg::CollocationNeedsSort();
     std::vector<std::string> words;
     words.reserve(m_keys.size());
     for (const auto& key : m_keys) {
@@ -458,7 +458,7 @@ std::int64_t ResultViewer::DeleteSelected(std::vector<std::int64_t> positions, P
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     if (positions.empty())
         return 0;
-    if (positions.size() > 1 && prompter.ask(viewer_messages::DeleteItems(
+    if (positions.size() > 1 && prompter.ask(viewer::msg::DeleteItems(
                                     static_cast<std::int64_t>(positions.size()))) != Answer::Yes)
         return 0;
     // Highest first, as the selection is walked: the last one deleted is the lowest position.

@@ -3,7 +3,7 @@
 #include "core/paths.h"
 #include "core/program_location.h"
 #include "core/text_codec.h"
-#include "viewer/viewer_messages.h"
+#include "viewer/messages.h"
 
 #include <algorithm>
 #include <new>
@@ -13,7 +13,7 @@ namespace lexmora {
 
 namespace {
 
-namespace msg = viewer_messages;
+namespace msg = viewer::msg;
 
 bool isFile(const std::string& path) {
     struct stat st {};

@@ -1,7 +1,7 @@
 #include "wordcount/frequency_files.h"
 
 #include "core/paths.h"
-#include "wordcount/wordcount_messages.h"
+#include "wordcount/messages.h"
 
 #include <cerrno>
 #include <cmath>
@@ -86,17 +86,17 @@ std::optional<std::string> ChooseListName(ProgramState& state, const std::string
                                           Prompter& prompter, const AskText& askText) {
     std::string name = proposed;
     while (fileIsPresent(ListPathFor(state, name))) {
-        if (prompter.ask(wcmsg::fileExists(name)) == Answer::Yes)
+        if (prompter.ask(wordcount::msg::ListFileExists(name)) == Answer::Yes)
             return name;
         // the entry may not make the full name longer than 255 characters
         const std::size_t full = ListPathFor(state, name).size();
         const std::size_t limit = std::min<std::size_t>(75, full < 255 ? 255 - full : 0);
         std::optional<std::string> entered;
         for (;;) {
-            entered = askText ? askText(wcmsg::kNewNamePrompt, limit) : std::nullopt;
+            entered = askText ? askText(wordcount::msg::kNewNamePrompt, limit) : std::nullopt;
             if (entered)
                 break;
-            if (prompter.ask(wcmsg::noNameEntered()) != Answer::Yes) {
+            if (prompter.ask(core::msg::NoNameEntered()) != Answer::Yes) {
                 state.ExitFlag = ExitRequest::UserPressedExit;
                 return std::nullopt;
             }
@@ -150,28 +150,28 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
 
     file.list = UniqueFd(::open(listPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.list.valid())
-        return wcmsg::cannotOpenList(listName, std::strerror(errno));
+        return wordcount::msg::CannotOpenList(listName, std::strerror(errno));
     UniqueFd index(::open(file.indexPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!index.valid())
-        return wcmsg::cannotOpenIndex(indexName, listName);
+        return wordcount::msg::CannotOpenIndex(indexName, listName);
 
     struct stat listStat {};
     struct stat indexStat {};
     if (::fstat(file.list.get(), &listStat) != 0 || ::fstat(index.get(), &indexStat) != 0 ||
         !S_ISREG(listStat.st_mode) || !S_ISREG(indexStat.st_mode))
-        return wcmsg::invalidFile(listName);
+        return wordcount::msg::InvalidFile(listName);
     const auto listSize = static_cast<std::uint64_t>(listStat.st_size);
     const auto indexSize = static_cast<std::uint64_t>(indexStat.st_size);
 
     char header[kCountHeaderLength + 2] = {};
     if (listSize < kCountHeaderLength + 2 || !preadAll(file.list.get(), header, sizeof header, 0))
-        return wcmsg::invalidFile(listName);
+        return wordcount::msg::InvalidFile(listName);
     const std::string_view text(header, sizeof header);
     file.tokenCount = readCountField(text.substr(7, 9));
     file.typeCount = readCountField(text.substr(22, 9));
     file.fileCount = readCountField(text.substr(37, 9));
     if (file.tokenCount == 0 || text.substr(0, 7) != "tokens:")
-        return wcmsg::invalidFile(listName);
+        return wordcount::msg::InvalidFile(listName);
     if (file.fileCount == 0)
         file.fileCount = std::max<std::int64_t>(1, (file.tokenCount - file.typeCount) / 1000);
     file.defaultNorm = DefaultNormFor(file.tokenCount, file.fileCount);
@@ -180,19 +180,21 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
     // pair overwritten in place) is read only as far as the counts go.
     const std::uint64_t records = kLetterRecords + static_cast<std::uint64_t>(file.typeCount);
     if (file.typeCount > file.tokenCount || indexSize < records * kIndexRecordSize)
-        return wcmsg::mismatchedPair(listName, indexName, "the index is too short");
+        return wordcount::msg::MismatchedPair(listName, indexName, "the index is too short");
     std::string bytes(records * kIndexRecordSize, '\0');
     if (!preadAll(index.get(), bytes.data(), bytes.size(), 0))
-        return wcmsg::mismatchedPair(listName, indexName, "the index cannot be read");
+        return wordcount::msg::MismatchedPair(listName, indexName, "the index cannot be read");
     std::int64_t letterTypes = 0;
     for (int n = 0; n < kLetterRecords; ++n) {
         file.letters[n] = DecodeIndexRecord(bytes.data() + n * kIndexRecordSize);
         if (file.letters[n].count < 0)
-            return wcmsg::mismatchedPair(listName, indexName, "a letter record is damaged");
+            return wordcount::msg::MismatchedPair(listName, indexName,
+                                                  "a letter record is damaged");
         letterTypes += file.letters[n].count;
     }
     if (letterTypes != file.typeCount)
-        return wcmsg::mismatchedPair(listName, indexName, "the letter records do not add up");
+        return wordcount::msg::MismatchedPair(listName, indexName,
+                                              "the letter records do not add up");
 
     file.types.resize(static_cast<std::size_t>(file.typeCount));
     std::int64_t frequencies = 0;
@@ -210,15 +212,16 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), listSize - offset));
         if (!preadAll(file.list.get(), block.data(), want, offset))
-            return wcmsg::mismatchedPair(listName, indexName, "the word list cannot be read");
+            return wordcount::msg::MismatchedPair(listName, indexName,
+                                                  "the word list cannot be read");
         for (std::size_t i = 0; i < want && next < file.types.size(); ++i) {
             if (block[i] != '\n')
                 continue;
             const CountIndexRecord& r = file.types[next];
             if (r.position != lineStart || lineStart != expected || r.count <= 0)
-                return wcmsg::mismatchedPair(listName, indexName,
-                                             "type " + std::to_string(next + 1) +
-                                                 " is not where the index says");
+                return wordcount::msg::MismatchedPair(listName, indexName,
+                                                      "type " + std::to_string(next + 1) +
+                                                          " is not where the index says");
             frequencies += r.count;
             ++next;
             lineStart = static_cast<std::int64_t>(offset + i) + 2;
@@ -227,9 +230,10 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
         offset += want;
     }
     if (next != file.types.size())
-        return wcmsg::mismatchedPair(listName, indexName, "the word list has fewer lines");
+        return wordcount::msg::MismatchedPair(listName, indexName, "the word list has fewer lines");
     if (frequencies > file.tokenCount)
-        return wcmsg::mismatchedPair(listName, indexName, "the frequencies exceed the tokens");
+        return wordcount::msg::MismatchedPair(listName, indexName,
+                                              "the frequencies exceed the tokens");
     return file;
 }
 
@@ -250,7 +254,7 @@ Result<std::vector<std::string>> ReadAllWords(const CountFile& file) {
     words.reserve(file.types.size());
     struct stat st {};
     if (::fstat(file.list.get(), &st) != 0)
-        return wcmsg::invalidFile(FileNameOf(file.listPath));
+        return wordcount::msg::InvalidFile(FileNameOf(file.listPath));
     std::string block(1 << 16, '\0');
     std::uint64_t offset = kCountHeaderLength + 2;
     const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -259,7 +263,7 @@ Result<std::vector<std::string>> ReadAllWords(const CountFile& file) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - offset));
         if (!preadAll(file.list.get(), block.data(), want, offset))
-            return wcmsg::invalidFile(FileNameOf(file.listPath));
+            return wordcount::msg::InvalidFile(FileNameOf(file.listPath));
         for (std::size_t i = 0; i < want && words.size() < file.types.size(); ++i) {
             const char c = block[i];
             if (c == '\n') {

@@ -5,8 +5,8 @@
 
 #include "core/file_io.h"
 #include "core/paths.h"
+#include "wordcount/messages.h"
 #include "wordcount/word_rules.h"
-#include "wordcount/wordcount_messages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -201,7 +201,7 @@ FrequencyTable::Found FrequencyTable::findWord(std::string_view entry) {
         return found;
     if (!m_listOrder && size() > 50000 && !m_warnedSlow) {
         m_warnedSlow = true;
-        found.notice = wcmsg::slowWordSearch();
+        found.notice = wordcount::msg::SlowWordSearch();
     }
     const auto first = static_cast<unsigned char>(entry[0]);
     const bool letter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
@@ -253,7 +253,7 @@ std::pair<std::int64_t, std::int64_t> FrequencyTable::valueRange(bool byFrequenc
 Result<std::vector<std::int64_t>>
 FrequencyTable::selectRange(std::int64_t minimum, std::int64_t maximum, bool byFrequency) const {
     if (minimum > maximum)
-        return wcmsg::minimumAboveMaximum();
+        return wordcount::msg::MinimumAboveMaximum();
     std::vector<std::int64_t> chosen;
     for (std::int64_t i = 0; i < size(); ++i) {
         const std::int64_t value = byFrequency ? frequencyAt(i) : i + 1;
@@ -319,7 +319,8 @@ std::int64_t TopForRecord(std::int64_t index, std::int64_t total, int rows) {
 Result<std::string> SaveDetails(ProgramState& state, const FrequencyTable& table,
                                 const std::vector<std::int64_t>& indices, Prompter& prompter,
                                 const ChooseFolder& chooseFolder) {
-    const Answer where = prompter.ask(wcmsg::saveDetailsWhere(state.FrequencyFilesDirectory));
+    const Answer where =
+        prompter.ask(wordcount::msg::SaveDetailsWhere(state.FrequencyFilesDirectory));
     if (where == Answer::Cancel)
         return std::string();
     if (where == Answer::Yes && chooseFolder) {
@@ -333,11 +334,11 @@ Result<std::string> SaveDetails(ProgramState& state, const FrequencyTable& table
                            ".lex", state.InvalidFileNameChars);
     const std::string path = JoinPath(folder, name);
     if (!writeFileReplacing(path, table.detailsText(indices))) {
-        const Message failed = wcmsg::cannotSaveDetails();
+        const Message failed = wordcount::msg::CannotSaveDetails();
         prompter.tell(failed);
         return failed;
     }
-    prompter.tell(wcmsg::detailsSaved(path));
+    prompter.tell(wordcount::msg::DetailsSaved(path));
     return path;
 }
 

@@ -6,7 +6,7 @@
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "wordcount/word_rules.h"
-#include "wordcount/wordcount_messages.h"
+#include "wordcount/messages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -294,7 +294,7 @@ public:
     CountRun(ProgramState& state, Prompter& prompter, const CountHooks& hooks)
         : m_state(state), m_prompter(prompter), m_hooks(hooks),
           m_control(state, hooks.host ? *hooks.host : m_noHost, prompter,
-                    wcmsg::abandonWordcount()),
+                    wordcount::msg::AbandonWordcount()),
           m_rules(MakeWordRules(state)), m_start(Clock::now()) {}
 
     ~CountRun() { cleanUp(); }
@@ -397,7 +397,7 @@ Flow CountRun::flush(BucketFile& b) {
         return Flow::Go;
     int error = 0;
     while (!b.onDisk && !createFile(b, error)) {
-        const Answer answer = m_prompter.ask(wcmsg::diskError(wcmsg::errorNumberOf(error)));
+        const Answer answer = m_prompter.ask(wordcount::msg::DiskError(wordcount::msg::errorNumberOf(error)));
         if (answer == Answer::Retry || answer == Answer::Ok)
             continue;
         m_state.ExitFlag = answer == Answer::Cancel ? ExitRequest::UserPressedExit
@@ -414,7 +414,7 @@ Flow CountRun::flush(BucketFile& b) {
         }
         if (errno == EINTR)
             continue;
-        const Answer answer = m_prompter.ask(wcmsg::diskError(wcmsg::errorNumberOf(errno)));
+        const Answer answer = m_prompter.ask(wordcount::msg::DiskError(wordcount::msg::errorNumberOf(errno)));
         if (answer == Answer::Retry || answer == Answer::Ok)
             continue;
         if (answer == Answer::Ignore) {
@@ -498,7 +498,7 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
     for (;;) {
         if (isRegularFile(path))
             break;
-        const Answer answer = m_prompter.ask(wcmsg::fileMissing(path));
+        const Answer answer = m_prompter.ask(wordcount::msg::FileMissing(path));
         if (answer == Answer::Ignore)
             return Flow::Go;
         if (answer != Answer::Retry) {
@@ -520,7 +520,7 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
     SourceReader reader;
     int error = 0;
     if (!reader.open(path, error)) {
-        m_prompter.tell(wcmsg::majorFailure());
+        m_prompter.tell(core::msg::MajorFailure());
         return Flow::Stop;
     }
     const SourceReader::Kind kind = reader.probe(error);
@@ -537,7 +537,7 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         block.assign(carry);
         const long got = reader.next(block, error);
         if (got < 0) {
-            m_prompter.tell(wcmsg::majorFailure());
+            m_prompter.tell(core::msg::MajorFailure());
             return Flow::Stop;
         }
         const bool eof = got == 0;
@@ -608,7 +608,7 @@ std::int64_t CountRun::writeTypes(const std::string& base, BucketFile& bucket) {
         },
         error);
     if (!read) {
-        m_prompter.tell(wcmsg::majorFailure());
+        m_prompter.tell(core::msg::MajorFailure());
         return -1;
     }
     (void)base;
@@ -705,7 +705,7 @@ std::int64_t CountRun::gatherBucket(BucketFile& bucket, const std::string& base,
         if (!stop && settle(p) == Flow::Stop)
             stop = true;
     if (!read && !stop)
-        m_prompter.tell(wcmsg::majorFailure());
+        m_prompter.tell(core::msg::MajorFailure());
     std::int64_t types = 0;
     if (read && !stop) {
         for (int k = 0; k < kSubBucketCount && types >= 0; ++k) {
@@ -789,7 +789,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     m_tokens = 0;
     int error = 0;
     if (!makeRunFolder()) {
-        m_prompter.tell(wcmsg::cannotOpenBucketFiles(std::strerror(errno)));
+        m_prompter.tell(wordcount::msg::CannotOpenBucketFiles(std::strerror(errno)));
         m_state.ExitFlag = ExitRequest::UserPressedExit;
         return fail(CountOutcome::Failed);
     }
@@ -798,7 +798,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         b.path = JoinPath(m_runFolder, std::string("~") + static_cast<char>(96 + n) + ".tmp");
         b.buffer.reserve(kWriteBuffer + 512);
         if (!createFile(b, error)) {
-            m_prompter.tell(wcmsg::cannotOpenBucketFiles(std::strerror(error)));
+            m_prompter.tell(wordcount::msg::CannotOpenBucketFiles(std::strerror(error)));
             m_state.ExitFlag = ExitRequest::UserPressedExit;
             return fail(CountOutcome::Failed);
         }
@@ -822,14 +822,14 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     for (int n = 0; n < kLetterRecords; ++n)
         listed += m_buckets[static_cast<std::size_t>(n)].words;
     if (m_suitableFiles == 0 || m_tokens == 0) {
-        m_prompter.tell(wcmsg::noWordsInFiles());
+        m_prompter.tell(wordcount::msg::NoWordsInFiles());
         return fail(CountOutcome::NoWords);
     }
     const std::int64_t files =
         std::max<std::int64_t>(total, static_cast<std::int64_t>(m_state.SourceFilesSaved.size()));
     const std::int64_t tokenLimit = std::min(m_hooks.tokenLimit, kMaxHeaderCount);
     if (m_tokens > tokenLimit || files > kMaxHeaderFiles) {
-        m_prompter.tell(wcmsg::countTooLarge(
+        m_prompter.tell(wordcount::msg::CountTooLarge(
             m_tokens > tokenLimit ? "more than " + std::to_string(tokenLimit) + " words (tokens)"
                                   : "more than 9999999 files"));
         return fail(CountOutcome::Failed);
@@ -842,7 +842,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     m_list = UniqueFd(::open(m_listTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     m_index = UniqueFd(::open(m_indexTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!m_list.valid() || !m_index.valid()) {
-        m_prompter.tell(wcmsg::errorOpeningFiles());
+        m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
         m_state.ExitFlag = ExitRequest::UserPressedExit;
         return fail(CountOutcome::Failed);
     }
@@ -851,19 +851,19 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         if (m_abandoned)
             return fail(CountOutcome::Abandoned);
         if (m_tooLarge)
-            m_prompter.tell(wcmsg::countTooLarge("more than 999999999 types, or a word list "
+            m_prompter.tell(wordcount::msg::CountTooLarge("more than 999999999 types, or a word list "
                                                  "above 2 GB"));
         else if (errno == ENOSPC)
-            m_prompter.tell(wcmsg::diskError(61));
+            m_prompter.tell(wordcount::msg::DiskError(61));
         else
-            m_prompter.tell(wcmsg::majorFailure());
+            m_prompter.tell(core::msg::MajorFailure());
         return fail(CountOutcome::Failed);
     }
     const std::string header = FillCountHeader(m_tokens, types, files);
     if (::pwrite(m_list.get(), header.data(), header.size(), 0) !=
             static_cast<ssize_t>(header.size()) ||
         ::fsync(m_list.get()) != 0 || ::fsync(m_index.get()) != 0) {
-        m_prompter.tell(wcmsg::majorFailure());
+        m_prompter.tell(core::msg::MajorFailure());
         return fail(CountOutcome::Failed);
     }
     m_list.reset();
@@ -872,7 +872,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     if (::rename(m_indexTemp.c_str(), indexPath.c_str()) != 0 ||
         ::rename(m_listTemp.c_str(), listPath.c_str()) != 0) {
         ::unlink(indexPath.c_str());
-        m_prompter.tell(wcmsg::errorOpeningFiles());
+        m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
         return fail(CountOutcome::Failed);
     }
     m_listTemp.clear();

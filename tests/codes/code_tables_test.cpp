@@ -3,7 +3,7 @@
 #include "codes/code_tables.h"
 
 #include "codes/code_detect.h"
-#include "codes/code_messages.h"
+#include "codes/messages.h"
 #include "core/paths.h"
 #include "support/test_support.h"
 

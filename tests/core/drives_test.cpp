@@ -1,7 +1,7 @@
 // Mount table parsing, drive types from mount entries, free-space texts and the low-space warning.
 #include "core/drives.h"
 
-#include "core/file_messages.h"
+#include "core/messages.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -184,7 +184,7 @@ TEST(DrivesFormatFreeBytes, OneDecimalAtMostAndTheUnitRule) {
 }
 
 TEST(DrivesLowSpace, MessageTextAndWhenItIsShown) {
-    const Message message = LowSpaceMessage("/media/usb", 10.9 * 1024);
+    const Message message = core::msg::LowDiskSpace("/media/usb", 10.9 * 1024);
     EXPECT_EQ(message.text, "There are only 10 KBytes free\r\non drive /media/usb - this may not "
                             "be enough");
     EXPECT_EQ(message.title, " Disk space running low");

@@ -43,29 +43,29 @@ TEST(FileChecksMessages, FolderErrorTextsAndButtons) {
     };
     for (const Case& c : cases) {
         const Message message =
-            FolderErrorMessage("/media/Usb/Texts", c.error, c.driveType, "/media/Usb");
+            core::msg::CannotFindFolder("/media/Usb/Texts", c.error, c.driveType, "/media/Usb");
         EXPECT_EQ(message.text, c.text);
         EXPECT_EQ(message.title, "Folder error");
         EXPECT_EQ(message.buttons, c.buttons) << c.text;
         EXPECT_EQ(message.icon, Icon::Exclamation);
     }
     // A UTF-8 name is shown as the program's text.
-    EXPECT_EQ(FolderErrorMessage("/home/l\xC3\xA9"
-                                 "a",
-                                 FolderError::NotFound, kDriveFixed, "/")
+    EXPECT_EQ(core::msg::CannotFindFolder("/home/l\xC3\xA9"
+                                          "a",
+                                          FolderError::NotFound, kDriveFixed, "/")
                   .text,
               "Cannot find folder:\r\n/home/l\xE9"
               "a");
 }
 
 TEST(FileChecksMessages, FileErrorAndErrorNumbers) {
-    const Message fixed = FileErrorMessage("/data/a.txt", kDriveFixed);
+    const Message fixed = core::msg::CannotFindFile("/data/a.txt", kDriveFixed);
     EXPECT_EQ(fixed.text, "Cannot find file /data/a.txt");
     EXPECT_EQ(fixed.title, " File error");
     EXPECT_EQ(fixed.buttons, Buttons::AbortRetryIgnore);
     EXPECT_EQ(fixed.icon, Icon::Exclamation);
     for (int type : {kDriveRemovable, kDriveCdRom})
-        EXPECT_EQ(FileErrorMessage("/media/cd/a.txt", type).text,
+        EXPECT_EQ(core::msg::CannotFindFile("/media/cd/a.txt", type).text,
                   "Cannot find file /media/cd/a.txt -\r\nYou may have removed the disk with the "
                   "file from the drive");
 

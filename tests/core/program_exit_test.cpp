@@ -93,7 +93,7 @@ TEST(SettingsPanel, Texts) {
 }
 
 TEST(StartUp, RemovableDriveWarning) {
-    const Message tall = RemovableProgramDriveWarning("/media/usb", true);
+    const Message tall = core::msg::RemovableProgramDrive("/media/usb", true);
     EXPECT_EQ(tall.text, "You have loaded KWIC-LEXMORA from drive /media/usb\r\n\r\n"
                          "To function, the program must be able to access the disk.   \r\n\r\n"
                          "If you remove the disk with the program from the drive\r\n"
@@ -102,7 +102,7 @@ TEST(StartUp, RemovableDriveWarning) {
                          "you should run lexmora from a hard drive.");
     EXPECT_EQ(tall.title, " Warning");
     EXPECT_EQ(tall.icon, Icon::Information);
-    EXPECT_EQ(RemovableProgramDriveWarning("/media/usb", false).icon, Icon::None);
+    EXPECT_EQ(core::msg::RemovableProgramDrive("/media/usb", false).icon, Icon::None);
     test::TempDir fixed; // test folders are never on a removable disk
     EXPECT_FALSE(CheckProgramDrive(fixed.path(), true).has_value());
 }

@@ -317,21 +317,22 @@ TEST(KeywordFile, MessageTable) {
         Icon icon;
     };
     const Row rows[] = {
-        {MsgKeepExistingKeywords(5), "Do you wish to keep existing keywords?",
+        {keywords::msg::KeepExistingKeywords(5), "Do you wish to keep existing keywords?",
          "5 keywords already loaded", Buttons::YesNo, Icon::Question},
-        {MsgAddToExistingKeywords(5), "Continue to add new keywords to existing keywords?",
-         "5 keywords already loaded", Buttons::OkCancel, Icon::Question},
-        {MsgKeepKeywordsInWindow(5), "Do you wish to keep existing keywords?",
+        {keywords::msg::AddToExistingKeywords(5),
+         "Continue to add new keywords to existing keywords?", "5 keywords already loaded",
+         Buttons::OkCancel, Icon::Question},
+        {keywords::msg::KeepKeywordsInWindow(5), "Do you wish to keep existing keywords?",
          "5 keyword(s) already loaded", Buttons::YesNo, Icon::Question},
-        {MsgCannotOpenKeywordFile(), "Cannot open file - trying next...", "", Buttons::Ok,
-         Icon::Exclamation},
-        {MsgLowOnMemory(), "There's not enough memory available to load files!", " Low on memory",
+        {codes::msg::CannotOpenFileTryingNext(), "Cannot open file - trying next...", "",
          Buttons::Ok, Icon::Exclamation},
-        {MsgNoExcludeMemory(), "Not enough memory available for exclude strings", "Lack of memory",
-         Buttons::Ok, Icon::Exclamation},
-        {MsgListFull(), "The listbox can only store approx. 32667 keywords.",
+        {keywords::msg::LowOnMemory(), "There's not enough memory available to load files!",
+         " Low on memory", Buttons::Ok, Icon::Exclamation},
+        {keywords::msg::NoExcludeMemory(), "Not enough memory available for exclude strings",
+         "Lack of memory", Buttons::Ok, Icon::Exclamation},
+        {keywords::msg::ListFull(), "The listbox can only store approx. 32667 keywords.",
          " Potential list overflow", Buttons::Ok, Icon::Exclamation},
-        {MsgLinesLeftOut("/x/k\xC3\xA9.txt", 2, 0),
+        {keywords::msg::LinesLeftOut("/x/k\xC3\xA9.txt", 2, 0),
          "Lines of k\xE9.txt not loaded as keywords:\r\n2 line(s) longer than 255 characters",
          " Keyword file", Buttons::Ok, Icon::Exclamation},
     };
@@ -345,7 +346,7 @@ TEST(KeywordFile, MessageTable) {
 }
 
 TEST(KeywordFile, OverflowMessage) {
-    const Message m = MsgListOverflow(32670);
+    const Message m = keywords::msg::ListOverflow(32670);
     EXPECT_EQ(m.title, " Potential list overflow   (32670 keywords selected)");
     EXPECT_EQ(m.text, "The listbox can only store approx. 32667 keywords.\r\n"
                       "If you try to load keywords into the list box, \r\n"

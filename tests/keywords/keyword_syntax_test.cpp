@@ -3,7 +3,7 @@
 #include "keywords/keyword_syntax.h"
 
 #include "keywords/keyword_handover.h"
-#include "keywords/keyword_messages.h"
+#include "keywords/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -235,12 +235,12 @@ TEST(KeywordHandOver, EmptyListAndEditing) {
 }
 
 TEST(KeywordMessages, Texts) {
-    EXPECT_EQ(MsgNoSpecialCharsInExcludes().title, " Illegal character");
-    EXPECT_EQ(MsgNoProcedureInExcludes().title, " Illegal procedure");
-    EXPECT_EQ(MsgNoOperatorAfterWildcard().title, " Illegal operation");
-    EXPECT_EQ(MsgAfterOpenBracket('[').title, " Error entering character");
-    EXPECT_EQ(MsgHelpFileMissing().text, "Cannot find help file!");
-    EXPECT_EQ(MsgHelpFileMissing().title, "File missing");
+    EXPECT_EQ(keywords::msg::NoSpecialCharsInExcludes().title, " Illegal character");
+    EXPECT_EQ(keywords::msg::NoProcedureInExcludes().title, " Illegal procedure");
+    EXPECT_EQ(keywords::msg::NoOperatorAfterWildcard().title, " Illegal operation");
+    EXPECT_EQ(keywords::msg::AfterOpenBracket('[').title, " Error entering character");
+    EXPECT_EQ(keywords::msg::HelpFileMissingWarning().text, "Cannot find help file!");
+    EXPECT_EQ(keywords::msg::HelpFileMissingWarning().title, "File missing");
 }
 
 } // namespace

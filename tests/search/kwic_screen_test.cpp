@@ -71,14 +71,14 @@ TEST(KwicScreen, SelectionStopsAtItsLimit) {
 }
 
 TEST(KwicScreen, Messages) {
-    const Message limit = SelectionLimitMessage(false);
+    const Message limit = search::msg::SelectionLimit(false);
     EXPECT_EQ(limit.text, "The maximum number of items you can select is 32767.");
     EXPECT_EQ(limit.title, "Selection limit reached");
     EXPECT_EQ(limit.icon, Icon::Exclamation);
-    EXPECT_EQ(SelectionLimitMessage(true).text,
+    EXPECT_EQ(search::msg::SelectionLimit(true).text,
               "The maximum number of items you can select is 32767.\r\n"
               "There is no limit if you use the 'Extract' options in the main menu.");
-    const Message minimise = MinimiseRefusedMessage();
+    const Message minimise = search::msg::MinimiseRefused();
     EXPECT_EQ(minimise.text, "You cannot minimise this window during active search !\r\n\r\n"
                              "You must first click on \xAB Pause \xBB.");
     EXPECT_EQ(minimise.title, " Action not permitted!");

@@ -1,8 +1,8 @@
-#include "wordcount/wordcount_messages.h"
+#include "wordcount/messages.h"
 
 #include <cerrno>
 
-namespace lexmora::wcmsg {
+namespace lexmora::wordcount::msg {
 
 namespace {
 
@@ -51,27 +51,27 @@ const char* diskErrorText(int n) {
 
 } // namespace
 
-Message cannotOpenBucketFiles(const std::string& systemError) {
+Message CannotOpenBucketFiles(const std::string& systemError) {
     return make("Cannot open files to save results to -\nreturning to main window!", systemError,
                 Buttons::Ok, Icon::None);
 }
 
-Message noWordsInFiles() {
+Message NoWordsInFiles() {
     return make("Files unsuitable or no words in files!  \nCannot continue.", " Aborting wordcount",
                 Buttons::Ok, Icon::Exclamation);
 }
 
-Message abandonWordcount() {
+Message AbandonWordcount() {
     return make("You have just pressed \xAB Exit \xBB -\ndo you wish to return to main screen?",
                 " Abandon Wordcount", Buttons::YesNo, Icon::Question);
 }
 
-Message errorOpeningFiles() {
+Message ErrorOpeningFiles() {
     return make("Cannot continue - returning to Main Window!  ", " Error opening files!",
                 Buttons::Ok, Icon::Exclamation);
 }
 
-Message diskError(int errorNumber) {
+Message DiskError(int errorNumber) {
     const char* text = diskErrorText(errorNumber);
     const Buttons buttons =
         (errorNumber == 71 || errorNumber == 70) ? Buttons::RetryCancel : Buttons::AbortRetryIgnore;
@@ -82,80 +82,70 @@ Message diskError(int errorNumber) {
     return make(text, " Disk Error", buttons, Icon::Exclamation);
 }
 
-Message fileMissing(const std::string& name) {
+Message FileMissing(const std::string& name) {
     return make("Cannot find file " + name, " File error", Buttons::AbortRetryIgnore,
                 Icon::Exclamation);
 }
 
-Message majorFailure() {
-    return make("Major file or device failure!\nReturning to main menu", "", Buttons::Ok,
-                Icon::Exclamation);
-}
-
-Message countTooLarge(const std::string& what) {
+Message CountTooLarge(const std::string& what) {
     return make("The count is too large for a word list:\n" + what +
                     "\nCount the files in smaller sets.",
                 " Count too large", Buttons::Ok, Icon::Exclamation);
 }
 
-Message fileExists(const std::string& name) {
+Message ListFileExists(const std::string& name) {
     return make("file \xAB " + name + ".lst \xBB already exists:\ndo you wish to overwrite it?",
                 " File already exists!", Buttons::YesNo, Icon::Question);
 }
 
-Message noNameEntered() {
-    return make("Do you wish to continue?", " You have not entered a name!", Buttons::YesNo,
-                Icon::Question);
-}
-
-Message cannotOpenList(const std::string& name, const std::string& systemError) {
+Message CannotOpenList(const std::string& name, const std::string& systemError) {
     return make("Cannot open file " + name + "\n" + systemError, " Error opening file",
                 Buttons::RetryCancel, Icon::Exclamation);
 }
 
-Message cannotOpenIndex(const std::string& indexName, const std::string& listName) {
+Message CannotOpenIndex(const std::string& indexName, const std::string& listName) {
     return make("Cannot open file - check that " + indexName + "\nis in same folder as " + listName,
                 " Error opening file", Buttons::RetryCancel, Icon::Exclamation);
 }
 
-Message invalidFile(const std::string& name) {
+Message InvalidFile(const std::string& name) {
     return make("\xAB " + name + " \xBB is either the wrong type\nof file or it has been " +
                     "corrupted. \n\nSelect another file. ",
                 "Invalid file!", Buttons::Ok, Icon::Exclamation);
 }
 
-Message mismatchedPair(const std::string& listName, const std::string& indexName,
+Message MismatchedPair(const std::string& listName, const std::string& indexName,
                        const std::string& why) {
     return make("\xAB " + listName + " \xBB and its index \xAB " + indexName +
                     " \xBB do not match\n(" + why + ").\n\nSelect another file. ",
                 "Invalid file!", Buttons::Ok, Icon::Exclamation);
 }
 
-Message cannotFindMatch() {
+Message CannotFindMatch() {
     return make("Cannot find match", "Search unsuccessful", Buttons::Ok, Icon::Information);
 }
 
-Message slowWordSearch() {
+Message SlowWordSearch() {
     return make("Word searches on non-alphabetically sorted files may be slow", "Word search",
                 Buttons::Ok, Icon::Information);
 }
 
-Message minimumAboveMaximum() {
+Message MinimumAboveMaximum() {
     return make("Your minimum is higher than your maximum", " Error in entering values !",
                 Buttons::RetryCancel, Icon::Exclamation);
 }
 
-Message saveDetailsWhere(const std::string& folder) {
+Message SaveDetailsWhere(const std::string& folder) {
     return make("Results will be saved with the extension \xAB lex \xBB to folder:\n\n" + folder +
                     "\n\ndo you wish to save to a different drive or folder?",
                 "", Buttons::YesNoCancel, Icon::Question);
 }
 
-Message cannotSaveDetails() {
+Message CannotSaveDetails() {
     return make("Cannot continue", " Error!", Buttons::Ok, Icon::Exclamation);
 }
 
-Message detailsSaved(const std::string& path) {
+Message DetailsSaved(const std::string& path) {
     return make("Details saved under filename:\n" + path, "Operation finished", Buttons::Ok,
                 Icon::Information);
 }
@@ -185,4 +175,4 @@ int errorNumberOf(int posixError) {
     }
 }
 
-} // namespace lexmora::wcmsg
+} // namespace lexmora::wordcount::msg

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "core/message.h"
+#include "search/messages.h" // CannotContinue, shown by record details too
 
 #include <cstdint>
 #include <string>
 
-namespace lexmora::viewer_messages {
+namespace lexmora::viewer::msg {
 
 Message CannotOpenFile(bool tryingNext, const std::string& errorText);
 Message EmptyFile();
@@ -32,10 +33,9 @@ Message SaveChangesTo(const std::string& name);
 Message DiscProblem();
 Message PrinterReady();
 Message PrintMoreOnPage();
-Message DetailsCannotContinue(); // "Cannot continue"
-Message DetailsSaveFailed();     // "File problem - Could not save text!"
+Message DetailsSaveFailed(); // "File problem - Could not save text!"
 Message LogEntryMissing(const std::string& logName, std::int32_t entry);
 Message LogEntryMismatch(const std::string& logName, std::int32_t entry);
 Message NoDetailsForFile();
 
-} // namespace lexmora::viewer_messages
+} // namespace lexmora::viewer::msg

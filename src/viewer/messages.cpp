@@ -1,6 +1,6 @@
-#include "viewer/viewer_messages.h"
+#include "viewer/messages.h"
 
-namespace lexmora::viewer_messages {
+namespace lexmora::viewer::msg {
 
 namespace {
 
@@ -145,10 +145,6 @@ Message PrintMoreOnPage() {
                " Printing sent to spooler...", Buttons::YesNo, Icon::Question);
 }
 
-Message DetailsCannotContinue() {
-    return box("Cannot continue", "", Buttons::Ok, Icon::Exclamation);
-}
-
 Message DetailsSaveFailed() {
     return box("File problem - Could not save text!", "", Buttons::Ok, Icon::Exclamation);
 }
@@ -172,4 +168,4 @@ Message NoDetailsForFile() {
                "", Buttons::Ok, Icon::Exclamation);
 }
 
-} // namespace lexmora::viewer_messages
+} // namespace lexmora::viewer::msg

@@ -1,0 +1,20 @@
+#include "cli/messages.h"
+
+namespace lexmora::cli::msg {
+
+Message ResultNameNeeded() {
+    return Message{"You must enter a name for the file to save the results to", "File name needed",
+                   Buttons::OkCancel, Icon::Exclamation};
+}
+
+Message NoSourceFilesSelected() {
+    return Message{"You have not selected any source files", "", Buttons::OkCancel,
+                   Icon::Exclamation};
+}
+
+Message CannotFindFrequencyFolder(const std::string& folder) {
+    return Message{"Cannot find folder:\r\n" + folder, "Folder error", Buttons::RetryCancel,
+                   Icon::Exclamation};
+}
+
+} // namespace lexmora::cli::msg

@@ -1,0 +1,22 @@
+// The messages only the desktop program shows, worded as the program shows them (Windows-1252).
+// Plain C++: the windows turn them into message boxes through the Prompter.
+#pragma once
+
+#include "core/message.h"
+
+#include <string>
+
+namespace lexmora::ui::msg {
+
+Message AnotherCopyRunning(); // asked before a second copy of the program starts
+// The main window's "Save results to" with no folder: ends with "!", OK only, unlike the
+// search's own check (search::msg::NoTargetFolder).
+Message NoTargetFolderSelected();
+// The main window's and the KWIC screen's help: no icon, unlike the keyword window's.
+Message HelpFileMissing();
+// A drive that cannot be read; `languageText` is the language file's wording, if it has one.
+Message CannotAccessDrive(const std::string& languageText);
+// The text viewer could not open a file; `errorText` says why.
+Message CannotOpenForViewing(const std::string& errorText);
+
+} // namespace lexmora::ui::msg

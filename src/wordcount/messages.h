@@ -1,0 +1,39 @@
+// Every message and question of the word count, the frequency files and the frequency viewer,
+// worded as the program shows them (Windows-1252).
+#pragma once
+
+#include "core/message.h"
+#include "core/messages.h" // MajorFailure and NoNameEntered, shown by other subsystems too
+
+#include <string>
+
+namespace lexmora::wordcount::msg {
+
+Message CannotOpenBucketFiles(const std::string& systemError);
+Message NoWordsInFiles();
+Message AbandonWordcount();
+Message ErrorOpeningFiles();
+Message DiskError(int errorNumber);
+Message FileMissing(const std::string& name);
+Message CountTooLarge(const std::string& what);
+
+Message ListFileExists(const std::string& name);
+inline constexpr const char* kNewNamePrompt = "Please enter new name below (max. 50 characters)";
+
+Message CannotOpenList(const std::string& name, const std::string& systemError);
+Message CannotOpenIndex(const std::string& indexName, const std::string& listName);
+Message InvalidFile(const std::string& name);
+Message MismatchedPair(const std::string& listName, const std::string& indexName,
+                       const std::string& why);
+
+Message CannotFindMatch();
+Message SlowWordSearch();
+Message MinimumAboveMaximum();
+Message SaveDetailsWhere(const std::string& folder);
+Message CannotSaveDetails();
+Message DetailsSaved(const std::string& path);
+
+// The program's error numbers for a POSIX error of a file operation.
+int errorNumberOf(int posixError);
+
+} // namespace lexmora::wordcount::msg
