@@ -16,12 +16,20 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <unistd.h>
 
 using namespace lexmora;
 
 namespace {
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 // Answers by the message's title, records everything, and lets a test look at the screen when
 // the run asks about the summary.
@@ -334,6 +342,44 @@ private slots:
         QCOMPARE(dump.size() % recordLength, 0);
         QVERIFY(f.state.ResultsWritten);
         QVERIFY(yields < 5 * 8000); // it stopped early
+    }
+
+    // A paused run waits in the event loop: a second of pause costs no measurable CPU time and
+    // only a few turns of the wait.
+    void pausedRunUsesNoCpu() {
+        Fixture f;
+        QByteArray text;
+        for (int i = 0; i < 4000; ++i)
+            text += "one cat and another cat in a line\r\n";
+        writeFile(f.source.filePath("f0.txt"), text);
+        f.state.SourceFiles = {"f0.txt"};
+        f.keywords({"cat"});
+        f.prompter.answers = {{" Abandon Search", Answer::Yes}, {" Search finished", Answer::No}};
+        ui::frmConShell window(f.state, f.start, f.prompter);
+        using Clock = std::chrono::steady_clock;
+        int yields = 0, pausedTurns = 0;
+        double cpuAtPause = 0, cpuWhilePaused = -1;
+        Clock::time_point pausedAt;
+        window.onSearchScreenForTest = [&](ui::frmViewScreen& s) {
+            s.onYieldForTest = [&, screen = &s](ProgramState& state) {
+                if (++yields == 50) {
+                    screen->findChild<QPushButton*>("cmdPause")->click();
+                    cpuAtPause = processCpuSeconds();
+                    pausedAt = Clock::now();
+                }
+                if (!state.PauseFlag || cpuWhilePaused >= 0)
+                    return;
+                ++pausedTurns;
+                if (Clock::now() - pausedAt >= std::chrono::seconds(1)) {
+                    cpuWhilePaused = processCpuSeconds() - cpuAtPause;
+                    screen->findChild<QPushButton*>("cmdExit")->click();
+                }
+            };
+        };
+        window.findChild<QPushButton*>("cmdSearch")->click();
+        QVERIFY(cpuWhilePaused >= 0);
+        QVERIFY2(cpuWhilePaused < 0.2, qPrintable(QString("%1 s of CPU").arg(cpuWhilePaused)));
+        QVERIFY2(pausedTurns < 20, qPrintable(QString("%1 turns").arg(pausedTurns)));
     }
 };
 
