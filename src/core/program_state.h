@@ -5,6 +5,7 @@
 // one-based arrays, and element i + 1 of those is element i here.
 #pragma once
 
+#include "core/frequency_commands.h"
 #include "core/run_control.h"
 #include "core/viewer_commands.h"
 
@@ -114,7 +115,7 @@ struct ProgramState {
     };
     // Indexed by code number: 0 the shared transliteration, 1 ANSI, 2 ASCII, 3.. code files.
     std::vector<CodeRow> CodeRows;
-    int CodeCount = 2;         // the highest code number
+    int CodeCount = 2;          // the highest code number
     std::string CodeLetters[2]; // table 1 of ANSI [0] and ASCII [1] joined: 52 characters each
     std::string CodeFolder;     // the folder of the code files chosen since start-up
 
@@ -123,18 +124,12 @@ struct ProgramState {
     std::vector<std::string> StoredFileList;
 
     // --- word frequency ---------------------------------------------------------------------
-    // The totals of the last count run; the viewer's mode and the commands its menus set.
+    // The totals of the last count run; the window's mode and the commands its menus set.
     long long TokenCount = 0;
     long long TypeCount = 0;
-    int FrequencyMode = -1;           // -1 counting, 1 viewing, 0 leave
-    int FrequencySortCommand = 0;     // -1 word beginning, -2 word ending, 1 asc, 2 desc
-    int FrequencySaveRequest = 0;     // -1 by frequency, 1 by list order
-    int FrequencyPrintRequest = 0;    // -1 by frequency, 1 by list order
-    int FrequencyNormRequest = 0;     // norm option + 1 (0: none pending)
-    bool FrequencySelectFileRequest = false;
-    bool FrequencyWordSearchRequest = false;
-    bool CountSelectFilesRequest = false;
-    bool CountSaveToFolderRequest = false;
+    FrequencyWindowMode FrequencyMode = FrequencyWindowMode::Counting;
+    FrequencyCommandQueue FrequencyCommands;
+    CountCommandQueue CountCommands;
 
     // --- search run ---
     // The run-wide number of log entries: one per source file with hits, across result sets.

@@ -3,6 +3,7 @@
 // text of a range of records. The window only shows what this gives.
 #pragma once
 
+#include "core/frequency_commands.h"
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/result.h"
@@ -47,8 +48,6 @@ struct FrequencyRow {
     std::string percentage;
     std::string norm;
 };
-
-enum class FrequencySort { WordBeginning, WordEnding, Ascending, Descending };
 
 class FrequencyTable {
 public:
