@@ -315,6 +315,8 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
     auto opened = ResultViewer::open(*o.file, context.prompter, options);
     if (!opened) {
         context.report(opened.error());
+        if (opened.code() == FailureCode::EmptyFile)
+            OfferEmptyFileDeletion(*o.file, context.prompter);
         return kFailure;
     }
     ResultViewer& viewer = *opened;

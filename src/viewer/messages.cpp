@@ -24,6 +24,11 @@ Message EmptyFile() {
                " Empty file !", Buttons::Ok, Icon::Exclamation);
 }
 
+Message DeleteEmptyFile(const std::string& name) {
+    return box("Delete the empty file " + name + " ?", " Empty file !", Buttons::YesNo,
+               Icon::Question);
+}
+
 Message NotAResultFile(const std::string& name) {
     return box(joinLines({"Cannot view " + name + " -",
                           "it is neither a result file nor a file of text lines."}),

@@ -253,6 +253,8 @@ std::vector<Row> everyMessage() {
         {viewer::msg::EmptyFile(),
          "Cannot continue - deleting file !\r\nPlease make new selection...", " Empty file !",
          Buttons::Ok, Icon::Exclamation},
+        {viewer::msg::DeleteEmptyFile("r.dmp"), "Delete the empty file r.dmp ?", " Empty file !",
+         Buttons::YesNo, Icon::Question},
         {viewer::msg::NotAResultFile("notes.dmp"),
          "Cannot view notes.dmp -\r\nit is neither a result file nor a file of text lines.",
          " Not a result file", Buttons::Ok, Icon::Exclamation},

@@ -587,15 +587,17 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     EXPECT_EQ(h.state.ExitFlag, ExitRequest::None);
 }
 
-TEST(RunResultViewer, EmptyFileIsDeletedAndTheUserChoosesAgain) {
-    Harness h;
-    const std::string empty = h.dir.write("empty.dmp", "");
-    h.screen.fileChoices = {std::vector<std::string>{empty, h.path}, std::nullopt};
-    EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
-    EXPECT_EQ(h.titles(), (std::vector<std::string>{" Empty file !"}));
-    EXPECT_EQ(test::readFile(empty), "<missing>");
-    EXPECT_TRUE(h.screen.shownFiles.empty());
-    EXPECT_EQ(h.screen.chooserMasks.size(), 2u);
+TEST(RunResultViewer, EmptyFileIsRefusedDeletedOnlyOnYesAndTheUserChoosesAgain) {
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        Harness h({Answer::Ok, answer}); // the message, then the question
+        const std::string empty = h.dir.write("empty.dmp", "");
+        h.screen.fileChoices = {std::vector<std::string>{empty, h.path}, std::nullopt};
+        EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
+        EXPECT_EQ(h.titles(), (std::vector<std::string>{" Empty file !", " Empty file !"}));
+        EXPECT_EQ(test::readFile(empty), answer == Answer::Yes ? "<missing>" : "");
+        EXPECT_TRUE(h.screen.shownFiles.empty());
+        EXPECT_EQ(h.screen.chooserMasks.size(), 2u);
+    }
 }
 
 TEST(RunResultViewer, ViewMoreFilesReturnsToTheChooserWithoutAsking) {
