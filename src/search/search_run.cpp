@@ -211,19 +211,15 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
     };
     if (state.TargetDirectory.empty())
         return chooseOr(search::msg::NoTargetFolder());
-    if (state.TargetDirectory == state.SourceDirectory)
+    if (SameFolder(state.TargetDirectory, state.SourceDirectory))
         return chooseOr(search::msg::TargetIsSource());
     if (FolderExists(state.TargetDirectory) && IsReadOnlyFolder(state.TargetDirectory)) {
         const bool choose = prompter.ask(search::msg::ReadOnlyTarget()) == Answer::Ok;
         return {CheckOutcome::Abandoned, choose ? Chooser::Target : Chooser::None};
     }
-    // Compared by whole folder names: /data/src2 does not lie in /data/src.
-    if (state.IncludeSubfolders && !state.SourceDirectory.empty()) {
-        const std::string target = toLowerAscii(AddBackslash(state.TargetDirectory));
-        const std::string source = toLowerAscii(AddBackslash(state.SourceDirectory));
-        if (target.compare(0, source.size(), source) == 0)
-            return chooseOr(search::msg::TargetInSearchPath());
-    }
+    // Compared as folders, not names: a link, ".." or a trailing "/" cannot hide the tree.
+    if (state.IncludeSubfolders && FolderInside(state.TargetDirectory, state.SourceDirectory))
+        return chooseOr(search::msg::TargetInSearchPath());
     Answer answer = Answer::Ok;
     if (!CheckFolder(state.TargetDirectory, answer, prompter))
         return {answer == Answer::Retry ? CheckOutcome::Repeat : CheckOutcome::Abandoned,
