@@ -9,8 +9,11 @@
 #include "files/file_patterns.h"
 #include "search/compile_keyword.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <set>
 #include <sys/stat.h>
@@ -159,17 +162,25 @@ RunOutcome searchTree(ProgramState& state, SearchRun& run, const std::string& fo
                       std::set<std::pair<dev_t, ino_t>>& visited, SearchObserver& observer,
                       Prompter& prompter) {
     struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0)
+    if (::stat(folder.c_str(), &info) != 0) {
+        // Gone since its parent was listed: named, and the rest of the tree goes on.
+        prompter.tell(search::msg::CannotReadFolder(folder, std::strerror(errno)));
         return RunOutcome::done();
+    }
     if (!visited.insert({info.st_dev, info.st_ino}).second)
         return RunOutcome::done(); // reached again through a link
-    for (const std::string& sub : files::ListSubfolders(folder)) {
+    const files::FolderListing listing = files::ListFolder(folder, state.SourceFileType);
+    if (!listing.readable) {
+        prompter.tell(search::msg::CannotReadFolder(folder, std::strerror(listing.error)));
+        return RunOutcome::done();
+    }
+    for (const std::string& sub : listing.folders) {
         const RunOutcome result =
             searchTree(state, run, AddBackslash(folder) + sub, visited, observer, prompter);
         if (!result.isDone())
             return result;
     }
-    state.SourceFiles = files::ListMatchingFiles(folder, state.SourceFileType);
+    state.SourceFiles = listing.files;
     state.SourceDirectory = AddBackslash(folder);
     return SearchStep(state, run, observer, prompter);
 }
@@ -304,7 +315,8 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
     ScanCounts counts;
     const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
 
-    run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size());
+    // Only the files read count: one that could not be opened or read has been named instead.
+    run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size()) - counts.unreadFiles;
     run.BytesSearched += counts.bytes;
     run.HitsTotal += counts.hits;
     run.HitsPerKeyword[k] += counts.hits;
