@@ -2,6 +2,7 @@
 
 #include "core/drives.h"
 #include "core/file_checks.h"
+#include "core/file_io.h"
 #include "core/file_utils.h"
 #include "core/folders.h"
 #include "core/paths.h"
@@ -48,21 +49,36 @@ void cutToWholeUnits(const std::string& path, std::int64_t unit) {
         (void)::truncate(path.c_str(), static_cast<off_t>(size - size % unit));
 }
 
-// The summary cut back to its last whole line.
-void cutToWholeLines(const std::string& path) {
-    const auto bytes = readFileBytes(path);
-    if (!bytes || bytes->empty())
+// The hits counted but not in the dump (their block was never written) come off the counts,
+// the current keyword's first: the counts the run reports are what was saved.
+void countSavedHits(SearchRun& run, const std::string& dumpPath) {
+    const auto size = fileSize(dumpPath);
+    if (!size || run.RecordLength <= 0)
         return;
-    const std::size_t end = bytes->rfind("\r\n");
-    const std::size_t keep = end == std::string::npos ? 0 : end + 2;
-    if (keep != bytes->size())
-        (void)::truncate(path.c_str(), static_cast<off_t>(keep));
+    const std::int64_t records = static_cast<std::int64_t>(*size) / run.RecordLength;
+    const std::int64_t saved = records > 0 ? records - 1 : 0; // the header is no hit
+    std::int64_t lost = run.hitsInSet - saved;
+    if (lost <= 0)
+        return;
+    run.hitsInSet = saved;
+    run.HitsTotal -= lost;
+    run.EstimatedBytes -= lost * run.RecordLength;
+    run.BytesInResultFile -= lost * run.RecordLength;
+    for (std::int64_t k = run.KeywordIndex; k >= 0 && lost > 0; --k) {
+        std::int64_t& hits = run.HitsPerKeyword[static_cast<std::size_t>(k)];
+        const std::int64_t taken = std::min(hits, lost);
+        hits -= taken;
+        lost -= taken;
+    }
 }
 
 void repairSet(SearchRun& run, const std::string& dumpPath) {
     cutToWholeUnits(dumpPath, run.RecordLength);
     cutToWholeUnits(LogPathFor(dumpPath), kLogLineBytes);
-    cutToWholeLines(SummaryPathFor(dumpPath));
+    countSavedHits(run, dumpPath);
+    // The summary of a set cut short cannot be complete: it is removed rather than left to
+    // give totals the files do not hold.
+    ::unlink(SummaryPathFor(dumpPath).c_str());
     run.incompleteDumpFiles.push_back(dumpPath);
 }
 
@@ -154,6 +170,7 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
         } else {
             DeleteResultFiles(path);
             run.deletedDumpFiles.push_back(path);
+            run.incompleteDumpFiles.pop_back(); // nothing of it was saved: it is gone
         }
     }
 }
@@ -429,7 +446,8 @@ KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
         const Status written = run.results->writeSummaryLine(BuildKeywordLine(
             run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
-        if (!written && prompter.ask(search::msg::CannotPrintToSummaryAskContinue()) != Answer::Ok) {
+        if (!written &&
+            prompter.ask(search::msg::CannotPrintToSummaryAskContinue()) != Answer::Ok) {
             closeResultFiles(state, run, observer, prompter);
             run.failed = true;
             return KeywordTurn::Stop;
