@@ -79,6 +79,15 @@ Message CannotOpenDumpfile() {
     return exclamation("Cannot open dumpfile - return to main menu!");
 }
 
+Message RecordTooLong(int leftContext, long long keywordLength, int rightContext) {
+    return Message{joinLines({"Cannot save the results of a keyword of " +
+                                  std::to_string(keywordLength) + " characters",
+                              "with contexts of " + std::to_string(leftContext) + " and " +
+                                  std::to_string(rightContext) + ": a record would be longer",
+                              "than 32767 bytes - return to main menu!"}),
+                   " Record too long", Buttons::Ok, Icon::Exclamation};
+}
+
 Message CannotPrintToSummaryAskContinue() {
     return Message{joinLines({"Cannot print to summary file!", "Do you wish to continue?"}),
                    "File problem", Buttons::OkCancel, Icon::Exclamation};

@@ -25,6 +25,8 @@ Message RemovableDiskLow(double freeBytes, const std::string& drive, bool sameDr
 // --- the run ----------------------------------------------------------------------------------
 Message AbandonSearch(); // " Abandon Search"
 Message CannotOpenDumpfile();
+// A keyword and contexts whose record would pass the 32767 bytes a record may hold.
+Message RecordTooLong(int leftContext, long long keywordLength, int rightContext);
 // The run's question after a failed summary line ("File problem", OK/Cancel).
 Message CannotPrintToSummaryAskContinue();
 Message SeeSummary();

@@ -389,7 +389,9 @@ bool prepareResults(ProgramState& state, SearchRun& run, std::size_t k, SearchOb
     if (!state.ResultFilesBoundary)
         return true;
     if (!length) {
-        prompter.tell(search::msg::CannotOpenDumpfile());
+        prompter.tell(search::msg::RecordTooLong(state.LeftContext,
+                                                 static_cast<long long>(state.Keywords[k].size()),
+                                                 state.RightContext));
         return false;
     }
     run.RecordLength = *length;

@@ -9,7 +9,7 @@
 
 namespace lexmora::viewer::msg {
 
-Message CannotOpenFile(bool tryingNext, const std::string& errorText);
+Message CannotOpenFile(const std::string& name, bool tryingNext, const std::string& errorText);
 Message EmptyFile();
 Message DeleteEmptyFile(const std::string& name);
 Message NotAResultFile(const std::string& name);

@@ -156,8 +156,8 @@ std::string keywordOfHeader(std::string_view firstLine, int textWidth) {
     return std::string(trim(firstLine.substr(label + 15, width - (label + 15))));
 }
 
-Failure cannotOpen(const ViewerOptions& options, int error) {
-    return Failure(msg::CannotOpenFile(!options.firstFile, std::strerror(error)),
+Failure cannotOpen(const std::string& path, const ViewerOptions& options, int error) {
+    return Failure(msg::CannotOpenFile(FileNameOf(path), !options.firstFile, std::strerror(error)),
                    FailureCode::CannotOpen, error);
 }
 
@@ -195,7 +195,7 @@ Status ResultViewer::openFile(const ViewerOptions& options) {
     m_fd = UniqueFd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!m_fd.valid() || ::fstat(m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return cannotOpen(options, m_fd.valid() ? EISDIR : errno);
+        return cannotOpen(m_path, options, m_fd.valid() ? EISDIR : errno);
     m_fileLength = static_cast<std::uint64_t>(st.st_size);
     return {};
 }
@@ -207,7 +207,7 @@ Result<std::string> ResultViewer::readFirstLine(const ViewerOptions& options) {
         static_cast<std::size_t>(std::min<std::uint64_t>(m_fileLength, kMaxRecordLength + 2));
     std::string start(probe, '\0');
     if (!preadAll(m_fd.get(), start.data(), probe, 0))
-        return cannotOpen(options, errno ? errno : EIO);
+        return cannotOpen(m_path, options, errno ? errno : EIO);
     const std::size_t binaryProbe =
         std::min<std::size_t>(probe, std::min<std::size_t>(kBinaryProbe, m_fileLength - 1));
     if (std::memchr(start.data(), '\0', binaryProbe) != nullptr)

@@ -161,9 +161,10 @@ TEST(ResultViewerOpen, FailuresGiveTheirMessages) {
     next.firstFile = false;
     auto missing = ResultViewer::open(dir.path() + "/missing.dmp", prompter, next);
     ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().text.substr(0, 38), "Cannot open file - trying next file...");
+    EXPECT_EQ(missing.error().text.substr(0, 50),
+              "Cannot open file missing.dmp - trying next file...");
     auto first = ResultViewer::open(dir.path() + "/missing.dmp", prompter, onDisk());
-    EXPECT_EQ(first.error().text.substr(0, 18), "Cannot open file\r\n");
+    EXPECT_EQ(first.error().text.substr(0, 30), "Cannot open file missing.dmp\r\n");
 }
 
 TEST(ResultViewerOpen, EmptyFileIsRefusedAndKept) {

@@ -580,7 +580,8 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/3", "two.dmp 3/3"}));
     EXPECT_EQ(h.titles(), (std::vector<std::string>{"Save changes to file?", "Save changes?", "",
                                                     " About to return to main screen"}));
-    EXPECT_EQ(h.prompter.shown[2].text.substr(0, 38), "Cannot open file - trying next file...");
+    EXPECT_EQ(h.prompter.shown[2].text.substr(0, 47),
+              "Cannot open file gone.dmp - trying next file...");
     EXPECT_NE(test::readFile(h.dir.path() + "/zoo.new"), "<missing>");
     EXPECT_EQ(h.screen.chooserMasks,
               (std::vector<std::string>{"*.dmp;dumpfile.*", "*.dmp;dumpfile.*"}));
