@@ -5,10 +5,10 @@
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "search/messages.h"
 #include "files/file_patterns.h"
-#include "wordcount/word_counter.h"
+#include "search/messages.h"
 #include "wordcount/messages.h"
+#include "wordcount/word_counter.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,7 +36,8 @@ constexpr const char* kCountUsage =
     "  --hyphen          break words at hyphens\n"
     "  --tree            include all sub-folders of the folders given\n"
     "  --folder DIR      write the pair into DIR\n"
-    "  --out NAME        the base name of the pair\n";
+    "  --out NAME        the base name of the pair (a name, without \"/\")\n"
+    "  --                the options end: every word after it is a path\n";
 
 } // namespace
 
@@ -49,6 +50,10 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
+        if (a == "--") { // the options end: every word after it is a path
+            paths.insert(paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        }
         if (a == "--help" || a == "-h") {
             std::cout << kCountUsage;
             return kSuccess;
@@ -83,6 +88,11 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
     if (out.empty()) {
         context.report(msg::ResultNameNeeded());
         std::cerr << kCountUsage;
+        return kUsage;
+    }
+    if (out.find(kPathSeparator) != std::string::npos) {
+        // The pair goes into the frequency-files folder: a path would put it elsewhere.
+        context.report(msg::ResultNameHasFolder(out));
         return kUsage;
     }
     if (paths.empty()) {

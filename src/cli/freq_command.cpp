@@ -58,6 +58,14 @@ int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
     bool byFrequency = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--") { // the options end: the next word is the list file
+            if (!listPath.empty() || i + 2 != args.size()) {
+                std::cerr << kFreqUsage;
+                return kUsage;
+            }
+            listPath = args[i + 1];
+            break;
+        }
         const bool hasValue = i + 1 < args.size();
         if (a == "--help" || a == "-h") {
             std::cout << kFreqUsage;

@@ -23,7 +23,8 @@ constexpr const char* kMainUsage =
     "  freq FILE.lst            the records of a word list: sort, norm, find, save .lex\n"
     "  view FILE.dmp            a result file's KWIC lines: every nth, sort, delete, extract\n"
     "\n"
-    "  --home DIR   the program folder (settings file, code files)\n"
+    "  --home DIR   the folder of the settings file lexmora9.ini (code files and help pages\n"
+    "               are read from the installed program's folder)\n"
     "  --raw        print the program's Windows-1252 text as it is, not as UTF-8\n"
     "  --yes        answer Yes to the program's questions (default: the safe answer)\n"
     "  COMMAND --help shows the options of a command.\n";
@@ -46,6 +47,12 @@ int main(int argc, char** argv) {
     std::string command;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
+        if (word == "--" && !command.empty()) {
+            // The options end here: the rest goes to the command as it stands, "--" included
+            // so that the command's own options end there too.
+            args.insert(args.end(), argv + i, argv + argc);
+            break;
+        }
         if (word == "--home" && command.empty()) {
             if (i + 1 >= argc) {
                 std::cerr << "lexmora-cli: --home needs a folder\n";

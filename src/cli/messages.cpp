@@ -1,10 +1,19 @@
 #include "cli/messages.h"
 
+#include "core/text_codec.h"
+
 namespace lexmora::cli::msg {
 
 Message ResultNameNeeded() {
     return Message{"You must enter a name for the file to save the results to", "File name needed",
                    Buttons::OkCancel, Icon::Exclamation};
+}
+
+Message ResultNameHasFolder(const std::string& name) {
+    return Message{
+        joinLines({"The name " + utf8ToCp1252(name) + " holds a folder -",
+                   "give a file name only: the files go to the frequency files folder."}),
+        "File name needed", Buttons::Ok, Icon::Exclamation};
 }
 
 Message NoSourceFilesSelected() {

@@ -10,6 +10,7 @@ namespace lexmora::cli::msg {
 
 // The word count's checks before it starts.
 Message ResultNameNeeded();
+Message ResultNameHasFolder(const std::string& name); // --out names a file, not a path
 Message NoSourceFilesSelected();
 // The folder as given, unconverted, with Retry/Cancel (the settings command shows OK only).
 Message CannotFindFrequencyFolder(const std::string& folder);

@@ -10,6 +10,7 @@
 #include "core/text_codec.h"
 #include "files/file_list.h"
 #include "files/file_patterns.h"
+#include "files/messages.h"
 #include "keywords/keyword_file.h"
 #include "keywords/keyword_handover.h"
 #include "keywords/keyword_syntax.h"
@@ -45,7 +46,8 @@ constexpr const char* kSearchUsage =
     "  --save DIR           save the results to this target folder (\"Save to File\")\n"
     "  --single-file        one result file set for all keywords\n"
     "  --ascii              save results as ASCII instead of ANSI\n"
-    "  --quiet              do not print the KWIC lines\n";
+    "  --quiet              do not print the KWIC lines\n"
+    "  --                   the options end: every word after it is a keyword\n";
 
 struct Options {
     std::vector<std::string> keywords;
@@ -77,6 +79,11 @@ std::optional<int> parseWidth(const std::string& text) {
 std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--") { // the options end: every word after it is a keyword
+            o.keywords.insert(o.keywords.end(), args.begin() + static_cast<long>(i) + 1,
+                              args.end());
+            break;
+        }
         auto value = [&](std::string& out) -> bool {
             if (i + 1 >= args.size())
                 return false;
@@ -186,11 +193,14 @@ bool passed(const CheckResult& result) {
 } // namespace
 
 int runSearchCommand(CliContext& context, const std::vector<std::string>& args) {
-    for (const auto& a : args)
+    for (const auto& a : args) {
+        if (a == "--")
+            break;
         if (a == "--help" || a == "-h") {
             std::cout << kSearchUsage;
             return kSuccess;
         }
+    }
     Options o;
     if (const auto error = parse(args, o)) {
         std::cerr << "lexmora-cli search: " << *error << "\n" << kSearchUsage;
@@ -272,12 +282,18 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
             context.report(list.error());
             return kFailure;
         }
+        // Lines left out (beyond the list's limit, or not file names) are told, as the file
+        // chooser tells them; a missing file gets the search's own question.
+        if (list->foreignLines > 0 || list->linesCut > 0)
+            context.report(files::msg::ImportNotes(0, list->foreignLines, list->linesCut));
         state.SourceIsFileList = true;
         state.StoredFileList = list->paths;
         state.SourceFiles = list->paths;
     } else {
         std::string source = o.source.value_or(state.SourceDirectory);
-        if (o.source && isRegularFile(source)) {
+        // Anything there that is not a folder is a file to the search, which names a FIFO or a
+        // device for what it is (and never opens it) instead of looking for a folder.
+        if (o.source && fileIsPresent(source) && !isDirectory(source)) {
             state.SourceDirectory =
                 AddBackslash(FolderOf(source).empty() ? std::string(".") : FolderOf(source));
             state.SourceFiles = {FileNameOf(source)};
@@ -315,7 +331,8 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
         if (!run.keptDumpFiles.empty())
             std::cerr << ": the result files hold the hits found up to then";
         std::cerr << '\n';
-        return kAbandoned;
+        // 130 is kept for the stop signals; an Abort answered to the program is a failure.
+        return g_interrupted.load() ? kAbandoned : kFailure;
     }
     return run.failed ? kFailure : kSuccess;
 }

@@ -3,6 +3,7 @@
 
 #include "core/settings.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace lexmora::cli {
@@ -19,8 +20,12 @@ constexpr const char* kSettingsUsage =
 
 } // namespace
 
-int runSettingsCommand(CliContext& context, const std::vector<std::string>& args) {
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+int runSettingsCommand(CliContext& context, const std::vector<std::string>& given) {
+    // "--" ends the options as in every command: the words after it are taken as they stand.
+    std::vector<std::string> args = given;
+    if (const auto end = std::find(args.begin(), args.end(), "--"); end != args.end())
+        args.erase(end);
+    else if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kSettingsUsage;
         return kSuccess;
     }

@@ -39,7 +39,12 @@ constexpr const char* kViewUsage =
     "  --part                 extract the KWIC section only (86 characters) instead of records\n"
     "  --folder DIR           where outputs go (default: the result file's folder)\n"
     "  --details N            record details of display position N\n"
-    "  --save                 with --details: save them to a \".sav\" file\n";
+    "  --save                 with --details: save them to a \".sav\" file\n"
+    "  --                     the options end: the next word is the file, even if it starts\n"
+    "                         with \"-\"\n"
+    "\n"
+    "Exit status: 0 success, 1 a failure, or a write declined at the program's question (the\n"
+    "safe answer without --yes), 2 a usage error.\n";
 
 std::optional<long long> parseNumber(const std::string& text) {
     long long value = 0;
@@ -180,9 +185,16 @@ std::optional<int> readOption(ArgReader& reader, ViewOptions& o) {
 
 // Every argument read; an exit status when the command ends before the file is opened.
 std::optional<int> readOptions(const std::vector<std::string>& args, ViewOptions& o) {
-    for (ArgReader reader{args}; reader.i < args.size(); ++reader.i)
+    for (ArgReader reader{args}; reader.i < args.size(); ++reader.i) {
+        if (args[reader.i] == "--") { // the options end: a file name may start with "-"
+            if (reader.i + 2 != args.size() || o.file)
+                return usage();
+            o.file = args[reader.i + 1];
+            break;
+        }
         if (const auto status = readOption(reader, o))
             return status;
+    }
     if (!o.file || (o.save && !o.details))
         return usage();
     return std::nullopt;
@@ -286,8 +298,9 @@ int writeRange(ResultViewer& viewer, const ViewOptions& o, const std::string& ou
             SaveChanges(viewer, outFolder, context.state.InvalidFileNameChars, context.prompter);
         if (!saved)
             return kFailure; // the failure has been told
-        if (!saved->empty())
-            std::cout << *saved << '\n';
+        if (saved->empty())
+            return kFailure; // declined at the question: nothing written, as count's refusal
+        std::cout << *saved << '\n';
         return kSuccess;
     }
 
@@ -315,6 +328,8 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
     auto opened = ResultViewer::open(*o.file, context.prompter, options);
     if (!opened) {
         context.report(opened.error());
+        if (opened.code() == FailureCode::EmptyFile)
+            OfferEmptyFileDeletion(*o.file, context.prompter);
         return kFailure;
     }
     ResultViewer& viewer = *opened;

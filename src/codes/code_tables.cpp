@@ -199,16 +199,46 @@ CodeRow ParseCodeFile(std::string_view bytes) {
     return row;
 }
 
+std::optional<std::string> CodeFileProblem(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos)
+        return "it is not a text file.";
+    const auto lines = splitLines(bytes);
+    auto value = [&lines](std::size_t number) -> std::string_view {
+        std::string_view v = number <= lines.size() ? CodeLineValue(lines[number - 1]) : "";
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
+            v.remove_suffix(1);
+        return v;
+    };
+    if (value(1).find_first_not_of(" \t") == std::string_view::npos)
+        return "its first line gives no name.";
+    const auto onlyOf = [](std::string_view v, std::string_view extra) {
+        for (const char c : v)
+            if (hexDigit(c) < 0 && extra.find(c) == std::string_view::npos)
+                return false;
+        return true;
+    };
+    for (const std::size_t line : {3u, 4u, 5u, 6u, 9u, 10u, 15u, 16u})
+        if (!onlyOf(value(line), ""))
+            return "line " + std::to_string(line) + " is not hexadecimal.";
+    for (const std::size_t line : {7u, 8u, 11u, 12u})
+        if (!onlyOf(value(line), "*/"))
+            return "line " + std::to_string(line) + " is not a table of hexadecimal entries.";
+    return std::nullopt;
+}
+
 void LoadCodeFiles(ProgramState& state, const std::string& folder,
                    const std::vector<std::string>& fileNames, Prompter& prompter) {
     std::vector<CodeRow> rows = BuiltInCodeRows();
     for (const auto& name : fileNames) {
         const auto bytes = readFileBytes(JoinPath(folder, name));
         if (!bytes) {
-            prompter.tell(codes::msg::CannotOpenFileTryingNext());
+            prompter.tell(codes::msg::CannotOpenFileTryingNext(name));
             rows.emplace_back();
             continue;
         }
+        // Loaded as it reads, as before, but no longer in silence.
+        if (const auto problem = CodeFileProblem(*bytes))
+            prompter.tell(codes::msg::DamagedCodeFile(name, *problem));
         rows.push_back(ParseCodeFile(*bytes));
     }
     state.CodeRows = std::move(rows);
@@ -233,7 +263,7 @@ std::vector<std::string> OrderedCodeFiles(const std::string& folder, Prompter& p
     for (const auto& name : names) {
         const auto bytes = readFileStart(JoinPath(folder, name), 4096);
         if (!bytes)
-            prompter.tell(codes::msg::CannotOpenFileTryingNext());
+            prompter.tell(codes::msg::CannotOpenFileTryingNext(name));
         keyed.emplace_back(toLowerAscii(bytes ? firstLine(*bytes) : std::string()), name);
     }
     std::stable_sort(keyed.begin(), keyed.end(),

@@ -5,6 +5,7 @@
 #include "core/program_state.h"
 #include "core/prompter.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,8 +52,13 @@ CodeRow ParseCodeFile(std::string_view bytes);
 // The value of a code file line: everything after the first ":" (the whole line without one).
 std::string_view CodeLineValue(std::string_view line);
 
+// Why the bytes of a code file are not what a code file holds (binary, no name on line 1, a hex
+// line or table line with other characters), or nothing when they are.
+std::optional<std::string> CodeFileProblem(std::string_view bytes);
+
 // Builds every code row from the built-in tables and the named code files in `folder`, in the
-// order given. A file that cannot be read is told through `prompter` and keeps an empty row.
+// order given. A file that cannot be read is told through `prompter` and keeps an empty row; a
+// damaged one (CodeFileProblem) is told and loaded as it reads.
 // Sets CodeCount, CodeLetters, and CodeMode: Automatic when code files were loaded, else ANSI.
 void LoadCodeFiles(ProgramState& state, const std::string& folder,
                    const std::vector<std::string>& fileNames, Prompter& prompter);

@@ -1,5 +1,7 @@
 #include "core/file_io.h"
 
+#include "core/os_calls.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -68,7 +70,7 @@ std::optional<std::string> readFileStart(const std::string& path, std::size_t li
 
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
-        const ssize_t put = ::write(fd, data.data(), data.size());
+        const ssize_t put = osCalls().writeFile(fd, data.data(), data.size());
         if (put < 0) {
             if (errno == EINTR)
                 continue;

@@ -6,8 +6,11 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace lexmora {
 
@@ -44,6 +47,74 @@ bool CreateFolderPath(const std::string& path) {
             return false;
     }
     return FolderExists(path);
+}
+
+namespace {
+
+// An absolute path with "." and ".." taken out by name and no trailing "/" (the root stays "/").
+std::string normalised(const std::string& absolute) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= absolute.size()) {
+        std::size_t end = absolute.find(kPathSeparator, start);
+        if (end == std::string::npos)
+            end = absolute.size();
+        const std::string part = absolute.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string out;
+    for (const std::string& part : parts)
+        out += kPathSeparator + part;
+    return out.empty() ? std::string(1, kPathSeparator) : out;
+}
+
+std::string canonicalFolder(const std::string& path) {
+    return normalised(ResolvePath(path));
+}
+
+std::optional<std::pair<dev_t, ino_t>> identityOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return std::pair{st.st_dev, st.st_ino};
+}
+
+} // namespace
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty())
+        return false;
+    const auto ia = identityOf(a);
+    const auto ib = identityOf(b);
+    if (ia && ib)
+        return *ia == *ib;
+    return canonicalFolder(a) == canonicalFolder(b);
+}
+
+bool FolderInside(const std::string& inner, const std::string& outer) {
+    if (inner.empty() || outer.empty())
+        return false;
+    const std::string outerName = canonicalFolder(outer);
+    const auto outerIdentity = identityOf(outer);
+    for (std::string p = canonicalFolder(inner);;) {
+        if (p == outerName)
+            return true;
+        if (outerIdentity) {
+            const auto identity = identityOf(p);
+            if (identity && *identity == *outerIdentity)
+                return true;
+        }
+        if (p.size() <= 1)
+            return false;
+        const std::size_t slash = p.rfind(kPathSeparator);
+        p = slash == 0 ? std::string(1, kPathSeparator) : p.substr(0, slash);
+    }
 }
 
 std::string CurrentFolder() {

@@ -20,14 +20,6 @@ bool isListFileName(const std::string& name) {
     return equalsNoCase(ExtensionOf(name), kFileListExtension);
 }
 
-bool sameFolderName(std::string a, std::string b) {
-    while (a.size() > 1 && a.back() == kPathSeparator)
-        a.pop_back();
-    while (b.size() > 1 && b.back() == kPathSeparator)
-        b.pop_back();
-    return a == b;
-}
-
 } // namespace
 
 ChooserRole RoleOfCaption(const std::string& caption) {
@@ -70,7 +62,7 @@ void FileChooser::open(const std::string& caption) {
     refresh();
     if (choosingResultFiles() || m_state.SourceIsFileList)
         return;
-    const bool sourceFolder = sameFolderName(m_folder, m_state.SourceDirectory);
+    const bool sourceFolder = SameFolder(m_folder, m_state.SourceDirectory);
     if (m_state.IncludeSubfolders) {
         if (sourceFolder)
             tickAllFolders(true);

@@ -2,6 +2,7 @@
 
 #include "core/drives.h"
 #include "core/file_io.h"
+#include "core/folders.h"
 #include "core/paths.h"
 #include "files/file_patterns.h"
 #include "files/messages.h"
@@ -62,14 +63,6 @@ FileManagerButtons FileManagerButtonStates(bool allFoldersTicked, bool writeToFi
     return {true, writeToFiles, writeToFiles};
 }
 
-bool IsSameFolder(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    return AddBackslash(a) == AddBackslash(b);
-}
-
 FileManager::FileManager(ProgramState& state, Prompter& prompter, ChooserDialogs& dialogs,
                          FileManagerSystem& system)
     : m_state(state), m_prompter(prompter), m_dialogs(dialogs), m_system(system) {}
@@ -96,7 +89,7 @@ bool FileManager::chooseDestination(const ChosenFiles& chosen, const char* capti
     const auto picked = m_dialogs.chooseFolder(caption, chosen.folder);
     if (!picked || picked->empty())
         return false;
-    if (IsSameFolder(*picked, chosen.folder)) {
+    if (SameFolder(*picked, chosen.folder)) {
         m_prompter.tell(files::msg::SameFolderRefused());
         return false;
     }

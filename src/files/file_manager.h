@@ -102,7 +102,4 @@ private:
     int m_lastError = 0;
 };
 
-// True when two paths name the same folder (the same one reached through a link counts).
-bool IsSameFolder(const std::string& a, const std::string& b);
-
 } // namespace lexmora::files

@@ -1,9 +1,11 @@
 #include "files/file_patterns.h"
 
 #include "core/file_utils.h"
+#include "core/os_calls.h"
 #include "core/paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -21,13 +23,16 @@ struct DirEntries {
     std::vector<std::string> files;
     std::vector<std::string> folders;
     bool readable = false;
+    int error = 0; // why the folder could not be listed
 };
 
 DirEntries readFolder(const std::string& folder) {
     DirEntries out;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
+    DIR* dir = osCalls().openFolder(folder.c_str());
+    if (dir == nullptr) {
+        out.error = errno;
         return out;
+    }
     out.readable = true;
     const int dfd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
@@ -120,6 +125,19 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder, std::strin
     for (auto& name : entries.files)
         if (MatchesAnyPattern(name, wanted))
             out.push_back(std::move(name));
+    return out;
+}
+
+FolderListing ListFolder(const std::string& folder, std::string_view patterns) {
+    const auto wanted = SplitPatterns(patterns);
+    DirEntries entries = readFolder(folder);
+    FolderListing out;
+    out.readable = entries.readable;
+    out.error = entries.error;
+    out.folders = std::move(entries.folders);
+    for (auto& name : entries.files)
+        if (MatchesAnyPattern(name, wanted))
+            out.files.push_back(std::move(name));
     return out;
 }
 

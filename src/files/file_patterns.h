@@ -33,6 +33,16 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder, std::strin
 // out.
 std::vector<std::string> ListSubfolders(const std::string& folder);
 
+// One folder's matching files and sub-folders (as ListMatchingFiles and ListSubfolders), and
+// whether it could be listed at all (the error when not).
+struct FolderListing {
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    bool readable = false;
+    int error = 0;
+};
+FolderListing ListFolder(const std::string& folder, std::string_view patterns);
+
 struct TreeCount {
     std::size_t files = 0;             // matching files in the folder and every folder below
     std::size_t folders = 0;           // folders visited

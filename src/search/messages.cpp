@@ -1,5 +1,7 @@
 #include "search/messages.h"
 
+#include "core/text_codec.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -77,6 +79,15 @@ Message CannotOpenDumpfile() {
     return exclamation("Cannot open dumpfile - return to main menu!");
 }
 
+Message RecordTooLong(int leftContext, long long keywordLength, int rightContext) {
+    return Message{joinLines({"Cannot save the results of a keyword of " +
+                                  std::to_string(keywordLength) + " characters",
+                              "with contexts of " + std::to_string(leftContext) + " and " +
+                                  std::to_string(rightContext) + ": a record would be longer",
+                              "than 32767 bytes - return to main menu!"}),
+                   " Record too long", Buttons::Ok, Icon::Exclamation};
+}
+
 Message CannotPrintToSummaryAskContinue() {
     return Message{joinLines({"Cannot print to summary file!", "Do you wish to continue?"}),
                    "File problem", Buttons::OkCancel, Icon::Exclamation};
@@ -94,6 +105,40 @@ Message EndOfSearch() {
 Message MoreResults() {
     return Message{" Continue viewing results?       ", " More results to follow",
                    Buttons::OkCancel, Icon::Question};
+}
+
+Message CannotReadFolder(const std::string& folder, const std::string& errorText) {
+    return Message{joinLines({"Cannot read the folder " + utf8ToCp1252(folder) + " -",
+                              "its files and sub-folders are not searched.", errorText}),
+                   " Folder error", Buttons::Ok, Icon::Exclamation};
+}
+
+Message CannotReadSource(const std::string& path, const std::string& errorText) {
+    return Message{joinLines({"Cannot read file " + utf8ToCp1252(path) + " -",
+                              "it is not searched.", errorText}),
+                   " File error", Buttons::Ok, Icon::Exclamation};
+}
+
+Message NotASourceFile(const std::string& path, const std::string& kind) {
+    return Message{joinLines({"Cannot search " + utf8ToCp1252(path) + " -",
+                              "it is " + kind + ", not a file."}),
+                   " File error", Buttons::Ok, Icon::Exclamation};
+}
+
+Message SourceReadCutShort(const std::string& path, std::uint64_t bytesRead,
+                           std::uint64_t bytesAtOpen, const std::string& errorText) {
+    return Message{joinLines({"Cannot read file " + utf8ToCp1252(path) + " to its end:",
+                              std::to_string(bytesRead) + " bytes read of " +
+                                  std::to_string(bytesAtOpen) + ".",
+                              errorText}),
+                   " File error", Buttons::Ok, Icon::Exclamation};
+}
+
+Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen) {
+    return Message{joinLines({utf8ToCp1252(path) + " changed while it was searched:",
+                              std::to_string(bytesRead) + " bytes read of the " +
+                                  std::to_string(bytesAtOpen) + " it held when opened."}),
+                   " File changed", Buttons::Ok, Icon::Exclamation};
 }
 
 Message CannotContinue() {

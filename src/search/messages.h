@@ -5,6 +5,7 @@
 #include "core/message.h"
 #include "core/messages.h" // MajorFailure, shown by the run as by the word count
 
+#include <cstdint>
 #include <string>
 
 namespace lexmora::search::msg {
@@ -24,11 +25,20 @@ Message RemovableDiskLow(double freeBytes, const std::string& drive, bool sameDr
 // --- the run ----------------------------------------------------------------------------------
 Message AbandonSearch(); // " Abandon Search"
 Message CannotOpenDumpfile();
+// A keyword and contexts whose record would pass the 32767 bytes a record may hold.
+Message RecordTooLong(int leftContext, long long keywordLength, int rightContext);
 // The run's question after a failed summary line ("File problem", OK/Cancel).
 Message CannotPrintToSummaryAskContinue();
 Message SeeSummary();
 Message EndOfSearch();
 Message MoreResults();
+// Sources that could not be searched, named so that the totals can be trusted: the rest goes on.
+Message CannotReadFolder(const std::string& folder, const std::string& errorText);
+Message CannotReadSource(const std::string& path, const std::string& errorText);
+Message NotASourceFile(const std::string& path, const std::string& kind); // "a FIFO", "a folder"
+Message SourceReadCutShort(const std::string& path, std::uint64_t bytesRead,
+                           std::uint64_t bytesAtOpen, const std::string& errorText);
+Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen);
 
 // --- result files -----------------------------------------------------------------------------
 // "Cannot continue" with no title: the result files cannot be opened, and record details

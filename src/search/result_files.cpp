@@ -1,5 +1,7 @@
 #include "search/result_files.h"
 
+#include "core/text_codec.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -220,8 +222,10 @@ Result<ResultFileSet> ResultFileSet::open(const ResultSetHeader& header, long lo
     ResultFileSet set;
     set.m_dumpPath = header.dumpPath;
     const auto slash = header.dumpPath.rfind('/');
-    const std::string dumpName =
-        slash == std::string::npos ? header.dumpPath : header.dumpPath.substr(slash + 1);
+    // The name is UTF-8 on disk; in the program's own files it is Windows-1252 like the text
+    // beside it, one byte a character, so that the fixed fields keep their widths.
+    const std::string dumpName = utf8ToCp1252(
+        slash == std::string::npos ? header.dumpPath : header.dumpPath.substr(slash + 1));
     // A header cut at its text field would lose the left context the viewer needs to find the
     // keyword column: the records are made wide enough to hold the whole header (the header
     // names the length, so a wider length may need one more digit).

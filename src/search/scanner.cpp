@@ -8,6 +8,7 @@
 #include "core/file_checks.h"
 #include "core/file_io.h"
 #include "core/file_utils.h"
+#include "core/os_calls.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "search/context_text.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -90,9 +92,10 @@ void startText(SourceText& text, int fd, const std::string& path, std::string he
             if (rest)
                 all = *rest;
         }
+        const std::uint64_t bytesRead = all.size();
         std::string converted = ConvertSourceText(all, conversion);
         lineBreakSample = converted.substr(0, kBlockSize);
-        text.startWhole(std::move(converted));
+        text.startWhole(std::move(converted), bytesRead);
     } else {
         lineBreakSample = head;
         const std::uint64_t remaining = length - head.size();
@@ -161,6 +164,9 @@ private:
     int writeStepLine(std::int64_t fileCount);
     int searchFile(const std::string& path, const std::string& listedName);
     FilePresence askUntilFileThere(const std::string& path);
+    bool isSearchable(const std::string& path);
+    UniqueFd openSource(const std::string& path, struct stat& info);
+    void checkReadToEnd(const SourceText& text, const std::string& path, std::uint64_t length);
     FileFacts describeFile(const std::string& path, const std::string& listedName,
                            const std::string& name, std::int64_t modified) const;
     FileCode fileCodeOf(const DetectedCode& code) const;
@@ -201,7 +207,7 @@ int Scan::run() {
             return result;
     }
     if (m_context.results && m_counts.hits > 0)
-        return writeStepLine(static_cast<std::int64_t>(files.size()));
+        return writeStepLine(static_cast<std::int64_t>(files.size()) - m_counts.unreadFiles);
     return 0;
 }
 
@@ -219,21 +225,27 @@ int Scan::writeStepLine(std::int64_t fileCount) {
 int Scan::searchFile(const std::string& path, const std::string& listedName) {
     if (int flags = pollFlags(); flags < 0)
         return flags;
+    if (!isSearchable(path)) {
+        ++m_counts.unreadFiles;
+        return 0;
+    }
     const FilePresence presence = askUntilFileThere(path);
-    if (presence != FilePresence::There)
+    if (presence != FilePresence::There) {
+        ++m_counts.unreadFiles;
         return presence == FilePresence::Abandoned ? kStepAbandoned : 0;
+    }
     const std::string name = FileNameOf(path);
     if (HasInvalidExtension(name, m_state.InvalidFileExtensions))
         return 0;
     m_observer.onFileName(ShortenPath(toLowerAscii(name), 25),
                           m_state.SourceIsFileList ? ShortenPath(FolderOf(path), 40) : "");
 
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return 0;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    UniqueFd fd = openSource(path, info);
+    if (!fd.valid()) {
+        ++m_counts.unreadFiles;
         return 0;
+    }
     const std::uint64_t length = static_cast<std::uint64_t>(info.st_size);
     FileFacts facts =
         describeFile(path, listedName, name, static_cast<std::int64_t>(info.st_mtime));
@@ -246,10 +258,60 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
 
     if (length < shortestMatch())
         return 0;
-    m_counts.bytes += static_cast<std::int64_t>(length);
     SourceText text(reusedBuffers());
     startText(text, fd.get(), path, std::move(head), length, detected.conversion, code.htmlMode);
-    return scanText(text, code, facts);
+    const int result = scanText(text, code, facts);
+    // The bytes actually read count, not the size the file had when it was opened.
+    m_counts.bytes += static_cast<std::int64_t>(text.bytesRead());
+    if (result == 0)
+        checkReadToEnd(text, path, length);
+    return result;
+}
+
+// A name that is there but is no regular file (a FIFO, a device, a folder) is named and passed
+// over without being opened: opening a FIFO would wait for a writer.
+bool Scan::isSearchable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return true; // a missing file gets the " File error" question
+    const char* kind = S_ISDIR(info.st_mode)    ? "a folder"
+                       : S_ISFIFO(info.st_mode) ? "a FIFO (named pipe)"
+                       : S_ISCHR(info.st_mode)  ? "a character device"
+                       : S_ISBLK(info.st_mode)  ? "a block device"
+                       : S_ISSOCK(info.st_mode) ? "a socket"
+                                                : "not a regular file";
+    m_prompter.tell(search::msg::NotASourceFile(path, kind));
+    return false;
+}
+
+// The open source file and what fstat says of it, or an invalid descriptor once the failure is
+// told.
+UniqueFd Scan::openSource(const std::string& path, struct stat& info) {
+    // O_NONBLOCK: should the name have become a FIFO since it was looked at, the open does not
+    // wait for a writer (it changes nothing for a regular file).
+    UniqueFd fd(osCalls().openFile(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+        m_prompter.tell(search::msg::CannotReadSource(path, std::strerror(errno)));
+        return fd;
+    }
+    if (::fstat(fd.get(), &info) != 0) {
+        m_prompter.tell(search::msg::CannotReadSource(path, std::strerror(errno)));
+        return UniqueFd();
+    }
+    if (!S_ISREG(info.st_mode)) {
+        m_prompter.tell(search::msg::NotASourceFile(path, "not a regular file"));
+        return UniqueFd();
+    }
+    return fd;
+}
+
+// A file that failed or shrank under the scan gave fewer hits than it holds: the user is told.
+void Scan::checkReadToEnd(const SourceText& text, const std::string& path, std::uint64_t length) {
+    if (text.readError() != 0)
+        m_prompter.tell(search::msg::SourceReadCutShort(path, text.bytesRead(), length,
+                                                        std::strerror(text.readError())));
+    else if (text.eof() && text.bytesRead() < length)
+        m_prompter.tell(search::msg::SourceChanged(path, text.bytesRead(), length));
 }
 
 Scan::FilePresence Scan::askUntilFileThere(const std::string& path) {
@@ -433,7 +495,6 @@ int Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
 }
 
 } // namespace
-
 
 RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
                        ScanCounts& counts, SearchObserver& observer, Prompter& prompter) {

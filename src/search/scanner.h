@@ -56,6 +56,7 @@ struct ScanCounts {
     std::int64_t hits = 0;
     std::int64_t bytes = 0;
     std::int64_t bytesWritten = 0;  // RecordLength per accepted hit, saved or not
+    std::int64_t unreadFiles = 0;   // files of the list not read (named to the user instead)
     std::optional<Message> failure; // why a result file could not be written (step result -2)
 };
 
@@ -78,6 +79,5 @@ struct ScanContext {
 // device failure when a result file could not be written. `counts` is set, not added to.
 RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
                        ScanCounts& counts, SearchObserver& observer, Prompter& prompter);
-
 
 } // namespace lexmora

@@ -2,6 +2,7 @@
 
 #include "core/drives.h"
 #include "core/file_checks.h"
+#include "core/file_io.h"
 #include "core/file_utils.h"
 #include "core/folders.h"
 #include "core/paths.h"
@@ -9,8 +10,11 @@
 #include "files/file_patterns.h"
 #include "search/compile_keyword.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <set>
 #include <sys/stat.h>
@@ -45,21 +49,36 @@ void cutToWholeUnits(const std::string& path, std::int64_t unit) {
         (void)::truncate(path.c_str(), static_cast<off_t>(size - size % unit));
 }
 
-// The summary cut back to its last whole line.
-void cutToWholeLines(const std::string& path) {
-    const auto bytes = readFileBytes(path);
-    if (!bytes || bytes->empty())
+// The hits counted but not in the dump (their block was never written) come off the counts,
+// the current keyword's first: the counts the run reports are what was saved.
+void countSavedHits(SearchRun& run, const std::string& dumpPath) {
+    const auto size = fileSize(dumpPath);
+    if (!size || run.RecordLength <= 0)
         return;
-    const std::size_t end = bytes->rfind("\r\n");
-    const std::size_t keep = end == std::string::npos ? 0 : end + 2;
-    if (keep != bytes->size())
-        (void)::truncate(path.c_str(), static_cast<off_t>(keep));
+    const std::int64_t records = static_cast<std::int64_t>(*size) / run.RecordLength;
+    const std::int64_t saved = records > 0 ? records - 1 : 0; // the header is no hit
+    std::int64_t lost = run.hitsInSet - saved;
+    if (lost <= 0)
+        return;
+    run.hitsInSet = saved;
+    run.HitsTotal -= lost;
+    run.EstimatedBytes -= lost * run.RecordLength;
+    run.BytesInResultFile -= lost * run.RecordLength;
+    for (std::int64_t k = run.KeywordIndex; k >= 0 && lost > 0; --k) {
+        std::int64_t& hits = run.HitsPerKeyword[static_cast<std::size_t>(k)];
+        const std::int64_t taken = std::min(hits, lost);
+        hits -= taken;
+        lost -= taken;
+    }
 }
 
 void repairSet(SearchRun& run, const std::string& dumpPath) {
     cutToWholeUnits(dumpPath, run.RecordLength);
     cutToWholeUnits(LogPathFor(dumpPath), kLogLineBytes);
-    cutToWholeLines(SummaryPathFor(dumpPath));
+    countSavedHits(run, dumpPath);
+    // The summary of a set cut short cannot be complete: it is removed rather than left to
+    // give totals the files do not hold.
+    ::unlink(SummaryPathFor(dumpPath).c_str());
     run.incompleteDumpFiles.push_back(dumpPath);
 }
 
@@ -151,6 +170,7 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
         } else {
             DeleteResultFiles(path);
             run.deletedDumpFiles.push_back(path);
+            run.incompleteDumpFiles.pop_back(); // nothing of it was saved: it is gone
         }
     }
 }
@@ -159,17 +179,25 @@ RunOutcome searchTree(ProgramState& state, SearchRun& run, const std::string& fo
                       std::set<std::pair<dev_t, ino_t>>& visited, SearchObserver& observer,
                       Prompter& prompter) {
     struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0)
+    if (::stat(folder.c_str(), &info) != 0) {
+        // Gone since its parent was listed: named, and the rest of the tree goes on.
+        prompter.tell(search::msg::CannotReadFolder(folder, std::strerror(errno)));
         return RunOutcome::done();
+    }
     if (!visited.insert({info.st_dev, info.st_ino}).second)
         return RunOutcome::done(); // reached again through a link
-    for (const std::string& sub : files::ListSubfolders(folder)) {
+    const files::FolderListing listing = files::ListFolder(folder, state.SourceFileType);
+    if (!listing.readable) {
+        prompter.tell(search::msg::CannotReadFolder(folder, std::strerror(listing.error)));
+        return RunOutcome::done();
+    }
+    for (const std::string& sub : listing.folders) {
         const RunOutcome result =
             searchTree(state, run, AddBackslash(folder) + sub, visited, observer, prompter);
         if (!result.isDone())
             return result;
     }
-    state.SourceFiles = files::ListMatchingFiles(folder, state.SourceFileType);
+    state.SourceFiles = listing.files;
     state.SourceDirectory = AddBackslash(folder);
     return SearchStep(state, run, observer, prompter);
 }
@@ -211,19 +239,15 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
     };
     if (state.TargetDirectory.empty())
         return chooseOr(search::msg::NoTargetFolder());
-    if (state.TargetDirectory == state.SourceDirectory)
+    if (SameFolder(state.TargetDirectory, state.SourceDirectory))
         return chooseOr(search::msg::TargetIsSource());
     if (FolderExists(state.TargetDirectory) && IsReadOnlyFolder(state.TargetDirectory)) {
         const bool choose = prompter.ask(search::msg::ReadOnlyTarget()) == Answer::Ok;
         return {CheckOutcome::Abandoned, choose ? Chooser::Target : Chooser::None};
     }
-    // Compared by whole folder names: /data/src2 does not lie in /data/src.
-    if (state.IncludeSubfolders && !state.SourceDirectory.empty()) {
-        const std::string target = toLowerAscii(AddBackslash(state.TargetDirectory));
-        const std::string source = toLowerAscii(AddBackslash(state.SourceDirectory));
-        if (target.compare(0, source.size(), source) == 0)
-            return chooseOr(search::msg::TargetInSearchPath());
-    }
+    // Compared as folders, not names: a link, ".." or a trailing "/" cannot hide the tree.
+    if (state.IncludeSubfolders && FolderInside(state.TargetDirectory, state.SourceDirectory))
+        return chooseOr(search::msg::TargetInSearchPath());
     Answer answer = Answer::Ok;
     if (!CheckFolder(state.TargetDirectory, answer, prompter))
         return {answer == Answer::Retry ? CheckOutcome::Repeat : CheckOutcome::Abandoned,
@@ -308,7 +332,8 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
     ScanCounts counts;
     const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
 
-    run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size());
+    // Only the files read count: one that could not be opened or read has been named instead.
+    run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size()) - counts.unreadFiles;
     run.BytesSearched += counts.bytes;
     run.HitsTotal += counts.hits;
     run.HitsPerKeyword[k] += counts.hits;
@@ -364,7 +389,9 @@ bool prepareResults(ProgramState& state, SearchRun& run, std::size_t k, SearchOb
     if (!state.ResultFilesBoundary)
         return true;
     if (!length) {
-        prompter.tell(search::msg::CannotOpenDumpfile());
+        prompter.tell(search::msg::RecordTooLong(state.LeftContext,
+                                                 static_cast<long long>(state.Keywords[k].size()),
+                                                 state.RightContext));
         return false;
     }
     run.RecordLength = *length;
@@ -421,7 +448,8 @@ KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
         const Status written = run.results->writeSummaryLine(BuildKeywordLine(
             run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
-        if (!written && prompter.ask(search::msg::CannotPrintToSummaryAskContinue()) != Answer::Ok) {
+        if (!written &&
+            prompter.ask(search::msg::CannotPrintToSummaryAskContinue()) != Answer::Ok) {
             closeResultFiles(state, run, observer, prompter);
             run.failed = true;
             return KeywordTurn::Stop;

@@ -39,12 +39,14 @@ SourceBuffers& reusedBuffers() {
 void SourceText::startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining) {
     m_fd = fd;
     m_remaining = remaining;
+    m_bytesRead = rawHead.size();
     m_pending = std::move(rawHead);
     m_rawEof = !more;
 }
 
-void SourceText::startWhole(std::string text) {
+void SourceText::startWhole(std::string text, std::uint64_t bytesRead) {
     m_fd = -1;
+    m_bytesRead = bytesRead;
     m_pending = std::move(text);
     m_rawEof = true;
 }
@@ -104,10 +106,14 @@ void SourceText::readNextChunk() {
         got = ::read(m_fd, m_read.data() + old, chunk);
     } while (got < 0 && errno == EINTR);
     if (got <= 0) {
-        // End of file, or a file that shrank or failed under us: what was read stands.
+        // End of file, or a file that shrank or failed under us: what was read stands, and
+        // bytesRead() and readError() tell the scan which it was.
+        if (got < 0)
+            m_readError = errno;
         m_rawEof = true;
         got = 0;
     }
+    m_bytesRead += static_cast<std::uint64_t>(got);
     m_read.resize(old + static_cast<std::size_t>(got));
     m_remaining -= std::min<std::uint64_t>(m_remaining, static_cast<std::uint64_t>(got));
 }

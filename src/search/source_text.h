@@ -82,8 +82,8 @@ public:
     }
     // Streams the open file; `rawHead` is what was read from its start already.
     void startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining);
-    // Serves a text that is already whole (a converted copy).
-    void startWhole(std::string text);
+    // Serves a text that is already whole (a converted copy of the `bytesRead` bytes read).
+    void startWhole(std::string text, std::uint64_t bytesRead);
     void setLineBreak(const std::string& lineBreak, bool noCase);
     // `lazy`: the folded copy is made only when foldAll is called (a literal is looked for in
     // the text as read, and only a window that holds it is folded).
@@ -114,6 +114,10 @@ public:
     const char* search() const { return m_foldActive ? m_folded.data() : m_read.data(); }
     std::size_t size() const { return m_read.size(); }
     bool eof() const { return m_eof; }
+    // The file's bytes read so far, and the error of a read that failed (0: none), so that a
+    // file that shrank or failed under the scan is noticed.
+    std::uint64_t bytesRead() const { return m_bytesRead; }
+    int readError() const { return m_readError; }
 
 private:
     void dropBefore(std::size_t keepFrom);
@@ -127,7 +131,9 @@ private:
     std::size_t m_foldedTo = 0; // m_folded holds the folded text of m_read up to here
     int m_fd = -1;
     std::uint64_t m_remaining = 0; // bytes the file should still hold
-    std::string m_pending;         // raw text not yet in the window
+    std::uint64_t m_bytesRead = 0;
+    int m_readError = 0;
+    std::string m_pending; // raw text not yet in the window
     std::string m_hyphenBreak;
     bool m_breakNoCase = false;
     BytePair m_breakPair;

@@ -1,5 +1,7 @@
 #include "viewer/messages.h"
 
+#include "core/text_codec.h"
+
 namespace lexmora::viewer::msg {
 
 namespace {
@@ -10,8 +12,8 @@ Message box(std::string text, std::string title, Buttons buttons, Icon icon) {
 
 } // namespace
 
-Message CannotOpenFile(bool tryingNext, const std::string& errorText) {
-    std::string text = "Cannot open file";
+Message CannotOpenFile(const std::string& name, bool tryingNext, const std::string& errorText) {
+    std::string text = "Cannot open file " + utf8ToCp1252(name);
     if (tryingNext)
         text += " - trying next file...";
     if (!errorText.empty())
@@ -22,6 +24,11 @@ Message CannotOpenFile(bool tryingNext, const std::string& errorText) {
 Message EmptyFile() {
     return box(joinLines({"Cannot continue - deleting file !", "Please make new selection..."}),
                " Empty file !", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DeleteEmptyFile(const std::string& name) {
+    return box("Delete the empty file " + name + " ?", " Empty file !", Buttons::YesNo,
+               Icon::Question);
 }
 
 Message NotAResultFile(const std::string& name) {

@@ -9,8 +9,9 @@
 
 namespace lexmora::viewer::msg {
 
-Message CannotOpenFile(bool tryingNext, const std::string& errorText);
+Message CannotOpenFile(const std::string& name, bool tryingNext, const std::string& errorText);
 Message EmptyFile();
+Message DeleteEmptyFile(const std::string& name);
 Message NotAResultFile(const std::string& name);
 Message DamagedFile(const std::string& name, const std::string& reason);
 Message IncompleteLastRecord(const std::string& name, std::uint64_t bytes);

@@ -106,15 +106,39 @@ std::string LogFileFor(const std::string& resultPath) {
 
 namespace {
 
-// An empty file is deleted: only the file itself and, for a result set, its log and summary,
-// since another file of the same base name may hold anything.
-void deleteEmptyFile(const std::string& path) {
-    ::unlink(path.c_str());
-    if (equalsNoCase(ExtensionOf(FileNameOf(path)), ".dmp")) {
-        ::unlink(LogPathFor(path).c_str());
-        ::unlink(SummaryPathFor(path).c_str());
-    }
+// This program's result-file names: "*.dmp" or "dumpfile.*".
+bool hasResultFileName(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    return equalsNoCase(ExtensionOf(name), ".dmp") ||
+           equalsNoCase(StripExtension(name), "dumpfile");
 }
+
+// A regular file (not reached through a link) that holds nothing.
+bool isEmptyRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+} // namespace
+
+bool OfferEmptyFileDeletion(const std::string& path, Prompter& prompter) {
+    // Only a result file's name, only a file that is still empty, and only when the user says so:
+    // anything else may be a file the user keeps.
+    if (!hasResultFileName(path) || !isEmptyRegularFile(path))
+        return false;
+    if (prompter.ask(msg::DeleteEmptyFile(FileNameOf(path))) != Answer::Yes)
+        return false;
+    if (::unlink(path.c_str()) != 0)
+        return false;
+    // Its log and summary go with it only when they are empty too: a log holding entries is
+    // what is left of a run, and no file of the same base name is taken on its name alone.
+    for (const std::string& companion : {LogFileFor(path), LogPathFor(path), SummaryPathFor(path)})
+        if (companion != path && isEmptyRegularFile(companion))
+            ::unlink(companion.c_str());
+    return true;
+}
+
+namespace {
 
 // The keyword of a header: after whichever of "##Keyword   " and "##Findstring" stands further
 // right, to the end of the text field (a keyword may hold blanks), trimmed.
@@ -132,8 +156,8 @@ std::string keywordOfHeader(std::string_view firstLine, int textWidth) {
     return std::string(trim(firstLine.substr(label + 15, width - (label + 15))));
 }
 
-Failure cannotOpen(const ViewerOptions& options, int error) {
-    return Failure(msg::CannotOpenFile(!options.firstFile, std::strerror(error)),
+Failure cannotOpen(const std::string& path, const ViewerOptions& options, int error) {
+    return Failure(msg::CannotOpenFile(FileNameOf(path), !options.firstFile, std::strerror(error)),
                    FailureCode::CannotOpen, error);
 }
 
@@ -153,11 +177,8 @@ Result<ResultViewer> ResultViewer::open(const std::string& path, Prompter& promp
     v.m_path = path;
     if (const Status opened = v.openFile(options); !opened)
         return opened.failure();
-    if (v.m_fileLength == 0) {
-        v.m_fd.reset();
-        deleteEmptyFile(path);
+    if (v.m_fileLength == 0)
         return Failure(msg::EmptyFile(), FailureCode::EmptyFile);
-    }
     const Result<std::string> firstLine = v.readFirstLine(options);
     if (!firstLine)
         return firstLine.failure();
@@ -174,7 +195,7 @@ Status ResultViewer::openFile(const ViewerOptions& options) {
     m_fd = UniqueFd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!m_fd.valid() || ::fstat(m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return cannotOpen(options, m_fd.valid() ? EISDIR : errno);
+        return cannotOpen(m_path, options, m_fd.valid() ? EISDIR : errno);
     m_fileLength = static_cast<std::uint64_t>(st.st_size);
     return {};
 }
@@ -186,7 +207,7 @@ Result<std::string> ResultViewer::readFirstLine(const ViewerOptions& options) {
         static_cast<std::size_t>(std::min<std::uint64_t>(m_fileLength, kMaxRecordLength + 2));
     std::string start(probe, '\0');
     if (!preadAll(m_fd.get(), start.data(), probe, 0))
-        return cannotOpen(options, errno ? errno : EIO);
+        return cannotOpen(m_path, options, errno ? errno : EIO);
     const std::size_t binaryProbe =
         std::min<std::size_t>(probe, std::min<std::size_t>(kBinaryProbe, m_fileLength - 1));
     if (std::memchr(start.data(), '\0', binaryProbe) != nullptr)

@@ -41,6 +41,11 @@ ScreenGeometry ViewerScreenGeometry(int screenHeightPixels, ScreenGeometry curre
 // replaced by ".log". The log lies beside the result file.
 std::string LogFileFor(const std::string& resultPath);
 
+// After " Empty file !": asks whether an empty result file ("*.dmp", "dumpfile.*") is to be
+// deleted, and on Yes deletes it with whichever of its log and summary are empty too. Any other
+// file, and a file no longer empty, is left alone without a question. True when it was deleted.
+bool OfferEmptyFileDeletion(const std::string& path, Prompter& prompter);
+
 struct ViewerOptions {
     int stepN = 1;
     bool firstFile = true; // the "trying next file" remark is left out for the first file
@@ -66,8 +71,8 @@ struct Collocation {
 class ResultViewer {
 public:
     // OpenResultFile. Failures come back with the message to show and their code (CannotOpen,
-    // EmptyFile: deleted by then, NotAResultFile, DamagedFile). Warnings (an incomplete last
-    // record) are told through the prompter.
+    // EmptyFile: left as it is, see OfferEmptyFileDeletion; NotAResultFile, DamagedFile). Warnings
+    // (an incomplete last record) are told through the prompter.
     static Result<ResultViewer> open(const std::string& path, Prompter& prompter,
                                      ViewerOptions options = {});
 

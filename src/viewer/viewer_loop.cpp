@@ -511,8 +511,10 @@ bool viewChosenFiles(const std::vector<std::string>& files, ProgramState& state,
         ports.screen.setBusy(false);
         if (!opened) {
             ports.prompter.tell(opened.error());
-            if (opened.code() == FailureCode::EmptyFile)
-                return false; // the empty file has been deleted: the user chooses again
+            if (opened.code() == FailureCode::EmptyFile) {
+                OfferEmptyFileDeletion(files[pass.fileIndex], ports.prompter);
+                return false; // the user chooses again
+            }
             if (!stepFile(pass, backwards))
                 return false;
             continue;

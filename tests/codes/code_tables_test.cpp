@@ -202,6 +202,42 @@ TEST(CodeTables, LoadOrderAndCodeMode) {
     EXPECT_EQ(state.CodeRows.size(), 3u);
 }
 
+TEST(CodeTables, DamagedCodeFileIsToldAndStillLoaded) {
+    struct Case {
+        std::string bytes;
+        std::optional<std::string> problem;
+    };
+    const std::vector<Case> cases = {
+        {codeFile({"Alpha", ".alp", "4142", "00", "", "", "61/62/*63/"}), std::nullopt},
+        {codeFile({"Alpha", ".alp", "4142 "}), std::nullopt}, // trailing blanks are no damage
+        {std::string("Name:Alpha\r\n\0\0\r\n", 16), "it is not a text file."},
+        {codeFile({"", ".alp"}), "its first line gives no name."},
+        {codeFile({"Alpha", ".alp", "41G2"}), "line 3 is not hexadecimal."},
+        {codeFile({"Alpha", ".alp", "", "", "", "", "61/62;63/"}),
+         "line 7 is not a table of hexadecimal entries."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CodeFileProblem(c.bytes), c.problem) << c.bytes;
+
+    test::TempDir dir;
+    dir.write("bad.wp#", codeFile({"Beta", ".bet", "zz"}));
+    ProgramState state;
+    SilentPrompter prompter;
+    LoadCodeFiles(state, dir.path(), {"bad.wp#"}, prompter);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "The code file bad.wp# is damaged:\r\nline 3 is not "
+                                      "hexadecimal.\r\nFiles in its code may not be read right.");
+    EXPECT_EQ(state.CodeRows[3].CodeName, "Beta");
+}
+
+TEST(ShippedCodeFiles, NoneIsDamaged) {
+    const std::string folder = shippedCodes();
+    for (const std::string name : {"html.wp#", "rtf.wp#", "tex.wp#"}) {
+        const auto bytes = test::readFile(JoinPath(folder, name));
+        EXPECT_EQ(CodeFileProblem(bytes), std::nullopt) << name;
+    }
+}
+
 TEST(CodeTables, UnreadableCodeFileIsToldAndKeepsAnEmptyRow) {
     test::TempDir dir;
     dir.write("a.wp#", codeFile({"Alpha"}));
@@ -209,7 +245,7 @@ TEST(CodeTables, UnreadableCodeFileIsToldAndKeepsAnEmptyRow) {
     SilentPrompter prompter;
     LoadCodeFiles(state, dir.path(), {"missing.wp#", "a.wp#"}, prompter);
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "Cannot open file - trying next...");
+    EXPECT_EQ(prompter.shown[0].text, "Cannot open file missing.wp# - trying next...");
     EXPECT_EQ(prompter.shown[0].title, "");
     EXPECT_EQ(prompter.shown[0].icon, Icon::Exclamation);
     EXPECT_EQ(state.CodeCount, 4);

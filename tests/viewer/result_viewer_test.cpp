@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace lexmora {
 namespace {
 
@@ -159,30 +161,94 @@ TEST(ResultViewerOpen, FailuresGiveTheirMessages) {
     next.firstFile = false;
     auto missing = ResultViewer::open(dir.path() + "/missing.dmp", prompter, next);
     ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().text.substr(0, 38), "Cannot open file - trying next file...");
+    EXPECT_EQ(missing.error().text.substr(0, 50),
+              "Cannot open file missing.dmp - trying next file...");
     auto first = ResultViewer::open(dir.path() + "/missing.dmp", prompter, onDisk());
-    EXPECT_EQ(first.error().text.substr(0, 18), "Cannot open file\r\n");
+    EXPECT_EQ(first.error().text.substr(0, 30), "Cannot open file missing.dmp\r\n");
 }
 
-TEST(ResultViewerOpen, EmptyResultFileIsDeletedWithItsLogAndSummary) {
+TEST(ResultViewerOpen, EmptyFileIsRefusedAndKept) {
     test::TempDir dir;
     const std::string dump = dir.write("empty.dmp", "");
-    dir.write("empty.log", "log");
-    dir.write("empty.sum", "sum");
-    const std::string other = dir.write("notes.txt", "");
-    dir.write("notes.log", "keep me");
     SilentPrompter prompter;
     auto viewer = ResultViewer::open(dump, prompter, onDisk());
     ASSERT_FALSE(viewer.ok());
+    EXPECT_EQ(viewer.code(), FailureCode::EmptyFile);
     EXPECT_EQ(viewer.error().text,
               "Cannot continue - deleting file !\r\nPlease make new selection...");
     EXPECT_EQ(viewer.error().title, " Empty file !");
-    EXPECT_FALSE(fileIsPresent(dump));
-    EXPECT_FALSE(fileIsPresent(dir.path() + "/empty.log"));
-    EXPECT_FALSE(fileIsPresent(dir.path() + "/empty.sum"));
-    // An empty file that is not a dump file takes nothing else with it.
-    EXPECT_FALSE(ResultViewer::open(other, prompter, onDisk()).ok());
-    EXPECT_EQ(test::readFile(dir.path() + "/notes.log"), "keep me");
+    EXPECT_TRUE(fileIsPresent(dump)); // opening never deletes: the caller asks first
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+// What the question after " Empty file !" deletes, by the file's name, the answer and what lies
+// beside it.
+TEST(OfferEmptyFileDeletion, DeletesOnlyEmptyResultFilesTheUserLetsGo) {
+    struct Case {
+        const char* what;
+        std::string viewed;
+        std::vector<std::pair<std::string, std::string>> beside; // name, bytes
+        Answer answer;
+        bool asked;
+        std::vector<std::string> gone;
+    };
+    const std::vector<Case> cases = {
+        {"No keeps everything", "r.dmp", {{"r.log", ""}, {"r.sum", ""}}, Answer::No, true, {}},
+        {"Yes deletes the dump and its empty log and summary",
+         "r.dmp",
+         {{"r.log", ""}, {"r.sum", ""}},
+         Answer::Yes,
+         true,
+         {"r.dmp", "r.log", "r.sum"}},
+        {"a log or summary holding anything stays",
+         "r.dmp",
+         {{"r.log", "#32 log"}, {"r.sum", "12 examples"}},
+         Answer::Yes,
+         true,
+         {"r.dmp"}},
+        {"dumpfile.003 takes its empty dumplog.003",
+         "dumpfile.003",
+         {{"dumplog.003", ""}, {"dumpfile.log", "keep"}},
+         Answer::Yes,
+         true,
+         {"dumpfile.003", "dumplog.003"}},
+        {"a file of another name is never offered",
+         "notes.txt",
+         {{"notes.log", ""}},
+         Answer::Yes,
+         false,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::string viewed = dir.write(c.viewed, "");
+        for (const auto& [name, bytes] : c.beside)
+            dir.write(name, bytes);
+        ScriptedPrompter prompter({c.answer});
+        EXPECT_EQ(OfferEmptyFileDeletion(viewed, prompter), !c.gone.empty());
+        ASSERT_EQ(prompter.shown.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(prompter.shown[0].text, "Delete the empty file " + c.viewed + " ?");
+            EXPECT_EQ(prompter.shown[0].buttons, Buttons::YesNo);
+        }
+        std::vector<std::string> names = {c.viewed};
+        for (const auto& entry : c.beside)
+            names.push_back(entry.first);
+        for (const std::string& name : names) {
+            const bool gone = std::find(c.gone.begin(), c.gone.end(), name) != c.gone.end();
+            EXPECT_EQ(fileIsPresent(dir.path() + "/" + name), !gone) << name;
+        }
+    }
+}
+
+TEST(OfferEmptyFileDeletion, AFileNoLongerEmptyIsNotOffered) {
+    test::TempDir dir;
+    const std::string dump = dir.write("r.dmp", "#32 now written");
+    ScriptedPrompter prompter({Answer::Yes});
+    EXPECT_FALSE(OfferEmptyFileDeletion(dump, prompter));
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(test::readFile(dump), "#32 now written");
 }
 
 TEST(ResultViewerOpen, IncompleteLastRecordIsToldAndNotShown) {

@@ -580,22 +580,25 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/3", "two.dmp 3/3"}));
     EXPECT_EQ(h.titles(), (std::vector<std::string>{"Save changes to file?", "Save changes?", "",
                                                     " About to return to main screen"}));
-    EXPECT_EQ(h.prompter.shown[2].text.substr(0, 38), "Cannot open file - trying next file...");
+    EXPECT_EQ(h.prompter.shown[2].text.substr(0, 47),
+              "Cannot open file gone.dmp - trying next file...");
     EXPECT_NE(test::readFile(h.dir.path() + "/zoo.new"), "<missing>");
     EXPECT_EQ(h.screen.chooserMasks,
               (std::vector<std::string>{"*.dmp;dumpfile.*", "*.dmp;dumpfile.*"}));
     EXPECT_EQ(h.state.ExitFlag, ExitRequest::None);
 }
 
-TEST(RunResultViewer, EmptyFileIsDeletedAndTheUserChoosesAgain) {
-    Harness h;
-    const std::string empty = h.dir.write("empty.dmp", "");
-    h.screen.fileChoices = {std::vector<std::string>{empty, h.path}, std::nullopt};
-    EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
-    EXPECT_EQ(h.titles(), (std::vector<std::string>{" Empty file !"}));
-    EXPECT_EQ(test::readFile(empty), "<missing>");
-    EXPECT_TRUE(h.screen.shownFiles.empty());
-    EXPECT_EQ(h.screen.chooserMasks.size(), 2u);
+TEST(RunResultViewer, EmptyFileIsRefusedDeletedOnlyOnYesAndTheUserChoosesAgain) {
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        Harness h({Answer::Ok, answer}); // the message, then the question
+        const std::string empty = h.dir.write("empty.dmp", "");
+        h.screen.fileChoices = {std::vector<std::string>{empty, h.path}, std::nullopt};
+        EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
+        EXPECT_EQ(h.titles(), (std::vector<std::string>{" Empty file !", " Empty file !"}));
+        EXPECT_EQ(test::readFile(empty), answer == Answer::Yes ? "<missing>" : "");
+        EXPECT_TRUE(h.screen.shownFiles.empty());
+        EXPECT_EQ(h.screen.chooserMasks.size(), 2u);
+    }
 }
 
 TEST(RunResultViewer, ViewMoreFilesReturnsToTheChooserWithoutAsking) {
