@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <dirent.h>
+#include <functional>
 #include <iostream>
 #include <sys/stat.h>
 
@@ -39,63 +40,84 @@ constexpr const char* kCountUsage =
     "  --out NAME        the base name of the pair (a name, without \"/\")\n"
     "  --                the options end: every word after it is a path\n";
 
-} // namespace
-
-int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
-    ProgramState& state = context.state;
+// What the words after "count" ask for (the language and word breaks go to the state).
+struct CountOptions {
     std::string out;
     bool tree = false;
     std::optional<bool> apostrophe;
     std::vector<std::string> paths;
+    bool help = false;
+};
+
+// One option at args[i] (and its value, which moves i on); the exit status when it is wrong.
+std::optional<int> readOption(const std::vector<std::string>& args, std::size_t& i, CountOptions& o,
+                              ProgramState& state) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--help" || a == "-h") {
+        o.help = true;
+    } else if (a == "--language" && hasValue) {
+        const auto language = LanguageFromTypedName(args[++i]);
+        if (!language) {
+            std::cerr << "lexmora-cli count: unknown language '" << args[i] << "'\n";
+            return kUsage;
+        }
+        ApplyLanguage(state, *language);
+    } else if (a == "--apostrophe") {
+        o.apostrophe = true;
+    } else if (a == "--no-apostrophe") {
+        o.apostrophe = false;
+    } else if (a == "--hyphen") {
+        state.WordbreakAtHyphen = true;
+    } else if (a == "--tree") {
+        o.tree = true;
+    } else if (a == "--folder" && hasValue) {
+        state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
+    } else if (a == "--out" && hasValue) {
+        o.out = args[++i];
+    } else if (a.rfind("--", 0) == 0) {
+        std::cerr << "lexmora-cli count: unknown option '" << a << "'\n" << kCountUsage;
+        return kUsage;
+    } else {
+        o.paths.push_back(a);
+    }
+    return std::nullopt;
+}
+
+// The options; the exit status when they are wrong or only ask for help.
+std::optional<int> readOptions(const std::vector<std::string>& args, CountOptions& o,
+                               ProgramState& state) {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--") { // the options end: every word after it is a path
-            paths.insert(paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+        if (args[i] == "--") { // the options end: every word after it is a path
+            o.paths.insert(o.paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
             break;
         }
-        if (a == "--help" || a == "-h") {
+        if (const auto status = readOption(args, i, o, state))
+            return status;
+        if (o.help) {
             std::cout << kCountUsage;
             return kSuccess;
-        } else if (a == "--language" && hasValue) {
-            const auto language = LanguageFromTypedName(args[++i]);
-            if (!language) {
-                std::cerr << "lexmora-cli count: unknown language '" << args[i] << "'\n";
-                return kUsage;
-            }
-            ApplyLanguage(state, *language);
-        } else if (a == "--apostrophe") {
-            apostrophe = true;
-        } else if (a == "--no-apostrophe") {
-            apostrophe = false;
-        } else if (a == "--hyphen") {
-            state.WordbreakAtHyphen = true;
-        } else if (a == "--tree") {
-            tree = true;
-        } else if (a == "--folder" && hasValue) {
-            state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
-        } else if (a == "--out" && hasValue) {
-            out = args[++i];
-        } else if (a.rfind("--", 0) == 0) {
-            std::cerr << "lexmora-cli count: unknown option '" << a << "'\n" << kCountUsage;
-            return kUsage;
-        } else {
-            paths.push_back(a);
         }
     }
-    if (apostrophe)
-        state.WordbreakAtApostrophe = *apostrophe;
-    if (out.empty()) {
+    if (o.apostrophe)
+        state.WordbreakAtApostrophe = *o.apostrophe;
+    return std::nullopt;
+}
+
+// The count's checks before it starts: a plain name, sources, a writable output folder.
+std::optional<int> checkStart(const CountOptions& o, CliContext& context) {
+    const ProgramState& state = context.state;
+    if (o.out.empty()) {
         context.report(msg::ResultNameNeeded());
         std::cerr << kCountUsage;
         return kUsage;
     }
-    if (out.find(kPathSeparator) != std::string::npos) {
+    if (o.out.find(kPathSeparator) != std::string::npos) {
         // The pair goes into the frequency-files folder: a path would put it elsewhere.
-        context.report(msg::ResultNameHasFolder(out));
+        context.report(msg::ResultNameHasFolder(o.out));
         return kUsage;
     }
-    if (paths.empty()) {
+    if (o.paths.empty()) {
         context.report(msg::NoSourceFilesSelected());
         return kUsage;
     }
@@ -107,26 +129,32 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
         context.report(search::msg::ReadOnlyTarget());
         return kFailure;
     }
+    return std::nullopt;
+}
 
+// The files given, and those of the folders given (with their trees when asked).
+std::vector<std::string> expandSources(const CountOptions& o) {
     std::vector<std::string> files;
-    for (const std::string& p : paths) {
+    for (const std::string& p : o.paths) {
         const std::string full = AbsolutePath(p);
-        if (isDirectory(full)) {
-            // The same listing as the file chooser: hidden files left out, link loops end.
-            const std::vector<std::string> found =
-                tree ? lexmora::files::ListTreeFiles(full, "*")
-                     : lexmora::files::ListMatchingFiles(full, "*");
-            for (const std::string& name : found)
-                files.push_back(tree ? name : JoinPath(full, name));
-        } else
+        if (!isDirectory(full)) {
             files.push_back(full); // a missing file gets the count's own question
+            continue;
+        }
+        // The same listing as the file chooser: hidden files left out, link loops end.
+        const std::vector<std::string> found = o.tree
+                                                   ? lexmora::files::ListTreeFiles(full, "*")
+                                                   : lexmora::files::ListMatchingFiles(full, "*");
+        for (const std::string& name : found)
+            files.push_back(o.tree ? name : JoinPath(full, name));
     }
+    return files;
+}
 
-    CliRunHost host;
-    CountHooks hooks;
-    hooks.host = &host;
+// Progress on standard error, at most once a second.
+std::function<void(const CountProgress&)> progressPrinter(const CliContext& context) {
     auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
-    hooks.progress = [&context, &last](const CountProgress& p) {
+    return [&context, last](const CountProgress& p) mutable {
         const auto now = std::chrono::steady_clock::now();
         if (now - last < std::chrono::seconds(1))
             return;
@@ -139,8 +167,9 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
             context.progress("Sorting " + p.bucketText + "  " + std::to_string(p.elapsedSeconds) +
                              " secs");
     };
-    context.progress("  Counting total number of words (tokens)...");
-    const CountResult result = CountWords(state, files, out, context.prompter, hooks);
+}
+
+int reportCount(const CountResult& result, const CliContext& context) {
     switch (result.outcome) {
     case CountOutcome::Completed: {
         const std::string& text = result.resultText;
@@ -156,6 +185,23 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
     default:
         return kFailure;
     }
+}
+
+} // namespace
+
+int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
+    CountOptions o;
+    if (const auto status = readOptions(args, o, context.state))
+        return *status;
+    if (const auto status = checkStart(o, context))
+        return *status;
+    const std::vector<std::string> files = expandSources(o);
+    CliRunHost host;
+    CountHooks hooks;
+    hooks.host = &host;
+    hooks.progress = progressPrinter(context);
+    context.progress("  Counting total number of words (tokens)...");
+    return reportCount(CountWords(context.state, files, o.out, context.prompter, hooks), context);
 }
 
 } // namespace lexmora::cli

@@ -48,110 +48,110 @@ std::optional<long long> number(const std::string& text) {
     return std::stoll(text);
 }
 
-} // namespace
-
-int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
+// What the words after "freq" ask for.
+struct FreqOptions {
     std::string listPath, sort, find;
     std::optional<int> norm;
     std::optional<long long> top, minimum, maximum;
     bool saveLex = false;
     bool byFrequency = true;
+    bool help = false;
+};
+
+// One option at args[i] (and its values, which move i on); the exit status when it is wrong.
+std::optional<int> readOption(const std::vector<std::string>& args, std::size_t& i, FreqOptions& o,
+                              CliContext& context) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--help" || a == "-h") {
+        o.help = true;
+    } else if (a == "--sort" && hasValue) {
+        o.sort = args[++i];
+    } else if (a == "--norm" && hasValue) {
+        o.norm = normOption(args[++i]);
+        if (!o.norm) {
+            std::cerr << "lexmora-cli freq: unknown norm '" << args[i] << "'\n";
+            return kUsage;
+        }
+    } else if (a == "--find" && hasValue) {
+        o.find = context.raw ? args[++i] : utf8ToCp1252(args[++i]);
+    } else if (a == "--top" && hasValue) {
+        o.top = number(args[++i]);
+        if (!o.top) {
+            std::cerr << "lexmora-cli freq: --top needs a number\n";
+            return kUsage;
+        }
+    } else if (a == "--save-lex") {
+        o.saveLex = true;
+    } else if (a == "--range" && i + 2 < args.size()) {
+        o.minimum = number(args[++i]);
+        o.maximum = number(args[++i]);
+        if (!o.minimum || !o.maximum) {
+            std::cerr << "lexmora-cli freq: --range needs two numbers\n";
+            return kUsage;
+        }
+    } else if (a == "--by" && hasValue) {
+        const std::string& by = args[++i];
+        if (by != "frequency" && by != "list") {
+            std::cerr << "lexmora-cli freq: --by frequency or --by list\n";
+            return kUsage;
+        }
+        o.byFrequency = by == "frequency";
+    } else if (a == "--folder" && hasValue) {
+        context.state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
+    } else if (a.rfind("--", 0) == 0 || !o.listPath.empty()) {
+        std::cerr << "lexmora-cli freq: unexpected '" << a << "'\n" << kFreqUsage;
+        return kUsage;
+    } else {
+        o.listPath = a;
+    }
+    return std::nullopt;
+}
+
+// The options; the exit status when they are wrong or only ask for help.
+std::optional<int> readOptions(const std::vector<std::string>& args, FreqOptions& o,
+                               CliContext& context) {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") { // the options end: the next word is the list file
-            if (!listPath.empty() || i + 2 != args.size()) {
+        if (args[i] == "--") { // the options end: the next word is the list file
+            if (!o.listPath.empty() || i + 2 != args.size()) {
                 std::cerr << kFreqUsage;
                 return kUsage;
             }
-            listPath = args[i + 1];
+            o.listPath = args[i + 1];
             break;
         }
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--help" || a == "-h") {
+        if (const auto status = readOption(args, i, o, context))
+            return status;
+        if (o.help) {
             std::cout << kFreqUsage;
             return kSuccess;
-        } else if (a == "--sort" && hasValue) {
-            sort = args[++i];
-        } else if (a == "--norm" && hasValue) {
-            norm = normOption(args[++i]);
-            if (!norm) {
-                std::cerr << "lexmora-cli freq: unknown norm '" << args[i] << "'\n";
-                return kUsage;
-            }
-        } else if (a == "--find" && hasValue) {
-            find = context.raw ? args[++i] : utf8ToCp1252(args[++i]);
-        } else if (a == "--top" && hasValue) {
-            top = number(args[++i]);
-            if (!top) {
-                std::cerr << "lexmora-cli freq: --top needs a number\n";
-                return kUsage;
-            }
-        } else if (a == "--save-lex") {
-            saveLex = true;
-        } else if (a == "--range" && i + 2 < args.size()) {
-            minimum = number(args[++i]);
-            maximum = number(args[++i]);
-            if (!minimum || !maximum) {
-                std::cerr << "lexmora-cli freq: --range needs two numbers\n";
-                return kUsage;
-            }
-        } else if (a == "--by" && hasValue) {
-            const std::string& by = args[++i];
-            if (by != "frequency" && by != "list") {
-                std::cerr << "lexmora-cli freq: --by frequency or --by list\n";
-                return kUsage;
-            }
-            byFrequency = by == "frequency";
-        } else if (a == "--folder" && hasValue) {
-            context.state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
-        } else if (a.rfind("--", 0) == 0 || !listPath.empty()) {
-            std::cerr << "lexmora-cli freq: unexpected '" << a << "'\n" << kFreqUsage;
-            return kUsage;
-        } else {
-            listPath = a;
         }
     }
-    if (listPath.empty()) {
+    if (o.listPath.empty()) {
         std::cerr << kFreqUsage;
         return kUsage;
     }
+    return std::nullopt;
+}
 
-    Result<CountFile> loaded = LoadCountFile(AbsolutePath(listPath));
-    if (!loaded) {
-        context.report(loaded.error());
-        return kFailure;
-    }
-    FrequencyTable table(std::move(loaded.value()));
-    if (norm)
-        table.setNorm(*norm);
-    if (!sort.empty()) {
-        FrequencySort order;
-        if (sort == "begin" || sort == "alpha")
-            order = FrequencySort::WordBeginning;
-        else if (sort == "end")
-            order = FrequencySort::WordEnding;
-        else if (sort == "asc")
-            order = FrequencySort::Ascending;
-        else if (sort == "desc")
-            order = FrequencySort::Descending;
-        else {
-            std::cerr << "lexmora-cli freq: unknown sort order '" << sort << "'\n";
-            return kUsage;
-        }
-        const Status sorted = table.sortBy(order);
-        if (!sorted) {
-            context.report(sorted.error());
-            return kFailure;
-        }
-    }
-    const CountFile& file = table.file();
-    context.progress("Typecount: " + std::to_string(file.typeCount) +
-                     "  Tokencount: " + std::to_string(file.tokenCount) +
-                     "  Type/token ratio: " + TypeTokenRatioText(file.tokenCount, file.typeCount));
+std::optional<FrequencySort> sortOrderNamed(const std::string& name) {
+    if (name == "begin" || name == "alpha")
+        return FrequencySort::WordBeginning;
+    if (name == "end")
+        return FrequencySort::WordEnding;
+    if (name == "asc")
+        return FrequencySort::Ascending;
+    if (name == "desc")
+        return FrequencySort::Descending;
+    return std::nullopt;
+}
 
-    std::vector<std::int64_t> records;
-    if (!find.empty()) {
-        const FrequencyTable::Found found = table.findWord(find);
+// The records asked for, in the table's order: one found word, a range, or all; the exit
+// status when there are none to give.
+std::optional<int> chooseRecords(const FreqOptions& o, FrequencyTable& table, CliContext& context,
+                                 std::vector<std::int64_t>& records) {
+    if (!o.find.empty()) {
+        const FrequencyTable::Found found = table.findWord(o.find);
         if (found.notice)
             context.report(*found.notice);
         if (!found.index) {
@@ -159,9 +159,9 @@ int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
             return kFailure;
         }
         records.push_back(*found.index);
-    } else if (minimum) {
+    } else if (o.minimum) {
         Result<std::vector<std::int64_t>> chosen =
-            table.selectRange(*minimum, *maximum, byFrequency);
+            table.selectRange(*o.minimum, *o.maximum, o.byFrequency);
         if (!chosen) {
             context.report(chosen.error());
             return kFailure;
@@ -171,21 +171,59 @@ int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
         for (std::int64_t i = 0; i < table.size(); ++i)
             records.push_back(i);
     }
-    if (top && static_cast<long long>(records.size()) > *top)
-        records.resize(static_cast<std::size_t>(*top));
+    if (o.top && static_cast<long long>(records.size()) > *o.top)
+        records.resize(static_cast<std::size_t>(*o.top));
+    return std::nullopt;
+}
 
-    if (saveLex) {
-        Result<std::string> saved = SaveDetails(context.state, table, records, context.prompter,
-                                                [] { return std::optional<std::string>(); });
-        if (!saved)
-            return kFailure;
-        return saved.value().empty() ? kFailure : kSuccess;
-    }
+void printRecords(const FrequencyTable& table, const std::vector<std::int64_t>& records,
+                  const CliContext& context) {
     for (std::int64_t i : records) {
         const FrequencyRow row = table.row(i);
         context.printLine(std::to_string(row.record) + "\t" + row.word + "\t" +
                           std::to_string(row.frequency) + "\t" + row.percentage + "\t" + row.norm);
     }
+}
+
+} // namespace
+
+int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
+    FreqOptions o;
+    if (const auto status = readOptions(args, o, context))
+        return *status;
+    Result<CountFile> loaded = LoadCountFile(AbsolutePath(o.listPath));
+    if (!loaded) {
+        context.report(loaded.error());
+        return kFailure;
+    }
+    FrequencyTable table(std::move(loaded.value()));
+    if (o.norm)
+        table.setNorm(*o.norm);
+    if (!o.sort.empty()) {
+        const auto order = sortOrderNamed(o.sort);
+        if (!order) {
+            std::cerr << "lexmora-cli freq: unknown sort order '" << o.sort << "'\n";
+            return kUsage;
+        }
+        const Status sorted = table.sortBy(*order);
+        if (!sorted) {
+            context.report(sorted.error());
+            return kFailure;
+        }
+    }
+    const CountFile& file = table.file();
+    context.progress("Typecount: " + std::to_string(file.typeCount) +
+                     "  Tokencount: " + std::to_string(file.tokenCount) +
+                     "  Type/token ratio: " + TypeTokenRatioText(file.tokenCount, file.typeCount));
+    std::vector<std::int64_t> records;
+    if (const auto status = chooseRecords(o, table, context, records))
+        return *status;
+    if (o.saveLex) {
+        Result<std::string> saved = SaveDetails(context.state, table, records, context.prompter,
+                                                [] { return std::optional<std::string>(); });
+        return saved && !saved.value().empty() ? kSuccess : kFailure;
+    }
+    printRecords(table, records, context);
     return kSuccess;
 }
 

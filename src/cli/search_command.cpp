@@ -190,24 +190,8 @@ bool passed(const CheckResult& result) {
     return result.outcome == CheckOutcome::Passed;
 }
 
-} // namespace
-
-int runSearchCommand(CliContext& context, const std::vector<std::string>& args) {
-    for (const auto& a : args) {
-        if (a == "--")
-            break;
-        if (a == "--help" || a == "-h") {
-            std::cout << kSearchUsage;
-            return kSuccess;
-        }
-    }
-    Options o;
-    if (const auto error = parse(args, o)) {
-        std::cerr << "lexmora-cli search: " << *error << "\n" << kSearchUsage;
-        return kUsage;
-    }
-    ProgramState& state = context.state;
-
+// Language, code, context widths, saving and tags; a usage error when a name is unknown.
+std::optional<int> applyOptions(const Options& o, ProgramState& state) {
     if (o.language) {
         const auto language = LanguageFromTypedName(*o.language);
         if (!language) {
@@ -234,8 +218,11 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
     state.ResultCode = o.ascii ? kCodeAscii : kCodeAnsi;
     state.TaggedSearch = o.tag.has_value();
     state.TagBefore = !o.tagAfter;
+    return std::nullopt;
+}
 
-    // Keywords: those on the line as typed entries, those of a file as written.
+// The keywords on the line, as typed entries, with their excludes or tag.
+void handOverTypedKeywords(const Options& o, CliContext& context) {
     std::vector<KeywordEntry> entries;
     for (const std::string& word : o.keywords) {
         KeywordEntry entry;
@@ -248,29 +235,37 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
                 {typedEntry(context, utf8ToCp1252(x), EntryMode::ExcludeStrings), o.caseSensitive});
         entries.push_back(std::move(entry));
     }
-    HandOverKeywords(state, entries, "", false, false);
-    if (o.keywordFile) {
-        // Read as the keyword window reads one: any line end, UTF-8 or UTF-16 converted.
-        const auto file = ReadKeywordFile(*o.keywordFile);
-        if (!file) {
-            context.report(file.error());
-            return kFailure;
-        }
-        if (file->overlongLines > 0 || file->unrepresentable > 0)
-            std::cerr << "lexmora-cli search: " << file->overlongLines + file->unrepresentable
-                      << " line(s) of the keyword file left out (too long, or characters "
-                         "Windows-1252 cannot hold)\n";
-        for (const KeywordLine& line : file->keywords) {
-            state.Keywords.push_back(line.text);
-            state.KeywordCase.push_back(line.caseSensitive);
-            if (!state.ExcludeStrings.empty()) {
-                state.ExcludeStrings.emplace_back(state.ExcludeStrings.front().size());
-                state.ExcludeCase.emplace_back(state.ExcludeCase.front().size(), false);
-            }
+    HandOverKeywords(context.state, entries, "", false, false);
+}
+
+// The keywords of a file, as written: read as the keyword window reads one (any line end,
+// UTF-8 or UTF-16 converted). False when the file cannot be read.
+bool addKeywordFile(const std::string& path, CliContext& context) {
+    ProgramState& state = context.state;
+    const auto file = ReadKeywordFile(path);
+    if (!file) {
+        context.report(file.error());
+        return false;
+    }
+    if (file->overlongLines > 0 || file->unrepresentable > 0)
+        std::cerr << "lexmora-cli search: " << file->overlongLines + file->unrepresentable
+                  << " line(s) of the keyword file left out (too long, or characters "
+                     "Windows-1252 cannot hold)\n";
+    for (const KeywordLine& line : file->keywords) {
+        state.Keywords.push_back(line.text);
+        state.KeywordCase.push_back(line.caseSensitive);
+        if (!state.ExcludeStrings.empty()) {
+            state.ExcludeStrings.emplace_back(state.ExcludeStrings.front().size());
+            state.ExcludeCase.emplace_back(state.ExcludeCase.front().size(), false);
         }
     }
+    return true;
+}
 
-    // Sources.
+// The sources: a stored list, one file, a folder or a folder tree. False when the list cannot
+// be read.
+bool selectSources(const Options& o, CliContext& context) {
+    ProgramState& state = context.state;
     state.SourceFileType = o.pattern.value_or("*.*");
     state.IncludeSubfolders = o.tree;
     state.SourceIsFileList = false;
@@ -280,7 +275,7 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
         const auto list = files::ReadFileList(*o.list);
         if (!list) {
             context.report(list.error());
-            return kFailure;
+            return false;
         }
         // Lines left out (beyond the list's limit, or not file names) are told, as the file
         // chooser tells them; a missing file gets the search's own question.
@@ -289,37 +284,38 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
         state.SourceIsFileList = true;
         state.StoredFileList = list->paths;
         state.SourceFiles = list->paths;
-    } else {
-        std::string source = o.source.value_or(state.SourceDirectory);
-        // Anything there that is not a folder is a file to the search, which names a FIFO or a
-        // device for what it is (and never opens it) instead of looking for a folder.
-        if (o.source && fileIsPresent(source) && !isDirectory(source)) {
-            state.SourceDirectory =
-                AddBackslash(FolderOf(source).empty() ? std::string(".") : FolderOf(source));
-            state.SourceFiles = {FileNameOf(source)};
-        } else {
-            state.SourceDirectory = AddBackslash(source);
-            if (o.tree)
-                state.SourceFileCount = static_cast<long long>(
-                    files::CountTreeFiles(source, state.SourceFileType).files);
-            else if (FolderExists(source))
-                state.SourceFiles = files::ListMatchingFiles(source, state.SourceFileType);
-        }
+        return true;
     }
+    const std::string source = o.source.value_or(state.SourceDirectory);
+    // Anything there that is not a folder is a file to the search, which names a FIFO or a
+    // device for what it is (and never opens it) instead of looking for a folder.
+    if (o.source && fileIsPresent(source) && !isDirectory(source)) {
+        state.SourceDirectory =
+            AddBackslash(FolderOf(source).empty() ? std::string(".") : FolderOf(source));
+        state.SourceFiles = {FileNameOf(source)};
+        return true;
+    }
+    state.SourceDirectory = AddBackslash(source);
+    if (o.tree)
+        state.SourceFileCount =
+            static_cast<long long>(files::CountTreeFiles(source, state.SourceFileType).files);
+    else if (FolderExists(source))
+        state.SourceFiles = files::ListMatchingFiles(source, state.SourceFileType);
+    return true;
+}
 
-    // The four checks of the Search command; a check that wants a chooser cannot be met here.
-    if (!passed(CheckSourceFiles(state, 0, context.prompter)) ||
-        !passed(CheckTargetFolder(state, context.prompter)) ||
-        !passed(CheckKeywords(state, context.prompter)) ||
-        !passed(CheckTargetDisk(state, context.location.programFolder, context.prompter)))
-        return kFailure;
+// The four checks of the Search command; a check that wants a chooser cannot be met here.
+bool checksPass(CliContext& context) {
+    ProgramState& state = context.state;
+    return passed(CheckSourceFiles(state, 0, context.prompter)) &&
+           passed(CheckTargetFolder(state, context.prompter)) &&
+           passed(CheckKeywords(state, context.prompter)) &&
+           passed(CheckTargetDisk(state, context.location.programFolder, context.prompter));
+}
 
-    CliObserver observer(context, o.quiet);
-    SearchRun run;
-    RunSearch(state, run, observer, context.prompter);
-    state.ExitFlag = ExitRequest::None;
-
-    for (const std::string& line : SearchSummaryLines(state, run))
+// The summary, the files kept, and the exit status of the run.
+int reportRun(const SearchRun& run, const CliContext& context) {
+    for (const std::string& line : SearchSummaryLines(context.state, run))
         context.progress(line);
     context.progress(ElapsedCaption(run.ElapsedSeconds));
     for (const std::string& path : run.keptDumpFiles)
@@ -335,6 +331,43 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
         return g_interrupted.load() ? kAbandoned : kFailure;
     }
     return run.failed ? kFailure : kSuccess;
+}
+
+bool asksForHelp(const std::vector<std::string>& args) {
+    for (const auto& a : args) {
+        if (a == "--")
+            return false;
+        if (a == "--help" || a == "-h")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int runSearchCommand(CliContext& context, const std::vector<std::string>& args) {
+    if (asksForHelp(args)) {
+        std::cout << kSearchUsage;
+        return kSuccess;
+    }
+    Options o;
+    if (const auto error = parse(args, o)) {
+        std::cerr << "lexmora-cli search: " << *error << "\n" << kSearchUsage;
+        return kUsage;
+    }
+    if (const auto usage = applyOptions(o, context.state))
+        return *usage;
+    handOverTypedKeywords(o, context);
+    if (o.keywordFile && !addKeywordFile(*o.keywordFile, context))
+        return kFailure;
+    if (!selectSources(o, context) || !checksPass(context))
+        return kFailure;
+
+    CliObserver observer(context, o.quiet);
+    SearchRun run;
+    RunSearch(context.state, run, observer, context.prompter);
+    context.state.ExitFlag = ExitRequest::None;
+    return reportRun(run, context);
 }
 
 } // namespace lexmora::cli
