@@ -82,65 +82,92 @@ public:
         m_word.reserve(256);
     }
 
+    // A word that lies whole in `data` goes to the sink as a view of it; only a word that a
+    // block boundary cuts, or that has a character to rewrite, is copied first.
     void feed(const char* data, std::size_t size) {
         const auto* p = reinterpret_cast<const unsigned char*>(data);
         const auto& cls = m_rules.cls;
         std::size_t i = 0;
+        if (!m_word.empty())
+            i = continueWord(p, size, 0);
         while (i < size) {
-            if (m_word.empty()) {
-                // between words: skip delimiters
-                while (i < size && cls[p[i]] == 1)
+            while (i < size && cls[p[i]] == 1)
+                ++i;
+            const std::size_t start = i;
+            std::uint8_t k = 1;
+            while (i < size) {
+                k = cls[p[i]];
+                if (k == 0 || (k == 2 && i - start < 3))
                     ++i;
+                else
+                    break;
+            }
+            if (i == size || k >= 3) {
+                m_word.assign(reinterpret_cast<const char*>(p + start), i - start);
                 if (i == size)
                     return;
+                i = continueWord(p, size, i);
+                continue;
             }
-            std::size_t start = i;
-            while (i < size) {
-                const std::uint8_t k = cls[p[i]];
-                if (k == 0) {
-                    ++i;
-                    continue;
-                }
-                if (k == 2 && m_word.size() + (i - start) < 3) {
-                    ++i;
-                    continue;
-                }
-                if (k >= 3) {
-                    m_word.append(reinterpret_cast<const char*>(p + start), i - start);
-                    if (k == 4)
-                        m_word += '\'';
-                    else
-                        m_word += p[i] == 156 ? "oe" : "OE";
-                    start = ++i;
-                    continue;
-                }
-                break;
-            }
-            m_word.append(reinterpret_cast<const char*>(p + start), i - start);
-            if (i < size) {
-                // a delimiter, or a late digit that starts the next word
-                endWord();
-                if (cls[p[i]] == 1)
-                    ++i;
-            }
+            endWord(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
+            if (k == 1)
+                ++i;
+            // else a late digit, which starts the next word
         }
     }
 
-    void finish() { endWord(); }
-
-private:
-    void endWord() {
-        if (m_word.empty())
-            return;
-        if (m_rules.apostropheRule && m_word.find('\'') != std::string::npos)
-            splitAtApostrophes();
-        else
-            record(m_word);
+    void finish() {
+        endWord(m_word);
         m_word.clear();
     }
 
-    void splitAtApostrophes() {
-        std::string_view rest = m_word;
+private:
+    // Goes on with the word in m_word from p[i]: returns where the word ended (after its
+    // delimiter), or `size` when it runs on past the block.
+    std::size_t continueWord(const unsigned char* p, std::size_t size, std::size_t i) {
+        const auto& cls = m_rules.cls;
+        std::size_t start = i;
+        while (i < size) {
+            const std::uint8_t k = cls[p[i]];
+            if (k == 0) {
+                ++i;
+                continue;
+            }
+            if (k == 2 && m_word.size() + (i - start) < 3) {
+                ++i;
+                continue;
+            }
+            if (k >= 3) {
+                m_word.append(reinterpret_cast<const char*>(p + start), i - start);
+                if (k == 4)
+                    m_word += '\'';
+                else
+                    m_word += p[i] == 156 ? "oe" : "OE";
+                start = ++i;
+                continue;
+            }
+            break;
+        }
+        m_word.append(reinterpret_cast<const char*>(p + start), i - start);
+        if (i < size) {
+            endWord(m_word);
+            m_word.clear();
+            if (cls[p[i]] == 1)
+                ++i;
+        }
+        return i;
+    }
+
+    void endWord(std::string_view word) {
+        if (word.empty())
+            return;
+        if (m_rules.apostropheRule && word.find('\'') != std::string_view::npos)
+            splitAtApostrophes(word);
+        else
+            record(word);
+    }
+
+    void splitAtApostrophes(std::string_view rest) {
         for (std::size_t p = rest.find('\''); p != std::string_view::npos; p = rest.find('\'')) {
             if (p == 7 && LowerCp1252(rest.substr(0, 7)) == "aujourd") {
                 record(rest);
