@@ -59,25 +59,26 @@ std::size_t joinHyphens(std::string& block, std::string_view sep, bool eof, std:
         w += to - r;
         r = to;
     };
-    while (r < limit) {
-        const void* hit = std::memchr(p + r, '-', limit - r);
-        if (hit == nullptr) {
-            copy(limit);
+    // Line ends are far fewer than hyphens: look for the separator's last character, then at
+    // the character before the separator.
+    const std::size_t len = sep.size();
+    for (std::size_t j = len; j < n;) {
+        const void* hit = std::memchr(p + j, sep.back(), n - j);
+        if (hit == nullptr)
             break;
+        j = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
+        const std::size_t i = j - len; // where the hyphen would be
+        if (i >= limit)
+            break;
+        const std::size_t x = j + 1; // the first character after the separator
+        if (i >= r && p[i] == '-' && (len == 1 || p[i + 1] == sep[0]) && x < n) {
+            copy(IsHyphenKeepingCapital(static_cast<unsigned char>(p[x])) ? i + 1 : i);
+            r = x;
         }
-        const auto i = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
-        const std::size_t x = i + 1 + sep.size();
-        if (x >= n || std::memcmp(p + i + 1, sep.data(), sep.size()) != 0) {
-            copy(i + 1);
-            continue;
-        }
-        if (IsHyphenKeepingCapital(static_cast<unsigned char>(p[x]))) {
-            copy(i + 1);
-        } else {
-            copy(i);
-        }
-        r = x;
+        j = x;
     }
+    if (r < limit)
+        copy(limit);
     carry.assign(p + r, n - r);
     return w;
 }
@@ -409,7 +410,9 @@ public:
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
     // The scatter sink: one recorded word. Its spelling is counted in the table; a word with
-    // a digit first is a token that is never listed.
+    // a digit first is a token that is never listed. Spellings wait in a small batch whose
+    // slots are fetched into the cache meanwhile: most words of a large vocabulary are rare,
+    // and their slots are far apart.
     void operator()(std::string_view word) {
         int bucket = BucketOfFirst(static_cast<unsigned char>(word[0]));
         if (bucket == 0)
@@ -424,11 +427,70 @@ public:
             bucket = 15;
         }
         ++m_buckets[static_cast<std::size_t>(bucket - 1)].words;
-        if (!m_table.add(word)) [[unlikely]]
-            addAfterSpill(word);
+        Pending& q = m_batch[m_batchSize++];
+        const std::size_t n = word.size();
+        const auto at = reinterpret_cast<std::uintptr_t>(word.data());
+        q.length = n;
+        if (at >= m_blockBegin && at + n <= m_blockEnd) {
+            q.data = word.data();
+            if (n <= WordTable::kShortWord) {
+                // the block has room to read 8 bytes from any word in it
+                q.key = WordTable::keyOfPadded(word.data(), n);
+                q.hash = WordTable::hashOfKey(q.key);
+            } else {
+                q.hash = WordTable::hashOfLong(word.data(), n);
+            }
+        } else if (n <= WordTable::kShortWord) {
+            q.key = WordTable::keyOf(word.data(), n);
+            q.hash = WordTable::hashOfKey(q.key);
+        } else {
+            // a word the cutter put together: it will not stay where it is
+            q.data = nullptr;
+            q.offset = m_batchBytes.size();
+            m_batchBytes.append(word);
+            q.hash = WordTable::hashOfLong(word.data(), n);
+        }
+        m_table.prefetch(q.hash);
+        if (m_batchSize == kBatch)
+            drainBatch();
     }
 
 private:
+    static constexpr std::size_t kBatch = 16;
+    struct Pending {
+        const char* data; // a long word: in the block, or nullptr: in m_batchBytes at `offset`
+        std::size_t offset;
+        std::size_t length;
+        std::uint64_t key; // a short word's bytes
+        std::uint64_t hash;
+    };
+    // The text the cutter is given next: words inside it stay put until drainBatch().
+    void setBlock(const char* data, std::size_t size) {
+        m_blockBegin = reinterpret_cast<std::uintptr_t>(data);
+        m_blockEnd = m_blockBegin + size;
+    }
+    void drainBatch() {
+        for (std::size_t i = 0; i < m_batchSize; ++i)
+            m_table.prefetchBytes(m_batch[i].length, m_batch[i].hash);
+        for (std::size_t i = 0; i < m_batchSize; ++i) {
+            const Pending& q = m_batch[i];
+            if (q.length <= WordTable::kShortWord) {
+                if (!m_table.addShort(q.key, q.length, q.hash, 1)) [[unlikely]]
+                    addAfterSpill(q.key, q.length);
+                continue;
+            }
+            const std::string_view word(q.data ? q.data : m_batchBytes.data() + q.offset, q.length);
+            if (!m_table.addLong(word, q.hash, 1)) [[unlikely]]
+                addAfterSpill(word);
+        }
+        m_batchSize = 0;
+        m_batchBytes.clear();
+    }
+    void addAfterSpill(std::uint64_t key, std::size_t length) {
+        char bytes[WordTable::kShortWord];
+        std::memcpy(bytes, &key, sizeof bytes);
+        addAfterSpill(std::string_view(bytes, length));
+    }
     void addAfterSpill(std::string_view word);
     Flow spill();
     bool openSpillFiles();
@@ -480,6 +542,10 @@ private:
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
     std::string m_oeWord;
+    std::array<Pending, kBatch> m_batch{};
+    std::size_t m_batchSize = 0;
+    std::string m_batchBytes;
+    std::uintptr_t m_blockBegin = 0, m_blockEnd = 0;
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
@@ -617,14 +683,12 @@ Flow CountRun::spill() {
         m_spilled = true;
     }
     Flow flow = Flow::Go;
-    const std::string& arena = m_table.arena();
-    m_table.forEach([&](const WordEntry& e) {
+    m_table.forEachWord([&](std::string_view word, std::uint32_t count) {
         if (flow == Flow::Stop)
             return;
-        const std::string_view word = e.in(arena);
-        BucketFile& b = m_buckets[static_cast<std::size_t>(
-            BucketOfFirst(static_cast<unsigned char>(word[0])) - 1)];
-        appendRecord(b.buffer, word, e.count);
+        const int letter = BucketOfFirst(static_cast<unsigned char>(word[0]));
+        BucketFile& b = m_buckets[static_cast<std::size_t>(letter - 1)];
+        appendRecord(b.buffer, word, count);
         if (b.buffer.size() >= kWriteBuffer)
             flow = flush(b);
     });
@@ -722,7 +786,11 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
             first = false;
         }
         const std::size_t ready = joinHyphens(block, separator, eof, carry);
-        cutter.feed(block.data(), ready);
+        if (block.size() < ready + WordTable::kShortWord)
+            block.resize(ready + WordTable::kShortWord); // the end mark, and 8-byte reads
+        setBlock(block.data(), ready);
+        cutter.feed(block, ready);
+        drainBatch();
         if (m_stopped)
             return Flow::Stop;
         if (eof)
@@ -734,7 +802,9 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         if (pollCommands() == Flow::Stop)
             return Flow::Stop;
     }
+    setBlock(nullptr, 0);
     cutter.finish();
+    drainBatch();
     if (m_stopped)
         return Flow::Stop;
     progress.fraction = 1.0;
@@ -904,9 +974,10 @@ std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, i
         m_prompter.tell(core::msg::MajorFailure());
         return -1;
     }
+    table.freeze();
     std::vector<WordEntry> entries;
     entries.reserve(table.size());
-    table.forEach([&entries](const WordEntry& e) { entries.push_back(e); });
+    table.forEachEntry([&entries](const WordEntry& e) { entries.push_back(e); });
     return writeSorted(table.arena(), entries);
 }
 
@@ -987,17 +1058,18 @@ std::int64_t CountRun::splitFile(BucketFile& bucket, const std::string& base, in
 // starts[n - 1] to starts[n].
 std::vector<WordEntry>
 CountRun::entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts) {
+    m_table.freeze();
     const std::string& arena = m_table.arena();
     auto letterOf = [&arena](const WordEntry& e) {
         return static_cast<std::size_t>(BucketOfFirst(static_cast<unsigned char>(arena[e.offset])));
     };
     starts.fill(0);
-    m_table.forEach([&](const WordEntry& e) { ++starts[letterOf(e)]; });
+    m_table.forEachEntry([&](const WordEntry& e) { ++starts[letterOf(e)]; });
     for (std::size_t n = 1; n <= kLetterRecords; ++n)
         starts[n] += starts[n - 1];
     std::vector<WordEntry> entries(m_table.size());
     std::array<std::size_t, kLetterRecords + 1> at = starts;
-    m_table.forEach([&](const WordEntry& e) { entries[at[letterOf(e) - 1]++] = e; });
+    m_table.forEachEntry([&](const WordEntry& e) { entries[at[letterOf(e) - 1]++] = e; });
     return entries;
 }
 
@@ -1198,7 +1270,7 @@ std::vector<std::string> CutWords(const ProgramState& state, std::string_view te
     std::string block(text);
     std::string carry;
     const std::size_t ready = joinHyphens(block, detectSeparator(block), true, carry);
-    cutter.feed(block.data(), ready);
+    cutter.feed(block, ready);
     cutter.finish();
     return sink.words;
 }

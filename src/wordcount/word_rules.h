@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -82,29 +83,37 @@ public:
         m_word.reserve(256);
     }
 
-    // A word that lies whole in `data` goes to the sink as a view of it; only a word that a
-    // block boundary cuts, or that has a character to rewrite, is copied first.
-    void feed(const char* data, std::size_t size) {
-        const auto* p = reinterpret_cast<const unsigned char*>(data);
+    // Cuts the first `size` bytes of `block`. A word that lies whole in them goes to the sink
+    // as a view of the block; only a word that the end cuts, or that has a character to
+    // rewrite, is copied first. The byte after them is overwritten with a mark that stops both
+    // scanning loops (a late digit: neither a delimiter nor a plain word character), so that
+    // they need no bounds check per byte.
+    void feed(std::string& block, std::size_t size) {
+        if (block.size() <= size)
+            block.resize(size + 1);
+        block[size] = '1';
+        const auto* p = reinterpret_cast<const unsigned char*>(block.data());
         const auto& cls = m_rules.cls;
         std::size_t i = 0;
         if (!m_word.empty())
             i = continueWord(p, size, 0);
         while (i < size) {
-            while (i < size && cls[p[i]] == 1)
+            while (cls[p[i]] == 1)
                 ++i;
+            if (i >= size)
+                return;
             const std::size_t start = i;
-            std::uint8_t k = 1;
-            while (i < size) {
-                k = cls[p[i]];
-                if (k == 0 || (k == 2 && i - start < 3))
+            std::uint8_t k;
+            for (;;) {
+                while ((k = cls[p[i]]) == 0)
                     ++i;
-                else
+                if (k != 2 || i >= size || i - start >= 3)
                     break;
+                ++i; // a digit among a word's first three characters
             }
-            if (i == size || k >= 3) {
-                m_word.assign(reinterpret_cast<const char*>(p + start), i - start);
-                if (i == size)
+            if (i >= size || k >= 3) {
+                m_word.assign(reinterpret_cast<const char*>(p + start), std::min(i, size) - start);
+                if (i >= size)
                     return;
                 i = continueWord(p, size, i);
                 continue;

@@ -1,6 +1,10 @@
 #include "wordcount/word_table.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
 
 namespace lexmora {
 
@@ -65,18 +69,48 @@ bool WordTable::fits(std::size_t bytes) const {
     return m_budget == 0 || m_used == 0 || bytes <= m_budget;
 }
 
+std::uint64_t WordTable::hashOf(const Slot& s) const {
+    if (s.length <= kShortWord)
+        return shortHash(s.key);
+    return HashWord(m_arena.data() + static_cast<std::uint32_t>(s.key), s.length);
+}
+
+WordTable::SlotArray::SlotArray(std::size_t n) {
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const std::size_t bytes = slotBytes(n);
+    void* block = nullptr;
+    if (bytes >= kHugePage) {
+        block = std::aligned_alloc(kHugePage, bytes);
+#ifdef MADV_HUGEPAGE
+        if (block != nullptr)
+            ::madvise(block, bytes, MADV_HUGEPAGE);
+#endif
+    } else {
+        block = std::malloc(bytes);
+    }
+    if (block == nullptr)
+        throw std::bad_alloc();
+    std::memset(block, 0, bytes);
+    m_data = static_cast<Slot*>(block);
+    m_size = n;
+}
+
+WordTable::SlotArray::~SlotArray() {
+    std::free(m_data);
+}
+
 bool WordTable::grow() {
     const std::size_t slots = m_slots.empty() ? kFirstSlots : m_slots.size() * 2;
     if (!fits(slotBytes(slots + m_slots.size()) + m_arena.capacity()))
         return false;
-    std::vector<Slot> old(slots);
-    old.swap(m_slots);
+    SlotArray old(slots);
+    std::swap(old, m_slots);
     m_mask = slots - 1;
+    m_shift = 64 - std::countr_zero(slots);
     for (const Slot& s : old) {
         if (s.length == 0)
             continue;
-        const std::uint64_t hash = HashWord(m_arena.data() + s.offset, s.length);
-        std::size_t i = hash & m_mask;
+        std::size_t i = hashOf(s) >> m_shift;
         while (m_slots[i].length != 0)
             i = (i + 1) & m_mask;
         m_slots[i] = s;
@@ -84,8 +118,23 @@ bool WordTable::grow() {
     return true;
 }
 
-bool WordTable::insert(std::size_t at, std::string_view word, std::uint32_t tag,
-                       std::uint32_t count) {
+// False when the table is full and may not grow; after growing, the caller's slot is stale.
+bool WordTable::roomForOneMore() {
+    return !m_frozen && ((m_used + 1) * 10 <= m_slots.size() * 7 || grow());
+}
+
+bool WordTable::insertShort(std::size_t at, std::uint64_t key, std::size_t n, std::uint32_t count) {
+    if ((m_used + 1) * 10 > m_slots.size() * 7 || m_frozen)
+        return roomForOneMore() && addShort(key, n, count);
+    m_slots[at] = {key, count, static_cast<std::uint32_t>(n)};
+    ++m_used;
+    return true;
+}
+
+bool WordTable::insertLong(std::size_t at, std::string_view word, std::uint64_t hash,
+                           std::uint32_t count) {
+    if ((m_used + 1) * 10 > m_slots.size() * 7 || m_frozen)
+        return roomForOneMore() && addLong(word, hash, count);
     const std::size_t need = m_arena.size() + word.size();
     if (need > UINT32_MAX)
         return false;
@@ -100,35 +149,51 @@ bool WordTable::insert(std::size_t at, std::string_view word, std::uint32_t tag,
         }
         m_arena.reserve(capacity);
     }
-    if ((m_used + 1) * 10 > m_slots.size() * 7) {
-        if (!grow())
-            return false;
-        // the slot moved with the new size
-        return add(word, HashWord(word.data(), word.size()), count);
-    }
-    Slot& s = m_slots[at];
-    s.tag = tag;
-    s.count = count;
-    s.offset = static_cast<std::uint32_t>(m_arena.size());
-    s.length = static_cast<std::uint32_t>(word.size());
+    const auto tag = static_cast<std::uint32_t>(hash);
+    m_slots[at] = {(static_cast<std::uint64_t>(tag) << 32) | m_arena.size(), count,
+                   static_cast<std::uint32_t>(word.size())};
     m_arena.append(word);
     ++m_used;
     return true;
 }
 
+void WordTable::freeze() {
+    if (m_frozen)
+        return;
+    m_frozen = true;
+    std::size_t shortBytes = 0;
+    for (const Slot& s : m_slots)
+        if (s.length != 0 && s.length <= kShortWord)
+            shortBytes += s.length;
+    m_arena.reserve(m_arena.size() + shortBytes);
+    for (Slot& s : m_slots) {
+        if (s.length == 0 || s.length > kShortWord)
+            continue;
+        char bytes[kShortWord];
+        std::memcpy(bytes, &s.key, kShortWord);
+        s.key = m_arena.size();
+        m_arena.append(bytes, s.length);
+    }
+    for (Slot& s : m_slots)
+        s.key &= UINT32_MAX; // offsets only: the slots are not searched any more
+}
+
 void WordTable::releaseSlots() {
-    m_slots = {};
+    m_slots = SlotArray();
     m_mask = 0;
+    m_shift = 64;
     m_used = 0;
 }
 
 void WordTable::clear(bool release) {
     m_used = 0;
+    m_frozen = false;
     m_arena.clear();
     if (release) {
-        m_slots = {};
+        m_slots = SlotArray();
         m_arena.shrink_to_fit();
         m_mask = 0;
+        m_shift = 64;
     } else {
         std::fill(m_slots.begin(), m_slots.end(), Slot{});
     }
