@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""An independent word count of Windows-1252 files, written from the counter's word rules (not
-from its code): prints the N most frequent listed types as "frequency word" (word in lower
+"""An independent word count of Windows-1252 files (and of UTF-8 files, recognised by their first
+block and read as Windows-1252 with "?" for characters it lacks), written from the counter's word
+rules (not from its code): prints the N most frequent listed types as "frequency word" (word in lower
 case, UTF-8). Test helper for bench/wordcount/run.sh, not part of the program.
 
 usage: independent_count.py LANGUAGE N FILE...   (LANGUAGE english|french|german|italian|spanish)
@@ -29,6 +30,41 @@ def first_letter_ok(c):
             c in (242, 243, 244, 246, 210, 211, 212, 214) or 249 <= c <= 252 or 217 <= c <= 220)
 
 
+DETECT_BLOCK = 31744  # the first block, in which a file is recognised as UTF-8
+
+
+def is_utf8(data):
+    head = data[:DETECT_BLOCK]
+    if head.startswith(b"\xef\xbb\xbf"):
+        return True
+    if max(head, default=0) < 128:
+        return False
+    try:
+        head.decode("utf-8")
+        return True
+    except UnicodeDecodeError as e:
+        # a sequence cut by the end of the block is no fault when the file goes on
+        return len(data) > DETECT_BLOCK and e.reason == "unexpected end of data"
+
+
+def utf8_as_cp1252(data):
+    if data.startswith(b"\xef\xbb\xbf"):
+        data = data[3:]
+    out = bytearray()
+    for ch in data.decode("utf-8", "surrogateescape"):
+        o = ord(ch)
+        if 0xDC80 <= o <= 0xDCFF:  # a byte that is no UTF-8 stays as it is
+            out.append(o - 0xDC00)
+        elif o < 0x80 or 0xA0 <= o <= 0xFF or o in (0x81, 0x8D, 0x8F, 0x90, 0x9D):
+            out.append(o)
+        else:
+            try:
+                out += ch.encode("cp1252")
+            except UnicodeEncodeError:
+                out += b"?"
+    return bytes(out)
+
+
 def lower(word):
     return word.decode("cp1252", "replace").lower()
 
@@ -46,6 +82,8 @@ def main():
         data = open(name, "rb").read()
         if not data or b"\0" in data[:min(len(data) - 1, 32767)]:
             continue
+        if is_utf8(data):
+            data = utf8_as_cp1252(data)
         if language == "french":
             data = data.replace(b"\x9c", b"oe").replace(b"\x8c", b"OE")
         if apostrophe:

@@ -44,7 +44,8 @@ using AskText =
     std::function<std::optional<std::string>(const std::string& prompt, std::size_t maxLength)>;
 
 // Settles the base name of a new count pair in FrequencyFilesDirectory, asking before an
-// existing one is overwritten. Nothing (and the exit flag set to "pressed Exit") when the count is not to start.
+// existing one is overwritten. Nothing (and the exit flag set to "pressed Exit") when the count is
+// not to start.
 std::optional<std::string> ChooseListName(ProgramState& state, const std::string& proposed,
                                           Prompter& prompter, const AskText& askText);
 

@@ -2,11 +2,13 @@
 
 #include "core/file_utils.h"
 
+#include "codes/code_detect.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
-#include "wordcount/word_rules.h"
 #include "wordcount/messages.h"
+#include "wordcount/word_rules.h"
+#include "wordcount/word_table.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,9 +16,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace lexmora {
 
@@ -27,8 +29,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kReadBlock = 1 << 18;   // source and bucket reads
 constexpr std::size_t kWriteBuffer = 1 << 16; // per bucket file
 constexpr std::size_t kBinaryProbe = 32767;
-constexpr int kMaxSplitDepth = 200;
-constexpr std::size_t kHeldBudget = 16u << 20; // file names stay far below the 255-byte limit
+constexpr std::size_t kDetectBlock = 31744; // the first block, in which the search detects UTF-8
+constexpr int kMaxSplitDepth = 200;         // file names stay far below the 255-byte limit
+constexpr std::int64_t kPollEvery = 65536;  // words split between two polls
 
 // ---------------------------------------------------------------------------------------------
 // Reading source text
@@ -56,30 +59,64 @@ std::size_t joinHyphens(std::string& block, std::string_view sep, bool eof, std:
         w += to - r;
         r = to;
     };
-    while (r < limit) {
-        const void* hit = std::memchr(p + r, '-', limit - r);
-        if (hit == nullptr) {
-            copy(limit);
+    // Line ends are far fewer than hyphens: look for the separator's last character, then at
+    // the character before the separator.
+    const std::size_t len = sep.size();
+    for (std::size_t j = len; j < n;) {
+        const void* hit = std::memchr(p + j, sep.back(), n - j);
+        if (hit == nullptr)
             break;
+        j = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
+        const std::size_t i = j - len; // where the hyphen would be
+        if (i >= limit)
+            break;
+        const std::size_t x = j + 1; // the first character after the separator
+        if (i >= r && p[i] == '-' && (len == 1 || p[i + 1] == sep[0]) && x < n) {
+            copy(IsHyphenKeepingCapital(static_cast<unsigned char>(p[x])) ? i + 1 : i);
+            r = x;
         }
-        const auto i = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
-        const std::size_t x = i + 1 + sep.size();
-        if (x >= n || std::memcmp(p + i + 1, sep.data(), sep.size()) != 0) {
-            copy(i + 1);
-            continue;
-        }
-        if (IsHyphenKeepingCapital(static_cast<unsigned char>(p[x]))) {
-            copy(i + 1);
-        } else {
-            copy(i);
-        }
-        r = x;
+        j = x;
     }
+    if (r < limit)
+        copy(limit);
     carry.assign(p + r, n - r);
     return w;
 }
 
-// A source file read block by block as Windows-1252 text (UTF-16 files converted on the way).
+// True when no byte of the text is above 127 (read 8 bytes at a time).
+bool allAscii(std::string_view text) {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    std::uint64_t any = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        any |= v;
+    }
+    for (; n > 0; ++p, --n)
+        any |= static_cast<unsigned char>(*p);
+    return (any & 0x8080808080808080ull) == 0;
+}
+
+// The bytes at the end of a UTF-8 block that begin a sequence the block cuts short: they wait
+// for the next block, so that converting block by block gives the text of the whole file.
+std::size_t cutUtf8Tail(std::string_view units) {
+    const std::size_t n = units.size();
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, n); ++back) {
+        const auto c = static_cast<unsigned char>(units[n - back]);
+        if ((c & 0xC0) == 0x80)
+            continue; // a continuation byte: the lead is further back
+        if (c < 0xC0)
+            return 0;
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// A source file read block by block as Windows-1252 text: UTF-16 files, and UTF-8 files as the
+// search detects them, are converted on the way (characters Windows-1252 lacks become "?", a
+// word break).
 class SourceReader {
 public:
     bool open(const std::string& path, int& error) {
@@ -99,15 +136,18 @@ public:
 
     std::uint64_t size() const { return m_size; }
     std::uint64_t consumed() const { return m_done; }
+    SourceConversion conversion() const { return m_conversion; }
 
-    // Reads the start of the file: the byte-order mark and the binary test.
-    enum class Kind { Empty, Binary, Text, Utf16 };
+    // Reads the start of the file: the byte-order mark, the binary test and the UTF-8 form.
+    enum class Kind { Empty, Binary, Text };
     Kind probe(int& error) {
         if (m_size == 0)
             return Kind::Empty;
         const std::size_t want = static_cast<std::size_t>(
             std::min<std::uint64_t>(kBinaryProbe, m_size > 1 ? m_size - 1 : 1));
-        std::string head(std::max<std::size_t>(want, 2), '\0');
+        std::string head(static_cast<std::size_t>(
+                             std::min<std::uint64_t>(m_size, std::max(kBinaryProbe, kDetectBlock))),
+                         '\0');
         const ssize_t got = ::pread(m_fd.get(), head.data(), head.size(), 0);
         if (got < 0) {
             error = errno;
@@ -116,20 +156,28 @@ public:
         head.resize(static_cast<std::size_t>(got));
         if (head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') ||
                                  (head[0] == '\xFE' && head[1] == '\xFF'))) {
-            m_utf16 = true;
-            m_bigEndian = head[0] == '\xFE';
+            m_conversion = head[0] == '\xFE' ? SourceConversion::Utf16BigEndian
+                                             : SourceConversion::Utf16LittleEndian;
             m_done = 2; // the mark itself is not text
-            return Kind::Utf16;
+            return Kind::Text;
         }
         if (std::string_view(head).substr(0, want).find('\0') != std::string_view::npos)
             return Kind::Binary;
+        // The first block decides, as in the search; plain ASCII needs no closer look.
+        const std::string_view first = std::string_view(head).substr(0, kDetectBlock);
+        if (!allAscii(first) &&
+            DetectConversion(first, m_size > first.size()) == SourceConversion::Utf8) {
+            m_conversion = SourceConversion::Utf8;
+            if (first.substr(0, 3) == "\xEF\xBB\xBF")
+                m_done = 3;
+        }
         return Kind::Text;
     }
 
     // Appends the next block of text; 0 at the end, -1 on a read error (errno kept).
     long next(std::string& out, int& error) {
         ssize_t got;
-        if (!m_utf16) {
+        if (m_conversion == SourceConversion::None) {
             // straight into the caller's block, after what it carries over
             const std::size_t at = out.size();
             out.resize(at + kReadBlock);
@@ -156,17 +204,24 @@ public:
         std::string units = m_pending;
         units.append(m_raw.data(), static_cast<std::size_t>(got));
         m_pending.clear();
-        std::size_t whole = units.size() & ~std::size_t{1};
-        if (got > 0 && whole >= 2) {
-            // a high surrogate waits for its partner in the next block
-            const auto hi = static_cast<unsigned char>(units[whole - (m_bigEndian ? 2 : 1)]);
-            if (hi >= 0xD8 && hi <= 0xDB)
-                whole -= 2;
-        }
-        if (got > 0)
+        std::string text;
+        if (m_conversion == SourceConversion::Utf8) {
+            const std::size_t whole = units.size() - (got > 0 ? cutUtf8Tail(units) : 0);
             m_pending = units.substr(whole);
-        const std::string text =
-            utf16ToCp1252(std::string_view(units).substr(0, whole), m_bigEndian);
+            text = utf8ToCp1252(std::string_view(units).substr(0, whole));
+        } else {
+            const bool bigEndian = m_conversion == SourceConversion::Utf16BigEndian;
+            std::size_t whole = units.size() & ~std::size_t{1};
+            if (got > 0 && whole >= 2) {
+                // a high surrogate waits for its partner in the next block
+                const auto hi = static_cast<unsigned char>(units[whole - (bigEndian ? 2 : 1)]);
+                if (hi >= 0xD8 && hi <= 0xDB)
+                    whole -= 2;
+            }
+            if (got > 0)
+                m_pending = units.substr(whole);
+            text = utf16ToCp1252(std::string_view(units).substr(0, whole), bigEndian);
+        }
         out += text;
         return got == 0 ? 0 : std::max<long>(1, static_cast<long>(text.size()));
     }
@@ -175,25 +230,54 @@ private:
     UniqueFd m_fd;
     std::uint64_t m_size = 0;
     std::uint64_t m_done = 0;
-    bool m_utf16 = false;
-    bool m_bigEndian = false;
+    SourceConversion m_conversion = SourceConversion::None;
     std::string m_raw;
     std::string m_pending;
 };
 
 // ---------------------------------------------------------------------------------------------
-// Temporary bucket files
+// Spilled words on disk
 
-// A bucket's words: in its write buffer while they fit, in its file once they do not. The
-// file is made on the first overflow, so that small pieces never touch the disk.
+// A letter's words, or a piece of them, as "word TAB count CR LF" records: in a write buffer
+// while they fit, in a file in the run folder once they do not. Only a count whose words
+// outgrow the memory budget makes such files.
 struct BucketFile {
     std::string path;
     UniqueFd fd;
     bool onDisk = false;
     std::string buffer;
-    std::int64_t words = 0;
-    bool nonAscii = false; // a word with a character above 127 went in (sub-buckets)
+    std::int64_t words = 0; // occurrences, the sum of the records' counts
+    bool nonAscii = false;  // a word with a character above 127 went in (pieces)
 };
+
+void appendRecord(std::string& out, std::string_view word, std::uint32_t count) {
+    char digits[16];
+    char* end = digits + sizeof digits;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + count % 10);
+        count /= 10;
+    } while (count != 0);
+    out.append(word);
+    out += '\t';
+    out.append(p, static_cast<std::size_t>(end - p));
+    out += "\r\n";
+}
+
+// Splits a record into its word and count; a line without a count is one occurrence.
+std::string_view parseRecord(std::string_view line, std::uint32_t& count) {
+    const std::size_t tab = line.rfind('\t');
+    if (tab == std::string_view::npos) {
+        count = 1;
+        return line;
+    }
+    std::uint64_t n = 0;
+    for (char c : line.substr(tab + 1))
+        if (c >= '0' && c <= '9')
+            n = std::min<std::uint64_t>(n * 10 + static_cast<unsigned>(c - '0'), UINT32_MAX);
+    count = static_cast<std::uint32_t>(n);
+    return line.substr(0, tab);
+}
 
 bool createFile(BucketFile& b, int& error) {
     b.fd = UniqueFd(::open(b.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
@@ -210,6 +294,8 @@ void removeFile(BucketFile& b) {
     if (b.onDisk)
         ::unlink(b.path.c_str());
     b.onDisk = false;
+    b.words = 0;
+    b.nonAscii = false;
     b.buffer.clear();
     b.buffer.shrink_to_fit();
 }
@@ -228,7 +314,7 @@ template <typename OnLine> void splitLines(std::string_view text, OnLine&& onLin
     }
 }
 
-// Calls `onLine` for every CR LF line of a bucket file; false on a read error.
+// Calls `onLine` for every CR LF line of a file; false on a read error.
 template <typename OnLine> bool readLines(const std::string& path, OnLine&& onLine, int& error) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
@@ -271,18 +357,39 @@ template <typename OnLine> bool readLines(const std::string& path, OnLine&& onLi
     return true;
 }
 
-template <typename OnLine> bool readWords(const BucketFile& b, OnLine&& onLine, int& error) {
-    if (!b.onDisk) {
-        splitLines(b.buffer, onLine);
-        return true;
-    }
-    return readLines(b.path, onLine, error);
+// Every record of a piece (its file, then what its buffer still holds): onRecord(word, count).
+template <typename OnRecord>
+bool readRecords(const BucketFile& b, OnRecord&& onRecord, int& error) {
+    auto onLine = [&onRecord](std::string_view line) {
+        std::uint32_t count = 0;
+        const std::string_view word = parseRecord(line, count);
+        if (!word.empty() && count > 0)
+            onRecord(word, count);
+    };
+    if (b.onDisk && !readLines(b.path, onLine, error))
+        return false;
+    splitLines(b.buffer, onLine);
+    return true;
 }
 
-struct TransparentHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+// The letter's spellings in memory: entries whose bytes lie in `arena`; a word rewritten while
+// splitting (œ to "oe") is appended to the arena.
+struct Piece {
+    std::string& arena;
+    std::span<WordEntry> entries;
+    std::int64_t count = 0; // occurrences
 };
+
+// The piece (0 the word ends, 1 not a letter, 2..27 a..z) of a word at a splitting depth.
+int pieceAt(std::string_view word, int depth) {
+    const auto d = static_cast<std::size_t>(depth);
+    return word.size() > d ? PieceOf(static_cast<unsigned char>(word[d])) : 0;
+}
+
+bool isOe(std::string_view word, int depth) {
+    const auto d = static_cast<std::size_t>(depth);
+    return word.size() > d && (word[d] == '\x8C' || word[d] == '\x9C');
+}
 
 // ---------------------------------------------------------------------------------------------
 // The run
@@ -295,35 +402,100 @@ public:
         : m_state(state), m_prompter(prompter), m_hooks(hooks),
           m_control(state, hooks.host ? *hooks.host : m_noHost, prompter,
                     wordcount::msg::AbandonWordcount()),
-          m_rules(MakeWordRules(state)), m_start(Clock::now()) {}
+          m_rules(MakeWordRules(state)), m_start(Clock::now()), m_table(hooks.memoryBudget / 3 * 2),
+          m_loadLimit(std::max<std::size_t>(hooks.memoryBudget / 4, 1)) {}
 
     ~CountRun() { cleanUp(); }
 
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
-    // The scatter sink: one recorded word.
+    // The scatter sink: one recorded word. Its spelling is counted in the table; a word with
+    // a digit first is a token that is never listed. Spellings wait in a small batch whose
+    // slots are fetched into the cache meanwhile: most words of a large vocabulary are rare,
+    // and their slots are far apart.
     void operator()(std::string_view word) {
         int bucket = BucketOfFirst(static_cast<unsigned char>(word[0]));
-        if (bucket == 0 || m_stopped)
+        if (bucket == 0)
             return;
-        BucketFile& b = m_buckets[bucket == kOeBucket ? 14 : bucket - 1];
-        if (bucket == kOeBucket) {
-            b.buffer += "oe";
-            b.buffer += LowerCp1252(word.substr(1));
-        } else {
-            b.buffer.append(word.data(), word.size());
-        }
-        b.buffer.append("\r\n", 2);
-        ++b.words;
         ++m_tokens;
-        if (b.buffer.size() >= kWriteBuffer && flush(b) == Flow::Stop)
-            m_stopped = true;
+        if (bucket == kDigitBucket)
+            return;
+        if (bucket == kOeBucket) {
+            m_oeWord.assign("oe");
+            m_oeWord += LowerCp1252(word.substr(1));
+            word = m_oeWord;
+            bucket = 15;
+        }
+        ++m_buckets[static_cast<std::size_t>(bucket - 1)].words;
+        Pending& q = m_batch[m_batchSize++];
+        const std::size_t n = word.size();
+        const auto at = reinterpret_cast<std::uintptr_t>(word.data());
+        q.length = n;
+        if (at >= m_blockBegin && at + n <= m_blockEnd) {
+            q.data = word.data();
+            if (n <= WordTable::kShortWord) {
+                // the block has room to read 8 bytes from any word in it
+                q.key = WordTable::keyOfPadded(word.data(), n);
+                q.hash = WordTable::hashOfKey(q.key);
+            } else {
+                q.hash = WordTable::hashOfLong(word.data(), n);
+            }
+        } else if (n <= WordTable::kShortWord) {
+            q.key = WordTable::keyOf(word.data(), n);
+            q.hash = WordTable::hashOfKey(q.key);
+        } else {
+            // a word the cutter put together: it will not stay where it is
+            q.data = nullptr;
+            q.offset = m_batchBytes.size();
+            m_batchBytes.append(word);
+            q.hash = WordTable::hashOfLong(word.data(), n);
+        }
+        m_table.prefetch(q.hash);
+        if (m_batchSize == kBatch)
+            drainBatch();
     }
 
 private:
+    static constexpr std::size_t kBatch = 16;
+    struct Pending {
+        const char* data; // a long word: in the block, or nullptr: in m_batchBytes at `offset`
+        std::size_t offset;
+        std::size_t length;
+        std::uint64_t key; // a short word's bytes
+        std::uint64_t hash;
+    };
+    // The text the cutter is given next: words inside it stay put until drainBatch().
+    void setBlock(const char* data, std::size_t size) {
+        m_blockBegin = reinterpret_cast<std::uintptr_t>(data);
+        m_blockEnd = m_blockBegin + size;
+    }
+    void drainBatch() {
+        for (std::size_t i = 0; i < m_batchSize; ++i)
+            m_table.prefetchBytes(m_batch[i].length, m_batch[i].hash);
+        for (std::size_t i = 0; i < m_batchSize; ++i) {
+            const Pending& q = m_batch[i];
+            if (q.length <= WordTable::kShortWord) {
+                if (!m_table.addShort(q.key, q.length, q.hash, 1)) [[unlikely]]
+                    addAfterSpill(q.key, q.length);
+                continue;
+            }
+            const std::string_view word(q.data ? q.data : m_batchBytes.data() + q.offset, q.length);
+            if (!m_table.addLong(word, q.hash, 1)) [[unlikely]]
+                addAfterSpill(word);
+        }
+        m_batchSize = 0;
+        m_batchBytes.clear();
+    }
+    void addAfterSpill(std::uint64_t key, std::size_t length) {
+        char bytes[WordTable::kShortWord];
+        std::memcpy(bytes, &key, sizeof bytes);
+        addAfterSpill(std::string_view(bytes, length));
+    }
+    void addAfterSpill(std::string_view word);
+    Flow spill();
+    bool openSpillFiles();
     Flow flush(BucketFile& b);
     Flow settle(BucketFile& b);
-    void release(BucketFile& b);
     Flow scatterFile(const std::string& name, int number, int total);
     Flow pollCommands();
     void report(CountProgress progress, bool force);
@@ -332,10 +504,20 @@ private:
     }
     bool makeRunFolder();
     Flow gather(std::int64_t& types);
-    // The types of one bucket or piece, written to the list; -1 when the run stops.
-    std::int64_t gatherBucket(BucketFile& bucket, const std::string& base, int depth,
-                              std::int64_t parentCount);
-    std::int64_t writeTypes(const std::string& base, BucketFile& bucket);
+    std::vector<WordEntry> entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts);
+    // The types of one piece of a letter, written to the list; -1 when the run stops. Pieces
+    // are split by the next letter while they are large, exactly as buckets on disk were.
+    std::int64_t gatherPiece(Piece piece, const std::string& base, int depth,
+                             std::int64_t parentCount);
+    std::int64_t gatherFile(BucketFile& bucket, const std::string& base, int depth,
+                            std::int64_t parentCount);
+    std::int64_t splitFile(BucketFile& bucket, const std::string& base, int depth);
+    std::int64_t loadAndGather(BucketFile& bucket, const std::string& base, int depth,
+                               std::int64_t parentCount);
+    bool isLeaf(const std::string& base, std::int64_t count, int depth,
+                std::int64_t parentCount) const;
+    bool takenUnread(const std::string& base, bool nonAscii) const;
+    std::int64_t writeSorted(const std::string& arena, std::span<WordEntry> entries);
     bool writeType(std::string_view word, std::int64_t frequency);
     bool writeOut(UniqueFd& fd, std::string& buffer, bool force);
     void cleanUp();
@@ -355,11 +537,20 @@ private:
     Clock::time_point m_start;
     Clock::time_point m_lastReport{};
     std::string m_runFolder;
-    std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kBucketCount);
+    // a..z: the words counted per letter, and their files once the table has spilled
+    std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kLetterRecords);
+    WordTable m_table;
+    std::size_t m_loadLimit; // the largest piece on disk read back whole
+    std::string m_oeWord;
+    std::array<Pending, kBatch> m_batch{};
+    std::size_t m_batchSize = 0;
+    std::string m_batchBytes;
+    std::uintptr_t m_blockBegin = 0, m_blockEnd = 0;
+    bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
+    std::int64_t m_sincePoll = 0;
     int m_suitableFiles = 0;
-    std::size_t m_held = 0; // bytes of finished buckets kept in memory
     bool m_stopped = false;
     bool m_abandoned = false;
 
@@ -386,6 +577,7 @@ void CountRun::report(CountProgress progress, bool force) {
 
 // Yields, waits while paused (Exit is honoured then too), and asks about an Exit.
 Flow CountRun::pollCommands() {
+    m_sincePoll = 0;
     if (m_control.poll() == RunStep::Go)
         return Flow::Go;
     m_abandoned = true;
@@ -397,7 +589,8 @@ Flow CountRun::flush(BucketFile& b) {
         return Flow::Go;
     int error = 0;
     while (!b.onDisk && !createFile(b, error)) {
-        const Answer answer = m_prompter.ask(wordcount::msg::DiskError(wordcount::msg::errorNumberOf(error)));
+        const Answer answer =
+            m_prompter.ask(wordcount::msg::DiskError(wordcount::msg::errorNumberOf(error)));
         if (answer == Answer::Retry || answer == Answer::Ok)
             continue;
         m_state.ExitFlag = answer == Answer::Cancel ? ExitRequest::UserPressedExit
@@ -414,14 +607,19 @@ Flow CountRun::flush(BucketFile& b) {
         }
         if (errno == EINTR)
             continue;
-        const Answer answer = m_prompter.ask(wordcount::msg::DiskError(wordcount::msg::errorNumberOf(errno)));
+        const Answer answer =
+            m_prompter.ask(wordcount::msg::DiskError(wordcount::msg::errorNumberOf(errno)));
         if (answer == Answer::Retry || answer == Answer::Ok)
             continue;
         if (answer == Answer::Ignore) {
             // The words that could not be stored leave the count too, so that the totals
             // agree with the list.
-            const std::string_view rest(b.buffer.data() + done, b.buffer.size() - done);
-            const auto lost = static_cast<std::int64_t>(std::count(rest.begin(), rest.end(), '\n'));
+            std::int64_t lost = 0;
+            splitLines(std::string_view(b.buffer).substr(done), [&lost](std::string_view line) {
+                std::uint32_t count = 0;
+                if (!parseRecord(line, count).empty())
+                    lost += count;
+            });
             b.words -= lost;
             m_tokens -= lost;
             break;
@@ -435,6 +633,16 @@ Flow CountRun::flush(BucketFile& b) {
     return Flow::Go;
 }
 
+// After a piece is complete: what its buffer holds goes to its file, if it has one.
+Flow CountRun::settle(BucketFile& b) {
+    if (!b.onDisk)
+        return Flow::Go;
+    const Flow flow = flush(b);
+    b.fd.reset();
+    b.buffer.shrink_to_fit();
+    return flow;
+}
+
 bool CountRun::makeRunFolder() {
     // The buckets live in a folder of their own, so that two counts at once never share them.
     std::string pattern =
@@ -446,11 +654,63 @@ bool CountRun::makeRunFolder() {
     return true;
 }
 
+bool CountRun::openSpillFiles() {
+    if (!makeRunFolder()) {
+        m_prompter.tell(wordcount::msg::CannotOpenBucketFiles(std::strerror(errno)));
+        return false;
+    }
+    int error = 0;
+    for (std::size_t n = 0; n < m_buckets.size(); ++n) {
+        BucketFile& b = m_buckets[n];
+        b.path = JoinPath(m_runFolder, std::string("~") + static_cast<char>('a' + n) + ".tmp");
+        if (!createFile(b, error)) {
+            m_prompter.tell(wordcount::msg::CannotOpenBucketFiles(std::strerror(error)));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The table is full: every spelling it holds goes to its letter's file with its count, and
+// the table starts again empty. A spelling may so be spilled several times; the gather adds
+// its counts up.
+Flow CountRun::spill() {
+    if (!m_spilled) {
+        if (!openSpillFiles()) {
+            m_state.ExitFlag = ExitRequest::UserPressedExit;
+            return Flow::Stop;
+        }
+        m_spilled = true;
+    }
+    Flow flow = Flow::Go;
+    m_table.forEachWord([&](std::string_view word, std::uint32_t count) {
+        if (flow == Flow::Stop)
+            return;
+        const int letter = BucketOfFirst(static_cast<unsigned char>(word[0]));
+        BucketFile& b = m_buckets[static_cast<std::size_t>(letter - 1)];
+        appendRecord(b.buffer, word, count);
+        if (b.buffer.size() >= kWriteBuffer)
+            flow = flush(b);
+    });
+    m_table.clear();
+    return flow;
+}
+
+void CountRun::addAfterSpill(std::string_view word) {
+    if (m_stopped)
+        return;
+    if (spill() == Flow::Stop) {
+        m_stopped = true;
+        return;
+    }
+    m_table.add(word);
+}
+
 void CountRun::cleanUp() {
     for (BucketFile& b : m_buckets)
         removeFile(b);
     if (!m_runFolder.empty()) {
-        // sub-buckets of an interrupted split are in the same folder
+        // pieces of an interrupted split are in the same folder
         if (DIR* dir = ::opendir(m_runFolder.c_str())) {
             while (const dirent* entry = ::readdir(dir)) {
                 const std::string name = entry->d_name;
@@ -470,26 +730,6 @@ void CountRun::cleanUp() {
         ::unlink(m_indexTemp.c_str());
     m_listTemp.clear();
     m_indexTemp.clear();
-}
-
-// After a bucket is complete: words still in its buffer stay in memory while the run holds
-// little, else they go to its file.
-Flow CountRun::settle(BucketFile& b) {
-    if (!b.onDisk && m_held + b.buffer.size() <= kHeldBudget) {
-        m_held += b.buffer.size();
-        b.buffer.shrink_to_fit();
-        return Flow::Go;
-    }
-    const Flow flow = flush(b);
-    b.fd.reset();
-    b.buffer.shrink_to_fit();
-    return flow;
-}
-
-void CountRun::release(BucketFile& b) {
-    if (!b.onDisk)
-        m_held -= std::min(m_held, b.buffer.size());
-    removeFile(b);
 }
 
 Flow CountRun::scatterFile(const std::string& name, int number, int total) {
@@ -524,7 +764,7 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         return Flow::Stop;
     }
     const SourceReader::Kind kind = reader.probe(error);
-    if (kind == SourceReader::Kind::Empty || kind == SourceReader::Kind::Binary)
+    if (kind != SourceReader::Kind::Text)
         return Flow::Go;
     ++m_suitableFiles;
 
@@ -546,7 +786,11 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
             first = false;
         }
         const std::size_t ready = joinHyphens(block, separator, eof, carry);
-        cutter.feed(block.data(), ready);
+        if (block.size() < ready + WordTable::kShortWord)
+            block.resize(ready + WordTable::kShortWord); // the end mark, and 8-byte reads
+        setBlock(block.data(), ready);
+        cutter.feed(block, ready);
+        drainBatch();
         if (m_stopped)
             return Flow::Stop;
         if (eof)
@@ -558,7 +802,9 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         if (pollCommands() == Flow::Stop)
             return Flow::Stop;
     }
+    setBlock(nullptr, 0);
     cutter.finish();
+    drainBatch();
     if (m_stopped)
         return Flow::Stop;
     progress.fraction = 1.0;
@@ -589,42 +835,43 @@ bool CountRun::writeType(std::string_view word, std::int64_t frequency) {
     return writeOut(m_list, m_listBuffer, false) && writeOut(m_index, m_indexBuffer, false);
 }
 
-std::int64_t CountRun::writeTypes(const std::string& base, BucketFile& bucket) {
-    // Collapsing works on the distinct spellings with their counts; the same types and
-    // frequencies as sorting every word, in far less memory for large pieces.
-    std::unordered_map<std::string, std::int64_t, TransparentHash, std::equal_to<>> counts;
-    counts.reserve(static_cast<std::size_t>(std::min<std::int64_t>(bucket.words, kInMemoryWords)));
-    int error = 0;
-    const bool read = readWords(
-        bucket,
-        [&counts](std::string_view word) {
-            if (word.empty())
-                return;
-            auto found = counts.find(word);
-            if (found == counts.end())
-                counts.emplace(std::string(word), 1);
-            else
-                ++found->second;
-        },
-        error);
-    if (!read) {
-        m_prompter.tell(core::msg::MajorFailure());
-        return -1;
-    }
-    (void)base;
-    std::vector<std::pair<std::string_view, std::int64_t>> spellings;
-    spellings.reserve(counts.size());
-    for (const auto& [word, n] : counts)
-        spellings.emplace_back(word, n);
-    std::sort(spellings.begin(), spellings.end(),
-              [](const auto& a, const auto& b) { return CompareWords(a.first, b.first) < 0; });
+// A piece is sorted whole when it is small, when splitting it would separate nothing, or when
+// it is the piece of words that end here ("_") or go on with a non-letter ("`").
+bool CountRun::isLeaf(const std::string& base, std::int64_t count, int depth,
+                      std::int64_t parentCount) const {
+    return static_cast<unsigned char>(base.back()) < 'a' || count <= kInMemoryWords ||
+           count == parentCount || depth >= kMaxSplitDepth;
+}
+
+// Every word of a plain-letter "_" piece is the piece's own prefix in some mixture of cases:
+// it is listed as that prefix, in lower case, unread. Not for one-letter pieces that also
+// gather accented one-letter words.
+bool CountRun::takenUnread(const std::string& base, bool nonAscii) const {
+    if (base.back() != '_' || nonAscii)
+        return false;
+    const int lang = m_state.LanguageIndex;
+    const char letter = base[1];
+    const bool accentedOneLetter =
+        (lang == static_cast<int>(LanguageId::French) && (letter == 'a' || letter == 'c')) ||
+        (lang == static_cast<int>(LanguageId::Italian) && letter == 'e');
+    return lang == static_cast<int>(LanguageId::English) ||
+           (base.size() == 3 && !accentedOneLetter);
+}
+
+// Sorts a piece's spellings and writes one type per run of case variants, spelled as the
+// first of the run, with the occurrences of all of them.
+std::int64_t CountRun::writeSorted(const std::string& arena, std::span<WordEntry> entries) {
+    std::sort(entries.begin(), entries.end(), [&arena](const WordEntry& a, const WordEntry& b) {
+        return CompareWords(a.in(arena), b.in(arena)) < 0;
+    });
     std::int64_t types = 0;
-    for (std::size_t i = 0; i < spellings.size();) {
+    for (std::size_t i = 0; i < entries.size();) {
+        const std::string_view word = entries[i].in(arena);
+        std::int64_t frequency = entries[i].count;
         std::size_t j = i + 1;
-        std::int64_t frequency = spellings[i].second;
-        while (j < spellings.size() && SameType(spellings[i].first, spellings[j].first))
-            frequency += spellings[j++].second;
-        if (!writeType(spellings[i].first, frequency))
+        while (j < entries.size() && SameType(word, entries[j].in(arena)))
+            frequency += entries[j++].count;
+        if (!writeType(word, frequency))
             return -1;
         ++types;
         i = j;
@@ -632,94 +879,198 @@ std::int64_t CountRun::writeTypes(const std::string& base, BucketFile& bucket) {
     return types;
 }
 
-std::int64_t CountRun::gatherBucket(BucketFile& bucket, const std::string& base, int depth,
-                                    std::int64_t parentCount) {
-    const std::int64_t count = bucket.words;
-    const auto last = static_cast<unsigned char>(base.back());
-    if (count == 0)
+std::int64_t CountRun::gatherPiece(Piece piece, const std::string& base, int depth,
+                                   std::int64_t parentCount) {
+    if (piece.count == 0)
         return 0;
-    if (last < 'a' || count <= kInMemoryWords || count == parentCount || depth >= kMaxSplitDepth) {
-        if (last == '_' && !bucket.nonAscii) {
-            const int lang = m_state.LanguageIndex;
-            const char letter = base[1];
-            const bool accentedOneLetter =
-                (lang == static_cast<int>(LanguageId::French) &&
-                 (letter == 'a' || letter == 'c')) ||
-                (lang == static_cast<int>(LanguageId::Italian) && letter == 'e');
-            if (lang == static_cast<int>(LanguageId::English) ||
-                (base.size() == 3 && !accentedOneLetter)) {
-                // every word here is the piece's own prefix, in some mixture of cases
-                m_processed += count;
-                return writeType(base.substr(1, base.size() - 2), count) ? 1 : -1;
-            }
-        }
-        m_processed += count;
-        return writeTypes(base, bucket);
+    std::string& arena = piece.arena;
+    if (isLeaf(base, piece.count, depth, parentCount)) {
+        m_processed += piece.count;
+        bool nonAscii = false;
+        if (base.back() == '_')
+            for (const WordEntry& e : piece.entries)
+                nonAscii = nonAscii || !allAscii(e.in(arena));
+        if (takenUnread(base, nonAscii))
+            return writeType(base.substr(1, base.size() - 2), piece.count) ? 1 : -1;
+        return writeSorted(arena, piece.entries);
     }
 
-    // Split by the character after the depth into 28 pieces, then gather each in order.
-    std::vector<BucketFile> pieces(kSubBucketCount);
+    // Split by the character after the depth into 28 pieces (a stable counting sort), then
+    // gather each in order.
+    const std::size_t n = piece.entries.size();
+    std::vector<std::uint8_t> keys(n);
+    std::array<std::size_t, kSubBucketCount + 1> starts{};
+    std::array<std::int64_t, kSubBucketCount> counts{};
+    for (std::size_t i = 0; i < n; ++i) {
+        if (++m_sincePoll >= kPollEvery && pollCommands() == Flow::Stop)
+            return -1;
+        WordEntry& e = piece.entries[i];
+        if (isOe(e.in(arena), depth)) {
+            const std::string_view word = e.in(arena);
+            const auto d = static_cast<std::size_t>(depth);
+            std::string rewritten(word.substr(0, d));
+            rewritten += "oe";
+            rewritten += word.substr(d + 1);
+            e.offset = static_cast<std::uint32_t>(arena.size());
+            e.length = static_cast<std::uint32_t>(rewritten.size());
+            arena += rewritten;
+        }
+        const int k = pieceAt(e.in(arena), depth);
+        keys[i] = static_cast<std::uint8_t>(k);
+        ++starts[static_cast<std::size_t>(k) + 1];
+        counts[static_cast<std::size_t>(k)] += e.count;
+    }
+    for (std::size_t k = 1; k <= kSubBucketCount; ++k)
+        starts[k] += starts[k - 1];
+    {
+        std::vector<WordEntry> placed(n);
+        std::array<std::size_t, kSubBucketCount + 1> at = starts;
+        for (std::size_t i = 0; i < n; ++i)
+            placed[at[keys[i]]++] = piece.entries[i];
+        std::copy(placed.begin(), placed.end(), piece.entries.begin());
+    }
+    keys = {};
+    std::int64_t types = 0;
+    for (std::size_t k = 0; k < kSubBucketCount; ++k) {
+        const Piece part{arena, piece.entries.subspan(starts[k], starts[k + 1] - starts[k]),
+                         counts[k]};
+        const std::int64_t t =
+            gatherPiece(part, base + static_cast<char>(95 + k), depth + 1, piece.count);
+        if (t < 0)
+            return -1;
+        types += t;
+    }
+    return types;
+}
+
+// A piece on disk: sorted from its records added up when it need not be split, read back whole
+// and split in memory when it is small enough, else split on disk.
+std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, int depth,
+                                  std::int64_t parentCount) {
+    const std::int64_t count = bucket.words;
+    if (count == 0)
+        return 0;
+    if (!isLeaf(base, count, depth, parentCount)) {
+        std::uint64_t bytes = bucket.buffer.size();
+        if (bucket.onDisk)
+            bytes += fileSize(bucket.path).value_or(0);
+        return bytes <= m_loadLimit ? loadAndGather(bucket, base, depth, parentCount)
+                                    : splitFile(bucket, base, depth);
+    }
+    m_processed += count;
+    if (takenUnread(base, bucket.nonAscii))
+        return writeType(base.substr(1, base.size() - 2), count) ? 1 : -1;
+    WordTable table;
+    bool full = false;
     int error = 0;
+    const bool read = readRecords(
+        bucket,
+        [&](std::string_view word, std::uint32_t n) {
+            if (!table.add(word, n))
+                full = true;
+        },
+        error);
+    if (!read || full) {
+        m_prompter.tell(core::msg::MajorFailure());
+        return -1;
+    }
+    table.freeze();
+    std::vector<WordEntry> entries;
+    entries.reserve(table.size());
+    table.forEachEntry([&entries](const WordEntry& e) { entries.push_back(e); });
+    return writeSorted(table.arena(), entries);
+}
+
+std::int64_t CountRun::loadAndGather(BucketFile& bucket, const std::string& base, int depth,
+                                     std::int64_t parentCount) {
+    std::string arena;
+    std::vector<WordEntry> entries;
+    int error = 0;
+    const bool read = readRecords(
+        bucket,
+        [&](std::string_view word, std::uint32_t n) {
+            entries.push_back({static_cast<std::uint32_t>(arena.size()),
+                               static_cast<std::uint32_t>(word.size()), n});
+            arena += word;
+        },
+        error);
+    if (!read) {
+        m_prompter.tell(core::msg::MajorFailure());
+        return -1;
+    }
+    const std::int64_t count = bucket.words;
+    removeFile(bucket);
+    return gatherPiece({arena, entries, count}, base, depth, parentCount);
+}
+
+std::int64_t CountRun::splitFile(BucketFile& bucket, const std::string& base, int depth) {
+    const std::int64_t count = bucket.words;
+    std::vector<BucketFile> pieces(kSubBucketCount);
     for (int k = 0; k < kSubBucketCount; ++k)
         pieces[static_cast<std::size_t>(k)].path =
             JoinPath(m_runFolder, base + static_cast<char>(95 + k) + ".tmp");
     bool stop = false;
-    std::int64_t sent = 0;
     std::string rewritten;
-    const bool read = readWords(
+    int error = 0;
+    const bool read = readRecords(
         bucket,
-        [&](std::string_view word) {
-            if (stop || word.empty())
+        [&](std::string_view word, std::uint32_t n) {
+            if (stop)
                 return;
-            int k = 0;
-            if (word.size() > static_cast<std::size_t>(depth)) {
-                const auto c = static_cast<unsigned char>(word[static_cast<std::size_t>(depth)]);
-                k = PieceOf(c);
-                if (c == 140 || c == 156) {
-                    rewritten.assign(word.substr(0, static_cast<std::size_t>(depth)));
-                    rewritten += "oe";
-                    rewritten.append(word.substr(static_cast<std::size_t>(depth) + 1));
-                    word = rewritten;
-                }
+            if (isOe(word, depth)) {
+                const auto d = static_cast<std::size_t>(depth);
+                rewritten.assign(word.substr(0, d));
+                rewritten += "oe";
+                rewritten.append(word.substr(d + 1));
+                word = rewritten;
             }
-            BucketFile& p = pieces[static_cast<std::size_t>(k)];
-            p.buffer.append(word.data(), word.size());
-            p.buffer.append("\r\n", 2);
-            ++p.words;
-            if (!p.nonAscii)
-                for (char ch : word)
-                    if (static_cast<unsigned char>(ch) >= 128) {
-                        p.nonAscii = true;
-                        break;
-                    }
+            BucketFile& p = pieces[static_cast<std::size_t>(pieceAt(word, depth))];
+            appendRecord(p.buffer, word, n);
+            p.words += n;
+            p.nonAscii = p.nonAscii || !allAscii(word);
             if (p.buffer.size() >= kWriteBuffer && flush(p) == Flow::Stop)
                 stop = true;
-            if ((++sent & 0xFFFF) == 0 && pollCommands() == Flow::Stop)
+            if (++m_sincePoll >= kPollEvery && pollCommands() == Flow::Stop)
                 stop = true;
         },
         error);
     // the parent's words are all in the pieces now
     if (!stop)
-        release(bucket);
+        removeFile(bucket);
     for (BucketFile& p : pieces)
         if (!stop && settle(p) == Flow::Stop)
             stop = true;
     if (!read && !stop)
         m_prompter.tell(core::msg::MajorFailure());
-    std::int64_t types = 0;
-    if (read && !stop) {
-        for (int k = 0; k < kSubBucketCount && types >= 0; ++k) {
-            const std::int64_t t = gatherBucket(pieces[static_cast<std::size_t>(k)],
-                                                base + static_cast<char>(95 + k), depth + 1, count);
-            types = t < 0 ? -1 : types + t;
-            release(pieces[static_cast<std::size_t>(k)]);
-        }
-    } else {
-        types = -1;
+    std::int64_t types = read && !stop ? 0 : -1;
+    for (std::size_t k = 0; k < kSubBucketCount && types >= 0; ++k) {
+        const std::int64_t t =
+            gatherFile(pieces[k], base + static_cast<char>(95 + k), depth + 1, count);
+        types = t < 0 ? -1 : types + t;
+        removeFile(pieces[k]);
     }
     for (BucketFile& p : pieces)
-        release(p);
+        removeFile(p);
     return types;
+}
+
+// The table's spellings grouped by letter: entries of a..z one after the other, letter n from
+// starts[n - 1] to starts[n].
+std::vector<WordEntry>
+CountRun::entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts) {
+    m_table.freeze();
+    const std::string& arena = m_table.arena();
+    auto letterOf = [&arena](const WordEntry& e) {
+        return static_cast<std::size_t>(BucketOfFirst(static_cast<unsigned char>(arena[e.offset])));
+    };
+    starts.fill(0);
+    m_table.forEachEntry([&](const WordEntry& e) { ++starts[letterOf(e)]; });
+    for (std::size_t n = 1; n <= kLetterRecords; ++n)
+        starts[n] += starts[n - 1];
+    std::vector<WordEntry> entries(m_table.size());
+    std::array<std::size_t, kLetterRecords + 1> at = starts;
+    m_table.forEachEntry([&](const WordEntry& e) { entries[at[letterOf(e) - 1]++] = e; });
+    return entries;
 }
 
 Flow CountRun::gather(std::int64_t& types) {
@@ -727,14 +1078,27 @@ Flow CountRun::gather(std::int64_t& types) {
     m_listBuffer = std::string(kCountHeader) + "\r\n";
     m_listBytes = static_cast<std::int64_t>(m_listBuffer.size());
     std::array<CountIndexRecord, kLetterRecords> letters{};
+    std::array<std::size_t, kLetterRecords + 1> starts{};
+    std::vector<WordEntry> entries;
+    if (m_spilled) {
+        // what the table still holds joins the rest on disk
+        if (spill() == Flow::Stop)
+            return Flow::Stop;
+        m_table.clear(true);
+        for (BucketFile& b : m_buckets)
+            if (settle(b) == Flow::Stop)
+                return Flow::Stop;
+    } else {
+        entries = entriesByLetter(starts);
+        m_table.releaseSlots();
+    }
     types = 0;
     for (int n = 1; n <= kLetterRecords; ++n) {
         BucketFile& bucket = m_buckets[static_cast<std::size_t>(n - 1)];
         CountProgress progress;
         progress.phase = CountProgress::Phase::Gather;
         progress.letter = n;
-        const std::string name = FileNameOf(bucket.path);
-        progress.bucketText = name.substr(name.size() > 5 ? name.size() - 5 : 0) + " (" +
+        progress.bucketText = std::string(1, static_cast<char>(96 + n)) + ".tmp (" +
                               std::to_string(bucket.words) + " words)";
         progress.fraction =
             m_tokens ? static_cast<double>(m_processed) / static_cast<double>(m_tokens) : 1.0;
@@ -743,13 +1107,19 @@ Flow CountRun::gather(std::int64_t& types) {
             return Flow::Stop;
         const std::int64_t position = m_listBytes + 1;
         const std::string base = std::string("~") + static_cast<char>(96 + n);
-        const std::int64_t t = gatherBucket(bucket, base, 1, -1);
+        const auto letter = static_cast<std::size_t>(n - 1);
+        const std::int64_t t =
+            m_spilled ? gatherFile(bucket, base, 1, -1)
+                      : gatherPiece({m_table.arena(),
+                                     std::span<WordEntry>(entries).subspan(
+                                         starts[letter], starts[letter + 1] - starts[letter]),
+                                     bucket.words},
+                                    base, 1, -1);
         if (t < 0)
             return Flow::Stop;
         types += t;
-        letters[static_cast<std::size_t>(n - 1)] = {static_cast<std::int32_t>(position),
-                                                    static_cast<std::int32_t>(t)};
-        release(bucket);
+        letters[letter] = {static_cast<std::int32_t>(position), static_cast<std::int32_t>(t)};
+        removeFile(bucket);
     }
     if (!writeOut(m_list, m_listBuffer, true) || !writeOut(m_index, m_indexBuffer, true))
         return Flow::Stop;
@@ -784,25 +1154,9 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     const std::string listPath = ListPathFor(m_state, *settled);
     const std::string indexPath = IndexPathOf(listPath);
 
-    // (3) the buckets
+    // (3) the words are counted in memory; bucket files appear only if they outgrow it
     m_start = Clock::now();
     m_tokens = 0;
-    int error = 0;
-    if (!makeRunFolder()) {
-        m_prompter.tell(wordcount::msg::CannotOpenBucketFiles(std::strerror(errno)));
-        m_state.ExitFlag = ExitRequest::UserPressedExit;
-        return fail(CountOutcome::Failed);
-    }
-    for (int n = 1; n <= kBucketCount; ++n) {
-        BucketFile& b = m_buckets[static_cast<std::size_t>(n - 1)];
-        b.path = JoinPath(m_runFolder, std::string("~") + static_cast<char>(96 + n) + ".tmp");
-        b.buffer.reserve(kWriteBuffer + 512);
-        if (!createFile(b, error)) {
-            m_prompter.tell(wordcount::msg::CannotOpenBucketFiles(std::strerror(error)));
-            m_state.ExitFlag = ExitRequest::UserPressedExit;
-            return fail(CountOutcome::Failed);
-        }
-    }
 
     // (4) scatter
     const int total = static_cast<int>(sources.size());
@@ -812,15 +1166,6 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         if (pollCommands() == Flow::Stop)
             return fail(CountOutcome::Abandoned);
     }
-    for (BucketFile& b : m_buckets) {
-        if (flush(b) == Flow::Stop)
-            return fail(m_abandoned ? CountOutcome::Abandoned : CountOutcome::Failed);
-        b.fd.reset();
-        b.buffer.shrink_to_fit();
-    }
-    std::int64_t listed = 0;
-    for (int n = 0; n < kLetterRecords; ++n)
-        listed += m_buckets[static_cast<std::size_t>(n)].words;
     if (m_suitableFiles == 0 || m_tokens == 0) {
         m_prompter.tell(wordcount::msg::NoWordsInFiles());
         return fail(CountOutcome::NoWords);
@@ -834,7 +1179,6 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
                                   : "more than 9999999 files"));
         return fail(CountOutcome::Failed);
     }
-    (void)listed;
 
     // (5) gather into the pair, written under temporary names beside it
     m_listTemp = AddBackslash(FolderOf(listPath)) + "~" + FileNameOf(listPath) + ".tmp";
@@ -851,8 +1195,9 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         if (m_abandoned)
             return fail(CountOutcome::Abandoned);
         if (m_tooLarge)
-            m_prompter.tell(wordcount::msg::CountTooLarge("more than 999999999 types, or a word list "
-                                                 "above 2 GB"));
+            m_prompter.tell(
+                wordcount::msg::CountTooLarge("more than 999999999 types, or a word list "
+                                              "above 2 GB"));
         else if (errno == ENOSPC)
             m_prompter.tell(wordcount::msg::DiskError(61));
         else
@@ -925,7 +1270,7 @@ std::vector<std::string> CutWords(const ProgramState& state, std::string_view te
     std::string block(text);
     std::string carry;
     const std::size_t ready = joinHyphens(block, detectSeparator(block), true, carry);
-    cutter.feed(block.data(), ready);
+    cutter.feed(block, ready);
     cutter.finish();
     return sink.words;
 }

@@ -1,6 +1,7 @@
-// The word count run: the scatter pass of every source file into 27 letter buckets in the
-// temporary folder, then the gather pass that sorts and collapses each bucket (split on disk by
-// further letters while it is large) into the word list and its index.
+// The word count run: the scatter pass counts every word form of the source files in a table
+// in memory (spilling to letter bucket files in the temporary folder only when the table
+// outgrows its budget), then the gather pass sorts and collapses each letter, split by further
+// letters while it is large, into the word list and its index.
 #pragma once
 
 #include "core/program_state.h"
@@ -8,6 +9,7 @@
 #include "core/run_control.h"
 #include "wordcount/frequency_files.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,6 +18,8 @@
 namespace lexmora {
 
 inline constexpr std::int64_t kInMemoryWords = 15000; // a bucket above this is split
+// What the count's word forms may take in memory before they spill to disk.
+inline constexpr std::size_t kCountMemoryBudget = std::size_t{48} << 20;
 
 struct CountProgress {
     enum class Phase { Scatter, Gather };
@@ -40,6 +44,8 @@ struct CountHooks {
     AskText askText; // the text entry dialog for a new list name
     // The most tokens a list may hold: the header's 9-digit field (lower only in tests).
     std::int64_t tokenLimit = kMaxHeaderCount;
+    // Bytes for the word forms held in memory (lower only in tests, to make the count spill).
+    std::size_t memoryBudget = kCountMemoryBudget;
 };
 
 enum class CountOutcome {

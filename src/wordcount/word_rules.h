@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -82,65 +83,100 @@ public:
         m_word.reserve(256);
     }
 
-    void feed(const char* data, std::size_t size) {
-        const auto* p = reinterpret_cast<const unsigned char*>(data);
+    // Cuts the first `size` bytes of `block`. A word that lies whole in them goes to the sink
+    // as a view of the block; only a word that the end cuts, or that has a character to
+    // rewrite, is copied first. The byte after them is overwritten with a mark that stops both
+    // scanning loops (a late digit: neither a delimiter nor a plain word character), so that
+    // they need no bounds check per byte.
+    void feed(std::string& block, std::size_t size) {
+        if (block.size() <= size)
+            block.resize(size + 1);
+        block[size] = '1';
+        const auto* p = reinterpret_cast<const unsigned char*>(block.data());
         const auto& cls = m_rules.cls;
         std::size_t i = 0;
+        if (!m_word.empty())
+            i = continueWord(p, size, 0);
         while (i < size) {
-            if (m_word.empty()) {
-                // between words: skip delimiters
-                while (i < size && cls[p[i]] == 1)
+            while (cls[p[i]] == 1)
+                ++i;
+            if (i >= size)
+                return;
+            const std::size_t start = i;
+            std::uint8_t k;
+            for (;;) {
+                while ((k = cls[p[i]]) == 0)
                     ++i;
-                if (i == size)
+                if (k != 2 || i >= size || i - start >= 3)
+                    break;
+                ++i; // a digit among a word's first three characters
+            }
+            if (i >= size || k >= 3) {
+                m_word.assign(reinterpret_cast<const char*>(p + start), std::min(i, size) - start);
+                if (i >= size)
                     return;
+                i = continueWord(p, size, i);
+                continue;
             }
-            std::size_t start = i;
-            while (i < size) {
-                const std::uint8_t k = cls[p[i]];
-                if (k == 0) {
-                    ++i;
-                    continue;
-                }
-                if (k == 2 && m_word.size() + (i - start) < 3) {
-                    ++i;
-                    continue;
-                }
-                if (k >= 3) {
-                    m_word.append(reinterpret_cast<const char*>(p + start), i - start);
-                    if (k == 4)
-                        m_word += '\'';
-                    else
-                        m_word += p[i] == 156 ? "oe" : "OE";
-                    start = ++i;
-                    continue;
-                }
-                break;
-            }
-            m_word.append(reinterpret_cast<const char*>(p + start), i - start);
-            if (i < size) {
-                // a delimiter, or a late digit that starts the next word
-                endWord();
-                if (cls[p[i]] == 1)
-                    ++i;
-            }
+            endWord(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
+            if (k == 1)
+                ++i;
+            // else a late digit, which starts the next word
         }
     }
 
-    void finish() { endWord(); }
-
-private:
-    void endWord() {
-        if (m_word.empty())
-            return;
-        if (m_rules.apostropheRule && m_word.find('\'') != std::string::npos)
-            splitAtApostrophes();
-        else
-            record(m_word);
+    void finish() {
+        endWord(m_word);
         m_word.clear();
     }
 
-    void splitAtApostrophes() {
-        std::string_view rest = m_word;
+private:
+    // Goes on with the word in m_word from p[i]: returns where the word ended (after its
+    // delimiter), or `size` when it runs on past the block.
+    std::size_t continueWord(const unsigned char* p, std::size_t size, std::size_t i) {
+        const auto& cls = m_rules.cls;
+        std::size_t start = i;
+        while (i < size) {
+            const std::uint8_t k = cls[p[i]];
+            if (k == 0) {
+                ++i;
+                continue;
+            }
+            if (k == 2 && m_word.size() + (i - start) < 3) {
+                ++i;
+                continue;
+            }
+            if (k >= 3) {
+                m_word.append(reinterpret_cast<const char*>(p + start), i - start);
+                if (k == 4)
+                    m_word += '\'';
+                else
+                    m_word += p[i] == 156 ? "oe" : "OE";
+                start = ++i;
+                continue;
+            }
+            break;
+        }
+        m_word.append(reinterpret_cast<const char*>(p + start), i - start);
+        if (i < size) {
+            endWord(m_word);
+            m_word.clear();
+            if (cls[p[i]] == 1)
+                ++i;
+        }
+        return i;
+    }
+
+    void endWord(std::string_view word) {
+        if (word.empty())
+            return;
+        if (m_rules.apostropheRule && word.find('\'') != std::string_view::npos)
+            splitAtApostrophes(word);
+        else
+            record(word);
+    }
+
+    void splitAtApostrophes(std::string_view rest) {
         for (std::size_t p = rest.find('\''); p != std::string_view::npos; p = rest.find('\'')) {
             if (p == 7 && LowerCp1252(rest.substr(0, 7)) == "aujourd") {
                 record(rest);
