@@ -5,8 +5,8 @@
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "files/file_patterns.h"
 #include "search/messages.h"
+#include "wordcount/count_sources.h"
 #include "wordcount/messages.h"
 #include "wordcount/word_counter.h"
 
@@ -132,8 +132,9 @@ std::optional<int> checkStart(const CountOptions& o, CliContext& context) {
     return std::nullopt;
 }
 
-// The files given, and those of the folders given (with their trees when asked).
-std::vector<std::string> expandSources(const CountOptions& o) {
+// The files given, and those of the folders given (with their trees when asked); a folder that
+// cannot be read is named on standard error.
+std::vector<std::string> expandSources(const CountOptions& o, Prompter& prompter) {
     std::vector<std::string> files;
     for (const std::string& p : o.paths) {
         const std::string full = AbsolutePath(p);
@@ -141,12 +142,8 @@ std::vector<std::string> expandSources(const CountOptions& o) {
             files.push_back(full); // a missing file gets the count's own question
             continue;
         }
-        // The same listing as the file chooser: hidden files left out, link loops end.
-        const std::vector<std::string> found = o.tree
-                                                   ? lexmora::files::ListTreeFiles(full, "*")
-                                                   : lexmora::files::ListMatchingFiles(full, "*");
-        for (const std::string& name : found)
-            files.push_back(o.tree ? name : JoinPath(full, name));
+        const std::vector<std::string> found = ListCountSources(full, o.tree, prompter);
+        files.insert(files.end(), found.begin(), found.end());
     }
     return files;
 }
@@ -195,7 +192,7 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
         return *status;
     if (const auto status = checkStart(o, context))
         return *status;
-    const std::vector<std::string> files = expandSources(o);
+    const std::vector<std::string> files = expandSources(o, context.prompter);
     CliRunHost host;
     CountHooks hooks;
     hooks.host = &host;

@@ -1,5 +1,7 @@
 #include "wordcount/messages.h"
 
+#include "core/text_codec.h"
+
 #include <cerrno>
 
 namespace lexmora::wordcount::msg {
@@ -91,6 +93,24 @@ Message CountTooLarge(const std::string& what) {
     return make("The count is too large for a word list:\n" + what +
                     "\nCount the files in smaller sets.",
                 " Count too large", Buttons::Ok, Icon::Exclamation);
+}
+
+Message CannotReadFolder(const std::string& folder, const std::string& errorText) {
+    return make("Cannot read the folder " + utf8ToCp1252(folder) +
+                    " -\nits files and sub-folders are not counted.\n" + errorText,
+                " Folder error", Buttons::Ok, Icon::Exclamation);
+}
+
+Message CannotReadSource(const std::string& path, const std::string& errorText) {
+    return make("Cannot read file " + utf8ToCp1252(path) + " -\nit is not counted.\n" + errorText,
+                " File error", Buttons::Ok, Icon::Exclamation);
+}
+
+Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen) {
+    return make(utf8ToCp1252(path) + " changed while it was counted:\n" +
+                    std::to_string(bytesRead) + " bytes read of the " +
+                    std::to_string(bytesAtOpen) + " it held when opened.",
+                " File changed", Buttons::Ok, Icon::Exclamation);
 }
 
 Message ListFileExists(const std::string& name) {

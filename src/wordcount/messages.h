@@ -5,6 +5,7 @@
 #include "core/message.h"
 #include "core/messages.h" // MajorFailure and NoNameEntered, shown by other subsystems too
 
+#include <cstdint>
 #include <string>
 
 namespace lexmora::wordcount::msg {
@@ -16,6 +17,9 @@ Message ErrorOpeningFiles();
 Message DiskError(int errorNumber);
 Message FileMissing(const std::string& name);
 Message CountTooLarge(const std::string& what);
+Message CannotReadFolder(const std::string& folder, const std::string& errorText);
+Message CannotReadSource(const std::string& path, const std::string& errorText);
+Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen);
 
 Message ListFileExists(const std::string& name);
 inline constexpr const char* kNewNamePrompt = "Please enter new name below (max. 50 characters)";

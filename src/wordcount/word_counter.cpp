@@ -4,8 +4,10 @@
 
 #include "codes/code_detect.h"
 #include "core/file_io.h"
+#include "core/os_calls.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
+#include "search/messages.h"
 #include "wordcount/messages.h"
 #include "wordcount/word_rules.h"
 #include "wordcount/word_table.h"
@@ -120,7 +122,7 @@ std::size_t cutUtf8Tail(std::string_view units) {
 class SourceReader {
 public:
     bool open(const std::string& path, int& error) {
-        m_fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        m_fd = UniqueFd(osCalls().openFile(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!m_fd.valid()) {
             error = errno;
             return false;
@@ -139,7 +141,7 @@ public:
     SourceConversion conversion() const { return m_conversion; }
 
     // Reads the start of the file: the byte-order mark, the binary test and the UTF-8 form.
-    enum class Kind { Empty, Binary, Text };
+    enum class Kind { Empty, Binary, Text, Unreadable };
     Kind probe(int& error) {
         if (m_size == 0)
             return Kind::Empty;
@@ -151,7 +153,7 @@ public:
         const ssize_t got = ::pread(m_fd.get(), head.data(), head.size(), 0);
         if (got < 0) {
             error = errno;
-            return Kind::Binary;
+            return Kind::Unreadable;
         }
         head.resize(static_cast<std::size_t>(got));
         if (head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') ||
@@ -551,6 +553,7 @@ private:
     std::int64_t m_processed = 0;
     std::int64_t m_sincePoll = 0;
     int m_suitableFiles = 0;
+    std::int64_t m_unreadFiles = 0; // named to the user and left out of the file count
     bool m_stopped = false;
     bool m_abandoned = false;
 
@@ -759,11 +762,14 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         return Flow::Go;
     SourceReader reader;
     int error = 0;
-    if (!reader.open(path, error)) {
-        m_prompter.tell(core::msg::MajorFailure());
-        return Flow::Stop;
+    const SourceReader::Kind kind =
+        reader.open(path, error) ? reader.probe(error) : SourceReader::Kind::Unreadable;
+    if (kind == SourceReader::Kind::Unreadable) {
+        // One file the user cannot read is no reason to lose the count of the others.
+        m_prompter.tell(wordcount::msg::CannotReadSource(path, std::strerror(error)));
+        ++m_unreadFiles;
+        return Flow::Go;
     }
-    const SourceReader::Kind kind = reader.probe(error);
     if (kind != SourceReader::Kind::Text)
         return Flow::Go;
     ++m_suitableFiles;
@@ -776,11 +782,9 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
     for (;;) {
         block.assign(carry);
         const long got = reader.next(block, error);
-        if (got < 0) {
-            m_prompter.tell(core::msg::MajorFailure());
-            return Flow::Stop;
-        }
-        const bool eof = got == 0;
+        // A read error ends the file as its end would: the words read so far stand.
+        const bool readFailed = got < 0;
+        const bool eof = got <= 0;
         if (first) {
             separator = detectSeparator(block);
             first = false;
@@ -793,6 +797,9 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         drainBatch();
         if (m_stopped)
             return Flow::Stop;
+        if (readFailed)
+            m_prompter.tell(search::msg::SourceReadCutShort(path, reader.consumed(), reader.size(),
+                                                            std::strerror(error)));
         if (eof)
             break;
         progress.fraction = reader.size() ? static_cast<double>(reader.consumed()) /
@@ -807,6 +814,9 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
     drainBatch();
     if (m_stopped)
         return Flow::Stop;
+    // Shrunk under the count: the words counted are those of what was read, and the user knows.
+    if (error == 0 && reader.consumed() < reader.size())
+        m_prompter.tell(wordcount::msg::SourceChanged(path, reader.consumed(), reader.size()));
     progress.fraction = 1.0;
     report(progress, true);
     return Flow::Go;
@@ -1171,7 +1181,8 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         return fail(CountOutcome::NoWords);
     }
     const std::int64_t files =
-        std::max<std::int64_t>(total, static_cast<std::int64_t>(m_state.SourceFilesSaved.size()));
+        std::max<std::int64_t>(total, static_cast<std::int64_t>(m_state.SourceFilesSaved.size())) -
+        m_unreadFiles;
     const std::int64_t tokenLimit = std::min(m_hooks.tokenLimit, kMaxHeaderCount);
     if (m_tokens > tokenLimit || files > kMaxHeaderFiles) {
         m_prompter.tell(wordcount::msg::CountTooLarge(

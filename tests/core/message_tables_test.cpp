@@ -387,6 +387,17 @@ std::vector<Row> everyMessage() {
          " Disk Error", Buttons::AbortRetryIgnore, Icon::Exclamation},
         {wordcount::msg::FileMissing("a.txt"), "Cannot find file a.txt", " File error",
          Buttons::AbortRetryIgnore, Icon::Exclamation},
+        {wordcount::msg::CannotReadFolder("/data/t\xC3\xA9/x", "Permission denied"),
+         "Cannot read the folder /data/t\xE9/x -\r\nits files and sub-folders are not "
+         "counted.\r\nPermission denied",
+         " Folder error", Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::CannotReadSource("/data/a.txt", "Permission denied"),
+         "Cannot read file /data/a.txt -\r\nit is not counted.\r\nPermission denied", " File error",
+         Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::SourceChanged("/data/a.txt", 300, 1000),
+         "/data/a.txt changed while it was counted:\r\n300 bytes read of the 1000 it held when "
+         "opened.",
+         " File changed", Buttons::Ok, Icon::Exclamation},
         {wordcount::msg::CountTooLarge("more than 999999999 types"),
          "The count is too large for a word list:\r\nmore than 999999999 types\r\nCount the files "
          "in smaller sets.",
