@@ -500,6 +500,13 @@ private:
     Flow settle(BucketFile& b);
     Flow scatterFile(const std::string& name, int number, int total);
     Flow pollCommands();
+    std::optional<std::string> settleListName(const std::string& proposed);
+    std::optional<CountOutcome> scatterAll(const std::vector<std::string>& sources);
+    bool fitsHeader(std::int64_t files);
+    bool openTemporaryPair(const std::string& listPath, const std::string& indexPath);
+    CountOutcome gatherFailure();
+    bool completePair(const std::string& header, const std::string& listPath,
+                      const std::string& indexPath);
     void report(CountProgress progress, bool force);
     std::int64_t elapsed() const {
         return std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - m_start).count();
@@ -1142,8 +1149,8 @@ Flow CountRun::gather(std::int64_t& types) {
                : Flow::Stop;
 }
 
-CountResult CountRun::run(const std::vector<std::string>& sources, const std::string& proposed) {
-    // (2) the name of the pair
+// (2) the name of the pair: French ligatures written out, then settled with the user.
+std::optional<std::string> CountRun::settleListName(const std::string& proposed) {
     std::string name = proposed;
     if (m_state.LanguageIndex == static_cast<int>(LanguageId::French)) {
         std::string replaced;
@@ -1157,8 +1164,88 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
         }
         name = replaced;
     }
-    const std::optional<std::string> settled =
-        ChooseListName(m_state, name, m_prompter, m_hooks.askText);
+    return ChooseListName(m_state, name, m_prompter, m_hooks.askText);
+}
+
+// (4) scatter: every source in turn; how the run ends when it cannot go on.
+std::optional<CountOutcome> CountRun::scatterAll(const std::vector<std::string>& sources) {
+    const int total = static_cast<int>(sources.size());
+    for (int i = 0; i < total; ++i) {
+        if (scatterFile(sources[static_cast<std::size_t>(i)], i + 1, total) == Flow::Stop)
+            return m_abandoned ? CountOutcome::Abandoned : CountOutcome::Failed;
+        if (pollCommands() == Flow::Stop)
+            return CountOutcome::Abandoned;
+    }
+    if (m_suitableFiles == 0 || m_tokens == 0) {
+        m_prompter.tell(wordcount::msg::NoWordsInFiles());
+        return CountOutcome::NoWords;
+    }
+    return std::nullopt;
+}
+
+// The header's counts must fit their fields.
+bool CountRun::fitsHeader(std::int64_t files) {
+    const std::int64_t tokenLimit = std::min(m_hooks.tokenLimit, kMaxHeaderCount);
+    if (m_tokens <= tokenLimit && files <= kMaxHeaderFiles)
+        return true;
+    m_prompter.tell(wordcount::msg::CountTooLarge(
+        m_tokens > tokenLimit ? "more than " + std::to_string(tokenLimit) + " words (tokens)"
+                              : "more than 9999999 files"));
+    return false;
+}
+
+// The pair is written under temporary names beside it.
+bool CountRun::openTemporaryPair(const std::string& listPath, const std::string& indexPath) {
+    m_listTemp = AddBackslash(FolderOf(listPath)) + "~" + FileNameOf(listPath) + ".tmp";
+    m_indexTemp = AddBackslash(FolderOf(indexPath)) + "~" + FileNameOf(indexPath) + ".tmp";
+    m_list = UniqueFd(::open(m_listTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    m_index = UniqueFd(::open(m_indexTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (m_list.valid() && m_index.valid())
+        return true;
+    m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
+    m_state.ExitFlag = ExitRequest::UserPressedExit;
+    return false;
+}
+
+// Why the gather stopped, told unless the user left.
+CountOutcome CountRun::gatherFailure() {
+    if (m_abandoned)
+        return CountOutcome::Abandoned;
+    if (m_tooLarge)
+        m_prompter.tell(wordcount::msg::CountTooLarge("more than 999999999 types, or a word list "
+                                                      "above 2 GB"));
+    else if (errno == ENOSPC)
+        m_prompter.tell(wordcount::msg::DiskError(61));
+    else
+        m_prompter.tell(core::msg::MajorFailure());
+    return CountOutcome::Failed;
+}
+
+// The header goes in, both files reach the disk and take their names: the index first, so
+// that a word list is only ever beside an index of its own count.
+bool CountRun::completePair(const std::string& header, const std::string& listPath,
+                            const std::string& indexPath) {
+    if (::pwrite(m_list.get(), header.data(), header.size(), 0) !=
+            static_cast<ssize_t>(header.size()) ||
+        ::fsync(m_list.get()) != 0 || ::fsync(m_index.get()) != 0) {
+        m_prompter.tell(core::msg::MajorFailure());
+        return false;
+    }
+    m_list.reset();
+    m_index.reset();
+    if (::rename(m_indexTemp.c_str(), indexPath.c_str()) != 0 ||
+        ::rename(m_listTemp.c_str(), listPath.c_str()) != 0) {
+        ::unlink(indexPath.c_str());
+        m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
+        return false;
+    }
+    m_listTemp.clear();
+    m_indexTemp.clear();
+    return true;
+}
+
+CountResult CountRun::run(const std::vector<std::string>& sources, const std::string& proposed) {
+    const std::optional<std::string> settled = settleListName(proposed);
     if (!settled)
         return fail(CountOutcome::NotStarted);
     const std::string listPath = ListPathFor(m_state, *settled);
@@ -1167,72 +1254,23 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     // (3) the words are counted in memory; bucket files appear only if they outgrow it
     m_start = Clock::now();
     m_tokens = 0;
-
-    // (4) scatter
-    const int total = static_cast<int>(sources.size());
-    for (int i = 0; i < total; ++i) {
-        if (scatterFile(sources[static_cast<std::size_t>(i)], i + 1, total) == Flow::Stop)
-            return fail(m_abandoned ? CountOutcome::Abandoned : CountOutcome::Failed);
-        if (pollCommands() == Flow::Stop)
-            return fail(CountOutcome::Abandoned);
-    }
-    if (m_suitableFiles == 0 || m_tokens == 0) {
-        m_prompter.tell(wordcount::msg::NoWordsInFiles());
-        return fail(CountOutcome::NoWords);
-    }
+    if (const auto ended = scatterAll(sources))
+        return fail(*ended);
     const std::int64_t files =
-        std::max<std::int64_t>(total, static_cast<std::int64_t>(m_state.SourceFilesSaved.size())) -
+        std::max<std::int64_t>(static_cast<std::int64_t>(sources.size()),
+                               static_cast<std::int64_t>(m_state.SourceFilesSaved.size())) -
         m_unreadFiles;
-    const std::int64_t tokenLimit = std::min(m_hooks.tokenLimit, kMaxHeaderCount);
-    if (m_tokens > tokenLimit || files > kMaxHeaderFiles) {
-        m_prompter.tell(wordcount::msg::CountTooLarge(
-            m_tokens > tokenLimit ? "more than " + std::to_string(tokenLimit) + " words (tokens)"
-                                  : "more than 9999999 files"));
+    if (!fitsHeader(files))
         return fail(CountOutcome::Failed);
-    }
 
-    // (5) gather into the pair, written under temporary names beside it
-    m_listTemp = AddBackslash(FolderOf(listPath)) + "~" + FileNameOf(listPath) + ".tmp";
-    m_indexTemp = AddBackslash(FolderOf(indexPath)) + "~" + FileNameOf(indexPath) + ".tmp";
-    m_list = UniqueFd(::open(m_listTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    m_index = UniqueFd(::open(m_indexTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!m_list.valid() || !m_index.valid()) {
-        m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
-        m_state.ExitFlag = ExitRequest::UserPressedExit;
+    // (5) gather into the pair
+    if (!openTemporaryPair(listPath, indexPath))
         return fail(CountOutcome::Failed);
-    }
     std::int64_t types = 0;
-    if (gather(types) == Flow::Stop) {
-        if (m_abandoned)
-            return fail(CountOutcome::Abandoned);
-        if (m_tooLarge)
-            m_prompter.tell(
-                wordcount::msg::CountTooLarge("more than 999999999 types, or a word list "
-                                              "above 2 GB"));
-        else if (errno == ENOSPC)
-            m_prompter.tell(wordcount::msg::DiskError(61));
-        else
-            m_prompter.tell(core::msg::MajorFailure());
+    if (gather(types) == Flow::Stop)
+        return fail(gatherFailure());
+    if (!completePair(FillCountHeader(m_tokens, types, files), listPath, indexPath))
         return fail(CountOutcome::Failed);
-    }
-    const std::string header = FillCountHeader(m_tokens, types, files);
-    if (::pwrite(m_list.get(), header.data(), header.size(), 0) !=
-            static_cast<ssize_t>(header.size()) ||
-        ::fsync(m_list.get()) != 0 || ::fsync(m_index.get()) != 0) {
-        m_prompter.tell(core::msg::MajorFailure());
-        return fail(CountOutcome::Failed);
-    }
-    m_list.reset();
-    m_index.reset();
-    // the index first: a word list is only ever beside an index of its own count
-    if (::rename(m_indexTemp.c_str(), indexPath.c_str()) != 0 ||
-        ::rename(m_listTemp.c_str(), listPath.c_str()) != 0) {
-        ::unlink(indexPath.c_str());
-        m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
-        return fail(CountOutcome::Failed);
-    }
-    m_listTemp.clear();
-    m_indexTemp.clear();
 
     // (6) the buckets go, (7) the result
     cleanUp();
