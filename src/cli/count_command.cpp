@@ -15,6 +15,7 @@
 #include <dirent.h>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <sys/stat.h>
 
 namespace lexmora::cli {
@@ -132,17 +133,34 @@ std::optional<int> checkStart(const CountOptions& o, CliContext& context) {
     return std::nullopt;
 }
 
+// What a path that is there but is neither a file nor a folder is, or nothing.
+std::optional<std::string> otherKind(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return S_ISFIFO(info.st_mode)   ? "a FIFO (named pipe)"
+           : S_ISCHR(info.st_mode)  ? "a character device"
+           : S_ISBLK(info.st_mode)  ? "a block device"
+           : S_ISSOCK(info.st_mode) ? "a socket"
+                                    : "not a regular file";
+}
+
 // The files given, and those of the folders given (with their trees when asked); a folder that
-// cannot be read is named on standard error.
-std::vector<std::string> expandSources(const CountOptions& o, Prompter& prompter) {
+// cannot be read is named. A FIFO or a device given by name is told and left out: the count's
+// own check would call it missing and abandon the whole count.
+std::vector<std::string> expandSources(const CountOptions& o, CliContext& context) {
     std::vector<std::string> files;
     for (const std::string& p : o.paths) {
         const std::string full = AbsolutePath(p);
+        if (const auto kind = otherKind(full)) {
+            context.report(msg::NotACountSource(full, *kind));
+            continue;
+        }
         if (!isDirectory(full)) {
             files.push_back(full); // a missing file gets the count's own question
             continue;
         }
-        const std::vector<std::string> found = ListCountSources(full, o.tree, prompter);
+        const std::vector<std::string> found = ListCountSources(full, o.tree, context.prompter);
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
@@ -192,7 +210,7 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
         return *status;
     if (const auto status = checkStart(o, context))
         return *status;
-    const std::vector<std::string> files = expandSources(o, context.prompter);
+    const std::vector<std::string> files = expandSources(o, context);
     CliRunHost host;
     CountHooks hooks;
     hooks.host = &host;

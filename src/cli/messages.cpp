@@ -26,4 +26,10 @@ Message CannotFindFrequencyFolder(const std::string& folder) {
                    Icon::Exclamation};
 }
 
+Message NotACountSource(const std::string& path, const std::string& kind) {
+    return Message{joinLines({"Cannot count " + utf8ToCp1252(path) + " -",
+                              "it is " + kind + ", not a file; it is left out."}),
+                   " File error", Buttons::Ok, Icon::Exclamation};
+}
+
 } // namespace lexmora::cli::msg

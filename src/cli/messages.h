@@ -14,5 +14,7 @@ Message ResultNameHasFolder(const std::string& name); // --out names a file, not
 Message NoSourceFilesSelected();
 // The folder as given, unconverted, with Retry/Cancel (the settings command shows OK only).
 Message CannotFindFrequencyFolder(const std::string& folder);
+// A path given to the count that is there but is no file or folder (kind: "a FIFO", "a socket").
+Message NotACountSource(const std::string& path, const std::string& kind);
 
 } // namespace lexmora::cli::msg

@@ -192,10 +192,15 @@ Result<ResultViewer> ResultViewer::open(const std::string& path, Prompter& promp
 }
 
 Status ResultViewer::openFile(const ViewerOptions& options) {
-    m_fd = UniqueFd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a FIFO named like a result file is refused at once instead of waiting for a
+    // writer (it changes nothing for a regular file).
+    m_fd = UniqueFd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
     if (!m_fd.valid() || ::fstat(m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return cannotOpen(m_path, options, m_fd.valid() ? EISDIR : errno);
+        return cannotOpen(m_path, options,
+                          !m_fd.valid()         ? errno
+                          : S_ISDIR(st.st_mode) ? EISDIR
+                                                : EINVAL);
     m_fileLength = static_cast<std::uint64_t>(st.st_size);
     return {};
 }

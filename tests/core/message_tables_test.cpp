@@ -589,6 +589,9 @@ std::vector<Row> everyMessage() {
         {cli::msg::CannotFindFrequencyFolder("/home/ann/freq"),
          "Cannot find folder:\r\n/home/ann/freq", "Folder error", Buttons::RetryCancel,
          Icon::Exclamation},
+        {cli::msg::NotACountSource("/tmp/p", "a FIFO (named pipe)"),
+         "Cannot count /tmp/p -\r\nit is a FIFO (named pipe), not a file; it is left out.",
+         " File error", Buttons::Ok, Icon::Exclamation},
     };
 }
 
