@@ -148,10 +148,12 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
     const std::string listName = FileNameOf(listPath);
     const std::string indexName = FileNameOf(file.indexPath);
 
-    file.list = UniqueFd(::open(listPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a FIFO named like a word list is refused at once instead of waiting for a
+    // writer (it changes nothing for a regular file).
+    file.list = UniqueFd(::open(listPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.list.valid())
         return wordcount::msg::CannotOpenList(listName, std::strerror(errno));
-    UniqueFd index(::open(file.indexPath.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd index(::open(file.indexPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!index.valid())
         return wordcount::msg::CannotOpenIndex(indexName, listName);
 
