@@ -18,34 +18,7 @@
 namespace lexmora {
 namespace {
 
-// Opening a name that ends with "locked" fails with EACCES, as it does for an ordinary user
-// (these tests run as root, who may open anything).
-int refuseLocked(const char* path, int flags) {
-    const std::size_t n = std::strlen(path);
-    if (n >= 6 && std::strcmp(path + n - 6, "locked") == 0) {
-        errno = EACCES;
-        return -1;
-    }
-    return ::open(path, flags);
-}
-DIR* refuseLockedFolder(const char* path) {
-    std::string name = path;
-    while (name.size() > 1 && name.back() == '/')
-        name.pop_back();
-    if (name.size() >= 6 && name.compare(name.size() - 6, 6, "locked") == 0) {
-        errno = EACCES;
-        return nullptr;
-    }
-    return ::opendir(path);
-}
-
-struct LockedCalls {
-    LockedCalls() {
-        osCalls().openFile = refuseLocked;
-        osCalls().openFolder = refuseLockedFolder;
-    }
-    ~LockedCalls() { resetOsCalls(); }
-};
+using test::LockedCalls;
 
 struct Lines : SearchObserver {
     std::function<void()> onFirstHit;

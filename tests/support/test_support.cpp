@@ -1,5 +1,12 @@
 #include "support/test_support.h"
 
+#include "core/os_calls.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +63,44 @@ std::string readFile(const std::string& path) {
 
 std::string sourceDir() {
     return LEXMORA_SOURCE_DIR;
+}
+
+namespace {
+
+bool endsWith(std::string name, const char* tail) {
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    const std::size_t n = std::strlen(tail);
+    return name.size() >= n && name.compare(name.size() - n, n, tail) == 0;
+}
+
+int refuseLocked(const char* path, int flags) {
+    if (endsWith(path, "locked")) {
+        errno = EACCES;
+        return -1;
+    }
+    if (endsWith(path, "broken"))
+        return ::open(path, O_WRONLY | O_CLOEXEC); // every read gives EBADF
+    return ::open(path, flags);
+}
+
+DIR* refuseLockedFolder(const char* path) {
+    if (endsWith(path, "locked")) {
+        errno = EACCES;
+        return nullptr;
+    }
+    return ::opendir(path);
+}
+
+} // namespace
+
+LockedCalls::LockedCalls() {
+    osCalls().openFile = refuseLocked;
+    osCalls().openFolder = refuseLockedFolder;
+}
+
+LockedCalls::~LockedCalls() {
+    resetOsCalls();
 }
 
 } // namespace lexmora::test

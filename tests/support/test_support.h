@@ -30,4 +30,15 @@ std::string readFile(const std::string& path);
 // The folder of the source tree (for samples and golden data).
 std::string sourceDir();
 
+// While it lives, the system refuses what it would refuse an ordinary user (these tests run as
+// root, who may open anything): a file or folder whose name ends with "locked" cannot be opened
+// (EACCES), and a file whose name ends with "broken" opens but every read fails (EBADF).
+class LockedCalls {
+public:
+    LockedCalls();
+    ~LockedCalls();
+    LockedCalls(const LockedCalls&) = delete;
+    LockedCalls& operator=(const LockedCalls&) = delete;
+};
+
 } // namespace lexmora::test

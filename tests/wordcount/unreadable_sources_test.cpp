@@ -6,6 +6,7 @@
 #include "core/os_calls.h"
 #include "core/paths.h"
 #include "count_fixture.h"
+#include "support/test_support.h"
 #include "wordcount/frequency_files.h"
 
 #include <gtest/gtest.h>
@@ -18,39 +19,7 @@
 namespace lexmora {
 namespace {
 
-bool endsWith(std::string name, const char* tail) {
-    while (name.size() > 1 && name.back() == '/')
-        name.pop_back();
-    const std::size_t n = std::strlen(tail);
-    return name.size() >= n && name.compare(name.size() - n, n, tail) == 0;
-}
-
-// A name ending with "locked" cannot be opened (EACCES), as for an ordinary user (these tests
-// run as root, who may open anything); one ending with "broken" opens but cannot be read.
-int refuseLocked(const char* path, int flags) {
-    if (endsWith(path, "locked")) {
-        errno = EACCES;
-        return -1;
-    }
-    if (endsWith(path, "broken"))
-        return ::open(path, O_WRONLY | O_CLOEXEC); // every read gives EBADF
-    return ::open(path, flags);
-}
-DIR* refuseLockedFolder(const char* path) {
-    if (endsWith(path, "locked")) {
-        errno = EACCES;
-        return nullptr;
-    }
-    return ::opendir(path);
-}
-
-struct LockedCalls {
-    LockedCalls() {
-        osCalls().openFile = refuseLocked;
-        osCalls().openFolder = refuseLockedFolder;
-    }
-    ~LockedCalls() { resetOsCalls(); }
-};
+using test::LockedCalls;
 
 std::vector<std::string> shownLines(const SilentPrompter& prompter) {
     std::vector<std::string> out;
