@@ -7,18 +7,6 @@
 
 namespace lexmora {
 
-std::int64_t RunOutcome::number() const {
-    switch (end) {
-    case RunEnd::Done:
-        return count;
-    case RunEnd::Abandoned:
-        return -1;
-    case RunEnd::DeviceFailure:
-        return -2;
-    }
-    return count;
-}
-
 void RunHost::waitForEvents(ProgramState& state, std::chrono::milliseconds limit) {
     // A host with no events to wait for sleeps; a signal cuts the sleep short.
     std::this_thread::sleep_for(limit);

@@ -30,8 +30,6 @@ struct RunOutcome {
     static RunOutcome deviceFailure() { return {RunEnd::DeviceFailure, 0}; }
 
     bool isDone() const { return end == RunEnd::Done; }
-    // The run's number as a file or a screen shows it: the count, -1 abandoned, -2 a failure.
-    std::int64_t number() const;
 };
 
 // Where a run hands control while it works: the desktop's event loop, the command line's

@@ -33,6 +33,10 @@ namespace lexmora {
 
 namespace {
 
+// How a file's scan ended inside the scanner; SearchFiles turns them into the run's outcome.
+constexpr int kStepAbandoned = -1;
+constexpr int kStepDeviceFailure = -2;
+
 std::int64_t steadySeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::steady_clock::now().time_since_epoch())

@@ -57,11 +57,8 @@ struct ScanCounts {
     std::int64_t bytes = 0;
     std::int64_t bytesWritten = 0;  // RecordLength per accepted hit, saved or not
     std::int64_t unreadFiles = 0;   // files of the list not read (named to the user instead)
-    std::optional<Message> failure; // why a result file could not be written (step result -2)
+    std::optional<Message> failure; // why a result file could not be written (a device failure)
 };
-
-inline constexpr int kStepAbandoned = -1;
-inline constexpr int kStepDeviceFailure = -2;
 
 // What the scanner needs besides the state: the run's result set (null without "Save to
 // File"), its record length and the run's start (for the elapsed time while paused).

@@ -1,6 +1,5 @@
 // Run control: how an exit request is settled with the run's question, that a paused run waits
-// on its host (one wait per turn, never a spin) and notices Exit while paused, and the numbers a
-// run's outcome stands for.
+// on its host (one wait per turn, never a spin) and notices Exit while paused.
 #include "core/run_control.h"
 
 #include "core/program_state.h"
@@ -94,15 +93,6 @@ TEST(RunControl, ExitWhilePausedEndsTheWaitAndAsks) {
     EXPECT_EQ(host.waits, 2);
     EXPECT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(state.ExitFlag, ExitRequest::UserConfirmedLeaving);
-}
-
-TEST(RunOutcome, NumbersAreTheCountOrTheFailureCodes) {
-    EXPECT_EQ(RunOutcome::done(42).number(), 42);
-    EXPECT_EQ(RunOutcome::done().number(), 0);
-    EXPECT_EQ(RunOutcome::abandoned().number(), -1);
-    EXPECT_EQ(RunOutcome::deviceFailure().number(), -2);
-    EXPECT_TRUE(RunOutcome::done(7).isDone());
-    EXPECT_FALSE(RunOutcome::abandoned().isDone());
 }
 
 } // namespace
