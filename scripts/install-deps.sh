@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 # As root it runs apt-get; otherwise it prints the apt-get line to run and stops.
 set -eu
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev)
+packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev poppler-utils)
 [ "${LEXMORA_NO_UI:-0}" = 1 ] && packages=(build-essential cmake ninja-build libgtest-dev)
 missing=()
 for p in "${packages[@]}"; do
