@@ -330,6 +330,12 @@ int reportRun(const SearchRun& run, const CliContext& context) {
         // 130 is kept for the stop signals; an Abort answered to the program is a failure.
         return g_interrupted.load() ? kAbandoned : kFailure;
     }
+    // Sources that could not be read were named as they came; a run that read none of them
+    // searched nothing, which is no success.
+    if (run.FilesUnread > 0 && run.FilesSearched == 0) {
+        std::cerr << "nothing searched: no source file could be read\n";
+        return kFailure;
+    }
     return run.failed ? kFailure : kSuccess;
 }
 

@@ -4,10 +4,6 @@
 
 namespace lexmora::codes::msg {
 
-Message CannotOpenFileTryingNext() {
-    return Message{"Cannot open file - trying next...", "", Buttons::Ok, Icon::Exclamation};
-}
-
 Message CannotOpenFileTryingNext(const std::string& name) {
     return Message{"Cannot open file " + utf8ToCp1252(name) + " - trying next...", "", Buttons::Ok,
                    Icon::Exclamation};

@@ -8,7 +8,6 @@
 namespace lexmora::codes::msg {
 
 // A code file or a keyword file that cannot be opened; the next one is tried.
-Message CannotOpenFileTryingNext();
 // The same naming the code file.
 Message CannotOpenFileTryingNext(const std::string& name);
 // A code file that does not hold what a code file holds: loaded as it reads, and told.

@@ -119,10 +119,10 @@ KeywordFileText ParseKeywordFile(std::string_view bytes) {
 
 Result<KeywordFileText> ReadKeywordFile(const std::string& path) {
     if (!isRegularFile(path))
-        return codes::msg::CannotOpenFileTryingNext();
+        return codes::msg::CannotOpenFileTryingNext(FileNameOf(path));
     const auto bytes = readFileBytes(path);
     if (!bytes)
-        return codes::msg::CannotOpenFileTryingNext();
+        return codes::msg::CannotOpenFileTryingNext(FileNameOf(path));
     KeywordFileText text = ParseKeywordFile(*bytes);
     if (text.binary)
         return keywords::msg::NotATextFile(path);
@@ -143,6 +143,11 @@ std::string FormatKeywordFile(const std::vector<KeywordLine>& keywords) {
         out += k.text;
         out += "\r\n";
     }
+    // Plain Windows-1252, unless a reader would take these bytes for another encoding (they begin
+    // like a byte-order mark, or are valid UTF-8): then UTF-8 with its mark, which reads back the
+    // same keywords.
+    if (DetectConversion(out, false) != SourceConversion::None)
+        return "\xEF\xBB\xBF" + cp1252ToUtf8(out);
     return out;
 }
 
@@ -181,7 +186,7 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
         // The size is checked before the file is read, so a huge file is never read in vain.
         const auto size = isRegularFile(path) ? fileSize(path) : std::nullopt;
         if (!size) {
-            prompter.tell(codes::msg::CannotOpenFileTryingNext());
+            prompter.tell(codes::msg::CannotOpenFileTryingNext(FileNameOf(path)));
             continue;
         }
         total += *size;

@@ -46,7 +46,7 @@ struct KeywordFileText {
 // Ctrl-Z at the very end are skipped, and a line holding only "^" gives no keyword.
 KeywordFileText ParseKeywordFile(std::string_view bytes);
 
-// The file's keywords; the failure is "Cannot open file - trying next..." (or the binary-file
+// The file's keywords; the failure is "Cannot open file <name> - trying next..." (or the binary-file
 // message) for a file that cannot be read or is not text.
 Result<KeywordFileText> ReadKeywordFile(const std::string& path);
 

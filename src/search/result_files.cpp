@@ -148,6 +148,14 @@ std::string BuildLogHeader(std::string_view dumpFileName, std::string_view runDa
     return line;
 }
 
+std::string FieldText(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
+            c = '?';
+    return out;
+}
+
 std::string BuildLogEntry(std::int32_t entryNumber, std::string_view shortName,
                           std::string_view path, std::string_view fileDate,
                           std::string_view codeName) {

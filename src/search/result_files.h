@@ -64,6 +64,10 @@ std::string BuildLogHeader(std::string_view dumpFileName, std::string_view runDa
 
 // A log entry line before it is cut to 296: number, " file:", short name (13), "|", path (256),
 // file date, code name (9).
+// A file name or path as a field of a result or log line: control characters (a newline in a
+// name, say) become "?", so that every record and entry keeps its one line.
+std::string FieldText(std::string_view name);
+
 std::string BuildLogEntry(std::int32_t entryNumber, std::string_view shortName,
                           std::string_view path, std::string_view fileDate,
                           std::string_view codeName);

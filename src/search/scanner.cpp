@@ -333,11 +333,11 @@ Scan::FilePresence Scan::askUntilFileThere(const std::string& path) {
 FileFacts Scan::describeFile(const std::string& path, const std::string& listedName,
                              const std::string& name, std::int64_t modified) const {
     FileFacts facts;
-    facts.shortName = utf8ToCp1252(ShortFileName(name));
+    facts.shortName = FieldText(utf8ToCp1252(ShortFileName(name)));
     facts.log.shortName = facts.shortName;
     // The path is kept in its real case: on this system it is what opens the file again.
-    facts.log.path = utf8ToCp1252(
-        m_state.SourceIsFileList ? path : AddBackslash(m_state.SourceDirectory) + listedName);
+    facts.log.path = FieldText(utf8ToCp1252(
+        m_state.SourceIsFileList ? path : AddBackslash(m_state.SourceDirectory) + listedName));
     facts.log.fileDate = FormatShortDate(modified);
     return facts;
 }

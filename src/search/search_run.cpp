@@ -334,6 +334,7 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
 
     // Only the files read count: one that could not be opened or read has been named instead.
     run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size()) - counts.unreadFiles;
+    run.FilesUnread += counts.unreadFiles;
     run.BytesSearched += counts.bytes;
     run.HitsTotal += counts.hits;
     run.HitsPerKeyword[k] += counts.hits;

@@ -51,6 +51,7 @@ struct SearchRun {
     std::vector<std::int64_t> HitsPerKeyword;
     std::int64_t FilesSearched = 0; // of the current keyword
     std::int64_t BytesSearched = 0; // of the current keyword
+    std::int64_t FilesUnread = 0;   // over the whole run: sources named as not read instead
     std::int64_t HitsTotal = 0;
     std::int64_t EstimatedBytes = 0;
     std::int64_t BytesInResultFile = 0;

@@ -121,8 +121,6 @@ std::vector<Row> everyMessage() {
          "The code file html.wp# is damaged:\r\nline 3 is not hexadecimal.\r\nFiles in its code "
          "may not be read right.",
          " Code file", Buttons::Ok, Icon::Exclamation},
-        {codes::msg::CannotOpenFileTryingNext(), "Cannot open file - trying next...", "",
-         Buttons::Ok, Icon::Exclamation},
         {keywords::msg::NoSpecialCharsInExcludes(),
          "You cannot use special characters in words to exclude", " Illegal character", Buttons::Ok,
          Icon::Exclamation},

@@ -112,6 +112,24 @@ TEST(KeywordFile, BinaryAndOverlongInput) {
     EXPECT_EQ(text.overlongLines, 2u);
 }
 
+// Keywords whose Windows-1252 bytes a reader would take for a byte-order mark or for UTF-8 are
+// written as UTF-8 with its mark, so that they come back as they went.
+TEST(KeywordFile, KeywordsThatLookLikeAnotherEncodingReadBackTheSame) {
+    const struct {
+        Lines lines;
+        bool asUtf8;
+    } cases[] = {{{{"\xFE\xFFxy", false}}, true},
+                 {{{"\xEF\xBB\xBFz", false}}, true},
+                 {{{"\xC3\xA9t\xC3\xA9", false}, {"b", true}}, true},
+                 {{{"\xFF\xFE", true}, {"b", false}}, false}, // the case mark comes first
+                 {{{"\xC3\xA9t\xC3\xA9", false}, {"\xE9t\xE9", false}}, false}};
+    for (const auto& c : cases) {
+        const std::string bytes = FormatKeywordFile(c.lines);
+        EXPECT_EQ(bytes.starts_with("\xEF\xBB\xBF"), c.asUtf8) << c.lines[0].text;
+        EXPECT_EQ(ParseKeywordFile(bytes).keywords, c.lines);
+    }
+}
+
 TEST(KeywordFile, WritesCrLfAndCaseMarksAndReadsBackTheSame) {
     const Lines lines = {{"Paris", true},        {"london", false},      {"", true},
                          {"big house", false},   {"colour/color", true}, {"\xE9t\xE9", false},
@@ -144,7 +162,7 @@ TEST(KeywordFile, ReadFailures) {
     test::TempDir dir;
     auto missing = ReadKeywordFile(dir.path() + "/missing.txt");
     ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().text, "Cannot open file - trying next...");
+    EXPECT_EQ(missing.error().text, "Cannot open file missing.txt - trying next...");
     EXPECT_EQ(missing.error().title, "");
     EXPECT_FALSE(ReadKeywordFile(dir.path()).ok()); // a folder
 
@@ -243,7 +261,7 @@ TEST(KeywordFileLoad, BadFilesAreSkippedWithTheirMessages) {
     EXPECT_EQ(outcome.added, 2u);
     EXPECT_EQ(state.Keywords, (std::vector<std::string>{"one", "two"}));
     ASSERT_EQ(prompter.shown.size(), 3u);
-    EXPECT_EQ(prompter.shown[0].text, "Cannot open file - trying next...");
+    EXPECT_EQ(prompter.shown[0].text, "Cannot open file missing.txt - trying next...");
     EXPECT_EQ(prompter.shown[1].text, "data.bin\r\nis not a text file - trying next...");
     EXPECT_EQ(prompter.shown[2].text,
               "Lines of long.txt not loaded as keywords:\r\n1 line(s) longer than 255 "
@@ -324,8 +342,8 @@ TEST(KeywordFile, MessageTable) {
          Buttons::OkCancel, Icon::Question},
         {keywords::msg::KeepKeywordsInWindow(5), "Do you wish to keep existing keywords?",
          "5 keyword(s) already loaded", Buttons::YesNo, Icon::Question},
-        {codes::msg::CannotOpenFileTryingNext(), "Cannot open file - trying next...", "",
-         Buttons::Ok, Icon::Exclamation},
+        {codes::msg::CannotOpenFileTryingNext("/k/gone.txt"),
+         "Cannot open file /k/gone.txt - trying next...", "", Buttons::Ok, Icon::Exclamation},
         {keywords::msg::LowOnMemory(), "There's not enough memory available to load files!",
          " Low on memory", Buttons::Ok, Icon::Exclamation},
         {keywords::msg::NoExcludeMemory(), "Not enough memory available for exclude strings",

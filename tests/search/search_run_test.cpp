@@ -98,6 +98,23 @@ TEST(SearchRunSave, DumpLogAndSummaryHoldEveryHitByteForByte) {
     EXPECT_EQ(f.state.LogEntryNumber, 2);
 }
 
+TEST(SearchRunSave, ControlCharactersInANameKeepEveryLogEntryOnOneLine) {
+    Fixture f;
+    f.dir.write("src/new\nline.txt", "love\r\n");
+    f.dir.write("src/tab\tname.txt", "love\r\n");
+    f.state.SourceFiles = {"new\nline.txt", "tab\tname.txt"};
+    f.state.SaveToFile = true;
+    f.keywords({"love"});
+    f.runSearch();
+    const std::string log = test::readFile(f.target + "/love_001.log");
+    ASSERT_EQ(log.size(), 3u * 298);
+    EXPECT_EQ(log.substr(298, 25), "00001 file:NEW?LINE.TXT |");
+    EXPECT_EQ(log.substr(298 + 25, f.source.size() + 12), f.source + "new?line.txt");
+    EXPECT_EQ(log.substr(596, 25), "00002 file:TAB?NAME.TXT |");
+    const std::string dump = test::readFile(f.run.keptDumpFiles.at(0));
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 3);
+}
+
 TEST(SearchRunSave, KeywordWithoutHitsHasItsFilesDeleted) {
     Fixture f;
     f.dir.write("src/a.txt", "my love is here");
