@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace lexmora {
 namespace {
@@ -128,11 +129,37 @@ int decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
 
 } // namespace
 
+namespace {
+
+// Where the run of ASCII bytes from `pos` ends, eight bytes at a time: most of any text in
+// the five languages is ASCII, and it converts as it stands.
+std::size_t asciiRunEnd(std::string_view text, std::size_t pos) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (pos + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        if (word & kHighBits)
+            break;
+        pos += 8;
+    }
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
+} // namespace
+
 std::string utf8ToCp1252(std::string_view text, char replacement) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
+        const std::size_t ascii = asciiRunEnd(text, pos);
+        if (ascii > pos) {
+            out.append(text.data() + pos, ascii - pos);
+            pos = ascii;
+            continue;
+        }
         char32_t cp = 0;
         const int length = decodeUtf8(text, pos, cp);
         if (length <= 0) {
@@ -151,6 +178,9 @@ Utf8Check checkUtf8(std::string_view text, bool mayBeCut) {
     Utf8Check check;
     std::size_t pos = 0;
     while (pos < text.size()) {
+        pos = asciiRunEnd(text, pos);
+        if (pos == text.size())
+            break;
         char32_t cp = 0;
         const int length = decodeUtf8(text, pos, cp);
         if (length == -1 && mayBeCut)

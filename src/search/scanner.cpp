@@ -83,13 +83,17 @@ std::string readHead(int fd, std::uint64_t length) {
     return head;
 }
 
-// Hands the file to `text`: streamed as it is read, or whole once converted; and the line end
+// Hands the file to `text`: streamed as it is read (UTF-8 converted on the way), or whole once
+// converted from UTF-16; and the line end
 // whose hyphen breaks are joined.
 void startText(SourceText& text, int fd, const std::string& path, std::string head,
                std::uint64_t length, SourceConversion conversion, bool htmlMode) {
     const bool more = length > head.size();
     std::string lineBreakSample;
-    if (conversion != SourceConversion::None) {
+    if (conversion == SourceConversion::Utf8) {
+        lineBreakSample = head;
+        text.startStream(fd, std::move(head), more, length - lineBreakSample.size(), true);
+    } else if (conversion != SourceConversion::None) {
         std::string all = std::move(head);
         if (more) {
             const auto rest = readFileBytes(path);

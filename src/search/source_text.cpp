@@ -1,6 +1,7 @@
 #include "search/source_text.h"
 
 #include "codes/cp1252_case.h"
+#include "core/text_codec.h"
 #include "search/text_fold.h"
 
 #include <cerrno>
@@ -36,12 +37,51 @@ SourceBuffers& reusedBuffers() {
     return buffers;
 }
 
-void SourceText::startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining) {
+void SourceText::startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining,
+                             bool utf8) {
     m_fd = fd;
     m_remaining = remaining;
     m_bytesRead = rawHead.size();
-    m_pending = std::move(rawHead);
     m_rawEof = !more;
+    m_utf8 = utf8;
+    m_utf8Carry.clear();
+    if (!utf8) {
+        m_pending = std::move(rawHead);
+        return;
+    }
+    std::string_view head = rawHead;
+    if (head.starts_with("\xEF\xBB\xBF"))
+        head.remove_prefix(3);
+    m_pending = convertUtf8(head);
+}
+
+namespace {
+
+// Where a UTF-8 sequence that the end of `raw` cuts short begins (raw.size() when none is).
+std::size_t cutSequenceStart(std::string_view raw) {
+    const std::size_t n = raw.size();
+    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+        const auto c = static_cast<unsigned char>(raw[n - back]);
+        if (c < 0x80)
+            return n;
+        if (c >= 0xC0) {
+            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            return length > back ? n - back : n;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+// Converts what the carry and `raw` hold, keeping a sequence cut by the read for the next one
+// (at the end of the file it is converted as it stands, as a whole-file conversion would).
+std::string SourceText::convertUtf8(std::string_view raw) {
+    std::string joined = std::move(m_utf8Carry);
+    joined.append(raw.data(), raw.size());
+    const std::size_t cut = m_rawEof ? joined.size() : cutSequenceStart(joined);
+    m_utf8Carry.assign(joined, cut, std::string::npos);
+    return utf8ToCp1252(std::string_view(joined).substr(0, cut));
 }
 
 void SourceText::startWhole(std::string text, std::uint64_t bytesRead) {
@@ -74,8 +114,12 @@ bool SourceText::fill(std::size_t keepFrom) {
     // read straight behind it, and hyphen breaks are taken out in place.
     m_read.append(m_pending.data(), m_pending.size());
     m_pending.clear();
-    if (!m_rawEof && m_fd >= 0)
-        readNextChunk();
+    if (!m_rawEof && m_fd >= 0) {
+        if (m_utf8)
+            readNextUtf8Chunk();
+        else
+            readNextChunk();
+    }
     removeHyphenBreaks(before);
     if (m_foldActive) {
         m_folded.resize(m_read.size());
@@ -116,6 +160,16 @@ void SourceText::readNextChunk() {
     m_bytesRead += static_cast<std::uint64_t>(got);
     m_read.resize(old + static_cast<std::size_t>(got));
     m_remaining -= std::min<std::uint64_t>(m_remaining, static_cast<std::uint64_t>(got));
+}
+
+// The next piece of a UTF-8 file, read aside and appended converted.
+void SourceText::readNextUtf8Chunk() {
+    const std::size_t at = m_read.size();
+    readNextChunk();
+    m_rawChunk.assign(m_read.data() + at, m_read.size() - at);
+    m_read.resize(at);
+    const std::string converted = convertUtf8(m_rawChunk);
+    m_read.append(converted.data(), converted.size());
 }
 
 // Takes every "-" + line break out of m_read from `from` on (a word hyphenated at a line end is

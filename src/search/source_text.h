@@ -80,8 +80,10 @@ public:
         m_read.resize(0);
         m_folded.resize(0);
     }
-    // Streams the open file; `rawHead` is what was read from its start already.
-    void startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining);
+    // Streams the open file; `rawHead` is what was read from its start already. A UTF-8 file is
+    // converted piece by piece as it is read (`utf8`), so it costs no copy of the whole file.
+    void startStream(int fd, std::string rawHead, bool more, std::uint64_t remaining,
+                     bool utf8 = false);
     // Serves a text that is already whole (a converted copy of the `bytesRead` bytes read).
     void startWhole(std::string text, std::uint64_t bytesRead);
     void setLineBreak(const std::string& lineBreak, bool noCase);
@@ -122,6 +124,8 @@ public:
 private:
     void dropBefore(std::size_t keepFrom);
     void readNextChunk();
+    void readNextUtf8Chunk();
+    std::string convertUtf8(std::string_view raw);
     void removeHyphenBreaks(std::size_t from);
     std::size_t hyphenBreakSearchLimit(std::size_t from) const;
     bool isBreakAt(std::string_view text, std::string_view hyphenBreak) const;
@@ -134,6 +138,9 @@ private:
     std::uint64_t m_bytesRead = 0;
     int m_readError = 0;
     std::string m_pending; // raw text not yet in the window
+    bool m_utf8 = false;
+    std::string m_utf8Carry; // the start of a UTF-8 sequence that the last read cut
+    std::string m_rawChunk;  // a UTF-8 piece before its conversion
     std::string m_hyphenBreak;
     bool m_breakNoCase = false;
     BytePair m_breakPair;

@@ -238,6 +238,30 @@ TEST(ScannerFiles, Utf16FileIsSearchedThroughItsAnsiText) {
     EXPECT_EQ(out.lines[0].substr(15, 4), "caf\xE9");
 }
 
+// A UTF-8 file is converted as it is read: sequences that reads cut in two, a byte-order mark and
+// a stray invalid byte give the same KWIC lines as the file written in Windows-1252.
+TEST(ScannerFiles, Utf8FileReadInPiecesGivesTheLinesOfItsAnsiText) {
+    std::string ansi, utf8 = "\xEF\xBB\xBF";
+    for (int i = 0; i < 60000; ++i) {
+        const std::string pad(static_cast<std::size_t>(i % 4), 'x');
+        ansi += pad + " \xE9t\xE9 caf\xE9 \x80 ";
+        utf8 += pad + " \xC3\xA9t\xC3\xA9 caf\xC3\xA9 \xE2\x82\xAC ";
+    }
+    ansi += " \xE9t\xE9";
+    utf8 += " \xC3\xA9t\xC3\xA9 \xC3";
+    test::TempDir dir;
+    dir.write("a.txt", ansi + " \xC3");
+    dir.write("u.txt", utf8);
+    ProgramState ansiState = stateFor(dir.path(), "\xE9t\xE9");
+    const Outcome expected = scan(ansiState, {"a.txt"});
+    ProgramState utf8State = stateFor(dir.path(), "\xE9t\xE9");
+    utf8State.CodeMode = kCodeAutomatic;
+    const Outcome converted = scan(utf8State, {"u.txt"});
+    ASSERT_EQ(expected.lines.size(), 60001u);
+    EXPECT_EQ(converted.lines, expected.lines);
+    EXPECT_EQ(converted.counts.bytes, static_cast<std::int64_t>(utf8.size()));
+}
+
 TEST(ScannerFlags, ExitAnsweredYesAbandonsTheCall) {
     test::TempDir dir;
     dir.write("a.txt", "love love love");
