@@ -402,36 +402,50 @@ void ResultViewer::Reindex(int stepN) {
     buildIndex();
 }
 
+SortKey ResultViewer::buildKey(std::uint32_t record, const KeyPlace& place, SortMode mode,
+                               KeyArena& arena, std::string& scratch) {
+    const std::string_view text = readRecord(record);
+    const auto start = FindKeyStart(text, place.column, m_textWidth, place.leftPos, place.rightPos,
+                                    place.rightLimit);
+    scratch.clear();
+    AppendKeyText(scratch, text, start, m_textWidth, mode);
+    SortKey key;
+    key.offset = arena.add(scratch);
+    key.length = static_cast<std::uint32_t>(scratch.size());
+    key.record = record;
+    key.prefix = KeyPrefix(scratch, mode);
+    return key;
+}
+
 void ResultViewer::Sort(SortMode mode, int leftPos, int rightPos, int rightContext) {
     if (mode == SortMode::None || m_index.size() < 2)
         return;
+    // The last sort's keys go first, so that two sets of keys are never held at once. Should
+    // this sort fail for memory, the index stays in the last order, without its keys.
+    m_keys = {};
+    m_keyArena.clear();
+    m_sortMode = SortMode::None;
     const std::size_t n = m_index.size() - 1;
-    // Keys are built in file order so that records on disk are read in large blocks.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> order(n); // record, key slot
-    for (std::size_t i = 0; i < n; ++i)
-        order[i] = {m_index[i + 1], static_cast<std::uint32_t>(i)};
-    std::sort(order.begin(), order.end());
-    // Built aside and taken over at the end: a sort that fails half-way (memory) leaves the
-    // index, the keys and the last sort as they were.
+    const KeyPlace place{KeywordColumn(), leftPos, rightPos,
+                         m_leftContext + 4 + std::max(rightContext, 0)};
     std::vector<SortKey> keys(n);
     KeyArena arena;
-    const int column = KeywordColumn();
-    const int rightLimit = m_leftContext + 4 + std::max(rightContext, 0);
-    for (const auto& [record, slot] : order) {
-        const std::string_view text = readRecord(record);
-        const auto start = FindKeyStart(text, column, m_textWidth, leftPos, rightPos, rightLimit);
-        SortKey key;
-        key.offset = arena.size();
-        AppendKeyText(arena.bytes(), text, start, m_textWidth, mode);
-        key.length = arena.size() - key.offset;
-        key.record = record;
-        keys[slot] = key;
+    std::string scratch;
+    {
+        // Keys are built in file order so that records on disk are read in large blocks.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> order(n); // record, key slot
+        for (std::size_t i = 0; i < n; ++i)
+            order[i] = {m_index[i + 1], static_cast<std::uint32_t>(i)};
+        std::sort(order.begin(), order.end());
+        for (const auto& [record, slot] : order)
+            keys[slot] = buildKey(record, place, mode, arena, scratch);
     }
-    for (auto& key : keys)
-        key.prefix = KeyPrefix(arena.view(key), mode);
     SortKeysQuick(keys, arena, mode);
     for (std::size_t i = 0; i < n; ++i)
         m_index[i + 1] = keys[i].record;
+    // A deletion undone later brings its key back: it must point into this sort's keys.
+    if (m_lastDeleted)
+        m_lastDeleted->key = buildKey(m_lastDeleted->record, place, mode, arena, scratch);
     m_keys = std::move(keys);
     m_keyArena = std::move(arena);
     m_sorted = true;

@@ -150,6 +150,12 @@ private:
     Status readHeader(std::string_view firstLine, std::size_t lengthLabel);
     Status countRecords(Prompter& prompter);
     void planIndex(const ViewerOptions& options);
+    // Where a sort's key is looked for in each record.
+    struct KeyPlace {
+        int column, leftPos, rightPos, rightLimit;
+    };
+    SortKey buildKey(std::uint32_t record, const KeyPlace& place, SortMode mode, KeyArena& arena,
+                     std::string& scratch);
     void buildIndex();
     bool loadIntoMemory();
     bool readBlock(std::uint32_t record, bool sequential);

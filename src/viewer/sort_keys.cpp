@@ -1,5 +1,7 @@
 #include "viewer/sort_keys.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -298,6 +300,25 @@ std::string CollocateWord(std::string_view key, SortMode mode) {
     while (end < key.size() && !IsSortDelimiter(static_cast<unsigned char>(key[end])))
         ++end;
     return std::string(key.substr(0, end));
+}
+
+std::uint32_t KeyArena::add(std::string_view bytes) {
+    if (bytes.empty())
+        return 0;
+    if (m_used + bytes.size() > kBlockSize) {
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+        m_used = 0;
+    }
+    const auto offset = static_cast<std::uint32_t>(((m_blocks.size() - 1) << kBlockBits) + m_used);
+    std::memcpy(m_blocks.back().get() + m_used, bytes.data(), bytes.size());
+    m_used += static_cast<std::uint32_t>(bytes.size());
+    return offset;
+}
+
+void KeyArena::clear() {
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_used = kBlockSize;
 }
 
 } // namespace lexmora

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,19 +27,27 @@ struct SortKey {
     std::uint32_t record = 0; // the record the key belongs to; breaks ties, so the order is total
 };
 
-// All keys of a sort in one buffer: no allocation per key.
+// All keys of a sort in blocks of 1 MiB: no allocation per key, and no block ever moves or is
+// copied as the keys grow (a single growing buffer held up to twice its bytes while it grew).
 class KeyArena {
 public:
+    static constexpr std::uint32_t kBlockBits = 20;
+    static constexpr std::uint32_t kBlockSize = 1u << kBlockBits;
+
     std::string_view view(const SortKey& key) const {
-        return std::string_view(m_bytes).substr(key.offset, key.length);
+        if (key.length == 0)
+            return {};
+        return {m_blocks[key.offset >> kBlockBits].get() + (key.offset & (kBlockSize - 1)),
+                key.length};
     }
-    void clear() { m_bytes.clear(); }
-    void reserve(std::size_t n) { m_bytes.reserve(n); }
-    std::uint32_t size() const { return static_cast<std::uint32_t>(m_bytes.size()); }
-    std::string& bytes() { return m_bytes; }
+    // Stores a key (at most kBlockSize bytes: a key is part of one record) and gives its offset.
+    std::uint32_t add(std::string_view bytes);
+    void clear();
+    std::size_t bytesHeld() const { return m_blocks.size() * std::size_t{kBlockSize}; }
 
 private:
-    std::string m_bytes;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::uint32_t m_used = kBlockSize; // in the last block
 };
 
 // Where the key of a record starts (0-based index into the record), or nothing when the record

@@ -420,5 +420,33 @@ TEST(ResultViewerDelete, SortAfterDeletionKeepsKeysInStep) {
     EXPECT_EQ(viewer->keyText(viewer->SortKeys()[0]), "emmoh");
 }
 
+// A deletion made under one sort and undone after another brings back a key of the new sort, so
+// that the collocation counts the word the new sort looks at.
+TEST(ResultViewerDelete, UndoAfterAnotherSortBringsBackAKeyOfThatSort) {
+    test::TempDir dir;
+    const std::string path = test::writeResultFile(dir, "c.dmp",
+                                                   {{"a.txt", "x ", "cat", " The end"},
+                                                    {"a.txt", "y ", "cat", " sat down"},
+                                                    {"a.txt", "z ", "cat", " the mat"}});
+    SilentPrompter prompter;
+    auto viewer = ResultViewer::open(path, prompter, onDisk());
+    ASSERT_TRUE(viewer.ok());
+    viewer->Sort(SortMode::WordEnd, 0, 0, test::kRight);
+    EXPECT_EQ(viewer->DeleteSelected({2}, prompter), 1);
+    viewer->Sort(SortMode::WordBeginning, 0, 1, test::kRight);
+    EXPECT_TRUE(viewer->UndoLastDeletion());
+    ASSERT_EQ(viewer->SortKeys().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const SortKey& key = viewer->SortKeys()[i];
+        EXPECT_EQ(key.record, viewer->recordAt(static_cast<std::int64_t>(i) + 2));
+        const std::string word = CollocateWord(viewer->keyText(key), SortMode::WordBeginning);
+        EXPECT_TRUE(word == "The" || word == "the" || word == "sat") << word;
+    }
+    auto collocation = viewer->Collocate();
+    ASSERT_TRUE(collocation.ok());
+    ASSERT_EQ(collocation->collocates.size(), 2u);
+    EXPECT_EQ(collocation->collocates[1].count, 2);
+}
+
 } // namespace
 } // namespace lexmora

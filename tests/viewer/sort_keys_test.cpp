@@ -96,8 +96,7 @@ TEST(SortKeysQuicksort, OrdersByKeyThenRecordAndMatchesComparison) {
     std::uint32_t record = 2;
     for (const auto& t : texts) {
         SortKey k;
-        k.offset = arena.size();
-        arena.bytes() += t;
+        k.offset = arena.add(t);
         k.length = static_cast<std::uint32_t>(t.size());
         k.record = record++;
         k.prefix = KeyPrefix(t, SortMode::WordBeginning);
@@ -128,8 +127,7 @@ TEST(SortKeysQuicksort, LargeInputsInEveryShape) {
             int v = shape == 0 ? i : shape == 1 ? n - i : shape == 2 ? 7 : (i * 7919) % n;
             const std::string t = std::to_string(v % 1000);
             SortKey k;
-            k.offset = arena.size();
-            arena.bytes() += t;
+            k.offset = arena.add(t);
             k.length = static_cast<std::uint32_t>(t.size());
             k.record = static_cast<std::uint32_t>(i + 2);
             k.prefix = KeyPrefix(t, SortMode::WordEnd);
