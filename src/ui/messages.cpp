@@ -25,4 +25,9 @@ Message CannotOpenForViewing(const std::string& errorText) {
     return Message{errorText, "Problem opening file!", Buttons::Ok, Icon::Exclamation};
 }
 
+Message PrinterNotOpened() {
+    return Message{"The printer could not be opened - nothing was printed.", " Printer problem",
+                   Buttons::Ok, Icon::Exclamation};
+}
+
 } // namespace lexmora::ui::msg

@@ -19,4 +19,7 @@ Message CannotAccessDrive(const std::string& languageText);
 // The text viewer could not open a file; `errorText` says why.
 Message CannotOpenForViewing(const std::string& errorText);
 
+// The printer (or the PDF file) the user chose could not be opened.
+Message PrinterNotOpened();
+
 } // namespace lexmora::ui::msg

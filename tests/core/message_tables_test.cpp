@@ -36,6 +36,8 @@ std::vector<Row> everyMessage() {
          "Couldn't open /data/caf\xE9"
          ".txt !\r\nNo such file or directory",
          "Problem opening file!", Buttons::Ok, Icon::Exclamation},
+        {ui::msg::PrinterNotOpened(), "The printer could not be opened - nothing was printed.",
+         " Printer problem", Buttons::Ok, Icon::Exclamation},
         {core::msg::CannotFindFolder("/data/Texts", FolderError::NotFound, kDriveFixed, "/data"),
          "Cannot find folder:\r\n/data/Texts", "Folder error", Buttons::RetryCancel,
          Icon::Exclamation},
