@@ -23,6 +23,7 @@ frmCollocation::frmCollocation(const Collocation& collocation, QWidget* parent) 
     m_table->setObjectName("tblCollocates");
     m_table->setHorizontalHeaderLabels({"collocate", "frequency"});
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const auto& row = rows[static_cast<std::size_t>(r)];

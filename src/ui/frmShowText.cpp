@@ -1,5 +1,6 @@
 #include "ui/frmShowText.h"
 
+#include "ui/messages.h"
 #include "ui/text_convert.h"
 
 #include <QCheckBox>
@@ -12,7 +13,8 @@
 
 namespace lexmora::ui {
 
-frmShowText::frmShowText(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state) {
+frmShowText::frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent)
+    : QDialog(parent), m_state(state), m_prompter(prompter) {
     setObjectName("frmShowText");
     setWindowTitle("Showtext");
     setModal(true);
@@ -76,6 +78,13 @@ void frmShowText::post(const ViewerCommand& command) {
     accept();
 }
 
+// Files opened from here are made read-only first unless the user may write to files.
+void frmShowText::switchFileAccess() {
+    if (m_prompter != nullptr &&
+        m_prompter->ask(msg::SwitchFileAccess(m_state.WriteToFiles)) == Answer::Yes)
+        m_state.WriteToFiles = !m_state.WriteToFiles;
+}
+
 void frmShowText::keyPressEvent(QKeyEvent* event) {
     if (!event->modifiers().testFlag(Qt::ControlModifier)) {
         QDialog::keyPressEvent(event);
@@ -97,6 +106,12 @@ void frmShowText::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_F:
         target = m_cmdFile->isVisible() ? "cmdFile" : nullptr;
+        break;
+    case Qt::Key_W:
+        if (m_cmdFile->isVisible()) {
+            switchFileAccess();
+            return;
+        }
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/program_state.h"
+#include "core/prompter.h"
 
 #include <QDialog>
 
@@ -18,7 +19,8 @@ namespace lexmora::ui {
 class frmShowText : public QDialog {
     Q_OBJECT
 public:
-    frmShowText(ProgramState& state, QWidget* parent = nullptr);
+    // `prompter` asks Ctrl+W's question; without one the key does nothing.
+    frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent = nullptr);
 
     // Shows the text (Windows-1252) modally; returns when the window is hidden.
     void showText(const std::string& text);
@@ -32,8 +34,10 @@ private:
     // Posts the command for the viewer and hides the window.
     void post(const ViewerCommand& command);
     bool withDetails() const;
+    void switchFileAccess();
 
     ProgramState& m_state;
+    Prompter* m_prompter;
     QPlainTextEdit* m_picTextFrame;
     QCheckBox* m_chkSaveDetails;
     QPushButton* m_cmdFile;

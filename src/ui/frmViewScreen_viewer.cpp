@@ -265,12 +265,12 @@ void frmViewScreen::showViewedFile(const QString& name, const QString& keyword, 
     m_lstText->setColumnLayout(keywordColumn, leftWidth);
     m_selection.clear();
     m_lblMessage->clear();
-    // The keyword in view, near the middle of the line, as on the live screen.
+    // The keyword in the middle of the page, so that both contexts show as far as they fit.
     m_longestLine = static_cast<std::size_t>(std::max(recordLength, 1));
     m_rangeFor = 0;
     applyHorizontalRange();
     const int columns = m_state.ScreenColumns;
-    m_hscHorizontal->setValue(keywordColumn > columns / 2 ? keywordColumn - columns / 3 : 0);
+    m_hscHorizontal->setValue(keywordColumn > columns / 2 ? keywordColumn - columns / 2 : 0);
     m_state.HorizontalOffset = m_hscHorizontal->value();
 }
 

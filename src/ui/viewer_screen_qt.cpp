@@ -126,7 +126,7 @@ void QtViewerScreen::showCollocation(const Collocation& collocation) {
 }
 
 void QtViewerScreen::showDetails(const std::string& text, ProgramState& state) {
-    frmShowText window(state, &m_screen);
+    frmShowText window(state, m_prompter, &m_screen);
     window.showText(text);
 }
 
