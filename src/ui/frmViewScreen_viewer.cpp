@@ -25,6 +25,7 @@ namespace {
 
 constexpr const char* kViewingCaption = "    Viewing files...";
 constexpr const char* kStepNCaption = "please enter value for 'n'";
+constexpr int kLeftContextColumn = 6; // behind the five-character hit number
 
 struct MenuItem {
     ViewerMenu item;
@@ -265,12 +266,16 @@ void frmViewScreen::showViewedFile(const QString& name, const QString& keyword, 
     m_lstText->setColumnLayout(keywordColumn, leftWidth);
     m_selection.clear();
     m_lblMessage->clear();
-    // The keyword in the middle of the page, so that both contexts show as far as they fit.
+    // The keyword in the middle of the page, so that both contexts show as far as they fit; a
+    // line that is moved at all starts no earlier than its left context (column 6), never in
+    // the middle of the hit number.
     m_longestLine = static_cast<std::size_t>(std::max(recordLength, 1));
     m_rangeFor = 0;
     applyHorizontalRange();
     const int columns = m_state.ScreenColumns;
-    m_hscHorizontal->setValue(keywordColumn > columns / 2 ? keywordColumn - columns / 2 : 0);
+    m_hscHorizontal->setValue(keywordColumn > columns / 2
+                                  ? std::max(keywordColumn - columns / 2, kLeftContextColumn)
+                                  : 0);
     m_state.HorizontalOffset = m_hscHorizontal->value();
 }
 

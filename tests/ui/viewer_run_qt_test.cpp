@@ -10,6 +10,7 @@
 #include "ui/frmViewScreen.h"
 #include "ui/qt_clipboard.h"
 #include "ui/qt_printer.h"
+#include "ui/result_file_chooser_qt.h"
 #include "ui/viewer_dialogs_qt.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -231,6 +233,30 @@ private slots:
         QCOMPARE(v.recordLabel(), QString(" 2 to 4 of 4"));
     }
 
+    // Page Down on the last line, Up on the first: the page moves; inside it the cursor moves.
+    void pagingKeysMoveThePage() {
+        Viewing v(tenHits(), 5);
+        v.screen.show();
+        ui::KwicLineList* list = v.screen.lines();
+        list->setFocus();
+        list->setCurrentRow(0);
+        struct Step {
+            Qt::Key key;
+            const char* label;
+            int row;
+        };
+        const Step steps[] = {
+            {Qt::Key_PageDown, " 2 to 6 of 11", 4}, {Qt::Key_PageDown, " 7 to 11 of 11", 4},
+            {Qt::Key_PageUp, " 7 to 11 of 11", 0},  {Qt::Key_Up, " 6 to 10 of 11", 0},
+            {Qt::Key_PageUp, " 2 to 6 of 11", 0},   {Qt::Key_Down, " 2 to 6 of 11", 1},
+        };
+        for (const Step& step : steps) {
+            QTest::keyClick(list, step.key);
+            QCOMPARE(v.recordLabel(), QString(step.label));
+            QCOMPARE(list->currentRow(), step.row);
+        }
+    }
+
     void sortsOrderThePageAndCollocatesCount() {
         struct Case {
             const char* name;
@@ -391,6 +417,31 @@ private slots:
             QCOMPARE(!v.outputEndingIn(".new").empty(), c.written);
             QCOMPARE(readAll(v.path), before); // the viewed file is never changed
         }
+    }
+
+    // Choosing result files hands back full paths and leaves the search's choice of sources.
+    void resultFileChooserKeepsTheSearchSelection() {
+        Viewing v;
+        v.state.SourceFilesSaved = {"novel.txt"};
+        v.state.SourceFileCount = 1;
+        v.state.DialogPattern = "*.txt";
+        const std::string folder = (v.dir.path() + "/out").toStdString();
+        QString caption;
+        onModal([&caption](QWidget& window) {
+            caption = window.windowTitle();
+            auto* files = window.findChild<QListWidget*>("filList");
+            for (int i = 0; files != nullptr && i < files->count(); ++i)
+                files->item(i)->setSelected(files->item(i)->text() == "cat_001.dmp");
+            window.findChild<QPushButton*>("cmdOK")->click();
+        });
+        const auto chosen = ui::ChooseResultFiles(v.state, v.prompter, kSelectFilesToView,
+                                                  kViewFileMask, folder, &v.screen);
+        QCOMPARE(caption, QString(kSelectFilesToView));
+        QVERIFY(chosen.has_value());
+        QCOMPARE(*chosen, std::vector<std::string>{folder + "/cat_001.dmp"});
+        QCOMPARE(v.state.SourceFilesSaved, std::vector<std::string>{"novel.txt"});
+        QCOMPARE(v.state.SourceFileCount, 1LL);
+        QCOMPARE(v.state.DialogPattern, std::string("*.txt"));
     }
 
     void fortyThousandRecordsScaleTheBar() {
