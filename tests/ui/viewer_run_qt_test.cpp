@@ -376,6 +376,32 @@ private slots:
         QVERIFY(!text.contains("lemon cat"));
     }
 
+    // Two print jobs of selected lines on one document: Yes to "more on the same page" holds
+    // it open, No sends it.
+    void printedTextGoesOnOnePageUntilNo() {
+        Viewing v;
+        const QString pdf = v.dir.filePath("text.pdf");
+        v.printer.printToPdf(pdf);
+        v.prompter.answers[" About to send text to printer"] = Answer::Ok;
+        v.prompter.answers[" Printing sent to spooler..."] = Answer::Yes;
+        const struct {
+            int row;
+            Answer more;
+        } jobs[] = {{0, Answer::Yes}, {2, Answer::No}};
+        for (const auto& job : jobs) {
+            v.screen.ClearSelection();
+            v.screen.lines()->setSelected(static_cast<std::size_t>(job.row), true);
+            v.screen.SyncSelection();
+            v.prompter.answers[" Printing sent to spooler..."] = job.more;
+            v.run(PrintTextFlag{PrintedText::SelectedLines});
+            QCOMPARE(QFile::exists(pdf), job.more == Answer::No);
+        }
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains("zebra cat walking"), qPrintable(text));
+        QVERIFY(text.contains("mango cat king"));
+        QVERIFY(!text.contains("apple cat"));
+    }
+
     void recordDetailsWindowShowsTheWiderContext() {
         Viewing v;
         QString shown, caption;
