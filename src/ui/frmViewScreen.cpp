@@ -785,7 +785,7 @@ void frmViewScreen::RedrawColumns() {
         m_txtNumber->setText(QString::number(m_state.ColumnWidth));
         m_picEnterNumber->show();
         m_txtNumber->setFocus();
-        m_mnuColumnView->setEnabled(false);
+        m_mnuColumnView->setEnabled(m_viewing); // the viewer's item switches it off again
     } else {
         m_picEnterNumber->hide();
         m_mnuColumnView->setEnabled(true);

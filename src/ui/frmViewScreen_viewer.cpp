@@ -248,6 +248,7 @@ void frmViewScreen::prepareForViewing(int screenLines) {
     findChild<QPushButton*>("cmdDelete")->show();
     for (const MenuItem& entry : kMenuItems)
         m_viewerItems[slotOf(entry.item)]->setVisible(true);
+    m_mnuColumnView->setCheckable(true);
     for (QAction* action : m_viewerTextItems)
         action->setVisible(true);
     applyUserLevel();
@@ -285,6 +286,8 @@ void frmViewScreen::showPage(const std::vector<std::string>& lines, std::int64_t
     m_indexCount = indexCount;
     m_scrollScale = scrollScale > 1.0 ? scrollScale : 1.0;
     m_lstText->setPage(lines, top, m_selection);
+    // The sort dialog may have switched the column view: the item's check mark follows it.
+    m_mnuColumnView->setChecked(m_state.ColumnView);
     const std::int64_t last = top + static_cast<std::int64_t>(lines.size()) - 1;
     m_lblRecordNum->setText(lines.empty()
                                 ? QString(" 0 of %1").arg(std::max<std::int64_t>(indexCount - 1, 0))
