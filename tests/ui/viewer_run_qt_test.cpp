@@ -4,8 +4,10 @@
 #include "ui/viewer_screen_qt.h"
 
 #include "codes/code_tables.h"
+#include "core/settings.h"
 #include "search/search_run.h"
 #include "ui/frmCollocation.h"
+#include "ui/frmConShell.h"
 #include "ui/frmContext.h"
 #include "ui/frmViewScreen.h"
 #include "ui/qt_clipboard.h"
@@ -13,6 +15,7 @@
 #include "ui/result_file_chooser_qt.h"
 #include "ui/viewer_dialogs_qt.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -26,6 +29,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <fstream>
@@ -468,6 +472,36 @@ private slots:
         QCOMPARE(v.state.SourceFilesSaved, std::vector<std::string>{"novel.txt"});
         QCOMPARE(v.state.SourceFileCount, 1LL);
         QCOMPARE(v.state.DialogPattern, std::string("*.txt"));
+    }
+
+    // The main window's menu item and icon open the chooser of result files in the target
+    // folder; Cancel there leaves the viewer and brings the main window back.
+    void mainWindowOpensTheViewer() {
+        QTemporaryDir folder;
+        ProgramState state;
+        const std::string home = folder.path().toStdString();
+        LoadSettings(state, SettingsEnvironment{home, home, ""});
+        StartValues start = TakeStartValues(state);
+        TitlePrompter prompter;
+        ui::frmConShell window(state, start, prompter);
+        window.show();
+        const std::function<void()> ways[] = {
+            [&window] { window.findChild<QAction*>("mnuViewDump")->trigger(); },
+            [&window] { window.findChild<QToolButton*>("imgView")->click(); },
+        };
+        for (const auto& open : ways) {
+            QString caption;
+            bool mainHidden = false;
+            onModal([&](QWidget& chooser) {
+                caption = chooser.windowTitle();
+                mainHidden = !window.isVisible();
+                chooser.findChild<QPushButton*>("cmdCancel")->click();
+            });
+            open();
+            QCOMPARE(caption, QString(kSelectFilesToView));
+            QVERIFY(mainHidden);
+            QVERIFY(window.isVisible());
+        }
     }
 
     void fortyThousandRecordsScaleTheBar() {
