@@ -1,7 +1,7 @@
 // The desktop viewer's benchmark: a result file opened on the KWIC screen and its first page
 // painted, the page redrawn at positions all over the file through the vertical bar, and a sort
 // run as the user runs it (the sort dialog answered, the busy pointer, the page repainted).
-// Prints seconds and the peak memory; run through viewer_desktop.sh under xvfb-run.
+// Prints seconds and the peak memory; run through desktop.sh under xvfb-run.
 //
 //   viewer_desktop_bench FILE.dmp open|sort
 #include "ui/frmContext.h"

@@ -2,10 +2,10 @@
 # The desktop viewer against the command line on a 1,000,000-record result file, under
 # xvfb-run: open + first page, paging through the bar, and a sort (right word 1 forwards) on the
 # desktop against `lexmora-cli view --sort right --pos 1` on the same file. Runs are interleaved,
-# three pairs, since the machine may be loaded. Usage: bench/viewer_desktop.sh [RECORDS]
+# three pairs, since the machine may be loaded. Usage: bench/viewer/desktop.sh [RECORDS]
 # Needs g++, cmake, ninja, Qt 6 and xvfb-run; builds a Release tree in build/bench.
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 records=${1:-1000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
