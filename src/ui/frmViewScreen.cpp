@@ -414,7 +414,8 @@ QWidget* frmViewScreen::buildButtons() {
         row->addWidget(button);
         const auto step = b.step;
         connect(button, &QPushButton::clicked, this, [this, step] {
-            // The file buttons name their direction; Delete the current line, when there is one.
+            // The file buttons name their direction; Delete the selected lines, else the current
+            // one.
             if (step)
                 m_state.ViewerCommands.post(FileStepFlag{*step});
             else if (m_lstText->currentRow() >= 0 || !m_selection.empty())

@@ -1,6 +1,7 @@
 // The KWIC screen: the one window on which KWIC lines are shown. During a search it is the live
 // display (a SearchObserver): a rolling window on the last ScreenLines hits, the counters and
-// captions, and the buttons that set the command flags the scanner polls.
+// captions, and the buttons that set the command flags the scanner polls. In its viewing role
+// (frmViewScreen_viewer.cpp) it shows the result viewer's pages and posts the viewer's commands.
 #pragma once
 
 #include "core/program_state.h"

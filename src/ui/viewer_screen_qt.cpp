@@ -45,6 +45,8 @@ int QtViewerScreen::screenHeightPixels() {
 std::optional<std::vector<std::string>> QtViewerScreen::chooseFiles(const std::string& caption,
                                                                     const std::string& mask,
                                                                     const std::string& folder) {
+    // Files are chosen when none is open (or the one shown is being left): nothing to scroll.
+    m_viewer = nullptr;
     if (m_prompter == nullptr)
         return std::nullopt;
     return ChooseResultFiles(m_state, *m_prompter, caption, mask, folder, &m_screen);
