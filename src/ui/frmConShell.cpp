@@ -21,6 +21,7 @@
 #include "ui/messages.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
+#include "ui/viewer_run_qt.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -140,8 +141,10 @@ void frmConShell::buildMenus() {
     m_advancedOnly << separator1 << addItem(files, "mnuWPCodes", tr("&Code Files"), false)
                    << addItem(files, "mnuStringFiles", tr("&Keyword Files"), false);
     m_advancedOnly << files->addSeparator();
-    addItem(files, "mnuViewDump", tr("&View Search Results"), false);
-    addItem(files, "mnuLogFile", tr("View &Log Files"), false);
+    connect(addItem(files, "mnuViewDump", tr("&View Search Results")), &QAction::triggered, this,
+            [this] { viewSearchResults(); });
+    connect(addItem(files, "mnuLogFile", tr("View &Log Files")), &QAction::triggered, this,
+            [this] { ViewLogFiles(m_state, m_prompter, m_viewer, this); });
     addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files"), false);
     QAction* fileManager = addItem(files, "mnuFileManager", tr("File &Manager"));
     connect(fileManager, &QAction::triggered, this, &frmConShell::openFileManager);
@@ -232,8 +235,8 @@ QWidget* frmConShell::buildIcons() {
             &frmConShell::chooseTarget);
     connect(bar->findChild<QToolButton*>("imgKeyboard"), &QToolButton::clicked, this,
             [this] { enterKeywords(false); });
-    // The viewer is not in this build yet.
-    bar->findChild<QToolButton*>("imgView")->setEnabled(false);
+    connect(bar->findChild<QToolButton*>("imgView"), &QToolButton::clicked, this,
+            [this] { viewSearchResults(); });
     row->addStretch();
     for (int i = 0; i < 5; ++i) {
         auto* flag = new QLabel(bar);
@@ -581,6 +584,11 @@ void frmConShell::runSearchCommand() {
     m_state.ExitFlag = ExitRequest::None;
     m_state.PauseFlag = false;
     leaveSelection();
+    refreshPanel();
+}
+
+void frmConShell::viewSearchResults() {
+    RunViewerWindow(m_state, m_prompter, this);
     refreshPanel();
 }
 

@@ -47,6 +47,8 @@ public:
     void enterKeywords(bool fromFiles);
     // "&Context Settings".
     void openContextSettings();
+    // "&View Search Results" and its icon: the result viewer, the main window hidden meanwhile.
+    void viewSearchResults();
     // Tests reach the KWIC screen of a run through this hook, called before the run starts.
     std::function<void(class frmViewScreen&)> onSearchScreenForTest;
 

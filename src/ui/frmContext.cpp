@@ -157,6 +157,52 @@ void frmContext::loadValues(int left, int right) {
     m_txtRight->setText(QString::number(right));
 }
 
+void frmContext::setLabels(const QString& heading, const QString& left, const QString& right) {
+    m_lblEnterContexts->setText(heading);
+    findChild<QLabel*>("lblContextLeft")->setText(left);
+    findChild<QLabel*>("lblContextRight")->setText(right);
+}
+
+void frmContext::setRecordLimit(long long limit) {
+    m_recordLimit = limit;
+    m_scale = 1.0;
+}
+
+void frmContext::showViewerOptions(bool sortOptions, bool lineForm) {
+    m_chkColumnView->setVisible(sortOptions);
+    m_chkSortKeyword->setVisible(sortOptions);
+    m_optWhole->setVisible(lineForm);
+    m_optPart->setVisible(lineForm);
+}
+
+void frmContext::loadTexts(const QString& left, const QString& right) {
+    m_txtLeft->setText(left);
+    m_txtRight->setText(right);
+}
+
+void frmContext::setColumnView(bool on) {
+    m_columnViewShown = on;
+    m_chkColumnView->setChecked(on);
+}
+
+bool frmContext::columnViewChecked() const {
+    return m_chkColumnView->isChecked();
+}
+
+bool frmContext::wholeRecord() const {
+    return m_optWhole->isChecked();
+}
+
+std::optional<long long> frmContext::leftNumber() const {
+    const std::string text = m_txtLeft->text().toStdString();
+    return text.empty() ? std::nullopt : std::optional<long long>(ContextBoxNumber(text));
+}
+
+std::optional<long long> frmContext::rightNumber() const {
+    const std::string text = m_txtRight->text().toStdString();
+    return text.empty() ? std::nullopt : std::optional<long long>(ContextBoxNumber(text));
+}
+
 int frmContext::leftValue() const {
     return ContextValue(m_txtLeft->text().toStdString(), m_scale);
 }
@@ -167,14 +213,14 @@ int frmContext::rightValue() const {
 
 void frmContext::showEvent(QShowEvent* event) {
     // Activation: a scaled role shows wide boxes and no bars.
-    const bool scaled = m_scale != 1.0;
+    const bool scaled = m_scale != 1.0 || m_recordLimit > 0;
     m_vscLeft->setVisible(!scaled);
     m_vscRight->setVisible(!scaled);
     const int wide = QFontMetrics(m_txtLeft->font()).horizontalAdvance("0") * 10 + 12;
     const int narrow = QFontMetrics(m_txtLeft->font()).horizontalAdvance("0") * 8 + 12;
     m_txtLeft->setFixedWidth(scaled ? wide : narrow);
     m_txtRight->setFixedWidth(scaled ? wide : narrow);
-    m_chkColumnView->setChecked(m_state.ColumnView);
+    m_chkColumnView->setChecked(m_columnViewShown.value_or(m_state.ColumnView));
     QDialog::showEvent(event);
     if (QWidget* over = parentWidget(); over != nullptr && over->isVisible()) {
         const QPoint centre = over->mapToGlobal(over->rect().center());
@@ -212,7 +258,13 @@ void frmContext::onTextChanged(QLineEdit* box, QLineEdit* other, QScrollBar* oth
         return;
     m_updating = true;
     const std::string text = box->text().toStdString();
-    const std::string limited = LimitContextText(text, m_scale);
+    std::string limited = LimitContextText(text, m_recordLimit > 0 ? 1.0 : m_scale);
+    if (m_recordLimit > 0) {
+        // Record numbers of the extract role are limited by the file, not by the bars.
+        limited = LimitContextText(text, 1e18);
+        if (ContextBoxNumber(limited) > m_recordLimit)
+            limited = std::to_string(m_recordLimit);
+    }
     if (limited != text)
         box->setText(QString::fromStdString(limited));
     m_updating = false;

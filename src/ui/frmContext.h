@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -28,6 +30,21 @@ public:
     void prepareContextSettings();
     // Takes the values from the state (what loading the window does).
     void loadValues(int left, int right);
+
+    // The viewer's roles: the heading and the labels of the two boxes.
+    void setLabels(const QString& heading, const QString& left, const QString& right);
+    // The extract role: record numbers 1 .. `limit` in the boxes, taken over as typed, no bars.
+    void setRecordLimit(long long limit);
+    // The viewer's options: the column view, "sort on keyword" and the whole/part choice.
+    void showViewerOptions(bool sortOptions, bool lineForm);
+    // The boxes' texts as given (record numbers, or empty for no value), and the column view.
+    void loadTexts(const QString& left, const QString& right);
+    void setColumnView(bool on);
+    bool columnViewChecked() const;
+    bool wholeRecord() const;
+    // The numbers in the boxes as typed; nothing for an empty box.
+    std::optional<long long> leftNumber() const;
+    std::optional<long long> rightNumber() const;
 
     // "Ok" after OK, empty after Cancel.
     const QString& tag() const { return m_tag; }
@@ -51,6 +68,8 @@ private:
     double m_scale = 1.0;
     QString m_tag;
     bool m_updating = false;
+    std::optional<bool> m_columnViewShown; // the viewer's flag, given by the sort role
+    long long m_recordLimit = 0;           // 0: the bars' limit of the other roles
 
     QLabel* m_lblEnterContexts;
     QLineEdit* m_txtLeft;

@@ -122,8 +122,10 @@ const std::string& KwicLineList::lineAt(std::size_t row) const {
 std::string KwicLineList::shownAt(std::size_t row) const {
     const std::string& line = lineAt(row);
     if (m_state.ColumnView) {
-        const std::string columns = FormatColumns(
-            line, m_state.LeftContext + 6, m_state.LeftContext, m_state.ColumnWidth, m_delimiters);
+        const int keywordColumn = m_keywordColumn > 0 ? m_keywordColumn : m_state.LeftContext + 6;
+        const int leftWidth = m_keywordColumn > 0 ? m_leftWidth : m_state.LeftContext;
+        const std::string columns =
+            FormatColumns(line, keywordColumn, leftWidth, m_state.ColumnWidth, m_delimiters);
         return ShiftLine(columns, m_state.HorizontalOffset, m_state.ScreenColumns);
     }
     return ShiftLine(line, m_state.HorizontalOffset, m_state.ScreenColumns);
@@ -239,30 +241,24 @@ void KwicLineList::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void KwicLineList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_count == 0)
+    // Record details are the viewer's: a live search has no loop to run them.
+    if (event->button() != Qt::LeftButton || m_count == 0 || !m_viewing)
         return;
     m_state.ViewerCommands.post(DetailsFlag{rowAt(static_cast<int>(event->position().y()))});
 }
 
 void KwicLineList::keyPressEvent(QKeyEvent* event) {
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-    const bool anySelected =
-        std::any_of(m_selected.begin(), m_selected.end(), [](char c) { return c != 0; });
+    // The commands are the viewer's; during a live search no loop would run them.
+    const bool anySelected = m_viewing && std::any_of(m_selected.begin(), m_selected.end(),
+                                                      [](char c) { return c != 0; });
+    if (pagingKey(event->key())) {
+        update();
+        return;
+    }
     switch (event->key()) {
-    case Qt::Key_Up:
-        setCurrentRow(m_current - 1);
-        break;
-    case Qt::Key_Down:
-        setCurrentRow(m_current + 1);
-        break;
-    case Qt::Key_PageUp:
-        setCurrentRow(0);
-        break;
-    case Qt::Key_PageDown:
-        setCurrentRow(static_cast<int>(m_count) - 1);
-        break;
     case Qt::Key_Delete:
-        if (m_current >= 0)
+        if (m_current >= 0 && m_viewing)
             m_state.ViewerCommands.post(DeleteFlag{m_current});
         break;
     case Qt::Key_C:
@@ -272,6 +268,10 @@ void KwicLineList::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_P:
         if (ctrl && anySelected)
             m_state.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
+        break;
+    case Qt::Key_X:
+        if (ctrl && anySelected)
+            m_state.ViewerCommands.post(DeleteFlag{std::max(m_current, 0)});
         break;
     default:
         QWidget::keyPressEvent(event);
@@ -292,9 +292,18 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
     auto* bar = new QMenuBar(this);
     buildMenus(bar);
     layout->setMenuBar(bar);
-    layout->addWidget(buildLabels());
+    m_searchLabels = buildLabels();
+    layout->addWidget(m_searchLabels);
+    m_viewerLabels = buildViewerLabels();
+    layout->addWidget(m_viewerLabels);
     m_lstText = new KwicLineList(state, this);
-    layout->addWidget(m_lstText);
+    m_vscVertical = new QScrollBar(Qt::Vertical, this);
+    m_vscVertical->setObjectName("vscVertical");
+    m_vscVertical->hide();
+    auto* page = new QHBoxLayout;
+    page->addWidget(m_lstText, 1);
+    page->addWidget(m_vscVertical);
+    layout->addLayout(page);
     m_hscHorizontal = new QScrollBar(Qt::Horizontal, this);
     m_hscHorizontal->setObjectName("hscHorizontal");
     layout->addWidget(m_hscHorizontal);
@@ -315,6 +324,9 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
             [this] { m_lblMessage->setText(toQt(SelectingRecordsText())); });
     connect(m_lstText, &KwicLineList::selectionDone, this, &frmViewScreen::SyncSelection);
     connect(m_lstText, &KwicLineList::contextMenuWanted, this, &frmViewScreen::showTextOptions);
+    connect(m_lstText, &KwicLineList::scrollWanted, this, &frmViewScreen::scrollBy);
+    connect(m_vscVertical, &QScrollBar::valueChanged, this,
+            [this](int value) { emit pageWanted(positionOfBar(value)); });
 }
 
 QWidget* frmViewScreen::buildLabels() {
@@ -402,11 +414,12 @@ QWidget* frmViewScreen::buildButtons() {
         row->addWidget(button);
         const auto step = b.step;
         connect(button, &QPushButton::clicked, this, [this, step] {
-            // The file buttons name their direction; Delete the current line, when there is one.
+            // The file buttons name their direction; Delete the selected lines, else the current
+            // one.
             if (step)
                 m_state.ViewerCommands.post(FileStepFlag{*step});
-            else if (m_lstText->currentRow() >= 0)
-                m_state.ViewerCommands.post(DeleteFlag{m_lstText->currentRow()});
+            else if (m_lstText->currentRow() >= 0 || !m_selection.empty())
+                m_state.ViewerCommands.post(DeleteFlag{std::max(m_lstText->currentRow(), 0)});
         });
     }
     row->addStretch();
@@ -424,7 +437,8 @@ QWidget* frmViewScreen::buildNumberPanel() {
     m_picEnterNumber->setObjectName("picEnterNumber");
     auto* row = new QHBoxLayout(m_picEnterNumber);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(label("lblEnterNumber", "column\n width", m_picEnterNumber));
+    m_lblEnterNumber = label("lblEnterNumber", "column\n width", m_picEnterNumber);
+    row->addWidget(m_lblEnterNumber);
     m_txtNumber = new QLineEdit(m_picEnterNumber);
     m_txtNumber->setObjectName("txtNumber");
     m_txtNumber->setFixedWidth(QFontMetrics(m_txtNumber->font()).horizontalAdvance("0") * 5 + 12);
@@ -445,16 +459,12 @@ QWidget* frmViewScreen::buildNumberPanel() {
     m_picEnterNumber->hide();
     connect(m_vscNumber, &QScrollBar::valueChanged, this,
             [this](int v) { m_txtNumber->setText(QString::number(v)); });
-    connect(ok, &QPushButton::clicked, this, [this] {
-        bool fine = false;
-        const int width = m_txtNumber->text().toInt(&fine);
-        m_state.ColumnWidth =
-            fine ? std::clamp(width, kMinColumnWidth, kMaxColumnWidth) : m_state.ColumnWidth;
-        m_picEnterNumber->hide();
-        m_lstText->markDirty();
-        m_lstText->flush();
-    });
+    connect(ok, &QPushButton::clicked, this, &frmViewScreen::onNumberOk);
     connect(cancel, &QPushButton::clicked, this, [this] {
+        if (m_numberEntry == NumberEntry::StepN) {
+            cancelNumberEntry();
+            return;
+        }
         m_state.ColumnView = false;
         RedrawColumns();
     });
@@ -462,18 +472,7 @@ QWidget* frmViewScreen::buildNumberPanel() {
 }
 
 void frmViewScreen::buildMenus(QMenuBar* bar) {
-    m_options = bar->addMenu("&Options");
-    m_options->setObjectName("mnuScreenOpt");
-    m_mnuColumnView = m_options->addAction("Column &View");
-    m_mnuColumnView->setObjectName("mnuColumnView");
-    connect(m_mnuColumnView, &QAction::triggered, this, [this] {
-        m_state.ColumnView = true;
-        RedrawColumns();
-    });
-    m_options->addSeparator();
-    QAction* exit = m_options->addAction("E&xit");
-    exit->setObjectName("mnuScreenExit");
-    connect(exit, &QAction::triggered, this, &frmViewScreen::pressExit);
+    buildOptionsMenu(bar);
 
     QMenu* user = bar->addMenu("&User Level");
     user->setObjectName("mnuUser");
@@ -489,34 +488,16 @@ void frmViewScreen::buildMenus(QMenuBar* bar) {
         m_state.AdvancedUser = true;
         advanced->setChecked(true);
         normal->setChecked(false);
+        applyUserLevel();
     });
     connect(normal, &QAction::triggered, this, [this, advanced, normal] {
         m_state.AdvancedUser = false;
         advanced->setChecked(false);
         normal->setChecked(true);
+        applyUserLevel();
     });
 
-    m_textOptions = new QMenu("Text Options", this);
-    m_textOptions->setObjectName("mnuTextOptions");
-    auto commandItem = [this](const char* name, const char* caption, ViewerCommand command) {
-        QAction* item = m_textOptions->addAction(caption);
-        item->setObjectName(name);
-        connect(item, &QAction::triggered, this,
-                [this, command] { m_state.ViewerCommands.post(command); });
-    };
-    commandItem("mnuAddClipboard", "&Add to Clipboard",
-                ClipboardFlag{ClipboardAction::AddSelectedLines});
-    commandItem("mnuCopyClipboard", "&Copy to Clipboard",
-                ClipboardFlag{ClipboardAction::CopySelectedLines});
-    // Expanding, deleting and saving lines are the viewer's; they are not offered live.
-    for (const char* caption : {"&Expand Context", "&Delete"})
-        m_textOptions->addAction(caption)->setEnabled(false);
-    commandItem("mnuPrintText", "&Print", PrintTextFlag{PrintedText::SelectedLines});
-    m_textOptions->addAction("Save to &File")->setEnabled(false);
-    QAction* clear = m_textOptions->addAction("Clear &Selection");
-    clear->setObjectName("mnuClearSelection");
-    connect(clear, &QAction::triggered, this, &frmViewScreen::ClearSelection);
-    m_textOptions->addAction("Close &Menu");
+    buildTextOptions();
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("mnuScreenHelp");
@@ -798,11 +779,14 @@ void frmViewScreen::ClearSelection() {
 
 void frmViewScreen::RedrawColumns() {
     if (m_state.ColumnView) {
+        m_numberEntry = NumberEntry::ColumnWidth;
+        m_lblEnterNumber->setText("column\n width");
+        m_vscNumber->setRange(kMinColumnWidth, kMaxColumnWidth);
         m_vscNumber->setValue(m_state.ColumnWidth);
         m_txtNumber->setText(QString::number(m_state.ColumnWidth));
         m_picEnterNumber->show();
         m_txtNumber->setFocus();
-        m_mnuColumnView->setEnabled(false);
+        m_mnuColumnView->setEnabled(m_viewing); // the viewer's item switches it off again
     } else {
         m_picEnterNumber->hide();
         m_mnuColumnView->setEnabled(true);

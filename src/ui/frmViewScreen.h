@@ -1,6 +1,7 @@
 // The KWIC screen: the one window on which KWIC lines are shown. During a search it is the live
 // display (a SearchObserver): a rolling window on the last ScreenLines hits, the counters and
-// captions, and the buttons that set the command flags the scanner polls.
+// captions, and the buttons that set the command flags the scanner polls. In its viewing role
+// (frmViewScreen_viewer.cpp) it shows the result viewer's pages and posts the viewer's commands.
 #pragma once
 
 #include "core/program_state.h"
@@ -8,12 +9,16 @@
 #include "search/kwic_screen.h"
 #include "search/scanner.h"
 
+#include "viewer/viewer_loop.h"
+
 #include <QWidget>
 
+#include <array>
 #include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +29,7 @@ class QMenuBar;
 class QPushButton;
 class QScrollBar;
 class QAction;
+class QEventLoop;
 
 namespace lexmora::ui {
 
@@ -47,6 +53,14 @@ public:
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
     void setPageLines(int lines); // ScreenLines: the list's height and the ring's size
+    // The viewer's page: the lines from display position `top` on, selected as the list says.
+    void setPage(const std::vector<std::string>& lines, std::int64_t top,
+                 const SelectionList& selection);
+    // The keyword column and left context width the column view aligns on (the viewed file's);
+    // 0 takes them from the context settings.
+    void setColumnLayout(int keywordColumn, int leftWidth);
+    // In the viewer the keys page and act on lines; during a search they only move and select.
+    void setViewing(bool viewing) { m_viewing = viewing; }
     void markDirty() { m_dirty = true; }
     // Repaints when something changed since the last paint.
     void flush();
@@ -57,6 +71,7 @@ signals:
     void selectionDone();    // the mouse selected lines: SyncSelection
     void selectingStarted(); // the left button went down on a line
     void contextMenuWanted(const QPoint& global);
+    void scrollWanted(std::int64_t lines); // the viewer's page moves by so many lines
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -65,8 +80,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    bool pagingKey(int key);
     std::size_t slot(std::size_t row) const { return (m_first + row) % m_ring.size(); }
     int rowAt(int y) const;
 
@@ -81,6 +98,9 @@ private:
     int m_anchor = -1;
     int m_dragTo = -1;
     bool m_dirty = false;
+    bool m_viewing = false;
+    int m_keywordColumn = 0;
+    int m_leftWidth = 0;
     std::bitset<256> m_delimiters;
 };
 
@@ -127,8 +147,30 @@ public:
     // Switches the column view on (with the width panel) or off, and redraws.
     void RedrawColumns();
 
+    // --- the viewing role (the result viewer drives the screen) -----------------------------
+    // Caption "    Viewing files...", the "Records:" label, the vertical bar, the viewer's menus.
+    void prepareForViewing(int screenLines);
+    bool viewing() const { return m_viewing; }
+    // "File:" with the file's number and name; the file-stepping buttons with several files.
+    void showViewedFile(const QString& name, const QString& keyword, std::size_t index,
+                        std::size_t count, int recordLength, int keywordColumn, int leftWidth);
+    // One page of records from display position `top`; the record label and the bar follow.
+    void showPage(const std::vector<std::string>& lines, std::int64_t top, std::int64_t indexCount,
+                  double scrollScale);
+    void setViewerMenus(const ViewerMenuState& menus);
+    // The number panel "please enter value for 'n'"; nothing unless "Ok".
+    std::optional<int> askStepN(int current);
+    void cancelNumberEntry();
+    // The first display position a value of the vertical bar stands for.
+    std::int64_t positionOfBar(int value) const;
+    // Shows or hides the Advanced items of "&Options" as the user level says.
+    void applyUserLevel();
+
     // Hook for tests: called on every yield and wait before the events are handled.
     std::function<void(ProgramState&)> onYieldForTest;
+
+signals:
+    void pageWanted(std::int64_t top); // the viewer's page is to start at this position
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -141,6 +183,11 @@ private:
     QWidget* buildButtons();
     QWidget* buildNumberPanel();
     void buildMenus(QMenuBar* bar);
+    void buildOptionsMenu(QMenuBar* bar);
+    void buildTextOptions();
+    QWidget* buildViewerLabels();
+    void scrollBy(std::int64_t lines);
+    void onNumberOk();
     void togglePause();
     void toggleView();
     void pressExit();
@@ -196,6 +243,27 @@ private:
     QAction* m_mnuColumnView = nullptr;
     QMenu* m_options = nullptr;
     QMenu* m_textOptions = nullptr;
+
+    // The viewing role.
+    enum class NumberEntry { ColumnWidth, StepN };
+    bool m_viewing = false;
+    NumberEntry m_numberEntry = NumberEntry::ColumnWidth;
+    QEventLoop* m_numberLoop = nullptr;
+    std::optional<int> m_numberAnswer;
+    std::int64_t m_indexCount = 0;
+    std::int64_t m_top = 2;
+    double m_scrollScale = 1.0;
+    QWidget* m_viewerLabels = nullptr;
+    QWidget* m_searchLabels = nullptr;
+    QLabel* m_lblViewFileNum = nullptr;
+    QLabel* m_lblViewFileTotal = nullptr;
+    QLabel* m_lblViewFileName = nullptr;
+    QLabel* m_lblRecordNum = nullptr;
+    QLabel* m_lblViewKeyword = nullptr;
+    QLabel* m_lblEnterNumber = nullptr;
+    QScrollBar* m_vscVertical = nullptr;
+    std::array<QAction*, 16> m_viewerItems{}; // by ViewerMenu
+    QList<QAction*> m_viewerTextItems;        // the text options only the viewer runs
 };
 
 } // namespace lexmora::ui

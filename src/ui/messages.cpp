@@ -25,4 +25,19 @@ Message CannotOpenForViewing(const std::string& errorText) {
     return Message{errorText, "Problem opening file!", Buttons::Ok, Icon::Exclamation};
 }
 
+Message SwitchFileAccess(bool writeToFiles) {
+    const std::string readOnly = "read-only (ie cannot be edited) ";
+    const std::string readWrite = "read-write (ie can be edited) ";
+    const std::string& now = writeToFiles ? readWrite : readOnly;
+    const std::string& other = writeToFiles ? readOnly : readWrite;
+    return Message{joinLines({"Text files you open will be " + now + "-",
+                              "do you wish to change to " + other + "?"}),
+                   " File access", Buttons::YesNo, Icon::Question};
+}
+
+Message PrinterNotOpened() {
+    return Message{"The printer could not be opened - nothing was printed.", " Printer problem",
+                   Buttons::Ok, Icon::Exclamation};
+}
+
 } // namespace lexmora::ui::msg

@@ -19,4 +19,10 @@ Message CannotAccessDrive(const std::string& languageText);
 // The text viewer could not open a file; `errorText` says why.
 Message CannotOpenForViewing(const std::string& errorText);
 
+// The record details window's Ctrl+W: whether files opened from it are to change their access
+// from the mode `writeToFiles` gives to the other one.
+Message SwitchFileAccess(bool writeToFiles);
+// The printer (or the PDF file) the user chose could not be opened.
+Message PrinterNotOpened();
+
 } // namespace lexmora::ui::msg

@@ -1,6 +1,12 @@
 #include "ui/viewer_screen_qt.h"
 
+#include "ui/frmCollocation.h"
+#include "ui/frmShowText.h"
 #include "ui/frmViewScreen.h"
+#include "ui/qt_printer.h"
+#include "ui/result_file_chooser_qt.h"
+#include "ui/text_convert.h"
+#include "ui/viewer_dialogs_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,11 +14,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace lexmora::ui {
 
-QtViewerScreen::QtViewerScreen(frmViewScreen& screen, ProgramState& state)
-    : m_screen(screen), m_state(state) {
+QtViewerScreen::QtViewerScreen(frmViewScreen& screen, ProgramState& state, Prompter* prompter,
+                               QtPrinter* printer)
+    : m_screen(screen), m_state(state), m_prompter(prompter), m_printer(printer) {
     m_screen.installEventFilter(this);
+    connect(&m_screen, &frmViewScreen::pageWanted, this, &QtViewerScreen::onPageWanted);
 }
 
 QtViewerScreen::~QtViewerScreen() {
@@ -32,6 +42,55 @@ int QtViewerScreen::screenHeightPixels() {
     return display != nullptr ? display->size().height() : 0;
 }
 
+std::optional<std::vector<std::string>> QtViewerScreen::chooseFiles(const std::string& caption,
+                                                                    const std::string& mask,
+                                                                    const std::string& folder) {
+    // Files are chosen when none is open (or the one shown is being left): nothing to scroll.
+    m_viewer = nullptr;
+    if (m_prompter == nullptr)
+        return std::nullopt;
+    return ChooseResultFiles(m_state, *m_prompter, caption, mask, folder, &m_screen);
+}
+
+void QtViewerScreen::showFile(ResultViewer& viewer, std::size_t fileIndex, std::size_t fileCount) {
+    m_viewer = &viewer;
+    m_screen.showViewedFile(pathToQt(viewer.path()), toQt(viewer.ViewKeyword()), fileIndex,
+                            fileCount, viewer.RecordLength(), viewer.KeywordColumn(),
+                            viewer.LeftContextWidth());
+    if (!m_screen.isVisible())
+        m_screen.show();
+}
+
+void QtViewerScreen::setMenus(const ViewerMenuState& menus) {
+    m_screen.setViewerMenus(menus);
+}
+
+void QtViewerScreen::drawPage(ResultViewer& viewer, ProgramState& state) {
+    m_viewer = &viewer;
+    const std::int64_t lines = std::max(1, state.ScreenLines);
+    const std::int64_t count = viewer.IndexCount();
+    const std::int64_t top = std::clamp<std::int64_t>(state.TopPosition, 2,
+                                                      std::max<std::int64_t>(2, count - lines + 1));
+    // Only the records in view are read: a page costs ScreenLines reads whatever the file's size.
+    std::vector<std::string> page;
+    for (std::int64_t p = top; p <= count && p < top + lines; ++p)
+        page.emplace_back(viewer.GetRecord(p));
+    state.ShownTop = top;
+    m_screen.showPage(page, top, count, viewer.ScrollScale());
+}
+
+void QtViewerScreen::redrawColumns(ResultViewer& viewer, ProgramState& state) {
+    m_screen.RedrawColumns();
+    drawPage(viewer, state);
+}
+
+void QtViewerScreen::onPageWanted(std::int64_t top) {
+    if (m_viewer == nullptr)
+        return;
+    m_state.TopPosition = top;
+    drawPage(*m_viewer, m_state);
+}
+
 std::int64_t QtViewerScreen::positionOfLine(int lineIndex, const ProgramState& state) {
     const KwicLineList* lines = m_screen.lines();
     if (lineIndex >= 0 && static_cast<std::size_t>(lineIndex) < lines->count())
@@ -48,6 +107,35 @@ void QtViewerScreen::clearSelection() {
     m_screen.ClearSelection();
 }
 
+std::optional<int> QtViewerScreen::askStepN(int current) {
+    return m_screen.askStepN(current);
+}
+
+std::optional<SortRequest> QtViewerScreen::askSortPositions(bool columnView) {
+    return AskSortPositions(m_state, columnView, &m_screen);
+}
+
+std::optional<RangeRequest> QtViewerScreen::askExtractRange(const std::string& verb,
+                                                            const ExtractRange& proposed,
+                                                            bool confirming,
+                                                            std::int64_t indexCount) {
+    return AskExtractRange(m_state, verb, proposed, confirming, indexCount, &m_screen);
+}
+
+void QtViewerScreen::showCollocation(const Collocation& collocation) {
+    frmCollocation window(collocation, &m_screen);
+    window.exec();
+}
+
+void QtViewerScreen::showDetails(const std::string& text, ProgramState& state) {
+    frmShowText window(state, m_prompter, &m_screen);
+    window.showText(text);
+}
+
+PageGeometry QtViewerScreen::printerPage(const std::string& font) {
+    return m_printer != nullptr ? m_printer->pageFor(font) : PageGeometry{};
+}
+
 void QtViewerScreen::setBusy(bool busy) {
     if (busy == m_busy)
         return;
@@ -62,6 +150,7 @@ bool QtViewerScreen::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &m_screen && event->type() == QEvent::Close) {
         // The window stays until the viewer has asked and the user has chosen to leave.
         m_state.ExitFlag = ExitRequest::UserPressedExit;
+        m_screen.cancelNumberEntry();
         event->ignore();
         return true;
     }

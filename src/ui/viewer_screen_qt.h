@@ -1,6 +1,7 @@
 // The KWIC screen in its viewing role, as the result viewer's command loop sees it: the wait for
-// the next command in Qt's event loop, the page's selection and line positions, the busy
-// pointer. While it lives, closing the screen is the Exit button: the viewer asks first.
+// the next command in Qt's event loop, the page drawn from the viewer's records (only the lines
+// in view are read), the dialogs the commands ask through, the busy pointer. While it lives,
+// closing the screen is the Exit button: the viewer asks first.
 #pragma once
 
 #include "viewer/viewer_loop.h"
@@ -10,28 +11,53 @@
 namespace lexmora::ui {
 
 class frmViewScreen;
+class QtPrinter;
 
 class QtViewerScreen : public QObject, public ViewerScreen {
     Q_OBJECT
 public:
-    QtViewerScreen(frmViewScreen& screen, ProgramState& state);
+    // `prompter` serves the file chooser, `printer` the page layout of printed text; without
+    // them the chooser is not shown and pages keep the engine's layout.
+    QtViewerScreen(frmViewScreen& screen, ProgramState& state, Prompter* prompter = nullptr,
+                   QtPrinter* printer = nullptr);
     ~QtViewerScreen() override;
 
     // Runs the events that are waiting; then, while no command is pending and no Exit asked,
     // sleeps in the event loop until the next event.
     void waitForCommand(ProgramState& state) override;
     int screenHeightPixels() override;
+    std::optional<std::vector<std::string>> chooseFiles(const std::string& caption,
+                                                        const std::string& mask,
+                                                        const std::string& folder) override;
+    void showFile(ResultViewer& viewer, std::size_t fileIndex, std::size_t fileCount) override;
+    void setMenus(const ViewerMenuState& menus) override;
+    void drawPage(ResultViewer& viewer, ProgramState& state) override;
+    void redrawColumns(ResultViewer& viewer, ProgramState& state) override;
     std::int64_t positionOfLine(int lineIndex, const ProgramState& state) override;
     std::vector<std::int64_t> selection() override;
     void clearSelection() override;
+    std::optional<int> askStepN(int current) override;
+    std::optional<SortRequest> askSortPositions(bool columnView) override;
+    std::optional<RangeRequest> askExtractRange(const std::string& verb,
+                                                const ExtractRange& proposed, bool confirming,
+                                                std::int64_t indexCount) override;
+    void showCollocation(const Collocation& collocation) override;
+    void showDetails(const std::string& text, ProgramState& state) override;
+    PageGeometry printerPage(const std::string& font) override;
     void setBusy(bool busy) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The vertical bar or a paging key moved the page.
+    void onPageWanted(std::int64_t top);
+
     frmViewScreen& m_screen;
     ProgramState& m_state;
+    Prompter* m_prompter;
+    QtPrinter* m_printer;
+    ResultViewer* m_viewer = nullptr; // the file on the screen, for scrolling between commands
     bool m_busy = false;
 };
 

@@ -36,6 +36,16 @@ std::vector<Row> everyMessage() {
          "Couldn't open /data/caf\xE9"
          ".txt !\r\nNo such file or directory",
          "Problem opening file!", Buttons::Ok, Icon::Exclamation},
+        {ui::msg::SwitchFileAccess(false),
+         "Text files you open will be read-only (ie cannot be edited) -\r\ndo you wish to change "
+         "to read-write (ie can be edited) ?",
+         " File access", Buttons::YesNo, Icon::Question},
+        {ui::msg::SwitchFileAccess(true),
+         "Text files you open will be read-write (ie can be edited) -\r\ndo you wish to change "
+         "to read-only (ie cannot be edited) ?",
+         " File access", Buttons::YesNo, Icon::Question},
+        {ui::msg::PrinterNotOpened(), "The printer could not be opened - nothing was printed.",
+         " Printer problem", Buttons::Ok, Icon::Exclamation},
         {core::msg::CannotFindFolder("/data/Texts", FolderError::NotFound, kDriveFixed, "/data"),
          "Cannot find folder:\r\n/data/Texts", "Folder error", Buttons::RetryCancel,
          Icon::Exclamation},

@@ -97,13 +97,16 @@ private slots:
         QVERIFY(screen.close());
     }
 
+    // The keys act on lines in the viewer, whose loop runs what they post.
     void keysOnTheList() {
         ProgramState state;
         SilentPrompter prompter;
         ui::frmViewScreen screen(state, prompter);
-        screen.prepareForSearch(19);
+        screen.prepareForViewing(19);
+        std::vector<std::string> page;
         for (int n = 1; n <= 5; ++n)
-            screen.onHit(hit(n), "a.txt");
+            page.push_back(hit(n));
+        screen.showPage(page, 2, 6, 1.0);
         screen.show();
         ui::KwicLineList* list = screen.lines();
         list->setFocus();
@@ -130,6 +133,35 @@ private slots:
         QVERIFY(screen.selection().empty());
         QCOMPARE(screen.findChild<QLabel*>("lblMessage")->text(),
                  QString("0 records selected") + QString(32, ' '));
+    }
+
+    // During a search no loop runs the viewer's commands: the keys post none and the text
+    // options that would need one are not offered.
+    void liveSearchOffersNoViewerCommands() {
+        ProgramState state;
+        SilentPrompter prompter;
+        ui::frmViewScreen screen(state, prompter);
+        screen.prepareForSearch(19);
+        for (int n = 1; n <= 5; ++n)
+            screen.onHit(hit(n), "a.txt");
+        screen.flush();
+        screen.show();
+        ui::KwicLineList* list = screen.lines();
+        list->setFocus();
+        QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(10, 5));
+        QVERIFY(list->isSelected(0));
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
+        QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(10, 5));
+        QVERIFY(state.ViewerCommands.empty());
+        for (const char* name :
+             {"mnuAddClipboard", "mnuCopyClipboard", "mnuExpand", "mnuTextDelete", "mnuPrintText",
+              "mnuTextSave", "mnuCopyExtract", "mnuSortBeginning", "mnuMoreFiles"})
+            QVERIFY2(!screen.findChild<QAction*>(name)->isVisible(), name);
+        QVERIFY(screen.findChild<QAction*>("mnuClearSelection")->isVisible());
+        QVERIFY(screen.findChild<QAction*>("mnuColumnView")->isVisible());
+        screen.endSearch();
     }
 
     void horizontalOffsetAndColumnView() {

@@ -1,0 +1,120 @@
+// The desktop viewer's benchmark: a result file opened on the KWIC screen and its first page
+// painted, the page redrawn at positions all over the file through the vertical bar, and a sort
+// run as the user runs it (the sort dialog answered, the busy pointer, the page repainted).
+// Prints seconds and the peak memory; run through desktop.sh under xvfb-run.
+//
+//   viewer_desktop_bench FILE.dmp open|sort
+#include "ui/frmContext.h"
+#include "ui/frmViewScreen.h"
+#include "ui/qt_clipboard.h"
+#include "ui/qt_printer.h"
+#include "ui/viewer_dialogs_qt.h"
+#include "ui/viewer_screen_qt.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace lexmora;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+long peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+class NoFiles : public FileViewer {
+public:
+    void openTextViewer(const std::string&, bool) override {}
+    void openHtmlViewer(const std::string&, const std::string&) override {}
+};
+
+void answerSort(const char* left, const char* right) {
+    ui::SetViewerDialogHookForTest([left, right](ui::frmContext& dialog) {
+        QTimer::singleShot(0, &dialog, [&dialog, left, right] {
+            dialog.findChild<QLineEdit*>("txtContextLeft")->setText(left);
+            dialog.findChild<QLineEdit*>("txtContextRight")->setText(right);
+            dialog.findChild<QPushButton*>("cmdOK")->click();
+        });
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return 2;
+    QApplication app(argc, argv);
+    const std::string path = argv[1];
+    const std::string what = argv[2];
+    ProgramState state;
+    SilentPrompter prompter;
+    ui::frmViewScreen screen(state, prompter);
+    ui::QtPrinter printer(&screen);
+    ui::QtViewerScreen adapter(screen, state, &prompter, &printer);
+    ui::QtClipboard clipboard;
+    NoFiles files;
+    ViewerPorts ports{adapter, prompter, clipboard, printer, files};
+    ViewingPass pass;
+    screen.prepareForViewing(22);
+
+    const auto start = Clock::now();
+    auto viewer = ResultViewer::open(path, prompter);
+    if (!viewer)
+        return 1;
+    adapter.showFile(*viewer, 0, 1);
+    adapter.drawPage(*viewer, state);
+    screen.repaint();
+    QCoreApplication::processEvents();
+    const double firstPage = since(start);
+    if (what == "open") {
+        // The bar moved to 200 places over the whole file, each page painted at once.
+        auto* bar = screen.findChild<QScrollBar*>("vscVertical");
+        double slowest = 0;
+        const auto pagingStart = Clock::now();
+        for (int i = 0; i < 200; ++i) {
+            const auto one = Clock::now();
+            bar->setValue(static_cast<int>((static_cast<long long>(i) * 7919) % bar->maximum()));
+            screen.lines()->repaint();
+            slowest = std::max(slowest, since(one));
+        }
+        std::printf("open + first page: %.3f s  records: %lld  in memory: %d\n", firstPage,
+                    static_cast<long long>(viewer->RecordTotal()), viewer->InMemory() ? 1 : 0);
+        std::printf("paging: %.2f ms per page, slowest %.2f ms\n", since(pagingStart) * 1000 / 200,
+                    slowest * 1000);
+        std::printf("peak RSS after open: %ld MB\n", peakMegabytes());
+        return 0;
+    }
+    const struct {
+        const char* name;
+        ViewerMenu item;
+        const char* left;
+        const char* right;
+    } sorts[] = {{"right word 1 forwards", ViewerMenu::SortByBeginning, "", "1"},
+                 {"left word 1 backwards", ViewerMenu::SortByEnd, "1", ""}};
+    for (const auto& sort : sorts) {
+        answerSort(sort.left, sort.right);
+        state.ViewerCommands.post(ViewerMenuCommand{sort.item});
+        const auto sortStart = Clock::now();
+        (void)RunPendingCommand(*viewer, state, pass, ports);
+        screen.repaint();
+        std::printf("sort %s: %.3f s (open + sort: %.3f s)\n", sort.name, since(sortStart),
+                    since(start));
+    }
+    std::printf("peak RSS after two sorts: %ld MB\n", peakMegabytes());
+    return 0;
+}

@@ -1,0 +1,46 @@
+// The record details window: the text the viewer built for one record, with the buttons that
+// hand it on. Like the KWIC screen it does no work itself: a button posts its command for the
+// viewer's loop and hides the window.
+#pragma once
+
+#include "core/program_state.h"
+#include "core/prompter.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace lexmora::ui {
+
+class frmShowText : public QDialog {
+    Q_OBJECT
+public:
+    // `prompter` asks Ctrl+W's question; without one the key does nothing.
+    frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent = nullptr);
+
+    // Shows the text (Windows-1252) modally; returns when the window is hidden.
+    void showText(const std::string& text);
+    QString shownText() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPushButton* button(const char* name, const char* caption);
+    // Posts the command for the viewer and hides the window.
+    void post(const ViewerCommand& command);
+    bool withDetails() const;
+    void switchFileAccess();
+
+    ProgramState& m_state;
+    Prompter* m_prompter;
+    QPlainTextEdit* m_picTextFrame;
+    QCheckBox* m_chkSaveDetails;
+    QPushButton* m_cmdFile;
+};
+
+} // namespace lexmora::ui

@@ -1,0 +1,60 @@
+// The record details window: each button posts its command for the viewer's loop and hides the
+// window; Close posts nothing; Ctrl+W switches the access of opened files after asking.
+#include "ui/frmShowText.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace lexmora;
+
+class FrmShowTextTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buttonsPostTheirCommands() {
+        struct Case {
+            const char* button;
+            bool details;
+            std::optional<ViewerCommand> posted;
+        };
+        const Case cases[] = {
+            {"cmdCopy", true, ClipboardFlag{ClipboardAction::CopyShownDetails}},
+            {"cmdCopy", false, ClipboardFlag{ClipboardAction::CopyShownText}},
+            {"cmdPrint", true, PrintTextFlag{PrintedText::ShownDetails}},
+            {"cmdPrint", false, PrintTextFlag{PrintedText::ShownText}},
+            {"cmdSave", false, DetailsSaveFlag{false}},
+            {"cmdFile", true, OpenSourceFlag{}},
+            {"cmdExit", true, std::nullopt},
+        };
+        for (const Case& c : cases) {
+            ProgramState state;
+            ui::frmShowText window(state, nullptr);
+            window.findChild<QCheckBox*>("chkSaveDetails")->setChecked(c.details);
+            window.show();
+            window.findChild<QPushButton*>(c.button)->click();
+            QVERIFY2(!window.isVisible(), c.button);
+            QCOMPARE(state.ViewerCommands.take(), c.posted);
+        }
+    }
+
+    void ctrlWSwitchesFileAccessAfterAsking() {
+        ProgramState state;
+        state.WriteToFiles = false;
+        ScriptedPrompter prompter({Answer::Yes, Answer::Yes, Answer::No});
+        ui::frmShowText window(state, &prompter);
+        window.show();
+        QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(state.WriteToFiles);
+        QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!state.WriteToFiles);
+        QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!state.WriteToFiles);
+        QCOMPARE(prompter.shown.size(), std::size_t{3});
+        QCOMPARE(prompter.shown[0].title, std::string(" File access"));
+        QVERIFY(state.ViewerCommands.empty());
+    }
+};
+
+QTEST_MAIN(FrmShowTextTest)
+#include "frmShowText_test.moc"
