@@ -21,6 +21,15 @@ Message CannotReadFolder(const std::string& folder, const std::string& errorText
 Message CannotReadSource(const std::string& path, const std::string& errorText);
 Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen);
 
+// The count window's start checks.
+Message OutputNameNeeded();
+Message TargetIsSourceFolder();
+Message ReadOnlyTargetFolder();
+Message RemovableDiskLow(double freeBytes, const std::string& drive, bool programDrive);
+Message NoSourceFilesSelected();
+Message NoFilesSelected();
+Message CannotMinimise(const std::string& buttonCaption);
+
 Message ListFileExists(const std::string& name);
 inline constexpr const char* kNewNamePrompt = "Please enter new name below (max. 50 characters)";
 

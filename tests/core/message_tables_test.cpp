@@ -387,6 +387,32 @@ std::vector<Row> everyMessage() {
          " Disk Error", Buttons::AbortRetryIgnore, Icon::Exclamation},
         {wordcount::msg::FileMissing("a.txt"), "Cannot find file a.txt", " File error",
          Buttons::AbortRetryIgnore, Icon::Exclamation},
+        {wordcount::msg::OutputNameNeeded(),
+         "You must enter a name for the file to save the results to", "File name needed",
+         Buttons::OkCancel, Icon::Exclamation},
+        {wordcount::msg::TargetIsSourceFolder(),
+         "Your target folder is the same as your source folder!   \r\n"
+         "    Please select a new target folder.  ",
+         " Paths incompatible!", Buttons::OkCancel, Icon::Exclamation},
+        {wordcount::msg::ReadOnlyTargetFolder(),
+         "Your target folder is read-only -\r\nyou must change folder", " Read-Only Folder",
+         Buttons::OkCancel, Icon::Exclamation},
+        {wordcount::msg::RemovableDiskLow(204800, "/media/usb", false),
+         "There are only 200 KBytes free on drive /media/usb\r\nThis may not be enough - do "
+         "you wish to change disk?",
+         " Disk space is low!", Buttons::YesNoCancel, Icon::Exclamation},
+        {wordcount::msg::RemovableDiskLow(1023, "/media/usb", true),
+         "There are only 0 KBytes free on drive /media/usb\r\nThis may not be enough - do you "
+         "wish to change drive?",
+         " Disk space is low!", Buttons::YesNoCancel, Icon::Exclamation},
+        {wordcount::msg::NoSourceFilesSelected(), "You have not selected any source files", "",
+         Buttons::OkCancel, Icon::Exclamation},
+        {wordcount::msg::NoFilesSelected(), "You have not selected any files !", " No files !",
+         Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::CannotMinimise("Pause "),
+         "You cannot minimise this window during active word count! \r\nYou must first click "
+         "on \xAB Pause  \xBB ",
+         " Action not permitted!", Buttons::Ok, Icon::Exclamation},
         {wordcount::msg::CannotReadFolder("/data/t\xC3\xA9/x", "Permission denied"),
          "Cannot read the folder /data/t\xE9/x -\r\nits files and sub-folders are not "
          "counted.\r\nPermission denied",
