@@ -16,6 +16,7 @@
 #include "ui/frmGetDir.h"
 #include "ui/frmGetFiles.h"
 #include "ui/frmStrings.h"
+#include "ui/frmViewCount.h"
 #include "ui/frmViewScreen.h"
 #include "ui/frmWeb.h"
 #include "ui/messages.h"
@@ -142,7 +143,9 @@ void frmConShell::buildMenus() {
     m_advancedOnly << files->addSeparator();
     addItem(files, "mnuViewDump", tr("&View Search Results"), false);
     addItem(files, "mnuLogFile", tr("View &Log Files"), false);
-    addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files"), false);
+    connect(addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files")),
+            &QAction::triggered, this,
+            [this] { RunWordFrequency(m_state, m_prompter, FrequencyWindowMode::Viewing, this); });
     QAction* fileManager = addItem(files, "mnuFileManager", tr("File &Manager"));
     connect(fileManager, &QAction::triggered, this, &frmConShell::openFileManager);
     m_advancedOnly << fileManager;
@@ -164,7 +167,9 @@ void frmConShell::buildMenus() {
     m_advancedOnly << fromFiles;
     connect(addItem(options, "mnuContext", tr("&Context Settings")), &QAction::triggered, this,
             &frmConShell::openContextSettings);
-    addItem(options, "mnuWordcount", tr("&Word Frequency Count"), false);
+    connect(addItem(options, "mnuWordcount", tr("&Word Frequency Count")), &QAction::triggered,
+            this,
+            [this] { RunWordFrequency(m_state, m_prompter, FrequencyWindowMode::Counting, this); });
 
     m_codesMenu = options->addMenu(tr("&Codes"));
     m_codesMenu->setObjectName("mnuWordProcessors");

@@ -26,6 +26,19 @@ public:
     void setRole(ContextRole role, const QString& caption, double scrollScale = 1.0);
     // The context-settings role: caption "Context Settings", the viewer options hidden.
     void prepareContextSettings();
+    // The frequency viewer's range role: its texts, the two option captions, and the lowest and
+    // highest value the boxes take (the bars count them directly up to 32,767, else are hidden).
+    struct RangeTexts {
+        QString caption;
+        QString firstOption;
+        QString secondOption;
+    };
+    void prepareRange(const RangeTexts& texts, long long lowest, long long highest);
+    // In the range role: the numbers as typed, and whether the second option is chosen.
+    long long leftNumber() const;
+    long long rightNumber() const;
+    bool secondOptionChosen() const;
+
     // Takes the values from the state (what loading the window does).
     void loadValues(int left, int right);
 
@@ -52,7 +65,10 @@ private:
     QString m_tag;
     bool m_updating = false;
 
+    long long m_rangeTop = 0;
     QLabel* m_lblEnterContexts;
+    QLabel* m_lblLeft;
+    QLabel* m_lblRight;
     QLineEdit* m_txtLeft;
     QLineEdit* m_txtRight;
     QScrollBar* m_vscLeft;

@@ -37,7 +37,7 @@ CountStartStep checkFreeSpace(const ProgramState& state, const std::string& prog
     const bool programDrive = !programFolder.empty() && DriveOf(programFolder) == drive;
     switch (prompter.ask(wordcount::msg::RemovableDiskLow(free, drive, programDrive))) {
     case Answer::Yes:
-        return CountStartStep::ChooseFolder;
+        return CountStartStep::ChooseOutputFolder;
     case Answer::No:
         return CountStartStep::Start;
     default:
@@ -67,11 +67,11 @@ CountStartStep CheckCountStart(ProgramState& state, const std::string& outputNam
     // A stored list has no source folder of its own: its files may lie anywhere.
     if (!state.SourceIsFileList && !state.SourceDirectory.empty() &&
         SameFolder(target, state.SourceDirectory))
-        return chooseOrStop(wordcount::msg::TargetIsSourceFolder(), CountStartStep::ChooseFolder,
-                            prompter);
+        return chooseOrStop(wordcount::msg::TargetIsSourceFolder(),
+                            CountStartStep::ChooseOutputFolder, prompter);
     if (target.empty() || (FolderExists(target) && IsReadOnlyFolder(target)))
-        return chooseOrStop(wordcount::msg::ReadOnlyTargetFolder(), CountStartStep::ChooseFolder,
-                            prompter);
+        return chooseOrStop(wordcount::msg::ReadOnlyTargetFolder(),
+                            CountStartStep::ChooseOutputFolder, prompter);
     Answer answer = Answer::Ok;
     if (!CheckFolder(target, answer, prompter))
         return answer == Answer::Retry ? CountStartStep::Repeat : CountStartStep::Stop;

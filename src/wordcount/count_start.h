@@ -11,13 +11,13 @@ namespace lexmora {
 
 // What the window does after the checks.
 enum class CountStartStep {
-    Start,        // every check passed: the count runs
-    FocusName,    // the name box takes the cursor
-    ChooseFolder, // the output folder chooser opens
-    ChooseFiles,  // the source chooser opens
-    Repeat,       // check again (Retry on a missing folder)
-    Stop,         // back to waiting for Start
-    Leave,        // the window closes (the exit flag is set)
+    Start,              // every check passed: the count runs
+    FocusName,          // the name box takes the cursor
+    ChooseOutputFolder, // the output folder chooser opens
+    ChooseFiles,        // the source chooser opens
+    Repeat,             // check again (Retry on a missing folder)
+    Stop,               // back to waiting for Start
+    Leave,              // the window closes (the exit flag is set)
 };
 
 // Below this a removable output drive is warned about; other drives need this much.

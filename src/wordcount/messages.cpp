@@ -181,6 +181,16 @@ Message MismatchedPair(const std::string& listName, const std::string& indexName
                 "Invalid file!", Buttons::Ok, Icon::Exclamation);
 }
 
+Message NoWordEntered() {
+    return make("You have not entered a word - do you wish to continue?", "Word search",
+                Buttons::YesNo, Icon::Question);
+}
+
+Message CannotPrint() {
+    return make("Cannot open the printer -\nnothing was printed.", " Print error", Buttons::Ok,
+                Icon::Exclamation);
+}
+
 Message CannotFindMatch() {
     return make("Cannot find match", "Search unsuccessful", Buttons::Ok, Icon::Information);
 }

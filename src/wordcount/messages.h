@@ -30,6 +30,9 @@ Message NoSourceFilesSelected();
 Message NoFilesSelected();
 Message CannotMinimise(const std::string& buttonCaption);
 
+// The status while the count runs.
+inline constexpr const char* kPerformingCount = "Performing word count...";
+
 Message ListFileExists(const std::string& name);
 inline constexpr const char* kNewNamePrompt = "Please enter new name below (max. 50 characters)";
 
@@ -39,6 +42,8 @@ Message InvalidFile(const std::string& name);
 Message MismatchedPair(const std::string& listName, const std::string& indexName,
                        const std::string& why);
 
+Message NoWordEntered();
+Message CannotPrint();
 Message CannotFindMatch();
 Message SlowWordSearch();
 Message MinimumAboveMaximum();

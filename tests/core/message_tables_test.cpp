@@ -413,6 +413,10 @@ std::vector<Row> everyMessage() {
          "You cannot minimise this window during active word count! \r\nYou must first click "
          "on \xAB Pause  \xBB ",
          " Action not permitted!", Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::NoWordEntered(), "You have not entered a word - do you wish to continue?",
+         "Word search", Buttons::YesNo, Icon::Question},
+        {wordcount::msg::CannotPrint(), "Cannot open the printer -\r\nnothing was printed.",
+         " Print error", Buttons::Ok, Icon::Exclamation},
         {wordcount::msg::CannotReadFolder("/data/t\xC3\xA9/x", "Permission denied"),
          "Cannot read the folder /data/t\xE9/x -\r\nits files and sub-folders are not "
          "counted.\r\nPermission denied",
