@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The desktop word count against `lexmora-cli count` on the same corpus, in interleaved pairs
+# (the machine is shared), and the frequency viewer on a word list of more than 1,000,000 types
+# made from a synthetic text. Builds a release tree in build/release (lexmora-cli and
+# freq_desktop_bench only).
+#
+# usage: freq_desktop.sh [CORPUS_DIR] [PAIRS]     default /work/corpus/bench, 3 pairs
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+CORPUS=${1:-/work/corpus/bench}
+PAIRS=${2:-3}
+if [[ ! -d $CORPUS ]]; then
+    bash /work/shared/bench/make-corpus.sh "$(dirname "$CORPUS")" 100
+fi
+export CCACHE_DIR=${CCACHE_DIR:-/work/.ccache} CCACHE_BASEDIR=${CCACHE_BASEDIR:-/work}
+cmake -S "$ROOT" -B "$ROOT/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DLEXMORA_BUILD_TESTS=OFF > /dev/null
+cmake --build "$ROOT/build/release" -j 2 --target lexmora-cli freq_desktop_bench > /dev/null
+CLI=$ROOT/build/release/bin/lexmora-cli
+BENCH=$ROOT/build/release/bin/freq_desktop_bench
+[[ -x $BENCH ]] || BENCH=$ROOT/build/release/freq_desktop_bench
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+mkdir -p "$WORK/home" "$WORK/out" "$WORK/tmp"
+printf '[Defaults]\r\nTempDirectory=%s\r\n' "$WORK/tmp" > "$WORK/home/lexmora9.ini"
+export QT_QPA_PLATFORM=offscreen
+
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs);" \
+    "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "corpus: $CORPUS, $(du -sh "$CORPUS" | cut -f1)"
+find "$CORPUS" -type f -print0 | xargs -0 cat > /dev/null # warm the page cache
+
+now() { date +%s.%N; }
+for ((i = 1; i <= PAIRS; i++)); do
+    rm -f "$WORK"/out/*
+    t0=$(now)
+    "$CLI" --home "$WORK/home" count --language english --folder "$WORK/out" --out bench \
+        --tree "$CORPUS" > /dev/null 2>&1
+    t1=$(now)
+    rm -f "$WORK"/out/*
+    line=$("$BENCH" count "$WORK/tmp" "$WORK/out" "$CORPUS")
+    desk=$(sed -n 's/^desktop count: \([0-9.]*\) s.*/\1/p' <<< "$line")
+    cli=$(echo "$t1 - $t0" | bc -l)
+    printf 'pair %d: cli %.2f s, %s; ratio desktop/cli %.3f\n' "$i" "$cli" "$line" \
+        "$(echo "$desk / $cli" | bc -l)"
+done
+
+# A synthetic text of 1,200,000 different five-letter words, the first 1000 of them repeated.
+python3 - "$WORK/types.txt" <<'PY'
+import sys, itertools, string
+with open(sys.argv[1], "w") as out:
+    words = ("".join(p) for p in itertools.product(string.ascii_lowercase, repeat=5))
+    for n, w in enumerate(itertools.islice(words, 1200000)):
+        out.write(w + (" " + w) * (n % 7 if n < 1000 else 0) + ("\n" if n % 12 == 11 else " "))
+PY
+rm -f "$WORK"/out/*
+"$CLI" --home "$WORK/home" count --language english --folder "$WORK/out" --out types \
+    "$WORK/types.txt" > /dev/null 2>&1
+for ((i = 1; i <= 3; i++)); do
+    "$BENCH" view "$WORK/out/types.lst" MGAAB
+done
