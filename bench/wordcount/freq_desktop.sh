@@ -57,6 +57,8 @@ PY
 rm -f "$WORK"/out/*
 "$CLI" --home "$WORK/home" count --language english --folder "$WORK/out" --out types \
     "$WORK/types.txt" > /dev/null 2>&1
+# a word of the list (in another case) and one that is not there
 for ((i = 1; i <= 3; i++)); do
-    "$BENCH" view "$WORK/out/types.lst" MGAAB
+    "$BENCH" view "$WORK/out/types.lst" BZZZZ
+    "$BENCH" view "$WORK/out/types.lst" bzzzzz
 done

@@ -51,7 +51,9 @@ frmViewCount::frmViewCount(ProgramState& state, Prompter& prompter, QWidget* par
     layout->addWidget(m_viewMenus);
     layout->addWidget(m_pages);
     useDefaultDialogs();
-    setMode(m_state.FrequencyMode);
+    // A window left before opens anew in counting mode.
+    setMode(m_state.FrequencyMode == FrequencyWindowMode::Leaving ? FrequencyWindowMode::Counting
+                                                                  : m_state.FrequencyMode);
 }
 
 frmViewCount::~frmViewCount() = default;
@@ -175,15 +177,20 @@ void frmViewCount::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    if (m_counting && !m_state.PauseFlag) {
-        // Deferred: the window manager finishes minimising before it can be undone.
-        QTimer::singleShot(0, this, [this] {
+    // The platform may report one minimising more than once: one refusal.
+    if (!m_counting || m_state.PauseFlag || m_refusingMinimise)
+        return;
+    m_refusingMinimise = true;
+    QString caption = m_cmdStart->text();
+    caption.remove('&');
+    // Deferred: the window manager finishes minimising before it can be undone.
+    QTimer::singleShot(0, this, [this, caption] {
+        if (m_counting && !m_state.PauseFlag) { // paused meanwhile: minimising is allowed now
             showNormal();
-            QString caption = m_cmdStart->text();
-            caption.remove('&');
             m_prompter.tell(wordcount::msg::CannotMinimise(fromQt(caption)));
-        });
-    }
+        }
+        m_refusingMinimise = false;
+    });
 }
 
 void frmViewCount::closeEvent(QCloseEvent* event) {

@@ -110,6 +110,7 @@ private:
     void carryOut(const FrequencyCommand& command);
     void scrollTo(std::int64_t top);
     void syncScrollBar();
+    std::int64_t lastRecordOf(int value) const;
     void findWord();
     void setNorm(int option);
     void saveDetails(RangeBy by);
@@ -128,6 +129,7 @@ private:
     bool m_counting = false;
     bool m_showingResults = false;
     bool m_syncingBar = false;
+    bool m_refusingMinimise = false;
     CountResult m_lastCount;
     std::chrono::steady_clock::time_point m_lastYield{};
 

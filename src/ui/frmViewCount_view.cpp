@@ -21,6 +21,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace lexmora::ui {
 
@@ -85,9 +86,7 @@ QWidget* frmViewCount::createViewPage() {
     connect(m_vscWords, &QScrollBar::valueChanged, this, [this](int value) {
         if (m_syncingBar || !m_table)
             return;
-        // The value stands for the last visible record.
-        const auto last = static_cast<std::int64_t>(value * m_scrollScale);
-        post(FrequencyScrollRequest{last - kVisibleRows + 1});
+        post(FrequencyScrollRequest{lastRecordOf(value) - kVisibleRows + 1});
     });
     m_lblTypeCount = new QLabel(page);
     m_lblTypeCount->setObjectName("lblTypeCount");
@@ -212,12 +211,21 @@ void frmViewCount::SelectCountFile() {
 void frmViewCount::syncScrollBar() {
     const std::int64_t types = m_table ? m_table->size() : 0;
     m_vscWords->setVisible(types > kVisibleRows);
-    m_scrollScale = types > kScrollTop ? static_cast<double>(types) / kScrollTop : 1.0;
+    m_scrollScale = types > kScrollTop
+                        ? static_cast<double>(types - kVisibleRows) / (kScrollTop - kVisibleRows)
+                        : 1.0;
     m_syncingBar = true;
     m_vscWords->setRange(kVisibleRows, static_cast<int>(std::min<std::int64_t>(types, kScrollTop)));
     const std::int64_t last = m_top + kVisibleRows - 1;
-    m_vscWords->setValue(static_cast<int>(static_cast<double>(last) / m_scrollScale));
+    m_vscWords->setValue(kVisibleRows +
+                         static_cast<int>(std::llround((last - kVisibleRows) / m_scrollScale)));
     m_syncingBar = false;
+}
+
+std::int64_t frmViewCount::lastRecordOf(int value) const {
+    // The value stands for the last visible record; scaled so that both ends of the bar reach
+    // both ends of the list.
+    return kVisibleRows + std::llround((value - kVisibleRows) * m_scrollScale);
 }
 
 void frmViewCount::ShowRows() {

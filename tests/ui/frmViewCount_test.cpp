@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,7 +40,7 @@ std::string distinctWords(int count) {
     std::string text;
     for (int i = 0; i < count; ++i) {
         std::string word = "q";
-        for (int n = i, k = 0; k < 3; ++k, n /= 26)
+        for (int n = i, k = 0; k < 4; ++k, n /= 26)
             word += static_cast<char>('a' + n % 26);
         text += word + (i % 10 == 9 ? "\r\n" : " ");
     }
@@ -217,6 +218,76 @@ private slots:
         QCOMPARE(w.mode(), FrequencyWindowMode::Leaving);
         QCOMPARE(f.entries("tmp"), QStringList());
         QCOMPARE(f.entries("out"), QStringList());
+    }
+
+    void minimisingRefusedOnlyWhileTheCountRuns() {
+        Fixture f;
+        f.source("big.txt", distinctWords(17576) + distinctWords(17576));
+        ScriptedPrompter prompter({});
+        ui::frmViewCount w(f.state, prompter);
+        w.show();
+        w.findChild<QLineEdit*>("txtUserInput")->setText("big");
+        int phase = 0;
+        bool minimisedWhilePaused = false;
+        w.onYieldForTest = [&](ProgramState& s) {
+            if (phase == 0) {
+                w.showMinimized(); // refused: put back and told
+                phase = 1;
+            } else if (phase == 1 && !w.isMinimized()) {
+                w.pressStart(); // paused: allowed
+                w.showMinimized();
+                phase = 2;
+            } else if (phase == 2 && s.PauseFlag) {
+                minimisedWhilePaused = w.isMinimized();
+                w.showNormal();
+                w.pressStart();
+                phase = 3;
+            }
+        };
+        w.pressStart();
+        QCOMPARE(w.lastCount().outcome, CountOutcome::Completed);
+        // The offscreen platform may echo a minimising once more; every refusal names "Pause",
+        // none came while paused.
+        QVERIFY(!prompter.shown.empty());
+        for (const Message& m : prompter.shown) {
+            QCOMPARE(m.title, std::string(" Action not permitted!"));
+            QCOMPARE(m.text, std::string("You cannot minimise this window during active word "
+                                         "count! \r\nYou must first click on \xAB Pause  \xBB "));
+        }
+        QVERIFY(minimisedWhilePaused);
+    }
+
+    void languagesSetTheApostropheRule() {
+        Fixture f;
+        ui::frmViewCount w(f.state, f.prompter);
+        struct Step {
+            LanguageId language;
+            bool apostropheBefore;
+            bool apostropheAfter;
+        };
+        f.state.WordbreakAtHyphen = true;
+        for (const Step& step :
+             {Step{LanguageId::French, false, true}, Step{LanguageId::German, true, false},
+              Step{LanguageId::Spanish, false, false}, Step{LanguageId::Spanish, true, true}}) {
+            f.state.WordbreakAtApostrophe = step.apostropheBefore;
+            w.chooseLanguage(step.language);
+            QCOMPARE(f.state.WordbreakAtApostrophe, step.apostropheAfter);
+            QCOMPARE(f.state.LanguageIndex, static_cast<int>(step.language));
+            QVERIFY(f.state.WordbreakAtHyphen); // never changed by a language
+        }
+    }
+
+    void scrollBarCoversMoreThan32767Types() {
+        Fixture f;
+        f.source("a.txt", distinctWords(40000));
+        ui::frmViewCount w(f.state, f.prompter);
+        countAndView(w, "many");
+        auto* bar = w.findChild<QScrollBar*>("vscWords");
+        QCOMPARE(bar->maximum(), 32767);
+        bar->setValue(bar->maximum());
+        QCOMPARE(cell(w, "lstRecord", kVisibleRows - 1), QString("40000"));
+        bar->setValue(bar->minimum());
+        QCOMPARE(cell(w, "lstRecord", 0), QString("1"));
     }
 
     void sortsAndTheWordEnding() {
