@@ -1,15 +1,17 @@
 // Pictures of the word-frequency window for a look by eye (run under xvfb-run):
 //   freq_window_shots DIR CORPUS TEMP OUT
-// DIR/count_running.png: the count of CORPUS (a folder tree) one and a half seconds in, then
-// abandoned; DIR/viewer_by_frequency.png: the list of a finished count sorted by frequency.
+// DIR/count_running.png: the count of CORPUS (a folder tree, 58 files) half-way through its
+// files, then abandoned; DIR/viewer_by_frequency.png: the list of a finished count sorted by
+// frequency.
 #include "core/program_state.h"
 #include "core/settings.h"
 #include "ui/frmViewCount.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
 
 #include <cstdio>
 
@@ -29,7 +31,7 @@ int main(int argc, char** argv) {
     state.FrequencyFilesDirectory = argv[4];
     state.IncludeSubfolders = true;
     state.SourceFileType = "*";
-    state.SourceFileCount = 0;
+    state.SourceFileCount = 58; // as the chooser leaves it for the English part of the corpus
     ScriptedPrompter abandon({Answer::Yes});
     {
         ui::frmViewCount window(state, abandon);
@@ -37,11 +39,13 @@ int main(int argc, char** argv) {
         window.show();
         window.ShowSelection();
         window.findChild<QLineEdit*>("txtUserInput")->setText("shots");
-        QElapsedTimer clock;
-        clock.start();
         bool shot = false;
         window.onYieldForTest = [&](ProgramState&) {
-            if (!shot && clock.elapsed() > 1500) {
+            // Half-way through the files of the scatter pass.
+            auto* fileNumber = window.findChild<QLabel*>("lblFileCount");
+            auto* fileTotal = window.findChild<QLabel*>("lblFileTotal");
+            if (!shot && fileTotal->text() == "58" && fileNumber->text().toInt() >= 29 &&
+                window.findChild<QProgressBar*>("shpProgressBar")->value() > 400) {
                 shot = true;
                 QApplication::processEvents();
                 window.grab().save(dir + "/count_running.png");
@@ -55,6 +59,7 @@ int main(int argc, char** argv) {
     state.IncludeSubfolders = false;
     state.AllFilesInFolder = true;
     state.SourceFileType = "*.txt";
+    state.SourceFileCount = 6;
     ui::frmViewCount window(state, prompter);
     window.resize(640, 420);
     window.show();

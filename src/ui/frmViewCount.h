@@ -93,11 +93,13 @@ protected:
 
 private:
     QWidget* createCountPage();
+    void layOutCountPage(QWidget* page, QWidget* txtExtension);
     QWidget* createViewPage();
     void createCountMenus(QMenuBar* bar);
     void createViewMenus(QMenuBar* bar);
     void createSharedMenus(QMenuBar* bar, bool counting);
     void useDefaultDialogs();
+    void useDefaultChoosers();
     void showHelp();
 
     void startCount();

@@ -73,7 +73,13 @@ QWidget* frmViewCount::createCountPage() {
     m_cmdStart->setObjectName("cmdStart");
     m_cmdExit = new QPushButton("&Exit", page);
     m_cmdExit->setObjectName("cmdExit");
+    layOutCountPage(page, txtExtension);
+    connect(m_cmdStart, &QPushButton::clicked, this, &frmViewCount::pressStart);
+    connect(m_cmdExit, &QPushButton::clicked, this, &frmViewCount::pressExit);
+    return page;
+}
 
+void frmViewCount::layOutCountPage(QWidget* page, QWidget* txtExtension) {
     auto* name = new QHBoxLayout;
     name->addWidget(m_txtUserInput, 1);
     name->addWidget(txtExtension);
@@ -111,10 +117,6 @@ QWidget* frmViewCount::createCountPage() {
     layout->addWidget(m_lblResults);
     layout->addStretch();
     layout->addLayout(buttons);
-
-    connect(m_cmdStart, &QPushButton::clicked, this, &frmViewCount::pressStart);
-    connect(m_cmdExit, &QPushButton::clicked, this, &frmViewCount::pressExit);
-    return page;
 }
 
 void frmViewCount::ResetCountWindow() {
@@ -267,6 +269,10 @@ void frmViewCount::finishCount(const CountResult& result) {
     case CountOutcome::Completed:
         m_shpProgressBar->setValue(kProgressSteps);
         m_lblWordNumber->setText(QString::number(result.tokens));
+        // The gather pass's last bucket means nothing once the list is written.
+        m_lblFileName->setText(pathToQt(FileNameOf(result.listPath)));
+        m_lblFileCount->setText(QString::number(result.files));
+        m_lblFileTotal->setText(QString::number(result.files));
         m_lblTextMessage->setText(toQt(result.resultText));
         m_lblResults->setText(QString("tokens: %1    types: %2    type/token ratio: %3")
                                   .arg(result.tokens)

@@ -60,7 +60,7 @@ void restoreSelection(ProgramState& state, const ProgramState& saved) {
 
 } // namespace
 
-void frmViewCount::useDefaultDialogs() {
+void frmViewCount::useDefaultChoosers() {
     m_dialogs.chooseCountFiles = [this] {
         files::PrepareSourceChooser(m_state);
         const char* caption =
@@ -93,6 +93,10 @@ void frmViewCount::useDefaultDialogs() {
         restoreSelection(m_state, saved);
         return chosen;
     };
+}
+
+void frmViewCount::useDefaultDialogs() {
+    useDefaultChoosers();
     m_dialogs.askText = [this](const std::string& prompt,
                                std::size_t maxLength) -> std::optional<std::string> {
         files::TextEntryRequest request;
