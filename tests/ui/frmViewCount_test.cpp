@@ -333,6 +333,43 @@ private slots:
         QCOMPARE(f.prompter.shown.back().title, std::string("Operation finished"));
     }
 
+    void rangeWithMinimumAboveMaximumSavesNothing() {
+        Fixture f;
+        f.source("a.txt", "be an an");
+        ui::frmViewCount w(f.state, f.prompter);
+        countAndView(w, "tiny");
+        int asked = 0;
+        w.dialogs().chooseRange = [&asked](RangeBy, bool) {
+            ++asked; // Retry brings the dialog back
+            return std::optional<ui::FrequencyRange>({2, 1, true});
+        };
+        f.prompter = ScriptedPrompter({Answer::Retry, Answer::Cancel});
+        w.post(FrequencySaveRequest{RangeBy::Frequency});
+        QCOMPARE(asked, 2);
+        QCOMPARE(f.prompter.shown.size(), std::size_t{2});
+        QCOMPARE(f.prompter.shown[0].title, std::string(" Error in entering values !"));
+        QCOMPARE(f.entries("out"), (QStringList{"tiny.lst", "tiny.sta"}));
+    }
+
+    void noWordsOffersRestartAndNothingChosenIsTold() {
+        Fixture f;
+        f.source("a.bin", std::string("\0\0binary\0", 11));
+        ui::frmViewCount w(f.state, f.prompter);
+        w.findChild<QLineEdit*>("txtUserInput")->setText("none");
+        w.pressStart();
+        QCOMPARE(w.lastCount().outcome, CountOutcome::NoWords);
+        QCOMPARE(f.prompter.shown.back().title, std::string(" Aborting wordcount"));
+        QCOMPARE(w.findChild<QPushButton*>("cmdStart")->text(), QString("&Restart"));
+        QCOMPARE(f.entries("tmp"), QStringList());
+        QCOMPARE(f.entries("out"), QStringList());
+        // "View Word Frequency File" with nothing chosen: told, and back to counting.
+        w.dialogs().chooseListFile = [] { return std::optional<std::string>(); };
+        w.setMode(FrequencyWindowMode::Viewing);
+        w.SelectCountFile();
+        QCOMPARE(f.prompter.shown.back().title, std::string(" No files !"));
+        QCOMPARE(w.mode(), FrequencyWindowMode::Counting);
+    }
+
     void twoColumnPrintToPdf() {
         Fixture f;
         f.source("a.txt", "walked stalked talked the the the cat cat dog dog ant ant zebra");
