@@ -100,6 +100,7 @@ void frmViewCount::createCountMenus(QMenuBar* bar) {
             &frmViewCount::pressExit);
     createSharedMenus(bar, true);
     QMenu* help = bar->addMenu("&Help");
+    help->setObjectName("mnuCountHelp");
     connect(addItem(help, "mnuPerforming", "&performing word count"), &QAction::triggered, this,
             &frmViewCount::showHelp);
     connect(addItem(help, "mnuViewing", "&viewing word count"), &QAction::triggered, this,

@@ -107,6 +107,7 @@ private:
     void showCountProgress(const CountProgress& progress);
     void finishCount(const CountResult& result);
     void setStartCaption(const QString& caption);
+    void setCountControlsEnabled(bool enabled);
 
     void runFrequencyCommands();
     void carryOut(const FrequencyCommand& command);

@@ -12,10 +12,13 @@
 #include "wordcount/frequency_files.h"
 #include "wordcount/messages.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -233,6 +236,7 @@ void frmViewCount::runCount() {
     m_lblFileTotal->setText(QString::number(sources.size()));
     m_lblTextMessage->setText(toQt(wordcount::msg::kPerformingCount));
     m_counting = true;
+    setCountControlsEnabled(false);
     m_state.PauseFlag = false;
     m_state.ExitFlag = ExitRequest::None;
     setStartCaption("&Pause ");
@@ -243,8 +247,19 @@ void frmViewCount::runCount() {
     const CountResult result =
         CountWords(m_state, sources, fromQt(m_txtUserInput->text()), m_prompter, hooks);
     m_counting = false;
+    setCountControlsEnabled(true);
     m_state.PauseFlag = false;
     finishCount(result);
+}
+
+void frmViewCount::setCountControlsEnabled(bool enabled) {
+    // The count took its name, language and word breaks at its start: they stay as they were
+    // until it ends. Exit and help stay.
+    m_txtUserInput->setReadOnly(!enabled);
+    for (QAction* item : m_countMenus->actions())
+        if (item->menu() != nullptr && item->menu()->objectName() != "mnuCountFiles" &&
+            item->menu()->objectName() != "mnuCountHelp")
+            item->setEnabled(enabled);
 }
 
 void frmViewCount::showCountProgress(const CountProgress& p) {

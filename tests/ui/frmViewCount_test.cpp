@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -229,8 +230,12 @@ private slots:
         w.findChild<QLineEdit*>("txtUserInput")->setText("big");
         int phase = 0;
         bool minimisedWhilePaused = false;
+        bool languageLocked = false;
         w.onYieldForTest = [&](ProgramState& s) {
             if (phase == 0) {
+                // The count's language and word breaks cannot change under it.
+                for (QMenu* menu : w.findChildren<QMenu*>("mnuLanguage"))
+                    languageLocked = languageLocked || !menu->menuAction()->isEnabled();
                 w.showMinimized(); // refused: put back and told
                 phase = 1;
             } else if (phase == 1 && !w.isMinimized()) {
@@ -255,6 +260,7 @@ private slots:
                                          "count! \r\nYou must first click on \xAB Pause  \xBB "));
         }
         QVERIFY(minimisedWhilePaused);
+        QVERIFY(languageLocked);
     }
 
     void languagesSetTheApostropheRule() {
