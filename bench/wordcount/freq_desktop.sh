@@ -31,19 +31,23 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 echo "corpus: $CORPUS, $(du -sh "$CORPUS" | cut -f1)"
 find "$CORPUS" -type f -print0 | xargs -0 cat > /dev/null # warm the page cache
 
-now() { date +%s.%N; }
+# Wall time of the count (the desktop's from Start to the result, the command line's whole
+# process) and CPU time (user + system) of both whole processes, the desktop's with Qt's start.
+cpu() { awk '{print $1 + $2}' "$1"; }
 for ((i = 1; i <= PAIRS; i++)); do
     rm -f "$WORK"/out/*
-    t0=$(now)
-    "$CLI" --home "$WORK/home" count --language english --folder "$WORK/out" --out bench \
-        --tree "$CORPUS" > /dev/null 2>&1
-    t1=$(now)
+    /usr/bin/time -f '%e %U %S' -o "$WORK/cli.time" "$CLI" --home "$WORK/home" count \
+        --language english --folder "$WORK/out" --out bench --tree "$CORPUS" > /dev/null 2>&1
     rm -f "$WORK"/out/*
-    line=$("$BENCH" count "$WORK/tmp" "$WORK/out" "$CORPUS")
+    line=$(/usr/bin/time -f '%U %S' -o "$WORK/desk.time" "$BENCH" count "$WORK/tmp" "$WORK/out" \
+        "$CORPUS" 2> /dev/null)
     desk=$(sed -n 's/^desktop count: \([0-9.]*\) s.*/\1/p' <<< "$line")
-    cli=$(echo "$t1 - $t0" | bc -l)
-    printf 'pair %d: cli %.2f s, %s; ratio desktop/cli %.3f\n' "$i" "$cli" "$line" \
-        "$(echo "$desk / $cli" | bc -l)"
+    cli=$(awk '{print $1}' "$WORK/cli.time")
+    clicpu=$(awk '{print $2 + $3}' "$WORK/cli.time")
+    deskcpu=$(cpu "$WORK/desk.time")
+    printf 'pair %d: cli %.2f s (CPU %.2f s), %s (CPU %.2f s); desktop/cli wall %.3f, CPU %.3f\n' \
+        "$i" "$cli" "$clicpu" "$line" "$deskcpu" "$(echo "$desk / $cli" | bc -l)" \
+        "$(echo "$deskcpu / $clicpu" | bc -l)"
 done
 
 # A synthetic text of 1,200,000 different five-letter words, the first 1000 of them repeated.

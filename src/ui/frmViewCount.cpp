@@ -161,12 +161,14 @@ void frmViewCount::yield(ProgramState& state) {
     if (now - m_lastYield < kYieldInterval)
         return;
     m_lastYield = now;
+    flushCountProgress();
     QCoreApplication::processEvents();
 }
 
 void frmViewCount::waitForEvents(ProgramState& state, std::chrono::milliseconds limit) {
     if (onYieldForTest)
         onYieldForTest(state);
+    flushCountProgress();
     // The timer bounds the wait; a click on Continue or Exit ends it at once.
     QTimer wake;
     wake.setSingleShot(true);

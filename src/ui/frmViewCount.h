@@ -105,6 +105,7 @@ private:
     void startCount();
     void runCount();
     void showCountProgress(const CountProgress& progress);
+    void flushCountProgress();
     void finishCount(const CountResult& result);
     void setStartCaption(const QString& caption);
     void setCountControlsEnabled(bool enabled);
@@ -134,6 +135,8 @@ private:
     bool m_syncingBar = false;
     bool m_refusingMinimise = false;
     CountResult m_lastCount;
+    CountProgress m_progress;
+    bool m_progressPending = false;
     std::chrono::steady_clock::time_point m_lastYield{};
 
     QStackedWidget* m_pages;

@@ -161,9 +161,10 @@ void frmViewCount::ShowSelection() {
 }
 
 void frmViewCount::ChooseCountFiles() {
-    if (m_dialogs.chooseCountFiles())
+    if (m_dialogs.chooseCountFiles()) {
         files::TakeSourceChoice(m_state);
-    m_txtUserInput->clear();
+        m_txtUserInput->clear(); // the new selection proposes its own name
+    }
     ShowSelection();
 }
 
@@ -247,6 +248,7 @@ void frmViewCount::runCount() {
     const CountResult result =
         CountWords(m_state, sources, fromQt(m_txtUserInput->text()), m_prompter, hooks);
     m_counting = false;
+    m_progressPending = false;
     setCountControlsEnabled(true);
     m_state.PauseFlag = false;
     finishCount(result);
@@ -262,7 +264,18 @@ void frmViewCount::setCountControlsEnabled(bool enabled) {
             item->setEnabled(enabled);
 }
 
-void frmViewCount::showCountProgress(const CountProgress& p) {
+void frmViewCount::showCountProgress(const CountProgress& progress) {
+    // Kept until the event loop runs: setting labels for every file of a folder of small files
+    // would cost the count more than the drawing itself.
+    m_progress = progress;
+    m_progressPending = true;
+}
+
+void frmViewCount::flushCountProgress() {
+    if (!m_progressPending)
+        return;
+    m_progressPending = false;
+    const CountProgress& p = m_progress;
     m_lblWordNumber->setText(QString::number(p.tokens));
     m_shpProgressBar->setValue(static_cast<int>(p.fraction * kProgressSteps));
     if (p.phase == CountProgress::Phase::Scatter) {

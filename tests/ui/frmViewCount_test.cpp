@@ -149,6 +149,35 @@ private slots:
         }
     }
 
+    void selectionShownWithItsProposedName() {
+        Fixture f;
+        writeFile(f.dir.path() + "/src/report.txt", "be an an");
+        ui::frmViewCount w(f.state, f.prompter);
+        auto* summary = w.findChild<QLabel*>("lblSelection");
+        auto* name = w.findChild<QLineEdit*>("txtUserInput");
+        QCOMPARE(summary->text(), QString("  no files selected "));
+        w.dialogs().chooseCountFiles = [&f] { // as the chooser leaves its answer
+            f.state.SourceFilesSaved = {"report.txt"};
+            f.state.DialogFolder = f.path("src");
+            return true;
+        };
+        w.ChooseCountFiles();
+        QCOMPARE(summary->text(), QString("  1 file(s) selected "));
+        QCOMPARE(name->text(), QString("report"));
+        f.state.SourceIsFileList = true;
+        f.state.StoredFileList = {"/x/a.txt", "/y/b.txt"};
+        f.state.SourceFileCount = 2;
+        f.state.FileListName = "/lists/mylist.flist";
+        name->clear();
+        w.ShowSelection();
+        QCOMPARE(summary->text(), QString::fromLatin1("\xAB mylist.flist \xBB containing 2 files"));
+        QCOMPARE(name->text(), QString("mylist"));
+        w.dialogs().chooseFolder = [&f] { return std::optional<std::string>(f.path("tmp")); };
+        w.ChooseOutputFolder();
+        QCOMPARE(w.findChild<QLabel*>("lblSaveTo")->text(),
+                 "Save results to file: " + QString::fromStdString(f.path("tmp")) + "/");
+    }
+
     void startChecksRefuseAndNameTheirFault() {
         struct Case {
             const char* what;
