@@ -16,6 +16,7 @@
 #include "ui/frmGetDir.h"
 #include "ui/frmGetFiles.h"
 #include "ui/frmStrings.h"
+#include "ui/frmViewCount.h"
 #include "ui/frmViewScreen.h"
 #include "ui/frmWeb.h"
 #include "ui/messages.h"
@@ -145,7 +146,9 @@ void frmConShell::buildMenus() {
             [this] { viewSearchResults(); });
     connect(addItem(files, "mnuLogFile", tr("View &Log Files")), &QAction::triggered, this,
             [this] { ViewLogFiles(m_state, m_prompter, m_viewer, this); });
-    addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files"), false);
+    connect(addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files")),
+            &QAction::triggered, this,
+            [this] { RunWordFrequency(m_state, m_prompter, FrequencyWindowMode::Viewing, this); });
     QAction* fileManager = addItem(files, "mnuFileManager", tr("File &Manager"));
     connect(fileManager, &QAction::triggered, this, &frmConShell::openFileManager);
     m_advancedOnly << fileManager;
@@ -167,7 +170,9 @@ void frmConShell::buildMenus() {
     m_advancedOnly << fromFiles;
     connect(addItem(options, "mnuContext", tr("&Context Settings")), &QAction::triggered, this,
             &frmConShell::openContextSettings);
-    addItem(options, "mnuWordcount", tr("&Word Frequency Count"), false);
+    connect(addItem(options, "mnuWordcount", tr("&Word Frequency Count")), &QAction::triggered,
+            this,
+            [this] { RunWordFrequency(m_state, m_prompter, FrequencyWindowMode::Counting, this); });
 
     m_codesMenu = options->addMenu(tr("&Codes"));
     m_codesMenu->setObjectName("mnuWordProcessors");

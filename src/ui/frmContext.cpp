@@ -55,6 +55,8 @@ frmContext::frmContext(ProgramState& state, QWidget* parent) : QDialog(parent), 
     lblLeft->setObjectName("lblContextLeft");
     auto* lblRight = new QLabel("    Characters to right of keyword", this);
     lblRight->setObjectName("lblContextRight");
+    m_lblLeft = lblLeft;
+    m_lblRight = lblRight;
     m_txtLeft = contextBox("txtContextLeft", this);
     m_txtRight = contextBox("txtContextRight", this);
     m_vscLeft = contextBar("vscLeft", this);
@@ -203,6 +205,35 @@ std::optional<long long> frmContext::rightNumber() const {
     return text.empty() ? std::nullopt : std::optional<long long>(ContextBoxNumber(text));
 }
 
+void frmContext::prepareRange(const RangeTexts& texts, long long lowest, long long highest) {
+    setRole(ContextRole::Range, texts.caption);
+    m_rangeTop = highest;
+    m_lblEnterContexts->setText("SELECT WORDS BETWEEN THE FOLLOWING VALUES");
+    m_lblLeft->setText(" words with value equal to or greater than ");
+    m_lblRight->setText(" words with value equal to or less than ");
+    m_chkColumnView->hide();
+    m_chkSortKeyword->hide();
+    m_optWhole->setText(texts.firstOption);
+    m_optPart->setText(texts.secondOption);
+    m_optWhole->setChecked(true);
+    const bool direct = highest <= 32767;
+    for (QScrollBar* bar : {m_vscLeft, m_vscRight}) {
+        bar->setRange(static_cast<int>(direct ? lowest : 0),
+                      static_cast<int>(direct ? highest : 32767));
+        bar->setProperty("hiddenInRole", !direct);
+    }
+    m_txtLeft->setText(QString::number(lowest));
+    m_txtRight->setText(QString::number(highest));
+    if (direct) {
+        m_vscLeft->setValue(static_cast<int>(lowest));
+        m_vscRight->setValue(static_cast<int>(highest));
+    }
+}
+
+bool frmContext::secondOptionChosen() const {
+    return m_optPart->isChecked();
+}
+
 int frmContext::leftValue() const {
     return ContextValue(m_txtLeft->text().toStdString(), m_scale);
 }
@@ -213,7 +244,8 @@ int frmContext::rightValue() const {
 
 void frmContext::showEvent(QShowEvent* event) {
     // Activation: a scaled role shows wide boxes and no bars.
-    const bool scaled = m_scale != 1.0 || m_recordLimit > 0;
+    const bool scaled =
+        m_scale != 1.0 || m_recordLimit > 0 || m_vscLeft->property("hiddenInRole").toBool();
     m_vscLeft->setVisible(!scaled);
     m_vscRight->setVisible(!scaled);
     const int wide = QFontMetrics(m_txtLeft->font()).horizontalAdvance("0") * 10 + 12;
@@ -264,6 +296,11 @@ void frmContext::onTextChanged(QLineEdit* box, QLineEdit* other, QScrollBar* oth
         limited = LimitContextText(text, 1e18);
         if (ContextBoxNumber(limited) > m_recordLimit)
             limited = std::to_string(m_recordLimit);
+    } else if (m_role == ContextRole::Range) {
+        // The range role's limit is its highest value, not the context width's.
+        limited = LimitContextText(text, 1e15);
+        if (ContextBoxNumber(limited) > m_rangeTop)
+            limited = std::to_string(m_rangeTop);
     }
     if (limited != text)
         box->setText(QString::fromStdString(limited));

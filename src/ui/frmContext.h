@@ -28,6 +28,17 @@ public:
     void setRole(ContextRole role, const QString& caption, double scrollScale = 1.0);
     // The context-settings role: caption "Context Settings", the viewer options hidden.
     void prepareContextSettings();
+    // The frequency viewer's range role: its texts, the two option captions, and the lowest and
+    // highest value the boxes take (the bars count them directly up to 32,767, else are hidden).
+    struct RangeTexts {
+        QString caption;
+        QString firstOption;
+        QString secondOption;
+    };
+    void prepareRange(const RangeTexts& texts, long long lowest, long long highest);
+    // In the range role: whether the second option is chosen (the numbers: leftNumber()).
+    bool secondOptionChosen() const;
+
     // Takes the values from the state (what loading the window does).
     void loadValues(int left, int right);
 
@@ -71,7 +82,10 @@ private:
     std::optional<bool> m_columnViewShown; // the viewer's flag, given by the sort role
     long long m_recordLimit = 0;           // 0: the bars' limit of the other roles
 
+    long long m_rangeTop = 0;
     QLabel* m_lblEnterContexts;
+    QLabel* m_lblLeft;
+    QLabel* m_lblRight;
     QLineEdit* m_txtLeft;
     QLineEdit* m_txtRight;
     QScrollBar* m_vscLeft;

@@ -12,8 +12,8 @@
 
 namespace lexmora {
 
-std::vector<std::string> ListCountSources(const std::string& folder, bool tree,
-                                          Prompter& prompter) {
+std::vector<std::string> ListCountSources(const std::string& folder, bool tree, Prompter& prompter,
+                                          std::string_view patterns) {
     std::vector<std::string> out;
     std::set<std::pair<dev_t, ino_t>> seen;
     std::vector<std::string> pending{folder};
@@ -28,7 +28,7 @@ std::vector<std::string> ListCountSources(const std::string& folder, bool tree,
         }
         if (!seen.insert({st.st_dev, st.st_ino}).second)
             continue; // reached again through a link
-        const files::FolderListing listing = files::ListFolder(here, "*");
+        const files::FolderListing listing = files::ListFolder(here, patterns);
         if (!listing.readable) {
             prompter.tell(wordcount::msg::CannotReadFolder(here, std::strerror(listing.error)));
             continue;

@@ -223,6 +223,9 @@ FrequencyTable::Found FrequencyTable::findWord(std::string_view entry) {
             else
                 hi = mid - 1;
         }
+        // The letter's records hold every word of the letter in this order: reading the whole
+        // list as well would only make a miss cost seconds on a large list.
+        return found;
     }
     // Record by record: the word list is read through once, then the record is found in the
     // current order.

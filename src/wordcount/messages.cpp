@@ -3,6 +3,7 @@
 #include "core/text_codec.h"
 
 #include <cerrno>
+#include <cstdint>
 
 namespace lexmora::wordcount::msg {
 
@@ -95,6 +96,45 @@ Message CountTooLarge(const std::string& what) {
                 " Count too large", Buttons::Ok, Icon::Exclamation);
 }
 
+Message OutputNameNeeded() {
+    return make("You must enter a name for the file to save the results to", "File name needed",
+                Buttons::OkCancel, Icon::Exclamation);
+}
+
+Message TargetIsSourceFolder() {
+    return make("Your target folder is the same as your source folder!   \n"
+                "    Please select a new target folder.  ",
+                " Paths incompatible!", Buttons::OkCancel, Icon::Exclamation);
+}
+
+Message ReadOnlyTargetFolder() {
+    return make("Your target folder is read-only -\nyou must change folder", " Read-Only Folder",
+                Buttons::OkCancel, Icon::Exclamation);
+}
+
+Message RemovableDiskLow(double freeBytes, const std::string& drive, bool programDrive) {
+    const auto kbytes = static_cast<std::int64_t>(freeBytes) / 1024;
+    return make("There are only " + std::to_string(kbytes) + " KBytes free on drive " +
+                    utf8ToCp1252(drive) + "\nThis may not be enough - " +
+                    (programDrive ? "do you wish to change drive?" : "do you wish to change disk?"),
+                " Disk space is low!", Buttons::YesNoCancel, Icon::Exclamation);
+}
+
+Message NoSourceFilesSelected() {
+    return make("You have not selected any source files", "", Buttons::OkCancel, Icon::Exclamation);
+}
+
+Message NoFilesSelected() {
+    return make("You have not selected any files !", " No files !", Buttons::Ok, Icon::Exclamation);
+}
+
+Message CannotMinimise(const std::string& buttonCaption) {
+    return make("You cannot minimise this window during active word count! \n"
+                "You must first click on \xAB " +
+                    buttonCaption + " \xBB ",
+                " Action not permitted!", Buttons::Ok, Icon::Exclamation);
+}
+
 Message CannotReadFolder(const std::string& folder, const std::string& errorText) {
     return make("Cannot read the folder " + utf8ToCp1252(folder) +
                     " -\nits files and sub-folders are not counted.\n" + errorText,
@@ -139,6 +179,16 @@ Message MismatchedPair(const std::string& listName, const std::string& indexName
     return make("\xAB " + listName + " \xBB and its index \xAB " + indexName +
                     " \xBB do not match\n(" + why + ").\n\nSelect another file. ",
                 "Invalid file!", Buttons::Ok, Icon::Exclamation);
+}
+
+Message NoWordEntered() {
+    return make("You have not entered a word - do you wish to continue?", "Word search",
+                Buttons::YesNo, Icon::Question);
+}
+
+Message CannotPrint() {
+    return make("Cannot open the printer -\nnothing was printed.", " Print error", Buttons::Ok,
+                Icon::Exclamation);
 }
 
 Message CannotFindMatch() {

@@ -21,6 +21,18 @@ Message CannotReadFolder(const std::string& folder, const std::string& errorText
 Message CannotReadSource(const std::string& path, const std::string& errorText);
 Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen);
 
+// The count window's start checks.
+Message OutputNameNeeded();
+Message TargetIsSourceFolder();
+Message ReadOnlyTargetFolder();
+Message RemovableDiskLow(double freeBytes, const std::string& drive, bool programDrive);
+Message NoSourceFilesSelected();
+Message NoFilesSelected();
+Message CannotMinimise(const std::string& buttonCaption);
+
+// The status while the count runs.
+inline constexpr const char* kPerformingCount = "Performing word count...";
+
 Message ListFileExists(const std::string& name);
 inline constexpr const char* kNewNamePrompt = "Please enter new name below (max. 50 characters)";
 
@@ -30,6 +42,8 @@ Message InvalidFile(const std::string& name);
 Message MismatchedPair(const std::string& listName, const std::string& indexName,
                        const std::string& why);
 
+Message NoWordEntered();
+Message CannotPrint();
 Message CannotFindMatch();
 Message SlowWordSearch();
 Message MinimumAboveMaximum();
