@@ -13,6 +13,7 @@
 #include <string.h> // memmem
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace lexmora {
@@ -40,7 +41,7 @@ public:
             unsigned char tagClose)
         : m_pattern(pattern), m_classes(classes), m_reps(representations.special),
           m_letterReps(representations.anyLetter), m_html(htmlMode), m_tagOpen(tagOpen),
-          m_tagClose(tagClose) {}
+          m_tagClose(tagClose), m_memoStars(countStars(pattern.tokens) >= 2) {}
 
     // The text matched in; `endIsFinal`: the file ends where the text does.
     void setText(const char* text, std::size_t size, bool endIsFinal) {
@@ -54,6 +55,8 @@ public:
     // Tries the whole pattern with its first token at `start`; `end` is set on a match.
     Outcome matchAt(std::size_t start, std::size_t& end) {
         m_needMore = false;
+        if (!m_failed.empty())
+            m_failed.clear();
         bool matched;
         if (m_pattern.start == ScanStart::WildcardWord) {
             const std::size_t wordEnd = skipWord(start);
@@ -252,9 +255,13 @@ private:
                 if (m_needMore || wordEnd == p)
                     return false;
                 // The rest lines up with the end of this word: the longest fill first.
-                for (std::size_t q = wordEnd + 1; q-- > p;)
+                for (std::size_t q = wordEnd + 1; q-- > p;) {
+                    if (failedBefore(tokens, i + 1, q, k))
+                        continue;
                     if (run(tokens, i + 1, q, k))
                         return true;
+                    noteFailure(tokens, i + 1, q, k);
+                }
                 return false;
             }
             case ScanTokenKind::WordEnd:
@@ -299,6 +306,31 @@ private:
         }
     }
 
+    // Several "*" in one word try every split of the word between them: without remembering
+    // which rest of the pattern already failed where, that costs the word's length to the power
+    // of the number of stars (a search that never ends on a long "word"). Only the pattern's own
+    // token list is remembered; a rest inside endings depends on its continuation too.
+    static int countStars(const std::vector<ScanToken>& tokens) {
+        int stars = 0;
+        for (const ScanToken& t : tokens)
+            stars += t.kind == ScanTokenKind::InnerStar ? 1 : 0;
+        return stars;
+    }
+    static constexpr std::size_t kMemoTokens = 1u << 20;
+    bool remembered(const std::vector<ScanToken>& tokens, std::size_t i,
+                    const Continuation* k) const {
+        return m_memoStars && k == nullptr && &tokens == &m_pattern.tokens && i < kMemoTokens;
+    }
+    bool failedBefore(const std::vector<ScanToken>& tokens, std::size_t i, std::size_t p,
+                      const Continuation* k) const {
+        return remembered(tokens, i, k) && m_failed.count((std::uint64_t{p} << 20) | i) > 0;
+    }
+    void noteFailure(const std::vector<ScanToken>& tokens, std::size_t i, std::size_t p,
+                     const Continuation* k) {
+        if (remembered(tokens, i, k))
+            m_failed.insert((std::uint64_t{p} << 20) | i);
+    }
+
     // A stem's endings at p, each followed by the rest of the pattern from token i.
     bool runEndings(const ScanToken& t, const std::vector<ScanToken>& tokens, std::size_t i,
                     std::size_t p, const Continuation* k) {
@@ -328,6 +360,8 @@ private:
     bool m_final = true;
     bool m_needMore = false;
     std::size_t m_end = 0;
+    bool m_memoStars;
+    std::unordered_set<std::uint64_t> m_failed; // (position, token) pairs that failed
 };
 
 } // namespace lexmora

@@ -104,6 +104,16 @@ TEST(ScannerMatching, KeywordsFindWhatAUserExpects) {
         EXPECT_EQ(matches(c.keyword, c.text, c.caseSensitive), c.expected) << c.keyword;
 }
 
+// Many stars in one keyword over a long word: every split of the word is not tried twice, so the
+// search ends (it took the word's length to the power of the stars before).
+TEST(ScannerMatching, ManyStarsOverALongWordFinishWithTheRightHits) {
+    const std::string stars = "c*a*a*a*a*a*a*a*a*a*a*x";
+    const std::string text = "c" + std::string(400, 'a') + "t caaaaaaaaaax caaaax c**x";
+    EXPECT_EQ(matches(stars, text), Found{"caaaaaaaaaax"});
+    EXPECT_EQ(matches("c********x", "cx cax c" + std::string(300, 'b') + "y"),
+              (Found{"cx", "cax"}));
+}
+
 TEST(ScannerMatching, HyphenAtALineEndIsJoined) {
     EXPECT_EQ(matches("information", "the infor-\r\nmation desk\r\n"), Found{"information"});
     EXPECT_EQ(matches("information", "the infor-\nmation desk\n"), Found{"information"});
