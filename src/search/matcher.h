@@ -9,10 +9,13 @@
 #include "search/word_classes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <string.h> // memmem
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_set>
 #include <vector>
 
@@ -32,6 +35,7 @@ struct Continuation {
     std::size_t index;
     bool requireWordEnd; // a required ending counts only when no word character follows it
     const Continuation* next;
+    std::uint32_t id = 0; // the same for every continuation of the same rest (0: none)
 };
 
 class Matcher {
@@ -308,27 +312,52 @@ private:
 
     // Several "*" in one word try every split of the word between them: without remembering
     // which rest of the pattern already failed where, that costs the word's length to the power
-    // of the number of stars (a search that never ends on a long "word"). Only the pattern's own
-    // token list is remembered; a rest inside endings depends on its continuation too.
+    // of the number of stars (a search that never ends on a long "word"). A rest is the token
+    // list, the token and the continuation after it, which is told by its id.
     static int countStars(const std::vector<ScanToken>& tokens) {
         int stars = 0;
-        for (const ScanToken& t : tokens)
+        for (const ScanToken& t : tokens) {
             stars += t.kind == ScanTokenKind::InnerStar ? 1 : 0;
+            for (const auto& ending : t.endings)
+                stars += countStars(ending);
+        }
         return stars;
     }
-    static constexpr std::size_t kMemoTokens = 1u << 20;
-    bool remembered(const std::vector<ScanToken>& tokens, std::size_t i,
-                    const Continuation* k) const {
-        return m_memoStars && k == nullptr && &tokens == &m_pattern.tokens && i < kMemoTokens;
-    }
+    struct Rest {
+        const void* tokens;
+        std::size_t index;
+        std::size_t position;
+        std::uint32_t continuation;
+        bool operator==(const Rest&) const = default;
+    };
+    struct RestHash {
+        std::size_t operator()(const Rest& r) const {
+            std::uint64_t h = reinterpret_cast<std::uintptr_t>(r.tokens);
+            h = h * 0x9E3779B97F4A7C15ULL + r.index;
+            h = h * 0x9E3779B97F4A7C15ULL + r.position;
+            h = h * 0x9E3779B97F4A7C15ULL + r.continuation;
+            return static_cast<std::size_t>(h ^ (h >> 29));
+        }
+    };
     bool failedBefore(const std::vector<ScanToken>& tokens, std::size_t i, std::size_t p,
                       const Continuation* k) const {
-        return remembered(tokens, i, k) && m_failed.count((std::uint64_t{p} << 20) | i) > 0;
+        return m_memoStars && m_failed.count(Rest{&tokens, i, p, k ? k->id : 0}) > 0;
     }
     void noteFailure(const std::vector<ScanToken>& tokens, std::size_t i, std::size_t p,
                      const Continuation* k) {
-        if (remembered(tokens, i, k))
-            m_failed.insert((std::uint64_t{p} << 20) | i);
+        if (m_memoStars)
+            m_failed.insert(Rest{&tokens, i, p, k ? k->id : 0});
+    }
+    // The id of a continuation: one per distinct rest, kept for the pattern's life.
+    std::uint32_t continuationId(const Continuation& c) {
+        if (!m_memoStars)
+            return 0;
+        const auto key =
+            std::make_tuple(c.next ? c.next->id : 0u, static_cast<const void*>(c.tokens), c.index,
+                            c.requireWordEnd);
+        const auto [it, added] = m_continuationIds.emplace(
+            key, static_cast<std::uint32_t>(m_continuationIds.size() + 1));
+        return it->second;
     }
 
     // A stem's endings at p, each followed by the rest of the pattern from token i.
@@ -336,7 +365,8 @@ private:
                     std::size_t p, const Continuation* k) {
         if (!t.required && !word1(p))
             return run(tokens, i, p, k); // the stem alone is the word
-        const Continuation rest{&tokens, i, t.required, k};
+        Continuation rest{&tokens, i, t.required, k};
+        rest.id = continuationId(rest);
         for (const auto& ending : t.endings) {
             if (ending.empty()) {
                 if (proceed(&rest, p))
@@ -361,7 +391,9 @@ private:
     bool m_needMore = false;
     std::size_t m_end = 0;
     bool m_memoStars;
-    std::unordered_set<std::uint64_t> m_failed; // (position, token) pairs that failed
+    std::unordered_set<Rest, RestHash> m_failed; // rests that failed at a position
+    std::map<std::tuple<std::uint32_t, const void*, std::size_t, bool>, std::uint32_t>
+        m_continuationIds;
 };
 
 } // namespace lexmora

@@ -112,6 +112,9 @@ TEST(ScannerMatching, ManyStarsOverALongWordFinishWithTheRightHits) {
     EXPECT_EQ(matches(stars, text), Found{"caaaaaaaaaax"});
     EXPECT_EQ(matches("c********x", "cx cax c" + std::string(300, 'b') + "y"),
               (Found{"cx", "cax"}));
+    // The same inside endings, where the rest of the pattern depends on the stem's continuation.
+    EXPECT_EQ(matches("walk/a*a*a*a*a*a*a*a*a*a*x,ed", "walk" + std::string(400, 'a') + "t walked"),
+              Found{"walked"});
 }
 
 TEST(ScannerMatching, HyphenAtALineEndIsJoined) {
