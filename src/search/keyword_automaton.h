@@ -1,0 +1,68 @@
+// Finds every keyword's first literal in one pass over a text (Aho-Corasick): the run reads
+// each source once for a whole keyword list, and the literals found are the candidate hits
+// each keyword's matcher then checks. The text is looked at through a fold table, as the
+// literal finder of a single keyword does, so the window itself need not be folded.
+#pragma once
+
+#include "search/literal_finder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lexmora {
+
+class KeywordAutomaton {
+public:
+    // One literal per keyword slot (the slot's number is what a hit reports); an empty literal
+    // is left out. `fold` maps each byte of the text to the form the literals are given in.
+    KeywordAutomaton(const std::vector<std::string>& literals, const FoldTable& fold);
+
+    // A literal found: its slot and the offset just past its end.
+    struct Found {
+        std::uint32_t slot;
+        std::size_t end;
+    };
+
+    // Calls `found(Found)` for every literal lying wholly in text[from, size), in the order of
+    // their ends (slots in ascending order at one end); stops early when `found` returns false
+    // and returns where the scan stopped (the end of the literal refused), else `size`.
+    template <typename OnFound>
+    std::size_t scan(const char* text, std::size_t size, std::size_t from, OnFound&& found) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(text);
+        std::uint32_t state = 0;
+        for (std::size_t i = from; i < size; ++i) {
+            state = m_next[state * m_classes + m_class[p[i]]];
+            if (state & kHasOutput) {
+                state &= ~kHasOutput;
+                for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
+                    if (!found(Found{m_outputs[o], i + 1}))
+                        return i + 1;
+            }
+        }
+        return size;
+    }
+
+    std::size_t longestLiteral() const { return m_longest; }
+    std::size_t literalLength(std::uint32_t slot) const { return m_lengths[slot]; }
+
+private:
+    static constexpr std::uint32_t kHasOutput = 0x80000000u;
+    void buildTrie(const std::vector<std::string>& literals);
+    void buildLinks();
+
+    std::uint32_t m_classes = 1;              // byte classes: 0 for bytes no literal holds
+    std::uint8_t m_class[256] = {};           // text byte -> class, through the fold
+    std::uint8_t m_literalClass[256] = {};    // literal (folded) byte -> class
+    std::vector<std::uint32_t> m_next;        // state * classes + class -> state (| kHasOutput)
+    std::vector<std::uint32_t> m_outputBegin; // per state, into m_outputs (one past the end)
+    std::vector<std::uint32_t> m_outputs;     // slots
+    std::vector<std::size_t> m_lengths;       // per slot
+    std::size_t m_longest = 0;
+    // While building.
+    std::vector<std::vector<std::uint32_t>> m_own; // per state: the slots ending there
+    std::vector<std::uint32_t> m_link;             // per state: the failure link
+};
+
+} // namespace lexmora
