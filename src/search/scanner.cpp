@@ -151,6 +151,75 @@ struct ScanPosition {
     }
 };
 
+// --- all keywords at once --------------------------------------------------------------
+
+// Where the pass of all keywords over one file stands: the window, where the automaton resumes
+// in it and where each keyword's next candidate may start.
+struct PassPosition {
+    SourceText& text;
+    std::size_t keepBefore; // what a window keeps before the place it resumes at
+    std::vector<std::size_t>& resumeAt;
+    std::size_t from = 0;
+    bool forceFinal = false; // the window is as large as it may grow: take it as it stands
+
+    // Slides the window on so that the pass resumes at `resume`; false at the end of the file.
+    bool refill(std::size_t resume) {
+        const std::size_t keepFrom = resume > keepBefore ? resume - keepBefore : 0;
+        if (text.eof())
+            return false;
+        from = resume;
+        if (keepFrom == 0 && text.size() >= kMaxWindow) {
+            forceFinal = true;
+            return true;
+        }
+        text.fill(keepFrom);
+        for (std::size_t& at : resumeAt)
+            at = at > keepFrom ? at - keepFrom : 0;
+        from = resume - keepFrom;
+        return true;
+    }
+};
+
+// The pass's keywords' matchers over one file, each made at its keyword's first candidate.
+class PassMatchers {
+public:
+    PassMatchers(const ProgramState& state, const std::vector<PassKeyword>& keywords, int codeIndex,
+                 bool htmlMode, const Fold& blind)
+        : m_keywords(keywords), m_classes(MakeWordClasses(state, codeIndex)),
+          m_blindReps(MakeLetterRepresentations(state, codeIndex, blind, false)),
+          m_exactReps(MakeLetterRepresentations(state, codeIndex, makeFold(FoldMode::None), true)),
+          m_html(htmlMode), m_matchers(keywords.size()) {}
+
+    std::size_t size() const { return m_matchers.size(); }
+    Matcher& of(std::size_t slot) {
+        std::optional<Matcher>& matcher = m_matchers[slot];
+        if (!matcher) {
+            const PassKeyword& k = m_keywords[slot];
+            matcher.emplace(k.pattern, m_classes, k.caseSensitive ? m_exactReps : m_blindReps,
+                            m_html, k.tag.open(), k.tag.close());
+        }
+        return *matcher;
+    }
+
+private:
+    const std::vector<PassKeyword>& m_keywords;
+    const WordClasses m_classes;
+    const LetterRepresentations m_blindReps, m_exactReps;
+    bool m_html;
+    std::vector<std::optional<Matcher>> m_matchers;
+};
+
+// What checking one candidate needs, and what it found.
+struct CandidateCheck {
+    SourceText& text;
+    PassMatchers& matchers;
+    FileCode code;
+    ContextWidths widths;
+    bool final;
+    std::size_t deferred; // npos, or where the window is to be refilled from
+    int step;             // below 0: the walk ends (abandoned, or the hits cannot be kept)
+};
+
 // --- one call --------------------------------------------------------------------------
 
 class Scan {
@@ -182,6 +251,8 @@ private:
     std::size_t shortestMatch() const;
     int scanText(SourceText& text, FileCode code, const FileFacts& facts);
     int scanTextForAll(SourceText& text, FileCode code);
+    bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
+                        KeywordAutomaton::Found found);
     const KeywordAutomaton& automatonFor(const Fold& fold, int codeIndex);
     bool caseSensitive() const;
     std::size_t candidateOverlap(const LetterRepresentations& reps) const;
@@ -542,102 +613,78 @@ const KeywordAutomaton& Scan::automatonFor(const Fold& fold, int codeIndex) {
 // window holds stops the pass over the window, which is then refilled from there (the other
 // keywords' candidates before it are not taken again: each keyword resumes where it was).
 int Scan::scanTextForAll(SourceText& text, FileCode code) {
-    const std::vector<PassKeyword>& keywords = m_context.walk->keywords;
     const Fold blind =
         makeFold(code.codeIndex == kCodeAnsi ? FoldMode::Cp1252 : FoldMode::AsciiLetters);
-    const Fold exact = makeFold(FoldMode::None);
     text.setFold(&blind.map, blind.active, true);
     const KeywordAutomaton& automaton = automatonFor(blind, code.codeIndex);
-    const WordClasses classes = MakeWordClasses(m_state, code.codeIndex);
-    const LetterRepresentations blindReps =
-        MakeLetterRepresentations(m_state, code.codeIndex, blind, false);
-    const LetterRepresentations exactReps =
-        MakeLetterRepresentations(m_state, code.codeIndex, exact, true);
-    std::vector<std::optional<Matcher>> matchers(keywords.size());
-    auto matcherOf = [&](std::size_t slot) -> Matcher& {
-        if (!matchers[slot]) {
-            const PassKeyword& k = keywords[slot];
-            matchers[slot].emplace(k.pattern, classes, k.caseSensitive ? exactReps : blindReps,
-                                   code.htmlMode, k.tag.open(), k.tag.close());
-        }
-        return *matchers[slot];
-    };
+    PassMatchers matchers(m_state, m_context.walk->keywords, code.codeIndex, code.htmlMode, blind);
     const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
-    const std::size_t keepBefore = widths.left + 4; // left context and word-boundary look-back
-    const std::size_t longest = automaton.longestLiteral();
-    m_resumeAt.assign(keywords.size(), 0);
-    m_hitNumber.assign(keywords.size(), 1);
-
+    m_resumeAt.assign(matchers.size(), 0);
+    m_hitNumber.assign(matchers.size(), 1);
+    // A window keeps the left context and the look-back of the word-boundary rules.
+    PassPosition at{text, widths.left + 4, m_resumeAt};
     text.fill(0);
-    std::size_t from = 0;
-    bool forceFinal = false;
-    // Refills the window so that the pass resumes at `resume`; false at the end of the file.
-    auto refill = [&](std::size_t resume) {
-        const std::size_t keepFrom = resume > keepBefore ? resume - keepBefore : 0;
-        if (text.eof())
-            return false;
-        from = resume;
-        if (keepFrom == 0 && text.size() >= kMaxWindow) {
-            forceFinal = true; // as large as it may grow: taken as it stands
-            return true;
-        }
-        text.fill(keepFrom);
-        for (std::size_t& at : m_resumeAt)
-            at = at > keepFrom ? at - keepFrom : 0;
-        from = resume - keepFrom;
-        return true;
-    };
     for (;;) {
         if (int flags = pollFlags(); flags < 0)
             return flags;
-        const bool final = text.eof() || forceFinal;
+        const bool final = text.eof() || at.forceFinal;
         const std::string_view read = text.read();
-        std::size_t deferred = std::string::npos;
-        int step = 0;
-        automaton.scan(read.data(), read.size(), from, [&](KeywordAutomaton::Found found) {
-            const std::size_t slot = found.slot;
-            const std::size_t s = found.end - automaton.literalLength(found.slot);
-            if (s < m_resumeAt[slot])
-                return true;
-            Matcher& matcher = matcherOf(slot);
-            text.foldAll();
-            matcher.setText(keywords[slot].caseSensitive ? read.data() : text.search(), read.size(),
-                            final);
-            std::size_t e = 0;
-            const Matcher::Outcome outcome = matcher.matchAt(s, e);
-            if (outcome == Matcher::Outcome::NeedMore ||
-                (outcome == Matcher::Outcome::Match && !final &&
-                 e + widths.right + 1 > read.size())) {
-                // Found again with its whole context once more of the file is in; so are the
-                // candidates not yet reported, which end after this one.
-                deferred = std::min(s, found.end > longest ? found.end - longest : 0);
-                return false;
-            }
-            forceFinal = false;
-            if (outcome == Matcher::Outcome::NoMatch || e <= s) {
-                m_resumeAt[slot] = s + 1;
-                return true;
-            }
-            m_resumeAt[slot] = e;
-            if (!buildAcceptedLine(read, s, e, code, widths, m_hitNumber[slot],
-                                   static_cast<int>(keywords[slot].index), keywords[slot].tag))
-                return true;
-            step = spoolHit(slot);
-            ++m_hitNumber[slot];
-            return step == 0;
+        CandidateCheck check{text, matchers, code, widths, final, std::string::npos, 0};
+        automaton.scan(read.data(), read.size(), at.from, [&](KeywordAutomaton::Found found) {
+            return checkCandidate(check, automaton, found);
         });
-        if (step < 0)
-            return step;
-        if (deferred != std::string::npos) {
-            if (!refill(deferred))
-                forceFinal = true;
+        if (check.step < 0)
+            return check.step;
+        if (check.deferred != std::string::npos) {
+            if (!at.refill(check.deferred))
+                at.forceFinal = true;
             continue;
         }
-        // A literal the window's end may have cut is looked for again in the next window.
-        if (final || !refill(read.size() > longest ? read.size() - longest + 1 : 0))
+        // A literal the window's end may have cut is looked for again in the next window (a
+        // window taken as it stood is not the file's end).
+        at.forceFinal = false;
+        const std::size_t longest = automaton.longestLiteral();
+        if (text.eof() || !at.refill(read.size() > longest ? read.size() - longest + 1 : 0))
             break;
     }
     return 0;
+}
+
+// One keyword's candidate of the pass: false when the pass over the window stops there.
+bool Scan::checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
+                          KeywordAutomaton::Found found) {
+    const std::size_t slot = found.slot;
+    const std::size_t s = found.end - automaton.literalLength(slot);
+    if (s < m_resumeAt[slot])
+        return true;
+    const PassKeyword& keyword = m_context.walk->keywords[slot];
+    const std::string_view read = check.text.read();
+    Matcher& matcher = check.matchers.of(slot);
+    check.text.foldAll();
+    matcher.setText(keyword.caseSensitive ? read.data() : check.text.search(), read.size(),
+                    check.final);
+    std::size_t e = 0;
+    const Matcher::Outcome outcome = matcher.matchAt(s, e);
+    if (outcome == Matcher::Outcome::NeedMore ||
+        (outcome == Matcher::Outcome::Match && !check.final &&
+         e + check.widths.right + 1 > read.size())) {
+        // Found again with its whole context once more of the file is in; so are the
+        // candidates not yet reported, which end after this one.
+        const std::size_t longest = automaton.longestLiteral();
+        check.deferred = std::min(s, found.end > longest ? found.end - longest : 0);
+        return false;
+    }
+    if (outcome == Matcher::Outcome::NoMatch || e <= s) {
+        m_resumeAt[slot] = s + 1;
+        return true;
+    }
+    m_resumeAt[slot] = e;
+    if (!buildAcceptedLine(read, s, e, check.code, check.widths, m_hitNumber[slot],
+                           static_cast<int>(keyword.index), keyword.tag))
+        return true;
+    check.step = spoolHit(slot);
+    ++m_hitNumber[slot];
+    return check.step == 0;
 }
 
 // Keeps the accepted hit in m_line for its keyword's turn.
