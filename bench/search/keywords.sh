@@ -20,9 +20,9 @@ mkdir "$work/home" "$work/out"
 find "$DIR" -type f -name '*.txt' -exec cat {} + >/dev/null # warm the page cache
 
 # The word list: English words of the corpus by frequency, from rank 201.
-find "$DIR" -type f -name '*.txt' -path '*en*' -exec cat {} + | tr -cs 'A-Za-z' '\n' |
+find "$DIR" -type f -name '*.txt' -path '*/en/*' -exec cat {} + | tr -cs 'A-Za-z' '\n' |
     tr 'A-Z' 'a-z' | awk 'length >= 4' | sort | uniq -c | sort -k1,1nr -k2 |
-    awk 'NR > 200 {print $2}' | head -1000 >"$work/words"
+    awk 'NR > 200 && NR <= 1200 {print $2}' >"$work/words"
 
 seconds() { # COMMAND...: wall seconds of one run
     local start end

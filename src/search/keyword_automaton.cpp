@@ -92,9 +92,12 @@ void KeywordAutomaton::buildLinks() {
         m_outputs.insert(m_outputs.end(), outputs[s].begin(), outputs[s].end());
     }
     m_outputBegin[states] = static_cast<std::uint32_t>(m_outputs.size());
-    for (std::uint32_t& next : m_next)
-        if (!outputs[next].empty())
+    for (std::uint32_t& next : m_next) {
+        const bool output = !outputs[next].empty();
+        next *= m_classes; // the state's row
+        if (output)
             next |= kHasOutput;
+    }
     m_own.clear();
     m_link.clear();
 }
