@@ -26,12 +26,17 @@ namespace fs = std::filesystem;
 // Everything the live screen is told, in order.
 struct EventLog : SearchObserver {
     std::vector<std::string> events;
-    int yieldsBeforeLeaving = -1; // >= 0: the user leaves after so many yields
+    int yieldsBeforeLeaving = -1;     // >= 0: the user leaves after so many yields
+    std::int64_t leaveAtKeyword = -1; // >= 0: the user leaves once this keyword's turn begins
     void note(std::string e) { events.push_back(std::move(e)); }
     void onHit(std::string_view line, std::string_view name) override {
         note("hit " + std::string(line) + "|" + std::string(name));
     }
-    void onKeyword(std::int64_t i) override { note("keyword " + std::to_string(i)); }
+    void onKeyword(std::int64_t i) override {
+        note("keyword " + std::to_string(i));
+        if (i == leaveAtKeyword)
+            yieldsBeforeLeaving = 0;
+    }
     void onHitCounter(std::int64_t h) override { note("hits " + std::to_string(h)); }
     void onFileCounter(std::int64_t f) override { note("file " + std::to_string(f)); }
     void onFilesInStep(std::int64_t f) override { note("step " + std::to_string(f)); }
@@ -224,13 +229,15 @@ TEST(OnePass, AbandonedFullOrWithoutTempRoomLeavesNoTempFileAndNothingHalfCounte
     struct Stop {
         const char* name;
         int yields;           // the user leaves after so many yields (-1: never)
+        int keyword;          // the user leaves in this keyword's turn (-1: never)
         std::size_t diskRoom; // 0: no limit
         bool tempMissing;     // the temporary folder cannot be written
     };
-    const std::vector<Stop> stops = {{"abandoned early", 3, 0, false},
-                                     {"abandoned late", 400, 0, false},
-                                     {"disk full", -1, 200000, false},
-                                     {"no temp folder", -1, 0, true}};
+    const std::vector<Stop> stops = {{"abandoned early", 3, -1, 0, false},
+                                     {"abandoned late", 400, -1, 0, false},
+                                     {"abandoned in a later turn", -1, 1, 0, false},
+                                     {"disk full", -1, -1, 200000, false},
+                                     {"no temp folder", -1, -1, 0, true}};
     for (const Stop& stop : stops) {
         SCOPED_TRACE(stop.name);
         test::TempDir dir;
@@ -252,6 +259,7 @@ TEST(OnePass, AbandonedFullOrWithoutTempRoomLeavesNoTempFileAndNothingHalfCounte
         state.KeywordCase = {false, false, false};
         EventLog observer;
         observer.yieldsBeforeLeaving = stop.yields;
+        observer.leaveAtKeyword = stop.keyword;
         SilentPrompter prompter;
         SearchRun run;
         run.spoolMemory = 2000;
@@ -259,7 +267,11 @@ TEST(OnePass, AbandonedFullOrWithoutTempRoomLeavesNoTempFileAndNothingHalfCounte
             const SmallDisk disk(stop.diskRoom ? stop.diskRoom : SIZE_MAX);
             RunSearch(state, run, observer, prompter);
         }
-        EXPECT_EQ(run.abandoned, stop.yields >= 0);
+        EXPECT_EQ(run.abandoned, stop.yields >= 0 || stop.keyword >= 0);
+        if (stop.keyword >= 0) {
+            EXPECT_GT(run.HitsPerKeyword[0], 0);
+            EXPECT_EQ(run.HitsPerKeyword[2], 0);
+        }
         EXPECT_EQ(run.failed, stop.diskRoom > 0);
         if (stop.tempMissing) {
             EXPECT_EQ(run.keptDumpFiles.size(), 1u);
