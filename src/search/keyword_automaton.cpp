@@ -102,4 +102,60 @@ void KeywordAutomaton::buildLinks() {
     m_link.clear();
 }
 
+void KeywordAutomaton::collect(const char* text, std::size_t size, std::size_t from,
+                               std::vector<Found>& out) const {
+    out.clear();
+    auto keep = [&out](Found found) {
+        out.push_back(found);
+        return true;
+    };
+    if (size < from + 8192 || m_longest == 0) {
+        scan(text, size, from, keep);
+        return;
+    }
+    // The first half reports the literals ending up to `mid`; the second starts early enough to
+    // see every literal ending after it, and reports only those.
+    const std::size_t mid = from + (size - from) / 2;
+    std::size_t j = mid - std::min(mid - from, m_longest - 1);
+    std::vector<Found>& first = out;
+    std::vector<Found>& second = m_secondHalf;
+    second.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const std::uint32_t* next = m_next.data();
+    const std::uint8_t* classOf = m_class;
+    std::uint32_t rowA = 0, rowB = 0;
+    auto report = [this](std::uint32_t& row, std::size_t end, std::vector<Found>& to) {
+        row &= ~kHasOutput;
+        const std::uint32_t state = row / m_classes;
+        for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
+            to.push_back(Found{m_outputs[o], end});
+    };
+    std::size_t i = from;
+    while (i < mid && j < size) {
+        rowA = next[rowA + classOf[p[i++]]];
+        rowB = next[rowB + classOf[p[j++]]];
+        if ((rowA | rowB) & kHasOutput) {
+            if (rowA & kHasOutput)
+                report(rowA, i, first);
+            if (rowB & kHasOutput) {
+                if (j > mid)
+                    report(rowB, j, second);
+                else
+                    rowB &= ~kHasOutput;
+            }
+        }
+    }
+    for (; i < mid; ++i)
+        if ((rowA = next[rowA + classOf[p[i]]]) & kHasOutput)
+            report(rowA, i + 1, first);
+    for (; j < size; ++j)
+        if ((rowB = next[rowB + classOf[p[j]]]) & kHasOutput) {
+            if (j + 1 > mid)
+                report(rowB, j + 1, second);
+            else
+                rowB &= ~kHasOutput;
+        }
+    first.insert(first.end(), second.begin(), second.end());
+}
+
 } // namespace lexmora

@@ -282,6 +282,7 @@ private:
     std::optional<KeywordAutomaton> m_automata[2];
     std::vector<std::size_t> m_resumeAt;   // per keyword: where its next candidate may start
     std::vector<std::int64_t> m_hitNumber; // per keyword: the number of its next hit in the file
+    std::vector<KeywordAutomaton::Found> m_found; // the literals found in the window
 };
 
 int Scan::pollFlags() {
@@ -630,9 +631,10 @@ int Scan::scanTextForAll(SourceText& text, FileCode code) {
         const bool final = text.eof() || at.forceFinal;
         const std::string_view read = text.read();
         CandidateCheck check{text, matchers, code, widths, final, std::string::npos, 0};
-        automaton.scan(read.data(), read.size(), at.from, [&](KeywordAutomaton::Found found) {
-            return checkCandidate(check, automaton, found);
-        });
+        automaton.collect(read.data(), read.size(), at.from, m_found);
+        for (const KeywordAutomaton::Found found : m_found)
+            if (!checkCandidate(check, automaton, found))
+                break;
         if (check.step < 0)
             return check.step;
         if (check.deferred != std::string::npos) {

@@ -71,6 +71,19 @@ TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
         return true;
     });
     EXPECT_EQ(found, naive(literals, blind, text, 5));
+    // Collected, the text walked as two halves: the same, for windows of every size.
+    for (const std::size_t size : {std::size_t{100}, std::size_t{9000}, std::size_t{20001}}) {
+        std::string big;
+        while (big.size() < size)
+            big += text;
+        big.resize(size);
+        std::vector<KeywordAutomaton::Found> collected;
+        automaton.collect(big.data(), big.size(), 7, collected);
+        Hits pairs;
+        for (const auto& f : collected)
+            pairs.emplace_back(f.slot, f.end);
+        EXPECT_EQ(pairs, naive(literals, blind, big, 7)) << size;
+    }
     // Stopped by the callback: where it stopped.
     std::size_t calls = 0;
     const std::size_t stopped = automaton.scan(
