@@ -13,6 +13,7 @@
 #include "core/text_codec.h"
 #include "search/context_text.h"
 #include "search/hit_filters.h"
+#include "search/keyword_automaton.h"
 #include "search/kwic_line.h"
 #include "search/literal_finder.h"
 #include "search/matcher.h"
@@ -150,6 +151,75 @@ struct ScanPosition {
     }
 };
 
+// --- all keywords at once --------------------------------------------------------------
+
+// Where the pass of all keywords over one file stands: the window, where the automaton resumes
+// in it and where each keyword's next candidate may start.
+struct PassPosition {
+    SourceText& text;
+    std::size_t keepBefore; // what a window keeps before the place it resumes at
+    std::vector<std::size_t>& resumeAt;
+    std::size_t from = 0;
+    bool forceFinal = false; // the window is as large as it may grow: take it as it stands
+
+    // Slides the window on so that the pass resumes at `resume`; false at the end of the file.
+    bool refill(std::size_t resume) {
+        const std::size_t keepFrom = resume > keepBefore ? resume - keepBefore : 0;
+        if (text.eof())
+            return false;
+        from = resume;
+        if (keepFrom == 0 && text.size() >= kMaxWindow) {
+            forceFinal = true;
+            return true;
+        }
+        text.fill(keepFrom);
+        for (std::size_t& at : resumeAt)
+            at = at > keepFrom ? at - keepFrom : 0;
+        from = resume - keepFrom;
+        return true;
+    }
+};
+
+// The pass's keywords' matchers over one file, each made at its keyword's first candidate.
+class PassMatchers {
+public:
+    PassMatchers(const ProgramState& state, const std::vector<PassKeyword>& keywords, int codeIndex,
+                 bool htmlMode, const Fold& blind)
+        : m_keywords(keywords), m_classes(MakeWordClasses(state, codeIndex)),
+          m_blindReps(MakeLetterRepresentations(state, codeIndex, blind, false)),
+          m_exactReps(MakeLetterRepresentations(state, codeIndex, makeFold(FoldMode::None), true)),
+          m_html(htmlMode), m_matchers(keywords.size()) {}
+
+    std::size_t size() const { return m_matchers.size(); }
+    Matcher& of(std::size_t slot) {
+        std::optional<Matcher>& matcher = m_matchers[slot];
+        if (!matcher) {
+            const PassKeyword& k = m_keywords[slot];
+            matcher.emplace(k.pattern, m_classes, k.caseSensitive ? m_exactReps : m_blindReps,
+                            m_html, k.tag.open(), k.tag.close());
+        }
+        return *matcher;
+    }
+
+private:
+    const std::vector<PassKeyword>& m_keywords;
+    const WordClasses m_classes;
+    const LetterRepresentations m_blindReps, m_exactReps;
+    bool m_html;
+    std::vector<std::optional<Matcher>> m_matchers;
+};
+
+// What checking one candidate needs, and what it found.
+struct CandidateCheck {
+    SourceText& text;
+    PassMatchers& matchers;
+    FileCode code;
+    ContextWidths widths;
+    bool final;
+    std::size_t deferred; // npos, or where the window is to be refilled from
+    int step;             // below 0: the walk ends (abandoned, or the hits cannot be kept)
+};
+
 // --- one call --------------------------------------------------------------------------
 
 class Scan {
@@ -157,7 +227,7 @@ public:
     Scan(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
          ScanCounts& counts, SearchObserver& observer, Prompter& prompter)
         : m_state(state), m_pattern(pattern), m_context(context), m_counts(counts),
-          m_observer(observer), m_prompter(prompter),
+          m_observer(observer), m_show(context.walk ? m_quiet : observer), m_prompter(prompter),
           m_control(state, observer, prompter, search::msg::AbandonSearch()) {
         m_control.onPauseTick(
             [this] { m_observer.onPaused(steadySeconds() - m_context.runStartSeconds); });
@@ -180,21 +250,39 @@ private:
     FileCode fileCodeOf(const DetectedCode& code) const;
     std::size_t shortestMatch() const;
     int scanText(SourceText& text, FileCode code, const FileFacts& facts);
+    int scanTextForAll(SourceText& text, FileCode code);
+    bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
+                        KeywordAutomaton::Found found);
+    const KeywordAutomaton& automatonFor(const Fold& fold, int codeIndex);
     bool caseSensitive() const;
     std::size_t candidateOverlap(const LetterRepresentations& reps) const;
     bool buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e, FileCode code,
-                           ContextWidths widths, std::int64_t hitNumber);
+                           ContextWidths widths, std::int64_t hitNumber, int keyword,
+                           const SearchTag& tag);
     int recordHit(std::int64_t hitNumber, const FileFacts& facts);
+    int spoolHit(std::size_t slot);
+    WalkFile* walkFile() {
+        return m_context.walk ? &m_context.walk->files[m_walkFileIndex] : nullptr;
+    }
 
     ProgramState& m_state;
     const ScanPattern& m_pattern;
     const ScanContext& m_context;
     ScanCounts& m_counts;
     SearchObserver& m_observer;
+    SearchObserver m_quiet; // what is shown while the walk is only recorded: nothing
+    SearchObserver& m_show; // the live screen's file and hit events go here
     Prompter& m_prompter;
     RunControl m_control;
     SearchTag m_tag; // a tagged search's tag, else empty
     std::string m_line;
+    // The walk of all keywords at once: the file now recorded, and per code's fold the
+    // automaton over the keywords' literals (built at the first file that needs it).
+    std::size_t m_walkFileIndex = 0;
+    std::optional<KeywordAutomaton> m_automata[2];
+    std::vector<std::size_t> m_resumeAt;   // per keyword: where its next candidate may start
+    std::vector<std::int64_t> m_hitNumber; // per keyword: the number of its next hit in the file
+    std::vector<KeywordAutomaton::Found> m_found; // the literals found in the window
 };
 
 int Scan::pollFlags() {
@@ -207,7 +295,11 @@ int Scan::run() {
         m_tag = TagOfKeyword(m_state, m_context.keywordIndex);
     const std::vector<std::string> files = m_state.SourceFiles; // a stable copy for the call
     for (std::size_t i = 0; i < files.size(); ++i) {
-        m_observer.onFileCounter(m_context.filesBefore + static_cast<std::int64_t>(i) + 1);
+        m_show.onFileCounter(m_context.filesBefore + static_cast<std::int64_t>(i) + 1);
+        if (m_context.walk) {
+            m_walkFileIndex = m_context.walk->files.size();
+            m_context.walk->files.emplace_back();
+        }
         const std::string path =
             m_state.SourceIsFileList ? files[i] : AddBackslash(m_state.SourceDirectory) + files[i];
         const int result = searchFile(path, files[i]);
@@ -243,10 +335,20 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
         return presence == FilePresence::Abandoned ? kStepAbandoned : 0;
     }
     const std::string name = FileNameOf(path);
-    if (HasInvalidExtension(name, m_state.InvalidFileExtensions))
+    if (HasInvalidExtension(name, m_state.InvalidFileExtensions)) {
+        if (WalkFile* walked = walkFile())
+            walked->state = WalkFileState::Passed;
         return 0;
-    m_observer.onFileName(ShortenPath(toLowerAscii(name), 25),
-                          m_state.SourceIsFileList ? ShortenPath(FolderOf(path), 40) : "");
+    }
+    const std::string nameCaption = ShortenPath(toLowerAscii(name), 25);
+    const std::string folderCaption =
+        m_state.SourceIsFileList ? ShortenPath(FolderOf(path), 40) : "";
+    m_show.onFileName(nameCaption, folderCaption);
+    if (WalkFile* walked = walkFile()) {
+        walked->state = WalkFileState::OpenFailed;
+        walked->nameCaption = nameCaption;
+        walked->folderCaption = folderCaption;
+    }
 
     struct stat info {};
     UniqueFd fd = openSource(path, info);
@@ -262,15 +364,23 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
     const DetectedCode detected = DetectCode(m_state, head, name, length > head.size());
     const FileCode code = fileCodeOf(detected);
     facts.log.codeName = DetectedCodeName(m_state, detected);
-    m_observer.onCodeName(facts.log.codeName);
+    m_show.onCodeName(facts.log.codeName);
+    if (WalkFile* walked = walkFile()) {
+        walked->state = WalkFileState::Read;
+        walked->shortName = facts.shortName;
+        walked->log = facts.log;
+        walked->length = length;
+    }
 
     if (length < shortestMatch())
         return 0;
     SourceText text(reusedBuffers());
     startText(text, fd.get(), path, std::move(head), length, detected.conversion, code.htmlMode);
-    const int result = scanText(text, code, facts);
+    const int result = m_context.walk ? scanTextForAll(text, code) : scanText(text, code, facts);
     // The bytes actually read count, not the size the file had when it was opened.
     m_counts.bytes += static_cast<std::int64_t>(text.bytesRead());
+    if (WalkFile* walked = walkFile())
+        walked->bytesRead = text.bytesRead();
     if (result == 0)
         checkReadToEnd(text, path, length);
     return result;
@@ -358,6 +468,12 @@ FileCode Scan::fileCodeOf(const DetectedCode& code) const {
 // for every word boundary, so only what a match must contain is counted: a file that is nothing
 // but the keyword is still searched.
 std::size_t Scan::shortestMatch() const {
+    if (m_context.walk) {
+        std::size_t shortest = SIZE_MAX;
+        for (const PassKeyword& keyword : m_context.walk->keywords)
+            shortest = std::min(shortest, keyword.pattern.tokens.front().text.size());
+        return shortest;
+    }
     return m_pattern.start == ScanStart::Literal ? m_pattern.tokens.front().text.size() : 1;
 }
 
@@ -439,7 +555,8 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
             continue;
         }
         at.pos = e;
-        if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber))
+        if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
+                               m_tag))
             continue;
         if (int step = recordHit(hitNumber, facts); step < 0)
             return step;
@@ -451,10 +568,11 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
 // Builds the KWIC line of the match from `s` to `e` of the text as read into m_line; false when
 // a filter turns the hit down.
 bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e, FileCode code,
-                             ContextWidths widths, std::int64_t hitNumber) {
+                             ContextWidths widths, std::int64_t hitNumber, int keyword,
+                             const SearchTag& tag) {
     if (code.htmlMode && InImageTag(read, s))
         return false;
-    const unsigned char tagOpen = m_tag.open(), tagClose = m_tag.close();
+    const unsigned char tagOpen = tag.open(), tagClose = tag.close();
     const std::size_t leftFrom = s > widths.left ? s - widths.left : 0;
     const std::size_t rightTo = std::min(read.size(), e + widths.right + 1);
     const std::string left =
@@ -470,13 +588,116 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
     m_line.clear();
     AppendKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
                    m_state.RightContext);
-    if (!m_state.TaggedSearch &&
-        ExcludedByStrings(m_state, m_context.keywordIndex, m_line, matched))
+    if (!m_state.TaggedSearch && ExcludedByStrings(m_state, keyword, m_line, matched))
         return false;
-    if (m_state.TaggedSearch && !m_tag.text.empty() &&
-        MissesTag(read, s, e, m_tag, m_state.TagBefore))
+    if (m_state.TaggedSearch && !tag.text.empty() && MissesTag(read, s, e, tag, m_state.TagBefore))
         return false;
     return true;
+}
+
+// The automaton over every keyword's first literal, folded as the file's code folds: a
+// case-sensitive keyword's literal is folded too, so that its candidates are a superset its
+// matcher then narrows.
+const KeywordAutomaton& Scan::automatonFor(const Fold& fold, int codeIndex) {
+    std::optional<KeywordAutomaton>& automaton = m_automata[codeIndex == kCodeAnsi ? 0 : 1];
+    if (!automaton) {
+        std::vector<std::string> literals;
+        for (const PassKeyword& keyword : m_context.walk->keywords)
+            literals.push_back(foldText(fold, keyword.pattern.tokens.front().text));
+        automaton.emplace(literals, fold.map);
+    }
+    return *automaton;
+}
+
+// One window over the file for all keywords at once. Each keyword's candidates are checked as
+// a scan of that keyword alone checks them; a candidate that needs more of the file than the
+// window holds stops the pass over the window, which is then refilled from there (the other
+// keywords' candidates before it are not taken again: each keyword resumes where it was).
+int Scan::scanTextForAll(SourceText& text, FileCode code) {
+    const Fold blind =
+        makeFold(code.codeIndex == kCodeAnsi ? FoldMode::Cp1252 : FoldMode::AsciiLetters);
+    text.setFold(&blind.map, blind.active, true);
+    const KeywordAutomaton& automaton = automatonFor(blind, code.codeIndex);
+    PassMatchers matchers(m_state, m_context.walk->keywords, code.codeIndex, code.htmlMode, blind);
+    const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
+    m_resumeAt.assign(matchers.size(), 0);
+    m_hitNumber.assign(matchers.size(), 1);
+    // A window keeps the left context and the look-back of the word-boundary rules.
+    PassPosition at{text, widths.left + 4, m_resumeAt};
+    text.fill(0);
+    for (;;) {
+        if (int flags = pollFlags(); flags < 0)
+            return flags;
+        const bool final = text.eof() || at.forceFinal;
+        const std::string_view read = text.read();
+        CandidateCheck check{text, matchers, code, widths, final, std::string::npos, 0};
+        automaton.collect(read.data(), read.size(), at.from, m_found);
+        for (const KeywordAutomaton::Found found : m_found)
+            if (!checkCandidate(check, automaton, found))
+                break;
+        if (check.step < 0)
+            return check.step;
+        if (check.deferred != std::string::npos) {
+            if (!at.refill(check.deferred))
+                at.forceFinal = true;
+            continue;
+        }
+        // A literal the window's end may have cut is looked for again in the next window (a
+        // window taken as it stood is not the file's end).
+        at.forceFinal = false;
+        const std::size_t longest = automaton.longestLiteral();
+        if (text.eof() || !at.refill(read.size() > longest ? read.size() - longest + 1 : 0))
+            break;
+    }
+    return 0;
+}
+
+// One keyword's candidate of the pass: false when the pass over the window stops there.
+bool Scan::checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
+                          KeywordAutomaton::Found found) {
+    const std::size_t slot = found.slot;
+    const std::size_t s = found.end - automaton.literalLength(slot);
+    if (s < m_resumeAt[slot])
+        return true;
+    const PassKeyword& keyword = m_context.walk->keywords[slot];
+    const std::string_view read = check.text.read();
+    Matcher& matcher = check.matchers.of(slot);
+    check.text.foldAll();
+    matcher.setText(keyword.caseSensitive ? read.data() : check.text.search(), read.size(),
+                    check.final);
+    std::size_t e = 0;
+    const Matcher::Outcome outcome = matcher.matchAt(s, e);
+    if (outcome == Matcher::Outcome::NeedMore ||
+        (outcome == Matcher::Outcome::Match && !check.final &&
+         e + check.widths.right + 1 > read.size())) {
+        // Found again with its whole context once more of the file is in; so are the
+        // candidates not yet reported, which end after this one.
+        const std::size_t longest = automaton.longestLiteral();
+        check.deferred = std::min(s, found.end > longest ? found.end - longest : 0);
+        return false;
+    }
+    if (outcome == Matcher::Outcome::NoMatch || e <= s) {
+        m_resumeAt[slot] = s + 1;
+        return true;
+    }
+    m_resumeAt[slot] = e;
+    if (!buildAcceptedLine(read, s, e, check.code, check.widths, m_hitNumber[slot],
+                           static_cast<int>(keyword.index), keyword.tag))
+        return true;
+    check.step = spoolHit(slot);
+    ++m_hitNumber[slot];
+    return check.step == 0;
+}
+
+// Keeps the accepted hit in m_line for its keyword's turn.
+int Scan::spoolHit(std::size_t slot) {
+    OnePassWalk& walk = *m_context.walk;
+    if (!walk.hits->add(slot, static_cast<std::uint32_t>(m_walkFileIndex), m_line)) {
+        walk.spoolFailed = true;
+        return kStepDeviceFailure;
+    }
+    ++m_counts.hits;
+    return pollFlags();
 }
 
 // Saves the accepted hit in m_line (with "Save to File"), counts it and shows it.

@@ -6,6 +6,7 @@
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/run_control.h"
+#include "search/one_pass_walk.h"
 #include "search/result_files.h"
 #include "search/scan_pattern.h"
 
@@ -69,6 +70,10 @@ struct ScanContext {
     ResultFileSet* results = nullptr;
     int recordLength = kMinRecordLength;
     std::int64_t runStartSeconds = 0; // steady-clock seconds
+    // Set when the files are searched once for all the walk's keywords: the files' facts and
+    // the hits are recorded there (the pattern argument is then unused), nothing is shown and
+    // nothing is written to result files.
+    OnePassWalk* walk = nullptr;
 };
 
 // SearchFiles: searches the files of SourceFiles (joined to SourceDirectory unless

@@ -9,6 +9,7 @@
 #include "core/text_codec.h"
 #include "files/file_patterns.h"
 #include "search/compile_keyword.h"
+#include "search/one_pass_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -310,8 +311,55 @@ std::string ResultNameBase(std::string_view keyword) {
     return out;
 }
 
+namespace {
+
+// A step of the walk that reads the sources once for all keywords: recorded, not shown.
+RunOutcome recordStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
+                      Prompter& prompter) {
+    OnePassWalk& walk = *run.walk;
+    WalkStep step;
+    step.filesInStep = state.SourceFileCount != 0
+                           ? state.SourceFileCount
+                           : static_cast<std::int64_t>(state.SourceFiles.size());
+    if (!state.SourceIsFileList)
+        step.folderCaption = ShortenPath(toLowerAscii(state.SourceDirectory), 40);
+    step.sourceDirectory = utf8ToCp1252(state.SourceDirectory);
+    step.listSize = state.SourceFiles.size();
+    step.firstFile = walk.files.size();
+    walk.steps.push_back(std::move(step));
+    if (state.SourceFiles.empty())
+        return RunOutcome::done();
+    state.PauseFlag = false;
+    ScanContext context;
+    context.walk = &walk;
+    context.runStartSeconds = run.StartTime;
+    ScanCounts counts;
+    return SearchFiles(state, run.pattern, context, counts, observer, prompter);
+}
+
+} // namespace
+
+void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts, std::size_t files,
+                   SearchObserver& observer) {
+    // Only the files read count: one that could not be opened or read has been named instead.
+    run.FilesSearched += static_cast<std::int64_t>(files) - counts.unreadFiles;
+    run.FilesUnread += counts.unreadFiles;
+    run.BytesSearched += counts.bytes;
+    run.HitsTotal += counts.hits;
+    run.HitsPerKeyword[k] += counts.hits;
+    run.EstimatedBytes += counts.hits * run.RecordLength;
+    run.BytesInResultFile += counts.bytesWritten;
+    if (run.results)
+        run.hitsInSet += counts.hits;
+    observer.onHitCounter(run.HitsPerKeyword[k]);
+    if (counts.failure)
+        run.lastFailure = counts.failure;
+}
+
 RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
                       Prompter& prompter) {
+    if (run.walk)
+        return recordStep(state, run, observer, prompter);
     observer.onFilesInStep(state.SourceFileCount != 0
                                ? state.SourceFileCount
                                : static_cast<std::int64_t>(state.SourceFiles.size()));
@@ -331,20 +379,7 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
     context.runStartSeconds = run.StartTime;
     ScanCounts counts;
     const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
-
-    // Only the files read count: one that could not be opened or read has been named instead.
-    run.FilesSearched += static_cast<std::int64_t>(state.SourceFiles.size()) - counts.unreadFiles;
-    run.FilesUnread += counts.unreadFiles;
-    run.BytesSearched += counts.bytes;
-    run.HitsTotal += counts.hits;
-    run.HitsPerKeyword[k] += counts.hits;
-    run.EstimatedBytes += counts.hits * run.RecordLength;
-    run.BytesInResultFile += counts.bytesWritten;
-    if (run.results)
-        run.hitsInSet += counts.hits;
-    observer.onHitCounter(run.HitsPerKeyword[k]);
-    if (counts.failure)
-        run.lastFailure = counts.failure;
+    AddStepCounts(run, k, counts, state.SourceFiles.size(), observer);
     return result;
 }
 
@@ -420,7 +455,8 @@ enum class KeywordTurn { Next, Stop };
 
 // Compiles and searches keyword k. A keyword that does not compile is passed over.
 KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
-                          const RunSources& sources, SearchObserver& observer, Prompter& prompter) {
+                          const RunSources& sources, const OnePassWalk* walk,
+                          SearchObserver& observer, Prompter& prompter) {
     CompiledPattern compiled;
     if (!CompileKeyword(state, k, compiled))
         return KeywordTurn::Next;
@@ -436,7 +472,8 @@ KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     if (state.SingleFile)
         state.ResultFilesBoundary = k + 1 == state.Keywords.size();
     run.lastFailure.reset();
-    run.StepResult = searchSources(state, run, sources, observer, prompter);
+    run.StepResult = walk ? ReplayKeyword(state, run, k, *walk, observer, prompter)
+                          : searchSources(state, run, sources, observer, prompter);
     if (run.StepResult.isDone())
         return KeywordTurn::Next;
     endAfterStep(state, run, observer, prompter);
@@ -479,6 +516,26 @@ void endRun(ProgramState& state, SearchRun& run, const RunSources& sources,
     state.SourceDirectory = run.SavedSourceDirectory;
 }
 
+// The sources read once for all keywords, when the keywords allow it; null when the run goes
+// keyword by keyword (also when the hits could not be kept: nothing is written before the
+// keywords' turns, so the run starts over that way).
+std::unique_ptr<OnePassWalk> walkOnce(ProgramState& state, SearchRun& run,
+                                      const RunSources& sources, SearchObserver& observer,
+                                      Prompter& prompter) {
+    std::unique_ptr<OnePassWalk> walk =
+        run.keywordByKeyword ? nullptr : PrepareOnePass(state, run.spoolMemory);
+    if (!walk)
+        return nullptr;
+    run.walk = walk.get();
+    const RunOutcome outcome = searchSources(state, run, sources, observer, prompter);
+    run.walk = nullptr;
+    state.SourceDirectory = run.SavedSourceDirectory;
+    if (walk->spoolFailed)
+        return nullptr;
+    walk->complete = outcome.isDone();
+    return walk;
+}
+
 } // namespace
 
 void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
@@ -490,11 +547,13 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
     sources.listed = state.SourceIsFileList && !state.StoredFileList.empty() ? state.StoredFileList
                                                                              : state.SourceFiles;
     sources.selected = state.SourceFiles;
+    const std::unique_ptr<OnePassWalk> walk = walkOnce(state, run, sources, observer, prompter);
     for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
         run.KeywordIndex = static_cast<std::int64_t>(k);
         run.LastKeywordIndex = run.KeywordIndex;
         state.SourceDirectory = run.SavedSourceDirectory;
-        if (searchKeyword(state, run, k, sources, observer, prompter) == KeywordTurn::Stop)
+        if (searchKeyword(state, run, k, sources, walk.get(), observer, prompter) ==
+            KeywordTurn::Stop)
             break;
         if (finishKeyword(state, run, k, observer, prompter) == KeywordTurn::Stop)
             break;

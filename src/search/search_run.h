@@ -75,6 +75,12 @@ struct SearchRun {
     std::int64_t hitsInSet = 0;
     ScanPattern pattern;
     std::optional<Message> lastFailure; // why the last step could not write its results
+    // Set while the sources are read once for all keywords (the walk is recorded, not shown).
+    OnePassWalk* walk = nullptr;
+    // The sources are read again for every keyword (the walk of old, kept to compare with).
+    bool keywordByKeyword = false;
+    // How much of later keywords' hits waits in memory before it goes to temporary files.
+    std::size_t spoolMemory = std::size_t{16} << 20;
 };
 
 // RunSearch: every keyword over the selected sources. Asks nothing at the end: the summary is
@@ -84,6 +90,11 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
 // SearchStep: one scanner call over the files now in SourceFiles, and its bookkeeping.
 RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
                       Prompter& prompter);
+
+// The bookkeeping of a step of keyword k once its files are searched: the run's counts and
+// the live hit counter.
+void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts, std::size_t files,
+                   SearchObserver& observer);
 
 // SearchFolderTree: SourceDirectory and every folder below it, sub-folders first (in list
 // order), each folder's matching files as one step. A folder reached twice (a link loop) is

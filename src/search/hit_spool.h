@@ -1,0 +1,67 @@
+// The hits of later keywords while a run reads each source once for all keywords: kept per
+// keyword in memory up to a bound, then in temporary files, and read back in the order found
+// when the keyword's turn comes. The temporary files go with the spool, on every way out.
+#pragma once
+
+#include "core/result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexmora {
+
+class HitSpool {
+public:
+    // `slots` keywords; the memory of all slots together stays near `memoryLimit` bytes.
+    HitSpool(std::string tempDirectory, std::size_t slots, std::size_t memoryLimit);
+    ~HitSpool();
+    HitSpool(const HitSpool&) = delete;
+    HitSpool& operator=(const HitSpool&) = delete;
+
+    // A hit of keyword `slot` in the walk's file `file`: its KWIC line.
+    Status add(std::size_t slot, std::uint32_t file, std::string_view line);
+
+    // Reads one slot's hits back in the order they were added.
+    class Reader {
+    public:
+        // The next hit, or false at the end (or on a read failure: see failed()).
+        bool next(std::uint32_t& file, std::string_view& line);
+        // The file of the next hit without taking it; UINT32_MAX at the end.
+        std::uint32_t peekFile();
+        bool failed() const { return m_failed; }
+
+    private:
+        friend class HitSpool;
+        Reader(const HitSpool& spool, std::size_t slot);
+        bool fillFromDisk();
+        const HitSpool& m_spool;
+        std::size_t m_slot;
+        std::string m_chunk; // what is read of the slot's file, or its memory
+        std::size_t m_at = 0;
+        int m_fd = -1;
+        bool m_inMemory = false;
+        bool m_failed = false;
+
+    public:
+        ~Reader();
+        Reader(Reader&& other) noexcept;
+        Reader& operator=(Reader&&) = delete;
+        Reader(const Reader&) = delete;
+    };
+    Reader read(std::size_t slot) const { return Reader(*this, slot); }
+
+private:
+    Status spillAll();
+    Status spill(std::size_t slot);
+
+    std::string m_tempDirectory;
+    std::size_t m_memoryLimit;
+    std::size_t m_inMemory = 0;
+    std::vector<std::string> m_memory; // per slot: records not yet in its file
+    std::vector<std::string> m_files;  // per slot: its temporary file, or empty
+};
+
+} // namespace lexmora

@@ -1,0 +1,161 @@
+#include "search/keyword_automaton.h"
+
+#include <algorithm>
+#include <deque>
+
+namespace lexmora {
+
+namespace {
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+}
+
+KeywordAutomaton::KeywordAutomaton(const std::vector<std::string>& literals,
+                                   const FoldTable& fold) {
+    // Only the bytes the literals hold need a column of their own: the table stays small for a
+    // long keyword list.
+    for (const std::string& literal : literals)
+        for (const char c : literal) {
+            std::uint8_t& cls = m_literalClass[static_cast<unsigned char>(c)];
+            if (cls == 0 && m_classes < 256)
+                cls = static_cast<std::uint8_t>(m_classes++);
+        }
+    for (std::size_t b = 0; b < 256; ++b)
+        m_class[b] = m_literalClass[fold[b]];
+    m_lengths.resize(literals.size());
+    for (std::size_t s = 0; s < literals.size(); ++s) {
+        m_lengths[s] = literals[s].size();
+        m_longest = std::max(m_longest, literals[s].size());
+    }
+    buildTrie(literals);
+    buildLinks();
+}
+
+void KeywordAutomaton::buildTrie(const std::vector<std::string>& literals) {
+    m_next.assign(m_classes, kNone);
+    m_own.assign(1, {});
+    for (std::size_t s = 0; s < literals.size(); ++s) {
+        if (literals[s].empty())
+            continue;
+        std::uint32_t state = 0;
+        for (const char c : literals[s]) {
+            const std::size_t at =
+                state * m_classes + m_literalClass[static_cast<unsigned char>(c)];
+            if (m_next[at] == kNone) {
+                m_next[at] = static_cast<std::uint32_t>(m_own.size());
+                m_own.emplace_back();
+                m_next.resize(m_next.size() + m_classes, kNone);
+            }
+            state = m_next[at];
+        }
+        m_own[state].push_back(static_cast<std::uint32_t>(s));
+    }
+}
+
+// Breadth first: every missing move becomes the failure link's move, and a state's outputs are
+// its own slots and those of its link (in ascending slot order).
+void KeywordAutomaton::buildLinks() {
+    const std::size_t states = m_own.size();
+    m_link.assign(states, 0);
+    std::vector<std::vector<std::uint32_t>> outputs(states);
+    std::deque<std::uint32_t> queue;
+    for (std::uint32_t c = 0; c < m_classes; ++c) {
+        std::uint32_t& next = m_next[c];
+        if (next == kNone) {
+            next = 0;
+        } else {
+            m_link[next] = 0;
+            queue.push_back(next);
+        }
+    }
+    outputs[0] = m_own[0];
+    while (!queue.empty()) {
+        const std::uint32_t state = queue.front();
+        queue.pop_front();
+        outputs[state] = m_own[state];
+        const auto& inherited = outputs[m_link[state]];
+        outputs[state].insert(outputs[state].end(), inherited.begin(), inherited.end());
+        std::sort(outputs[state].begin(), outputs[state].end());
+        for (std::uint32_t c = 0; c < m_classes; ++c) {
+            std::uint32_t& next = m_next[state * m_classes + c];
+            const std::uint32_t viaLink = m_next[m_link[state] * m_classes + c];
+            if (next == kNone) {
+                next = viaLink;
+            } else {
+                m_link[next] = viaLink;
+                queue.push_back(next);
+            }
+        }
+    }
+    m_outputBegin.assign(states + 1, 0);
+    for (std::size_t s = 0; s < states; ++s) {
+        m_outputBegin[s] = static_cast<std::uint32_t>(m_outputs.size());
+        m_outputs.insert(m_outputs.end(), outputs[s].begin(), outputs[s].end());
+    }
+    m_outputBegin[states] = static_cast<std::uint32_t>(m_outputs.size());
+    for (std::uint32_t& next : m_next) {
+        const bool output = !outputs[next].empty();
+        next *= m_classes; // the state's row
+        if (output)
+            next |= kHasOutput;
+    }
+    m_own.clear();
+    m_link.clear();
+}
+
+void KeywordAutomaton::collect(const char* text, std::size_t size, std::size_t from,
+                               std::vector<Found>& out) const {
+    out.clear();
+    auto keep = [&out](Found found) {
+        out.push_back(found);
+        return true;
+    };
+    if (size < from + 8192 || m_longest == 0) {
+        scan(text, size, from, keep);
+        return;
+    }
+    // The first half reports the literals ending up to `mid`; the second starts early enough to
+    // see every literal ending after it, and reports only those.
+    const std::size_t mid = from + (size - from) / 2;
+    std::size_t j = mid - std::min(mid - from, m_longest - 1);
+    std::vector<Found>& first = out;
+    std::vector<Found>& second = m_secondHalf;
+    second.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const std::uint32_t* next = m_next.data();
+    const std::uint8_t* classOf = m_class;
+    std::uint32_t rowA = 0, rowB = 0;
+    auto report = [this](std::uint32_t& row, std::size_t end, std::vector<Found>& to) {
+        row &= ~kHasOutput;
+        const std::uint32_t state = row / m_classes;
+        for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
+            to.push_back(Found{m_outputs[o], end});
+    };
+    std::size_t i = from;
+    while (i < mid && j < size) {
+        rowA = next[rowA + classOf[p[i++]]];
+        rowB = next[rowB + classOf[p[j++]]];
+        if ((rowA | rowB) & kHasOutput) {
+            if (rowA & kHasOutput)
+                report(rowA, i, first);
+            if (rowB & kHasOutput) {
+                if (j > mid)
+                    report(rowB, j, second);
+                else
+                    rowB &= ~kHasOutput;
+            }
+        }
+    }
+    for (; i < mid; ++i)
+        if ((rowA = next[rowA + classOf[p[i]]]) & kHasOutput)
+            report(rowA, i + 1, first);
+    for (; j < size; ++j)
+        if ((rowB = next[rowB + classOf[p[j]]]) & kHasOutput) {
+            if (j + 1 > mid)
+                report(rowB, j + 1, second);
+            else
+                rowB &= ~kHasOutput;
+        }
+    first.insert(first.end(), second.begin(), second.end());
+}
+
+} // namespace lexmora

@@ -1,0 +1,83 @@
+// Finds every keyword's first literal in one pass over a text (Aho-Corasick): the run reads
+// each source once for a whole keyword list, and the literals found are the candidate hits
+// each keyword's matcher then checks. The text is looked at through a fold table, as the
+// literal finder of a single keyword does, so the window itself need not be folded.
+#pragma once
+
+#include "search/literal_finder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lexmora {
+
+class KeywordAutomaton {
+public:
+    // One literal per keyword slot (the slot's number is what a hit reports); an empty literal
+    // is left out. `fold` maps each byte of the text to the form the literals are given in.
+    KeywordAutomaton(const std::vector<std::string>& literals, const FoldTable& fold);
+
+    // A literal found: its slot and the offset just past its end.
+    struct Found {
+        std::uint32_t slot;
+        std::size_t end;
+    };
+
+    // Calls `found(Found)` for every literal lying wholly in text[from, size), in the order of
+    // their ends (slots in ascending order at one end); stops early when `found` returns false
+    // and returns where the scan stopped (the end of the literal refused), else `size`.
+    template <typename OnFound>
+    std::size_t scan(const char* text, std::size_t size, std::size_t from, OnFound&& found) const {
+        // States are kept as their row's offset in the table, and the table and the byte
+        // classes in locals: the loop is two loads a byte, with nothing to reload.
+        const auto* p = reinterpret_cast<const unsigned char*>(text);
+        const std::uint32_t* next = m_next.data();
+        const std::uint8_t* classOf = m_class;
+        std::uint32_t row = 0;
+        std::size_t i = from;
+        while (i < size) {
+            do
+                row = next[row + classOf[p[i++]]];
+            while (!(row & kHasOutput) && i < size);
+            if (!(row & kHasOutput))
+                continue;
+            row &= ~kHasOutput;
+            const std::uint32_t state = row / m_classes;
+            for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
+                if (!found(Found{m_outputs[o], i}))
+                    return i;
+        }
+        return size;
+    }
+
+    // Every literal lying wholly in text[from, size) into `out` (cleared first), in the order
+    // scan() reports them. The text is walked as two halves at once: each byte's move waits
+    // on the one before, and two independent walks keep the processor twice as busy.
+    void collect(const char* text, std::size_t size, std::size_t from,
+                 std::vector<Found>& out) const;
+
+    std::size_t longestLiteral() const { return m_longest; }
+    std::size_t literalLength(std::uint32_t slot) const { return m_lengths[slot]; }
+
+private:
+    static constexpr std::uint32_t kHasOutput = 0x80000000u;
+    void buildTrie(const std::vector<std::string>& literals);
+    void buildLinks();
+
+    std::uint32_t m_classes = 1;              // byte classes: 0 for bytes no literal holds
+    std::uint8_t m_class[256] = {};           // text byte -> class, through the fold
+    std::uint8_t m_literalClass[256] = {};    // literal (folded) byte -> class
+    std::vector<std::uint32_t> m_next;        // state * classes + class -> state (| kHasOutput)
+    std::vector<std::uint32_t> m_outputBegin; // per state, into m_outputs (one past the end)
+    std::vector<std::uint32_t> m_outputs;     // slots
+    std::vector<std::size_t> m_lengths;       // per slot
+    std::size_t m_longest = 0;
+    mutable std::vector<Found> m_secondHalf; // collect()'s second half, kept for its capacity
+    // While building.
+    std::vector<std::vector<std::uint32_t>> m_own; // per state: the slots ending there
+    std::vector<std::uint32_t> m_link;             // per state: the failure link
+};
+
+} // namespace lexmora

@@ -1,0 +1,95 @@
+#include "search/keyword_automaton.h"
+
+#include "search/text_fold.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <tuple>
+#include <vector>
+
+namespace lexmora {
+namespace {
+
+using Hits = std::vector<std::pair<std::uint32_t, std::size_t>>; // slot, end
+
+// Every literal at every place, folded, ordered by end then slot: what the automaton must give.
+Hits naive(const std::vector<std::string>& literals, const Fold& fold, const std::string& text,
+           std::size_t from) {
+    const std::string folded = foldText(fold, text);
+    Hits hits;
+    for (std::size_t end = from + 1; end <= text.size(); ++end)
+        for (std::uint32_t s = 0; s < literals.size(); ++s) {
+            const std::string& l = literals[s];
+            if (!l.empty() && end >= from + l.size() &&
+                folded.compare(end - l.size(), l.size(), l) == 0)
+                hits.emplace_back(s, end);
+        }
+    return hits;
+}
+
+TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
+    const Fold blind = makeFold(FoldMode::Cp1252);
+    const Fold exact = makeFold(FoldMode::None);
+    struct Case {
+        std::vector<std::string> literals;
+        const Fold* fold;
+        std::string text;
+        std::size_t from;
+    };
+    const std::vector<Case> cases = {
+        {{"he", "she", "his", "hers"}, &blind, "USHERS and she said his hers", 0},
+        {{"a", "aa", "aaa", ""}, &exact, "aaaa baaa", 2},
+        {{"caf\xE9", "\xE9t\xE9"}, &blind, "CAF\xC9T\xC9 caf\xE9", 0},
+        {{"love", "over", "lover", "ver"}, &exact, "Lover lover LOVE", 0},
+    };
+    for (const Case& c : cases) {
+        const KeywordAutomaton automaton(c.literals, c.fold->map);
+        Hits found;
+        automaton.scan(c.text.data(), c.text.size(), c.from, [&](KeywordAutomaton::Found f) {
+            found.emplace_back(f.slot, f.end);
+            return true;
+        });
+        EXPECT_EQ(found, naive(c.literals, *c.fold, c.text, c.from)) << c.text;
+    }
+    // Random words of a small alphabet: many overlapping literals.
+    std::mt19937 random(3);
+    std::vector<std::string> literals;
+    for (int i = 0; i < 60; ++i) {
+        std::string l;
+        for (unsigned n = 1 + random() % 5; n > 0; --n)
+            l += static_cast<char>("abcAB"[random() % 5]);
+        literals.push_back(foldText(blind, l));
+    }
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "abcABx "[random() % 7];
+    const KeywordAutomaton automaton(literals, blind.map);
+    Hits found;
+    automaton.scan(text.data(), text.size(), 5, [&](KeywordAutomaton::Found f) {
+        found.emplace_back(f.slot, f.end);
+        return true;
+    });
+    EXPECT_EQ(found, naive(literals, blind, text, 5));
+    // Collected, the text walked as two halves: the same, for windows of every size.
+    for (const std::size_t size : {std::size_t{100}, std::size_t{9000}, std::size_t{20001}}) {
+        std::string big;
+        while (big.size() < size)
+            big += text;
+        big.resize(size);
+        std::vector<KeywordAutomaton::Found> collected;
+        automaton.collect(big.data(), big.size(), 7, collected);
+        Hits pairs;
+        for (const auto& f : collected)
+            pairs.emplace_back(f.slot, f.end);
+        EXPECT_EQ(pairs, naive(literals, blind, big, 7)) << size;
+    }
+    // Stopped by the callback: where it stopped.
+    std::size_t calls = 0;
+    const std::size_t stopped = automaton.scan(
+        text.data(), text.size(), 0, [&](KeywordAutomaton::Found) { return ++calls < 10; });
+    EXPECT_EQ(stopped, naive(literals, blind, text, 0)[9].second);
+}
+
+} // namespace
+} // namespace lexmora
