@@ -908,7 +908,7 @@ void frmStrings::showHelp(const char* topic) {
     auto* web = findChild<frmWeb*>("frmWeb");
     if (web == nullptr)
         web = new frmWeb(this);
-    web->showFile(page);
+    web->showHelpPage(page);
 }
 
 void frmStrings::removeCharacterLabels() {

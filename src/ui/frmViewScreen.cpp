@@ -3,6 +3,7 @@
 #include "core/paths.h"
 #include "search/search_run.h"
 #include "ui/frmWeb.h"
+#include "ui/help_qt.h"
 #include "ui/messages.h"
 #include "ui/text_convert.h"
 
@@ -504,15 +505,7 @@ void frmViewScreen::buildMenus(QMenuBar* bar) {
     QAction* helpItem = help->addAction("&Help");
     helpItem->setObjectName("mnuScreenHelpItem");
     connect(helpItem, &QAction::triggered, this, [this] {
-        const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
-        if (m_state.InstallFolder.empty() || !QFileInfo::exists(page)) {
-            m_prompter.tell(msg::HelpFileMissing());
-            return;
-        }
-        auto* web = findChild<frmWeb*>("frmWeb");
-        if (web == nullptr)
-            web = new frmWeb(this);
-        web->showFile(page);
+        ShowHelpTopic(this, m_state, m_prompter, m_viewing ? help::kViewer : help::kSearchScreen);
     });
 }
 
