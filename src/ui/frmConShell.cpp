@@ -222,7 +222,11 @@ QWidget* frmConShell::buildIcons() {
         auto* button = new QToolButton(bar);
         button->setObjectName(icon.name);
         button->setToolTip(icon.tip);
-        button->setIcon(style()->standardIcon(icon.pixmap));
+        // Some styles have only a small picture for an icon: it is scaled to the bar's size.
+        const QPixmap picture = style()->standardIcon(icon.pixmap).pixmap(32, 32);
+        button->setIcon(picture.width() >= 32 ? picture
+                                              : picture.scaled(32, 32, Qt::KeepAspectRatio,
+                                                               Qt::SmoothTransformation));
         button->setIconSize(QSize(32, 32));
         button->setAutoRaise(true);
         row->addWidget(button);

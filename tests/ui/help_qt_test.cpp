@@ -45,7 +45,7 @@ private slots:
     void linksBetweenPagesLeadSomewhere() {
         const QDir help(QString(LEXMORA_BIN_DIR) + "/help");
         const QRegularExpression link("href=\"([^\"#:]+)\"");
-            const QRegularExpression title("<title>([^<]+)</title>");
+        const QRegularExpression title("<title>([^<]+)</title>");
         for (const QString& name : help.entryList({"*.html"})) {
             QFile file(help.filePath(name));
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -85,6 +85,19 @@ private slots:
             QUrl::fromLocalFile(QString(LEXMORA_BIN_DIR) + "/help/viewer.html"));
         QCOMPARE(web->windowTitle(), QString("Viewing search results"));
         QVERIFY(prompter.shown.empty());
+    }
+
+    void screenshot() {
+        const QByteArray folder = qgetenv("LEXMORA_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("set LEXMORA_SCREENSHOT_DIR to save a picture of a help page");
+        const ProgramState state = shippedState();
+        ScriptedPrompter prompter({});
+        QWidget owner;
+        ui::ShowHelpTopic(&owner, state, prompter, ui::help::kMainWindow);
+        auto* web = owner.findChild<ui::frmWeb*>("frmWeb");
+        QVERIFY(QTest::qWaitForWindowExposed(web));
+        QVERIFY(web->grab().save(QString::fromLocal8Bit(folder) + "/help-main-window.png"));
     }
 
     void missingHelpIsTold() {
