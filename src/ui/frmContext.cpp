@@ -273,9 +273,10 @@ bool frmContext::eventFilter(QObject* watched, QEvent* event) {
                     ->setValue(static_cast<int>(ContextBoxNumber(text)));
             return true;
         }
-        // Editing and moving keys keep their work; typed characters must be digits.
+        // Editing and moving keys keep their work, Escape cancels the dialog; typed characters
+        // must be digits.
         const QString typed = key->text();
-        if (key->key() == Qt::Key_Backspace || typed.isEmpty() ||
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Escape || typed.isEmpty() ||
             key->modifiers().testFlag(Qt::ControlModifier))
             return QDialog::eventFilter(watched, event);
         if (typed.size() != 1 ||
