@@ -815,11 +815,12 @@ void frmViewScreen::RedrawColumns() {
         m_txtNumber->setText(QString::number(m_state.ColumnWidth));
         m_picEnterNumber->show();
         m_txtNumber->setFocus();
-        m_mnuColumnView->setEnabled(m_viewing); // the viewer's item switches it off again
     } else {
         m_picEnterNumber->hide();
-        m_mnuColumnView->setEnabled(true);
     }
+    // The item switches the view on and off again, during a search as in the viewer.
+    m_mnuColumnView->setCheckable(true);
+    m_mnuColumnView->setChecked(m_state.ColumnView);
     m_lstText->markDirty();
     m_lstText->flush();
 }

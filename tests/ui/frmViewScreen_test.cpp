@@ -212,6 +212,15 @@ private slots:
         QCOMPARE(screen.lines()->shownAt(0),
                  std::string("1    two       three     cat four      fiv"));
         QCOMPARE(screen.lines()->shownAt(0).find("cat"), std::size_t{25});
+        // The live screen's item switches the view off again, and on.
+        QAction* item = screen.findChild<QAction*>("mnuColumnView");
+        for (const bool on : {false, true}) {
+            QVERIFY(item->isEnabled());
+            item->trigger();
+            QCOMPARE(state.ColumnView, on);
+            QCOMPARE(item->isChecked(), on);
+            QCOMPARE(screen.findChild<QWidget*>("picEnterNumber")->isVisibleTo(&screen), on);
+        }
     }
 
     void selectionLimitIsTold() {
