@@ -16,6 +16,10 @@
 namespace lexmora::ui {
 
 namespace {
+constexpr int kNextWordMatchTop = 50; // the farthest word a Next Word Match condition names
+} // namespace
+
+namespace {
 
 QScrollBar* contextBar(const char* name, QWidget* parent) {
     auto* bar = new QScrollBar(Qt::Vertical, parent);
@@ -148,6 +152,15 @@ void frmContext::setRole(ContextRole role, const QString& caption, double scroll
 
 void frmContext::prepareContextSettings() {
     setRole(ContextRole::ContextSettings, kContextSettingsCaption);
+    m_pctContext->hide();
+}
+
+void frmContext::prepareNextWordMatch() {
+    setRole(ContextRole::NextWordMatch, "Next Word Match");
+    setLabels("ENTER VALUES BELOW", " position to right of next word to match",
+              " number of words to check for match");
+    for (QScrollBar* bar : {m_vscLeft, m_vscRight})
+        bar->setRange(0, kNextWordMatchTop);
     m_pctContext->hide();
 }
 

@@ -66,7 +66,7 @@ QChar qtChar(unsigned char code) {
 // The context dialog in its Next Word Match role; the values come back in the two width fields.
 bool contextNextWordDialog(QWidget* parent, ProgramState& state) {
     frmContext dialog(state, parent);
-    dialog.setRole(ContextRole::NextWordMatch, "Next Word Match");
+    dialog.prepareNextWordMatch();
     dialog.loadValues(state.LeftContext, state.RightContext);
     dialog.exec();
     if (dialog.tag() != "Ok")
