@@ -46,6 +46,9 @@ private slots:
         screen.show();
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
         QVERIFY(screen.grab().save(QString::fromLocal8Bit(folder) + "/search-screen.png"));
+        state.ColumnView = true;
+        screen.RedrawColumns();
+        QVERIFY(screen.grab().save(QString::fromLocal8Bit(folder) + "/search-screen-columns.png"));
     }
 
     void rollingWindowOfTheLastHits() {
