@@ -2,7 +2,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) in build/test.
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps clean format bench
+.PHONY: run test build package deps clean format bench
 
 run: deps build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then build/release/bin/lexmora; \
@@ -17,6 +17,11 @@ test: deps
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The .deb of the Release build (dpkg-shlibdeps, from build-essential's dpkg-dev, names the
+# Debian packages of the libraries it needs).
+package: deps build
+	cd build/release && cpack
 
 deps:
 	@bash scripts/install-deps.sh

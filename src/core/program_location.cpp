@@ -26,30 +26,44 @@ std::string AbsolutePath(const std::string& path) {
     return absolute;
 }
 
-namespace {
-
-std::string configFolder() {
+std::string UserConfigFolder() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
         return JoinPath(xdg, "lexmora");
     const char* home = std::getenv("HOME");
     return JoinPath(JoinPath(home && *home ? home : "/tmp", ".config"), "lexmora");
 }
 
-} // namespace
+std::optional<std::string> InstalledDataFolder(const std::string& executableFolder) {
+    // The code files are the one thing every copy ships and cannot run without.
+    if (FolderExists(JoinPath(executableFolder, "codes")))
+        return std::nullopt;
+    if (FileNameOf(executableFolder) != "bin")
+        return std::nullopt;
+    const std::string shared = JoinPath(JoinPath(FolderOf(executableFolder), "share"), "lexmora");
+    if (!FolderExists(JoinPath(shared, "codes")))
+        return std::nullopt;
+    return shared;
+}
 
-ProgramLocation LocateProgram(const std::optional<std::string>& home) {
+ProgramLocation LocateProgramFrom(const std::string& executableFolder,
+                                  const std::optional<std::string>& home) {
     ProgramLocation location;
-    location.installFolder = ExecutableFolder();
+    const std::optional<std::string> installed = InstalledDataFolder(executableFolder);
+    location.installFolder = installed.value_or(executableFolder);
     if (home) {
         location.programFolder = AbsolutePath(*home);
-    } else if (!IsReadOnlyFolder(location.installFolder)) {
-        location.programFolder = location.installFolder;
+    } else if (!installed && !IsReadOnlyFolder(executableFolder)) {
+        location.programFolder = executableFolder;
     } else {
-        location.programFolder = configFolder();
+        location.programFolder = UserConfigFolder();
         CreateFolderPath(location.programFolder);
     }
     location.settingsPath = SettingsPathFor(location.programFolder);
     return location;
+}
+
+ProgramLocation LocateProgram(const std::optional<std::string>& home) {
+    return LocateProgramFrom(ExecutableFolder(), home);
 }
 
 } // namespace lexmora

@@ -12,6 +12,7 @@
 #include "keywords/keyword_handover.h"
 #include "search/kwic_screen.h"
 #include "search/search_run.h"
+#include "ui/code_files_qt.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetDir.h"
 #include "ui/frmGetFiles.h"
@@ -19,6 +20,7 @@
 #include "ui/frmViewCount.h"
 #include "ui/frmViewScreen.h"
 #include "ui/frmWeb.h"
+#include "ui/help_qt.h"
 #include "ui/messages.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
@@ -123,11 +125,9 @@ frmConShell::frmConShell(ProgramState& state, StartValues& start, Prompter& prom
     updateSaveOptions();
 }
 
-QAction* frmConShell::addItem(QMenu* menu, const char* name, const QString& caption, bool built) {
+QAction* frmConShell::addItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    // Functions that are not in this build yet are shown but cannot be chosen.
-    action->setEnabled(built);
     return action;
 }
 
@@ -139,8 +139,11 @@ void frmConShell::buildMenus() {
     connect(addItem(files, "mnuTarget", tr("Save &Results to...")), &QAction::triggered, this,
             &frmConShell::chooseTarget);
     QAction* separator1 = files->addSeparator();
-    m_advancedOnly << separator1 << addItem(files, "mnuWPCodes", tr("&Code Files"), false)
-                   << addItem(files, "mnuStringFiles", tr("&Keyword Files"), false);
+    QAction* codeFiles = addItem(files, "mnuWPCodes", tr("&Code Files"));
+    connect(codeFiles, &QAction::triggered, this, &frmConShell::chooseCodeFiles);
+    QAction* keywordFiles = addItem(files, "mnuStringFiles", tr("&Keyword Files"));
+    connect(keywordFiles, &QAction::triggered, this, [this] { enterKeywords(true); });
+    m_advancedOnly << separator1 << codeFiles << keywordFiles;
     m_advancedOnly << files->addSeparator();
     connect(addItem(files, "mnuViewDump", tr("&View Search Results")), &QAction::triggered, this,
             [this] { viewSearchResults(); });
@@ -176,17 +179,7 @@ void frmConShell::buildMenus() {
 
     m_codesMenu = options->addMenu(tr("&Codes"));
     m_codesMenu->setObjectName("mnuWordProcessors");
-    // Automatic, ANSI, ASCII, then one item per loaded code file.
-    auto* codeGroup = new QActionGroup(this);
-    const int highestCode = std::max(m_state.CodeCount, 2);
-    for (int mode = 0; mode <= highestCode; ++mode) {
-        const std::string name = "mnuWProc" + std::to_string(mode);
-        QAction* item = addItem(m_codesMenu, name.c_str(), toQt(CodeModeCaption(m_state, mode)));
-        item->setCheckable(true);
-        codeGroup->addAction(item);
-        m_codeItems << item;
-        connect(item, &QAction::triggered, this, [this, mode] { setCodeMode(mode); });
-    }
+    m_codeItems = FillCodesMenu(m_codesMenu, m_state, [this](int mode) { setCodeMode(mode); });
 
     m_languageMenu = options->addMenu(tr("&Language"));
     m_languageMenu->setObjectName("mnuLanguage");
@@ -203,9 +196,9 @@ void frmConShell::buildMenus() {
     QMenu* showHelpMenu = help->addMenu(tr("&Help"));
     showHelpMenu->setObjectName("mnuShowhelp");
     connect(addItem(showHelpMenu, "mnuKWICLEXMORA", tr("on KWIC-LEXMORA")), &QAction::triggered,
-            this, &frmConShell::showHelp);
+            this, [this] { ShowHelpTopic(this, m_state, m_prompter, help::kIndex); });
     connect(addItem(showHelpMenu, "mnuWindow", tr("on this window")), &QAction::triggered, this,
-            &frmConShell::showHelp);
+            [this] { ShowHelpTopic(this, m_state, m_prompter, help::kMainWindow); });
     connect(addItem(help, "mnuAbout", tr("&About")), &QAction::triggered, this,
             &frmConShell::showAbout);
 }
@@ -229,7 +222,11 @@ QWidget* frmConShell::buildIcons() {
         auto* button = new QToolButton(bar);
         button->setObjectName(icon.name);
         button->setToolTip(icon.tip);
-        button->setIcon(style()->standardIcon(icon.pixmap));
+        // Some styles have only a small picture for an icon: it is scaled to the bar's size.
+        const QPixmap picture = style()->standardIcon(icon.pixmap).pixmap(32, 32);
+        button->setIcon(picture.width() >= 32 ? picture
+                                              : picture.scaled(32, 32, Qt::KeepAspectRatio,
+                                                               Qt::SmoothTransformation));
         button->setIconSize(QSize(32, 32));
         button->setAutoRaise(true);
         row->addWidget(button);
@@ -346,7 +343,16 @@ void frmConShell::updateSaveOptions() {
     m_optAscii->setEnabled(save);
     if (!save)
         m_chkSingle->setChecked(false);
-    m_chkSingle->setEnabled(save && m_state.Keywords.size() > 1);
+    const bool several = m_state.Keywords.size() > 1;
+    m_chkSingle->setEnabled(save && several);
+    // A greyed option says what makes it available.
+    const QString saveFirst = save ? QString() : tr("Tick \"Save to File\" to choose this");
+    for (QWidget* option : std::initializer_list<QWidget*>{m_optAnsi, m_optAscii})
+        option->setToolTip(saveFirst);
+    m_chkSingle->setToolTip(!save      ? saveFirst
+                            : !several ? tr("Enter more than one keyword to keep all their hits "
+                                            "in one result file")
+                                       : tr("Keep the hits of every keyword in one result file"));
 }
 
 void frmConShell::refreshPanel() {
@@ -375,6 +381,17 @@ void frmConShell::switchLanguage(LanguageId language) {
     m_languageText->setText(toQt(m_state.LanguageName));
     for (std::size_t i = 0; i < m_flags.size(); ++i)
         m_flags[i]->setVisible(i == index);
+}
+
+void frmConShell::reapplyLanguage() {
+    // Another window may have switched the language; a stored word outside the five stays the
+    // caption, as at start-up.
+    const std::string caption = m_state.LanguageName;
+    switchLanguage(static_cast<LanguageId>(m_state.LanguageIndex));
+    if (!LanguageFromName(caption)) {
+        m_state.LanguageName = caption;
+        m_languageText->setText(toQt(caption));
+    }
 }
 
 void frmConShell::setCodeMode(int mode) {
@@ -418,6 +435,10 @@ bool frmConShell::eventFilter(QObject* watched, QEvent* event) {
         chooseTarget();
         return true;
     }
+    if (name.startsWith("lblStrings")) {
+        enterKeywords(false);
+        return true;
+    }
     if (name.startsWith("lblContext")) {
         openContextSettings();
         return true;
@@ -426,8 +447,10 @@ bool frmConShell::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmConShell::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         refreshPanel();
+        reapplyLanguage();
+    }
     QMainWindow::changeEvent(event);
 }
 
@@ -475,16 +498,10 @@ void frmConShell::openFileManager() {
     refreshPanel();
 }
 
-void frmConShell::showHelp() {
-    const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
-    if (!QFileInfo::exists(page)) {
-        m_prompter.tell(ui::msg::HelpFileMissing());
-        return;
-    }
-    auto* web = findChild<frmWeb*>("frmWeb");
-    if (web == nullptr)
-        web = new frmWeb(this);
-    web->showFile(page);
+void frmConShell::chooseCodeFiles() {
+    if (ChooseCodeFiles(m_state, m_prompter, this))
+        m_codeItems = FillCodesMenu(m_codesMenu, m_state, [this](int mode) { setCodeMode(mode); });
+    setCodeMode(m_state.CodeMode);
 }
 
 void frmConShell::showAbout() {

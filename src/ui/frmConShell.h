@@ -33,6 +33,7 @@ public:
     void refreshPanel();
     void applyUserLevel();
     void switchLanguage(LanguageId language);
+    void reapplyLanguage();
     void setCodeMode(int mode);
 
     // True when the exit sequence let the program end.
@@ -41,6 +42,7 @@ public:
     void chooseSources();
     void chooseTarget();
     void openFileManager();
+    void chooseCodeFiles();
     // "&Search": the four checks, then the run on the KWIC screen and its summary.
     void runSearchCommand();
     // "from &Keyboard" (false) and "from &Files" (true): the keyword window or a load of files.
@@ -58,13 +60,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* addItem(QMenu* menu, const char* name, const QString& caption, bool built = true);
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void buildMenus();
     QWidget* buildPanel();
     QWidget* buildIcons();
     QWidget* buildOptions();
     void updateSaveOptions();
-    void showHelp();
     void showAbout();
     void showLanguageMenu(const QPoint& where);
 

@@ -16,6 +16,10 @@
 namespace lexmora::ui {
 
 namespace {
+constexpr int kNextWordMatchTop = 50; // the farthest word a Next Word Match condition names
+} // namespace
+
+namespace {
 
 QScrollBar* contextBar(const char* name, QWidget* parent) {
     auto* bar = new QScrollBar(Qt::Vertical, parent);
@@ -151,6 +155,15 @@ void frmContext::prepareContextSettings() {
     m_pctContext->hide();
 }
 
+void frmContext::prepareNextWordMatch() {
+    setRole(ContextRole::NextWordMatch, "Next Word Match");
+    setLabels("ENTER VALUES BELOW", " position to right of next word to match",
+              " number of words to check for match");
+    for (QScrollBar* bar : {m_vscLeft, m_vscRight})
+        bar->setRange(0, kNextWordMatchTop);
+    m_pctContext->hide();
+}
+
 void frmContext::loadValues(int left, int right) {
     m_vscLeft->setValue(left);
     m_vscRight->setValue(right);
@@ -273,9 +286,10 @@ bool frmContext::eventFilter(QObject* watched, QEvent* event) {
                     ->setValue(static_cast<int>(ContextBoxNumber(text)));
             return true;
         }
-        // Editing and moving keys keep their work; typed characters must be digits.
+        // Editing and moving keys keep their work, Escape cancels the dialog; typed characters
+        // must be digits.
         const QString typed = key->text();
-        if (key->key() == Qt::Key_Backspace || typed.isEmpty() ||
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Escape || typed.isEmpty() ||
             key->modifiers().testFlag(Qt::ControlModifier))
             return QDialog::eventFilter(watched, event);
         if (typed.size() != 1 ||

@@ -27,6 +27,9 @@ public:
     // The role, its caption and the viewer's scroll scale (used by the roles that scale).
     void setRole(ContextRole role, const QString& caption, double scrollScale = 1.0);
     // The context-settings role: caption "Context Settings", the viewer options hidden.
+    // The Next Word Match role of the keyword window: its caption, heading and labels, bars from
+    // 0 to 50 and none of the viewer's options.
+    void prepareNextWordMatch();
     void prepareContextSettings();
     // The frequency viewer's range role: its texts, the two option captions, and the lowest and
     // highest value the boxes take (the bars count them directly up to 32,767, else are hidden).

@@ -9,6 +9,7 @@
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
 #include "ui/frmWeb.h"
+#include "ui/letter_names.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
 #include "viewer/result_viewer.h"
@@ -66,7 +67,7 @@ QChar qtChar(unsigned char code) {
 // The context dialog in its Next Word Match role; the values come back in the two width fields.
 bool contextNextWordDialog(QWidget* parent, ProgramState& state) {
     frmContext dialog(state, parent);
-    dialog.setRole(ContextRole::NextWordMatch, "Next Word Match");
+    dialog.prepareNextWordMatch();
     dialog.loadValues(state.LeftContext, state.RightContext);
     dialog.exec();
     if (dialog.tag() != "Ok")
@@ -908,7 +909,7 @@ void frmStrings::showHelp(const char* topic) {
     auto* web = findChild<frmWeb*>("frmWeb");
     if (web == nullptr)
         web = new frmWeb(this);
-    web->showFile(page);
+    web->showHelpPage(page);
 }
 
 void frmStrings::removeCharacterLabels() {
@@ -926,6 +927,12 @@ void frmStrings::BuildCharacterPanel() {
                       int column) {
         auto* label = new QLabel(text, m_fraCharacters);
         label->setObjectName(name);
+        if (name.startsWith("lblCharString")) {
+            // The letter looks like the key it is: a raised button that inserts it.
+            label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            label->setAlignment(Qt::AlignCenter);
+            label->setMinimumWidth(label->fontMetrics().height() * 2);
+        }
         label->setProperty("charCode", static_cast<int>(code));
         label->setCursor(Qt::PointingHandCursor);
         label->setToolTip("Click to insert the letter");
@@ -939,11 +946,11 @@ void frmStrings::BuildCharacterPanel() {
         const SpecialCharEntry& lower = table.lower[i];
         const SpecialCharEntry& upper = table.upper[i];
         add(QString("lblCharString%1").arg(row), QString(qtChar(lower.code)), lower.code, row, 0);
-        add(QString("lblCharAction%1").arg(row), "= " + toQt(UnicodeKeyText(lower)), lower.code,
+        add(QString("lblCharAction%1").arg(row), LetterName(QChar(qtChar(lower.code))), lower.code,
             row, 1);
         add(QString("lblCharStringUC%1").arg(row), QString(qtChar(upper.code)), upper.code, row, 3);
-        add(QString("lblCharActionUC%1").arg(row), "= " + toQt(UnicodeKeyText(upper)), upper.code,
-            row, 4);
+        add(QString("lblCharActionUC%1").arg(row), LetterName(QChar(qtChar(upper.code))),
+            upper.code, row, 4);
     }
 }
 

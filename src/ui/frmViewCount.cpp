@@ -4,6 +4,7 @@
 
 #include "core/paths.h"
 #include "ui/frmWeb.h"
+#include "ui/help_qt.h"
 #include "ui/messages.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
@@ -102,21 +103,9 @@ void frmViewCount::createCountMenus(QMenuBar* bar) {
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("mnuCountHelp");
     connect(addItem(help, "mnuPerforming", "&performing word count"), &QAction::triggered, this,
-            &frmViewCount::showHelp);
+            [this] { ShowHelpTopic(this, m_state, m_prompter, help::kWordCount); });
     connect(addItem(help, "mnuViewing", "&viewing word count"), &QAction::triggered, this,
-            &frmViewCount::showHelp);
-}
-
-void frmViewCount::showHelp() {
-    const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
-    if (!QFileInfo::exists(page)) {
-        m_prompter.tell(ui::msg::HelpFileMissing());
-        return;
-    }
-    auto* web = findChild<frmWeb*>("frmWeb");
-    if (web == nullptr)
-        web = new frmWeb(this);
-    web->showFile(page);
+            [this] { ShowHelpTopic(this, m_state, m_prompter, help::kFrequencyViewer); });
 }
 
 void frmViewCount::setMode(FrequencyWindowMode mode) {

@@ -100,7 +100,6 @@ private:
     void createSharedMenus(QMenuBar* bar, bool counting);
     void useDefaultDialogs();
     void useDefaultChoosers();
-    void showHelp();
 
     void startCount();
     void runCount();

@@ -2,6 +2,7 @@
 // the scroll bar over all records (scaled above 32,767), and the menu commands carried out in
 // the viewer's order.
 #include "ui/frmViewCount.h"
+#include "ui/help_qt.h"
 
 #include "core/paths.h"
 #include "ui/text_convert.h"
@@ -163,9 +164,9 @@ void frmViewCount::createViewMenus(QMenuBar* bar) {
     }
     QMenu* help = bar->addMenu("&Help");
     connect(addItem(help, "mnuPerforming", "&performing word count"), &QAction::triggered, this,
-            &frmViewCount::showHelp);
+            [this] { ShowHelpTopic(this, m_state, m_prompter, help::kWordCount); });
     connect(addItem(help, "mnuViewing", "&viewing word count"), &QAction::triggered, this,
-            &frmViewCount::showHelp);
+            [this] { ShowHelpTopic(this, m_state, m_prompter, help::kFrequencyViewer); });
 }
 
 bool frmViewCount::openCountFile(const std::string& listPath) {

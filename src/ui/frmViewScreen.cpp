@@ -3,6 +3,8 @@
 #include "core/paths.h"
 #include "search/search_run.h"
 #include "ui/frmWeb.h"
+#include "ui/help_qt.h"
+#include "ui/kwic_highlight.h"
 #include "ui/messages.h"
 #include "ui/text_convert.h"
 
@@ -122,10 +124,9 @@ const std::string& KwicLineList::lineAt(std::size_t row) const {
 std::string KwicLineList::shownAt(std::size_t row) const {
     const std::string& line = lineAt(row);
     if (m_state.ColumnView) {
-        const int keywordColumn = m_keywordColumn > 0 ? m_keywordColumn : m_state.LeftContext + 6;
         const int leftWidth = m_keywordColumn > 0 ? m_leftWidth : m_state.LeftContext;
         const std::string columns =
-            FormatColumns(line, keywordColumn, leftWidth, m_state.ColumnWidth, m_delimiters);
+            FormatColumns(line, keywordColumn(), leftWidth, m_state.ColumnWidth, m_delimiters);
         return ShiftLine(columns, m_state.HorizontalOffset, m_state.ScreenColumns);
     }
     return ShiftLine(line, m_state.HorizontalOffset, m_state.ScreenColumns);
@@ -169,6 +170,42 @@ int KwicLineList::rowAt(int y) const {
     return m_count == 0 ? -1 : std::clamp(row, 0, static_cast<int>(m_count) - 1);
 }
 
+int KwicLineList::keywordColumn() const {
+    return m_keywordColumn > 0 ? m_keywordColumn : m_state.LeftContext + 6;
+}
+
+void KwicLineList::drawLine(QPainter& painter, int baseline, const std::string& shown,
+                            bool marked) {
+    const KeywordSpan span = KeywordSpanOf(shown, keywordColumn(), m_state.HorizontalOffset);
+    if (span.length == 0) {
+        painter.drawText(4, baseline, toQt(shown));
+        return;
+    }
+    // The keyword in bold and in colour; bold only where the font keeps its width, so the
+    // columns stay aligned.
+    const QString before = toQt(std::string_view(shown).substr(0, span.from));
+    const QString keyword = toQt(std::string_view(shown).substr(span.from, span.length));
+    const QString after = toQt(std::string_view(shown).substr(span.from + span.length));
+    const QFontMetrics metrics(font());
+    QFont bold = font();
+    bold.setBold(true);
+    const bool boldFits =
+        QFontMetrics(bold).horizontalAdvance(keyword) == metrics.horizontalAdvance(keyword);
+    const QPen pen = painter.pen();
+    int x = 4;
+    painter.drawText(x, baseline, before);
+    x += metrics.horizontalAdvance(before);
+    if (boldFits)
+        painter.setFont(bold);
+    if (!marked)
+        painter.setPen(QColor(0xA0, 0x10, 0x30));
+    painter.drawText(x, baseline, keyword);
+    x += metrics.horizontalAdvance(keyword);
+    painter.setFont(font());
+    painter.setPen(pen);
+    painter.drawText(x, baseline, after);
+}
+
 void KwicLineList::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
@@ -187,7 +224,7 @@ void KwicLineList::paintEvent(QPaintEvent*) {
         } else {
             painter.setPen(palette().text().color());
         }
-        painter.drawText(4, y + metrics.ascent(), toQt(shownAt(row)));
+        drawLine(painter, y + metrics.ascent(), shownAt(row), marked);
         if (r == m_current && hasFocus()) {
             painter.setPen(QPen(palette().text().color(), 1, Qt::DotLine));
             painter.drawRect(1, y, width() - 3, step - 1);
@@ -504,15 +541,7 @@ void frmViewScreen::buildMenus(QMenuBar* bar) {
     QAction* helpItem = help->addAction("&Help");
     helpItem->setObjectName("mnuScreenHelpItem");
     connect(helpItem, &QAction::triggered, this, [this] {
-        const QString page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
-        if (m_state.InstallFolder.empty() || !QFileInfo::exists(page)) {
-            m_prompter.tell(msg::HelpFileMissing());
-            return;
-        }
-        auto* web = findChild<frmWeb*>("frmWeb");
-        if (web == nullptr)
-            web = new frmWeb(this);
-        web->showFile(page);
+        ShowHelpTopic(this, m_state, m_prompter, m_viewing ? help::kViewer : help::kSearchScreen);
     });
 }
 
@@ -786,11 +815,12 @@ void frmViewScreen::RedrawColumns() {
         m_txtNumber->setText(QString::number(m_state.ColumnWidth));
         m_picEnterNumber->show();
         m_txtNumber->setFocus();
-        m_mnuColumnView->setEnabled(m_viewing); // the viewer's item switches it off again
     } else {
         m_picEnterNumber->hide();
-        m_mnuColumnView->setEnabled(true);
     }
+    // The item switches the view on and off again, during a search as in the viewer.
+    m_mnuColumnView->setCheckable(true);
+    m_mnuColumnView->setChecked(m_state.ColumnView);
     m_lstText->markDirty();
     m_lstText->flush();
 }

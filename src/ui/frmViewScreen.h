@@ -23,6 +23,7 @@
 #include <vector>
 
 class QLabel;
+class QPainter;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
@@ -86,6 +87,8 @@ private:
     bool pagingKey(int key);
     std::size_t slot(std::size_t row) const { return (m_first + row) % m_ring.size(); }
     int rowAt(int y) const;
+    int keywordColumn() const; // 1-based, the viewed file's or the context settings'
+    void drawLine(QPainter& painter, int baseline, const std::string& shown, bool marked);
 
     ProgramState& m_state;
     std::vector<std::string> m_ring;

@@ -164,7 +164,7 @@ void frmViewScreen::buildOptionsMenu(QMenuBar* bar) {
             } else if (m_viewing) {
                 m_state.ViewerCommands.post(ViewerMenuCommand{item});
             } else if (item == ViewerMenu::ColumnView) {
-                m_state.ColumnView = true; // the live screen switches it itself
+                m_state.ColumnView = !m_state.ColumnView; // the live screen switches it itself
                 RedrawColumns();
             }
         });

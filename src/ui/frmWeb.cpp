@@ -26,6 +26,12 @@ frmWeb::frmWeb(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(th
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        if (m_helpCaptions)
+            setWindowTitle(m_browser->documentTitle().isEmpty()
+                               ? QFileInfo(url.toLocalFile()).fileName()
+                               : m_browser->documentTitle());
+    });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(back);
@@ -39,8 +45,18 @@ frmWeb::frmWeb(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(th
 }
 
 void frmWeb::showFile(const QString& path) {
+    m_helpCaptions = false;
     setWindowTitle(QFileInfo(path).fileName() + "  ");
     m_browser->setSource(QUrl::fromLocalFile(path));
+    show();
+    raise();
+}
+
+void frmWeb::showHelpPage(const QString& path) {
+    m_helpCaptions = true;
+    m_browser->setSource(QUrl::fromLocalFile(path));
+    // Opening the page shown already changes no source: the caption is set here as well.
+    setWindowTitle(m_browser->documentTitle());
     show();
     raise();
 }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLockFile>
 #include <QScreen>
 
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("KWIC-LEXMORA");
     QApplication::setApplicationVersion(PROJECT_VERSION_TEXT);
+    // The installed desktop entry and icon (a build folder has neither and keeps the default).
+    QGuiApplication::setDesktopFileName("io.github.lexmora.Lexmora");
+    QApplication::setWindowIcon(QIcon::fromTheme("lexmora"));
 
     std::optional<std::string> home;
     const QStringList args = QApplication::arguments();

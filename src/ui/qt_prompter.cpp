@@ -2,10 +2,14 @@
 
 #include "ui/text_convert.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace lexmora::ui {
 namespace {
+
+constexpr int kTitleBarButtons = 140; // room the window manager takes for its buttons
 
 QMessageBox::StandardButtons buttonsOf(Buttons buttons) {
     switch (buttons) {
@@ -64,10 +68,23 @@ Answer answerOf(int button) {
 
 } // namespace
 
+void keepTitleWhole(QMessageBox& box) {
+    // A short text makes a narrow box whose title bar elides the title ("E...ch"): the box is
+    // made wide enough for the title and the title bar's buttons.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    const int width =
+        box.fontMetrics().horizontalAdvance(box.windowTitle().trimmed()) + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 Answer showMessage(QWidget* parent, const Message& message) {
     QMessageBox box(iconOf(message.icon), toQt(message.title), toQt(message.text),
                     buttonsOf(message.buttons), parent);
     box.setObjectName("msgBox");
+    keepTitleWhole(box);
     return answerOf(box.exec());
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/prompter.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace lexmora::ui {
@@ -18,5 +19,8 @@ private:
 
 // Shows one message box and returns the button pressed.
 Answer showMessage(QWidget* parent, const Message& message);
+
+// Widens a box whose text is shorter than its title, so the title bar shows the title whole.
+void keepTitleWhole(QMessageBox& box);
 
 } // namespace lexmora::ui

@@ -35,6 +35,23 @@ class FrmContextTest : public QObject {
     }
 
 private slots:
+    void nextWordMatchShowsOnlyItsOwnValues() {
+        ProgramState state;
+        ui::frmContext dialog(state);
+        dialog.prepareNextWordMatch();
+        dialog.loadValues(1, 0);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QString("Next Word Match"));
+        QCOMPARE(dialog.findChild<QLabel*>("lblEnterContexts")->text(),
+                 QString("ENTER VALUES BELOW"));
+        QCOMPARE(dialog.findChild<QLabel*>("lblContextLeft")->text(),
+                 QString(" position to right of next word to match"));
+        for (const char* option : {"chkColumnView", "chkSortKeyword", "optWhole", "optPart"})
+            QVERIFY2(!dialog.findChild<QWidget*>(option)->isVisibleTo(&dialog), option);
+        QCOMPARE(dialog.findChild<QScrollBar*>("vscLeft")->maximum(), 50);
+        QCOMPARE(dialog.findChild<QScrollBar*>("vscRight")->maximum(), 50);
+    }
+
     void startsFromTheStateWithItsCaptions() {
         ProgramState state;
         state.LeftContext = 80;

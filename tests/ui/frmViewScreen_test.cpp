@@ -21,6 +21,36 @@ class FrmViewScreenTest : public QObject {
     }
 
 private slots:
+    void screenshot() {
+        const QByteArray folder = qgetenv("LEXMORA_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("set LEXMORA_SCREENSHOT_DIR to save a picture of the live screen");
+        ProgramState state;
+        state.LeftContext = 30;
+        state.RightContext = 30;
+        state.Keywords = {"maison"};
+        SilentPrompter prompter;
+        ui::frmViewScreen screen(state, prompter);
+        screen.prepareForSearch(19);
+        const char* lefts[] = {"appellent encore la", "il ouvre la", "au fond du jardin, la",
+                               "devant la", "on voyait la"};
+        const char* rights[] = {"du passeur. Le dernier", "et regarde la rue", "blanche dormait",
+                                "des voisins, un chien", "au bout du chemin"};
+        for (int n = 1; n <= 5; ++n) {
+            std::string left = lefts[n - 1];
+            left.insert(0, 30 - left.size() - 1, ' ');
+            std::string number = std::to_string(n);
+            number.resize(5, ' ');
+            screen.onHit(number + left + " maison " + rights[n - 1], "francais.txt");
+        }
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QVERIFY(screen.grab().save(QString::fromLocal8Bit(folder) + "/search-screen.png"));
+        state.ColumnView = true;
+        screen.RedrawColumns();
+        QVERIFY(screen.grab().save(QString::fromLocal8Bit(folder) + "/search-screen-columns.png"));
+    }
+
     void rollingWindowOfTheLastHits() {
         ProgramState state;
         state.LeftContext = 12;
@@ -185,6 +215,15 @@ private slots:
         QCOMPARE(screen.lines()->shownAt(0),
                  std::string("1    two       three     cat four      fiv"));
         QCOMPARE(screen.lines()->shownAt(0).find("cat"), std::size_t{25});
+        // The live screen's item switches the view off again, and on.
+        QAction* item = screen.findChild<QAction*>("mnuColumnView");
+        for (const bool on : {false, true}) {
+            QVERIFY(item->isEnabled());
+            item->trigger();
+            QCOMPARE(state.ColumnView, on);
+            QCOMPARE(item->isChecked(), on);
+            QCOMPARE(screen.findChild<QWidget*>("picEnterNumber")->isVisibleTo(&screen), on);
+        }
     }
 
     void selectionLimitIsTold() {

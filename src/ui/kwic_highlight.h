@@ -1,0 +1,20 @@
+// Where the keyword stands in a KWIC line as the line list draws it, so that it can be drawn to
+// stand out: users scan a concordance by its middle column.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace lexmora::ui {
+
+struct KeywordSpan {
+    std::size_t from = 0;   // index in the shown text
+    std::size_t length = 0; // 0: the keyword is not in view
+};
+
+// The keyword begins at the 1-based `keywordColumn` of the line (the column view keeps that
+// column too) and runs to the next blank; `offset` is the page's sideways shift as ShiftLine
+// applies it (-n: n blanks in front, n > 0: the line starts at its n-th character).
+KeywordSpan KeywordSpanOf(std::string_view shown, int keywordColumn, int offset);
+
+} // namespace lexmora::ui
