@@ -86,12 +86,13 @@ RunOutcome Replay::step(std::size_t index) {
             outcome = RunOutcome::deviceFailure();
         }
     }
-    AddStepCounts(m_run, m_k, counts, step.listSize, m_observer);
+    AddStepCounts(m_run, m_k, counts, m_observer);
     return outcome.isDone() ? RunOutcome::done(counts.hits) : outcome;
 }
 
 RunOutcome Replay::files(std::size_t first, std::size_t end, ScanCounts& counts) {
     for (std::size_t i = first; i < end; ++i) {
+        counts.filesReached = static_cast<std::int64_t>(i - first);
         if (stopAsked())
             return RunOutcome::abandoned();
         m_observer.onFileCounter(m_run.FilesSearched + static_cast<std::int64_t>(i - first) + 1);
@@ -115,9 +116,12 @@ RunOutcome Replay::files(std::size_t first, std::size_t end, ScanCounts& counts)
             continue;
         const RunOutcome outcome = fileHits(i, counts);
         counts.bytes += static_cast<std::int64_t>(file.bytesRead);
-        if (!outcome.isDone())
+        if (!outcome.isDone()) {
+            counts.filesReached = static_cast<std::int64_t>(i - first) + 1; // stopped in it
             return outcome;
+        }
     }
+    counts.filesReached = static_cast<std::int64_t>(end - first);
     return RunOutcome::done();
 }
 

@@ -274,7 +274,8 @@ private:
     SearchObserver& m_show; // the live screen's file and hit events go here
     Prompter& m_prompter;
     RunControl m_control;
-    SearchTag m_tag; // a tagged search's tag, else empty
+    bool m_fileEntered = false; // the current file got past the run's flags
+    SearchTag m_tag;            // a tagged search's tag, else empty
     std::string m_line;
     // The walk of all keywords at once: the file now recorded, and per code's fold the
     // automaton over the keywords' literals (built at the first file that needs it).
@@ -295,6 +296,7 @@ int Scan::run() {
         m_tag = TagOfKeyword(m_state, m_context.keywordIndex);
     const std::vector<std::string> files = m_state.SourceFiles; // a stable copy for the call
     for (std::size_t i = 0; i < files.size(); ++i) {
+        m_counts.filesReached = static_cast<std::int64_t>(i);
         m_show.onFileCounter(m_context.filesBefore + static_cast<std::int64_t>(i) + 1);
         if (m_context.walk) {
             m_walkFileIndex = m_context.walk->files.size();
@@ -302,10 +304,15 @@ int Scan::run() {
         }
         const std::string path =
             m_state.SourceIsFileList ? files[i] : AddBackslash(m_state.SourceDirectory) + files[i];
+        m_fileEntered = false;
         const int result = searchFile(path, files[i]);
-        if (result < 0)
+        if (result < 0) {
+            // The file the run stopped in counts once it was opened or named as unread.
+            m_counts.filesReached = static_cast<std::int64_t>(i) + (m_fileEntered ? 1 : 0);
             return result;
+        }
     }
+    m_counts.filesReached = static_cast<std::int64_t>(files.size());
     if (m_context.results && m_counts.hits > 0)
         return writeStepLine(static_cast<std::int64_t>(files.size()) - m_counts.unreadFiles);
     return 0;
@@ -325,6 +332,7 @@ int Scan::writeStepLine(std::int64_t fileCount) {
 int Scan::searchFile(const std::string& path, const std::string& listedName) {
     if (int flags = pollFlags(); flags < 0)
         return flags;
+    m_fileEntered = true;
     if (!isSearchable(path)) {
         ++m_counts.unreadFiles;
         return 0;

@@ -339,10 +339,11 @@ RunOutcome recordStep(ProgramState& state, SearchRun& run, SearchObserver& obser
 
 } // namespace
 
-void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts, std::size_t files,
+void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
                    SearchObserver& observer) {
-    // Only the files read count: one that could not be opened or read has been named instead.
-    run.FilesSearched += static_cast<std::int64_t>(files) - counts.unreadFiles;
+    // Only the files read count: one that could not be opened or read has been named instead,
+    // and a run that stopped counts the files it went through, not those it was given.
+    run.FilesSearched += counts.filesReached - counts.unreadFiles;
     run.FilesUnread += counts.unreadFiles;
     run.BytesSearched += counts.bytes;
     run.HitsTotal += counts.hits;
@@ -379,7 +380,7 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
     context.runStartSeconds = run.StartTime;
     ScanCounts counts;
     const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
-    AddStepCounts(run, k, counts, state.SourceFiles.size(), observer);
+    AddStepCounts(run, k, counts, observer);
     return result;
 }
 

@@ -93,7 +93,7 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
 
 // The bookkeeping of a step of keyword k once its files are searched: the run's counts and
 // the live hit counter.
-void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts, std::size_t files,
+void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
                    SearchObserver& observer);
 
 // SearchFolderTree: SourceDirectory and every folder below it, sub-folders first (in list

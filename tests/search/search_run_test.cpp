@@ -226,6 +226,31 @@ TEST(SearchRunAbandon, ConfirmedExitClosesAndKeepsWhatWasWritten) {
     EXPECT_EQ(test::readFile(f.target + "/hate_001.dmp"), "<missing>");
 }
 
+// A run stopped in the first of three files counts the file it went through, not the three it
+// was given, both walking keyword by keyword and in one pass over a keyword list.
+TEST(SearchRunAbandon, FilesSearchedAreThoseGoneThrough) {
+    for (const bool keywordByKeyword : {true, false}) {
+        Fixture f;
+        f.dir.write("src/a.txt", "love");
+        f.dir.write("src/b.txt", "love");
+        f.dir.write("src/c.txt", "love");
+        f.state.SourceFiles = {"a.txt", "b.txt", "c.txt"};
+        f.keywords({"love", "hate"});
+        f.run.keywordByKeyword = keywordByKeyword;
+        struct ExitAfterFirstHit : Captions {
+            void onHit(std::string_view, std::string_view) override { leave = true; }
+            void yield(ProgramState& state) override {
+                if (leave)
+                    state.ExitFlag = ExitRequest::UserConfirmedLeaving;
+            }
+            bool leave = false;
+        } observer;
+        RunSearch(f.state, f.run, observer, f.prompter);
+        EXPECT_TRUE(f.run.abandoned);
+        EXPECT_EQ(f.run.FilesSearched, 1) << keywordByKeyword;
+    }
+}
+
 TEST(SearchRunChecks, EachFailedCheckShowsItsMessage) {
     Fixture f;
     SilentPrompter p;
