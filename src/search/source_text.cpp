@@ -166,9 +166,9 @@ void SourceText::readNextChunk() {
 void SourceText::readNextUtf8Chunk() {
     const std::size_t at = m_read.size();
     readNextChunk();
-    m_rawChunk.assign(m_read.data() + at, m_read.size() - at);
+    // Converted from where the read put it (the conversion copies it first), then in its place.
+    const std::string converted = convertUtf8({m_read.data() + at, m_read.size() - at});
     m_read.resize(at);
-    const std::string converted = convertUtf8(m_rawChunk);
     m_read.append(converted.data(), converted.size());
 }
 

@@ -140,7 +140,6 @@ private:
     std::string m_pending; // raw text not yet in the window
     bool m_utf8 = false;
     std::string m_utf8Carry; // the start of a UTF-8 sequence that the last read cut
-    std::string m_rawChunk;  // a UTF-8 piece before its conversion
     std::string m_hyphenBreak;
     bool m_breakNoCase = false;
     BytePair m_breakPair;

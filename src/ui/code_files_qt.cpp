@@ -14,50 +14,13 @@
 #include <string>
 
 namespace lexmora::ui {
-namespace {
-
-// The chooser hands its choice over through the fields of the source selection: they are kept
-// aside and put back, so choosing code files never changes the files to search.
-struct SourceSelection {
-    explicit SourceSelection(const ProgramState& state)
-        : folder(state.DialogFolder), pattern(state.DialogPattern), saved(state.SourceFilesSaved),
-          stored(state.StoredFileList), count(state.SourceFileCount),
-          subfolders(state.IncludeSubfolders), list(state.SourceIsFileList),
-          making(state.MakingFileList) {}
-    void restore(ProgramState& state) const {
-        state.DialogFolder = folder;
-        state.DialogPattern = pattern;
-        state.SourceFilesSaved = saved;
-        state.StoredFileList = stored;
-        state.SourceFileCount = count;
-        state.IncludeSubfolders = subfolders;
-        state.SourceIsFileList = list;
-        state.MakingFileList = making;
-    }
-    std::string folder, pattern;
-    std::vector<std::string> saved, stored;
-    long long count;
-    bool subfolders, list, making;
-};
-
-} // namespace
-
 bool ChooseCodeFiles(ProgramState& state, Prompter& prompter, QWidget* parent) {
-    const SourceSelection selection(state);
-    state.DialogFolder = CodeFilesFolder(state);
-    state.DialogPattern = files::kCodeFilePattern;
-    state.SourceFilesSaved.clear();
-    state.IncludeSubfolders = false;
-    state.SourceIsFileList = false;
-    state.MakingFileList = false;
-    const bool ok = ChooseFiles(state, prompter, files::kCodeFilesCaption, parent) &&
-                    !state.SourceFilesSaved.empty();
-    const std::string folder = state.DialogFolder;
-    selection.restore(state);
-    if (!ok)
+    const auto chosen = ChooseFilesAside(state, prompter, files::kCodeFilesCaption,
+                                         CodeFilesFolder(state), files::kCodeFilePattern, parent);
+    if (!chosen || chosen->paths.empty())
         return false;
-    state.CodeFolder = folder;
-    LoadCodeFolder(state, folder, prompter);
+    state.CodeFolder = chosen->folder;
+    LoadCodeFolder(state, chosen->folder, prompter);
     return true;
 }
 

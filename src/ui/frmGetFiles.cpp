@@ -415,4 +415,52 @@ bool ChooseFiles(ProgramState& state, Prompter& prompter, const std::string& cap
     return dialog.resultOk();
 }
 
+namespace {
+
+// The fields the chooser hands its choice over in.
+struct SourceSelection {
+    explicit SourceSelection(const ProgramState& s)
+        : folder(s.DialogFolder), pattern(s.DialogPattern), saved(s.SourceFilesSaved),
+          stored(s.StoredFileList), count(s.SourceFileCount), subfolders(s.IncludeSubfolders),
+          list(s.SourceIsFileList), making(s.MakingFileList) {}
+    void restore(ProgramState& s) const {
+        s.DialogFolder = folder;
+        s.DialogPattern = pattern;
+        s.SourceFilesSaved = saved;
+        s.StoredFileList = stored;
+        s.SourceFileCount = count;
+        s.IncludeSubfolders = subfolders;
+        s.SourceIsFileList = list;
+        s.MakingFileList = making;
+    }
+    std::string folder, pattern;
+    std::vector<std::string> saved, stored;
+    long long count;
+    bool subfolders, list, making;
+};
+
+} // namespace
+
+std::optional<AsideChoice> ChooseFilesAside(ProgramState& state, Prompter& prompter,
+                                            const std::string& caption, const std::string& folder,
+                                            const std::string& pattern, QWidget* parent) {
+    const SourceSelection kept(state);
+    state.DialogFolder = folder;
+    state.DialogPattern = pattern;
+    state.SourceFilesSaved.clear();
+    state.IncludeSubfolders = false;
+    state.SourceIsFileList = false;
+    state.MakingFileList = false;
+    std::optional<AsideChoice> chosen;
+    if (ChooseFiles(state, prompter, caption, parent)) {
+        chosen.emplace();
+        chosen->folder = state.DialogFolder;
+        chosen->pattern = state.DialogPattern;
+        for (const std::string& name : state.SourceFilesSaved)
+            chosen->paths.push_back(JoinPath(state.DialogFolder, name));
+    }
+    kept.restore(state);
+    return chosen;
+}
+
 } // namespace lexmora::ui

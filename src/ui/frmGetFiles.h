@@ -12,6 +12,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,5 +117,17 @@ private:
 // Shows the chooser modally with this caption; true when it returned "Ok".
 bool ChooseFiles(ProgramState& state, Prompter& prompter, const std::string& caption,
                  QWidget* parent = nullptr, FileViewer* viewer = nullptr);
+
+// Files chosen for something else than the search (keyword, code or result files). The chooser
+// hands its choice over through the search's selection fields, so those are kept aside and put
+// back: the files to search never change. Nothing unless the user confirmed with "Ok".
+struct AsideChoice {
+    std::string folder;  // as the user left the chooser
+    std::string pattern; // likewise
+    std::vector<std::string> paths;
+};
+std::optional<AsideChoice> ChooseFilesAside(ProgramState& state, Prompter& prompter,
+                                            const std::string& caption, const std::string& folder,
+                                            const std::string& pattern, QWidget* parent);
 
 } // namespace lexmora::ui

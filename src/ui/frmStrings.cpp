@@ -77,46 +77,17 @@ bool contextNextWordDialog(QWidget* parent, ProgramState& state) {
     return true;
 }
 
-// The program's file chooser in its keyword-file role. It hands its choice over through the
-// fields of the source selection, so those are kept aside and put back: choosing keyword files
-// must not change the files to search.
+// The program's file chooser in its keyword-file role; it remembers where the user chose.
 std::optional<std::vector<std::string>>
 chooseWithProgramChooser(QWidget* parent, ProgramState& state, Prompter& prompter) {
-    const std::string folder = state.DialogFolder;
-    const std::string pattern = state.DialogPattern;
-    const auto saved = state.SourceFilesSaved;
-    const auto stored = state.StoredFileList;
-    const long long count = state.SourceFileCount;
-    const bool subfolders = state.IncludeSubfolders;
-    const bool list = state.SourceIsFileList;
-    const bool making = state.MakingFileList;
-
-    state.DialogFolder = state.KeywordFileFolder;
-    state.DialogPattern = state.KeywordFilePattern.empty() ? "*.*" : state.KeywordFilePattern;
-    state.SourceFilesSaved.clear();
-    state.IncludeSubfolders = false;
-    state.SourceIsFileList = false;
-    state.MakingFileList = false;
-    const bool ok = ChooseFiles(state, prompter, files::kKeywordFilesCaption, parent);
-    std::vector<std::string> paths;
-    if (ok) {
-        for (const std::string& name : state.SourceFilesSaved)
-            paths.push_back(JoinPath(state.DialogFolder, name));
-        state.KeywordFileFolder = state.DialogFolder;
-        state.KeywordFilePattern = state.DialogPattern;
-    }
-
-    state.DialogFolder = folder;
-    state.DialogPattern = pattern;
-    state.SourceFilesSaved = saved;
-    state.StoredFileList = stored;
-    state.SourceFileCount = count;
-    state.IncludeSubfolders = subfolders;
-    state.SourceIsFileList = list;
-    state.MakingFileList = making;
-    if (!ok)
+    const std::string pattern = state.KeywordFilePattern.empty() ? "*.*" : state.KeywordFilePattern;
+    auto chosen = ChooseFilesAside(state, prompter, files::kKeywordFilesCaption,
+                                   state.KeywordFileFolder, pattern, parent);
+    if (!chosen)
         return std::nullopt;
-    return paths;
+    state.KeywordFileFolder = chosen->folder;
+    state.KeywordFilePattern = chosen->pattern;
+    return std::move(chosen->paths);
 }
 
 std::optional<std::string> chooseSaveNameWithDialog(QWidget* parent, const ProgramState& state) {

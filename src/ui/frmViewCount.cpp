@@ -3,6 +3,7 @@
 #include "ui/frmViewCount.h"
 
 #include "core/paths.h"
+#include "ui/event_wait.h"
 #include "ui/frmWeb.h"
 #include "ui/help_qt.h"
 #include "ui/messages.h"
@@ -158,11 +159,7 @@ void frmViewCount::waitForEvents(ProgramState& state, std::chrono::milliseconds 
     if (onYieldForTest)
         onYieldForTest(state);
     flushCountProgress();
-    // The timer bounds the wait; a click on Continue or Exit ends it at once.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(limit);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    WaitForEvents(limit);
 }
 
 void frmViewCount::changeEvent(QEvent* event) {

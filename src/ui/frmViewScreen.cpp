@@ -2,6 +2,7 @@
 
 #include "core/paths.h"
 #include "search/search_run.h"
+#include "ui/event_wait.h"
 #include "ui/frmWeb.h"
 #include "ui/help_qt.h"
 #include "ui/kwic_highlight.h"
@@ -730,11 +731,7 @@ void frmViewScreen::waitForEvents(ProgramState& state, std::chrono::milliseconds
     if (onYieldForTest)
         onYieldForTest(state);
     flush();
-    // The timer bounds the wait; a click on Continue or Exit ends it at once.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(limit);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    WaitForEvents(limit);
 }
 
 void frmViewScreen::flush() {

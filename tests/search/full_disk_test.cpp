@@ -15,28 +15,6 @@
 namespace lexmora {
 namespace {
 
-// Every write takes what is left of the disk's room, then fails with ENOSPC.
-std::size_t g_room = 0;
-ssize_t writeToSmallDisk(int fd, const void* data, std::size_t size) {
-    if (g_room == 0) {
-        errno = ENOSPC;
-        return -1;
-    }
-    const std::size_t put = std::min(size, g_room);
-    const ssize_t written = ::write(fd, data, put);
-    if (written > 0)
-        g_room -= static_cast<std::size_t>(written);
-    return written;
-}
-
-struct SmallDisk {
-    explicit SmallDisk(std::size_t room) {
-        g_room = room;
-        osCalls().writeFile = writeToSmallDisk;
-    }
-    ~SmallDisk() { resetOsCalls(); }
-};
-
 TEST(FullDisk, CountsAreTheSavedHitsAndNoHalfSummaryStays) {
     // Room for the headers and a little over one block of records: the second block is cut.
     for (const std::size_t room : {std::size_t{300000}, std::size_t{600000}}) {
@@ -63,7 +41,7 @@ TEST(FullDisk, CountsAreTheSavedHitsAndNoHalfSummaryStays) {
         SilentPrompter prompter;
         SearchRun run;
         {
-            const SmallDisk disk(room);
+            const test::SmallDisk disk(room);
             RunSearch(state, run, observer, prompter);
         }
         ASSERT_TRUE(run.failed);

@@ -203,28 +203,6 @@ TEST(OnePass, ResultFilesLinesAndTotalsAreThoseOfTheWalkPerKeyword) {
     }
 }
 
-// Every write takes what is left of the disk's room, then fails with ENOSPC.
-std::size_t g_room = 0;
-ssize_t writeToSmallDisk(int fd, const void* data, std::size_t size) {
-    if (g_room == 0) {
-        errno = ENOSPC;
-        return -1;
-    }
-    const std::size_t put = std::min(size, g_room);
-    const ssize_t written = ::write(fd, data, put);
-    if (written > 0)
-        g_room -= static_cast<std::size_t>(written);
-    return written;
-}
-
-struct SmallDisk {
-    explicit SmallDisk(std::size_t room) {
-        g_room = room;
-        osCalls().writeFile = writeToSmallDisk;
-    }
-    ~SmallDisk() { resetOsCalls(); }
-};
-
 TEST(OnePass, AbandonedFullOrWithoutTempRoomLeavesNoTempFileAndNothingHalfCounted) {
     struct Stop {
         const char* name;
@@ -264,7 +242,7 @@ TEST(OnePass, AbandonedFullOrWithoutTempRoomLeavesNoTempFileAndNothingHalfCounte
         SearchRun run;
         run.spoolMemory = 2000;
         {
-            const SmallDisk disk(stop.diskRoom ? stop.diskRoom : SIZE_MAX);
+            const test::SmallDisk disk(stop.diskRoom ? stop.diskRoom : SIZE_MAX);
             RunSearch(state, run, observer, prompter);
         }
         EXPECT_EQ(run.abandoned, stop.yields >= 0 || stop.keyword >= 0);

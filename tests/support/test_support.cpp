@@ -6,7 +6,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -100,6 +102,33 @@ LockedCalls::LockedCalls() {
 }
 
 LockedCalls::~LockedCalls() {
+    resetOsCalls();
+}
+
+namespace {
+
+std::size_t g_room = 0;
+
+ssize_t writeToSmallDisk(int fd, const void* data, std::size_t size) {
+    if (g_room == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const std::size_t put = std::min(size, g_room);
+    const ssize_t written = ::write(fd, data, put);
+    if (written > 0)
+        g_room -= static_cast<std::size_t>(written);
+    return written;
+}
+
+} // namespace
+
+SmallDisk::SmallDisk(std::size_t room) {
+    g_room = room;
+    osCalls().writeFile = writeToSmallDisk;
+}
+
+SmallDisk::~SmallDisk() {
     resetOsCalls();
 }
 

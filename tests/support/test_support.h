@@ -41,4 +41,14 @@ public:
     LockedCalls& operator=(const LockedCalls&) = delete;
 };
 
+// While it lives, the disk holds only `room` more bytes: every write takes what is left of it,
+// then fails with ENOSPC.
+class SmallDisk {
+public:
+    explicit SmallDisk(std::size_t room);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+};
+
 } // namespace lexmora::test

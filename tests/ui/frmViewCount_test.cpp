@@ -4,6 +4,7 @@
 #include "ui/frmViewCount.h"
 
 #include "core/settings.h"
+#include "support/pdf_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -420,10 +421,7 @@ private slots:
             return true;
         };
         w.post(FrequencyPrintRequest{RangeBy::Frequency});
-        QProcess text;
-        text.start("pdftotext", {"-layout", pdf, "-"});
-        QVERIFY(text.waitForFinished());
-        const QStringList lines = QString::fromUtf8(text.readAllStandardOutput()).split('\n');
+        const QStringList lines = test::pdfText(pdf).split('\n');
         // The header twice on one line; the first half of the records on the left, the rest on
         // the right (pdftotext narrows the runs of blanks, so words are looked for).
         QVERIFY(lines.size() > 4);

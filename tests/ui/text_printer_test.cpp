@@ -1,24 +1,15 @@
 // Printed text is checked the way a user would: print to a PDF file and read it back as text.
 #include "ui/text_printer.h"
 
+#include "support/pdf_text.h"
+
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace lexmora::ui;
-
-namespace {
-
-QString pdfText(const QString& pdf) {
-    QProcess process;
-    process.start("pdftotext", {"-layout", pdf, "-"});
-    if (!process.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-} // namespace
+using lexmora::test::pdfText;
 
 class TextPrinterTest : public QObject {
     Q_OBJECT

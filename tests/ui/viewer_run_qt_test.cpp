@@ -3,6 +3,8 @@
 // the printed extract, the record details window and the question on leaving.
 #include "ui/viewer_screen_qt.h"
 
+#include "support/pdf_text.h"
+
 #include "codes/code_tables.h"
 #include "core/settings.h"
 #include "search/search_run.h"
@@ -38,6 +40,7 @@
 #include <sstream>
 
 using namespace lexmora;
+using lexmora::test::pdfText;
 
 namespace {
 
@@ -199,14 +202,6 @@ struct Viewing {
                                : (dir.path() + "/out/" + found.last()).toStdString();
     }
 };
-
-QString pdfText(const QString& pdf) {
-    QProcess process;
-    process.start("pdftotext", {"-layout", pdf, "-"});
-    if (!process.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 } // namespace
 
