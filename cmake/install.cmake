@@ -48,10 +48,12 @@ set(CPACK_PACKAGE_NAME lexmora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "KWIC-LEXMORA developers <lexmora@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keywords in context and word frequencies in plain text files")
+# Debian wants the long description wrapped; each line break becomes a continuation line.
 set(CPACK_PACKAGE_DESCRIPTION
-    "A concordancer for English, French, German, Italian and Spanish texts: keywords in\
- context with sorting, thinning, collocation, extracts and printing, and word frequencies\
- with norms per million. Desktop program lexmora and command line lexmora-cli.")
+    "A concordancer for English, French, German, Italian and Spanish texts: keywords\n\
+in context with sorting, thinning, collocation, extracts and printing, and word\n\
+frequencies with norms per million. Desktop program lexmora and command line\n\
+lexmora-cli.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
