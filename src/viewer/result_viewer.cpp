@@ -432,13 +432,16 @@ void ResultViewer::Sort(SortMode mode, int leftPos, int rightPos, int rightConte
     KeyArena arena;
     std::string scratch;
     {
-        // Keys are built in file order so that records on disk are read in large blocks.
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> order(n); // record, key slot
+        // Keys are built in file order so that records on disk are read in large blocks; the
+        // index holds each record once, so a table by record number gives that order unsorted.
+        constexpr std::uint32_t kNoSlot = ~std::uint32_t{0};
+        const std::uint32_t highest = *std::max_element(m_index.begin() + 1, m_index.end());
+        std::vector<std::uint32_t> slotOf(std::size_t{highest} + 1, kNoSlot);
         for (std::size_t i = 0; i < n; ++i)
-            order[i] = {m_index[i + 1], static_cast<std::uint32_t>(i)};
-        std::sort(order.begin(), order.end());
-        for (const auto& [record, slot] : order)
-            keys[slot] = buildKey(record, place, mode, arena, scratch);
+            slotOf[m_index[i + 1]] = static_cast<std::uint32_t>(i);
+        for (std::uint32_t record = 0; record <= highest; ++record)
+            if (slotOf[record] != kNoSlot)
+                keys[slotOf[record]] = buildKey(record, place, mode, arena, scratch);
     }
     SortKeysQuick(keys, arena, mode);
     for (std::size_t i = 0; i < n; ++i)

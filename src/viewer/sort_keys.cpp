@@ -18,6 +18,8 @@ struct Tables {
     std::array<bool, 256> delimiter{};
     std::array<std::uint16_t, 256> weight{};
     std::array<unsigned char, 256> folded{}; // case folded, accents kept
+    // The weight's place among all weights, 0 for weight 0: eight characters fit one prefix.
+    std::array<unsigned char, 256> rank{};
 };
 
 // The base letter of a Windows-1252 letter (upper case), 0 for a non-letter, and whether it is a
@@ -109,6 +111,12 @@ Tables makeTables() {
             t.weight[c] = static_cast<std::uint16_t>(0x100 + c);
         t.folded[c] = foldCase(c);
     }
+    std::array<std::uint16_t, 256> sorted = t.weight;
+    std::sort(sorted.begin(), sorted.end());
+    const auto distinct = std::unique(sorted.begin(), sorted.end());
+    for (int i = 0; i < 256; ++i)
+        t.rank[i] = static_cast<unsigned char>(
+            std::lower_bound(sorted.begin(), distinct, t.weight[i]) - sorted.begin());
     return t;
 }
 
@@ -125,6 +133,18 @@ int compareKeys(const SortKey& a, const SortKey& b, const KeyArena& arena, bool 
     if (c != 0)
         return c;
     return a.record < b.record ? -1 : (a.record > b.record ? 1 : 0);
+}
+
+// Keys of the same letters and length: an accented letter after the plain one; case is ignored.
+int compareSameLetters(std::string_view a, std::string_view b) {
+    const auto& folded = tables().folded;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fa = folded[static_cast<unsigned char>(a[i])];
+        const auto fb = folded[static_cast<unsigned char>(b[i])];
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -225,14 +245,7 @@ int CompareText(std::string_view a, std::string_view b) {
     }
     if (a.size() != b.size())
         return a.size() < b.size() ? -1 : 1;
-    // Same letters: an accented letter after the plain one; case is ignored.
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto fa = t.folded[static_cast<unsigned char>(a[i])];
-        const auto fb = t.folded[static_cast<unsigned char>(b[i])];
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-    }
-    return 0;
+    return compareSameLetters(a, b);
 }
 
 int CompareBinary(std::string_view a, std::string_view b) {
@@ -247,49 +260,107 @@ std::uint64_t KeyPrefix(std::string_view key, SortMode mode) {
             prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
         return prefix;
     }
-    for (std::size_t i = 0; i < 4; ++i)
-        prefix =
-            (prefix << 16) | (i < key.size() ? TextWeight(static_cast<unsigned char>(key[i])) : 0u);
+    const auto& rank = tables().rank;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < key.size() ? rank[static_cast<unsigned char>(key[i])] : 0u);
     return prefix;
 }
+
+namespace {
+
+// A key's character at `depth` as the first level of its comparison sees it: 0 past its end (a
+// shorter key comes first), else 1 + the weight's rank (text) or the byte (word ends).
+class KeyChars {
+public:
+    KeyChars(const KeyArena& arena, bool binary) : m_arena(arena), m_binary(binary) {}
+    int at(const SortKey& key, std::size_t depth) const {
+        if (depth >= key.length)
+            return 0;
+        const auto c = static_cast<unsigned char>(m_arena.view(key)[depth]);
+        return 1 + (m_binary ? c : tables().rank[c]);
+    }
+
+private:
+    const KeyArena& m_arena;
+    bool m_binary;
+};
+
+struct SortTask {
+    std::size_t from;
+    std::size_t count;
+    std::size_t depth;
+};
+
+void insertionSort(SortKey* keys, std::size_t count, const KeyArena& arena, bool binary) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const SortKey key = keys[i];
+        std::size_t j = i;
+        for (; j > 0 && compareKeys(key, keys[j - 1], arena, binary) < 0; --j)
+            keys[j] = keys[j - 1];
+        keys[j] = key;
+    }
+}
+
+int medianOfThree(int a, int b, int c) {
+    return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+
+// One step of the multikey quicksort: parts of `task` below, at and above the pivot character;
+// the part at the pivot goes on with the next character, the others with the same.
+void partitionByCharacter(std::vector<SortKey>& keys, const SortTask& task, const KeyChars& chars,
+                          const KeyArena& arena, bool binary, std::vector<SortTask>& pending) {
+    SortKey* part = keys.data() + task.from;
+    const std::size_t n = task.count;
+    const int pivot =
+        medianOfThree(chars.at(part[0], task.depth), chars.at(part[n / 2], task.depth),
+                      chars.at(part[n - 1], task.depth));
+    std::size_t lt = 0, i = 0, gt = n;
+    while (i < gt) {
+        const int c = chars.at(part[i], task.depth);
+        if (c < pivot)
+            std::swap(part[lt++], part[i++]);
+        else if (c > pivot)
+            std::swap(part[i], part[--gt]);
+        else
+            ++i;
+    }
+    pending.push_back({task.from, lt, task.depth});
+    pending.push_back({task.from + gt, n - gt, task.depth});
+    if (pivot != 0)
+        pending.push_back({task.from + lt, gt - lt, task.depth + 1});
+    else // the same letters and length: the accents and case, then the record decide
+        std::sort(part + lt, part + gt, [&](const SortKey& a, const SortKey& b) {
+            const int c = binary ? 0 : compareSameLetters(arena.view(a), arena.view(b));
+            return c != 0 ? c < 0 : a.record < b.record;
+        });
+}
+
+} // namespace
 
 void SortKeysQuick(std::vector<SortKey>& keys, const KeyArena& arena, SortMode mode) {
     if (keys.size() < 2)
         return;
     const bool binary = mode == SortMode::WordEnd;
-    std::vector<std::pair<std::int64_t, std::int64_t>> stack;
-    stack.reserve(64);
-    stack.emplace_back(0, static_cast<std::int64_t>(keys.size()) - 1);
-    while (!stack.empty()) {
-        auto [lo, hi] = stack.back();
-        stack.pop_back();
-        while (lo < hi) {
-            const SortKey pivot = keys[static_cast<std::size_t>((lo + hi) / 2)];
-            std::int64_t i = lo;
-            std::int64_t j = hi;
-            while (i <= j) {
-                while (compareKeys(keys[static_cast<std::size_t>(i)], pivot, arena, binary) < 0)
-                    ++i;
-                while (compareKeys(keys[static_cast<std::size_t>(j)], pivot, arena, binary) > 0)
-                    --j;
-                if (i <= j) {
-                    std::swap(keys[static_cast<std::size_t>(i)], keys[static_cast<std::size_t>(j)]);
-                    ++i;
-                    --j;
-                }
-            }
-            // The larger part waits on the stack, the smaller is sorted first: the stack stays
-            // within log2(n) entries.
-            if (j - lo < hi - i) {
-                if (i < hi)
-                    stack.emplace_back(i, hi);
-                hi = j;
-            } else {
-                if (lo < j)
-                    stack.emplace_back(lo, j);
-                lo = i;
-            }
+    // The packed prefixes order most keys at once; runs that share one go on character by
+    // character, so that a long common beginning is read once per run, not once per comparison.
+    std::sort(keys.begin(), keys.end(),
+              [](const SortKey& a, const SortKey& b) { return a.prefix < b.prefix; });
+    const KeyChars chars(arena, binary);
+    std::vector<SortTask> pending;
+    for (std::size_t from = 0; from < keys.size();) {
+        std::size_t to = from + 1;
+        while (to < keys.size() && keys[to].prefix == keys[from].prefix)
+            ++to;
+        pending.push_back({from, to - from, 0});
+        while (!pending.empty()) {
+            const SortTask task = pending.back();
+            pending.pop_back();
+            if (task.count < 12)
+                insertionSort(keys.data() + task.from, task.count, arena, binary);
+            else
+                partitionByCharacter(keys, task, chars, arena, binary, pending);
         }
+        from = to;
     }
 }
 

@@ -71,11 +71,13 @@ std::uint16_t TextWeight(unsigned char c);
 int CompareText(std::string_view a, std::string_view b);
 int CompareBinary(std::string_view a, std::string_view b);
 
-// The packed first weights of a key for its mode.
+// The first eight characters of a key packed in one number that orders as the mode compares:
+// weights by rank for text, bytes for word ends.
 std::uint64_t KeyPrefix(std::string_view key, SortMode mode);
 
-// SortIndex: the non-recursive quicksort with the middle key as pivot and an explicit stack of
-// pending sub-ranges. Keys compare by the mode's comparison, equal keys by record number.
+// SortIndex: keys in the order of the mode's comparison, equal keys by record number. The order
+// is total, so any sort gives it; this one sorts on the packed prefixes, then each run that
+// shares a prefix by a multikey quicksort on the keys' characters.
 void SortKeysQuick(std::vector<SortKey>& keys, const KeyArena& arena, SortMode mode);
 
 // The word at the start of a key (up to its first delimiter); by word end the key reversed back.

@@ -118,6 +118,69 @@ TEST(SortKeysQuicksort, OrdersByKeyThenRecordAndMatchesComparison) {
     EXPECT_EQ(records[2], 13u);
 }
 
+// A key's prefix may only order two keys the way the full comparison does: the sort decides by
+// the prefix alone when they differ. Keys over every byte, blanks and NUL included.
+TEST(SortKeysPrefix, NeverContradictsTheComparison) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    const std::string common("aAeE\xE9\xC9 -'0\x00zZ\xFF\xDF", 15);
+    std::vector<std::string> keys;
+    for (int i = 0; i < 1500; ++i) {
+        std::string key(next() % 11, ' ');
+        for (char& c : key)
+            c = next() % 3 == 0 ? static_cast<char>(next() >> 24)
+                                : common[(next() >> 16) % common.size()];
+        keys.push_back(key);
+    }
+    for (const SortMode mode : {SortMode::WordBeginning, SortMode::WordEnd}) {
+        std::vector<std::uint64_t> prefixes;
+        for (const auto& key : keys)
+            prefixes.push_back(KeyPrefix(key, mode));
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            for (std::size_t j = 0; j < keys.size(); ++j) {
+                if (prefixes[i] == prefixes[j])
+                    continue;
+                const int full = mode == SortMode::WordEnd ? CompareBinary(keys[i], keys[j])
+                                                           : CompareText(keys[i], keys[j]);
+                ASSERT_EQ(prefixes[i] < prefixes[j], full < 0) << i << " " << j;
+            }
+    }
+}
+
+// The sort gives the comparison's order, equal keys by record, on keys that share long
+// beginnings, differ only in case or accents, hold NULs or are empty.
+TEST(SortKeysQuicksort, OrderOfTheComparisonOnAwkwardKeys) {
+    std::uint32_t seed = 777;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    const std::vector<std::string> starts = {
+        "", "the house of the ", "THE HOUSE OF THE ", "th\xE9", "ab", std::string("a\0", 2)};
+    const std::string letters("aAeE\xE9\xC9 -'0\x00zZ\xFF\xDF", 15);
+    for (const SortMode mode : {SortMode::WordBeginning, SortMode::WordEnd}) {
+        KeyArena arena;
+        std::vector<SortKey> keys;
+        for (std::uint32_t record = 2; record < 4000; ++record) {
+            std::string text = starts[next() % starts.size()];
+            for (std::size_t n = next() % 6; n > 0; --n)
+                text += letters[(next() >> 16) % letters.size()];
+            SortKey k;
+            k.offset = arena.add(text);
+            k.length = static_cast<std::uint32_t>(text.size());
+            k.record = record;
+            k.prefix = KeyPrefix(text, mode);
+            keys.push_back(k);
+        }
+        std::vector<SortKey> expected = keys;
+        std::sort(expected.begin(), expected.end(), [&](const SortKey& a, const SortKey& b) {
+            const int c = mode == SortMode::WordEnd ? CompareBinary(arena.view(a), arena.view(b))
+                                                    : CompareText(arena.view(a), arena.view(b));
+            return c != 0 ? c < 0 : a.record < b.record;
+        });
+        SortKeysQuick(keys, arena, mode);
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            ASSERT_EQ(keys[i].record, expected[i].record) << i;
+    }
+}
+
 TEST(SortKeysQuicksort, LargeInputsInEveryShape) {
     for (int shape = 0; shape < 4; ++shape) {
         KeyArena arena;
