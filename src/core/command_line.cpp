@@ -49,12 +49,14 @@ void add(std::vector<std::string>& words, std::initializer_list<std::string> mor
 }
 
 // The source options of a search: a stored list, a folder (tree), one file, or chosen files.
+// The pattern goes with each: the log names it. A whole folder is the folder, even while a
+// search holds the files it found there.
 void addSearchSources(const ProgramState& state, std::vector<std::string>& words) {
     const std::string pattern = state.SourceFileType.empty() ? "*.*" : state.SourceFileType;
     if (state.SourceIsFileList) {
         add(words, {"--list", state.FileListName});
-    } else if (state.IncludeSubfolders || state.SourceFiles.empty()) {
-        add(words, {"--source", state.SourceDirectory, "--pattern", pattern});
+    } else if (state.IncludeSubfolders || state.AllFilesInFolder || state.SourceFiles.empty()) {
+        add(words, {"--source", state.SourceDirectory});
         if (state.IncludeSubfolders)
             words.push_back("--tree");
     } else if (state.SourceFiles.size() == 1) {
@@ -64,6 +66,7 @@ void addSearchSources(const ProgramState& state, std::vector<std::string>& words
         for (const std::string& name : state.SourceFiles)
             add(words, {"--file", name});
     }
+    add(words, {"--pattern", pattern});
 }
 
 // The non-empty exclude strings (or the tag) of keyword i.

@@ -215,6 +215,7 @@ TEST(CommandLineReplay, ViewerSortEveryNthDeletionsAndExtract) {
 
 TEST(CommandLineReplay, ViewOrderNoLineCanGiveIsRefused) {
     Desktop d;
+    d.state.SourceFiles = {"l'amour.txt", "-second.txt"};
     d.keywords({"love"}, {false});
     d.state.SaveToFile = true;
     const SearchRun run = d.search();
@@ -228,8 +229,8 @@ TEST(CommandLineReplay, ViewOrderNoLineCanGiveIsRefused) {
     const auto order = viewer->RecordIndex();
     auto fresh = ResultViewer::open(run.keptDumpFiles[0], d.prompter);
     fresh->Sort(SortMode::WordEnd, 0, 1, 20);
-    if (fresh->RecordIndex() != order)
-        EXPECT_EQ(DescribeView(*viewer, std::nullopt, "").code(), FailureCode::InvalidInput);
+    ASSERT_NE(fresh->RecordIndex(), order);
+    EXPECT_EQ(DescribeView(*viewer, std::nullopt, "").code(), FailureCode::InvalidInput);
     // Words on both sides of the keyword: the line sorts on one side only.
     viewer->Sort(SortMode::WordBeginning, 1, 1, 20);
     EXPECT_EQ(DescribeView(*viewer, std::nullopt, "").code(), FailureCode::InvalidInput);

@@ -100,22 +100,30 @@ TEST(SearchCommandWords, EachDesktopStateHasItsLine) {
              s.ResultCode = 2;
              s.TargetDirectory = "/my results";
          },
-         "--home /prog search --source /texts/ --pattern '*.txt' --tree " + common +
+         "--home /prog search --source /texts/ --tree --pattern '*.txt' " + common +
              " --save '/my results' --single-file --ascii --quiet -- love -dash"},
+        {"a whole folder while its search holds the files found there",
+         [](ProgramState& s) {
+             s.AllFilesInFolder = true;
+             s.SourceFiles = {"a.txt", "b.txt"};
+         },
+         "--home /prog search --source /texts/ --pattern '*.txt' " + common + " -- love -dash"},
         {"one chosen file", [](ProgramState& s) { s.SourceFiles = {"l'a.txt"}; },
-         "--home /prog search --source '/texts/l'\\''a.txt' " + common + " -- love -dash"},
+         "--home /prog search --source '/texts/l'\\''a.txt' --pattern '*.txt' " + common +
+             " -- love -dash"},
         {"chosen files",
          [](ProgramState& s) {
              s.SourceFiles = {"b.txt", "a b.txt"};
          },
-         "--home /prog search --source /texts/ --file b.txt --file 'a b.txt' " + common +
-             " -- love -dash"},
+         "--home /prog search --source /texts/ --file b.txt --file 'a b.txt' --pattern '*.txt' " +
+             common + " -- love -dash"},
         {"a file list",
          [](ProgramState& s) {
              s.SourceIsFileList = true;
              s.FileListName = "/lists/x.flist";
          },
-         "--home /prog search --list /lists/x.flist " + common + " -- love -dash"},
+         "--home /prog search --list /lists/x.flist --pattern '*.txt' " + common +
+             " -- love -dash"},
         {"case-sensitive keywords, code file and French",
          [](ProgramState& s) {
              s.KeywordCase = {true, true};
