@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStackedWidget>
