@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -165,11 +166,20 @@ private slots:
         ui::frmConShell window(state, first.start, prompter);
         window.show();
 
-        // Sources: the folder "texts" opened in the chooser, both files picked.
+        // Sources: the chooser opens in the program folder; up one folder, into "texts", both
+        // files picked.
         whenModal([](QWidget* chooser) {
             auto* folders = chooser->findChild<QListWidget*>("dirList");
+            if (QListWidgetItem* up = itemNamed(folders, ".."))
+                emit folders->itemActivated(up);
             QListWidgetItem* folder = itemNamed(folders, "texts");
-            QVERIFY(folder != nullptr);
+            if (folder == nullptr) {
+                for (int i = 0; i < folders->count(); ++i)
+                    qWarning() << "folder item" << folders->item(i)->text();
+                qWarning() << chooser->findChild<QLabel*>("lblPath")->text();
+                chooser->findChild<QPushButton*>("cmdCancel")->click();
+                return;
+            }
             emit folders->itemActivated(folder);
             auto* files = chooser->findChild<QListWidget*>("filList");
             for (const char* name : {"a b.txt", "c.txt"}) {
@@ -246,6 +256,7 @@ private slots:
         QVERIFY(window.isVisible());
         const QStringList extracts = filesIn(results, "*.cnc");
         QCOMPARE(extracts.size(), qsizetype{1});
+        QVERIFY(prompter.titles.contains(" Copy as command line"));
         QVERIFY2(copied.contains(" view --sort right --pos 1 --right "), qPrintable(copied));
         QVERIFY2(copied.contains(" --delete 3 --extract cnc --range 2-4 "), qPrintable(copied));
 
@@ -295,7 +306,7 @@ private slots:
         QCOMPARE(QString::fromStdString(second.state.TargetDirectory), results);
         QCOMPARE(QDir(QString::fromStdString(second.state.SourceDirectory)).canonicalPath(),
                  QDir(texts).canonicalPath());
-        QVERIFY(second.state.SaveToFile == state.SaveToFile);
+        QCOMPARE(second.state.FrequencyFilesDirectory, state.FrequencyFilesDirectory);
     }
 };
 
