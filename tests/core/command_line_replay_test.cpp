@@ -172,10 +172,11 @@ TEST(CommandLineReplay, ViewerSortEveryNthDeletionsAndExtract) {
          },
          {2, 5},
          LineForm::WholeRecord},
-        {"every second, sorted backwards on the keyword, KWIC sections",
+        {"every second, sorted backwards on the third word to the right within a narrow "
+         "right context, KWIC sections",
          2,
          [](ResultViewer& v, Prompter& p) {
-             v.Sort(SortMode::WordEnd, 0, 0, 8);
+             v.Sort(SortMode::WordEnd, 0, 3, 8);
              v.DeleteSelected({4}, p);
          },
          {2, 4},
