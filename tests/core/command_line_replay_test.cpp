@@ -237,6 +237,20 @@ TEST(CommandLineReplay, ViewOrderNoLineCanGiveIsRefused) {
     EXPECT_EQ(DescribeView(*viewer, std::nullopt, "").code(), FailureCode::InvalidInput);
 }
 
+TEST(CommandLineReplay, TheAddedOptionsRefuseWhatTheyCannotSay) {
+    Desktop d;
+    const std::string texts = d.texts;
+    const std::vector<std::vector<std::string>> usageErrors = {
+        {"--home", d.home, "search", "--file", "c.txt", "--", "love"}, // no folder for the file
+        {"--home", d.home, "search", "--source", texts, "--tree", "--file", "c.txt", "love"},
+        {"--home", d.home, "view", "--sort", "right", "--right", "wide", "--", "x.dmp"},
+        {"--home", d.home, "view", "--right"},
+        {"--home", d.home, "count", "--out", "n", "--pattern"}, // the mask is missing
+    };
+    for (const auto& words : usageErrors)
+        EXPECT_EQ(runLine(words), 2) << ShellLine(words);
+}
+
 TEST(CommandLineReplay, CountsWriteTheDesktopsWordList) {
     struct Case {
         const char* what;
