@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kCountUsage =
     "usage: lexmora-cli [--home DIR] count [--language L] [--apostrophe | --no-apostrophe]\n"
-    "                   [--hyphen] [--tree] [--folder DIR] --out NAME PATH...\n"
+    "                   [--hyphen] [--tree] [--pattern MASK] [--folder DIR] --out NAME PATH...\n"
     "\n"
     "Counts the words of the files given, and of every file in the folders given (with --tree\n"
     "their sub-folders too), and writes the word list NAME.lst and its index NAME.sta into the\n"
@@ -37,6 +37,8 @@ constexpr const char* kCountUsage =
     "  --no-apostrophe   keep words with apostrophes whole\n"
     "  --hyphen          break words at hyphens\n"
     "  --tree            include all sub-folders of the folders given\n"
+    "  --pattern MASK    only the files of the folders given that match, e.g. \"*.txt;*.htm\"\n"
+    "                    (default: every file)\n"
     "  --folder DIR      write the pair into DIR\n"
     "  --out NAME        the base name of the pair (a name, without \"/\")\n"
     "  --                the options end: every word after it is a path\n";
@@ -45,6 +47,7 @@ constexpr const char* kCountUsage =
 struct CountOptions {
     std::string out;
     bool tree = false;
+    std::string pattern = "*";
     std::optional<bool> apostrophe;
     std::vector<std::string> paths;
     bool help = false;
@@ -72,6 +75,8 @@ std::optional<int> readOption(const std::vector<std::string>& args, std::size_t&
         state.WordbreakAtHyphen = true;
     } else if (a == "--tree") {
         o.tree = true;
+    } else if (a == "--pattern" && hasValue) {
+        o.pattern = args[++i];
     } else if (a == "--folder" && hasValue) {
         state.FrequencyFilesDirectory = AbsolutePath(args[++i]);
     } else if (a == "--out" && hasValue) {
@@ -160,7 +165,8 @@ std::vector<std::string> expandSources(const CountOptions& o, CliContext& contex
             files.push_back(full); // a missing file gets the count's own question
             continue;
         }
-        const std::vector<std::string> found = ListCountSources(full, o.tree, context.prompter);
+        const std::vector<std::string> found =
+            ListCountSources(full, o.tree, context.prompter, o.pattern);
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;

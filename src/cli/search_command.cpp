@@ -33,11 +33,14 @@ constexpr const char* kSearchUsage =
     "\n"
     "  --keywords FILE      keywords from a keyword file (a leading ^ makes one case-sensitive)\n"
     "  --case               the keywords given on the line are case-sensitive\n"
+    "  --case-marks         a leading ^ makes a keyword given on the line case-sensitive\n"
     "  --exclude TEXT       an exclude string for every keyword on the line (repeatable)\n"
     "  --tag TEXT           tagged search with this tag before the keyword\n"
     "  --tag-after          the tag follows the keyword\n"
     "  --source PATH        a file or a folder (default: SourceDirectory)\n"
     "  --pattern MASK       file pattern in the folder, e.g. \"*.txt\" (default \"*.*\")\n"
+    "  --file NAME          a file of the --source folder to search (repeatable): the files\n"
+    "                       chosen in that folder, in this order\n"
     "  --tree               include all sub-folders\n"
     "  --list FILE.flist    the sources are a stored file list\n"
     "  --left N --right N   context widths\n"
@@ -53,12 +56,14 @@ struct Options {
     std::vector<std::string> keywords;
     std::optional<std::string> keywordFile;
     bool caseSensitive = false;
+    bool caseMarks = false;
     std::vector<std::string> excludes;
     std::optional<std::string> tag;
     bool tagAfter = false;
     std::optional<std::string> source;
     std::optional<std::string> pattern;
     bool tree = false;
+    std::vector<std::string> files;
     std::optional<std::string> list;
     std::optional<int> left, right;
     std::optional<std::string> code, language, save;
@@ -93,6 +98,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         std::string v;
         if (a == "--case") {
             o.caseSensitive = true;
+        } else if (a == "--case-marks") {
+            o.caseMarks = true;
         } else if (a == "--tree") {
             o.tree = true;
         } else if (a == "--tag-after") {
@@ -105,7 +112,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.quiet = true;
         } else if (a == "--keywords" || a == "--exclude" || a == "--tag" || a == "--source" ||
                    a == "--pattern" || a == "--list" || a == "--left" || a == "--right" ||
-                   a == "--code" || a == "--language" || a == "--save") {
+                   a == "--code" || a == "--language" || a == "--save" || a == "--file") {
             if (!value(v))
                 return a + " needs a value";
             if (a == "--keywords")
@@ -126,6 +133,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
                 o.language = v;
             else if (a == "--save")
                 o.save = v;
+            else if (a == "--file")
+                o.files.push_back(v);
             else {
                 const auto width = parseWidth(v);
                 if (!width)
@@ -142,6 +151,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         return "no keyword given";
     if (o.list && (o.source || o.tree))
         return "--list cannot go with --source or --tree";
+    if (!o.files.empty() && (o.list || o.tree || !o.source))
+        return "--file needs --source FOLDER and cannot go with --list or --tree";
     if (o.tag && !o.excludes.empty())
         return "--tag cannot go with --exclude";
     return std::nullopt;
@@ -226,13 +237,16 @@ void handOverTypedKeywords(const Options& o, CliContext& context) {
     std::vector<KeywordEntry> entries;
     for (const std::string& word : o.keywords) {
         KeywordEntry entry;
-        entry.text = typedEntry(context, utf8ToCp1252(word), EntryMode::Keywords);
-        entry.caseSensitive = o.caseSensitive;
+        const bool marked = o.caseMarks && !word.empty() && word[0] == '^';
+        entry.text =
+            typedEntry(context, utf8ToCp1252(marked ? word.substr(1) : word), EntryMode::Keywords);
+        entry.caseSensitive = o.caseSensitive || marked;
         if (o.tag)
-            entry.excludes.push_back({utf8ToCp1252(*o.tag), o.caseSensitive});
+            entry.excludes.push_back({utf8ToCp1252(*o.tag), entry.caseSensitive});
         for (const std::string& x : o.excludes)
             entry.excludes.push_back(
-                {typedEntry(context, utf8ToCp1252(x), EntryMode::ExcludeStrings), o.caseSensitive});
+                {typedEntry(context, utf8ToCp1252(x), EntryMode::ExcludeStrings),
+                 entry.caseSensitive});
         entries.push_back(std::move(entry));
     }
     HandOverKeywords(context.state, entries, "", false, false);
@@ -287,6 +301,11 @@ bool selectSources(const Options& o, CliContext& context) {
         return true;
     }
     const std::string source = o.source.value_or(state.SourceDirectory);
+    if (!o.files.empty()) { // files chosen in one folder, as the file chooser leaves them
+        state.SourceDirectory = AddBackslash(source);
+        state.SourceFiles = o.files;
+        return true;
+    }
     // Anything there that is not a folder is a file to the search, which names a FIFO or a
     // device for what it is (and never opens it) instead of looking for a folder.
     if (o.source && fileIsPresent(source) && !isDirectory(source)) {

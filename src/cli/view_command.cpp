@@ -29,6 +29,8 @@ constexpr const char* kViewUsage =
     "                         the keyword itself\n"
     "  --pos N                the word position for --sort left|right (default 1)\n"
     "  --backwards            sort by word end (the word read backwards, binary order)\n"
+    "  --right N              the right context setting that bounds the sort's walk to the\n"
+    "                         right (default: RightContext of lexmora9.ini)\n"
     "  --unsort               back to file order after the sort\n"
     "  --delete LIST          delete display positions, e.g. 3,5-7 (asks when more than one)\n"
     "  --undo                 undo the last deletion\n"
@@ -86,6 +88,7 @@ struct ViewOptions {
     int every = 1;
     std::optional<std::string> sort;
     int pos = 1;
+    std::optional<int> right;
     bool backwards = false, unsort = false, undo = false, restore = false, collocate = false;
     bool part = false, save = false;
     std::optional<std::vector<std::int64_t>> deletions;
@@ -134,6 +137,11 @@ std::optional<int> readOption(ArgReader& reader, ViewOptions& o) {
         if (!n)
             return usage();
         o.pos = static_cast<int>(*n);
+    } else if (a == "--right") {
+        const auto n = numberValue(reader, 0, 32767);
+        if (!n)
+            return usage();
+        o.right = static_cast<int>(*n);
     } else if (a == "--backwards") {
         o.backwards = true;
     } else if (a == "--unsort") {
@@ -206,7 +214,7 @@ void changeDisplayOrder(ResultViewer& viewer, const ViewOptions& o, CliContext& 
         const SortMode mode = o.backwards ? SortMode::WordEnd : SortMode::WordBeginning;
         const int left = *o.sort == "left" ? o.pos : 0;
         const int right = *o.sort == "right" ? o.pos : 0;
-        viewer.Sort(mode, left, right, context.state.RightContext);
+        viewer.Sort(mode, left, right, o.right.value_or(context.state.RightContext));
     }
     if (o.unsort)
         viewer.Unsort();

@@ -146,4 +146,23 @@ Message NoNameEntered() {
                    Icon::Question};
 }
 
+Message CommandLineCopied(const std::string& line) {
+    return Message{joinLines({"This command line is on the clipboard:", utf8ToCp1252(line)}),
+                   " Copy as command line", Buttons::Ok, Icon::Information};
+}
+
+Message KeywordsNotOneLine() {
+    return Message{joinLines({"The keywords have different exclude strings or tags, or exclude",
+                              "strings with their own case rule: one command line cannot give",
+                              "them. Nothing was copied."}),
+                   " Copy as command line", Buttons::Ok, Icon::Exclamation};
+}
+
+Message ViewNotOneLine() {
+    return Message{joinLines({"The lines shown cannot be rebuilt by one command line (a deletion",
+                              "undone after a sort, or a sort on words on both sides of the",
+                              "keyword). Nothing was copied."}),
+                   " Copy as command line", Buttons::Ok, Icon::Exclamation};
+}
+
 } // namespace lexmora::core::msg

@@ -52,4 +52,9 @@ Message CannotWriteSettings(const std::string& settingsPath);
 Message MajorFailure();  // the search run and the word count
 Message NoNameEntered(); // the file list and the word list name questions
 
+// --- "Copy as command line" (the live screen, the viewer, the count window) ------------------
+Message CommandLineCopied(const std::string& line); // `line` is UTF-8, as it went to the clipboard
+Message KeywordsNotOneLine();
+Message ViewNotOneLine();
+
 } // namespace lexmora::core::msg

@@ -39,6 +39,7 @@ Urgency urgencyOfMenu(ViewerMenu item) {
         return Urgency::MoreFiles;
     case ViewerMenu::PrintExtract:
     case ViewerMenu::CopyExtract:
+    case ViewerMenu::CopyCommandLine:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

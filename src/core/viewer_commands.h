@@ -37,6 +37,7 @@ enum class ViewerMenu {
     ColumnView,      // "Column &View"
     MoreFiles,       // "View &more Files"
     Exit,            // "E&xit", as the Exit button
+    CopyCommandLine, // "Copy as Command &Line"
 };
 
 // cmdLastFile, cmdNextFile.

@@ -3,10 +3,12 @@
 #include "ui/frmViewCount.h"
 
 #include "core/paths.h"
+#include "ui/command_line_qt.h"
 #include "ui/event_wait.h"
 #include "ui/frmWeb.h"
 #include "ui/help_qt.h"
 #include "ui/messages.h"
+#include "ui/qt_clipboard.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
 #include "wordcount/messages.h"
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -97,6 +100,12 @@ void frmViewCount::createCountMenus(QMenuBar* bar) {
             [this] {
                 if (!m_counting)
                     ChooseOutputFolder();
+            });
+    connect(addItem(files, "mnuCopyCommandLine", "Copy as Command &Line"), &QAction::triggered,
+            this, [this] {
+                QtClipboard clipboard;
+                (void)CopyCountCommandLine(m_state, fromQt(m_txtUserInput->text()), m_prompter,
+                                           clipboard);
             });
     connect(addItem(files, "mnuExit", "E&xit"), &QAction::triggered, this,
             &frmViewCount::pressExit);

@@ -3,6 +3,8 @@
 // menu item and key only posts a command; the viewer's loop runs it.
 #include "ui/frmViewScreen.h"
 
+#include "ui/command_line_qt.h"
+#include "ui/qt_clipboard.h"
 #include "ui/text_convert.h"
 
 #include <QAction>
@@ -50,6 +52,7 @@ constexpr MenuItem kMenuItems[] = {
     {ViewerMenu::SaveChanges, "mnuSaveChanges", "Save Changes &to File", true},
     {ViewerMenu::EveryNth, "mnuEveryNth", "Every &nth Occurrence", false},
     {ViewerMenu::ColumnView, "mnuColumnView", "Column &View", true},
+    {ViewerMenu::CopyCommandLine, "mnuCopyCommandLine", "Copy as Command &Line", true},
     {ViewerMenu::MoreFiles, "mnuMoreFiles", "View &more Files", false},
     {ViewerMenu::Exit, "mnuScreenExit", "E&xit", false},
 };
@@ -59,9 +62,11 @@ bool advancedOnly(ViewerMenu item) {
     return item >= ViewerMenu::SortByBeginning && item <= ViewerMenu::ColumnView;
 }
 
-// Items that are the viewer's alone: the live screen offers only the column view and Exit.
+// Items that are the viewer's alone: the live screen offers only the column view, the command
+// line and Exit.
 bool viewerOnly(ViewerMenu item) {
-    return item != ViewerMenu::ColumnView && item != ViewerMenu::Exit;
+    return item != ViewerMenu::ColumnView && item != ViewerMenu::CopyCommandLine &&
+           item != ViewerMenu::Exit;
 }
 
 QLabel* label(const char* name, const QString& text, QWidget* parent) {
@@ -166,6 +171,9 @@ void frmViewScreen::buildOptionsMenu(QMenuBar* bar) {
             } else if (item == ViewerMenu::ColumnView) {
                 m_state.ColumnView = !m_state.ColumnView; // the live screen switches it itself
                 RedrawColumns();
+            } else if (item == ViewerMenu::CopyCommandLine) {
+                QtClipboard clipboard;
+                (void)CopySearchCommandLine(m_state, m_prompter, clipboard);
             }
         });
     }

@@ -13,4 +13,10 @@ void QtClipboard::setText(const std::string& text) {
     clipboard->setText(toQt(text));
 }
 
+void QtClipboard::setUtf8Text(const std::string& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 } // namespace lexmora::ui

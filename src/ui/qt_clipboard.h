@@ -8,6 +8,7 @@ namespace lexmora::ui {
 class QtClipboard : public Clipboard {
 public:
     void setText(const std::string& text) override;
+    void setUtf8Text(const std::string& text) override;
 };
 
 } // namespace lexmora::ui

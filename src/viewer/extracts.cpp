@@ -15,6 +15,10 @@
 
 namespace lexmora {
 
+void Clipboard::setUtf8Text(const std::string& text) {
+    setText(utf8ToCp1252(text));
+}
+
 namespace {
 
 namespace msg = viewer::msg;

@@ -30,6 +30,8 @@ class Clipboard {
 public:
     virtual ~Clipboard() = default;
     virtual void setText(const std::string& text) = 0;
+    // Text that is UTF-8 already (a command line holding file names as they are on disk).
+    virtual void setUtf8Text(const std::string& text);
 };
 
 // Pages of text for the printer; each page a list of lines already fitted to the page width.

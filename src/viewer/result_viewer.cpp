@@ -453,6 +453,9 @@ void ResultViewer::Sort(SortMode mode, int leftPos, int rightPos, int rightConte
     m_keyArena = std::move(arena);
     m_sorted = true;
     m_sortMode = mode;
+    m_sortLeft = leftPos;
+    m_sortRight = rightPos;
+    m_sortRightContext = rightContext;
 }
 
 void ResultViewer::Unsort() {

@@ -125,6 +125,10 @@ public:
     void Unsort();
     bool sorted() const { return m_sorted; }
     SortMode sortMode() const { return m_sortMode; }
+    // The word positions of the last sort: left and right of the keyword (0 0: the keyword).
+    int sortLeftPos() const { return m_sortLeft; }
+    int sortRightPos() const { return m_sortRight; }
+    int sortRightContext() const { return m_sortRightContext; }
     const std::vector<SortKey>& SortKeys() const { return m_keys; }
     std::string_view keyText(const SortKey& key) const { return m_keyArena.view(key); }
     // Collocation over the last sort; the message when there has been none.
@@ -190,6 +194,9 @@ private:
 
     bool m_sorted = false;
     SortMode m_sortMode = SortMode::None;
+    int m_sortLeft = 0;
+    int m_sortRight = 0;
+    int m_sortRightContext = 0;
     std::vector<SortKey> m_keys; // keys of positions 2 .. IndexCount(), in display order
     KeyArena m_keyArena;
 };

@@ -1,5 +1,7 @@
 #include "viewer/viewer_loop.h"
 
+#include "core/command_line.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/program_location.h"
 #include "core/text_codec.h"
@@ -132,7 +134,10 @@ AfterCommand runExtract(ExtractVerb verb, CommandContext& c) {
         auto saved =
             SaveExtract(c.viewer, positions, request->form, ViewerOutputFolder(c.state, c.viewer),
                         c.state.InvalidFileNameChars, c.ports.prompter);
-        (void)saved; // success and failure have been told
+        // Success and failure have been told; a written extract is kept for the command line.
+        if (saved && !saved->empty())
+            c.pass.savedExtract =
+                SavedExtract{c.viewer.path(), positions, request->form, c.viewer.RecordIndex()};
         break;
     }
     case ExtractVerb::Print:
@@ -382,6 +387,22 @@ AfterCommand run(const OpenSourceFlag&, CommandContext& c) {
     return kRedraw;
 }
 
+// "Copy as Command Line": the view line on the clipboard, told with the line itself.
+AfterCommand runCopyCommandLine(CommandContext& c) {
+    const auto view =
+        DescribeView(c.viewer, c.pass.savedExtract, ViewerOutputFolder(c.state, c.viewer));
+    if (!view) {
+        c.ports.prompter.tell(view.error());
+        return kKeepPage;
+    }
+    std::vector<std::string> words = ViewCommandWords(c.state, *view);
+    words.insert(words.begin(), CliProgramPath(c.state));
+    const std::string line = ShellLine(words);
+    c.ports.clipboard.setUtf8Text(line);
+    c.ports.prompter.tell(core::msg::CommandLineCopied(line));
+    return kKeepPage;
+}
+
 AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
     switch (command.item) {
     case ViewerMenu::CopyExtract:
@@ -415,6 +436,8 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return leaving(LeaveFile::MoreFiles);
     case ViewerMenu::Exit:
         return askExit(c);
+    case ViewerMenu::CopyCommandLine:
+        return runCopyCommandLine(c);
     }
     return kKeepPage;
 }

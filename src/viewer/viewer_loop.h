@@ -10,6 +10,7 @@
 #include "viewer/extracts.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
+#include "viewer/view_command_line.h"
 
 #include <cstdint>
 #include <optional>
@@ -138,6 +139,7 @@ struct ViewingPass {
     TextPrintSession printing;
     std::optional<RecordDetails> shownDetails; // the text of the details window
     std::optional<std::string> pickedLog;      // a log the user picked for the current file
+    std::optional<SavedExtract> savedExtract;  // the last ".cnc" extract, for the command line
     std::size_t fileIndex = 0;
     std::size_t fileCount = 1;
 };

@@ -125,6 +125,17 @@ std::vector<Row> everyMessage() {
          Buttons::Ok, Icon::Exclamation},
         {core::msg::NoNameEntered(), "Do you wish to continue?", " You have not entered a name!",
          Buttons::YesNo, Icon::Question},
+        {core::msg::CommandLineCopied("lexmora-cli view -- 'caf\xC3\xA9 1.dmp'"),
+         "This command line is on the clipboard:\r\nlexmora-cli view -- 'caf\xE9 1.dmp'",
+         " Copy as command line", Buttons::Ok, Icon::Information},
+        {core::msg::KeywordsNotOneLine(),
+         "The keywords have different exclude strings or tags, or exclude\r\nstrings with their "
+         "own case rule: one command line cannot give\r\nthem. Nothing was copied.",
+         " Copy as command line", Buttons::Ok, Icon::Exclamation},
+        {core::msg::ViewNotOneLine(),
+         "The lines shown cannot be rebuilt by one command line (a deletion\r\nundone after a "
+         "sort, or a sort on words on both sides of the\r\nkeyword). Nothing was copied.",
+         " Copy as command line", Buttons::Ok, Icon::Exclamation},
         {codes::msg::CannotOpenFileTryingNext("caf\xC3\xA9.wp#"),
          "Cannot open file caf\xE9.wp# - trying next...", "", Buttons::Ok, Icon::Exclamation},
         {codes::msg::DamagedCodeFile("html.wp#", "line 3 is not hexadecimal."),

@@ -1,0 +1,91 @@
+#include "viewer/view_command_line.h"
+
+#include "core/messages.h"
+#include "core/prompter.h"
+
+#include <unordered_set>
+
+namespace lexmora {
+
+namespace {
+
+Failure notOneLine() {
+    return Failure(core::msg::ViewNotOneLine(), FailureCode::InvalidInput);
+}
+
+// The sort as the command line names it; nothing when it cannot.
+std::optional<ViewLine> sortOf(const ResultViewer& viewer) {
+    ViewLine line;
+    if (!viewer.sorted())
+        return line;
+    const int left = viewer.sortLeftPos();
+    const int right = viewer.sortRightPos();
+    if (left > 0 && right > 0)
+        return std::nullopt;
+    line.sort = left > 0    ? ViewLine::Sort::Left
+                : right > 0 ? ViewLine::Sort::Right
+                            : ViewLine::Sort::Keyword;
+    line.sortPosition = std::max({left, right, 1});
+    line.backwards = viewer.sortMode() == SortMode::WordEnd;
+    line.rightContext = viewer.sortRightContext();
+    return line;
+}
+
+// The extract's positions as one range, when they are a run.
+std::optional<ViewLine::Extract> rangeOf(const SavedExtract& extract) {
+    const auto& p = extract.positions;
+    if (p.empty())
+        return std::nullopt;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        if (p[i] != p[i - 1] + 1)
+            return std::nullopt;
+    return ViewLine::Extract{p.front(), p.back(), extract.form == LineForm::KwicSection};
+}
+
+} // namespace
+
+Result<ViewLine> DescribeView(const ResultViewer& viewer,
+                              const std::optional<SavedExtract>& extract,
+                              const std::string& outputFolder) {
+    auto described = sortOf(viewer);
+    if (!described)
+        return notOneLine();
+    ViewLine line = *described;
+    line.file = viewer.path();
+    line.stepN = viewer.StepN();
+    line.outputFolder = outputFolder;
+
+    // What the command line sees before its deletions: the file opened afresh, thinned and
+    // sorted once. Questions were answered when the viewer opened the file.
+    SilentPrompter silent;
+    ViewerOptions options;
+    options.stepN = viewer.StepN();
+    auto fresh = ResultViewer::open(viewer.path(), silent, options);
+    if (!fresh)
+        return fresh.failure();
+    if (line.sort != ViewLine::Sort::None)
+        fresh->Sort(viewer.sortMode(), viewer.sortLeftPos(), viewer.sortRightPos(),
+                    viewer.sortRightContext());
+
+    const auto& shown = viewer.RecordIndex();
+    const std::unordered_set<std::uint32_t> kept(shown.begin(), shown.end());
+    std::size_t next = 0; // the next shown record the fresh order must meet
+    const auto& all = fresh->RecordIndex();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!kept.contains(all[i])) {
+            line.deletions.push_back(static_cast<std::int64_t>(i) + 1);
+            continue;
+        }
+        if (next >= shown.size() || shown[next] != all[i])
+            return notOneLine();
+        ++next;
+    }
+    if (next != shown.size())
+        return notOneLine();
+
+    if (extract && extract->file == viewer.path() && extract->index == shown)
+        line.extract = rangeOf(*extract);
+    return line;
+}
+
+} // namespace lexmora
