@@ -1,7 +1,8 @@
 // The scanner's fast path: finds where a byte of one small set is followed, a fixed distance
 // on, by a byte of another. Looking for two characters of a keyword at once (each in both
-// cases) stops the scan far less often than looking for one, and the compare runs sixteen
-// bytes at a time through the compiler's portable vector types.
+// cases) stops the scan far less often than looking for one. On x86-64 the compare runs 64
+// bytes a step with AVX2 where the processor has it (told once at run time), 32 with SSE2
+// otherwise; elsewhere sixteen at a time through the compiler's portable vector types.
 #pragma once
 
 #include <cstddef>

@@ -2,7 +2,14 @@
 
 #include "codes/code_tables.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#define LEXMORA_X86_CLEAN 1
+#endif
 
 namespace lexmora {
 
@@ -25,6 +32,107 @@ std::string cleanPlainText(std::string_view text) {
     out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
+
+// The plain rules a piece at a time, forward from the start of a text or backward from its end,
+// stopping once enough is written. The rules read the same both ways (NUL goes, and each run of
+// blanks and control characters gives one blank), so the left context is cleaned from the hit
+// outward and ends where the line would cut it. Sixteen bytes are copied at once as long as they
+// hold no control character and no blank after a blank; the byte that stops the copy is taken on
+// its own. A copy may write up to 16 bytes beyond the output's limit: the buffers leave room.
+class PlainCleaner {
+public:
+    // Cleans forward from `p` to `end`, writing at `o` and at most up to `limit`; returns where
+    // the output ends.
+    char* forward(const unsigned char* p, const unsigned char* end, char* o, const char* limit) {
+        while (p < end && o < limit) {
+#ifdef LEXMORA_X86_CLEAN
+            if (end - p >= 16) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                const Masks m = masksOf(x);
+                const unsigned stops = m.control | (m.blank & ((m.blank << 1) | m_lastBlank));
+                const std::size_t clean = stops == 0 ? 16 : std::countr_zero(stops);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
+                const std::size_t taken = std::min<std::size_t>(clean, limit - o);
+                o += taken;
+                p += taken;
+                if (taken > 0)
+                    m_lastBlank = (m.blank >> (taken - 1)) & 1u;
+                if (taken < clean || o >= limit)
+                    break;
+                if (clean == 16)
+                    continue;
+            }
+#endif
+            step(*p++, o, +1);
+        }
+        return o;
+    }
+
+    // Cleans backward from `end` down to `begin`, writing down from `o` and at most down to
+    // `limit`; returns where the output begins.
+    char* backward(const unsigned char* begin, const unsigned char* end, char* o,
+                   const char* limit) {
+        while (end > begin && o > limit) {
+#ifdef LEXMORA_X86_CLEAN
+            if (end - begin >= 16) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+                const Masks m = masksOf(x);
+                const unsigned stops =
+                    m.control | (m.blank & ((m.blank >> 1) | (m_lastBlank << 15)));
+                const std::size_t clean =
+                    stops == 0 ? 16 : static_cast<std::size_t>(std::countl_zero(stops) - 16);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o - 16), x);
+                const std::size_t taken = std::min<std::size_t>(clean, o - limit);
+                o -= taken;
+                end -= taken;
+                if (taken > 0)
+                    m_lastBlank = (m.blank >> (16 - taken)) & 1u;
+                if (taken < clean || o <= limit)
+                    break;
+                if (clean == 16)
+                    continue;
+            }
+#endif
+            step(*--end, o, -1);
+        }
+        return o;
+    }
+
+private:
+#ifdef LEXMORA_X86_CLEAN
+    struct Masks {
+        unsigned control; // 0 .. 31
+        unsigned blank;   // " "
+    };
+    static Masks masksOf(__m128i x) {
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(31)), x);
+        const __m128i blank = _mm_cmpeq_epi8(x, _mm_set1_epi8(' '));
+        return {static_cast<unsigned>(_mm_movemask_epi8(control)),
+                static_cast<unsigned>(_mm_movemask_epi8(blank))};
+    }
+#endif
+    // One byte; `direction` +1 writes at o and moves up, -1 writes below o and moves down.
+    void step(unsigned char c, char*& o, int direction) {
+        if (c == 0)
+            return;
+        if (c <= ' ') {
+            if (!m_lastBlank)
+                put(' ', o, direction);
+            m_lastBlank = 1;
+            return;
+        }
+        put(static_cast<char>(c), o, direction);
+        m_lastBlank = 0;
+    }
+    static void put(char c, char*& o, int direction) {
+        if (direction > 0)
+            *o++ = c;
+        else
+            *--o = c;
+    }
+
+    unsigned m_lastBlank = 0;
+};
 
 // The rest: tags, the code's own blank and special letters written as their ANSI letters.
 class ContextCleaner {
@@ -163,6 +271,32 @@ std::string ExtractContext(const ProgramState& state, int codeIndex, std::string
     if (ContextCleaner::isPlain(state, codeIndex, tagOpen))
         return cleanPlainText(text);
     return ContextCleaner(state, codeIndex, text, tagOpen, tagClose).clean();
+}
+
+bool IsPlainContext(const ProgramState& state, int codeIndex, unsigned char tagOpen) {
+    return ContextCleaner::isPlain(state, codeIndex, tagOpen);
+}
+
+void PlainContexts::take(std::string_view text, std::size_t leftFrom, std::size_t s, std::size_t e,
+                         std::size_t rightTo, std::size_t leftWidth, std::size_t rightWidth) {
+    constexpr std::size_t kSlack = 16; // what a piece's last copy may write past its limit
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    // The left context is written down from the end of its buffer.
+    const std::size_t leftRoom = std::min(leftWidth, s - leftFrom);
+    m_leftBuffer.resize(std::max(m_leftBuffer.size(), leftRoom + 2 * kSlack));
+    char* leftEnd = m_leftBuffer.data() + kSlack + leftRoom;
+    const char* leftBegin =
+        PlainCleaner().backward(bytes + leftFrom, bytes + s, leftEnd, leftEnd - leftRoom);
+    m_left = std::string_view(leftBegin, static_cast<std::size_t>(leftEnd - leftBegin));
+    // The match and the right context, one after the other.
+    const std::size_t rightRoom = std::min(rightWidth, rightTo - e);
+    m_restBuffer.resize(std::max(m_restBuffer.size(), (e - s) + rightRoom + kSlack));
+    char* rest = m_restBuffer.data();
+    char* matchedEnd = PlainCleaner().forward(bytes + s, bytes + e, rest, rest + (e - s));
+    m_matched = std::string_view(rest, static_cast<std::size_t>(matchedEnd - rest));
+    char* rightEnd =
+        PlainCleaner().forward(bytes + e, bytes + rightTo, matchedEnd, matchedEnd + rightRoom);
+    m_right = std::string_view(matchedEnd, static_cast<std::size_t>(rightEnd - matchedEnd));
 }
 
 } // namespace lexmora

@@ -277,6 +277,7 @@ private:
     bool m_fileEntered = false; // the current file got past the run's flags
     SearchTag m_tag;            // a tagged search's tag, else empty
     std::string m_line;
+    PlainContexts m_plain; // the pieces of m_line, kept from hit to hit
     // The walk of all keywords at once: the file now recorded, and per code's fold the
     // automaton over the keywords' literals (built at the first file that needs it).
     std::size_t m_walkFileIndex = 0;
@@ -583,16 +584,26 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
     const unsigned char tagOpen = tag.open(), tagClose = tag.close();
     const std::size_t leftFrom = s > widths.left ? s - widths.left : 0;
     const std::size_t rightTo = std::min(read.size(), e + widths.right + 1);
-    const std::string left =
-        s > 0 ? ExtractContext(m_state, code.codeIndex, read.substr(leftFrom, s - leftFrom),
-                               tagOpen, tagClose)
-              : std::string();
-    const std::string matched =
-        ExtractContext(m_state, code.codeIndex, read.substr(s, e - s), tagOpen, tagClose);
-    const std::string right = e < rightTo
-                                  ? ExtractContext(m_state, code.codeIndex,
-                                                   read.substr(e, rightTo - e), tagOpen, tagClose)
-                                  : std::string();
+    std::string_view left, matched, right;
+    std::string cleaned[3]; // the pieces of the rules other than the plain ones
+    if (IsPlainContext(m_state, code.codeIndex, tagOpen)) {
+        // Cleaned straight from the text, and only as much as the line shows.
+        m_plain.take(read, leftFrom, s, e, rightTo,
+                     static_cast<std::size_t>(std::max(0, m_state.LeftContext)),
+                     static_cast<std::size_t>(std::max(0, m_state.RightContext)));
+        left = m_plain.left();
+        matched = m_plain.matched();
+        right = m_plain.right();
+    } else {
+        if (s > 0)
+            left = cleaned[0] = ExtractContext(
+                m_state, code.codeIndex, read.substr(leftFrom, s - leftFrom), tagOpen, tagClose);
+        matched = cleaned[1] =
+            ExtractContext(m_state, code.codeIndex, read.substr(s, e - s), tagOpen, tagClose);
+        if (e < rightTo)
+            right = cleaned[2] = ExtractContext(m_state, code.codeIndex,
+                                                read.substr(e, rightTo - e), tagOpen, tagClose);
+    }
     m_line.clear();
     AppendKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
                    m_state.RightContext);
