@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace lexmora {
 
@@ -21,5 +22,12 @@ struct BytePair {
 // p + distance < size; npos when there is none.
 std::size_t FindBytePair(const char* text, std::size_t size, std::size_t from,
                          const BytePair& pair);
+
+// The same a block of 64 starts at a time, for a caller that looks at every start in turn
+// without scanning again: the first p >= from of a block [p, p + 64) holding a start of the pair,
+// with bit i of `mask` set for each start at p + i (all of that block's starts, none past
+// size - distance); npos when there is none.
+std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t from,
+                              const BytePair& pair, std::uint64_t& mask);
 
 } // namespace lexmora

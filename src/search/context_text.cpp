@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #define LEXMORA_X86_CLEAN 1
 #endif
 
@@ -36,83 +37,134 @@ std::string cleanPlainText(std::string_view text) {
 // The plain rules a piece at a time, forward from the start of a text or backward from its end,
 // stopping once enough is written. The rules read the same both ways (NUL goes, and each run of
 // blanks and control characters gives one blank), so the left context is cleaned from the hit
-// outward and ends where the line would cut it. Sixteen bytes are copied at once as long as they
-// hold no control character and no blank after a blank; the byte that stops the copy is taken on
-// its own. A copy may write up to 16 bytes beyond the output's limit: the buffers leave room.
-class PlainCleaner {
+// outward and ends where the line would cut it. A vector of bytes is copied at once as long as
+// it holds no control character and no blank after a blank; the byte that stops the copy is
+// taken on its own, with the rest of its run. A copy may write up to kSlack bytes beyond the
+// output's limit (or below it, backward): the buffers leave room.
+constexpr std::size_t kSlack = 32;
+
+#ifdef LEXMORA_X86_CLEAN
+#define LEXMORA_INLINE inline __attribute__((always_inline))
+
+// The vectors of the copy: which bytes are control characters (0 .. 31) and which blanks.
+struct Sse2Lanes {
+    static constexpr int kWidth = 16;
+    struct Block {
+        __m128i bytes;
+        std::uint32_t control, blank;
+    };
+    static LEXMORA_INLINE Block load(const unsigned char* at) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(31)), x);
+        const __m128i blank = _mm_cmpeq_epi8(x, _mm_set1_epi8(' '));
+        return {x, static_cast<std::uint32_t>(_mm_movemask_epi8(control)),
+                static_cast<std::uint32_t>(_mm_movemask_epi8(blank))};
+    }
+    static LEXMORA_INLINE void store(char* at, const Block& b) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), b.bytes);
+    }
+};
+
+struct Avx2Lanes {
+    static constexpr int kWidth = 32;
+    struct Block {
+        __m256i bytes;
+        std::uint32_t control, blank;
+    };
+    __attribute__((target("avx2"))) static Block load(const unsigned char* at) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+        const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(x, _mm256_set1_epi8(31)), x);
+        const __m256i blank = _mm256_cmpeq_epi8(x, _mm256_set1_epi8(' '));
+        return {x, static_cast<std::uint32_t>(_mm256_movemask_epi8(control)),
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(blank))};
+    }
+    __attribute__((target("avx2"))) static void store(char* at, const Block& b) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), b.bytes);
+    }
+};
+#else
+#define LEXMORA_INLINE inline
+// No vectors: every byte taken on its own.
+struct NoLanes {
+    static constexpr int kWidth = 0;
+};
+#endif
+
+template <typename Lanes> class PlainCleaner {
 public:
     // Cleans forward from `p` to `end`, writing at `o` and at most up to `limit`; returns where
     // the output ends.
-    char* forward(const unsigned char* p, const unsigned char* end, char* o, const char* limit) {
+    LEXMORA_INLINE char* forward(const unsigned char* p, const unsigned char* end, char* o,
+                                 const char* limit) {
         while (p < end && o < limit) {
-#ifdef LEXMORA_X86_CLEAN
-            if (end - p >= 16) {
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-                const Masks m = masksOf(x);
-                const unsigned stops = m.control | (m.blank & ((m.blank << 1) | m_lastBlank));
-                const std::size_t clean = stops == 0 ? 16 : std::countr_zero(stops);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
-                const std::size_t taken = std::min<std::size_t>(clean, limit - o);
-                o += taken;
-                p += taken;
-                if (taken > 0)
-                    m_lastBlank = (m.blank >> (taken - 1)) & 1u;
-                if (taken < clean || o >= limit)
-                    break;
-                if (clean == 16)
-                    continue;
+            if constexpr (Lanes::kWidth > 0) {
+                constexpr std::size_t w = Lanes::kWidth;
+                if (static_cast<std::size_t>(end - p) >= w) {
+                    const typename Lanes::Block b = Lanes::load(p);
+                    const std::uint32_t stops =
+                        (b.control | (b.blank & ((b.blank << 1) | m_lastBlank))) & laneBits(w);
+                    const std::size_t clean = stops == 0 ? w : std::countr_zero(stops);
+                    Lanes::store(o, b);
+                    const std::size_t taken = std::min<std::size_t>(clean, limit - o);
+                    o += taken;
+                    p += taken;
+                    if (taken > 0)
+                        m_lastBlank = (b.blank >> (taken - 1)) & 1u;
+                    if (taken < clean || o >= limit)
+                        break;
+                    if (clean == w)
+                        continue;
+                }
             }
-#endif
             step(*p++, o, +1);
+            // The rest of a run of blanks (a line end's second byte) gives nothing.
+            while (m_lastBlank != 0 && p < end && *p <= ' ')
+                ++p;
         }
         return o;
     }
 
     // Cleans backward from `end` down to `begin`, writing down from `o` and at most down to
     // `limit`; returns where the output begins.
-    char* backward(const unsigned char* begin, const unsigned char* end, char* o,
-                   const char* limit) {
+    LEXMORA_INLINE char* backward(const unsigned char* begin, const unsigned char* end, char* o,
+                                  const char* limit) {
         while (end > begin && o > limit) {
-#ifdef LEXMORA_X86_CLEAN
-            if (end - begin >= 16) {
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
-                const Masks m = masksOf(x);
-                const unsigned stops =
-                    m.control | (m.blank & ((m.blank >> 1) | (m_lastBlank << 15)));
-                const std::size_t clean =
-                    stops == 0 ? 16 : static_cast<std::size_t>(std::countl_zero(stops) - 16);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(o - 16), x);
-                const std::size_t taken = std::min<std::size_t>(clean, o - limit);
-                o -= taken;
-                end -= taken;
-                if (taken > 0)
-                    m_lastBlank = (m.blank >> (16 - taken)) & 1u;
-                if (taken < clean || o <= limit)
-                    break;
-                if (clean == 16)
-                    continue;
+            if constexpr (Lanes::kWidth > 0) {
+                constexpr std::size_t w = Lanes::kWidth;
+                if (static_cast<std::size_t>(end - begin) >= w) {
+                    const typename Lanes::Block b = Lanes::load(end - w);
+                    const std::uint32_t stops =
+                        (b.control | (b.blank & ((b.blank >> 1) | (m_lastBlank << (w - 1))))) &
+                        laneBits(w);
+                    // The clean bytes at the top of the vector, next to what is written.
+                    const std::size_t clean =
+                        stops == 0 ? w
+                                   : static_cast<std::size_t>(std::countl_zero(stops)) - (32 - w);
+                    Lanes::store(o - w, b);
+                    const std::size_t taken = std::min<std::size_t>(clean, o - limit);
+                    o -= taken;
+                    end -= taken;
+                    if (taken > 0)
+                        m_lastBlank = (b.blank >> (w - taken)) & 1u;
+                    if (taken < clean || o <= limit)
+                        break;
+                    if (clean == w)
+                        continue;
+                }
             }
-#endif
             step(*--end, o, -1);
+            while (m_lastBlank != 0 && end > begin && end[-1] <= ' ')
+                --end;
         }
         return o;
     }
 
 private:
-#ifdef LEXMORA_X86_CLEAN
-    struct Masks {
-        unsigned control; // 0 .. 31
-        unsigned blank;   // " "
-    };
-    static Masks masksOf(__m128i x) {
-        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(31)), x);
-        const __m128i blank = _mm_cmpeq_epi8(x, _mm_set1_epi8(' '));
-        return {static_cast<unsigned>(_mm_movemask_epi8(control)),
-                static_cast<unsigned>(_mm_movemask_epi8(blank))};
+    static constexpr std::uint32_t laneBits(std::size_t w) {
+        return w >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << w) - 1;
     }
-#endif
     // One byte; `direction` +1 writes at o and moves up, -1 writes below o and moves down.
-    void step(unsigned char c, char*& o, int direction) {
+    LEXMORA_INLINE void step(unsigned char c, char*& o, int direction) {
         if (c == 0)
             return;
         if (c <= ' ') {
@@ -124,15 +176,48 @@ private:
         put(static_cast<char>(c), o, direction);
         m_lastBlank = 0;
     }
-    static void put(char c, char*& o, int direction) {
+    static LEXMORA_INLINE void put(char c, char*& o, int direction) {
         if (direction > 0)
             *o++ = c;
         else
             *--o = c;
     }
 
-    unsigned m_lastBlank = 0;
+    std::uint32_t m_lastBlank = 0;
 };
+
+// The three pieces of a line, written into buffers that leave kSlack around each piece.
+template <typename Lanes>
+LEXMORA_INLINE void cleanPieces(const unsigned char* bytes, std::size_t leftFrom, std::size_t s,
+                                std::size_t e, std::size_t rightTo, char* leftEnd,
+                                std::size_t leftRoom, char* rest, std::size_t rightRoom,
+                                std::string_view& left, std::string_view& matched,
+                                std::string_view& right) {
+    const char* leftBegin =
+        PlainCleaner<Lanes>().backward(bytes + leftFrom, bytes + s, leftEnd, leftEnd - leftRoom);
+    left = std::string_view(leftBegin, static_cast<std::size_t>(leftEnd - leftBegin));
+    char* matchedEnd = PlainCleaner<Lanes>().forward(bytes + s, bytes + e, rest, rest + (e - s));
+    matched = std::string_view(rest, static_cast<std::size_t>(matchedEnd - rest));
+    char* rightEnd = PlainCleaner<Lanes>().forward(bytes + e, bytes + rightTo, matchedEnd,
+                                                   matchedEnd + rightRoom);
+    right = std::string_view(matchedEnd, static_cast<std::size_t>(rightEnd - matchedEnd));
+}
+
+#ifdef LEXMORA_X86_CLEAN
+__attribute__((target("avx2"))) void
+cleanPiecesAvx2(const unsigned char* bytes, std::size_t leftFrom, std::size_t s, std::size_t e,
+                std::size_t rightTo, char* leftEnd, std::size_t leftRoom, char* rest,
+                std::size_t rightRoom, std::string_view& left, std::string_view& matched,
+                std::string_view& right) {
+    cleanPieces<Avx2Lanes>(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, left,
+                           matched, right);
+}
+
+bool hasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
 
 // The rest: tags, the code's own blank and special letters written as their ANSI letters.
 class ContextCleaner {
@@ -279,24 +364,26 @@ bool IsPlainContext(const ProgramState& state, int codeIndex, unsigned char tagO
 
 void PlainContexts::take(std::string_view text, std::size_t leftFrom, std::size_t s, std::size_t e,
                          std::size_t rightTo, std::size_t leftWidth, std::size_t rightWidth) {
-    constexpr std::size_t kSlack = 16; // what a piece's last copy may write past its limit
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    // The left context is written down from the end of its buffer.
+    // The left context is written down from the end of its buffer; the match and the right
+    // context one after the other.
     const std::size_t leftRoom = std::min(leftWidth, s - leftFrom);
     m_leftBuffer.resize(std::max(m_leftBuffer.size(), leftRoom + 2 * kSlack));
     char* leftEnd = m_leftBuffer.data() + kSlack + leftRoom;
-    const char* leftBegin =
-        PlainCleaner().backward(bytes + leftFrom, bytes + s, leftEnd, leftEnd - leftRoom);
-    m_left = std::string_view(leftBegin, static_cast<std::size_t>(leftEnd - leftBegin));
-    // The match and the right context, one after the other.
     const std::size_t rightRoom = std::min(rightWidth, rightTo - e);
     m_restBuffer.resize(std::max(m_restBuffer.size(), (e - s) + rightRoom + kSlack));
     char* rest = m_restBuffer.data();
-    char* matchedEnd = PlainCleaner().forward(bytes + s, bytes + e, rest, rest + (e - s));
-    m_matched = std::string_view(rest, static_cast<std::size_t>(matchedEnd - rest));
-    char* rightEnd =
-        PlainCleaner().forward(bytes + e, bytes + rightTo, matchedEnd, matchedEnd + rightRoom);
-    m_right = std::string_view(matchedEnd, static_cast<std::size_t>(rightEnd - matchedEnd));
+#ifdef LEXMORA_X86_CLEAN
+    if (hasAvx2())
+        cleanPiecesAvx2(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, m_left,
+                        m_matched, m_right);
+    else
+        cleanPieces<Sse2Lanes>(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom,
+                               m_left, m_matched, m_right);
+#else
+    cleanPieces<NoLanes>(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, m_left,
+                         m_matched, m_right);
+#endif
 }
 
 } // namespace lexmora

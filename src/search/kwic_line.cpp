@@ -1,5 +1,6 @@
 #include "search/kwic_line.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace lexmora {
@@ -12,22 +13,24 @@ void AppendKwicLine(std::string& out, std::int64_t hitNumber, std::string_view l
     (void)ec;
     const std::size_t n =
         std::min<std::size_t>(static_cast<std::size_t>(end - digits), kHitNumberFieldWidth);
-    out.append(digits, n);
-    out.append(kHitNumberFieldWidth - n, ' ');
-
     const std::size_t left = leftWidth > 0 ? static_cast<std::size_t>(leftWidth) : 0;
     if (leftContext.size() > left)
         leftContext.remove_prefix(leftContext.size() - left);
-    out.append(left - leftContext.size(), ' ');
-    out.append(leftContext);
-
-    out.append(matchedText);
-
     const std::size_t right = rightWidth > 0 ? static_cast<std::size_t>(rightWidth) : 0;
     if (rightContext.size() > right)
         rightContext = rightContext.substr(0, right);
-    out.append(rightContext);
-    out.append(right - rightContext.size(), ' ');
+
+    // The whole line blank first (once per hit, on the scanner's path), the fields over it.
+    const std::size_t at = out.size();
+    out.append(kHitNumberFieldWidth + left + matchedText.size() + right, ' ');
+    char* o = out.data() + at;
+    std::copy_n(digits, n, o);
+    o += kHitNumberFieldWidth + left - leftContext.size();
+    std::copy_n(leftContext.data(), leftContext.size(), o);
+    o += leftContext.size();
+    std::copy_n(matchedText.data(), matchedText.size(), o);
+    o += matchedText.size();
+    std::copy_n(rightContext.data(), rightContext.size(), o);
 }
 
 std::string AssembleKwicLine(std::int64_t hitNumber, std::string_view leftContext,

@@ -1,6 +1,7 @@
 #include "search/literal_finder.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 #include <vector>
 
@@ -101,17 +102,23 @@ std::size_t LiteralFinder::find(const char* text, std::size_t size, std::size_t 
                 return start;
         return std::string::npos;
     }
+    // Every start of a block is tried before the scan goes on: a frequent pair (the "th" of
+    // "the") is not scanned for again after each false start.
     std::size_t scan = from + m_first;
     for (;;) {
-        const std::size_t p = FindBytePair(text, size, scan, m_pair);
-        if (p == std::string::npos)
+        std::uint64_t mask = 0;
+        const std::size_t block = FindBytePairBlock(text, size, scan, m_pair, mask);
+        if (block == std::string::npos)
             return std::string::npos;
-        const std::size_t start = p - m_first;
-        if (start + n > size)
-            return std::string::npos;
-        if (holdsAt(bytes, start))
-            return start;
-        scan = p + 1;
+        for (; mask != 0; mask &= mask - 1) {
+            const std::size_t start =
+                block + static_cast<std::size_t>(std::countr_zero(mask)) - m_first;
+            if (start + n > size)
+                return std::string::npos;
+            if (holdsAt(bytes, start))
+                return start;
+        }
+        scan = block + 64;
     }
 }
 

@@ -83,21 +83,25 @@ std::string FormatEntryNumber(std::int32_t number) {
 
 void AppendDumpRecord(std::string& out, std::string_view text, std::string_view shortName,
                       std::int32_t logEntryNumber, int recordLength) {
+    // The whole record blank first, the fields over it: no growth and no padding call per field.
     const std::size_t textWidth = static_cast<std::size_t>(TextFieldWidth(recordLength));
-    appendFitted(out, text, textWidth);
-    out += ' ';
-    appendFitted(out, shortName, kShortNameFieldWidth);
-    out += ' ';
+    const std::size_t at = out.size();
+    out.append(textWidth + 1 + kShortNameFieldWidth + 1 + 5 + 2, ' ');
+    char* o = out.data() + at;
+    std::copy_n(text.data(), std::min(text.size(), textWidth), o);
+    o += textWidth + 1;
+    std::copy_n(shortName.data(),
+                std::min(shortName.size(), static_cast<std::size_t>(kShortNameFieldWidth)), o);
+    o += kShortNameFieldWidth + 1;
     // Five digits always: a wider number would shift every later record of the file.
     if (logEntryNumber < 0 || logEntryNumber > kMaxLogEntryNumber)
         logEntryNumber = kMaxLogEntryNumber;
-    char digits[5];
     for (int i = 4; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + logEntryNumber % 10);
+        o[i] = static_cast<char>('0' + logEntryNumber % 10);
         logEntryNumber /= 10;
     }
-    out.append(digits, 5);
-    out += "\r\n";
+    o[5] = '\r';
+    o[6] = '\n';
 }
 
 std::string BuildDumpRecord(std::string_view text, std::string_view shortName,
