@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -249,6 +250,16 @@ private:
                            const std::string& name, std::int64_t modified) const;
     FileCode fileCodeOf(const DetectedCode& code) const;
     std::size_t shortestMatch() const;
+    // What a file's code gives the scan of the keyword. The files of a call mostly share a
+    // code, and building these costs more than scanning a small file: the last code's are kept.
+    struct CodeTables {
+        int codeIndex = 0;
+        Fold fold;
+        std::optional<LiteralFinder> literal;
+        WordClasses classes;
+        LetterRepresentations reps;
+    };
+    const CodeTables& tablesFor(int codeIndex);
     int scanText(SourceText& text, FileCode code, const FileFacts& facts);
     int scanTextForAll(SourceText& text, FileCode code);
     bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
@@ -277,7 +288,8 @@ private:
     bool m_fileEntered = false; // the current file got past the run's flags
     SearchTag m_tag;            // a tagged search's tag, else empty
     std::string m_line;
-    PlainContexts m_plain; // the pieces of m_line, kept from hit to hit
+    PlainContexts m_plain;                // the pieces of m_line, kept from hit to hit
+    std::unique_ptr<CodeTables> m_tables; // of the last file's code
     // The walk of all keywords at once: the file now recorded, and per code's fold the
     // automaton over the keywords' literals (built at the first file that needs it).
     std::size_t m_walkFileIndex = 0;
@@ -505,21 +517,11 @@ std::size_t Scan::candidateOverlap(const LetterRepresentations& reps) const {
 }
 
 int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
-    const bool exactCase = caseSensitive();
-    const Fold fold = makeFold(exactCase                     ? FoldMode::None
-                               : code.codeIndex == kCodeAnsi ? FoldMode::Cp1252
-                                                             : FoldMode::AsciiLetters);
-    // A literal start is looked for in the text as read: a window is folded only once it is
-    // known to hold a candidate.
-    std::optional<LiteralFinder> literal;
-    if (m_pattern.start == ScanStart::Literal)
-        literal.emplace(foldText(fold, m_pattern.tokens.front().text), fold.map);
-    text.setFold(&fold.map, fold.active, literal.has_value());
-
-    const WordClasses classes = MakeWordClasses(m_state, code.codeIndex);
-    const LetterRepresentations reps =
-        MakeLetterRepresentations(m_state, code.codeIndex, fold, exactCase);
-    Matcher matcher(m_pattern, classes, reps, code.htmlMode, m_tag.open(), m_tag.close());
+    const CodeTables& tables = tablesFor(code.codeIndex);
+    const std::optional<LiteralFinder>& literal = tables.literal;
+    const LetterRepresentations& reps = tables.reps;
+    text.setFold(&tables.fold.map, tables.fold.active, literal.has_value());
+    Matcher matcher(m_pattern, tables.classes, reps, code.htmlMode, m_tag.open(), m_tag.close());
     const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
     const std::size_t overlap = candidateOverlap(reps);
 
@@ -572,6 +574,26 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
         ++hitNumber;
     }
     return 0;
+}
+
+const Scan::CodeTables& Scan::tablesFor(int codeIndex) {
+    if (m_tables && m_tables->codeIndex == codeIndex)
+        return *m_tables;
+    const bool exactCase = caseSensitive();
+    auto tables = std::make_unique<CodeTables>();
+    tables->codeIndex = codeIndex;
+    tables->fold = makeFold(exactCase                ? FoldMode::None
+                            : codeIndex == kCodeAnsi ? FoldMode::Cp1252
+                                                     : FoldMode::AsciiLetters);
+    // A literal start is looked for in the text as read: a window is folded only once it is
+    // known to hold a candidate.
+    if (m_pattern.start == ScanStart::Literal)
+        tables->literal.emplace(foldText(tables->fold, m_pattern.tokens.front().text),
+                                tables->fold.map);
+    tables->classes = MakeWordClasses(m_state, codeIndex);
+    tables->reps = MakeLetterRepresentations(m_state, codeIndex, tables->fold, exactCase);
+    m_tables = std::move(tables);
+    return *m_tables;
 }
 
 // Builds the KWIC line of the match from `s` to `e` of the text as read into m_line; false when
