@@ -1,5 +1,7 @@
 #include "search/byte_pair_scan.h"
 
+#include "search/cpu_features.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -52,20 +54,37 @@ walkBlocks(const Blocks& blocks, const char* text, std::size_t p, std::size_t la
 
 #ifdef LEXMORA_X86_SCAN
 
-// The compares per vector. `Two`: a set holds two different bytes (a case-blind letter); with
-// one (the hyphen break, a case-sensitive letter) half the compares go.
-template <bool Two> struct Sse2Blocks {
-    explicit Sse2Blocks(const BytePair& pair)
-        : d(pair.distance), a0(_mm_set1_epi8(static_cast<char>(pair.first[0]))),
-          a1(_mm_set1_epi8(static_cast<char>(pair.first[1]))),
-          b0(_mm_set1_epi8(static_cast<char>(pair.second[0]))),
-          b1(_mm_set1_epi8(static_cast<char>(pair.second[1]))) {}
+// How a set's bytes are compared: one byte (the hyphen break, a case-sensitive letter); two
+// bytes that differ in one bit, as the cases of a letter do, so that one compare takes both once
+// that bit is set; or any two bytes.
+enum class SetKind { Single, Bit, Two };
+
+// Per set: the byte compared with (the bit set for SetKind::Bit), the bit, and the other byte.
+struct SetBytes {
+    unsigned char value, bit, other;
+};
+inline SetBytes setBytesOf(const unsigned char (&set)[2], SetKind kind) {
+    const auto bit = static_cast<unsigned char>(kind == SetKind::Bit ? set[0] ^ set[1] : 0);
+    return {static_cast<unsigned char>(set[0] | bit), bit, set[1]};
+}
+
+template <SetKind Kind> struct Sse2Blocks {
+    explicit Sse2Blocks(const BytePair& pair) : d(pair.distance) {
+        const SetBytes a = setBytesOf(pair.first, Kind), b = setBytesOf(pair.second, Kind);
+        a0 = _mm_set1_epi8(static_cast<char>(a.value));
+        a1 = _mm_set1_epi8(static_cast<char>(Kind == SetKind::Bit ? a.bit : a.other));
+        b0 = _mm_set1_epi8(static_cast<char>(b.value));
+        b1 = _mm_set1_epi8(static_cast<char>(Kind == SetKind::Bit ? b.bit : b.other));
+    }
 
     __m128i hits(const char* at) const {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + d));
+        if constexpr (Kind == SetKind::Bit)
+            return _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, a1), a0),
+                                 _mm_cmpeq_epi8(_mm_or_si128(y, b1), b0));
         __m128i first = _mm_cmpeq_epi8(x, a0), second = _mm_cmpeq_epi8(y, b0);
-        if constexpr (Two) {
+        if constexpr (Kind == SetKind::Two) {
             first = _mm_or_si128(first, _mm_cmpeq_epi8(x, a1));
             second = _mm_or_si128(second, _mm_cmpeq_epi8(y, b1));
         }
@@ -89,18 +108,23 @@ template <bool Two> struct Sse2Blocks {
     __m128i a0, a1, b0, b1;
 };
 
-template <bool Two> struct Avx2Blocks {
-    __attribute__((target("avx2"))) explicit Avx2Blocks(const BytePair& pair)
-        : d(pair.distance), a0(_mm256_set1_epi8(static_cast<char>(pair.first[0]))),
-          a1(_mm256_set1_epi8(static_cast<char>(pair.first[1]))),
-          b0(_mm256_set1_epi8(static_cast<char>(pair.second[0]))),
-          b1(_mm256_set1_epi8(static_cast<char>(pair.second[1]))) {}
+template <SetKind Kind> struct Avx2Blocks {
+    __attribute__((target("avx2"))) explicit Avx2Blocks(const BytePair& pair) : d(pair.distance) {
+        const SetBytes a = setBytesOf(pair.first, Kind), b = setBytesOf(pair.second, Kind);
+        a0 = _mm256_set1_epi8(static_cast<char>(a.value));
+        a1 = _mm256_set1_epi8(static_cast<char>(Kind == SetKind::Bit ? a.bit : a.other));
+        b0 = _mm256_set1_epi8(static_cast<char>(b.value));
+        b1 = _mm256_set1_epi8(static_cast<char>(Kind == SetKind::Bit ? b.bit : b.other));
+    }
 
     __attribute__((target("avx2"))) __m256i hits(const char* at) const {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
         const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + d));
+        if constexpr (Kind == SetKind::Bit)
+            return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, a1), a0),
+                                    _mm256_cmpeq_epi8(_mm256_or_si256(y, b1), b0));
         __m256i first = _mm256_cmpeq_epi8(x, a0), second = _mm256_cmpeq_epi8(y, b0);
-        if constexpr (Two) {
+        if constexpr (Kind == SetKind::Two) {
             first = _mm256_or_si256(first, _mm256_cmpeq_epi8(x, a1));
             second = _mm256_or_si256(second, _mm256_cmpeq_epi8(y, b1));
         }
@@ -121,22 +145,17 @@ template <bool Two> struct Avx2Blocks {
     __m256i a0, a1, b0, b1;
 };
 
-template <bool Two>
+template <SetKind Kind>
 std::size_t findSse2(const char* text, std::size_t p, std::size_t last, const BytePair& pair,
                      std::uint64_t& mask) {
-    return walkBlocks(Sse2Blocks<Two>(pair), text, p, last, pair, mask);
+    return walkBlocks(Sse2Blocks<Kind>(pair), text, p, last, pair, mask);
 }
 
-template <bool Two>
+template <SetKind Kind>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* text, std::size_t p,
                                                      std::size_t last, const BytePair& pair,
                                                      std::uint64_t& mask) {
-    return walkBlocks(Avx2Blocks<Two>(pair), text, p, last, pair, mask);
-}
-
-bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return walkBlocks(Avx2Blocks<Kind>(pair), text, p, last, pair, mask);
 }
 
 #else
@@ -189,12 +208,19 @@ std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t fr
         return std::string::npos;
     const std::size_t last = size - d; // starts stay below this
 #ifdef LEXMORA_X86_SCAN
-    const bool two = pair.first[0] != pair.first[1] || pair.second[0] != pair.second[1];
-    if (hasAvx2())
-        return two ? findAvx2<true>(text, from, last, pair, mask)
-                   : findAvx2<false>(text, from, last, pair, mask);
-    return two ? findSse2<true>(text, from, last, pair, mask)
-               : findSse2<false>(text, from, last, pair, mask);
+    const unsigned firstBits = pair.first[0] ^ pair.first[1];
+    const unsigned secondBits = pair.second[0] ^ pair.second[1];
+    const SetKind kind = (firstBits | secondBits) == 0 ? SetKind::Single
+                         : std::popcount(firstBits) <= 1 && std::popcount(secondBits) <= 1
+                             ? SetKind::Bit
+                             : SetKind::Two;
+    if (CpuHasAvx2())
+        return kind == SetKind::Single ? findAvx2<SetKind::Single>(text, from, last, pair, mask)
+               : kind == SetKind::Bit  ? findAvx2<SetKind::Bit>(text, from, last, pair, mask)
+                                       : findAvx2<SetKind::Two>(text, from, last, pair, mask);
+    return kind == SetKind::Single ? findSse2<SetKind::Single>(text, from, last, pair, mask)
+           : kind == SetKind::Bit  ? findSse2<SetKind::Bit>(text, from, last, pair, mask)
+                                   : findSse2<SetKind::Two>(text, from, last, pair, mask);
 #else
     return walkBlocks(VectorBlocks(pair), text, from, last, pair, mask);
 #endif

@@ -2,6 +2,8 @@
 
 #include "codes/code_tables.h"
 
+#include "search/cpu_features.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -213,10 +215,6 @@ cleanPiecesAvx2(const unsigned char* bytes, std::size_t leftFrom, std::size_t s,
                            matched, right);
 }
 
-bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
 #endif
 
 // The rest: tags, the code's own blank and special letters written as their ANSI letters.
@@ -374,7 +372,7 @@ void PlainContexts::take(std::string_view text, std::size_t leftFrom, std::size_
     m_restBuffer.resize(std::max(m_restBuffer.size(), (e - s) + rightRoom + kSlack));
     char* rest = m_restBuffer.data();
 #ifdef LEXMORA_X86_CLEAN
-    if (hasAvx2())
+    if (CpuHasAvx2())
         cleanPiecesAvx2(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, m_left,
                         m_matched, m_right);
     else

@@ -64,14 +64,26 @@ LiteralFinder::LiteralFinder(std::string_view literal, const FoldTable& fold)
     }
     if (places.empty())
         return;
-    // The rarest first; of equals the later one, a word's end being more telling than its start.
-    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
-        return a.weight != b.weight ? a.weight < b.weight : a.index > b.index;
-    });
+    // The pair least likely to stand at its distance by chance. Letters next to each other in
+    // a word go together far more often than their frequencies say (the "ch" of German, the
+    // "ff" of "giraffe"), so a pair is counted likelier the closer its places are. Of equals
+    // the later places, a word's end being more telling than its start.
+    const auto closeness = [](std::size_t distance) {
+        return distance == 1 ? 6 : distance == 2 ? 3 : 2; // halves
+    };
     const Place* one = &places[0];
-    const Place* two = places.size() > 1 ? &places[1] : &places[0];
-    if (two->index < one->index)
-        std::swap(one, two);
+    const Place* two = &places[0];
+    long best = -1;
+    for (std::size_t a = 0; a < places.size(); ++a)
+        for (std::size_t b = a + 1; b < places.size(); ++b) {
+            const long odds = static_cast<long>(places[a].weight) * places[b].weight *
+                              closeness(places[b].index - places[a].index);
+            if (best < 0 || odds <= best) {
+                best = odds;
+                one = &places[a];
+                two = &places[b];
+            }
+        }
     auto setOf = [](const std::vector<unsigned char>& spellings, unsigned char(&set)[2]) {
         set[0] = spellings[0];
         set[1] = spellings.size() > 1 ? spellings[1] : spellings[0];

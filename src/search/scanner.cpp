@@ -91,10 +91,12 @@ std::string readHead(int fd, std::uint64_t length) {
 void startText(SourceText& text, int fd, const std::string& path, std::string head,
                std::uint64_t length, SourceConversion conversion, bool htmlMode) {
     const bool more = length > head.size();
-    std::string lineBreakSample;
+    const std::uint64_t remaining = length - head.size();
+    // Told from the block before the text takes it, so that the block is not copied.
+    std::string lineBreak;
     if (conversion == SourceConversion::Utf8) {
-        lineBreakSample = head;
-        text.startStream(fd, std::move(head), more, length - lineBreakSample.size(), true);
+        lineBreak = DetectLineBreak(head, htmlMode);
+        text.startStream(fd, std::move(head), more, remaining, true);
     } else if (conversion != SourceConversion::None) {
         std::string all = std::move(head);
         if (more) {
@@ -104,14 +106,12 @@ void startText(SourceText& text, int fd, const std::string& path, std::string he
         }
         const std::uint64_t bytesRead = all.size();
         std::string converted = ConvertSourceText(all, conversion);
-        lineBreakSample = converted.substr(0, kBlockSize);
+        lineBreak = DetectLineBreak(std::string_view(converted).substr(0, kBlockSize), htmlMode);
         text.startWhole(std::move(converted), bytesRead);
     } else {
-        lineBreakSample = head;
-        const std::uint64_t remaining = length - head.size();
+        lineBreak = DetectLineBreak(head, htmlMode);
         text.startStream(fd, std::move(head), more, remaining);
     }
-    const std::string lineBreak = DetectLineBreak(lineBreakSample, htmlMode);
     text.setLineBreak(lineBreak, lineBreak == "<br>");
 }
 
