@@ -210,10 +210,10 @@ std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t fr
 #ifdef LEXMORA_X86_SCAN
     const unsigned firstBits = pair.first[0] ^ pair.first[1];
     const unsigned secondBits = pair.second[0] ^ pair.second[1];
-    const SetKind kind = (firstBits | secondBits) == 0 ? SetKind::Single
-                         : std::popcount(firstBits) <= 1 && std::popcount(secondBits) <= 1
-                             ? SetKind::Bit
-                             : SetKind::Two;
+    const SetKind kind =
+        (firstBits | secondBits) == 0 ? SetKind::Single
+        : (firstBits & (firstBits - 1)) == 0 && (secondBits & (secondBits - 1)) == 0 ? SetKind::Bit
+                                                                                     : SetKind::Two;
     if (CpuHasAvx2())
         return kind == SetKind::Single ? findAvx2<SetKind::Single>(text, from, last, pair, mask)
                : kind == SetKind::Bit  ? findAvx2<SetKind::Bit>(text, from, last, pair, mask)

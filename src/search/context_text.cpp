@@ -43,7 +43,7 @@ std::string cleanPlainText(std::string_view text) {
 // it holds no control character and no blank after a blank; the byte that stops the copy is
 // taken on its own, with the rest of its run. A copy may write up to kSlack bytes beyond the
 // output's limit (or below it, backward): the buffers leave room.
-constexpr std::size_t kSlack = 32;
+constexpr std::size_t kSlack = 64;
 
 #ifdef LEXMORA_X86_CLEAN
 #define LEXMORA_INLINE inline __attribute__((always_inline))
@@ -86,11 +86,12 @@ struct Avx2Lanes {
 };
 #else
 #define LEXMORA_INLINE inline
+#endif
+
 // No vectors: every byte taken on its own.
 struct NoLanes {
     static constexpr int kWidth = 0;
 };
-#endif
 
 template <typename Lanes> class PlainCleaner {
 public:
@@ -98,31 +99,29 @@ public:
     // the output ends.
     LEXMORA_INLINE char* forward(const unsigned char* p, const unsigned char* end, char* o,
                                  const char* limit) {
-        while (p < end && o < limit) {
-            if constexpr (Lanes::kWidth > 0) {
-                constexpr std::size_t w = Lanes::kWidth;
-                if (static_cast<std::size_t>(end - p) >= w) {
-                    const typename Lanes::Block b = Lanes::load(p);
-                    const std::uint32_t stops =
-                        (b.control | (b.blank & ((b.blank << 1) | m_lastBlank))) & laneBits(w);
-                    const std::size_t clean = stops == 0 ? w : std::countr_zero(stops);
-                    Lanes::store(o, b);
-                    const std::size_t taken = std::min<std::size_t>(clean, limit - o);
-                    o += taken;
-                    p += taken;
-                    if (taken > 0)
-                        m_lastBlank = (b.blank >> (taken - 1)) & 1u;
-                    if (taken < clean || o >= limit)
-                        break;
-                    if (clean == w)
-                        continue;
-                }
+        if constexpr (Lanes::kWidth > 0) {
+            // While a whole vector is there to read, the bytes before its first stop are copied
+            // (the copy may run past the limit, into the slack) and the stop is taken on its own.
+            constexpr std::size_t w = Lanes::kWidth;
+            while (static_cast<std::size_t>(end - p) >= w && o < limit) {
+                const typename Lanes::Block b = Lanes::load(p);
+                Lanes::store(o, b);
+                const std::uint32_t stops =
+                    (b.control | (b.blank & ((b.blank << 1) | m_lastBlank))) & laneBits(w);
+                const std::size_t clean =
+                    stops == 0 ? w : static_cast<std::size_t>(std::countr_zero(stops));
+                if (clean >= static_cast<std::size_t>(limit - o))
+                    return const_cast<char*>(limit); // full before the stop
+                o += clean;
+                p += clean;
+                if (clean > 0)
+                    m_lastBlank = (b.blank >> (clean - 1)) & 1u;
+                if (clean < w)
+                    stepForward(p, end, o);
             }
-            step(*p++, o, +1);
-            // The rest of a run of blanks (a line end's second byte) gives nothing.
-            while (m_lastBlank != 0 && p < end && *p <= ' ')
-                ++p;
         }
+        while (p < end && o < limit)
+            stepForward(p, end, o);
         return o;
     }
 
@@ -130,59 +129,72 @@ public:
     // `limit`; returns where the output begins.
     LEXMORA_INLINE char* backward(const unsigned char* begin, const unsigned char* end, char* o,
                                   const char* limit) {
-        while (end > begin && o > limit) {
-            if constexpr (Lanes::kWidth > 0) {
-                constexpr std::size_t w = Lanes::kWidth;
-                if (static_cast<std::size_t>(end - begin) >= w) {
-                    const typename Lanes::Block b = Lanes::load(end - w);
-                    const std::uint32_t stops =
-                        (b.control | (b.blank & ((b.blank >> 1) | (m_lastBlank << (w - 1))))) &
-                        laneBits(w);
-                    // The clean bytes at the top of the vector, next to what is written.
-                    const std::size_t clean =
-                        stops == 0 ? w
-                                   : static_cast<std::size_t>(std::countl_zero(stops)) - (32 - w);
-                    Lanes::store(o - w, b);
-                    const std::size_t taken = std::min<std::size_t>(clean, o - limit);
-                    o -= taken;
-                    end -= taken;
-                    if (taken > 0)
-                        m_lastBlank = (b.blank >> (w - taken)) & 1u;
-                    if (taken < clean || o <= limit)
-                        break;
-                    if (clean == w)
-                        continue;
-                }
+        if constexpr (Lanes::kWidth > 0) {
+            constexpr std::size_t w = Lanes::kWidth;
+            while (static_cast<std::size_t>(end - begin) >= w && o > limit) {
+                const typename Lanes::Block b = Lanes::load(end - w);
+                Lanes::store(o - w, b);
+                const std::uint32_t stops =
+                    (b.control | (b.blank & ((b.blank >> 1) | (m_lastBlank << (w - 1))))) &
+                    laneBits(w);
+                // The clean bytes at the top of the vector, next to what is written.
+                const std::size_t clean =
+                    stops == 0 ? w : static_cast<std::size_t>(std::countl_zero(stops)) - (32 - w);
+                if (clean >= static_cast<std::size_t>(o - limit))
+                    return const_cast<char*>(limit);
+                o -= clean;
+                end -= clean;
+                if (clean > 0)
+                    m_lastBlank = (b.blank >> (w - clean)) & 1u;
+                if (clean < w)
+                    stepBackward(begin, end, o);
             }
-            step(*--end, o, -1);
-            while (m_lastBlank != 0 && end > begin && end[-1] <= ' ')
-                --end;
         }
+        while (end > begin && o > limit)
+            stepBackward(begin, end, o);
         return o;
     }
+
+    // The blank state across pieces cleaned in turn (the byte before was a blank).
+    void setLastBlank(std::uint32_t lastBlank) { m_lastBlank = lastBlank; }
+    std::uint32_t lastBlank() const { return m_lastBlank; }
 
 private:
     static constexpr std::uint32_t laneBits(std::size_t w) {
         return w >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << w) - 1;
     }
-    // One byte; `direction` +1 writes at o and moves up, -1 writes below o and moves down.
-    LEXMORA_INLINE void step(unsigned char c, char*& o, int direction) {
-        if (c == 0)
-            return;
-        if (c <= ' ') {
-            if (!m_lastBlank)
-                put(' ', o, direction);
-            m_lastBlank = 1;
+    // One byte, and behind a blank the rest of its run (a line end's second byte), which gives
+    // nothing.
+    LEXMORA_INLINE void stepForward(const unsigned char*& p, const unsigned char* end, char*& o) {
+        const unsigned char c = *p++;
+        if (c > ' ') {
+            *o++ = static_cast<char>(c);
+            m_lastBlank = 0;
             return;
         }
-        put(static_cast<char>(c), o, direction);
-        m_lastBlank = 0;
+        if (c != 0) {
+            if (m_lastBlank == 0)
+                *o++ = ' ';
+            m_lastBlank = 1;
+        }
+        while (m_lastBlank != 0 && p < end && *p <= ' ')
+            ++p;
     }
-    static LEXMORA_INLINE void put(char c, char*& o, int direction) {
-        if (direction > 0)
-            *o++ = c;
-        else
-            *--o = c;
+    LEXMORA_INLINE void stepBackward(const unsigned char* begin, const unsigned char*& end,
+                                     char*& o) {
+        const unsigned char c = *--end;
+        if (c > ' ') {
+            *--o = static_cast<char>(c);
+            m_lastBlank = 0;
+            return;
+        }
+        if (c != 0) {
+            if (m_lastBlank == 0)
+                *--o = ' ';
+            m_lastBlank = 1;
+        }
+        while (m_lastBlank != 0 && end > begin && end[-1] <= ' ')
+            --end;
     }
 
     std::uint32_t m_lastBlank = 0;
@@ -215,6 +227,96 @@ cleanPiecesAvx2(const unsigned char* bytes, std::size_t leftFrom, std::size_t s,
                            matched, right);
 }
 
+// With the AVX-512 byte compress the plain rules need no branch on the data: of 64 bytes the
+// blanks become " ", the bytes to drop (a blank after a blank) are masked out and the rest are
+// packed and stored at once. A block that holds NUL, which leaves the blank state as it was, is
+// taken byte by byte.
+#define LEXMORA_VBMI2 __attribute__((target("avx512f,avx512bw,avx512vbmi2,bmi2,popcnt")))
+
+struct Vbmi2Block {
+    __m512i bytes;        // the blanks as " "
+    std::uint64_t blank;  // 1 .. 32
+    std::uint64_t hasNul; // any NUL in the block
+};
+
+LEXMORA_VBMI2 inline Vbmi2Block loadVbmi2(const unsigned char* at, std::uint64_t lanes) {
+    const __m512i x = _mm512_maskz_loadu_epi8(lanes, at);
+    const std::uint64_t nul = _mm512_mask_cmpeq_epi8_mask(lanes, x, _mm512_setzero_si512());
+    const std::uint64_t blank = _mm512_mask_cmple_epu8_mask(lanes, x, _mm512_set1_epi8(' ')) & ~nul;
+    return {_mm512_mask_blend_epi8(blank, x, _mm512_set1_epi8(' ')), blank, nul};
+}
+
+LEXMORA_VBMI2 inline std::uint64_t lowLanes(std::size_t n) {
+    return n >= 64 ? ~std::uint64_t{0} : _bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(n));
+}
+
+LEXMORA_VBMI2 char* forwardVbmi2(const unsigned char* p, const unsigned char* end, char* o,
+                                 const char* limit) {
+    PlainCleaner<Avx2Lanes> bytes; // for a block with NUL; it carries the blank state
+    std::uint64_t lastBlank = 0;
+    while (p < end && o < limit) {
+        const std::size_t n = std::min<std::size_t>(64, static_cast<std::size_t>(end - p));
+        const std::uint64_t lanes = lowLanes(n);
+        const Vbmi2Block b = loadVbmi2(p, lanes);
+        if (b.hasNul != 0) {
+            bytes.setLastBlank(static_cast<std::uint32_t>(lastBlank));
+            o = bytes.forward(p, p + n, o, limit);
+            lastBlank = bytes.lastBlank();
+            p += n;
+            continue;
+        }
+        const std::uint64_t keep = lanes & ~(b.blank & ((b.blank << 1) | lastBlank));
+        const auto kept = static_cast<std::size_t>(_mm_popcnt_u64(keep));
+        const std::size_t taken = std::min(kept, static_cast<std::size_t>(limit - o));
+        _mm512_mask_storeu_epi8(o, lowLanes(taken), _mm512_maskz_compress_epi8(keep, b.bytes));
+        o += taken;
+        p += n;
+        lastBlank = (b.blank >> (n - 1)) & 1u;
+    }
+    return o;
+}
+
+LEXMORA_VBMI2 char* backwardVbmi2(const unsigned char* begin, const unsigned char* end, char* o,
+                                  const char* limit) {
+    PlainCleaner<Avx2Lanes> bytes;
+    std::uint64_t lastBlank = 0; // of the byte right of the block
+    while (end > begin && o > limit) {
+        const std::size_t n = std::min<std::size_t>(64, static_cast<std::size_t>(end - begin));
+        const std::uint64_t lanes = lowLanes(n);
+        const Vbmi2Block b = loadVbmi2(end - n, lanes);
+        if (b.hasNul != 0) {
+            bytes.setLastBlank(static_cast<std::uint32_t>(lastBlank));
+            o = bytes.backward(end - n, end, o, limit);
+            lastBlank = bytes.lastBlank();
+            end -= n;
+            continue;
+        }
+        const std::uint64_t keep = lanes & ~(b.blank & ((b.blank >> 1) | (lastBlank << (n - 1))));
+        const auto kept = static_cast<std::size_t>(_mm_popcnt_u64(keep));
+        const std::size_t taken = std::min(kept, static_cast<std::size_t>(o - limit));
+        // The last `taken` of the packed bytes end at o (the others fall below the limit, where
+        // the mask keeps them from being written).
+        _mm512_mask_storeu_epi8(o - kept, lowLanes(kept) & ~lowLanes(kept - taken),
+                                _mm512_maskz_compress_epi8(keep, b.bytes));
+        o -= taken;
+        end -= n;
+        lastBlank = b.blank & 1u;
+    }
+    return o;
+}
+
+LEXMORA_VBMI2 void cleanPiecesVbmi2(const unsigned char* bytes, std::size_t leftFrom, std::size_t s,
+                                    std::size_t e, std::size_t rightTo, char* leftEnd,
+                                    std::size_t leftRoom, char* rest, std::size_t rightRoom,
+                                    std::string_view& left, std::string_view& matched,
+                                    std::string_view& right) {
+    const char* leftBegin = backwardVbmi2(bytes + leftFrom, bytes + s, leftEnd, leftEnd - leftRoom);
+    left = std::string_view(leftBegin, static_cast<std::size_t>(leftEnd - leftBegin));
+    char* matchedEnd = forwardVbmi2(bytes + s, bytes + e, rest, rest + (e - s));
+    matched = std::string_view(rest, static_cast<std::size_t>(matchedEnd - rest));
+    char* rightEnd = forwardVbmi2(bytes + e, bytes + rightTo, matchedEnd, matchedEnd + rightRoom);
+    right = std::string_view(matchedEnd, static_cast<std::size_t>(rightEnd - matchedEnd));
+}
 #endif
 
 // The rest: tags, the code's own blank and special letters written as their ANSI letters.
@@ -372,12 +474,19 @@ void PlainContexts::take(std::string_view text, std::size_t leftFrom, std::size_
     m_restBuffer.resize(std::max(m_restBuffer.size(), (e - s) + rightRoom + kSlack));
     char* rest = m_restBuffer.data();
 #ifdef LEXMORA_X86_CLEAN
-    if (CpuHasAvx2())
+    const bool widest = m_lanes == Lanes::Widest;
+    if (widest && CpuHasAvx512Vbmi2())
+        cleanPiecesVbmi2(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, m_left,
+                         m_matched, m_right);
+    else if ((widest || m_lanes == Lanes::Avx2) && CpuHasAvx2())
         cleanPiecesAvx2(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, m_left,
                         m_matched, m_right);
-    else
+    else if (m_lanes != Lanes::Bytes)
         cleanPieces<Sse2Lanes>(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom,
                                m_left, m_matched, m_right);
+    else
+        cleanPieces<NoLanes>(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom,
+                             m_left, m_matched, m_right);
 #else
     cleanPieces<NoLanes>(bytes, leftFrom, s, e, rightTo, leftEnd, leftRoom, rest, rightRoom, m_left,
                          m_matched, m_right);

@@ -27,6 +27,11 @@ bool IsPlainContext(const ProgramState& state, int codeIndex, unsigned char tagO
 // text[e, rightTo). Its buffers are kept from hit to hit; the views hold until the next take().
 class PlainContexts {
 public:
+    // The vector forms the cleaning may take: the widest the processor runs, or one no wider
+    // than named (each form gives the same text; the tests hold every form to that).
+    enum class Lanes { Widest, Avx2, Sse2, Bytes };
+    explicit PlainContexts(Lanes lanes = Lanes::Widest) : m_lanes(lanes) {}
+
     void take(std::string_view text, std::size_t leftFrom, std::size_t s, std::size_t e,
               std::size_t rightTo, std::size_t leftWidth, std::size_t rightWidth);
     std::string_view left() const { return m_left; }
@@ -34,6 +39,7 @@ public:
     std::string_view right() const { return m_right; }
 
 private:
+    Lanes m_lanes;
     std::string m_leftBuffer, m_restBuffer;
     std::string_view m_left, m_matched, m_right;
 };

@@ -13,4 +13,16 @@ inline bool CpuHasAvx2() {
 #endif
 }
 
+// Whether it runs the AVX-512 byte compress (VBMI2, with BW): a line's context is cleaned 64
+// bytes a step without a branch on the data.
+inline bool CpuHasAvx512Vbmi2() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool has =
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2");
+    return has;
+#else
+    return false;
+#endif
+}
+
 } // namespace lexmora

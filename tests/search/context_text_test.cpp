@@ -35,26 +35,33 @@ TEST(PlainContexts, AgreeWithTheWholeContextCutToTheLine) {
     ASSERT_FALSE(IsPlainContext(state, kCodeAnsi, '<'));
     // Blanks, line ends, NUL and tabs in runs of every length, across the 16-byte copies and the
     // cut of either width.
-    std::mt19937 random(11);
-    PlainContexts plain; // one for all, as the scanner keeps it
-    for (int round = 0; round < 3000; ++round) {
-        std::string text(static_cast<std::size_t>(random() % 260), 'x');
-        const int spread = 1 + static_cast<int>(random() % 8);
-        for (char& c : text)
-            c = random() % 10 < static_cast<unsigned>(spread)
-                    ? std::string(" \r\n\t\0 \x1F", 7)[random() % 7]
-                    : "abZ\xE9\x80~!"[random() % 7];
-        const std::size_t n = text.size();
-        std::size_t cut[4] = {random() % (n + 1), random() % (n + 1), random() % (n + 1),
-                              random() % (n + 1)};
-        std::sort(cut, cut + 4);
-        const std::size_t leftWidth = random() % 80, rightWidth = random() % 80;
-        plain.take(text, cut[0], cut[1], cut[2], cut[3], leftWidth, rightWidth);
-        const Pieces want =
-            cleanedWhole(state, text, cut[0], cut[1], cut[2], cut[3], leftWidth, rightWidth);
-        ASSERT_EQ(plain.left(), want.left) << "round " << round;
-        ASSERT_EQ(plain.matched(), want.matched) << "round " << round;
-        ASSERT_EQ(plain.right(), want.right) << "round " << round;
+    // Every vector form the processor runs, each kept for all rounds as the scanner keeps it.
+    using Lanes = PlainContexts::Lanes;
+    for (const Lanes lanes : {Lanes::Widest, Lanes::Avx2, Lanes::Sse2, Lanes::Bytes}) {
+        std::mt19937 random(11);
+        PlainContexts plain(lanes);
+        for (int round = 0; round < 3000; ++round) {
+            std::string text(static_cast<std::size_t>(random() % 260), 'x');
+            const int spread = 1 + static_cast<int>(random() % 8);
+            for (char& c : text)
+                c = random() % 10 < static_cast<unsigned>(spread)
+                        ? std::string(" \r\n\t\0 \x1F", 7)[random() % 7]
+                        : "abZ\xE9\x80~!"[random() % 7];
+            const std::size_t n = text.size();
+            std::size_t cut[4] = {random() % (n + 1), random() % (n + 1), random() % (n + 1),
+                                  random() % (n + 1)};
+            std::sort(cut, cut + 4);
+            const std::size_t leftWidth = random() % 80, rightWidth = random() % 80;
+            plain.take(text, cut[0], cut[1], cut[2], cut[3], leftWidth, rightWidth);
+            const Pieces want =
+                cleanedWhole(state, text, cut[0], cut[1], cut[2], cut[3], leftWidth, rightWidth);
+            ASSERT_EQ(plain.left(), want.left)
+                << "lanes " << static_cast<int>(lanes) << ", round " << round;
+            ASSERT_EQ(plain.matched(), want.matched)
+                << "lanes " << static_cast<int>(lanes) << ", round " << round;
+            ASSERT_EQ(plain.right(), want.right)
+                << "lanes " << static_cast<int>(lanes) << ", round " << round;
+        }
     }
 }
 
