@@ -25,4 +25,16 @@ inline bool CpuHasAvx512Vbmi2() {
 #endif
 }
 
+// Whether it runs the AVX-512 byte permutes (VBMI, with BW): a 256-byte table is looked up 64
+// bytes at once.
+inline bool CpuHasAvx512Vbmi() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool has =
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    return has;
+#else
+    return false;
+#endif
+}
+
 } // namespace lexmora
