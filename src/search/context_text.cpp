@@ -250,20 +250,28 @@ LEXMORA_VBMI2 inline std::uint64_t lowLanes(std::size_t n) {
     return n >= 64 ? ~std::uint64_t{0} : _bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(n));
 }
 
-LEXMORA_VBMI2 char* forwardVbmi2(const unsigned char* p, const unsigned char* end, char* o,
-                                 const char* limit) {
-    PlainCleaner<Avx2Lanes> bytes; // for a block with NUL; it carries the blank state
+// One piece cleaned a block per step, forward from `p` to `end` and writing at `o` up to `limit`,
+// so that two pieces can be cleaned in turn: each block waits on the one before for where its
+// output goes, and two pieces let the processor work on one while the other waits.
+struct ForwardVbmi2 {
+    const unsigned char* p;
+    const unsigned char* end;
+    char* o;
+    const char* limit;
     std::uint64_t lastBlank = 0;
-    while (p < end && o < limit) {
+
+    LEXMORA_VBMI2 bool more() const { return p < end && o < limit; }
+    LEXMORA_VBMI2 void step() {
         const std::size_t n = std::min<std::size_t>(64, static_cast<std::size_t>(end - p));
         const std::uint64_t lanes = lowLanes(n);
         const Vbmi2Block b = loadVbmi2(p, lanes);
         if (b.hasNul != 0) {
+            PlainCleaner<Avx2Lanes> bytes;
             bytes.setLastBlank(static_cast<std::uint32_t>(lastBlank));
             o = bytes.forward(p, p + n, o, limit);
             lastBlank = bytes.lastBlank();
             p += n;
-            continue;
+            return;
         }
         const std::uint64_t keep = lanes & ~(b.blank & ((b.blank << 1) | lastBlank));
         const auto kept = static_cast<std::size_t>(_mm_popcnt_u64(keep));
@@ -273,23 +281,28 @@ LEXMORA_VBMI2 char* forwardVbmi2(const unsigned char* p, const unsigned char* en
         p += n;
         lastBlank = (b.blank >> (n - 1)) & 1u;
     }
-    return o;
-}
+};
 
-LEXMORA_VBMI2 char* backwardVbmi2(const unsigned char* begin, const unsigned char* end, char* o,
-                                  const char* limit) {
-    PlainCleaner<Avx2Lanes> bytes;
+// The same backward from `end` down to `begin`, writing down from `o` to `limit`.
+struct BackwardVbmi2 {
+    const unsigned char* begin;
+    const unsigned char* end;
+    char* o;
+    const char* limit;
     std::uint64_t lastBlank = 0; // of the byte right of the block
-    while (end > begin && o > limit) {
+
+    LEXMORA_VBMI2 bool more() const { return end > begin && o > limit; }
+    LEXMORA_VBMI2 void step() {
         const std::size_t n = std::min<std::size_t>(64, static_cast<std::size_t>(end - begin));
         const std::uint64_t lanes = lowLanes(n);
         const Vbmi2Block b = loadVbmi2(end - n, lanes);
         if (b.hasNul != 0) {
+            PlainCleaner<Avx2Lanes> bytes;
             bytes.setLastBlank(static_cast<std::uint32_t>(lastBlank));
             o = bytes.backward(end - n, end, o, limit);
             lastBlank = bytes.lastBlank();
             end -= n;
-            continue;
+            return;
         }
         const std::uint64_t keep = lanes & ~(b.blank & ((b.blank >> 1) | (lastBlank << (n - 1))));
         const auto kept = static_cast<std::size_t>(_mm_popcnt_u64(keep));
@@ -302,20 +315,33 @@ LEXMORA_VBMI2 char* backwardVbmi2(const unsigned char* begin, const unsigned cha
         end -= n;
         lastBlank = b.blank & 1u;
     }
-    return o;
-}
+};
 
 LEXMORA_VBMI2 void cleanPiecesVbmi2(const unsigned char* bytes, std::size_t leftFrom, std::size_t s,
                                     std::size_t e, std::size_t rightTo, char* leftEnd,
                                     std::size_t leftRoom, char* rest, std::size_t rightRoom,
                                     std::string_view& left, std::string_view& matched,
                                     std::string_view& right) {
-    const char* leftBegin = backwardVbmi2(bytes + leftFrom, bytes + s, leftEnd, leftEnd - leftRoom);
-    left = std::string_view(leftBegin, static_cast<std::size_t>(leftEnd - leftBegin));
-    char* matchedEnd = forwardVbmi2(bytes + s, bytes + e, rest, rest + (e - s));
-    matched = std::string_view(rest, static_cast<std::size_t>(matchedEnd - rest));
-    char* rightEnd = forwardVbmi2(bytes + e, bytes + rightTo, matchedEnd, matchedEnd + rightRoom);
-    right = std::string_view(matchedEnd, static_cast<std::size_t>(rightEnd - matchedEnd));
+    // The match first: the right context is written behind it.
+    ForwardVbmi2 middle{bytes + s, bytes + e, rest, rest + (e - s)};
+    while (middle.more())
+        middle.step();
+    matched = std::string_view(rest, static_cast<std::size_t>(middle.o - rest));
+    BackwardVbmi2 before{bytes + leftFrom, bytes + s, leftEnd, leftEnd - leftRoom};
+    ForwardVbmi2 after{bytes + e, bytes + rightTo, middle.o, middle.o + rightRoom};
+    bool leftMore = before.more(), rightMore = after.more();
+    while (leftMore && rightMore) {
+        before.step();
+        after.step();
+        leftMore = before.more();
+        rightMore = after.more();
+    }
+    for (; leftMore; leftMore = before.more())
+        before.step();
+    for (; rightMore; rightMore = after.more())
+        after.step();
+    left = std::string_view(before.o, static_cast<std::size_t>(leftEnd - before.o));
+    right = std::string_view(middle.o, static_cast<std::size_t>(after.o - middle.o));
 }
 #endif
 
