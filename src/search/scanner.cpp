@@ -626,9 +626,8 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
             right = cleaned[2] = ExtractContext(m_state, code.codeIndex,
                                                 read.substr(e, rightTo - e), tagOpen, tagClose);
     }
-    m_line.clear();
-    AppendKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
-                   m_state.RightContext);
+    WriteKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
+                  m_state.RightContext);
     if (!m_state.TaggedSearch && ExcludedByStrings(m_state, keyword, m_line, matched))
         return false;
     if (m_state.TaggedSearch && !tag.text.empty() && MissesTag(read, s, e, tag, m_state.TagBefore))
