@@ -163,36 +163,30 @@ private:
     static constexpr std::uint32_t laneBits(std::size_t w) {
         return w >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << w) - 1;
     }
+    // What one byte gives: itself, a blank, or nothing (0) for NUL and a blank after a blank.
+    LEXMORA_INLINE char take(unsigned char c) {
+        if (c > ' ') {
+            m_lastBlank = 0;
+            return static_cast<char>(c);
+        }
+        if (c == 0)
+            return 0;
+        const char out = m_lastBlank == 0 ? ' ' : 0;
+        m_lastBlank = 1;
+        return out;
+    }
     // One byte, and behind a blank the rest of its run (a line end's second byte), which gives
     // nothing.
     LEXMORA_INLINE void stepForward(const unsigned char*& p, const unsigned char* end, char*& o) {
-        const unsigned char c = *p++;
-        if (c > ' ') {
-            *o++ = static_cast<char>(c);
-            m_lastBlank = 0;
-            return;
-        }
-        if (c != 0) {
-            if (m_lastBlank == 0)
-                *o++ = ' ';
-            m_lastBlank = 1;
-        }
+        if (const char c = take(*p++))
+            *o++ = c;
         while (m_lastBlank != 0 && p < end && *p <= ' ')
             ++p;
     }
     LEXMORA_INLINE void stepBackward(const unsigned char* begin, const unsigned char*& end,
                                      char*& o) {
-        const unsigned char c = *--end;
-        if (c > ' ') {
-            *--o = static_cast<char>(c);
-            m_lastBlank = 0;
-            return;
-        }
-        if (c != 0) {
-            if (m_lastBlank == 0)
-                *--o = ' ';
-            m_lastBlank = 1;
-        }
+        if (const char c = take(*--end))
+            *--o = c;
         while (m_lastBlank != 0 && end > begin && end[-1] <= ' ')
             --end;
     }
