@@ -3,6 +3,7 @@
 
 #include "core/program_state.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,33 @@ namespace lexmora {
 // written as their ANSI letters.
 std::string ExtractContext(const ProgramState& state, int codeIndex, std::string_view text,
                            unsigned char tagOpen, unsigned char tagClose);
+
+// True when ExtractContext uses only the plain rules for the code (no tags, no letters to
+// translate, the blank is " "): line breaks, control characters and runs of blanks become one
+// blank and NUL disappears.
+bool IsPlainContext(const ProgramState& state, int codeIndex, unsigned char tagOpen);
+
+// A hit's pieces of a KWIC line cleaned by the plain rules, taken straight from the text and only
+// as far as the line shows them: the last `leftWidth` characters of the cleaned text[leftFrom, s),
+// the whole cleaned text[s, e) and the first `rightWidth` characters of the cleaned
+// text[e, rightTo). Its buffers are kept from hit to hit; the views hold until the next take().
+class PlainContexts {
+public:
+    // The vector forms the cleaning may take: the widest the processor runs, or one no wider
+    // than named (each form gives the same text; the tests hold every form to that).
+    enum class Lanes { Widest, Avx2, Sse2, Bytes };
+    explicit PlainContexts(Lanes lanes = Lanes::Widest) : m_lanes(lanes) {}
+
+    void take(std::string_view text, std::size_t leftFrom, std::size_t s, std::size_t e,
+              std::size_t rightTo, std::size_t leftWidth, std::size_t rightWidth);
+    std::string_view left() const { return m_left; }
+    std::string_view matched() const { return m_matched; }
+    std::string_view right() const { return m_right; }
+
+private:
+    Lanes m_lanes;
+    std::string m_leftBuffer, m_restBuffer;
+    std::string_view m_left, m_matched, m_right;
+};
 
 } // namespace lexmora

@@ -17,6 +17,11 @@ void AppendKwicLine(std::string& out, std::int64_t hitNumber, std::string_view l
                     std::string_view matchedText, std::string_view rightContext, int leftWidth,
                     int rightWidth);
 
+// The same line as the whole of `line` (the scanner's buffer, kept from hit to hit).
+void WriteKwicLine(std::string& line, std::int64_t hitNumber, std::string_view leftContext,
+                   std::string_view matchedText, std::string_view rightContext, int leftWidth,
+                   int rightWidth);
+
 std::string AssembleKwicLine(std::int64_t hitNumber, std::string_view leftContext,
                              std::string_view matchedText, std::string_view rightContext,
                              int leftWidth, int rightWidth);

@@ -81,23 +81,37 @@ std::string FormatEntryNumber(std::int32_t number) {
     return out;
 }
 
-void AppendDumpRecord(std::string& out, std::string_view text, std::string_view shortName,
-                      std::int32_t logEntryNumber, int recordLength) {
+namespace {
+
+// The record written at `o`, every byte of it (the buffer there need not be blank).
+void writeDumpRecordAt(char* o, std::string_view text, std::string_view shortName,
+                       std::int32_t logEntryNumber, int recordLength) {
     const std::size_t textWidth = static_cast<std::size_t>(TextFieldWidth(recordLength));
-    appendFitted(out, text, textWidth);
-    out += ' ';
-    appendFitted(out, shortName, kShortNameFieldWidth);
-    out += ' ';
+    const std::size_t textSize = std::min(text.size(), textWidth);
+    o = std::copy_n(text.data(), textSize, o);
+    o = std::fill_n(o, textWidth - textSize + 1, ' ');
+    const std::size_t nameSize =
+        std::min(shortName.size(), static_cast<std::size_t>(kShortNameFieldWidth));
+    o = std::copy_n(shortName.data(), nameSize, o);
+    o = std::fill_n(o, kShortNameFieldWidth - nameSize + 1, ' ');
     // Five digits always: a wider number would shift every later record of the file.
     if (logEntryNumber < 0 || logEntryNumber > kMaxLogEntryNumber)
         logEntryNumber = kMaxLogEntryNumber;
-    char digits[5];
     for (int i = 4; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + logEntryNumber % 10);
+        o[i] = static_cast<char>('0' + logEntryNumber % 10);
         logEntryNumber /= 10;
     }
-    out.append(digits, 5);
-    out += "\r\n";
+    o[5] = '\r';
+    o[6] = '\n';
+}
+
+} // namespace
+
+void AppendDumpRecord(std::string& out, std::string_view text, std::string_view shortName,
+                      std::int32_t logEntryNumber, int recordLength) {
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(recordLength));
+    writeDumpRecordAt(out.data() + at, text, shortName, logEntryNumber, recordLength);
 }
 
 std::string BuildDumpRecord(std::string_view text, std::string_view shortName,
@@ -274,10 +288,11 @@ ResultFileSet::~ResultFileSet() {
 }
 
 bool ResultFileSet::flushDump() {
-    if (m_dumpBuffer.empty())
+    if (m_dumpUsed == 0)
         return !m_failed;
-    const bool ok = m_dump.valid() && writeAll(m_dump.get(), m_dumpBuffer);
-    m_dumpBuffer.clear();
+    const bool ok = m_dump.valid() &&
+                    writeAll(m_dump.get(), std::string_view(m_dumpBuffer).substr(0, m_dumpUsed));
+    m_dumpUsed = 0;
     if (!ok)
         m_failed = true;
     return !m_failed;
@@ -297,9 +312,15 @@ Status ResultFileSet::writeDumpRecord(std::string_view text, std::string_view sh
                                       std::int32_t logEntryNumber) {
     if (m_failed || !m_dump.valid())
         return search::msg::CannotPrintToDumpfile();
-    AppendDumpRecord(m_dumpBuffer, text, shortName, logEntryNumber, m_recordLength);
+    // Written over the buffer's bytes: it grows (and is blanked) only up to its largest fill.
+    const auto length = static_cast<std::size_t>(m_recordLength);
+    if (m_dumpBuffer.size() < m_dumpUsed + length)
+        m_dumpBuffer.resize(m_dumpUsed + length);
+    writeDumpRecordAt(m_dumpBuffer.data() + m_dumpUsed, text, shortName, logEntryNumber,
+                      m_recordLength);
+    m_dumpUsed += length;
     m_dumpBytes += static_cast<std::uint64_t>(m_recordLength);
-    if (m_dumpBuffer.size() >= kFlushThreshold && !flushDump())
+    if (m_dumpUsed >= kFlushThreshold && !flushDump())
         return search::msg::CannotPrintToDumpfile();
     return {};
 }

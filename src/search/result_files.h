@@ -154,6 +154,7 @@ private:
     int m_recordLength = kMinRecordLength;
     UniqueFd m_dump, m_log, m_summary;
     std::string m_dumpBuffer, m_logBuffer;
+    std::size_t m_dumpUsed = 0; // the records gathered in m_dumpBuffer (its size can be larger)
     std::uint64_t m_dumpBytes = 0;
     bool m_failed = false;
 };

@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -90,10 +91,12 @@ std::string readHead(int fd, std::uint64_t length) {
 void startText(SourceText& text, int fd, const std::string& path, std::string head,
                std::uint64_t length, SourceConversion conversion, bool htmlMode) {
     const bool more = length > head.size();
-    std::string lineBreakSample;
+    const std::uint64_t remaining = length - head.size();
+    // Told from the block before the text takes it, so that the block is not copied.
+    std::string lineBreak;
     if (conversion == SourceConversion::Utf8) {
-        lineBreakSample = head;
-        text.startStream(fd, std::move(head), more, length - lineBreakSample.size(), true);
+        lineBreak = DetectLineBreak(head, htmlMode);
+        text.startStream(fd, std::move(head), more, remaining, true);
     } else if (conversion != SourceConversion::None) {
         std::string all = std::move(head);
         if (more) {
@@ -103,14 +106,12 @@ void startText(SourceText& text, int fd, const std::string& path, std::string he
         }
         const std::uint64_t bytesRead = all.size();
         std::string converted = ConvertSourceText(all, conversion);
-        lineBreakSample = converted.substr(0, kBlockSize);
+        lineBreak = DetectLineBreak(std::string_view(converted).substr(0, kBlockSize), htmlMode);
         text.startWhole(std::move(converted), bytesRead);
     } else {
-        lineBreakSample = head;
-        const std::uint64_t remaining = length - head.size();
+        lineBreak = DetectLineBreak(head, htmlMode);
         text.startStream(fd, std::move(head), more, remaining);
     }
-    const std::string lineBreak = DetectLineBreak(lineBreakSample, htmlMode);
     text.setLineBreak(lineBreak, lineBreak == "<br>");
 }
 
@@ -249,6 +250,16 @@ private:
                            const std::string& name, std::int64_t modified) const;
     FileCode fileCodeOf(const DetectedCode& code) const;
     std::size_t shortestMatch() const;
+    // What a file's code gives the scan of the keyword. The files of a call mostly share a
+    // code, and building these costs more than scanning a small file: the last code's are kept.
+    struct CodeTables {
+        int codeIndex = 0;
+        Fold fold;
+        std::optional<LiteralFinder> literal;
+        WordClasses classes;
+        LetterRepresentations reps;
+    };
+    const CodeTables& tablesFor(int codeIndex);
     int scanText(SourceText& text, FileCode code, const FileFacts& facts);
     int scanTextForAll(SourceText& text, FileCode code);
     bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
@@ -277,6 +288,8 @@ private:
     bool m_fileEntered = false; // the current file got past the run's flags
     SearchTag m_tag;            // a tagged search's tag, else empty
     std::string m_line;
+    PlainContexts m_plain;                // the pieces of m_line, kept from hit to hit
+    std::unique_ptr<CodeTables> m_tables; // of the last file's code
     // The walk of all keywords at once: the file now recorded, and per code's fold the
     // automaton over the keywords' literals (built at the first file that needs it).
     std::size_t m_walkFileIndex = 0;
@@ -504,21 +517,11 @@ std::size_t Scan::candidateOverlap(const LetterRepresentations& reps) const {
 }
 
 int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
-    const bool exactCase = caseSensitive();
-    const Fold fold = makeFold(exactCase                     ? FoldMode::None
-                               : code.codeIndex == kCodeAnsi ? FoldMode::Cp1252
-                                                             : FoldMode::AsciiLetters);
-    // A literal start is looked for in the text as read: a window is folded only once it is
-    // known to hold a candidate.
-    std::optional<LiteralFinder> literal;
-    if (m_pattern.start == ScanStart::Literal)
-        literal.emplace(foldText(fold, m_pattern.tokens.front().text), fold.map);
-    text.setFold(&fold.map, fold.active, literal.has_value());
-
-    const WordClasses classes = MakeWordClasses(m_state, code.codeIndex);
-    const LetterRepresentations reps =
-        MakeLetterRepresentations(m_state, code.codeIndex, fold, exactCase);
-    Matcher matcher(m_pattern, classes, reps, code.htmlMode, m_tag.open(), m_tag.close());
+    const CodeTables& tables = tablesFor(code.codeIndex);
+    const std::optional<LiteralFinder>& literal = tables.literal;
+    const LetterRepresentations& reps = tables.reps;
+    text.setFold(&tables.fold.map, tables.fold.active, literal.has_value());
+    Matcher matcher(m_pattern, tables.classes, reps, code.htmlMode, m_tag.open(), m_tag.close());
     const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
     const std::size_t overlap = candidateOverlap(reps);
 
@@ -573,6 +576,26 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
     return 0;
 }
 
+const Scan::CodeTables& Scan::tablesFor(int codeIndex) {
+    if (m_tables && m_tables->codeIndex == codeIndex)
+        return *m_tables;
+    const bool exactCase = caseSensitive();
+    auto tables = std::make_unique<CodeTables>();
+    tables->codeIndex = codeIndex;
+    tables->fold = makeFold(exactCase                ? FoldMode::None
+                            : codeIndex == kCodeAnsi ? FoldMode::Cp1252
+                                                     : FoldMode::AsciiLetters);
+    // A literal start is looked for in the text as read: a window is folded only once it is
+    // known to hold a candidate.
+    if (m_pattern.start == ScanStart::Literal)
+        tables->literal.emplace(foldText(tables->fold, m_pattern.tokens.front().text),
+                                tables->fold.map);
+    tables->classes = MakeWordClasses(m_state, codeIndex);
+    tables->reps = MakeLetterRepresentations(m_state, codeIndex, tables->fold, exactCase);
+    m_tables = std::move(tables);
+    return *m_tables;
+}
+
 // Builds the KWIC line of the match from `s` to `e` of the text as read into m_line; false when
 // a filter turns the hit down.
 bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e, FileCode code,
@@ -583,19 +606,28 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
     const unsigned char tagOpen = tag.open(), tagClose = tag.close();
     const std::size_t leftFrom = s > widths.left ? s - widths.left : 0;
     const std::size_t rightTo = std::min(read.size(), e + widths.right + 1);
-    const std::string left =
-        s > 0 ? ExtractContext(m_state, code.codeIndex, read.substr(leftFrom, s - leftFrom),
-                               tagOpen, tagClose)
-              : std::string();
-    const std::string matched =
-        ExtractContext(m_state, code.codeIndex, read.substr(s, e - s), tagOpen, tagClose);
-    const std::string right = e < rightTo
-                                  ? ExtractContext(m_state, code.codeIndex,
-                                                   read.substr(e, rightTo - e), tagOpen, tagClose)
-                                  : std::string();
-    m_line.clear();
-    AppendKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
-                   m_state.RightContext);
+    std::string_view left, matched, right;
+    std::string cleaned[3]; // the pieces of the rules other than the plain ones
+    if (IsPlainContext(m_state, code.codeIndex, tagOpen)) {
+        // Cleaned straight from the text, and only as much as the line shows.
+        m_plain.take(read, leftFrom, s, e, rightTo,
+                     static_cast<std::size_t>(std::max(0, m_state.LeftContext)),
+                     static_cast<std::size_t>(std::max(0, m_state.RightContext)));
+        left = m_plain.left();
+        matched = m_plain.matched();
+        right = m_plain.right();
+    } else {
+        if (s > 0)
+            left = cleaned[0] = ExtractContext(
+                m_state, code.codeIndex, read.substr(leftFrom, s - leftFrom), tagOpen, tagClose);
+        matched = cleaned[1] =
+            ExtractContext(m_state, code.codeIndex, read.substr(s, e - s), tagOpen, tagClose);
+        if (e < rightTo)
+            right = cleaned[2] = ExtractContext(m_state, code.codeIndex,
+                                                read.substr(e, rightTo - e), tagOpen, tagClose);
+    }
+    WriteKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
+                  m_state.RightContext);
     if (!m_state.TaggedSearch && ExcludedByStrings(m_state, keyword, m_line, matched))
         return false;
     if (m_state.TaggedSearch && !tag.text.empty() && MissesTag(read, s, e, tag, m_state.TagBefore))

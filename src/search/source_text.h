@@ -5,6 +5,7 @@
 
 #include "search/byte_pair_scan.h"
 #include "search/literal_finder.h"
+#include "search/text_fold.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -103,11 +104,9 @@ public:
     void foldAll() {
         if (!m_foldActive || m_foldedTo >= m_read.size())
             return;
-        const unsigned char* src = reinterpret_cast<const unsigned char*>(m_read.data());
-        unsigned char* dst = reinterpret_cast<unsigned char*>(m_folded.data());
-        const FoldTable& map = *m_fold;
-        for (std::size_t i = m_foldedTo, n = m_read.size(); i < n; ++i)
-            dst[i] = map[src[i]];
+        FoldBytes(*m_fold, reinterpret_cast<const unsigned char*>(m_read.data()) + m_foldedTo,
+                  reinterpret_cast<unsigned char*>(m_folded.data()) + m_foldedTo,
+                  m_read.size() - m_foldedTo);
         m_foldedTo = m_read.size();
     }
 

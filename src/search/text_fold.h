@@ -25,6 +25,11 @@ Fold makeFold(FoldMode mode);
 // `text` folded as the searched text is.
 std::string foldText(const Fold& fold, std::string_view text);
 
+// dst[i] = map[src[i]] for i < n. A table that folds the ASCII half as plain ASCII letters (every
+// fold mode does) has that half folded sixteen bytes at a time, and only the bytes above it
+// looked up.
+void FoldBytes(const FoldTable& map, const unsigned char* src, unsigned char* dst, std::size_t n);
+
 inline bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
         return false;

@@ -1,6 +1,7 @@
 #include "search/literal_finder.h"
 
 #include "codes/cp1252_case.h"
+#include "search/text_fold.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,8 @@ std::size_t slowFindPair(const std::string& text, std::size_t from, const BytePa
 TEST(BytePairScan, AgreesWithAPlainScanEverywhere) {
     // Small alphabets make hits at every lane, at block edges and in the tail.
     std::mt19937 random(7);
-    for (int round = 0; round < 400; ++round) {
-        std::string text(static_cast<std::size_t>(random() % 90), ' ');
+    for (int round = 0; round < 1000; ++round) {
+        std::string text(static_cast<std::size_t>(random() % 300), ' ');
         for (char& c : text)
             c = "ab-\r\n\xE9\xC9"[random() % 7];
         BytePair pair;
@@ -45,6 +46,27 @@ TEST(BytePairScan, AgreesWithAPlainScanEverywhere) {
             ASSERT_EQ(FindBytePair(text.data(), text.size(), from, pair),
                       slowFindPair(text, from, pair))
                 << "round " << round << " from " << from;
+    }
+}
+
+TEST(FoldBytes, AgreesWithTheTableForEveryMode) {
+    // Every byte value, at every offset of the sixteen-byte steps and in the tail.
+    std::mt19937 random(5);
+    for (const FoldMode mode : {FoldMode::None, FoldMode::Cp1252, FoldMode::AsciiLetters}) {
+        const Fold fold = makeFold(mode);
+        for (int round = 0; round < 200; ++round) {
+            std::string text(static_cast<std::size_t>(random() % 100), ' ');
+            for (char& c : text)
+                c = static_cast<char>(random() % 256);
+            const std::size_t from = text.empty() ? 0 : random() % text.size();
+            std::string folded(text.size(), '?');
+            FoldBytes(fold.map, reinterpret_cast<const unsigned char*>(text.data()) + from,
+                      reinterpret_cast<unsigned char*>(folded.data()) + from, text.size() - from);
+            for (std::size_t i = from; i < text.size(); ++i)
+                ASSERT_EQ(static_cast<unsigned char>(folded[i]),
+                          fold.map[static_cast<unsigned char>(text[i])])
+                    << "byte " << i << " of round " << round;
+        }
     }
 }
 
