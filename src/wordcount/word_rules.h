@@ -170,7 +170,14 @@ private:
     void endWord(std::string_view word) {
         if (word.empty())
             return;
-        if (m_rules.apostropheRule && word.find('\'') != std::string_view::npos)
+        if (m_rules.apostropheRule) [[unlikely]]
+            endWordAtApostrophes(word);
+        else
+            record(word);
+    }
+
+    [[gnu::noinline]] void endWordAtApostrophes(std::string_view word) {
+        if (word.find('\'') != std::string_view::npos)
             splitAtApostrophes(word);
         else
             record(word);
