@@ -423,61 +423,51 @@ public:
 
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
-    // The scatter sink: one recorded word, queued. A word inside the block being cut stays
-    // where it is; one the cutter put together is copied, for it will not stay.
+    // The scatter sink: one recorded word of the block being cut, queued until the batch is
+    // full (the block stays until then).
     void operator()(std::string_view word) {
-        Pending& q = m_batch[m_batchSize];
-        const auto at = reinterpret_cast<std::uintptr_t>(word.data());
-        if (at >= m_blockBegin && at + word.size() <= m_blockEnd) [[likely]] {
-            q.data = word.data();
-        } else {
-            q.data = nullptr;
-            q.offset = m_batchBytes.size();
-            m_batchBytes.append(word);
-        }
-        q.length = word.size();
+        m_wordAt[m_batchSize] = word.data();
+        m_wordLength[m_batchSize] = word.size();
         if (++m_batchSize == kBatch)
             drainBatch();
+    }
+    // A word the cutter put together: counted at once from a copy with room for 8-byte reads.
+    void copied(std::string_view word) {
+        drainBatch();
+        m_copy.assign(word);
+        m_copy.append(WordTable::kShortWord, '\0');
+        (*this)(std::string_view(m_copy.data(), word.size()));
+        drainBatch();
     }
 
 private:
     static constexpr std::size_t kBatch = 64;
-    struct Pending {
-        const char* data;   // in the block, or nullptr: in m_batchBytes at `offset`
-        std::size_t offset;
+    struct Queued {
+        const char* data;
         std::size_t length;
         std::uint64_t key; // a short word's bytes
         std::uint64_t hash;
     };
-    // The text the cutter is given next: words inside it stay put until drainBatch().
-    void setBlock(const char* data, std::size_t size) {
-        m_blockBegin = reinterpret_cast<std::uintptr_t>(data);
-        m_blockEnd = m_blockBegin + size;
-    }
-    const char* bytesOf(const Pending& q) const {
-        return q.data ? q.data : m_batchBytes.data() + q.offset;
-    }
     // The queued words are counted in three sweeps, so that the slots of a batch are fetched
     // into the cache side by side: most words of a large vocabulary are rare, and their slots
     // are far apart.
     void drainBatch() {
         const std::size_t n = hashBatch();
-        for (std::size_t i = 0; i < n; ++i)
-            m_table.prefetchBytes(m_batch[i].length, m_batch[i].hash);
-        for (std::size_t i = 0; i < n; ++i)
-            addPending(m_batch[i]);
         m_batchSize = 0;
-        m_batchBytes.clear();
+        for (std::size_t i = 0; i < n; ++i)
+            m_table.prefetchBytes(m_queued[i].length, m_queued[i].hash);
+        for (std::size_t i = 0; i < n; ++i)
+            addQueued(m_queued[i]);
     }
     std::size_t hashBatch();
-    void rewriteOe(Pending& q);
-    void addPending(const Pending& q) {
+    void addOeWord(std::string_view word);
+    void addQueued(const Queued& q) {
         if (q.length <= WordTable::kShortWord) {
             if (!m_table.addShort(q.key, q.length, q.hash, 1)) [[unlikely]]
                 addAfterSpill(q.key, q.length);
             return;
         }
-        const std::string_view word(bytesOf(q), q.length);
+        const std::string_view word(q.data, q.length);
         if (!m_table.addLong(word, q.hash, 1)) [[unlikely]]
             addAfterSpill(word);
     }
@@ -544,10 +534,11 @@ private:
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
     std::string m_block; // the source text being cut, allocated once for the run
-    std::array<Pending, kBatch> m_batch{};
+    std::array<const char*, kBatch> m_wordAt{};
+    std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;
-    std::string m_batchBytes;
-    std::uintptr_t m_blockBegin = 0, m_blockEnd = 0;
+    std::array<Queued, kBatch> m_queued{};
+    std::string m_copy;
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
@@ -703,40 +694,43 @@ Flow CountRun::spill() {
 // first is a token that is never listed; one with a non-letter first is no token at all.
 std::size_t CountRun::hashBatch() {
     std::size_t kept = 0;
+    std::int64_t tokens = 0;
     for (std::size_t i = 0; i < m_batchSize; ++i) {
-        Pending q = m_batch[i];
-        int bucket = BucketOfFirst(static_cast<unsigned char>(*bytesOf(q)));
+        const char* p = m_wordAt[i];
+        const std::size_t n = m_wordLength[i];
+        const int bucket = BucketOfFirst(static_cast<unsigned char>(*p));
         if (bucket == 0)
             continue;
-        ++m_tokens;
+        ++tokens;
         if (bucket == kDigitBucket)
             continue;
         if (bucket == kOeBucket) [[unlikely]] {
-            rewriteOe(q);
-            bucket = 15;
+            addOeWord(std::string_view(p, n));
+            continue;
         }
         ++m_buckets[static_cast<std::size_t>(bucket - 1)].words;
-        const char* p = bytesOf(q);
-        if (q.length > WordTable::kShortWord) {
-            q.hash = WordTable::hashOfLong(p, q.length);
+        Queued& q = m_queued[kept++];
+        q.data = p;
+        q.length = n;
+        if (n > WordTable::kShortWord) {
+            q.hash = WordTable::hashOfLong(p, n);
         } else {
-            // the block has room to read 8 bytes from any word in it
-            q.key = q.data ? WordTable::keyOfPadded(p, q.length) : WordTable::keyOf(p, q.length);
+            // the block (or the copy) has room to read 8 bytes from any word in it
+            q.key = WordTable::keyOfPadded(p, n);
             q.hash = WordTable::hashOfKey(q.key);
         }
         m_table.prefetch(q.hash);
-        m_batch[kept++] = q;
     }
+    m_tokens += tokens;
     return kept;
 }
 
 // A word that begins with the ligature is counted under "oe", in lower case after it.
-void CountRun::rewriteOe(Pending& q) {
-    const std::string word = "oe" + LowerCp1252(std::string_view(bytesOf(q), q.length).substr(1));
-    q.data = nullptr;
-    q.offset = m_batchBytes.size();
-    q.length = word.size();
-    m_batchBytes += word;
+void CountRun::addOeWord(std::string_view word) {
+    const std::string spelled = "oe" + LowerCp1252(word.substr(1));
+    ++m_buckets[14].words;
+    if (!m_table.add(spelled))
+        addAfterSpill(spelled);
 }
 
 void CountRun::addAfterSpill(std::string_view word) {
@@ -832,7 +826,6 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
             first = false;
         }
         const std::size_t ready = joinHyphens(block.data(), end, separator, eof, carry);
-        setBlock(block.data(), ready);
         cutter.feed(block, ready);
         drainBatch();
         if (m_stopped)
@@ -849,7 +842,6 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         if (pollCommands() == Flow::Stop)
             return Flow::Stop;
     }
-    setBlock(nullptr, 0);
     cutter.finish();
     drainBatch();
     if (m_stopped)

@@ -85,7 +85,8 @@ public:
 
     // Cuts the first `size` bytes of `block`. A word that lies whole in them goes to the sink
     // as a view of the block; only a word that the end cuts, or that has a character to
-    // rewrite, is copied first. The byte after them is overwritten with a mark that stops both
+    // rewrite, is copied first, and goes to sink.copied() where the sink has it, for it will
+    // not stay where it is. The byte after them is overwritten with a mark that stops both
     // scanning loops (a late digit: neither a delimiter nor a plain word character), so that
     // they need no bounds check per byte.
     void feed(std::string& block, std::size_t size) {
@@ -118,7 +119,7 @@ public:
                 i = continueWord(p, size, i);
                 continue;
             }
-            endWord(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
+            endWord<false>(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
             if (k == 1)
                 ++i;
             // else a late digit, which starts the next word
@@ -126,7 +127,7 @@ public:
     }
 
     void finish() {
-        endWord(m_word);
+        endWord<true>(m_word);
         m_word.clear();
     }
 
@@ -159,7 +160,7 @@ private:
         }
         m_word.append(reinterpret_cast<const char*>(p + start), i - start);
         if (i < size) {
-            endWord(m_word);
+            endWord<true>(m_word);
             m_word.clear();
             if (cls[p[i]] == 1)
                 ++i;
@@ -167,40 +168,43 @@ private:
         return i;
     }
 
-    void endWord(std::string_view word) {
+    template <bool Copied> [[gnu::always_inline]] void endWord(std::string_view word) {
         if (word.empty())
             return;
         if (m_rules.apostropheRule) [[unlikely]]
-            endWordAtApostrophes(word);
+            endWordAtApostrophes<Copied>(word);
         else
-            record(word);
+            record<Copied>(word);
     }
 
-    [[gnu::noinline]] void endWordAtApostrophes(std::string_view word) {
+    template <bool Copied> [[gnu::noinline]] void endWordAtApostrophes(std::string_view word) {
         if (word.find('\'') != std::string_view::npos)
-            splitAtApostrophes(word);
+            splitAtApostrophes<Copied>(word);
         else
-            record(word);
+            record<Copied>(word);
     }
 
-    void splitAtApostrophes(std::string_view rest) {
+    template <bool Copied> void splitAtApostrophes(std::string_view rest) {
         for (std::size_t p = rest.find('\''); p != std::string_view::npos; p = rest.find('\'')) {
             if (p == 7 && LowerCp1252(rest.substr(0, 7)) == "aujourd") {
-                record(rest);
+                record<Copied>(rest);
                 return;
             }
             if (p > 0)
-                record(rest.substr(0, p));
+                record<Copied>(rest.substr(0, p));
             rest.remove_prefix(p + 1);
         }
         if (!rest.empty())
-            record(rest);
+            record<Copied>(rest);
     }
 
-    void record(std::string_view word) {
+    template <bool Copied> [[gnu::always_inline]] void record(std::string_view word) {
         if (word.size() == 1 && !m_rules.singleLetter[static_cast<unsigned char>(word[0])])
             return;
-        m_sink(word);
+        if constexpr (Copied && requires { m_sink.copied(word); })
+            m_sink.copied(word);
+        else
+            m_sink(word);
     }
 
     const WordRules& m_rules;
