@@ -186,8 +186,8 @@ public:
             // straight into the caller's block, after what it carries over
             reserveTail(block, at, kReadBlock);
             do {
-                got = ::pread(m_fd.get(), block.data() + at, kReadBlock,
-                              static_cast<off_t>(m_done));
+                got =
+                    ::pread(m_fd.get(), block.data() + at, kReadBlock, static_cast<off_t>(m_done));
             } while (got < 0 && errno == EINTR);
             if (got < 0) {
                 error = errno;
@@ -533,7 +533,7 @@ private:
     std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kLetterRecords);
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
-    std::string m_block; // the source text being cut, allocated once for the run
+    std::string m_block;     // the source text being cut, allocated once for the run
     std::array<const char*, kBatch> m_wordAt{};
     std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;

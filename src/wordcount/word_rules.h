@@ -11,6 +11,10 @@
 #include <string>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lexmora {
 
 inline constexpr int kBucketCount = 27;    // a..z, then words beginning with a digit
@@ -67,11 +71,39 @@ struct WordRules {
     std::array<std::uint8_t, 256> cls{};
     std::string singleLetters;
     std::array<bool, 256> singleLetter{};
+    bool plainAsciiLetters = false; // every letter A-Z, a-z is a plain word character (class 0)
     bool french = false;
     bool apostropheRule = false; // French with the apostrophe word-break
     int languageIndex = 0;
 };
 WordRules MakeWordRules(const ProgramState& state);
+
+// The bytes past a text that the cutter may read (never use): 16 at a time.
+inline constexpr std::size_t kCutterSlack = 16;
+
+// Where the run of ASCII letters from `p` ends: 16 bytes compared at once, the whole loop of
+// most words. The run must end before the readable memory does.
+inline const unsigned char* SkipAsciiLetters(const unsigned char* p) {
+#ifdef __SSE2__
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    // a..z (with the case bit set) moved to the bottom of the signed range: -128 .. -103
+    const __m128i shift = _mm_set1_epi8(static_cast<char>(0x80 - 'a'));
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(-128 + 26));
+    for (;;) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i folded = _mm_add_epi8(_mm_or_si128(v, caseBit), shift);
+        const auto letters =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(folded, limit)));
+        if (letters != 0xFFFF)
+            return p + __builtin_ctz(~letters);
+        p += 16;
+    }
+#else
+    while (((*p | 0x20) - 'a') < 26u)
+        ++p;
+    return p;
+#endif
+}
 
 // Cuts words from `text` as the counter does and calls sink(word) for every word it records
 // (after the apostrophe rule and the one-letter test). State is kept across calls, so a text
@@ -89,12 +121,15 @@ public:
     // not stay where it is. The byte after them is overwritten with a mark that stops both
     // scanning loops (a late digit: neither a delimiter nor a plain word character), so that
     // they need no bounds check per byte.
-    void feed(std::string& block, std::size_t size) {
-        if (block.size() <= size)
-            block.resize(size + 1);
+    // Kept out of its caller, so that the loop has the registers to itself.
+    [[gnu::noinline]] void feed(std::string& block, std::size_t size) {
+        if (block.size() < size + kCutterSlack)
+            block.resize(size + kCutterSlack);
         block[size] = '1';
         const auto* p = reinterpret_cast<const unsigned char*>(block.data());
-        const auto& cls = m_rules.cls;
+        // held in registers: the sink's stores might otherwise be taken to change them
+        const std::uint8_t* const cls = m_rules.cls.data();
+        const bool asciiRuns = m_rules.plainAsciiLetters;
         std::size_t i = 0;
         if (!m_word.empty())
             i = continueWord(p, size, 0);
@@ -106,6 +141,8 @@ public:
             const std::size_t start = i;
             std::uint8_t k;
             for (;;) {
+                if (asciiRuns)
+                    i = static_cast<std::size_t>(SkipAsciiLetters(p + i) - p);
                 while ((k = cls[p[i]]) == 0)
                     ++i;
                 if (k != 2 || i >= size || i - start >= 3)
