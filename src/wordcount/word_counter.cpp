@@ -21,6 +21,7 @@
 #include <span>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace lexmora {
 
@@ -460,6 +461,10 @@ private:
             addQueued(m_queued[i]);
     }
     std::size_t hashBatch();
+    void addLetterWords() {
+        for (std::size_t n = 1; n < m_letterWords.size(); ++n)
+            m_buckets[n - 1].words += std::exchange(m_letterWords[n], 0);
+    }
     void addOeWord(std::string_view word);
     void addQueued(const Queued& q) {
         if (q.length <= WordTable::kShortWord) {
@@ -534,6 +539,8 @@ private:
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
     std::string m_block;     // the source text being cut, allocated once for the run
+    // words per letter (1..26) counted since they were last added to their buckets
+    std::array<std::int64_t, kLetterRecords + 1> m_letterWords{};
     std::array<const char*, kBatch> m_wordAt{};
     std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;
@@ -669,6 +676,7 @@ bool CountRun::openSpillFiles() {
 // the table starts again empty. A spelling may so be spilled several times; the gather adds
 // its counts up.
 Flow CountRun::spill() {
+    addLetterWords();
     if (!m_spilled) {
         if (!openSpillFiles()) {
             m_state.ExitFlag = ExitRequest::UserPressedExit;
@@ -708,7 +716,7 @@ std::size_t CountRun::hashBatch() {
             addOeWord(std::string_view(p, n));
             continue;
         }
-        ++m_buckets[static_cast<std::size_t>(bucket - 1)].words;
+        ++m_letterWords[static_cast<std::size_t>(bucket)];
         Queued& q = m_queued[kept++];
         q.data = p;
         q.length = n;
@@ -728,7 +736,7 @@ std::size_t CountRun::hashBatch() {
 // A word that begins with the ligature is counted under "oe", in lower case after it.
 void CountRun::addOeWord(std::string_view word) {
     const std::string spelled = "oe" + LowerCp1252(word.substr(1));
-    ++m_buckets[14].words;
+    ++m_letterWords[15];
     if (!m_table.add(spelled))
         addAfterSpill(spelled);
 }
@@ -1116,6 +1124,7 @@ CountRun::entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts) {
 }
 
 Flow CountRun::gather(std::int64_t& types) {
+    addLetterWords();
     m_indexBuffer.assign(kLetterRecords * kIndexRecordSize, '\0');
     m_listBuffer = std::string(kCountHeader) + "\r\n";
     m_listBytes = static_cast<std::int64_t>(m_listBuffer.size());

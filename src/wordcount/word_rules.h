@@ -139,6 +139,18 @@ public:
             if (i >= size)
                 return;
             const std::size_t start = i;
+            if (asciiRuns) {
+                // The common word: ASCII letters up to a delimiter (never the end mark, a
+                // digit), recorded without the general loop's checks.
+                const std::size_t end = static_cast<std::size_t>(SkipAsciiLetters(p + i) - p);
+                if (cls[p[end]] == 1) {
+                    endWord<false>(
+                        std::string_view(reinterpret_cast<const char*>(p + start), end - start));
+                    i = end + 1;
+                    continue;
+                }
+                i = end;
+            }
             std::uint8_t k;
             for (;;) {
                 if (asciiRuns)
