@@ -21,6 +21,7 @@
 #include <span>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace lexmora {
 
@@ -29,6 +30,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReadBlock = 1 << 18;   // source and bucket reads
+constexpr std::size_t kBlockSlack = 64;       // past the text of a block: the cutter's end mark
 constexpr std::size_t kWriteBuffer = 1 << 16; // per bucket file
 constexpr std::size_t kBinaryProbe = 32767;
 constexpr std::size_t kDetectBlock = 31744; // the first block, in which the search detects UTF-8
@@ -50,9 +52,8 @@ std::string_view detectSeparator(std::string_view block) {
 // drops the separator; before anything else the hyphen goes too. Returns the length ready to
 // cut; bytes that may still start a join (the last three unless at the end of the file) move to
 // `carry` for the next block.
-std::size_t joinHyphens(std::string& block, std::string_view sep, bool eof, std::string& carry) {
-    char* p = block.data();
-    const std::size_t n = block.size();
+std::size_t joinHyphens(char* p, std::size_t n, std::string_view sep, bool eof,
+                        std::string& carry) {
     const std::size_t limit = eof ? n : (n > 3 ? n - 3 : 0);
     std::size_t r = 0, w = 0;
     auto copy = [&](std::size_t to) {
@@ -176,22 +177,25 @@ public:
         return Kind::Text;
     }
 
-    // Appends the next block of text; 0 at the end, -1 on a read error (errno kept).
-    long next(std::string& out, int& error) {
+    // Reads the next block of text into `block` from `at` on, `block` growing only when a
+    // converted block needs more room; `end` becomes where the text ends. 0 at the end of the
+    // file, -1 on a read error (errno kept).
+    long next(std::string& block, std::size_t at, std::size_t& end, int& error) {
         ssize_t got;
+        end = at;
         if (m_conversion == SourceConversion::None) {
             // straight into the caller's block, after what it carries over
-            const std::size_t at = out.size();
-            out.resize(at + kReadBlock);
+            reserveTail(block, at, kReadBlock);
             do {
-                got = ::pread(m_fd.get(), out.data() + at, kReadBlock, static_cast<off_t>(m_done));
+                got =
+                    ::pread(m_fd.get(), block.data() + at, kReadBlock, static_cast<off_t>(m_done));
             } while (got < 0 && errno == EINTR);
-            out.resize(at + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
             if (got < 0) {
                 error = errno;
                 return -1;
             }
             m_done += static_cast<std::uint64_t>(got);
+            end = at + static_cast<std::size_t>(got);
             return got;
         }
         m_raw.resize(kReadBlock);
@@ -224,8 +228,17 @@ public:
                 m_pending = units.substr(whole);
             text = utf16ToCp1252(std::string_view(units).substr(0, whole), bigEndian);
         }
-        out += text;
+        reserveTail(block, at, text.size());
+        std::memcpy(block.data() + at, text.data(), text.size());
+        end = at + text.size();
         return got == 0 ? 0 : std::max<long>(1, static_cast<long>(text.size()));
+    }
+
+    // Room for `bytes` from `at`, and kBlockSlack more for the cutter's end mark and 8-byte
+    // reads of the last word. The block is filled once and keeps its size.
+    static void reserveTail(std::string& block, std::size_t at, std::size_t bytes) {
+        if (block.size() < at + bytes + kBlockSlack)
+            block.resize(at + bytes + kBlockSlack);
     }
 
 private:
@@ -411,82 +424,57 @@ public:
 
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
-    // The scatter sink: one recorded word. Its spelling is counted in the table; a word with
-    // a digit first is a token that is never listed. Spellings wait in a small batch whose
-    // slots are fetched into the cache meanwhile: most words of a large vocabulary are rare,
-    // and their slots are far apart.
+    // The scatter sink: one recorded word of the block being cut, queued until the batch is
+    // full (the block stays until then).
     void operator()(std::string_view word) {
-        int bucket = BucketOfFirst(static_cast<unsigned char>(word[0]));
-        if (bucket == 0)
-            return;
-        ++m_tokens;
-        if (bucket == kDigitBucket)
-            return;
-        if (bucket == kOeBucket) {
-            m_oeWord.assign("oe");
-            m_oeWord += LowerCp1252(word.substr(1));
-            word = m_oeWord;
-            bucket = 15;
-        }
-        ++m_buckets[static_cast<std::size_t>(bucket - 1)].words;
-        Pending& q = m_batch[m_batchSize++];
-        const std::size_t n = word.size();
-        const auto at = reinterpret_cast<std::uintptr_t>(word.data());
-        q.length = n;
-        if (at >= m_blockBegin && at + n <= m_blockEnd) {
-            q.data = word.data();
-            if (n <= WordTable::kShortWord) {
-                // the block has room to read 8 bytes from any word in it
-                q.key = WordTable::keyOfPadded(word.data(), n);
-                q.hash = WordTable::hashOfKey(q.key);
-            } else {
-                q.hash = WordTable::hashOfLong(word.data(), n);
-            }
-        } else if (n <= WordTable::kShortWord) {
-            q.key = WordTable::keyOf(word.data(), n);
-            q.hash = WordTable::hashOfKey(q.key);
-        } else {
-            // a word the cutter put together: it will not stay where it is
-            q.data = nullptr;
-            q.offset = m_batchBytes.size();
-            m_batchBytes.append(word);
-            q.hash = WordTable::hashOfLong(word.data(), n);
-        }
-        m_table.prefetch(q.hash);
-        if (m_batchSize == kBatch)
+        m_wordAt[m_batchSize] = word.data();
+        m_wordLength[m_batchSize] = word.size();
+        if (++m_batchSize == kBatch)
             drainBatch();
+    }
+    // A word the cutter put together: counted at once from a copy with room for 8-byte reads.
+    void copied(std::string_view word) {
+        drainBatch();
+        m_copy.assign(word);
+        m_copy.append(WordTable::kShortWord, '\0');
+        (*this)(std::string_view(m_copy.data(), word.size()));
+        drainBatch();
     }
 
 private:
-    static constexpr std::size_t kBatch = 16;
-    struct Pending {
-        const char* data; // a long word: in the block, or nullptr: in m_batchBytes at `offset`
-        std::size_t offset;
+    static constexpr std::size_t kBatch = 64;
+    struct Queued {
+        const char* data;
         std::size_t length;
         std::uint64_t key; // a short word's bytes
         std::uint64_t hash;
     };
-    // The text the cutter is given next: words inside it stay put until drainBatch().
-    void setBlock(const char* data, std::size_t size) {
-        m_blockBegin = reinterpret_cast<std::uintptr_t>(data);
-        m_blockEnd = m_blockBegin + size;
-    }
+    // The queued words are counted in three sweeps, so that the slots of a batch are fetched
+    // into the cache side by side: most words of a large vocabulary are rare, and their slots
+    // are far apart.
     void drainBatch() {
-        for (std::size_t i = 0; i < m_batchSize; ++i)
-            m_table.prefetchBytes(m_batch[i].length, m_batch[i].hash);
-        for (std::size_t i = 0; i < m_batchSize; ++i) {
-            const Pending& q = m_batch[i];
-            if (q.length <= WordTable::kShortWord) {
-                if (!m_table.addShort(q.key, q.length, q.hash, 1)) [[unlikely]]
-                    addAfterSpill(q.key, q.length);
-                continue;
-            }
-            const std::string_view word(q.data ? q.data : m_batchBytes.data() + q.offset, q.length);
-            if (!m_table.addLong(word, q.hash, 1)) [[unlikely]]
-                addAfterSpill(word);
-        }
+        const std::size_t n = hashBatch();
         m_batchSize = 0;
-        m_batchBytes.clear();
+        for (std::size_t i = 0; i < n; ++i)
+            m_table.prefetchBytes(m_queued[i].length, m_queued[i].hash);
+        for (std::size_t i = 0; i < n; ++i)
+            addQueued(m_queued[i]);
+    }
+    std::size_t hashBatch();
+    void addLetterWords() {
+        for (std::size_t n = 1; n < m_letterWords.size(); ++n)
+            m_buckets[n - 1].words += std::exchange(m_letterWords[n], 0);
+    }
+    void addOeWord(std::string_view word);
+    void addQueued(const Queued& q) {
+        if (q.length <= WordTable::kShortWord) {
+            if (!m_table.addShort(q.key, q.length, q.hash, 1)) [[unlikely]]
+                addAfterSpill(q.key, q.length);
+            return;
+        }
+        const std::string_view word(q.data, q.length);
+        if (!m_table.addLong(word, q.hash, 1)) [[unlikely]]
+            addAfterSpill(word);
     }
     void addAfterSpill(std::uint64_t key, std::size_t length) {
         char bytes[WordTable::kShortWord];
@@ -550,11 +538,14 @@ private:
     std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kLetterRecords);
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
-    std::string m_oeWord;
-    std::array<Pending, kBatch> m_batch{};
+    std::string m_block;     // the source text being cut, allocated once for the run
+    // words per letter (1..26) counted since they were last added to their buckets
+    std::array<std::int64_t, kLetterRecords + 1> m_letterWords{};
+    std::array<const char*, kBatch> m_wordAt{};
+    std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;
-    std::string m_batchBytes;
-    std::uintptr_t m_blockBegin = 0, m_blockEnd = 0;
+    std::array<Queued, kBatch> m_queued{};
+    std::string m_copy;
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
@@ -685,6 +676,7 @@ bool CountRun::openSpillFiles() {
 // the table starts again empty. A spelling may so be spilled several times; the gather adds
 // its counts up.
 Flow CountRun::spill() {
+    addLetterWords();
     if (!m_spilled) {
         if (!openSpillFiles()) {
             m_state.ExitFlag = ExitRequest::UserPressedExit;
@@ -704,6 +696,49 @@ Flow CountRun::spill() {
     });
     m_table.clear();
     return flow;
+}
+
+// Each queued word: its letter, its key and hash, its slot asked for. A word with a digit
+// first is a token that is never listed; one with a non-letter first is no token at all.
+std::size_t CountRun::hashBatch() {
+    std::size_t kept = 0;
+    std::int64_t tokens = 0;
+    for (std::size_t i = 0; i < m_batchSize; ++i) {
+        const char* p = m_wordAt[i];
+        const std::size_t n = m_wordLength[i];
+        const int bucket = BucketOfFirst(static_cast<unsigned char>(*p));
+        if (bucket == 0)
+            continue;
+        ++tokens;
+        if (bucket == kDigitBucket)
+            continue;
+        if (bucket == kOeBucket) [[unlikely]] {
+            addOeWord(std::string_view(p, n));
+            continue;
+        }
+        ++m_letterWords[static_cast<std::size_t>(bucket)];
+        Queued& q = m_queued[kept++];
+        q.data = p;
+        q.length = n;
+        if (n > WordTable::kShortWord) {
+            q.hash = WordTable::hashOfLong(p, n);
+        } else {
+            // the block (or the copy) has room to read 8 bytes from any word in it
+            q.key = WordTable::keyOfPadded(p, n);
+            q.hash = WordTable::hashOfKey(q.key);
+        }
+        m_table.prefetch(q.hash);
+    }
+    m_tokens += tokens;
+    return kept;
+}
+
+// A word that begins with the ligature is counted under "oe", in lower case after it.
+void CountRun::addOeWord(std::string_view word) {
+    const std::string spelled = "oe" + LowerCp1252(word.substr(1));
+    ++m_letterWords[15];
+    if (!m_table.add(spelled))
+        addAfterSpill(spelled);
 }
 
 void CountRun::addAfterSpill(std::string_view word) {
@@ -782,24 +817,23 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
     ++m_suitableFiles;
 
     WordCutter<CountRun> cutter(m_rules, *this);
-    std::string block;
+    std::string& block = m_block;
     std::string carry;
     std::string_view separator;
     bool first = true;
     for (;;) {
-        block.assign(carry);
-        const long got = reader.next(block, error);
+        SourceReader::reserveTail(block, 0, carry.size());
+        std::memcpy(block.data(), carry.data(), carry.size());
+        std::size_t end = 0;
+        const long got = reader.next(block, carry.size(), end, error);
         // A read error ends the file as its end would: the words read so far stand.
         const bool readFailed = got < 0;
         const bool eof = got <= 0;
         if (first) {
-            separator = detectSeparator(block);
+            separator = detectSeparator(std::string_view(block.data(), end));
             first = false;
         }
-        const std::size_t ready = joinHyphens(block, separator, eof, carry);
-        if (block.size() < ready + WordTable::kShortWord)
-            block.resize(ready + WordTable::kShortWord); // the end mark, and 8-byte reads
-        setBlock(block.data(), ready);
+        const std::size_t ready = joinHyphens(block.data(), end, separator, eof, carry);
         cutter.feed(block, ready);
         drainBatch();
         if (m_stopped)
@@ -816,7 +850,6 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
         if (pollCommands() == Flow::Stop)
             return Flow::Stop;
     }
-    setBlock(nullptr, 0);
     cutter.finish();
     drainBatch();
     if (m_stopped)
@@ -1091,6 +1124,7 @@ CountRun::entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts) {
 }
 
 Flow CountRun::gather(std::int64_t& types) {
+    addLetterWords();
     m_indexBuffer.assign(kLetterRecords * kIndexRecordSize, '\0');
     m_listBuffer = std::string(kCountHeader) + "\r\n";
     m_listBytes = static_cast<std::int64_t>(m_listBuffer.size());
@@ -1318,7 +1352,8 @@ std::vector<std::string> CutWords(const ProgramState& state, std::string_view te
     WordCutter<CollectSink> cutter(rules, sink);
     std::string block(text);
     std::string carry;
-    const std::size_t ready = joinHyphens(block, detectSeparator(block), true, carry);
+    const std::size_t ready =
+        joinHyphens(block.data(), block.size(), detectSeparator(block), true, carry);
     cutter.feed(block, ready);
     cutter.finish();
     return sink.words;
@@ -1327,7 +1362,7 @@ std::vector<std::string> CutWords(const ProgramState& state, std::string_view te
 std::string JoinLineEndHyphens(std::string_view text) {
     std::string block(text);
     std::string carry;
-    block.resize(joinHyphens(block, detectSeparator(block), true, carry));
+    block.resize(joinHyphens(block.data(), block.size(), detectSeparator(block), true, carry));
     return block;
 }
 

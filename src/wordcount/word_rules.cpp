@@ -149,6 +149,10 @@ WordRules MakeWordRules(const ProgramState& state) {
         rules.cls[140] = rules.cls[156] = 3;
     if (state.WordbreakAtApostrophe)
         rules.cls[146] = 4;
+    rules.plainAsciiLetters = true;
+    for (int c = 'A'; c <= 'z'; ++c)
+        if ((c <= 'Z' || c >= 'a') && rules.cls[static_cast<std::size_t>(c)] != 0)
+            rules.plainAsciiLetters = false;
     rules.singleLetters = std::string(SingleLetterWords(state.LanguageIndex));
     for (unsigned char c : rules.singleLetters)
         rules.singleLetter[c] = true;

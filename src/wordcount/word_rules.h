@@ -11,6 +11,10 @@
 #include <string>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lexmora {
 
 inline constexpr int kBucketCount = 27;    // a..z, then words beginning with a digit
@@ -67,11 +71,39 @@ struct WordRules {
     std::array<std::uint8_t, 256> cls{};
     std::string singleLetters;
     std::array<bool, 256> singleLetter{};
+    bool plainAsciiLetters = false; // every letter A-Z, a-z is a plain word character (class 0)
     bool french = false;
     bool apostropheRule = false; // French with the apostrophe word-break
     int languageIndex = 0;
 };
 WordRules MakeWordRules(const ProgramState& state);
+
+// The bytes past a text that the cutter may read (never use): 16 at a time.
+inline constexpr std::size_t kCutterSlack = 16;
+
+// Where the run of ASCII letters from `p` ends: 16 bytes compared at once, the whole loop of
+// most words. The run must end before the readable memory does.
+inline const unsigned char* SkipAsciiLetters(const unsigned char* p) {
+#ifdef __SSE2__
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    // a..z (with the case bit set) moved to the bottom of the signed range: -128 .. -103
+    const __m128i shift = _mm_set1_epi8(static_cast<char>(0x80 - 'a'));
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(-128 + 26));
+    for (;;) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i folded = _mm_add_epi8(_mm_or_si128(v, caseBit), shift);
+        const auto letters =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(folded, limit)));
+        if (letters != 0xFFFF)
+            return p + __builtin_ctz(~letters);
+        p += 16;
+    }
+#else
+    while (((*p | 0x20) - 'a') < 26u)
+        ++p;
+    return p;
+#endif
+}
 
 // Cuts words from `text` as the counter does and calls sink(word) for every word it records
 // (after the apostrophe rule and the one-letter test). State is kept across calls, so a text
@@ -85,15 +117,19 @@ public:
 
     // Cuts the first `size` bytes of `block`. A word that lies whole in them goes to the sink
     // as a view of the block; only a word that the end cuts, or that has a character to
-    // rewrite, is copied first. The byte after them is overwritten with a mark that stops both
+    // rewrite, is copied first, and goes to sink.copied() where the sink has it, for it will
+    // not stay where it is. The byte after them is overwritten with a mark that stops both
     // scanning loops (a late digit: neither a delimiter nor a plain word character), so that
     // they need no bounds check per byte.
-    void feed(std::string& block, std::size_t size) {
-        if (block.size() <= size)
-            block.resize(size + 1);
+    // Kept out of its caller, so that the loop has the registers to itself.
+    [[gnu::noinline]] void feed(std::string& block, std::size_t size) {
+        if (block.size() < size + kCutterSlack)
+            block.resize(size + kCutterSlack);
         block[size] = '1';
         const auto* p = reinterpret_cast<const unsigned char*>(block.data());
-        const auto& cls = m_rules.cls;
+        // held in registers: the sink's stores might otherwise be taken to change them
+        const std::uint8_t* const cls = m_rules.cls.data();
+        const bool asciiRuns = m_rules.plainAsciiLetters;
         std::size_t i = 0;
         if (!m_word.empty())
             i = continueWord(p, size, 0);
@@ -103,8 +139,22 @@ public:
             if (i >= size)
                 return;
             const std::size_t start = i;
+            if (asciiRuns) {
+                // The common word: ASCII letters up to a delimiter (never the end mark, a
+                // digit), recorded without the general loop's checks.
+                const std::size_t end = static_cast<std::size_t>(SkipAsciiLetters(p + i) - p);
+                if (cls[p[end]] == 1) {
+                    endWord<false>(
+                        std::string_view(reinterpret_cast<const char*>(p + start), end - start));
+                    i = end + 1;
+                    continue;
+                }
+                i = end;
+            }
             std::uint8_t k;
             for (;;) {
+                if (asciiRuns)
+                    i = static_cast<std::size_t>(SkipAsciiLetters(p + i) - p);
                 while ((k = cls[p[i]]) == 0)
                     ++i;
                 if (k != 2 || i >= size || i - start >= 3)
@@ -118,7 +168,7 @@ public:
                 i = continueWord(p, size, i);
                 continue;
             }
-            endWord(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
+            endWord<false>(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
             if (k == 1)
                 ++i;
             // else a late digit, which starts the next word
@@ -126,7 +176,7 @@ public:
     }
 
     void finish() {
-        endWord(m_word);
+        endWord<true>(m_word);
         m_word.clear();
     }
 
@@ -159,7 +209,7 @@ private:
         }
         m_word.append(reinterpret_cast<const char*>(p + start), i - start);
         if (i < size) {
-            endWord(m_word);
+            endWord<true>(m_word);
             m_word.clear();
             if (cls[p[i]] == 1)
                 ++i;
@@ -167,33 +217,43 @@ private:
         return i;
     }
 
-    void endWord(std::string_view word) {
+    template <bool Copied> [[gnu::always_inline]] void endWord(std::string_view word) {
         if (word.empty())
             return;
-        if (m_rules.apostropheRule && word.find('\'') != std::string_view::npos)
-            splitAtApostrophes(word);
+        if (m_rules.apostropheRule) [[unlikely]]
+            endWordAtApostrophes<Copied>(word);
         else
-            record(word);
+            record<Copied>(word);
     }
 
-    void splitAtApostrophes(std::string_view rest) {
+    template <bool Copied> [[gnu::noinline]] void endWordAtApostrophes(std::string_view word) {
+        if (word.find('\'') != std::string_view::npos)
+            splitAtApostrophes<Copied>(word);
+        else
+            record<Copied>(word);
+    }
+
+    template <bool Copied> void splitAtApostrophes(std::string_view rest) {
         for (std::size_t p = rest.find('\''); p != std::string_view::npos; p = rest.find('\'')) {
             if (p == 7 && LowerCp1252(rest.substr(0, 7)) == "aujourd") {
-                record(rest);
+                record<Copied>(rest);
                 return;
             }
             if (p > 0)
-                record(rest.substr(0, p));
+                record<Copied>(rest.substr(0, p));
             rest.remove_prefix(p + 1);
         }
         if (!rest.empty())
-            record(rest);
+            record<Copied>(rest);
     }
 
-    void record(std::string_view word) {
+    template <bool Copied> [[gnu::always_inline]] void record(std::string_view word) {
         if (word.size() == 1 && !m_rules.singleLetter[static_cast<unsigned char>(word[0])])
             return;
-        m_sink(word);
+        if constexpr (Copied && requires { m_sink.copied(word); })
+            m_sink.copied(word);
+        else
+            m_sink(word);
     }
 
     const WordRules& m_rules;

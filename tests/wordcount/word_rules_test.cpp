@@ -124,12 +124,48 @@ INSTANTIATE_TEST_SUITE_P(
                 "uvre",
                 {"coeur", "OEuvre"}},
         CutCase{"oe ligature kept in English", En, -1, false, "c\x9Cur", {"c\x9Cur"}},
+        CutCase{"letter runs longer than the 16 bytes compared at once",
+                En,
+                -1,
+                false,
+                "Supercalifragilisticexpialidocious,antidisestablishmentarianism "
+                "abcdefghijklmnopqrstuvwxyzABCDEF\xE9t\xE9 abcdefghijklmnop",
+                {"Supercalifragilisticexpialidocious", "antidisestablishmentarianism",
+                 "abcdefghijklmnopqrstuvwxyzABCDEF\xE9t\xE9", "abcdefghijklmnop"}},
+        CutCase{"letters around the characters next to them in the code table",
+                En,
+                -1,
+                false,
+                "ab@cd[ef`gh{ij\x40kl\x5Bmn\x60op\x7Bqr\xC1st\xDAuv\xE1wx\xFAyz",
+                {"ab", "cd", "ef", "gh", "ij", "kl", "mn", "op", "qr\xC1st\xDAuv\xE1wx\xFAyz"}},
         CutCase{"case is kept when cutting",
                 En,
                 -1,
                 false,
                 "Word word WORD",
                 {"Word", "word", "WORD"}}));
+
+// A letter the user made a symbol character breaks words wherever it falls in a long run.
+TEST(WordcountRules, LetterTakenAsSymbolBreaksLongRuns) {
+    struct Case {
+        std::string symbols;
+        std::string text;
+        Words expected;
+    };
+    const Case cases[] = {
+        {"q", "abcdefghijklmnopqrstuvwxyz", {"abcdefghijklmnop", "rstuvwxyz"}},
+        {"Z",
+         "abcdefghijklmnopqrstuvwxyZabcdefghijklmnopqrstuvwxyz",
+         {"abcdefghijklmnopqrstuvwxy", "abcdefghijklmnopqrstuvwxyz"}},
+        {"e", "Treetop beehive", {"Tr", "top", "hiv"}},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        ProgramState state = test::wordcountState(dir, LanguageId::English);
+        state.SymbolChars += c.symbols;
+        EXPECT_EQ(CutWords(state, c.text), c.expected) << c.symbols;
+    }
+}
 
 TEST(WordcountRules, DelimiterStringHoldsTheFixedSets) {
     test::TempDir dir;
