@@ -188,9 +188,61 @@ public:
         : m_keywords(keywords), m_classes(MakeWordClasses(state, codeIndex)),
           m_blindReps(MakeLetterRepresentations(state, codeIndex, blind, false)),
           m_exactReps(MakeLetterRepresentations(state, codeIndex, makeFold(FoldMode::None), true)),
-          m_html(htmlMode), m_matchers(keywords.size()) {}
+          m_html(htmlMode), m_matchers(keywords.size()), m_plain(keywords.size()) {
+        // A word's bounds read the same in the text as read as in its folded copy when folding
+        // keeps every byte's word class: then a keyword that is one whole word of its own (the
+        // common case) is told from its literal's place alone, and a window need not be folded.
+        bool boundsKeepFold = true;
+        for (int c = 0; c < 256; ++c) {
+            const unsigned char f = blind.map[static_cast<unsigned char>(c)];
+            boundsKeepFold = boundsKeepFold && m_classes.word1[c] == m_classes.word1[f] &&
+                             m_classes.word2[c] == m_classes.word2[f];
+        }
+        for (std::size_t slot = 0; boundsKeepFold && slot < keywords.size(); ++slot) {
+            const PassKeyword& k = keywords[slot];
+            const std::vector<ScanToken>& tokens = k.pattern.tokens;
+            m_plain[slot] = !k.caseSensitive && HasLiteralStart(k.pattern) &&
+                            foldText(blind, tokens[0].text) == tokens[0].text &&
+                            ((tokens.size() == 2 && tokens[1].kind == ScanTokenKind::End) ||
+                             (tokens.size() == 3 && tokens[1].kind == ScanTokenKind::WordEnd &&
+                              tokens[2].kind == ScanTokenKind::End));
+        }
+    }
 
     std::size_t size() const { return m_matchers.size(); }
+
+    // Whether the keyword in `slot` is a literal with at most a word end after it, matched
+    // without a fold (see the constructor).
+    bool plain(std::size_t slot) const { return m_plain[slot]; }
+
+    // A plain keyword's literal found in the text as read from `s` to `end`: whether it stands
+    // where its word bounds say, as the keyword's matcher would tell it from the folded copy.
+    // A word end the window cuts holds for now: the caller takes the match up again with more
+    // of the file, as it does any match whose context the window cuts.
+    Matcher::Outcome plainMatch(std::size_t slot, std::string_view read, std::size_t s,
+                                std::size_t end) const {
+        const std::vector<ScanToken>& tokens = m_keywords[slot].pattern.tokens;
+        const auto word1At = [&](std::size_t p) {
+            return m_classes.word1[static_cast<unsigned char>(read[p])];
+        };
+        switch (tokens[0].start) {
+        case WordStart::None:
+            break;
+        case WordStart::Boundary:
+            if (s > 0 && word1At(s - 1))
+                return Matcher::Outcome::NoMatch;
+            break;
+        case WordStart::AfterOneLetter:
+            if (!(s > 0 && word1At(s - 1)) || (s > 1 && word1At(s - 2)))
+                return Matcher::Outcome::NoMatch;
+            break;
+        }
+        if (tokens[1].kind == ScanTokenKind::WordEnd && end < read.size() &&
+            m_classes.word2[static_cast<unsigned char>(read[end])])
+            return Matcher::Outcome::NoMatch;
+        return Matcher::Outcome::Match;
+    }
+
     // How much of a window's end a keyword without a literal start searches again in the next
     // window: a special letter's longest form, which the window's end may have cut.
     std::size_t overlapOf(std::size_t slot) const {
@@ -221,6 +273,7 @@ private:
     const LetterRepresentations m_blindReps, m_exactReps;
     bool m_html;
     std::vector<std::optional<Matcher>> m_matchers;
+    std::vector<bool> m_plain;
 };
 
 // What checking one candidate needs, and what it found.
@@ -703,14 +756,19 @@ bool Scan::checkCandidate(CandidateCheck& check, const KeywordAutomaton& automat
     const std::size_t s = found.end - automaton.literalLength(slot);
     if (s < m_resumeAt[slot])
         return true;
-    const PassKeyword& keyword = m_context.walk->keywords[slot];
     const std::string_view read = check.text.read();
-    Matcher& matcher = check.matchers.of(slot);
-    check.text.foldAll();
-    matcher.setText(keyword.caseSensitive ? read.data() : check.text.search(), read.size(),
-                    check.final);
-    std::size_t e = 0;
-    const Matcher::Outcome outcome = matcher.matchAt(s, e);
+    std::size_t e = found.end;
+    Matcher::Outcome outcome;
+    if (check.matchers.plain(slot)) {
+        outcome = check.matchers.plainMatch(slot, read, s, found.end);
+    } else {
+        Matcher& matcher = check.matchers.of(slot);
+        check.text.foldAll();
+        matcher.setText(m_context.walk->keywords[slot].caseSensitive ? read.data()
+                                                                     : check.text.search(),
+                        read.size(), check.final);
+        outcome = matcher.matchAt(s, e);
+    }
     if (outcome == Matcher::Outcome::NeedMore ||
         (outcome == Matcher::Outcome::Match && !check.final &&
          e + check.widths.right + 1 > read.size())) {
