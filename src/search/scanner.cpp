@@ -189,20 +189,20 @@ public:
           m_blindReps(MakeLetterRepresentations(state, codeIndex, blind, false)),
           m_exactReps(MakeLetterRepresentations(state, codeIndex, makeFold(FoldMode::None), true)),
           m_html(htmlMode), m_matchers(keywords.size()), m_plain(keywords.size()) {
-        // A word's bounds read the same in the text as read as in its folded copy when folding
-        // keeps every byte's word class: then a keyword that is one whole word of its own (the
-        // common case) is told from its literal's place alone, and a window need not be folded.
-        bool boundsKeepFold = true;
+        // A keyword that is one whole word of its own (the common case) is told from its
+        // literal's place alone: its bounds are read through the fold, and a window need not
+        // be folded for it.
         for (int c = 0; c < 256; ++c) {
-            const unsigned char f = blind.map[static_cast<unsigned char>(c)];
-            boundsKeepFold = boundsKeepFold && m_classes.word1[c] == m_classes.word1[f] &&
-                             m_classes.word2[c] == m_classes.word2[f];
+            const unsigned char f = blind.active ? blind.map[static_cast<unsigned char>(c)]
+                                                 : static_cast<unsigned char>(c);
+            m_foldedWord1[c] = m_classes.word1[f];
+            m_foldedWord2[c] = m_classes.word2[f];
         }
-        for (std::size_t slot = 0; boundsKeepFold && slot < keywords.size(); ++slot) {
+        for (std::size_t slot = 0; slot < keywords.size(); ++slot) {
             const PassKeyword& k = keywords[slot];
             const std::vector<ScanToken>& tokens = k.pattern.tokens;
             m_plain[slot] = !k.caseSensitive && HasLiteralStart(k.pattern) &&
-                            foldText(blind, tokens[0].text) == tokens[0].text &&
+                            (!blind.active || foldText(blind, tokens[0].text) == tokens[0].text) &&
                             ((tokens.size() == 2 && tokens[1].kind == ScanTokenKind::End) ||
                              (tokens.size() == 3 && tokens[1].kind == ScanTokenKind::WordEnd &&
                               tokens[2].kind == ScanTokenKind::End));
@@ -212,7 +212,7 @@ public:
     std::size_t size() const { return m_matchers.size(); }
 
     // Whether the keyword in `slot` is a literal with at most a word end after it, matched
-    // without a fold (see the constructor).
+    // without folding the window.
     bool plain(std::size_t slot) const { return m_plain[slot]; }
 
     // A plain keyword's literal found in the text as read from `s` to `end`: whether it stands
@@ -223,7 +223,7 @@ public:
                                 std::size_t end) const {
         const std::vector<ScanToken>& tokens = m_keywords[slot].pattern.tokens;
         const auto word1At = [&](std::size_t p) {
-            return m_classes.word1[static_cast<unsigned char>(read[p])];
+            return m_foldedWord1[static_cast<unsigned char>(read[p])];
         };
         switch (tokens[0].start) {
         case WordStart::None:
@@ -238,7 +238,7 @@ public:
             break;
         }
         if (tokens[1].kind == ScanTokenKind::WordEnd && end < read.size() &&
-            m_classes.word2[static_cast<unsigned char>(read[end])])
+            m_foldedWord2[static_cast<unsigned char>(read[end])])
             return Matcher::Outcome::NoMatch;
         return Matcher::Outcome::Match;
     }
@@ -274,6 +274,7 @@ private:
     bool m_html;
     std::vector<std::optional<Matcher>> m_matchers;
     std::vector<bool> m_plain;
+    bool m_foldedWord1[256] = {}, m_foldedWord2[256] = {}; // the word classes of folded bytes
 };
 
 // What checking one candidate needs, and what it found.

@@ -96,22 +96,13 @@ void writeCorpus(const test::TempDir& dir) {
     }
 }
 
-// Words for keywords that begin with a wildcard or a special letter, in a file of their own.
+// Words for keywords that begin with a wildcard or a special letter, and a byte whose word class
+// its fold changes, in a file of their own.
 void writeWildcardWords(const test::TempDir& dir) {
-    const std::vector<std::string> words = {"\xE9t\xE9",
-                                            "\xC9T\xC9",
-                                            "ete",
-                                            "ment",
-                                            "gouvernement",
-                                            "mentir",
-                                            "hat",
-                                            "bat",
-                                            "at",
-                                            "what",
-                                            "caf\xE9",
-                                            "\xE9"
-                                            "cole",
-                                            "walking"};
+    // Y with diaeresis (\237) is no letter, but its folded form is.
+    const std::vector<std::string> words = {
+        "\xE9t\xE9", "\xC9T\xC9", "ete",     "ment",     "gouvernement", "mentir",  "hat",    "bat",
+        "at",        "what",      "caf\xE9", "\351cole", "walking",      "cat\237", "\237cat"};
     std::mt19937 random(11);
     std::string text;
     for (std::size_t i = 0; i < 60000; ++i) {
