@@ -94,14 +94,19 @@ HitSpool::Reader::Reader(const HitSpool& spool, std::size_t slot) : m_spool(spoo
         m_failed = m_fd < 0;
     }
     if (m_fd < 0) {
+        // Never spilled: read where the records are, without a copy.
         m_inMemory = true;
-        m_chunk = spool.m_memory[slot];
+        m_viewsMemory = true;
+        m_view = spool.m_memory[slot];
     }
 }
 
 HitSpool::Reader::Reader(Reader&& other) noexcept
     : m_spool(other.m_spool), m_slot(other.m_slot), m_chunk(std::move(other.m_chunk)),
-      m_at(other.m_at), m_fd(other.m_fd), m_inMemory(other.m_inMemory), m_failed(other.m_failed) {
+      m_view(other.m_view), m_at(other.m_at), m_fd(other.m_fd), m_inMemory(other.m_inMemory),
+      m_viewsMemory(other.m_viewsMemory), m_failed(other.m_failed) {
+    if (!m_viewsMemory)
+        m_view = m_chunk; // the chunk's bytes may have moved with it
     other.m_fd = -1;
 }
 
@@ -116,6 +121,7 @@ bool HitSpool::Reader::fillFromDisk() {
         return false;
     m_chunk.erase(0, m_at);
     m_at = 0;
+    m_view = m_chunk;
     const std::size_t old = m_chunk.size();
     m_chunk.resize(old + kReadChunk);
     ssize_t n;
@@ -133,23 +139,24 @@ bool HitSpool::Reader::fillFromDisk() {
         m_inMemory = true;
         m_chunk += m_spool.m_memory[m_slot];
     }
+    m_view = m_chunk;
     return true;
 }
 
 std::uint32_t HitSpool::Reader::peekFile() {
-    while (m_chunk.size() - m_at < kRecordHead ||
-           m_chunk.size() - m_at < kRecordHead + getU32(m_chunk.data() + m_at + 4))
+    while (m_view.size() - m_at < kRecordHead ||
+           m_view.size() - m_at < kRecordHead + getU32(m_view.data() + m_at + 4))
         if (!fillFromDisk())
             return UINT32_MAX;
-    return getU32(m_chunk.data() + m_at);
+    return getU32(m_view.data() + m_at);
 }
 
 bool HitSpool::Reader::next(std::uint32_t& file, std::string_view& line) {
     file = peekFile();
     if (file == UINT32_MAX)
         return false;
-    const std::uint32_t length = getU32(m_chunk.data() + m_at + 4);
-    line = std::string_view(m_chunk.data() + m_at + kRecordHead, length);
+    const std::uint32_t length = getU32(m_view.data() + m_at + 4);
+    line = std::string_view(m_view.data() + m_at + kRecordHead, length);
     m_at += kRecordHead + length;
     return true;
 }

@@ -39,10 +39,12 @@ public:
         bool fillFromDisk();
         const HitSpool& m_spool;
         std::size_t m_slot;
-        std::string m_chunk; // what is read of the slot's file, or its memory
+        std::string m_chunk;     // what is read of the slot's file (and then its memory)
+        std::string_view m_view; // the records: the chunk, or the slot's memory itself
         std::size_t m_at = 0;
         int m_fd = -1;
         bool m_inMemory = false;
+        bool m_viewsMemory = false; // m_view is the slot's memory, not the chunk
         bool m_failed = false;
 
     public:
