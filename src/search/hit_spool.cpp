@@ -5,9 +5,10 @@
 #include "core/messages.h"
 #include "core/paths.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace lexmora {
@@ -37,12 +38,11 @@ Status spoolFailure(int error) {
 
 HitSpool::HitSpool(std::string tempDirectory, std::size_t slots, std::size_t memoryLimit)
     : m_tempDirectory(tempDirectory.empty() ? std::string("/tmp") : std::move(tempDirectory)),
-      m_memoryLimit(memoryLimit), m_memory(slots), m_files(slots) {}
+      m_memoryLimit(memoryLimit), m_memory(slots), m_pieces(slots) {}
 
 HitSpool::~HitSpool() {
-    for (const std::string& path : m_files)
-        if (!path.empty())
-            ::unlink(path.c_str());
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line) {
@@ -54,102 +54,102 @@ Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line
     return m_inMemory > m_memoryLimit ? spillAll() : Status::success();
 }
 
+// Every slot's records go behind what the file holds, each slot's as a piece of its own: one
+// file and one descriptor for a list of any length.
 Status HitSpool::spillAll() {
-    for (std::size_t slot = 0; slot < m_memory.size(); ++slot)
-        if (!m_memory[slot].empty())
-            if (Status s = spill(slot); !s)
-                return s;
+    if (m_fd < 0) {
+        std::string name = AddBackslash(m_tempDirectory) + "lexmora-hits-XXXXXX";
+        m_fd = ::mkstemp(name.data());
+        if (m_fd < 0)
+            return spoolFailure(errno);
+        ::unlink(name.c_str());
+    }
+    for (std::size_t slot = 0; slot < m_memory.size(); ++slot) {
+        std::string& memory = m_memory[slot];
+        if (memory.empty())
+            continue;
+        if (!writeAll(m_fd, memory))
+            return spoolFailure(errno);
+        m_pieces[slot].push_back(Piece{m_fileSize, memory.size()});
+        m_fileSize += memory.size();
+        memory.clear();
+        memory.shrink_to_fit();
+    }
     m_inMemory = 0;
     return Status::success();
 }
 
-// Appends the slot's records to its file; the file is opened for each spill only, so that a
-// list of thousands of keywords holds no descriptor per keyword.
-Status HitSpool::spill(std::size_t slot) {
-    std::string& path = m_files[slot];
-    int fd = -1;
-    if (path.empty()) {
-        std::string name = AddBackslash(m_tempDirectory) + "lexmora-hits-XXXXXX";
-        fd = ::mkstemp(name.data());
-        if (fd < 0)
-            return spoolFailure(errno);
-        path = name;
-    } else {
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd < 0)
-            return spoolFailure(errno);
-    }
-    UniqueFd owned(fd);
-    if (!writeAll(fd, m_memory[slot]))
-        return spoolFailure(errno);
-    m_memory[slot].clear();
-    m_memory[slot].shrink_to_fit();
-    return Status::success();
-}
-
 HitSpool::Reader::Reader(const HitSpool& spool, std::size_t slot) : m_spool(spool), m_slot(slot) {
-    const std::string& path = spool.m_files[slot];
-    if (!path.empty()) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        m_failed = m_fd < 0;
-    }
-    if (m_fd < 0) {
+    if (spool.m_pieces[slot].empty()) {
+        // Never spilled: read where the records are, without a copy.
         m_inMemory = true;
-        m_chunk = spool.m_memory[slot];
+        m_viewsMemory = true;
+        m_view = spool.m_memory[slot];
     }
 }
 
 HitSpool::Reader::Reader(Reader&& other) noexcept
     : m_spool(other.m_spool), m_slot(other.m_slot), m_chunk(std::move(other.m_chunk)),
-      m_at(other.m_at), m_fd(other.m_fd), m_inMemory(other.m_inMemory), m_failed(other.m_failed) {
-    other.m_fd = -1;
+      m_view(other.m_view), m_at(other.m_at), m_piece(other.m_piece),
+      m_pieceRead(other.m_pieceRead), m_inMemory(other.m_inMemory),
+      m_viewsMemory(other.m_viewsMemory), m_failed(other.m_failed) {
+    if (!m_viewsMemory)
+        m_view = m_chunk; // the chunk's bytes may have moved with it
 }
 
-HitSpool::Reader::~Reader() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-// More of the slot's file behind what is left of the chunk; at its end, the slot's memory.
+// More of the slot's pieces behind what is left of the chunk; after the last, the slot's
+// memory.
 bool HitSpool::Reader::fillFromDisk() {
     if (m_inMemory || m_failed)
         return false;
     m_chunk.erase(0, m_at);
     m_at = 0;
-    const std::size_t old = m_chunk.size();
-    m_chunk.resize(old + kReadChunk);
-    ssize_t n;
-    do
-        n = ::read(m_fd, m_chunk.data() + old, kReadChunk);
-    while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        m_failed = true;
-        return false;
-    }
-    m_chunk.resize(old + static_cast<std::size_t>(n));
-    if (n == 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    const std::vector<Piece>& pieces = m_spool.m_pieces[m_slot];
+    if (m_piece < pieces.size()) {
+        const Piece& piece = pieces[m_piece];
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kReadChunk, piece.size - m_pieceRead));
+        const std::size_t old = m_chunk.size();
+        m_chunk.resize(old + want);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n = ::pread(m_spool.m_fd, m_chunk.data() + old + got, want - got,
+                                      static_cast<off_t>(piece.offset + m_pieceRead + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                m_failed = true;
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        m_pieceRead += want;
+        if (m_pieceRead == piece.size) {
+            ++m_piece;
+            m_pieceRead = 0;
+        }
+    } else {
         m_inMemory = true;
         m_chunk += m_spool.m_memory[m_slot];
     }
+    m_view = m_chunk;
     return true;
 }
 
 std::uint32_t HitSpool::Reader::peekFile() {
-    while (m_chunk.size() - m_at < kRecordHead ||
-           m_chunk.size() - m_at < kRecordHead + getU32(m_chunk.data() + m_at + 4))
+    while (m_view.size() - m_at < kRecordHead ||
+           m_view.size() - m_at < kRecordHead + getU32(m_view.data() + m_at + 4))
         if (!fillFromDisk())
             return UINT32_MAX;
-    return getU32(m_chunk.data() + m_at);
+    return getU32(m_view.data() + m_at);
 }
 
 bool HitSpool::Reader::next(std::uint32_t& file, std::string_view& line) {
     file = peekFile();
     if (file == UINT32_MAX)
         return false;
-    const std::uint32_t length = getU32(m_chunk.data() + m_at + 4);
-    line = std::string_view(m_chunk.data() + m_at + kRecordHead, length);
+    const std::uint32_t length = getU32(m_view.data() + m_at + 4);
+    line = std::string_view(m_view.data() + m_at + kRecordHead, length);
     m_at += kRecordHead + length;
     return true;
 }

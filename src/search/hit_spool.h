@@ -1,6 +1,7 @@
 // The hits of later keywords while a run reads each source once for all keywords: kept per
-// keyword in memory up to a bound, then in temporary files, and read back in the order found
-// when the keyword's turn comes. The temporary files go with the spool, on every way out.
+// keyword in memory up to a bound, then in one temporary file (each keyword's records as
+// pieces of it), and read back in the order found when the keyword's turn comes. The file is
+// unlinked once opened: it goes with the spool on every way out, even a crash.
 #pragma once
 
 #include "core/result.h"
@@ -39,14 +40,17 @@ public:
         bool fillFromDisk();
         const HitSpool& m_spool;
         std::size_t m_slot;
-        std::string m_chunk; // what is read of the slot's file, or its memory
+        std::string m_chunk;     // what is read of the slot's pieces (and then its memory)
+        std::string_view m_view; // the records: the chunk, or the slot's memory itself
         std::size_t m_at = 0;
-        int m_fd = -1;
+        std::size_t m_piece = 0;       // the slot's piece being read
+        std::uint64_t m_pieceRead = 0; // how much of it is read
         bool m_inMemory = false;
+        bool m_viewsMemory = false; // m_view is the slot's memory, not the chunk
         bool m_failed = false;
 
     public:
-        ~Reader();
+        ~Reader() = default;
         Reader(Reader&& other) noexcept;
         Reader& operator=(Reader&&) = delete;
         Reader(const Reader&) = delete;
@@ -55,13 +59,20 @@ public:
 
 private:
     Status spillAll();
-    Status spill(std::size_t slot);
+
+    // A stretch of the temporary file holding one slot's records.
+    struct Piece {
+        std::uint64_t offset = 0;
+        std::uint64_t size = 0;
+    };
 
     std::string m_tempDirectory;
     std::size_t m_memoryLimit;
     std::size_t m_inMemory = 0;
-    std::vector<std::string> m_memory; // per slot: records not yet in its file
-    std::vector<std::string> m_files;  // per slot: its temporary file, or empty
+    std::vector<std::string> m_memory;        // per slot: records not yet in the file
+    std::vector<std::vector<Piece>> m_pieces; // per slot: its records in the file, in order
+    int m_fd = -1;                            // the temporary file, once one is needed
+    std::uint64_t m_fileSize = 0;
 };
 
 } // namespace lexmora

@@ -109,53 +109,68 @@ void KeywordAutomaton::collect(const char* text, std::size_t size, std::size_t f
         out.push_back(found);
         return true;
     };
-    if (size < from + 8192 || m_longest == 0) {
+    if (size < from + 16384 || m_longest == 0) {
         scan(text, size, from, keep);
         return;
     }
-    // The first half reports the literals ending up to `mid`; the second starts early enough to
-    // see every literal ending after it, and reports only those.
-    const std::size_t mid = from + (size - from) / 2;
-    std::size_t j = mid - std::min(mid - from, m_longest - 1);
-    std::vector<Found>& first = out;
-    std::vector<Found>& second = m_secondHalf;
-    second.clear();
+    // Chain c reports the literals ending in (start[c], start[c + 1]]; it begins early enough
+    // (the longest literal less one byte) to see every literal ending after start[c].
+    std::size_t start[kChains + 1];
+    const std::size_t part = (size - from) / kChains;
+    for (std::size_t c = 0; c < kChains; ++c)
+        start[c] = from + c * part;
+    start[kChains] = size;
+    std::vector<Found>* to[kChains] = {&out, &m_parts[0], &m_parts[1], &m_parts[2]};
+    for (std::size_t c = 1; c < kChains; ++c)
+        to[c]->clear();
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const std::uint32_t* next = m_next.data();
     const std::uint8_t* classOf = m_class;
-    std::uint32_t rowA = 0, rowB = 0;
-    auto report = [this](std::uint32_t& row, std::size_t end, std::vector<Found>& to) {
+    auto report = [this](std::uint32_t& row, std::size_t end, std::vector<Found>& into) {
         row &= ~kHasOutput;
         const std::uint32_t state = row / m_classes;
         for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
-            to.push_back(Found{m_outputs[o], end});
+            into.push_back(Found{m_outputs[o], end});
     };
-    std::size_t i = from;
-    while (i < mid && j < size) {
-        rowA = next[rowA + classOf[p[i++]]];
-        rowB = next[rowB + classOf[p[j++]]];
-        if ((rowA | rowB) & kHasOutput) {
-            if (rowA & kHasOutput)
-                report(rowA, i, first);
-            if (rowB & kHasOutput) {
-                if (j > mid)
-                    report(rowB, j, second);
-                else
-                    rowB &= ~kHasOutput;
-            }
+    // A literal ending before its chain's own stretch belongs to the chain before.
+    auto settle = [&](std::size_t c, std::uint32_t& row, std::size_t end) {
+        if (end > start[c])
+            report(row, end, *to[c]);
+        else
+            row &= ~kHasOutput;
+    };
+    std::size_t i0 = from;
+    std::size_t i1 = start[1] - std::min(part, m_longest - 1);
+    std::size_t i2 = start[2] - std::min(part, m_longest - 1);
+    std::size_t i3 = start[3] - std::min(part, m_longest - 1);
+    std::uint32_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
+    // Four independent chains of table loads: each byte's move waits on the one before, and
+    // the processor works on the four at once.
+    const std::size_t common = std::min({start[1] - i0, start[2] - i1, start[3] - i2, size - i3});
+    for (std::size_t n = 0; n < common; ++n) {
+        r0 = next[r0 + classOf[p[i0++]]];
+        r1 = next[r1 + classOf[p[i1++]]];
+        r2 = next[r2 + classOf[p[i2++]]];
+        r3 = next[r3 + classOf[p[i3++]]];
+        if ((r0 | r1 | r2 | r3) & kHasOutput) {
+            if (r0 & kHasOutput)
+                report(r0, i0, out);
+            if (r1 & kHasOutput)
+                settle(1, r1, i1);
+            if (r2 & kHasOutput)
+                settle(2, r2, i2);
+            if (r3 & kHasOutput)
+                settle(3, r3, i3);
         }
     }
-    for (; i < mid; ++i)
-        if ((rowA = next[rowA + classOf[p[i]]]) & kHasOutput)
-            report(rowA, i + 1, first);
-    for (; j < size; ++j)
-        if ((rowB = next[rowB + classOf[p[j]]]) & kHasOutput) {
-            if (j + 1 > mid)
-                report(rowB, j + 1, second);
-            else
-                rowB &= ~kHasOutput;
-        }
-    first.insert(first.end(), second.begin(), second.end());
+    std::size_t at[kChains] = {i0, i1, i2, i3};
+    std::uint32_t row[kChains] = {r0, r1, r2, r3};
+    for (std::size_t c = 0; c < kChains; ++c)
+        for (; at[c] < start[c + 1]; ++at[c])
+            if ((row[c] = next[row[c] + classOf[p[at[c]]]]) & kHasOutput)
+                settle(c, row[c], at[c] + 1);
+    for (std::size_t c = 1; c < kChains; ++c)
+        out.insert(out.end(), to[c]->begin(), to[c]->end());
 }
 
 } // namespace lexmora

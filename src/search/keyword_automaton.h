@@ -53,8 +53,8 @@ public:
     }
 
     // Every literal lying wholly in text[from, size) into `out` (cleared first), in the order
-    // scan() reports them. The text is walked as two halves at once: each byte's move waits
-    // on the one before, and two independent walks keep the processor twice as busy.
+    // scan() reports them. The text is walked as four parts at once: each byte's move waits
+    // on the one before, and independent walks keep the processor busy.
     void collect(const char* text, std::size_t size, std::size_t from,
                  std::vector<Found>& out) const;
 
@@ -74,7 +74,8 @@ private:
     std::vector<std::uint32_t> m_outputs;     // slots
     std::vector<std::size_t> m_lengths;       // per slot
     std::size_t m_longest = 0;
-    mutable std::vector<Found> m_secondHalf; // collect()'s second half, kept for its capacity
+    static constexpr std::size_t kChains = 4;
+    mutable std::vector<Found> m_parts[kChains - 1]; // collect()'s later parts, kept for capacity
     // While building.
     std::vector<std::vector<std::uint32_t>> m_own; // per state: the slots ending there
     std::vector<std::uint32_t> m_link;             // per state: the failure link

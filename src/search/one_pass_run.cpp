@@ -27,7 +27,7 @@ public:
         : m_state(state), m_run(run), m_k(k), m_slot(PassSlotOf(walk, k)), m_walk(walk),
           m_observer(observer), m_control(state, observer, prompter, search::msg::AbandonSearch()),
           m_hits(walk.hits->read(m_slot)),
-          m_shortest(walk.keywords[m_slot].pattern.tokens.front().text.size()) {
+          m_shortest(ShortestMatchOf(walk.keywords[m_slot].pattern)) {
         m_control.onPauseTick([this] { m_observer.onPaused(steadySeconds() - m_run.StartTime); });
     }
 
@@ -177,10 +177,6 @@ std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size
         PassKeyword keyword;
         keyword.index = k;
         keyword.pattern = MakeScanPattern(compiled);
-        if (keyword.pattern.start != ScanStart::Literal ||
-            keyword.pattern.tokens.front().kind != ScanTokenKind::Literal ||
-            keyword.pattern.tokens.front().text.empty())
-            return nullptr;
         keyword.caseSensitive = k < state.KeywordCase.size() && state.KeywordCase[k];
         if (state.TaggedSearch)
             keyword.tag = TagOfKeyword(state, static_cast<int>(k));

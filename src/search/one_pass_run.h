@@ -1,6 +1,7 @@
-// A search run that reads each source once for all its keywords: the walk is recorded with
-// every keyword's hits (OnePassWalk), then each keyword's turn is played back in keyword order,
-// writing the same result files and showing the same lines as a walk per keyword would.
+// A search run that reads each source once for all its keywords: the first keyword's turn
+// walks the sources, recording the walk with every later keyword's hits (OnePassWalk); each
+// later keyword's turn is then played back in keyword order, writing the same result files and
+// showing the same lines as a walk per keyword would.
 #pragma once
 
 #include "core/program_state.h"
@@ -14,14 +15,14 @@
 namespace lexmora {
 
 // The walk to record for the state's keywords, or null when the run goes keyword by keyword:
-// fewer than two keywords to search, or a keyword whose search does not begin with a literal.
+// fewer than two keywords to search.
 // `spoolMemory`: the hits kept in memory before they go to temporary files.
 std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory);
 
 // The slot of keyword k in the walk, or npos when it is not searched.
 std::size_t PassSlotOf(const OnePassWalk& walk, std::size_t k);
 
-// Keyword k's turn over the recorded walk: the steps, files and hits as its own walk would
+// Later keyword k's turn over the recorded walk: the steps, files and hits as its own walk would
 // have shown and written them. A walk that was abandoned ends the turn abandoned where it
 // stopped.
 RunOutcome ReplayKeyword(ProgramState& state, SearchRun& run, std::size_t k,

@@ -1,7 +1,8 @@
-// What a run that reads each source once for all its keywords records of its walk: the steps
-// (folders or the file list) and, per file, what the live screen and the result files are told
-// of it, so that each keyword's turn can be played back in keyword order afterwards exactly as
-// a walk of that keyword alone would have gone. The hits themselves wait in a HitSpool.
+// What a run that reads each source once for all its keywords records of its walk (the first
+// keyword's turn, shown and saved as it goes): the steps (folders or the file list) and, per
+// file, what the live screen and the result files are told of it, so that each later keyword's
+// turn can be played back in keyword order exactly as a walk of that keyword alone would have
+// gone. Their hits wait in a HitSpool.
 #pragma once
 
 #include "search/hit_filters.h"
@@ -42,6 +43,20 @@ struct WalkStep {
     std::size_t firstFile = 0;                // index of its first WalkFile
 };
 
+// Whether the pattern's search begins with a literal the pass's automaton can look for; the
+// others search the pass's windows alone, as their own scan would.
+inline bool HasLiteralStart(const ScanPattern& pattern) {
+    return pattern.start == ScanStart::Literal &&
+           pattern.tokens.front().kind == ScanTokenKind::Literal &&
+           !pattern.tokens.front().text.empty();
+}
+
+// What a match must hold at least (its first literal, else a character): a shorter file is
+// not searched for the pattern.
+inline std::size_t ShortestMatchOf(const ScanPattern& pattern) {
+    return pattern.start == ScanStart::Literal ? pattern.tokens.front().text.size() : 1;
+}
+
 // One keyword of the pass: its index in Keywords, compiled pattern and settings.
 struct PassKeyword {
     std::size_t index = 0;
@@ -51,12 +66,13 @@ struct PassKeyword {
 };
 
 struct OnePassWalk {
-    std::vector<PassKeyword> keywords; // in keyword order; slot i of the spool is keywords[i]
+    // In keyword order; slot i of the spool is keywords[i]. Slot 0 is the turn that walks.
+    std::vector<PassKeyword> keywords;
     std::vector<WalkStep> steps;
     std::vector<WalkFile> files;
     std::unique_ptr<HitSpool> hits;
     bool complete = false;    // the walk reached its end (not abandoned)
-    bool spoolFailed = false; // the hits could not be kept: the run goes keyword by keyword
+    bool spoolFailed = false; // the hits could not be kept: later keywords read the sources
 };
 
 } // namespace lexmora

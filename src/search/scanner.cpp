@@ -189,9 +189,75 @@ public:
         : m_keywords(keywords), m_classes(MakeWordClasses(state, codeIndex)),
           m_blindReps(MakeLetterRepresentations(state, codeIndex, blind, false)),
           m_exactReps(MakeLetterRepresentations(state, codeIndex, makeFold(FoldMode::None), true)),
-          m_html(htmlMode), m_matchers(keywords.size()) {}
+          m_html(htmlMode), m_matchers(keywords.size()), m_plain(keywords.size()) {
+        // A keyword that is one whole word of its own (the common case) is told from its
+        // literal's place alone: its bounds are read through the fold, and a window need not
+        // be folded for it.
+        for (int c = 0; c < 256; ++c) {
+            const unsigned char f = blind.active ? blind.map[static_cast<unsigned char>(c)]
+                                                 : static_cast<unsigned char>(c);
+            m_foldedWord1[c] = m_classes.word1[f];
+            m_foldedWord2[c] = m_classes.word2[f];
+        }
+        for (std::size_t slot = 0; slot < keywords.size(); ++slot) {
+            const PassKeyword& k = keywords[slot];
+            const std::vector<ScanToken>& tokens = k.pattern.tokens;
+            m_plain[slot] = !k.caseSensitive && HasLiteralStart(k.pattern) &&
+                            (!blind.active || foldText(blind, tokens[0].text) == tokens[0].text) &&
+                            ((tokens.size() == 2 && tokens[1].kind == ScanTokenKind::End) ||
+                             (tokens.size() == 3 && tokens[1].kind == ScanTokenKind::WordEnd &&
+                              tokens[2].kind == ScanTokenKind::End));
+        }
+    }
 
     std::size_t size() const { return m_matchers.size(); }
+
+    // Whether the keyword in `slot` is a literal with at most a word end after it, matched
+    // without folding the window.
+    bool plain(std::size_t slot) const { return m_plain[slot]; }
+
+    // A plain keyword's literal found in the text as read from `s` to `end`: whether it stands
+    // where its word bounds say, as the keyword's matcher would tell it from the folded copy.
+    // A word end the window cuts holds for now: the caller takes the match up again with more
+    // of the file, as it does any match whose context the window cuts.
+    Matcher::Outcome plainMatch(std::size_t slot, std::string_view read, std::size_t s,
+                                std::size_t end) const {
+        const std::vector<ScanToken>& tokens = m_keywords[slot].pattern.tokens;
+        const auto word1At = [&](std::size_t p) {
+            return m_foldedWord1[static_cast<unsigned char>(read[p])];
+        };
+        switch (tokens[0].start) {
+        case WordStart::None:
+            break;
+        case WordStart::Boundary:
+            if (s > 0 && word1At(s - 1))
+                return Matcher::Outcome::NoMatch;
+            break;
+        case WordStart::AfterOneLetter:
+            if (!(s > 0 && word1At(s - 1)) || (s > 1 && word1At(s - 2)))
+                return Matcher::Outcome::NoMatch;
+            break;
+        }
+        if (tokens[1].kind == ScanTokenKind::WordEnd && end < read.size() &&
+            m_foldedWord2[static_cast<unsigned char>(read[end])])
+            return Matcher::Outcome::NoMatch;
+        return Matcher::Outcome::Match;
+    }
+
+    // How much of a window's end a keyword without a literal start searches again in the next
+    // window: a special letter's longest form, which the window's end may have cut.
+    std::size_t overlapOf(std::size_t slot) const {
+        const ScanPattern& pattern = m_keywords[slot].pattern;
+        if (pattern.start != ScanStart::Special)
+            return 0;
+        const LetterRepresentations& reps =
+            m_keywords[slot].caseSensitive ? m_exactReps : m_blindReps;
+        std::size_t overlap = 0;
+        for (const auto& r : reps.special[static_cast<std::size_t>(
+                 std::clamp(pattern.tokens.front().special, 1, 52) - 1)])
+            overlap = std::max(overlap, r.size());
+        return overlap;
+    }
     Matcher& of(std::size_t slot) {
         std::optional<Matcher>& matcher = m_matchers[slot];
         if (!matcher) {
@@ -208,17 +274,21 @@ private:
     const LetterRepresentations m_blindReps, m_exactReps;
     bool m_html;
     std::vector<std::optional<Matcher>> m_matchers;
+    std::vector<bool> m_plain;
+    bool m_foldedWord1[256] = {}, m_foldedWord2[256] = {}; // the word classes of folded bytes
 };
 
 // What checking one candidate needs, and what it found.
 struct CandidateCheck {
     SourceText& text;
+    const FileFacts& facts;
     PassMatchers& matchers;
     FileCode code;
     ContextWidths widths;
     bool final;
     std::size_t deferred; // npos, or where the window is to be refilled from
     int step;             // below 0: the walk ends (abandoned, or the hits cannot be kept)
+    std::size_t resume;   // where the next window must start for the keywords searched alone
 };
 
 // --- one call --------------------------------------------------------------------------
@@ -228,7 +298,7 @@ public:
     Scan(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
          ScanCounts& counts, SearchObserver& observer, Prompter& prompter)
         : m_state(state), m_pattern(pattern), m_context(context), m_counts(counts),
-          m_observer(observer), m_show(context.walk ? m_quiet : observer), m_prompter(prompter),
+          m_observer(observer), m_prompter(prompter),
           m_control(state, observer, prompter, search::msg::AbandonSearch()) {
         m_control.onPauseTick(
             [this] { m_observer.onPaused(steadySeconds() - m_context.runStartSeconds); });
@@ -261,9 +331,11 @@ private:
     };
     const CodeTables& tablesFor(int codeIndex);
     int scanText(SourceText& text, FileCode code, const FileFacts& facts);
-    int scanTextForAll(SourceText& text, FileCode code);
+    int scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts);
     bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
                         KeywordAutomaton::Found found);
+    bool scanAlone(CandidateCheck& check, std::size_t slot);
+    bool acceptCandidate(CandidateCheck& check, std::size_t slot, std::size_t s, std::size_t e);
     const KeywordAutomaton& automatonFor(const Fold& fold, int codeIndex);
     bool caseSensitive() const;
     std::size_t candidateOverlap(const LetterRepresentations& reps) const;
@@ -271,7 +343,7 @@ private:
                            ContextWidths widths, std::int64_t hitNumber, int keyword,
                            const SearchTag& tag);
     int recordHit(std::int64_t hitNumber, const FileFacts& facts);
-    int spoolHit(std::size_t slot);
+    int keepHit(CandidateCheck& check, std::size_t slot);
     WalkFile* walkFile() {
         return m_context.walk ? &m_context.walk->files[m_walkFileIndex] : nullptr;
     }
@@ -281,8 +353,6 @@ private:
     const ScanContext& m_context;
     ScanCounts& m_counts;
     SearchObserver& m_observer;
-    SearchObserver m_quiet; // what is shown while the walk is only recorded: nothing
-    SearchObserver& m_show; // the live screen's file and hit events go here
     Prompter& m_prompter;
     RunControl m_control;
     bool m_fileEntered = false; // the current file got past the run's flags
@@ -297,6 +367,7 @@ private:
     std::vector<std::size_t> m_resumeAt;   // per keyword: where its next candidate may start
     std::vector<std::int64_t> m_hitNumber; // per keyword: the number of its next hit in the file
     std::vector<KeywordAutomaton::Found> m_found; // the literals found in the window
+    std::vector<std::size_t> m_alone;             // the slots of keywords without a literal start
 };
 
 int Scan::pollFlags() {
@@ -310,7 +381,7 @@ int Scan::run() {
     const std::vector<std::string> files = m_state.SourceFiles; // a stable copy for the call
     for (std::size_t i = 0; i < files.size(); ++i) {
         m_counts.filesReached = static_cast<std::int64_t>(i);
-        m_show.onFileCounter(m_context.filesBefore + static_cast<std::int64_t>(i) + 1);
+        m_observer.onFileCounter(m_context.filesBefore + static_cast<std::int64_t>(i) + 1);
         if (m_context.walk) {
             m_walkFileIndex = m_context.walk->files.size();
             m_context.walk->files.emplace_back();
@@ -364,7 +435,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
     const std::string nameCaption = ShortenPath(toLowerAscii(name), 25);
     const std::string folderCaption =
         m_state.SourceIsFileList ? ShortenPath(FolderOf(path), 40) : "";
-    m_show.onFileName(nameCaption, folderCaption);
+    m_observer.onFileName(nameCaption, folderCaption);
     if (WalkFile* walked = walkFile()) {
         walked->state = WalkFileState::OpenFailed;
         walked->nameCaption = nameCaption;
@@ -385,7 +456,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
     const DetectedCode detected = DetectCode(m_state, head, name, length > head.size());
     const FileCode code = fileCodeOf(detected);
     facts.log.codeName = DetectedCodeName(m_state, detected);
-    m_show.onCodeName(facts.log.codeName);
+    m_observer.onCodeName(facts.log.codeName);
     if (WalkFile* walked = walkFile()) {
         walked->state = WalkFileState::Read;
         walked->shortName = facts.shortName;
@@ -397,9 +468,12 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
         return 0;
     SourceText text(reusedBuffers());
     startText(text, fd.get(), path, std::move(head), length, detected.conversion, code.htmlMode);
-    const int result = m_context.walk ? scanTextForAll(text, code) : scanText(text, code, facts);
-    // The bytes actually read count, not the size the file had when it was opened.
-    m_counts.bytes += static_cast<std::int64_t>(text.bytesRead());
+    const int result =
+        m_context.walk ? scanTextForAll(text, code, facts) : scanText(text, code, facts);
+    // The bytes actually read count, not the size the file had when it was opened (in a walk
+    // for all keywords, the file is one the pattern's own scan reads).
+    if (length >= ShortestMatchOf(m_pattern))
+        m_counts.bytes += static_cast<std::int64_t>(text.bytesRead());
     if (WalkFile* walked = walkFile())
         walked->bytesRead = text.bytesRead();
     if (result == 0)
@@ -492,10 +566,10 @@ std::size_t Scan::shortestMatch() const {
     if (m_context.walk) {
         std::size_t shortest = SIZE_MAX;
         for (const PassKeyword& keyword : m_context.walk->keywords)
-            shortest = std::min(shortest, keyword.pattern.tokens.front().text.size());
+            shortest = std::min(shortest, ShortestMatchOf(keyword.pattern));
         return shortest;
     }
-    return m_pattern.start == ScanStart::Literal ? m_pattern.tokens.front().text.size() : 1;
+    return ShortestMatchOf(m_pattern);
 }
 
 bool Scan::caseSensitive() const {
@@ -643,7 +717,9 @@ const KeywordAutomaton& Scan::automatonFor(const Fold& fold, int codeIndex) {
     if (!automaton) {
         std::vector<std::string> literals;
         for (const PassKeyword& keyword : m_context.walk->keywords)
-            literals.push_back(foldText(fold, keyword.pattern.tokens.front().text));
+            literals.push_back(HasLiteralStart(keyword.pattern)
+                                   ? foldText(fold, keyword.pattern.tokens.front().text)
+                                   : std::string());
         automaton.emplace(literals, fold.map);
     }
     return *automaton;
@@ -653,7 +729,8 @@ const KeywordAutomaton& Scan::automatonFor(const Fold& fold, int codeIndex) {
 // a scan of that keyword alone checks them; a candidate that needs more of the file than the
 // window holds stops the pass over the window, which is then refilled from there (the other
 // keywords' candidates before it are not taken again: each keyword resumes where it was).
-int Scan::scanTextForAll(SourceText& text, FileCode code) {
+// Keywords without a literal start look for their candidates in the window themselves.
+int Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts) {
     const Fold blind =
         makeFold(code.codeIndex == kCodeAnsi ? FoldMode::Cp1252 : FoldMode::AsciiLetters);
     text.setFold(&blind.map, blind.active, true);
@@ -662,6 +739,11 @@ int Scan::scanTextForAll(SourceText& text, FileCode code) {
     const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
     m_resumeAt.assign(matchers.size(), 0);
     m_hitNumber.assign(matchers.size(), 1);
+    m_alone.clear();
+    for (std::size_t slot = 0; slot < matchers.size(); ++slot)
+        if (!HasLiteralStart(m_context.walk->keywords[slot].pattern))
+            m_alone.push_back(slot);
+    const bool anyLiteral = m_alone.size() < matchers.size();
     // A window keeps the left context and the look-back of the word-boundary rules.
     PassPosition at{text, widths.left + 4, m_resumeAt};
     text.fill(0);
@@ -670,13 +752,19 @@ int Scan::scanTextForAll(SourceText& text, FileCode code) {
             return flags;
         const bool final = text.eof() || at.forceFinal;
         const std::string_view read = text.read();
-        CandidateCheck check{text, matchers, code, widths, final, std::string::npos, 0};
-        automaton.collect(read.data(), read.size(), at.from, m_found);
-        for (const KeywordAutomaton::Found found : m_found)
-            if (!checkCandidate(check, automaton, found))
-                break;
+        CandidateCheck check{
+            text, facts, matchers, code, widths, final, std::string::npos, 0, std::string::npos};
+        if (anyLiteral) {
+            automaton.collect(read.data(), read.size(), at.from, m_found);
+            for (const KeywordAutomaton::Found found : m_found)
+                if (!checkCandidate(check, automaton, found))
+                    break;
+        }
         if (check.step < 0)
             return check.step;
+        for (const std::size_t slot : m_alone)
+            if (!scanAlone(check, slot))
+                return check.step;
         if (check.deferred != std::string::npos) {
             if (!at.refill(check.deferred))
                 at.forceFinal = true;
@@ -685,8 +773,10 @@ int Scan::scanTextForAll(SourceText& text, FileCode code) {
         // A literal the window's end may have cut is looked for again in the next window (a
         // window taken as it stood is not the file's end).
         at.forceFinal = false;
-        const std::size_t longest = automaton.longestLiteral();
-        if (text.eof() || !at.refill(read.size() > longest ? read.size() - longest + 1 : 0))
+        const std::size_t longest = anyLiteral ? automaton.longestLiteral() : 0;
+        const std::size_t resume = std::min(
+            read.size() - std::min(read.size(), longest) + (longest > 0 ? 1 : 0), check.resume);
+        if (text.eof() || !at.refill(resume))
             break;
     }
     return 0;
@@ -699,14 +789,19 @@ bool Scan::checkCandidate(CandidateCheck& check, const KeywordAutomaton& automat
     const std::size_t s = found.end - automaton.literalLength(slot);
     if (s < m_resumeAt[slot])
         return true;
-    const PassKeyword& keyword = m_context.walk->keywords[slot];
     const std::string_view read = check.text.read();
-    Matcher& matcher = check.matchers.of(slot);
-    check.text.foldAll();
-    matcher.setText(keyword.caseSensitive ? read.data() : check.text.search(), read.size(),
-                    check.final);
-    std::size_t e = 0;
-    const Matcher::Outcome outcome = matcher.matchAt(s, e);
+    std::size_t e = found.end;
+    Matcher::Outcome outcome;
+    if (check.matchers.plain(slot)) {
+        outcome = check.matchers.plainMatch(slot, read, s, found.end);
+    } else {
+        Matcher& matcher = check.matchers.of(slot);
+        check.text.foldAll();
+        matcher.setText(m_context.walk->keywords[slot].caseSensitive ? read.data()
+                                                                     : check.text.search(),
+                        read.size(), check.final);
+        outcome = matcher.matchAt(s, e);
+    }
     if (outcome == Matcher::Outcome::NeedMore ||
         (outcome == Matcher::Outcome::Match && !check.final &&
          e + check.widths.right + 1 > read.size())) {
@@ -720,23 +815,74 @@ bool Scan::checkCandidate(CandidateCheck& check, const KeywordAutomaton& automat
         m_resumeAt[slot] = s + 1;
         return true;
     }
+    return acceptCandidate(check, slot, s, e);
+}
+
+// A keyword without a literal start over the window, as its own scan goes: its candidates from
+// where it stands to the window's end, or to one that needs more of the file. False when the
+// walk ends.
+bool Scan::scanAlone(CandidateCheck& check, std::size_t slot) {
+    const PassKeyword& keyword = m_context.walk->keywords[slot];
+    const std::string_view read = check.text.read();
+    const std::size_t size = read.size();
+    Matcher& matcher = check.matchers.of(slot);
+    check.text.foldAll();
+    matcher.setText(keyword.caseSensitive ? read.data() : check.text.search(), size, check.final);
+    std::size_t& pos = m_resumeAt[slot];
+    for (;;) {
+        bool needMore = false;
+        const std::size_t s = matcher.findCandidate(pos, needMore);
+        if (s == std::string::npos) {
+            // Where its search resumes in the next window: before a special letter's form the
+            // window's end may have cut, or where the matcher asked for more.
+            const std::size_t overlap = check.matchers.overlapOf(slot);
+            std::size_t resume = size > overlap ? size - overlap + (overlap > 0 ? 1 : 0) : 0;
+            if (needMore)
+                resume = std::max(pos, std::min(resume, size));
+            pos = std::max(resume, std::min(pos, size));
+            check.resume = std::min(check.resume, pos);
+            return true;
+        }
+        std::size_t e = 0;
+        const Matcher::Outcome outcome = matcher.matchAt(s, e);
+        if (outcome == Matcher::Outcome::NeedMore ||
+            (outcome == Matcher::Outcome::Match && !check.final &&
+             e + check.widths.right + 1 > size)) {
+            pos = s; // found again with its whole context once more of the file is in
+            check.deferred = std::min(check.deferred, s);
+            return true;
+        }
+        if (outcome == Matcher::Outcome::NoMatch || e <= s) {
+            pos = s + 1;
+            continue;
+        }
+        if (!acceptCandidate(check, slot, s, e))
+            return false;
+    }
+}
+
+// A match of the keyword in `slot` from `s` to `e`: kept unless a filter turns it down. False
+// when the walk ends.
+bool Scan::acceptCandidate(CandidateCheck& check, std::size_t slot, std::size_t s, std::size_t e) {
     m_resumeAt[slot] = e;
-    if (!buildAcceptedLine(read, s, e, check.code, check.widths, m_hitNumber[slot],
+    const PassKeyword& keyword = m_context.walk->keywords[slot];
+    if (!buildAcceptedLine(check.text.read(), s, e, check.code, check.widths, m_hitNumber[slot],
                            static_cast<int>(keyword.index), keyword.tag))
         return true;
-    check.step = spoolHit(slot);
+    check.step = keepHit(check, slot);
     ++m_hitNumber[slot];
     return check.step == 0;
 }
 
-// Keeps the accepted hit in m_line for its keyword's turn.
-int Scan::spoolHit(std::size_t slot) {
+// The accepted hit in m_line: the first keyword's saved and shown now, a later keyword's kept
+// for its turn. Hits that cannot be kept leave the later keywords to read the sources again.
+int Scan::keepHit(CandidateCheck& check, std::size_t slot) {
+    if (slot == 0)
+        return recordHit(m_hitNumber[0], check.facts);
     OnePassWalk& walk = *m_context.walk;
-    if (!walk.hits->add(slot, static_cast<std::uint32_t>(m_walkFileIndex), m_line)) {
+    if (!walk.spoolFailed &&
+        !walk.hits->add(slot, static_cast<std::uint32_t>(m_walkFileIndex), m_line))
         walk.spoolFailed = true;
-        return kStepDeviceFailure;
-    }
-    ++m_counts.hits;
     return pollFlags();
 }
 

@@ -71,9 +71,9 @@ struct ScanContext {
     ResultFileSet* results = nullptr;
     int recordLength = kMinRecordLength;
     std::int64_t runStartSeconds = 0; // steady-clock seconds
-    // Set when the files are searched once for all the walk's keywords: the files' facts and
-    // the hits are recorded there (the pattern argument is then unused), nothing is shown and
-    // nothing is written to result files.
+    // Set when the files are searched once for all the walk's keywords: the pattern is the
+    // walk's first keyword's, whose hits are shown and saved as they are found; the files' facts
+    // and the other keywords' hits are recorded in the walk.
     OnePassWalk* walk = nullptr;
 };
 

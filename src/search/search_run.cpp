@@ -311,34 +311,6 @@ std::string ResultNameBase(std::string_view keyword) {
     return out;
 }
 
-namespace {
-
-// A step of the walk that reads the sources once for all keywords: recorded, not shown.
-RunOutcome recordStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                      Prompter& prompter) {
-    OnePassWalk& walk = *run.walk;
-    WalkStep step;
-    step.filesInStep = state.SourceFileCount != 0
-                           ? state.SourceFileCount
-                           : static_cast<std::int64_t>(state.SourceFiles.size());
-    if (!state.SourceIsFileList)
-        step.folderCaption = ShortenPath(toLowerAscii(state.SourceDirectory), 40);
-    step.sourceDirectory = utf8ToCp1252(state.SourceDirectory);
-    step.listSize = state.SourceFiles.size();
-    step.firstFile = walk.files.size();
-    walk.steps.push_back(std::move(step));
-    if (state.SourceFiles.empty())
-        return RunOutcome::done();
-    state.PauseFlag = false;
-    ScanContext context;
-    context.walk = &walk;
-    context.runStartSeconds = run.StartTime;
-    ScanCounts counts;
-    return SearchFiles(state, run.pattern, context, counts, observer, prompter);
-}
-
-} // namespace
-
 void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
                    SearchObserver& observer) {
     // Only the files read count: one that could not be opened or read has been named instead,
@@ -359,13 +331,25 @@ void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
 
 RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
                       Prompter& prompter) {
-    if (run.walk)
-        return recordStep(state, run, observer, prompter);
-    observer.onFilesInStep(state.SourceFileCount != 0
-                               ? state.SourceFileCount
-                               : static_cast<std::int64_t>(state.SourceFiles.size()));
-    if (!state.SourceIsFileList)
-        observer.onFolder(ShortenPath(toLowerAscii(state.SourceDirectory), 40));
+    const std::int64_t filesInStep = state.SourceFileCount != 0
+                                         ? state.SourceFileCount
+                                         : static_cast<std::int64_t>(state.SourceFiles.size());
+    observer.onFilesInStep(filesInStep);
+    std::optional<std::string> folderCaption;
+    if (!state.SourceIsFileList) {
+        folderCaption = ShortenPath(toLowerAscii(state.SourceDirectory), 40);
+        observer.onFolder(*folderCaption);
+    }
+    if (run.walk) {
+        // The later keywords' turns play the step back.
+        WalkStep step;
+        step.filesInStep = filesInStep;
+        step.folderCaption = std::move(folderCaption);
+        step.sourceDirectory = utf8ToCp1252(state.SourceDirectory);
+        step.listSize = state.SourceFiles.size();
+        step.firstFile = run.walk->files.size();
+        run.walk->steps.push_back(std::move(step));
+    }
     if (state.SourceFiles.empty())
         return RunOutcome::done();
     state.PauseFlag = false;
@@ -378,6 +362,7 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
     context.results = run.results.get();
     context.recordLength = run.RecordLength;
     context.runStartSeconds = run.StartTime;
+    context.walk = run.walk;
     ScanCounts counts;
     const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
     AddStepCounts(run, k, counts, observer);
@@ -456,8 +441,8 @@ enum class KeywordTurn { Next, Stop };
 
 // Compiles and searches keyword k. A keyword that does not compile is passed over.
 KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
-                          const RunSources& sources, const OnePassWalk* walk,
-                          SearchObserver& observer, Prompter& prompter) {
+                          const RunSources& sources, OnePassWalk* walk, SearchObserver& observer,
+                          Prompter& prompter) {
     CompiledPattern compiled;
     if (!CompileKeyword(state, k, compiled))
         return KeywordTurn::Next;
@@ -473,8 +458,18 @@ KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     if (state.SingleFile)
         state.ResultFilesBoundary = k + 1 == state.Keywords.size();
     run.lastFailure.reset();
-    run.StepResult = walk ? ReplayKeyword(state, run, k, *walk, observer, prompter)
-                          : searchSources(state, run, sources, observer, prompter);
+    if (walk && PassSlotOf(*walk, k) == 0) {
+        // The first keyword's turn reads the sources for all of them: it is shown and saved as
+        // it goes, the later keywords' hits are kept for their turns.
+        run.walk = walk;
+        run.StepResult = searchSources(state, run, sources, observer, prompter);
+        run.walk = nullptr;
+        walk->complete = run.StepResult.isDone();
+    } else if (walk && !walk->spoolFailed) {
+        run.StepResult = ReplayKeyword(state, run, k, *walk, observer, prompter);
+    } else {
+        run.StepResult = searchSources(state, run, sources, observer, prompter);
+    }
     if (run.StepResult.isDone())
         return KeywordTurn::Next;
     endAfterStep(state, run, observer, prompter);
@@ -517,26 +512,6 @@ void endRun(ProgramState& state, SearchRun& run, const RunSources& sources,
     state.SourceDirectory = run.SavedSourceDirectory;
 }
 
-// The sources read once for all keywords, when the keywords allow it; null when the run goes
-// keyword by keyword (also when the hits could not be kept: nothing is written before the
-// keywords' turns, so the run starts over that way).
-std::unique_ptr<OnePassWalk> walkOnce(ProgramState& state, SearchRun& run,
-                                      const RunSources& sources, SearchObserver& observer,
-                                      Prompter& prompter) {
-    std::unique_ptr<OnePassWalk> walk =
-        run.keywordByKeyword ? nullptr : PrepareOnePass(state, run.spoolMemory);
-    if (!walk)
-        return nullptr;
-    run.walk = walk.get();
-    const RunOutcome outcome = searchSources(state, run, sources, observer, prompter);
-    run.walk = nullptr;
-    state.SourceDirectory = run.SavedSourceDirectory;
-    if (walk->spoolFailed)
-        return nullptr;
-    walk->complete = outcome.isDone();
-    return walk;
-}
-
 } // namespace
 
 void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
@@ -548,7 +523,10 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
     sources.listed = state.SourceIsFileList && !state.StoredFileList.empty() ? state.StoredFileList
                                                                              : state.SourceFiles;
     sources.selected = state.SourceFiles;
-    const std::unique_ptr<OnePassWalk> walk = walkOnce(state, run, sources, observer, prompter);
+    // The sources are read once for all keywords when the keywords allow it, in the first
+    // keyword's turn.
+    const std::unique_ptr<OnePassWalk> walk =
+        run.keywordByKeyword ? nullptr : PrepareOnePass(state, run.spoolMemory);
     for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
         run.KeywordIndex = static_cast<std::int64_t>(k);
         run.LastKeywordIndex = run.KeywordIndex;

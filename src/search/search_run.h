@@ -75,7 +75,8 @@ struct SearchRun {
     std::int64_t hitsInSet = 0;
     ScanPattern pattern;
     std::optional<Message> lastFailure; // why the last step could not write its results
-    // Set while the sources are read once for all keywords (the walk is recorded, not shown).
+    // Set in the first keyword's turn when it reads the sources for all keywords: the steps,
+    // files and later keywords' hits are recorded there for their turns.
     OnePassWalk* walk = nullptr;
     // The sources are read again for every keyword (the walk of old, kept to compare with).
     bool keywordByKeyword = false;

@@ -71,8 +71,9 @@ TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
         return true;
     });
     EXPECT_EQ(found, naive(literals, blind, text, 5));
-    // Collected, the text walked as two halves: the same, for windows of every size.
-    for (const std::size_t size : {std::size_t{100}, std::size_t{9000}, std::size_t{20001}}) {
+    // Collected, the text walked in parts at once: the same, for windows of every size.
+    for (const std::size_t size :
+         {std::size_t{100}, std::size_t{9000}, std::size_t{20001}, std::size_t{65539}}) {
         std::string big;
         while (big.size() < size)
             big += text;

@@ -7,6 +7,7 @@
 #include "core/file_io.h"
 #include "core/os_calls.h"
 #include "core/paths.h"
+#include "search/one_pass_run.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,13 @@ struct EventLog : SearchObserver {
     std::vector<std::string> events;
     int yieldsBeforeLeaving = -1;     // >= 0: the user leaves after so many yields
     std::int64_t leaveAtKeyword = -1; // >= 0: the user leaves once this keyword's turn begins
+    int leaveAtHit = 0;               // > 0: the user leaves once so many hits are shown
+    int hitsShown = 0;
     void note(std::string e) { events.push_back(std::move(e)); }
     void onHit(std::string_view line, std::string_view name) override {
         note("hit " + std::string(line) + "|" + std::string(name));
+        if (++hitsShown == leaveAtHit)
+            yieldsBeforeLeaving = 0;
     }
     void onKeyword(std::int64_t i) override {
         note("keyword " + std::to_string(i));
@@ -91,14 +96,33 @@ void writeCorpus(const test::TempDir& dir) {
     }
 }
 
+// Words for keywords that begin with a wildcard or a special letter, and a byte whose word class
+// its fold changes, in a file of their own.
+void writeWildcardWords(const test::TempDir& dir) {
+    // Y with diaeresis (\237) is no letter, but its folded form is.
+    const std::vector<std::string> words = {
+        "\xE9t\xE9", "\xC9T\xC9", "ete",     "ment",     "gouvernement", "mentir",  "hat",    "bat",
+        "at",        "what",      "caf\xE9", "\351cole", "walking",      "cat\237", "\237cat"};
+    std::mt19937 random(11);
+    std::string text;
+    for (std::size_t i = 0; i < 60000; ++i) {
+        text += words[random() % words.size()];
+        const unsigned r = random() % 30;
+        text += r == 0 ? "-\r\n" : r < 3 ? ".\r\n" : " ";
+    }
+    dir.write("src/sub/e.txt", text);
+}
+
 struct Case {
     const char* name;
     std::vector<std::string> keywords;
     std::vector<bool> exactCase; // empty: none
     bool singleFile;
     bool tree;
-    bool samples;            // the bundled sample texts instead of the generated corpus
-    std::size_t spoolMemory; // small: the hits go through temporary files
+    bool samples;               // the bundled sample texts instead of the generated corpus
+    std::size_t spoolMemory;    // small: the hits go through temporary files
+    bool wildcardWords = false; // writeWildcardWords as well
+    int leaveAtHit = 0;         // > 0: the user leaves once so many hits are shown
 };
 
 struct Outcome {
@@ -131,7 +155,11 @@ Outcome runOnce(const Case& c, const std::string& source, const std::string& tar
             if (entry.is_regular_file())
                 state.SourceFiles.push_back(entry.path().filename().string());
     std::sort(state.SourceFiles.begin(), state.SourceFiles.end());
+    if (!keywordByKeyword) {
+        EXPECT_NE(PrepareOnePass(state, 1 << 20), nullptr); // the list is read in one pass
+    }
     EventLog observer;
+    observer.leaveAtHit = c.leaveAtHit;
     SilentPrompter prompter;
     SearchRun run;
     run.keywordByKeyword = keywordByKeyword;
@@ -175,11 +203,34 @@ TEST(OnePass, ResultFilesLinesAndTotalsAreThoseOfTheWalkPerKeyword) {
          false,
          16u << 20},
         {"samples", {"maison", "the", "und", "que", "love", "di"}, {}, true, false, true, 64 << 10},
+        // Keywords without a literal start search the pass's windows themselves.
+        {"wildcard starts among literals",
+         {"the", "?at", "*ment", "cat", "\xE9t\xE9", "* cat", "*ing", "love"},
+         {},
+         true,
+         true,
+         false,
+         16u << 20,
+         true},
+        {"wildcard starts only, exact case, temp files",
+         {"\xC9T\xC9", "?at", "*ment", "\xE9*"},
+         {true, false, false, false},
+         false,
+         true,
+         false,
+         3000,
+         true},
+        // The first keyword's turn is the walk, shown as it goes: the user leaving at one of its
+        // hits leaves where a walk of that keyword alone would have stopped.
+        {"left at the first hit", {"cat", "love"}, {}, true, true, false, 16u << 20, false, 1},
+        {"left in a later folder", {"love", "?at", "the"}, {}, false, true, false, 4096, true, 900},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempDir dir;
         writeCorpus(dir);
+        if (c.wildcardWords)
+            writeWildcardWords(dir);
         const std::string source =
             c.samples ? test::sourceDir() + "/data/samples/" : dir.path() + "/src/";
         const std::string target = dir.makeFolder("out");
