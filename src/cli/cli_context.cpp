@@ -1,6 +1,7 @@
 #include "cli/cli_context.h"
 
 #include "codes/code_tables.h"
+#include "codes/program_start.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
 
@@ -94,11 +95,7 @@ void CliContext::progress(std::string_view text) const {
 }
 
 void loadProgram(CliContext& context) {
-    context.state.InstallFolder = context.location.installFolder;
-    context.state.SettingsPath = context.location.settingsPath;
-    LoadSettings(context.state, SettingsEnvironment::fromProcess(context.location.programFolder));
-    ApplyStoredLanguage(context.state);
-    LoadCodeFolder(context.state, CodeFilesFolder(context.state), context.prompter);
+    StartProgram(context.state, context.location, context.prompter);
 }
 
 void noticeStopSignal(ProgramState& state) {

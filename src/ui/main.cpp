@@ -1,6 +1,7 @@
 // lexmora: the desktop program. Finds the program folder, reads the settings and opens the main
 // window.
 #include "codes/code_tables.h"
+#include "codes/program_start.h"
 #include "core/program_location.h"
 #include "core/settings.h"
 #include "core/start_up.h"
@@ -49,11 +50,7 @@ int main(int argc, char** argv) {
 
     const ProgramLocation location = LocateProgram(home);
     ProgramState state;
-    state.InstallFolder = location.installFolder;
-    state.SettingsPath = location.settingsPath;
-    LoadSettings(state, SettingsEnvironment::fromProcess(location.programFolder));
-    ApplyStoredLanguage(state);
-    LoadCodeFolder(state, CodeFilesFolder(state), prompter);
+    StartProgram(state, location, prompter);
     StartValues start = TakeStartValues(state);
 
     ui::frmConShell window(state, start, prompter);

@@ -1,5 +1,6 @@
 // The copied command lines run through /bin/sh with the built lexmora-cli: every file they
 // write must be the file the desktop's engine run wrote, byte for byte.
+#include "codes/program_start.h"
 #include "core/command_line.h"
 
 #include "codes/code_tables.h"
@@ -71,12 +72,7 @@ struct Desktop {
         freq = dir.makeFolder("freq");
         // As lexmora-cli starts: the same program folder, settings and code files.
         const ProgramLocation location = LocateProgramFrom(LEXMORA_BIN_DIR, home);
-        state.InstallFolder = location.installFolder;
-        state.SettingsPath = location.settingsPath;
-        LoadSettings(state, SettingsEnvironment::fromProcess(location.programFolder));
-        ApplyStoredLanguage(state);
-        LoadCodeFolder(state, CodeFilesFolder(state), prompter);
-        state.ProgramFolder = location.programFolder;
+        StartProgram(state, location, prompter);
 
         dir.write("my texts/l'amour.txt",
                   "Mon amour, my love: love is caf\xE9 and Love at the caf\xE9 in Paris.\r\n"

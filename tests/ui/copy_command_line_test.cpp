@@ -2,6 +2,7 @@
 // line lands on the clipboard, is told, and run by /bin/sh with the built lexmora-cli gives what
 // the window shows or wrote.
 #include "codes/code_tables.h"
+#include "codes/program_start.h"
 #include "core/program_location.h"
 #include "core/settings.h"
 #include "search/search_run.h"
@@ -60,12 +61,7 @@ struct Desktop {
         for (const char* sub : {"prog", "texts", "out", "freq", "tmp"})
             QDir(dir.path()).mkdir(sub);
         const ProgramLocation location = LocateProgramFrom(LEXMORA_BIN_DIR, path("prog"));
-        state.InstallFolder = location.installFolder;
-        state.SettingsPath = location.settingsPath;
-        LoadSettings(state, SettingsEnvironment::fromProcess(location.programFolder));
-        ApplyStoredLanguage(state);
-        LoadCodeFolder(state, CodeFilesFolder(state), prompter);
-        state.ProgramFolder = location.programFolder;
+        StartProgram(state, location, prompter);
         std::ofstream(path("texts") + "/a b.txt", std::ios::binary)
             << "one zebra cat walking home\r\ntwo apple cat talking loud\r\n"
                "three mango cat king size\r\nfour lemon cat apple pie\r\n";

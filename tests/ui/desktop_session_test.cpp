@@ -6,6 +6,7 @@
 #include "codes/code_tables.h"
 #include "core/program_location.h"
 #include "core/settings.h"
+#include "support/when_modal.h"
 #include "ui/frmConShell.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetDir.h"
@@ -34,6 +35,7 @@
 #include <functional>
 
 using namespace lexmora;
+using lexmora::test::whenModal;
 
 namespace {
 
@@ -48,18 +50,6 @@ public:
     std::map<std::string, Answer> answers;
     QStringList titles;
 };
-
-// Runs `step` on the modal window once one is shown.
-void whenModal(std::function<void(QWidget*)> step) {
-    QTimer::singleShot(10, [step] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            whenModal(step);
-            return;
-        }
-        step(modal);
-    });
-}
 
 QListWidgetItem* itemNamed(QListWidget* list, const QString& text) {
     for (int i = 0; list != nullptr && i < list->count(); ++i)

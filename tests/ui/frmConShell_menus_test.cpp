@@ -1,6 +1,7 @@
 // The main window's items that open other windows, offscreen: "&Code Files" with the code-file
 // chooser, "&Keyword Files", the keyword label's double and right click, the language shown
 // again when the window becomes active, and why a greyed option is greyed.
+#include "support/when_modal.h"
 #include "ui/frmConShell.h"
 
 #include "codes/code_tables.h"
@@ -21,20 +22,9 @@
 #include <functional>
 
 using namespace lexmora;
+using lexmora::test::whenModal;
 
 namespace {
-
-// Runs `step` on the modal window once it is shown.
-void whenModal(std::function<void(QWidget*)> step) {
-    QTimer::singleShot(0, [step] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            whenModal(step);
-            return;
-        }
-        step(modal);
-    });
-}
 
 // Cancels every modal window that opens until `done` is set, noting each one's objectName.
 void cancelModals(QStringList& seen, const bool& done) {

@@ -1,6 +1,7 @@
 // The keyword window driven by its control names: the keystroke rules in the entry box,
 // committing, the lists, keyword files, the hand-over on OK and Cancel, the panel of accented
 // letters and pasted text.
+#include "support/when_modal.h"
 #include "ui/frmStrings.h"
 
 #include "core/settings.h"
@@ -22,6 +23,7 @@
 #include <functional>
 
 using namespace lexmora;
+using lexmora::test::whenModal;
 
 namespace {
 
@@ -34,18 +36,6 @@ QStringList rows(QListWidget* list) {
 
 QAction* action(QWidget* window, const char* name) {
     return window->findChild<QAction*>(name);
-}
-
-// Runs `step` on the modal window once it is shown (EditKeywords opens its own windows).
-void whenModal(std::function<void(QWidget*)> step) {
-    QTimer::singleShot(0, [step] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            whenModal(step);
-            return;
-        }
-        step(modal);
-    });
 }
 
 // Keys QTest cannot click: one key event per character, its text as typed.

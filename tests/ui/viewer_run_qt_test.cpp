@@ -4,6 +4,7 @@
 #include "ui/viewer_screen_qt.h"
 
 #include "support/pdf_text.h"
+#include "support/saved_search.h"
 
 #include "codes/code_tables.h"
 #include "core/settings.h"
@@ -89,24 +90,7 @@ std::string searchResults(const QString& folder, const std::string& text) {
     QDir(folder).mkpath("out");
     const std::string source = (folder + "/src/").toStdString();
     std::ofstream(source + "a.txt", std::ios::binary) << text;
-    ProgramState state;
-    state.CodeRows = BuiltInCodeRows();
-    state.CodeMode = kCodeAnsi;
-    state.LeftContext = 20;
-    state.RightContext = 20;
-    state.SourceDirectory = source;
-    state.SourceFileType = "*.*";
-    state.TargetDirectory = (folder + "/out").toStdString();
-    state.InvalidFileNameChars = "\\/:*?\"<>|";
-    state.SourceFiles = {"a.txt"};
-    state.SaveToFile = true;
-    state.Keywords = {"cat"};
-    state.KeywordCase = {false};
-    SearchRun run;
-    SearchObserver observer;
-    SilentPrompter prompter;
-    RunSearch(state, run, observer, prompter);
-    return run.keptDumpFiles.empty() ? std::string() : run.keptDumpFiles.front();
+    return test::SearchAndSave(source, {"a.txt"}, "cat", (folder + "/out").toStdString(), 20);
 }
 
 std::string tenHits() {

@@ -1,10 +1,11 @@
 // Every window of the desktop, filled as a user meets it, at its opening size and at its smallest:
 // no control may stick out of its window and no button may cut its caption. With
 // LEXMORA_SCREENSHOT_DIR set, each window is also saved as a picture to look at.
-#include "codes/code_tables.h"
+#include "support/saved_search.h"
+#include "support/when_modal.h"
+
 #include "core/settings.h"
 #include "files/file_chooser.h"
-#include "search/search_run.h"
 #include "ui/frmConShell.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
@@ -117,20 +118,14 @@ void tour(QWidget* window, const QString& name) {
 // Tours the modal window that `open` shows, then closes it as Cancel would.
 void tourModal(const QString& name, const std::function<void()>& open) {
     bool seen = false;
-    std::function<void()> whenShown = [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            QTimer::singleShot(10, whenShown);
-            return;
-        }
+    test::whenModal([&](QWidget* modal) {
         seen = true;
         tour(modal, name);
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         else
             modal->close();
-    };
-    QTimer::singleShot(0, whenShown);
+    });
     open();
     QVERIFY(seen);
 }
@@ -154,25 +149,10 @@ void keywordStandsOutWhereverScrolled(ui::frmViewScreen& screen, int keywordColu
     bar->setValue(0);
 }
 
-// The search's result file for "the" over the sample texts, contexts 30 and 30.
+// The search's result file for "the" over two sample texts, contexts 30 and 30.
 std::string sampleResults(const QString& folder) {
-    ProgramState state;
-    state.CodeRows = BuiltInCodeRows();
-    state.LeftContext = 30;
-    state.RightContext = 30;
-    state.SourceDirectory = kSamples.toStdString() + "/";
-    state.SourceFileType = "*.txt";
-    state.TargetDirectory = folder.toStdString();
-    state.InvalidFileNameChars = "\\/:*?\"<>|";
-    state.SourceFiles = {"english.txt", "francais.txt"};
-    state.SaveToFile = true;
-    state.Keywords = {"the"};
-    state.KeywordCase = {false};
-    SearchRun run;
-    SearchObserver observer;
-    SilentPrompter prompter;
-    RunSearch(state, run, observer, prompter);
-    return run.keptDumpFiles.empty() ? std::string() : run.keptDumpFiles.front();
+    return test::SearchAndSave(kSamples.toStdString() + "/", {"english.txt", "francais.txt"}, "the",
+                               folder.toStdString(), 30);
 }
 
 } // namespace
