@@ -312,10 +312,10 @@ int writeRange(ResultViewer& viewer, const ViewOptions& o, const std::string& ou
         return kSuccess;
     }
 
-    for (std::int64_t p : positions) {
-        const std::string_view record = viewer.GetRecord(p);
+    viewer.VisitRecords(chosen.first, chosen.last, [&](std::int64_t p, std::string_view record) {
         context.printLine(p == 1 ? record : viewer.kwicText(record));
-    }
+        return true;
+    });
     if (viewer.damagedRecordsSeen() > 0) {
         context.progress(std::to_string(viewer.damagedRecordsSeen()) +
                          " records are damaged and shown as " + std::string(kDamagedRecordText));

@@ -86,11 +86,36 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+namespace {
+
+// Where the run of ASCII bytes from `pos` ends, eight bytes at a time: most of any text in
+// the five languages is ASCII, and it converts as it stands.
+std::size_t asciiRunEnd(std::string_view text, std::size_t pos) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (pos + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        if (word & kHighBits)
+            break;
+        pos += 8;
+    }
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
+} // namespace
+
 std::string cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    for (char c : text)
-        appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(c)));
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t ascii = asciiRunEnd(text, pos);
+        out.append(text.data() + pos, ascii - pos);
+        if (ascii < text.size())
+            appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(text[ascii])));
+        pos = ascii + 1;
+    }
     return out;
 }
 
@@ -125,26 +150,6 @@ int decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return length;
-}
-
-} // namespace
-
-namespace {
-
-// Where the run of ASCII bytes from `pos` ends, eight bytes at a time: most of any text in
-// the five languages is ASCII, and it converts as it stands.
-std::size_t asciiRunEnd(std::string_view text, std::size_t pos) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    while (pos + 8 <= text.size()) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + pos, 8);
-        if (word & kHighBits)
-            break;
-        pos += 8;
-    }
-    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
-        ++pos;
-    return pos;
 }
 
 } // namespace

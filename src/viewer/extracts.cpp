@@ -217,16 +217,12 @@ Result<std::string> SaveChanges(ResultViewer& viewer, const std::string& folder,
         return std::string();
     AtomicOutput out(path);
     bool ok = out.valid();
-    for (std::int64_t p = 1; ok && p <= viewer.IndexCount(); ++p) {
-        const std::string_view record = viewer.GetRecord(p);
+    viewer.VisitRecords(1, viewer.IndexCount(), [&](std::int64_t, std::string_view record) {
         // A record that cannot be read is not copied as if it were sound.
-        if (record.size() + 2 != static_cast<std::size_t>(viewer.RecordLength()) ||
-            record == kDamagedRecordText) {
-            ok = false;
-            break;
-        }
-        ok = out.append(record) && out.append("\r\n");
-    }
+        ok = ok && record.size() + 2 == static_cast<std::size_t>(viewer.RecordLength()) &&
+             record != kDamagedRecordText && out.append(record) && out.append("\r\n");
+        return ok;
+    });
     if (!ok || !out.commit()) {
         prompter.tell(msg::DiscProblem());
         return msg::DiscProblem();

@@ -346,9 +346,13 @@ bool ResultViewer::readBlock(std::uint32_t record, bool sequential) {
     if (sequential)
         count = std::max<std::uint64_t>(1, kBlockBytes / length);
     count = std::min<std::uint64_t>(count, static_cast<std::uint64_t>(m_recordTotal) - record + 1);
-    m_cache.resize(static_cast<std::size_t>(count) * length);
+    // The buffer only grows: a sorted order reads one record, then a block, then one again, and
+    // a string resized back up would clear the whole block each time.
+    const std::size_t bytes = static_cast<std::size_t>(count) * length;
+    if (m_cache.size() < bytes)
+        m_cache.resize(std::max(bytes, (kBlockBytes / length) * length));
     m_cacheCount = 0;
-    if (!preadAll(m_fd.get(), m_cache.data(), m_cache.size(),
+    if (!preadAll(m_fd.get(), m_cache.data(), bytes,
                   static_cast<std::uint64_t>(record - 1) * length))
         return false;
     m_cacheFirst = record;
@@ -368,7 +372,11 @@ std::string_view ResultViewer::readRecord(std::uint32_t record) {
         bytes = std::string_view(m_memory).substr(slot * length, length);
     } else {
         if (m_cacheCount == 0 || record < m_cacheFirst || record >= m_cacheFirst + m_cacheCount) {
-            const bool sequential = record > m_lastRead && record <= m_lastRead + 64;
+            // Two steps forward in a row read ahead a block; a sorted order jumps about and
+            // reads single records, not a block for each near jump.
+            const bool forward = record > m_lastRead && record <= m_lastRead + 64;
+            const bool sequential = forward && m_forwardReads > 0;
+            m_forwardReads = forward ? m_forwardReads + 1 : 0;
             if (!readBlock(record, sequential))
                 return damaged();
         }
@@ -384,6 +392,39 @@ std::string_view ResultViewer::GetRecord(std::int64_t position) {
     if (position < 1 || position > IndexCount())
         return damaged();
     return readRecord(recordAt(position));
+}
+
+void ResultViewer::VisitRecords(std::int64_t first, std::int64_t last,
+                                const std::function<bool(std::int64_t, std::string_view)>& visit) {
+    first = std::max<std::int64_t>(first, 1);
+    last = std::min(last, IndexCount());
+    constexpr std::int64_t kBatch = 65536; // a few MB of records: few passes over the file
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> order; // record, place in the batch
+    std::string bytes;
+    for (std::int64_t start = first; start <= last; start += kBatch) {
+        const std::int64_t end = std::min(last, start + kBatch - 1);
+        if (m_inMemory) {
+            for (std::int64_t p = start; p <= end; ++p)
+                if (!visit(p, GetRecord(p)))
+                    return;
+            continue;
+        }
+        order.clear();
+        for (std::int64_t p = start; p <= end; ++p)
+            order.emplace_back(recordAt(p), static_cast<std::uint32_t>(p - start));
+        std::sort(order.begin(), order.end());
+        bytes.clear();
+        std::vector<std::pair<std::size_t, std::size_t>> place(order.size()); // offset, size
+        for (const auto& [record, slot] : order) {
+            const std::string_view text = readRecord(record);
+            place[slot] = {bytes.size(), text.size()};
+            bytes.append(text);
+        }
+        for (std::size_t slot = 0; slot < place.size(); ++slot)
+            if (!visit(start + static_cast<std::int64_t>(slot),
+                       std::string_view(bytes).substr(place[slot].first, place[slot].second)))
+                return;
+    }
 }
 
 std::string_view ResultViewer::kwicText(std::string_view record) const {

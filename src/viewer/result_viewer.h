@@ -112,6 +112,11 @@ public:
     std::string_view GetRecord(std::int64_t position);
     // The same by record number.
     std::string_view readRecord(std::uint32_t record);
+    // GetRecord for every position from `first` to `last`, in display order, until `visit`
+    // returns false. A sorted order is read from the file in file order a batch at a time, not
+    // one read per record.
+    void VisitRecords(std::int64_t first, std::int64_t last,
+                      const std::function<bool(std::int64_t, std::string_view)>& visit);
     // The KWIC text of a record: its text field without trailing blanks.
     std::string_view kwicText(std::string_view record) const;
 
@@ -191,6 +196,7 @@ private:
     std::uint32_t m_cacheFirst = 0;
     std::uint32_t m_cacheCount = 0;
     std::uint32_t m_lastRead = 0;
+    std::uint32_t m_forwardReads = 0; // reads in a row that stepped a little forward
 
     bool m_sorted = false;
     SortMode m_sortMode = SortMode::None;

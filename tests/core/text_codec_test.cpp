@@ -21,6 +21,19 @@ TEST(TextCodecCp1252, EveryByteSurvivesARoundTripThroughUtf8) {
     }
 }
 
+// Plain runs are copied eight bytes at a time: a letter to convert at any place around them.
+TEST(TextCodecCp1252, LettersAmongPlainRunsOfEveryLength) {
+    for (std::size_t n = 1; n <= 19; ++n)
+        for (std::size_t at = 0; at < n; ++at) {
+            std::string text(n, 'a'), expected;
+            text[at] = '\xE9';
+            text[n - 1] = at + 1 < n ? '\x80' : text[n - 1];
+            for (const char c : text)
+                expected += cp1252ToUtf8(std::string(1, c));
+            EXPECT_EQ(cp1252ToUtf8(text), expected) << n << " " << at;
+        }
+}
+
 TEST(TextCodecCp1252, KnownLettersAndTheFiveUndefinedBytes) {
     struct Case {
         unsigned char byte;

@@ -103,6 +103,39 @@ TEST(ResultViewerOpen, ScrollScaleAbove32767Records) {
     EXPECT_TRUE(viewer->everyNthAvailable(22));
 }
 
+// Read a batch at a time in file order, a sorted file gives the records GetRecord gives, in
+// display order, across batches, and stops when asked.
+TEST(ResultViewerVisit, SortedRecordsInDisplayOrderAcrossBatches) {
+    test::TempDir dir;
+    std::string bytes = BuildDumpRecord(BuildDumpHeaderText("big.dmp", 80, 10, "x"), "", 0, 80);
+    for (int i = 1; i < 40000; ++i) {
+        const std::string word = std::to_string((i * 7919) % 40000);
+        bytes += BuildDumpRecord(std::to_string(i) + "    left text x w" + word, "A.TXT", i, 80);
+    }
+    const std::string path = dir.write("big.dmp", bytes);
+    SilentPrompter prompter;
+    auto viewer = ResultViewer::open(path, prompter, onDisk());
+    ASSERT_TRUE(viewer.ok());
+    viewer->Sort(SortMode::WordBeginning, 0, 1, 10);
+    std::vector<std::string> expected;
+    for (std::int64_t p = 1; p <= viewer->IndexCount(); ++p)
+        expected.emplace_back(viewer->GetRecord(p));
+    std::vector<std::string> visited;
+    viewer->VisitRecords(1, viewer->IndexCount(), [&](std::int64_t p, std::string_view record) {
+        EXPECT_EQ(p, static_cast<std::int64_t>(visited.size()) + 1);
+        visited.emplace_back(record);
+        return true;
+    });
+    EXPECT_EQ(visited, expected);
+    visited.clear();
+    viewer->VisitRecords(20000, 99999, [&](std::int64_t, std::string_view record) {
+        visited.emplace_back(record);
+        return visited.size() < 3;
+    });
+    EXPECT_EQ(visited,
+              (std::vector<std::string>(expected.begin() + 19999, expected.begin() + 20002)));
+}
+
 TEST(ResultViewerOpen, PlainLineFileIsViewedLineByLine) {
     test::TempDir dir;
     const std::string path = dir.write("lines.txt", "abcdef\r\nghijkl\r\nmnopqr\r\n");
