@@ -5,6 +5,7 @@
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/text_codec.h"
 #include "search/messages.h"
 #include "wordcount/count_sources.h"
 #include "wordcount/messages.h"
@@ -195,7 +196,7 @@ int reportCount(const CountResult& result, const CliContext& context) {
     case CountOutcome::Completed: {
         const std::string& text = result.resultText;
         context.printLine(text.substr(0, text.find('\r')));
-        context.progress("Saving results to file: " + result.listPath);
+        context.progress("Saving results to file: " + utf8ToCp1252(result.listPath));
         return kSuccess;
     }
     case CountOutcome::Abandoned:
@@ -222,7 +223,9 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
     hooks.host = &host;
     hooks.progress = progressPrinter(context);
     context.progress("  Counting total number of words (tokens)...");
-    return reportCount(CountWords(context.state, files, o.out, context.prompter, hooks), context);
+    // The name is text to the count, as the desktop gives it; the list's file name is UTF-8 again.
+    return reportCount(
+        CountWords(context.state, files, utf8ToCp1252(o.out), context.prompter, hooks), context);
 }
 
 } // namespace lexmora::cli

@@ -1,6 +1,7 @@
 #include "wordcount/frequency_files.h"
 
 #include "core/paths.h"
+#include "core/text_codec.h"
 #include "wordcount/messages.h"
 
 #include <cerrno>
@@ -75,7 +76,8 @@ CountIndexRecord DecodeIndexRecord(const char* bytes) {
 }
 
 std::string ListPathFor(const ProgramState& state, const std::string& name) {
-    return AddBackslash(state.FrequencyFilesDirectory) + name + ".lst";
+    // The name is text as typed (Windows-1252); the file's name on disk is UTF-8.
+    return AddBackslash(state.FrequencyFilesDirectory) + cp1252ToUtf8(name) + ".lst";
 }
 
 std::string IndexPathOf(const std::string& listPath) {

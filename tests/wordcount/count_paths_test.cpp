@@ -377,5 +377,17 @@ TEST(WordcountPaths, Windows1252TextIsNotTakenForUtf8) {
               "tokens:2        types:2        files:1      \r\ncaf\xE9\r\nna\xEFve\r\n");
 }
 
+// A list named as typed, "café" in Windows-1252, is a file named in UTF-8, as every other file.
+TEST(WordcountPaths, ListNamedWithAnAccentIsAUtf8FileName) {
+    test::TempDir dir;
+    ProgramState state = test::wordcountState(dir, LanguageId::French);
+    dir.write("source/a.txt", "un mot\r\n");
+    SilentPrompter silent;
+    const CountResult result = CountWords(state, {"a.txt"}, "caf\xE9", silent, {});
+    ASSERT_EQ(result.outcome, CountOutcome::Completed);
+    EXPECT_EQ(result.listPath, state.FrequencyFilesDirectory + "/caf\xC3\xA9.lst");
+    EXPECT_EQ(readFile(state.FrequencyFilesDirectory + "/caf\xC3\xA9.sta").empty(), false);
+}
+
 } // namespace
 } // namespace lexmora
