@@ -29,9 +29,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kReadBlock = 1 << 18;   // source and bucket reads
-constexpr std::size_t kBlockSlack = 64;       // past the text of a block: the cutter's end mark
-constexpr std::size_t kWriteBuffer = 1 << 16; // per bucket file
+constexpr std::size_t kReadBlock = 1 << 18;       // source and bucket reads
+constexpr std::size_t kBlockSlack = kCutterSlack; // the cutter's end mark and marks
+constexpr std::size_t kWriteBuffer = 1 << 16;     // per bucket file
 constexpr std::size_t kBinaryProbe = 32767;
 constexpr std::size_t kDetectBlock = 31744; // the first block, in which the search detects UTF-8
 constexpr int kMaxSplitDepth = 200;         // file names stay far below the 255-byte limit

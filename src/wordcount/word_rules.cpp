@@ -1,5 +1,12 @@
 #include "wordcount/word_rules.h"
 
+#include "search/cpu_features.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define LEXMORA_X86_MARKS 1
+#endif
+
 namespace lexmora {
 
 namespace {
@@ -52,7 +59,84 @@ constexpr CharTables makeTables() {
     return r;
 }
 
+void markPlain(const WordRules& rules, const unsigned char* p, std::size_t blocks,
+               std::uint64_t* out) {
+    const std::uint8_t* const mark = rules.mark.data();
+    for (std::size_t b = 0; b < blocks; ++b, p += 64) {
+        std::uint64_t words = 0, general = 0;
+        for (unsigned j = 0; j < 64; ++j) {
+            const std::uint64_t m = mark[p[j]];
+            words |= (m & 1) << j;
+            general |= (m >> 1) << j;
+        }
+        out[2 * b] = words;
+        out[2 * b + 1] = general;
+    }
+}
+
+#ifdef LEXMORA_X86_MARKS
+
+// Set membership of 32 bytes at once for an arbitrary set of the 256 codes: the low nibble
+// picks a row of the table (the byte's top bit the half of it), the high nibble a bit of the
+// row.
+struct Avx2Marks {
+    __attribute__((target("avx2"))) explicit Avx2Marks(const WordRules& rules) {
+        const auto* rows = reinterpret_cast<const __m128i*>(rules.markRows.data());
+        wordsLow = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows));
+        wordsHigh = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + 1));
+        generalLow = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + 2));
+        generalHigh = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + 3));
+        bits = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
+                                8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    }
+
+    __attribute__((target("avx2"))) void mark(const unsigned char* p, std::uint32_t& words,
+                                              std::uint32_t& general) const {
+        const __m256i nibble = _mm256_set1_epi8(0x0F);
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i low = _mm256_and_si256(v, nibble);
+        const __m256i bit =
+            _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble));
+        const __m256i w = _mm256_blendv_epi8(_mm256_shuffle_epi8(wordsLow, low),
+                                             _mm256_shuffle_epi8(wordsHigh, low), v);
+        const __m256i g = _mm256_blendv_epi8(_mm256_shuffle_epi8(generalLow, low),
+                                             _mm256_shuffle_epi8(generalHigh, low), v);
+        words = static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(w, bit), bit)));
+        general = static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(g, bit), bit)));
+    }
+
+    __m256i wordsLow, wordsHigh, generalLow, generalHigh, bits;
+};
+
+__attribute__((target("avx2"))) void markAvx2(const WordRules& rules, const unsigned char* p,
+                                              std::size_t blocks, std::uint64_t* out) {
+    const Avx2Marks marks(rules);
+    for (std::size_t b = 0; b < blocks; ++b, p += 64) {
+        std::uint32_t w0, g0, w1, g1;
+        marks.mark(p, w0, g0);
+        marks.mark(p + 32, w1, g1);
+        out[2 * b] = w0 | (static_cast<std::uint64_t>(w1) << 32);
+        out[2 * b + 1] = g0 | (static_cast<std::uint64_t>(g1) << 32);
+    }
+}
+
+#endif
+
 } // namespace
+
+void MarkWordBytes(const WordRules& rules, const unsigned char* p, std::size_t blocks,
+                   std::uint64_t* out, bool vector) {
+#ifdef LEXMORA_X86_MARKS
+    if (vector && CpuHasAvx2()) {
+        markAvx2(rules, p, blocks, out);
+        return;
+    }
+#endif
+    (void)vector;
+    markPlain(rules, p, blocks, out);
+}
 
 constinit const CharTables kCharTables = makeTables();
 
@@ -149,10 +233,16 @@ WordRules MakeWordRules(const ProgramState& state) {
         rules.cls[140] = rules.cls[156] = 3;
     if (state.WordbreakAtApostrophe)
         rules.cls[146] = 4;
-    rules.plainAsciiLetters = true;
-    for (int c = 'A'; c <= 'z'; ++c)
-        if ((c <= 'Z' || c >= 'a') && rules.cls[static_cast<std::size_t>(c)] != 0)
-            rules.plainAsciiLetters = false;
+    for (int c = 0; c < 256; ++c) {
+        const std::uint8_t k = rules.cls[static_cast<std::size_t>(c)];
+        const bool general = k >= 2 || (c == '\'' && rules.apostropheRule);
+        rules.mark[static_cast<std::size_t>(c)] =
+            static_cast<std::uint8_t>((k != 1 ? 1 : 0) | (general ? 2 : 0));
+        for (int set = 0; set < 2; ++set)
+            if (rules.mark[static_cast<std::size_t>(c)] & (1 << set))
+                rules.markRows[static_cast<std::size_t>(32 * set + 16 * (c >> 7) + (c & 15))] |=
+                    static_cast<std::uint8_t>(1 << ((c >> 4) & 7));
+    }
     rules.singleLetters = std::string(SingleLetterWords(state.LanguageIndex));
     for (unsigned char c : rules.singleLetters)
         rules.singleLetter[c] = true;

@@ -7,13 +7,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <vector>
 
 namespace lexmora {
 
@@ -69,41 +67,29 @@ struct WordRules {
     // character of a word on), 3 œ or Œ expanded to "oe" / "OE" (French), 4 the right single
     // quotation mark read as an apostrophe (apostrophe word-break on).
     std::array<std::uint8_t, 256> cls{};
+    // Per byte: bit 0 not a delimiter (class 0, 2, 3, 4), bit 1 a byte that the cutter's
+    // general path must see (classes 2..4, and the apostrophe under the apostrophe rule).
+    std::array<std::uint8_t, 256> mark{};
+    // The two sets of `mark` for the vector test: per set, the rows of the high nibbles 0..7
+    // and 8..15, indexed by the low nibble, bit h of a row standing for high nibble h (mod 8).
+    std::array<std::uint8_t, 64> markRows{};
     std::string singleLetters;
     std::array<bool, 256> singleLetter{};
-    bool plainAsciiLetters = false; // every letter A-Z, a-z is a plain word character (class 0)
     bool french = false;
     bool apostropheRule = false; // French with the apostrophe word-break
     int languageIndex = 0;
 };
 WordRules MakeWordRules(const ProgramState& state);
 
-// The bytes past a text that the cutter may read (never use): 16 at a time.
-inline constexpr std::size_t kCutterSlack = 16;
+// The bytes past a text that the cutter may read (never use): the marks are taken 64 bytes at
+// a time.
+inline constexpr std::size_t kCutterSlack = 64;
 
-// Where the run of ASCII letters from `p` ends: 16 bytes compared at once, the whole loop of
-// most words. The run must end before the readable memory does.
-inline const unsigned char* SkipAsciiLetters(const unsigned char* p) {
-#ifdef __SSE2__
-    const __m128i caseBit = _mm_set1_epi8(0x20);
-    // a..z (with the case bit set) moved to the bottom of the signed range: -128 .. -103
-    const __m128i shift = _mm_set1_epi8(static_cast<char>(0x80 - 'a'));
-    const __m128i limit = _mm_set1_epi8(static_cast<char>(-128 + 26));
-    for (;;) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i folded = _mm_add_epi8(_mm_or_si128(v, caseBit), shift);
-        const auto letters =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(folded, limit)));
-        if (letters != 0xFFFF)
-            return p + __builtin_ctz(~letters);
-        p += 16;
-    }
-#else
-    while (((*p | 0x20) - 'a') < 26u)
-        ++p;
-    return p;
-#endif
-}
+// The marks of `blocks` blocks of 64 bytes from `p`: out[2k] the bytes of block k that are no
+// delimiter, out[2k + 1] those for the general path (see WordRules::mark), bit j for byte j.
+// `vector` false: byte by byte, as on a processor without AVX2.
+void MarkWordBytes(const WordRules& rules, const unsigned char* p, std::size_t blocks,
+                   std::uint64_t* out, bool vector = true);
 
 // Cuts words from `text` as the counter does and calls sink(word) for every word it records
 // (after the apostrophe rule and the one-letter test). State is kept across calls, so a text
@@ -118,61 +104,20 @@ public:
     // Cuts the first `size` bytes of `block`. A word that lies whole in them goes to the sink
     // as a view of the block; only a word that the end cuts, or that has a character to
     // rewrite, is copied first, and goes to sink.copied() where the sink has it, for it will
-    // not stay where it is. The byte after them is overwritten with a mark that stops both
-    // scanning loops (a late digit: neither a delimiter nor a plain word character), so that
-    // they need no bounds check per byte.
+    // not stay where it is. The byte after them is overwritten with a mark that stops the
+    // general path's loops (a late digit: neither a delimiter nor a plain word character), so
+    // that they need no bounds check per byte.
     // Kept out of its caller, so that the loop has the registers to itself.
     [[gnu::noinline]] void feed(std::string& block, std::size_t size) {
         if (block.size() < size + kCutterSlack)
             block.resize(size + kCutterSlack);
         block[size] = '1';
         const auto* p = reinterpret_cast<const unsigned char*>(block.data());
-        // held in registers: the sink's stores might otherwise be taken to change them
-        const std::uint8_t* const cls = m_rules.cls.data();
-        const bool asciiRuns = m_rules.plainAsciiLetters;
         std::size_t i = 0;
         if (!m_word.empty())
             i = continueWord(p, size, 0);
-        while (i < size) {
-            while (cls[p[i]] == 1)
-                ++i;
-            if (i >= size)
-                return;
-            const std::size_t start = i;
-            if (asciiRuns) {
-                // The common word: ASCII letters up to a delimiter (never the end mark, a
-                // digit), recorded without the general loop's checks.
-                const std::size_t end = static_cast<std::size_t>(SkipAsciiLetters(p + i) - p);
-                if (cls[p[end]] == 1) {
-                    endWord<false>(
-                        std::string_view(reinterpret_cast<const char*>(p + start), end - start));
-                    i = end + 1;
-                    continue;
-                }
-                i = end;
-            }
-            std::uint8_t k;
-            for (;;) {
-                if (asciiRuns)
-                    i = static_cast<std::size_t>(SkipAsciiLetters(p + i) - p);
-                while ((k = cls[p[i]]) == 0)
-                    ++i;
-                if (k != 2 || i >= size || i - start >= 3)
-                    break;
-                ++i; // a digit among a word's first three characters
-            }
-            if (i >= size || k >= 3) {
-                m_word.assign(reinterpret_cast<const char*>(p + start), std::min(i, size) - start);
-                if (i >= size)
-                    return;
-                i = continueWord(p, size, i);
-                continue;
-            }
-            endWord<false>(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
-            if (k == 1)
-                ++i;
-            // else a late digit, which starts the next word
-        }
+        if (i < size)
+            cutRuns(p, size, i);
     }
 
     void finish() {
@@ -181,6 +126,97 @@ public:
     }
 
 private:
+    // The runs of non-delimiters in p[from, size), found from the marks 64 bytes at a time
+    // without a branch per byte. A run of plain word bytes that ends before `size` is a word
+    // as it stands; any other goes the general way.
+    void cutRuns(const unsigned char* p, std::size_t size, std::size_t from) {
+        const std::size_t n = size - from;
+        const std::size_t blocks = (n + 63) / 64;
+        if (m_marks.size() < 2 * blocks)
+            m_marks.resize(2 * blocks);
+        std::uint64_t* const marks = m_marks.data();
+        MarkWordBytes(m_rules, p + from, blocks, marks);
+        if (n % 64 != 0) { // the bytes past the end are no part of any run
+            const std::uint64_t inside = ~std::uint64_t{0} >> (64 - n % 64);
+            marks[2 * blocks - 2] &= inside;
+            marks[2 * blocks - 1] &= inside;
+        }
+        const unsigned char* const q = p + from;
+        std::size_t runStart = 0;
+        std::uint64_t runGeneral = 0;
+        bool inRun = false;
+        for (std::size_t b = 0; b < blocks; ++b) {
+            std::uint64_t words = marks[2 * b];
+            const std::uint64_t general = marks[2 * b + 1];
+            const std::size_t base = 64 * b;
+            if (inRun) {
+                if (~words == 0) {
+                    runGeneral |= general;
+                    continue;
+                }
+                const int e = std::countr_zero(~words);
+                runGeneral |= general & ~(~std::uint64_t{0} << e);
+                takeRun(q, from, size, runStart, base + e, runGeneral != 0);
+                words &= ~std::uint64_t{0} << e;
+                inRun = false;
+            }
+            while (words != 0) {
+                const int s = std::countr_zero(words);
+                const std::uint64_t after = ~words & (~std::uint64_t{0} << s);
+                if (after == 0) {
+                    inRun = true;
+                    runStart = base + s;
+                    runGeneral = general >> s;
+                    break;
+                }
+                const int e = std::countr_zero(after);
+                const std::uint64_t span = (~std::uint64_t{0} << s) & ~(~std::uint64_t{0} << e);
+                takeRun(q, from, size, base + s, base + e, (general & span) != 0);
+                words &= ~std::uint64_t{0} << e;
+            }
+        }
+        if (inRun)
+            cutGenerally(p, size, from + runStart, size);
+    }
+
+    // The run q[s, e) (offsets from `from`), its delimiter at q[e] unless it reaches the end.
+    [[gnu::always_inline]] void takeRun(const unsigned char* q, std::size_t from, std::size_t size,
+                                        std::size_t s, std::size_t e, bool general) {
+        if (!general && from + e < size) [[likely]]
+            record<false>(std::string_view(reinterpret_cast<const char*>(q + s), e - s));
+        else
+            cutGenerally(q - from, size, from + s, from + e);
+    }
+
+    // The words of the run p[i, e), e its delimiter or the end, the general way.
+    [[gnu::noinline]] void cutGenerally(const unsigned char* p, std::size_t size, std::size_t i,
+                                        std::size_t e) {
+        do
+            i = cutWord(p, size, i);
+        while (i < e);
+    }
+
+    // One word from p[i], which is no delimiter: late digits, rewritten characters and the end
+    // of the block looked at byte by byte. Returns where the next word may start.
+    std::size_t cutWord(const unsigned char* p, std::size_t size, std::size_t i) {
+        const std::uint8_t* const cls = m_rules.cls.data();
+        const std::size_t start = i;
+        std::uint8_t k;
+        for (;;) {
+            while ((k = cls[p[i]]) == 0)
+                ++i;
+            if (k != 2 || i >= size || i - start >= 3)
+                break;
+            ++i; // a digit among a word's first three characters
+        }
+        if (i >= size || k >= 3) {
+            m_word.assign(reinterpret_cast<const char*>(p + start), std::min(i, size) - start);
+            return i >= size ? size : continueWord(p, size, i);
+        }
+        endWord<false>(std::string_view(reinterpret_cast<const char*>(p + start), i - start));
+        return k == 1 ? i + 1 : i; // a late digit starts the next word
+    }
+
     // Goes on with the word in m_word from p[i]: returns where the word ended (after its
     // delimiter), or `size` when it runs on past the block.
     std::size_t continueWord(const unsigned char* p, std::size_t size, std::size_t i) {
@@ -259,6 +295,7 @@ private:
     const WordRules& m_rules;
     Sink& m_sink;
     std::string m_word;
+    std::vector<std::uint64_t> m_marks; // kept from block to block
 };
 
 } // namespace lexmora

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace lexmora {
 namespace {
 
@@ -219,6 +222,119 @@ TEST(WordcountRules, OrderFollowsBaseLettersThenAccentsThenCase) {
     EXPECT_TRUE(SameType("Word", "WORD"));
     EXPECT_TRUE(SameType("\xC9t\xE9", "\xE9T\xC9"));
     EXPECT_FALSE(SameType("cafe", "caf\xE9"));
+}
+
+// The rules stated byte by byte, as plainly as they can be: the yardstick of the cutter.
+Words plainCut(const WordRules& rules, std::string_view text) {
+    Words out;
+    const auto keep = [&](const std::string& w) {
+        if (w.size() > 1 || (w.size() == 1 && rules.singleLetter[static_cast<unsigned char>(w[0])]))
+            out.push_back(w);
+    };
+    std::string word;
+    const auto end = [&] {
+        for (std::size_t a; rules.apostropheRule && (a = word.find('\'')) != std::string::npos;) {
+            if (a == 7 && LowerCp1252(word.substr(0, 7)) == "aujourd")
+                break;
+            keep(word.substr(0, a));
+            word.erase(0, a + 1);
+        }
+        keep(word);
+        word.clear();
+    };
+    for (const char c : text) {
+        switch (rules.cls[static_cast<unsigned char>(c)]) {
+        case 1:
+            end();
+            break;
+        case 2:
+            if (word.size() >= 3)
+                end();
+            word += c;
+            break;
+        case 3:
+            word += c == '\x9C' ? "oe" : "OE";
+            break;
+        case 4:
+            word += '\'';
+            break;
+        default:
+            word += c;
+        }
+    }
+    end();
+    return out;
+}
+
+struct CollectWords {
+    Words words;
+    void operator()(std::string_view w) { words.emplace_back(w); }
+    void copied(std::string_view w) { words.emplace_back(w); }
+};
+
+// Random text of every class of character (long runs too, to cross the 64-byte blocks), fed
+// whole and in three pieces, the first cut at every offset; junk after each piece, which the
+// cutter must not take for text.
+TEST(WordcountRules, CutterAgreesWithPlainRulesWhereverTheBlocksEnd) {
+    struct Setup {
+        LanguageId language;
+        int apostrophe;
+        bool hyphen;
+    };
+    const Setup setups[] = {{LanguageId::English, -1, false},
+                            {LanguageId::French, -1, false},
+                            {LanguageId::French, 0, true},
+                            {LanguageId::English, 1, false}};
+    const std::vector<std::string> pieces = {
+        "a",    "b",        "A",           "z",
+        "\xE9", "'",        "0",           "1",
+        "5",    "9",        " ",           ",",
+        "-",    "\r",       "\n",          "\x9C",
+        "\x8C", "\x92",     "\xAB",        "\x01",
+        "\xAD", "aujourd'", "AUJOURD\x92", "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstu"};
+    std::mt19937 random(20261207);
+    const auto junk = [&random](std::string s) {
+        const std::size_t size = s.size();
+        for (int k = 0; k < 64; ++k)
+            s += static_cast<char>(random() % 2 ? 'x' : random());
+        return std::pair{s, size};
+    };
+    for (const Setup& setup : setups) {
+        test::TempDir dir;
+        ProgramState state = test::wordcountState(dir, setup.language);
+        if (setup.apostrophe >= 0)
+            state.WordbreakAtApostrophe = setup.apostrophe == 1;
+        state.WordbreakAtHyphen = setup.hyphen;
+        const WordRules rules = MakeWordRules(state);
+        for (int round = 0; round < 40; ++round) {
+            std::string text;
+            const std::size_t length = random() % 300;
+            while (text.size() < length)
+                text += pieces[random() % 3 == 0 ? random() % pieces.size() : random() % 5];
+            const Words expected = plainCut(rules, text);
+            for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+                const std::size_t second = std::min(text.size(), cut + random() % 8);
+                CollectWords sink;
+                WordCutter<CollectWords> cutter(rules, sink);
+                for (auto [from, to] : {std::pair{std::size_t{0}, cut}, std::pair{cut, second},
+                                        std::pair{second, text.size()}}) {
+                    auto [block, size] = junk(text.substr(from, to - from));
+                    cutter.feed(block, size);
+                }
+                cutter.finish();
+                ASSERT_EQ(sink.words, expected) << text << " cut at " << cut << ", " << second;
+            }
+        }
+        // the vector marks agree with the byte-by-byte ones on every code
+        std::string bytes;
+        for (int k = 0; k < 64 * 8; ++k)
+            bytes += static_cast<char>(random());
+        std::uint64_t vector[16], plain[16];
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        MarkWordBytes(rules, p, 8, vector, true);
+        MarkWordBytes(rules, p, 8, plain, false);
+        EXPECT_TRUE(std::equal(vector, vector + 16, plain));
+    }
 }
 
 } // namespace
