@@ -63,14 +63,16 @@ void markPlain(const WordRules& rules, const unsigned char* p, std::size_t block
                std::uint64_t* out) {
     const std::uint8_t* const mark = rules.mark.data();
     for (std::size_t b = 0; b < blocks; ++b, p += 64) {
-        std::uint64_t words = 0, general = 0;
+        std::uint64_t words = 0, general = 0, apostrophes = 0;
         for (unsigned j = 0; j < 64; ++j) {
             const std::uint64_t m = mark[p[j]];
             words |= (m & 1) << j;
-            general |= (m >> 1) << j;
+            general |= ((m >> 1) & 1) << j;
+            apostrophes |= (m >> 2) << j;
         }
-        out[2 * b] = words;
-        out[2 * b + 1] = general;
+        out[kMarkWords * b] = words;
+        out[kMarkWords * b + 1] = general;
+        out[kMarkWords * b + 2] = apostrophes;
     }
 }
 
@@ -86,12 +88,16 @@ struct Avx2Marks {
         wordsHigh = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + 1));
         generalLow = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + 2));
         generalHigh = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + 3));
+        apostrophe = _mm256_set1_epi8(rules.apostropheRule ? '\'' : 0);
         bits = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
                                 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
     }
 
+    // A word, a general and an apostrophe mark of 32 bytes. Without the apostrophe rule the
+    // apostrophe compared with is NUL, never a word byte.
     __attribute__((target("avx2"))) void mark(const unsigned char* p, std::uint32_t& words,
-                                              std::uint32_t& general) const {
+                                              std::uint32_t& general,
+                                              std::uint32_t& apostrophes) const {
         const __m256i nibble = _mm256_set1_epi8(0x0F);
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
         const __m256i low = _mm256_and_si256(v, nibble);
@@ -105,20 +111,24 @@ struct Avx2Marks {
             _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(w, bit), bit)));
         general = static_cast<std::uint32_t>(
             _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(g, bit), bit)));
+        apostrophes =
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, apostrophe))) &
+            words;
     }
 
-    __m256i wordsLow, wordsHigh, generalLow, generalHigh, bits;
+    __m256i wordsLow, wordsHigh, generalLow, generalHigh, apostrophe, bits;
 };
 
 __attribute__((target("avx2"))) void markAvx2(const WordRules& rules, const unsigned char* p,
                                               std::size_t blocks, std::uint64_t* out) {
     const Avx2Marks marks(rules);
     for (std::size_t b = 0; b < blocks; ++b, p += 64) {
-        std::uint32_t w0, g0, w1, g1;
-        marks.mark(p, w0, g0);
-        marks.mark(p + 32, w1, g1);
-        out[2 * b] = w0 | (static_cast<std::uint64_t>(w1) << 32);
-        out[2 * b + 1] = g0 | (static_cast<std::uint64_t>(g1) << 32);
+        std::uint32_t w0, g0, a0, w1, g1, a1;
+        marks.mark(p, w0, g0, a0);
+        marks.mark(p + 32, w1, g1, a1);
+        out[kMarkWords * b] = w0 | (static_cast<std::uint64_t>(w1) << 32);
+        out[kMarkWords * b + 1] = g0 | (static_cast<std::uint64_t>(g1) << 32);
+        out[kMarkWords * b + 2] = a0 | (static_cast<std::uint64_t>(a1) << 32);
     }
 }
 
@@ -235,9 +245,9 @@ WordRules MakeWordRules(const ProgramState& state) {
         rules.cls[146] = 4;
     for (int c = 0; c < 256; ++c) {
         const std::uint8_t k = rules.cls[static_cast<std::size_t>(c)];
-        const bool general = k >= 2 || (c == '\'' && rules.apostropheRule);
+        const bool apostrophe = c == '\'' && k == 0 && rules.apostropheRule;
         rules.mark[static_cast<std::size_t>(c)] =
-            static_cast<std::uint8_t>((k != 1 ? 1 : 0) | (general ? 2 : 0));
+            static_cast<std::uint8_t>((k != 1 ? 1 : 0) | (k >= 2 ? 2 : 0) | (apostrophe ? 4 : 0));
         for (int set = 0; set < 2; ++set)
             if (rules.mark[static_cast<std::size_t>(c)] & (1 << set))
                 rules.markRows[static_cast<std::size_t>(32 * set + 16 * (c >> 7) + (c & 15))] |=

@@ -67,10 +67,10 @@ struct WordRules {
     // character of a word on), 3 œ or Œ expanded to "oe" / "OE" (French), 4 the right single
     // quotation mark read as an apostrophe (apostrophe word-break on).
     std::array<std::uint8_t, 256> cls{};
-    // Per byte: bit 0 not a delimiter (class 0, 2, 3, 4), bit 1 a byte that the cutter's
-    // general path must see (classes 2..4, and the apostrophe under the apostrophe rule).
+    // Per byte: bit 0 not a delimiter (class 0, 2, 3, 4), bit 1 a byte that only the cutter's
+    // general path handles (classes 2..4), bit 2 the apostrophe under the apostrophe rule.
     std::array<std::uint8_t, 256> mark{};
-    // The two sets of `mark` for the vector test: per set, the rows of the high nibbles 0..7
+    // Bits 0 and 1 of `mark` for the vector test: per bit, the rows of the high nibbles 0..7
     // and 8..15, indexed by the low nibble, bit h of a row standing for high nibble h (mod 8).
     std::array<std::uint8_t, 64> markRows{};
     std::string singleLetters;
@@ -85,9 +85,10 @@ WordRules MakeWordRules(const ProgramState& state);
 // a time.
 inline constexpr std::size_t kCutterSlack = 64;
 
-// The marks of `blocks` blocks of 64 bytes from `p`: out[2k] the bytes of block k that are no
-// delimiter, out[2k + 1] those for the general path (see WordRules::mark), bit j for byte j.
-// `vector` false: byte by byte, as on a processor without AVX2.
+// The marks of `blocks` blocks of 64 bytes from `p`, three words a block, bit j for byte j:
+// the bytes that are no delimiter, those for the general path, the apostrophes (see
+// WordRules::mark). `vector` false: byte by byte, as on a processor without AVX2.
+inline constexpr std::size_t kMarkWords = 3;
 void MarkWordBytes(const WordRules& rules, const unsigned char* p, std::size_t blocks,
                    std::uint64_t* out, bool vector = true);
 
@@ -128,64 +129,130 @@ public:
 private:
     // The runs of non-delimiters in p[from, size), found from the marks 64 bytes at a time
     // without a branch per byte. A run of plain word bytes that ends before `size` is a word
-    // as it stands; any other goes the general way.
+    // as it stands, split at its apostrophes under the apostrophe rule; any other goes the
+    // general way.
     void cutRuns(const unsigned char* p, std::size_t size, std::size_t from) {
         const std::size_t n = size - from;
         const std::size_t blocks = (n + 63) / 64;
-        if (m_marks.size() < 2 * blocks)
-            m_marks.resize(2 * blocks);
+        if (m_marks.size() < kMarkWords * blocks)
+            m_marks.resize(kMarkWords * blocks);
         std::uint64_t* const marks = m_marks.data();
         MarkWordBytes(m_rules, p + from, blocks, marks);
         if (n % 64 != 0) { // the bytes past the end are no part of any run
             const std::uint64_t inside = ~std::uint64_t{0} >> (64 - n % 64);
-            marks[2 * blocks - 2] &= inside;
-            marks[2 * blocks - 1] &= inside;
+            for (std::size_t k = 0; k < kMarkWords; ++k)
+                marks[kMarkWords * (blocks - 1) + k] &= inside;
         }
         const unsigned char* const q = p + from;
-        std::size_t runStart = 0;
-        std::uint64_t runGeneral = 0;
-        bool inRun = false;
+        Run run;
         for (std::size_t b = 0; b < blocks; ++b) {
-            std::uint64_t words = marks[2 * b];
-            const std::uint64_t general = marks[2 * b + 1];
-            const std::size_t base = 64 * b;
-            if (inRun) {
-                if (~words == 0) {
-                    runGeneral |= general;
-                    continue;
-                }
-                const int e = std::countr_zero(~words);
-                runGeneral |= general & ~(~std::uint64_t{0} << e);
-                takeRun(q, from, size, runStart, base + e, runGeneral != 0);
-                words &= ~std::uint64_t{0} << e;
-                inRun = false;
-            }
-            while (words != 0) {
-                const int s = std::countr_zero(words);
-                const std::uint64_t after = ~words & (~std::uint64_t{0} << s);
-                if (after == 0) {
-                    inRun = true;
-                    runStart = base + s;
-                    runGeneral = general >> s;
-                    break;
-                }
-                const int e = std::countr_zero(after);
-                const std::uint64_t span = (~std::uint64_t{0} << s) & ~(~std::uint64_t{0} << e);
-                takeRun(q, from, size, base + s, base + e, (general & span) != 0);
-                words &= ~std::uint64_t{0} << e;
-            }
+            const std::uint64_t* m = marks + kMarkWords * b;
+            if ((m[1] | m[2]) == 0 && b + 1 < blocks) [[likely]]
+                plainBlock(q, from, size, 64 * b, m[0], run);
+            else
+                mixedBlock(q, from, size, 64 * b, m, run);
         }
-        if (inRun)
-            cutGenerally(p, size, from + runStart, size);
+        if (run.open)
+            cutGenerally(p, size, from + run.start, size);
+    }
+
+    // A run of word bytes that the end of a block of marks left open.
+    struct Run {
+        std::size_t start = 0;
+        std::uint64_t general = 0, apostrophes = 0;
+        bool open = false;
+    };
+
+    // A block of marks with only plain word bytes, not the last: every run that ends in it is
+    // a word as it stands. Runs are paired with their ends from the bits where they start and
+    // where they stop.
+    [[gnu::always_inline]] void plainBlock(const unsigned char* q, std::size_t from,
+                                           std::size_t size, std::size_t base, std::uint64_t words,
+                                           Run& run) {
+        const std::uint64_t before = (words << 1) | (run.open ? 1 : 0);
+        std::uint64_t starts = words & ~before;
+        std::uint64_t ends = ~words & before;
+        if (run.open) {
+            if (ends == 0)
+                return;
+            const auto e = base + static_cast<std::size_t>(std::countr_zero(ends));
+            takeRun(q, from, size, run, e);
+            ends &= ends - 1;
+        }
+        while (ends != 0) {
+            const auto s = static_cast<std::size_t>(std::countr_zero(starts));
+            const auto e = static_cast<std::size_t>(std::countr_zero(ends));
+            record<false>(std::string_view(reinterpret_cast<const char*>(q + base + s), e - s));
+            starts &= starts - 1;
+            ends &= ends - 1;
+        }
+        if (starts != 0) {
+            run.open = true;
+            run.start = base + static_cast<std::size_t>(std::countr_zero(starts));
+            run.general = run.apostrophes = 0;
+        }
+    }
+
+    // The word of the run that a plain block ends.
+    void takeRun(const unsigned char* q, std::size_t from, std::size_t size, Run& run,
+                 std::size_t e) {
+        run.open = false;
+        const std::string_view word(reinterpret_cast<const char*>(q + run.start), e - run.start);
+        if (run.general != 0)
+            cutGenerally(q - from, size, from + run.start, from + e);
+        else if (run.apostrophes != 0)
+            splitAtApostrophes<false>(word);
+        else
+            record<false>(word);
+    }
+
+    // Any other block: each run looked at for the bytes it holds, and for the end of the text.
+    [[gnu::noinline]] void mixedBlock(const unsigned char* q, std::size_t from, std::size_t size,
+                                      std::size_t base, const std::uint64_t* m, Run& run) {
+        std::uint64_t words = m[0];
+        const std::uint64_t general = m[1], apostrophes = m[2];
+        if (run.open) {
+            if (~words == 0) {
+                run.general |= general;
+                run.apostrophes |= apostrophes;
+                return;
+            }
+            const int e = std::countr_zero(~words);
+            const std::uint64_t span = ~(~std::uint64_t{0} << e);
+            run.general |= general & span;
+            run.apostrophes |= apostrophes & span;
+            takeMixedRun(q, from, size, run.start, base + e, run.general, run.apostrophes);
+            words &= ~std::uint64_t{0} << e;
+            run.open = false;
+        }
+        while (words != 0) {
+            const int s = std::countr_zero(words);
+            const std::uint64_t after = ~words & (~std::uint64_t{0} << s);
+            if (after == 0) {
+                run.open = true;
+                run.start = base + static_cast<std::size_t>(s);
+                run.general = general >> s;
+                run.apostrophes = apostrophes >> s;
+                return;
+            }
+            const int e = std::countr_zero(after);
+            const std::uint64_t span = (~std::uint64_t{0} << s) & ~(~std::uint64_t{0} << e);
+            takeMixedRun(q, from, size, base + static_cast<std::size_t>(s),
+                         base + static_cast<std::size_t>(e), general & span, apostrophes & span);
+            words &= ~std::uint64_t{0} << e;
+        }
     }
 
     // The run q[s, e) (offsets from `from`), its delimiter at q[e] unless it reaches the end.
-    [[gnu::always_inline]] void takeRun(const unsigned char* q, std::size_t from, std::size_t size,
-                                        std::size_t s, std::size_t e, bool general) {
-        if (!general && from + e < size) [[likely]]
-            record<false>(std::string_view(reinterpret_cast<const char*>(q + s), e - s));
-        else
+    void takeMixedRun(const unsigned char* q, std::size_t from, std::size_t size, std::size_t s,
+                      std::size_t e, std::uint64_t general, std::uint64_t apostrophes) {
+        const std::string_view word(reinterpret_cast<const char*>(q + s), e - s);
+        if (general != 0 || from + e >= size)
             cutGenerally(q - from, size, from + s, from + e);
+        else if (apostrophes != 0)
+            splitAtApostrophes<false>(word);
+        else
+            record<false>(word);
     }
 
     // The words of the run p[i, e), e its delimiter or the end, the general way.
@@ -263,14 +330,23 @@ private:
     }
 
     template <bool Copied> [[gnu::noinline]] void endWordAtApostrophes(std::string_view word) {
-        if (word.find('\'') != std::string_view::npos)
+        if (apostropheIn(word) != std::string_view::npos)
             splitAtApostrophes<Copied>(word);
         else
             record<Copied>(word);
     }
 
+    // Where the first apostrophe is: words are short, and a call to search them costs more.
+    static std::size_t apostropheIn(std::string_view word) {
+        for (std::size_t i = 0; i < word.size(); ++i)
+            if (word[i] == '\'')
+                return i;
+        return std::string_view::npos;
+    }
+
     template <bool Copied> void splitAtApostrophes(std::string_view rest) {
-        for (std::size_t p = rest.find('\''); p != std::string_view::npos; p = rest.find('\'')) {
+        for (std::size_t p = apostropheIn(rest); p != std::string_view::npos;
+             p = apostropheIn(rest)) {
             if (p == 7 && LowerCp1252(rest.substr(0, 7)) == "aujourd") {
                 record<Copied>(rest);
                 return;
