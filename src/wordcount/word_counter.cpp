@@ -427,9 +427,11 @@ public:
     // The scatter sink: one recorded word of the block being cut, queued until the batch is
     // full (the block stays until then).
     void operator()(std::string_view word) {
-        m_wordAt[m_batchSize] = word.data();
-        m_wordLength[m_batchSize] = word.size();
-        if (++m_batchSize == kBatch)
+        const std::size_t n = m_batchSize;
+        m_wordAt[n] = word.data();
+        m_wordLength[n] = word.size();
+        m_batchSize = n + 1;
+        if (n + 1 == kBatch)
             drainBatch();
     }
     // A word the cutter put together: counted at once from a copy with room for 8-byte reads.
@@ -461,10 +463,6 @@ private:
             addQueued(m_queued[i]);
     }
     std::size_t hashBatch();
-    void addLetterWords() {
-        for (std::size_t n = 1; n < m_letterWords.size(); ++n)
-            m_buckets[n - 1].words += std::exchange(m_letterWords[n], 0);
-    }
     void addOeWord(std::string_view word);
     void addQueued(const Queued& q) {
         if (q.length <= WordTable::kShortWord) {
@@ -539,8 +537,6 @@ private:
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
     std::string m_block;     // the source text being cut, allocated once for the run
-    // words per letter (1..26) counted since they were last added to their buckets
-    std::array<std::int64_t, kLetterRecords + 1> m_letterWords{};
     std::array<const char*, kBatch> m_wordAt{};
     std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;
@@ -676,7 +672,6 @@ bool CountRun::openSpillFiles() {
 // the table starts again empty. A spelling may so be spilled several times; the gather adds
 // its counts up.
 Flow CountRun::spill() {
-    addLetterWords();
     if (!m_spilled) {
         if (!openSpillFiles()) {
             m_state.ExitFlag = ExitRequest::UserPressedExit;
@@ -690,6 +685,7 @@ Flow CountRun::spill() {
             return;
         const int letter = BucketOfFirst(static_cast<unsigned char>(word[0]));
         BucketFile& b = m_buckets[static_cast<std::size_t>(letter - 1)];
+        b.words += count;
         appendRecord(b.buffer, word, count);
         if (b.buffer.size() >= kWriteBuffer)
             flow = flush(b);
@@ -698,12 +694,16 @@ Flow CountRun::spill() {
     return flow;
 }
 
-// Each queued word: its letter, its key and hash, its slot asked for. A word with a digit
-// first is a token that is never listed; one with a non-letter first is no token at all.
+// Each queued word: its key and hash, its slot asked for. A word with a digit first is a token
+// that is never listed; one with a non-letter first is no token at all. The words of a letter
+// are not counted here: the table's counts add up to them when it is emptied.
 std::size_t CountRun::hashBatch() {
+    const std::size_t size = m_batchSize;
+    // held in registers: the stores to the queue might otherwise be taken to change them
+    WordTable::Prefetcher slots = m_table.prefetcher();
     std::size_t kept = 0;
     std::int64_t tokens = 0;
-    for (std::size_t i = 0; i < m_batchSize; ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         const char* p = m_wordAt[i];
         const std::size_t n = m_wordLength[i];
         const int bucket = BucketOfFirst(static_cast<unsigned char>(*p));
@@ -714,9 +714,9 @@ std::size_t CountRun::hashBatch() {
             continue;
         if (bucket == kOeBucket) [[unlikely]] {
             addOeWord(std::string_view(p, n));
+            slots = m_table.prefetcher(); // the table may have grown
             continue;
         }
-        ++m_letterWords[static_cast<std::size_t>(bucket)];
         Queued& q = m_queued[kept++];
         q.data = p;
         q.length = n;
@@ -727,7 +727,7 @@ std::size_t CountRun::hashBatch() {
             q.key = WordTable::keyOfPadded(p, n);
             q.hash = WordTable::hashOfKey(q.key);
         }
-        m_table.prefetch(q.hash);
+        slots.prefetch(q.hash);
     }
     m_tokens += tokens;
     return kept;
@@ -736,7 +736,6 @@ std::size_t CountRun::hashBatch() {
 // A word that begins with the ligature is counted under "oe", in lower case after it.
 void CountRun::addOeWord(std::string_view word) {
     const std::string spelled = "oe" + LowerCp1252(word.substr(1));
-    ++m_letterWords[15];
     if (!m_table.add(spelled))
         addAfterSpill(spelled);
 }
@@ -1124,7 +1123,6 @@ CountRun::entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts) {
 }
 
 Flow CountRun::gather(std::int64_t& types) {
-    addLetterWords();
     m_indexBuffer.assign(kLetterRecords * kIndexRecordSize, '\0');
     m_listBuffer = std::string(kCountHeader) + "\r\n";
     m_listBytes = static_cast<std::int64_t>(m_listBuffer.size());
@@ -1141,6 +1139,9 @@ Flow CountRun::gather(std::int64_t& types) {
                 return Flow::Stop;
     } else {
         entries = entriesByLetter(starts);
+        for (std::size_t n = 0; n < kLetterRecords; ++n)
+            for (std::size_t e = starts[n]; e < starts[n + 1]; ++e)
+                m_buckets[n].words += entries[e].count;
         m_table.releaseSlots();
     }
     types = 0;

@@ -25,6 +25,8 @@ struct WordEntry {
 std::uint64_t HashWord(const char* data, std::size_t length);
 
 class WordTable {
+    struct Slot;
+
 public:
     static constexpr std::size_t kShortWord = 8;
 
@@ -47,6 +49,24 @@ public:
     void prefetch(std::uint64_t hash) const {
         if (!m_slots.empty())
             __builtin_prefetch(&m_slots[hash >> m_shift]);
+    }
+    // The same for a batch of words, the table's place and size taken once. Valid until the
+    // table grows or is cleared.
+    class Prefetcher {
+    public:
+        void prefetch(std::uint64_t hash) const { __builtin_prefetch(m_slots + (hash >> m_shift)); }
+
+    private:
+        friend class WordTable;
+        Prefetcher(const void* slots, int shift)
+            : m_slots(static_cast<const Slot*>(slots)), m_shift(shift) {}
+        const Slot* m_slots;
+        int m_shift;
+    };
+    // An empty table has no slots yet: its words' slots are asked for at the one dummy slot.
+    Prefetcher prefetcher() const {
+        static const Slot none[2]{};
+        return m_slots.empty() ? Prefetcher(none, 63) : Prefetcher(m_slots.begin(), m_shift);
     }
     // After prefetch(): a long spelling is compared with the bytes its first slot points to;
     // asks for those too.
