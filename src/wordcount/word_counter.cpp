@@ -707,16 +707,18 @@ std::size_t CountRun::hashBatch() {
         const char* p = m_wordAt[i];
         const std::size_t n = m_wordLength[i];
         const int bucket = BucketOfFirst(static_cast<unsigned char>(*p));
-        if (bucket == 0)
-            continue;
-        ++tokens;
-        if (bucket == kDigitBucket)
-            continue;
-        if (bucket == kOeBucket) [[unlikely]] {
-            addOeWord(std::string_view(p, n));
-            slots = m_table.prefetcher(); // the table may have grown
+        if (static_cast<unsigned>(bucket - 1) >= kLetterRecords) [[unlikely]] {
+            // no letter first: no token, a digit, or the ligature
+            if (bucket == 0)
+                continue;
+            ++tokens;
+            if (bucket == kOeBucket) {
+                addOeWord(std::string_view(p, n));
+                slots = m_table.prefetcher(); // the table may have grown
+            }
             continue;
         }
+        ++tokens;
         Queued& q = m_queued[kept++];
         q.data = p;
         q.length = n;

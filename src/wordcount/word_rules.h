@@ -148,9 +148,9 @@ private:
         for (std::size_t b = 0; b < blocks; ++b) {
             const std::uint64_t* m = marks + kMarkWords * b;
             if ((m[1] | m[2]) == 0 && b + 1 < blocks) [[likely]]
-                plainBlock(q, from, size, 64 * b, m[0], run);
+                cutBlock<false>(q, from, size, 64 * b, m, run);
             else
-                mixedBlock(q, from, size, 64 * b, m, run);
+                cutBlock<true>(q, from, size, 64 * b, m, run);
         }
         if (run.open)
             cutGenerally(p, size, from + run.start, size);
@@ -163,93 +163,62 @@ private:
         bool open = false;
     };
 
-    // A block of marks with only plain word bytes, not the last: every run that ends in it is
-    // a word as it stands. Runs are paired with their ends from the bits where they start and
-    // where they stop.
-    [[gnu::always_inline]] void plainBlock(const unsigned char* q, std::size_t from,
-                                           std::size_t size, std::size_t base, std::uint64_t words,
-                                           Run& run) {
+    // The runs that end in a block of marks, paired with their starts from the bits where runs
+    // start and where they stop. `Mixed` false: a block of plain word bytes only, not the last,
+    // whose runs are words as they stand; true: any block, each run looked at for the bytes it
+    // holds and for the end of the text.
+    template <bool Mixed>
+    [[gnu::always_inline]] void cutBlock(const unsigned char* q, std::size_t from, std::size_t size,
+                                         std::size_t base, const std::uint64_t* m, Run& run) {
+        const std::uint64_t words = m[0];
         const std::uint64_t before = (words << 1) | (run.open ? 1 : 0);
         std::uint64_t starts = words & ~before;
         std::uint64_t ends = ~words & before;
         if (run.open) {
+            if constexpr (Mixed) {
+                const std::uint64_t span = ends == 0 ? ~std::uint64_t{0} : (ends & -ends) - 1;
+                run.general |= m[1] & span;
+                run.apostrophes |= m[2] & span;
+            }
             if (ends == 0)
                 return;
-            const auto e = base + static_cast<std::size_t>(std::countr_zero(ends));
-            takeRun(q, from, size, run, e);
+            takeRun(q, from, size, run.start,
+                    base + static_cast<std::size_t>(std::countr_zero(ends)), run.general,
+                    run.apostrophes);
+            run.open = false;
             ends &= ends - 1;
         }
         while (ends != 0) {
-            const auto s = static_cast<std::size_t>(std::countr_zero(starts));
-            const auto e = static_cast<std::size_t>(std::countr_zero(ends));
-            record<false>(std::string_view(reinterpret_cast<const char*>(q + base + s), e - s));
+            const int s = std::countr_zero(starts);
+            const int e = std::countr_zero(ends);
+            if constexpr (Mixed) {
+                const std::uint64_t span = (std::uint64_t{1} << e) - (std::uint64_t{1} << s);
+                takeRun(q, from, size, base + static_cast<std::size_t>(s),
+                        base + static_cast<std::size_t>(e), m[1] & span, m[2] & span);
+            } else {
+                record<false>(std::string_view(reinterpret_cast<const char*>(q + base + s),
+                                               static_cast<std::size_t>(e - s)));
+            }
             starts &= starts - 1;
             ends &= ends - 1;
         }
         if (starts != 0) {
+            const int s = std::countr_zero(starts);
             run.open = true;
-            run.start = base + static_cast<std::size_t>(std::countr_zero(starts));
-            run.general = run.apostrophes = 0;
-        }
-    }
-
-    // The word of the run that a plain block ends.
-    void takeRun(const unsigned char* q, std::size_t from, std::size_t size, Run& run,
-                 std::size_t e) {
-        run.open = false;
-        const std::string_view word(reinterpret_cast<const char*>(q + run.start), e - run.start);
-        if (run.general != 0)
-            cutGenerally(q - from, size, from + run.start, from + e);
-        else if (run.apostrophes != 0)
-            splitAtApostrophes<false>(word);
-        else
-            record<false>(word);
-    }
-
-    // Any other block: each run looked at for the bytes it holds, and for the end of the text.
-    [[gnu::noinline]] void mixedBlock(const unsigned char* q, std::size_t from, std::size_t size,
-                                      std::size_t base, const std::uint64_t* m, Run& run) {
-        std::uint64_t words = m[0];
-        const std::uint64_t general = m[1], apostrophes = m[2];
-        if (run.open) {
-            if (~words == 0) {
-                run.general |= general;
-                run.apostrophes |= apostrophes;
-                return;
-            }
-            const int e = std::countr_zero(~words);
-            const std::uint64_t span = ~(~std::uint64_t{0} << e);
-            run.general |= general & span;
-            run.apostrophes |= apostrophes & span;
-            takeMixedRun(q, from, size, run.start, base + e, run.general, run.apostrophes);
-            words &= ~std::uint64_t{0} << e;
-            run.open = false;
-        }
-        while (words != 0) {
-            const int s = std::countr_zero(words);
-            const std::uint64_t after = ~words & (~std::uint64_t{0} << s);
-            if (after == 0) {
-                run.open = true;
-                run.start = base + static_cast<std::size_t>(s);
-                run.general = general >> s;
-                run.apostrophes = apostrophes >> s;
-                return;
-            }
-            const int e = std::countr_zero(after);
-            const std::uint64_t span = (~std::uint64_t{0} << s) & ~(~std::uint64_t{0} << e);
-            takeMixedRun(q, from, size, base + static_cast<std::size_t>(s),
-                         base + static_cast<std::size_t>(e), general & span, apostrophes & span);
-            words &= ~std::uint64_t{0} << e;
+            run.start = base + static_cast<std::size_t>(s);
+            run.general = Mixed ? m[1] >> s : 0;
+            run.apostrophes = Mixed ? m[2] >> s : 0;
         }
     }
 
     // The run q[s, e) (offsets from `from`), its delimiter at q[e] unless it reaches the end.
-    void takeMixedRun(const unsigned char* q, std::size_t from, std::size_t size, std::size_t s,
-                      std::size_t e, std::uint64_t general, std::uint64_t apostrophes) {
+    [[gnu::always_inline]] void takeRun(const unsigned char* q, std::size_t from, std::size_t size,
+                                        std::size_t s, std::size_t e, std::uint64_t general,
+                                        std::uint64_t apostrophes) {
         const std::string_view word(reinterpret_cast<const char*>(q + s), e - s);
-        if (general != 0 || from + e >= size)
+        if (general != 0 || from + e >= size) [[unlikely]]
             cutGenerally(q - from, size, from + s, from + e);
-        else if (apostrophes != 0)
+        else if (apostrophes != 0) [[unlikely]]
             splitAtApostrophes<false>(word);
         else
             record<false>(word);
