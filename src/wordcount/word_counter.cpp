@@ -451,17 +451,21 @@ private:
         std::uint64_t key; // a short word's bytes
         std::uint64_t hash;
     };
-    // The queued words are counted in three sweeps, so that the slots of a batch are fetched
-    // into the cache side by side: most words of a large vocabulary are rare, and their slots
-    // are far apart.
+    // The queued words are counted in sweeps, so that the slots of a batch are fetched into the
+    // cache side by side: most words of a large vocabulary are rare, and their slots are far
+    // apart. The short words are queued from the front, the long ones from the back, so that
+    // no sweep asks which kind a word is: that is a branch the processor cannot foresee.
     void drainBatch() {
-        const std::size_t n = hashBatch();
+        const std::size_t shorts = hashBatch();
         m_batchSize = 0;
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = m_longFrom; i < kBatch; ++i)
             m_table.prefetchBytes(m_queued[i].length, m_queued[i].hash);
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = 0; i < shorts; ++i)
+            addQueued(m_queued[i]);
+        for (std::size_t i = m_longFrom; i < kBatch; ++i)
             addQueued(m_queued[i]);
     }
+    // Returns the number of short words queued; the long ones are from m_longFrom on.
     std::size_t hashBatch();
     void addOeWord(std::string_view word);
     void addQueued(const Queued& q) {
@@ -541,6 +545,7 @@ private:
     std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;
     std::array<Queued, kBatch> m_queued{};
+    std::size_t m_longFrom = kBatch;
     std::string m_copy;
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
@@ -701,7 +706,7 @@ std::size_t CountRun::hashBatch() {
     const std::size_t size = m_batchSize;
     // held in registers: the stores to the queue might otherwise be taken to change them
     WordTable::Prefetcher slots = m_table.prefetcher();
-    std::size_t kept = 0;
+    std::size_t shorts = 0, longFrom = kBatch;
     std::int64_t tokens = 0;
     for (std::size_t i = 0; i < size; ++i) {
         const char* p = m_wordAt[i];
@@ -719,20 +724,26 @@ std::size_t CountRun::hashBatch() {
             continue;
         }
         ++tokens;
-        Queued& q = m_queued[kept++];
+        const bool isShort = n <= WordTable::kShortWord;
+        longFrom -= isShort ? 0 : 1;
+        Queued& q = m_queued[isShort ? shorts : longFrom];
+        shorts += isShort ? 1 : 0;
         q.data = p;
         q.length = n;
-        if (n > WordTable::kShortWord) {
-            q.hash = WordTable::hashOfLong(p, n);
-        } else {
-            // the block (or the copy) has room to read 8 bytes from any word in it
-            q.key = WordTable::keyOfPadded(p, n);
-            q.hash = WordTable::hashOfKey(q.key);
-        }
+        // the block (or the copy) has room to read 8 bytes from any word in it; a long word's
+        // key and hash are of no use, and are replaced below
+        q.key = WordTable::keyOfPadded(p, std::min(n, WordTable::kShortWord));
+        q.hash = WordTable::hashOfKey(q.key);
         slots.prefetch(q.hash);
     }
+    for (std::size_t i = longFrom; i < kBatch; ++i) {
+        Queued& q = m_queued[i];
+        q.hash = WordTable::hashOfLong(q.data, q.length);
+        slots.prefetch(q.hash);
+    }
+    m_longFrom = longFrom;
     m_tokens += tokens;
-    return kept;
+    return shorts;
 }
 
 // A word that begins with the ligature is counted under "oe", in lower case after it.

@@ -11,6 +11,7 @@ namespace lexmora {
 namespace {
 
 constexpr std::size_t kFirstSlots = 1024;
+constexpr std::uint32_t kFrequent = 8; // occurrences that make a spelling one to place first
 constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ull;
 
 std::uint64_t load8(const char* p) {
@@ -107,13 +108,17 @@ bool WordTable::grow() {
     std::swap(old, m_slots);
     m_mask = slots - 1;
     m_shift = 64 - std::countr_zero(slots);
-    for (const Slot& s : old) {
-        if (s.length == 0)
-            continue;
-        std::size_t i = hashOf(s) >> m_shift;
-        while (m_slots[i].length != 0)
-            i = (i + 1) & m_mask;
-        m_slots[i] = s;
+    // The frequent spellings first, so that they take the slots their hashes point at: most
+    // words counted after this are found there at the first look.
+    for (const bool frequent : {true, false}) {
+        for (const Slot& s : old) {
+            if (s.length == 0 || (s.count >= kFrequent) != frequent)
+                continue;
+            std::size_t i = hashOf(s) >> m_shift;
+            while (m_slots[i].length != 0)
+                i = (i + 1) & m_mask;
+            m_slots[i] = s;
+        }
     }
     return true;
 }
