@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lexmora {
 
@@ -132,25 +131,30 @@ private:
     // as it stands, split at its apostrophes under the apostrophe rule; any other goes the
     // general way.
     void cutRuns(const unsigned char* p, std::size_t size, std::size_t from) {
+        // marked a piece at a time, so that the marks stay in the first-level cache
+        constexpr std::size_t kPiece = 64;
+        std::array<std::uint64_t, kMarkWords * kPiece> marks;
         const std::size_t n = size - from;
         const std::size_t blocks = (n + 63) / 64;
-        if (m_marks.size() < kMarkWords * blocks)
-            m_marks.resize(kMarkWords * blocks);
-        std::uint64_t* const marks = m_marks.data();
-        MarkWordBytes(m_rules, p + from, blocks, marks);
-        if (n % 64 != 0) { // the bytes past the end are no part of any run
-            const std::uint64_t inside = ~std::uint64_t{0} >> (64 - n % 64);
-            for (std::size_t k = 0; k < kMarkWords; ++k)
-                marks[kMarkWords * (blocks - 1) + k] &= inside;
-        }
         const unsigned char* const q = p + from;
         Run run;
-        for (std::size_t b = 0; b < blocks; ++b) {
-            const std::uint64_t* m = marks + kMarkWords * b;
-            if ((m[1] | m[2]) == 0 && b + 1 < blocks) [[likely]]
-                cutBlock<false>(q, from, size, 64 * b, m, run);
-            else
-                cutBlock<true>(q, from, size, 64 * b, m, run);
+        for (std::size_t first = 0; first < blocks; first += kPiece) {
+            const std::size_t count = std::min(kPiece, blocks - first);
+            MarkWordBytes(m_rules, q + 64 * first, count, marks.data());
+            if (first + count == blocks && n % 64 != 0) {
+                // the bytes past the end are no part of any run
+                const std::uint64_t inside = ~std::uint64_t{0} >> (64 - n % 64);
+                for (std::size_t k = 0; k < kMarkWords; ++k)
+                    marks[kMarkWords * (count - 1) + k] &= inside;
+            }
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::uint64_t* m = marks.data() + kMarkWords * k;
+                const std::size_t b = first + k;
+                if ((m[1] | m[2]) == 0 && b + 1 < blocks) [[likely]]
+                    cutBlock<false>(q, from, size, 64 * b, m, run);
+                else
+                    cutBlock<true>(q, from, size, 64 * b, m, run);
+            }
         }
         if (run.open)
             cutGenerally(p, size, from + run.start, size);
@@ -340,7 +344,6 @@ private:
     const WordRules& m_rules;
     Sink& m_sink;
     std::string m_word;
-    std::vector<std::uint64_t> m_marks; // kept from block to block
 };
 
 } // namespace lexmora
