@@ -46,7 +46,7 @@ HitSpool::HitSpool(std::string tempDirectory, std::size_t slots, std::size_t mem
       // enough that a spill is a few large writes.
       m_blockSize(std::clamp<std::size_t>(memoryLimit / (std::max<std::size_t>(slots, 1) * 2),
                                           kMinBlock, kMaxBlock)),
-      m_memory(slots), m_pieces(slots) {}
+      m_memory(slots), m_slotMemory(slots), m_pieces(slots) {}
 
 HitSpool::~HitSpool() {
     if (m_fd >= 0)
@@ -71,6 +71,7 @@ Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line
     if (blocks.empty() || blocks.back().capacity - blocks.back().used < need) {
         blocks.push_back(takeBlock(need));
         m_inMemory += blocks.back().capacity;
+        m_slotMemory[slot] += blocks.back().capacity;
     }
     Block& block = blocks.back();
     char* o = block.data.get() + block.used;
@@ -78,12 +79,14 @@ Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line
     putU32(o + 4, static_cast<std::uint32_t>(line.size()));
     std::memcpy(o + kRecordHead, line.data(), line.size());
     block.used += need;
-    return m_inMemory > m_memoryLimit ? spillAll() : Status::success();
+    return m_inMemory > m_memoryLimit ? spill() : Status::success();
 }
 
-// Every slot's records go behind what the file holds, each slot's as a piece of its own: one
-// file and one descriptor for a list of any length.
-Status HitSpool::spillAll() {
+// The largest slots' records go behind what the file holds, each slot's as a piece of its own,
+// until a quarter of the bound is free: what stays in memory at the end of the walk is read back
+// without going through the file, so the memory is kept near full. One file and one descriptor
+// serve a list of any length.
+Status HitSpool::spill() {
     if (m_fd < 0) {
         std::string name = AddBackslash(m_tempDirectory) + "lexmora-hits-XXXXXX";
         m_fd = ::mkstemp(name.data());
@@ -91,10 +94,17 @@ Status HitSpool::spillAll() {
             return spoolFailure(errno);
         ::unlink(name.c_str());
     }
-    for (std::size_t slot = 0; slot < m_memory.size(); ++slot) {
+    m_order.clear();
+    for (std::size_t slot = 0; slot < m_memory.size(); ++slot)
+        if (m_slotMemory[slot] > 0)
+            m_order.push_back(slot);
+    std::sort(m_order.begin(), m_order.end(), [this](std::size_t a, std::size_t b) {
+        return m_slotMemory[a] != m_slotMemory[b] ? m_slotMemory[a] > m_slotMemory[b] : a < b;
+    });
+    for (const std::size_t slot : m_order) {
+        if (m_inMemory <= m_memoryLimit - m_memoryLimit / 4)
+            break;
         std::vector<Block>& blocks = m_memory[slot];
-        if (blocks.empty())
-            continue;
         std::uint64_t size = 0;
         for (Block& block : blocks) {
             if (!writeAll(m_fd, std::string_view(block.data.get(), block.used)))
@@ -108,8 +118,9 @@ Status HitSpool::spillAll() {
         blocks.clear();
         m_pieces[slot].push_back(Piece{m_fileSize, size});
         m_fileSize += size;
+        m_inMemory -= m_slotMemory[slot];
+        m_slotMemory[slot] = 0;
     }
-    m_inMemory = 0;
     return Status::success();
 }
 

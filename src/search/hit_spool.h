@@ -69,7 +69,7 @@ private:
         std::size_t used = 0;
     };
     Block takeBlock(std::size_t need);
-    Status spillAll();
+    Status spill();
 
     // A stretch of the temporary file holding one slot's records.
     struct Piece {
@@ -82,6 +82,8 @@ private:
     std::size_t m_blockSize;
     std::size_t m_inMemory = 0;                   // the capacity of the slots' blocks
     std::vector<std::vector<Block>> m_memory;     // per slot: records not yet in the file
+    std::vector<std::size_t> m_slotMemory;        // per slot: the capacity of its blocks
+    std::vector<std::size_t> m_order;             // the slots by size, at a spill
     std::vector<Block> m_pool;                    // spilled blocks of the usual size
     std::vector<std::vector<Piece>> m_pieces;     // per slot: its records in the file, in order
     mutable std::unique_ptr<char[]> m_readBuffer; // lent to one reader at a time
