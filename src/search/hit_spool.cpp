@@ -19,6 +19,7 @@ namespace {
 constexpr std::size_t kRecordHead = 8; // file number and line length, 4 bytes each
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kMinBlock = 4096, kMaxBlock = 1 << 20;
+constexpr std::size_t kStaging = 1 << 18;
 
 void putU32(char* out, std::uint32_t v) {
     out[0] = static_cast<char>(v);
@@ -107,7 +108,7 @@ Status HitSpool::spill() {
         std::vector<Block>& blocks = m_memory[slot];
         std::uint64_t size = 0;
         for (Block& block : blocks) {
-            if (!writeAll(m_fd, std::string_view(block.data.get(), block.used)))
+            if (!put(block.data.get(), block.used))
                 return spoolFailure(errno);
             size += block.used;
             if (block.capacity == m_blockSize) {
@@ -121,7 +122,26 @@ Status HitSpool::spill() {
         m_inMemory -= m_slotMemory[slot];
         m_slotMemory[slot] = 0;
     }
-    return Status::success();
+    return flushStaging() ? Status::success() : spoolFailure(errno);
+}
+
+// Bytes behind what the file holds. Small blocks (a long keyword list's) are gathered into
+// larger writes: a write call costs more than a copy.
+bool HitSpool::put(const char* data, std::size_t size) {
+    if (size >= kStaging / 2)
+        return flushStaging() && writeAll(m_fd, std::string_view(data, size));
+    if (m_stagingUsed + size > kStaging && !flushStaging())
+        return false;
+    if (!m_staging)
+        m_staging.reset(new char[kStaging]);
+    std::memcpy(m_staging.get() + m_stagingUsed, data, size);
+    m_stagingUsed += size;
+    return true;
+}
+
+bool HitSpool::flushStaging() {
+    const std::size_t used = std::exchange(m_stagingUsed, 0);
+    return used == 0 || writeAll(m_fd, std::string_view(m_staging.get(), used));
 }
 
 HitSpool::Reader::Reader(const HitSpool& spool, std::size_t slot)

@@ -70,6 +70,8 @@ private:
     };
     Block takeBlock(std::size_t need);
     Status spill();
+    bool put(const char* data, std::size_t size);
+    bool flushStaging();
 
     // A stretch of the temporary file holding one slot's records.
     struct Piece {
@@ -88,6 +90,8 @@ private:
     std::vector<std::vector<Piece>> m_pieces;     // per slot: its records in the file, in order
     mutable std::unique_ptr<char[]> m_readBuffer; // lent to one reader at a time
     mutable std::size_t m_readBufferSize = 0;
+    std::unique_ptr<char[]> m_staging; // what a spill has not yet written
+    std::size_t m_stagingUsed = 0;
     int m_fd = -1; // the temporary file, once one is needed
     std::uint64_t m_fileSize = 0;
 };
