@@ -20,6 +20,7 @@ constexpr std::size_t kRecordHead = 8; // file number and line length, 4 bytes e
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kMinBlock = 4096, kMaxBlock = 1 << 20;
 constexpr std::size_t kStaging = 1 << 18;
+constexpr std::size_t kDirectWrite = 1 << 15; // a block this large is written as it is
 
 void putU32(char* out, std::uint32_t v) {
     out[0] = static_cast<char>(v);
@@ -128,7 +129,7 @@ Status HitSpool::spill() {
 // Bytes behind what the file holds. Small blocks (a long keyword list's) are gathered into
 // larger writes: a write call costs more than a copy.
 bool HitSpool::put(const char* data, std::size_t size) {
-    if (size >= kStaging / 2)
+    if (size >= kDirectWrite)
         return flushStaging() && writeAll(m_fd, std::string_view(data, size));
     if (m_stagingUsed + size > kStaging && !flushStaging())
         return false;
