@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,7 @@ public:
     // A hit of keyword `slot` in the walk's file `file`: its KWIC line.
     Status add(std::size_t slot, std::uint32_t file, std::string_view line);
 
-    // Reads one slot's hits back in the order they were added.
+    // Reads one slot's hits back in the order they were added. The spool outlives its readers.
     class Reader {
     public:
         // The next hit, or false at the end (or on a read failure: see failed()).
@@ -34,31 +35,43 @@ public:
         std::uint32_t peekFile();
         bool failed() const { return m_failed; }
 
-    private:
-        friend class HitSpool;
-        Reader(const HitSpool& spool, std::size_t slot);
-        bool fillFromDisk();
-        const HitSpool& m_spool;
-        std::size_t m_slot;
-        std::string m_chunk;     // what is read of the slot's pieces (and then its memory)
-        std::string_view m_view; // the records: the chunk, or the slot's memory itself
-        std::size_t m_at = 0;
-        std::size_t m_piece = 0;       // the slot's piece being read
-        std::uint64_t m_pieceRead = 0; // how much of it is read
-        bool m_inMemory = false;
-        bool m_viewsMemory = false; // m_view is the slot's memory, not the chunk
-        bool m_failed = false;
-
-    public:
-        ~Reader() = default;
+        ~Reader();
         Reader(Reader&& other) noexcept;
         Reader& operator=(Reader&&) = delete;
         Reader(const Reader&) = delete;
+
+    private:
+        friend class HitSpool;
+        Reader(const HitSpool& spool, std::size_t slot);
+        bool more();
+        bool readFromDisk();
+        const HitSpool* m_spool;
+        std::size_t m_slot;
+        // Records are read where they lie: in the buffer the file's pieces are read into, then
+        // in the slot's blocks still in memory.
+        const char* m_at = nullptr;
+        const char* m_end = nullptr;
+        std::unique_ptr<char[]> m_buffer;
+        std::size_t m_bufferSize = 0;
+        std::size_t m_piece = 0;       // the slot's piece being read
+        std::uint64_t m_pieceRead = 0; // how much of it is read
+        std::size_t m_block = 0;       // the next of the slot's blocks in memory
+        bool m_failed = false;
     };
     Reader read(std::size_t slot) const { return Reader(*this, slot); }
 
 private:
-    Status spillAll();
+    // A stretch of memory holding whole records of one slot. Blocks of the usual size go back
+    // to a pool once spilled: their pages are touched once, not again with every spill.
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+    };
+    Block takeBlock(std::size_t need);
+    Status spill();
+    bool put(const char* data, std::size_t size);
+    bool flushStaging();
 
     // A stretch of the temporary file holding one slot's records.
     struct Piece {
@@ -68,10 +81,18 @@ private:
 
     std::string m_tempDirectory;
     std::size_t m_memoryLimit;
-    std::size_t m_inMemory = 0;
-    std::vector<std::string> m_memory;        // per slot: records not yet in the file
-    std::vector<std::vector<Piece>> m_pieces; // per slot: its records in the file, in order
-    int m_fd = -1;                            // the temporary file, once one is needed
+    std::size_t m_blockSize;
+    std::size_t m_inMemory = 0;                   // the capacity of the slots' blocks
+    std::vector<std::vector<Block>> m_memory;     // per slot: records not yet in the file
+    std::vector<std::size_t> m_slotMemory;        // per slot: the capacity of its blocks
+    std::vector<std::size_t> m_order;             // the slots by size, at a spill
+    std::vector<Block> m_pool;                    // spilled blocks of the usual size
+    std::vector<std::vector<Piece>> m_pieces;     // per slot: its records in the file, in order
+    mutable std::unique_ptr<char[]> m_readBuffer; // lent to one reader at a time
+    mutable std::size_t m_readBufferSize = 0;
+    std::unique_ptr<char[]> m_staging; // what a spill has not yet written
+    std::size_t m_stagingUsed = 0;
+    int m_fd = -1; // the temporary file, once one is needed
     std::uint64_t m_fileSize = 0;
 };
 

@@ -7,7 +7,8 @@ namespace lexmora {
 
 namespace {
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-}
+constexpr std::size_t kChainStops = 256; // noted per walk before the outputs are taken
+} // namespace
 
 KeywordAutomaton::KeywordAutomaton(const std::vector<std::string>& literals,
                                    const FoldTable& fold) {
@@ -98,19 +99,101 @@ void KeywordAutomaton::buildLinks() {
         if (output)
             next |= kHasOutput;
     }
+    // A small automaton's table at half width stays in the first-level cache beside the text.
+    if (m_next.size() <= kNarrowRows) {
+        m_narrow.resize(m_next.size());
+        for (std::size_t i = 0; i < m_next.size(); ++i)
+            m_narrow[i] = static_cast<std::uint16_t>((m_next[i] & ~kHasOutput) |
+                                                     (m_next[i] & kHasOutput ? kNarrowOutput : 0));
+    }
     m_own.clear();
     m_link.clear();
+}
+
+namespace {
+
+// Where chains reached states with outputs: the index and the four rows (flags kept).
+struct ChainStop {
+    std::ptrdiff_t n;
+    std::size_t rows[4];
+};
+
+// Four independent chains of table loads: each byte's move waits on the one before, and the
+// processor works on the four at once. The chains share one index counting up to zero from their
+// ends. A byte after which a chain's state has outputs is noted in `stops` and the walk goes on
+// (with the flags taken off) until `stops` is full; returns where it stopped and the stops noted.
+// Kept apart from what is done with the outputs, the loop holds all it needs in registers.
+template <typename Entry, Entry flag>
+[[gnu::noinline]] std::ptrdiff_t
+walkChains(const Entry* next, const std::uint8_t* classOf, const unsigned char* const* ends,
+           std::size_t* rows, std::ptrdiff_t n, ChainStop* stops, std::size_t& stopCount) {
+    const unsigned char *e0 = ends[0], *e1 = ends[1], *e2 = ends[2], *e3 = ends[3];
+    std::size_t r0 = rows[0], r1 = rows[1], r2 = rows[2], r3 = rows[3];
+    ChainStop* stop = stops;
+    ChainStop* const last = stops + kChainStops;
+    while (n < 0) {
+        r0 = next[r0 + classOf[e0[n]]];
+        r1 = next[r1 + classOf[e1[n]]];
+        r2 = next[r2 + classOf[e2[n]]];
+        r3 = next[r3 + classOf[e3[n]]];
+        if ((r0 | r1 | r2 | r3) & flag) [[unlikely]] {
+            *stop++ = ChainStop{n, {r0, r1, r2, r3}};
+            r0 &= ~std::size_t{flag};
+            r1 &= ~std::size_t{flag};
+            r2 &= ~std::size_t{flag};
+            r3 &= ~std::size_t{flag};
+            if (stop == last) {
+                ++n;
+                break;
+            }
+        }
+        ++n;
+    }
+    rows[0] = r0;
+    rows[1] = r1;
+    rows[2] = r2;
+    rows[3] = r3;
+    stopCount = static_cast<std::size_t>(stop - stops);
+    return n;
+}
+
+} // namespace
+
+// The literals of the state in `row` ending at `end` go to `into` unless they end at or before
+// `after` (a chain's lead-in, whose literals the chain before reports). Out of line, so that the
+// walk keeps its indices and states in registers.
+void KeywordAutomaton::settle(std::size_t row, std::size_t end, std::size_t after,
+                              std::vector<Found>& into) const {
+    if (end <= after)
+        return;
+    const std::size_t state = row / m_classes;
+    for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
+        into.push_back(Found{m_outputs[o], end});
 }
 
 void KeywordAutomaton::collect(const char* text, std::size_t size, std::size_t from,
                                std::vector<Found>& out) const {
     out.clear();
-    auto keep = [&out](Found found) {
-        out.push_back(found);
-        return true;
-    };
-    if (size < from + 16384 || m_longest == 0) {
-        scan(text, size, from, keep);
+    if (m_longest == 0)
+        return;
+    if (!m_narrow.empty())
+        collectChains<std::uint16_t, kNarrowOutput>(m_narrow.data(), text, size, from, out);
+    else
+        collectChains<std::uint32_t, kHasOutput>(m_next.data(), text, size, from, out);
+}
+
+template <typename Entry, Entry flag>
+void KeywordAutomaton::collectChains(const Entry* next, const char* text, std::size_t size,
+                                     std::size_t from, std::vector<Found>& out) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const std::uint8_t* classOf = m_class;
+    std::size_t row = 0;
+    if (size < from + 16384) {
+        for (std::size_t i = from; i < size; ++i)
+            if ((row = next[row + classOf[p[i]]]) & flag) {
+                row &= ~std::size_t{flag};
+                settle(row, i + 1, from, out);
+            }
         return;
     }
     // Chain c reports the literals ending in (start[c], start[c + 1]]; it begins early enough
@@ -123,52 +206,30 @@ void KeywordAutomaton::collect(const char* text, std::size_t size, std::size_t f
     std::vector<Found>* to[kChains] = {&out, &m_parts[0], &m_parts[1], &m_parts[2]};
     for (std::size_t c = 1; c < kChains; ++c)
         to[c]->clear();
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    const std::uint32_t* next = m_next.data();
-    const std::uint8_t* classOf = m_class;
-    auto report = [this](std::uint32_t& row, std::size_t end, std::vector<Found>& into) {
-        row &= ~kHasOutput;
-        const std::uint32_t state = row / m_classes;
-        for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
-            into.push_back(Found{m_outputs[o], end});
-    };
-    // A literal ending before its chain's own stretch belongs to the chain before.
-    auto settle = [&](std::size_t c, std::uint32_t& row, std::size_t end) {
-        if (end > start[c])
-            report(row, end, *to[c]);
-        else
-            row &= ~kHasOutput;
-    };
-    std::size_t i0 = from;
-    std::size_t i1 = start[1] - std::min(part, m_longest - 1);
-    std::size_t i2 = start[2] - std::min(part, m_longest - 1);
-    std::size_t i3 = start[3] - std::min(part, m_longest - 1);
-    std::uint32_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
-    // Four independent chains of table loads: each byte's move waits on the one before, and
-    // the processor works on the four at once.
-    const std::size_t common = std::min({start[1] - i0, start[2] - i1, start[3] - i2, size - i3});
-    for (std::size_t n = 0; n < common; ++n) {
-        r0 = next[r0 + classOf[p[i0++]]];
-        r1 = next[r1 + classOf[p[i1++]]];
-        r2 = next[r2 + classOf[p[i2++]]];
-        r3 = next[r3 + classOf[p[i3++]]];
-        if ((r0 | r1 | r2 | r3) & kHasOutput) {
-            if (r0 & kHasOutput)
-                report(r0, i0, out);
-            if (r1 & kHasOutput)
-                settle(1, r1, i1);
-            if (r2 & kHasOutput)
-                settle(2, r2, i2);
-            if (r3 & kHasOutput)
-                settle(3, r3, i3);
+    const std::size_t lead = std::min(part, m_longest - 1);
+    const std::size_t at[kChains] = {from, start[1] - lead, start[2] - lead, start[3] - lead};
+    const std::size_t common =
+        std::min({start[1] - at[0], start[2] - at[1], start[3] - at[2], size - at[3]});
+    const unsigned char* ends[kChains] = {p + at[0] + common, p + at[1] + common,
+                                          p + at[2] + common, p + at[3] + common};
+    std::size_t rows[kChains] = {};
+    ChainStop stops[kChainStops];
+    for (auto n = -static_cast<std::ptrdiff_t>(common); n < 0;) {
+        std::size_t count = 0;
+        n = walkChains<Entry, flag>(next, classOf, ends, rows, n, stops, count);
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t after = common + static_cast<std::size_t>(stops[k].n) + 1;
+            for (std::size_t c = 0; c < kChains; ++c)
+                if (stops[k].rows[c] & flag)
+                    settle(stops[k].rows[c] & ~std::size_t{flag}, at[c] + after, start[c], *to[c]);
         }
     }
-    std::size_t at[kChains] = {i0, i1, i2, i3};
-    std::uint32_t row[kChains] = {r0, r1, r2, r3};
     for (std::size_t c = 0; c < kChains; ++c)
-        for (; at[c] < start[c + 1]; ++at[c])
-            if ((row[c] = next[row[c] + classOf[p[at[c]]]]) & kHasOutput)
-                settle(c, row[c], at[c] + 1);
+        for (std::size_t i = at[c] + common; i < start[c + 1]; ++i)
+            if ((rows[c] = next[rows[c] + classOf[p[i]]]) & flag) {
+                rows[c] &= ~std::size_t{flag};
+                settle(rows[c], i + 1, start[c], *to[c]);
+            }
     for (std::size_t c = 1; c < kChains; ++c)
         out.insert(out.end(), to[c]->begin(), to[c]->end());
 }

@@ -143,12 +143,16 @@ RunOutcome Replay::fileHits(std::size_t index, ScanCounts& counts) {
 // As the scanner records an accepted hit: saved, counted and shown.
 RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::int64_t hitNumber,
                        ScanCounts& counts) {
-    m_line.assign(line);
+    // The spooled line is saved and shown where it lies; only a DOS result code needs a copy.
+    const bool dos = m_run.results && m_state.ResultCode == kCodeAscii;
+    if (dos) {
+        m_line.assign(line);
+        ToDosCodePage(m_line);
+        line = m_line;
+    }
     if (m_run.results) {
-        if (m_state.ResultCode == kCodeAscii)
-            ToDosCodePage(m_line);
         std::int32_t entry = static_cast<std::int32_t>(m_state.LogEntryNumber);
-        const Status written = m_run.results->writeHit(m_line, file.log, hitNumber == 1, entry);
+        const Status written = m_run.results->writeHit(line, file.log, hitNumber == 1, entry);
         m_state.LogEntryNumber = entry;
         if (!written) {
             counts.failure = written.error();
@@ -158,9 +162,9 @@ RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::int64_t
     ++counts.hits;
     counts.bytesWritten += m_run.RecordLength;
     m_observer.onHitCounter(m_hitsBefore + counts.hits);
-    if (m_run.results && m_state.ResultCode == kCodeAscii)
+    if (dos)
         FromDosCodePage(m_line);
-    m_observer.onHit(m_line, file.shortName);
+    m_observer.onHit(line, file.shortName);
     return stopAsked() ? RunOutcome::abandoned() : RunOutcome::done();
 }
 

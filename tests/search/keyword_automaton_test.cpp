@@ -71,20 +71,34 @@ TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
         return true;
     });
     EXPECT_EQ(found, naive(literals, blind, text, 5));
-    // Collected, the text walked in parts at once: the same, for windows of every size.
-    for (const std::size_t size :
-         {std::size_t{100}, std::size_t{9000}, std::size_t{20001}, std::size_t{65539}}) {
-        std::string big;
-        while (big.size() < size)
-            big += text;
-        big.resize(size);
-        std::vector<KeywordAutomaton::Found> collected;
-        automaton.collect(big.data(), big.size(), 7, collected);
-        Hits pairs;
-        for (const auto& f : collected)
-            pairs.emplace_back(f.slot, f.end);
-        EXPECT_EQ(pairs, naive(literals, blind, big, 7)) << size;
+    // Collected, the text walked in parts at once: the same, for windows of every size, with a
+    // table of either width (a long list of longer words needs the wide one).
+    std::vector<std::string> many;
+    for (int i = 0; i < 1500; ++i) {
+        std::string l;
+        for (unsigned n = 3 + random() % 6; n > 0; --n)
+            l += static_cast<char>('a' + random() % 26);
+        many.push_back(l);
     }
+    std::string words;
+    while (words.size() < 3000)
+        words += many[random() % many.size()] + (random() % 2 ? " " : "");
+    const KeywordAutomaton wide(many, blind.map);
+    for (const auto& [list, sample, walker] :
+         {std::tuple(&literals, &text, &automaton), std::tuple(&many, &words, &wide)})
+        for (const std::size_t size :
+             {std::size_t{100}, std::size_t{9000}, std::size_t{20001}, std::size_t{65539}}) {
+            std::string big;
+            while (big.size() < size)
+                big += *sample;
+            big.resize(size);
+            std::vector<KeywordAutomaton::Found> collected;
+            walker->collect(big.data(), big.size(), 7, collected);
+            Hits pairs;
+            for (const auto& f : collected)
+                pairs.emplace_back(f.slot, f.end);
+            EXPECT_EQ(pairs, naive(*list, blind, big, 7)) << size;
+        }
     // Stopped by the callback: where it stopped.
     std::size_t calls = 0;
     const std::size_t stopped = automaton.scan(
