@@ -20,6 +20,7 @@
 #include <dirent.h>
 #include <exception>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -434,9 +435,11 @@ struct ScatterBatch {
         Text,       // a block's words
     };
     Kind kind = Kind::Text;
-    std::string text;  // the block read, the cutter's end mark past it
-    std::string arena; // copied words, each followed by kShortWord zero bytes
-    std::vector<CutWord> words;
+    std::string text;                 // the block read, the cutter's end mark past it
+    std::string arena;                // copied words, each followed by kShortWord zero bytes
+    std::unique_ptr<CutWord[]> words; // wordCount of them, room for wordRoom
+    std::size_t wordCount = 0;
+    std::size_t wordRoom = 0;
     std::size_t finishAt = 0; // words from here on: those finish() recorded at the file's end
     bool eof = false;         // the file's last block
     bool readFailed = false;
@@ -444,23 +447,44 @@ struct ScatterBatch {
     std::uint64_t consumed = 0; // of the file, after this block
     std::uint64_t size = 0;
 
+    // Room for `more` words past those held.
+    void reserveWords(std::size_t more) {
+        if (wordCount + more <= wordRoom)
+            return;
+        const std::size_t room = std::max(wordCount + more, wordRoom * 2);
+        auto grown = std::make_unique_for_overwrite<CutWord[]>(room);
+        std::copy_n(words.get(), wordCount, grown.get());
+        words = std::move(grown);
+        wordRoom = room;
+    }
+
     std::string_view word(const CutWord& w) const {
         const std::string& bytes = (w.length & kInArena) != 0 ? arena : text;
         return {bytes.data() + w.at, w.length & ~kInArena};
     }
 };
 
-// The worker's sink: the words of the block being cut, as places in its batch.
+// The worker's sink: the words of the block being cut, as places in its batch. The words that
+// stay in the block are disjoint pieces of it, so they are at most as many as its bytes: the
+// room for them is made before the block is cut, and no word checks it.
 struct BatchSink {
     ScatterBatch* batch = nullptr;
+    std::size_t blockBytes = 0; // of the block being cut
+    void start(ScatterBatch* b, std::size_t bytes) {
+        batch = b;
+        blockBytes = bytes;
+        batch->reserveWords(bytes + 1);
+    }
     void operator()(std::string_view word) {
-        batch->words.push_back({static_cast<std::uint32_t>(word.data() - batch->text.data()),
-                                static_cast<std::uint32_t>(word.size())});
+        batch->words[batch->wordCount++] = {
+            static_cast<std::uint32_t>(word.data() - batch->text.data()),
+            static_cast<std::uint32_t>(word.size())};
     }
     void copied(std::string_view word) {
+        batch->reserveWords(blockBytes + 2);
         std::string& arena = batch->arena;
-        batch->words.push_back({static_cast<std::uint32_t>(arena.size()),
-                                static_cast<std::uint32_t>(word.size()) | kInArena});
+        batch->words[batch->wordCount++] = {static_cast<std::uint32_t>(arena.size()),
+                                            static_cast<std::uint32_t>(word.size()) | kInArena};
         arena.append(word);
         arena.append(WordTable::kShortWord, '\0'); // room for 8-byte reads
     }
@@ -563,7 +587,7 @@ private:
         }
         ScatterBatch& b = m_slots[m_published % kSlots];
         b.kind = kind;
-        b.words.clear();
+        b.wordCount = 0;
         b.arena.clear();
         b.finishAt = 0;
         b.eof = b.readFailed = false;
@@ -622,7 +646,6 @@ private:
         std::string carry;
         std::string_view separator;
         for (bool first = true;; first = false) {
-            sink.batch = b;
             std::string& block = b->text;
             SourceReader::reserveTail(block, 0, carry.size());
             std::memcpy(block.data(), carry.data(), carry.size());
@@ -633,8 +656,10 @@ private:
             b->eof = got <= 0;
             if (first)
                 separator = detectSeparator(std::string_view(block.data(), end));
-            cutter.feed(block, joinHyphens(block.data(), end, separator, b->eof, carry));
-            b->finishAt = b->words.size();
+            const std::size_t ready = joinHyphens(block.data(), end, separator, b->eof, carry);
+            sink.start(b, ready);
+            cutter.feed(block, ready);
+            b->finishAt = b->wordCount;
             b->error = error;
             b->consumed = reader.consumed();
             b->size = reader.size();
@@ -1105,7 +1130,7 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
         worker.release();
         batch = &worker.next();
     }
-    countWords(*batch, batch->finishAt, batch->words.size());
+    countWords(*batch, batch->finishAt, batch->wordCount);
     if (m_stopped)
         return Flow::Stop;
     // Shrunk under the count: the words counted are those of what was read, and the user knows.
