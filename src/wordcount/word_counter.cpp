@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <exception>
@@ -23,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <pthread.h>
 #include <span>
 #include <sys/stat.h>
 #include <thread>
@@ -507,8 +509,18 @@ public:
     ScatterWorker& operator=(const ScatterWorker&) = delete;
     ~ScatterWorker() { stop(); }
 
+    // The worker takes no signal: a stop signal reaches the thread that polls for it.
     void start() {
-        m_thread = std::thread([this] { run(); });
+        sigset_t all, before;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &before);
+        try {
+            m_thread = std::thread([this] { run(); });
+        } catch (...) {
+            pthread_sigmask(SIG_SETMASK, &before, nullptr);
+            throw;
+        }
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
     }
 
     // The next batch in file order, waited for; the caller's until release(). A failure of the
