@@ -471,22 +471,30 @@ struct ScatterBatch {
 // room for them is made before the block is cut, and no word checks it.
 struct BatchSink {
     ScatterBatch* batch = nullptr;
+    const char* base = nullptr; // the block's text, which the cutter leaves where it is
+    CutWord* out = nullptr;     // where the next word goes
     std::size_t blockBytes = 0; // of the block being cut
+
     void start(ScatterBatch* b, std::size_t bytes) {
         batch = b;
         blockBytes = bytes;
         batch->reserveWords(bytes + 1);
+        base = batch->text.data();
+        out = batch->words.get() + batch->wordCount;
     }
+    // The words put in so far become the batch's.
+    void end() { batch->wordCount = static_cast<std::size_t>(out - batch->words.get()); }
     void operator()(std::string_view word) {
-        batch->words[batch->wordCount++] = {
-            static_cast<std::uint32_t>(word.data() - batch->text.data()),
-            static_cast<std::uint32_t>(word.size())};
+        *out++ = {static_cast<std::uint32_t>(word.data() - base),
+                  static_cast<std::uint32_t>(word.size())};
     }
     void copied(std::string_view word) {
+        end();
         batch->reserveWords(blockBytes + 2);
+        out = batch->words.get() + batch->wordCount;
         std::string& arena = batch->arena;
-        batch->words[batch->wordCount++] = {static_cast<std::uint32_t>(arena.size()),
-                                            static_cast<std::uint32_t>(word.size()) | kInArena};
+        *out++ = {static_cast<std::uint32_t>(arena.size()),
+                  static_cast<std::uint32_t>(word.size()) | kInArena};
         arena.append(word);
         arena.append(WordTable::kShortWord, '\0'); // room for 8-byte reads
     }
@@ -669,14 +677,18 @@ private:
             if (first)
                 separator = detectSeparator(std::string_view(block.data(), end));
             const std::size_t ready = joinHyphens(block.data(), end, separator, b->eof, carry);
+            if (block.size() < ready + kCutterSlack)
+                block.resize(ready + kCutterSlack); // not by feed(), under the sink's words
             sink.start(b, ready);
             cutter.feed(block, ready);
+            sink.end();
             b->finishAt = b->wordCount;
             b->error = error;
             b->consumed = reader.consumed();
             b->size = reader.size();
             if (b->eof) {
                 cutter.finish();
+                sink.end();
                 publish();
                 return true;
             }
