@@ -31,6 +31,10 @@
 #include <unistd.h>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lexmora {
 
 namespace {
@@ -56,6 +60,29 @@ std::string_view detectSeparator(std::string_view block) {
     return "\r";
 }
 
+// The first place from `j` on (j >= len) that holds the separator's last character with a
+// hyphen `len` bytes before it, or n: 16 places tested at once, for such line ends are rare.
+std::size_t nextHyphenLineEnd(const char* p, std::size_t j, std::size_t n, char last,
+                              std::size_t len) {
+#ifdef __SSE2__
+    const __m128i lastV = _mm_set1_epi8(last);
+    const __m128i hyphen = _mm_set1_epi8('-');
+    for (; j + 16 <= n; j += 16) {
+        const __m128i ends =
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j)), lastV);
+        const __m128i hyphens =
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j - len)), hyphen);
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ends, hyphens)));
+        if (found != 0)
+            return j + static_cast<std::size_t>(__builtin_ctz(found));
+    }
+#endif
+    for (; j < n; ++j)
+        if (p[j] == last && p[j - len] == '-')
+            return j;
+    return n;
+}
+
 // Joins lines at a line-end hyphen in place: "-" + separator + a capital keeps the hyphen and
 // drops the separator; before anything else the hyphen goes too. Returns the length ready to
 // cut; bytes that may still start a join (the last three unless at the end of the file) move to
@@ -70,14 +97,13 @@ std::size_t joinHyphens(char* p, std::size_t n, std::string_view sep, bool eof,
         w += to - r;
         r = to;
     };
-    // Line ends are far fewer than hyphens: look for the separator's last character, then at
-    // the character before the separator.
+    // Only a line end with a hyphen before it can join; the bytes below r may have moved, so
+    // a place found there is passed over.
     const std::size_t len = sep.size();
     for (std::size_t j = len; j < n;) {
-        const void* hit = std::memchr(p + j, sep.back(), n - j);
-        if (hit == nullptr)
+        j = nextHyphenLineEnd(p, j, n, sep.back(), len);
+        if (j >= n)
             break;
-        j = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
         const std::size_t i = j - len; // where the hyphen would be
         if (i >= limit)
             break;
