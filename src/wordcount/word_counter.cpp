@@ -762,8 +762,8 @@ public:
 
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
-    // The scatter sink: one recorded word of the block being cut, queued until the batch is
-    // full (the block stays until then).
+    // One word of the block being counted, queued until the batch is full (the block stays
+    // until then).
     void operator()(std::string_view word) {
         m_wordAt[m_batchSize] = word.data();
         m_wordLength[m_batchSize] = word.size();
@@ -771,14 +771,14 @@ public:
             drainBatch();
     }
     // A word the cutter put together, in the batch's arena with room for 8-byte reads: counted
-    // at once, as it was when the cutter was the counter's own.
+    // at once, between the queued words before and after it.
     void copied(std::string_view padded) {
         drainBatch();
         (*this)(padded);
         drainBatch();
     }
     // The words of a batch from `from` to `to`, in the order they were cut.
-    void countWords(const ScatterBatch& batch, std::size_t from, std::size_t to) {
+    void countCut(const ScatterBatch& batch, std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
             const CutWord& w = batch.words[i];
             if ((w.length & kInArena) != 0)
@@ -1169,7 +1169,7 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
                 return Flow::Stop;
             worker.readOn();
         }
-        countWords(*batch, 0, batch->finishAt);
+        countCut(*batch, 0, batch->finishAt);
         if (m_stopped)
             return Flow::Stop;
         if (batch->readFailed)
@@ -1180,7 +1180,7 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
         worker.release();
         batch = &worker.next();
     }
-    countWords(*batch, batch->finishAt, batch->wordCount);
+    countCut(*batch, batch->finishAt, batch->wordCount);
     if (m_stopped)
         return Flow::Stop;
     // Shrunk under the count: the words counted are those of what was read, and the user knows.
