@@ -527,10 +527,11 @@ struct BatchSink {
 };
 
 // Reads and cuts the sources in order on a thread of its own, a few blocks ahead of the
-// counting. Within a file it reads a block only after the calling thread has taken the one
-// before and polled pause and exit, so that pausing stops the reading and a file is read no
-// further ahead of the user's view than today. It never talks to the user: a missing file is
-// handed over as a question whose answer it waits for.
+// counting. Within a file it reads past the first block only once the calling thread has taken
+// it and polled pause and exit, and then stays at most kReadAhead blocks ahead of the last
+// poll: a pause stops the reading at once, and a file that changes while the user sees its
+// first block is read as it is then. It never talks to the user: a missing file is handed over
+// as a question whose answer it waits for.
 class ScatterWorker {
 public:
     enum class Reply { Retry, Skip };
@@ -601,7 +602,8 @@ public:
     }
 
 private:
-    static constexpr std::uint64_t kSlots = 3;
+    static constexpr std::uint64_t kSlots = 4;
+    static constexpr std::uint64_t kReadAhead = 2;
 
     void run() {
         try {
@@ -617,19 +619,16 @@ private:
         }
     }
 
-    // A free batch to fill, emptied; after a file's first block also the caller's leave to
-    // read on. Null once the run stops.
-    ScatterBatch* acquire(ScatterBatch::Kind kind, bool continuing) {
+    // A free batch to fill, emptied, once the caller has polled `polls` blocks in all. Null
+    // once the run stops.
+    ScatterBatch* acquire(ScatterBatch::Kind kind, std::uint64_t polls = 0) {
         {
             std::unique_lock lock(m_mutex);
             m_toWorker.wait(lock, [&] {
-                return m_stop || (m_published - m_released < kSlots &&
-                                  (!continuing || m_readOns > m_readOnsUsed));
+                return m_stop || (m_published - m_released < kSlots && m_readOns >= polls);
             });
             if (m_stop)
                 return nullptr;
-            if (continuing)
-                ++m_readOnsUsed;
         }
         ScatterBatch& b = m_slots[m_published % kSlots];
         b.kind = kind;
@@ -659,7 +658,7 @@ private:
     // False once the run stops.
     bool scatterFile(const std::string& path) {
         while (!isRegularFile(path)) {
-            if (acquire(ScatterBatch::Kind::Missing, false) == nullptr)
+            if (acquire(ScatterBatch::Kind::Missing) == nullptr)
                 return false;
             publish();
             const std::optional<Reply> reply = awaitReply();
@@ -668,7 +667,7 @@ private:
             if (*reply == Reply::Skip)
                 return true;
         }
-        ScatterBatch* b = acquire(ScatterBatch::Kind::Text, false);
+        ScatterBatch* b = acquire(ScatterBatch::Kind::Text);
         if (b == nullptr)
             return false;
         if (HasInvalidExtension(path, m_invalidExtensions)) {
@@ -691,7 +690,10 @@ private:
         WordCutter<BatchSink> cutter(m_rules, sink);
         std::string carry;
         std::string_view separator;
-        for (bool first = true;; first = false) {
+        // the polls of the files before: one for each of their blocks but the last
+        const std::uint64_t polledBefore = m_notLast;
+        for (std::uint64_t number = 1;; ++number) {
+            const bool first = number == 1;
             std::string& block = b->text;
             SourceReader::reserveTail(block, 0, carry.size());
             std::memcpy(block.data(), carry.data(), carry.size());
@@ -719,7 +721,9 @@ private:
                 return true;
             }
             publish();
-            b = acquire(ScatterBatch::Kind::Text, true);
+            ++m_notLast;
+            b = acquire(ScatterBatch::Kind::Text,
+                        polledBefore + std::max(number + 1, kReadAhead + 1) - kReadAhead);
             if (b == nullptr)
                 return false;
         }
@@ -736,8 +740,8 @@ private:
     std::uint64_t m_published = 0;      // batches handed over, taken, released since the start
     std::uint64_t m_taken = 0;
     std::uint64_t m_released = 0;
-    std::uint64_t m_readOns = 0;
-    std::uint64_t m_readOnsUsed = 0;
+    std::uint64_t m_readOns = 0; // blocks polled
+    std::uint64_t m_notLast = 0; // blocks published that are not their file's last (worker's)
     std::optional<Reply> m_reply;
     std::exception_ptr m_failure;
     bool m_stop = false;
