@@ -15,13 +15,25 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
+#include <exception>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <pthread.h>
 #include <span>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace lexmora {
 
@@ -48,6 +60,29 @@ std::string_view detectSeparator(std::string_view block) {
     return "\r";
 }
 
+// The first place from `j` on (j >= len) that holds the separator's last character with a
+// hyphen `len` bytes before it, or n: 16 places tested at once, for such line ends are rare.
+std::size_t nextHyphenLineEnd(const char* p, std::size_t j, std::size_t n, char last,
+                              std::size_t len) {
+#ifdef __SSE2__
+    const __m128i lastV = _mm_set1_epi8(last);
+    const __m128i hyphen = _mm_set1_epi8('-');
+    for (; j + 16 <= n; j += 16) {
+        const __m128i ends =
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j)), lastV);
+        const __m128i hyphens =
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j - len)), hyphen);
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ends, hyphens)));
+        if (found != 0)
+            return j + static_cast<std::size_t>(__builtin_ctz(found));
+    }
+#endif
+    for (; j < n; ++j)
+        if (p[j] == last && p[j - len] == '-')
+            return j;
+    return n;
+}
+
 // Joins lines at a line-end hyphen in place: "-" + separator + a capital keeps the hyphen and
 // drops the separator; before anything else the hyphen goes too. Returns the length ready to
 // cut; bytes that may still start a join (the last three unless at the end of the file) move to
@@ -62,14 +97,13 @@ std::size_t joinHyphens(char* p, std::size_t n, std::string_view sep, bool eof,
         w += to - r;
         r = to;
     };
-    // Line ends are far fewer than hyphens: look for the separator's last character, then at
-    // the character before the separator.
+    // Only a line end with a hyphen before it can join; the bytes below r may have moved, so
+    // a place found there is passed over.
     const std::size_t len = sep.size();
     for (std::size_t j = len; j < n;) {
-        const void* hit = std::memchr(p + j, sep.back(), n - j);
-        if (hit == nullptr)
+        j = nextHyphenLineEnd(p, j, n, sep.back(), len);
+        if (j >= n)
             break;
-        j = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
         const std::size_t i = j - len; // where the hyphen would be
         if (i >= limit)
             break;
@@ -407,6 +441,314 @@ bool isOe(std::string_view word, int depth) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The scatter pass on two threads: a worker reads the sources and cuts their words, the calling
+// thread counts them and does everything the user sees (progress, pause and exit, messages and
+// questions) in file order, from what the worker hands over.
+
+// A word cut from a block: its bytes in the block's text, or in the batch's arena when the
+// cutter put it together.
+struct CutWord {
+    std::uint32_t at;
+    std::uint32_t length; // with kInArena when the bytes are in the arena
+};
+constexpr std::uint32_t kInArena = 0x80000000u;
+
+// One step of one source file, from the worker to the calling thread. Its buffers are allocated
+// once for the run and keep their size.
+struct ScatterBatch {
+    enum class Kind {
+        Missing,    // no such file: the worker waits for the answer to the question
+        Skipped,    // an invalid extension, empty or binary
+        Unreadable, // error: why
+        Text,       // a block's words
+    };
+    Kind kind = Kind::Text;
+    std::string text;                 // the block read, the cutter's end mark past it
+    std::string arena;                // copied words, each followed by kShortWord zero bytes
+    std::unique_ptr<CutWord[]> words; // wordCount of them, room for wordRoom
+    std::size_t wordCount = 0;
+    std::size_t wordRoom = 0;
+    std::size_t finishAt = 0; // words from here on: those finish() recorded at the file's end
+    bool eof = false;         // the file's last block
+    bool readFailed = false;
+    int error = 0;
+    std::uint64_t consumed = 0; // of the file, after this block
+    std::uint64_t size = 0;
+
+    // Room for `more` words past those held.
+    void reserveWords(std::size_t more) {
+        if (wordCount + more <= wordRoom)
+            return;
+        const std::size_t room = std::max(wordCount + more, wordRoom * 2);
+        auto grown = std::make_unique_for_overwrite<CutWord[]>(room);
+        std::copy_n(words.get(), wordCount, grown.get());
+        words = std::move(grown);
+        wordRoom = room;
+    }
+
+    std::string_view word(const CutWord& w) const {
+        const std::string& bytes = (w.length & kInArena) != 0 ? arena : text;
+        return {bytes.data() + w.at, w.length & ~kInArena};
+    }
+};
+
+// The worker's sink: the words of the block being cut, as places in its batch. The words that
+// stay in the block are disjoint pieces of it, so they are at most as many as its bytes: the
+// room for them is made before the block is cut, and no word checks it.
+struct BatchSink {
+    ScatterBatch* batch = nullptr;
+    const char* base = nullptr; // the block's text, which the cutter leaves where it is
+    CutWord* out = nullptr;     // where the next word goes
+    std::size_t blockBytes = 0; // of the block being cut
+
+    void start(ScatterBatch* b, std::size_t bytes) {
+        batch = b;
+        blockBytes = bytes;
+        batch->reserveWords(bytes + 1);
+        base = batch->text.data();
+        out = batch->words.get() + batch->wordCount;
+    }
+    // The words put in so far become the batch's.
+    void end() { batch->wordCount = static_cast<std::size_t>(out - batch->words.get()); }
+    void operator()(std::string_view word) {
+        *out++ = {static_cast<std::uint32_t>(word.data() - base),
+                  static_cast<std::uint32_t>(word.size())};
+    }
+    void copied(std::string_view word) {
+        end();
+        batch->reserveWords(blockBytes + 2);
+        out = batch->words.get() + batch->wordCount;
+        std::string& arena = batch->arena;
+        *out++ = {static_cast<std::uint32_t>(arena.size()),
+                  static_cast<std::uint32_t>(word.size()) | kInArena};
+        arena.append(word);
+        arena.append(WordTable::kShortWord, '\0'); // room for 8-byte reads
+    }
+};
+
+// Reads and cuts the sources in order on a thread of its own, a few blocks ahead of the
+// counting. Within a file it reads past the first block only once the calling thread has taken
+// it and polled pause and exit, and then stays at most kReadAhead blocks ahead of the last
+// poll: a pause stops the reading at once, and a file that changes while the user sees its
+// first block is read as it is then. It never talks to the user: a missing file is handed over
+// as a question whose answer it waits for.
+class ScatterWorker {
+public:
+    enum class Reply { Retry, Skip };
+
+    ScatterWorker(const WordRules& rules, std::vector<std::string> paths,
+                  std::string invalidExtensions)
+        : m_rules(rules), m_paths(std::move(paths)),
+          m_invalidExtensions(std::move(invalidExtensions)) {}
+    ScatterWorker(const ScatterWorker&) = delete;
+    ScatterWorker& operator=(const ScatterWorker&) = delete;
+    ~ScatterWorker() { stop(); }
+
+    // The worker takes no signal: a stop signal reaches the thread that polls for it.
+    void start() {
+        sigset_t all, before;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &before);
+        try {
+            m_thread = std::thread([this] { run(); });
+        } catch (...) {
+            pthread_sigmask(SIG_SETMASK, &before, nullptr);
+            throw;
+        }
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
+
+    // The next batch in file order, waited for; the caller's until release(). A failure of the
+    // worker (out of memory) is thrown here once the batches before it are taken.
+    ScatterBatch& next() {
+        std::unique_lock lock(m_mutex);
+        m_toCaller.wait(lock, [this] { return m_published > m_taken || m_failure; });
+        if (m_published == m_taken)
+            std::rethrow_exception(m_failure);
+        return m_slots[m_taken++ % kSlots];
+    }
+    void release() {
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_released;
+        }
+        m_toWorker.notify_one();
+    }
+    // After a block that is not its file's last, once pause and exit are polled: the worker
+    // may read the file's next block.
+    void readOn() {
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_readOns;
+        }
+        m_toWorker.notify_one();
+    }
+    void answer(Reply reply) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_reply = reply;
+        }
+        m_toWorker.notify_one();
+    }
+    // Ends the worker wherever it is and waits for it.
+    void stop() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_toWorker.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    static constexpr std::uint64_t kSlots = 4;
+    static constexpr std::uint64_t kReadAhead = 2;
+
+    void run() {
+        try {
+            for (std::size_t i = 0; i < m_paths.size(); ++i)
+                if (!scatterFile(m_paths[i]))
+                    return;
+        } catch (...) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_failure = std::current_exception();
+            }
+            m_toCaller.notify_one();
+        }
+    }
+
+    // A free batch to fill, emptied, once the caller has polled `polls` blocks in all. Null
+    // once the run stops.
+    ScatterBatch* acquire(ScatterBatch::Kind kind, std::uint64_t polls = 0) {
+        {
+            std::unique_lock lock(m_mutex);
+            m_toWorker.wait(lock, [&] {
+                return m_stop || (m_published - m_released < kSlots && m_readOns >= polls);
+            });
+            if (m_stop)
+                return nullptr;
+        }
+        ScatterBatch& b = m_slots[m_published % kSlots];
+        b.kind = kind;
+        b.wordCount = 0;
+        b.arena.clear();
+        b.finishAt = 0;
+        b.eof = b.readFailed = false;
+        b.error = 0;
+        b.consumed = b.size = 0;
+        return &b;
+    }
+    void publish() {
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_published;
+        }
+        m_toCaller.notify_one();
+    }
+    std::optional<Reply> awaitReply() {
+        std::unique_lock lock(m_mutex);
+        m_toWorker.wait(lock, [this] { return m_stop || m_reply; });
+        if (m_stop)
+            return std::nullopt;
+        return std::exchange(m_reply, std::nullopt);
+    }
+
+    // False once the run stops.
+    bool scatterFile(const std::string& path) {
+        while (!isRegularFile(path)) {
+            if (acquire(ScatterBatch::Kind::Missing) == nullptr)
+                return false;
+            publish();
+            const std::optional<Reply> reply = awaitReply();
+            if (!reply)
+                return false;
+            if (*reply == Reply::Skip)
+                return true;
+        }
+        ScatterBatch* b = acquire(ScatterBatch::Kind::Text);
+        if (b == nullptr)
+            return false;
+        if (HasInvalidExtension(path, m_invalidExtensions)) {
+            b->kind = ScatterBatch::Kind::Skipped;
+            publish();
+            return true;
+        }
+        SourceReader reader;
+        int error = 0;
+        const SourceReader::Kind kind =
+            reader.open(path, error) ? reader.probe(error) : SourceReader::Kind::Unreadable;
+        if (kind != SourceReader::Kind::Text) {
+            b->kind = kind == SourceReader::Kind::Unreadable ? ScatterBatch::Kind::Unreadable
+                                                             : ScatterBatch::Kind::Skipped;
+            b->error = error;
+            publish();
+            return true;
+        }
+        BatchSink sink;
+        WordCutter<BatchSink> cutter(m_rules, sink);
+        std::string carry;
+        std::string_view separator;
+        // the polls of the files before: one for each of their blocks but the last
+        const std::uint64_t polledBefore = m_notLast;
+        for (std::uint64_t number = 1;; ++number) {
+            const bool first = number == 1;
+            std::string& block = b->text;
+            SourceReader::reserveTail(block, 0, carry.size());
+            std::memcpy(block.data(), carry.data(), carry.size());
+            std::size_t end = 0;
+            const long got = reader.next(block, carry.size(), end, error);
+            // A read error ends the file as its end would: the words read so far stand.
+            b->readFailed = got < 0;
+            b->eof = got <= 0;
+            if (first)
+                separator = detectSeparator(std::string_view(block.data(), end));
+            const std::size_t ready = joinHyphens(block.data(), end, separator, b->eof, carry);
+            if (block.size() < ready + kCutterSlack)
+                block.resize(ready + kCutterSlack); // not by feed(), under the sink's words
+            sink.start(b, ready);
+            cutter.feed(block, ready);
+            sink.end();
+            b->finishAt = b->wordCount;
+            b->error = error;
+            b->consumed = reader.consumed();
+            b->size = reader.size();
+            if (b->eof) {
+                cutter.finish();
+                sink.end();
+                publish();
+                return true;
+            }
+            publish();
+            ++m_notLast;
+            b = acquire(ScatterBatch::Kind::Text,
+                        polledBefore + std::max(number + 1, kReadAhead + 1) - kReadAhead);
+            if (b == nullptr)
+                return false;
+        }
+    }
+
+    const WordRules& m_rules;
+    const std::vector<std::string> m_paths;
+    const std::string m_invalidExtensions;
+    std::array<ScatterBatch, kSlots> m_slots;
+
+    std::mutex m_mutex;
+    std::condition_variable m_toWorker; // a batch released, leave to read on, an answer, stop
+    std::condition_variable m_toCaller; // a batch published, a failure
+    std::uint64_t m_published = 0;      // batches handed over, taken, released since the start
+    std::uint64_t m_taken = 0;
+    std::uint64_t m_released = 0;
+    std::uint64_t m_readOns = 0; // blocks polled
+    std::uint64_t m_notLast = 0; // blocks published that are not their file's last (worker's)
+    std::optional<Reply> m_reply;
+    std::exception_ptr m_failure;
+    bool m_stop = false;
+    std::thread m_thread; // last: started once everything else is there
+};
+
+// ---------------------------------------------------------------------------------------------
 // The run
 
 enum class Flow { Go, Stop };
@@ -424,8 +766,8 @@ public:
 
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
-    // The scatter sink: one recorded word of the block being cut, queued until the batch is
-    // full (the block stays until then).
+    // One word of the block being counted, queued until the batch is full (the block stays
+    // until then).
     void operator()(std::string_view word) {
         const std::size_t n = m_batchSize;
         m_wordAt[n] = word.data();
@@ -434,12 +776,22 @@ public:
         if (n + 1 == kBatch)
             drainBatch();
     }
-    // A word the cutter put together: counted at once from a copy with room for 8-byte reads.
-    void copied(std::string_view word) {
+    // A word the cutter put together, in the batch's arena with room for 8-byte reads: counted
+    // at once, between the queued words before and after it.
+    void copied(std::string_view padded) {
         drainBatch();
-        m_copy.assign(word);
-        m_copy.append(WordTable::kShortWord, '\0');
-        (*this)(std::string_view(m_copy.data(), word.size()));
+        (*this)(padded);
+        drainBatch();
+    }
+    // The words of a batch from `from` to `to`, in the order they were cut.
+    void countCut(const ScatterBatch& batch, std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const CutWord& w = batch.words[i];
+            if ((w.length & kInArena) != 0)
+                copied(batch.word(w));
+            else
+                (*this)(std::string_view(batch.text.data() + w.at, w.length));
+        }
         drainBatch();
     }
 
@@ -488,7 +840,7 @@ private:
     bool openSpillFiles();
     Flow flush(BucketFile& b);
     Flow settle(BucketFile& b);
-    Flow scatterFile(const std::string& name, int number, int total);
+    Flow scatterFile(ScatterWorker& worker, const std::string& path, int number, int total);
     Flow pollCommands();
     std::optional<std::string> settleListName(const std::string& proposed);
     std::optional<CountOutcome> scatterAll(const std::vector<std::string>& sources);
@@ -540,13 +892,11 @@ private:
     std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kLetterRecords);
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
-    std::string m_block;     // the source text being cut, allocated once for the run
     std::array<const char*, kBatch> m_wordAt{};
     std::array<std::size_t, kBatch> m_wordLength{};
     std::size_t m_batchSize = 0;
     std::array<Queued, kBatch> m_queued{};
     std::size_t m_longFrom = kBatch;
-    std::string m_copy;
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
@@ -789,20 +1139,22 @@ void CountRun::cleanUp() {
     m_indexTemp.clear();
 }
 
-Flow CountRun::scatterFile(const std::string& name, int number, int total) {
-    const std::string path =
-        (!name.empty() && name[0] == '/') ? name : JoinPath(m_state.SourceDirectory, name);
-    for (;;) {
-        if (isRegularFile(path))
-            break;
+Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int number, int total) {
+    ScatterBatch* batch = &worker.next();
+    while (batch->kind == ScatterBatch::Kind::Missing) {
+        worker.release();
         const Answer answer = m_prompter.ask(wordcount::msg::FileMissing(path));
-        if (answer == Answer::Ignore)
+        if (answer == Answer::Ignore) {
+            worker.answer(ScatterWorker::Reply::Skip);
             return Flow::Go;
+        }
         if (answer != Answer::Retry) {
             m_state.ExitFlag = ExitRequest::UserPressedExit;
             m_abandoned = true;
             return Flow::Stop;
         }
+        worker.answer(ScatterWorker::Reply::Retry);
+        batch = &worker.next();
     }
     CountProgress progress;
     progress.phase = CountProgress::Phase::Scatter;
@@ -812,63 +1164,45 @@ Flow CountRun::scatterFile(const std::string& name, int number, int total) {
     progress.path = FolderOf(path);
     report(progress, true);
 
-    if (HasInvalidExtension(path, m_state.InvalidFileExtensions))
-        return Flow::Go;
-    SourceReader reader;
-    int error = 0;
-    const SourceReader::Kind kind =
-        reader.open(path, error) ? reader.probe(error) : SourceReader::Kind::Unreadable;
-    if (kind == SourceReader::Kind::Unreadable) {
-        // One file the user cannot read is no reason to lose the count of the others.
-        m_prompter.tell(wordcount::msg::CannotReadSource(path, std::strerror(error)));
-        ++m_unreadFiles;
+    if (batch->kind != ScatterBatch::Kind::Text) {
+        if (batch->kind == ScatterBatch::Kind::Unreadable) {
+            // One file the user cannot read is no reason to lose the count of the others.
+            m_prompter.tell(wordcount::msg::CannotReadSource(path, std::strerror(batch->error)));
+            ++m_unreadFiles;
+        }
+        worker.release();
         return Flow::Go;
     }
-    if (kind != SourceReader::Kind::Text)
-        return Flow::Go;
     ++m_suitableFiles;
-
-    WordCutter<CountRun> cutter(m_rules, *this);
-    std::string& block = m_block;
-    std::string carry;
-    std::string_view separator;
-    bool first = true;
     for (;;) {
-        SourceReader::reserveTail(block, 0, carry.size());
-        std::memcpy(block.data(), carry.data(), carry.size());
-        std::size_t end = 0;
-        const long got = reader.next(block, carry.size(), end, error);
-        // A read error ends the file as its end would: the words read so far stand.
-        const bool readFailed = got < 0;
-        const bool eof = got <= 0;
-        if (first) {
-            separator = detectSeparator(std::string_view(block.data(), end));
-            first = false;
+        if (!batch->eof) {
+            // Pause and exit are seen before the worker reads on in this file.
+            progress.fraction = batch->size ? static_cast<double>(batch->consumed) /
+                                                  static_cast<double>(batch->size)
+                                            : 1.0;
+            report(progress, false);
+            if (pollCommands() == Flow::Stop)
+                return Flow::Stop;
+            worker.readOn();
         }
-        const std::size_t ready = joinHyphens(block.data(), end, separator, eof, carry);
-        cutter.feed(block, ready);
-        drainBatch();
+        countCut(*batch, 0, batch->finishAt);
         if (m_stopped)
             return Flow::Stop;
-        if (readFailed)
-            m_prompter.tell(search::msg::SourceReadCutShort(path, reader.consumed(), reader.size(),
-                                                            std::strerror(error)));
-        if (eof)
+        if (batch->readFailed)
+            m_prompter.tell(search::msg::SourceReadCutShort(path, batch->consumed, batch->size,
+                                                            std::strerror(batch->error)));
+        if (batch->eof)
             break;
-        progress.fraction = reader.size() ? static_cast<double>(reader.consumed()) /
-                                                static_cast<double>(reader.size())
-                                          : 1.0;
-        report(progress, false);
-        if (pollCommands() == Flow::Stop)
-            return Flow::Stop;
+        worker.release();
+        batch = &worker.next();
     }
-    cutter.finish();
-    drainBatch();
+    countCut(*batch, batch->finishAt, batch->wordCount);
     if (m_stopped)
         return Flow::Stop;
     // Shrunk under the count: the words counted are those of what was read, and the user knows.
-    if (error == 0 && reader.consumed() < reader.size())
-        m_prompter.tell(wordcount::msg::SourceChanged(path, reader.consumed(), reader.size()));
+    if (batch->error == 0 && batch->consumed < batch->size)
+        m_prompter.tell(wordcount::msg::SourceChanged(path, batch->consumed, batch->size));
+    worker.release();
     progress.fraction = 1.0;
     report(progress, true);
     return Flow::Go;
@@ -1218,8 +1552,16 @@ std::optional<std::string> CountRun::settleListName(const std::string& proposed)
 // (4) scatter: every source in turn; how the run ends when it cannot go on.
 std::optional<CountOutcome> CountRun::scatterAll(const std::vector<std::string>& sources) {
     const int total = static_cast<int>(sources.size());
+    std::vector<std::string> paths;
+    paths.reserve(sources.size());
+    for (const std::string& name : sources)
+        paths.push_back(
+            (!name.empty() && name[0] == '/') ? name : JoinPath(m_state.SourceDirectory, name));
+    // joined on every way out of here
+    ScatterWorker worker(m_rules, paths, m_state.InvalidFileExtensions);
+    worker.start();
     for (int i = 0; i < total; ++i) {
-        if (scatterFile(sources[static_cast<std::size_t>(i)], i + 1, total) == Flow::Stop)
+        if (scatterFile(worker, paths[static_cast<std::size_t>(i)], i + 1, total) == Flow::Stop)
             return m_abandoned ? CountOutcome::Abandoned : CountOutcome::Failed;
         if (pollCommands() == Flow::Stop)
             return CountOutcome::Abandoned;

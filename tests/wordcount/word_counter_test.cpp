@@ -4,6 +4,7 @@
 
 #include "core/paths.h"
 #include "count_fixture.h"
+#include "support/test_support.h"
 #include "wordcount/frequency_files.h"
 
 #include <gtest/gtest.h>
@@ -337,6 +338,88 @@ TEST(WordcountRun, LongLineAndHyphensAcrossBlocks) {
     run.source("a.txt", text + longLine);
     ASSERT_EQ(run.count({"a.txt"}).outcome, CountOutcome::Completed);
     EXPECT_EQ(run.types(), (std::vector<std::string>{"a 1", "example 1", "word 300000"}));
+}
+
+// The sources are read and cut on a thread of their own, ahead of the counting: what the user
+// is told and asked still comes in file order, and an answer still decides what is counted.
+TEST(WordcountRun, NoticesAndQuestionsKeepFileOrderWhileTheReadingRunsAhead) {
+    struct Case {
+        const char* what;
+        std::vector<Answer> answers; // to the question about 3.txt
+        std::vector<std::string> types;
+    };
+    const std::vector<Case> cases = {
+        {"retried until it is there",
+         {Answer::Retry, Answer::Retry},
+         {"alpha 70000", "delta 1", "epsilon 70000", "gamma 2"}},
+        {"ignored", {Answer::Ignore}, {"alpha 70000", "delta 1", "epsilon 70000"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CountCase run(LanguageId::English);
+        run.source("1.txt", repeat("alpha", 70000)); // more than a block
+        run.source("locked", "never counted");
+        run.source("4.txt", "delta");
+        run.source("5.txt", repeat("epsilon", 70000));
+        // 3.txt appears while the second question is shown
+        struct Answering : Prompter {
+            CountCase* run;
+            std::vector<Answer> answers;
+            std::vector<std::string> shown;
+            Answer ask(const Message& message) override {
+                shown.push_back(message.text.substr(0, message.text.find('\r')));
+                if (shown.size() == 3)
+                    run->source("3.txt", "gamma gamma");
+                return shown.size() - 2 < answers.size() ? answers[shown.size() - 2]
+                                                         : Answer::Abort;
+            }
+        } prompter;
+        prompter.run = &run;
+        prompter.answers = c.answers;
+        test::LockedCalls locked;
+        const CountResult result =
+            run.count({"1.txt", "locked", "3.txt", "4.txt", "5.txt"}, prompter);
+        ASSERT_EQ(result.outcome, CountOutcome::Completed);
+        EXPECT_EQ(run.types(), c.types);
+        const std::string folder = run.state.SourceDirectory + "/";
+        std::vector<std::string> shown = {"Cannot read file " + folder + "locked -"};
+        for (std::size_t i = 0; i < c.answers.size(); ++i)
+            shown.push_back("Cannot find file " + folder + "3.txt");
+        EXPECT_EQ(prompter.shown, shown);
+    }
+}
+
+// Leaving in the middle of a file, or failing there (the words outgrow memory and no folder
+// takes them), ends the reading thread with the run, and nothing stays behind.
+TEST(WordcountRun, EndingMidFileEndsTheReading) {
+    const auto threads = [] { return folderEntries("/proc/self/task").size(); };
+    const std::size_t before = threads();
+    for (const bool spillFails : {false, true}) {
+        SCOPED_TRACE(spillFails ? "spill fails" : "exit confirmed");
+        CountCase run(LanguageId::English);
+        std::string distinct; // in block 2: more words than the smallest budget holds
+        for (int i = 0; i < 20000; ++i)
+            distinct += std::string{'w', char('a' + i % 26), char('a' + i / 26 % 26),
+                                    char('a' + i / 676), ' '};
+        run.source("a.txt", repeat("alpha", 70000) + distinct);
+        run.source("b.txt", repeat("gamma", 70000));
+        struct ExitOnFirstYield : RunHost {
+            void yield(ProgramState& s) override { s.ExitFlag = ExitRequest::UserPressedExit; }
+        } host;
+        CountHooks hooks;
+        if (spillFails) {
+            hooks.memoryBudget = 4096;
+            run.state.TempDirectory = run.source("not-a-folder", "");
+        } else {
+            hooks.host = &host;
+        }
+        ScriptedPrompter prompter({Answer::Yes});
+        EXPECT_EQ(run.count({"a.txt", "b.txt"}, prompter, hooks).outcome,
+                  spillFails ? CountOutcome::Failed : CountOutcome::Abandoned);
+        EXPECT_EQ(threads(), before);
+        EXPECT_TRUE(folderEntries(run.state.FrequencyFilesDirectory).empty());
+        EXPECT_TRUE(folderEntries(run.dir.path() + "/temp").empty());
+    }
 }
 
 } // namespace
