@@ -446,10 +446,14 @@ bool isOe(std::string_view word, int depth) {
 // questions) in file order, from what the worker hands over.
 
 // A word cut from a block: its bytes in the block's text, or in the batch's arena when the
-// cutter put it together.
+// cutter put it together; and, worked out by the worker too, all that counting it asks of its
+// bytes, so that the counting thread reads no text but that of long words.
 struct CutWord {
     std::uint32_t at;
     std::uint32_t length; // with kInArena when the bytes are in the arena
+    std::uint32_t bucket; // BucketOfFirst
+    std::uint64_t key;    // a short word's bytes
+    std::uint64_t hash;
 };
 constexpr std::uint32_t kInArena = 0x80000000u;
 
@@ -490,6 +494,24 @@ struct ScatterBatch {
         const std::string& bytes = (w.length & kInArena) != 0 ? arena : text;
         return {bytes.data() + w.at, w.length & ~kInArena};
     }
+
+    // The bucket, key and hash of the words from `from` to wordCount.
+    void prepareWords(std::size_t from) {
+        for (std::size_t i = from; i < wordCount; ++i) {
+            CutWord& w = words[i];
+            const std::string_view bytes = word(w);
+            w.bucket = static_cast<std::uint32_t>(
+                BucketOfFirst(static_cast<unsigned char>(bytes.front())));
+            const std::size_t n = bytes.size();
+            if (n > WordTable::kShortWord) {
+                w.hash = WordTable::hashOfLong(bytes.data(), n);
+                continue;
+            }
+            // the block and the arena have room to read 8 bytes from any word in them
+            w.key = WordTable::keyOfPadded(bytes.data(), n);
+            w.hash = WordTable::hashOfKey(w.key);
+        }
+    }
 };
 
 // The worker's sink: the words of the block being cut, as places in its batch. The words that
@@ -510,17 +532,20 @@ struct BatchSink {
     }
     // The words put in so far become the batch's.
     void end() { batch->wordCount = static_cast<std::size_t>(out - batch->words.get()); }
+    // Only the place is written here; prepareWords() fills in the rest.
     void operator()(std::string_view word) {
-        *out++ = {static_cast<std::uint32_t>(word.data() - base),
-                  static_cast<std::uint32_t>(word.size())};
+        out->at = static_cast<std::uint32_t>(word.data() - base);
+        out->length = static_cast<std::uint32_t>(word.size());
+        ++out;
     }
     void copied(std::string_view word) {
         end();
         batch->reserveWords(blockBytes + 2);
         out = batch->words.get() + batch->wordCount;
         std::string& arena = batch->arena;
-        *out++ = {static_cast<std::uint32_t>(arena.size()),
-                  static_cast<std::uint32_t>(word.size()) | kInArena};
+        out->at = static_cast<std::uint32_t>(arena.size());
+        out->length = static_cast<std::uint32_t>(word.size()) | kInArena;
+        ++out;
         arena.append(word);
         arena.append(WordTable::kShortWord, '\0'); // room for 8-byte reads
     }
@@ -710,6 +735,7 @@ private:
             sink.start(b, ready);
             cutter.feed(block, ready);
             sink.end();
+            b->prepareWords(0);
             b->finishAt = b->wordCount;
             b->error = error;
             b->consumed = reader.consumed();
@@ -717,6 +743,7 @@ private:
             if (b->eof) {
                 cutter.finish();
                 sink.end();
+                b->prepareWords(b->finishAt);
                 publish();
                 return true;
             }
@@ -766,33 +793,48 @@ public:
 
     CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
 
-    // One word of the block being counted, queued until the batch is full (the block stays
-    // until then).
-    void operator()(std::string_view word) {
-        const std::size_t n = m_batchSize;
-        m_wordAt[n] = word.data();
-        m_wordLength[n] = word.size();
-        m_batchSize = n + 1;
-        if (n + 1 == kBatch)
-            drainBatch();
-    }
-    // A word the cutter put together, in the batch's arena with room for 8-byte reads: counted
-    // at once, between the queued words before and after it.
-    void copied(std::string_view padded) {
-        drainBatch();
-        (*this)(padded);
-        drainBatch();
-    }
-    // The words of a batch from `from` to `to`, in the order they were cut.
+    // The words of a batch from `from` to `to`. A word with a digit first is a token that is
+    // never listed; one with a non-letter first is no token at all. The words of a letter are
+    // not counted here: the table's counts add up to them when it is emptied.
     void countCut(const ScatterBatch& batch, std::size_t from, std::size_t to) {
+        // held in registers: the stores to the queue might otherwise be taken to change them
+        WordTable::Prefetcher slots = m_table.prefetcher();
+        std::size_t shorts = 0, longFrom = kBatch;
+        std::int64_t tokens = 0;
         for (std::size_t i = from; i < to; ++i) {
             const CutWord& w = batch.words[i];
-            if ((w.length & kInArena) != 0)
-                copied(batch.word(w));
-            else
-                (*this)(std::string_view(batch.text.data() + w.at, w.length));
+            const std::uint32_t bucket = w.bucket;
+            if (bucket - 1 >= kLetterRecords) [[unlikely]] {
+                // no letter first: no token, a digit, or the ligature
+                if (bucket == 0)
+                    continue;
+                ++tokens;
+                if (bucket == kOeBucket) {
+                    addOeWord(batch.word(w));
+                    slots = m_table.prefetcher(); // the table may have grown
+                }
+                continue;
+            }
+            ++tokens;
+            const std::uint32_t n = w.length & ~kInArena;
+            const bool isShort = n <= WordTable::kShortWord;
+            longFrom -= isShort ? 0 : 1;
+            Queued& q = m_queued[isShort ? shorts : longFrom];
+            shorts += isShort ? 1 : 0;
+            q.data = ((w.length & kInArena) != 0 ? batch.arena : batch.text).data() + w.at;
+            q.length = n;
+            q.key = w.key;
+            q.hash = w.hash;
+            slots.prefetch(w.hash);
+            if (shorts == longFrom) {
+                addQueued(shorts, longFrom);
+                shorts = 0;
+                longFrom = kBatch;
+                slots = m_table.prefetcher();
+            }
         }
-        drainBatch();
+        addQueued(shorts, longFrom);
+        m_tokens += tokens;
     }
 
 private:
@@ -803,22 +845,18 @@ private:
         std::uint64_t key; // a short word's bytes
         std::uint64_t hash;
     };
-    // The queued words are counted in sweeps, so that the slots of a batch are fetched into the
-    // cache side by side: most words of a large vocabulary are rare, and their slots are far
-    // apart. The short words are queued from the front, the long ones from the back, so that
-    // no sweep asks which kind a word is: that is a branch the processor cannot foresee.
-    void drainBatch() {
-        const std::size_t shorts = hashBatch();
-        m_batchSize = 0;
-        for (std::size_t i = m_longFrom; i < kBatch; ++i)
+    // The queued words are counted in a sweep of their own, once their slots are asked for:
+    // most words of a large vocabulary are rare, and their slots are far apart. The short words
+    // are queued from the front, the long ones from the back (from `longFrom`), so that no
+    // sweep asks which kind a word is: that is a branch the processor cannot foresee.
+    void addQueued(std::size_t shorts, std::size_t longFrom) {
+        for (std::size_t i = longFrom; i < kBatch; ++i)
             m_table.prefetchBytes(m_queued[i].length, m_queued[i].hash);
         for (std::size_t i = 0; i < shorts; ++i)
             addQueued(m_queued[i]);
-        for (std::size_t i = m_longFrom; i < kBatch; ++i)
+        for (std::size_t i = longFrom; i < kBatch; ++i)
             addQueued(m_queued[i]);
     }
-    // Returns the number of short words queued; the long ones are from m_longFrom on.
-    std::size_t hashBatch();
     void addOeWord(std::string_view word);
     void addQueued(const Queued& q) {
         if (q.length <= WordTable::kShortWord) {
@@ -892,11 +930,7 @@ private:
     std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kLetterRecords);
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
-    std::array<const char*, kBatch> m_wordAt{};
-    std::array<std::size_t, kBatch> m_wordLength{};
-    std::size_t m_batchSize = 0;
     std::array<Queued, kBatch> m_queued{};
-    std::size_t m_longFrom = kBatch;
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
@@ -1047,53 +1081,6 @@ Flow CountRun::spill() {
     });
     m_table.clear();
     return flow;
-}
-
-// Each queued word: its key and hash, its slot asked for. A word with a digit first is a token
-// that is never listed; one with a non-letter first is no token at all. The words of a letter
-// are not counted here: the table's counts add up to them when it is emptied.
-std::size_t CountRun::hashBatch() {
-    const std::size_t size = m_batchSize;
-    // held in registers: the stores to the queue might otherwise be taken to change them
-    WordTable::Prefetcher slots = m_table.prefetcher();
-    std::size_t shorts = 0, longFrom = kBatch;
-    std::int64_t tokens = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        const char* p = m_wordAt[i];
-        const std::size_t n = m_wordLength[i];
-        const int bucket = BucketOfFirst(static_cast<unsigned char>(*p));
-        if (static_cast<unsigned>(bucket - 1) >= kLetterRecords) [[unlikely]] {
-            // no letter first: no token, a digit, or the ligature
-            if (bucket == 0)
-                continue;
-            ++tokens;
-            if (bucket == kOeBucket) {
-                addOeWord(std::string_view(p, n));
-                slots = m_table.prefetcher(); // the table may have grown
-            }
-            continue;
-        }
-        ++tokens;
-        const bool isShort = n <= WordTable::kShortWord;
-        longFrom -= isShort ? 0 : 1;
-        Queued& q = m_queued[isShort ? shorts : longFrom];
-        shorts += isShort ? 1 : 0;
-        q.data = p;
-        q.length = n;
-        // the block (or the copy) has room to read 8 bytes from any word in it; a long word's
-        // key and hash are of no use, and are replaced below
-        q.key = WordTable::keyOfPadded(p, std::min(n, WordTable::kShortWord));
-        q.hash = WordTable::hashOfKey(q.key);
-        slots.prefetch(q.hash);
-    }
-    for (std::size_t i = longFrom; i < kBatch; ++i) {
-        Queued& q = m_queued[i];
-        q.hash = WordTable::hashOfLong(q.data, q.length);
-        slots.prefetch(q.hash);
-    }
-    m_longFrom = longFrom;
-    m_tokens += tokens;
-    return shorts;
 }
 
 // A word that begins with the ligature is counted under "oe", in lower case after it.
