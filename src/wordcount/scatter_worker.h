@@ -24,12 +24,11 @@ namespace lexmora {
 // A word cut from a block: its bytes in the block's text, or in the batch's arena when the
 // cutter put it together; and, worked out by the worker too, all that counting it asks of its
 // bytes, so that the counting thread reads no text but that of long words.
+// Sixteen bytes, for the counting thread reads each from the other core's cache.
 struct CutWord {
-    std::uint32_t at;
+    std::uint64_t key;    // a short word's bytes (the table hashes them), a long word's hash
+    std::uint32_t at;     // in the text, or in the arena
     std::uint32_t length; // with kInArena when the bytes are in the arena
-    std::uint32_t bucket; // BucketOfFirst
-    std::uint64_t key;    // a short word's bytes
-    std::uint64_t hash;
 };
 constexpr std::uint32_t kInArena = 0x80000000u;
 
@@ -71,21 +70,15 @@ struct ScatterBatch {
         return {bytes.data() + w.at, w.length & ~kInArena};
     }
 
-    // The bucket, key and hash of the words from `from` to wordCount.
+    // The key of each short word, the hash of each long one, from `from` to wordCount.
     void prepareWords(std::size_t from) {
         for (std::size_t i = from; i < wordCount; ++i) {
             CutWord& w = words[i];
             const std::string_view bytes = word(w);
-            w.bucket = static_cast<std::uint32_t>(
-                BucketOfFirst(static_cast<unsigned char>(bytes.front())));
             const std::size_t n = bytes.size();
-            if (n > WordTable::kShortWord) {
-                w.hash = WordTable::hashOfLong(bytes.data(), n);
-                continue;
-            }
             // the block and the arena have room to read 8 bytes from any word in them
-            w.key = WordTable::keyOfPadded(bytes.data(), n);
-            w.hash = WordTable::hashOfKey(w.key);
+            w.key = n > WordTable::kShortWord ? WordTable::hashOfLong(bytes.data(), n)
+                                              : WordTable::keyOfPadded(bytes.data(), n);
         }
     }
 };
