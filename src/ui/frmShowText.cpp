@@ -1,5 +1,6 @@
 #include "ui/frmShowText.h"
 
+#include "ui/kwic_highlight.h"
 #include "ui/messages.h"
 #include "ui/text_convert.h"
 
@@ -60,9 +61,35 @@ QPushButton* frmShowText::button(const char* name, const char* caption) {
     return b;
 }
 
-void frmShowText::showText(const std::string& text) {
-    m_picTextFrame->setPlainText(toQt(text));
+void frmShowText::showText(const std::string& text, TextSpan hit) {
+    setText(text, hit);
     exec();
+}
+
+void frmShowText::setText(const std::string& text, TextSpan hit) {
+    const QString shown = toQt(text);
+    m_picTextFrame->setPlainText(shown);
+    QList<QTextEdit::ExtraSelection> marks;
+    if (hit.length > 0 && hit.from + hit.length <= text.size()) {
+        const QString before = toQt(text.substr(0, hit.from));
+        auto at = static_cast<int>(before.size());
+        // the document keeps a CR LF as one paragraph break
+        if (m_picTextFrame->document()->characterCount() - 1 < shown.size())
+            at -= static_cast<int>(before.count(QStringLiteral("\r\n")));
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(m_picTextFrame->document());
+        mark.cursor.setPosition(at);
+        mark.cursor.setPosition(at + static_cast<int>(hit.length), QTextCursor::KeepAnchor);
+        mark.format.setForeground(KeywordColour());
+        mark.format.setFontWeight(QFont::Bold);
+        marks.append(mark);
+    }
+    m_picTextFrame->setExtraSelections(marks);
+}
+
+QString frmShowText::markedText() const {
+    const QList<QTextEdit::ExtraSelection> marks = m_picTextFrame->extraSelections();
+    return marks.isEmpty() ? QString() : marks.front().cursor.selectedText();
 }
 
 QString frmShowText::shownText() const {

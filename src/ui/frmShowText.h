@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 #include "core/prompter.h"
+#include "viewer/record_details.h"
 
 #include <QDialog>
 
@@ -22,8 +23,12 @@ public:
     // `prompter` asks Ctrl+W's question; without one the key does nothing.
     frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent = nullptr);
 
-    // Shows the text (Windows-1252) modally; returns when the window is hidden.
-    void showText(const std::string& text);
+    // Shows the text (Windows-1252) modally, the hit in it drawn as the KWIC lists draw the
+    // keyword; returns when the window is hidden.
+    void showText(const std::string& text, TextSpan hit = {});
+    // The text shown and its hit marked, without waiting (showText and the tests).
+    void setText(const std::string& text, TextSpan hit);
+    QString markedText() const;
     QString shownText() const;
 
 protected:

@@ -199,7 +199,7 @@ void KwicLineList::drawLine(QPainter& painter, int baseline, const std::string& 
     if (boldFits)
         painter.setFont(bold);
     if (!marked)
-        painter.setPen(QColor(0xA0, 0x10, 0x30));
+        painter.setPen(KeywordColour());
     painter.drawText(x, baseline, keyword);
     x += metrics.horizontalAdvance(keyword);
     painter.setFont(font());

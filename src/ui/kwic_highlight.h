@@ -2,6 +2,8 @@
 // stand out: users scan a concordance by its middle column.
 #pragma once
 
+#include <QColor>
+
 #include <cstddef>
 #include <string_view>
 
@@ -16,5 +18,10 @@ struct KeywordSpan {
 // column too) and runs to the next blank; `offset` is the page's sideways shift as ShiftLine
 // applies it (-n: n blanks in front, n > 0: the line starts at its n-th character).
 KeywordSpan KeywordSpanOf(std::string_view shown, int keywordColumn, int offset);
+
+// The colour a keyword is drawn in (bold where the font allows).
+inline QColor KeywordColour() {
+    return {0xA0, 0x10, 0x30};
+}
 
 } // namespace lexmora::ui

@@ -127,9 +127,9 @@ void QtViewerScreen::showCollocation(const Collocation& collocation) {
     window.exec();
 }
 
-void QtViewerScreen::showDetails(const std::string& text, ProgramState& state) {
+void QtViewerScreen::showDetails(const std::string& text, TextSpan hit, ProgramState& state) {
     frmShowText window(state, m_prompter, &m_screen);
-    window.showText(text);
+    window.showText(text, hit);
 }
 
 PageGeometry QtViewerScreen::printerPage(const std::string& font) {

@@ -42,7 +42,7 @@ public:
                                                 const ExtractRange& proposed, bool confirming,
                                                 std::int64_t indexCount) override;
     void showCollocation(const Collocation& collocation) override;
-    void showDetails(const std::string& text, ProgramState& state) override;
+    void showDetails(const std::string& text, TextSpan hit, ProgramState& state) override;
     PageGeometry printerPage(const std::string& font) override;
     void setBusy(bool busy) override;
 

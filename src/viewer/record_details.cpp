@@ -301,6 +301,21 @@ std::vector<SourceConversion> conversionsToTry(const std::string& bytes, const L
     return {SourceConversion::None};
 }
 
+// Places the hit in the shown text: the record's word at the keyword, looked for a little
+// before and after `near`, where the cleaning of the text before the hit puts it.
+void placeHit(RecordDetails& details, std::size_t near) {
+    const std::string_view record(details.recordText);
+    const std::string_view word = record.substr(0, record.find(' '));
+    if (word.empty())
+        return;
+    constexpr std::size_t kSlack = 16;
+    const std::size_t at = details.text.find(word, near > kSlack ? near - kSlack : 0);
+    if (at == std::string::npos || at > near + kSlack)
+        return;
+    details.hitAt = at;
+    details.hitLength = word.size();
+}
+
 // The wider context around the hit in the source, read in the code its log entry names; false
 // when no fragment of the record is found (the source changed since the search).
 bool readWiderContext(RecordDetails& details, const std::string& bytes, const LogEntry& entry,
@@ -327,6 +342,7 @@ bool readWiderContext(RecordDetails& details, const std::string& bytes, const Lo
                 found->mark > kDetailsContextBytes ? found->mark - kDetailsContextBytes : 0;
             const std::size_t to = std::min(source.size(), found->end + kDetailsContextBytes);
             details.text = clean(source.substr(from, to - from));
+            placeHit(details, clean(source.substr(from, found->mark - from)).size());
             return true;
         }
     }
@@ -373,8 +389,11 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
                                sourceFragments(text, column, details.recordText), codes))
         details.notice = "The source file has changed since the search - the record's own "
                          "text is shown.";
-    if (!details.notice.empty())
+    if (!details.notice.empty()) {
         details.text = ownText;
+        const std::size_t cut = text.size() - ownText.size(); // the number, the blanks
+        placeHit(details, column > cut ? column - cut : 0);
+    }
     return details;
 }
 
@@ -392,6 +411,14 @@ std::string DetailsText(const RecordDetails& details) {
     out += details.text;
     out += "\r\n";
     return out;
+}
+
+TextSpan DetailsHitSpan(const RecordDetails& details) {
+    if (details.hitLength == 0)
+        return {};
+    // the details lines come first, the text then, and a line end after it
+    const std::size_t lines = DetailsText(details).size() - details.text.size() - 2;
+    return {lines + details.hitAt, details.hitLength};
 }
 
 std::string DetailsClipboardText(const RecordDetails& details, bool withDetails) {

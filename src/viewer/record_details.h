@@ -28,6 +28,16 @@ struct RecordDetails {
     std::string text;                            // the wider context, or the record's own text
     std::string notice;     // why the record's own text is shown; empty otherwise
     std::string recordText; // the record's KWIC text from the keyword on
+    // Where the hit stands in `text`: the record's word at the keyword; length 0 when it
+    // cannot be placed.
+    std::size_t hitAt = 0;
+    std::size_t hitLength = 0;
+};
+
+// A stretch of a text by offset and length.
+struct TextSpan {
+    std::size_t from = 0;
+    std::size_t length = 0; // 0: none
 };
 
 // Where a KWIC fragment stands in source text: offsets of its first character, of a marked
@@ -63,6 +73,8 @@ std::optional<FoundText> FindContextInSource(std::string_view source, std::strin
 
 // The text the details window shows: the details lines, a blank line, the text.
 std::string DetailsText(const RecordDetails& details);
+// Where the hit stands in DetailsText(details), so that the window can make it stand out.
+TextSpan DetailsHitSpan(const RecordDetails& details);
 
 // The clipboard text of the details window: with details, the "findstring = " line, two line
 // breaks and the record text from the keyword on; without, the shown text alone.

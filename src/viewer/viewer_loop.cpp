@@ -287,7 +287,8 @@ AfterCommand run(const DetailsFlag& command, CommandContext& c) {
         auto details = ExpandRecord(c.viewer, position, c.pass.pickedLog, &c.state);
         if (details) {
             c.pass.shownDetails = std::move(*details);
-            c.ports.screen.showDetails(DetailsText(*c.pass.shownDetails), c.state);
+            c.ports.screen.showDetails(DetailsText(*c.pass.shownDetails),
+                                       DetailsHitSpan(*c.pass.shownDetails), c.state);
             return kRedraw;
         }
         if (details.code() != FailureCode::LogNotFound) {

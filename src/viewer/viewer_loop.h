@@ -108,8 +108,10 @@ public:
     }
     virtual void showCollocation(const Collocation& collocation) { (void)collocation; }
     // The record details window, shown modally; its buttons post commands in `state`.
-    virtual void showDetails(const std::string& text, ProgramState& state) {
+    // `hit`: where the hit stands in the text, to be made to stand out.
+    virtual void showDetails(const std::string& text, TextSpan hit, ProgramState& state) {
         (void)text;
+        (void)hit;
         (void)state;
     }
     // The page layout of the printer for a font (from its sample string).

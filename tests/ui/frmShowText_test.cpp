@@ -38,6 +38,20 @@ private slots:
         }
     }
 
+    // The hit is marked where it stands, whatever line it is on (CR LF line ends before it).
+    void hitIsMarkedWhereItStands() {
+        ProgramState state;
+        ui::frmShowText window(state, nullptr);
+        const std::string text =
+            "record no. = 2\r\npath = x\r\n\r\nThe cat sat. A walking cat ran.";
+        window.setText(text, {text.rfind("cat"), 3});
+        QCOMPARE(window.markedText(), QString("cat"));
+        window.setText(text, {text.find("walking"), 7});
+        QCOMPARE(window.markedText(), QString("walking"));
+        window.setText(text, {});
+        QCOMPARE(window.markedText(), QString());
+    }
+
     void ctrlWSwitchesFileAccessAfterAsking() {
         ProgramState state;
         state.WriteToFiles = false;

@@ -264,7 +264,9 @@ private slots:
 
         const auto details = ExpandRecord(*viewer, 2, std::nullopt, &state);
         QVERIFY(details.ok());
-        tourModal("details", [&] { adapter.showDetails(DetailsText(*details), state); });
+        tourModal("details", [&] {
+            adapter.showDetails(DetailsText(*details), DetailsHitSpan(*details), state);
+        });
 
         const auto collocation = viewer->Collocate();
         QVERIFY(collocation.ok());

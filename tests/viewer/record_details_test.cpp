@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace lexmora {
 namespace {
 
@@ -43,6 +45,10 @@ TEST(RecordDetails, FindsTheHitInTheSourceThroughTheLog) {
                   "sourcefile  =  a.txt\r\n"
                   "\r\n"
                   "The black cat sat on the mat. A walking cat ran. \r\n");
+    // the second "cat" is the hit, not the first
+    const TextSpan hit = DetailsHitSpan(*details);
+    EXPECT_EQ(DetailsText(*details).substr(hit.from - 10, 10 + hit.length), "A walking cat");
+    EXPECT_EQ(hit.length, 3u);
     EXPECT_EQ(DetailsClipboardText(*details, true),
               "findstring = cat   sourcefile = a.txt  path = " + dir.path() + "\r\n\r\ncat ran.");
     EXPECT_EQ(DetailsClipboardText(*details, false),
@@ -174,13 +180,18 @@ TEST(RecordDetails, CodedSourceIsCleanedAsTheSearchCleanedIt) {
     ASSERT_TRUE(viewer.ok());
     const std::string cleaned =
         "<p>Le caf\xE9 est noir.</p> <p>Un autre caf\xE9 tr\xE8s noir ici.</p>";
-    const std::vector<std::pair<std::int64_t, std::uint64_t>> cases = {{2, 23}, {3, 70}};
-    for (const auto& [position, inFile] : cases) {
+    // the hit placed in the cleaned text, which is shorter than the source before it; marked
+    // to the next blank, as the lists mark it
+    const std::vector<std::tuple<std::int64_t, std::uint64_t, std::size_t, std::size_t>> cases = {
+        {2, 23, cleaned.find("noir"), 9}, {3, 70, cleaned.rfind("noir"), 4}};
+    for (const auto& [position, inFile, hitAt, hitLength] : cases) {
         auto details = ExpandRecord(*viewer, position, std::nullopt, &state);
         ASSERT_TRUE(details.ok()) << details.error().text;
         EXPECT_EQ(details->notice, "");
         EXPECT_EQ(details->positionInFile, inFile);
         EXPECT_EQ(details->text, cleaned);
+        EXPECT_EQ(details->hitAt, hitAt);
+        EXPECT_EQ(details->hitLength, hitLength);
     }
     // Without the code the entities do not match the records' letters: the source looks changed
     // and the record's own text is shown, never a wrong place.
@@ -188,6 +199,7 @@ TEST(RecordDetails, CodedSourceIsCleanedAsTheSearchCleanedIt) {
     ASSERT_TRUE(ansi.ok());
     EXPECT_FALSE(ansi->positionInFile.has_value());
     EXPECT_NE(ansi->notice.find("has changed"), std::string::npos);
+    EXPECT_EQ(ansi->text.substr(ansi->hitAt, ansi->hitLength), "noir.</p>"); // its own text
 }
 
 TEST(RecordDetails, HitFarIntoALargeCodedSourceIsFound) {

@@ -100,7 +100,7 @@ public:
         return pop(ranges);
     }
     void showCollocation(const Collocation& c) override { collocation = c; }
-    void showDetails(const std::string& text, ProgramState& state) override {
+    void showDetails(const std::string& text, TextSpan, ProgramState& state) override {
         detailsShown.push_back(text);
         if (detailsButton)
             detailsButton(state);
