@@ -1,6 +1,6 @@
 #include "search/byte_pair_scan.h"
 
-#include "search/cpu_features.h"
+#include "core/cpu_features.h"
 
 #include <bit>
 #include <cstdint>

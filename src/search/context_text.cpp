@@ -2,7 +2,7 @@
 
 #include "codes/code_tables.h"
 
-#include "search/cpu_features.h"
+#include "core/cpu_features.h"
 
 #include <algorithm>
 #include <bit>

@@ -25,36 +25,10 @@ public:
         std::size_t end;
     };
 
-    // Calls `found(Found)` for every literal lying wholly in text[from, size), in the order of
-    // their ends (slots in ascending order at one end); stops early when `found` returns false
-    // and returns where the scan stopped (the end of the literal refused), else `size`.
-    template <typename OnFound>
-    std::size_t scan(const char* text, std::size_t size, std::size_t from, OnFound&& found) const {
-        // States are kept as their row's offset in the table, and the table and the byte
-        // classes in locals: the loop is two loads a byte, with nothing to reload.
-        const auto* p = reinterpret_cast<const unsigned char*>(text);
-        const std::uint32_t* next = m_next.data();
-        const std::uint8_t* classOf = m_class;
-        std::uint32_t row = 0;
-        std::size_t i = from;
-        while (i < size) {
-            do
-                row = next[row + classOf[p[i++]]];
-            while (!(row & kHasOutput) && i < size);
-            if (!(row & kHasOutput))
-                continue;
-            row &= ~kHasOutput;
-            const std::uint32_t state = row / m_classes;
-            for (std::uint32_t o = m_outputBegin[state]; o < m_outputBegin[state + 1]; ++o)
-                if (!found(Found{m_outputs[o], i}))
-                    return i;
-        }
-        return size;
-    }
-
-    // Every literal lying wholly in text[from, size) into `out` (cleared first), in the order
-    // scan() reports them. The text is walked as four parts at once: each byte's move waits
-    // on the one before, and independent walks keep the processor busy.
+    // Every literal lying wholly in text[from, size) into `out` (cleared first), in the order of
+    // their ends (slots in ascending order at one end). The text is walked as four parts at
+    // once: each byte's move waits on the one before, and independent walks keep the processor
+    // busy.
     void collect(const char* text, std::size_t size, std::size_t from,
                  std::vector<Found>& out) const;
 

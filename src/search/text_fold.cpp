@@ -1,6 +1,6 @@
 #include "search/text_fold.h"
 
-#include "search/cpu_features.h"
+#include "core/cpu_features.h"
 
 #include <bit>
 #include <cstdint>

@@ -397,7 +397,10 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
     return details;
 }
 
-std::string DetailsText(const RecordDetails& details) {
+namespace {
+
+// The details lines and the blank line before the text.
+std::string detailsLines(const RecordDetails& details) {
     std::string out =
         "record no. = " + std::to_string(details.recordNumber) +
         "     keyword = " + details.keyword + "     position in file = " +
@@ -408,17 +411,19 @@ std::string DetailsText(const RecordDetails& details) {
     if (!details.notice.empty())
         out += details.notice + "\r\n";
     out += "\r\n";
-    out += details.text;
-    out += "\r\n";
     return out;
+}
+
+} // namespace
+
+std::string DetailsText(const RecordDetails& details) {
+    return detailsLines(details) + details.text + "\r\n";
 }
 
 TextSpan DetailsHitSpan(const RecordDetails& details) {
     if (details.hitLength == 0)
         return {};
-    // the details lines come first, the text then, and a line end after it
-    const std::size_t lines = DetailsText(details).size() - details.text.size() - 2;
-    return {lines + details.hitAt, details.hitLength};
+    return {detailsLines(details).size() + details.hitAt, details.hitLength};
 }
 
 std::string DetailsClipboardText(const RecordDetails& details, bool withDetails) {

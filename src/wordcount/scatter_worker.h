@@ -22,9 +22,9 @@
 namespace lexmora {
 
 // A word cut from a block: its bytes in the block's text, or in the batch's arena when the
-// cutter put it together; and, worked out by the worker too, all that counting it asks of its
-// bytes, so that the counting thread reads no text but that of long words.
-// Sixteen bytes, for the counting thread reads each from the other core's cache.
+// cutter put it together; and, worked out by the worker too, the key or hash that counting asks
+// of its bytes, so that the counting thread reads no text but that of long words. Sixteen
+// bytes, for the counting thread reads each from the other core's cache.
 struct CutWord {
     std::uint64_t key;    // a short word's bytes (the table hashes them), a long word's hash
     std::uint32_t at;     // in the text, or in the arena

@@ -271,8 +271,6 @@ private:
     // are queued from the front, the long ones from the back (from `longFrom`), so that no
     // sweep asks which kind a word is: that is a branch the processor cannot foresee.
     void addQueued(std::size_t shorts, std::size_t longFrom) {
-        for (std::size_t i = longFrom; i < kBatch; ++i)
-            m_table.prefetchBytes(m_queued[i].length, m_queued[i].hash);
         for (std::size_t i = 0; i < shorts; ++i)
             addQueued(m_queued[i]);
         for (std::size_t i = longFrom; i < kBatch; ++i)

@@ -1,6 +1,6 @@
 #include "wordcount/word_rules.h"
 
-#include "search/cpu_features.h"
+#include "core/cpu_features.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

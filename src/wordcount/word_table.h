@@ -33,25 +33,15 @@ public:
     // `budget`: the most bytes the slots and the arena may take together; 0 for no limit.
     explicit WordTable(std::size_t budget = 0) : m_budget(budget) {}
 
-    // A spelling of up to kShortWord bytes is known by its key: its bytes padded with zeros.
-    static std::uint64_t keyOf(const char* p, std::size_t n) { return shortKey(p, n); }
-    // The same, when the 8 bytes from `p` may be read.
+    // A spelling of up to kShortWord bytes is known by its key: its bytes padded with zeros,
+    // here read where the 8 bytes from `p` may be read.
     static std::uint64_t keyOfPadded(const char* p, std::size_t n) {
         return load8(p) & (~std::uint64_t{0} >> (64 - 8 * n));
     }
     static std::uint64_t hashOfKey(std::uint64_t key) { return shortHash(key); }
     static std::uint64_t hashOfLong(const char* p, std::size_t n) { return HashWord(p, n); }
-    static std::uint64_t hashOf(std::string_view word) {
-        return word.size() <= kShortWord ? shortHash(shortKey(word.data(), word.size()))
-                                         : HashWord(word.data(), word.size());
-    }
-    // Asks for the slot a hash starts at to be in the cache by the time it is added.
-    void prefetch(std::uint64_t hash) const {
-        if (!m_slots.empty())
-            __builtin_prefetch(&m_slots[hash >> m_shift]);
-    }
-    // The same for a batch of words, the table's place and size taken once. Valid until the
-    // table grows or is cleared.
+    // Asks for the slots of a batch of words to be in the cache by the time they are added, the
+    // table's place and size taken once. Valid until the table grows or is cleared.
     class Prefetcher {
     public:
         void prefetch(std::uint64_t hash) const { __builtin_prefetch(m_slots + (hash >> m_shift)); }
@@ -67,18 +57,6 @@ public:
     Prefetcher prefetcher() const {
         static const Slot none[2]{};
         return m_slots.empty() ? Prefetcher(none, 63) : Prefetcher(m_slots.begin(), m_shift);
-    }
-    // After prefetch(): a long spelling is compared with the bytes its first slot points to;
-    // asks for those too.
-    void prefetchBytes(std::size_t length, std::uint64_t hash) const {
-        if (length <= kShortWord || m_slots.empty())
-            return;
-        const Slot& s = m_slots[hash >> m_shift];
-        if (s.length == length) {
-            const char* at = m_arena.data() + static_cast<std::uint32_t>(s.key);
-            __builtin_prefetch(at);
-            __builtin_prefetch(at + length - 1);
-        }
     }
 
     // Adds `count` occurrences of a spelling; false (nothing added) when a new spelling would

@@ -14,6 +14,15 @@ namespace {
 using Hits = std::vector<std::pair<std::uint32_t, std::size_t>>; // slot, end
 
 // Every literal at every place, folded, ordered by end then slot: what the automaton must give.
+Hits collected(const KeywordAutomaton& automaton, const std::string& text, std::size_t from) {
+    std::vector<KeywordAutomaton::Found> found;
+    automaton.collect(text.data(), text.size(), from, found);
+    Hits pairs;
+    for (const auto& f : found)
+        pairs.emplace_back(f.slot, f.end);
+    return pairs;
+}
+
 Hits naive(const std::vector<std::string>& literals, const Fold& fold, const std::string& text,
            std::size_t from) {
     const std::string folded = foldText(fold, text);
@@ -45,12 +54,8 @@ TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
     };
     for (const Case& c : cases) {
         const KeywordAutomaton automaton(c.literals, c.fold->map);
-        Hits found;
-        automaton.scan(c.text.data(), c.text.size(), c.from, [&](KeywordAutomaton::Found f) {
-            found.emplace_back(f.slot, f.end);
-            return true;
-        });
-        EXPECT_EQ(found, naive(c.literals, *c.fold, c.text, c.from)) << c.text;
+        EXPECT_EQ(collected(automaton, c.text, c.from), naive(c.literals, *c.fold, c.text, c.from))
+            << c.text;
     }
     // Random words of a small alphabet: many overlapping literals.
     std::mt19937 random(3);
@@ -65,12 +70,7 @@ TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
     for (int i = 0; i < 3000; ++i)
         text += "abcABx "[random() % 7];
     const KeywordAutomaton automaton(literals, blind.map);
-    Hits found;
-    automaton.scan(text.data(), text.size(), 5, [&](KeywordAutomaton::Found f) {
-        found.emplace_back(f.slot, f.end);
-        return true;
-    });
-    EXPECT_EQ(found, naive(literals, blind, text, 5));
+    EXPECT_EQ(collected(automaton, text, 5), naive(literals, blind, text, 5));
     // Collected, the text walked in parts at once: the same, for windows of every size, with a
     // table of either width (a long list of longer words needs the wide one).
     std::vector<std::string> many;
@@ -92,18 +92,8 @@ TEST(KeywordAutomaton, FindsEveryFoldedLiteralInTheOrderOfTheirEnds) {
             while (big.size() < size)
                 big += *sample;
             big.resize(size);
-            std::vector<KeywordAutomaton::Found> collected;
-            walker->collect(big.data(), big.size(), 7, collected);
-            Hits pairs;
-            for (const auto& f : collected)
-                pairs.emplace_back(f.slot, f.end);
-            EXPECT_EQ(pairs, naive(*list, blind, big, 7)) << size;
+            EXPECT_EQ(collected(*walker, big, 7), naive(*list, blind, big, 7)) << size;
         }
-    // Stopped by the callback: where it stopped.
-    std::size_t calls = 0;
-    const std::size_t stopped = automaton.scan(
-        text.data(), text.size(), 0, [&](KeywordAutomaton::Found) { return ++calls < 10; });
-    EXPECT_EQ(stopped, naive(literals, blind, text, 0)[9].second);
 }
 
 } // namespace
