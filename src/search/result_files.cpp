@@ -287,11 +287,21 @@ ResultFileSet::~ResultFileSet() {
         (void)close();
 }
 
-bool ResultFileSet::flushDump() {
-    if (m_dumpUsed == 0)
-        return !m_failed;
-    const bool ok = m_dump.valid() &&
-                    writeAll(m_dump.get(), std::string_view(m_dumpBuffer).substr(0, m_dumpUsed));
+// A full block goes to the writer's thread (started at the first); the last is written here.
+bool ResultFileSet::flushDump(bool last) {
+    if (m_dumpUsed == 0 || m_failed || !m_dump.valid()) {
+        m_dumpUsed = 0;
+        return !m_failed && m_dump.valid();
+    }
+    if (!last && !m_dumpWriter)
+        m_dumpWriter = BackgroundWriter::start(m_dump.get());
+    bool ok;
+    if (!last && m_dumpWriter) {
+        ok = m_dumpWriter->hand(m_dumpBuffer, m_dumpUsed);
+    } else {
+        ok = (!m_dumpWriter || m_dumpWriter->finish()) &&
+             writeAll(m_dump.get(), std::string_view(m_dumpBuffer).substr(0, m_dumpUsed));
+    }
     m_dumpUsed = 0;
     if (!ok)
         m_failed = true;
@@ -320,7 +330,7 @@ Status ResultFileSet::writeDumpRecord(std::string_view text, std::string_view sh
                       m_recordLength);
     m_dumpUsed += length;
     m_dumpBytes += static_cast<std::uint64_t>(m_recordLength);
-    if (m_dumpUsed >= kFlushThreshold && !flushDump())
+    if (m_dumpUsed >= kFlushThreshold && !flushDump(false))
         return search::msg::CannotPrintToDumpfile();
     return {};
 }
@@ -363,7 +373,8 @@ Status ResultFileSet::writeHit(std::string_view kwicLine, const SourceFileInfo& 
 
 Status ResultFileSet::close() {
     const bool logOk = flushLog();
-    const bool dumpOk = flushDump();
+    const bool dumpOk = flushDump(true) && (!m_dumpWriter || m_dumpWriter->finish());
+    m_dumpWriter.reset();
     bool closeOk = true;
     for (UniqueFd* fd : {&m_dump, &m_log, &m_summary}) {
         if (fd->valid() && ::close(fd->release()) != 0 && errno != EINTR)

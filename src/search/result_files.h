@@ -5,6 +5,7 @@
 // entries by the 298-byte log line. Text is Windows-1252, lines end in CR LF, no byte-order mark.
 #pragma once
 
+#include "core/background_writer.h"
 #include "core/file_io.h"
 #include "core/message.h"
 #include "core/result.h"
@@ -104,8 +105,10 @@ struct ResultSetHeader {
     std::string targetDirectory; // as written into the log header (Windows-1252)
 };
 
-// One open set of result files. Records are gathered in a buffer and written in large blocks;
-// a failed write is reported by the call that flushes, and by close(), never lost.
+// One open set of result files. Records are gathered in a buffer and written in large blocks,
+// on a thread of their own once there is more than one: a failed write is reported by a later
+// call that flushes, and by close(), never lost (the caller then cuts the files back to what
+// they hold).
 class ResultFileSet {
 public:
     // WriteRunHeaders: creates (or truncates) the three files and writes the log run header and
@@ -147,7 +150,7 @@ public:
 
 private:
     ResultFileSet() = default;
-    bool flushDump();
+    bool flushDump(bool last);
     bool flushLog();
 
     std::string m_dumpPath;
@@ -157,6 +160,8 @@ private:
     std::size_t m_dumpUsed = 0; // the records gathered in m_dumpBuffer (its size can be larger)
     std::uint64_t m_dumpBytes = 0;
     bool m_failed = false;
+    // Writes the dump's full blocks; declared after the files, so that it ends before they close.
+    std::unique_ptr<BackgroundWriter> m_dumpWriter;
 };
 
 // --- reading back --------------------------------------------------------------------------

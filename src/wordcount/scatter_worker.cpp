@@ -2,24 +2,13 @@
 
 #include "core/file_io.h"
 #include "core/file_utils.h"
+#include "core/quiet_thread.h"
 #include "wordcount/count_source.h"
-
-#include <csignal>
-#include <pthread.h>
 
 namespace lexmora {
 
 void ScatterWorker::start() {
-    sigset_t all, before;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &before);
-    try {
-        m_thread = std::thread([this] { run(); });
-    } catch (...) {
-        pthread_sigmask(SIG_SETMASK, &before, nullptr);
-        throw;
-    }
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    m_thread = StartQuietThread([this] { run(); });
 }
 
 void ScatterWorker::run() {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 namespace lexmora::test {
@@ -108,8 +109,10 @@ LockedCalls::~LockedCalls() {
 namespace {
 
 std::size_t g_room = 0;
+std::mutex g_roomMutex; // result files are written from more than one thread
 
 ssize_t writeToSmallDisk(int fd, const void* data, std::size_t size) {
+    const std::lock_guard lock(g_roomMutex);
     if (g_room == 0) {
         errno = ENOSPC;
         return -1;

@@ -1,0 +1,28 @@
+// Threads of the engine's own that take no signal: Ctrl-C and a closed pipe stay the calling
+// thread's, which polls for them.
+#pragma once
+
+#include <csignal>
+#include <pthread.h>
+#include <thread>
+#include <utility>
+
+namespace lexmora {
+
+// Starts `function` on a new thread with every signal blocked (std::system_error when no thread
+// can be started, as std::thread).
+template <typename Function> std::thread StartQuietThread(Function&& function) {
+    sigset_t all, before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &before);
+    try {
+        std::thread thread(std::forward<Function>(function));
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        return thread;
+    } catch (...) {
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        throw;
+    }
+}
+
+} // namespace lexmora
