@@ -19,8 +19,7 @@ namespace {
 constexpr std::size_t kRecordHead = 8; // file number and line length, 4 bytes each
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kMinBlock = 4096, kMaxBlock = 1 << 20;
-constexpr std::size_t kStaging = 1 << 18;
-constexpr std::size_t kDirectWrite = 1 << 15; // a block this large is written as it is
+constexpr std::size_t kStaging = 1 << 20;
 
 void putU32(char* out, std::uint32_t v) {
     out[0] = static_cast<char>(v);
@@ -51,6 +50,7 @@ HitSpool::HitSpool(std::string tempDirectory, std::size_t slots, std::size_t mem
       m_memory(slots), m_slotMemory(slots), m_pieces(slots) {}
 
 HitSpool::~HitSpool() {
+    m_writer.reset(); // its thread writes to the file
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -126,23 +126,43 @@ Status HitSpool::spill() {
     return flushStaging() ? Status::success() : spoolFailure(errno);
 }
 
-// Bytes behind what the file holds. Small blocks (a long keyword list's) are gathered into
-// larger writes: a write call costs more than a copy.
+// Bytes behind what the file holds, gathered into large blocks that the writer's thread writes
+// while the walk goes on: a write call costs more than a copy, and the kernel's copy into the
+// file is then not the walk's.
 bool HitSpool::put(const char* data, std::size_t size) {
-    if (size >= kDirectWrite)
-        return flushStaging() && writeAll(m_fd, std::string_view(data, size));
-    if (m_stagingUsed + size > kStaging && !flushStaging())
-        return false;
-    if (!m_staging)
-        m_staging.reset(new char[kStaging]);
-    std::memcpy(m_staging.get() + m_stagingUsed, data, size);
-    m_stagingUsed += size;
+    while (size > 0) {
+        if (m_staging.size() < kStaging)
+            m_staging.resize(kStaging);
+        const std::size_t n = std::min(size, kStaging - m_stagingUsed);
+        std::memcpy(m_staging.data() + m_stagingUsed, data, n);
+        m_stagingUsed += n;
+        data += n;
+        size -= n;
+        if (m_stagingUsed == kStaging && !flushStaging())
+            return false;
+    }
     return true;
 }
 
 bool HitSpool::flushStaging() {
     const std::size_t used = std::exchange(m_stagingUsed, 0);
-    return used == 0 || writeAll(m_fd, std::string_view(m_staging.get(), used));
+    if (used == 0)
+        return !m_writeFailed;
+    if (!m_writer)
+        m_writer = BackgroundWriter::start(m_fd);
+    const bool ok = m_writer ? m_writer->hand(m_staging, used)
+                             : writeAll(m_fd, std::string_view(m_staging.data(), used));
+    if (!ok)
+        m_writeFailed = true;
+    return ok;
+}
+
+Status HitSpool::settle() {
+    const bool ok = flushStaging() && (!m_writer || m_writer->finish());
+    m_writer.reset();
+    if (!ok)
+        m_writeFailed = true;
+    return ok ? Status::success() : spoolFailure(EIO);
 }
 
 HitSpool::Reader::Reader(const HitSpool& spool, std::size_t slot)

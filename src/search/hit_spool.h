@@ -4,6 +4,7 @@
 // unlinked once opened: it goes with the spool on every way out, even a crash.
 #pragma once
 
+#include "core/background_writer.h"
 #include "core/result.h"
 
 #include <cstddef>
@@ -25,6 +26,10 @@ public:
 
     // A hit of keyword `slot` in the walk's file `file`: its KWIC line.
     Status add(std::size_t slot, std::uint32_t file, std::string_view line);
+
+    // Waits until everything spilled is in the file; a write that failed is told here (or by a
+    // later add()). Reading back settles first.
+    Status settle();
 
     // Reads one slot's hits back in the order they were added. The spool outlives its readers.
     class Reader {
@@ -58,7 +63,12 @@ public:
         std::size_t m_block = 0;       // the next of the slot's blocks in memory
         bool m_failed = false;
     };
-    Reader read(std::size_t slot) const { return Reader(*this, slot); }
+    Reader read(std::size_t slot) {
+        const bool settled = static_cast<bool>(settle());
+        Reader reader(*this, slot);
+        reader.m_failed = !settled;
+        return reader;
+    }
 
 private:
     // A stretch of memory holding whole records of one slot. Blocks of the usual size go back
@@ -90,8 +100,10 @@ private:
     std::vector<std::vector<Piece>> m_pieces;     // per slot: its records in the file, in order
     mutable std::unique_ptr<char[]> m_readBuffer; // lent to one reader at a time
     mutable std::size_t m_readBufferSize = 0;
-    std::unique_ptr<char[]> m_staging; // what a spill has not yet written
+    std::string m_staging; // what a spill has not yet handed to the writer
     std::size_t m_stagingUsed = 0;
+    std::unique_ptr<BackgroundWriter> m_writer; // writes the file's blocks once it is needed
+    bool m_writeFailed = false;
     int m_fd = -1; // the temporary file, once one is needed
     std::uint64_t m_fileSize = 0;
 };

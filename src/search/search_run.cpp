@@ -465,6 +465,9 @@ KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
         run.StepResult = searchSources(state, run, sources, observer, prompter);
         run.walk = nullptr;
         walk->complete = run.StepResult.isDone();
+        // Hits whose writing failed after they were handed over are read from the sources.
+        if (!walk->spoolFailed && !walk->hits->settle())
+            walk->spoolFailed = true;
     } else if (walk && !walk->spoolFailed) {
         run.StepResult = ReplayKeyword(state, run, k, *walk, observer, prompter);
     } else {
