@@ -350,6 +350,7 @@ private:
     WordTable m_table;
     std::size_t m_loadLimit; // the largest piece on disk read back whole
     std::array<Queued, kBatch> m_queued{};
+    std::vector<KeyedWord> m_sortKeys; // writeSorted's, kept for their room
     bool m_spilled = false;
     std::int64_t m_tokens = 0;
     std::int64_t m_processed = 0;
@@ -663,9 +664,7 @@ bool CountRun::takenUnread(const std::string& base, bool nonAscii) const {
 // Sorts a piece's spellings and writes one type per run of case variants, spelled as the
 // first of the run, with the occurrences of all of them.
 std::int64_t CountRun::writeSorted(const std::string& arena, std::span<WordEntry> entries) {
-    std::sort(entries.begin(), entries.end(), [&arena](const WordEntry& a, const WordEntry& b) {
-        return CompareWords(a.in(arena), b.in(arena)) < 0;
-    });
+    SortWords(arena, entries, m_sortKeys);
     std::int64_t types = 0;
     for (std::size_t i = 0; i < entries.size();) {
         const std::string_view word = entries[i].in(arena);

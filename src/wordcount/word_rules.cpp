@@ -220,6 +220,28 @@ int CompareWords(std::string_view a, std::string_view b) {
     return 0;
 }
 
+void SortWords(const std::string& arena, std::span<WordEntry> entries,
+               std::vector<KeyedWord>& keys) {
+    const CharTables& t = kCharTables;
+    keys.resize(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto* p = reinterpret_cast<const unsigned char*>(arena.data() + entries[i].offset);
+        const std::size_t n = std::min<std::size_t>(entries[i].length, 8);
+        // Base letters are 1 and up: a spelling that ends first has 0 where the other goes on.
+        std::uint64_t key = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            key |= std::uint64_t{t.piece[p[j]]} << (56 - 8 * j);
+        keys[i] = {key, entries[i]};
+    }
+    std::sort(keys.begin(), keys.end(), [&arena](const KeyedWord& a, const KeyedWord& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return CompareWords(a.entry.in(arena), b.entry.in(arena)) < 0;
+    });
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i] = keys[i].entry;
+}
+
 bool SameType(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

@@ -4,13 +4,16 @@
 #pragma once
 
 #include "core/program_state.h"
+#include "wordcount/word_table.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lexmora {
 
@@ -59,6 +62,16 @@ bool IsHyphenKeepingCapital(unsigned char c);
 // total order; two words are the same type when their lower-case forms are equal.
 int CompareWords(std::string_view a, std::string_view b);
 bool SameType(std::string_view a, std::string_view b);
+
+// Spellings in CompareWords order. A spelling's first eight base letters, packed into one
+// number, settle most comparisons; only spellings that share them are compared letter by
+// letter. `keys` is room the caller keeps from call to call.
+struct KeyedWord {
+    std::uint64_t key;
+    WordEntry entry;
+};
+void SortWords(const std::string& arena, std::span<WordEntry> entries,
+               std::vector<KeyedWord>& keys);
 
 // Everything the word cutter needs, built once per run from the state.
 struct WordRules {

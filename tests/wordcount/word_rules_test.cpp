@@ -224,6 +224,38 @@ TEST(WordcountRules, OrderFollowsBaseLettersThenAccentsThenCase) {
     EXPECT_FALSE(SameType("cafe", "caf\xE9"));
 }
 
+// The keyed sort of the list gives the order of CompareWords itself: spellings that share their
+// first eight letters, that end within them, differ by accent or case only, or hold symbols.
+TEST(WordcountRules, KeyedSortKeepsTheListOrder) {
+    const std::string letters = "aAbeE\xE9\xC9s\xDF-'1z";
+    std::mt19937 random(7);
+    std::string arena;
+    std::vector<WordEntry> entries;
+    std::vector<std::string> seen;
+    for (int i = 0; i < 3000; ++i) {
+        // Mostly long shared stems, so that many keys tie and the letters decide.
+        std::string word = i % 3 == 0 ? "" : "abeabeab";
+        const std::size_t length = 1 + random() % 12;
+        for (std::size_t j = 0; j < length; ++j)
+            word += letters[random() % letters.size()];
+        if (std::find(seen.begin(), seen.end(), word) != seen.end())
+            continue; // the table holds each spelling once
+        seen.push_back(word);
+        entries.push_back(
+            {static_cast<std::uint32_t>(arena.size()), static_cast<std::uint32_t>(word.size()), 1});
+        arena += word;
+    }
+    std::vector<WordEntry> keyed = entries;
+    std::vector<KeyedWord> room;
+    SortWords(arena, keyed, room);
+    std::sort(entries.begin(), entries.end(), [&arena](const WordEntry& a, const WordEntry& b) {
+        return CompareWords(a.in(arena), b.in(arena)) < 0;
+    });
+    ASSERT_EQ(keyed.size(), entries.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        ASSERT_EQ(keyed[i].in(arena), entries[i].in(arena)) << i;
+}
+
 // The rules stated byte by byte, as plainly as they can be: the yardstick of the cutter.
 Words plainCut(const WordRules& rules, std::string_view text) {
     Words out;
