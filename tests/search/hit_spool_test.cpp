@@ -65,5 +65,25 @@ TEST(HitSpool, GivesEachSlotsHitsBackInTheOrderAdded) {
     }
 }
 
+// Spilled hits are written on another thread, so a full disk may be seen only after the adds
+// succeeded: settling tells it, and a reader of a slot then fails instead of giving part of it.
+TEST(HitSpool, AFailedWriteIsToldWhenTheSpoolSettles) {
+    const test::TempDir dir;
+    HitSpool spool(dir.path(), 2, 0); // every hit goes to the file
+    {
+        // One spill, its block cut by the disk: the add may well have gone through.
+        const test::SmallDisk disk(100);
+        (void)spool.add(0, 0, std::string(200, 'x'));
+        EXPECT_FALSE(spool.settle());
+    }
+    EXPECT_FALSE(spool.settle()); // room again: what was lost stays lost
+    HitSpool::Reader reader = spool.read(0);
+    std::uint32_t file = 0;
+    std::string_view line;
+    while (reader.next(file, line)) {
+    }
+    EXPECT_TRUE(reader.failed());
+}
+
 } // namespace
 } // namespace lexmora
