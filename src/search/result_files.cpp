@@ -289,19 +289,16 @@ ResultFileSet::~ResultFileSet() {
 
 // A full block goes to the writer's thread (started at the first); the last is written here.
 bool ResultFileSet::flushDump(bool last) {
-    if (m_dumpUsed == 0 || m_failed || !m_dump.valid()) {
-        m_dumpUsed = 0;
-        return !m_failed && m_dump.valid();
-    }
-    if (!last && !m_dumpWriter)
+    if (m_dumpUsed == 0)
+        return !m_failed;
+    bool ok = m_dump.valid() && !m_failed;
+    if (ok && !last && !m_dumpWriter)
         m_dumpWriter = BackgroundWriter::start(m_dump.get());
-    bool ok;
-    if (!last && m_dumpWriter) {
+    if (ok && !last && m_dumpWriter)
         ok = m_dumpWriter->hand(m_dumpBuffer, m_dumpUsed);
-    } else {
+    else if (ok)
         ok = (!m_dumpWriter || m_dumpWriter->finish()) &&
              writeAll(m_dump.get(), std::string_view(m_dumpBuffer).substr(0, m_dumpUsed));
-    }
     m_dumpUsed = 0;
     if (!ok)
         m_failed = true;

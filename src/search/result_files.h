@@ -118,7 +118,8 @@ public:
     static Result<ResultFileSet> open(const ResultSetHeader& header, long long logEntryNumber);
 
     ResultFileSet(ResultFileSet&&) noexcept = default;
-    ResultFileSet& operator=(ResultFileSet&&) noexcept = default;
+    // Not assigned over: an open set's writer would outlive its file.
+    ResultFileSet& operator=(ResultFileSet&&) = delete;
     ~ResultFileSet();
 
     // WriteDumpRecord with the current LogEntryNumber.
