@@ -12,17 +12,17 @@
 namespace lexmora {
 namespace {
 
-std::string blockOf(char c, std::size_t size) {
-    return std::string(size, c);
-}
+// A new file in a folder of its own, and a writer to it.
+struct WrittenFile {
+    test::TempDir dir;
+    std::string path = dir.path() + "/out";
+    UniqueFd fd{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
+    std::unique_ptr<BackgroundWriter> writer = BackgroundWriter::start(fd.get());
+};
 
 TEST(BackgroundWriter, WritesTheHandedPrefixOfEachBlockInOrder) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "/out";
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    ASSERT_TRUE(fd.valid());
-    auto writer = BackgroundWriter::start(fd.get());
-    ASSERT_TRUE(writer);
+    WrittenFile out;
+    ASSERT_TRUE(out.fd.valid() && out.writer);
     std::string expected;
     std::string block;
     for (int i = 0; i < 40; ++i) {
@@ -30,35 +30,31 @@ TEST(BackgroundWriter, WritesTheHandedPrefixOfEachBlockInOrder) {
         const std::size_t size = 1000 + static_cast<std::size_t>(i) * 37;
         if (block.size() < size + 5)
             block.resize(size + 5);
-        block.replace(0, size, blockOf(static_cast<char>('a' + i % 26), size));
+        block.replace(0, size, std::string(size, static_cast<char>('a' + i % 26)));
         expected += block.substr(0, size);
-        ASSERT_TRUE(writer->hand(block, size));
+        ASSERT_TRUE(out.writer->hand(block, size));
     }
-    EXPECT_TRUE(writer->finish());
-    writer.reset();
-    EXPECT_EQ(readFileBytes(path), expected);
+    EXPECT_TRUE(out.writer->finish());
+    out.writer.reset();
+    EXPECT_EQ(readFileBytes(out.path), expected);
 }
 
 TEST(BackgroundWriter, NothingFollowsAFailedBlock) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "/out";
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    ASSERT_TRUE(fd.valid());
-    auto writer = BackgroundWriter::start(fd.get());
-    ASSERT_TRUE(writer);
-    std::string block = blockOf('x', 1000);
+    WrittenFile out;
+    ASSERT_TRUE(out.fd.valid() && out.writer);
+    std::string block(1000, 'x');
     {
         const test::SmallDisk disk(1500); // the second block is cut half way
-        writer->hand(block, 1000);
+        out.writer->hand(block, 1000);
         block.assign(1000, 'y');
-        writer->hand(block, 1000);
-        EXPECT_FALSE(writer->finish());
+        out.writer->hand(block, 1000);
+        EXPECT_FALSE(out.writer->finish());
     }
     block.assign(1000, 'z'); // room again: still not written behind the cut block
-    EXPECT_FALSE(writer->hand(block, 1000));
-    EXPECT_FALSE(writer->finish());
-    writer.reset();
-    EXPECT_EQ(readFileBytes(path), blockOf('x', 1000) + blockOf('y', 500));
+    EXPECT_FALSE(out.writer->hand(block, 1000));
+    EXPECT_FALSE(out.writer->finish());
+    out.writer.reset();
+    EXPECT_EQ(readFileBytes(out.path), std::string(1000, 'x') + std::string(500, 'y'));
 }
 
 } // namespace
