@@ -32,7 +32,6 @@ seconds() { # COMMAND...: wall seconds of one run
     echo "$end - $start" | bc -l
 }
 ours() { # LIST
-    rm -f "$work"/out/*
     mapfile -t words <"$1"
     "$CLI" --home "$work/home" search --source "$DIR" --tree --pattern '*.txt' --save "$work/out" \
         --single-file --quiet "${words[@]}"
@@ -48,8 +47,12 @@ head -1 "$work/words" >"$work/list1"
 for n in "${SIZES[@]}"; do
     head -"$n" "$work/words" >"$work/list"
     one=() many=() rgs=()
+    # The last run's result files are removed before the clock starts: deleting hundreds of
+    # megabytes is no part of the next search.
     for ((r = 0; r < RUNS; r++)); do
+        rm -f "$work"/out/*
         one+=("$(seconds ours "$work/list1")")
+        rm -f "$work"/out/*
         many+=("$(seconds ours "$work/list")")
         if command -v rg >/dev/null; then rgs+=("$(seconds ripgrep "$work/list")"); else rgs+=(0); fi
     done
