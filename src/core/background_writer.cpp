@@ -18,6 +18,14 @@ std::unique_ptr<BackgroundWriter> BackgroundWriter::start(int fd) {
     return writer;
 }
 
+bool BackgroundWriter::handOrWrite(std::unique_ptr<BackgroundWriter>& writer, int fd,
+                                   std::string& block, std::size_t size) {
+    if (!writer)
+        writer = start(fd);
+    return writer ? writer->hand(block, size)
+                  : writeAll(fd, std::string_view(block).substr(0, size));
+}
+
 BackgroundWriter::~BackgroundWriter() {
     {
         std::lock_guard lock(m_mutex);

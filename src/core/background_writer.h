@@ -29,6 +29,10 @@ public:
     // Hands over the first `size` bytes of `block` and puts in its place a buffer to fill next
     // (a written block's, of the size it had). False once a write has failed.
     bool hand(std::string& block, std::size_t size);
+    // The same through `writer`, started for `fd` at the first block; the block is written here
+    // when no thread can be started.
+    static bool handOrWrite(std::unique_ptr<BackgroundWriter>& writer, int fd, std::string& block,
+                            std::size_t size);
     // Waits until every block handed over is written; false when a write failed.
     bool finish();
 

@@ -1,7 +1,6 @@
 #include "search/hit_spool.h"
 
 #include "core/failure.h"
-#include "core/file_io.h"
 #include "core/messages.h"
 #include "core/paths.h"
 
@@ -148,10 +147,7 @@ bool HitSpool::flushStaging() {
     const std::size_t used = std::exchange(m_stagingUsed, 0);
     if (used == 0)
         return !m_writeFailed;
-    if (!m_writer)
-        m_writer = BackgroundWriter::start(m_fd);
-    const bool ok = m_writer ? m_writer->hand(m_staging, used)
-                             : writeAll(m_fd, std::string_view(m_staging.data(), used));
+    const bool ok = BackgroundWriter::handOrWrite(m_writer, m_fd, m_staging, used);
     if (!ok)
         m_writeFailed = true;
     return ok;

@@ -292,10 +292,8 @@ bool ResultFileSet::flushDump(bool last) {
     if (m_dumpUsed == 0)
         return !m_failed;
     bool ok = m_dump.valid() && !m_failed;
-    if (ok && !last && !m_dumpWriter)
-        m_dumpWriter = BackgroundWriter::start(m_dump.get());
-    if (ok && !last && m_dumpWriter)
-        ok = m_dumpWriter->hand(m_dumpBuffer, m_dumpUsed);
+    if (ok && !last)
+        ok = BackgroundWriter::handOrWrite(m_dumpWriter, m_dump.get(), m_dumpBuffer, m_dumpUsed);
     else if (ok)
         ok = (!m_dumpWriter || m_dumpWriter->finish()) &&
              writeAll(m_dump.get(), std::string_view(m_dumpBuffer).substr(0, m_dumpUsed));
