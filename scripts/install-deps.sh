@@ -2,8 +2,10 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 # As root it runs apt-get; otherwise it prints the apt-get line to run and stops.
 set -eu
-packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev poppler-utils)
-[ "${LEXMORA_NO_UI:-0}" = 1 ] && packages=(build-essential cmake ninja-build libgtest-dev)
+packages=(build-essential cmake ninja-build pkg-config libpcre2-dev libxlsxwriter-dev qt6-base-dev
+          qt6-svg-dev libgtest-dev poppler-utils unzip ccache)
+[ "${LEXMORA_NO_UI:-0}" = 1 ] && packages=(build-essential cmake ninja-build pkg-config libpcre2-dev libxlsxwriter-dev libgtest-dev
+          unzip ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,82 @@
+// The hits of a result file placed among the words of their source texts: each source file that
+// has hits is read again (in the code its log entry names), cut into words by the word count's
+// rules for the language, folded as the word list folds them, and handed with its hits to a
+// visitor, one file at a time, so that memory holds one file's words, never the corpus's.
+// Collocates, clusters and the dispersion plot are all built on this walk.
+#pragma once
+
+#include "core/program_state.h"
+#include "core/result.h"
+#include "core/run_control.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace lexmora {
+
+// Folded spellings (Windows-1252) numbered in the order they are first met.
+class Vocabulary {
+public:
+    std::uint32_t idOf(std::string_view folded); // adds the spelling when new
+    std::optional<std::uint32_t> find(std::string_view folded) const;
+    const std::string& spelling(std::uint32_t id) const { return m_spellings[id]; }
+    std::size_t size() const { return m_spellings.size(); }
+
+private:
+    std::vector<std::string> m_spellings;
+    std::unordered_map<std::string_view, std::uint32_t> m_ids; // views into m_spellings' heap
+};
+
+// One source file's words in order.
+struct FileWords {
+    std::string path;                    // as opened on disk (UTF-8)
+    std::string name;                    // the file name as the log holds it (Windows-1252)
+    std::vector<std::uint32_t> words;    // vocabulary ids
+    std::vector<std::uint64_t> offsets;  // byte offset in the file of each word's start
+    std::vector<std::uint32_t> sentenceStarts; // indexes of the words that begin a sentence
+                                               // after the first (a . ? or ! then a blank or
+                                               // a line end stands before them)
+};
+
+// A hit placed among its file's words.
+struct PlacedHit {
+    std::int64_t record = 0; // the hit's record number in the result file (1 = first)
+    std::uint32_t first = 0; // index of the hit's first word in FileWords::words
+    std::uint32_t count = 1; // the hit's words (a multi-word keyword: several)
+    std::string keyword;     // the record's keyword field (Windows-1252)
+};
+
+struct HitWalkRequest {
+    std::string resultPath; // the .dmp file
+    // The hits the viewer shows, by record number, in any order; none: every hit of the file.
+    std::optional<std::vector<std::int64_t>> records;
+    // Code tables, language and word count options for reading and cutting the sources.
+    const ProgramState* state = nullptr;
+};
+
+struct HitWalkSummary {
+    std::int64_t hitsPlaced = 0;
+    std::int64_t hitsLeftOut = 0;          // in files changed or gone since the search
+    std::vector<std::string> filesLeftOut; // their names (Windows-1252)
+    std::vector<std::string> sourceFiles;  // every file the log names, as opened (UTF-8)
+    std::vector<std::string> notes;        // what the user is to be told (Windows-1252)
+};
+
+using HitFileVisitor = std::function<void(const FileWords&, std::span<const PlacedHit>)>;
+
+// Walks the files with hits in log order. Fails with the result file's own failures (empty,
+// damaged, not a result file, log missing); `control` (may be null) can stop the walk, which
+// then fails with FailureCode::Cancelled.
+Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& vocabulary,
+                                    const HitFileVisitor& visit, RunControl* control = nullptr);
+
+// Cuts one whole text (already in Windows-1252) into FileWords, as the walk does each source.
+FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary);
+
+} // namespace lexmora

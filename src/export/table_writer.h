@@ -1,0 +1,53 @@
+// Writers of tables in the formats people and programs read: an aligned table, TSV, CSV
+// (RFC 4180), JSON (an array of objects) and XLSX workbooks. Rows go to the writer one at a
+// time, so that a million KWIC lines never stand in memory at once (but for the aligned table,
+// which needs every row to size its columns).
+#pragma once
+
+#include "core/result.h"
+#include "core/staged_file.h"
+#include "export/table.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexmora {
+
+// Where a text format's bytes go; false when they could not be written.
+using ByteSink = std::function<bool(std::string_view)>;
+
+struct TextTableOptions {
+    bool byteOrderMark = false; // CSV files for spreadsheets start with one
+    bool crlf = false;          // line ends: CR LF (CSV files) or LF
+};
+
+class TableWriter {
+public:
+    virtual ~TableWriter() = default;
+    virtual Status begin(const std::vector<Column>& columns) = 0;
+    virtual Status add(const Row& row) = 0;
+    // Writes what is held back; a file writer also puts its file in place.
+    virtual Status finish() = 0;
+};
+
+// A writer of Table, Tsv, Csv or Json into `sink` (Xlsx is a file: see OpenTableFile).
+std::unique_ptr<TableWriter> MakeTextTableWriter(TableFormat format, ByteSink sink,
+                                                 TextTableOptions options = {});
+
+// A writer into the file `path`, written under a temporary name and placed when finished
+// (`placement` says whether it may replace a file of the name). CSV files carry a byte-order mark
+// and CR LF line ends. Fails at once when the folder cannot be written.
+Result<std::unique_ptr<TableWriter>> OpenTableFile(TableFormat format, const std::string& path,
+                                                   Placement placement);
+
+// A whole table into a text format, as one string (tests, clipboard).
+std::string TableText(const Table& table, TableFormat format, TextTableOptions options = {});
+
+// A whole table into a file (see OpenTableFile).
+Status WriteTableFile(const Table& table, TableFormat format, const std::string& path,
+                      Placement placement);
+
+} // namespace lexmora
