@@ -97,6 +97,7 @@ std::vector<Candidate> mergeLists(const ComparedList& target, const ComparedList
                                   const KeynessRequest& request) {
     std::vector<Candidate> out;
     const std::size_t nt = target.size(), nr = reference.size();
+    out.reserve(nt + nr); // only the room used is ever touched
     const std::int64_t c = target.tokens, d = reference.tokens;
     std::size_t i = 0, j = 0;
     while (i < nt || j < nr) {
@@ -130,9 +131,10 @@ void cutAndKey(std::vector<Candidate>& words, const KeynessRequest& request, dou
     std::erase_if(words, [&](Candidate& w) {
         if (!wanted(request.show, w.direction))
             return true;
-        if (cut && !(PValueOf(LogLikelihood(w.a, w.b, c, d)) < level))
+        const KeynessScores s = ScoreWord(w.a, w.b, c, d, request.k);
+        if (cut && !(s.p < level))
             return true;
-        const double value = measureOf(ScoreWord(w.a, w.b, c, d, request.k), request.measure);
+        const double value = measureOf(s, request.measure);
         w.key = strongWhenLow(request.measure, w.direction) ? -value : value;
         return false;
     });
@@ -152,18 +154,19 @@ void sortGroup(std::vector<Candidate>::iterator first, std::vector<Candidate>::i
         std::sort(first, last, stronger);
 }
 
-Row rowOf(std::string_view word, std::int64_t a, std::int64_t b, const KeynessScores& s) {
-    Row row;
-    row.reserve(13);
-    row.emplace_back(std::string(word));
-    row.emplace_back(a);
-    row.emplace_back(b);
+// Fills `row` (its cells reused from the row before) with a word's figures.
+void fillRow(Row& row, std::string_view word, std::int64_t a, std::int64_t b,
+             const KeynessScores& s) {
+    row.resize(13);
+    row[0] = std::string(word);
+    row[1] = a;
+    row[2] = b;
+    std::size_t i = 3;
     for (double v : {s.normTarget, s.normReference, s.logLikelihood, s.p, s.chiSquare, s.logRatio,
                      s.percentDiff, s.bic, s.smp})
-        row.emplace_back(v);
+        row[i++] = v;
     // ASCII: the program's text is Windows-1252, which has no minus sign
-    row.emplace_back(std::string(s.direction == KeywordDirection::Positive ? "+" : "-"));
-    return row;
+    row[12] = std::string(s.direction == KeywordDirection::Positive ? "+" : "-");
 }
 
 Status checkRequest(const KeynessRequest& request) {
@@ -280,7 +283,7 @@ std::vector<Column> KeynessColumns() {
 }
 
 Result<KeynessResult> CompareLists(const ComparedList& target, const ComparedList& reference,
-                                   const KeynessRequest& request) {
+                                   const KeynessRequest& request, const KeynessRowSink& sink) {
     if (Status checked = checkRequest(request); !checked)
         return checked.failure();
     const std::int64_t c = target.tokens, d = reference.tokens;
@@ -305,27 +308,39 @@ Result<KeynessResult> CompareLists(const ComparedList& target, const ComparedLis
     sortGroup(negatives, words.end(), request.top);
 
     result.table.columns = KeynessColumns();
+    result.table.notes = notesOf(target, reference, request, result);
     const auto keep = [&request](std::int64_t found) {
         return request.top ? std::min(found, *request.top) : found;
     };
     const std::int64_t positive = keep(result.positiveFound);
     const std::int64_t negative = keep(result.negativeFound);
-    result.table.rows.reserve(static_cast<std::size_t>(positive + negative));
-    result.directions.reserve(static_cast<std::size_t>(positive + negative));
+    if (!sink) {
+        result.table.rows.reserve(static_cast<std::size_t>(positive + negative));
+        result.directions.reserve(static_cast<std::size_t>(positive + negative));
+    }
+    Row row;
+    bool stopped = false;
     const auto add = [&](const Candidate& w) {
+        if (stopped)
+            return;
         const std::string_view spelling =
             w.fromTarget ? target.word(w.word) : reference.word(w.word);
-        result.table.rows.push_back(
-            rowOf(spelling, w.a, w.b, ScoreWord(w.a, w.b, c, d, request.k)));
+        fillRow(row, spelling, w.a, w.b, ScoreWord(w.a, w.b, c, d, request.k));
+        if (sink) {
+            stopped = !sink(row, w.direction);
+            return;
+        }
+        result.table.rows.push_back(row);
         result.directions.push_back(w.direction);
     };
     std::for_each(words.begin(), words.begin() + positive, add);
     std::for_each(negatives, negatives + negative, add);
-    result.table.notes = notesOf(target, reference, request, result);
+    if (stopped)
+        return Failure(analysis::msg::KeynessStopped(), FailureCode::Cancelled);
     return result;
 }
 
-Result<KeynessResult> RunKeyness(const KeynessRequest& request) {
+Result<KeynessResult> RunKeyness(const KeynessRequest& request, const KeynessRowSink& sink) {
     if (Status checked = checkRequest(request); !checked)
         return checked.failure();
     if (sameFile(request.targetPath, request.referencePath))
@@ -337,7 +352,7 @@ Result<KeynessResult> RunKeyness(const KeynessRequest& request) {
     Result<ComparedList> reference = LoadReferenceList(request.referencePath, request.badLines);
     if (!reference)
         return reference.failure();
-    return CompareLists(target.value(), reference.value(), request);
+    return CompareLists(target.value(), reference.value(), request, sink);
 }
 
 } // namespace lexmora

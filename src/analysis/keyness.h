@@ -8,6 +8,7 @@
 #include "export/table.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,7 +57,7 @@ struct KeynessResult {
     // word freq_target freq_ref norm_target norm_ref LL p chi2 LogRatio PctDiff BIC SMP
     // direction; the positive keywords first, then the negative, each by the measure's strength.
     Table table;
-    std::vector<KeywordDirection> directions;          // of each row
+    std::vector<KeywordDirection> directions;          // of each row (none when streamed)
     std::int64_t wordsTested = 0;                      // past the frequency minimums
     std::int64_t positiveFound = 0, negativeFound = 0; // past every cut but --top
     double level = 1.0;                                // the p cut used (1: none)
@@ -65,10 +66,15 @@ struct KeynessResult {
 // The columns of the keyness table, in order.
 std::vector<Column> KeynessColumns();
 
+// Takes the table's rows one at a time, in order, instead of the result's table (which then
+// holds only its columns and notes), so that a long table is never held whole; false stops
+// the rows, and the comparison fails as cancelled.
+using KeynessRowSink = std::function<bool(const Row& row, KeywordDirection direction)>;
+
 // Loads both lists and compares them. A target and a reference that are one file are refused.
-Result<KeynessResult> RunKeyness(const KeynessRequest& request);
+Result<KeynessResult> RunKeyness(const KeynessRequest& request, const KeynessRowSink& sink = {});
 // Compares two loaded lists (each in type order, see reference_list.h).
 Result<KeynessResult> CompareLists(const ComparedList& target, const ComparedList& reference,
-                                   const KeynessRequest& request);
+                                   const KeynessRequest& request, const KeynessRowSink& sink = {});
 
 } // namespace lexmora

@@ -92,6 +92,11 @@ Message KeynessBadSetting(const std::string& what) {
                Icon::Exclamation);
 }
 
+Message KeynessStopped() {
+    return box("The keyness table could not be written out whole.", " Keyness", Buttons::Ok,
+               Icon::Exclamation);
+}
+
 std::string KeynessSkippedLine(const std::string& name, std::int64_t line, const std::string& why) {
     return utf8ToCp1252(name) + ", line " + std::to_string(line) + " skipped: " + why + ".";
 }

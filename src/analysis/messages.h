@@ -21,6 +21,7 @@ Message KeynessBadLine(const std::string& name, std::int64_t line, const std::st
                        std::int64_t badLines);
 Message KeynessListTooLarge(const std::string& name);
 Message KeynessBadSetting(const std::string& what);
+Message KeynessStopped();
 // Why a line of a plain list is no entry.
 extern const char* const kLineNoTab;
 extern const char* const kLineTooManyFields;

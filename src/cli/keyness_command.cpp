@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "export/table.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -172,35 +173,55 @@ std::optional<int> readOptions(const std::vector<std::string>& args, KeynessOpti
     return std::nullopt;
 }
 
-// The table as the format prints it, Windows-1252 (stands in until the shared writers land).
-std::string tableText(const Table& table, TableFormat) {
-    std::string out;
-    for (std::size_t c = 0; c < table.columns.size(); ++c)
-        out += (c ? "\t" : "") + table.columns[c].name;
-    out += '\n';
-    char number[64];
-    for (const Row& row : table.rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (c)
-                out += '\t';
-            const Column& column = table.columns[c];
-            if (const auto* text = std::get_if<std::string>(&row[c]))
-                out += *text;
-            else if (const auto* whole = std::get_if<std::int64_t>(&row[c]))
-                out += std::to_string(*whole);
-            else if (const auto* real = std::get_if<double>(&row[c])) {
-                if (std::isinf(*real))
-                    out += *real > 0 ? "inf" : "-inf";
-                else {
-                    std::snprintf(number, sizeof number, column.scientific ? "%.*e" : "%.*f",
-                                  column.decimals, *real);
-                    out += number;
-                }
-            }
-        }
-        out += '\n';
+// Standard output in large blocks, the program's Windows-1252 text converted unless --raw.
+class OutputBlocks {
+public:
+    explicit OutputBlocks(const CliContext& context) : m_context(context) {
+        m_text.reserve(kBlock + 4096);
     }
-    return out;
+    std::string& text() { return m_text; }
+    bool flushIfFull() { return m_text.size() < kBlock || flush(); }
+    bool flush() {
+        const std::string out = m_context.display(m_text);
+        m_text.clear();
+        return std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+    const CliContext& m_context;
+    std::string m_text;
+};
+
+// One row as a TSV line (stands in for the shared writers until they land).
+void appendTsvRow(std::string& out, const std::vector<Column>& columns, const Row& row) {
+    char number[64];
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        if (c)
+            out += '\t';
+        if (const auto* text = std::get_if<std::string>(&row[c])) {
+            out += *text;
+        } else if (const auto* whole = std::get_if<std::int64_t>(&row[c])) {
+            out += std::to_string(*whole);
+        } else if (const auto* real = std::get_if<double>(&row[c])) {
+            if (std::isinf(*real)) {
+                out += *real > 0 ? "inf" : "-inf";
+                continue;
+            }
+            const auto format =
+                columns[c].scientific ? std::chars_format::scientific : std::chars_format::fixed;
+            const auto done =
+                std::to_chars(number, number + sizeof number, *real, format, columns[c].decimals);
+            out.append(number, done.ptr);
+        }
+    }
+    out += '\n';
+}
+
+void appendTsvHeader(std::string& out, const std::vector<Column>& columns) {
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        out += (c ? "\t" : "") + columns[c].name;
+    out += '\n';
 }
 
 } // namespace
@@ -211,16 +232,21 @@ int runKeynessCommand(CliContext& context, const std::vector<std::string>& args)
         return *status;
     o.request.targetPath = AbsolutePath(o.files[0]);
     o.request.referencePath = AbsolutePath(o.files[1]);
-    Result<KeynessResult> result = RunKeyness(o.request);
+    OutputBlocks out(context);
+    const std::vector<Column> columns = KeynessColumns();
+    appendTsvHeader(out.text(), columns);
+    Result<KeynessResult> result =
+        RunKeyness(o.request, [&out, &columns](const Row& row, KeywordDirection) {
+            appendTsvRow(out.text(), columns, row);
+            return out.flushIfFull();
+        });
     if (!result) {
         context.report(result.error());
         return kFailure;
     }
     for (const std::string& note : result->table.notes)
         context.progress(note);
-    std::cout << context.display(tableText(result->table, o.format));
-    std::cout.flush();
-    return std::cout ? kSuccess : kFailure;
+    return out.flush() && std::fflush(stdout) == 0 ? kSuccess : kFailure;
 }
 
 } // namespace lexmora::cli

@@ -257,6 +257,34 @@ TEST(Keyness, TableRowsAndNotes) {
               "Kept where p < 0.00730083 (0.05, \x8Aid\xE1k over 7 words).");
 }
 
+TEST(Keyness, RowsStreamedAsTheTableHoldsThem) {
+    const Lists lists;
+    const KeynessRequest request = everything();
+    Result<KeynessResult> whole = CompareLists(lists.target, lists.reference, request);
+    ASSERT_TRUE(whole.ok());
+    std::vector<Row> rows;
+    std::vector<KeywordDirection> directions;
+    Result<KeynessResult> streamed = CompareLists(lists.target, lists.reference, request,
+                                                  [&](const Row& row, KeywordDirection direction) {
+                                                      rows.push_back(row);
+                                                      directions.push_back(direction);
+                                                      return true;
+                                                  });
+    ASSERT_TRUE(streamed.ok());
+    EXPECT_EQ(rows, whole->table.rows);
+    EXPECT_EQ(directions, whole->directions);
+    EXPECT_TRUE(streamed->table.rows.empty());
+    EXPECT_EQ(streamed->table.notes, whole->table.notes);
+
+    int taken = 0;
+    Result<KeynessResult> stopped =
+        CompareLists(lists.target, lists.reference, request,
+                     [&taken](const Row&, KeywordDirection) { return ++taken < 2; });
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_EQ(stopped.code(), FailureCode::Cancelled);
+    EXPECT_EQ(taken, 2);
+}
+
 TEST(Keyness, SettingsRefused) {
     const Lists lists;
     const std::pair<void (*)(KeynessRequest&), const char*> cases[] = {

@@ -678,6 +678,8 @@ std::vector<Row> everyMessage() {
         {analysis::msg::KeynessBadSetting(analysis::msg::kSettingMinimum),
          "Cannot compare the lists: a minimum frequency cannot be below 0.", " Keyness",
          Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessStopped(), "The keyness table could not be written out whole.",
+         " Keyness", Buttons::Ok, Icon::Exclamation},
         // --- end of Keyness ---
     };
 }
