@@ -1,5 +1,6 @@
 // Every message of every table, with sample arguments, against the exact text, title, buttons
 // and icon the program shows. A changed byte in any table fails here.
+#include "analysis/messages.h"
 #include "cli/messages.h"
 #include "codes/messages.h"
 #include "core/drives.h"
@@ -641,6 +642,47 @@ std::vector<Row> everyMessage() {
         {cli::msg::NotACountSource("/tmp/p", "a FIFO (named pipe)"),
          "Cannot count /tmp/p -\r\nit is a FIFO (named pipe), not a file; it is left out.",
          " File error", Buttons::Ok, Icon::Exclamation},
+        // --- Hit walk and collocates
+        {analysis::msg::NoSourcesInResultFile("lines.dmp"),
+         "Cannot read the hits of lines.dmp in their texts -\r\nit is not a result file of a "
+         "saved search.",
+         " Not a result file", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DamagedRecordsLeftOut(1), "1 damaged record was left out.", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::DamagedRecordsLeftOut(3), "3 damaged records were left out.", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::FilesLeftOut(1, {"/t/a.txt"}),
+         "1 hit left out: the source file has changed or gone since the search (/t/a.txt).",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::FilesLeftOut(5, {"/t/a.txt", "/t/b.txt"}),
+         "5 hits left out: the source files have changed or gone since the search (/t/a.txt, "
+         "/t/b.txt).",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::SpanOutOfRange(), "The span takes 0 to 25 words on each side.",
+         " Collocates", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::SpanBothZero(), "The span needs at least one word on one side.",
+         " Collocates", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::StopListUnreadable("/t/stop.txt", ENOENT),
+         "Cannot read the stop list /t/stop.txt\r\nNo such file or directory", " Collocates",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::WordListUnreadable("/t/x.lst", "Not a word list"),
+         "Cannot use the word list /t/x.lst\r\nNot a word list", " Collocates", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::CorpusFileUnreadable("/t/c.txt", ENOENT),
+         "Cannot read the corpus file /t/c.txt\r\nNo such file or directory", " Collocates",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::CorpusEmpty(), "The corpus holds no words.", " Collocates", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::CorpusIsFilesWithHits(),
+         "The corpus is the files with hits: files without hits are left out of it.", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::WordListMismatch(2, "cat, dog."),
+         "2 collocates occur more often in the windows than in the corpus (overlapping windows "
+         "count a word once for each, or the corpus is of other texts) and are left out: cat, "
+         "dog.",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::NoHitsToWalk(), "The result file holds no hits.", " Collocates",
+         Buttons::Ok, Icon::Exclamation},
     };
 }
 

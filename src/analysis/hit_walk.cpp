@@ -1,0 +1,412 @@
+#include "analysis/hit_walk.h"
+
+#include "analysis/messages.h"
+#include "codes/code_detect.h"
+#include "codes/code_tables.h"
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/prompter.h"
+#include "core/text_codec.h"
+#include "search/context_text.h"
+#include "search/result_files.h"
+#include "viewer/messages.h"
+#include "viewer/record_details.h"
+#include "viewer/result_viewer.h"
+#include "wordcount/count_source.h"
+#include "wordcount/word_rules.h"
+
+#include <algorithm>
+#include <map>
+
+namespace lexmora {
+
+std::uint32_t Vocabulary::idOf(std::string_view folded) {
+    if (const auto it = m_ids.find(folded); it != m_ids.end())
+        return it->second;
+    const auto id = static_cast<std::uint32_t>(m_spellings.size());
+    m_spellings.emplace_back(folded);
+    m_ids.emplace(m_spellings.back(), id);
+    return id;
+}
+
+std::optional<std::uint32_t> Vocabulary::find(std::string_view folded) const {
+    if (const auto it = m_ids.find(folded); it != m_ids.end())
+        return it->second;
+    return std::nullopt;
+}
+
+namespace {
+
+// Where the line-end hyphen joins took bytes out: from `at` in the joined text on, `removed`
+// bytes in all were taken out before.
+struct Join {
+    std::size_t at;
+    std::size_t removed;
+};
+
+// The word count's line-end hyphen joins over a whole text, with where they took bytes out, so
+// that offsets in the joined text can be taken back to the text as it is.
+std::string joinWithMap(std::string_view text, std::vector<Join>& joins) {
+    const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
+    const std::size_t len = sep.size();
+    std::string out;
+    std::size_t r = 0; // copied up to here
+    for (std::size_t j = len; j < text.size(); ++j) {
+        if (text[j] != sep.back())
+            continue;
+        const std::size_t i = j - len; // where the hyphen would be
+        const std::size_t x = j + 1;
+        if (i < r || text[i] != '-' || (len == 2 && text[i + 1] != sep[0]) || x >= text.size())
+            continue;
+        if (out.empty())
+            out.reserve(text.size());
+        const std::size_t keep =
+            IsHyphenKeepingCapital(static_cast<unsigned char>(text[x])) ? i + 1 : i;
+        out.append(text.substr(r, keep - r));
+        r = x;
+        joins.push_back({out.size(), x - out.size()});
+        j = x - 1;
+    }
+    if (joins.empty())
+        return std::string(text);
+    out.append(text.substr(r));
+    return out;
+}
+
+// Takes the cutter's words with their offsets, folded into the vocabulary, and marks where
+// sentences begin.
+class OffsetSink {
+public:
+    OffsetSink(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
+               FileWords& out)
+        : m_rules(rules), m_text(text), m_vocabulary(vocabulary), m_out(out) {}
+
+    // A word as it stands in the text.
+    void operator()(std::string_view word) {
+        add(word, static_cast<std::size_t>(word.data() - m_text.data()), word.size());
+    }
+    // A word the cutter rewrote or finished: found again after the word before.
+    void copied(std::string_view word) { add(word, locate(word), 1); }
+
+private:
+    void add(std::string_view word, std::size_t offset, std::size_t length) {
+        // The count takes a word that begins with no letter or digit for no token at all.
+        if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
+            return;
+        if (!m_out.words.empty() && sentenceEndBetween(m_end, offset))
+            m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.words.size()));
+        m_folded.resize(word.size());
+        for (std::size_t k = 0; k < word.size(); ++k)
+            m_folded[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+        m_out.words.push_back(m_vocabulary.idOf(m_folded));
+        m_out.offsets.push_back(offset);
+        m_end = offset + length;
+    }
+
+    // A full stop, question mark or exclamation mark with a blank or a line end after it.
+    bool sentenceEndBetween(std::size_t from, std::size_t to) const {
+        for (std::size_t k = from; k < to && k < m_text.size(); ++k) {
+            const char c = m_text[k];
+            if (c != '.' && c != '?' && c != '!')
+                continue;
+            const char next = k + 1 < m_text.size() ? m_text[k + 1] : '\n';
+            if (next == ' ' || next == '\t' || next == '\r' || next == '\n')
+                return true;
+        }
+        return false;
+    }
+
+    // The first word byte after the last word that can begin `word` (œ and the right quotation
+    // mark were rewritten by the cutter).
+    std::size_t locate(std::string_view word) const {
+        const auto first = static_cast<unsigned char>(word.empty() ? 0 : word[0]);
+        const std::size_t limit = std::min(m_text.size(), m_end + 4096);
+        for (std::size_t k = m_end; k < limit; ++k) {
+            const auto c = static_cast<unsigned char>(m_text[k]);
+            if (m_rules.cls[c] == 1)
+                continue;
+            if (c == first || (c == 0x9C && first == 'o') || (c == 0x8C && first == 'O') ||
+                (c == 0x92 && first == '\''))
+                return k;
+        }
+        return std::min(m_end, m_text.size());
+    }
+
+    const WordRules& m_rules;
+    std::string_view m_text;
+    Vocabulary& m_vocabulary;
+    FileWords& m_out;
+    std::string m_folded;
+    std::size_t m_end = 0; // just after the last word taken
+};
+
+} // namespace
+
+std::string SourceTextOf(std::string_view bytes) {
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+        return utf16ToCp1252(bytes.substr(2), bytes[0] == '\xFE');
+    const std::string_view first = bytes.substr(0, kDetectBlock);
+    if (allAscii(first) ||
+        DetectConversion(first, bytes.size() > first.size()) != SourceConversion::Utf8)
+        return std::string(bytes);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    return utf8ToCp1252(bytes);
+}
+
+FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary) {
+    const WordRules rules = MakeWordRules(state);
+    std::vector<Join> joins;
+    std::string block = joinWithMap(text, joins);
+    const std::size_t size = block.size();
+    block.resize(size + kCutterSlack);
+    FileWords out;
+    out.words.reserve(size / 6);
+    out.offsets.reserve(size / 6);
+    OffsetSink sink(rules, std::string_view(block.data(), size), vocabulary, out);
+    WordCutter<OffsetSink> cutter(rules, sink);
+    cutter.feed(block, size);
+    cutter.finish();
+    if (!joins.empty()) {
+        auto join = joins.begin();
+        std::size_t removed = 0;
+        for (std::uint64_t& offset : out.offsets) {
+            for (; join != joins.end() && join->at <= offset; ++join)
+                removed = join->removed;
+            offset += removed;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+namespace vmsg = viewer::msg;
+
+// The path of a log's source name on disk: names were written into the log as Windows-1252.
+std::string diskPathOf(const std::string& logPath) {
+    const std::string utf8 = cp1252ToUtf8(logPath);
+    if (fileIsPresent(utf8))
+        return utf8;
+    return fileIsPresent(logPath) ? logPath : utf8;
+}
+
+// The hits of one source file, in record order, and the code its log entry names.
+struct SourceGroup {
+    std::string logPath; // as the log holds it
+    int codeIndex = kCodeAnsi;
+    std::vector<std::uint32_t> hits; // hit numbers (1 = first hit)
+};
+
+// Hits the walk is to place: every hit, or those the request names.
+std::vector<bool> wantedHits(const HitWalkRequest& request, std::int64_t hitTotal) {
+    std::vector<bool> wanted(static_cast<std::size_t>(hitTotal) + 1, !request.records);
+    if (request.records)
+        for (const std::int64_t r : *request.records)
+            if (r >= 1 && r <= hitTotal)
+                wanted[static_cast<std::size_t>(r)] = true;
+    return wanted;
+}
+
+struct Grouping {
+    std::vector<SourceGroup> groups; // in the order their first hits come
+    std::int64_t damaged = 0;
+};
+
+// The hits grouped by the source file their log entries name; a log missing or of another run
+// fails.
+Result<Grouping> groupHits(ResultViewer& viewer, const HitWalkRequest& request,
+                           const ProgramState& state) {
+    const std::string log = LogFileFor(viewer.path());
+    const std::string logName = utf8ToCp1252(FileNameOf(log));
+    const auto logBytes = fileIsPresent(log) ? readFileBytes(log) : std::nullopt;
+    if (!logBytes)
+        return Failure(vmsg::LogNotFound(logName), FailureCode::LogNotFound);
+    const std::int64_t hitTotal = viewer.RecordTotal() - 1;
+    const std::vector<bool> wanted = wantedHits(request, hitTotal);
+    Grouping out;
+    std::map<std::int32_t, std::size_t> groupOfEntry;
+    std::map<std::string, std::size_t> groupOfPath;
+    for (std::int64_t hit = 1; hit <= hitTotal; ++hit) {
+        if (!wanted[static_cast<std::size_t>(hit)])
+            continue;
+        const std::string_view record = viewer.readRecord(static_cast<std::uint32_t>(hit + 1));
+        const DumpRecordFields fields = SplitDumpRecord(record, viewer.RecordLength());
+        if (record == kDamagedRecordText || !fields.logEntryNumber) {
+            ++out.damaged;
+            continue;
+        }
+        auto known = groupOfEntry.find(*fields.logEntryNumber);
+        if (known == groupOfEntry.end()) {
+            const auto entry = FindLogEntry(*logBytes, *fields.logEntryNumber);
+            if (!entry)
+                return Failure(vmsg::LogEntryMissing(logName, *fields.logEntryNumber),
+                               FailureCode::DamagedFile);
+            if (!equalsNoCase(entry->shortName, fields.shortName))
+                return Failure(vmsg::LogEntryMismatch(logName, *fields.logEntryNumber),
+                               FailureCode::DamagedFile);
+            auto [place, added] = groupOfPath.emplace(entry->path, out.groups.size());
+            if (added)
+                out.groups.push_back({entry->path, CodeOfLogEntry(state, entry->dateAndCode), {}});
+            known = groupOfEntry.emplace(*fields.logEntryNumber, place->second).first;
+        }
+        out.groups[known->second].hits.push_back(static_cast<std::uint32_t>(hit));
+    }
+    return out;
+}
+
+// Finds a record's text in its source: the keyword's offset, or nothing.
+class HitFinder {
+public:
+    HitFinder(const ProgramState& state, int codeIndex, std::string_view source)
+        : m_state(state), m_code(codeIndex), m_source(source) {}
+
+    // The offset of the keyword of a record, looked for first after the last hit found, from a
+    // little before it (a search's hits come in text order, their left contexts overlap), then
+    // anywhere.
+    std::optional<std::size_t> find(const std::vector<RecordFragment>& fragments) {
+        constexpr std::size_t kBack = 4096;
+        const std::size_t from = m_last && *m_last > kBack ? *m_last - kBack : 0;
+        for (const bool onwards : {true, false})
+            for (const RecordFragment& fragment : fragments)
+                if (const auto at = findFrom(fragment, onwards ? from : 0, onwards)) {
+                    m_last = *at;
+                    return at;
+                }
+        return std::nullopt;
+    }
+
+private:
+    // The first place from `from` (after the last hit when `onwards`) where the fragment stands.
+    std::optional<std::size_t> findFrom(const RecordFragment& fragment, std::size_t from,
+                                        bool onwards) const {
+        const ContextCleaner clean = [this](std::string_view piece) {
+            return ExtractContext(m_state, m_code, piece, 0, 0);
+        };
+        while (from < m_source.size()) {
+            const std::string_view rest = m_source.substr(from);
+            const auto found =
+                m_code == kCodeAnsi
+                    ? FindCleanedText(rest, fragment.text, fragment.mark)
+                    : FindContextInSource(rest, fragment.text, fragment.mark, clean, 4096);
+            if (!found)
+                return std::nullopt;
+            const std::size_t mark = from + found->mark;
+            if (!onwards || !m_last || mark > *m_last)
+                return mark;
+            from += found->start + 1;
+        }
+        return std::nullopt;
+    }
+
+    const ProgramState& m_state;
+    int m_code;
+    std::string_view m_source;
+    std::optional<std::size_t> m_last;
+};
+
+// The number of words a hit covers: the keyword's words, as blanks part them.
+std::uint32_t keywordWords(std::string_view keyword) {
+    std::uint32_t words = 0;
+    bool inWord = false;
+    for (const char c : keyword) {
+        const bool blank = c == ' ';
+        if (!blank && !inWord)
+            ++words;
+        inWord = !blank;
+    }
+    return std::max<std::uint32_t>(words, 1);
+}
+
+struct WalkContext {
+    const ProgramState& state;
+    ResultViewer& viewer;
+    Vocabulary& vocabulary;
+    const HitFileVisitor& visit;
+    std::uint32_t keywordWords = 1;
+    std::vector<PlacedHit> placed; // room kept from file to file
+};
+
+// Places the hits of one file among its words; false when one of them is not in the text any
+// more (the file changed since the search).
+bool placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& words,
+               std::string_view source) {
+    HitFinder finder(walk.state, group.codeIndex, source);
+    const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
+    walk.placed.clear();
+    for (const std::uint32_t hit : group.hits) {
+        const std::string record(walk.viewer.readRecord(hit + 1));
+        const std::string_view text = walk.viewer.kwicText(record);
+        const std::string_view fromKeyword =
+            column < text.size() ? text.substr(column) : std::string_view();
+        const auto at = finder.find(RecordFragments(text, column, fromKeyword));
+        if (!at)
+            return false;
+        const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), *at);
+        PlacedHit placed;
+        placed.record = hit;
+        placed.first = static_cast<std::uint32_t>(it - words.offsets.begin());
+        const bool onWord = it != words.offsets.end() && *it == *at;
+        placed.count = onWord ? std::min<std::uint32_t>(
+                                    walk.keywordWords,
+                                    static_cast<std::uint32_t>(words.words.size() - placed.first))
+                              : 0;
+        placed.keyword = std::string(fromKeyword.substr(0, fromKeyword.find(' ')));
+        walk.placed.push_back(std::move(placed));
+    }
+    return true;
+}
+
+} // namespace
+
+Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& vocabulary,
+                                    const HitFileVisitor& visit, RunControl* control) {
+    static const ProgramState defaults;
+    const ProgramState& state = request.state ? *request.state : defaults;
+    SilentPrompter quiet;
+    Result<ResultViewer> opened = ResultViewer::open(request.resultPath, quiet);
+    if (!opened)
+        return opened.failure();
+    ResultViewer& viewer = *opened;
+    if (!viewer.isOwnResultFile())
+        return Failure(analysis::msg::NoSourcesInResultFile(FileNameOf(request.resultPath)),
+                       FailureCode::NotAResultFile);
+    Result<Grouping> grouping = groupHits(viewer, request, state);
+    if (!grouping)
+        return grouping.failure();
+    HitWalkSummary summary;
+    if (grouping->damaged > 0) {
+        summary.hitsLeftOut += grouping->damaged;
+        summary.notes.push_back(analysis::msg::DamagedRecordsLeftOut(grouping->damaged).text);
+    }
+    WalkContext walk{state, viewer, vocabulary, visit, keywordWords(viewer.ViewKeyword()), {}};
+    for (const SourceGroup& group : grouping->groups) {
+        if (control && control->poll() == RunStep::Stop)
+            return Failure(Message{}, FailureCode::Cancelled);
+        FileWords words;
+        const std::string path = diskPathOf(group.logPath);
+        summary.sourceFiles.push_back(path);
+        const auto bytes = readFileBytes(path);
+        std::string source = bytes ? SourceTextOf(*bytes) : std::string();
+        if (bytes)
+            words = CutFileWords(state, source, vocabulary);
+        if (!bytes || !placeHits(walk, group, words, source)) {
+            summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
+            summary.filesLeftOut.push_back(group.logPath);
+            continue;
+        }
+        summary.tokens += static_cast<std::int64_t>(words.words.size());
+        summary.hitsPlaced += static_cast<std::int64_t>(walk.placed.size());
+        words.path = path;
+        words.name = group.logPath;
+        visit(words, walk.placed);
+    }
+    if (!summary.filesLeftOut.empty())
+        summary.notes.push_back(analysis::msg::FilesLeftOut(summary.hitsLeftOut - grouping->damaged,
+                                                            summary.filesLeftOut)
+                                    .text);
+    return summary;
+}
+
+} // namespace lexmora
