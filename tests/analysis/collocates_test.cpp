@@ -272,7 +272,7 @@ TEST_F(CollocatesTables, ACorpusOfOtherTexts) {
     ASSERT_EQ(result->table.notes.size(), 2u);
     EXPECT_EQ(result->table.notes[0], "Cannot read the corpus file " + dir.path() +
                                           "/other/none.txt\r\nNo such file or directory");
-    EXPECT_EQ(result->table.notes[1].substr(result->table.notes[1].size() - 10), "out: ran.");
+    EXPECT_EQ(result->table.notes[1].substr(result->table.notes[1].size() - 10), " out: ran.");
 }
 
 TEST_F(CollocatesTables, BadInput) {
