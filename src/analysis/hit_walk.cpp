@@ -16,23 +16,79 @@
 #include "wordcount/word_rules.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace lexmora {
 
+namespace {
+
+constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+
+// A word's first eight bytes, zero-padded.
+std::uint64_t headOf(std::string_view word) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, word.data(), std::min<std::size_t>(8, word.size()));
+    return v;
+}
+
+// A hash of a short byte string from its head, then 8 bytes at a time.
+std::uint64_t hashWord(std::string_view word, std::uint64_t head) {
+    std::uint64_t h = (head ^ (word.size() * kMul)) * kMul;
+    h ^= h >> 29;
+    for (std::size_t i = 8; i < word.size(); i += 8) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, word.data() + i, std::min<std::size_t>(8, word.size() - i));
+        h = (h ^ v) * kMul;
+        h ^= h >> 29;
+    }
+    return (h ^ (h >> 32)) * kMul;
+}
+
+} // namespace
+
+std::size_t Vocabulary::slotOf(std::string_view folded, std::uint64_t head,
+                               std::uint64_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.id == 0 || (slot.head == head && slot.length == folded.size() &&
+                             (folded.size() <= 8 || m_spellings[slot.id - 1] == folded)))
+            return i;
+    }
+}
+
+void Vocabulary::grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(std::max<std::size_t>(1024, old.size() * 2), Slot{});
+    for (const Slot& slot : old)
+        if (slot.id != 0) {
+            const std::string& word = m_spellings[slot.id - 1];
+            m_slots[slotOf(word, slot.head, hashWord(word, slot.head))] = slot;
+        }
+}
+
 std::uint32_t Vocabulary::idOf(std::string_view folded) {
-    if (const auto it = m_ids.find(folded); it != m_ids.end())
-        return it->second;
+    if (2 * (m_spellings.size() + 1) > m_slots.size())
+        grow();
+    const std::uint64_t head = headOf(folded);
+    Slot& slot = m_slots[slotOf(folded, head, hashWord(folded, head))];
+    if (slot.id != 0)
+        return slot.id - 1;
     const auto id = static_cast<std::uint32_t>(m_spellings.size());
     m_spellings.emplace_back(folded);
-    m_ids.emplace(m_spellings.back(), id);
+    slot = {head, id + 1, static_cast<std::uint32_t>(folded.size())};
     return id;
 }
 
 std::optional<std::uint32_t> Vocabulary::find(std::string_view folded) const {
-    if (const auto it = m_ids.find(folded); it != m_ids.end())
-        return it->second;
-    return std::nullopt;
+    if (m_slots.empty())
+        return std::nullopt;
+    const std::uint64_t head = headOf(folded);
+    const Slot& slot = m_slots[slotOf(folded, head, hashWord(folded, head))];
+    if (slot.id == 0)
+        return std::nullopt;
+    return slot.id - 1;
 }
 
 namespace {
@@ -265,15 +321,17 @@ public:
     // The offset of the keyword of a record, looked for first after the last hit found, from a
     // little before it (a search's hits come in text order, their left contexts overlap), then
     // anywhere.
-    std::optional<std::size_t> find(const std::vector<RecordFragment>& fragments) {
-        constexpr std::size_t kBack = 4096;
+    std::optional<std::size_t> find(const std::vector<RecordFragment>& fragments,
+                                    bool anywhere = true) {
+        constexpr std::size_t kBack = 1024;
         const std::size_t from = m_last && *m_last > kBack ? *m_last - kBack : 0;
         for (const bool onwards : {true, false})
-            for (const RecordFragment& fragment : fragments)
-                if (const auto at = findFrom(fragment, onwards ? from : 0, onwards)) {
-                    m_last = *at;
-                    return at;
-                }
+            if (onwards || anywhere)
+                for (const RecordFragment& fragment : fragments)
+                    if (const auto at = findFrom(fragment, onwards ? from : 0, onwards)) {
+                        m_last = *at;
+                        return at;
+                    }
         return std::nullopt;
     }
 
@@ -340,7 +398,11 @@ bool placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& wor
         const std::string_view text = walk.viewer.kwicText(record);
         const std::string_view fromKeyword =
             column < text.size() ? text.substr(column) : std::string_view();
-        const auto at = finder.find(RecordFragments(text, column, fromKeyword));
+        // The whole fragment is found in all but changed or oddly coded sources: the others
+        // are made only when it is not.
+        auto at = finder.find({FirstRecordFragment(text, column, fromKeyword)}, false);
+        if (!at)
+            at = finder.find(RecordFragments(text, column, fromKeyword));
         if (!at)
             return false;
         const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), *at);

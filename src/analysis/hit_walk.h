@@ -16,7 +16,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lexmora {
@@ -30,12 +29,20 @@ public:
     std::size_t size() const { return m_spellings.size(); }
 
 private:
-    // A deque never moves its strings, so the map's views (short strings' bytes live inside
-    // the string object) stay valid as spellings are added.
-    std::deque<std::string> m_spellings;
-    std::unordered_map<std::string_view, std::uint32_t> m_ids;
-};
+    // Every word of every source passes through idOf: an open-addressed table whose slots hold
+    // a word's first eight bytes and length, so that most words are told apart, and most found,
+    // without reading their spelling elsewhere in memory.
+    struct Slot {
+        std::uint64_t head = 0; // the first eight bytes, zero-padded
+        std::uint32_t id = 0;   // id + 1; 0: free
+        std::uint32_t length = 0;
+    };
+    std::size_t slotOf(std::string_view folded, std::uint64_t head, std::uint64_t hash) const;
+    void grow();
 
+    std::deque<std::string> m_spellings; // a deque: spellings never move
+    std::vector<Slot> m_slots;
+};
 // One source file's words in order.
 struct FileWords {
     std::string path;                          // as opened on disk (UTF-8)

@@ -220,12 +220,28 @@ std::optional<FoundText> FindContextInSource(std::string_view source, std::strin
     return std::nullopt;
 }
 
-std::vector<RecordFragment> RecordFragments(std::string_view text, std::size_t column,
-                                            std::string_view recordText) {
+namespace {
+
+// The last 40 characters of the left context and the first 40 from the keyword on.
+std::pair<std::string_view, std::string_view>
+fragmentEnds(std::string_view text, std::size_t column, std::string_view recordText) {
     const std::size_t leftEnd = std::min(column, text.size());
     const std::string_view left = leftEnd > 5 ? text.substr(5, leftEnd - 5) : std::string_view();
-    const std::string_view leftTail = left.size() > 40 ? left.substr(left.size() - 40) : left;
-    const std::string_view right = recordText.size() > 40 ? recordText.substr(0, 40) : recordText;
+    return {left.size() > 40 ? left.substr(left.size() - 40) : left,
+            recordText.size() > 40 ? recordText.substr(0, 40) : recordText};
+}
+
+} // namespace
+
+RecordFragment FirstRecordFragment(std::string_view text, std::size_t column,
+                                   std::string_view recordText) {
+    const auto [leftTail, right] = fragmentEnds(text, column, recordText);
+    return {std::string(leftTail) + std::string(right), leftTail.size()};
+}
+
+std::vector<RecordFragment> RecordFragments(std::string_view text, std::size_t column,
+                                            std::string_view recordText) {
+    const auto [leftTail, right] = fragmentEnds(text, column, recordText);
     const std::size_t firstBlank = leftTail.find(' ');
     const std::string_view leftCut = firstBlank == std::string_view::npos || firstBlank == 0
                                          ? leftTail

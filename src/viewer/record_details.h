@@ -87,6 +87,10 @@ struct RecordFragment {
 // saved "as ASCII" hold the DOS code page: each piece is also given in Windows text.
 std::vector<RecordFragment> RecordFragments(std::string_view text, std::size_t column,
                                             std::string_view recordText);
+// The first of them, the whole of both pieces as the record holds them: what a source that has
+// not changed holds.
+RecordFragment FirstRecordFragment(std::string_view text, std::size_t column,
+                                   std::string_view recordText);
 
 // The text the details window shows: the details lines, a blank line, the text.
 std::string DetailsText(const RecordDetails& details);
