@@ -8,8 +8,9 @@ usage: collocates_check.py NODE FILE... [--span L,R] [--stop-at-sentence] [--wor
        [--corpus FILE ...] [--measure M] [--min-freq N] [--min-coll-freq N] [--min-range N]
        [--language english|french|german|italian|spanish] [--significant] [--top N]
 """
+import bisect
 import math
-import os
+import re
 import struct
 import sys
 
@@ -28,16 +29,12 @@ LETTER_FIRST = set(b'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz') | se
 DIGITS = set(b'0123456789')
 
 
+LOWER = bytes(c + 32 if 65 <= c <= 90 or (192 <= c <= 222 and c != 215) else
+               c + 16 if c in (138, 140, 142) else 255 if c == 159 else c for c in range(256))
+
+
 def lower(word):
-    out = bytearray(word)
-    for i, c in enumerate(out):
-        if 65 <= c <= 90 or (192 <= c <= 222 and c != 215):
-            out[i] = c + 32
-        elif c in (138, 140, 142):
-            out[i] = c + 16
-        elif c == 159:
-            out[i] = 255
-    return bytes(out)
+    return word.translate(LOWER)
 
 
 def read_text(path):
@@ -69,26 +66,37 @@ def join_hyphens(text):
     return bytes(out + text[r:])
 
 
+WORD_RE = re.compile(b'[^' + b''.join(re.escape(bytes([c])) for c in sorted(DELIMS)) + b']+')
+SENTENCE_END_RE = re.compile(rb'[.?!](?=[ \t\r\n]|\Z)')
+LATE_DIGITS = set(b'123456789')
+
+
+def pieces(word):
+    """A run of word bytes cut where a digit 1-9 stands fourth or later in a word."""
+    if not any(c in LATE_DIGITS for c in word[3:]):
+        yield word
+        return
+    start = 0
+    for i in range(len(word)):
+        if i - start >= 3 and word[i] in LATE_DIGITS:
+            yield word[start:i]
+            start = i
+    yield word[start:]
+
+
 def cut(text, language):
     """(folded word, sentence number) pairs."""
     single = SINGLE[language]
-    words, sentence, i, n = [], 0, 0, len(text)
-    while i < n:
-        c = text[i]
-        if c in DELIMS:
-            if c in b'.?!' and (i + 1 == n or text[i + 1] in b' \t\r\n'):
-                sentence += 1
-            i += 1
-            continue
-        start = i
-        while i < n and text[i] not in DELIMS and not (text[i] in b'123456789' and i - start >= 3):
-            i += 1
-        word = text[start:i]
-        if len(word) == 1 and word[0] not in single:
-            continue
-        if word[0] not in LETTER_FIRST and word[0] not in DIGITS:
-            continue
-        words.append((lower(word), sentence))
+    ends = [m.start() for m in SENTENCE_END_RE.finditer(text)]
+    words = []
+    for m in WORD_RE.finditer(text):
+        sentence = bisect.bisect_left(ends, m.start())
+        for word in pieces(m.group()):
+            if len(word) == 1 and word[0] not in single:
+                continue
+            if word[0] not in LETTER_FIRST and word[0] not in DIGITS:
+                continue
+            words.append((lower(word), sentence))
     return words
 
 
@@ -105,14 +113,15 @@ def read_wordlist(path):
     return tokens, freq
 
 
-def scores(o, fc, fn, r1, n):
+def scores(o, fc, fn, r1, n, overlapped=False):
+    """overlapped: O passes f_c only through overlapping windows; O21 is then taken as 0."""
     r2 = n - r1
-    cells = [(o, r1, fc), (r1 - o, r1, n - fc), (fc - o, r2, fc), (r2 - (fc - o), r2, n - fc)]
+    o21 = max(0, fc - o) if overlapped else fc - o
+    cells = [(o, r1, fc), (r1 - o, r1, n - fc), (o21, r2, fc), (r2 - o21, r2, n - fc)]
     if any(c[0] < 0 for c in cells):
         return None
     e = r1 * fc / n
     g2 = 2 * sum(obs * math.log(obs / (row * col / n)) for obs, row, col in cells if obs > 0)
-    o21 = fc - o
     return {'expected': e, 'MI': math.log2(o / e), 'MI3': math.log2(o ** 3 / e),
             'T': (o - e) / math.sqrt(o), 'Z': (o - e) / math.sqrt(e),
             'LL': math.copysign(g2, o - e) if o != e else 0.0,
@@ -142,11 +151,12 @@ def main(argv):
             files.append(a)
         i += 1
     left, right = (int(x) for x in opts['span'].split(','))
-    o, side, rng, seen_file = {}, {}, {}, {}
+    o, side, rng, seen_file, places = {}, {}, {}, {}, {}
     r1 = fn = tokens = 0
     freq = {}
     for fileno, path in enumerate(files):
         words = cut(join_hyphens(read_text(path)), opts['language'])
+        counted = set()  # positions of this file already in a window
         tokens += len(words)
         for w, _ in words:
             freq[w] = freq.get(w, 0) + 1
@@ -164,6 +174,9 @@ def main(argv):
                 o[c] = o.get(c, 0) + 1
                 lr = side.setdefault(c, [0, 0])
                 lr[0 if j < k else 1] += 1
+                if j not in counted:
+                    counted.add(j)
+                    places[c] = places.get(c, 0) + 1
                 if seen_file.get(c) != fileno:
                     seen_file[c] = fileno
                     rng[c] = rng.get(c, 0) + 1
@@ -181,7 +194,7 @@ def main(argv):
         if c[0] in DIGITS:
             continue
         fc = freq.get(c, 0)
-        s = scores(count, fc, fn, r1, tokens)
+        s = scores(count, fc, fn, r1, tokens, count > fc and places[c] <= fc)
         if s is None:
             continue
         if count < int(opts['min-freq']) or fc < int(opts['min-coll-freq']) or \

@@ -1,5 +1,6 @@
 #include "analysis/collocate_scores.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -66,7 +67,8 @@ std::optional<CollocateScores> ScoreCollocate(const CollocateCounts& c) {
     const double n = static_cast<double>(c.n);
     const double o11 = static_cast<double>(c.o);
     const double o12 = static_cast<double>(c.r1 - c.o);
-    const double o21 = static_cast<double>(c.fc - c.o);
+    const double o21 =
+        static_cast<double>(c.overlapped ? std::max<std::int64_t>(0, c.fc - c.o) : c.fc - c.o);
     const double r1 = static_cast<double>(c.r1);
     const double r2 = static_cast<double>(c.n - c.r1);
     const double o22 = r2 - o21;

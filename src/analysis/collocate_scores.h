@@ -18,6 +18,11 @@ const char* CollocateMeasureName(CollocateMeasure measure);
 // frequency, fn the hits, r1 the words in all windows, n the corpus tokens.
 struct CollocateCounts {
     std::int64_t o = 0, fc = 0, fn = 0, r1 = 0, n = 0;
+    // Overlapping windows count a word once for each window, so O may pass f_c in the very
+    // texts f_c was counted in; then O21 = f_c - O is taken as 0. Only where the word's
+    // distinct places in the windows are no more than f_c: beyond that the corpus is of
+    // other texts.
+    bool overlapped = false;
 };
 
 struct CollocateScores {
@@ -32,8 +37,8 @@ struct CollocateScores {
     double of(CollocateMeasure measure, std::int64_t o) const;
 };
 
-// The scores, or nothing when a cell of the table would be negative (fc < O: a word list of
-// other texts) or the corpus is empty.
+// The scores, or nothing when a cell of the table would be negative (fc < O, not overlapped: a
+// word list of other texts) or the corpus is empty.
 std::optional<CollocateScores> ScoreCollocate(const CollocateCounts& counts);
 
 // LL at p < 0.05 with one degree of freedom.

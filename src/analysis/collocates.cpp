@@ -19,6 +19,7 @@ namespace {
 struct WindowWord {
     std::uint32_t id = 0;
     std::int64_t o = 0, left = 0, right = 0, range = 0;
+    std::int64_t places = 0; // distinct text positions among the o
     std::int64_t lastFile = -1, lastHit = -1;
     std::array<std::int64_t, 2 * kProfileSide> profile{};
 };
@@ -36,6 +37,7 @@ public:
                 ++m_corpus[id];
             m_tokens += static_cast<std::int64_t>(file.words.size());
         }
+        m_seen.assign(file.words.size(), false);
         for (const PlacedHit& hit : hits) {
             countWindow(file, hit);
             ++m_hitIndex;
@@ -74,17 +76,18 @@ private:
         const std::size_t left = static_cast<std::size_t>(m_request.left);
         const std::size_t from = std::max(low, first > left ? first - left : 0);
         for (std::size_t i = from; i < first; ++i)
-            add(file.words[i], hit, true, first - i);
+            add(file.words[i], i, hit, true, first - i);
         const std::size_t start = std::min<std::size_t>(first + hit.count, n);
         const std::size_t end =
             std::min({high, n, start + static_cast<std::size_t>(m_request.right)});
         for (std::size_t i = start; i < end; ++i)
-            add(file.words[i], hit, false, i - start + 1);
+            add(file.words[i], i, hit, false, i - start + 1);
         m_r1 += static_cast<std::int64_t>(first - std::min(from, first)) +
                 static_cast<std::int64_t>(end > start ? end - start : 0);
     }
 
-    void add(std::uint32_t id, const PlacedHit& hit, bool leftSide, std::size_t distance) {
+    void add(std::uint32_t id, std::size_t at, const PlacedHit& hit, bool leftSide,
+             std::size_t distance) {
         std::uint32_t& slot = m_slotOf[id];
         if (slot == kNone) {
             slot = static_cast<std::uint32_t>(m_words.size());
@@ -93,6 +96,10 @@ private:
         }
         WindowWord& w = m_words[slot];
         ++w.o;
+        if (!m_seen[at]) {
+            m_seen[at] = true;
+            ++w.places;
+        }
         ++(leftSide ? w.left : w.right);
         if (distance <= static_cast<std::size_t>(kProfileSide))
             ++w.profile[leftSide ? kProfileSide - distance : kProfileSide + distance - 1];
@@ -112,6 +119,7 @@ private:
     std::vector<std::uint32_t> m_slotOf; // by vocabulary id
     std::vector<WindowWord> m_words;
     std::vector<std::uint32_t> m_corpus; // by vocabulary id, when the corpus is the walked files
+    std::vector<bool> m_seen;            // the file's word positions counted so far
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_hits;
     std::int64_t m_tokens = 0, m_r1 = 0, m_hitIndex = 0, m_fileIndex = 0;
 };
@@ -127,6 +135,7 @@ struct Candidate {
 struct Selection {
     std::vector<Candidate> rows;
     std::vector<std::string> mismatches; // words with fc < O
+    std::int64_t overlapped = 0;         // listed with O21 taken as 0
 };
 
 std::vector<bool> stopWordIds(const CollocatesRequest& request, const Vocabulary& vocabulary) {
@@ -150,8 +159,9 @@ Selection selectCollocates(const CollocatesRequest& request, const WindowTally& 
         if (stop[w.id] || BucketOfFirst(static_cast<unsigned char>(spelling[0])) == kDigitBucket)
             continue;
         const std::int64_t fc = w.id < corpus.freq.size() ? corpus.freq[w.id] : 0;
-        const auto scores =
-            ScoreCollocate({w.o, fc, tally.hitCount(), tally.windowTokens(), corpus.tokens});
+        const bool overlapped = w.o > fc && w.places <= fc;
+        const auto scores = ScoreCollocate(
+            {w.o, fc, tally.hitCount(), tally.windowTokens(), corpus.tokens, overlapped});
         if (!scores) {
             out.mismatches.push_back(spelling);
             continue;
@@ -160,6 +170,7 @@ Selection selectCollocates(const CollocatesRequest& request, const WindowTally& 
             continue;
         if (request.significantOnly && scores->ll < kSignificantLL)
             continue;
+        out.overlapped += overlapped ? 1 : 0;
         out.rows.push_back({slot, fc, *scores, scores->of(request.measure, w.o)});
     }
     return out;
@@ -306,6 +317,8 @@ Result<CollocatesResult> ComputeCollocates(const CollocatesRequest& request, Run
             analysis::msg::WordListMismatch(static_cast<std::int64_t>(selected.mismatches.size()),
                                             examplesOf(selected.mismatches))
                 .text);
+    if (selected.overlapped > 0)
+        result.table.notes.push_back(analysis::msg::OverlappedCollocates(selected.overlapped).text);
     for (const Candidate& c : selected.rows) {
         const WindowWord& w = tally.words()[c.slot];
         result.table.rows.push_back(tableRow(c, w, vocabulary.spelling(w.id)));

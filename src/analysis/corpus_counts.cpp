@@ -83,7 +83,7 @@ Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
         if (control && control->poll() == RunStep::Stop)
             return Failure(Message{}, FailureCode::Cancelled);
         errno = 0;
-        const auto bytes = readFileBytes(path);
+        auto bytes = readFileBytes(path);
         if (!bytes) {
             counts.notes.push_back(
                 analysis::msg::CorpusFileUnreadable(path, errno ? errno : ENOENT).text);
@@ -91,7 +91,7 @@ Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
         }
         if (countSkips(*bytes))
             continue;
-        std::string block = JoinLineEndHyphens(SourceTextOf(*bytes));
+        std::string block = JoinLineEndHyphens(SourceTextOf(std::move(*bytes)));
         const std::size_t size = block.size();
         WordCutter<VocabularySink> cutter(rules, sink);
         cutter.feed(block, size);

@@ -102,10 +102,11 @@ struct Join {
 
 // The word count's line-end hyphen joins over a whole text, with where they took bytes out, so
 // that offsets in the joined text can be taken back to the text as it is.
-std::string joinWithMap(std::string_view text, std::vector<Join>& joins) {
+void joinWithMap(std::string_view text, std::string& out, std::vector<Join>& joins) {
     const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
     const std::size_t len = sep.size();
-    std::string out;
+    out.clear();
+    joins.clear();
     std::size_t r = 0; // copied up to here
     for (std::size_t j = len; j < text.size(); ++j) {
         if (text[j] != sep.back())
@@ -114,8 +115,6 @@ std::string joinWithMap(std::string_view text, std::vector<Join>& joins) {
         const std::size_t x = j + 1;
         if (i < r || text[i] != '-' || (len == 2 && text[i + 1] != sep[0]) || x >= text.size())
             continue;
-        if (out.empty())
-            out.reserve(text.size());
         const std::size_t keep =
             IsHyphenKeepingCapital(static_cast<unsigned char>(text[x])) ? i + 1 : i;
         out.append(text.substr(r, keep - r));
@@ -123,10 +122,7 @@ std::string joinWithMap(std::string_view text, std::vector<Join>& joins) {
         joins.push_back({out.size(), x - out.size()});
         j = x - 1;
     }
-    if (joins.empty())
-        return std::string(text);
     out.append(text.substr(r));
-    return out;
 }
 
 // Takes the cutter's words with their offsets, folded into the vocabulary, and marks where
@@ -198,41 +194,59 @@ private:
 
 } // namespace
 
-std::string SourceTextOf(std::string_view bytes) {
-    if (bytes.size() >= 2 &&
-        ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
-        return utf16ToCp1252(bytes.substr(2), bytes[0] == '\xFE');
-    const std::string_view first = bytes.substr(0, kDetectBlock);
+std::string SourceTextOf(std::string bytes) {
+    const std::string_view all = bytes;
+    if (all.size() >= 2 &&
+        ((all[0] == '\xFF' && all[1] == '\xFE') || (all[0] == '\xFE' && all[1] == '\xFF')))
+        return utf16ToCp1252(all.substr(2), all[0] == '\xFE');
+    const std::string_view first = all.substr(0, kDetectBlock);
     if (allAscii(first) ||
-        DetectConversion(first, bytes.size() > first.size()) != SourceConversion::Utf8)
-        return std::string(bytes);
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    return utf8ToCp1252(bytes);
+        DetectConversion(first, all.size() > first.size()) != SourceConversion::Utf8)
+        return bytes;
+    return utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
 }
 
-FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary) {
-    const WordRules rules = MakeWordRules(state);
+// Room the walk keeps from file to file, so that a corpus of many files is not a run of
+// allocations as large as each file.
+struct CutBuffers {
+    std::string block;
     std::vector<Join> joins;
-    std::string block = joinWithMap(text, joins);
+};
+
+namespace {
+
+void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
+                      FileWords& out, CutBuffers& buffers) {
+    joinWithMap(text, buffers.block, buffers.joins);
+    std::string& block = buffers.block;
     const std::size_t size = block.size();
     block.resize(size + kCutterSlack);
-    FileWords out;
+    out.words.clear();
+    out.offsets.clear();
+    out.sentenceStarts.clear();
     out.words.reserve(size / 6);
     out.offsets.reserve(size / 6);
     OffsetSink sink(rules, std::string_view(block.data(), size), vocabulary, out);
     WordCutter<OffsetSink> cutter(rules, sink);
     cutter.feed(block, size);
     cutter.finish();
-    if (!joins.empty()) {
-        auto join = joins.begin();
+    if (!buffers.joins.empty()) {
+        auto join = buffers.joins.begin();
         std::size_t removed = 0;
         for (std::uint64_t& offset : out.offsets) {
-            for (; join != joins.end() && join->at <= offset; ++join)
+            for (; join != buffers.joins.end() && join->at <= offset; ++join)
                 removed = join->removed;
             offset += removed;
         }
     }
+}
+
+} // namespace
+
+FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary) {
+    FileWords out;
+    CutBuffers buffers;
+    cutFileWordsInto(MakeWordRules(state), text, vocabulary, out, buffers);
     return out;
 }
 
@@ -388,11 +402,28 @@ struct WalkContext {
 
 // Places the hits of one file among its words; false when one of them is not in the text any
 // more (the file changed since the search).
-bool placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& words,
-               std::string_view source) {
+// The record's text from the keyword to the end of the word after it, cut before a hyphen: the
+// search joined lines at a line-end hyphen in its contexts, which no fragment with the join in
+// it finds in the source. Every occurrence of the keyword is a hit, so the first place after the
+// last hit where it stands is this hit's.
+RecordFragment keywordFragment(std::string_view fromKeyword) {
+    std::size_t end = fromKeyword.find(' ');
+    if (end != std::string_view::npos)
+        end = fromKeyword.find(' ', end + 1);
+    std::string_view piece = fromKeyword.substr(0, end);
+    if (const std::size_t hyphen = piece.find('-', 1); hyphen != std::string_view::npos)
+        piece = piece.substr(0, hyphen);
+    return {std::string(piece), 0};
+}
+
+// Places the hits of one file among its words; returns the number not found in the text (all
+// of them: the file changed since the search).
+std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& words,
+                      std::string_view source) {
     HitFinder finder(walk.state, group.codeIndex, source);
     const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
     walk.placed.clear();
+    std::size_t notFound = 0;
     for (const std::uint32_t hit : group.hits) {
         const std::string record(walk.viewer.readRecord(hit + 1));
         const std::string_view text = walk.viewer.kwicText(record);
@@ -401,10 +432,14 @@ bool placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& wor
         // The whole fragment is found in all but changed or oddly coded sources: the others
         // are made only when it is not.
         auto at = finder.find({FirstRecordFragment(text, column, fromKeyword)}, false);
+        if (!at && !fromKeyword.empty() && fromKeyword.front() != ' ')
+            at = finder.find({keywordFragment(fromKeyword)}, false);
         if (!at)
             at = finder.find(RecordFragments(text, column, fromKeyword));
-        if (!at)
-            return false;
+        if (!at) {
+            ++notFound;
+            continue;
+        }
         const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), *at);
         PlacedHit placed;
         placed.record = hit;
@@ -417,7 +452,7 @@ bool placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& wor
         placed.keyword = std::string(fromKeyword.substr(0, fromKeyword.find(' ')));
         walk.placed.push_back(std::move(placed));
     }
-    return true;
+    return notFound;
 }
 
 } // namespace
@@ -443,20 +478,30 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
         summary.notes.push_back(analysis::msg::DamagedRecordsLeftOut(grouping->damaged).text);
     }
     WalkContext walk{state, viewer, vocabulary, visit, keywordWords(viewer.ViewKeyword()), {}};
+    const WordRules rules = MakeWordRules(state);
+    FileWords words;
+    CutBuffers buffers;
+    std::int64_t unfound = 0; // hits of files that are there, not found in them
+    std::vector<std::string> unfoundFiles;
     for (const SourceGroup& group : grouping->groups) {
         if (control && control->poll() == RunStep::Stop)
             return Failure(Message{}, FailureCode::Cancelled);
-        FileWords words;
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
-        const auto bytes = readFileBytes(path);
-        std::string source = bytes ? SourceTextOf(*bytes) : std::string();
+        auto bytes = readFileBytes(path);
+        const std::string source = bytes ? SourceTextOf(std::move(*bytes)) : std::string();
         if (bytes)
-            words = CutFileWords(state, source, vocabulary);
-        if (!bytes || !placeHits(walk, group, words, source)) {
+            cutFileWordsInto(rules, source, vocabulary, words, buffers);
+        const std::size_t notFound =
+            bytes ? placeHits(walk, group, words, source) : group.hits.size();
+        if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
             summary.filesLeftOut.push_back(group.logPath);
             continue;
+        }
+        if (notFound > 0) {
+            unfound += static_cast<std::int64_t>(notFound);
+            unfoundFiles.push_back(group.logPath);
         }
         summary.tokens += static_cast<std::int64_t>(words.words.size());
         summary.hitsPlaced += static_cast<std::int64_t>(walk.placed.size());
@@ -468,6 +513,10 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
         summary.notes.push_back(analysis::msg::FilesLeftOut(summary.hitsLeftOut - grouping->damaged,
                                                             summary.filesLeftOut)
                                     .text);
+    if (unfound > 0) {
+        summary.hitsLeftOut += unfound;
+        summary.notes.push_back(analysis::msg::HitsNotFound(unfound, unfoundFiles).text);
+    }
     return summary;
 }
 

@@ -95,6 +95,6 @@ FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabul
 
 // A source file's bytes as the word count reads them: UTF-16, and UTF-8 where detected, converted
 // to Windows-1252, a byte-order mark dropped.
-std::string SourceTextOf(std::string_view bytes);
+std::string SourceTextOf(std::string bytes);
 
 } // namespace lexmora

@@ -40,6 +40,14 @@ Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files) {
                 " changed or gone since the search (" + names + ").");
 }
 
+Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files) {
+    std::string names;
+    for (const std::string& file : files)
+        names += (names.empty() ? "" : ", ") + file;
+    return note(std::to_string(hits) + (hits == 1 ? " hit was" : " hits were") +
+                " not found again in the source text and left out (" + names + ").");
+}
+
 // --- Collocates --------------------------------------------------------------------------------
 
 Message SpanOutOfRange() {
@@ -77,10 +85,17 @@ Message CorpusIsFilesWithHits() {
 
 Message WordListMismatch(std::int64_t collocates, const std::string& examples) {
     return note(std::to_string(collocates) +
-                (collocates == 1 ? " collocate occurs" : " collocates occur") +
-                " more often in the windows than in the corpus (overlapping windows count a word"
-                " once for each, or the corpus is of other texts) and " +
+                (collocates == 1 ? " collocate stands" : " collocates stand") +
+                " in more places of the windows than the corpus holds it - the corpus is of "
+                "other texts - and " +
                 (collocates == 1 ? "is" : "are") + " left out: " + examples);
+}
+
+Message OverlappedCollocates(std::int64_t collocates) {
+    return note(std::to_string(collocates) +
+                (collocates == 1 ? " collocate is" : " collocates are") +
+                " counted in overlapping windows more often than the corpus holds " +
+                (collocates == 1 ? "it" : "them") + ": O21 is taken as 0.");
 }
 
 Message NoHitsToWalk() {

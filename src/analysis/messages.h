@@ -14,6 +14,7 @@ namespace lexmora::analysis::msg {
 Message NoSourcesInResultFile(const std::string& name);
 Message DamagedRecordsLeftOut(std::int64_t records);
 Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files);
+Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files);
 
 // --- Collocates --------------------------------------------------------------------------------
 Message SpanOutOfRange();
@@ -24,6 +25,7 @@ Message CorpusFileUnreadable(const std::string& path, int error);
 Message CorpusEmpty();
 Message CorpusIsFilesWithHits();
 Message WordListMismatch(std::int64_t collocates, const std::string& examples);
+Message OverlappedCollocates(std::int64_t collocates);
 Message NoHitsToWalk();
 
 } // namespace lexmora::analysis::msg

@@ -204,19 +204,22 @@ TEST_F(CollocatesTables, FileEndsSentenceEndsAndTheNodeAsCollocate) {
     EXPECT_EQ(result->profiles[1], (Profile{0, 0, 0, 0, 1, 1, 0, 0, 0, 0}));
     EXPECT_EQ(result->hits, (std::vector<std::vector<std::int64_t>>{{1, 2, 3}, {1, 2}, {3}}));
 
-    // Across the sentence ends the windows overlap: cat stands in them 4 times, in the text 3
-    // times, and is told, not scored.
+    // Across the sentence ends the windows overlap: cat fills 4 window places, 3 of them
+    // distinct, as often as the text holds it: it is listed with O21 taken as 0.
     request.stopAtSentence = false;
     result = ComputeCollocates(request);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result->windowTokens, 9);
-    EXPECT_EQ(rowsOf(*result), (std::vector<std::string>{"dog 4 1 3 1 4 2.4000 0.7370",
-                                                         "bird 1 0 1 1 2 1.2000 -0.2630"}));
+    EXPECT_EQ(rowsOf(*result),
+              (std::vector<std::string>{"cat 4 2 2 1 3 1.8000 1.1520", "dog 4 1 3 1 4 2.4000 0.7370",
+                                        "bird 1 0 1 1 2 1.2000 -0.2630"}));
     ASSERT_EQ(result->table.notes.size(), 2u);
-    EXPECT_EQ(result->table.notes[1],
-              "1 collocate occurs more often in the windows than in the corpus (overlapping "
-              "windows count a word once for each, or the corpus is of other texts) and is left "
-              "out: cat.");
+    EXPECT_EQ(result->table.notes[1], "1 collocate is counted in overlapping windows more often "
+                                      "than the corpus holds it: O21 is taken as 0.");
+    EXPECT_NEAR(std::get<double>(result->table.rows[0][11]), // LL, O21 = 0
+                2 * (4 * std::log(4 / 1.8) + 5 * std::log(5 / (9 * 12 / 15.0)) +
+                     6 * std::log(6 / (6 * 12 / 15.0))),
+                1e-9);
 }
 
 TEST_F(CollocatesTables, StopListThresholdsSignificanceAndTop) {

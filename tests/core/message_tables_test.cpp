@@ -658,6 +658,9 @@ std::vector<Row> everyMessage() {
          "5 hits left out: the source files have changed or gone since the search (/t/a.txt, "
          "/t/b.txt).",
          " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::HitsNotFound(2, {"/t/a.txt"}),
+         "2 hits were not found again in the source text and left out (/t/a.txt).", " Collocates",
+         Buttons::Ok, Icon::Information},
         {analysis::msg::SpanOutOfRange(), "The span takes 0 to 25 words on each side.",
          " Collocates", Buttons::Ok, Icon::Exclamation},
         {analysis::msg::SpanBothZero(), "The span needs at least one word on one side.",
@@ -677,9 +680,12 @@ std::vector<Row> everyMessage() {
          "The corpus is the files with hits: files without hits are left out of it.", " Collocates",
          Buttons::Ok, Icon::Information},
         {analysis::msg::WordListMismatch(2, "cat, dog."),
-         "2 collocates occur more often in the windows than in the corpus (overlapping windows "
-         "count a word once for each, or the corpus is of other texts) and are left out: cat, "
-         "dog.",
+         "2 collocates stand in more places of the windows than the corpus holds it - the corpus "
+         "is of other texts - and are left out: cat, dog.",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::OverlappedCollocates(1),
+         "1 collocate is counted in overlapping windows more often than the corpus holds it: O21 "
+         "is taken as 0.",
          " Collocates", Buttons::Ok, Icon::Information},
         {analysis::msg::NoHitsToWalk(), "The result file holds no hits.", " Collocates",
          Buttons::Ok, Icon::Exclamation},
