@@ -7,6 +7,7 @@ It checks the program's figures and is the benchmark's anchor.
 usage: collocates_check.py NODE FILE... [--span L,R] [--stop-at-sentence] [--wordlist X.lst]
        [--corpus FILE ...] [--measure M] [--min-freq N] [--min-coll-freq N] [--min-range N]
        [--language english|french|german|italian|spanish] [--significant] [--top N]
+       [--format tsv|json]
 """
 import bisect
 import math
@@ -130,6 +131,14 @@ def scores(o, fc, fn, r1, n, overlapped=False):
             else -math.inf}
 
 
+def real(value):
+    """Six decimals; a value that rounds to zero has no sign; inf as such."""
+    if math.isinf(value):
+        return 'inf' if value > 0 else '-inf'
+    text = '%.6f' % value
+    return text[1:] if text.startswith('-') and not text.strip('-0.') else text
+
+
 def main(argv):
     opts = {'span': '5,5', 'measure': 'll', 'min-freq': '3', 'min-coll-freq': '3',
             'min-range': '1', 'language': 'english', 'top': None, 'wordlist': None}
@@ -209,12 +218,31 @@ def main(argv):
     rows.sort(key=lambda r: (-(r[3][key] if key else r[1]), -r[1], r[0]))
     if opts['top']:
         rows = rows[:int(opts['top'])]
-    out = ['\t'.join(['collocate', 'freq', 'freq_left', 'freq_right', 'range', 'coll_freq',
-                      'expected', 'MI', 'MI3', 'T', 'Z', 'LL', 'logDice', 'LogRatio'])]
+    names = ['collocate', 'freq', 'freq_left', 'freq_right', 'range', 'coll_freq', 'expected',
+             'MI', 'MI3', 'T', 'Z', 'LL', 'logDice', 'LogRatio']
+    table = []
     for c, count, fc, s in rows:
         figures = [s[k] for k in ('expected', 'MI', 'MI3', 'T', 'Z', 'LL', 'logDice', 'LogRatio')]
-        out.append('\t'.join([c.decode('cp1252'), str(count), str(side[c][0]), str(side[c][1]),
-                              str(rng[c]), str(fc)] + ['%.6f' % f for f in figures]))
+        table.append([c.decode('cp1252'), count, side[c][0], side[c][1], rng[c], fc] + figures)
+    if opts.get('format') == 'json':
+        objects = []
+        for row in table:
+            fields = []
+            for name, value in zip(names, row):
+                if isinstance(value, str):
+                    text = '"' + value.replace('\\', '\\\\').replace('"', '\\"') + '"'
+                elif isinstance(value, float):
+                    text = real(value) if math.isfinite(value) else 'null'
+                else:
+                    text = str(value)
+                fields.append('"%s": %s' % (name, text))
+            objects.append('{' + ', '.join(fields) + '}')
+        sys.stdout.write('[' + ('\n' + ',\n'.join(objects) + '\n' if objects else '') + ']\n')
+        sys.stderr.write('N=%d R1=%d f_n=%d\n' % (tokens, r1, fn))
+        return
+    out = ['\t'.join(names)]
+    for row in table:
+        out.append('\t'.join(real(v) if isinstance(v, float) else str(v) for v in row))
     sys.stdout.write('\n'.join(out) + '\n')
     sys.stderr.write('N=%d R1=%d f_n=%d\n' % (tokens, r1, fn))
 

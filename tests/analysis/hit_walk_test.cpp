@@ -113,6 +113,17 @@ TEST_F(HitWalkFiles, HitsAtFileStartAndEndAndMultiWordHits) {
     EXPECT_EQ(phrase.lines, (std::vector<std::string>{"b.txt: 1:5+3=in"}));
 }
 
+TEST_F(HitWalkFiles, HitsAfterALineEndHyphenAreFound) {
+    // The search joins "holding-" CR LF "forth" in its contexts; no fragment with the join in
+    // it is in the source, and the hit is found by its keyword after the last hit.
+    dir.write("src/a.txt", "an old bore holding-\r\nforth on the art of the novel");
+    dir.write("src/b.txt", "nothing");
+    Walked walked = walk(search("the"));
+    ASSERT_TRUE(walked.summary.ok());
+    EXPECT_EQ(walked.lines, (std::vector<std::string>{"a.txt: 1:5+1=the 2:8+1=the"}));
+    EXPECT_TRUE(walked.summary->notes.empty());
+}
+
 TEST_F(HitWalkFiles, OnlyTheHitsAsked) {
     dir.write("src/a.txt", "Cat sat on the mat near the cat");
     dir.write("src/b.txt", "the cat");
