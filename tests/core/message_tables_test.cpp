@@ -701,6 +701,53 @@ std::vector<Row> everyMessage() {
         {analysis::msg::KeynessStopped(), "The keyness table could not be written out whole.",
          " Keyness", Buttons::Ok, Icon::Exclamation},
         // --- end of Keyness ---
+        // --- Hit walk and collocates
+        {analysis::msg::NoSourcesInResultFile("lines.dmp"),
+         "Cannot read the hits of lines.dmp in their texts -\r\nit is not a result file of a "
+         "saved search.",
+         " Not a result file", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DamagedRecordsLeftOut(1), "1 damaged record was left out.", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::DamagedRecordsLeftOut(3), "3 damaged records were left out.", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::FilesLeftOut(1, {"/t/a.txt"}),
+         "1 hit left out: the source file has changed or gone since the search (/t/a.txt).",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::FilesLeftOut(5, {"/t/a.txt", "/t/b.txt"}),
+         "5 hits left out: the source files have changed or gone since the search (/t/a.txt, "
+         "/t/b.txt).",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::HitsNotFound(2, {"/t/a.txt"}),
+         "2 hits were not found again in the source text and left out (/t/a.txt).", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::SpanOutOfRange(), "The span takes 0 to 25 words on each side.",
+         " Collocates", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::SpanBothZero(), "The span needs at least one word on one side.",
+         " Collocates", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::StopListUnreadable("/t/stop.txt", ENOENT),
+         "Cannot read the stop list /t/stop.txt\r\nNo such file or directory", " Collocates",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::WordListUnreadable("/t/x.lst", "Not a word list"),
+         "Cannot use the word list /t/x.lst\r\nNot a word list", " Collocates", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::CorpusFileUnreadable("/t/c.txt", ENOENT),
+         "Cannot read the corpus file /t/c.txt\r\nNo such file or directory", " Collocates",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::CorpusEmpty(), "The corpus holds no words.", " Collocates", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::CorpusIsFilesWithHits(),
+         "The corpus is the files with hits: files without hits are left out of it.", " Collocates",
+         Buttons::Ok, Icon::Information},
+        {analysis::msg::WordListMismatch(2, "cat, dog."),
+         "2 collocates stand in more places of the windows than the corpus holds it - the corpus "
+         "is of other texts - and are left out: cat, dog.",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::OverlappedCollocates(1),
+         "1 collocate is counted in overlapping windows more often than the corpus holds it: O21 "
+         "is taken as 0.",
+         " Collocates", Buttons::Ok, Icon::Information},
+        {analysis::msg::NoHitsToWalk(), "The result file holds no hits.", " Collocates",
+         Buttons::Ok, Icon::Exclamation},
     };
 }
 
