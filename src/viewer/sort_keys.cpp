@@ -392,4 +392,66 @@ void KeyArena::clear() {
     m_used = kBlockSize;
 }
 
+void AppendLevelWord(std::string& key, std::string_view record, std::optional<std::size_t> start,
+                     int textWidth, SortMode mode) {
+    const std::size_t lengthAt = key.size();
+    key.append(2, '\0');
+    AppendKeyText(key, record, start, textWidth, mode);
+    if (mode != SortMode::WordEnd) { // forwards the key runs to the text's end: keep its word
+        std::size_t end = lengthAt + 2;
+        while (end < key.size() && !IsSortDelimiter(static_cast<unsigned char>(key[end])))
+            ++end;
+        key.resize(end);
+    }
+    const std::size_t length = key.size() - lengthAt - 2;
+    key[lengthAt] = static_cast<char>(length & 0xFF);
+    key[lengthAt + 1] = static_cast<char>((length >> 8) & 0xFF);
+}
+
+namespace {
+
+// The word of a packed key that starts at `at`, and moves `at` past it.
+std::string_view nextLevelWord(std::string_view key, std::size_t& at) {
+    if (at + 2 > key.size()) {
+        at = key.size();
+        return {};
+    }
+    const std::size_t length = static_cast<unsigned char>(key[at]) |
+                               (std::size_t{static_cast<unsigned char>(key[at + 1])} << 8);
+    const std::string_view word = key.substr(at + 2, length);
+    at += 2 + word.size();
+    return word;
+}
+
+} // namespace
+
+std::string_view FirstLevelWord(std::string_view key) {
+    std::size_t at = 0;
+    return nextLevelWord(key, at);
+}
+
+int CompareLevelKeys(std::string_view a, std::string_view b, const std::vector<SortLevel>& levels) {
+    std::size_t atA = 0, atB = 0;
+    for (const SortLevel& level : levels) {
+        const std::string_view wordA = nextLevelWord(a, atA);
+        const std::string_view wordB = nextLevelWord(b, atB);
+        const int c = level.mode == SortMode::WordEnd ? CompareBinary(wordA, wordB)
+                                                      : CompareText(wordA, wordB);
+        if (c != 0)
+            return c;
+    }
+    return 0;
+}
+
+void SortLevelKeys(std::vector<SortKey>& keys, const KeyArena& arena,
+                   const std::vector<SortLevel>& levels) {
+    // The first level's prefix decides most comparisons without reading the words.
+    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int c = CompareLevelKeys(arena.view(a), arena.view(b), levels);
+        return c != 0 ? c < 0 : a.record < b.record;
+    });
+}
+
 } // namespace lexmora

@@ -83,4 +83,28 @@ void SortKeysQuick(std::vector<SortKey>& keys, const KeyArena& arena, SortMode m
 // The word at the start of a key (up to its first delimiter); by word end the key reversed back.
 std::string CollocateWord(std::string_view key, SortMode mode);
 
+// --- sorts on several words ---------------------------------------------------------------------
+// One level of a sort: the word at a place (0 0: the keyword), read forwards or backwards.
+struct SortLevel {
+    SortMode mode = SortMode::WordBeginning;
+    int leftPos = 0;
+    int rightPos = 0;
+    bool operator==(const SortLevel&) const = default;
+};
+inline constexpr std::size_t kMaxSortLevels = 3;
+
+// A sort of several levels keys each record on the word at each level's place (one level keys on
+// the rest of the text from its word): the words are packed one after the other, each behind its
+// length in two bytes. Appends the level's word to such a key.
+void AppendLevelWord(std::string& key, std::string_view record, std::optional<std::size_t> start,
+                     int textWidth, SortMode mode);
+// The word of the first level of a packed key.
+std::string_view FirstLevelWord(std::string_view key);
+// Packed keys compared level by level, each by its mode's comparison; 0 when all are equal.
+int CompareLevelKeys(std::string_view a, std::string_view b, const std::vector<SortLevel>& levels);
+// Packed keys in the order of their levels, equal keys by record number; `prefix` must be the
+// KeyPrefix of the first level's word.
+void SortLevelKeys(std::vector<SortKey>& keys, const KeyArena& arena,
+                   const std::vector<SortLevel>& levels);
+
 } // namespace lexmora
