@@ -459,22 +459,37 @@ SortKey ResultViewer::buildKey(std::uint32_t record, const KeyPlace& place, Sort
     return key;
 }
 
+struct ResultViewer::LevelScratch {
+    std::string key, word, firstWord;
+};
+
 SortKey ResultViewer::buildLevelKey(std::uint32_t record, const std::vector<KeyPlace>& places,
                                     const std::vector<SortLevel>& levels, KeyArena& arena,
-                                    std::string& scratch) {
+                                    LevelScratch& strings) {
     const std::string_view text = readRecord(record);
+    std::string& scratch = strings.key;
+    std::string& word = strings.word;
+    std::string& firstWord = strings.firstWord;
     scratch.clear();
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const KeyPlace& place = places[i];
         const auto start = FindKeyStart(text, place.column, m_textWidth, place.leftPos,
                                         place.rightPos, place.rightLimit);
-        AppendLevelWord(scratch, text, start, m_textWidth, levels[i].mode);
+        word.clear();
+        AppendLevelWord(word, text, start, m_textWidth, levels[i].mode);
+        AppendPackedLevel(scratch, word, levels[i].mode);
+        if (i == 0)
+            firstWord = word;
     }
+    // The first level's word as it reads rides behind the packed key, outside the part sorted
+    // on: collocation counts it.
+    const auto packed = static_cast<std::uint32_t>(scratch.size());
+    scratch += firstWord;
     SortKey key;
     key.offset = arena.add(scratch);
-    key.length = static_cast<std::uint32_t>(scratch.size());
+    key.length = packed;
     key.record = record;
-    key.prefix = KeyPrefix(FirstLevelWord(scratch), levels.front().mode);
+    key.prefix = KeyPrefix(std::string_view(scratch).substr(0, packed), SortMode::WordEnd);
     return key;
 }
 
@@ -516,16 +531,17 @@ void ResultViewer::Sort(const std::vector<SortLevel>& levels, int rightContext) 
         places.push_back({KeywordColumn(), level.leftPos, level.rightPos, rightLimit});
     KeyArena arena;
     std::string scratch;
+    LevelScratch levelScratch;
     const bool oneLevel = levels.size() == 1;
     const auto make = [&](std::uint32_t record) {
         return oneLevel ? buildKey(record, places.front(), levels.front().mode, arena, scratch)
-                        : buildLevelKey(record, places, levels, arena, scratch);
+                        : buildLevelKey(record, places, levels, arena, levelScratch);
     };
     std::vector<SortKey> keys = buildKeys(make);
     if (oneLevel)
         SortKeysQuick(keys, arena, levels.front().mode);
     else
-        SortLevelKeys(keys, arena, levels);
+        SortKeysQuick(keys, arena, SortMode::WordEnd); // packed keys sort in binary order
     for (std::size_t i = 0; i < keys.size(); ++i)
         m_index[i + 1] = keys[i].record;
     // A deletion undone later brings its key back: it must point into this sort's keys.
@@ -543,7 +559,12 @@ void ResultViewer::Sort(const std::vector<SortLevel>& levels, int rightContext) 
 
 std::string_view ResultViewer::firstLevelText(const SortKey& key) const {
     const std::string_view text = m_keyArena.view(key);
-    return m_levels.size() > 1 ? FirstLevelWord(text) : text;
+    if (m_levels.size() <= 1)
+        return text;
+    SortKey word = key; // the first level's word, stored just behind the packed key
+    word.offset = key.offset + key.length;
+    word.length = static_cast<std::uint32_t>(FirstPackedLength(text));
+    return m_keyArena.view(word);
 }
 
 void ResultViewer::Unsort() {

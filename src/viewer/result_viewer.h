@@ -173,9 +173,10 @@ private:
     SortKey buildKey(std::uint32_t record, const KeyPlace& place, SortMode mode, KeyArena& arena,
                      std::string& scratch);
     // The packed key of a sort on several levels, one place per level.
+    struct LevelScratch; // the strings a packed key is built in, reused from key to key
     SortKey buildLevelKey(std::uint32_t record, const std::vector<KeyPlace>& places,
                           const std::vector<SortLevel>& levels, KeyArena& arena,
-                          std::string& scratch);
+                          LevelScratch& scratch);
     // The keys of positions 2 .. IndexCount(), built in file order by `make`.
     std::vector<SortKey> buildKeys(const std::function<SortKey(std::uint32_t)>& make);
     void buildIndex();

@@ -392,66 +392,53 @@ void KeyArena::clear() {
     m_used = kBlockSize;
 }
 
-void AppendLevelWord(std::string& key, std::string_view record, std::optional<std::size_t> start,
+void AppendLevelWord(std::string& out, std::string_view record, std::optional<std::size_t> start,
                      int textWidth, SortMode mode) {
-    const std::size_t lengthAt = key.size();
-    key.append(2, '\0');
-    AppendKeyText(key, record, start, textWidth, mode);
-    if (mode != SortMode::WordEnd) { // forwards the key runs to the text's end: keep its word
-        std::size_t end = lengthAt + 2;
-        while (end < key.size() && !IsSortDelimiter(static_cast<unsigned char>(key[end])))
+    if (mode == SortMode::WordEnd) {
+        AppendKeyText(out, record, start, textWidth, mode); // the word alone, reversed
+        return;
+    }
+    const auto& delim = tables().delimiter;
+    const std::size_t width =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(textWidth, 0)), record.size());
+    if (!start || *start >= width)
+        return;
+    std::string_view rest = record.substr(*start, width - *start);
+    const auto wordEnd = [&delim](std::string_view text) {
+        std::size_t end = 0;
+        while (end < text.size() && !delim[static_cast<unsigned char>(text[end])])
             ++end;
-        key.resize(end);
+        return end;
+    };
+    std::size_t end = wordEnd(rest);
+    // As AppendKeyText moves an elided first word behind the rest: "l'homme" sorts as "homme".
+    if (end < rest.size() && rest[end] == '\'') {
+        rest.remove_prefix(end + 1);
+        while (!rest.empty() && rest.front() == ' ')
+            rest.remove_prefix(1);
+        end = wordEnd(rest);
     }
-    const std::size_t length = key.size() - lengthAt - 2;
-    key[lengthAt] = static_cast<char>(length & 0xFF);
-    key[lengthAt + 1] = static_cast<char>((length >> 8) & 0xFF);
+    out.append(rest.substr(0, end));
 }
 
-namespace {
-
-// The word of a packed key that starts at `at`, and moves `at` past it.
-std::string_view nextLevelWord(std::string_view key, std::size_t& at) {
-    if (at + 2 > key.size()) {
-        at = key.size();
-        return {};
+void AppendPackedLevel(std::string& out, std::string_view word, SortMode mode) {
+    const auto& t = tables();
+    if (mode == SortMode::WordEnd) {
+        out.append(word);
+        out += '\0';
+        return;
     }
-    const std::size_t length = static_cast<unsigned char>(key[at]) |
-                               (std::size_t{static_cast<unsigned char>(key[at + 1])} << 8);
-    const std::string_view word = key.substr(at + 2, length);
-    at += 2 + word.size();
-    return word;
+    for (const char c : word)
+        out += static_cast<char>(t.rank[static_cast<unsigned char>(c)]);
+    out += '\0'; // a shorter word first, as CompareText puts it
+    for (const char c : word)
+        out += static_cast<char>(t.folded[static_cast<unsigned char>(c)]);
+    out += '\0';
 }
 
-} // namespace
-
-std::string_view FirstLevelWord(std::string_view key) {
-    std::size_t at = 0;
-    return nextLevelWord(key, at);
-}
-
-int CompareLevelKeys(std::string_view a, std::string_view b, const std::vector<SortLevel>& levels) {
-    std::size_t atA = 0, atB = 0;
-    for (const SortLevel& level : levels) {
-        const std::string_view wordA = nextLevelWord(a, atA);
-        const std::string_view wordB = nextLevelWord(b, atB);
-        const int c = level.mode == SortMode::WordEnd ? CompareBinary(wordA, wordB)
-                                                      : CompareText(wordA, wordB);
-        if (c != 0)
-            return c;
-    }
-    return 0;
-}
-
-void SortLevelKeys(std::vector<SortKey>& keys, const KeyArena& arena,
-                   const std::vector<SortLevel>& levels) {
-    // The first level's prefix decides most comparisons without reading the words.
-    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int c = CompareLevelKeys(arena.view(a), arena.view(b), levels);
-        return c != 0 ? c < 0 : a.record < b.record;
-    });
+std::size_t FirstPackedLength(std::string_view packed) {
+    const std::size_t zero = packed.find('\0');
+    return zero == std::string_view::npos ? packed.size() : zero;
 }
 
 } // namespace lexmora

@@ -94,17 +94,17 @@ struct SortLevel {
 inline constexpr std::size_t kMaxSortLevels = 3;
 
 // A sort of several levels keys each record on the word at each level's place (one level keys on
-// the rest of the text from its word): the words are packed one after the other, each behind its
-// length in two bytes. Appends the level's word to such a key.
-void AppendLevelWord(std::string& key, std::string_view record, std::optional<std::size_t> start,
+// the rest of the text from its word). The word of a level: by word beginning the word at
+// `start` (an elided first word, "l'homme", gives the word it is joined to), by word end that
+// word reversed. Empty when the record holds no word there.
+void AppendLevelWord(std::string& out, std::string_view record, std::optional<std::size_t> start,
                      int textWidth, SortMode mode);
-// The word of the first level of a packed key.
-std::string_view FirstLevelWord(std::string_view key);
-// Packed keys compared level by level, each by its mode's comparison; 0 when all are equal.
-int CompareLevelKeys(std::string_view a, std::string_view b, const std::vector<SortLevel>& levels);
-// Packed keys in the order of their levels, equal keys by record number; `prefix` must be the
-// KeyPrefix of the first level's word.
-void SortLevelKeys(std::vector<SortKey>& keys, const KeyArena& arena,
-                   const std::vector<SortLevel>& levels);
+// The words of all levels packed so that the binary order of the packed keys is the order of
+// the levels, each by its mode's comparison: by word beginning the word's weight ranks, a 0,
+// its case-folded letters (accents kept), a 0; by word end its bytes and a 0. SortKeysQuick in
+// binary order (SortMode::WordEnd) then sorts a sort of several levels.
+void AppendPackedLevel(std::string& out, std::string_view word, SortMode mode);
+// The length of the first level's word in a packed key (its bytes up to the first 0).
+std::size_t FirstPackedLength(std::string_view packed);
 
 } // namespace lexmora
