@@ -1,5 +1,7 @@
 #include "viewer/record_details.h"
 
+#include "viewer/keyword_span.h"
+
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
 #include "codes/dos_code_page.h"
@@ -321,7 +323,9 @@ void placeHit(RecordDetails& details, std::size_t near) {
     if (at == std::string::npos || at > near + kSlack)
         return;
     details.hitAt = at;
-    details.hitLength = word.size();
+    // All of a keyword of several words, without the punctuation that follows it.
+    details.hitLength =
+        KeywordLength(std::string_view(details.text).substr(at), KeywordWordCount(details.keyword));
 }
 
 // The wider context around the hit in the source, read in the code its log entry names; false
@@ -437,8 +441,9 @@ TextSpan DetailsHitSpan(const RecordDetails& details) {
 std::string DetailsClipboardText(const RecordDetails& details, bool withDetails) {
     if (!withDetails)
         return details.text;
+    // The wider context the window shows, not only the record's part from the keyword on.
     return "findstring = " + details.keyword + "   sourcefile = " + details.sourceFile +
-           "  path = " + details.path + "\r\n\r\n" + details.recordText;
+           "  path = " + details.path + "\r\n\r\n" + details.text;
 }
 
 Result<std::string> SaveDetails(const RecordDetails& details, const ResultViewer& viewer,

@@ -98,7 +98,7 @@ std::string DetailsText(const RecordDetails& details);
 TextSpan DetailsHitSpan(const RecordDetails& details);
 
 // The clipboard text of the details window: with details, the "findstring = " line, two line
-// breaks and the record text from the keyword on; without, the shown text alone.
+// breaks and the shown text; without, the shown text alone.
 std::string DetailsClipboardText(const RecordDetails& details, bool withDetails);
 
 // The details window's Save: a ".sav" file in `folder` named after the viewed file, headed by

@@ -370,7 +370,7 @@ std::vector<Row> everyMessage() {
         {viewer::msg::ExtractSaveFailed(), "File problem -Could not save text!", "", Buttons::Ok,
          Icon::Exclamation},
         {viewer::msg::TextSaved("/home/ann/results", "maison_001.cnc"),
-         "/home/ann/results\r\ntext has been saved to:maison_001.cnc", "", Buttons::Ok,
+         "/home/ann/results\r\ntext has been saved to: maison_001.cnc", "", Buttons::Ok,
          Icon::Information},
         {viewer::msg::CannotCreateOutput("maison_001.cnc"),
          "Cannot continue\r\nthe file maison_001.cnc cannot be written.", "", Buttons::Ok,
