@@ -1,5 +1,6 @@
 // Every message of every table, with sample arguments, against the exact text, title, buttons
 // and icon the program shows. A changed byte in any table fails here.
+#include "analysis/messages.h"
 #include "cli/messages.h"
 #include "codes/messages.h"
 #include "core/drives.h"
@@ -292,6 +293,52 @@ std::vector<Row> everyMessage() {
          " Pause \xBB"
          ".",
          " Action not permitted!", Buttons::Ok, Icon::Exclamation},
+        // --- N-grams and clusters ---
+        {analysis::msg::AbandonNgrams(),
+         "You have just pressed \xAB Exit \xBB -\r\ndo you wish to abandon the n-grams?",
+         " Abandon N-grams", Buttons::YesNo, Icon::Question},
+        {analysis::msg::NgramsAbandoned(), "The n-grams were abandoned - nothing was kept.",
+         " Abandon N-grams", Buttons::Ok, Icon::Information},
+        {analysis::msg::SizeOutOfRange("2-9"),
+         "The n-gram size must be a number of words from 2 to 8, or a range such as 2-5 "
+         "(given: 2-9).",
+         " N-grams", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::NoWordsForNgrams(),
+         "No words were found in the files given - there are no n-grams to count.", " N-grams",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::NotATextSource("/t/caf\xC3\xA9.bin"),
+         "/t/caf\xE9.bin is not a text file - left out.", " N-grams", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::CannotMakeSpillFolder("/tmp/x", "Not a directory"),
+         "Cannot write temporary files in the folder /tmp/x\r\nNot a directory\r\nPlease choose "
+         "another temporary folder.",
+         " N-grams", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::SpillFailed("/tmp", "No space left on device"),
+         "Writing temporary files in /tmp failed:\r\nNo space left on device\r\nThe n-grams were "
+         "not counted; no temporary file is left.",
+         " N-grams", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::NgramFileDamaged("a.ngr", "row 3"),
+         "a.ngr is damaged (row 3) - it cannot be opened.", " Damaged n-gram file", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::NotAnNgramFile("a.txt"), "a.txt is not a saved n-gram file.",
+         " Damaged n-gram file", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::NgramFileTooNew("a.ngr", 2),
+         "a.ngr was saved in n-gram file format 2, which this version cannot read.", " N-gram file",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::CannotReadNgramFile("a.ngr", "Permission denied"),
+         "Cannot read a.ngr\r\nPermission denied", " N-gram file", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::CannotSaveNgrams("a.ngr", "No space left on device"),
+         "Cannot save the n-grams to a.ngr\r\nNo space left on device\r\nNothing was written.",
+         " N-gram file", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::NgramFileExists("a.ngr"), "a.ngr already exists - it was left as it is.",
+         " N-gram file", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::ClusterSizeOutOfRange("9"),
+         "The cluster size must be a number of words from 2 to 8 (given: 9).", " Clusters",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::AbandonClusters(),
+         "You have just pressed \xAB Exit \xBB -\r\ndo you wish to abandon the clusters?",
+         " Abandon Clusters", Buttons::YesNo, Icon::Question},
+        // --- end of n-grams and clusters ---
         {viewer::msg::CannotOpenFile("r.dmp", false, ""), "Cannot open file r.dmp", "", Buttons::Ok,
          Icon::Exclamation},
         {viewer::msg::CannotOpenFile("caf\xC3\xA9.dmp", true, "No such file or directory"),
