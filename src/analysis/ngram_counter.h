@@ -133,7 +133,6 @@ private:
     std::string m_folder; // the run's own, once made
     bool m_folderFailed = false;
     std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
-    std::size_t m_tableBytes = 0;                // estimated between settles
     int m_spills = 0;
     int m_error = 0;
 };
