@@ -2,6 +2,8 @@
 
 #include "core/text_codec.h"
 
+#include <cstdio>
+
 namespace lexmora::analysis::msg {
 
 namespace {
@@ -11,6 +13,134 @@ Message box(std::string text, std::string title, Buttons buttons, Icon icon) {
 }
 
 } // namespace
+
+// --- Keyness ---------------------------------------------------------------------------------
+
+namespace {
+
+std::string quoted(const std::string& name) {
+    return "\xAB " + utf8ToCp1252(name) + " \xBB";
+}
+
+} // namespace
+
+const char* const kLineNoTab = "no tab between word and frequency";
+const char* const kLineTooManyFields = "more than three fields";
+const char* const kLineNoWord = "no word";
+const char* const kLineBadFrequency = "the frequency is not a whole number";
+const char* const kLineBadRank = "the rank is not a number";
+const char* const kLineFrequencyTooLarge = "the frequencies add up to more than can be counted";
+const char* const kLineBadTokens = "the token total is not a whole number";
+const char* const kLineSecondTokens = "a second token total";
+const char* const kSettingK = "the constant k of SMP must be a number above 0";
+const char* const kSettingP = "the significance level must lie between 0 and 1";
+const char* const kSettingMinimum = "a minimum frequency cannot be below 0";
+
+Message KeynessCannotReadList(const std::string& name, const std::string& errorText) {
+    return box(joinLines({"Cannot read the word list " + quoted(name), errorText}), " Keyness",
+               Buttons::Ok, Icon::Exclamation);
+}
+
+Message KeynessNotAFile(const std::string& name) {
+    return box(quoted(name) + " is not a file: choose a word list.", " Keyness", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message KeynessSameList(const std::string& name) {
+    return box(joinLines({"The target and the reference are the same file, " + quoted(name) + ":",
+                          "a list compared with itself has no keywords."}),
+               " Keyness", Buttons::Ok, Icon::Exclamation);
+}
+
+Message KeynessEmptyList(const std::string& name) {
+    return box(quoted(name) + " holds no words to compare.", " Empty list", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message KeynessNoTokens(const std::string& name) {
+    return box(quoted(name) + " gives a token total of 0: no frequency can be compared with it.",
+               " Empty list", Buttons::Ok, Icon::Exclamation);
+}
+
+Message KeynessFrequenciesExceedTokens(const std::string& name, std::int64_t frequencies,
+                                       std::int64_t tokens) {
+    return box(joinLines({"The frequencies of " + quoted(name) + " add up to " +
+                              std::to_string(frequencies) + ",",
+                          "more than its token total of " + std::to_string(tokens) + "."}),
+               " Keyness", Buttons::Ok, Icon::Exclamation);
+}
+
+Message KeynessBadLine(const std::string& name, std::int64_t line, const std::string& why,
+                       std::int64_t badLines) {
+    std::string count;
+    if (badLines > 1)
+        count = " (" + std::to_string(badLines) + " such lines in all)";
+    return box(joinLines({"Line " + std::to_string(line) + " of " + quoted(name) +
+                              " is not \"word<TAB>frequency\" or \"rank<TAB>frequency<TAB>word\":",
+                          why + count + ".",
+                          "Correct the list, or choose to skip the lines that are not entries."}),
+               " Bad line in a word list", Buttons::Ok, Icon::Exclamation);
+}
+
+Message KeynessListTooLarge(const std::string& name) {
+    return box(quoted(name) + " is too large to be read as a word list.", " Keyness", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message KeynessBadSetting(const std::string& what) {
+    return box("Cannot compare the lists: " + what + ".", " Keyness", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+Message KeynessStopped() {
+    return box("The keyness table could not be written out whole.", " Keyness", Buttons::Ok,
+               Icon::Exclamation);
+}
+
+std::string KeynessSkippedLine(const std::string& name, std::int64_t line, const std::string& why) {
+    return utf8ToCp1252(name) + ", line " + std::to_string(line) + " skipped: " + why + ".";
+}
+
+std::string KeynessMoreSkipped(std::int64_t more) {
+    return "... and " + std::to_string(more) + " more lines skipped.";
+}
+
+std::string KeynessSpellingsJoined(const std::string& name, std::int64_t entries) {
+    return utf8ToCp1252(name) + ": " + std::to_string(entries) +
+           " entries spell a word listed before (case apart); their frequencies were added to it.";
+}
+
+std::string KeynessLists(std::int64_t targetTypes, std::int64_t targetTokens,
+                         std::int64_t referenceTypes, std::int64_t referenceTokens) {
+    return "Target: " + std::to_string(targetTypes) + " types, " + std::to_string(targetTokens) +
+           " tokens. Reference: " + std::to_string(referenceTypes) + " types, " +
+           std::to_string(referenceTokens) + " tokens.";
+}
+
+std::string KeynessTested(std::int64_t words) {
+    return std::to_string(words) + " words tested (past the minimum frequencies).";
+}
+
+const char* const kBonferroni = "Bonferroni";
+const char* const kSidak = "\x8Aid\xE1k";
+
+std::string KeynessCut(double level, double corrected, const std::string& correction,
+                       std::int64_t words) {
+    char text[160];
+    if (correction.empty())
+        std::snprintf(text, sizeof text, "Kept where p < %g.", level);
+    else
+        std::snprintf(text, sizeof text, "Kept where p < %.6g (%g, %s over %lld words).", corrected,
+                      level, correction.c_str(), static_cast<long long>(words));
+    return text;
+}
+
+std::string KeynessFound(std::int64_t positive, std::int64_t negative) {
+    return std::to_string(positive) + " positive and " + std::to_string(negative) +
+           " negative keywords.";
+}
+
+// --- end of Keyness --------------------------------------------------------------------------
 
 // --- N-grams and clusters ---
 

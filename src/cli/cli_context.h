@@ -66,5 +66,6 @@ int runCompileCommand(CliContext& context, const std::vector<std::string>& args)
 int runCountCommand(CliContext& context, const std::vector<std::string>& args);
 int runFreqCommand(CliContext& context, const std::vector<std::string>& args);
 int runViewCommand(CliContext& context, const std::vector<std::string>& args);
+int runKeynessCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli

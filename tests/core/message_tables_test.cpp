@@ -5,6 +5,7 @@
 #include "codes/messages.h"
 #include "core/drives.h"
 #include "core/messages.h"
+#include "export/messages.h"
 #include "files/messages.h"
 #include "keywords/messages.h"
 #include "search/messages.h"
@@ -33,6 +34,25 @@ struct Row {
 // texts are those of the C locale the tests run in.
 std::vector<Row> everyMessage() {
     return {
+        {exporting::msg::CannotWriteTable("/tmp/caf\xC3\xA9.csv", ENOENT),
+         "Cannot write /tmp/caf\xE9.csv\r\nNo such file or directory\r\nNothing was saved.",
+         " File problem", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::DiskFullWritingTable("/tmp/t.xlsx"),
+         "The disk is full - /tmp/t.xlsx was not saved.\r\nNothing was left half-written.",
+         " Disk full", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::TableFileExists("t.tsv"),
+         "t.tsv already exists and was kept.\r\nChoose another name, or agree to replace it.",
+         " File exists", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::ReplaceTableFile("t.tsv"), "t.tsv already exists - replace it?",
+         " File exists", Buttons::YesNo, Icon::Question},
+        {exporting::msg::WorkbookFailed("t.xlsx", "Error creating output xlsx file."),
+         "Cannot write the workbook t.xlsx\r\nError creating output xlsx file.\r\nNothing was "
+         "saved.",
+         " File problem", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::WorkbookNeedsFile(), "A workbook (xlsx) is written to a file: name one.",
+         " Export", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::ExportStopped("t.csv"), "t.csv was not saved: the export was stopped.",
+         " Export", Buttons::Ok, Icon::Information},
         {core::msg::CannotOpenFile("/data/caf\xC3\xA9.txt", ENOENT),
          "Couldn't open /data/caf\xE9"
          ".txt !\r\nNo such file or directory",
@@ -688,6 +708,45 @@ std::vector<Row> everyMessage() {
         {cli::msg::NotACountSource("/tmp/p", "a FIFO (named pipe)"),
          "Cannot count /tmp/p -\r\nit is a FIFO (named pipe), not a file; it is left out.",
          " File error", Buttons::Ok, Icon::Exclamation},
+        // --- Keyness ---
+        {analysis::msg::KeynessCannotReadList("caf\xC3\xA9.txt", "No such file or directory"),
+         "Cannot read the word list \xAB caf\xE9.txt \xBB\r\nNo such file or directory", " Keyness",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessNotAFile("ref"), "\xAB ref \xBB is not a file: choose a word list.",
+         " Keyness", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessSameList("novels.lst"),
+         "The target and the reference are the same file, \xAB novels.lst \xBB:\r\na list "
+         "compared with itself has no keywords.",
+         " Keyness", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessEmptyList("novels.lst"),
+         "\xAB novels.lst \xBB holds no words to compare.", " Empty list", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::KeynessNoTokens("ref.txt"),
+         "\xAB ref.txt \xBB gives a token total of 0: no frequency can be compared with it.",
+         " Empty list", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessFrequenciesExceedTokens("ref.txt", 12, 10),
+         "The frequencies of \xAB ref.txt \xBB add up to 12,\r\nmore than its token total of 10.",
+         " Keyness", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessBadLine("ref.txt", 7, analysis::msg::kLineNoTab, 1),
+         "Line 7 of \xAB ref.txt \xBB is not \"word<TAB>frequency\" or "
+         "\"rank<TAB>frequency<TAB>word\":\r\nno tab between word and frequency.\r\nCorrect the "
+         "list, or choose to skip the lines that are not entries.",
+         " Bad line in a word list", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessListTooLarge("huge.txt"),
+         "\xAB huge.txt \xBB is too large to be read as a word list.", " Keyness", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::KeynessBadSetting(analysis::msg::kSettingK),
+         "Cannot compare the lists: the constant k of SMP must be a number above 0.", " Keyness",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessBadSetting(analysis::msg::kSettingP),
+         "Cannot compare the lists: the significance level must lie between 0 and 1.", " Keyness",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessBadSetting(analysis::msg::kSettingMinimum),
+         "Cannot compare the lists: a minimum frequency cannot be below 0.", " Keyness",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::KeynessStopped(), "The keyness table could not be written out whole.",
+         " Keyness", Buttons::Ok, Icon::Exclamation},
+        // --- end of Keyness ---
     };
 }
 
