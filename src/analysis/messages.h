@@ -67,5 +67,22 @@ Message CorpusIsFilesWithHits();
 Message WordListMismatch(std::int64_t collocates, const std::string& examples);
 Message OverlappedCollocates(std::int64_t collocates);
 Message NoHitsToWalk();
+// --- N-grams and clusters ---
+Message AbandonNgrams();
+Message NgramsAbandoned();
+Message SizeOutOfRange(const std::string& given);
+Message NoWordsForNgrams();
+Message NotATextSource(const std::string& path);
+Message CannotMakeSpillFolder(const std::string& folder, const std::string& errorText);
+Message SpillFailed(const std::string& folder, const std::string& errorText);
+Message NgramFileDamaged(const std::string& name, const std::string& reason);
+Message NotAnNgramFile(const std::string& name);
+Message NgramFileTooNew(const std::string& name, int version);
+Message CannotReadNgramFile(const std::string& name, const std::string& errorText);
+Message CannotSaveNgrams(const std::string& name, const std::string& errorText);
+Message NgramFileExists(const std::string& name);
+Message ClusterSizeOutOfRange(const std::string& given);
+Message AbandonClusters();
+// --- end of n-grams and clusters ---
 
 } // namespace lexmora::analysis::msg

@@ -68,5 +68,6 @@ int runFreqCommand(CliContext& context, const std::vector<std::string>& args);
 int runViewCommand(CliContext& context, const std::vector<std::string>& args);
 int runKeynessCommand(CliContext& context, const std::vector<std::string>& args);
 int runCollocatesCommand(CliContext& context, const std::vector<std::string>& args);
+int runNgramsCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli
