@@ -31,12 +31,13 @@ bool systemThreadAvailable() {
 
 OsCalls& osCalls() {
     static OsCalls calls{systemOpen, systemCreate, systemOpenDir, systemWrite,
-                          systemThreadAvailable};
+                         systemThreadAvailable};
     return calls;
 }
 
 void resetOsCalls() {
-    osCalls() = OsCalls{systemOpen, systemCreate, systemOpenDir, systemWrite, systemThreadAvailable};
+    osCalls() =
+        OsCalls{systemOpen, systemCreate, systemOpenDir, systemWrite, systemThreadAvailable};
 }
 
 } // namespace lexmora

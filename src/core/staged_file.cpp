@@ -35,7 +35,9 @@ StagedFile::StagedFile(std::string path) : m_path(std::move(path)) {
     m_fd = CreateStagingFile(m_path, m_temp, m_error);
 }
 
-StagedFile::~StagedFile() { discard(); }
+StagedFile::~StagedFile() {
+    discard();
+}
 
 void StagedFile::discard() {
     if (m_fd.valid()) {

@@ -182,10 +182,10 @@ Result<std::string> SaveExtract(ResultViewer& viewer, const std::vector<std::int
     int error = 0;
     const std::string path = SaveUnderFreeName(freeName, write, error);
     if (path.empty()) {
-        const Message failure = created ? msg::ExtractSaveFailed()
-                                        : msg::CannotCreateOutput(name.empty()
-                                                                      ? outputBase(viewer) + ".cnc"
-                                                                      : utf8ToCp1252(name));
+        const Message failure =
+            created ? msg::ExtractSaveFailed()
+                    : msg::CannotCreateOutput(name.empty() ? outputBase(viewer) + ".cnc"
+                                                           : utf8ToCp1252(name));
         prompter.tell(failure);
         return failure;
     }

@@ -366,7 +366,7 @@ private:
     std::int64_t m_processed = 0;
     std::int64_t m_sincePoll = 0;
     int m_suitableFiles = 0;
-    std::int64_t m_unreadFiles = 0; // named to the user and left out of the file count
+    std::int64_t m_unreadFiles = 0;   // named to the user and left out of the file count
     std::int64_t m_cutShortFiles = 0; // read only in part, named to the user
     bool m_stopped = false;
     bool m_abandoned = false;

@@ -67,8 +67,8 @@ TEST(FullDisk, CountsAreTheSavedHitsAndNoHalfSummaryStays) {
 // interleave. Whatever the dump holds afterwards, each of its records names a log entry the log
 // holds, so that the viewer can always show a record's source.
 TEST(FullDisk, EveryDumpRecordHasItsLogEntry) {
-    for (const std::size_t room : {std::size_t{150000}, std::size_t{400000}, std::size_t{900000},
-                                   std::size_t{1700000}}) {
+    for (const std::size_t room :
+         {std::size_t{150000}, std::size_t{400000}, std::size_t{900000}, std::size_t{1700000}}) {
         SCOPED_TRACE(room);
         test::TempDir dir;
         ProgramState state;
