@@ -30,7 +30,11 @@ constexpr const char* kMainUsage =
     "               are read from the installed program's folder)\n"
     "  --raw        print the program's Windows-1252 text as it is, not as UTF-8\n"
     "  --yes        answer Yes to the program's questions (default: the safe answer)\n"
-    "  COMMAND --help shows the options of a command.\n";
+    "  COMMAND --help shows the options of a command.\n"
+    "\n"
+    "exit status: 0 success, 1 a failure reported, 2 a usage error, 3 partial results (a source\n"
+    "not read, or changed while read; the files are kept), 128 + N stopped by signal N (130\n"
+    "Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {

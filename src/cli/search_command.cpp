@@ -346,8 +346,9 @@ int reportRun(const SearchRun& run, const CliContext& context) {
         if (!run.keptDumpFiles.empty())
             std::cerr << ": the result files hold the hits found up to then";
         std::cerr << '\n';
-        // 130 is kept for the stop signals; an Abort answered to the program is a failure.
-        return g_interrupted.load() ? kAbandoned : kFailure;
+        // 128 + the signal is kept for the stop signals; an Abort answered to the program is a
+        // failure.
+        return g_interrupted.load() ? abandonedStatus() : kFailure;
     }
     // Sources that could not be read were named as they came; a run that read none of them
     // searched nothing, which is no success.
@@ -355,7 +356,19 @@ int reportRun(const SearchRun& run, const CliContext& context) {
         std::cerr << "nothing searched: no source file could be read\n";
         return kFailure;
     }
-    return run.failed ? kFailure : kSuccess;
+    if (run.KeywordsPassedOver > 0 &&
+        run.KeywordsPassedOver == static_cast<std::int64_t>(context.state.Keywords.size())) {
+        std::cerr << "nothing searched: no keyword gives anything to search for\n";
+        return kFailure;
+    }
+    if (run.failed)
+        return kFailure;
+    if (run.FilesUnread + run.FilesCutShort > 0) {
+        std::cerr << "partial results: " << run.FilesUnread + run.FilesCutShort
+                  << " source file(s) not read whole\n";
+        return kPartial;
+    }
+    return kSuccess;
 }
 
 bool asksForHelp(const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 
 #include "core/paths.h"
 #include "viewer/extracts.h"
+#include "viewer/messages.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
 
@@ -320,8 +321,13 @@ int writeRange(ResultViewer& viewer, const ViewOptions& o, const std::string& ou
     ExtractRange chosen{newFile ? 1 : std::min<std::int64_t>(2, count), count};
     if (o.range)
         chosen = {o.range->first, o.range->second};
-    if (count < 2 && !o.range && !newFile)
-        return kSuccess; // a file of only its header shows no lines
+    if (count < 2 && !o.range && !newFile) {
+        if (viewer.hasHeader())
+            return kSuccess; // a result file of only its header shows no lines
+        // one line of text and no header: nothing here is a result
+        context.report(viewer::msg::NotAResultFile(FileNameOf(*o.file)));
+        return kFailure;
+    }
     if (const Status checked = CheckExtractRange(chosen, count); !checked) {
         context.report(checked.error());
         return kUsage;

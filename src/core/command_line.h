@@ -18,7 +18,9 @@ namespace lexmora {
 std::string CliProgramPath(const ProgramState& state);
 
 // One word for a POSIX shell: left bare when it holds only characters no shell treats
-// specially, else in single quotes with every ' written '\''. The empty word is ''.
+// specially, else in single quotes with every ' written '\''. The empty word is ''. A word that
+// is not valid UTF-8 (a file name in another encoding) cannot pass a clipboard as text: it is
+// written in bash's $'...' form, its stray bytes as \xHH (bash, not every POSIX shell, reads it).
 std::string ShellQuote(std::string_view word);
 // The words quoted and joined by blanks.
 std::string ShellLine(const std::vector<std::string>& words);

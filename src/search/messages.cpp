@@ -177,4 +177,12 @@ Message MinimiseRefused() {
                    " Action not permitted!", Buttons::Ok, Icon::Exclamation};
 }
 
+// --- Reliability ------------------------------------------------------------------------------
+
+Message NothingToSearchFor(const std::string& keyword) {
+    return Message{joinLines({"\xAB " + keyword + " \xBB gives nothing to search for:",
+                              "the search passes it over."}),
+                   " Keyword skipped", Buttons::Ok, Icon::Exclamation};
+}
+
 } // namespace lexmora::search::msg

@@ -55,4 +55,8 @@ Message SelectionLimit(bool inViewer);
 // Minimising during an active, unpaused search is refused.
 Message MinimiseRefused();
 
+// --- Reliability ------------------------------------------------------------------------------
+// A keyword that compiles to nothing to search for ("?*?*") is passed over, and the user told.
+Message NothingToSearchFor(const std::string& keyword);
+
 } // namespace lexmora::search::msg

@@ -525,6 +525,9 @@ void Scan::checkReadToEnd(const SourceText& text, const std::string& path, std::
                                                         std::strerror(text.readError())));
     else if (text.eof() && text.bytesRead() < length)
         m_prompter.tell(search::msg::SourceChanged(path, text.bytesRead(), length));
+    else
+        return;
+    ++m_counts.cutShortFiles;
 }
 
 Scan::FilePresence Scan::askUntilFileThere(const std::string& path) {

@@ -22,7 +22,7 @@ Message CannotOpenFile(const std::string& name, bool tryingNext, const std::stri
 }
 
 Message EmptyFile() {
-    return box(joinLines({"Cannot continue - deleting file !", "Please make new selection..."}),
+    return box(joinLines({"Cannot continue - the file is empty.", "Please make new selection..."}),
                " Empty file !", Buttons::Ok, Icon::Exclamation);
 }
 

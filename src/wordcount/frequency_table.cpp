@@ -5,6 +5,7 @@
 
 #include "core/file_io.h"
 #include "core/paths.h"
+#include "core/staged_file.h"
 #include "wordcount/messages.h"
 #include "wordcount/word_rules.h"
 
@@ -356,11 +357,18 @@ Result<std::string> SaveDetails(ProgramState& state, const FrequencyTable& table
             state.FrequencyFilesDirectory = *folder;
     }
     const std::string folder = state.FrequencyFilesDirectory;
-    const std::string name =
-        MakeUniqueFileName(folder, utf8ToCp1252(StripExtension(FileNameOf(table.file().listPath))),
-                           ".lex", state.InvalidFileNameChars);
-    const std::string path = JoinPath(folder, name);
-    if (!writeFileReplacing(path, table.detailsText(indices))) {
+    // Under the first free name, and never over a file another run saved there meanwhile.
+    const auto freeName = [&]() -> std::string {
+        const std::string name = MakeUniqueFileName(
+            folder, utf8ToCp1252(StripExtension(FileNameOf(table.file().listPath))), ".lex",
+            state.InvalidFileNameChars);
+        return name.empty() ? std::string() : JoinPath(folder, name);
+    };
+    const std::string text = table.detailsText(indices);
+    int error = 0;
+    const std::string path = SaveUnderFreeName(
+        freeName, [&text](StagedFile& out) { return out.append(text); }, error);
+    if (path.empty()) {
         const Message failed = wordcount::msg::CannotSaveDetails();
         prompter.tell(failed);
         return failed;

@@ -290,6 +290,9 @@ std::vector<Row> everyMessage() {
          "/data/a.txt changed while it was searched:\r\n300 bytes read of the 1000 it held when "
          "opened.",
          " File changed", Buttons::Ok, Icon::Exclamation},
+        {search::msg::NothingToSearchFor("?*?*"),
+         "\xAB ?*?* \xBB gives nothing to search for:\r\nthe search passes it over.",
+         " Keyword skipped", Buttons::Ok, Icon::Exclamation},
         {search::msg::CannotContinue(), "Cannot continue", "", Buttons::Ok, Icon::Exclamation},
         {search::msg::CannotPrintToLogfile(), "Cannot print to logfile", "", Buttons::Ok,
          Icon::Exclamation},
@@ -365,7 +368,7 @@ std::vector<Row> everyMessage() {
          "Cannot open file caf\xE9.dmp - trying next file...\r\nNo such file or directory", "",
          Buttons::Ok, Icon::Exclamation},
         {viewer::msg::EmptyFile(),
-         "Cannot continue - deleting file !\r\nPlease make new selection...", " Empty file !",
+         "Cannot continue - the file is empty.\r\nPlease make new selection...", " Empty file !",
          Buttons::Ok, Icon::Exclamation},
         {viewer::msg::DeleteEmptyFile("r.dmp"), "Delete the empty file r.dmp ?", " Empty file !",
          Buttons::YesNo, Icon::Question},
@@ -514,6 +517,16 @@ std::vector<Row> everyMessage() {
          "/data/a.txt changed while it was counted:\r\n300 bytes read of the 1000 it held when "
          "opened.",
          " File changed", Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::CountReadingFailed("not enough memory"),
+         "The source files could not be read on: not enough memory.\r\nCannot continue.",
+         " Aborting wordcount", Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::PairNameTaken("novels.lst"),
+         "Another run saved \xAB novels.lst \xBB while this count ran:\r\nit is kept, and this "
+         "count is not saved.",
+         " File already exists!", Buttons::Ok, Icon::Exclamation},
+        {wordcount::msg::PairNotPlaced("novels.lst", "No space left on device"),
+         "The word list \xAB novels.lst \xBB could not be saved:\r\nNo space left on device",
+         " Error saving files!", Buttons::Ok, Icon::Exclamation},
         {wordcount::msg::CountTooLarge("more than 999999999 types"),
          "The count is too large for a word list:\r\nmore than 999999999 types\r\nCount the files "
          "in smaller sets.",

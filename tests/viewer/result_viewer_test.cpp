@@ -208,7 +208,7 @@ TEST(ResultViewerOpen, EmptyFileIsRefusedAndKept) {
     ASSERT_FALSE(viewer.ok());
     EXPECT_EQ(viewer.code(), FailureCode::EmptyFile);
     EXPECT_EQ(viewer.error().text,
-              "Cannot continue - deleting file !\r\nPlease make new selection...");
+              "Cannot continue - the file is empty.\r\nPlease make new selection...");
     EXPECT_EQ(viewer.error().title, " Empty file !");
     EXPECT_TRUE(fileIsPresent(dump)); // opening never deletes: the caller asks first
     EXPECT_TRUE(prompter.shown.empty());
