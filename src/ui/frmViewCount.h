@@ -78,6 +78,8 @@ public:
     void post(const FrequencyCommand& command); // a menu's command, carried out at once
     void ShowRows();
     const FrequencyTable* table() const { return m_table.get(); }
+    // "Export...": the list as shown (its sort, its norm) as CSV, TSV, XLSX or JSON.
+    void exportList();
     std::int64_t top() const { return m_top; } // 1-based first visible record
 
     // RunHost: the count yields here.

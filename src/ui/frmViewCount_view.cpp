@@ -5,11 +5,14 @@
 #include "ui/help_qt.h"
 
 #include "core/paths.h"
+#include "ui/table_export_qt.h"
 #include "ui/text_convert.h"
+#include "wordcount/list_export.h"
 #include "wordcount/messages.h"
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -118,6 +121,8 @@ void frmViewCount::createViewMenus(QMenuBar* bar) {
     files->setObjectName("mnuViewFiles");
     connect(addItem(files, "mnuSelectFile", "&Select File"), &QAction::triggered, this,
             [this] { post(FrequencySelectFileRequest{}); });
+    connect(addItem(files, "mnuExportList", "Ex&port..."), &QAction::triggered, this,
+            [this] { exportList(); });
     connect(addItem(files, "mnuViewExit", "&Exit"), &QAction::triggered, this,
             [this] { setMode(FrequencyWindowMode::Leaving); });
     createSharedMenus(bar, false);
@@ -363,6 +368,21 @@ bool frmViewCount::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+} // namespace lexmora::ui
+
+namespace lexmora::ui {
+
+void frmViewCount::exportList() {
+    if (!m_table)
+        return;
+    const QString name = QFileInfo(pathToQt(m_table->file().listPath)).completeBaseName();
+    ExportTableInteractively(
+        this, m_prompter, tr("Export the word list"), name,
+        [this](TableWriter& writer, const auto& progress, const std::string& target) {
+            return ExportWordList(*m_table, writer, progress, target);
+        });
 }
 
 } // namespace lexmora::ui
