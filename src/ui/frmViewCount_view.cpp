@@ -5,6 +5,7 @@
 #include "ui/help_qt.h"
 
 #include "core/paths.h"
+#include "ui/keyness_window.h"
 #include "ui/table_export_qt.h"
 #include "ui/text_convert.h"
 #include "wordcount/list_export.h"
@@ -123,6 +124,8 @@ void frmViewCount::createViewMenus(QMenuBar* bar) {
             [this] { post(FrequencySelectFileRequest{}); });
     connect(addItem(files, "mnuExportList", "Ex&port..."), &QAction::triggered, this,
             [this] { exportList(); });
+    connect(addItem(files, "mnuCompareReference", "&Compare with a Reference List..."),
+            &QAction::triggered, this, [this] { compareWithReference(); });
     connect(addItem(files, "mnuViewExit", "&Exit"), &QAction::triggered, this,
             [this] { setMode(FrequencyWindowMode::Leaving); });
     createSharedMenus(bar, false);
@@ -327,16 +330,8 @@ void frmViewCount::findWord() {
                 continue;
             return;
         }
-        FrequencyTable::Found found = m_table->findWord(*entry);
-        if (found.notice)
-            m_prompter.tell(*found.notice);
-        if (!found.index) {
+        if (!goToWord(*entry))
             m_prompter.tell(wordcount::msg::CannotFindMatch());
-            return;
-        }
-        scrollTo(TopForRecord(*found.index, m_table->size()));
-        ShowRows();
-        m_columns[0]->setCurrentRow(static_cast<int>(*found.index + 1 - m_top));
         return;
     }
 }
@@ -383,6 +378,38 @@ void frmViewCount::exportList() {
         [this](TableWriter& writer, const auto& progress, const std::string& target) {
             return ExportWordList(*m_table, writer, progress, target);
         });
+}
+
+} // namespace lexmora::ui
+
+namespace lexmora::ui {
+
+bool frmViewCount::goToWord(const std::string& word) {
+    if (!m_table)
+        return false;
+    FrequencyTable::Found found = m_table->findWord(word);
+    if (found.notice)
+        m_prompter.tell(*found.notice);
+    if (!found.index)
+        return false;
+    scrollTo(TopForRecord(*found.index, m_table->size()));
+    ShowRows();
+    m_columns[0]->setCurrentRow(static_cast<int>(*found.index + 1 - m_top));
+    return true;
+}
+
+void frmViewCount::compareWithReference() {
+    if (!m_table)
+        return;
+    OpenKeynessWindow(
+        m_state, m_prompter, m_table->file().listPath,
+        [this](const std::string& word) {
+            if (!goToWord(word))
+                m_prompter.tell(wordcount::msg::CannotFindMatch());
+            raise();
+            activateWindow();
+        },
+        this);
 }
 
 } // namespace lexmora::ui
