@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lexmora::analysis::msg {
 
@@ -48,5 +49,23 @@ extern const char* const kBonferroni;
 extern const char* const kSidak;
 std::string KeynessFound(std::int64_t positive, std::int64_t negative);
 // --- end of Keyness --------------------------------------------------------------------------
+
+// --- Hit walk ----------------------------------------------------------------------------------
+Message NoSourcesInResultFile(const std::string& name);
+Message DamagedRecordsLeftOut(std::int64_t records);
+Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files);
+Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files);
+
+// --- Collocates --------------------------------------------------------------------------------
+Message SpanOutOfRange();
+Message SpanBothZero();
+Message StopListUnreadable(const std::string& path, int error);
+Message WordListUnreadable(const std::string& path, const std::string& reason);
+Message CorpusFileUnreadable(const std::string& path, int error);
+Message CorpusEmpty();
+Message CorpusIsFilesWithHits();
+Message WordListMismatch(std::int64_t collocates, const std::string& examples);
+Message OverlappedCollocates(std::int64_t collocates);
+Message NoHitsToWalk();
 
 } // namespace lexmora::analysis::msg

@@ -67,5 +67,6 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args);
 int runFreqCommand(CliContext& context, const std::vector<std::string>& args);
 int runViewCommand(CliContext& context, const std::vector<std::string>& args);
 int runKeynessCommand(CliContext& context, const std::vector<std::string>& args);
+int runCollocatesCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli

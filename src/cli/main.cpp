@@ -23,6 +23,7 @@ constexpr const char* kMainUsage =
     "  freq FILE.lst            the records of a word list: sort, norm, find, save .lex\n"
     "  view FILE.dmp            a result file's KWIC lines: every nth, sort, delete, extract\n"
     "  keyness TARGET.lst REFERENCE  the keywords of a word list against a reference list\n"
+    "  collocates FILE.dmp      the words around the hits, scored by MI, T, LL, logDice...\n"
     "\n"
     "  --home DIR   the folder of the settings file lexmora9.ini (code files and help pages\n"
     "               are read from the installed program's folder)\n"
@@ -35,7 +36,7 @@ const std::map<std::string, Command>& commands() {
         {"settings", runSettingsCommand}, {"search", runSearchCommand},
         {"compile", runCompileCommand},   {"count", runCountCommand},
         {"freq", runFreqCommand},         {"view", runViewCommand},
-        {"keyness", runKeynessCommand},
+        {"keyness", runKeynessCommand},   {"collocates", runCollocatesCommand},
     };
     return table;
 }

@@ -216,9 +216,20 @@ std::string PositionList(std::vector<std::int64_t> positions) {
     return list;
 }
 
+std::string SortLevelWord(const ViewLine::Then& then) {
+    std::string word = then.side == ViewLine::Sort::Keyword
+                           ? "keyword"
+                           : (then.side == ViewLine::Sort::Left ? "left:" : "right:") +
+                                 std::to_string(then.position);
+    if (then.backwards)
+        word += ":b";
+    return word;
+}
+
 std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewLine& view) {
-    // More than one deletion asks first; the desktop's user said Yes.
-    std::vector<std::string> words = globalWords(state, view.deletions.size() > 1);
+    // More than one deletion, and the ".new" file, ask first; the desktop's user said Yes.
+    std::vector<std::string> words =
+        globalWords(state, view.deletions.size() > 1 || (view.saveNew && !view.extract));
     words.push_back("view");
     if (view.stepN > 1)
         add(words, {"--every", std::to_string(view.stepN)});
@@ -231,6 +242,8 @@ std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewL
             add(words, {"--pos", std::to_string(view.sortPosition)});
         if (view.backwards)
             words.push_back("--backwards");
+        for (const ViewLine::Then& then : view.then)
+            add(words, {"--then", SortLevelWord(then)});
         add(words, {"--right", std::to_string(view.rightContext)});
     }
     if (!view.deletions.empty())
@@ -241,6 +254,11 @@ std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewL
              std::to_string(view.extract->first) + "-" + std::to_string(view.extract->last)});
         if (view.extract->kwicSectionOnly)
             words.push_back("--part");
+        if (!view.outputFolder.empty())
+            add(words, {"--folder", view.outputFolder});
+    } else if (view.saveNew) {
+        words.push_back("--extract");
+        words.push_back("new");
         if (!view.outputFolder.empty())
             add(words, {"--folder", view.outputFolder});
     }

@@ -36,6 +36,13 @@ struct ViewLine {
     Sort sort = Sort::None;
     int sortPosition = 1;
     bool backwards = false;
+    // The sort's later levels ("--then right:2", "--then left:1:b"), at most two.
+    struct Then {
+        Sort side = Sort::Right;
+        int position = 1;
+        bool backwards = false;
+    };
+    std::vector<Then> then;
     int rightContext = 0;
     // Display positions of the sorted (or file-ordered) records to delete.
     std::vector<std::int64_t> deletions;
@@ -46,9 +53,12 @@ struct ViewLine {
         bool kwicSectionOnly = false;
     };
     std::optional<Extract> extract;
+    bool saveNew = false; // the ".new" result file of the whole display order, instead
     std::string outputFolder;
 };
 std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewLine& view);
+// A later sort level as "--then" takes it: "right:2", "left:1:b", "keyword", "keyword:b".
+std::string SortLevelWord(const ViewLine::Then& then);
 
 // "3,5-7" for the positions 3, 5, 6 and 7 (sorted, each once).
 std::string PositionList(std::vector<std::int64_t> positions);

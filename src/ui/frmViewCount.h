@@ -137,6 +137,9 @@ private:
     double m_scrollScale = 1.0;
     bool m_counting = false;
     bool m_showingResults = false;
+    // Where Cancel in the file choice returns to: the counting page when the user came from it,
+    // else out of the window, as the window was opened only to view a list.
+    FrequencyWindowMode m_backFromViewing = FrequencyWindowMode::Leaving;
     bool m_syncingBar = false;
     bool m_refusingMinimise = false;
     CountResult m_lastCount;

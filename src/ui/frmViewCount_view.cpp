@@ -209,7 +209,7 @@ void frmViewCount::SelectCountFile() {
         if (!chosen || chosen->empty()) {
             m_prompter.tell(wordcount::msg::NoFilesSelected());
             if (!m_table)
-                setMode(FrequencyWindowMode::Counting);
+                setMode(m_backFromViewing);
             return;
         }
         if (openCountFile(*chosen))

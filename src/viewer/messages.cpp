@@ -120,7 +120,7 @@ Message ExtractSaveFailed() {
 }
 
 Message TextSaved(const std::string& folder, const std::string& name) {
-    return box(joinLines({folder, "text has been saved to:" + name}), "", Buttons::Ok,
+    return box(joinLines({folder, "text has been saved to: " + name}), "", Buttons::Ok,
                Icon::Information);
 }
 

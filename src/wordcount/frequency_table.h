@@ -86,6 +86,10 @@ public:
     Result<std::vector<std::int64_t>> selectRange(std::int64_t minimum, std::int64_t maximum,
                                                   bool byFrequency) const;
 
+    // Records chosen by frequency in the order a list by frequency is read: highest first, ties
+    // as the table shows them; a table sorted by frequency keeps its own direction.
+    std::vector<std::int64_t> inFrequencyOrder(std::vector<std::int64_t> indices) const;
+
     // The header and one line per record, CR LF after each: the ".lex" text.
     std::string detailsText(const std::vector<std::int64_t>& indices) const;
     // Printed lines: the header, then one line per record, or two side by side (the first
