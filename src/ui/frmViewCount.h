@@ -78,6 +78,12 @@ public:
     void post(const FrequencyCommand& command); // a menu's command, carried out at once
     void ShowRows();
     const FrequencyTable* table() const { return m_table.get(); }
+    // "Export...": the list as shown (its sort, its norm) as CSV, TSV, XLSX or JSON.
+    void exportList();
+    // "Compare with a Reference List...": the keyness window of this list.
+    void compareWithReference();
+    // Shows the record of `word` (Windows-1252) as the word search does; false when absent.
+    bool goToWord(const std::string& word);
     std::int64_t top() const { return m_top; } // 1-based first visible record
 
     // RunHost: the count yields here.

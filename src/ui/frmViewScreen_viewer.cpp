@@ -41,7 +41,8 @@ struct MenuItem {
 constexpr MenuItem kMenuItems[] = {
     {ViewerMenu::CopyExtract, "mnuCopyExtract", "&Copy Extract to Clipboard", false},
     {ViewerMenu::SaveExtract, "mnuSaveExtract", "Cut and &Save Extract to File", false},
-    {ViewerMenu::PrintExtract, "mnuPrintExtract", "&Print Extract", true},
+    {ViewerMenu::PrintExtract, "mnuPrintExtract", "&Print Extract", false},
+    {ViewerMenu::Export, "mnuExport", "Export &KWIC Lines...", true},
     {ViewerMenu::SortByBeginning, "mnuSortBeginning", "Sort by &Beginning of Word", false},
     {ViewerMenu::SortByEnd, "mnuSortEnd", "Sort by &End of Word", false},
     {ViewerMenu::SaveSorted, "mnuSaveSorted", "Save Sor&ted List to File", false},

@@ -459,6 +459,9 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return askExit(c);
     case ViewerMenu::CopyCommandLine:
         return runCopyCommandLine(c);
+    case ViewerMenu::Export:
+        c.ports.screen.exportLines(c.viewer);
+        return kKeepPage;
     }
     return kKeepPage;
 }

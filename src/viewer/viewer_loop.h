@@ -127,6 +127,9 @@ public:
         return {};
     }
     virtual void setBusy(bool busy) { (void)busy; }
+    // "Export KWIC Lines...": the screen asks for a file and format and writes the lines shown
+    // (kwic_export.h).
+    virtual void exportLines(ResultViewer& viewer) { (void)viewer; }
 };
 
 // What the viewer hands work to besides the screen.

@@ -60,6 +60,10 @@ public:
     void setNorm(int option); // 0: the file's default
 
     FrequencyRow row(std::int64_t index) const; // 0-based in the current order
+    // The word list's own index of the record at `index` (0-based, current order).
+    std::int32_t listIndexAt(std::int64_t index) const {
+        return m_order[static_cast<std::size_t>(index)];
+    }
     std::vector<FrequencyRow> rows(std::int64_t top, std::int64_t count) const;
     std::int64_t frequencyAt(std::int64_t index) const;
 

@@ -105,6 +105,10 @@ public:
         return pop(ranges);
     }
     void showCollocation(const Collocation& c) override { collocation = c; }
+    void exportLines(ResultViewer& viewer) override {
+        exportedOrders.push_back(viewer.RecordIndex());
+    }
+    std::vector<std::vector<std::uint32_t>> exportedOrders;
     void showDetails(const std::string& text, TextSpan, ProgramState& state) override {
         detailsShown.push_back(text);
         if (detailsButton)
@@ -379,6 +383,18 @@ TEST(ViewerCommandLoop, CollocationAfterASortIsHandedToTheScreen) {
     ASSERT_EQ(h.screen.collocation->collocates.size(), 1u);
     EXPECT_EQ(h.screen.collocation->collocates[0].word, "cat");
     EXPECT_EQ(h.screen.collocation->collocates[0].count, 4);
+}
+
+// Export hands the screen the viewer as it stands: sorted, the page kept.
+TEST(ViewerCommandLoop, ExportHandsTheScreenTheSortedLines) {
+    Harness h;
+    h.screen.steps = {menu(ViewerMenu::SortByBeginning), menu(ViewerMenu::Export)};
+    h.screen.sorts = {SortRequest{std::nullopt, 0, false}};
+    ResultViewer viewer = h.open();
+    ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
+    ASSERT_EQ(h.screen.exportedOrders.size(), 1u);
+    EXPECT_EQ(h.screen.exportedOrders[0], viewer.RecordIndex());
+    EXPECT_TRUE(viewer.sorted());
 }
 
 TEST(ViewerCommandLoop, ExtractsGoToTheirOutputs) {

@@ -13,31 +13,7 @@ namespace {
 
 using test::readFile;
 
-// A pair written by hand: the given words and frequencies, in list order.
-std::string writePair(const test::TempDir& dir, const std::string& name, std::int64_t tokens,
-                      const std::vector<std::pair<std::string, int>>& types) {
-    std::string list = FillCountHeader(tokens, static_cast<std::int64_t>(types.size()), 1) + "\r\n";
-    std::string typeRecords;
-    std::array<CountIndexRecord, 26> letters{};
-    std::vector<int> letterCounts(26, 0);
-    for (const auto& [word, frequency] : types) {
-        AppendIndexRecord(typeRecords, {static_cast<std::int32_t>(list.size() + 1), frequency});
-        const int letter = (static_cast<unsigned char>(word[0]) | 0x20) - 'a';
-        if (letter >= 0 && letter < 26)
-            ++letterCounts[static_cast<std::size_t>(letter)];
-        list += word + "\r\n";
-    }
-    std::int32_t position = kFirstLinePosition;
-    std::string index;
-    for (std::size_t n = 0, at = 0; n < 26; ++n) {
-        letters[n] = {position, letterCounts[n]};
-        for (int k = 0; k < letterCounts[n]; ++k)
-            position += static_cast<std::int32_t>(types[at++].first.size() + 2);
-        AppendIndexRecord(index, letters[n]);
-    }
-    dir.write("out/" + name + ".sta", index + typeRecords);
-    return dir.write("out/" + name + ".lst", list);
-}
+using test::writePair;
 
 TEST(WordcountFiles, LoadsAPairAndItsTotals) {
     test::TempDir dir;
