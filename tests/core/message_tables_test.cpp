@@ -1,5 +1,6 @@
 // Every message of every table, with sample arguments, against the exact text, title, buttons
 // and icon the program shows. A changed byte in any table fails here.
+#include "analysis/messages.h"
 #include "cli/messages.h"
 #include "codes/messages.h"
 #include "core/drives.h"
@@ -641,6 +642,40 @@ std::vector<Row> everyMessage() {
         {cli::msg::NotACountSource("/tmp/p", "a FIFO (named pipe)"),
          "Cannot count /tmp/p -\r\nit is a FIFO (named pipe), not a file; it is left out.",
          " File error", Buttons::Ok, Icon::Exclamation},
+        // dispersion
+        {analysis::msg::DispersionOnlyFilesWithHits(),
+         "The parts are the files with hits; the files without hits (the summary counts them) "
+         "are left out. Name the corpus to include them.",
+         " Dispersion", Buttons::Ok, Icon::Information},
+        {analysis::msg::DispersionSingleFile(), "Juilland's D is not defined for a single file.",
+         " Dispersion", Buttons::Ok, Icon::Information},
+        {analysis::msg::DispersionFileWithoutWords("caf\xE9.txt"),
+         "caf\xE9.txt has no words: it is no part of the measures.", " Dispersion", Buttons::Ok,
+         Icon::Information},
+        {analysis::msg::DispersionFileLeftOut("a.txt", "changed or gone since the search"),
+         "a.txt is left out: changed or gone since the search", " Dispersion", Buttons::Ok,
+         Icon::Exclamation},
+        {analysis::msg::DispersionPartial(12),
+         "The measures are partial: 12 hits are in files changed or gone since the search.",
+         " Dispersion", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DispersionHitsOutsideCorpus(3),
+         "3 hits are in files outside the corpus given: left out.", " Dispersion", Buttons::Ok,
+         Icon::Information},
+        {analysis::msg::DispersionNoFiles(), "There are no files to plot.", " Dispersion",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DispersionUnreadable(EACCES), "it cannot be read (Permission denied).",
+         " Dispersion", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DispersionAbandoned(), "The dispersion run was stopped.", " Dispersion",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DispersionAbandonQuestion(), "Abandon the dispersion plot?", " Dispersion",
+         Buttons::YesNo, Icon::Question},
+        {analysis::msg::DispersionCannotSavePicture("/tmp/caf\xC3\xA9.svg", ENOSPC),
+         "Could not save the plot as /tmp/caf\xE9.svg !\r\nNo space left on device", " Dispersion",
+         Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::DispersionPictureExists("plot.svg"),
+         "plot.svg exists already: the plot was not saved.", " Dispersion", Buttons::Ok,
+         Icon::Exclamation},
+        // end of dispersion
     };
 }
 
