@@ -35,10 +35,10 @@ private:
 
 // One source file's words in order.
 struct FileWords {
-    std::string path;                    // as opened on disk (UTF-8)
-    std::string name;                    // the file name as the log holds it (Windows-1252)
-    std::vector<std::uint32_t> words;    // vocabulary ids
-    std::vector<std::uint64_t> offsets;  // byte offset in the file of each word's start
+    std::string path;                          // as opened on disk (UTF-8)
+    std::string name;                          // the file name as the log holds it (Windows-1252)
+    std::vector<std::uint32_t> words;          // vocabulary ids
+    std::vector<std::uint64_t> offsets;        // byte offset in the file of each word's start
     std::vector<std::uint32_t> sentenceStarts; // indexes of the words that begin a sentence
                                                // after the first (a . ? or ! then a blank or
                                                // a line end stands before them)

@@ -22,7 +22,9 @@ StagedFile::StagedFile(std::string path) : m_path(std::move(path)) {
         m_error = errno;
 }
 
-StagedFile::~StagedFile() { discard(); }
+StagedFile::~StagedFile() {
+    discard();
+}
 
 void StagedFile::discard() {
     if (m_fd.valid()) {

@@ -19,9 +19,9 @@ namespace lexmora {
 // Where a text format's bytes go; false when they could not be written.
 using ByteSink = std::function<bool(std::string_view)>;
 
+// CSV lines always end in CR LF (RFC 4180); the other text formats in LF.
 struct TextTableOptions {
-    bool byteOrderMark = false; // CSV files for spreadsheets start with one
-    bool crlf = false;          // line ends: CR LF (CSV files) or LF
+    bool byteOrderMark = false; // CSV files for spreadsheets start with one, so accents read right
 };
 
 class TableWriter {
@@ -38,8 +38,9 @@ std::unique_ptr<TableWriter> MakeTextTableWriter(TableFormat format, ByteSink si
                                                  TextTableOptions options = {});
 
 // A writer into the file `path`, written under a temporary name and placed when finished
-// (`placement` says whether it may replace a file of the name). CSV files carry a byte-order mark
-// and CR LF line ends. Fails at once when the folder cannot be written.
+// (`placement` says whether it may replace a file of the name). CSV files carry a byte-order
+// mark. Fails at once when the folder cannot be written. A writer dropped before finish()
+// leaves nothing behind.
 Result<std::unique_ptr<TableWriter>> OpenTableFile(TableFormat format, const std::string& path,
                                                    Placement placement);
 

@@ -5,6 +5,7 @@
 #include "codes/messages.h"
 #include "core/drives.h"
 #include "core/messages.h"
+#include "export/messages.h"
 #include "files/messages.h"
 #include "keywords/messages.h"
 #include "search/messages.h"
@@ -33,6 +34,25 @@ struct Row {
 // texts are those of the C locale the tests run in.
 std::vector<Row> everyMessage() {
     return {
+        {exporting::msg::CannotWriteTable("/tmp/caf\xC3\xA9.csv", ENOENT),
+         "Cannot write /tmp/caf\xE9.csv\r\nNo such file or directory\r\nNothing was saved.",
+         " File problem", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::DiskFullWritingTable("/tmp/t.xlsx"),
+         "The disk is full - /tmp/t.xlsx was not saved.\r\nNothing was left half-written.",
+         " Disk full", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::TableFileExists("t.tsv"),
+         "t.tsv already exists and was kept.\r\nChoose another name, or agree to replace it.",
+         " File exists", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::ReplaceTableFile("t.tsv"), "t.tsv already exists - replace it?",
+         " File exists", Buttons::YesNo, Icon::Question},
+        {exporting::msg::WorkbookFailed("t.xlsx", "Error creating output xlsx file."),
+         "Cannot write the workbook t.xlsx\r\nError creating output xlsx file.\r\nNothing was "
+         "saved.",
+         " File problem", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::WorkbookNeedsFile(), "A workbook (xlsx) is written to a file: name one.",
+         " Export", Buttons::Ok, Icon::Exclamation},
+        {exporting::msg::ExportStopped("t.csv"), "t.csv was not saved: the export was stopped.",
+         " Export", Buttons::Ok, Icon::Information},
         {core::msg::CannotOpenFile("/data/caf\xC3\xA9.txt", ENOENT),
          "Couldn't open /data/caf\xE9"
          ".txt !\r\nNo such file or directory",

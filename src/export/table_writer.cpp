@@ -1,0 +1,444 @@
+#include "export/table_writer.h"
+
+#include "core/text_codec.h"
+#include "export/messages.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace lexmora {
+
+namespace {
+
+namespace msg = exporting::msg;
+
+constexpr std::size_t kSinkBlock = std::size_t(256) << 10;
+
+// Gathers a writer's bytes and hands them on in large blocks.
+class BlockOutput {
+public:
+    explicit BlockOutput(ByteSink sink) : m_sink(std::move(sink)) { m_bytes.reserve(kSinkBlock); }
+    std::string& bytes() { return m_bytes; }
+    bool settle() { return m_bytes.size() < kSinkBlock || flush(); }
+    bool flush() {
+        const bool ok = m_ok && (m_bytes.empty() || m_sink(m_bytes));
+        m_bytes.clear();
+        m_ok = ok;
+        return ok;
+    }
+
+private:
+    ByteSink m_sink;
+    std::string m_bytes;
+    bool m_ok = true;
+};
+
+Status sinkFailure() {
+    return Failure(msg::CannotWriteTable("-", EIO), FailureCode::CannotWrite, EIO);
+}
+
+// Windows-1252 text as UTF-8, with the characters a format cannot carry as they are escaped.
+void appendEscaped(std::string& out, std::string_view text, TableFormat format) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            appendUtf8(out, cp1252ToUnicode(byte));
+            continue;
+        }
+        if (format == TableFormat::Tsv && (c == '\t' || c == '\n' || c == '\r' || c == '\\')) {
+            out += '\\';
+            out += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+        } else if (format == TableFormat::Json && (c == '"' || c == '\\' || byte < 0x20)) {
+            static const char* kHex = "0123456789abcdef";
+            if (c == '"' || c == '\\')
+                out += {'\\', c};
+            else if (c == '\n')
+                out += "\\n";
+            else if (c == '\r')
+                out += "\\r";
+            else if (c == '\t')
+                out += "\\t";
+            else
+                out += {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
+        } else if (format == TableFormat::Csv && c == '"') {
+            out += "\"\"";
+        } else {
+            out += c;
+        }
+    }
+}
+
+bool csvNeedsQuotes(std::string_view text) {
+    return text.find_first_of("\",\r\n") != std::string_view::npos;
+}
+
+// TSV, CSV and JSON: one line per row as it comes.
+class DelimitedWriter : public TableWriter {
+public:
+    DelimitedWriter(TableFormat format, ByteSink sink, TextTableOptions options)
+        : m_format(format), m_out(std::move(sink)), m_options(options) {}
+
+    Status begin(const std::vector<Column>& columns) override {
+        m_columns = columns;
+        std::string& out = m_out.bytes();
+        if (m_format == TableFormat::Json) {
+            out += '[';
+            return Status::success();
+        }
+        if (m_format == TableFormat::Csv && m_options.byteOrderMark)
+            out += "\xEF\xBB\xBF";
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                out += separator();
+            appendField(out, columns[i].name);
+        }
+        out += lineEnd();
+        return m_out.settle() ? Status::success() : sinkFailure();
+    }
+
+    Status add(const Row& row) override {
+        std::string& out = m_out.bytes();
+        if (m_format == TableFormat::Json) {
+            appendJsonObject(out, row);
+        } else {
+            for (std::size_t i = 0; i < m_columns.size(); ++i) {
+                if (i > 0)
+                    out += separator();
+                if (i < row.size())
+                    appendField(out, CellText(row[i], m_columns[i]));
+            }
+            out += lineEnd();
+        }
+        ++m_rows;
+        return m_out.settle() ? Status::success() : sinkFailure();
+    }
+
+    Status finish() override {
+        if (m_format == TableFormat::Json)
+            m_out.bytes() += m_rows == 0 ? "]\n" : "\n]\n";
+        return m_out.flush() ? Status::success() : sinkFailure();
+    }
+
+private:
+    char separator() const { return m_format == TableFormat::Csv ? ',' : '\t'; }
+    const char* lineEnd() const { return m_format == TableFormat::Csv ? "\r\n" : "\n"; }
+
+    void appendField(std::string& out, std::string_view text) const {
+        const bool quoted = m_format == TableFormat::Csv && csvNeedsQuotes(text);
+        if (quoted)
+            out += '"';
+        appendEscaped(out, text, m_format);
+        if (quoted)
+            out += '"';
+    }
+
+    void appendJsonObject(std::string& out, const Row& row) const {
+        out += m_rows == 0 ? "\n{" : ",\n{";
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            if (i > 0)
+                out += ", ";
+            out += '"';
+            appendEscaped(out, m_columns[i].name, TableFormat::Json);
+            out += "\": ";
+            const Cell& cell = i < row.size() ? row[i] : Cell{};
+            const auto* real = std::get_if<double>(&cell);
+            if (std::holds_alternative<std::monostate>(cell) || (real && !std::isfinite(*real))) {
+                out += "null";
+            } else if (const auto* text = std::get_if<std::string>(&cell)) {
+                out += '"';
+                appendEscaped(out, *text, TableFormat::Json);
+                out += '"';
+            } else {
+                out += CellText(cell, m_columns[i]);
+            }
+        }
+        out += '}';
+    }
+
+    TableFormat m_format;
+    BlockOutput m_out;
+    TextTableOptions m_options;
+    std::vector<Column> m_columns;
+    std::int64_t m_rows = 0;
+};
+
+// The aligned table for people: every row is held to size the columns, numbers to the right.
+class AlignedWriter : public TableWriter {
+public:
+    explicit AlignedWriter(ByteSink sink) : m_out(std::move(sink)) {}
+
+    Status begin(const std::vector<Column>& columns) override {
+        m_columns = columns;
+        m_widths.assign(columns.size(), 0);
+        std::vector<std::string> header;
+        for (const Column& column : columns)
+            header.push_back(column.name);
+        keep(std::move(header));
+        return Status::success();
+    }
+
+    Status add(const Row& row) override {
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < m_columns.size(); ++i)
+            texts.push_back(i < row.size() ? CellText(row[i], m_columns[i], true) : "");
+        keep(std::move(texts));
+        return Status::success();
+    }
+
+    Status finish() override {
+        for (const auto& texts : m_lines) {
+            std::string line;
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                const std::size_t pad = m_widths[i] - texts[i].size();
+                const bool right = m_columns[i].kind != ColumnKind::Text;
+                if (i > 0)
+                    line += "  ";
+                if (right)
+                    line.append(pad, ' ');
+                appendEscaped(line, texts[i], TableFormat::Tsv);
+                if (!right && i + 1 < texts.size())
+                    line.append(pad, ' ');
+            }
+            m_out.bytes() += line;
+            m_out.bytes() += '\n';
+            if (!m_out.settle())
+                return sinkFailure();
+        }
+        return m_out.flush() ? Status::success() : sinkFailure();
+    }
+
+private:
+    void keep(std::vector<std::string> texts) {
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            m_widths[i] = std::max(m_widths[i], texts[i].size());
+        m_lines.push_back(std::move(texts));
+    }
+
+    BlockOutput m_out;
+    std::vector<Column> m_columns;
+    std::vector<std::size_t> m_widths;
+    std::vector<std::vector<std::string>> m_lines;
+};
+
+Failure placeFailure(const std::string& path, PlaceOutcome outcome, int error) {
+    if (outcome == PlaceOutcome::NameTaken)
+        return Failure(msg::TableFileExists(path), FailureCode::CannotWrite, EEXIST);
+    if (error == ENOSPC || error == EDQUOT)
+        return Failure(msg::DiskFullWritingTable(path), FailureCode::DiskFull, error);
+    return Failure(msg::CannotWriteTable(path, error), FailureCode::CannotWrite, error);
+}
+
+// A text format into a staged file, placed when finished.
+class TextFileWriter : public TableWriter {
+public:
+    TextFileWriter(TableFormat format, std::unique_ptr<StagedFile> file, Placement placement)
+        : m_file(std::move(file)), m_placement(placement) {
+        StagedFile* target = m_file.get();
+        m_inner = MakeTextTableWriter(
+            format, [target](std::string_view bytes) { return target->append(bytes); },
+            TextTableOptions{.byteOrderMark = true});
+    }
+    Status begin(const std::vector<Column>& columns) override {
+        return checked(m_inner->begin(columns));
+    }
+    Status add(const Row& row) override { return checked(m_inner->add(row)); }
+    Status finish() override {
+        if (Status written = checked(m_inner->finish()); !written)
+            return written;
+        const PlaceOutcome outcome = m_file->commit(m_placement);
+        if (outcome != PlaceOutcome::Placed)
+            return placeFailure(m_file->path(), outcome, m_file->systemError());
+        return Status::success();
+    }
+
+private:
+    // A failed write is told with the file's own name and the system's reason.
+    Status checked(Status status) {
+        if (status)
+            return status;
+        const int error = m_file->systemError() ? m_file->systemError() : EIO;
+        m_file->discard();
+        return placeFailure(m_file->path(), PlaceOutcome::WriteFailed, error);
+    }
+    std::unique_ptr<StagedFile> m_file;
+    Placement m_placement;
+    std::unique_ptr<TableWriter> m_inner;
+};
+
+// Workbooks: one sheet with a frozen header row, numbers as numbers. Rows are written as they
+// come (the library's constant-memory mode), so a million KWIC lines stay in bounded memory;
+// past a sheet's last row a new sheet goes on, headed again.
+class WorkbookWriter : public TableWriter {
+public:
+    WorkbookWriter(std::string path, std::string temp, Placement placement)
+        : m_path(std::move(path)), m_temp(std::move(temp)), m_placement(placement) {}
+    ~WorkbookWriter() override {
+        if (m_book)
+            workbook_close(m_book); // writes the unfinished file only to remove it
+        if (!m_placed)
+            ::unlink(m_temp.c_str());
+    }
+
+    Status begin(const std::vector<Column>& columns) override {
+        m_columns = columns;
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        const std::string folder = m_path.substr(0, m_path.find_last_of('/') + 1);
+        m_tmpdir = folder.empty() ? std::string(".") : folder;
+        options.tmpdir = m_tmpdir.data();
+        m_book = workbook_new_opt(m_temp.c_str(), &options);
+        if (!m_book)
+            return Failure(msg::CannotWriteTable(m_path, errno ? errno : EIO),
+                           FailureCode::CannotWrite, errno);
+        m_bold = workbook_add_format(m_book);
+        format_set_bold(m_bold);
+        return newSheet();
+    }
+
+    Status add(const Row& row) override {
+        if (m_row >= kSheetRows)
+            if (Status started = newSheet(); !started)
+                return started;
+        for (std::size_t i = 0; i < m_columns.size() && i < row.size(); ++i)
+            writeCell(static_cast<lxw_col_t>(i), row[i], m_columns[i]);
+        ++m_row;
+        return Status::success();
+    }
+
+    Status finish() override {
+        const lxw_error closed = workbook_close(m_book);
+        m_book = nullptr;
+        if (closed != LXW_NO_ERROR) {
+            const int error = errno;
+            if (error == ENOSPC || error == EDQUOT)
+                return Failure(msg::DiskFullWritingTable(m_path), FailureCode::DiskFull, error);
+            return Failure(msg::WorkbookFailed(m_path, lxw_strerror(closed)),
+                           FailureCode::CannotWrite, error);
+        }
+        int error = 0;
+        const PlaceOutcome outcome = PlaceFile(m_temp, m_path, m_placement, error);
+        if (outcome != PlaceOutcome::Placed)
+            return placeFailure(m_path, outcome, error);
+        m_placed = true;
+        return Status::success();
+    }
+
+private:
+    static constexpr lxw_row_t kSheetRows = 1048576;
+    static constexpr std::size_t kCellChars = 32767; // the most text a cell holds
+
+    Status newSheet() {
+        m_sheet = workbook_add_worksheet(m_book, nullptr);
+        if (!m_sheet)
+            return Failure(msg::WorkbookFailed(m_path, "no sheet"), FailureCode::CannotWrite);
+        for (std::size_t i = 0; i < m_columns.size(); ++i)
+            worksheet_write_string(m_sheet, 0, static_cast<lxw_col_t>(i),
+                                   utf8Of(m_columns[i].name).c_str(), m_bold);
+        worksheet_freeze_panes(m_sheet, 1, 0);
+        m_row = 1;
+        return Status::success();
+    }
+
+    void writeCell(lxw_col_t column, const Cell& cell, const Column& kind) {
+        if (const auto* text = std::get_if<std::string>(&cell)) {
+            worksheet_write_string(m_sheet, m_row, column, utf8Of(*text).c_str(), nullptr);
+        } else if (const auto* whole = std::get_if<std::int64_t>(&cell)) {
+            worksheet_write_number(m_sheet, m_row, column, double(*whole), nullptr);
+        } else if (const auto* real = std::get_if<double>(&cell)) {
+            if (std::isfinite(*real))
+                worksheet_write_number(m_sheet, m_row, column, *real, nullptr);
+            else
+                worksheet_write_string(m_sheet, m_row, column, CellText(cell, kind).c_str(),
+                                       nullptr);
+        }
+    }
+
+    static std::string utf8Of(const std::string& text) {
+        return cp1252ToUtf8(std::string_view(text).substr(0, kCellChars));
+    }
+
+    std::string m_path, m_temp, m_tmpdir;
+    Placement m_placement;
+    std::vector<Column> m_columns;
+    lxw_workbook* m_book = nullptr;
+    lxw_worksheet* m_sheet = nullptr;
+    lxw_format* m_bold = nullptr;
+    lxw_row_t m_row = 0;
+    bool m_placed = false;
+};
+
+// A fresh name beside `path` that no other run holds, the file left there empty for the
+// library to write over.
+std::optional<std::string> reserveNeighbour(const std::string& path, int& error) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    ::close(fd);
+    return temp;
+}
+
+Status writeAllRows(const Table& table, TableWriter& writer) {
+    if (Status begun = writer.begin(table.columns); !begun)
+        return begun;
+    for (const Row& row : table.rows)
+        if (Status added = writer.add(row); !added)
+            return added;
+    return writer.finish();
+}
+
+} // namespace
+
+std::unique_ptr<TableWriter> MakeTextTableWriter(TableFormat format, ByteSink sink,
+                                                 TextTableOptions options) {
+    if (format == TableFormat::Table)
+        return std::make_unique<AlignedWriter>(std::move(sink));
+    return std::make_unique<DelimitedWriter>(format, std::move(sink), options);
+}
+
+Result<std::unique_ptr<TableWriter>> OpenTableFile(TableFormat format, const std::string& path,
+                                                   Placement placement) {
+    if (format == TableFormat::Xlsx) {
+        int error = 0;
+        std::optional<std::string> temp = reserveNeighbour(path, error);
+        if (!temp)
+            return placeFailure(path, PlaceOutcome::WriteFailed, error);
+        return std::unique_ptr<TableWriter>(
+            std::make_unique<WorkbookWriter>(path, std::move(*temp), placement));
+    }
+    auto file = std::make_unique<StagedFile>(path);
+    if (!file->valid())
+        return placeFailure(path, PlaceOutcome::WriteFailed, file->systemError());
+    return std::unique_ptr<TableWriter>(
+        std::make_unique<TextFileWriter>(format, std::move(file), placement));
+}
+
+std::string TableText(const Table& table, TableFormat format, TextTableOptions options) {
+    std::string text;
+    auto writer = MakeTextTableWriter(
+        format,
+        [&text](std::string_view bytes) {
+            text.append(bytes);
+            return true;
+        },
+        options);
+    (void)writeAllRows(table, *writer); // a string sink never fails
+    return text;
+}
+
+Status WriteTableFile(const Table& table, TableFormat format, const std::string& path,
+                      Placement placement) {
+    Result<std::unique_ptr<TableWriter>> opened = OpenTableFile(format, path, placement);
+    if (!opened)
+        return opened.failure();
+    return writeAllRows(table, *opened.value());
+}
+
+} // namespace lexmora

@@ -1,0 +1,172 @@
+// The table writers: each format's whole bytes for one table that holds what breaks formats
+// (quotes, commas, tabs, line breaks, accents, nothing, infinity), files placed whole or not at
+// all, and workbooks read back.
+#include "export/table_writer.h"
+
+#include "core/file_io.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <dirent.h>
+#include <limits>
+
+namespace lexmora {
+namespace {
+
+Table sampleTable() {
+    Table table;
+    table.columns = {{"word"}, {"freq", ColumnKind::Integer}, {"MI", ColumnKind::Real, 3}};
+    table.rows = {
+        {std::string("caf\xE9"), std::int64_t{12}, 0.5849625},
+        {std::string("say \"hi\", then\ngo"), std::int64_t{3}, -0.0001},
+        {std::string("tab\there\\"), std::int64_t{0}, std::numeric_limits<double>::infinity()},
+        {std::string(""), Cell{}, Cell{}},
+    };
+    return table;
+}
+
+TEST(TableWriter, EachTextFormatWritesTheWholeTableExactly) {
+    const Table table = sampleTable();
+    EXPECT_EQ(TableText(table, TableFormat::Tsv), "word\tfreq\tMI\n"
+                                                  "caf\xC3\xA9\t12\t0.585\n"
+                                                  "say \"hi\", then\\ngo\t3\t0.000\n"
+                                                  "tab\\there\\\\\t0\tinf\n"
+                                                  "\t\t\n");
+    EXPECT_EQ(TableText(table, TableFormat::Csv), "word,freq,MI\r\n"
+                                                  "caf\xC3\xA9,12,0.585\r\n"
+                                                  "\"say \"\"hi\"\", then\ngo\",3,0.000\r\n"
+                                                  "tab\there\\,0,inf\r\n"
+                                                  ",,\r\n");
+    EXPECT_EQ(TableText(table, TableFormat::Json),
+              "[\n"
+              "{\"word\": \"caf\xC3\xA9\", \"freq\": 12, \"MI\": 0.585},\n"
+              "{\"word\": \"say \\\"hi\\\", then\\ngo\", \"freq\": 3, \"MI\": 0.000},\n"
+              "{\"word\": \"tab\\there\\\\\", \"freq\": 0, \"MI\": null},\n"
+              "{\"word\": \"\", \"freq\": null, \"MI\": null}\n"
+              "]\n");
+    EXPECT_EQ(TableText(table, TableFormat::Csv, {.byteOrderMark = true}).substr(0, 5),
+              "\xEF\xBB\xBFwo");
+}
+
+TEST(TableWriter, ThePeoplesTableAlignsTextLeftAndNumbersRight) {
+    Table table;
+    table.columns = {{"ngram"}, {"freq", ColumnKind::Integer}, {"T", ColumnKind::Real, 6}};
+    table.rows = {{std::string("the end of"), std::int64_t{2}, 1.23456789},
+                  {std::string("\xE0 la"), std::int64_t{1234}, 10.0}};
+    EXPECT_EQ(TableText(table, TableFormat::Table), "ngram       freq       T\n"
+                                                    "the end of     2   1.235\n"
+                                                    "\xC3\xA0 la        1234  10.000\n");
+    EXPECT_EQ(TableText(Table{{{"a"}}, {}, {}}, TableFormat::Json), "[]\n");
+}
+
+TEST(TableWriter, RealsKeepTheirDecimalsAndScientificForm) {
+    const Column p{"p", ColumnKind::Real, 3, true};
+    EXPECT_EQ(CellText(7.7e-11, p), "7.700e-11");
+    const Column mi{"MI", ColumnKind::Real, 6};
+    EXPECT_EQ(CellText(2.3219280948, mi), "2.321928");
+    EXPECT_EQ(CellText(2.3219280948, mi, true), "2.322");
+    EXPECT_EQ(CellText(-std::numeric_limits<double>::infinity(), mi), "-inf");
+    EXPECT_EQ(CellText(-0.0000001, mi), "0.000000");
+    EXPECT_EQ(CellText(Cell{}, mi), "");
+}
+
+TEST(TableWriter, RowsSortByNumbersOrWordsWithNothingLastEitherWay) {
+    std::vector<Row> rows = {{std::string("b"), 2.0},
+                             {std::string("a"), Cell{}},
+                             {std::string("\xE9t\xE9"), std::int64_t{5}},
+                             {std::string("A"), -1.0}};
+    SortRows(rows, 1, true);
+    EXPECT_EQ(std::get<std::string>(rows[0][0]), "\xE9t\xE9");
+    EXPECT_EQ(std::get<std::string>(rows[3][0]), "a");
+    SortRows(rows, 1, false);
+    EXPECT_EQ(std::get<std::string>(rows[0][0]), "A");
+    EXPECT_EQ(std::get<std::string>(rows[3][0]), "a");
+    SortRows(rows, 0, false); // word order: base letters first, lower case before upper
+    EXPECT_EQ(std::get<std::string>(rows[0][0]), "a");
+    EXPECT_EQ(std::get<std::string>(rows[1][0]), "A");
+    EXPECT_EQ(std::get<std::string>(rows[3][0]), "\xE9t\xE9");
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.')
+                names.push_back(entry->d_name);
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(TableWriter, FilesArePlacedWholeAndAnExistingNameIsKeptUnlessReplaced) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "/out.csv";
+    ASSERT_TRUE(WriteTableFile(sampleTable(), TableFormat::Csv, path, Placement::KeepExisting));
+    const std::string first = *readFileBytes(path);
+    EXPECT_EQ(first.substr(0, 3), "\xEF\xBB\xBF");
+
+    Table other = sampleTable();
+    other.rows.resize(1);
+    const Status kept = WriteTableFile(other, TableFormat::Csv, path, Placement::KeepExisting);
+    ASSERT_FALSE(kept);
+    EXPECT_EQ(kept.code(), FailureCode::CannotWrite);
+    EXPECT_EQ(*readFileBytes(path), first);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.csv"});
+
+    ASSERT_TRUE(WriteTableFile(other, TableFormat::Csv, path, Placement::Replace));
+    EXPECT_EQ(*readFileBytes(path), "\xEF\xBB\xBFword,freq,MI\r\ncaf\xC3\xA9,12,0.585\r\n");
+}
+
+TEST(TableWriter, AWriterDroppedBeforeItsEndLeavesNothing) {
+    test::TempDir dir;
+    for (const TableFormat format : {TableFormat::Tsv, TableFormat::Xlsx}) {
+        auto opened = OpenTableFile(format, dir.path() + "/stopped", Placement::Replace);
+        ASSERT_TRUE(opened);
+        ASSERT_TRUE(opened.value()->begin(sampleTable().columns));
+        ASSERT_TRUE(opened.value()->add(sampleTable().rows[0]));
+    }
+    EXPECT_TRUE(namesIn(dir.path()).empty());
+}
+
+TEST(TableWriter, AFolderThatCannotBeWrittenFailsAtOnceWithTheSystemsReason) {
+    const auto opened =
+        OpenTableFile(TableFormat::Csv, "/nonexistent-folder/out.csv", Placement::Replace);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.code(), FailureCode::CannotWrite);
+    EXPECT_NE(opened.error().text.find("No such file or directory"), std::string::npos);
+}
+
+std::string unzipped(const std::string& book, const std::string& member) {
+    const std::string command = "unzip -p '" + book + "' " + member;
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+TEST(TableWriter, AWorkbookHoldsAFrozenHeaderNumbersAsNumbersAndTextAsUtf8) {
+    test::TempDir dir;
+    const std::string path = dir.path() + "/book.xlsx";
+    ASSERT_TRUE(WriteTableFile(sampleTable(), TableFormat::Xlsx, path, Placement::KeepExisting));
+    const std::string sheet = unzipped(path, "xl/worksheets/sheet1.xml");
+    ASSERT_FALSE(sheet.empty()) << "unzip could not read the workbook";
+    EXPECT_NE(sheet.find("ySplit=\"1\""), std::string::npos) << "header row not frozen";
+    EXPECT_NE(sheet.find("<c r=\"B2\"><v>12</v></c>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<c r=\"C2\"><v>0.584962"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("caf\xC3\xA9"), std::string::npos);
+    EXPECT_NE(sheet.find("say \"hi\", then\ngo"), std::string::npos);
+    EXPECT_NE(sheet.find(">inf<"), std::string::npos);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"book.xlsx"});
+}
+
+} // namespace
+} // namespace lexmora
