@@ -85,4 +85,21 @@ Message ClusterSizeOutOfRange(const std::string& given);
 Message AbandonClusters();
 // --- end of n-grams and clusters ---
 
+
+// --- dispersion -------------------------------------------------------------------------------
+// Notes shown beside the figures (their text) and failures of a dispersion run.
+Message DispersionOnlyFilesWithHits();
+Message DispersionSingleFile();
+Message DispersionFileWithoutWords(const std::string& name);
+Message DispersionFileLeftOut(const std::string& name, const std::string& reason);
+Message DispersionPartial(std::int64_t hitsLeftOut);
+Message DispersionHitsOutsideCorpus(std::int64_t hits);
+Message DispersionNoFiles();
+Message DispersionUnreadable(int errorNumber);
+Message DispersionAbandoned();
+Message DispersionAbandonQuestion();
+Message DispersionCannotSavePicture(const std::string& name, int errorNumber);
+Message DispersionPictureExists(const std::string& name);
+// --- end of dispersion ------------------------------------------------------------------------
+
 } // namespace lexmora::analysis::msg
