@@ -10,6 +10,7 @@
 #include "files/file_patterns.h"
 #include "search/compile_keyword.h"
 #include "search/one_pass_run.h"
+#include "search/regex_keyword.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -264,6 +265,15 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
 }
 
 CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter) {
+    // An expression that cannot be searched for is refused before anything is searched.
+    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+        if (!IsRegexKeyword(state, k))
+            continue;
+        if (const auto keyword = CompileRegexKeyword(state, k); !keyword) {
+            prompter.tell(keyword.error());
+            return {CheckOutcome::Abandoned, Chooser::None};
+        }
+    }
     if (!state.Keywords.empty())
         return {};
     if (prompter.ask(search::msg::EnterKeywords()) == Answer::Ok)
@@ -451,13 +461,11 @@ enum class KeywordTurn { Next, Stop };
 KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
                           const RunSources& sources, OnePassWalk* walk, SearchObserver& observer,
                           Prompter& prompter) {
-    CompiledPattern compiled;
-    if (!CompileKeyword(state, k, compiled)) {
+    if (!CompileSearchPattern(state, k, run.pattern)) {
         prompter.tell(search::msg::NothingToSearchFor(state.Keywords[k]));
         ++run.KeywordsPassedOver;
         return KeywordTurn::Next;
     }
-    run.pattern = MakeScanPattern(compiled);
     observer.onKeyword(run.KeywordIndex);
     observer.onHitCounter(0);
     run.FilesSearched = 0;

@@ -293,6 +293,19 @@ std::vector<Row> everyMessage() {
         {search::msg::NothingToSearchFor("?*?*"),
          "\xAB ?*?* \xBB gives nothing to search for:\r\nthe search passes it over.",
          " Keyword skipped", Buttons::Ok, Icon::Exclamation},
+        // Regular-expression keywords.
+        {search::msg::BadRegex("colou(r", "missing closing parenthesis", 7),
+         "The regular expression colou(r cannot be searched for:\r\nmissing closing "
+         "parenthesis (at character 8).",
+         " Regular expression", Buttons::Ok, Icon::Exclamation},
+        {search::msg::BadRegex("", "the expression is empty", std::string::npos),
+         "The regular expression  cannot be searched for:\r\nthe expression is empty.",
+         " Regular expression", Buttons::Ok, Icon::Exclamation},
+        {search::msg::RegexLimitReached("(a+)+$", "/data/t\xC3\xA9.txt"),
+         "The regular expression (a+)+$ needs too much work in\r\n/data/t\xE9.txt (its match "
+         "limit was reached) -\r\nthe rest of this file is not searched for it; the search "
+         "goes on.",
+         " Regular expression", Buttons::Ok, Icon::Exclamation},
         {search::msg::CannotContinue(), "Cannot continue", "", Buttons::Ok, Icon::Exclamation},
         {search::msg::CannotPrintToLogfile(), "Cannot print to logfile", "", Buttons::Ok,
          Icon::Exclamation},
