@@ -171,11 +171,14 @@ RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::int64_t
 
 } // namespace
 
-std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory) {
-    if (state.Keywords.size() < 2)
+std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory,
+                                            std::size_t first, std::size_t count) {
+    const std::size_t end =
+        first + std::min(count, state.Keywords.size() - std::min(first, state.Keywords.size()));
+    if (end - first < 2)
         return nullptr;
     auto walk = std::make_unique<OnePassWalk>();
-    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+    for (std::size_t k = first; k < end; ++k) {
         PassKeyword keyword;
         if (!CompileSearchPattern(state, k, keyword.pattern))
             continue; // passed over by the run as well

@@ -546,10 +546,16 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
                                                                              : state.SourceFiles;
     sources.selected = state.SourceFiles;
     // The sources are read once for all keywords when the keywords allow it, in the first
-    // keyword's turn.
-    const std::unique_ptr<OnePassWalk> walk =
-        run.keywordByKeyword ? nullptr : PrepareOnePass(state, run.spoolMemory);
+    // keyword's turn; a list longer than a batch once per batch, in its first keyword's turn.
+    std::unique_ptr<OnePassWalk> walk;
+    std::size_t batchEnd = 0;
     for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+        if (!run.keywordByKeyword && k >= batchEnd) {
+            walk.reset(); // the last batch's memory goes before the next is built
+            const std::size_t batch = std::max<std::size_t>(run.onePassBatch, 1);
+            batchEnd = k + std::min(batch, state.Keywords.size() - k);
+            walk = PrepareOnePass(state, run.spoolMemory, k, batchEnd - k);
+        }
         run.KeywordIndex = static_cast<std::int64_t>(k);
         run.LastKeywordIndex = run.KeywordIndex;
         state.SourceDirectory = run.SavedSourceDirectory;
