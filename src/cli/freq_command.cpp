@@ -1,10 +1,12 @@
 // lexmora-cli freq: a word list shown as the frequency viewer shows it, sorted, searched, or
 // saved as a ".lex" details file.
 #include "cli/cli_context.h"
+#include "cli/table_output.h"
 
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "wordcount/frequency_table.h"
+#include "wordcount/list_export.h"
 #include "wordcount/messages.h"
 
 #include <iostream>
@@ -29,7 +31,10 @@ constexpr const char* kFreqUsage =
     "  --save-lex     save the records (or the range) as a .lex file in the frequency-files\n"
     "                 folder (or DIR) instead of printing them\n"
     "  --range MIN MAX  only records whose value lies in MIN..MAX\n"
-    "  --by frequency|list  the value of --range: the frequency (default) or the record number\n";
+    "  --by frequency|list  the value of --range: the frequency (default) or the record number\n"
+    "  --export FORMAT  the records chosen as a table: csv, tsv, json, xlsx (needs --out) or\n"
+    "                 table; columns rank, word, freq, percent, norm\n"
+    "  --out FILE     with --export: the file to write (kept if it exists, unless --yes)\n";
 
 std::optional<int> normOption(const std::string& text) {
     static const std::pair<const char*, int> kNames[] = {
@@ -53,6 +58,8 @@ struct FreqOptions {
     std::string listPath, sort, find;
     std::optional<int> norm;
     std::optional<long long> top, minimum, maximum;
+    std::optional<TableFormat> exportFormat;
+    std::optional<std::string> out;
     bool saveLex = false;
     bool byFrequency = true;
     bool help = false;
@@ -83,6 +90,12 @@ std::optional<int> readOption(const std::vector<std::string>& args, std::size_t&
         }
     } else if (a == "--save-lex") {
         o.saveLex = true;
+    } else if (a == "--export" && hasValue) {
+        o.exportFormat = formatOption("freq", args[++i], true);
+        if (!o.exportFormat)
+            return kUsage;
+    } else if (a == "--out" && hasValue) {
+        o.out = args[++i];
     } else if (a == "--range" && i + 2 < args.size()) {
         o.minimum = number(args[++i]);
         o.maximum = number(args[++i]);
@@ -127,8 +140,12 @@ std::optional<int> readOptions(const std::vector<std::string>& args, FreqOptions
             return kSuccess;
         }
     }
-    if (o.listPath.empty()) {
+    if (o.listPath.empty() || (o.out && !o.exportFormat)) {
         std::cerr << kFreqUsage;
+        return kUsage;
+    }
+    if (o.exportFormat == TableFormat::Xlsx && !o.out) {
+        std::cerr << "lexmora-cli freq: --export xlsx needs --out FILE\n";
         return kUsage;
     }
     return std::nullopt;
@@ -185,6 +202,21 @@ void printRecords(const FrequencyTable& table, const std::vector<std::int64_t>& 
     }
 }
 
+// The records chosen, as a table: to standard output, or saved to a file placed whole.
+int exportRecords(const FrequencyTable& table, const std::vector<std::int64_t>& records,
+                  TableFormat format, const std::optional<std::string>& out, CliContext& context) {
+    const ListExportProgress stopOnSignal = [](std::int64_t, std::int64_t) {
+        return !g_interrupted;
+    };
+    if (!out)
+        return printRows(context, format, [&](TableWriter& writer) {
+            return ExportWordList(table, writer, stopOnSignal, "-", &records);
+        });
+    return saveRows(context, format, *out, [&](TableWriter& writer) {
+        return ExportWordList(table, writer, stopOnSignal, AbsolutePath(*out), &records);
+    });
+}
+
 } // namespace
 
 int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -223,6 +255,8 @@ int runFreqCommand(CliContext& context, const std::vector<std::string>& args) {
                                                 [] { return std::optional<std::string>(); });
         return saved && !saved.value().empty() ? kSuccess : kFailure;
     }
+    if (o.exportFormat)
+        return exportRecords(table, records, *o.exportFormat, o.out, context);
     printRecords(table, records, context);
     return kSuccess;
 }

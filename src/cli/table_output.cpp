@@ -27,6 +27,26 @@ int printTable(CliContext& context, const Table& table, TableFormat format) {
     return std::cout ? kSuccess : kFailure;
 }
 
+namespace {
+
+int statusOf(CliContext& context, const Status& written) {
+    if (written)
+        return kSuccess;
+    context.report(written.error());
+    return written.code() == FailureCode::Cancelled ? abandonedStatus() : kFailure;
+}
+
+} // namespace
+
+int printRows(CliContext& context, TableFormat format,
+              const std::function<Status(TableWriter&)>& fill) {
+    auto writer = MakeTextTableWriter(format, [](std::string_view bytes) {
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(std::cout);
+    });
+    return statusOf(context, fill(*writer));
+}
+
 int saveRows(CliContext& context, TableFormat format, const std::string& path,
              const std::function<Status(TableWriter&)>& fill) {
     const std::string target = AbsolutePath(path);
@@ -43,11 +63,8 @@ int saveRows(CliContext& context, TableFormat format, const std::string& path,
         context.report(opened.error());
         return kFailure;
     }
-    const Status written = fill(*opened.value());
-    if (!written) {
-        context.report(written.error());
-        return written.code() == FailureCode::Cancelled ? kAbandoned : kFailure;
-    }
+    if (const int status = statusOf(context, fill(*opened.value())); status != kSuccess)
+        return status;
     context.progress("Saved to: " + utf8ToCp1252(target));
     return kSuccess;
 }

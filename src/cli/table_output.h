@@ -19,6 +19,11 @@ std::optional<TableFormat> formatOption(const std::string& command, const std::s
 // Prints `table` in `format` (UTF-8) on standard output and its notes on standard error.
 int printTable(CliContext& context, const Table& table, TableFormat format);
 
+// Prints rows through `fill` (which begins, adds and finishes the writer) on standard output in
+// a text format.
+int printRows(CliContext& context, TableFormat format,
+              const std::function<Status(TableWriter&)>& fill);
+
 // Writes rows into `path` through `fill` (which begins, adds and finishes the writer). A file of
 // the name is kept unless the user agrees (--yes) to replace it. Prints the name saved.
 int saveRows(CliContext& context, TableFormat format, const std::string& path,

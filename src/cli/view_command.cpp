@@ -2,8 +2,10 @@
 // deletions, or one of the viewer's outputs (collocates, ".cnc" / ".new" file, record details).
 #include "cli/cli_context.h"
 
+#include "cli/table_output.h"
 #include "core/paths.h"
 #include "viewer/extracts.h"
+#include "viewer/kwic_export.h"
 #include "viewer/messages.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
@@ -46,6 +48,10 @@ constexpr const char* kViewUsage =
     "  --folder DIR           where outputs go (default: the result file's folder)\n"
     "  --details N            record details of display position N\n"
     "  --save                 with --details: save them to a \".sav\" file\n"
+    "  --export FORMAT        the lines shown (after every nth, sort and deletions) as a table:\n"
+    "                         csv, tsv, json, xlsx (needs --out) or table; columns hit, file,\n"
+    "                         left, node, right, keyword and the sort key when sorted\n"
+    "  --out FILE             with --export: the file to write (kept if it exists, unless --yes)\n"
     "  --                     the options end: the next word is the file, even if it starts\n"
     "                         with \"-\"\n"
     "\n"
@@ -100,6 +106,8 @@ struct ViewOptions {
     std::optional<std::pair<long long, long long>> range;
     std::optional<std::string> extract, folder;
     std::optional<long long> details;
+    std::optional<TableFormat> exportFormat;
+    std::optional<std::string> out;
 };
 
 // The arguments one after the other; an option's value is the argument after it.
@@ -215,6 +223,15 @@ std::optional<int> readOption(ArgReader& reader, ViewOptions& o) {
             return usage();
     } else if (a == "--save") {
         o.save = true;
+    } else if (a == "--export") {
+        const auto v = reader.value();
+        o.exportFormat = v ? formatOption("view", *v, true) : std::nullopt;
+        if (!o.exportFormat)
+            return usage();
+    } else if (a == "--out") {
+        o.out = reader.value();
+        if (!o.out)
+            return usage();
     } else if (!a.empty() && a[0] == '-') {
         std::cerr << "lexmora-cli view: unknown option '" << a << "'\n";
         return usage();
@@ -238,8 +255,13 @@ std::optional<int> readOptions(const std::vector<std::string>& args, ViewOptions
         if (const auto status = readOption(reader, o))
             return status;
     }
-    if (!o.file || (o.save && !o.details) || (!o.then.empty() && !o.sort))
+    if (!o.file || (o.save && !o.details) || (!o.then.empty() && !o.sort) ||
+        (o.out && !o.exportFormat))
         return usage();
+    if (o.exportFormat == TableFormat::Xlsx && !o.out) {
+        std::cerr << "lexmora-cli view: --export xlsx needs --out FILE\n";
+        return kUsage;
+    }
     return std::nullopt;
 }
 
@@ -366,6 +388,19 @@ int writeRange(ResultViewer& viewer, const ViewOptions& o, const std::string& ou
     return kSuccess;
 }
 
+// The lines shown, as a table: to standard output, or saved to a file placed whole.
+int exportLines(ResultViewer& viewer, TableFormat format, const std::optional<std::string>& out,
+                CliContext& context) {
+    const ExportProgress stopOnSignal = [](std::int64_t, std::int64_t) { return !g_interrupted; };
+    if (!out)
+        return printRows(context, format, [&](TableWriter& writer) {
+            return ExportKwicLines(viewer, writer, stopOnSignal);
+        });
+    return saveRows(context, format, *out, [&](TableWriter& writer) {
+        return ExportKwicLines(viewer, writer, stopOnSignal, AbsolutePath(*out));
+    });
+}
+
 } // namespace
 
 int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -392,6 +427,8 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args) {
         return printCollocates(viewer, context);
     if (o.details)
         return showDetails(viewer, o, outFolder, context);
+    if (o.exportFormat)
+        return exportLines(viewer, *o.exportFormat, o.out, context);
     return writeRange(viewer, o, outFolder, context);
 }
 

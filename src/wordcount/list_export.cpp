@@ -12,15 +12,20 @@ double shareOf(std::int64_t frequency, std::int64_t tokens) {
     return tokens > 0 ? static_cast<double>(frequency) / static_cast<double>(tokens) : 0.0;
 }
 
-// Reads the whole list once (one read, not one per word) and hands on each record's row.
-template <typename Take> Status visitRows(const FrequencyTable& table, Take&& take) {
+// Reads the whole list once (one read, not one per word) and hands on the row of each record
+// chosen (every record when `chosen` is null), in the table's order or the order chosen.
+template <typename Take>
+Status visitRows(const FrequencyTable& table, const std::vector<std::int64_t>* chosen,
+                 Take&& take) {
     Result<std::vector<std::string>> words = ReadAllWords(table.file());
     if (!words)
         return words.failure();
     const std::int64_t tokens = table.file().tokenCount;
     const NormOption& norm = NormOptionOf(table.norm());
     Row row(5);
-    for (std::int64_t i = 0; i < table.size(); ++i) {
+    const std::int64_t count = chosen ? static_cast<std::int64_t>(chosen->size()) : table.size();
+    for (std::int64_t n = 0; n < count; ++n) {
+        const std::int64_t i = chosen ? (*chosen)[static_cast<std::size_t>(n)] : n;
         const auto listIndex = static_cast<std::size_t>(table.listIndexAt(i));
         const std::int64_t frequency = table.file().types[listIndex].count;
         const double share = shareOf(frequency, tokens);
@@ -29,7 +34,7 @@ template <typename Take> Status visitRows(const FrequencyTable& table, Take&& ta
         row[2] = frequency;
         row[3] = share * 100.0;
         row[4] = share * static_cast<double>(norm.base);
-        if (!take(i + 1, row))
+        if (!take(n + 1, row))
             break;
     }
     return Status::success();
@@ -47,13 +52,14 @@ std::vector<Column> WordListColumns(const FrequencyTable& table) {
 }
 
 Status ExportWordList(const FrequencyTable& table, TableWriter& writer,
-                      const ListExportProgress& progress, const std::string& targetName) {
+                      const ListExportProgress& progress, const std::string& targetName,
+                      const std::vector<std::int64_t>* chosen) {
     if (Status begun = writer.begin(WordListColumns(table)); !begun)
         return begun;
-    const std::int64_t total = table.size();
+    const std::int64_t total = chosen ? static_cast<std::int64_t>(chosen->size()) : table.size();
     Status failed;
     bool stopped = false;
-    const Status read = visitRows(table, [&](std::int64_t done, const Row& row) {
+    const Status read = visitRows(table, chosen, [&](std::int64_t done, const Row& row) {
         if (Status added = writer.add(row); !added) {
             failed = std::move(added);
             return false;
@@ -79,7 +85,7 @@ Result<Table> WordListTable(const FrequencyTable& table) {
     Table out;
     out.columns = WordListColumns(table);
     out.rows.reserve(static_cast<std::size_t>(table.size()));
-    const Status read = visitRows(table, [&](std::int64_t, const Row& row) {
+    const Status read = visitRows(table, nullptr, [&](std::int64_t, const Row& row) {
         out.rows.push_back(row);
         return true;
     });

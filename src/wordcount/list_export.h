@@ -23,9 +23,11 @@ std::vector<Column> WordListColumns(const FrequencyTable& table);
 // Every record in the table's order into `writer` (begin, rows, finish). Words are written
 // whole, not cut as the viewer's rows cut them. A stopped export fails with
 // FailureCode::Cancelled and leaves the writer unfinished; `targetName` (UTF-8) names the file
-// in its message.
+// in its message. `chosen`: only the records at these table positions, in this order (the
+// command line's --find, --range and --top); rank stays the record's place in the table.
 Status ExportWordList(const FrequencyTable& table, TableWriter& writer,
-                      const ListExportProgress& progress = {}, const std::string& targetName = "-");
+                      const ListExportProgress& progress = {}, const std::string& targetName = "-",
+                      const std::vector<std::int64_t>* chosen = nullptr);
 
 // The same rows as one table.
 Result<Table> WordListTable(const FrequencyTable& table);
