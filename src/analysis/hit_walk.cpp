@@ -523,7 +523,7 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
     std::vector<std::string> unfoundFiles;
     for (const SourceGroup& group : grouping->groups) {
         if (control && control->poll() == RunStep::Stop)
-            return Failure(Message{}, FailureCode::Cancelled);
+            return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
         const bool read = readWholeFile(path, buffers.file);
