@@ -81,7 +81,7 @@ Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
     VocabularySink sink(vocabulary, counts);
     for (const std::string& path : files) {
         if (control && control->poll() == RunStep::Stop)
-            return Failure(Message{}, FailureCode::Cancelled);
+            return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
         errno = 0;
         auto bytes = readFileBytes(path);
         if (!bytes) {

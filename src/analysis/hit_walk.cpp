@@ -16,8 +16,12 @@
 #include "wordcount/word_rules.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lexmora {
 
@@ -194,21 +198,55 @@ private:
 
 } // namespace
 
-std::string SourceTextOf(std::string bytes) {
-    const std::string_view all = bytes;
+namespace {
+
+// The text of a source's bytes: the bytes themselves, or their conversion into `converted`.
+std::string_view sourceTextIn(std::string_view all, std::string& converted) {
     if (all.size() >= 2 &&
         ((all[0] == '\xFF' && all[1] == '\xFE') || (all[0] == '\xFE' && all[1] == '\xFF')))
-        return utf16ToCp1252(all.substr(2), all[0] == '\xFE');
+        return converted = utf16ToCp1252(all.substr(2), all[0] == '\xFE');
     const std::string_view first = all.substr(0, kDetectBlock);
     if (allAscii(first) ||
         DetectConversion(first, all.size() > first.size()) != SourceConversion::Utf8)
-        return bytes;
-    return utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
+        return all;
+    return converted = utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
+}
+
+// Reads a whole file into `out`, whose room is kept from file to file: fresh pages for every
+// file cost more than reading it on a busy machine.
+bool readWholeFile(const std::string& path, std::string& out) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    out.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got =
+            ::pread(fd.get(), out.data() + done, out.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    out.resize(done); // a file cut short while it was read: what it holds
+    return true;
+}
+
+} // namespace
+
+std::string SourceTextOf(std::string bytes) {
+    std::string converted;
+    const std::string_view text = sourceTextIn(bytes, converted);
+    return text.data() == bytes.data() ? std::move(bytes) : std::move(converted);
 }
 
 // Room the walk keeps from file to file, so that a corpus of many files is not a run of
 // allocations as large as each file.
 struct CutBuffers {
+    std::string file;      // a source's bytes
+    std::string converted; // and its text, when converted
     std::string block;
     std::vector<Join> joins;
 };
@@ -485,15 +523,15 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
     std::vector<std::string> unfoundFiles;
     for (const SourceGroup& group : grouping->groups) {
         if (control && control->poll() == RunStep::Stop)
-            return Failure(Message{}, FailureCode::Cancelled);
+            return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
-        auto bytes = readFileBytes(path);
-        const std::string source = bytes ? SourceTextOf(std::move(*bytes)) : std::string();
-        if (bytes)
+        const bool read = readWholeFile(path, buffers.file);
+        const std::string_view source = read ? sourceTextIn(buffers.file, buffers.converted) : "";
+        if (read)
             cutFileWordsInto(rules, source, vocabulary, words, buffers);
         const std::size_t notFound =
-            bytes ? placeHits(walk, group, words, source) : group.hits.size();
+            read ? placeHits(walk, group, words, source) : group.hits.size();
         if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
             summary.filesLeftOut.push_back(group.logPath);

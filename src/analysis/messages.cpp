@@ -186,6 +186,14 @@ Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files) {
                     " not found again in the source text and left out (" + names + ").");
 }
 
+Message WalkStopped() {
+    return walkBox("Stopped before every source text was read.", " Collocates");
+}
+
+Message WalkAbandonQuestion() {
+    return Message{"Stop reading the source texts?", " Collocates", Buttons::YesNo, Icon::Question};
+}
+
 // --- Collocates --------------------------------------------------------------------------------
 
 Message SpanOutOfRange() {

@@ -55,6 +55,8 @@ Message NoSourcesInResultFile(const std::string& name);
 Message DamagedRecordsLeftOut(std::int64_t records);
 Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files);
 Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files);
+Message WalkStopped();
+Message WalkAbandonQuestion();
 
 // --- Collocates --------------------------------------------------------------------------------
 Message SpanOutOfRange();

@@ -4,6 +4,7 @@
 #include "cli/table_output.h"
 
 #include "analysis/collocates.h"
+#include "analysis/messages.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/program_location.h"
@@ -222,7 +223,7 @@ int runCollocatesCommand(CliContext& context, const std::vector<std::string>& ar
     request.state = &context.state;
     request.keepHits = false;
     CliRunHost host;
-    RunControl control(context.state, host, context.prompter, Message{});
+    RunControl control(context.state, host, context.prompter, analysis::msg::WalkAbandonQuestion());
     Result<CollocatesResult> result = ComputeCollocates(request, &control);
     if (!result) {
         if (result.code() == FailureCode::Cancelled)

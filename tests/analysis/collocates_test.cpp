@@ -210,9 +210,9 @@ TEST_F(CollocatesTables, FileEndsSentenceEndsAndTheNodeAsCollocate) {
     result = ComputeCollocates(request);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result->windowTokens, 9);
-    EXPECT_EQ(rowsOf(*result),
-              (std::vector<std::string>{"cat 4 2 2 1 3 1.8000 1.1520", "dog 4 1 3 1 4 2.4000 0.7370",
-                                        "bird 1 0 1 1 2 1.2000 -0.2630"}));
+    EXPECT_EQ(rowsOf(*result), (std::vector<std::string>{"cat 4 2 2 1 3 1.8000 1.1520",
+                                                         "dog 4 1 3 1 4 2.4000 0.7370",
+                                                         "bird 1 0 1 1 2 1.2000 -0.2630"}));
     ASSERT_EQ(result->table.notes.size(), 2u);
     EXPECT_EQ(result->table.notes[1], "1 collocate is counted in overlapping windows more often "
                                       "than the corpus holds it: O21 is taken as 0.");
