@@ -269,7 +269,7 @@ TEST(ShippedCodeFiles, LoadInTheOrderOfTheirFirstLines) {
         }
     // The program folder holds a copy of them.
     ProgramState copied;
-    LoadCodeFolder(copied, std::string(LEXMORA_BIN_DIR) + "/codes", prompter);
+    LoadCodeFolder(copied, test::binDir() + "/codes", prompter);
     EXPECT_EQ(copied.CodeCount, 5);
 }
 

@@ -26,7 +26,7 @@
 namespace lexmora {
 namespace {
 
-const std::string kCli = std::string(LEXMORA_BIN_DIR) + "/lexmora-cli";
+const std::string kCli = test::binDir() + "/lexmora-cli";
 
 // Every file of a folder (not its sub-folders) by name, with its bytes.
 std::map<std::string, std::string> filesOf(const std::string& folder) {
@@ -71,7 +71,7 @@ struct Desktop {
         out = dir.makeFolder("out 'desk'");
         freq = dir.makeFolder("freq");
         // As lexmora-cli starts: the same program folder, settings and code files.
-        const ProgramLocation location = LocateProgramFrom(LEXMORA_BIN_DIR, home);
+        const ProgramLocation location = LocateProgramFrom(test::binDir(), home);
         StartProgram(state, location, prompter);
 
         dir.write("my texts/l'amour.txt",

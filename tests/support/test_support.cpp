@@ -68,6 +68,10 @@ std::string sourceDir() {
     return LEXMORA_SOURCE_DIR;
 }
 
+std::string binDir() {
+    return LEXMORA_BIN_DIR;
+}
+
 namespace {
 
 bool endsWith(std::string name, const char* tail) {

@@ -29,6 +29,8 @@ std::string readFile(const std::string& path);
 
 // The folder of the source tree (for samples and golden data).
 std::string sourceDir();
+// The build's program folder (lexmora-cli, code files, help pages, samples).
+std::string binDir();
 
 // While it lives, the system refuses what it would refuse an ordinary user (these tests run as
 // root, who may open anything): a file or folder whose name ends with "locked" cannot be opened
