@@ -1,6 +1,7 @@
 // lexmora-cli keyness: the words that set a target word list apart from a reference list, as a
 // table of significance and effect sizes, positive keywords first.
 #include "cli/cli_context.h"
+#include "cli/table_output.h"
 
 #include "analysis/keyness.h"
 #include "analysis/messages.h"
@@ -117,11 +118,6 @@ bool readValue(const std::string& option, const std::string& value, KeynessOptio
                     r.show);
     if (option == "--bad-lines")
         return pick(value, {{"refuse", BadLines::Refuse}, {"skip", BadLines::Skip}}, r.badLines);
-    if (option == "--format") {
-        const auto format = TableFormatNamed(value);
-        o.format = format.value_or(o.format);
-        return format.has_value() && *format != TableFormat::Xlsx; // a workbook is a file
-    }
     const auto n = count(value);
     if (option == "--min-target")
         r.minTarget = n.value_or(0);
@@ -134,7 +130,7 @@ bool readValue(const std::string& option, const std::string& value, KeynessOptio
 
 bool takesValue(const std::string& option) {
     for (const char* name : {"--measure", "--k", "--p", "--correct", "--min-target", "--min-ref",
-                             "--show", "--top", "--format", "--bad-lines"})
+                             "--show", "--top", "--bad-lines"})
         if (option == name)
             return true;
     return false;
@@ -152,6 +148,11 @@ std::optional<int> readOptions(const std::vector<std::string>& args, KeynessOpti
         } else if (a == "--help" || a == "-h") {
             std::cout << kKeynessUsage;
             return kSuccess;
+        } else if (a == "--format" && i + 1 < args.size()) {
+            const auto format = formatOption("keyness", args[++i], false);
+            if (!format)
+                return kUsage;
+            o.format = *format;
         } else if (takesValue(a) && i + 1 < args.size()) {
             if (!readValue(a, args[++i], o)) {
                 std::cerr << "lexmora-cli keyness: " << a << " cannot be '" << args[i] << "'\n"

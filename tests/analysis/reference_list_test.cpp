@@ -224,8 +224,7 @@ TEST(CommandLine, ReplayedLineGivesTheSameTable) {
     Result<KeynessResult> result = RunKeyness(request);
     ASSERT_TRUE(result.ok()) << result.error().text;
     ASSERT_EQ(result->table.rows.size(), 2u); // gamma, then beta
-    std::vector<std::string> line = {std::string(LEXMORA_BIN_DIR) + "/lexmora-cli", "--home",
-                                     dir.path()};
+    std::vector<std::string> line = {test::binDir() + "/lexmora-cli", "--home", dir.path()};
     for (const std::string& word : KeynessCommandWords(request))
         line.push_back(word);
     line.push_back("--format");
