@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
 namespace lexmora {
 
@@ -34,9 +34,13 @@ std::string realText(double value, const Column& column, bool forPeople) {
     if (std::isinf(value))
         return value > 0 ? "inf" : "-inf";
     const int decimals = forPeople ? std::min(column.decimals, 3) : column.decimals;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, column.scientific ? "%.*e" : "%.*f", decimals, value);
-    std::string text = buffer;
+    // to_chars rounds exactly as printf does, at a fraction of its cost (long tables).
+    char buffer[400];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value,
+                      column.scientific ? std::chars_format::scientific : std::chars_format::fixed,
+                      decimals);
+    std::string text(buffer, written.ptr);
     // A value that rounds to zero is written without a sign: "-0.000" reads as a fault.
     if (text[0] == '-' && text.find_first_not_of("-0.e+", 1) == std::string::npos)
         text.erase(0, 1);
