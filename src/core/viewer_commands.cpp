@@ -41,6 +41,7 @@ Urgency urgencyOfMenu(ViewerMenu item) {
     case ViewerMenu::CopyExtract:
     case ViewerMenu::CopyCommandLine:
     case ViewerMenu::Export:
+    case ViewerMenu::Collocates:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

@@ -13,6 +13,7 @@
 #include "search/kwic_screen.h"
 #include "search/search_run.h"
 #include "ui/code_files_qt.h"
+#include "ui/collocates_window.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetDir.h"
 #include "ui/frmGetFiles.h"
@@ -22,9 +23,12 @@
 #include "ui/frmWeb.h"
 #include "ui/help_qt.h"
 #include "ui/messages.h"
+#include "ui/result_file_chooser_qt.h"
 #include "ui/shared_menus.h"
+#include "ui/table_window.h"
 #include "ui/text_convert.h"
 #include "ui/viewer_run_qt.h"
+#include "viewer/result_viewer.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -147,6 +151,8 @@ void frmConShell::buildMenus() {
     m_advancedOnly << files->addSeparator();
     connect(addItem(files, "mnuViewDump", tr("&View Search Results")), &QAction::triggered, this,
             [this] { viewSearchResults(); });
+    connect(addItem(files, "mnuCollocates", tr("C&ollocates of a Result File...")),
+            &QAction::triggered, this, [this] { openCollocates(); });
     connect(addItem(files, "mnuLogFile", tr("View &Log Files")), &QAction::triggered, this,
             [this] { ViewLogFiles(m_state, m_prompter, m_viewer, this); });
     connect(addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files")),
@@ -607,6 +613,18 @@ void frmConShell::runSearchCommand() {
     m_state.PauseFlag = false;
     leaveSelection();
     refreshPanel();
+}
+
+void frmConShell::openCollocates() {
+    const auto chosen = ChooseResultFiles(m_state, m_prompter, "Collocates of a result file",
+                                          kViewFileMask, m_state.TargetDirectory, this);
+    if (!chosen || chosen->empty())
+        return;
+    // Without the viewer the double-click has no lines to filter: the window reads all hits.
+    TableWindow* window = MakeCollocatesWindow(
+        m_state, m_prompter, CollocatesSource{chosen->front(), std::nullopt}, {}, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }
 
 void frmConShell::viewSearchResults() {

@@ -51,6 +51,7 @@ public:
     void openContextSettings();
     // "&View Search Results" and its icon: the result viewer, the main window hidden meanwhile.
     void viewSearchResults();
+    void openCollocates(); // "Collocates of a Result File..."
     // Tests reach the KWIC screen of a run through this hook, called before the run starts.
     std::function<void(class frmViewScreen&)> onSearchScreenForTest;
 

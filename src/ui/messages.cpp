@@ -40,4 +40,11 @@ Message PrinterNotOpened() {
                    Buttons::Ok, Icon::Exclamation};
 }
 
+// --- table windows (collocates, keyness, ...) ---
+
+Message AbandonAnalysis() {
+    return Message{joinLines({"Do you want to stop the analysis?", "Nothing of it will be kept."}),
+                   " Stop", Buttons::YesNo, Icon::Question};
+}
+
 } // namespace lexmora::ui::msg

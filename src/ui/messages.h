@@ -25,4 +25,8 @@ Message SwitchFileAccess(bool writeToFiles);
 // The printer (or the PDF file) the user chose could not be opened.
 Message PrinterNotOpened();
 
+// --- table windows (collocates, keyness, ...) ---
+// Asked when an analysis is to stop before its table is ready.
+Message AbandonAnalysis();
+
 } // namespace lexmora::ui::msg

@@ -2,12 +2,14 @@
 
 #include "viewer/kwic_export.h"
 
+#include "ui/collocates_window.h"
 #include "ui/frmCollocation.h"
 #include "ui/frmShowText.h"
 #include "ui/frmViewScreen.h"
 #include "ui/qt_printer.h"
 #include "ui/result_file_chooser_qt.h"
 #include "ui/table_export_qt.h"
+#include "ui/table_window.h"
 #include "ui/text_convert.h"
 #include "ui/viewer_dialogs_qt.h"
 
@@ -145,6 +147,48 @@ void QtViewerScreen::exportLines(ResultViewer& viewer) {
         [&viewer](TableWriter& writer, const auto& progress, const std::string& target) {
             return ExportKwicLines(viewer, writer, progress, target);
         });
+}
+
+namespace {
+
+// The hits (1 = first) of the lines shown, in display order.
+std::vector<std::int64_t> shownHits(const ResultViewer& viewer) {
+    std::vector<std::int64_t> hits;
+    for (std::int64_t position = 2; position <= viewer.IndexCount(); ++position)
+        hits.push_back(std::int64_t{viewer.recordAt(position)} - 1);
+    return hits;
+}
+
+// Deletes every line shown whose hit is not among `hits`; "Restore all Deletions" brings
+// them back.
+void keepOnlyHits(ResultViewer& viewer, const std::vector<std::int64_t>& hits) {
+    std::vector<std::int64_t> others;
+    for (std::int64_t position = 2; position <= viewer.IndexCount(); ++position)
+        if (!std::binary_search(hits.begin(), hits.end(),
+                                std::int64_t{viewer.recordAt(position)} - 1))
+            others.push_back(position);
+    ScriptedPrompter agreed({Answer::Yes}); // the user asked for it by the double-click
+    viewer.DeleteSelected(std::move(others), agreed);
+}
+
+} // namespace
+
+bool QtViewerScreen::openCollocates(ResultViewer& viewer) {
+    SilentPrompter silent;
+    Prompter& prompter = m_prompter != nullptr ? *m_prompter : silent;
+    bool filtered = false;
+    TableWindow* window = nullptr;
+    window = MakeCollocatesWindow(
+        m_state, prompter, CollocatesSource{viewer.path(), shownHits(viewer)},
+        [&](const std::string&, const std::vector<std::int64_t>& hits) {
+            keepOnlyHits(viewer, hits);
+            filtered = true;
+            window->accept();
+        },
+        &m_screen);
+    window->exec();
+    delete window;
+    return filtered;
 }
 
 PageGeometry QtViewerScreen::printerPage(const std::string& font) {

@@ -46,6 +46,7 @@ public:
     PageGeometry printerPage(const std::string& font) override;
     void setBusy(bool busy) override;
     void exportLines(ResultViewer& viewer) override;
+    bool openCollocates(ResultViewer& viewer) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -462,6 +462,8 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
     case ViewerMenu::Export:
         c.ports.screen.exportLines(c.viewer);
         return kKeepPage;
+    case ViewerMenu::Collocates:
+        return c.ports.screen.openCollocates(c.viewer) ? kRedraw : kKeepPage;
     }
     return kKeepPage;
 }

@@ -130,6 +130,12 @@ public:
     // "Export KWIC Lines...": the screen asks for a file and format and writes the lines shown
     // (kwic_export.h).
     virtual void exportLines(ResultViewer& viewer) { (void)viewer; }
+    // "Collocates...": the collocates of the lines shown; true when the window filtered the
+    // lines to a collocate's hits (the page is then drawn again).
+    virtual bool openCollocates(ResultViewer& viewer) {
+        (void)viewer;
+        return false;
+    }
 };
 
 // What the viewer hands work to besides the screen.

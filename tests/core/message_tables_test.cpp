@@ -720,6 +720,8 @@ std::vector<Row> everyMessage() {
          Buttons::Ok, Icon::Exclamation},
         {ui::msg::CannotOpenForViewing("The file cannot be read."), "The file cannot be read.",
          "Problem opening file!", Buttons::Ok, Icon::Exclamation},
+        {ui::msg::AbandonAnalysis(), "Do you want to stop the analysis?\r\nNothing of it will be kept.",
+         " Stop", Buttons::YesNo, Icon::Question},
         {cli::msg::ResultNameNeeded(), "You must enter a name for the file to save the results to",
          "File name needed", Buttons::OkCancel, Icon::Exclamation},
         {cli::msg::ResultNameHasFolder("../x"),
