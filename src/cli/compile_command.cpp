@@ -82,10 +82,12 @@ int showExpressions(const CliContext& context, const std::vector<std::string>& e
             continue;
         }
         context.printLine(std::string("case: ") + (caseSensitive ? "sensitive" : "blind"));
-        context.printLine(keyword->literalPrefix().empty()
+        std::string starts;
+        for (const std::string& literal : keyword->literalStarts())
+            starts += (starts.empty() ? "\"" : " or \"") + literal + "\"";
+        context.printLine(starts.empty()
                               ? std::string("looked for: the expression over every window")
-                              : "looked for: the literal \"" + keyword->literalPrefix() +
-                                    "\", the expression tried where it stands");
+                              : "looked for: " + starts + ", the expression tried there");
         if (keyword->lookBehind() > 0)
             context.printLine("lookbehind: " + std::to_string(keyword->lookBehind()));
     }

@@ -93,6 +93,14 @@ bool excludeCaseFollowsKeyword(const ProgramState& state, std::size_t i) {
     return true;
 }
 
+// How many of the keywords are regular expressions.
+std::size_t regexCount(const ProgramState& state) {
+    const std::size_t n = std::min(state.Keywords.size(), state.KeywordRegex.size());
+    return static_cast<std::size_t>(
+        std::count(state.KeywordRegex.begin(),
+                   state.KeywordRegex.begin() + static_cast<std::ptrdiff_t>(n), true));
+}
+
 // The keyword options and the keywords themselves; false when one exclude list (or tag) for
 // all keywords cannot say what the state holds.
 bool addKeywords(const ProgramState& state, std::vector<std::string>& words) {
@@ -110,6 +118,7 @@ bool addKeywords(const ProgramState& state, std::vector<std::string>& words) {
     for (std::size_t i = 0; i < n; ++i)
         if (excludesOf(state, i) != common || !excludeCaseFollowsKeyword(state, i))
             return false;
+    const std::size_t expressions = regexCount(state);
     const bool mixed = anyCase && !allCase;
     // A case-sensitive keyword needs its mark; a case-insensitive one must not look marked.
     if (mixed)
@@ -130,6 +139,8 @@ bool addKeywords(const ProgramState& state, std::vector<std::string>& words) {
         words.push_back("--case");
     else if (mixed)
         words.push_back("--case-marks");
+    if (expressions > 0)
+        words.push_back("--regex");
     words.push_back("--");
     for (std::size_t i = 0; i < n; ++i)
         words.push_back((mixed && caseOf(i) ? "^" : "") + cp1252ToUtf8(state.Keywords[i]));
@@ -231,6 +242,10 @@ Result<std::vector<std::string>> SearchCommandWords(const ProgramState& state) {
             words.push_back("--ascii");
         words.push_back("--quiet");
     }
+    // --regex makes every keyword an expression: one line cannot mix them with plain ones.
+    if (const std::size_t expressions = regexCount(state);
+        expressions > 0 && expressions < state.Keywords.size())
+        return Failure(core::msg::RegexAmongKeywordsNotOneLine(), FailureCode::InvalidInput);
     if (!addKeywords(state, words))
         return Failure(core::msg::KeywordsNotOneLine(), FailureCode::InvalidInput);
     return words;

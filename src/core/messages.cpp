@@ -151,6 +151,13 @@ Message CommandLineCopied(const std::string& line) {
                    " Copy as command line", Buttons::Ok, Icon::Information};
 }
 
+Message RegexAmongKeywordsNotOneLine() {
+    return Message{joinLines({"Some keywords are regular expressions and some are not: one command",
+                              "line cannot give them (--regex makes every keyword an expression).",
+                              "Nothing was copied."}),
+                   " Copy as command line", Buttons::Ok, Icon::Exclamation};
+}
+
 Message KeywordsNotOneLine() {
     return Message{joinLines({"The keywords have different exclude strings or tags, or exclude",
                               "strings with their own case rule: one command line cannot give",

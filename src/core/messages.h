@@ -55,6 +55,8 @@ Message NoNameEntered(); // the file list and the word list name questions
 // --- "Copy as command line" (the live screen, the viewer, the count window) ------------------
 Message CommandLineCopied(const std::string& line); // `line` is UTF-8, as it went to the clipboard
 Message KeywordsNotOneLine();
+// Regular expressions among plain keywords: --regex makes every keyword given one.
+Message RegexAmongKeywordsNotOneLine();
 Message ViewNotOneLine();
 
 } // namespace lexmora::core::msg

@@ -173,6 +173,102 @@ std::string RegexLiteralPrefix(std::string_view expression) {
     return std::string(expression.substr(0, n));
 }
 
+namespace {
+
+// Where the character class opened at `open` closes, or npos.
+std::size_t endOfClass(std::string_view e, std::size_t open) {
+    std::size_t i = open + 1;
+    if (i < e.size() && e[i] == '^')
+        ++i;
+    if (i < e.size() && e[i] == ']')
+        ++i; // a "]" first in a class is one of its characters
+    for (; i < e.size(); ++i) {
+        if (e[i] == '\\') {
+            ++i;
+        } else if (e[i] == '[' && i + 1 < e.size() && e[i + 1] == ':') {
+            const std::size_t close = e.find(":]", i + 2);
+            if (close == std::string_view::npos)
+                return close;
+            i = close + 1;
+        } else if (e[i] == ']') {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Walks the expression's structure: `onChar(i, depth)` for every character outside escapes and
+// classes, with the group depth before it. False when the expression is not well formed.
+template <typename OnChar> bool walkStructure(std::string_view e, OnChar onChar) {
+    int depth = 0;
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        if (e[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (e[i] == '[') {
+            i = endOfClass(e, i);
+            if (i == std::string_view::npos)
+                return false;
+            continue;
+        }
+        if (!onChar(i, depth))
+            return true;
+        depth += e[i] == '(' ? 1 : e[i] == ')' ? -1 : 0;
+    }
+    return true;
+}
+
+// The leading group's alternatives (from its "(" at `open`), or none when an alternative stands
+// outside it or a quantifier follows it.
+std::vector<std::string_view> leadingGroupAlternatives(std::string_view e, std::size_t open) {
+    std::vector<std::string_view> alternatives;
+    std::size_t start = open + 1, close = std::string_view::npos;
+    bool outsideAlternative = false;
+    const bool formed = walkStructure(e, [&](std::size_t i, int depth) {
+        if (i < open)
+            return true;
+        if (e[i] == '|' && depth == 1 && close == std::string_view::npos) {
+            alternatives.push_back(e.substr(start, i - start));
+            start = i + 1;
+        } else if (e[i] == ')' && depth == 1 && close == std::string_view::npos) {
+            alternatives.push_back(e.substr(start, i - start));
+            close = i;
+        } else if (e[i] == '|' && depth == 0) {
+            outsideAlternative = true;
+        }
+        return true;
+    });
+    if (!formed || outsideAlternative || close == std::string_view::npos ||
+        (close + 1 < e.size() && std::strchr("?*+{", e[close + 1]) != nullptr))
+        return {};
+    if (!alternatives.empty() && alternatives.front().starts_with("?:"))
+        alternatives.front().remove_prefix(2); // a group that does not capture
+    return alternatives;
+}
+
+} // namespace
+
+std::vector<std::string> RegexLiteralStarts(std::string_view expression) {
+    std::size_t at = 0;
+    while (expression.substr(at).starts_with("\\b"))
+        at += 2; // a word bound is tried where the literal stands
+    if (at < expression.size() && expression[at] == '(') {
+        std::vector<std::string> starts;
+        for (const std::string_view alternative : leadingGroupAlternatives(expression, at)) {
+            std::string prefix = RegexLiteralPrefix(alternative);
+            if (prefix.empty())
+                return {};
+            starts.push_back(std::move(prefix));
+        }
+        return starts;
+    }
+    std::string prefix = RegexLiteralPrefix(expression.substr(at));
+    if (prefix.empty() || expression.find('|') != std::string_view::npos)
+        return {};
+    return {std::move(prefix)};
+}
+
 RegexKeyword::~RegexKeyword() {
     pcre2_code_free(m_code);
     pcre2_code_free(m_anchored);
@@ -207,12 +303,12 @@ std::shared_ptr<const RegexKeyword> RegexKeyword::compile(std::string_view expre
     const std::uint32_t options = PCRE2_MULTILINE | (caseSensitive ? 0 : PCRE2_CASELESS);
     keyword->m_code = compileCode(expression, options, context, fault);
     if (keyword->m_code) {
-        keyword->m_prefix = RegexLiteralPrefix(expression);
-        if (!keyword->m_prefix.empty())
+        keyword->m_starts = RegexLiteralStarts(expression);
+        if (!keyword->m_starts.empty())
             keyword->m_anchored = compileCode(expression, options | PCRE2_ANCHORED, context, fault);
     }
     pcre2_compile_context_free(context);
-    if (!keyword->m_code || (!keyword->m_prefix.empty() && !keyword->m_anchored))
+    if (!keyword->m_code || (!keyword->m_starts.empty() && !keyword->m_anchored))
         return nullptr;
     std::uint32_t lookBehind = 0;
     pcre2_pattern_info(keyword->m_code, PCRE2_INFO_MAXLOOKBEHIND, &lookBehind);

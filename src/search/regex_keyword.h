@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct pcre2_real_code_8;
 struct pcre2_real_match_data_8;
@@ -57,20 +58,20 @@ public:
 
     const std::string& expression() const { return m_expression; }
     bool caseSensitive() const { return m_caseSensitive; }
-    // The literal every match begins with, as typed (empty when there is none to look for).
-    const std::string& literalPrefix() const { return m_prefix; }
+    // The literals one of which begins every match, as typed (none: nothing to look for first).
+    const std::vector<std::string>& literalStarts() const { return m_starts; }
     // How far back a lookbehind may look from where a match starts.
     std::size_t lookBehind() const { return m_lookBehind; }
 
     pcre2_real_code_8* code() const { return m_code; }
-    // The same expression anchored where it is tried (null without a literal prefix).
+    // The same expression anchored where it is tried (null without literal starts).
     pcre2_real_code_8* anchored() const { return m_anchored; }
 
 private:
     RegexKeyword() = default;
     std::string m_expression;
     bool m_caseSensitive = false;
-    std::string m_prefix;
+    std::vector<std::string> m_starts;
     std::size_t m_lookBehind = 0;
     // The compiled codes point into the tables: they live as long as the keyword.
     std::unique_ptr<RegexTables> m_tables;
@@ -82,6 +83,11 @@ private:
 // first special one (less the last when a quantifier follows it); empty when the expression has
 // an alternative ("|") anywhere, or begins with anything else.
 std::string RegexLiteralPrefix(std::string_view expression);
+
+// The literals one of which every match of `expression` begins with, after any leading word
+// bounds: its literal prefix, or the prefixes of the alternatives of a leading group
+// ("\b(walk|talk)(ed|ing)?" gives "walk" and "talk"). None when that cannot be told.
+std::vector<std::string> RegexLiteralStarts(std::string_view expression);
 
 // Whether keyword i of the state is a regular expression.
 bool IsRegexKeyword(const ProgramState& state, std::size_t i);

@@ -25,11 +25,15 @@ RegexMatcher::RegexMatcher(std::shared_ptr<const RegexKeyword> keyword)
     m_stack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
     if (m_stack)
         pcre2_jit_stack_assign(m_context, nullptr, m_stack);
-    // A literal that starts every match is looked for as the plain keywords' is; the anchored
-    // expression is tried only where it stands.
-    if (!m_keyword->literalPrefix().empty() && m_keyword->anchored()) {
+    // The literals that start every match are looked for as the plain keywords' are; the
+    // anchored expression is tried only where one stands.
+    if (m_keyword->anchored()) {
         const Fold fold = makeFold(m_keyword->caseSensitive() ? FoldMode::None : FoldMode::Cp1252);
-        m_prefix.emplace(foldText(fold, m_keyword->literalPrefix()), fold.map);
+        for (const std::string& literal : m_keyword->literalStarts()) {
+            m_starts.emplace_back(foldText(fold, literal), fold.map);
+            m_longestStart = std::max(m_longestStart, literal.size());
+        }
+        m_next.assign(m_starts.size(), 0);
     }
 }
 
@@ -41,14 +45,31 @@ RegexMatcher::~RegexMatcher() {
 
 RegexMatcher::Outcome RegexMatcher::find(const char* text, std::size_t size, std::size_t from,
                                          RegexWindow window, std::size_t& start, std::size_t& end) {
-    if (!m_prefix)
+    if (m_starts.empty())
         return run(m_keyword->code(), text, size, from, window, start, end);
-    for (std::size_t pos = from;;) {
-        const std::size_t s = m_prefix->find(text, size, pos);
+    return findFromStarts(text, size, from, window, start, end);
+}
+
+RegexMatcher::Outcome RegexMatcher::findFromStarts(const char* text, std::size_t size,
+                                                   std::size_t from, RegexWindow window,
+                                                   std::size_t& start, std::size_t& end) {
+    // The places found stay good while the window is the same and the search goes forward.
+    if (window.start != m_cachedWindow || size != m_cachedSize || from < m_cachedFrom)
+        std::fill(m_next.begin(), m_next.end(), std::size_t{0});
+    m_cachedWindow = window.start;
+    m_cachedSize = size;
+    m_cachedFrom = from;
+    bool first = true;
+    for (std::size_t pos = from;; first = false) {
+        std::size_t s = std::string::npos;
+        for (std::size_t i = 0; i < m_starts.size(); ++i) {
+            if (m_next[i] != std::string::npos && (m_next[i] < pos || (first && m_next[i] == 0)))
+                m_next[i] = m_starts[i].find(text, size, pos);
+            s = std::min(s, m_next[i]);
+        }
         if (s == std::string::npos) {
-            // The window's end may have cut the literal: its last bytes are looked at again.
-            const std::size_t cut = m_keyword->literalPrefix().size() - 1;
-            start = window.final ? size : std::max(pos, size - std::min(size, cut));
+            // The window's end may have cut a literal: its last bytes are looked at again.
+            start = window.final ? size : std::max(pos, size - std::min(size, m_longestStart - 1));
             return Outcome::NoMatch;
         }
         const Outcome outcome = run(m_keyword->anchored(), text, size, s, window, start, end);
@@ -62,7 +83,7 @@ RegexMatcher::Outcome RegexMatcher::run(pcre2_real_code_8* code, const char* tex
                                         std::size_t from, RegexWindow window, std::size_t& start,
                                         std::size_t& end) {
     std::uint32_t options = PCRE2_NOTEMPTY;
-    if (!window.atFileStart)
+    if (window.start != 0)
         options |= PCRE2_NOTBOL;
     if (!window.final)
         options |= PCRE2_PARTIAL_HARD;

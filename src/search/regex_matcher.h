@@ -16,15 +16,16 @@
 #include "search/regex_keyword.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
-#include <optional>
+#include <vector>
 
 namespace lexmora {
 
 // Where a window stands in its file.
 struct RegexWindow {
-    bool atFileStart = false; // the window's first byte is the file's
-    bool final = false;       // the file ends where the window does
+    std::uint64_t start = 0; // the window's first byte in the file (0: it starts the file)
+    bool final = false;      // the file ends where the window does
 };
 
 class RegexMatcher {
@@ -53,7 +54,16 @@ private:
                 RegexWindow window, std::size_t& start, std::size_t& end);
 
     std::shared_ptr<const RegexKeyword> m_keyword;
-    std::optional<LiteralFinder> m_prefix; // finds where a match may begin, when it can
+    Outcome findFromStarts(const char* text, std::size_t size, std::size_t from, RegexWindow window,
+                           std::size_t& start, std::size_t& end);
+
+    // The literals one of which begins every match, looked for as the plain keywords' are; the
+    // next place of each in the window at hand is kept from call to call.
+    std::vector<LiteralFinder> m_starts;
+    std::vector<std::size_t> m_next;
+    std::size_t m_longestStart = 0;
+    std::uint64_t m_cachedWindow = UINT64_MAX;
+    std::size_t m_cachedSize = 0, m_cachedFrom = 0;
     pcre2_real_match_data_8* m_data = nullptr;
     pcre2_real_match_context_8* m_context = nullptr; // the limits and the JIT's stack
     pcre2_real_jit_stack_8* m_stack = nullptr;

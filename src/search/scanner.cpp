@@ -687,7 +687,7 @@ int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
         const bool final = at.final();
         std::size_t s = 0, e = 0;
         const RegexMatcher::Outcome outcome = matcher.find(text.read().data(), text.size(), at.pos,
-                                                           {text.windowStart() == 0, final}, s, e);
+                                                           {text.windowStart(), final}, s, e);
         if (outcome == RegexMatcher::Outcome::LimitReached) {
             m_prompter.tell(search::msg::RegexLimitReached(m_pattern.patternText, m_path));
             return 0;
@@ -959,7 +959,7 @@ bool Scan::scanRegexAlone(CandidateCheck& check, std::size_t slot) {
         return true;
     }
     RegexMatcher& matcher = passRegex(slot);
-    const RegexWindow window{check.text.windowStart() == 0, check.final};
+    const RegexWindow window{check.text.windowStart(), check.final};
     for (;;) {
         std::size_t s = 0, e = 0;
         const RegexMatcher::Outcome outcome = matcher.find(read.data(), size, pos, window, s, e);

@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -278,6 +279,13 @@ void frmStrings::buildEntryBox(QVBoxLayout* left) {
     m_txtEnterStrings->setObjectName("txtEnterStrings");
     m_txtEnterStrings->setMinimumWidth(320);
     left->addWidget(m_txtEnterStrings);
+    m_lblRegexFault = new QLabel(this);
+    m_lblRegexFault->setObjectName("lblRegexFault");
+    m_lblRegexFault->setStyleSheet("color: #b00000");
+    m_lblRegexFault->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_lblRegexFault->setTextFormat(Qt::PlainText);
+    m_lblRegexFault->hide();
+    left->addWidget(m_lblRegexFault);
     connect(m_txtEnterStrings, &KeywordEntryBox::keyTyped, this, &frmStrings::onKeyTyped);
     connect(m_txtEnterStrings, &KeywordEntryBox::doubleClicked, this,
             &frmStrings::onEntryDoubleClicked);
@@ -293,6 +301,9 @@ void frmStrings::buildModeOptions(QVBoxLayout* left) {
     m_optExcludeStrings->setObjectName("optExcludeStrings");
     m_chkCase = new QCheckBox(" Case sensitive", this);
     m_chkCase->setObjectName("chkCase");
+    m_chkRegex = new QCheckBox(" Regular expression", this);
+    m_chkRegex->setObjectName("chkRegex");
+    m_chkRegex->setToolTip("The keywords entered are Perl-compatible regular expressions");
     m_optBefore = new QRadioButton("before", this);
     m_optBefore->setObjectName("optBefore");
     m_optAfter = new QRadioButton("after keyword", this);
@@ -309,9 +320,14 @@ void frmStrings::buildModeOptions(QVBoxLayout* left) {
     modeRow->addWidget(m_optExcludeStrings, 1, 0);
     modeRow->addWidget(m_optBefore, 1, 1);
     modeRow->addWidget(m_optAfter, 1, 2);
+    modeRow->addWidget(m_chkRegex, 2, 0);
     connect(m_optSearchStrings, &QRadioButton::toggled, this, &frmStrings::onKeywordMode);
     connect(m_optExcludeStrings, &QRadioButton::toggled, this, &frmStrings::onExcludeMode);
     connect(m_chkCase, &QCheckBox::clicked, this, &frmStrings::onCaseClicked);
+    connect(m_chkRegex, &QCheckBox::clicked, this, [this] {
+        m_lblRegexFault->hide();
+        m_txtEnterStrings->setFocus();
+    });
     connect(m_optBefore, &QRadioButton::clicked, this, [this] { m_state.TagBefore = true; });
     connect(m_optAfter, &QRadioButton::clicked, this, [this] { m_state.TagBefore = false; });
 }
@@ -568,22 +584,27 @@ bool frmStrings::prepare(bool askKeep) {
 }
 
 void frmStrings::handOverForLoad() {
-    m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked());
+    m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked(),
+                     regexEntry());
 }
 
 void frmStrings::syncLists() {
     const auto& keywords = m_lists.keywords();
     const QSignalBlocker block(m_lstStoreStrings);
     const int n = static_cast<int>(keywords.size());
-    auto itemFor = [&keywords](int i) {
-        auto* item = new QListWidgetItem(toQt(keywords[static_cast<std::size_t>(i)].text));
+    // An expression is shown as a keyword file writes it, between two "/".
+    auto shown = [](const KeywordEntry& k) {
+        return toQt(k.regex ? kRegexMarker + k.text + kRegexMarker : k.text);
+    };
+    auto itemFor = [&keywords, &shown](int i) {
+        auto* item = new QListWidgetItem(shown(keywords[static_cast<std::size_t>(i)]));
         item->setData(Qt::UserRole, keywords[static_cast<std::size_t>(i)].caseSensitive ? 1 : 0);
         return item;
     };
-    auto same = [&keywords, this](int i) {
+    auto same = [&keywords, &shown, this](int i) {
         const QListWidgetItem* item = m_lstStoreStrings->item(i);
         const auto& k = keywords[static_cast<std::size_t>(i)];
-        return item->text() == toQt(k.text) &&
+        return item->text() == shown(k) &&
                item->data(Qt::UserRole).toInt() == (k.caseSensitive ? 1 : 0);
     };
     // One line added, changed or removed is the usual case: a long list is not built again.
@@ -642,9 +663,23 @@ void frmStrings::syncExcludeList() {
 void frmStrings::clearEntry() {
     m_txtEnterStrings->clear();
     m_chkCase->setChecked(false);
+    m_lblRegexFault->hide();
+}
+
+// A regular expression is typed freely: the keyword language's filter and tidying would change
+// its meaning.
+bool frmStrings::regexEntry() const {
+    return m_chkRegex->isChecked() && m_lists.mode() == EntryMode::Keywords;
 }
 
 void frmStrings::onKeyTyped(char key) {
+    if (regexEntry()) {
+        if (key == kKeyEnter)
+            onEnter();
+        else
+            m_txtEnterStrings->acceptKey();
+        return;
+    }
     const std::string text = fromQt(m_txtEnterStrings->text());
     const auto caret = static_cast<std::size_t>(std::max(0, m_txtEnterStrings->cursorPosition()));
     const KeyOutcome out = FilterKeystroke(text, caret, key, m_lists.mode(), m_state.TaggedSearch,
@@ -667,12 +702,45 @@ void frmStrings::onKeyTyped(char key) {
 }
 
 void frmStrings::onEnter() {
+    if (regexEntry()) {
+        enterExpression();
+        return;
+    }
     const std::string normalised =
         NormaliseEntry(fromQt(m_txtEnterStrings->text()), SpecialChars::from(m_state));
     m_txtEnterStrings->setText(toQt(normalised));
     if (m_lists.commit(normalised, m_chkCase->isChecked(), m_prompter))
         clearEntry();
     syncLists();
+    m_txtEnterStrings->setFocus();
+}
+
+// Enter on an expression: it joins the list once it compiles; else the reason is shown under the
+// entry box with a mark under the character where the fault was found.
+void frmStrings::enterExpression() {
+    const std::string text = fromQt(m_txtEnterStrings->text());
+    RegexFault fault;
+    if (!text.empty() && !RegexKeyword::compile(text, m_chkCase->isChecked(), m_state, fault)) {
+        showRegexFault(text, fault);
+        return;
+    }
+    m_lblRegexFault->hide();
+    if (m_lists.commit(text, m_chkCase->isChecked(), m_prompter, true))
+        clearEntry();
+    syncLists();
+    m_txtEnterStrings->setFocus();
+}
+
+void frmStrings::showRegexFault(const std::string& expression, const RegexFault& fault) {
+    QString shown = toQt(RegexFaultMessage(expression, fault).text);
+    shown.replace("\r\n", "\n");
+    if (fault.offset != std::string::npos) {
+        const std::size_t at = std::min(fault.offset, expression.size());
+        shown += "\n" + toQt(expression) + "\n" + QString(static_cast<int>(at), ' ') + "^";
+        m_txtEnterStrings->setCursorPosition(static_cast<int>(at));
+    }
+    m_lblRegexFault->setText(shown);
+    m_lblRegexFault->show();
     m_txtEnterStrings->setFocus();
 }
 
@@ -704,6 +772,7 @@ void frmStrings::onKeywordEdit(int row) {
         return;
     m_txtEnterStrings->setText(toQt(box->text));
     m_chkCase->setChecked(box->caseSensitive);
+    m_chkRegex->setChecked(box->regex);
     m_mnuKeywordDelete->setEnabled(true);
     syncExcludeList();
     m_txtEnterStrings->setFocus();
@@ -751,7 +820,8 @@ void frmStrings::onClear() {
 void frmStrings::onOk() {
     {
         const BusyPointer busy;
-        m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked());
+        m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked(),
+                         regexEntry());
     }
     removeCharacterLabels();
     accept();

@@ -10,6 +10,7 @@
 #include "keywords/keyword_file.h"
 #include "keywords/keyword_lists.h"
 #include "keywords/keyword_syntax.h"
+#include "search/regex_keyword.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -121,6 +122,9 @@ private:
     void syncExcludeList();
     void onKeyTyped(char key);
     void onEnter();
+    bool regexEntry() const;
+    void enterExpression();
+    void showRegexFault(const std::string& expression, const RegexFault& fault);
     void onEntryDoubleClicked();
     void onCaseClicked(bool checked);
     void onKeywordClicked(int row);
@@ -152,6 +156,8 @@ private:
 
     KeywordEntryBox* m_txtEnterStrings = nullptr;
     QCheckBox* m_chkCase = nullptr;
+    QCheckBox* m_chkRegex = nullptr;   // the keywords entered are regular expressions
+    QLabel* m_lblRegexFault = nullptr; // why the expression entered was refused, and where
     QRadioButton* m_optSearchStrings = nullptr;
     QRadioButton* m_optExcludeStrings = nullptr;
     QRadioButton* m_optBefore = nullptr;

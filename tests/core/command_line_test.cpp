@@ -185,6 +185,19 @@ TEST(SearchCommandWords, EachDesktopStateHasItsLine) {
          },
          "--home /prog search --source /texts/ --pattern '*.txt' " + common +
              " --case-marks -- '^Paris' 'caf\xC3\xA9'"},
+        {"regular expressions",
+         [](ProgramState& s) {
+             s.Keywords = {"\\b(walk|talk)\\b", "Caf\xE9"};
+             s.KeywordRegex = {true, true};
+             s.KeywordCase = {false, true};
+         },
+         "--home /prog search --source /texts/ --pattern '*.txt' " + common +
+             " --case-marks --regex -- '\\b(walk|talk)\\b' '^Caf\xC3\xA9'"},
+        {"regular expressions among keywords",
+         [](ProgramState& s) {
+             s.KeywordRegex = {false, true};
+         },
+         "<not one line>"},
         {"the same exclude strings for every keyword",
          [](ProgramState& s) {
              s.ExcludeStrings = {{"love me", ""}, {"love me", ""}};

@@ -149,6 +149,10 @@ std::vector<Row> everyMessage() {
         {core::msg::CommandLineCopied("lexmora-cli view -- 'caf\xC3\xA9 1.dmp'"),
          "This command line is on the clipboard:\r\nlexmora-cli view -- 'caf\xE9 1.dmp'",
          " Copy as command line", Buttons::Ok, Icon::Information},
+        {core::msg::RegexAmongKeywordsNotOneLine(),
+         "Some keywords are regular expressions and some are not: one command\r\nline cannot "
+         "give them (--regex makes every keyword an expression).\r\nNothing was copied.",
+         " Copy as command line", Buttons::Ok, Icon::Exclamation},
         {core::msg::KeywordsNotOneLine(),
          "The keywords have different exclude strings or tags, or exclude\r\nstrings with their "
          "own case rule: one command line cannot give\r\nthem. Nothing was copied.",

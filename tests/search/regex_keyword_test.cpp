@@ -139,7 +139,7 @@ std::vector<std::string> wholeTextMatches(const std::string& text, const std::st
     RegexMatcher matcher(RegexKeyword::compile(expression, false, state, fault));
     std::vector<std::string> out;
     std::size_t from = 0, s = 0, e = 0;
-    while (matcher.find(text.data(), text.size(), from, {true, true}, s, e) ==
+    while (matcher.find(text.data(), text.size(), from, {0, true}, s, e) ==
            RegexMatcher::Outcome::Match) {
         out.push_back(text.substr(s, e - s));
         from = e;
@@ -158,8 +158,8 @@ TEST(RegexKeyword, WindowsGiveTheMatchesOfTheWholeFile) {
         text += random() % 9 == 0 ? "\r\n" : " ";
     }
     text += std::string(200'000, 'a') + "z"; // a match longer than a window
-    for (const std::string expression :
-         {"\\b\\w+ment\\b", "colou?r", "(?<=\\bun )\\w+", "a[^z\\r\\n]*z", "\xE9t\xE9 +\\w+$"}) {
+    for (const std::string expression : {"\\b\\w+ment\\b", "colou?r", "\\b(walk|talk)(ed|ing)?\\b",
+                                         "(?<=\\bun )\\w+", "a[^z\\r\\n]*z", "\xE9t\xE9 +\\w+$"}) {
         SilentPrompter prompter;
         const std::vector<std::string> expected = wholeTextMatches(text, expression);
         const std::vector<std::string> nodes = nodesOf(text, expression, false, prompter);
@@ -297,6 +297,22 @@ TEST(RegexKeyword, LiteralPrefixIsWhatEveryMatchBeginsWith) {
     };
     for (const auto& [expression, prefix] : cases)
         EXPECT_EQ(RegexLiteralPrefix(expression), prefix) << expression;
+    using Starts = std::vector<std::string>;
+    const std::vector<std::pair<std::string, Starts>> starts = {
+        {"\\b(walk|talk)(ed|ing)?\\b", {"walk", "talk"}},
+        {"(?:colou?r|hue)s", {"colo", "hue"}},
+        {"\\bgiraffe\\b", {"giraffe"}},
+        {"(walk|talk)?ing", {}}, // the group may be left out
+        {"(walk|t[ai]lk)", {"walk", "t"}},
+        {"(walk|\\w+)", {}},          // an alternative that begins with a class
+        {"(walk|talk)|run", {}},      // an alternative outside the group
+        {"(ab|c)[|)]d", {"ab", "c"}}, // "|" and ")" inside a class are characters
+        {"(?i)walk", {}},
+        {"(walk(er|ing)|talk)", {}}, // an alternative's own group holds a "|"
+        {"colou?r|hue", {}},
+    };
+    for (const auto& [expression, literals] : starts)
+        EXPECT_EQ(RegexLiteralStarts(expression), literals) << expression;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "support/when_modal.h"
 #include "ui/frmStrings.h"
 
+#include "codes/code_tables.h"
 #include "core/settings.h"
 
 #include <QApplication>
@@ -414,6 +415,53 @@ private slots:
         QCOMPARE(w.box->text(), QString("word{<5}"));
         QCOMPARE(w.state.LeftContext, 120);
         QCOMPARE(w.state.RightContext, 80);
+    }
+
+    // "Regular expression": the keys go in as typed; a bad expression stays in the box with its
+    // reason and a mark under its place; a good one joins the list between two "/", kept as
+    // typed, and reaches the program state marked, with its case.
+    void regularExpressionsEntered() {
+        Window w;
+        w.state.CodeRows = BuiltInCodeRows();
+        w.open();
+        auto* regex = w.window->findChild<QCheckBox*>("chkRegex");
+        auto* fault = w.window->findChild<QLabel*>("lblRegexFault");
+        QVERIFY(regex && fault);
+        QCOMPARE(regex->text(), QString(" Regular expression"));
+        regex->click();
+        QTest::keyClicks(w.box, "colou(r+");
+        QTest::keyClick(w.box, Qt::Key_Return);
+        QCOMPARE(w.box->text(), QString("colou(r+"));
+        QVERIFY(rows(w.keywords).isEmpty());
+        QVERIFY(!fault->isHidden());
+        QCOMPARE(fault->text(), QString("The regular expression colou(r+ cannot be searched for:\n"
+                                        "missing closing parenthesis (at character 9).\n"
+                                        "colou(r+\n"
+                                        "        ^"));
+        QCOMPARE(w.box->cursorPosition(), 8);
+        w.window->resize(w.window->sizeHint());
+        grab(w.window.get(), "frmStrings-regex-fault");
+        QVERIFY(w.messages().isEmpty());
+
+        w.box->setText("");
+        QTest::keyClicks(w.box, "\\b(Walk|talk)(ed|ing)?\\b+");
+        QVERIFY(w.box->text().endsWith("\\b+"));
+        QTest::keyClick(w.box, Qt::Key_Backspace);
+        QTest::keyClick(w.box, Qt::Key_Return);
+        QVERIFY(fault->isHidden());
+        QTest::keyClicks(w.box, "[[:upper:]]\\w+");
+        w.window->findChild<QCheckBox*>("chkCase")->click();
+        QTest::keyClick(w.box, Qt::Key_Return);
+        regex->click(); // a plain keyword again
+        QTest::keyClicks(w.box, "Walk+ed,ing/");
+        QTest::keyClick(w.box, Qt::Key_Return);
+        QCOMPARE(rows(w.keywords),
+                 (QStringList{"/\\b(Walk|talk)(ed|ing)?\\b/", "/[[:upper:]]\\w+/", "Walk+ed,ing"}));
+        w.window->findChild<QPushButton*>("cmdOK")->click();
+        QCOMPARE(w.state.Keywords, (std::vector<std::string>{"\\b(Walk|talk)(ed|ing)?\\b",
+                                                             "[[:upper:]]\\w+", "walk+ed,ing"}));
+        QCOMPARE(w.state.KeywordRegex, (std::vector<bool>{true, true, false}));
+        QCOMPARE(w.state.KeywordCase, (std::vector<bool>{false, true, false}));
     }
 };
 
