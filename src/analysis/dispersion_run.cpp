@@ -32,14 +32,12 @@ Status countUnvisited(const WordRules& rules, DispersionCollector& collector,
 // What the walk's summary and the collector have to tell the user.
 void noteWalk(const HitWalkSummary& summary, DispersionCollector& collector,
               std::vector<std::string>& notes) {
-    for (const std::string& name : summary.filesLeftOut) {
+    // the walk's own notes name them
+    for (const std::string& name : summary.filesLeftOut)
         collector.dropFile(name);
-        notes.push_back(
-            analysis::msg::DispersionFileLeftOut(name, "changed or gone since the search").text);
-    }
+    notes.insert(notes.end(), summary.notes.begin(), summary.notes.end());
     if (summary.hitsLeftOut > 0)
         notes.push_back(analysis::msg::DispersionPartial(summary.hitsLeftOut).text);
-    notes.insert(notes.end(), summary.notes.begin(), summary.notes.end());
     if (collector.hitsOutside() > 0)
         notes.push_back(analysis::msg::DispersionHitsOutsideCorpus(collector.hitsOutside()).text);
     if (!collector.corpusGiven())
