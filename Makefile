@@ -2,7 +2,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) in build/test.
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build package deps clean format bench
+.PHONY: run test tsan build package deps clean format bench
 
 run: deps build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then build/release/bin/lexmora; \
@@ -17,6 +17,14 @@ test: deps
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The threaded components' tests (the background writer, the hit spool, the count's worker, the
+# one-pass search) under ThreadSanitizer; not part of `make test`, whose budget it would double.
+tsan: deps
+	cmake --preset tsan
+	cmake --build build/tsan -j $(JOBS) --target lexmora_engine_tests lexmora-cli
+	cd build/tsan && TSAN_OPTIONS=halt_on_error=1 \
+		bin/lexmora_engine_tests --gtest_filter='BackgroundWriter*:HitSpool*:OnePass*:WordcountRun*'
 
 # The .deb of the Release build (dpkg-shlibdeps, from build-essential's dpkg-dev, names the
 # Debian packages of the libraries it needs).

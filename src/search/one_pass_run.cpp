@@ -5,6 +5,7 @@
 #include "core/run_control.h"
 #include "search/compile_keyword.h"
 #include "search/messages.h"
+#include "search/regex_keyword.h"
 
 #include <algorithm>
 #include <chrono>
@@ -175,12 +176,10 @@ std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size
         return nullptr;
     auto walk = std::make_unique<OnePassWalk>();
     for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
-        CompiledPattern compiled;
-        if (!CompileKeyword(state, k, compiled))
-            continue; // passed over by the run as well
         PassKeyword keyword;
+        if (!CompileSearchPattern(state, k, keyword.pattern))
+            continue; // passed over by the run as well
         keyword.index = k;
-        keyword.pattern = MakeScanPattern(compiled);
         keyword.caseSensitive = k < state.KeywordCase.size() && state.KeywordCase[k];
         if (state.TaggedSearch)
             keyword.tag = TagOfKeyword(state, static_cast<int>(k));

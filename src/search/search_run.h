@@ -49,9 +49,11 @@ struct SearchRun {
     std::int64_t LastKeywordIndex = -1; // the last keyword the loop reached (-1: none)
     int RecordLength = kMinRecordLength;
     std::vector<std::int64_t> HitsPerKeyword;
-    std::int64_t FilesSearched = 0; // of the current keyword
-    std::int64_t BytesSearched = 0; // of the current keyword
-    std::int64_t FilesUnread = 0;   // over the whole run: sources named as not read instead
+    std::int64_t FilesSearched = 0;      // of the current keyword
+    std::int64_t BytesSearched = 0;      // of the current keyword
+    std::int64_t FilesUnread = 0;        // over the whole run: sources named as not read instead
+    std::int64_t FilesCutShort = 0;      // over the whole run: sources read only in part
+    std::int64_t KeywordsPassedOver = 0; // nothing to search for: told and not searched
     std::int64_t HitsTotal = 0;
     std::int64_t EstimatedBytes = 0;
     std::int64_t BytesInResultFile = 0;

@@ -127,7 +127,7 @@ private slots:
             int norm;
             QString expected;
         };
-        for (const Case& c : {Case{1000, 1, "00.5 per 100"}, Case{12034, 5, "00083 per 1M"}}) {
+        for (const Case& c : {Case{1000, 1, "0.5 per 100"}, Case{12034, 5, "83 per 1M"}}) {
             Fixture f;
             const int times = c.tokens == 1000 ? 5 : 1;
             std::string text;
@@ -404,6 +404,18 @@ private slots:
         w.SelectCountFile();
         QCOMPARE(f.prompter.shown.back().title, std::string(" No files !"));
         QCOMPARE(w.mode(), FrequencyWindowMode::Counting);
+    }
+
+    // Opened to view a list (the main window's "View Word Frequency Files"), a Cancel in the file
+    // choice goes back where the user came from: out of the window, not into counting.
+    void cancelledChoiceGoesBackWhereTheUserCameFrom() {
+        Fixture f;
+        f.state.FrequencyMode = FrequencyWindowMode::Viewing;
+        ui::frmViewCount w(f.state, f.prompter);
+        w.dialogs().chooseListFile = [] { return std::optional<std::string>(); };
+        w.SelectCountFile();
+        QCOMPARE(f.prompter.shown.back().title, std::string(" No files !"));
+        QCOMPARE(w.mode(), FrequencyWindowMode::Leaving);
     }
 
     void twoColumnPrintToPdf() {

@@ -1,0 +1,86 @@
+// Clusters of a result file: the word sequences of a given size that contain a hit, read from
+// the source texts at each hit (see hit_walk.h), with their frequency and range. A hit of
+// several words (a multi-word keyword) is one block: it is never split, and it fills one of the
+// cluster's places, so that a 3-word cluster of "at the end" holds the block and two words.
+#pragma once
+
+#include "analysis/hit_walk.h"
+#include "analysis/sequence_list.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace lexmora {
+
+// Where the hit stands in a cluster.
+enum class NodePlace { Left, Right, Any };
+std::optional<NodePlace> NodePlaceNamed(std::string_view name); // "left", "right", "any"
+
+struct ClusterOptions {
+    int size = 3; // places, 2..8; the hit's block is one of them
+    NodePlace node = NodePlace::Any;
+    std::int64_t minFreq = 2;
+    std::int64_t minRange = 1;
+    bool stopAtSentence = false;
+};
+
+// Counts the clusters of the hits, file after file. A stretch of text counts once however many
+// hits it holds (two hits side by side do not count the words around them twice).
+class ClusterCounter {
+public:
+    explicit ClusterCounter(const ClusterOptions& options) : m_options(options) {}
+
+    void addFile(const FileWords& words, std::span<const PlacedHit> hits);
+
+    // The clusters that pass the filters, spelled by `spelling` (a vocabulary's), in counting
+    // order (sort them with SortSequences).
+    SequenceList finish(const std::function<std::string_view(std::uint32_t)>& spelling) const;
+
+private:
+    struct Tally {
+        std::int64_t freq = 0;
+        std::int64_t range = 0;
+        std::int64_t lastFile = -1;
+    };
+    struct KeyHash {
+        std::size_t operator()(const std::vector<std::uint32_t>& ids) const;
+    };
+    void addCluster(const FileWords& words, std::size_t first, std::size_t last);
+    bool crossesSentence(const FileWords& words, std::size_t first, std::size_t last) const;
+
+    ClusterOptions m_options;
+    std::unordered_map<std::vector<std::uint32_t>, Tally, KeyHash> m_tallies;
+    std::unordered_set<std::uint64_t> m_spans; // this file's stretches counted: first << 32 | last
+    std::vector<std::uint32_t> m_key;
+    std::int64_t m_file = 0;
+};
+
+struct ClusterRequest {
+    std::string resultPath;
+    std::optional<std::vector<std::int64_t>> records; // the hits the viewer shows; none: all
+    ClusterOptions options;
+    SequenceSort sort = SequenceSort::Freq;
+    std::size_t top = 0; // 0: all
+};
+
+struct ClusterResult {
+    SequenceList list;
+    HitWalkSummary summary;
+};
+
+// Walks the result file's hits and counts their clusters; fails as the walk fails (and with
+// FailureCode::InvalidInput for a size outside 2..8).
+Result<ClusterResult> CountClusters(const ProgramState& state, const ClusterRequest& request,
+                                    RunControl* control = nullptr);
+
+// The table of a result: columns cluster, freq, range.
+Table ClusterTable(const ClusterResult& result);
+
+} // namespace lexmora

@@ -1,0 +1,140 @@
+// Counts word-id sequences of several sizes at once, with their frequency and exact range
+// (files they occur in). Sequences are partitioned by the hash of their ids before they are
+// counted, so that each partition's table is small enough to stay in cache while a batch of
+// its sequences goes in; when the tables outgrow their memory bound, every partition goes to a
+// temporary file of its own and the tables start again empty. Each partition is then merged
+// alone, so that memory holds one partition's sequences, never the corpus's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lexmora {
+
+inline constexpr int kMinSequenceSize = 2;
+inline constexpr int kMaxSequenceSize = 8;
+
+// What one sequence counted: occurrences, files, and the first and last file it was met in
+// (numbered in reading order), which let counts made before and after a spill be joined with
+// the range exact.
+struct SequenceTally {
+    std::uint32_t freq = 0;
+    std::uint32_t range = 0;
+    std::uint32_t firstFile = 0;
+    std::uint32_t lastFile = 0;
+};
+
+// A partition's table: open addressing over the sequences' hashes; the ids live in an arena.
+class TallyTable {
+public:
+    explicit TallyTable(int size) : m_size(static_cast<std::size_t>(size)) {}
+
+    // One occurrence in `file` (files come in increasing order).
+    void addOne(const std::uint32_t* ids, std::uint64_t hash, std::uint32_t file);
+    // A tally made later in the run than everything held (a later spill, or the tables left in
+    // memory): a file at both ends of the join counts once.
+    void addLater(const std::uint32_t* ids, std::uint64_t hash, const SequenceTally& later);
+
+    std::size_t entries() const { return m_used; }
+    std::size_t bytes() const {
+        return m_slots.capacity() * sizeof(Slot) + m_ids.capacity() * sizeof(std::uint32_t);
+    }
+    void release();
+
+    template <typename Visit> void forEach(Visit&& visit) const {
+        for (const Slot& s : m_slots)
+            if (s.tally.freq != 0)
+                visit(m_ids.data() + s.key, s.tally);
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash;
+        std::uint32_t key; // the ids' start in m_ids
+        SequenceTally tally;
+    };
+    Slot& find(const std::uint32_t* ids, std::uint64_t hash, bool& fresh);
+    void grow();
+
+    std::size_t m_size;
+    std::vector<Slot> m_slots;
+    std::vector<std::uint32_t> m_ids;
+    std::size_t m_used = 0;
+};
+
+std::uint64_t HashSequence(const std::uint32_t* ids, int size);
+
+class NgramCounter {
+public:
+    // Sizes minSize..maxSize. A folder of its own is made in `temporaryFolder` at the first
+    // spill; it goes, with every file in it, when the counter does.
+    NgramCounter(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder);
+    ~NgramCounter() { removeFolder(); }
+    NgramCounter(const NgramCounter&) = delete;
+    NgramCounter& operator=(const NgramCounter&) = delete;
+
+    // The sequences that end with the last id of `window`, whose `filled` ids (at most
+    // kMaxSequenceSize) are the words since the last break, oldest first, ending at
+    // window[kMaxSequenceSize - 1].
+    void addWindow(const std::uint32_t* window, int filled, std::uint32_t file) {
+        for (int n = m_minSize; n <= m_maxSize && n <= filled; ++n)
+            queue(n, window + kMaxSequenceSize - n, file);
+    }
+
+    // Spills when the tables are over the bound. False when a spill failed: error() is the
+    // errno, and folderFailed() tells whether the folder itself could not be made.
+    bool settle();
+    bool spilled() const { return m_spills > 0; }
+    int error() const { return m_error; }
+    bool folderFailed() const { return m_folderFailed; }
+    const std::string& temporaryFolder() const { return m_base; }
+
+    using Emit = std::function<void(int size, const std::uint32_t* ids, const SequenceTally&)>;
+    // Called between partitions with the share done; false stops the drain.
+    using Between = std::function<bool(double done)>;
+    // Every sequence of every size, partition by partition (the spilled ones merged); memory is
+    // given back as it goes. False when stopped, or when a temporary file could not be read
+    // back (error() not 0).
+    bool drain(const Emit& emit, const Between& between);
+
+private:
+    static constexpr std::size_t kPartitions = 256;
+    static constexpr std::size_t kQueueBytes = 16 << 10; // per partition and size
+
+    struct Partition {
+        TallyTable table;
+        std::vector<std::uint32_t> queued; // file, then the ids, per sequence
+        bool onDisk = false;
+        explicit Partition(int size) : table(size) {}
+    };
+
+    void queue(int n, const std::uint32_t* ids, std::uint32_t file) {
+        const std::uint64_t hash = HashSequence(ids, n);
+        Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][hash >> 56];
+        p.queued.push_back(file);
+        p.queued.insert(p.queued.end(), ids, ids + n);
+        if (p.queued.size() * sizeof(std::uint32_t) >= kQueueBytes)
+            countQueued(p, n);
+    }
+    void countQueued(Partition& p, int n);
+    std::size_t bytes() const;
+    bool spill();
+    bool drainPartition(Partition& p, int n, const Emit& emit);
+    std::string spillPath(int n, std::size_t part) const;
+    bool makeFolder();
+    void removeFolder();
+
+    int m_minSize, m_maxSize;
+    std::size_t m_memoryBound;
+    std::string m_base;   // where the run folder goes
+    std::string m_folder; // the run's own, once made
+    bool m_folderFailed = false;
+    std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
+    int m_spills = 0;
+    int m_error = 0;
+};
+
+} // namespace lexmora

@@ -1,0 +1,341 @@
+#include "analysis/ngrams.h"
+
+#include "analysis/messages.h"
+#include "analysis/ngram_counter.h"
+#include "analysis/word_ids.h"
+#include "core/file_io.h"
+#include "core/file_utils.h"
+#include "search/messages.h"
+#include "wordcount/count_source.h"
+#include "wordcount/messages.h"
+#include "wordcount/word_rules.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace lexmora {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool isBlankOrLineEnd(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+bool isSentenceMark(char c) {
+    return c == '.' || c == '?' || c == '!';
+}
+
+// Where the cutter's words go: folded, numbered, and every sequence each one ends counted.
+struct NgramSink {
+    WordIds* ids = nullptr;
+    NgramCounter* counter = nullptr;
+    std::string folded;
+    // the words since the last break, oldest first, the newest at the end
+    std::array<std::uint32_t, kMaxSequenceSize> window{};
+    int filled = 0;
+    std::uint32_t file = 0;
+    std::int64_t tokens = 0;
+
+    void operator()(std::string_view word) {
+        if (!FoldWord(word, folded))
+            return;
+        ++tokens;
+        std::memmove(window.data(), window.data() + 1, (kMaxSequenceSize - 1) * sizeof(window[0]));
+        window[kMaxSequenceSize - 1] = ids->idOf(folded);
+        if (filled < kMaxSequenceSize)
+            ++filled;
+        counter->addWindow(window.data(), filled, file);
+    }
+    void breakSequence() { filled = 0; }
+};
+
+using Cutter = WordCutter<NgramSink>;
+
+WordRules rulesFor(const ProgramState& state, const std::optional<LanguageId>& language) {
+    if (!language)
+        return MakeWordRules(state);
+    ProgramState copy = state;
+    ApplyLanguage(copy, *language);
+    return MakeWordRules(copy);
+}
+
+class NgramRun {
+public:
+    NgramRun(ProgramState& state, const NgramRequest& request, const NgramHooks& hooks)
+        : m_state(state), m_request(request), m_hooks(hooks),
+          m_prompter(hooks.prompter ? *hooks.prompter : m_silent),
+          m_control(state, hooks.host ? *hooks.host : m_noHost, m_prompter,
+                    analysis::msg::AbandonNgrams()),
+          m_rules(rulesFor(state, request.language)),
+          m_counter(request.minSize, request.maxSize, request.memoryBound, state.TempDirectory) {
+        m_sink.ids = &m_ids;
+        m_sink.counter = &m_counter;
+    }
+
+    Result<NgramResult> run();
+
+private:
+    enum class Flow { Go, Stop, Failed };
+
+    Flow readSource(const std::string& path, int number);
+    Flow readBlocks(SourceReader& reader, const std::string& path, NgramProgress& progress);
+    void cutSentences(Cutter& cutter, std::size_t ready, bool eof, const std::string& carry);
+    void feedPiece(Cutter& cutter, std::size_t from, std::size_t to);
+    Flow poll();
+    void report(NgramProgress progress, bool force);
+    Failure spillFailure() const;
+    void note(const Message& message) {
+        m_prompter.tell(message);
+        m_notes.push_back(message.text);
+    }
+    void collect(NgramResult& result, int size, const std::uint32_t* ids,
+                 const SequenceTally& tally);
+
+    ProgramState& m_state;
+    const NgramRequest& m_request;
+    const NgramHooks& m_hooks;
+    SilentPrompter m_silent;
+    Prompter& m_prompter;
+    RunHost m_noHost;
+    RunControl m_control;
+    WordRules m_rules;
+    WordIds m_ids;
+    NgramCounter m_counter;
+    NgramSink m_sink;
+    std::string m_block, m_piece, m_text;
+    bool m_pendingEnd = false; // a block ended with a . ? or ! whose next byte was unknown
+    std::int64_t m_files = 0;
+    std::vector<std::string> m_notes;
+    Clock::time_point m_lastReport{};
+};
+
+NgramRun::Flow NgramRun::poll() {
+    return m_control.poll() == RunStep::Go ? Flow::Go : Flow::Stop;
+}
+
+void NgramRun::report(NgramProgress progress, bool force) {
+    if (!m_hooks.progress)
+        return;
+    const auto now = Clock::now();
+    if (!force && now - m_lastReport < std::chrono::milliseconds(50))
+        return;
+    m_lastReport = now;
+    progress.tokens = m_sink.tokens;
+    m_hooks.progress(progress);
+}
+
+Failure NgramRun::spillFailure() const {
+    const int error = m_counter.error();
+    const std::string text = std::strerror(error);
+    if (m_counter.folderFailed())
+        return Failure(analysis::msg::CannotMakeSpillFolder(m_counter.temporaryFolder(), text),
+                       FailureCode::CannotWrite, error);
+    return Failure(analysis::msg::SpillFailed(m_counter.temporaryFolder(), text),
+                   error == ENOSPC ? FailureCode::DiskFull : FailureCode::CannotWrite, error);
+}
+
+void NgramRun::feedPiece(Cutter& cutter, std::size_t from, std::size_t to) {
+    if (to <= from)
+        return;
+    const std::size_t n = to - from;
+    if (m_piece.size() < n + kCutterSlack)
+        m_piece.resize(n + kCutterSlack);
+    std::memcpy(m_piece.data(), m_block.data() + from, n);
+    cutter.feed(m_piece, n);
+}
+
+// The block cut a sentence at a time: a . ? or ! followed by a blank or a line end ends the
+// sequences. The byte after a mark at the block's end is in `carry`, or else in the next block.
+void NgramRun::cutSentences(Cutter& cutter, std::size_t ready, bool eof, const std::string& carry) {
+    const char* p = m_block.data();
+    if (m_pendingEnd && ready > 0 && isBlankOrLineEnd(p[0])) {
+        cutter.finish();
+        m_sink.breakSequence();
+    }
+    m_pendingEnd = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < ready; ++i) {
+        if (!isSentenceMark(p[i]))
+            continue;
+        bool ends = false;
+        if (i + 1 < ready)
+            ends = isBlankOrLineEnd(p[i + 1]);
+        else if (!carry.empty())
+            ends = isBlankOrLineEnd(carry[0]);
+        else
+            m_pendingEnd = !eof;
+        if (!ends)
+            continue;
+        feedPiece(cutter, start, i + 1);
+        cutter.finish();
+        m_sink.breakSequence();
+        start = i + 1;
+    }
+    feedPiece(cutter, start, ready);
+}
+
+NgramRun::Flow NgramRun::readBlocks(SourceReader& reader, const std::string& path,
+                                    NgramProgress& progress) {
+    Cutter cutter(m_rules, m_sink);
+    std::string carry;
+    std::string_view separator;
+    m_pendingEnd = false;
+    for (bool first = true;; first = false) {
+        SourceReader::reserveTail(m_block, 0, carry.size());
+        std::memcpy(m_block.data(), carry.data(), carry.size());
+        std::size_t end = 0;
+        int error = 0;
+        const long got = reader.next(m_block, carry.size(), end, error);
+        const bool eof = got <= 0;
+        if (first)
+            separator = detectSeparator(std::string_view(m_block.data(), end));
+        const std::size_t ready = joinHyphens(m_block.data(), end, separator, eof, carry);
+        if (m_block.size() < ready + kCutterSlack)
+            m_block.resize(ready + kCutterSlack);
+        if (m_request.stopAtSentence)
+            cutSentences(cutter, ready, eof, carry);
+        else
+            cutter.feed(m_block, ready);
+        if (got < 0) // the words read so far stand, as in the count
+            note(search::msg::SourceReadCutShort(path, reader.consumed(), reader.size(),
+                                                 std::strerror(error)));
+        if (eof)
+            break;
+        if (!m_counter.settle())
+            return Flow::Failed;
+        progress.fraction = reader.size() ? static_cast<double>(reader.consumed()) /
+                                                static_cast<double>(reader.size())
+                                          : 1.0;
+        report(progress, false);
+        if (poll() == Flow::Stop)
+            return Flow::Stop;
+    }
+    cutter.finish();
+    m_sink.breakSequence(); // never across the file's end
+    return m_counter.settle() ? Flow::Go : Flow::Failed;
+}
+
+// One source, refused as the count refuses it: missing and unreadable files are named, binary
+// ones too (the count skips them quietly, but here a user asks why a file added nothing).
+NgramRun::Flow NgramRun::readSource(const std::string& path, int number) {
+    NgramProgress progress;
+    progress.fileNumber = number;
+    progress.fileTotal = static_cast<int>(m_request.sources.size());
+    progress.path = path;
+    report(progress, true);
+    if (HasInvalidExtension(path, m_state.InvalidFileExtensions))
+        return Flow::Go;
+    SourceReader reader;
+    int error = 0;
+    const SourceReader::Kind kind = !isRegularFile(path)
+                                        ? (error = ENOENT, SourceReader::Kind::Unreadable)
+                                    : reader.open(path, error) ? reader.probe(error)
+                                                               : SourceReader::Kind::Unreadable;
+    if (kind == SourceReader::Kind::Unreadable) {
+        note(wordcount::msg::CannotReadSource(path, std::strerror(error)));
+        return Flow::Go;
+    }
+    if (kind == SourceReader::Kind::Binary)
+        note(analysis::msg::NotATextSource(path));
+    if (kind != SourceReader::Kind::Text)
+        return Flow::Go;
+    ++m_files;
+    m_sink.file = static_cast<std::uint32_t>(m_files);
+    return readBlocks(reader, path, progress);
+}
+
+void NgramRun::collect(NgramResult& result, int size, const std::uint32_t* ids,
+                       const SequenceTally& tally) {
+    if (tally.freq < m_request.minFreq || tally.range < m_request.minRange)
+        return;
+    m_text.clear();
+    for (int i = 0; i < size; ++i) {
+        if (i > 0)
+            m_text += ' ';
+        m_text.append(m_ids.spelling(ids[i]));
+    }
+    result.list.add(m_text, tally.freq, tally.range);
+}
+
+Result<NgramResult> NgramRun::run() {
+    const Failure abandoned(analysis::msg::NgramsAbandoned(), FailureCode::Cancelled);
+    for (std::size_t i = 0; i < m_request.sources.size(); ++i) {
+        const Flow flow = readSource(m_request.sources[i], static_cast<int>(i) + 1);
+        if (flow == Flow::Failed)
+            return spillFailure();
+        if (flow == Flow::Stop || poll() == Flow::Stop)
+            return abandoned;
+    }
+    NgramResult result;
+    result.notes = std::move(m_notes);
+    if (m_files == 0 || m_sink.tokens == 0)
+        return Failure(analysis::msg::NoWordsForNgrams(), FailureCode::InvalidInput);
+    result.minSize = m_request.minSize;
+    result.maxSize = m_request.maxSize;
+    result.minFreq = m_request.minFreq;
+    result.minRange = m_request.minRange;
+    result.stopAtSentence = m_request.stopAtSentence;
+    result.languageIndex = m_rules.languageIndex;
+    result.tokens = m_sink.tokens;
+    result.files = m_files;
+    result.spilled = m_counter.spilled();
+    NgramProgress progress;
+    progress.phase = NgramProgress::Phase::Merging;
+    bool stopped = false;
+    const bool drained =
+        m_counter.drain([&](int size, const std::uint32_t* ids,
+                            const SequenceTally& tally) { collect(result, size, ids, tally); },
+                        [&](double done) {
+                            progress.fraction = done;
+                            report(progress, false);
+                            stopped = poll() == Flow::Stop;
+                            return !stopped;
+                        });
+    if (!drained)
+        return stopped ? abandoned : spillFailure();
+    SortSequences(result.list, m_request.sort);
+    KeepTop(result.list, m_request.top);
+    return result;
+}
+
+} // namespace
+
+std::optional<std::pair<int, int>> ParseNgramSize(std::string_view text) {
+    auto number = [](std::string_view digits) -> int {
+        if (digits.size() != 1 || digits[0] < '0' || digits[0] > '9')
+            return -1;
+        return digits[0] - '0';
+    };
+    const std::size_t dash = text.find('-');
+    const int low = number(text.substr(0, dash));
+    const int high = dash == std::string_view::npos ? low : number(text.substr(dash + 1));
+    if (low < kMinSequenceSize || high > kMaxSequenceSize || high < low)
+        return std::nullopt;
+    return std::pair{low, high};
+}
+
+std::string NgramSizeText(int minSize, int maxSize) {
+    return minSize == maxSize ? std::to_string(minSize)
+                              : std::to_string(minSize) + "-" + std::to_string(maxSize);
+}
+
+Result<NgramResult> CountNgrams(ProgramState& state, const NgramRequest& request,
+                                const NgramHooks& hooks) {
+    if (request.minSize < kMinSequenceSize || request.maxSize > kMaxSequenceSize ||
+        request.maxSize < request.minSize)
+        return Failure(
+            analysis::msg::SizeOutOfRange(NgramSizeText(request.minSize, request.maxSize)),
+            FailureCode::InvalidInput);
+    NgramRun run(state, request, hooks);
+    return run.run();
+}
+
+Table NgramTable(const NgramResult& result) {
+    return SequenceTable(result.list, "ngram");
+}
+
+} // namespace lexmora

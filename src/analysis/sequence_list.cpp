@@ -1,0 +1,136 @@
+#include "analysis/sequence_list.h"
+
+#include "wordcount/word_rules.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace lexmora {
+
+namespace {
+
+constexpr std::pair<SequenceSort, const char*> kSortNames[] = {
+    {SequenceSort::Freq, "freq"},
+    {SequenceSort::Range, "range"},
+    {SequenceSort::Alpha, "alpha"},
+    {SequenceSort::Ending, "ending"},
+};
+
+// Each item's place in the alphabetical order, worked out once: comparing texts letter by
+// letter in every comparison of a sort by frequency would cost more than the count.
+std::vector<std::uint32_t> alphabeticalRanks(const SequenceList& list) {
+    std::vector<WordEntry> entries(list.items.size());
+    std::string arena;
+    const bool direct = list.text.size() <= UINT32_MAX;
+    for (std::size_t i = 0; i < list.items.size(); ++i) {
+        const SequenceItem& item = list.items[i];
+        std::uint32_t offset;
+        if (direct) {
+            offset = static_cast<std::uint32_t>(item.at);
+        } else {
+            offset = static_cast<std::uint32_t>(arena.size());
+            arena.append(list.textOf(item));
+        }
+        entries[i] = {offset, item.length, static_cast<std::uint32_t>(i)};
+    }
+    std::vector<KeyedWord> keys;
+    SortWords(direct ? list.text : arena, entries, keys);
+    std::vector<std::uint32_t> rank(list.items.size());
+    for (std::size_t r = 0; r < entries.size(); ++r)
+        rank[entries[r].count] = static_cast<std::uint32_t>(r);
+    return rank;
+}
+
+// Byte order of the reversed texts, without reversing them.
+int compareFromEnd(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 1; i <= n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[a.size() - i]);
+        const auto cb = static_cast<unsigned char>(b[b.size() - i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+std::optional<SequenceSort> SequenceSortNamed(std::string_view name) {
+    for (const auto& [sort, text] : kSortNames)
+        if (name == text)
+            return sort;
+    return std::nullopt;
+}
+
+const char* SequenceSortName(SequenceSort sort) {
+    for (const auto& [s, text] : kSortNames)
+        if (s == sort)
+            return text;
+    return "freq";
+}
+
+void SortSequences(SequenceList& list, SequenceSort sort) {
+    if (list.items.size() > UINT32_MAX)
+        return; // beyond any list a table shows; left in counting order
+    const std::vector<std::uint32_t> rank = alphabeticalRanks(list);
+    std::vector<std::uint32_t> order(list.items.size());
+    std::iota(order.begin(), order.end(), 0u);
+    const auto& items = list.items;
+    switch (sort) {
+    case SequenceSort::Freq:
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            if (items[a].freq != items[b].freq)
+                return items[a].freq > items[b].freq;
+            return rank[a] < rank[b];
+        });
+        break;
+    case SequenceSort::Range:
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            if (items[a].range != items[b].range)
+                return items[a].range > items[b].range;
+            return rank[a] < rank[b];
+        });
+        break;
+    case SequenceSort::Alpha:
+        std::sort(order.begin(), order.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return rank[a] < rank[b]; });
+        break;
+    case SequenceSort::Ending:
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const int c = compareFromEnd(list.textOf(items[a]), list.textOf(items[b]));
+            return c != 0 ? c < 0 : rank[a] < rank[b];
+        });
+        break;
+    }
+    std::vector<SequenceItem> sorted;
+    sorted.reserve(order.size());
+    for (std::uint32_t i : order)
+        sorted.push_back(items[i]);
+    list.items = std::move(sorted);
+}
+
+void KeepTop(SequenceList& list, std::size_t top) {
+    if (top > 0 && list.items.size() > top)
+        list.items.resize(top);
+}
+
+std::vector<Column> SequenceColumns(std::string_view firstColumn) {
+    return {{std::string(firstColumn), ColumnKind::Text},
+            {"freq", ColumnKind::Integer},
+            {"range", ColumnKind::Integer}};
+}
+
+Row SequenceRow(const SequenceList& list, const SequenceItem& item) {
+    return {std::string(list.textOf(item)), item.freq, item.range};
+}
+
+Table SequenceTable(const SequenceList& list, std::string_view firstColumn) {
+    Table table;
+    table.columns = SequenceColumns(firstColumn);
+    table.rows.reserve(list.items.size());
+    for (const SequenceItem& item : list.items)
+        table.rows.push_back(SequenceRow(list, item));
+    return table;
+}
+
+} // namespace lexmora

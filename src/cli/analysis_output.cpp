@@ -1,0 +1,55 @@
+#include "cli/analysis_output.h"
+
+#include "export/table_writer.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace lexmora::cli {
+
+std::optional<std::int64_t> PositiveNumber(std::string_view text) {
+    std::int64_t value = 0;
+    if (text.empty() || text.size() > 12)
+        return std::nullopt;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<TableFormat> TextFormatNamed(std::string_view name) {
+    const auto format = TableFormatNamed(name);
+    if (!format || *format == TableFormat::Xlsx)
+        return std::nullopt;
+    return format;
+}
+
+std::optional<std::string> OtherFileKind(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return S_ISFIFO(info.st_mode)   ? "a FIFO (named pipe)"
+           : S_ISCHR(info.st_mode)  ? "a character device"
+           : S_ISBLK(info.st_mode)  ? "a block device"
+           : S_ISSOCK(info.st_mode) ? "a socket"
+                                    : "not a regular file";
+}
+
+bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format,
+                    const CliContext& context) {
+    bool written = true;
+    auto writer = MakeTextTableWriter(format, [&context, &written](std::string_view bytes) {
+        const std::string shown = context.display(bytes);
+        written = written && std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
+        return written;
+    });
+    if (!writer->begin(SequenceColumns(firstColumn)))
+        return false;
+    for (const SequenceItem& item : list.items)
+        if (!writer->add(SequenceRow(list, item)))
+            return false;
+    return writer->finish() && std::fflush(stdout) == 0 && written;
+}
+
+} // namespace lexmora::cli

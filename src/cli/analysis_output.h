@@ -1,0 +1,30 @@
+// What the analysis sub-commands (ngrams, clusters) share: their number and format options,
+// the sources they refuse by kind, and a list printed row by row in the format asked for.
+#pragma once
+
+#include "analysis/sequence_list.h"
+#include "cli/cli_context.h"
+#include "export/table.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lexmora::cli {
+
+// A whole number from 1 up (at most 12 digits); nothing for anything else.
+std::optional<std::int64_t> PositiveNumber(std::string_view text);
+
+// "table", "tsv", "csv", "json": the formats printed on standard output.
+std::optional<TableFormat> TextFormatNamed(std::string_view name);
+
+// What a path that is there but is neither a file nor a folder is ("a FIFO (named pipe)"...).
+std::optional<std::string> OtherFileKind(const std::string& path);
+
+// The list as a table with columns `firstColumn`, freq, range, on standard output (UTF-8
+// unless --raw); false when standard output could not be written.
+bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format,
+                    const CliContext& context);
+
+} // namespace lexmora::cli

@@ -1,0 +1,250 @@
+// lexmora-cli ngrams: the word sequences of files and folders with their frequency and range,
+// printed as a table and optionally saved to be reopened.
+#include "cli/analysis_output.h"
+#include "cli/cli_context.h"
+#include "cli/messages.h"
+
+#include "analysis/messages.h"
+#include "analysis/ngram_file.h"
+#include "analysis/ngrams.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/text_codec.h"
+#include "wordcount/count_sources.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <optional>
+
+namespace lexmora::cli {
+
+namespace {
+
+constexpr const char* kNgramsUsage =
+    "usage: lexmora-cli [--home DIR] ngrams [--size N | --size N-M] [--min-freq N]\n"
+    "                   [--min-range N] [--stop-at-sentence] [--language L] [--tree]\n"
+    "                   [--pattern MASK] [--sort freq|range|alpha|ending] [--top N]\n"
+    "                   [--save FILE] [--format table|tsv|csv|json] PATH...\n"
+    "       lexmora-cli [--home DIR] ngrams --open FILE [--sort ...] [--top N] [--format ...]\n"
+    "\n"
+    "Counts every sequence of N words (or of N to M words) of the files given and of the files\n"
+    "in the folders given, cut and folded as the word count cuts and folds words, and prints\n"
+    "those that occur at least --min-freq times in at least --min-range files: the n-gram, its\n"
+    "frequency and its range (the number of files it occurs in). A sequence never crosses the\n"
+    "end of a file. Progress and files left out go to standard error.\n"
+    "\n"
+    "  --size N | N-M      words per n-gram, 2 to 8, or a range such as 2-5 (default 3)\n"
+    "  --min-freq N        the least frequency listed (default 2)\n"
+    "  --min-range N       the least number of files (default 1)\n"
+    "  --stop-at-sentence  never across a . ? or ! followed by a blank or a line end\n"
+    "  --language L        english | french | german | italian | spanish\n"
+    "  --tree              include all sub-folders of the folders given\n"
+    "  --pattern MASK      only the files of the folders given that match, e.g. \"*.txt\"\n"
+    "  --sort ORDER        freq (default) | range | alpha (from the start) | ending (from the\n"
+    "                      end, as the word list's \"by ending\"); ties alphabetically\n"
+    "  --top N             only the first N n-grams\n"
+    "  --save FILE         also save the list (every n-gram that passed, in this order) to\n"
+    "                      FILE, to be reopened with --open; an existing FILE is kept unless\n"
+    "                      --yes is given\n"
+    "  --open FILE         print a saved list instead of counting\n"
+    "  --format F          table (default) | tsv | csv | json\n"
+    "  --                  the options end: every word after it is a path\n";
+
+struct NgramsOptions {
+    NgramRequest request;
+    bool tree = false;
+    std::string pattern = "*";
+    std::string save, open;
+    std::size_t top = 0;
+    TableFormat format = TableFormat::Table;
+    std::vector<std::string> paths;
+    bool help = false;
+};
+
+std::optional<int> usageError(const std::string& text) {
+    std::cerr << "lexmora-cli ngrams: " << text << "\n";
+    return kUsage;
+}
+
+// The option at args[i] that takes a value.
+std::optional<int> readValue(const std::string& a, const std::string& v, NgramsOptions& o,
+                             ProgramState& state, const CliContext& context) {
+    if (a == "--size") {
+        const auto size = ParseNgramSize(v);
+        if (!size) {
+            context.report(analysis::msg::SizeOutOfRange(v));
+            return kUsage;
+        }
+        o.request.minSize = size->first;
+        o.request.maxSize = size->second;
+    } else if (a == "--min-freq" || a == "--min-range" || a == "--top") {
+        const auto n = PositiveNumber(v);
+        if (!n)
+            return usageError(a + " needs a whole number above 0, not '" + v + "'");
+        if (a == "--min-freq")
+            o.request.minFreq = *n;
+        else if (a == "--min-range")
+            o.request.minRange = *n;
+        else
+            o.top = static_cast<std::size_t>(*n);
+    } else if (a == "--language") {
+        const auto language = LanguageFromTypedName(v);
+        if (!language)
+            return usageError("unknown language '" + v + "'");
+        o.request.language = *language;
+        ApplyLanguage(state, *language);
+    } else if (a == "--pattern") {
+        o.pattern = v;
+    } else if (a == "--sort") {
+        const auto sort = SequenceSortNamed(v);
+        if (!sort)
+            return usageError("unknown sort '" + v + "' (freq, range, alpha or ending)");
+        o.request.sort = *sort;
+    } else if (a == "--save") {
+        o.save = AbsolutePath(v);
+    } else if (a == "--open") {
+        o.open = AbsolutePath(v);
+    } else {
+        const auto format = TextFormatNamed(v);
+        if (!format)
+            return usageError("unknown format '" + v + "' (table, tsv, csv or json)");
+        o.format = *format;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> readOptions(const std::vector<std::string>& args, NgramsOptions& o,
+                               CliContext& context) {
+    static const char* const kValued[] = {"--size",    "--min-freq", "--min-range", "--language",
+                                          "--pattern", "--sort",     "--top",       "--save",
+                                          "--open",    "--format"};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--") {
+            o.paths.insert(o.paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            break;
+        }
+        if (a == "--help" || a == "-h") {
+            std::cout << kNgramsUsage;
+            return kSuccess;
+        }
+        if (a == "--stop-at-sentence") {
+            o.request.stopAtSentence = true;
+        } else if (a == "--tree") {
+            o.tree = true;
+        } else if (std::find(std::begin(kValued), std::end(kValued), a) != std::end(kValued)) {
+            if (i + 1 >= args.size())
+                return usageError(a + " needs a value");
+            if (const auto status = readValue(a, args[++i], o, context.state, context))
+                return status;
+        } else if (a.rfind("--", 0) == 0) {
+            std::cerr << "lexmora-cli ngrams: unknown option '" << a << "'\n" << kNgramsUsage;
+            return kUsage;
+        } else {
+            o.paths.push_back(a);
+        }
+    }
+    return std::nullopt;
+}
+
+// Files as the count takes them: FIFOs and devices named and left out, folders listed.
+std::vector<std::string> expandSources(const NgramsOptions& o, CliContext& context) {
+    std::vector<std::string> files;
+    for (const std::string& p : o.paths) {
+        const std::string full = AbsolutePath(p);
+        if (const auto kind = OtherFileKind(full)) {
+            context.report(msg::NotACountSource(full, *kind));
+            continue;
+        }
+        if (!isDirectory(full)) {
+            files.push_back(full);
+            continue;
+        }
+        const std::vector<std::string> found =
+            ListCountSources(full, o.tree, context.prompter, o.pattern);
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
+std::function<void(const NgramProgress&)> progressPrinter(const CliContext& context) {
+    auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    return [&context, last](const NgramProgress& p) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last < std::chrono::seconds(1))
+            return;
+        last = now;
+        if (p.phase == NgramProgress::Phase::Reading)
+            context.progress("Counting n-grams... file " + std::to_string(p.fileNumber) + " of " +
+                             std::to_string(p.fileTotal) + "  tokens: " + std::to_string(p.tokens));
+        else
+            context.progress("Merging n-grams... " +
+                             std::to_string(static_cast<int>(p.fraction * 100)) + "%");
+    };
+}
+
+int printResult(NgramResult& result, const NgramsOptions& o, CliContext& context) {
+    if (!o.save.empty()) {
+        const Status saved =
+            SaveNgramFile(result, o.request.sort, o.save,
+                          context.yes ? Placement::Replace : Placement::KeepExisting);
+        if (!saved) {
+            context.report(saved.error());
+            return kFailure;
+        }
+    }
+    KeepTop(result.list, o.top);
+    context.progress(std::to_string(result.list.items.size()) + " n-grams of " +
+                     std::to_string(result.tokens) + " tokens in " + std::to_string(result.files) +
+                     " files");
+    return PrintSequences(result.list, "ngram", o.format, context) ? kSuccess : kFailure;
+}
+
+int openSaved(const NgramsOptions& o, bool sorted, CliContext& context) {
+    SequenceSort sort = SequenceSort::Freq;
+    Result<NgramResult> loaded = LoadNgramFile(o.open, &sort);
+    if (!loaded) {
+        context.report(loaded.error());
+        return kFailure;
+    }
+    if (sorted)
+        SortSequences(loaded->list, o.request.sort);
+    NgramsOptions shown = o;
+    shown.save.clear();
+    return printResult(*loaded, shown, context);
+}
+
+} // namespace
+
+int runNgramsCommand(CliContext& context, const std::vector<std::string>& args) {
+    NgramsOptions o;
+    if (const auto status = readOptions(args, o, context))
+        return *status;
+    if (!o.open.empty()) {
+        const bool sorted = std::find(args.begin(), args.end(), "--sort") != args.end();
+        return openSaved(o, sorted, context);
+    }
+    if (o.paths.empty()) {
+        context.report(msg::NoSourceFilesSelected());
+        return kUsage;
+    }
+    o.request.sources = expandSources(o, context);
+    CliRunHost host;
+    NgramHooks hooks;
+    hooks.host = &host;
+    hooks.prompter = &context.prompter;
+    hooks.progress = progressPrinter(context);
+    Result<NgramResult> result = CountNgrams(context.state, o.request, hooks);
+    if (!result) {
+        if (result.code() == FailureCode::Cancelled) {
+            std::cerr << "Abandon N-grams: interrupted\n";
+            return g_interrupted.load() ? kAbandoned : kFailure;
+        }
+        context.report(result.error());
+        return kFailure;
+    }
+    return printResult(*result, o, context);
+}
+
+} // namespace lexmora::cli
