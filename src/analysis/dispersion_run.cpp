@@ -63,11 +63,14 @@ Result<DispersionData> RunDispersion(const DispersionRequest& request, Prompter&
     std::vector<std::string> notes;
     noteWalk(*summary, collector, notes);
     const WordRules rules = MakeWordRules(*request.state);
+    const std::size_t notesBefore = notes.size();
     if (Status counted = countUnvisited(rules, collector, notes, control); !counted)
         return counted.failure();
+    const bool partsUnread = notes.size() > notesBefore; // a note for each file not read
     DispersionData data = collector.take();
     if (data.files.empty())
         return Failure(analysis::msg::DispersionNoFiles(), FailureCode::NotFound);
+    data.partial = summary->hitsLeftOut > 0 || partsUnread;
     data.notes = std::move(notes);
     return data;
 }
