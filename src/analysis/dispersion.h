@@ -57,6 +57,7 @@ struct DispersionData {
     std::vector<DispersionFile> files;
     std::vector<KeywordPlaces> keywords;
     std::vector<std::string> notes;
+    bool partial = false; // hits or files left out: files changed, gone or unreadable
 };
 
 // The measures of one keyword over the files that have words.

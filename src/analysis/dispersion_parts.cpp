@@ -7,6 +7,7 @@
 #include "files/file_list.h"
 #include "wordcount/count_source.h"
 #include "wordcount/count_sources.h"
+#include "wordcount/word_rules.h"
 
 #include <algorithm>
 #include <climits>
@@ -140,9 +141,11 @@ std::optional<std::size_t> DispersionCollector::partOf(const std::string& path) 
 }
 
 std::size_t DispersionCollector::keywordIndex(const std::string& keyword) {
-    const auto [at, added] = m_keywordIndex.emplace(keyword, m_keywords.size());
+    // a record holds the hit as found ("La", "LA"): one keyword whatever its case
+    std::string folded = LowerCp1252(keyword);
+    const auto [at, added] = m_keywordIndex.emplace(folded, m_keywords.size());
     if (added)
-        m_keywords.push_back({keyword, {}});
+        m_keywords.push_back({std::move(folded), {}});
     return at->second;
 }
 

@@ -32,14 +32,12 @@ Status countUnvisited(const WordRules& rules, DispersionCollector& collector,
 // What the walk's summary and the collector have to tell the user.
 void noteWalk(const HitWalkSummary& summary, DispersionCollector& collector,
               std::vector<std::string>& notes) {
-    for (const std::string& name : summary.filesLeftOut) {
+    // the walk's own notes name them
+    for (const std::string& name : summary.filesLeftOut)
         collector.dropFile(name);
-        notes.push_back(
-            analysis::msg::DispersionFileLeftOut(name, "changed or gone since the search").text);
-    }
+    notes.insert(notes.end(), summary.notes.begin(), summary.notes.end());
     if (summary.hitsLeftOut > 0)
         notes.push_back(analysis::msg::DispersionPartial(summary.hitsLeftOut).text);
-    notes.insert(notes.end(), summary.notes.begin(), summary.notes.end());
     if (collector.hitsOutside() > 0)
         notes.push_back(analysis::msg::DispersionHitsOutsideCorpus(collector.hitsOutside()).text);
     if (!collector.corpusGiven())
@@ -65,11 +63,14 @@ Result<DispersionData> RunDispersion(const DispersionRequest& request, Prompter&
     std::vector<std::string> notes;
     noteWalk(*summary, collector, notes);
     const WordRules rules = MakeWordRules(*request.state);
+    const std::size_t notesBefore = notes.size();
     if (Status counted = countUnvisited(rules, collector, notes, control); !counted)
         return counted.failure();
+    const bool partsUnread = notes.size() > notesBefore; // a note for each file not read
     DispersionData data = collector.take();
     if (data.files.empty())
         return Failure(analysis::msg::DispersionNoFiles(), FailureCode::NotFound);
+    data.partial = summary->hitsLeftOut > 0 || partsUnread;
     data.notes = std::move(notes);
     return data;
 }

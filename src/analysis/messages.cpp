@@ -360,7 +360,7 @@ Message DispersionFileLeftOut(const std::string& name, const std::string& reason
 
 Message DispersionPartial(std::int64_t hitsLeftOut) {
     return box("The measures are partial: " + std::to_string(hitsLeftOut) +
-                   " hits are in files changed or gone since the search.",
+                   " hits are left out (their files changed or gone since the search).",
                " Dispersion", Buttons::Ok, Icon::Exclamation);
 }
 

@@ -163,7 +163,7 @@ PlacedHit hit(std::int64_t record, std::uint32_t first, const std::string& keywo
 
 TEST(DispersionCollector, CorpusOrderKeywordsApartAndHitsOutsideCounted) {
     DispersionCollector collector({"/c/en/a.txt", "/c/en/b.txt", "/c/fr/c.txt"});
-    const std::vector<PlacedHit> inC = {hit(1, 7, "walk"), hit(2, 2, "run"), hit(3, 3, "walk")};
+    const std::vector<PlacedHit> inC = {hit(1, 7, "walk"), hit(2, 2, "run"), hit(3, 3, "Walk")};
     collector.addFile(fileWords("/c/fr/c.txt", 20), inC);
     const std::vector<PlacedHit> inA = {hit(4, 0, "run")};
     collector.addFile(fileWords("/c/en/a.txt", 5), inA);

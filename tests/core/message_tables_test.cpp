@@ -844,7 +844,8 @@ std::vector<Row> everyMessage() {
          "a.txt is left out: changed or gone since the search", " Dispersion", Buttons::Ok,
          Icon::Exclamation},
         {analysis::msg::DispersionPartial(12),
-         "The measures are partial: 12 hits are in files changed or gone since the search.",
+         "The measures are partial: 12 hits are left out (their files changed or gone since the "
+         "search).",
          " Dispersion", Buttons::Ok, Icon::Exclamation},
         {analysis::msg::DispersionHitsOutsideCorpus(3),
          "3 hits are in files outside the corpus given: left out.", " Dispersion", Buttons::Ok,
