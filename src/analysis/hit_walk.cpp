@@ -487,7 +487,9 @@ std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWor
                                     walk.keywordWords,
                                     static_cast<std::uint32_t>(words.words.size() - placed.first))
                               : 0;
-        placed.keyword = std::string(fromKeyword.substr(0, fromKeyword.find(' ')));
+        // The keyword searched for, as the result file names it: the text at the hit is what
+        // matched ("the," and "The" are hits of one keyword, not keywords of their own).
+        placed.keyword = walk.viewer.ViewKeyword();
         walk.placed.push_back(std::move(placed));
     }
     return notFound;
