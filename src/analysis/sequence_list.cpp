@@ -75,7 +75,7 @@ void SortSequences(SequenceList& list, SequenceSort sort) {
     const std::vector<std::uint32_t> rank = alphabeticalRanks(list);
     std::vector<std::uint32_t> order(list.items.size());
     std::iota(order.begin(), order.end(), 0u);
-    const auto& items = list.items;
+    const std::vector<SequenceItem>& items = list.items;
     switch (sort) {
     case SequenceSort::Freq:
         std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -102,11 +102,21 @@ void SortSequences(SequenceList& list, SequenceSort sort) {
         });
         break;
     }
-    std::vector<SequenceItem> sorted;
-    sorted.reserve(order.size());
-    for (std::uint32_t i : order)
-        sorted.push_back(items[i]);
-    list.items = std::move(sorted);
+    // put in place by following the permutation's cycles: a sorted copy would double the list
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] == i || order[i] == UINT32_MAX)
+            continue;
+        const SequenceItem first = list.items[i];
+        std::size_t at = i;
+        while (order[at] != i) {
+            const std::size_t from = order[at];
+            list.items[at] = list.items[from];
+            order[at] = UINT32_MAX;
+            at = from;
+        }
+        list.items[at] = first;
+        order[at] = UINT32_MAX;
+    }
 }
 
 void KeepTop(SequenceList& list, std::size_t top) {
