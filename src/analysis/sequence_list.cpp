@@ -16,28 +16,31 @@ constexpr std::pair<SequenceSort, const char*> kSortNames[] = {
     {SequenceSort::Ending, "ending"},
 };
 
-// Each item's place in the alphabetical order, worked out once: comparing texts letter by
-// letter in every comparison of a sort by frequency would cost more than the count.
+// Each item's place in the alphabetical order (the word list's CompareWords), worked out once:
+// comparing texts letter by letter in every comparison of a sort by frequency would cost more
+// than the count. The first eight base letters, packed into one number, settle most comparisons
+// (as the word list's own sort does), in 16 bytes an item.
 std::vector<std::uint32_t> alphabeticalRanks(const SequenceList& list) {
-    std::vector<WordEntry> entries(list.items.size());
-    std::string arena;
-    const bool direct = list.text.size() <= UINT32_MAX;
-    for (std::size_t i = 0; i < list.items.size(); ++i) {
-        const SequenceItem& item = list.items[i];
-        std::uint32_t offset;
-        if (direct) {
-            offset = static_cast<std::uint32_t>(item.at);
-        } else {
-            offset = static_cast<std::uint32_t>(arena.size());
-            arena.append(list.textOf(item));
-        }
-        entries[i] = {offset, item.length, static_cast<std::uint32_t>(i)};
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t index;
+    };
+    std::vector<Keyed> keys(list.items.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view text = list.textOf(list.items[i]);
+        std::uint64_t key = 0;
+        for (std::size_t j = 0; j < std::min<std::size_t>(text.size(), 8); ++j)
+            key |= std::uint64_t(PieceOf(static_cast<unsigned char>(text[j]))) << (56 - 8 * j);
+        keys[i] = {key, static_cast<std::uint32_t>(i)};
     }
-    std::vector<KeyedWord> keys;
-    SortWords(direct ? list.text : arena, entries, keys);
+    std::sort(keys.begin(), keys.end(), [&list](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return CompareWords(list.textOf(list.items[a.index]), list.textOf(list.items[b.index])) < 0;
+    });
     std::vector<std::uint32_t> rank(list.items.size());
-    for (std::size_t r = 0; r < entries.size(); ++r)
-        rank[entries[r].count] = static_cast<std::uint32_t>(r);
+    for (std::size_t r = 0; r < keys.size(); ++r)
+        rank[keys[r].index] = static_cast<std::uint32_t>(r);
     return rank;
 }
 
