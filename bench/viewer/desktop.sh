@@ -3,14 +3,15 @@
 # xvfb-run: open + first page, paging through the bar, and a sort (right word 1 forwards) on the
 # desktop against `lexmora-cli view --sort right --pos 1` on the same file. Runs are interleaved,
 # three pairs, since the machine may be loaded. Usage: bench/viewer/desktop.sh [RECORDS]
-# Needs g++, cmake, ninja, Qt 6 and xvfb-run; builds a Release tree in build/bench.
+# Needs g++, cmake, ninja, Qt 6 and xvfb-run; builds a Release tree with the desktop in
+# build/bench-desktop (a folder of its own: bench/run-all.sh configures build/bench without it).
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 records=${1:-1000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-build="$root/build/bench"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+build="$root/build/bench-desktop"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLEXMORA_BUILD_UI=ON \
     ${CCACHE_DIR:+-DCMAKE_CXX_COMPILER_LAUNCHER=ccache} >/dev/null
 cmake --build "$build" -j 2 --target lexmora_ui lexmora-cli >/dev/null
 g++ -std=c++20 -O2 -DNDEBUG -fPIC -I "$root/src" "$root/bench/viewer/viewer_desktop_bench.cpp" \

@@ -10,12 +10,12 @@
 #include "core/run_control.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lexmora {
@@ -29,10 +29,20 @@ public:
     std::size_t size() const { return m_spellings.size(); }
 
 private:
-    std::vector<std::string> m_spellings;
-    std::unordered_map<std::string_view, std::uint32_t> m_ids; // views into m_spellings' heap
-};
+    // Every word of every source passes through idOf: an open-addressed table whose slots hold
+    // a word's first eight bytes and length, so that most words are told apart, and most found,
+    // without reading their spelling elsewhere in memory.
+    struct Slot {
+        std::uint64_t head = 0; // the first eight bytes, zero-padded
+        std::uint32_t id = 0;   // id + 1; 0: free
+        std::uint32_t length = 0;
+    };
+    std::size_t slotOf(std::string_view folded, std::uint64_t head, std::uint64_t hash) const;
+    void grow();
 
+    std::deque<std::string> m_spellings; // a deque: spellings never move
+    std::vector<Slot> m_slots;
+};
 // One source file's words in order.
 struct FileWords {
     std::string path;                          // as opened on disk (UTF-8)
@@ -46,15 +56,17 @@ struct FileWords {
 
 // A hit placed among its file's words.
 struct PlacedHit {
-    std::int64_t record = 0; // the hit's record number in the result file (1 = first)
+    std::int64_t record = 0; // the hit's record number in the result file (1 = first hit)
     std::uint32_t first = 0; // index of the hit's first word in FileWords::words
-    std::uint32_t count = 1; // the hit's words (a multi-word keyword: several)
-    std::string keyword;     // the record's keyword field (Windows-1252)
+    // The hit's words (a multi-word keyword: several). 0 when the hit begins with no word of the
+    // list (a one-letter word the language does not count): `first` is then the word after it.
+    std::uint32_t count = 1;
+    std::string keyword; // the record's text at the keyword, its first word (Windows-1252)
 };
 
 struct HitWalkRequest {
     std::string resultPath; // the .dmp file
-    // The hits the viewer shows, by record number, in any order; none: every hit of the file.
+    // The hits the viewer shows, by hit number (1 = first hit), in any order; none: every hit.
     std::optional<std::vector<std::int64_t>> records;
     // Code tables, language and word count options for reading and cutting the sources.
     const ProgramState* state = nullptr;
@@ -66,6 +78,7 @@ struct HitWalkSummary {
     std::vector<std::string> filesLeftOut; // their names (Windows-1252)
     std::vector<std::string> sourceFiles;  // every file the log names, as opened (UTF-8)
     std::vector<std::string> notes;        // what the user is to be told (Windows-1252)
+    std::int64_t tokens = 0;               // words of the files read (placed or not)
 };
 
 using HitFileVisitor = std::function<void(const FileWords&, std::span<const PlacedHit>)>;
@@ -76,7 +89,12 @@ using HitFileVisitor = std::function<void(const FileWords&, std::span<const Plac
 Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& vocabulary,
                                     const HitFileVisitor& visit, RunControl* control = nullptr);
 
-// Cuts one whole text (already in Windows-1252) into FileWords, as the walk does each source.
+// Cuts one whole text (already in Windows-1252) into FileWords, as the walk does each source:
+// lines joined at a line-end hyphen as the word count joins them, offsets those of `text`.
 FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary);
+
+// A source file's bytes as the word count reads them: UTF-16, and UTF-8 where detected, converted
+// to Windows-1252, a byte-order mark dropped.
+std::string SourceTextOf(std::string bytes);
 
 } // namespace lexmora

@@ -4,6 +4,7 @@
 #include "core/paths.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <sys/stat.h>
@@ -338,6 +339,53 @@ Result<KeynessResult> CompareLists(const ComparedList& target, const ComparedLis
     if (stopped)
         return Failure(analysis::msg::KeynessStopped(), FailureCode::Cancelled);
     return result;
+}
+
+namespace {
+
+// The shortest decimal that reads back as the same number, never in exponent form.
+std::string plainNumber(double value) {
+    char text[64];
+    const auto done = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    return std::string(text, done.ptr);
+}
+
+const char* nameOf(KeynessMeasure measure) {
+    static const char* const kNames[] = {"ll", "chi2", "logratio", "pctdiff", "bic", "smp"};
+    return kNames[static_cast<int>(measure)];
+}
+
+} // namespace
+
+std::vector<std::string> KeynessCommandWords(const KeynessRequest& request) {
+    static const char* const kCorrections[] = {"none", "bonferroni", "sidak"};
+    static const char* const kShows[] = {"positive", "negative", "both"};
+    std::vector<std::string> words = {"keyness",
+                                      request.targetPath,
+                                      request.referencePath,
+                                      "--measure",
+                                      nameOf(request.measure),
+                                      "--k",
+                                      plainNumber(request.k),
+                                      "--p",
+                                      request.pLevel ? plainNumber(*request.pLevel) : "none",
+                                      "--correct",
+                                      kCorrections[static_cast<int>(request.correction)],
+                                      "--min-target",
+                                      std::to_string(request.minTarget),
+                                      "--min-ref",
+                                      std::to_string(request.minReference),
+                                      "--show",
+                                      kShows[static_cast<int>(request.show)]};
+    if (request.top) {
+        words.push_back("--top");
+        words.push_back(std::to_string(*request.top));
+    }
+    if (request.badLines == BadLines::Skip) {
+        words.push_back("--bad-lines");
+        words.push_back("skip");
+    }
+    return words;
 }
 
 Result<KeynessResult> RunKeyness(const KeynessRequest& request, const KeynessRowSink& sink) {

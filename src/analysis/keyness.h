@@ -71,6 +71,10 @@ std::vector<Column> KeynessColumns();
 // the rows, and the comparison fails as cancelled.
 using KeynessRowSink = std::function<bool(const Row& row, KeywordDirection direction)>;
 
+// The words after the program's name that make `lexmora-cli` compare as the request asks, every
+// setting spelled out ("Copy as Command Line"); the format is left to the caller.
+std::vector<std::string> KeynessCommandWords(const KeynessRequest& request);
+
 // Loads both lists and compares them. A target and a reference that are one file are refused.
 Result<KeynessResult> RunKeyness(const KeynessRequest& request, const KeynessRowSink& sink = {});
 // Compares two loaded lists (each in type order, see reference_list.h).

@@ -3,6 +3,7 @@
 #include "core/text_codec.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace lexmora::analysis::msg {
 
@@ -142,6 +143,102 @@ std::string KeynessFound(std::int64_t positive, std::int64_t negative) {
 
 // --- end of Keyness --------------------------------------------------------------------------
 
+// --- Hit walk and collocates -----------------------------------------------------------------
+
+namespace {
+
+Message walkBox(std::string text, std::string title) {
+    return Message{std::move(text), std::move(title), Buttons::Ok, Icon::Exclamation};
+}
+
+Message walkNote(std::string text) {
+    return Message{std::move(text), " Collocates", Buttons::Ok, Icon::Information};
+}
+
+} // namespace
+
+Message NoSourcesInResultFile(const std::string& name) {
+    return walkBox(joinLines({"Cannot read the hits of " + utf8ToCp1252(name) + " in their texts -",
+                              "it is not a result file of a saved search."}),
+                   " Not a result file");
+}
+
+Message DamagedRecordsLeftOut(std::int64_t records) {
+    return walkNote(std::to_string(records) +
+                    (records == 1 ? " damaged record was" : " damaged records were") +
+                    " left out.");
+}
+
+Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files) {
+    std::string names;
+    for (const std::string& file : files)
+        names += (names.empty() ? "" : ", ") + file;
+    return walkNote(std::to_string(hits) + (hits == 1 ? " hit" : " hits") + " left out: " +
+                    (files.size() == 1 ? "the source file has" : "the source files have") +
+                    " changed or gone since the search (" + names + ").");
+}
+
+Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files) {
+    std::string names;
+    for (const std::string& file : files)
+        names += (names.empty() ? "" : ", ") + file;
+    return walkNote(std::to_string(hits) + (hits == 1 ? " hit was" : " hits were") +
+                    " not found again in the source text and left out (" + names + ").");
+}
+
+// --- Collocates --------------------------------------------------------------------------------
+
+Message SpanOutOfRange() {
+    return walkBox("The span takes 0 to 25 words on each side.", " Collocates");
+}
+
+Message SpanBothZero() {
+    return walkBox("The span needs at least one word on one side.", " Collocates");
+}
+
+Message StopListUnreadable(const std::string& path, int error) {
+    return walkBox(joinLines({"Cannot read the stop list " + utf8ToCp1252(path),
+                              utf8ToCp1252(std::strerror(error))}),
+                   " Collocates");
+}
+
+Message WordListUnreadable(const std::string& path, const std::string& reason) {
+    return walkBox(joinLines({"Cannot use the word list " + utf8ToCp1252(path), reason}),
+                   " Collocates");
+}
+
+Message CorpusFileUnreadable(const std::string& path, int error) {
+    return walkBox(joinLines({"Cannot read the corpus file " + utf8ToCp1252(path),
+                              utf8ToCp1252(std::strerror(error))}),
+                   " Collocates");
+}
+
+Message CorpusEmpty() {
+    return walkBox("The corpus holds no words.", " Collocates");
+}
+
+Message CorpusIsFilesWithHits() {
+    return walkNote("The corpus is the files with hits: files without hits are left out of it.");
+}
+
+Message WordListMismatch(std::int64_t collocates, const std::string& examples) {
+    return walkNote(std::to_string(collocates) +
+                    (collocates == 1 ? " collocate stands" : " collocates stand") +
+                    " in more places of the windows than the corpus holds it - the corpus is of "
+                    "other texts - and " +
+                    (collocates == 1 ? "is" : "are") + " left out: " + examples);
+}
+
+Message OverlappedCollocates(std::int64_t collocates) {
+    return walkNote(std::to_string(collocates) +
+                    (collocates == 1 ? " collocate is" : " collocates are") +
+                    " counted in overlapping windows more often than the corpus holds " +
+                    (collocates == 1 ? "it" : "them") + ": O21 is taken as 0.");
+}
+
+Message NoHitsToWalk() {
+    return walkBox("The result file holds no hits.", " Collocates");
+}
 // --- N-grams and clusters ---
 
 Message AbandonNgrams() {
@@ -229,5 +326,69 @@ Message AbandonClusters() {
 }
 
 // --- end of n-grams and clusters ---
+
+
+// --- dispersion -------------------------------------------------------------------------------
+
+Message DispersionOnlyFilesWithHits() {
+    return box("The parts are the files with hits; the files without hits (the summary counts "
+               "them) are left out. Name the corpus to include them.",
+               " Dispersion", Buttons::Ok, Icon::Information);
+}
+
+Message DispersionSingleFile() {
+    return box("Juilland's D is not defined for a single file.", " Dispersion", Buttons::Ok,
+               Icon::Information);
+}
+
+Message DispersionFileWithoutWords(const std::string& name) {
+    return box(name + " has no words: it is no part of the measures.", " Dispersion", Buttons::Ok,
+               Icon::Information);
+}
+
+Message DispersionFileLeftOut(const std::string& name, const std::string& reason) {
+    return box(name + " is left out: " + reason, " Dispersion", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DispersionPartial(std::int64_t hitsLeftOut) {
+    return box("The measures are partial: " + std::to_string(hitsLeftOut) +
+                   " hits are in files changed or gone since the search.",
+               " Dispersion", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DispersionHitsOutsideCorpus(std::int64_t hits) {
+    return box(std::to_string(hits) + " hits are in files outside the corpus given: left out.",
+               " Dispersion", Buttons::Ok, Icon::Information);
+}
+
+Message DispersionNoFiles() {
+    return box("There are no files to plot.", " Dispersion", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DispersionUnreadable(int errorNumber) {
+    return box("it cannot be read (" + utf8ToCp1252(std::strerror(errorNumber)) + ").",
+               " Dispersion", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DispersionAbandoned() {
+    return box("The dispersion run was stopped.", " Dispersion", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DispersionAbandonQuestion() {
+    return box("Abandon the dispersion plot?", " Dispersion", Buttons::YesNo, Icon::Question);
+}
+
+Message DispersionCannotSavePicture(const std::string& name, int errorNumber) {
+    return box(joinLines({"Could not save the plot as " + utf8ToCp1252(name) + " !",
+                          utf8ToCp1252(std::strerror(errorNumber))}),
+               " Dispersion", Buttons::Ok, Icon::Exclamation);
+}
+
+Message DispersionPictureExists(const std::string& name) {
+    return box(utf8ToCp1252(name) + " exists already: the plot was not saved.", " Dispersion",
+               Buttons::Ok, Icon::Exclamation);
+}
+
+// --- end of dispersion ------------------------------------------------------------------------
 
 } // namespace lexmora::analysis::msg

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lexmora::analysis::msg {
 
@@ -49,6 +50,23 @@ extern const char* const kSidak;
 std::string KeynessFound(std::int64_t positive, std::int64_t negative);
 // --- end of Keyness --------------------------------------------------------------------------
 
+// --- Hit walk ----------------------------------------------------------------------------------
+Message NoSourcesInResultFile(const std::string& name);
+Message DamagedRecordsLeftOut(std::int64_t records);
+Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files);
+Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files);
+
+// --- Collocates --------------------------------------------------------------------------------
+Message SpanOutOfRange();
+Message SpanBothZero();
+Message StopListUnreadable(const std::string& path, int error);
+Message WordListUnreadable(const std::string& path, const std::string& reason);
+Message CorpusFileUnreadable(const std::string& path, int error);
+Message CorpusEmpty();
+Message CorpusIsFilesWithHits();
+Message WordListMismatch(std::int64_t collocates, const std::string& examples);
+Message OverlappedCollocates(std::int64_t collocates);
+Message NoHitsToWalk();
 // --- N-grams and clusters ---
 Message AbandonNgrams();
 Message NgramsAbandoned();
@@ -66,5 +84,22 @@ Message NgramFileExists(const std::string& name);
 Message ClusterSizeOutOfRange(const std::string& given);
 Message AbandonClusters();
 // --- end of n-grams and clusters ---
+
+
+// --- dispersion -------------------------------------------------------------------------------
+// Notes shown beside the figures (their text) and failures of a dispersion run.
+Message DispersionOnlyFilesWithHits();
+Message DispersionSingleFile();
+Message DispersionFileWithoutWords(const std::string& name);
+Message DispersionFileLeftOut(const std::string& name, const std::string& reason);
+Message DispersionPartial(std::int64_t hitsLeftOut);
+Message DispersionHitsOutsideCorpus(std::int64_t hits);
+Message DispersionNoFiles();
+Message DispersionUnreadable(int errorNumber);
+Message DispersionAbandoned();
+Message DispersionAbandonQuestion();
+Message DispersionCannotSavePicture(const std::string& name, int errorNumber);
+Message DispersionPictureExists(const std::string& name);
+// --- end of dispersion ------------------------------------------------------------------------
 
 } // namespace lexmora::analysis::msg

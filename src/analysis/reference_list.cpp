@@ -303,6 +303,11 @@ Result<ComparedList> ParsePlainList(std::string_view bytes, const std::string& n
     const std::string converted =
         conversion == SourceConversion::None ? std::string() : ConvertSourceText(bytes, conversion);
     const std::string_view text = conversion == SourceConversion::None ? bytes : converted;
+    // room for every line at once: no copying as the entries come
+    const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    list.words.reserve(lines);
+    list.counts.reserve(lines);
+    list.text.reserve(text.size());
     PlainListReader reader(list, badLines);
     if (Status read = reader.read(text); !read)
         return read.failure();

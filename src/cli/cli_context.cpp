@@ -11,6 +11,12 @@
 namespace lexmora::cli {
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_stopSignal{0};
+
+int abandonedStatus() {
+    const int signal = g_stopSignal.load();
+    return signal > 0 ? 128 + signal : kAbandoned;
+}
 
 namespace {
 
@@ -110,6 +116,8 @@ void CliRunHost::yield(ProgramState& state) {
 namespace {
 
 void onStopSignal(int signal) {
+    int none = 0;
+    g_stopSignal.compare_exchange_strong(none, signal);
     if (g_interrupted.exchange(true)) {
         // Asked twice: the user wants the program gone now.
         std::signal(signal, SIG_DFL);

@@ -13,10 +13,19 @@
 
 namespace lexmora::cli {
 
-enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2, kAbandoned = 130 };
+// Exit statuses. A run stopped by a signal exits with 128 + the signal's number, as shells and
+// service managers expect (130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP). Partial: the run
+// completed and kept its files, but some source was not read or read only in part (each was
+// named on standard error).
+enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2, kPartial = 3, kAbandoned = 130 };
 
 // Set by a stop signal (SIGINT, SIGTERM, SIGHUP); long runs read it through their run host.
 extern std::atomic<bool> g_interrupted;
+// The first stop signal's number (0 before any).
+extern std::atomic<int> g_stopSignal;
+
+// The status of a run abandoned after a stop signal: 128 + its number.
+int abandonedStatus();
 
 // Catches the stop signals: the first asks the running job to stop as the user's confirmed
 // Exit would, so that it leaves nothing half-written; a second one ends the program at once.
@@ -67,6 +76,7 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args);
 int runFreqCommand(CliContext& context, const std::vector<std::string>& args);
 int runViewCommand(CliContext& context, const std::vector<std::string>& args);
 int runKeynessCommand(CliContext& context, const std::vector<std::string>& args);
+int runCollocatesCommand(CliContext& context, const std::vector<std::string>& args);
 int runNgramsCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli

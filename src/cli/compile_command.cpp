@@ -9,6 +9,7 @@
 #include "core/text_codec.h"
 #include "keywords/keyword_syntax.h"
 #include "search/compile_keyword.h"
+#include "search/regex_keyword.h"
 
 #include <iostream>
 
@@ -18,7 +19,7 @@ namespace {
 
 constexpr const char* kCompileUsage =
     "usage: lexmora-cli [--home DIR] compile [--case] [--language L] [--wildcard ?|@]\n"
-    "                   [--brackets {}|()|[]] [--tagged] KEYWORD...\n"
+    "                   [--brackets {}|()|[]] [--tagged] [--regex] KEYWORD...\n"
     "\n"
     "Types each KEYWORD into the keyword entry as a user would, key by key, commits it, and\n"
     "prints the entry as it is stored, then the compiled pattern: its text and one line per\n"
@@ -30,6 +31,8 @@ constexpr const char* kCompileUsage =
     "  --wildcard C    the single-character wildcard, ? or @ (default ?)\n"
     "  --brackets P    the Next Word Match brackets: {} () or [] (default {})\n"
     "  --tagged        tagged search\n"
+    "  --regex         the keywords are regular expressions: each is checked as the search\n"
+    "                  checks it, and the literal its matches begin with is shown\n"
     "\n"
     "Exit status 1 when a keyword is refused or gives nothing to search for.\n";
 
@@ -63,11 +66,38 @@ bool typeKeyword(const CliContext& context, const std::string& keyword, bool tag
     return !refused;
 }
 
+// The expressions as the search takes them: the fault that refuses one, or how it is looked
+// for. Exit status 1 when one is refused.
+int showExpressions(const CliContext& context, const std::vector<std::string>& expressions,
+                    bool caseSensitive) {
+    int status = kSuccess;
+    for (const auto& typed : expressions) {
+        const std::string expression = context.raw ? typed : utf8ToCp1252(typed, '\0');
+        context.printLine("expression: " + expression);
+        RegexFault fault;
+        const auto keyword = RegexKeyword::compile(expression, caseSensitive, context.state, fault);
+        if (!keyword) {
+            context.report(RegexFaultMessage(expression, fault));
+            status = kFailure;
+            continue;
+        }
+        context.printLine(std::string("case: ") + (caseSensitive ? "sensitive" : "blind"));
+        context.printLine(keyword->literalPrefix().empty()
+                              ? std::string("looked for: the expression over every window")
+                              : "looked for: the literal \"" + keyword->literalPrefix() +
+                                    "\", the expression tried where it stands");
+        if (keyword->lookBehind() > 0)
+            context.printLine("lookbehind: " + std::to_string(keyword->lookBehind()));
+    }
+    return status;
+}
+
 } // namespace
 
 int runCompileCommand(CliContext& context, const std::vector<std::string>& args) {
     ProgramState& state = context.state;
     bool caseSensitive = false;
+    bool regex = false;
     std::vector<std::string> keywords;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -85,6 +115,8 @@ int runCompileCommand(CliContext& context, const std::vector<std::string>& args)
             caseSensitive = true;
         } else if (arg == "--tagged") {
             state.TaggedSearch = true;
+        } else if (arg == "--regex") {
+            regex = true;
         } else if (arg == "--language") {
             if (!value(v) || !LanguageFromTypedName(v)) {
                 std::cerr << "compile: --language takes english, french, german, italian or "
@@ -123,6 +155,8 @@ int runCompileCommand(CliContext& context, const std::vector<std::string>& args)
         SilentPrompter quiet;
         LoadCodeFiles(state, "", {}, quiet); // the built-in rows give the special letters
     }
+    if (regex)
+        return showExpressions(context, keywords, caseSensitive);
     const SpecialChars chars = SpecialChars::from(state);
     int status = kSuccess;
     for (const auto& typed : keywords) {

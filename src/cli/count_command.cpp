@@ -197,13 +197,18 @@ int reportCount(const CountResult& result, const CliContext& context) {
         const std::string& text = result.resultText;
         context.printLine(text.substr(0, text.find('\r')));
         context.progress("Saving results to file: " + utf8ToCp1252(result.listPath));
+        if (result.partialFiles > 0) {
+            std::cerr << "partial results: " << result.partialFiles
+                      << " source file(s) not read whole\n";
+            return kPartial;
+        }
         return kSuccess;
     }
     case CountOutcome::Abandoned:
         if (!g_interrupted.load())
             return kFailure;
         std::cerr << "Abandon Wordcount: interrupted\n";
-        return kAbandoned;
+        return abandonedStatus();
     default:
         return kFailure;
     }

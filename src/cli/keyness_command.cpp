@@ -3,10 +3,10 @@
 #include "cli/cli_context.h"
 
 #include "analysis/keyness.h"
+#include "analysis/messages.h"
 #include "core/paths.h"
-#include "export/table.h"
+#include "export/table_writer.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -118,12 +118,9 @@ bool readValue(const std::string& option, const std::string& value, KeynessOptio
     if (option == "--bad-lines")
         return pick(value, {{"refuse", BadLines::Refuse}, {"skip", BadLines::Skip}}, r.badLines);
     if (option == "--format") {
-        return pick(value,
-                    {{"table", TableFormat::Table},
-                     {"tsv", TableFormat::Tsv},
-                     {"csv", TableFormat::Csv},
-                     {"json", TableFormat::Json}},
-                    o.format);
+        const auto format = TableFormatNamed(value);
+        o.format = format.value_or(o.format);
+        return format.has_value() && *format != TableFormat::Xlsx; // a workbook is a file
     }
     const auto n = count(value);
     if (option == "--min-target")
@@ -173,57 +170,6 @@ std::optional<int> readOptions(const std::vector<std::string>& args, KeynessOpti
     return std::nullopt;
 }
 
-// Standard output in large blocks, the program's Windows-1252 text converted unless --raw.
-class OutputBlocks {
-public:
-    explicit OutputBlocks(const CliContext& context) : m_context(context) {
-        m_text.reserve(kBlock + 4096);
-    }
-    std::string& text() { return m_text; }
-    bool flushIfFull() { return m_text.size() < kBlock || flush(); }
-    bool flush() {
-        const std::string out = m_context.display(m_text);
-        m_text.clear();
-        return std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
-    }
-
-private:
-    static constexpr std::size_t kBlock = 1 << 20;
-    const CliContext& m_context;
-    std::string m_text;
-};
-
-// One row as a TSV line (stands in for the shared writers until they land).
-void appendTsvRow(std::string& out, const std::vector<Column>& columns, const Row& row) {
-    char number[64];
-    for (std::size_t c = 0; c < row.size(); ++c) {
-        if (c)
-            out += '\t';
-        if (const auto* text = std::get_if<std::string>(&row[c])) {
-            out += *text;
-        } else if (const auto* whole = std::get_if<std::int64_t>(&row[c])) {
-            out += std::to_string(*whole);
-        } else if (const auto* real = std::get_if<double>(&row[c])) {
-            if (std::isinf(*real)) {
-                out += *real > 0 ? "inf" : "-inf";
-                continue;
-            }
-            const auto format =
-                columns[c].scientific ? std::chars_format::scientific : std::chars_format::fixed;
-            const auto done =
-                std::to_chars(number, number + sizeof number, *real, format, columns[c].decimals);
-            out.append(number, done.ptr);
-        }
-    }
-    out += '\n';
-}
-
-void appendTsvHeader(std::string& out, const std::vector<Column>& columns) {
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        out += (c ? "\t" : "") + columns[c].name;
-    out += '\n';
-}
-
 } // namespace
 
 int runKeynessCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -232,21 +178,31 @@ int runKeynessCommand(CliContext& context, const std::vector<std::string>& args)
         return *status;
     o.request.targetPath = AbsolutePath(o.files[0]);
     o.request.referencePath = AbsolutePath(o.files[1]);
-    OutputBlocks out(context);
-    const std::vector<Column> columns = KeynessColumns();
-    appendTsvHeader(out.text(), columns);
+    // The writer hands its bytes (UTF-8) in large blocks; rows stream through it, but for the
+    // aligned table, which waits for every row to size its columns.
+    const std::unique_ptr<TableWriter> writer =
+        MakeTextTableWriter(o.format, [](std::string_view bytes) {
+            return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+        });
+    Status written = writer->begin(KeynessColumns());
     Result<KeynessResult> result =
-        RunKeyness(o.request, [&out, &columns](const Row& row, KeywordDirection) {
-            appendTsvRow(out.text(), columns, row);
-            return out.flushIfFull();
+        RunKeyness(o.request, [&writer, &written](const Row& row, KeywordDirection) {
+            written = writer->add(row);
+            return written.ok();
         });
     if (!result) {
-        context.report(result.error());
+        context.report(written ? result.error() : written.error());
         return kFailure;
     }
     for (const std::string& note : result->table.notes)
         context.progress(note);
-    return out.flush() && std::fflush(stdout) == 0 ? kSuccess : kFailure;
+    if (written)
+        written = writer->finish();
+    if (!written || std::fflush(stdout) != 0) {
+        context.report(written ? analysis::msg::KeynessStopped() : written.error());
+        return kFailure;
+    }
+    return kSuccess;
 }
 
 } // namespace lexmora::cli

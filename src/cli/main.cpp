@@ -23,20 +23,26 @@ constexpr const char* kMainUsage =
     "  freq FILE.lst            the records of a word list: sort, norm, find, save .lex\n"
     "  view FILE.dmp            a result file's KWIC lines: every nth, sort, delete, extract\n"
     "  keyness TARGET.lst REFERENCE  the keywords of a word list against a reference list\n"
+    "  collocates FILE.dmp      the words around the hits, scored by MI, T, LL, logDice...\n"
     "  ngrams [options] PATH... word sequences of files and folders with frequency and range\n"
     "\n"
     "  --home DIR   the folder of the settings file lexmora9.ini (code files and help pages\n"
     "               are read from the installed program's folder)\n"
     "  --raw        print the program's Windows-1252 text as it is, not as UTF-8\n"
     "  --yes        answer Yes to the program's questions (default: the safe answer)\n"
-    "  COMMAND --help shows the options of a command.\n";
+    "  COMMAND --help shows the options of a command.\n"
+    "\n"
+    "exit status: 0 success, 1 a failure reported, 2 a usage error, 3 partial results (a source\n"
+    "not read, or changed while read; the files are kept), 128 + N stopped by signal N (130\n"
+    "Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"settings", runSettingsCommand}, {"search", runSearchCommand},
         {"compile", runCompileCommand},   {"count", runCountCommand},
         {"freq", runFreqCommand},         {"view", runViewCommand},
-        {"keyness", runKeynessCommand},   {"ngrams", runNgramsCommand},
+        {"keyness", runKeynessCommand},   {"collocates", runCollocatesCommand},
+        {"ngrams", runNgramsCommand},
     };
     return table;
 }

@@ -31,7 +31,11 @@ constexpr const char* kSearchUsage =
     "Searches the source files for every keyword and prints one KWIC line per hit (hit number,\n"
     "left context, match, right context). Options not given come from lexmora9.ini.\n"
     "\n"
-    "  --keywords FILE      keywords from a keyword file (a leading ^ makes one case-sensitive)\n"
+    "  --keywords FILE      keywords from a keyword file (a leading ^ makes one case-sensitive;\n"
+    "                       a line /EXPRESSION/ is a regular expression)\n"
+    "  --regex              every keyword given (on the line and in --keywords FILE) is a\n"
+    "                       regular expression (Perl-compatible, case-blind unless --case or a\n"
+    "                       case mark; \\w, \\b and [[:alpha:]] know the accented letters)\n"
     "  --case               the keywords given on the line are case-sensitive\n"
     "  --case-marks         a leading ^ makes a keyword given on the line case-sensitive\n"
     "  --exclude TEXT       an exclude string for every keyword on the line (repeatable)\n"
@@ -57,6 +61,7 @@ struct Options {
     std::optional<std::string> keywordFile;
     bool caseSensitive = false;
     bool caseMarks = false;
+    bool regex = false;
     std::vector<std::string> excludes;
     std::optional<std::string> tag;
     bool tagAfter = false;
@@ -100,6 +105,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.caseSensitive = true;
         } else if (a == "--case-marks") {
             o.caseMarks = true;
+        } else if (a == "--regex") {
+            o.regex = true;
         } else if (a == "--tree") {
             o.tree = true;
         } else if (a == "--tag-after") {
@@ -232,14 +239,35 @@ std::optional<int> applyOptions(const Options& o, ProgramState& state) {
     return std::nullopt;
 }
 
-// The keywords on the line, as typed entries, with their excludes or tag.
-void handOverTypedKeywords(const Options& o, CliContext& context) {
+// A regular expression given on the line, as typed; nothing when it holds a character
+// Windows-1252 cannot hold (a "?" put in its place would change its meaning).
+std::optional<std::string> typedExpression(const std::string& word) {
+    std::string text = utf8ToCp1252(word, '\0');
+    if (text.find('\0') != std::string::npos) {
+        std::cerr << "lexmora-cli search: the regular expression " << word
+                  << " holds a character Windows-1252 cannot hold\n";
+        return std::nullopt;
+    }
+    return text;
+}
+
+// The keywords on the line, as typed entries, with their excludes or tag. False when an
+// expression cannot be taken.
+bool handOverTypedKeywords(const Options& o, CliContext& context) {
     std::vector<KeywordEntry> entries;
     for (const std::string& word : o.keywords) {
         KeywordEntry entry;
         const bool marked = o.caseMarks && !word.empty() && word[0] == '^';
-        entry.text =
-            typedEntry(context, utf8ToCp1252(marked ? word.substr(1) : word), EntryMode::Keywords);
+        const std::string typed = marked ? word.substr(1) : word;
+        entry.regex = o.regex;
+        if (o.regex) {
+            const auto expression = typedExpression(typed);
+            if (!expression)
+                return false;
+            entry.text = *expression; // the keyword entry's tidying would change its meaning
+        } else {
+            entry.text = typedEntry(context, utf8ToCp1252(typed), EntryMode::Keywords);
+        }
         entry.caseSensitive = o.caseSensitive || marked;
         if (o.tag)
             entry.excludes.push_back({utf8ToCp1252(*o.tag), entry.caseSensitive});
@@ -250,11 +278,12 @@ void handOverTypedKeywords(const Options& o, CliContext& context) {
         entries.push_back(std::move(entry));
     }
     HandOverKeywords(context.state, entries, "", false, false);
+    return true;
 }
 
 // The keywords of a file, as written: read as the keyword window reads one (any line end,
 // UTF-8 or UTF-16 converted). False when the file cannot be read.
-bool addKeywordFile(const std::string& path, CliContext& context) {
+bool addKeywordFile(const std::string& path, bool allRegex, CliContext& context) {
     ProgramState& state = context.state;
     const auto file = ReadKeywordFile(path);
     if (!file) {
@@ -268,6 +297,8 @@ bool addKeywordFile(const std::string& path, CliContext& context) {
     for (const KeywordLine& line : file->keywords) {
         state.Keywords.push_back(line.text);
         state.KeywordCase.push_back(line.caseSensitive);
+        state.KeywordRegex.resize(state.Keywords.size() - 1, false);
+        state.KeywordRegex.push_back(line.regex || allRegex);
         if (!state.ExcludeStrings.empty()) {
             state.ExcludeStrings.emplace_back(state.ExcludeStrings.front().size());
             state.ExcludeCase.emplace_back(state.ExcludeCase.front().size(), false);
@@ -346,8 +377,9 @@ int reportRun(const SearchRun& run, const CliContext& context) {
         if (!run.keptDumpFiles.empty())
             std::cerr << ": the result files hold the hits found up to then";
         std::cerr << '\n';
-        // 130 is kept for the stop signals; an Abort answered to the program is a failure.
-        return g_interrupted.load() ? kAbandoned : kFailure;
+        // 128 + the signal is kept for the stop signals; an Abort answered to the program is a
+        // failure.
+        return g_interrupted.load() ? abandonedStatus() : kFailure;
     }
     // Sources that could not be read were named as they came; a run that read none of them
     // searched nothing, which is no success.
@@ -355,7 +387,19 @@ int reportRun(const SearchRun& run, const CliContext& context) {
         std::cerr << "nothing searched: no source file could be read\n";
         return kFailure;
     }
-    return run.failed ? kFailure : kSuccess;
+    if (run.KeywordsPassedOver > 0 &&
+        run.KeywordsPassedOver == static_cast<std::int64_t>(context.state.Keywords.size())) {
+        std::cerr << "nothing searched: no keyword gives anything to search for\n";
+        return kFailure;
+    }
+    if (run.failed)
+        return kFailure;
+    if (run.FilesUnread + run.FilesCutShort > 0) {
+        std::cerr << "partial results: " << run.FilesUnread + run.FilesCutShort
+                  << " source file(s) not read whole\n";
+        return kPartial;
+    }
+    return kSuccess;
 }
 
 bool asksForHelp(const std::vector<std::string>& args) {
@@ -382,8 +426,9 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
     }
     if (const auto usage = applyOptions(o, context.state))
         return *usage;
-    handOverTypedKeywords(o, context);
-    if (o.keywordFile && !addKeywordFile(*o.keywordFile, context))
+    if (!handOverTypedKeywords(o, context))
+        return kFailure;
+    if (o.keywordFile && !addKeywordFile(*o.keywordFile, o.regex, context))
         return kFailure;
     if (!selectSources(o, context) || !checksPass(context))
         return kFailure;

@@ -4,6 +4,7 @@
 
 #include "core/paths.h"
 #include "viewer/extracts.h"
+#include "viewer/messages.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
 
@@ -29,6 +30,9 @@ constexpr const char* kViewUsage =
     "                         the keyword itself\n"
     "  --pos N                the word position for --sort left|right (default 1)\n"
     "  --backwards            sort by word end (the word read backwards, binary order)\n"
+    "  --then SIDE:POS[:b]    a further sort level for ties of the one before, at most twice:\n"
+    "                         left:N, right:N or keyword, \":b\" read backwards; with levels\n"
+    "                         each sorts on its word alone, remaining ties by record number\n"
     "  --right N              the right context setting that bounds the sort's walk to the\n"
     "                         right (default: RightContext of lexmora9.ini)\n"
     "  --unsort               back to file order after the sort\n"
@@ -88,6 +92,7 @@ struct ViewOptions {
     int every = 1;
     std::optional<std::string> sort;
     int pos = 1;
+    std::vector<SortLevel> then;
     std::optional<int> right;
     bool backwards = false, unsort = false, undo = false, restore = false, collocate = false;
     bool part = false, save = false;
@@ -117,6 +122,30 @@ std::optional<long long> numberValue(ArgReader& reader, long long low, long long
     return n;
 }
 
+// "right:2", "left:1:b", "keyword", "keyword:b" as a sort level.
+std::optional<SortLevel> parseLevel(const std::string& text) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        parts.push_back(text.substr(start, colon == std::string::npos ? colon : colon - start));
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    SortLevel level;
+    if (parts.back() == "b" && parts.size() > 1) {
+        level.mode = SortMode::WordEnd;
+        parts.pop_back();
+    }
+    if (parts.size() == 1 && parts[0] == "keyword")
+        return level;
+    const auto pos = parts.size() == 2 ? parseNumber(parts[1]) : std::nullopt;
+    if (!pos || *pos < 1 || *pos > 1000 || (parts[0] != "left" && parts[0] != "right"))
+        return std::nullopt;
+    (parts[0] == "left" ? level.leftPos : level.rightPos) = static_cast<int>(*pos);
+    return level;
+}
+
 // Reads the option the reader stands on; an exit status when the command ends there.
 std::optional<int> readOption(ArgReader& reader, ViewOptions& o) {
     const std::string& a = reader.args[reader.i];
@@ -144,6 +173,12 @@ std::optional<int> readOption(ArgReader& reader, ViewOptions& o) {
         o.right = static_cast<int>(*n);
     } else if (a == "--backwards") {
         o.backwards = true;
+    } else if (a == "--then") {
+        const auto v = reader.value();
+        const auto level = v ? parseLevel(*v) : std::nullopt;
+        if (!level || o.then.size() + 1 >= kMaxSortLevels) // at most two further levels
+            return usage();
+        o.then.push_back(*level);
     } else if (a == "--unsort") {
         o.unsort = true;
     } else if (a == "--delete") {
@@ -203,7 +238,7 @@ std::optional<int> readOptions(const std::vector<std::string>& args, ViewOptions
         if (const auto status = readOption(reader, o))
             return status;
     }
-    if (!o.file || (o.save && !o.details))
+    if (!o.file || (o.save && !o.details) || (!o.then.empty() && !o.sort))
         return usage();
     return std::nullopt;
 }
@@ -214,7 +249,9 @@ void changeDisplayOrder(ResultViewer& viewer, const ViewOptions& o, CliContext& 
         const SortMode mode = o.backwards ? SortMode::WordEnd : SortMode::WordBeginning;
         const int left = *o.sort == "left" ? o.pos : 0;
         const int right = *o.sort == "right" ? o.pos : 0;
-        viewer.Sort(mode, left, right, o.right.value_or(context.state.RightContext));
+        std::vector<SortLevel> levels{{mode, left, right}};
+        levels.insert(levels.end(), o.then.begin(), o.then.end());
+        viewer.Sort(levels, o.right.value_or(context.state.RightContext));
     }
     if (o.unsort)
         viewer.Unsort();
@@ -284,8 +321,13 @@ int writeRange(ResultViewer& viewer, const ViewOptions& o, const std::string& ou
     ExtractRange chosen{newFile ? 1 : std::min<std::int64_t>(2, count), count};
     if (o.range)
         chosen = {o.range->first, o.range->second};
-    if (count < 2 && !o.range && !newFile)
-        return kSuccess; // a file of only its header shows no lines
+    if (count < 2 && !o.range && !newFile) {
+        if (viewer.hasHeader())
+            return kSuccess; // a result file of only its header shows no lines
+        // one line of text and no header: nothing here is a result
+        context.report(viewer::msg::NotAResultFile(FileNameOf(*o.file)));
+        return kFailure;
+    }
     if (const Status checked = CheckExtractRange(chosen, count); !checked) {
         context.report(checked.error());
         return kUsage;

@@ -147,6 +147,42 @@ std::string CliProgramPath(const ProgramState& state) {
     return kCliName;
 }
 
+namespace {
+
+// bash's $'...' form: valid UTF-8 as it is, every other byte above 127 (and every control
+// character) as \xHH, so that the line is text a clipboard carries intact.
+std::string ansiCQuote(std::string_view word) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string quoted = "$'";
+    for (std::size_t i = 0; i < word.size();) {
+        const auto u = static_cast<unsigned char>(word[i]);
+        if (u >= 0x80) {
+            // the longest valid sequence that starts here, if any
+            std::size_t length = u >= 0xF0 ? 4 : u >= 0xE0 ? 3 : u >= 0xC0 ? 2 : 0;
+            if (length > 0 && i + length <= word.size() &&
+                checkUtf8(word.substr(i, length)).valid) {
+                quoted.append(word.substr(i, length));
+                i += length;
+                continue;
+            }
+        }
+        if (u >= 0x80 || u < 0x20 || u == 0x7F) {
+            quoted += "\\x";
+            quoted += kHex[u >> 4];
+            quoted += kHex[u & 15];
+        } else {
+            if (u == '\\' || u == '\'')
+                quoted += '\\';
+            quoted += static_cast<char>(u);
+        }
+        ++i;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+} // namespace
+
 std::string ShellQuote(std::string_view word) {
     const bool bare = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
@@ -157,6 +193,8 @@ std::string ShellQuote(std::string_view word) {
     // "=" is left out: a first word holding one would be read as an assignment.
     if (bare)
         return std::string(word);
+    if (!checkUtf8(word).valid)
+        return ansiCQuote(word);
     std::string quoted = "'";
     for (char c : word) {
         if (c == '\'')
@@ -216,9 +254,20 @@ std::string PositionList(std::vector<std::int64_t> positions) {
     return list;
 }
 
+std::string SortLevelWord(const ViewLine::Then& then) {
+    std::string word = then.side == ViewLine::Sort::Keyword
+                           ? "keyword"
+                           : (then.side == ViewLine::Sort::Left ? "left:" : "right:") +
+                                 std::to_string(then.position);
+    if (then.backwards)
+        word += ":b";
+    return word;
+}
+
 std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewLine& view) {
-    // More than one deletion asks first; the desktop's user said Yes.
-    std::vector<std::string> words = globalWords(state, view.deletions.size() > 1);
+    // More than one deletion, and the ".new" file, ask first; the desktop's user said Yes.
+    std::vector<std::string> words =
+        globalWords(state, view.deletions.size() > 1 || (view.saveNew && !view.extract));
     words.push_back("view");
     if (view.stepN > 1)
         add(words, {"--every", std::to_string(view.stepN)});
@@ -231,6 +280,8 @@ std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewL
             add(words, {"--pos", std::to_string(view.sortPosition)});
         if (view.backwards)
             words.push_back("--backwards");
+        for (const ViewLine::Then& then : view.then)
+            add(words, {"--then", SortLevelWord(then)});
         add(words, {"--right", std::to_string(view.rightContext)});
     }
     if (!view.deletions.empty())
@@ -241,6 +292,11 @@ std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewL
              std::to_string(view.extract->first) + "-" + std::to_string(view.extract->last)});
         if (view.extract->kwicSectionOnly)
             words.push_back("--part");
+        if (!view.outputFolder.empty())
+            add(words, {"--folder", view.outputFolder});
+    } else if (view.saveNew) {
+        words.push_back("--extract");
+        words.push_back("new");
         if (!view.outputFolder.empty())
             add(words, {"--folder", view.outputFolder});
     }

@@ -18,7 +18,9 @@ namespace lexmora {
 std::string CliProgramPath(const ProgramState& state);
 
 // One word for a POSIX shell: left bare when it holds only characters no shell treats
-// specially, else in single quotes with every ' written '\''. The empty word is ''.
+// specially, else in single quotes with every ' written '\''. The empty word is ''. A word that
+// is not valid UTF-8 (a file name in another encoding) cannot pass a clipboard as text: it is
+// written in bash's $'...' form, its stray bytes as \xHH (bash, not every POSIX shell, reads it).
 std::string ShellQuote(std::string_view word);
 // The words quoted and joined by blanks.
 std::string ShellLine(const std::vector<std::string>& words);
@@ -36,6 +38,13 @@ struct ViewLine {
     Sort sort = Sort::None;
     int sortPosition = 1;
     bool backwards = false;
+    // The sort's later levels ("--then right:2", "--then left:1:b"), at most two.
+    struct Then {
+        Sort side = Sort::Right;
+        int position = 1;
+        bool backwards = false;
+    };
+    std::vector<Then> then;
     int rightContext = 0;
     // Display positions of the sorted (or file-ordered) records to delete.
     std::vector<std::int64_t> deletions;
@@ -46,9 +55,12 @@ struct ViewLine {
         bool kwicSectionOnly = false;
     };
     std::optional<Extract> extract;
+    bool saveNew = false; // the ".new" result file of the whole display order, instead
     std::string outputFolder;
 };
 std::vector<std::string> ViewCommandWords(const ProgramState& state, const ViewLine& view);
+// A later sort level as "--then" takes it: "right:2", "left:1:b", "keyword", "keyword:b".
+std::string SortLevelWord(const ViewLine::Then& then);
 
 // "3,5-7" for the positions 3, 5, 6 and 7 (sorted, each once).
 std::string PositionList(std::vector<std::int64_t> positions);

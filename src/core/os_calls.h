@@ -11,8 +11,11 @@ namespace lexmora {
 
 struct OsCalls {
     int (*openFile)(const char* path, int flags);
+    int (*createFile)(const char* path, int flags, mode_t mode);
     DIR* (*openFolder)(const char* path);
     ssize_t (*writeFile)(int fd, const void* data, std::size_t size);
+    // False makes StartQuietThread fail as it does when the system has no thread to give.
+    bool (*threadAvailable)();
 };
 
 // The calls in use; the system's own unless a test has put others in.

@@ -92,6 +92,8 @@ struct ProgramState {
     // longest exclude list of all keywords (blank-padded with ""); none at all when no keyword
     // has one.
     std::vector<bool> KeywordCase; // true: the keyword is case-sensitive
+    // true: the keyword is a regular expression (missing entries: it is not)
+    std::vector<bool> KeywordRegex;
     std::vector<std::vector<std::string>> ExcludeStrings;
     std::vector<std::vector<bool>> ExcludeCase;
     bool TaggedSearch = false; // the exclude lists hold tags to match

@@ -2,8 +2,12 @@
 // thread's, which polls for them.
 #pragma once
 
+#include "core/os_calls.h"
+
+#include <cerrno>
 #include <csignal>
 #include <pthread.h>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -12,6 +16,8 @@ namespace lexmora {
 // Starts `function` on a new thread with every signal blocked (std::system_error when no thread
 // can be started, as std::thread).
 template <typename Function> std::thread StartQuietThread(Function&& function) {
+    if (!osCalls().threadAvailable())
+        throw std::system_error(EAGAIN, std::generic_category(), "no thread available");
     sigset_t all, before;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &before);

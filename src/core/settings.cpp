@@ -116,6 +116,7 @@ void LoadSettings(ProgramState& state, const SettingsEnvironment& env) {
     state.WriteToFiles = ReadIniInt("WriteToFiles", 1, path) != 0;
 
     state.Keywords.clear();
+    state.KeywordRegex.clear();
     state.SourceFiles.clear();
     state.SourceFilesSaved.clear();
     state.ResultCode = 1;

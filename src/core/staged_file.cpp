@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,13 +14,25 @@ namespace {
 constexpr std::size_t kFlushBytes = std::size_t(1) << 20;
 } // namespace
 
-StagedFile::StagedFile(std::string path) : m_path(std::move(path)) {
-    m_temp = m_path + ".XXXXXX";
-    m_fd = UniqueFd(::mkstemp(m_temp.data()));
-    if (m_fd.valid())
-        ::fchmod(m_fd.get(), 0644);
+UniqueFd CreateStagingFile(const std::string& path, std::string& temporaryPath, int& error) {
+    temporaryPath = path + ".XXXXXX";
+    UniqueFd fd(::mkostemp(temporaryPath.data(), O_CLOEXEC));
+    if (fd.valid())
+        ::fchmod(fd.get(), 0644);
     else
-        m_error = errno;
+        error = errno;
+    return fd;
+}
+
+FolderLock::FolderLock(const std::string& folder)
+    : m_fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (m_fd.valid())
+        while (::flock(m_fd.get(), LOCK_EX) != 0 && errno == EINTR) {
+        }
+}
+
+StagedFile::StagedFile(std::string path) : m_path(std::move(path)) {
+    m_fd = CreateStagingFile(m_path, m_temp, m_error);
 }
 
 StagedFile::~StagedFile() {
@@ -60,6 +73,33 @@ PlaceOutcome StagedFile::commit(Placement placement) {
     if (outcome != PlaceOutcome::Placed)
         ::unlink(m_temp.c_str());
     return outcome;
+}
+
+std::string SaveUnderFreeName(const std::function<std::string()>& freeName,
+                              const std::function<bool(StagedFile&)>& write, int& error) {
+    error = 0;
+    constexpr int kTries = 8; // each lost race means another run saved a file meanwhile
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        const std::string path = freeName();
+        if (path.empty())
+            return {};
+        StagedFile file(path);
+        if (!file.valid() || !write(file)) {
+            error = file.systemError();
+            return {};
+        }
+        switch (file.commit(Placement::KeepExisting)) {
+        case PlaceOutcome::Placed:
+            return path;
+        case PlaceOutcome::NameTaken:
+            continue;
+        case PlaceOutcome::WriteFailed:
+            error = file.systemError();
+            return {};
+        }
+    }
+    error = EEXIST;
+    return {};
 }
 
 PlaceOutcome PlaceFile(const std::string& from, const std::string& to, Placement placement,

@@ -4,6 +4,7 @@
 
 #include "core/file_io.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,31 @@ private:
     bool m_ok = true;
     int m_error = 0;
 };
+
+// Creates a file exclusively under a temporary name of its own beside `path` ("path.XXXXXX"),
+// readable by all as a saved result is; an invalid descriptor and `error` when it cannot.
+UniqueFd CreateStagingFile(const std::string& path, std::string& temporaryPath, int& error);
+
+// Holds an exclusive lock on a folder while it lives, so that runs which place several files
+// together (a word list and its index) place them one run after the other. Without a lock (a
+// folder that cannot be opened) it holds nothing and the placing goes on unguarded.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder);
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    UniqueFd m_fd; // closing it releases the lock
+};
+
+// A new file under a name that was free when it was chosen: `freeName` gives a free full path
+// (nothing when there is none), `write` fills the staged file. Placed only while the name is
+// still free; when another run took it meanwhile the file is written again under the next free
+// name. The path placed, or an empty string (`error`: the system's error, 0 when no name was
+// free or `write` declined).
+std::string SaveUnderFreeName(const std::function<std::string()>& freeName,
+                              const std::function<bool(StagedFile&)>& write, int& error);
 
 // Puts `from` at `to` in one step: over a file of that name with Replace, else only while the
 // name is free (a link that fails when the name exists, then the old name removed).

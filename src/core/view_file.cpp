@@ -108,4 +108,19 @@ ViewerUsed ViewFile(const std::string& name, const std::string& folder,
     return runExternalViewer(path, !state.WriteToFiles, prompter, viewer);
 }
 
+ViewerUsed ViewFileAt(const std::string& path, FileMark mark, const ProgramState& state,
+                      Prompter& prompter, FileViewer& viewer) {
+    const ViewerChoice choice = ViewerForExtension(toLowerAscii(ExtensionOf(FileNameOf(path))));
+    const auto length = fileSize(path);
+    bool text = choice == ViewerChoice::TextWindow;
+    if (choice == ViewerChoice::ByContent && length && isRegularFile(path)) {
+        const auto start = readFileStart(path, kBinaryTestLength);
+        text = start && !IsBinaryText(*start, *length);
+    }
+    if (!text || !length || *length > kMarkedTextLimit || !isRegularFile(path))
+        return ViewFile(path, "", "", state, prompter, viewer);
+    viewer.openTextViewerAt(path, !state.WriteToFiles, mark);
+    return ViewerUsed::TextWindow;
+}
+
 } // namespace lexmora

@@ -15,6 +15,14 @@ namespace lexmora {
 inline constexpr const char* kExternalViewer = "xdg-open";
 // Files from this size on are too large for the plain-text window.
 inline constexpr std::uint64_t kTextViewerLimit = 32768;
+// A source shown at its hit goes to the text window up to this size: only it can mark the hit.
+inline constexpr std::uint64_t kMarkedTextLimit = 64ull << 20;
+
+// Bytes of a file to show marked, scrolled into view.
+struct FileMark {
+    std::uint64_t offset = 0; // 0-based
+    std::uint64_t length = 0;
+};
 
 // What the desktop gives the engine to show files with. The external programs are run here by
 // default; tests replace everything.
@@ -23,6 +31,11 @@ public:
     virtual ~FileViewer() = default;
     // The program's plain-text window; read-only when the user may not change files.
     virtual void openTextViewer(const std::string& path, bool readOnly) = 0;
+    // The same window scrolled to `mark`, which it shows marked.
+    virtual void openTextViewerAt(const std::string& path, bool readOnly, FileMark mark) {
+        (void)mark;
+        openTextViewer(path, readOnly);
+    }
     // The program's web window, with Back, Forward and Close. The caption is Windows-1252.
     virtual void openHtmlViewer(const std::string& path, const std::string& caption) = 0;
     // Runs an external program, waiting for it to end when `wait`; false when it did not start.
@@ -50,5 +63,10 @@ enum class ViewerUsed { None, TextWindow, HtmlWindow, External };
 ViewerUsed ViewFile(const std::string& name, const std::string& folder,
                     const std::string& extension, const ProgramState& state, Prompter& prompter,
                     FileViewer& viewer);
+
+// Shows a text file at `mark` in the text window (up to kMarkedTextLimit); any other file as
+// ViewFile shows it.
+ViewerUsed ViewFileAt(const std::string& path, FileMark mark, const ProgramState& state,
+                      Prompter& prompter, FileViewer& viewer);
 
 } // namespace lexmora

@@ -40,6 +40,7 @@ Urgency urgencyOfMenu(ViewerMenu item) {
     case ViewerMenu::PrintExtract:
     case ViewerMenu::CopyExtract:
     case ViewerMenu::CopyCommandLine:
+    case ViewerMenu::Export:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

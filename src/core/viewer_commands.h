@@ -38,6 +38,7 @@ enum class ViewerMenu {
     MoreFiles,       // "View &more Files"
     Exit,            // "E&xit", as the Exit button
     CopyCommandLine, // "Copy as Command &Line"
+    Export,          // "Export &KWIC Lines...": the lines shown, as CSV, TSV, XLSX or JSON
 };
 
 // cmdLastFile, cmdNextFile.

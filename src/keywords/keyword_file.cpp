@@ -45,6 +45,10 @@ void takeLine(std::string_view line, KeywordFileText& out) {
     }
     if (line.empty())
         return;
+    if (line.size() >= 2 && line.front() == kRegexMarker && line.back() == kRegexMarker) {
+        keyword.regex = true;
+        line = line.substr(1, line.size() - 2);
+    }
     if (line.size() > kMaxKeywordLength) {
         ++out.overlongLines;
         return;
@@ -140,7 +144,11 @@ std::string FormatKeywordFile(const std::vector<KeywordLine>& keywords) {
             continue;
         if (k.caseSensitive)
             out += kCaseMarker;
+        if (k.regex)
+            out += kRegexMarker;
         out += k.text;
+        if (k.regex)
+            out += kRegexMarker;
         out += "\r\n";
     }
     // Plain Windows-1252, unless a reader would take these bytes for another encoding (they begin
@@ -161,7 +169,7 @@ std::vector<KeywordLine> KeywordLinesOf(const std::vector<KeywordEntry>& list) {
     std::vector<KeywordLine> lines;
     lines.reserve(list.size());
     for (const auto& entry : list)
-        lines.push_back({entry.text, entry.caseSensitive});
+        lines.push_back({entry.text, entry.caseSensitive, entry.regex});
     return lines;
 }
 
@@ -216,12 +224,14 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
     if (!keep) {
         state.Keywords.clear();
         state.KeywordCase.clear();
+        state.KeywordRegex.clear();
         state.ExcludeStrings.clear();
         state.ExcludeCase.clear();
     }
     // Every keyword gets an exclude row as wide as the widest, at least one (empty) entry.
     const std::size_t kept = state.Keywords.size();
     state.KeywordCase.resize(kept, false);
+    state.KeywordRegex.resize(kept, false);
     state.ExcludeStrings.resize(kept);
     state.ExcludeCase.resize(kept);
     std::size_t width = 1;
@@ -239,6 +249,7 @@ KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
     for (auto& keyword : fresh) {
         state.Keywords.push_back(std::move(keyword.text));
         state.KeywordCase.push_back(keyword.caseSensitive);
+        state.KeywordRegex.push_back(keyword.regex);
         state.ExcludeStrings.emplace_back(width);
         state.ExcludeCase.emplace_back(width, false);
     }

@@ -1,4 +1,5 @@
-// Keyword files: one keyword per line, a leading "^" for a case-sensitive one. Reading them
+// Keyword files: one keyword per line, a leading "^" for a case-sensitive one, a regular
+// expression written between two "/" ("/colou?r/", "^/[[:upper:]]\w+ville/"). Reading them
 // (whatever their line ends or character encoding), writing them back, and the main window's
 // load of several files into the program state with its questions and limits.
 #pragma once
@@ -25,10 +26,15 @@ inline constexpr std::size_t kKeywordListCapacity = 32667;
 // A longer line is no keyword anyone typed (a text without line ends, say); it is not loaded.
 inline constexpr std::size_t kMaxKeywordLength = 255;
 inline constexpr char kCaseMarker = '^';
+// A line that begins and ends with it holds a regular expression between the two. The keyword
+// entry never leaves an operator at a keyword's end ("/" there is dropped when the entry is
+// committed), so no keyword file the program wrote holds such a line for a plain keyword.
+inline constexpr char kRegexMarker = '/';
 
 struct KeywordLine {
     std::string text; // Windows-1252, as written
     bool caseSensitive = false;
+    bool regex = false; // the text is a regular expression
     bool operator==(const KeywordLine&) const = default;
 };
 
@@ -43,15 +49,17 @@ struct KeywordFileText {
 // byte-order mark, or valid and holding a multi-byte sequence) are converted to Windows-1252;
 // anything else is taken as Windows-1252. Lines are split at the first of CR LF, CR, LF and
 // "<br>" that the text holds; a CR or LF still inside a line ends it too. Empty lines and a
-// Ctrl-Z at the very end are skipped, and a line holding only "^" gives no keyword.
+// Ctrl-Z at the very end are skipped, and a line holding only "^" gives no keyword. A line
+// "/.../" (after the "^") gives the expression between the two "/": "//" gives an empty one,
+// which the search refuses with its reason.
 KeywordFileText ParseKeywordFile(std::string_view bytes);
 
-// The file's keywords; the failure is "Cannot open file <name> - trying next..." (or the binary-file
-// message) for a file that cannot be read or is not text.
+// The file's keywords; the failure is "Cannot open file <name> - trying next..." (or the
+// binary-file message) for a file that cannot be read or is not text.
 Result<KeywordFileText> ReadKeywordFile(const std::string& path);
 
 // The bytes of a keyword file: each keyword with non-empty text on its own line, "^" before a
-// case-sensitive one, CR LF after every line, no byte-order mark.
+// case-sensitive one, an expression between two "/", CR LF after every line, no byte-order mark.
 std::string FormatKeywordFile(const std::vector<KeywordLine>& keywords);
 
 // Writes the file whole (or leaves what was there): false with the message on failure.
@@ -71,9 +79,10 @@ struct KeywordLoadOutcome {
     std::size_t heldBefore = 0;
 };
 
-// Loads the chosen files (full paths, in order) into Keywords and KeywordCase after the
-// questions about the keywords already held. Keywords kept keep their exclude strings; the new
-// ones get none. When the files give no keyword at all the state is left as it was.
+// Loads the chosen files (full paths, in order) into Keywords, KeywordCase and KeywordRegex
+// after the questions about the keywords already held. Keywords kept keep their exclude
+// strings; the new ones get none. When the files give no keyword at all the state is left as it
+// was.
 KeywordLoadOutcome LoadKeywordFiles(ProgramState& state, Prompter& prompter,
                                     const std::vector<std::string>& paths,
                                     const MemoryProbe& freeMemory);

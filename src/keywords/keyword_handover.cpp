@@ -7,22 +7,26 @@
 namespace lexmora {
 
 void HandOverKeywords(ProgramState& state, std::vector<KeywordEntry>& list,
-                      std::string_view pendingEntry, bool pendingCase, bool editing) {
+                      std::string_view pendingEntry, bool pendingCase, bool editing,
+                      bool pendingRegex) {
     if (!pendingEntry.empty() && !editing)
-        list.push_back({std::string(pendingEntry), pendingCase, {}});
+        list.push_back({std::string(pendingEntry), pendingCase, {}, pendingRegex});
     std::size_t longest = 0;
     for (const auto& entry : list)
         longest = std::max(longest, entry.excludes.size());
 
     state.Keywords.clear();
     state.KeywordCase.clear();
+    state.KeywordRegex.clear();
     state.ExcludeStrings.clear();
     state.ExcludeCase.clear();
     for (const auto& entry : list) {
         if (entry.text.empty())
             continue;
-        state.Keywords.push_back(entry.caseSensitive ? entry.text : toLowerCp1252(entry.text));
+        state.Keywords.push_back(entry.caseSensitive || entry.regex ? entry.text
+                                                                    : toLowerCp1252(entry.text));
         state.KeywordCase.push_back(entry.caseSensitive);
+        state.KeywordRegex.push_back(entry.regex);
         std::vector<std::string> excludes(longest);
         std::vector<bool> cases(longest, false);
         for (std::size_t j = 0; j < entry.excludes.size(); ++j) {

@@ -18,15 +18,18 @@ struct KeywordEntry {
     std::string text;
     bool caseSensitive = false;
     std::vector<ExcludeEntry> excludes; // words to exclude, or tags in tagged search
+    bool regex = false;                 // a regular expression: kept as typed, never lower-cased
 };
 
-// Fills Keywords, KeywordCase, ExcludeStrings and ExcludeCase from the list. Text still in the
-// entry box (`pendingEntry`, when no keyword is being edited) is first added to the list as
-// typed, with `pendingCase` and no exclude strings. Entries with empty text are skipped; a
-// keyword that is not case-sensitive is stored lower-cased; every keyword's exclude row has the
+// Fills Keywords, KeywordCase, KeywordRegex, ExcludeStrings and ExcludeCase from the list. Text
+// still in the entry box (`pendingEntry`, when no keyword is being edited) is first added to the
+// list as typed, with `pendingCase`, `pendingRegex` and no exclude strings. Entries with empty
+// text are skipped; a keyword that is neither case-sensitive nor an expression is stored
+// lower-cased; every keyword's exclude row has the
 // length of the longest exclude list, padded with empty strings.
 void HandOverKeywords(ProgramState& state, std::vector<KeywordEntry>& list,
-                      std::string_view pendingEntry, bool pendingCase, bool editing);
+                      std::string_view pendingEntry, bool pendingCase, bool editing,
+                      bool pendingRegex = false);
 
 // The main window's keyword caption: the number of keywords and " keyword(s) entered".
 std::string KeywordCountCaption(const ProgramState& state);

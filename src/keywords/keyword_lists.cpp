@@ -39,6 +39,7 @@ KeywordLists::Fill KeywordLists::fill(const ProgramState& state, Prompter& promp
         KeywordEntry entry;
         entry.text = state.Keywords[i];
         entry.caseSensitive = i < state.KeywordCase.size() && state.KeywordCase[i];
+        entry.regex = i < state.KeywordRegex.size() && state.KeywordRegex[i];
         if (m_excludesAvailable && i < state.ExcludeStrings.size()) {
             const auto& strings = state.ExcludeStrings[i];
             for (std::size_t j = 0; j < strings.size(); ++j) {
@@ -60,7 +61,8 @@ const std::vector<ExcludeEntry>& KeywordLists::visibleExcludes() const {
     return m_keywords[*m_selected].excludes;
 }
 
-bool KeywordLists::commit(std::string_view entry, bool caseSensitive, Prompter& prompter) {
+bool KeywordLists::commit(std::string_view entry, bool caseSensitive, Prompter& prompter,
+                          bool regex) {
     m_deleteEnabled = true;
     if (m_mode == EntryMode::Keywords) {
         if (entry.empty()) {
@@ -71,6 +73,7 @@ bool KeywordLists::commit(std::string_view entry, bool caseSensitive, Prompter& 
         if (m_edited && *m_edited < m_keywords.size()) {
             m_keywords[*m_edited].text = std::string(entry);
             m_keywords[*m_edited].caseSensitive = caseSensitive;
+            m_keywords[*m_edited].regex = regex;
             selectKeyword(*m_edited);
             m_edited.reset();
             return true;
@@ -80,7 +83,7 @@ bool KeywordLists::commit(std::string_view entry, bool caseSensitive, Prompter& 
             prompter.tell(keywords::msg::ListFull());
             return false;
         }
-        m_keywords.push_back({std::string(entry), caseSensitive, {}});
+        m_keywords.push_back({std::string(entry), caseSensitive, {}, regex});
         selectKeyword(m_keywords.size() - 1);
         return true;
     }
@@ -134,7 +137,8 @@ std::optional<EntryBox> KeywordLists::editKeyword(std::size_t index) {
     selectKeyword(index);
     m_edited = index;
     m_deleteEnabled = true;
-    return EntryBox{m_keywords[index].text, m_keywords[index].caseSensitive};
+    return EntryBox{m_keywords[index].text, m_keywords[index].caseSensitive,
+                    m_keywords[index].regex};
 }
 
 std::optional<EntryBox> KeywordLists::editExclude(std::size_t index) {
@@ -207,8 +211,8 @@ void KeywordLists::clear() {
     m_excludesAvailable = true;
 }
 
-void KeywordLists::handOver(ProgramState& state, std::string_view pendingEntry,
-                            bool pendingCase) const {
+void KeywordLists::handOver(ProgramState& state, std::string_view pendingEntry, bool pendingCase,
+                            bool pendingRegex) const {
     std::vector<KeywordEntry> list = m_keywords;
     // Text left in the entry box in exclude mode is a word to exclude (or a tag) for the
     // selected keyword, not a keyword of its own.
@@ -218,7 +222,7 @@ void KeywordLists::handOver(ProgramState& state, std::string_view pendingEntry,
         HandOverKeywords(state, list, "", false, false);
         return;
     }
-    HandOverKeywords(state, list, pendingEntry, pendingCase, m_edited.has_value());
+    HandOverKeywords(state, list, pendingEntry, pendingCase, m_edited.has_value(), pendingRegex);
 }
 
 } // namespace lexmora

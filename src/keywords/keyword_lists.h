@@ -20,6 +20,7 @@ namespace lexmora {
 struct EntryBox {
     std::string text;
     bool caseSensitive = false;
+    bool regex = false; // the keyword is a regular expression
 };
 
 class KeywordLists {
@@ -49,8 +50,9 @@ public:
     // "&Delete" of the keyword list may be used (after a commit or an edit).
     bool deleteEnabled() const { return m_deleteEnabled; }
 
-    // Enter, after the normalisation pass. False (with a message) when the list is full.
-    bool commit(std::string_view entry, bool caseSensitive, Prompter& prompter);
+    // Enter, after the normalisation pass (a regular expression: as typed, once it compiles).
+    // False (with a message) when the list is full.
+    bool commit(std::string_view entry, bool caseSensitive, Prompter& prompter, bool regex = false);
     // Double-click on the entry box: a keyword as typed, whatever the mode.
     bool commitAsTyped(std::string_view entry, bool caseSensitive, Prompter& prompter);
 
@@ -73,7 +75,8 @@ public:
     void clear();
 
     // "&OK": hands the list (and text still in the entry box) over to the program state.
-    void handOver(ProgramState& state, std::string_view pendingEntry, bool pendingCase) const;
+    void handOver(ProgramState& state, std::string_view pendingEntry, bool pendingCase,
+                  bool pendingRegex = false) const;
 
 private:
     bool append(std::vector<KeywordEntry>& list, std::string_view entry, bool caseSensitive,

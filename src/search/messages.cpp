@@ -141,6 +141,24 @@ Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uin
                    " File changed", Buttons::Ok, Icon::Exclamation};
 }
 
+// --- regular-expression keywords ---
+
+Message BadRegex(const std::string& expression, const std::string& reason, std::size_t offset) {
+    std::string where;
+    if (offset != std::string::npos)
+        where = " (at character " + std::to_string(offset + 1) + ")";
+    return Message{joinLines({"The regular expression " + expression + " cannot be searched for:",
+                              reason + where + "."}),
+                   " Regular expression", Buttons::Ok, Icon::Exclamation};
+}
+
+Message RegexLimitReached(const std::string& expression, const std::string& path) {
+    return Message{joinLines({"The regular expression " + expression + " needs too much work in",
+                              utf8ToCp1252(path) + " (its match limit was reached) -",
+                              "the rest of this file is not searched for it; the search goes on."}),
+                   " Regular expression", Buttons::Ok, Icon::Exclamation};
+}
+
 Message CannotContinue() {
     return exclamation("Cannot continue");
 }
@@ -175,6 +193,14 @@ Message MinimiseRefused() {
     return Message{joinLines({"You cannot minimise this window during active search !", "",
                               "You must first click on \xAB Pause \xBB."}),
                    " Action not permitted!", Buttons::Ok, Icon::Exclamation};
+}
+
+// --- Reliability ------------------------------------------------------------------------------
+
+Message NothingToSearchFor(const std::string& keyword) {
+    return Message{joinLines({"\xAB " + keyword + " \xBB gives nothing to search for:",
+                              "the search passes it over."}),
+                   " Keyword skipped", Buttons::Ok, Icon::Exclamation};
 }
 
 } // namespace lexmora::search::msg

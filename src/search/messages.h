@@ -5,6 +5,7 @@
 #include "core/message.h"
 #include "core/messages.h" // MajorFailure, shown by the run as by the word count
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -40,6 +41,13 @@ Message SourceReadCutShort(const std::string& path, std::uint64_t bytesRead,
                            std::uint64_t bytesAtOpen, const std::string& errorText);
 Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen);
 
+// --- regular-expression keywords -------------------------------------------------------------
+// An expression that cannot be searched for: why, and where in it (offset npos: the whole of it).
+Message BadRegex(const std::string& expression, const std::string& reason, std::size_t offset);
+// A pathological expression stopped by its match or depth limit in one file: the rest of that
+// file is not searched for it, the search goes on.
+Message RegexLimitReached(const std::string& expression, const std::string& path);
+
 // --- result files -----------------------------------------------------------------------------
 // "Cannot continue" with no title: the result files cannot be opened, and record details
 // cannot be shown.
@@ -54,5 +62,9 @@ Message TooManyLogEntries();    // entry numbers are five digits
 Message SelectionLimit(bool inViewer);
 // Minimising during an active, unpaused search is refused.
 Message MinimiseRefused();
+
+// --- Reliability ------------------------------------------------------------------------------
+// A keyword that compiles to nothing to search for ("?*?*") is passed over, and the user told.
+Message NothingToSearchFor(const std::string& keyword);
 
 } // namespace lexmora::search::msg

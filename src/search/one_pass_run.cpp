@@ -5,6 +5,7 @@
 #include "core/run_control.h"
 #include "search/compile_keyword.h"
 #include "search/messages.h"
+#include "search/regex_keyword.h"
 
 #include <algorithm>
 #include <chrono>
@@ -170,17 +171,18 @@ RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::int64_t
 
 } // namespace
 
-std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory) {
-    if (state.Keywords.size() < 2)
+std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory,
+                                            std::size_t first, std::size_t count) {
+    const std::size_t end =
+        first + std::min(count, state.Keywords.size() - std::min(first, state.Keywords.size()));
+    if (end - first < 2)
         return nullptr;
     auto walk = std::make_unique<OnePassWalk>();
-    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
-        CompiledPattern compiled;
-        if (!CompileKeyword(state, k, compiled))
-            continue; // passed over by the run as well
+    for (std::size_t k = first; k < end; ++k) {
         PassKeyword keyword;
+        if (!CompileSearchPattern(state, k, keyword.pattern))
+            continue; // passed over by the run as well
         keyword.index = k;
-        keyword.pattern = MakeScanPattern(compiled);
         keyword.caseSensitive = k < state.KeywordCase.size() && state.KeywordCase[k];
         if (state.TaggedSearch)
             keyword.tag = TagOfKeyword(state, static_cast<int>(k));

@@ -14,10 +14,12 @@
 
 namespace lexmora {
 
-// The walk to record for the state's keywords, or null when the run goes keyword by keyword:
-// fewer than two keywords to search.
+// The walk to record for the state's keywords from `first`, at most `count` of them, or null
+// when they go keyword by keyword: fewer than two keywords to search.
 // `spoolMemory`: the hits kept in memory before they go to temporary files.
-std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory);
+std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory,
+                                            std::size_t first = 0,
+                                            std::size_t count = static_cast<std::size_t>(-1));
 
 // The slot of keyword k in the walk, or npos when it is not searched.
 std::size_t PassSlotOf(const OnePassWalk& walk, std::size_t k);

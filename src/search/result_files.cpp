@@ -288,10 +288,12 @@ ResultFileSet::~ResultFileSet() {
 }
 
 // A full block goes to the writer's thread (started at the first); the last is written here.
+// The log's pending lines are written first: a record never reaches the disk before the log
+// entry it points at, even when the disk fills between the two.
 bool ResultFileSet::flushDump(bool last) {
     if (m_dumpUsed == 0)
         return !m_failed;
-    bool ok = m_dump.valid() && !m_failed;
+    bool ok = flushLog() && m_dump.valid();
     if (ok && !last)
         ok = BackgroundWriter::handOrWrite(m_dumpWriter, m_dump.get(), m_dumpBuffer, m_dumpUsed);
     else if (ok)

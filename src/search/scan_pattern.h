@@ -5,11 +5,14 @@
 #include "search/compiled_pattern.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace lexmora {
+
+class RegexKeyword;
 
 enum class ScanTokenKind : std::uint8_t {
     Literal,   // a run of characters compared as they stand
@@ -56,6 +59,9 @@ struct ScanPattern {
     std::vector<ScanToken> tokens; // the first token included; always ends with End
     bool hasLiteralComma = false;
     bool startsWithSingleWildcard = false;
+    // Set for a regular expression (patternText is the expression as typed): the tokens are
+    // only the End token, and the scanner matches the expression instead.
+    std::shared_ptr<const RegexKeyword> regex;
 };
 
 // Builds the tokens from the compiler's arrays. Index i of each array describes pattern

@@ -17,6 +17,7 @@
 #include "search/kwic_line.h"
 #include "search/literal_finder.h"
 #include "search/matcher.h"
+#include "search/regex_matcher.h"
 #include "search/source_text.h"
 #include "search/text_fold.h"
 #include "search/word_classes.h"
@@ -331,6 +332,10 @@ private:
     };
     const CodeTables& tablesFor(int codeIndex);
     int scanText(SourceText& text, FileCode code, const FileFacts& facts);
+    int scanRegex(SourceText& text, FileCode code, const FileFacts& facts);
+    bool scanRegexAlone(CandidateCheck& check, std::size_t slot);
+    RegexMatcher& passRegex(std::size_t slot);
+    std::size_t passLookBack() const;
     int scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts);
     bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
                         KeywordAutomaton::Found found);
@@ -368,6 +373,12 @@ private:
     std::vector<std::int64_t> m_hitNumber; // per keyword: the number of its next hit in the file
     std::vector<KeywordAutomaton::Found> m_found; // the literals found in the window
     std::vector<std::size_t> m_alone;             // the slots of keywords without a literal start
+    // Regular expressions: the keyword's matcher, or the pass's per slot, made when first
+    // needed; the slots whose expression gave up on the current file; the file's path.
+    std::unique_ptr<RegexMatcher> m_regex;
+    std::vector<std::unique_ptr<RegexMatcher>> m_passRegex;
+    std::vector<char> m_regexGaveUp;
+    std::string m_path;
 };
 
 int Scan::pollFlags() {
@@ -427,6 +438,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
         return presence == FilePresence::Abandoned ? kStepAbandoned : 0;
     }
     const std::string name = FileNameOf(path);
+    m_path = path;
     if (HasInvalidExtension(name, m_state.InvalidFileExtensions)) {
         if (WalkFile* walked = walkFile())
             walked->state = WalkFileState::Passed;
@@ -525,6 +537,9 @@ void Scan::checkReadToEnd(const SourceText& text, const std::string& path, std::
                                                         std::strerror(text.readError())));
     else if (text.eof() && text.bytesRead() < length)
         m_prompter.tell(search::msg::SourceChanged(path, text.bytesRead(), length));
+    else
+        return;
+    ++m_counts.cutShortFiles;
 }
 
 Scan::FilePresence Scan::askUntilFileThere(const std::string& path) {
@@ -591,6 +606,8 @@ std::size_t Scan::candidateOverlap(const LetterRepresentations& reps) const {
 }
 
 int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
+    if (m_pattern.regex)
+        return scanRegex(text, code, facts);
     const CodeTables& tables = tablesFor(code.codeIndex);
     const std::optional<LiteralFinder>& literal = tables.literal;
     const LetterRepresentations& reps = tables.reps;
@@ -639,6 +656,54 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
             at.pos = s + 1;
             continue;
         }
+        at.pos = e;
+        if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
+                               m_tag))
+            continue;
+        if (int step = recordHit(hitNumber, facts); step < 0)
+            return step;
+        ++hitNumber;
+    }
+    return 0;
+}
+
+// A regular expression over the file, window by window (regex_matcher.h tells how the windows
+// give the matches the whole file would). A match too close to the window's end for its right
+// context is found again once more of the file is in, as the keyword's own scan does.
+int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
+    if (!m_regex)
+        m_regex = std::make_unique<RegexMatcher>(m_pattern.regex);
+    RegexMatcher& matcher = *m_regex;
+    text.setFold(nullptr, false, true); // matched as read: the tables know the cases
+    const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
+    text.fill(0);
+    ScanPosition at{text, std::max(widths.left + 4, matcher.lookBack())};
+    std::int64_t hitNumber = 1;
+    std::size_t polls = 0;
+    for (;;) {
+        if ((++polls & 63) == 0)
+            if (int flags = pollFlags(); flags < 0)
+                return flags;
+        const bool final = at.final();
+        std::size_t s = 0, e = 0;
+        const RegexMatcher::Outcome outcome = matcher.find(text.read().data(), text.size(), at.pos,
+                                                           {text.windowStart() == 0, final}, s, e);
+        if (outcome == RegexMatcher::Outcome::LimitReached) {
+            m_prompter.tell(search::msg::RegexLimitReached(m_pattern.patternText, m_path));
+            return 0;
+        }
+        if (outcome == RegexMatcher::Outcome::NoMatch) {
+            if (final || !at.refill(std::max(s, at.pos)))
+                break;
+            continue;
+        }
+        if (outcome == RegexMatcher::Outcome::NeedMore ||
+            (!final && e + widths.right + 1 > text.size())) {
+            if (!at.refill(s))
+                at.forceFinal = true;
+            continue;
+        }
+        at.forceFinal = false;
         at.pos = e;
         if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
                                m_tag))
@@ -740,12 +805,13 @@ int Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts
     m_resumeAt.assign(matchers.size(), 0);
     m_hitNumber.assign(matchers.size(), 1);
     m_alone.clear();
+    m_regexGaveUp.assign(matchers.size(), 0);
     for (std::size_t slot = 0; slot < matchers.size(); ++slot)
         if (!HasLiteralStart(m_context.walk->keywords[slot].pattern))
             m_alone.push_back(slot);
     const bool anyLiteral = m_alone.size() < matchers.size();
     // A window keeps the left context and the look-back of the word-boundary rules.
-    PassPosition at{text, widths.left + 4, m_resumeAt};
+    PassPosition at{text, std::max(widths.left + 4, passLookBack()), m_resumeAt};
     text.fill(0);
     for (;;) {
         if (int flags = pollFlags(); flags < 0)
@@ -823,6 +889,8 @@ bool Scan::checkCandidate(CandidateCheck& check, const KeywordAutomaton& automat
 // walk ends.
 bool Scan::scanAlone(CandidateCheck& check, std::size_t slot) {
     const PassKeyword& keyword = m_context.walk->keywords[slot];
+    if (keyword.pattern.regex)
+        return scanRegexAlone(check, slot);
     const std::string_view read = check.text.read();
     const std::size_t size = read.size();
     Matcher& matcher = check.matchers.of(slot);
@@ -855,6 +923,63 @@ bool Scan::scanAlone(CandidateCheck& check, std::size_t slot) {
         if (outcome == Matcher::Outcome::NoMatch || e <= s) {
             pos = s + 1;
             continue;
+        }
+        if (!acceptCandidate(check, slot, s, e))
+            return false;
+    }
+}
+
+// The lookback a pass's window keeps for its regular expressions.
+std::size_t Scan::passLookBack() const {
+    std::size_t lookBack = 0;
+    for (const PassKeyword& keyword : m_context.walk->keywords)
+        if (keyword.pattern.regex)
+            lookBack = std::max(lookBack, keyword.pattern.regex->lookBehind() + 1);
+    return lookBack;
+}
+
+RegexMatcher& Scan::passRegex(std::size_t slot) {
+    if (m_passRegex.size() < m_context.walk->keywords.size())
+        m_passRegex.resize(m_context.walk->keywords.size());
+    std::unique_ptr<RegexMatcher>& matcher = m_passRegex[slot];
+    if (!matcher)
+        matcher = std::make_unique<RegexMatcher>(m_context.walk->keywords[slot].pattern.regex);
+    return *matcher;
+}
+
+// A regular expression of the pass over the window, as its own scan goes (scanRegex): its
+// matches from where it stands to the window's end, or to one that needs more of the file. False
+// when the walk ends.
+bool Scan::scanRegexAlone(CandidateCheck& check, std::size_t slot) {
+    const std::string_view read = check.text.read();
+    const std::size_t size = read.size();
+    std::size_t& pos = m_resumeAt[slot];
+    if (m_regexGaveUp[slot]) {
+        pos = size;
+        return true;
+    }
+    RegexMatcher& matcher = passRegex(slot);
+    const RegexWindow window{check.text.windowStart() == 0, check.final};
+    for (;;) {
+        std::size_t s = 0, e = 0;
+        const RegexMatcher::Outcome outcome = matcher.find(read.data(), size, pos, window, s, e);
+        if (outcome == RegexMatcher::Outcome::LimitReached) {
+            m_prompter.tell(search::msg::RegexLimitReached(
+                m_context.walk->keywords[slot].pattern.patternText, m_path));
+            m_regexGaveUp[slot] = 1;
+            pos = size;
+            return true;
+        }
+        if (outcome == RegexMatcher::Outcome::NoMatch) {
+            pos = std::max(pos, std::min(s, size));
+            check.resume = std::min(check.resume, pos);
+            return true;
+        }
+        if (outcome == RegexMatcher::Outcome::NeedMore ||
+            (!check.final && e + check.widths.right + 1 > size)) {
+            pos = s; // found again with its whole context once more of the file is in
+            check.deferred = std::min(check.deferred, s);
+            return true;
         }
         if (!acceptCandidate(check, slot, s, e))
             return false;

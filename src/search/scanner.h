@@ -58,6 +58,7 @@ struct ScanCounts {
     std::int64_t bytes = 0;
     std::int64_t bytesWritten = 0;  // RecordLength per accepted hit, saved or not
     std::int64_t unreadFiles = 0;   // files of the list not read (named to the user instead)
+    std::int64_t cutShortFiles = 0; // files read only in part: a read error, or shrunk meanwhile
     std::int64_t filesReached = 0;  // files of the list gone through (fewer when a run stops)
     std::optional<Message> failure; // why a result file could not be written (a device failure)
 };

@@ -10,6 +10,7 @@
 #include "files/file_patterns.h"
 #include "search/compile_keyword.h"
 #include "search/one_pass_run.h"
+#include "search/regex_keyword.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -153,13 +154,20 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
                   Prompter& prompter) {
     if (run.StepResult.end == RunEnd::Abandoned) {
         run.abandoned = true;
-        closeResultFiles(state, run, observer, prompter);
+        const std::string path = run.results ? run.results->dumpPath() : std::string();
+        const std::int64_t hits = run.hitsInSet;
+        // The keyword's summary is written at its end, which an abandoned keyword never
+        // reaches: as after a failure, no summary is left that the files do not bear out.
+        if (closeResultFiles(state, run, observer, prompter) && hits > 0)
+            ::unlink(SummaryPathFor(path).c_str());
         return;
     }
     run.failed = true;
     if (run.lastFailure)
         prompter.tell(*run.lastFailure);
-    prompter.tell(core::msg::MajorFailure());
+    // The entry cap says all there is to say; a device failure is told as such too.
+    if (!run.lastFailure || run.lastFailure->text != search::msg::TooManyLogEntries().text)
+        prompter.tell(core::msg::MajorFailure());
     if (run.results) {
         const std::string path = run.results->dumpPath();
         (void)run.results->close();
@@ -257,6 +265,15 @@ CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
 }
 
 CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter) {
+    // An expression that cannot be searched for is refused before anything is searched.
+    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+        if (!IsRegexKeyword(state, k))
+            continue;
+        if (const auto keyword = CompileRegexKeyword(state, k); !keyword) {
+            prompter.tell(keyword.error());
+            return {CheckOutcome::Abandoned, Chooser::None};
+        }
+    }
     if (!state.Keywords.empty())
         return {};
     if (prompter.ask(search::msg::EnterKeywords()) == Answer::Ok)
@@ -317,6 +334,7 @@ void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
     // and a run that stopped counts the files it went through, not those it was given.
     run.FilesSearched += counts.filesReached - counts.unreadFiles;
     run.FilesUnread += counts.unreadFiles;
+    run.FilesCutShort += counts.cutShortFiles;
     run.BytesSearched += counts.bytes;
     run.HitsTotal += counts.hits;
     run.HitsPerKeyword[k] += counts.hits;
@@ -443,10 +461,11 @@ enum class KeywordTurn { Next, Stop };
 KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
                           const RunSources& sources, OnePassWalk* walk, SearchObserver& observer,
                           Prompter& prompter) {
-    CompiledPattern compiled;
-    if (!CompileKeyword(state, k, compiled))
+    if (!CompileSearchPattern(state, k, run.pattern)) {
+        prompter.tell(search::msg::NothingToSearchFor(state.Keywords[k]));
+        ++run.KeywordsPassedOver;
         return KeywordTurn::Next;
-    run.pattern = MakeScanPattern(compiled);
+    }
     observer.onKeyword(run.KeywordIndex);
     observer.onHitCounter(0);
     run.FilesSearched = 0;
@@ -527,10 +546,16 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
                                                                              : state.SourceFiles;
     sources.selected = state.SourceFiles;
     // The sources are read once for all keywords when the keywords allow it, in the first
-    // keyword's turn.
-    const std::unique_ptr<OnePassWalk> walk =
-        run.keywordByKeyword ? nullptr : PrepareOnePass(state, run.spoolMemory);
+    // keyword's turn; a list longer than a batch once per batch, in its first keyword's turn.
+    std::unique_ptr<OnePassWalk> walk;
+    std::size_t batchEnd = 0;
     for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+        if (!run.keywordByKeyword && k >= batchEnd) {
+            walk.reset(); // the last batch's memory goes before the next is built
+            const std::size_t batch = std::max<std::size_t>(run.onePassBatch, 1);
+            batchEnd = k + std::min(batch, state.Keywords.size() - k);
+            walk = PrepareOnePass(state, run.spoolMemory, k, batchEnd - k);
+        }
         run.KeywordIndex = static_cast<std::int64_t>(k);
         run.LastKeywordIndex = run.KeywordIndex;
         state.SourceDirectory = run.SavedSourceDirectory;

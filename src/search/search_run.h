@@ -43,15 +43,20 @@ CheckResult CheckTargetDisk(const ProgramState& state, const std::string& progra
 
 // --- the run ------------------------------------------------------------------------------
 
+// Keywords read in one pass at most (the pass holds about 2.6 KB per keyword).
+inline constexpr std::size_t kOnePassBatch = 25000;
+
 // The record of one run.
 struct SearchRun {
     std::int64_t KeywordIndex = 0;      // zero-based
     std::int64_t LastKeywordIndex = -1; // the last keyword the loop reached (-1: none)
     int RecordLength = kMinRecordLength;
     std::vector<std::int64_t> HitsPerKeyword;
-    std::int64_t FilesSearched = 0; // of the current keyword
-    std::int64_t BytesSearched = 0; // of the current keyword
-    std::int64_t FilesUnread = 0;   // over the whole run: sources named as not read instead
+    std::int64_t FilesSearched = 0;      // of the current keyword
+    std::int64_t BytesSearched = 0;      // of the current keyword
+    std::int64_t FilesUnread = 0;        // over the whole run: sources named as not read instead
+    std::int64_t FilesCutShort = 0;      // over the whole run: sources read only in part
+    std::int64_t KeywordsPassedOver = 0; // nothing to search for: told and not searched
     std::int64_t HitsTotal = 0;
     std::int64_t EstimatedBytes = 0;
     std::int64_t BytesInResultFile = 0;
@@ -82,6 +87,9 @@ struct SearchRun {
     bool keywordByKeyword = false;
     // How much of later keywords' hits waits in memory before it goes to temporary files.
     std::size_t spoolMemory = std::size_t{16} << 20;
+    // The most keywords read in one pass: a longer list (a lexicon) is read in batches of so
+    // many, one pass each, so that what the pass holds per keyword stays bounded.
+    std::size_t onePassBatch = kOnePassBatch;
 };
 
 // RunSearch: every keyword over the selected sources. Asks nothing at the end: the summary is

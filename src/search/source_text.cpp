@@ -132,6 +132,7 @@ bool SourceText::fill(std::size_t keepFrom) {
 }
 
 void SourceText::dropBefore(std::size_t keepFrom) {
+    m_dropped += std::min(keepFrom, m_read.size());
     m_read.erasePrefix(keepFrom, m_read.size());
     if (m_foldActive) {
         m_folded.erasePrefix(keepFrom, m_foldedTo);

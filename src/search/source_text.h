@@ -118,6 +118,8 @@ public:
     // The file's bytes read so far, and the error of a read that failed (0: none), so that a
     // file that shrank or failed under the scan is noticed.
     std::uint64_t bytesRead() const { return m_bytesRead; }
+    // How much of the text the window has dropped before its first byte (0: it starts the file).
+    std::uint64_t windowStart() const { return m_dropped; }
     int readError() const { return m_readError; }
 
 private:
@@ -132,6 +134,7 @@ private:
     ByteBuffer& m_read;
     ByteBuffer& m_folded;
     std::size_t m_foldedTo = 0; // m_folded holds the folded text of m_read up to here
+    std::uint64_t m_dropped = 0;
     int m_fd = -1;
     std::uint64_t m_remaining = 0; // bytes the file should still hold
     std::uint64_t m_bytesRead = 0;

@@ -1,6 +1,7 @@
 #include "ui/code_files_qt.h"
 
 #include "codes/code_tables.h"
+#include "core/paths.h"
 #include "files/file_chooser.h"
 #include "files/folder_chooser.h"
 #include "ui/frmGetFiles.h"
@@ -20,7 +21,15 @@ bool ChooseCodeFiles(ProgramState& state, Prompter& prompter, QWidget* parent) {
     if (!chosen || chosen->paths.empty())
         return false;
     state.CodeFolder = chosen->folder;
-    LoadCodeFolder(state, chosen->folder, prompter);
+    // Only the files chosen, in the order the folder's files load in.
+    std::vector<std::string> names;
+    for (const std::string& path : chosen->paths)
+        names.push_back(FileNameOf(path));
+    std::vector<std::string> ordered = OrderedCodeFiles(chosen->folder, prompter);
+    std::erase_if(ordered, [&names](const std::string& name) {
+        return std::find(names.begin(), names.end(), name) == names.end();
+    });
+    LoadCodeFiles(state, chosen->folder, ordered, prompter);
     return true;
 }
 

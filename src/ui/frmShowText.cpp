@@ -17,7 +17,7 @@ namespace lexmora::ui {
 frmShowText::frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent)
     : QDialog(parent), m_state(state), m_prompter(prompter) {
     setObjectName("frmShowText");
-    setWindowTitle("Showtext");
+    setWindowTitle("Record Details");
     setModal(true);
     m_picTextFrame = new QPlainTextEdit(this);
     m_picTextFrame->setObjectName("picTextFrame");
@@ -80,7 +80,7 @@ void frmShowText::setText(const std::string& text, TextSpan hit) {
         mark.cursor = QTextCursor(m_picTextFrame->document());
         mark.cursor.setPosition(at);
         mark.cursor.setPosition(at + static_cast<int>(hit.length), QTextCursor::KeepAnchor);
-        mark.format.setForeground(KeywordColour());
+        mark.format.setForeground(KeywordColour(m_picTextFrame->palette()));
         mark.format.setFontWeight(QFont::Bold);
         marks.append(mark);
     }

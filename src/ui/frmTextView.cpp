@@ -2,6 +2,7 @@
 
 #include "core/file_io.h"
 #include "core/text_codec.h"
+#include "ui/kwic_highlight.h"
 #include "ui/text_convert.h"
 
 #include <QFileInfo>
@@ -71,8 +72,39 @@ bool frmTextView::openFile(const QString& path, bool readOnly, QString* error) {
     m_save->setVisible(!readOnly);
     m_status->setText(readOnly ? tr("read-only") : QString());
     m_path = path;
+    m_bytes = *bytes;
     setWindowTitle(QFileInfo(path).fileName() + "  ");
     return true;
+}
+
+void frmTextView::markBytes(std::uint64_t offset, std::uint64_t length) {
+    if (offset >= m_bytes.size())
+        return;
+    // Characters before a byte: decoded as the text was, less the CRs the editor dropped.
+    const auto charactersBefore = [this](std::size_t byte) {
+        const std::string_view bytes = std::string_view(m_bytes).substr(0, byte);
+        const QString text = m_utf8 ? QString::fromUtf8(bytes.data(), qsizetype(bytes.size()))
+                                    : toQt(std::string(bytes));
+        return static_cast<int>(text.size() - text.count(QStringLiteral("\r\n")));
+    };
+    const auto from = static_cast<std::size_t>(offset);
+    const std::size_t to = std::min<std::size_t>(m_bytes.size(), from + length);
+    QTextCursor cursor(m_editor->document());
+    cursor.setPosition(charactersBefore(from));
+    cursor.setPosition(charactersBefore(to), QTextCursor::KeepAnchor);
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = cursor;
+    mark.format.setForeground(KeywordColour(m_editor->palette()));
+    mark.format.setFontWeight(QFont::Bold);
+    m_editor->setExtraSelections({mark});
+    cursor.setPosition(cursor.anchor());
+    m_editor->setTextCursor(cursor);
+    m_editor->centerCursor();
+}
+
+QString frmTextView::markedText() const {
+    const auto marks = m_editor->extraSelections();
+    return marks.isEmpty() ? QString() : marks.front().cursor.selectedText();
 }
 
 bool frmTextView::save(QString* error) {

@@ -119,6 +119,9 @@ void frmViewCount::createCountMenus(QMenuBar* bar) {
 }
 
 void frmViewCount::setMode(FrequencyWindowMode mode) {
+    if (mode == FrequencyWindowMode::Viewing &&
+        m_state.FrequencyMode == FrequencyWindowMode::Counting)
+        m_backFromViewing = FrequencyWindowMode::Counting;
     m_state.FrequencyMode = mode;
     if (mode == FrequencyWindowMode::Leaving) {
         closeCountFile();

@@ -78,6 +78,12 @@ public:
     void post(const FrequencyCommand& command); // a menu's command, carried out at once
     void ShowRows();
     const FrequencyTable* table() const { return m_table.get(); }
+    // "Export...": the list as shown (its sort, its norm) as CSV, TSV, XLSX or JSON.
+    void exportList();
+    // "Compare with a Reference List...": the keyness window of this list.
+    void compareWithReference();
+    // Shows the record of `word` (Windows-1252) as the word search does; false when absent.
+    bool goToWord(const std::string& word);
     std::int64_t top() const { return m_top; } // 1-based first visible record
 
     // RunHost: the count yields here.
@@ -131,6 +137,9 @@ private:
     double m_scrollScale = 1.0;
     bool m_counting = false;
     bool m_showingResults = false;
+    // Where Cancel in the file choice returns to: the counting page when the user came from it,
+    // else out of the window, as the window was opened only to view a list.
+    FrequencyWindowMode m_backFromViewing = FrequencyWindowMode::Leaving;
     bool m_syncingBar = false;
     bool m_refusingMinimise = false;
     CountResult m_lastCount;

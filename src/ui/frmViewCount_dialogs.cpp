@@ -162,9 +162,11 @@ void frmViewCount::saveDetails(RangeBy by) {
 
 void frmViewCount::printDetails(RangeBy by) {
     bool doubleColumn = false;
-    const auto indices = chooseRange(by, true, doubleColumn);
+    auto indices = chooseRange(by, true, doubleColumn);
     if (!indices)
         return;
+    if (by == RangeBy::Frequency)
+        indices = m_table->inFrequencyOrder(std::move(*indices));
     QPrinter printer;
     if (!m_dialogs.choosePrinter(printer))
         return;

@@ -5,11 +5,15 @@
 #include "ui/help_qt.h"
 
 #include "core/paths.h"
+#include "ui/keyness_window.h"
+#include "ui/table_export_qt.h"
 #include "ui/text_convert.h"
+#include "wordcount/list_export.h"
 #include "wordcount/messages.h"
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -118,6 +122,10 @@ void frmViewCount::createViewMenus(QMenuBar* bar) {
     files->setObjectName("mnuViewFiles");
     connect(addItem(files, "mnuSelectFile", "&Select File"), &QAction::triggered, this,
             [this] { post(FrequencySelectFileRequest{}); });
+    connect(addItem(files, "mnuExportList", "Ex&port..."), &QAction::triggered, this,
+            [this] { exportList(); });
+    connect(addItem(files, "mnuCompareReference", "&Compare with a Reference List..."),
+            &QAction::triggered, this, [this] { compareWithReference(); });
     connect(addItem(files, "mnuViewExit", "&Exit"), &QAction::triggered, this,
             [this] { setMode(FrequencyWindowMode::Leaving); });
     createSharedMenus(bar, false);
@@ -201,7 +209,7 @@ void frmViewCount::SelectCountFile() {
         if (!chosen || chosen->empty()) {
             m_prompter.tell(wordcount::msg::NoFilesSelected());
             if (!m_table)
-                setMode(FrequencyWindowMode::Counting);
+                setMode(m_backFromViewing);
             return;
         }
         if (openCountFile(*chosen))
@@ -322,16 +330,8 @@ void frmViewCount::findWord() {
                 continue;
             return;
         }
-        FrequencyTable::Found found = m_table->findWord(*entry);
-        if (found.notice)
-            m_prompter.tell(*found.notice);
-        if (!found.index) {
+        if (!goToWord(*entry))
             m_prompter.tell(wordcount::msg::CannotFindMatch());
-            return;
-        }
-        scrollTo(TopForRecord(*found.index, m_table->size()));
-        ShowRows();
-        m_columns[0]->setCurrentRow(static_cast<int>(*found.index + 1 - m_top));
         return;
     }
 }
@@ -363,6 +363,53 @@ bool frmViewCount::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+} // namespace lexmora::ui
+
+namespace lexmora::ui {
+
+void frmViewCount::exportList() {
+    if (!m_table)
+        return;
+    const QString name = QFileInfo(pathToQt(m_table->file().listPath)).completeBaseName();
+    ExportTableInteractively(
+        this, m_prompter, tr("Export the word list"), name,
+        [this](TableWriter& writer, const auto& progress, const std::string& target) {
+            return ExportWordList(*m_table, writer, progress, target);
+        });
+}
+
+} // namespace lexmora::ui
+
+namespace lexmora::ui {
+
+bool frmViewCount::goToWord(const std::string& word) {
+    if (!m_table)
+        return false;
+    FrequencyTable::Found found = m_table->findWord(word);
+    if (found.notice)
+        m_prompter.tell(*found.notice);
+    if (!found.index)
+        return false;
+    scrollTo(TopForRecord(*found.index, m_table->size()));
+    ShowRows();
+    m_columns[0]->setCurrentRow(static_cast<int>(*found.index + 1 - m_top));
+    return true;
+}
+
+void frmViewCount::compareWithReference() {
+    if (!m_table)
+        return;
+    OpenKeynessWindow(
+        m_state, m_prompter, m_table->file().listPath,
+        [this](const std::string& word) {
+            if (!goToWord(word))
+                m_prompter.tell(wordcount::msg::CannotFindMatch());
+            raise();
+            activateWindow();
+        },
+        this);
 }
 
 } // namespace lexmora::ui

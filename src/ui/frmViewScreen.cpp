@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
@@ -84,8 +85,9 @@ void KwicLineList::setPageLines(int lines) {
     m_current = -1;
     for (std::string& s : m_ring)
         s.reserve(512);
-    // Every column of the page is in view: the window cannot be made narrower than the lines.
-    setMinimumSize(sizeHint());
+    // The window opens at the whole page and re-flows when resized: it may be made smaller than
+    // the page, down to a few short lines.
+    setMinimumSize(pageSize(std::min(static_cast<int>(n), kLeastLines), kLeastColumns));
     updateGeometry();
     m_dirty = true;
 }
@@ -158,53 +160,20 @@ void KwicLineList::flush() {
 }
 
 QSize KwicLineList::sizeHint() const {
+    return pageSize(static_cast<int>(m_ring.size()), m_state.ScreenColumns);
+}
+
+QSize KwicLineList::pageSize(int lines, int columns) const {
     const QFontMetrics metrics(font());
     // The advance of a whole line, not one character times the columns: fractional advances add
     // up along the line.
-    const QString line(std::max(m_state.ScreenColumns, 10), QLatin1Char('M'));
-    return {metrics.horizontalAdvance(line) + 10,
-            metrics.lineSpacing() * static_cast<int>(m_ring.size()) + 6};
+    const QString line(std::max(columns, 10), QLatin1Char('M'));
+    return {metrics.horizontalAdvance(line) + 10, metrics.lineSpacing() * lines + 6};
 }
 
 int KwicLineList::rowAt(int y) const {
     const int row = (y - 3) / QFontMetrics(font()).lineSpacing();
     return m_count == 0 ? -1 : std::clamp(row, 0, static_cast<int>(m_count) - 1);
-}
-
-int KwicLineList::keywordColumn() const {
-    return m_keywordColumn > 0 ? m_keywordColumn : m_state.LeftContext + 6;
-}
-
-void KwicLineList::drawLine(QPainter& painter, int baseline, const std::string& shown,
-                            bool marked) {
-    const KeywordSpan span = KeywordSpanOf(shown, keywordColumn(), m_state.HorizontalOffset);
-    if (span.length == 0) {
-        painter.drawText(4, baseline, toQt(shown));
-        return;
-    }
-    // The keyword in bold and in colour; bold only where the font keeps its width, so the
-    // columns stay aligned.
-    const QString before = toQt(std::string_view(shown).substr(0, span.from));
-    const QString keyword = toQt(std::string_view(shown).substr(span.from, span.length));
-    const QString after = toQt(std::string_view(shown).substr(span.from + span.length));
-    const QFontMetrics metrics(font());
-    QFont bold = font();
-    bold.setBold(true);
-    const bool boldFits =
-        QFontMetrics(bold).horizontalAdvance(keyword) == metrics.horizontalAdvance(keyword);
-    const QPen pen = painter.pen();
-    int x = 4;
-    painter.drawText(x, baseline, before);
-    x += metrics.horizontalAdvance(before);
-    if (boldFits)
-        painter.setFont(bold);
-    if (!marked)
-        painter.setPen(KeywordColour());
-    painter.drawText(x, baseline, keyword);
-    x += metrics.horizontalAdvance(keyword);
-    painter.setFont(font());
-    painter.setPen(pen);
-    painter.drawText(x, baseline, after);
 }
 
 void KwicLineList::paintEvent(QPaintEvent*) {
@@ -231,91 +200,7 @@ void KwicLineList::paintEvent(QPaintEvent*) {
             painter.drawRect(1, y, width() - 3, step - 1);
         }
     }
-}
-
-void KwicLineList::mousePressEvent(QMouseEvent* event) {
-    setFocus();
-    if (event->button() == Qt::RightButton) {
-        emit contextMenuWanted(event->globalPosition().toPoint());
-        return;
-    }
-    if (event->button() != Qt::LeftButton || m_count == 0)
-        return;
-    m_anchor = rowAt(static_cast<int>(event->position().y()));
-    m_dragTo = m_anchor;
-    m_current = m_anchor;
-    emit selectingStarted();
-    update();
-}
-
-void KwicLineList::mouseMoveEvent(QMouseEvent* event) {
-    if (m_anchor < 0 || !(event->buttons() & Qt::LeftButton))
-        return;
-    const int row = rowAt(static_cast<int>(event->position().y()));
-    if (row != m_dragTo) {
-        m_dragTo = row;
-        m_current = row;
-        update();
-    }
-}
-
-void KwicLineList::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_anchor < 0)
-        return;
-    const int release = rowAt(static_cast<int>(event->position().y()));
-    const int low = std::min(m_anchor, release);
-    const int high = std::max(m_anchor, release);
-    // A click without Ctrl starts a new selection on this page.
-    if (!(event->modifiers() & Qt::ControlModifier))
-        for (std::size_t row = 0; row < m_count; ++row)
-            setSelected(row, false);
-    for (int row = low; row <= high; ++row)
-        setSelected(static_cast<std::size_t>(row), true);
-    m_anchor = -1;
-    m_dragTo = -1;
-    m_current = release;
-    emit selectionDone();
-    update();
-}
-
-void KwicLineList::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Record details are the viewer's: a live search has no loop to run them.
-    if (event->button() != Qt::LeftButton || m_count == 0 || !m_viewing)
-        return;
-    m_state.ViewerCommands.post(DetailsFlag{rowAt(static_cast<int>(event->position().y()))});
-}
-
-void KwicLineList::keyPressEvent(QKeyEvent* event) {
-    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-    // The commands are the viewer's; during a live search no loop would run them.
-    const bool anySelected = m_viewing && std::any_of(m_selected.begin(), m_selected.end(),
-                                                      [](char c) { return c != 0; });
-    if (pagingKey(event->key())) {
-        update();
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Delete:
-        if (m_current >= 0 && m_viewing)
-            m_state.ViewerCommands.post(DeleteFlag{m_current});
-        break;
-    case Qt::Key_C:
-        if (ctrl && anySelected)
-            m_state.ViewerCommands.post(ClipboardFlag{ClipboardAction::CopySelectedLines});
-        break;
-    case Qt::Key_P:
-        if (ctrl && anySelected)
-            m_state.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
-        break;
-    case Qt::Key_X:
-        if (ctrl && anySelected)
-            m_state.ViewerCommands.post(DeleteFlag{std::max(m_current, 0)});
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    update();
+    emit painted();
 }
 
 // --- the screen -----------------------------------------------------------------------------
@@ -335,13 +220,14 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
     m_viewerLabels = buildViewerLabels();
     layout->addWidget(m_viewerLabels);
     m_lstText = new KwicLineList(state, this);
+    applyStoredTextSize();
     m_vscVertical = new QScrollBar(Qt::Vertical, this);
     m_vscVertical->setObjectName("vscVertical");
     m_vscVertical->hide();
     auto* page = new QHBoxLayout;
     page->addWidget(m_lstText, 1);
     page->addWidget(m_vscVertical);
-    layout->addLayout(page);
+    layout->addLayout(page, 1); // a larger window is more lines, not more blank space
     m_hscHorizontal = new QScrollBar(Qt::Horizontal, this);
     m_hscHorizontal->setObjectName("hscHorizontal");
     layout->addWidget(m_hscHorizontal);
@@ -362,6 +248,8 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
             [this] { m_lblMessage->setText(toQt(SelectingRecordsText())); });
     connect(m_lstText, &KwicLineList::selectionDone, this, &frmViewScreen::SyncSelection);
     connect(m_lstText, &KwicLineList::contextMenuWanted, this, &frmViewScreen::showTextOptions);
+    connect(m_lstText, &KwicLineList::painted, this, &frmViewScreen::updateDeleteButton);
+    connect(m_lstText, &KwicLineList::areaChanged, this, &frmViewScreen::fitPageToWindow);
     connect(m_lstText, &KwicLineList::scrollWanted, this, &frmViewScreen::scrollBy);
     connect(m_vscVertical, &QScrollBar::valueChanged, this,
             [this](int value) { emit pageWanted(positionOfBar(value)); });
@@ -498,6 +386,11 @@ QWidget* frmViewScreen::buildNumberPanel() {
     connect(m_vscNumber, &QScrollBar::valueChanged, this,
             [this](int v) { m_txtNumber->setText(QString::number(v)); });
     connect(ok, &QPushButton::clicked, this, &frmViewScreen::onNumberOk);
+    // Enter confirms the box and Escape cancels it, as in any dialog.
+    connect(m_txtNumber, &QLineEdit::returnPressed, ok, &QPushButton::click);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_picEnterNumber);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, cancel, &QPushButton::click);
     connect(cancel, &QPushButton::clicked, this, [this] {
         if (m_numberEntry == NumberEntry::StepN) {
             cancelNumberEntry();
@@ -536,6 +429,7 @@ void frmViewScreen::buildMenus(QMenuBar* bar) {
     });
 
     buildTextOptions();
+    buildViewMenu(bar);
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("mnuScreenHelp");
@@ -552,6 +446,7 @@ void frmViewScreen::prepareForSearch(int screenLines) {
     m_state.ViewFlag = true;
     m_state.PauseFlag = false;
     m_lstText->setPageLines(m_state.ScreenLines);
+    m_lstText->setKeywordWords(0);
     m_selection.clear();
     setWindowTitle(kLiveCaption);
     m_cmdView->setText("&Hide");
@@ -572,13 +467,19 @@ void frmViewScreen::prepareForSearch(int screenLines) {
                                              std::max(m_state.RightContext, 0)) +
                     longestKeyword;
     applyHorizontalRange();
+    // Lines that fit are not moved at all; longer ones only as far as their end.
     const int keyColumn = m_state.LeftContext + 6;
-    m_hscHorizontal->setValue(
-        keyColumn > m_state.ScreenColumns / 2 ? keyColumn - m_state.ScreenColumns / 3 : 0);
+    const long long overflow = static_cast<long long>(m_longestLine) - m_state.ScreenColumns;
+    m_hscHorizontal->setValue(overflow <= 0 || keyColumn <= m_state.ScreenColumns / 2
+                                  ? 0
+                                  : static_cast<int>(std::min<long long>(
+                                        keyColumn - m_state.ScreenColumns / 3, overflow + 1)));
     m_state.HorizontalOffset = m_hscHorizontal->value();
     m_labelsDirty = true;
     m_lastYield = std::chrono::steady_clock::now();
     adjustSize();
+    if (isVisible()) // a window left large (maximised) keeps its size: the page fills it
+        fitPageToWindow();
 }
 
 void frmViewScreen::applyHorizontalRange() {
@@ -790,6 +691,7 @@ void frmViewScreen::SyncSelection() {
     }
     m_lblMessage->setText(toQt(m_message));
     m_lstText->flush();
+    updateDeleteButton();
     if (refused)
         m_prompter.tell(search::msg::SelectionLimit(false));
 }
@@ -801,6 +703,7 @@ void frmViewScreen::ClearSelection() {
     m_selection.clear();
     m_lblMessage->setText(toQt(NoRecordsSelectedText()));
     m_lstText->flush();
+    updateDeleteButton();
 }
 
 void frmViewScreen::RedrawColumns() {
@@ -820,6 +723,12 @@ void frmViewScreen::RedrawColumns() {
     m_mnuColumnView->setChecked(m_state.ColumnView);
     m_lstText->markDirty();
     m_lstText->flush();
+}
+
+void frmViewScreen::updateDeleteButton() {
+    if (auto* button = findChild<QPushButton*>("cmdDelete"))
+        button->setEnabled(m_lstText->count() > 0 &&
+                           (m_lstText->currentRow() >= 0 || !m_selection.empty()));
 }
 
 void frmViewScreen::showTextOptions(const QPoint& where) {

@@ -54,12 +54,18 @@ public:
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
     void setPageLines(int lines); // ScreenLines: the list's height and the ring's size
+    // The ring for `lines` lines as the window re-flows, keeping the newest lines held.
+    void resizeRing(int lines);
+    // The columns and lines the list's area holds in its font.
+    QSize fittingPage() const;
     // The viewer's page: the lines from display position `top` on, selected as the list says.
     void setPage(const std::vector<std::string>& lines, std::int64_t top,
                  const SelectionList& selection);
     // The keyword column and left context width the column view aligns on (the viewed file's);
     // 0 takes them from the context settings.
     void setColumnLayout(int keywordColumn, int leftWidth);
+    // The words of the viewed file's keyword, drawn in its colour; 0 takes the search's keywords.
+    void setKeywordWords(int words);
     // In the viewer the keys page and act on lines; during a search they only move and select.
     void setViewing(bool viewing) { m_viewing = viewing; }
     void markDirty() { m_dirty = true; }
@@ -67,12 +73,18 @@ public:
     void flush();
 
     QSize sizeHint() const override;
+    // The list's size for a page of so many lines and columns.
+    QSize pageSize(int lines, int columns) const;
+    static constexpr int kLeastLines = 6;
+    static constexpr int kLeastColumns = 40;
 
 signals:
     void selectionDone();    // the mouse selected lines: SyncSelection
     void selectingStarted(); // the left button went down on a line
     void contextMenuWanted(const QPoint& global);
     void scrollWanted(std::int64_t lines); // the viewer's page moves by so many lines
+    void painted();     // the lines, their selection and the current line are drawn as they stand
+    void areaChanged(); // resized: the page may hold more or fewer lines and columns
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -82,12 +94,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    bool pagingKey(int key);
+    bool pagingKey(int key, bool ctrl);
     std::size_t slot(std::size_t row) const { return (m_first + row) % m_ring.size(); }
     int rowAt(int y) const;
     int keywordColumn() const; // 1-based, the viewed file's or the context settings'
+    int keywordWords() const;
     void drawLine(QPainter& painter, int baseline, const std::string& shown, bool marked);
 
     ProgramState& m_state;
@@ -104,6 +118,7 @@ private:
     bool m_viewing = false;
     int m_keywordColumn = 0;
     int m_leftWidth = 0;
+    int m_keywordWords = 0;
     std::bitset<256> m_delimiters;
 };
 
@@ -168,6 +183,13 @@ public:
     std::int64_t positionOfBar(int value) const;
     // Shows or hides the Advanced items of "&Options" as the user level says.
     void applyUserLevel();
+    // The size of the lines' text in points: larger (+1), smaller (-1) or the default (0) as
+    // Ctrl++, Ctrl+- and Ctrl+0 ask; remembered in the settings file.
+    void stepTextSize(int step);
+    int textPoints() const;
+    // The page takes the lines and columns the list's area holds (after a resize or a new
+    // text size), keeping the keyword column where the user put it.
+    void fitPageToWindow();
 
     // Hook for tests: called on every yield and wait before the events are handled.
     std::function<void(ProgramState&)> onYieldForTest;
@@ -188,6 +210,8 @@ private:
     void buildMenus(QMenuBar* bar);
     void buildOptionsMenu(QMenuBar* bar);
     void buildTextOptions();
+    void buildViewMenu(QMenuBar* bar);
+    void applyStoredTextSize();
     QWidget* buildViewerLabels();
     void scrollBy(std::int64_t lines);
     void onNumberOk();
@@ -196,6 +220,8 @@ private:
     void pressExit();
     void applyHorizontalRange();
     void showTextOptions(const QPoint& where);
+    // Delete is offered only while there is a line to delete: one chosen or selected.
+    void updateDeleteButton();
 
     ProgramState& m_state;
     Prompter& m_prompter;
@@ -221,6 +247,7 @@ private:
     std::size_t m_longestLine = 0;
     std::int64_t m_keywordShown = -1; // the keyword being searched, as onKeyword told it
     std::size_t m_rangeFor = 0;
+    int m_defaultPoints = 10; // the screen font's own size
 
     KwicLineList* m_lstText = nullptr;
     QScrollBar* m_hscHorizontal = nullptr;
@@ -265,7 +292,7 @@ private:
     QLabel* m_lblViewKeyword = nullptr;
     QLabel* m_lblEnterNumber = nullptr;
     QScrollBar* m_vscVertical = nullptr;
-    std::array<QAction*, 17> m_viewerItems{}; // by ViewerMenu
+    std::array<QAction*, 18> m_viewerItems{}; // by ViewerMenu
     QList<QAction*> m_viewerTextItems;        // the text options only the viewer runs
 };
 

@@ -4,6 +4,7 @@
 #include "ui/frmViewScreen.h"
 
 #include "ui/command_line_qt.h"
+#include "ui/kwic_highlight.h"
 #include "ui/qt_clipboard.h"
 #include "ui/text_convert.h"
 
@@ -40,7 +41,8 @@ struct MenuItem {
 constexpr MenuItem kMenuItems[] = {
     {ViewerMenu::CopyExtract, "mnuCopyExtract", "&Copy Extract to Clipboard", false},
     {ViewerMenu::SaveExtract, "mnuSaveExtract", "Cut and &Save Extract to File", false},
-    {ViewerMenu::PrintExtract, "mnuPrintExtract", "&Print Extract", true},
+    {ViewerMenu::PrintExtract, "mnuPrintExtract", "&Print Extract", false},
+    {ViewerMenu::Export, "mnuExport", "Export &KWIC Lines...", true},
     {ViewerMenu::SortByBeginning, "mnuSortBeginning", "Sort by &Beginning of Word", false},
     {ViewerMenu::SortByEnd, "mnuSortEnd", "Sort by &End of Word", false},
     {ViewerMenu::SaveSorted, "mnuSaveSorted", "Save Sor&ted List to File", false},
@@ -98,45 +100,15 @@ void KwicLineList::setPage(const std::vector<std::string>& lines, std::int64_t t
     flush();
 }
 
+void KwicLineList::setKeywordWords(int words) {
+    m_keywordWords = words;
+    m_dirty = true;
+}
+
 void KwicLineList::setColumnLayout(int keywordColumn, int leftWidth) {
     m_keywordColumn = keywordColumn;
     m_leftWidth = leftWidth;
     m_dirty = true;
-}
-
-// Up, Down, Page Up and Page Down move through the page; in the viewer they scroll it when the
-// cursor passes its first or last line. True when the key was one of them.
-bool KwicLineList::pagingKey(int key) {
-    const int last = static_cast<int>(m_count) - 1;
-    const auto page = static_cast<std::int64_t>(m_ring.size());
-    switch (key) {
-    case Qt::Key_Up:
-        if (m_viewing && m_current <= 0)
-            emit scrollWanted(-1);
-        else
-            setCurrentRow(m_current - 1);
-        return true;
-    case Qt::Key_Down:
-        if (m_viewing && m_current >= last)
-            emit scrollWanted(1);
-        else
-            setCurrentRow(m_current + 1);
-        return true;
-    case Qt::Key_PageUp:
-        if (m_viewing && m_current <= 0)
-            emit scrollWanted(-page);
-        else
-            setCurrentRow(0);
-        return true;
-    case Qt::Key_PageDown:
-        if (m_viewing && m_current >= last)
-            emit scrollWanted(page);
-        else
-            setCurrentRow(last);
-        return true;
-    default:
-        return false;
-    }
 }
 
 void KwicLineList::wheelEvent(QWheelEvent* event) {
@@ -261,6 +233,8 @@ void frmViewScreen::prepareForViewing(int screenLines) {
         action->setVisible(true);
     applyUserLevel();
     adjustSize();
+    if (isVisible()) // a window left large (maximised) keeps its size: the page fills it
+        fitPageToWindow();
 }
 
 void frmViewScreen::showViewedFile(const QString& name, const QString& keyword, std::size_t index,
@@ -273,6 +247,9 @@ void frmViewScreen::showViewedFile(const QString& name, const QString& keyword, 
     findChild<QPushButton*>("cmdLastFile")->setVisible(count > 1);
     findChild<QPushButton*>("cmdNextFile")->setVisible(count > 1);
     m_lstText->setColumnLayout(keywordColumn, leftWidth);
+    m_lstText->setKeywordWords(KeywordWordCount(keyword.toStdString()));
+    // The keys page from the start, without a click in the list first.
+    m_lstText->setFocus(Qt::OtherFocusReason);
     m_selection.clear();
     m_lblMessage->clear();
     // The keyword in the middle of the page, so that both contexts show as far as they fit; a
@@ -313,6 +290,7 @@ void frmViewScreen::showPage(const std::vector<std::string>& lines, std::int64_t
     m_vscVertical->setPageStep(std::max(1, barOf(std::max(m_state.ScreenLines, 1))));
     m_vscVertical->setValue(barOf(top));
     m_vscVertical->setEnabled(lastTop > 2);
+    updateDeleteButton();
 }
 
 std::int64_t frmViewScreen::positionOfBar(int value) const {

@@ -21,6 +21,7 @@ inline constexpr const char* kSearchScreen = "search-screen";
 inline constexpr const char* kViewer = "viewer";
 inline constexpr const char* kWordCount = "word-count";
 inline constexpr const char* kFrequencyViewer = "frequency-viewer";
+inline constexpr const char* kTableWindow = "table-window";
 } // namespace help
 
 // The page of `topic`, the index when the topic has none, or an empty string when neither is

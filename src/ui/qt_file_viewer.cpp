@@ -9,6 +9,10 @@
 namespace lexmora::ui {
 
 void QtFileViewer::openTextViewer(const std::string& path, bool readOnly) {
+    openTextViewerAt(path, readOnly, {});
+}
+
+void QtFileViewer::openTextViewerAt(const std::string& path, bool readOnly, FileMark mark) {
     auto* view = new frmTextView(m_parent);
     view->setAttribute(Qt::WA_DeleteOnClose);
     QString error;
@@ -18,6 +22,8 @@ void QtFileViewer::openTextViewer(const std::string& path, bool readOnly) {
         return;
     }
     view->show();
+    if (mark.length > 0)
+        view->markBytes(mark.offset, mark.length);
 }
 
 void QtFileViewer::openHtmlViewer(const std::string& path, const std::string& caption) {

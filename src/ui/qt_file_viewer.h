@@ -11,6 +11,7 @@ class QtFileViewer : public FileViewer {
 public:
     explicit QtFileViewer(QWidget* parent) : m_parent(parent) {}
     void openTextViewer(const std::string& path, bool readOnly) override;
+    void openTextViewerAt(const std::string& path, bool readOnly, FileMark mark) override;
     void openHtmlViewer(const std::string& path, const std::string& caption) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "ui/text_convert.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QSpacerItem>
 
@@ -74,8 +75,11 @@ void keepTitleWhole(QMessageBox& box) {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (grid == nullptr)
         return;
-    const int width =
-        box.fontMetrics().horizontalAdvance(box.windowTitle().trimmed()) + kTitleBarButtons;
+    // Without a title of its own the title bar shows the program's name.
+    const QString title = box.windowTitle().trimmed().isEmpty()
+                              ? QGuiApplication::applicationDisplayName()
+                              : box.windowTitle().trimmed();
+    const int width = box.fontMetrics().horizontalAdvance(title) + kTitleBarButtons;
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
 }

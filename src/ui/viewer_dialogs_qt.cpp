@@ -3,6 +3,14 @@
 #include "search/context_settings.h"
 #include "ui/frmContext.h"
 
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSpinBox>
+
 namespace lexmora::ui {
 
 namespace {
@@ -19,6 +27,69 @@ bool runDialog(frmContext& dialog) {
     return dialog.tag() == "Ok";
 }
 
+// The sort's second and third keys below the first: the side (none, left, right, the keyword),
+// the word's position and its direction. Named "cboThenSide2", "spnThenPos2", "chkThenBack2"...
+class LaterKeyRows {
+public:
+    explicit LaterKeyRows(QDialog& dialog) {
+        auto* box = new QGroupBox("Then, for equal words, by", &dialog);
+        box->setObjectName("fraThenBy");
+        auto* grid = new QGridLayout(box);
+        for (int row = 0; row < 2; ++row) {
+            const QString level = QString::number(row + 2);
+            Row r;
+            r.side = new QComboBox(box);
+            r.side->setObjectName("cboThenSide" + level);
+            r.side->addItems(
+                {"(no further key)", "word to the left", "word to the right", "the keyword"});
+            r.side->setAccessibleName("Sort key " + level + ": side");
+            r.position = new QSpinBox(box);
+            r.position->setObjectName("spnThenPos" + level);
+            r.position->setRange(1, kContextBarTop);
+            r.position->setAccessibleName("Sort key " + level + ": word position");
+            r.backwards = new QCheckBox("&backwards", box);
+            r.backwards->setObjectName("chkThenBack" + level);
+            r.backwards->setAccessibleName("Sort key " + level + ": read backwards");
+            auto* label = new QLabel(QString("&%1.").arg(level), box);
+            label->setBuddy(r.side);
+            grid->addWidget(label, row, 0);
+            grid->addWidget(r.side, row, 1);
+            grid->addWidget(r.position, row, 2);
+            grid->addWidget(r.backwards, row, 3);
+            m_rows.push_back(r);
+        }
+        // Above the OK and Cancel buttons, the dialog's last item.
+        if (auto* layout = qobject_cast<QBoxLayout*>(dialog.layout()))
+            layout->insertWidget(layout->count() - 1, box);
+    }
+    // The chosen keys in order; a row left at "no further key" ends them.
+    LaterSortLevels levels() const {
+        LaterSortLevels levels = kNoLaterLevels;
+        std::size_t next = 0;
+        for (const Row& r : m_rows) {
+            const int side = r.side->currentIndex();
+            if (side <= 0 || next == levels.size())
+                break;
+            SortLevel level;
+            level.mode = r.backwards->isChecked() ? SortMode::WordEnd : SortMode::WordBeginning;
+            if (side == 1)
+                level.leftPos = r.position->value();
+            else if (side == 2)
+                level.rightPos = r.position->value();
+            levels[next++] = level;
+        }
+        return levels;
+    }
+
+private:
+    struct Row {
+        QComboBox* side = nullptr;
+        QSpinBox* position = nullptr;
+        QCheckBox* backwards = nullptr;
+    };
+    std::vector<Row> m_rows;
+};
+
 } // namespace
 
 void SetViewerDialogHookForTest(std::function<void(frmContext&)> hook) {
@@ -34,9 +105,11 @@ std::optional<SortRequest> AskSortPositions(ProgramState& state, bool columnView
     dialog.loadValues(0, 0);
     dialog.loadTexts(QString(), QString()); // an empty box is no position at all
     dialog.setColumnView(columnView);
+    const LaterKeyRows later(dialog);
     if (!runDialog(dialog))
         return std::nullopt;
     SortRequest request;
+    request.then = later.levels();
     const auto position = [](std::optional<long long> n) -> std::optional<int> {
         if (!n)
             return std::nullopt;
@@ -55,7 +128,8 @@ std::optional<RangeRequest> AskExtractRange(ProgramState& state, const std::stri
     dialog.setRole(ContextRole::Extract, "Extract");
     dialog.setRecordLimit(std::max<std::int64_t>(indexCount, 1));
     const QString heading = QString(confirming ? "CONFIRM" : "ENTER") +
-                            " VALUES FOR FIRST AND LAST RECORDS TO " + QString::fromStdString(verb);
+                            " VALUES FOR FIRST AND LAST RECORDS TO " +
+                            QString::fromStdString(verb).toUpper();
     dialog.setLabels(heading, " from record number: ", " to record number: ");
     dialog.showViewerOptions(false, true);
     dialog.loadTexts(QString::number(proposed.first), QString::number(proposed.last));

@@ -1,16 +1,20 @@
 #include "ui/viewer_screen_qt.h"
 
+#include "viewer/kwic_export.h"
+
 #include "ui/frmCollocation.h"
 #include "ui/frmShowText.h"
 #include "ui/frmViewScreen.h"
 #include "ui/qt_printer.h"
 #include "ui/result_file_chooser_qt.h"
+#include "ui/table_export_qt.h"
 #include "ui/text_convert.h"
 #include "ui/viewer_dialogs_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -130,6 +134,17 @@ void QtViewerScreen::showCollocation(const Collocation& collocation) {
 void QtViewerScreen::showDetails(const std::string& text, TextSpan hit, ProgramState& state) {
     frmShowText window(state, m_prompter, &m_screen);
     window.showText(text, hit);
+}
+
+void QtViewerScreen::exportLines(ResultViewer& viewer) {
+    SilentPrompter silent;
+    Prompter& prompter = m_prompter != nullptr ? *m_prompter : silent;
+    const QString name = QFileInfo(pathToQt(viewer.path())).completeBaseName();
+    ExportTableInteractively(
+        &m_screen, prompter, tr("Export the KWIC lines"), name,
+        [&viewer](TableWriter& writer, const auto& progress, const std::string& target) {
+            return ExportKwicLines(viewer, writer, progress, target);
+        });
 }
 
 PageGeometry QtViewerScreen::printerPage(const std::string& font) {

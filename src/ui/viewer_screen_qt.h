@@ -45,6 +45,7 @@ public:
     void showDetails(const std::string& text, TextSpan hit, ProgramState& state) override;
     PageGeometry printerPage(const std::string& font) override;
     void setBusy(bool busy) override;
+    void exportLines(ResultViewer& viewer) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

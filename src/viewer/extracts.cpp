@@ -3,6 +3,7 @@
 #include "core/file_io.h"
 #include "core/file_utils.h"
 #include "core/paths.h"
+#include "core/staged_file.h"
 #include "core/text_codec.h"
 #include "viewer/messages.h"
 
@@ -159,32 +160,34 @@ Status CopyExtract(ResultViewer& viewer, const std::vector<std::int64_t>& positi
 Result<std::string> SaveExtract(ResultViewer& viewer, const std::vector<std::int64_t>& positions,
                                 LineForm form, const std::string& folder,
                                 const std::string& invalidFileNameChars, Prompter& prompter) {
-    const std::string name = MakeUniqueFileName(folder, StripExtension(outputBase(viewer)), ".cnc",
-                                                invalidFileNameChars);
-    if (name.empty()) {
-        const Message failure = msg::CannotCreateOutput(outputBase(viewer) + ".cnc");
-        prompter.tell(failure);
-        return failure;
-    }
-    const std::string path = JoinPath(folder, name);
-    AtomicOutput out(path);
-    if (!out.valid()) {
-        const Message failure = msg::CannotCreateOutput(utf8ToCp1252(name));
-        prompter.tell(failure);
-        return failure;
-    }
-    bool ok = true;
-    for (std::int64_t p : positions) {
-        std::string line = ExtractLine(viewer.GetRecord(p), form, viewer.LeftContextWidth());
-        line += "\r\n";
-        if (!out.append(line)) {
-            ok = false;
-            break;
+    // The name is free when chosen; another run saving an extract of the same file meanwhile
+    // makes this one take the next free name, never the other's.
+    std::string name;
+    bool created = false;
+    const auto freeName = [&]() -> std::string {
+        name = MakeUniqueFileName(folder, StripExtension(outputBase(viewer)), ".cnc",
+                                  invalidFileNameChars);
+        return name.empty() ? std::string() : JoinPath(folder, name);
+    };
+    const auto write = [&](StagedFile& out) {
+        created = true;
+        for (std::int64_t p : positions) {
+            std::string line = ExtractLine(viewer.GetRecord(p), form, viewer.LeftContextWidth());
+            line += "\r\n";
+            if (!out.append(line))
+                return false;
         }
-    }
-    if (!ok || !out.commit()) {
-        prompter.tell(msg::ExtractSaveFailed());
-        return msg::ExtractSaveFailed();
+        return true;
+    };
+    int error = 0;
+    const std::string path = SaveUnderFreeName(freeName, write, error);
+    if (path.empty()) {
+        const Message failure =
+            created ? msg::ExtractSaveFailed()
+                    : msg::CannotCreateOutput(name.empty() ? outputBase(viewer) + ".cnc"
+                                                           : utf8ToCp1252(name));
+        prompter.tell(failure);
+        return failure;
     }
     prompter.tell(msg::TextSaved(utf8ToCp1252(folder), utf8ToCp1252(name)));
     return path;

@@ -22,7 +22,7 @@ Message CannotOpenFile(const std::string& name, bool tryingNext, const std::stri
 }
 
 Message EmptyFile() {
-    return box(joinLines({"Cannot continue - deleting file !", "Please make new selection..."}),
+    return box(joinLines({"Cannot continue - the file is empty.", "Please make new selection..."}),
                " Empty file !", Buttons::Ok, Icon::Exclamation);
 }
 
@@ -120,7 +120,7 @@ Message ExtractSaveFailed() {
 }
 
 Message TextSaved(const std::string& folder, const std::string& name) {
-    return box(joinLines({folder, "text has been saved to:" + name}), "", Buttons::Ok,
+    return box(joinLines({folder, "text has been saved to: " + name}), "", Buttons::Ok,
                Icon::Information);
 }
 

@@ -1,5 +1,7 @@
 #include "viewer/record_details.h"
 
+#include "viewer/keyword_span.h"
+
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
 #include "codes/dos_code_page.h"
@@ -222,11 +224,51 @@ std::optional<FoundText> FindContextInSource(std::string_view source, std::strin
 
 namespace {
 
-// A piece of the record's text to look for in the source, with the offset of the keyword in it.
-struct Fragment {
-    std::string text;
-    std::size_t mark = 0;
-};
+// The last 40 characters of the left context and the first 40 from the keyword on.
+std::pair<std::string_view, std::string_view>
+fragmentEnds(std::string_view text, std::size_t column, std::string_view recordText) {
+    const std::size_t leftEnd = std::min(column, text.size());
+    const std::string_view left = leftEnd > 5 ? text.substr(5, leftEnd - 5) : std::string_view();
+    return {left.size() > 40 ? left.substr(left.size() - 40) : left,
+            recordText.size() > 40 ? recordText.substr(0, 40) : recordText};
+}
+
+} // namespace
+
+RecordFragment FirstRecordFragment(std::string_view text, std::size_t column,
+                                   std::string_view recordText) {
+    const auto [leftTail, right] = fragmentEnds(text, column, recordText);
+    return {std::string(leftTail) + std::string(right), leftTail.size()};
+}
+
+std::vector<RecordFragment> RecordFragments(std::string_view text, std::size_t column,
+                                            std::string_view recordText) {
+    const auto [leftTail, right] = fragmentEnds(text, column, recordText);
+    const std::size_t firstBlank = leftTail.find(' ');
+    const std::string_view leftCut = firstBlank == std::string_view::npos || firstBlank == 0
+                                         ? leftTail
+                                         : leftTail.substr(firstBlank + 1);
+    const std::size_t lastBlank = right.rfind(' ');
+    const std::string_view rightCut =
+        lastBlank == std::string_view::npos || lastBlank == 0 ? right : right.substr(0, lastBlank);
+    std::vector<RecordFragment> fragments;
+    for (const auto& [l, r] : {std::pair{leftTail, right}, std::pair{leftCut, right},
+                               std::pair{leftTail, rightCut}, std::pair{leftCut, rightCut}}) {
+        RecordFragment f{std::string(l) + std::string(r), l.size()};
+        const auto same = [&](const RecordFragment& g) {
+            return g.text == f.text && g.mark == f.mark;
+        };
+        if (std::none_of(fragments.begin(), fragments.end(), same))
+            fragments.push_back(f);
+        // Results saved "as ASCII" hold the DOS code page; the search cleaned Windows text.
+        FromDosCodePage(f.text);
+        if (std::none_of(fragments.begin(), fragments.end(), same))
+            fragments.push_back(std::move(f));
+    }
+    return fragments;
+}
+
+namespace {
 
 // The log entry of the record at a display position, checked against the record.
 Result<LogEntry> logEntryOf(const ResultViewer& viewer, std::int64_t position,
@@ -251,38 +293,6 @@ Result<LogEntry> logEntryOf(const ResultViewer& viewer, std::int64_t position,
     if (!equalsNoCase(entry->shortName, fields.shortName))
         return msg::LogEntryMismatch(logName, *fields.logEntryNumber);
     return std::move(*entry);
-}
-
-// The pieces of the record's text looked for in the source: the last 40 characters of the left
-// context and the first 40 from the keyword on. The search cut its contexts out of the raw text,
-// so a context's first or last word may be a piece of a code ("ute;" of "&eacute;") that the
-// whole text never cleans to: each is left out in turn when the whole fragment is not found.
-std::vector<Fragment> sourceFragments(std::string_view text, std::size_t column,
-                                      std::string_view recordText) {
-    const std::size_t leftEnd = std::min(column, text.size());
-    const std::string_view left = leftEnd > 5 ? text.substr(5, leftEnd - 5) : std::string_view();
-    const std::string_view leftTail = left.size() > 40 ? left.substr(left.size() - 40) : left;
-    const std::string_view right = recordText.size() > 40 ? recordText.substr(0, 40) : recordText;
-    const std::size_t firstBlank = leftTail.find(' ');
-    const std::string_view leftCut = firstBlank == std::string_view::npos || firstBlank == 0
-                                         ? leftTail
-                                         : leftTail.substr(firstBlank + 1);
-    const std::size_t lastBlank = right.rfind(' ');
-    const std::string_view rightCut =
-        lastBlank == std::string_view::npos || lastBlank == 0 ? right : right.substr(0, lastBlank);
-    std::vector<Fragment> fragments;
-    for (const auto& [l, r] : {std::pair{leftTail, right}, std::pair{leftCut, right},
-                               std::pair{leftTail, rightCut}, std::pair{leftCut, rightCut}}) {
-        Fragment f{std::string(l) + std::string(r), l.size()};
-        const auto same = [&](const Fragment& g) { return g.text == f.text && g.mark == f.mark; };
-        if (std::none_of(fragments.begin(), fragments.end(), same))
-            fragments.push_back(f);
-        // Results saved "as ASCII" hold the DOS code page; the search cleaned Windows text.
-        FromDosCodePage(f.text);
-        if (std::none_of(fragments.begin(), fragments.end(), same))
-            fragments.push_back(std::move(f));
-    }
-    return fragments;
 }
 
 // The conversions to try on the source, as the search read it: converted from UTF-8 or UTF-16
@@ -313,13 +323,15 @@ void placeHit(RecordDetails& details, std::size_t near) {
     if (at == std::string::npos || at > near + kSlack)
         return;
     details.hitAt = at;
-    details.hitLength = word.size();
+    // All of a keyword of several words, without the punctuation that follows it.
+    details.hitLength =
+        KeywordLength(std::string_view(details.text).substr(at), KeywordWordCount(details.keyword));
 }
 
 // The wider context around the hit in the source, read in the code its log entry names; false
 // when no fragment of the record is found (the source changed since the search).
 bool readWiderContext(RecordDetails& details, const std::string& bytes, const LogEntry& entry,
-                      const std::vector<Fragment>& fragments, const ProgramState& codes) {
+                      const std::vector<RecordFragment>& fragments, const ProgramState& codes) {
     const int codeIndex = CodeOfLogEntry(codes, entry.dateAndCode);
     const ContextCleaner clean = [&codes, codeIndex](std::string_view piece) {
         return ExtractContext(codes, codeIndex, piece, 0, 0);
@@ -329,7 +341,7 @@ bool readWiderContext(RecordDetails& details, const std::string& bytes, const Lo
             tried == SourceConversion::None ? std::string() : ConvertSourceText(bytes, tried);
         const std::string_view source =
             tried == SourceConversion::None ? std::string_view(bytes) : converted;
-        for (const Fragment& candidate : fragments) {
+        for (const RecordFragment& candidate : fragments) {
             // ANSI text is cleaned of blanks and controls only: found directly in the raw text.
             const auto found =
                 codeIndex == kCodeAnsi
@@ -386,7 +398,7 @@ Result<RecordDetails> ExpandRecord(ResultViewer& viewer, std::int64_t position,
     else if (!bytes)
         details.notice = "The source file cannot be read - the record's own text is shown.";
     else if (!readWiderContext(details, *bytes, *entry,
-                               sourceFragments(text, column, details.recordText), codes))
+                               RecordFragments(text, column, details.recordText), codes))
         details.notice = "The source file has changed since the search - the record's own "
                          "text is shown.";
     if (!details.notice.empty()) {
@@ -429,8 +441,9 @@ TextSpan DetailsHitSpan(const RecordDetails& details) {
 std::string DetailsClipboardText(const RecordDetails& details, bool withDetails) {
     if (!withDetails)
         return details.text;
+    // The wider context the window shows, not only the record's part from the keyword on.
     return "findstring = " + details.keyword + "   sourcefile = " + details.sourceFile +
-           "  path = " + details.path + "\r\n\r\n" + details.recordText;
+           "  path = " + details.path + "\r\n\r\n" + details.text;
 }
 
 Result<std::string> SaveDetails(const RecordDetails& details, const ResultViewer& viewer,

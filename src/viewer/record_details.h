@@ -12,6 +12,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lexmora {
 
@@ -71,13 +73,32 @@ std::optional<FoundText> FindContextInSource(std::string_view source, std::strin
                                              std::size_t mark, const ContextCleaner& clean,
                                              std::size_t chunkBytes = std::size_t(1) << 20);
 
+// A piece of a record's KWIC text to look for in its source, with the offset of the keyword in it.
+struct RecordFragment {
+    std::string text;
+    std::size_t mark = 0;
+};
+
+// The pieces of a record's text looked for in the source, best first: the last 40 characters of
+// the left context and the first 40 from the keyword on (`text` the record's KWIC text, `column`
+// the keyword's offset in it, `recordText` the text from the keyword on). The search cut its
+// contexts out of the raw text, so a context's first or last word may be a piece of a code
+// ("ute;" of "&eacute;") that the whole text never cleans to: each is left out in turn. Results
+// saved "as ASCII" hold the DOS code page: each piece is also given in Windows text.
+std::vector<RecordFragment> RecordFragments(std::string_view text, std::size_t column,
+                                            std::string_view recordText);
+// The first of them, the whole of both pieces as the record holds them: what a source that has
+// not changed holds.
+RecordFragment FirstRecordFragment(std::string_view text, std::size_t column,
+                                   std::string_view recordText);
+
 // The text the details window shows: the details lines, a blank line, the text.
 std::string DetailsText(const RecordDetails& details);
 // Where the hit stands in DetailsText(details), so that the window can make it stand out.
 TextSpan DetailsHitSpan(const RecordDetails& details);
 
 // The clipboard text of the details window: with details, the "findstring = " line, two line
-// breaks and the record text from the keyword on; without, the shown text alone.
+// breaks and the shown text; without, the shown text alone.
 std::string DetailsClipboardText(const RecordDetails& details, bool withDetails);
 
 // The details window's Save: a ".sav" file in `folder` named after the viewed file, headed by

@@ -329,6 +329,7 @@ void ResultViewer::buildIndex() {
     m_cacheCount = 0;
     m_sorted = false;
     m_sortMode = SortMode::None;
+    m_levels.clear();
     m_keys.clear();
     m_keyArena.clear();
     m_lastDeleted.reset();
@@ -458,45 +459,112 @@ SortKey ResultViewer::buildKey(std::uint32_t record, const KeyPlace& place, Sort
     return key;
 }
 
+struct ResultViewer::LevelScratch {
+    std::string key, word, firstWord;
+};
+
+SortKey ResultViewer::buildLevelKey(std::uint32_t record, const std::vector<KeyPlace>& places,
+                                    const std::vector<SortLevel>& levels, KeyArena& arena,
+                                    LevelScratch& strings) {
+    const std::string_view text = readRecord(record);
+    std::string& scratch = strings.key;
+    std::string& word = strings.word;
+    std::string& firstWord = strings.firstWord;
+    scratch.clear();
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const KeyPlace& place = places[i];
+        const auto start = FindKeyStart(text, place.column, m_textWidth, place.leftPos,
+                                        place.rightPos, place.rightLimit);
+        word.clear();
+        AppendLevelWord(word, text, start, m_textWidth, levels[i].mode);
+        AppendPackedLevel(scratch, word, levels[i].mode);
+        if (i == 0)
+            firstWord = word;
+    }
+    // The first level's word as it reads rides behind the packed key, outside the part sorted
+    // on: collocation counts it.
+    const auto packed = static_cast<std::uint32_t>(scratch.size());
+    scratch += firstWord;
+    SortKey key;
+    key.offset = arena.add(scratch);
+    key.length = packed;
+    key.record = record;
+    key.prefix = KeyPrefix(std::string_view(scratch).substr(0, packed), SortMode::WordEnd);
+    return key;
+}
+
+std::vector<SortKey> ResultViewer::buildKeys(const std::function<SortKey(std::uint32_t)>& make) {
+    const std::size_t n = m_index.size() - 1;
+    std::vector<SortKey> keys(n);
+    // Keys are built in file order so that records on disk are read in large blocks; the index
+    // holds each record once, so a table by record number gives that order unsorted.
+    constexpr std::uint32_t kNoSlot = ~std::uint32_t{0};
+    const std::uint32_t highest = *std::max_element(m_index.begin() + 1, m_index.end());
+    std::vector<std::uint32_t> slotOf(std::size_t{highest} + 1, kNoSlot);
+    for (std::size_t i = 0; i < n; ++i)
+        slotOf[m_index[i + 1]] = static_cast<std::uint32_t>(i);
+    for (std::uint32_t record = 0; record <= highest; ++record)
+        if (slotOf[record] != kNoSlot)
+            keys[slotOf[record]] = make(record);
+    return keys;
+}
+
 void ResultViewer::Sort(SortMode mode, int leftPos, int rightPos, int rightContext) {
-    if (mode == SortMode::None || m_index.size() < 2)
+    Sort(std::vector<SortLevel>{{mode, leftPos, rightPos}}, rightContext);
+}
+
+void ResultViewer::Sort(const std::vector<SortLevel>& levels, int rightContext) {
+    if (levels.empty() || levels.size() > kMaxSortLevels || m_index.size() < 2)
         return;
+    for (const SortLevel& level : levels)
+        if (level.mode == SortMode::None)
+            return;
     // The last sort's keys go first, so that two sets of keys are never held at once. Should
     // this sort fail for memory, the index stays in the last order, without its keys.
     m_keys = {};
     m_keyArena.clear();
     m_sortMode = SortMode::None;
-    const std::size_t n = m_index.size() - 1;
-    const KeyPlace place{KeywordColumn(), leftPos, rightPos,
-                         m_leftContext + 4 + std::max(rightContext, 0)};
-    std::vector<SortKey> keys(n);
+    m_levels.clear();
+    const int rightLimit = m_leftContext + 4 + std::max(rightContext, 0);
+    std::vector<KeyPlace> places;
+    for (const SortLevel& level : levels)
+        places.push_back({KeywordColumn(), level.leftPos, level.rightPos, rightLimit});
     KeyArena arena;
     std::string scratch;
-    {
-        // Keys are built in file order so that records on disk are read in large blocks; the
-        // index holds each record once, so a table by record number gives that order unsorted.
-        constexpr std::uint32_t kNoSlot = ~std::uint32_t{0};
-        const std::uint32_t highest = *std::max_element(m_index.begin() + 1, m_index.end());
-        std::vector<std::uint32_t> slotOf(std::size_t{highest} + 1, kNoSlot);
-        for (std::size_t i = 0; i < n; ++i)
-            slotOf[m_index[i + 1]] = static_cast<std::uint32_t>(i);
-        for (std::uint32_t record = 0; record <= highest; ++record)
-            if (slotOf[record] != kNoSlot)
-                keys[slotOf[record]] = buildKey(record, place, mode, arena, scratch);
-    }
-    SortKeysQuick(keys, arena, mode);
-    for (std::size_t i = 0; i < n; ++i)
+    LevelScratch levelScratch;
+    const bool oneLevel = levels.size() == 1;
+    const auto make = [&](std::uint32_t record) {
+        return oneLevel ? buildKey(record, places.front(), levels.front().mode, arena, scratch)
+                        : buildLevelKey(record, places, levels, arena, levelScratch);
+    };
+    std::vector<SortKey> keys = buildKeys(make);
+    if (oneLevel)
+        SortKeysQuick(keys, arena, levels.front().mode);
+    else
+        SortKeysQuick(keys, arena, SortMode::WordEnd); // packed keys sort in binary order
+    for (std::size_t i = 0; i < keys.size(); ++i)
         m_index[i + 1] = keys[i].record;
     // A deletion undone later brings its key back: it must point into this sort's keys.
     if (m_lastDeleted)
-        m_lastDeleted->key = buildKey(m_lastDeleted->record, place, mode, arena, scratch);
+        m_lastDeleted->key = make(m_lastDeleted->record);
     m_keys = std::move(keys);
     m_keyArena = std::move(arena);
     m_sorted = true;
-    m_sortMode = mode;
-    m_sortLeft = leftPos;
-    m_sortRight = rightPos;
+    m_levels = levels;
+    m_sortMode = levels.front().mode;
+    m_sortLeft = levels.front().leftPos;
+    m_sortRight = levels.front().rightPos;
     m_sortRightContext = rightContext;
+}
+
+std::string_view ResultViewer::firstLevelText(const SortKey& key) const {
+    const std::string_view text = m_keyArena.view(key);
+    if (m_levels.size() <= 1)
+        return text;
+    SortKey word = key; // the first level's word, stored just behind the packed key
+    word.offset = key.offset + key.length;
+    word.length = static_cast<std::uint32_t>(FirstPackedLength(text));
+    return m_keyArena.view(word);
 }
 
 void ResultViewer::Unsort() {
@@ -510,13 +578,35 @@ void ResultViewer::Unsort() {
     m_sorted = false;
 }
 
+namespace {
+
+// The spelling of words[from, to) (equal but for case, sorted bytewise) that occurs most; of
+// spellings as frequent the last in byte order, which is the one in lower case ("la", not "LA").
+std::string commonestSpelling(const std::vector<std::string>& words, std::size_t from,
+                              std::size_t to) {
+    std::size_t best = from, bestCount = 0;
+    for (std::size_t i = from; i < to;) {
+        std::size_t j = i + 1;
+        while (j < to && words[j] == words[i])
+            ++j;
+        if (j - i >= bestCount) {
+            best = i;
+            bestCount = j - i;
+        }
+        i = j;
+    }
+    return words[best];
+}
+
+} // namespace
+
 Result<Collocation> ResultViewer::Collocate() const {
     if (m_sortMode == SortMode::None)
         return viewer::msg::CollocationNeedsSort();
     std::vector<std::string> words;
     words.reserve(m_keys.size());
     for (const auto& key : m_keys) {
-        std::string word = CollocateWord(m_keyArena.view(key), m_sortMode);
+        std::string word = CollocateWord(firstLevelText(key), m_sortMode);
         if (!word.empty())
             words.push_back(std::move(word));
     }
@@ -530,7 +620,7 @@ Result<Collocation> ResultViewer::Collocate() const {
         while (j < words.size() && CompareText(words[i], words[j]) == 0)
             ++j;
         const auto count = static_cast<std::int64_t>(j - i);
-        result.collocates.push_back({words[i], count});
+        result.collocates.push_back({commonestSpelling(words, i, j), count});
         result.largest = std::max(result.largest, count);
         result.smallest = result.smallest == 0 ? count : std::min(result.smallest, count);
         i = j;

@@ -127,8 +127,13 @@ public:
     // Sorts positions 2 .. IndexCount(). `rightContext` is the current right context setting,
     // which bounds the walk to the right.
     void Sort(SortMode mode, int leftPos, int rightPos, int rightContext);
+    // A sort on up to kMaxSortLevels words: ties of the first broken by the second, then the
+    // third, then by record number. One level is the sort above.
+    void Sort(const std::vector<SortLevel>& levels, int rightContext);
     void Unsort();
     bool sorted() const { return m_sorted; }
+    // The levels of the last sort; the accessors below give its first.
+    const std::vector<SortLevel>& sortLevels() const { return m_levels; }
     SortMode sortMode() const { return m_sortMode; }
     // The word positions of the last sort: left and right of the keyword (0 0: the keyword).
     int sortLeftPos() const { return m_sortLeft; }
@@ -136,6 +141,8 @@ public:
     int sortRightContext() const { return m_sortRightContext; }
     const std::vector<SortKey>& SortKeys() const { return m_keys; }
     std::string_view keyText(const SortKey& key) const { return m_keyArena.view(key); }
+    // The part of a key the first level sorted on (the whole key of a one-level sort).
+    std::string_view firstLevelText(const SortKey& key) const;
     // Collocation over the last sort; the message when there has been none.
     Result<Collocation> Collocate() const;
 
@@ -165,6 +172,13 @@ private:
     };
     SortKey buildKey(std::uint32_t record, const KeyPlace& place, SortMode mode, KeyArena& arena,
                      std::string& scratch);
+    // The packed key of a sort on several levels, one place per level.
+    struct LevelScratch; // the strings a packed key is built in, reused from key to key
+    SortKey buildLevelKey(std::uint32_t record, const std::vector<KeyPlace>& places,
+                          const std::vector<SortLevel>& levels, KeyArena& arena,
+                          LevelScratch& scratch);
+    // The keys of positions 2 .. IndexCount(), built in file order by `make`.
+    std::vector<SortKey> buildKeys(const std::function<SortKey(std::uint32_t)>& make);
     void buildIndex();
     bool loadIntoMemory();
     bool readBlock(std::uint32_t record, bool sequential);
@@ -203,6 +217,7 @@ private:
     int m_sortLeft = 0;
     int m_sortRight = 0;
     int m_sortRightContext = 0;
+    std::vector<SortLevel> m_levels;
     std::vector<SortKey> m_keys; // keys of positions 2 .. IndexCount(), in display order
     KeyArena m_keyArena;
 };

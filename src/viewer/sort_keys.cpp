@@ -392,4 +392,53 @@ void KeyArena::clear() {
     m_used = kBlockSize;
 }
 
+void AppendLevelWord(std::string& out, std::string_view record, std::optional<std::size_t> start,
+                     int textWidth, SortMode mode) {
+    if (mode == SortMode::WordEnd) {
+        AppendKeyText(out, record, start, textWidth, mode); // the word alone, reversed
+        return;
+    }
+    const auto& delim = tables().delimiter;
+    const std::size_t width =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(textWidth, 0)), record.size());
+    if (!start || *start >= width)
+        return;
+    std::string_view rest = record.substr(*start, width - *start);
+    const auto wordEnd = [&delim](std::string_view text) {
+        std::size_t end = 0;
+        while (end < text.size() && !delim[static_cast<unsigned char>(text[end])])
+            ++end;
+        return end;
+    };
+    std::size_t end = wordEnd(rest);
+    // As AppendKeyText moves an elided first word behind the rest: "l'homme" sorts as "homme".
+    if (end < rest.size() && rest[end] == '\'') {
+        rest.remove_prefix(end + 1);
+        while (!rest.empty() && rest.front() == ' ')
+            rest.remove_prefix(1);
+        end = wordEnd(rest);
+    }
+    out.append(rest.substr(0, end));
+}
+
+void AppendPackedLevel(std::string& out, std::string_view word, SortMode mode) {
+    const auto& t = tables();
+    if (mode == SortMode::WordEnd) {
+        out.append(word);
+        out += '\0';
+        return;
+    }
+    for (const char c : word)
+        out += static_cast<char>(t.rank[static_cast<unsigned char>(c)]);
+    out += '\0'; // a shorter word first, as CompareText puts it
+    for (const char c : word)
+        out += static_cast<char>(t.folded[static_cast<unsigned char>(c)]);
+    out += '\0';
+}
+
+std::size_t FirstPackedLength(std::string_view packed) {
+    const std::size_t zero = packed.find('\0');
+    return zero == std::string_view::npos ? packed.size() : zero;
+}
+
 } // namespace lexmora

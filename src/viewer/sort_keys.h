@@ -83,4 +83,28 @@ void SortKeysQuick(std::vector<SortKey>& keys, const KeyArena& arena, SortMode m
 // The word at the start of a key (up to its first delimiter); by word end the key reversed back.
 std::string CollocateWord(std::string_view key, SortMode mode);
 
+// --- sorts on several words ---------------------------------------------------------------------
+// One level of a sort: the word at a place (0 0: the keyword), read forwards or backwards.
+struct SortLevel {
+    SortMode mode = SortMode::WordBeginning;
+    int leftPos = 0;
+    int rightPos = 0;
+    bool operator==(const SortLevel&) const = default;
+};
+inline constexpr std::size_t kMaxSortLevels = 3;
+
+// A sort of several levels keys each record on the word at each level's place (one level keys on
+// the rest of the text from its word). The word of a level: by word beginning the word at
+// `start` (an elided first word, "l'homme", gives the word it is joined to), by word end that
+// word reversed. Empty when the record holds no word there.
+void AppendLevelWord(std::string& out, std::string_view record, std::optional<std::size_t> start,
+                     int textWidth, SortMode mode);
+// The words of all levels packed so that the binary order of the packed keys is the order of
+// the levels, each by its mode's comparison: by word beginning the word's weight ranks, a 0,
+// its case-folded letters (accents kept), a 0; by word end its bytes and a 0. SortKeysQuick in
+// binary order (SortMode::WordEnd) then sorts a sort of several levels.
+void AppendPackedLevel(std::string& out, std::string_view word, SortMode mode);
+// The length of the first level's word in a packed key (its bytes up to the first 0).
+std::size_t FirstPackedLength(std::string_view packed);
+
 } // namespace lexmora

@@ -13,20 +13,37 @@ Failure notOneLine() {
     return Failure(core::msg::ViewNotOneLine(), FailureCode::InvalidInput);
 }
 
+// A sort level as the command line names it; nothing when it takes words on both sides.
+std::optional<ViewLine::Then> levelOf(const SortLevel& level) {
+    if (level.leftPos > 0 && level.rightPos > 0)
+        return std::nullopt;
+    ViewLine::Then then;
+    then.side = level.leftPos > 0    ? ViewLine::Sort::Left
+                : level.rightPos > 0 ? ViewLine::Sort::Right
+                                     : ViewLine::Sort::Keyword;
+    then.position = std::max({level.leftPos, level.rightPos, 1});
+    then.backwards = level.mode == SortMode::WordEnd;
+    return then;
+}
+
 // The sort as the command line names it; nothing when it cannot.
 std::optional<ViewLine> sortOf(const ResultViewer& viewer) {
     ViewLine line;
     if (!viewer.sorted())
         return line;
-    const int left = viewer.sortLeftPos();
-    const int right = viewer.sortRightPos();
-    if (left > 0 && right > 0)
-        return std::nullopt;
-    line.sort = left > 0    ? ViewLine::Sort::Left
-                : right > 0 ? ViewLine::Sort::Right
-                            : ViewLine::Sort::Keyword;
-    line.sortPosition = std::max({left, right, 1});
-    line.backwards = viewer.sortMode() == SortMode::WordEnd;
+    const auto& levels = viewer.sortLevels();
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const auto level = levelOf(levels[i]);
+        if (!level)
+            return std::nullopt;
+        if (i > 0) {
+            line.then.push_back(*level);
+            continue;
+        }
+        line.sort = level->side;
+        line.sortPosition = level->position;
+        line.backwards = level->backwards;
+    }
     line.rightContext = viewer.sortRightContext();
     return line;
 }
@@ -64,8 +81,7 @@ Result<ViewLine> DescribeView(const ResultViewer& viewer,
     if (!fresh)
         return fresh.failure();
     if (line.sort != ViewLine::Sort::None)
-        fresh->Sort(viewer.sortMode(), viewer.sortLeftPos(), viewer.sortRightPos(),
-                    viewer.sortRightContext());
+        fresh->Sort(viewer.sortLevels(), viewer.sortRightContext());
 
     const auto& shown = viewer.RecordIndex();
     const std::unordered_set<std::uint32_t> kept(shown.begin(), shown.end());
@@ -83,8 +99,12 @@ Result<ViewLine> DescribeView(const ResultViewer& viewer,
     if (next != shown.size())
         return notOneLine();
 
-    if (extract && extract->file == viewer.path() && extract->index == shown)
-        line.extract = rangeOf(*extract);
+    if (extract && extract->file == viewer.path() && extract->index == shown) {
+        if (extract->newFile)
+            line.saveNew = true;
+        else
+            line.extract = rangeOf(*extract);
+    }
     return line;
 }
 

@@ -5,6 +5,7 @@
 #include "core/paths.h"
 #include "core/program_location.h"
 #include "core/text_codec.h"
+#include "viewer/keyword_span.h"
 #include "viewer/messages.h"
 
 #include <algorithm>
@@ -164,8 +165,14 @@ AfterCommand runSort(SortMode mode, CommandContext& c) {
         }
         c.ports.screen.setBusy(true);
         try {
-            c.viewer.Sort(mode, std::max(0, request->leftPos.value_or(0)),
-                          std::max(0, request->rightPos.value_or(0)), c.state.RightContext);
+            std::vector<SortLevel> levels{{mode, std::max(0, request->leftPos.value_or(0)),
+                                           std::max(0, request->rightPos.value_or(0))}};
+            for (const SortLevel& then : request->then) {
+                if (then.mode == SortMode::None)
+                    break;
+                levels.push_back(then);
+            }
+            c.viewer.Sort(levels, c.state.RightContext);
         } catch (const std::bad_alloc&) {
             c.ports.screen.setBusy(false);
             c.ports.prompter.tell(msg::SortFailed(7)); // 7: out of memory
@@ -237,7 +244,11 @@ AfterCommand runUndoDeletion(CommandContext& c) {
 AfterCommand runSaveChanges(CommandContext& c) {
     auto saved = SaveChanges(c.viewer, ViewerOutputFolder(c.state, c.viewer),
                              c.state.InvalidFileNameChars, c.ports.prompter);
-    (void)saved; // " Disc problem" has been told; the file stays open with its changes
+    // " Disc problem" has been told; the file stays open with its changes. A written file is
+    // kept for the command line, as an extract is.
+    if (saved && !saved->empty())
+        c.pass.savedExtract =
+            SavedExtract{c.viewer.path(), {}, LineForm::WholeRecord, c.viewer.RecordIndex(), true};
     return kRedraw;
 }
 
@@ -383,8 +394,17 @@ AfterCommand run(const TextSaveFlag&, CommandContext& c) {
 }
 
 AfterCommand run(const OpenSourceFlag&, CommandContext& c) {
-    if (c.pass.shownDetails && !c.pass.shownDetails->sourcePath.empty())
-        ViewFile(c.pass.shownDetails->sourcePath, "", "", c.state, c.ports.prompter, c.ports.files);
+    if (!c.pass.shownDetails || c.pass.shownDetails->sourcePath.empty())
+        return kRedraw;
+    const RecordDetails& details = *c.pass.shownDetails;
+    if (!details.positionInFile) { // the hit was not found in the source: its top it is
+        ViewFile(details.sourcePath, "", "", c.state, c.ports.prompter, c.ports.files);
+        return kRedraw;
+    }
+    // The hit in its place: its bytes in the source, the keyword's words without punctuation.
+    const FileMark mark{*details.positionInFile - 1,
+                        KeywordLength(details.recordText, KeywordWordCount(details.keyword))};
+    ViewFileAt(details.sourcePath, mark, c.state, c.ports.prompter, c.ports.files);
     return kRedraw;
 }
 
@@ -439,6 +459,9 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return askExit(c);
     case ViewerMenu::CopyCommandLine:
         return runCopyCommandLine(c);
+    case ViewerMenu::Export:
+        c.ports.screen.exportLines(c.viewer);
+        return kKeepPage;
     }
     return kKeepPage;
 }

@@ -12,6 +12,7 @@
 #include "viewer/result_viewer.h"
 #include "viewer/view_command_line.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,11 +23,17 @@ namespace lexmora {
 inline constexpr const char* kSelectFilesToView = "   Select files to view";
 inline constexpr const char* kLogFileMask = "*.log;dumplog.*";
 
+// The sort dialog's later keys: a level of mode None and those after it are none.
+using LaterSortLevels = std::array<SortLevel, kMaxSortLevels - 1>;
+inline constexpr LaterSortLevels kNoLaterLevels{SortLevel{SortMode::None, 0, 0},
+                                                SortLevel{SortMode::None, 0, 0}};
+
 // The sort dialog's boxes: an empty box is nothing; 0 in both sorts on the keyword itself.
 struct SortRequest {
     std::optional<int> leftPos;
     std::optional<int> rightPos;
     bool columnView = false;
+    LaterSortLevels then = kNoLaterLevels; // for ties of the one before
 };
 
 struct RangeRequest {
@@ -120,6 +127,9 @@ public:
         return {};
     }
     virtual void setBusy(bool busy) { (void)busy; }
+    // "Export KWIC Lines...": the screen asks for a file and format and writes the lines shown
+    // (kwic_export.h).
+    virtual void exportLines(ResultViewer& viewer) { (void)viewer; }
 };
 
 // What the viewer hands work to besides the screen.

@@ -85,11 +85,17 @@ std::string IndexPathOf(const std::string& listPath) {
 }
 
 std::optional<std::string> ChooseListName(ProgramState& state, const std::string& proposed,
-                                          Prompter& prompter, const AskText& askText) {
+                                          Prompter& prompter, const AskText& askText,
+                                          bool* overwriteAgreed) {
     std::string name = proposed;
+    if (overwriteAgreed != nullptr)
+        *overwriteAgreed = false;
     while (fileIsPresent(ListPathFor(state, name))) {
-        if (prompter.ask(wordcount::msg::ListFileExists(name)) == Answer::Yes)
+        if (prompter.ask(wordcount::msg::ListFileExists(name)) == Answer::Yes) {
+            if (overwriteAgreed != nullptr)
+                *overwriteAgreed = true;
             return name;
+        }
         // the entry may not make the full name longer than 255 characters
         const std::size_t full = ListPathFor(state, name).size();
         const std::size_t limit = std::min<std::size_t>(75, full < 255 ? 255 - full : 0);

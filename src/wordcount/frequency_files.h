@@ -45,9 +45,11 @@ using AskText =
 
 // Settles the base name of a new count pair in FrequencyFilesDirectory, asking before an
 // existing one is overwritten. Nothing (and the exit flag set to "pressed Exit") when the count is
-// not to start.
+// not to start. `overwriteAgreed` (when given) tells whether the user agreed to replace a pair of
+// that name.
 std::optional<std::string> ChooseListName(ProgramState& state, const std::string& proposed,
-                                          Prompter& prompter, const AskText& askText);
+                                          Prompter& prompter, const AskText& askText,
+                                          bool* overwriteAgreed = nullptr);
 
 // The full name of the word list and of its index for a base name.
 std::string ListPathFor(const ProgramState& state, const std::string& name);

@@ -5,6 +5,7 @@
 
 #include "core/file_io.h"
 #include "core/paths.h"
+#include "core/staged_file.h"
 #include "wordcount/messages.h"
 #include "wordcount/word_rules.h"
 
@@ -20,12 +21,14 @@ namespace lexmora {
 
 namespace {
 
+// Norms are written without leading zeros ("916 per 1M", not "00916 per 1M"): padded numbers
+// read as codes, and the field is as wide either way.
 constexpr NormOption kNorms[] = {
-    {1, "per 100 words", 100, " per 100", 2, 1},
-    {2, "per 1 000 words (1k)", 1000, " per 1k", 2, 1},
-    {3, "per 10 000 words (10k)", 10000, " per 10k", 3, 0},
-    {4, "per 100 000 words (100k)", 100000, " per 100k", 4, 0},
-    {5, "per 1 000 000 words (1M)", 1000000, " per 1M", 5, 0},
+    {1, "per 100 words", 100, " per 100", 1, 1},
+    {2, "per 1 000 words (1k)", 1000, " per 1k", 1, 1},
+    {3, "per 10 000 words (10k)", 10000, " per 10k", 1, 0},
+    {4, "per 100 000 words (100k)", 100000, " per 100k", 1, 0},
+    {5, "per 1 000 000 words (1M)", 1000000, " per 1M", 1, 0},
 };
 
 // A number with at least `integerDigits` digits before the point and `decimals` after it,
@@ -52,6 +55,14 @@ void appendField(std::string& line, std::string_view text, std::size_t width, bo
     }
     line.append(text);
     line.append(width - text.size(), ' ');
+}
+
+// A number is never cut; one as wide as its field or wider still keeps a blank before the next
+// field, or a frequency of six digits would read as part of its percentage.
+void appendNumberField(std::string& line, std::string_view text, std::size_t width) {
+    appendField(line, text, width, false);
+    if (text.size() >= width)
+        line += ' ';
 }
 
 // The whole line starting at a 1-based position of the word list.
@@ -100,10 +111,10 @@ std::string DetailsLine(std::int64_t number, std::string_view word, std::int64_t
                         std::string_view percentage, std::string_view norm) {
     std::string line;
     line.reserve(56);
-    appendField(line, std::to_string(number), 6, false);
+    appendNumberField(line, std::to_string(number), 6);
     appendField(line, word, 20, true);
-    appendField(line, std::to_string(frequency), 6, false);
-    appendField(line, percentage, 9, false);
+    appendNumberField(line, std::to_string(frequency), 6);
+    appendNumberField(line, percentage, 9);
     appendField(line, norm, 13, false);
     return line;
 }
@@ -266,6 +277,20 @@ FrequencyTable::selectRange(std::int64_t minimum, std::int64_t maximum, bool byF
     return chosen;
 }
 
+std::vector<std::int64_t>
+FrequencyTable::inFrequencyOrder(std::vector<std::int64_t> indices) const {
+    const auto higher = [this](std::int64_t a, std::int64_t b) {
+        return frequencyAt(a) > frequencyAt(b);
+    };
+    const auto lower = [this](std::int64_t a, std::int64_t b) {
+        return frequencyAt(a) < frequencyAt(b);
+    };
+    if (std::is_sorted(indices.begin(), indices.end(), lower))
+        return indices; // ascending already (the table sorted so, or all of one frequency)
+    std::stable_sort(indices.begin(), indices.end(), higher);
+    return indices;
+}
+
 std::string FrequencyTable::detailsText(const std::vector<std::int64_t>& indices) const {
     std::string text;
     text.reserve(56 * indices.size() + 47);
@@ -332,11 +357,18 @@ Result<std::string> SaveDetails(ProgramState& state, const FrequencyTable& table
             state.FrequencyFilesDirectory = *folder;
     }
     const std::string folder = state.FrequencyFilesDirectory;
-    const std::string name =
-        MakeUniqueFileName(folder, utf8ToCp1252(StripExtension(FileNameOf(table.file().listPath))),
-                           ".lex", state.InvalidFileNameChars);
-    const std::string path = JoinPath(folder, name);
-    if (!writeFileReplacing(path, table.detailsText(indices))) {
+    // Under the first free name, and never over a file another run saved there meanwhile.
+    const auto freeName = [&]() -> std::string {
+        const std::string name = MakeUniqueFileName(
+            folder, utf8ToCp1252(StripExtension(FileNameOf(table.file().listPath))), ".lex",
+            state.InvalidFileNameChars);
+        return name.empty() ? std::string() : JoinPath(folder, name);
+    };
+    const std::string text = table.detailsText(indices);
+    int error = 0;
+    const std::string path = SaveUnderFreeName(
+        freeName, [&text](StagedFile& out) { return out.append(text); }, error);
+    if (path.empty()) {
         const Message failed = wordcount::msg::CannotSaveDetails();
         prompter.tell(failed);
         return failed;

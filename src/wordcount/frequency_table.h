@@ -60,6 +60,10 @@ public:
     void setNorm(int option); // 0: the file's default
 
     FrequencyRow row(std::int64_t index) const; // 0-based in the current order
+    // The word list's own index of the record at `index` (0-based, current order).
+    std::int32_t listIndexAt(std::int64_t index) const {
+        return m_order[static_cast<std::size_t>(index)];
+    }
     std::vector<FrequencyRow> rows(std::int64_t top, std::int64_t count) const;
     std::int64_t frequencyAt(std::int64_t index) const;
 
@@ -81,6 +85,10 @@ public:
     // The records (0-based, current order) whose value lies in [minimum, maximum].
     Result<std::vector<std::int64_t>> selectRange(std::int64_t minimum, std::int64_t maximum,
                                                   bool byFrequency) const;
+
+    // Records chosen by frequency in the order a list by frequency is read: highest first, ties
+    // as the table shows them; a table sorted by frequency keeps its own direction.
+    std::vector<std::int64_t> inFrequencyOrder(std::vector<std::int64_t> indices) const;
 
     // The header and one line per record, CR LF after each: the ".lex" text.
     std::string detailsText(const std::vector<std::int64_t>& indices) const;

@@ -153,6 +153,23 @@ Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uin
                 " File changed", Buttons::Ok, Icon::Exclamation);
 }
 
+// Reliability: a reading side that failed, a pair that could not take its name.
+Message CountReadingFailed(const std::string& why) {
+    return make("The source files could not be read on: " + why + ".\nCannot continue.",
+                " Aborting wordcount", Buttons::Ok, Icon::Exclamation);
+}
+
+Message PairNameTaken(const std::string& listName) {
+    return make("Another run saved \xAB " + listName +
+                    " \xBB while this count ran:\nit is kept, and this count is not saved.",
+                " File already exists!", Buttons::Ok, Icon::Exclamation);
+}
+
+Message PairNotPlaced(const std::string& listName, const std::string& systemError) {
+    return make("The word list \xAB " + listName + " \xBB could not be saved:\n" + systemError,
+                " Error saving files!", Buttons::Ok, Icon::Exclamation);
+}
+
 Message ListFileExists(const std::string& name) {
     return make("file \xAB " + name + ".lst \xBB already exists:\ndo you wish to overwrite it?",
                 " File already exists!", Buttons::YesNo, Icon::Question);

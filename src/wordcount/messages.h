@@ -21,6 +21,11 @@ Message CannotReadFolder(const std::string& folder, const std::string& errorText
 Message CannotReadSource(const std::string& path, const std::string& errorText);
 Message SourceChanged(const std::string& path, std::uint64_t bytesRead, std::uint64_t bytesAtOpen);
 
+// Reliability: a reading side that failed, a pair that could not take its name.
+Message CountReadingFailed(const std::string& why);
+Message PairNameTaken(const std::string& listName);
+Message PairNotPlaced(const std::string& listName, const std::string& systemError);
+
 // The count window's start checks.
 Message OutputNameNeeded();
 Message TargetIsSourceFolder();

@@ -3,14 +3,16 @@
 // exit, messages and questions) in file order, from what the worker hands over.
 #pragma once
 
+#include "wordcount/count_source.h"
 #include "wordcount/word_rules.h"
 #include "wordcount/word_table.h"
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -40,6 +42,7 @@ struct ScatterBatch {
         Skipped,    // an invalid extension, empty or binary
         Unreadable, // error: why
         Text,       // a block's words
+        Failed,     // the reading side failed: why, in `text`
     };
     Kind kind = Kind::Text;
     std::string text;                 // the block read, the cutter's end mark past it
@@ -120,36 +123,76 @@ struct BatchSink {
     }
 };
 
+// The reading and cutting of the sources, one batch at a time in file order. The worker's
+// thread drives it, or the counting thread itself when no thread can be had.
+class ScatterSource {
+public:
+    enum class Reply { Retry, Skip };
+
+    ScatterSource(const WordRules& rules, const std::vector<std::string>& paths,
+                  const std::string& invalidExtensions, const std::function<void()>& beforeBlock)
+        : m_rules(rules), m_paths(paths), m_invalidExtensions(invalidExtensions),
+          m_beforeBlock(beforeBlock) {}
+
+    bool done() const { return m_file >= m_paths.size(); }
+    // The blocks the counting thread must have polled before the next batch is read: within a
+    // file it stays at most kReadAhead blocks ahead of the last poll.
+    std::uint64_t pollsNeeded() const;
+    // The next step into `b`, which is emptied and of kind Text; after a Missing one, answer()
+    // tells what comes next.
+    void fill(ScatterBatch& b);
+    void answer(Reply reply);
+
+    static constexpr std::uint64_t kReadAhead = 2;
+
+private:
+    void openFile(ScatterBatch& b);
+    void readBlock(ScatterBatch& b);
+    void endFile();
+
+    const WordRules& m_rules;
+    const std::vector<std::string>& m_paths;
+    const std::string& m_invalidExtensions;
+    const std::function<void()>& m_beforeBlock; // tests: a fault on the reading side
+    std::size_t m_file = 0;
+    std::optional<SourceReader> m_reader; // the file being read, past its first block
+    BatchSink m_sink;
+    std::optional<WordCutter<BatchSink>> m_cutter;
+    std::string m_carry;
+    std::string_view m_separator;
+    std::uint64_t m_number = 0;       // blocks of the file handed over
+    std::uint64_t m_notLast = 0;      // blocks handed over that are not their file's last
+    std::uint64_t m_polledBefore = 0; // the polls of the files before the current one
+};
+
 // Reads and cuts the sources in order on a thread of its own, a few blocks ahead of the
 // counting. Within a file it reads past the first block only once the calling thread has taken
 // it and polled pause and exit, and then stays at most kReadAhead blocks ahead of the last
 // poll: a pause stops the reading at once, and a file that changes while the user sees its
 // first block is read as it is then. It never talks to the user: a missing file is handed over
-// as a question whose answer it waits for.
+// as a question whose answer it waits for. When no thread can be started the calling thread
+// reads each batch itself as it asks for it; nothing else changes. Nothing is thrown: a failure
+// of the reading side (out of memory) is handed over as a batch of kind Failed.
 class ScatterWorker {
 public:
-    enum class Reply { Retry, Skip };
+    using Reply = ScatterSource::Reply;
 
     ScatterWorker(const WordRules& rules, std::vector<std::string> paths,
-                  std::string invalidExtensions)
-        : m_rules(rules), m_paths(std::move(paths)),
-          m_invalidExtensions(std::move(invalidExtensions)) {}
+                  std::string invalidExtensions, std::function<void()> beforeBlock = {})
+        : m_paths(std::move(paths)), m_invalidExtensions(std::move(invalidExtensions)),
+          m_beforeBlock(std::move(beforeBlock)),
+          m_source(rules, m_paths, m_invalidExtensions, m_beforeBlock) {}
     ScatterWorker(const ScatterWorker&) = delete;
     ScatterWorker& operator=(const ScatterWorker&) = delete;
     ~ScatterWorker() { stop(); }
 
-    // The worker takes no signal: a stop signal reaches the thread that polls for it.
-    void start();
+    // The worker takes no signal: a stop signal reaches the thread that polls for it. False
+    // when no thread could be started: the batches are then read on the calling thread.
+    bool start();
 
-    // The next batch in file order, waited for; the caller's until release(). A failure of the
-    // worker (out of memory) is thrown here once the batches before it are taken.
-    ScatterBatch& next() {
-        std::unique_lock lock(m_mutex);
-        m_toCaller.wait(lock, [this] { return m_published > m_taken || m_failure; });
-        if (m_published == m_taken)
-            std::rethrow_exception(m_failure);
-        return m_slots[m_taken++ % kSlots];
-    }
+    // The next batch in file order, waited for; the caller's until release(). Once the reading
+    // side has failed, after the batches before the failure: a batch of kind Failed.
+    ScatterBatch& next();
     void release() {
         {
             const std::lock_guard lock(m_mutex);
@@ -166,13 +209,7 @@ public:
         }
         m_toWorker.notify_one();
     }
-    void answer(Reply reply) {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_reply = reply;
-        }
-        m_toWorker.notify_one();
-    }
+    void answer(Reply reply);
     // Ends the worker wherever it is and waits for it.
     void stop() {
         {
@@ -186,13 +223,11 @@ public:
 
 private:
     static constexpr std::uint64_t kSlots = 4;
-    static constexpr std::uint64_t kReadAhead = 2;
 
     void run();
-
     // A free batch to fill, emptied, once the caller has polled `polls` blocks in all. Null
     // once the run stops.
-    ScatterBatch* acquire(ScatterBatch::Kind kind, std::uint64_t polls = 0);
+    ScatterBatch* acquire(std::uint64_t polls);
     void publish() {
         {
             const std::lock_guard lock(m_mutex);
@@ -207,14 +242,15 @@ private:
             return std::nullopt;
         return std::exchange(m_reply, std::nullopt);
     }
+    ScatterBatch& failed(std::string why);
 
-    // False once the run stops.
-    bool scatterFile(const std::string& path);
-
-    const WordRules& m_rules;
     const std::vector<std::string> m_paths;
     const std::string m_invalidExtensions;
+    const std::function<void()> m_beforeBlock;
+    ScatterSource m_source;
     std::array<ScatterBatch, kSlots> m_slots;
+    ScatterBatch m_failedBatch; // kind Failed, the reason in `text`
+    bool m_inline = false;      // no thread: the caller reads
 
     std::mutex m_mutex;
     std::condition_variable m_toWorker; // a batch released, leave to read on, an answer, stop
@@ -223,9 +259,8 @@ private:
     std::uint64_t m_taken = 0;
     std::uint64_t m_released = 0;
     std::uint64_t m_readOns = 0; // blocks polled
-    std::uint64_t m_notLast = 0; // blocks published that are not their file's last (worker's)
     std::optional<Reply> m_reply;
-    std::exception_ptr m_failure;
+    std::optional<std::string> m_failure; // why the reading side failed
     bool m_stop = false;
     std::thread m_thread; // last: started once everything else is there
 };

@@ -3,7 +3,10 @@
 #include "core/file_utils.h"
 
 #include "core/file_io.h"
+#include "core/os_calls.h"
 #include "core/paths.h"
+#include "core/staged_file.h"
+#include "core/text_codec.h"
 #include "search/messages.h"
 #include "wordcount/count_source.h"
 #include "wordcount/messages.h"
@@ -79,7 +82,8 @@ std::string_view parseRecord(std::string_view line, std::uint32_t& count) {
 }
 
 bool createFile(BucketFile& b, int& error) {
-    b.fd = UniqueFd(::open(b.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    b.fd = UniqueFd(
+        osCalls().createFile(b.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!b.fd.valid()) {
         error = errno;
         return false;
@@ -115,7 +119,7 @@ template <typename OnLine> void splitLines(std::string_view text, OnLine&& onLin
 
 // Calls `onLine` for every CR LF line of a file; false on a read error.
 template <typename OnLine> bool readLines(const std::string& path, OnLine&& onLine, int& error) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(osCalls().openFile(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
         error = errno;
         return false;
@@ -297,6 +301,7 @@ private:
     bool openSpillFiles();
     Flow flush(BucketFile& b);
     Flow settle(BucketFile& b);
+    ScatterBatch* takeBatch(ScatterWorker& worker);
     Flow scatterFile(ScatterWorker& worker, const std::string& path, int number, int total);
     Flow pollCommands();
     std::optional<std::string> settleListName(const std::string& proposed);
@@ -306,6 +311,7 @@ private:
     CountOutcome gatherFailure();
     bool completePair(const std::string& header, const std::string& listPath,
                       const std::string& indexPath);
+    bool placePair(const std::string& listPath, const std::string& indexPath);
     void report(CountProgress progress, bool force);
     std::int64_t elapsed() const {
         return std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - m_start).count();
@@ -329,6 +335,10 @@ private:
     bool writeType(std::string_view word, std::int64_t frequency);
     bool writeOut(UniqueFd& fd, std::string& buffer, bool force);
     void cleanUp();
+    void tellFailure(const Message& message) {
+        m_prompter.tell(message);
+        m_failureTold = true;
+    }
     CountResult fail(CountOutcome outcome) {
         CountResult r;
         r.outcome = outcome;
@@ -356,17 +366,21 @@ private:
     std::int64_t m_processed = 0;
     std::int64_t m_sincePoll = 0;
     int m_suitableFiles = 0;
-    std::int64_t m_unreadFiles = 0; // named to the user and left out of the file count
+    std::int64_t m_unreadFiles = 0;   // named to the user and left out of the file count
+    std::int64_t m_cutShortFiles = 0; // read only in part, named to the user
     bool m_stopped = false;
     bool m_abandoned = false;
 
     // the pair being written, under temporary names until it is complete
     std::string m_listTemp, m_indexTemp;
+    bool m_replace = false; // the user agreed to overwrite a pair of the name
     UniqueFd m_list, m_index;
     std::string m_listBuffer, m_indexBuffer;
     std::int64_t m_listBytes = 0;
     std::int64_t m_typesWritten = 0;
     bool m_tooLarge = false;
+    bool m_failureTold = false; // where it happened: the gather's end says nothing more
+    int m_writeError = 0;       // of the pair's last failed write
 };
 
 void CountRun::report(CountProgress progress, bool force) {
@@ -406,7 +420,8 @@ Flow CountRun::flush(BucketFile& b) {
     }
     std::size_t done = 0;
     while (done < b.buffer.size()) {
-        const ssize_t put = ::write(b.fd.get(), b.buffer.data() + done, b.buffer.size() - done);
+        const ssize_t put =
+            osCalls().writeFile(b.fd.get(), b.buffer.data() + done, b.buffer.size() - done);
         if (put >= 0) {
             done += static_cast<std::size_t>(put);
             continue;
@@ -546,9 +561,18 @@ void CountRun::cleanUp() {
     m_indexTemp.clear();
 }
 
+// The worker's next batch; null when its reading side failed, which the user is told once.
+ScatterBatch* CountRun::takeBatch(ScatterWorker& worker) {
+    ScatterBatch& batch = worker.next();
+    if (batch.kind != ScatterBatch::Kind::Failed)
+        return &batch;
+    m_prompter.tell(wordcount::msg::CountReadingFailed(batch.text));
+    return nullptr;
+}
+
 Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int number, int total) {
-    ScatterBatch* batch = &worker.next();
-    while (batch->kind == ScatterBatch::Kind::Missing) {
+    ScatterBatch* batch = takeBatch(worker);
+    while (batch != nullptr && batch->kind == ScatterBatch::Kind::Missing) {
         worker.release();
         const Answer answer = m_prompter.ask(wordcount::msg::FileMissing(path));
         if (answer == Answer::Ignore) {
@@ -561,8 +585,10 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
             return Flow::Stop;
         }
         worker.answer(ScatterWorker::Reply::Retry);
-        batch = &worker.next();
+        batch = takeBatch(worker);
     }
+    if (batch == nullptr)
+        return Flow::Stop;
     CountProgress progress;
     progress.phase = CountProgress::Phase::Scatter;
     progress.fileNumber = number;
@@ -595,20 +621,26 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
         countCut(*batch, 0, batch->finishAt);
         if (m_stopped)
             return Flow::Stop;
-        if (batch->readFailed)
+        if (batch->readFailed) {
+            ++m_cutShortFiles;
             m_prompter.tell(search::msg::SourceReadCutShort(path, batch->consumed, batch->size,
                                                             std::strerror(batch->error)));
+        }
         if (batch->eof)
             break;
         worker.release();
-        batch = &worker.next();
+        batch = takeBatch(worker);
+        if (batch == nullptr)
+            return Flow::Stop;
     }
     countCut(*batch, batch->finishAt, batch->wordCount);
     if (m_stopped)
         return Flow::Stop;
     // Shrunk under the count: the words counted are those of what was read, and the user knows.
-    if (batch->error == 0 && batch->consumed < batch->size)
+    if (batch->error == 0 && batch->consumed < batch->size) {
+        ++m_cutShortFiles;
         m_prompter.tell(wordcount::msg::SourceChanged(path, batch->consumed, batch->size));
+    }
     worker.release();
     progress.fraction = 1.0;
     report(progress, true);
@@ -619,6 +651,8 @@ bool CountRun::writeOut(UniqueFd& fd, std::string& buffer, bool force) {
     if (!force && buffer.size() < kWriteBuffer)
         return true;
     const bool ok = writeAll(fd.get(), buffer);
+    if (!ok)
+        m_writeError = errno;
     buffer.clear();
     return ok;
 }
@@ -772,7 +806,7 @@ std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, i
         },
         error);
     if (!read || full) {
-        m_prompter.tell(core::msg::MajorFailure());
+        tellFailure(core::msg::MajorFailure());
         return -1;
     }
     table.freeze();
@@ -796,7 +830,7 @@ std::int64_t CountRun::loadAndGather(BucketFile& bucket, const std::string& base
         },
         error);
     if (!read) {
-        m_prompter.tell(core::msg::MajorFailure());
+        tellFailure(core::msg::MajorFailure());
         return -1;
     }
     const std::int64_t count = bucket.words;
@@ -842,7 +876,7 @@ std::int64_t CountRun::splitFile(BucketFile& bucket, const std::string& base, in
         if (!stop && settle(p) == Flow::Stop)
             stop = true;
     if (!read && !stop)
-        m_prompter.tell(core::msg::MajorFailure());
+        tellFailure(core::msg::MajorFailure());
     std::int64_t types = read && !stop ? 0 : -1;
     for (std::size_t k = 0; k < kSubBucketCount && types >= 0; ++k) {
         const std::int64_t t =
@@ -930,10 +964,11 @@ Flow CountRun::gather(std::int64_t& types) {
     std::string table;
     for (const CountIndexRecord& r : letters)
         AppendIndexRecord(table, r);
-    return ::pwrite(m_index.get(), table.data(), table.size(), 0) ==
-                   static_cast<ssize_t>(table.size())
-               ? Flow::Go
-               : Flow::Stop;
+    if (::pwrite(m_index.get(), table.data(), table.size(), 0) ==
+        static_cast<ssize_t>(table.size()))
+        return Flow::Go;
+    m_writeError = errno;
+    return Flow::Stop;
 }
 
 // (2) the name of the pair: French ligatures written out, then settled with the user.
@@ -951,7 +986,7 @@ std::optional<std::string> CountRun::settleListName(const std::string& proposed)
         }
         name = replaced;
     }
-    return ChooseListName(m_state, name, m_prompter, m_hooks.askText);
+    return ChooseListName(m_state, name, m_prompter, m_hooks.askText, &m_replace);
 }
 
 // (4) scatter: every source in turn; how the run ends when it cannot go on.
@@ -963,8 +998,8 @@ std::optional<CountOutcome> CountRun::scatterAll(const std::vector<std::string>&
         paths.push_back(
             (!name.empty() && name[0] == '/') ? name : JoinPath(m_state.SourceDirectory, name));
     // joined on every way out of here
-    ScatterWorker worker(m_rules, paths, m_state.InvalidFileExtensions);
-    worker.start();
+    ScatterWorker worker(m_rules, paths, m_state.InvalidFileExtensions, m_hooks.beforeBlock);
+    worker.start(); // without a thread of its own the reading is done here, batch by batch
     for (int i = 0; i < total; ++i) {
         if (scatterFile(worker, paths[static_cast<std::size_t>(i)], i + 1, total) == Flow::Stop)
             return m_abandoned ? CountOutcome::Abandoned : CountOutcome::Failed;
@@ -989,12 +1024,16 @@ bool CountRun::fitsHeader(std::int64_t files) {
     return false;
 }
 
-// The pair is written under temporary names beside it.
+// The pair is written under temporary names of this run's own beside it, so that another run
+// counting into the same name never writes into them.
 bool CountRun::openTemporaryPair(const std::string& listPath, const std::string& indexPath) {
-    m_listTemp = AddBackslash(FolderOf(listPath)) + "~" + FileNameOf(listPath) + ".tmp";
-    m_indexTemp = AddBackslash(FolderOf(indexPath)) + "~" + FileNameOf(indexPath) + ".tmp";
-    m_list = UniqueFd(::open(m_listTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    m_index = UniqueFd(::open(m_indexTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    int error = 0;
+    m_list = CreateStagingFile(listPath, m_listTemp, error);
+    if (!m_list.valid())
+        m_listTemp.clear();
+    m_index = CreateStagingFile(indexPath, m_indexTemp, error);
+    if (!m_index.valid())
+        m_indexTemp.clear();
     if (m_list.valid() && m_index.valid())
         return true;
     m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
@@ -1002,14 +1041,17 @@ bool CountRun::openTemporaryPair(const std::string& listPath, const std::string&
     return false;
 }
 
-// Why the gather stopped, told unless the user left.
+// Why the gather stopped, told unless the user left or it was told where it happened; the
+// system's error is the one the failed write gave.
 CountOutcome CountRun::gatherFailure() {
     if (m_abandoned)
         return CountOutcome::Abandoned;
+    if (m_failureTold)
+        return CountOutcome::Failed;
     if (m_tooLarge)
         m_prompter.tell(wordcount::msg::CountTooLarge("more than 999999999 types, or a word list "
                                                       "above 2 GB"));
-    else if (errno == ENOSPC)
+    else if (m_writeError == ENOSPC)
         m_prompter.tell(wordcount::msg::DiskError(61));
     else
         m_prompter.tell(core::msg::MajorFailure());
@@ -1028,12 +1070,34 @@ bool CountRun::completePair(const std::string& header, const std::string& listPa
     }
     m_list.reset();
     m_index.reset();
-    if (::rename(m_indexTemp.c_str(), indexPath.c_str()) != 0 ||
-        ::rename(m_listTemp.c_str(), listPath.c_str()) != 0) {
-        ::unlink(indexPath.c_str());
-        m_prompter.tell(wordcount::msg::ErrorOpeningFiles());
+    return placePair(listPath, indexPath);
+}
+
+// The pair takes its names while no other run places one in the folder. The name is asked
+// about at the start, but another run may have saved a list under it since: that list is kept
+// unless the user agreed to overwrite. The index goes first, as a stray index beside no list
+// is no one's result.
+bool CountRun::placePair(const std::string& listPath, const std::string& indexPath) {
+    const FolderLock lock(FolderOf(listPath));
+    const std::string listName = utf8ToCp1252(FileNameOf(listPath));
+    if (!m_replace && fileIsPresent(listPath)) {
+        m_prompter.tell(wordcount::msg::PairNameTaken(listName));
         return false;
     }
+    int error = 0;
+    PlaceOutcome placed = PlaceFile(m_indexTemp, indexPath, Placement::Replace, error);
+    if (placed == PlaceOutcome::Placed) {
+        placed = PlaceFile(m_listTemp, listPath,
+                           m_replace ? Placement::Replace : Placement::KeepExisting, error);
+        if (placed != PlaceOutcome::Placed)
+            ::unlink(indexPath.c_str());
+    }
+    if (placed == PlaceOutcome::NameTaken)
+        m_prompter.tell(wordcount::msg::PairNameTaken(listName));
+    else if (placed == PlaceOutcome::WriteFailed)
+        m_prompter.tell(wordcount::msg::PairNotPlaced(listName, std::strerror(error)));
+    if (placed != PlaceOutcome::Placed)
+        return false;
     m_listTemp.clear();
     m_indexTemp.clear();
     return true;
@@ -1074,6 +1138,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     result.tokens = m_tokens;
     result.types = types;
     result.files = files;
+    result.partialFiles = m_unreadFiles + m_cutShortFiles;
     result.elapsedSeconds = elapsed();
     result.listPath = listPath;
     result.indexPath = indexPath;

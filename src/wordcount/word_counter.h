@@ -46,6 +46,9 @@ struct CountHooks {
     std::int64_t tokenLimit = kMaxHeaderCount;
     // Bytes for the word forms held in memory (lower only in tests, to make the count spill).
     std::size_t memoryBudget = kCountMemoryBudget;
+    // Tests: called on the reading side before each block is read (a throw there is a failure
+    // of the reader, as running out of memory would be).
+    std::function<void()> beforeBlock;
 };
 
 enum class CountOutcome {
@@ -61,6 +64,7 @@ struct CountResult {
     std::int64_t tokens = 0;
     std::int64_t types = 0;
     std::int64_t files = 0;
+    std::int64_t partialFiles = 0; // sources not read, or read only in part (the user was told)
     std::int64_t elapsedSeconds = 0;
     std::string listPath;
     std::string indexPath;

@@ -4,12 +4,16 @@
 
 #include "analysis/keyness.h"
 #include "analysis/messages.h"
+#include "core/command_line.h"
+#include "core/paths.h"
+#include "export/table_writer.h"
 #include "support/test_support.h"
 #include "wordcount/frequency_files.h"
 #include "wordcount/messages.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <utility>
 
 namespace lexmora {
@@ -188,6 +192,48 @@ TEST(CountList, ReadInTypeOrderAndCompared) {
     result = RunKeyness(request);
     ASSERT_TRUE(result.ok()) << result.error().text;
     EXPECT_EQ(std::get<std::int64_t>(result->table.rows[0][2]), 20); // ALPHA is alpha
+}
+
+// The copied command line, run through /bin/sh with the built lexmora-cli, prints the table
+// the engine gave.
+TEST(CommandLine, ReplayedLineGivesTheSameTable) {
+    test::TempDir dir;
+    const std::string target = writePair(dir, "my target", {{"alpha", 50}, {"beta", 20}}, 1000);
+    KeynessRequest request;
+    request.targetPath = target;
+    request.referencePath =
+        dir.write("it's here.txt", "# tokens: 2000\nalpha\t20\nbad line\nbeta\t40\ngamma\t9\n");
+    request.badLines = BadLines::Skip;
+    request.measure = KeynessMeasure::LogRatio;
+    request.k = 0.5;
+    request.pLevel = 0.0001;
+    request.correction = PCorrection::Sidak;
+    request.minTarget = 0;
+    request.minReference = 1;
+    request.show = KeywordShow::Negative;
+    request.top = 7;
+    const std::vector<std::string> words = KeynessCommandWords(request);
+    EXPECT_EQ(
+        std::vector<std::string>(words.begin() + 3, words.end()),
+        (std::vector<std::string>{"--measure", "logratio", "--k", "0.5", "--p", "0.0001",
+                                  "--correct", "sidak", "--min-target", "0", "--min-ref", "1",
+                                  "--show", "negative", "--top", "7", "--bad-lines", "skip"}));
+
+    request.pLevel.reset();
+    request.correction = PCorrection::None;
+    Result<KeynessResult> result = RunKeyness(request);
+    ASSERT_TRUE(result.ok()) << result.error().text;
+    ASSERT_EQ(result->table.rows.size(), 2u); // gamma, then beta
+    std::vector<std::string> line = {std::string(LEXMORA_BIN_DIR) + "/lexmora-cli", "--home",
+                                     dir.path()};
+    for (const std::string& word : KeynessCommandWords(request))
+        line.push_back(word);
+    line.push_back("--format");
+    line.push_back("tsv");
+    const std::string out = JoinPath(dir.path(), "out.tsv");
+    const std::string shell = ShellLine(line) + " > " + ShellQuote(out) + " 2>/dev/null";
+    ASSERT_EQ(std::system(("/bin/sh -c " + ShellQuote(shell)).c_str()), 0);
+    EXPECT_EQ(test::readFile(out), TableText(result->table, TableFormat::Tsv));
 }
 
 TEST(CountList, RefusedLists) {

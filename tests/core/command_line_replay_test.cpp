@@ -177,6 +177,17 @@ TEST(CommandLineReplay, ViewerSortEveryNthDeletionsAndExtract) {
          },
          {2, 4},
          LineForm::KwicSection},
+        {"three levels: 1R, 2R backwards, 1L, with a deletion",
+         1,
+         [](ResultViewer& v, Prompter& p) {
+             v.Sort({{SortMode::WordBeginning, 0, 1},
+                     {SortMode::WordEnd, 0, 2},
+                     {SortMode::WordBeginning, 1, 0}},
+                    20);
+             v.DeleteSelected({3}, p);
+         },
+         {2, 7},
+         LineForm::WholeRecord},
         {"sorted left, then back to file order with a deletion",
          1,
          [](ResultViewer& v, Prompter& p) {
@@ -207,6 +218,53 @@ TEST(CommandLineReplay, ViewerSortEveryNthDeletionsAndExtract) {
         EXPECT_EQ(runLine(words), 0) << c.what << ": " << ShellLine(words);
         EXPECT_EQ(filesOf(extracts), desktop) << c.what << ": " << ShellLine(words);
         takeAway(extracts);
+    }
+}
+
+// "Save Changes" and "Save Sorted List" write the ".new" file of the whole display order: the
+// copied line must write it too, not only show the order.
+TEST(CommandLineReplay, ViewerSavedChangesWriteTheSameNewFile) {
+    Desktop d;
+    d.state.IncludeSubfolders = true;
+    d.keywords({"love"}, {false});
+    d.state.SaveToFile = true;
+    const SearchRun run = d.search();
+    ASSERT_EQ(run.keptDumpFiles.size(), 1u);
+    const std::string dump = run.keptDumpFiles[0];
+    const std::string folder = d.dir.makeFolder("new files");
+
+    struct Case {
+        const char* what;
+        std::vector<Answer> answers; // to the deletion, then to the ".new" file's name
+        std::function<void(ResultViewer&, Prompter&)> change;
+    };
+    const Case cases[] = {
+        {"a sorted list, nothing deleted",
+         {Answer::Ok},
+         [](ResultViewer& v, Prompter&) { v.Sort(SortMode::WordBeginning, 1, 0, 20); }},
+        {"sorted backwards with two deletions",
+         {Answer::Yes, Answer::Ok},
+         [](ResultViewer& v, Prompter& p) {
+             v.Sort(SortMode::WordEnd, 0, 1, 20);
+             v.DeleteSelected({3, 5}, p);
+         }},
+    };
+    for (const auto& [what, answers, change] : cases) {
+        ScriptedPrompter yes(answers);
+        auto viewer = ResultViewer::open(dump, d.prompter);
+        ASSERT_TRUE(viewer) << what;
+        change(*viewer, yes);
+        const auto saved = SaveChanges(*viewer, folder, d.state.InvalidFileNameChars, yes);
+        ASSERT_TRUE(saved && !saved->empty()) << what;
+        const auto view = DescribeView(
+            *viewer, SavedExtract{dump, {}, LineForm::WholeRecord, viewer->RecordIndex(), true},
+            folder);
+        ASSERT_TRUE(view) << what;
+        const auto desktop = takeAway(folder);
+        const auto words = ViewCommandWords(d.state, *view);
+        EXPECT_EQ(runLine(words), 0) << what << ": " << ShellLine(words);
+        EXPECT_EQ(filesOf(folder), desktop) << what << ": " << ShellLine(words);
+        takeAway(folder);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "core/command_line.h"
 
+#include "core/text_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -52,6 +54,48 @@ TEST(ShellQuote, AwkwardWordsComeBackFromTheShellUnchanged) {
         EXPECT_EQ(wordsAsShellSees(ShellQuote(c.word)), "[" + c.word + "]\n") << c.word;
     }
     EXPECT_EQ(wordsAsShellSees(ShellLine({"a b", "", "c'd"})), "[a b]\n[]\n[c'd]\n");
+}
+
+// The words bash makes of a line, as wordsAsShellSees (the line goes to bash in plain single
+// quotes, which /bin/sh passes on byte for byte).
+std::string wordsAsBashSees(const std::string& line) {
+    std::string command = "'";
+    for (char c : "printf '[%s]\\n' " + line)
+        command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    command += "'";
+    FILE* pipe = ::popen(("bash -c " + command).c_str(), "r");
+    if (pipe == nullptr)
+        return "<no shell>";
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    ::pclose(pipe);
+    return out;
+}
+
+// A name that is not UTF-8 is written so that the line is UTF-8 text (what a clipboard carries)
+// and bash gives the name's bytes back.
+TEST(ShellQuote, NamesThatAreNotUtf8ComeBackFromBashByteForByte) {
+    struct Case {
+        std::string word;
+        std::string quoted;
+    };
+    const Case cases[] = {
+        {"bad\xFF\xFE.txt", "$'bad\\xff\\xfe.txt'"},
+        {"\xE9t\xE9 l'a\\b", "$'\\xe9t\\xe9 l\\'a\\\\b'"}, // Windows-1252 text
+        {"caf\xC3\xA9 \xFF"
+         "1",
+         "$'caf\xC3\xA9 \\xff1'"},  // UTF-8 stays, hex digit after
+        {"cut\xC3", "$'cut\\xc3'"}, // a sequence cut short
+        {"tab\t\xFF$x", "$'tab\\x09\\xff$x'"},
+    };
+    for (const Case& c : cases) {
+        const std::string quoted = ShellQuote(c.word);
+        EXPECT_EQ(quoted, c.quoted);
+        EXPECT_TRUE(checkUtf8(quoted).valid) << quoted;
+        EXPECT_EQ(wordsAsBashSees(ShellLine({"x", c.word})), "[x]\n[" + c.word + "]\n") << quoted;
+    }
 }
 
 TEST(PositionList, RunsBecomeRanges) {

@@ -133,7 +133,7 @@ struct Outcome {
 };
 
 Outcome runOnce(const Case& c, const std::string& source, const std::string& target,
-                const std::string& temp, bool keywordByKeyword) {
+                const std::string& temp, bool keywordByKeyword, std::size_t batch = kOnePassBatch) {
     ProgramState state;
     state.CodeRows = BuiltInCodeRows();
     state.CodeMode = kCodeAnsi;
@@ -164,6 +164,7 @@ Outcome runOnce(const Case& c, const std::string& source, const std::string& tar
     SearchRun run;
     run.keywordByKeyword = keywordByKeyword;
     run.spoolMemory = c.spoolMemory;
+    run.onePassBatch = batch;
     RunSearch(state, run, observer, prompter);
     Outcome out;
     out.files = filesIn(target);
@@ -250,6 +251,34 @@ TEST(OnePass, ResultFilesLinesAndTotalsAreThoseOfTheWalkPerKeyword) {
         EXPECT_EQ(once.hits, each.hits);
         EXPECT_EQ(once.unread, each.unread);
         EXPECT_EQ(once.logEntries, each.logEntries);
+        EXPECT_TRUE(emptyFolder(temp));
+    }
+}
+
+// A list longer than a batch is read once per batch: the files, lines and totals are those of
+// one pass, whatever the batch (a batch of one keyword is the walk per keyword, a lone keyword
+// left at a batch's end too).
+TEST(OnePass, BatchesOfTheListGiveTheResultsOfOnePass) {
+    const Case c{"batches", {"the", "cat*", "lov+e,ed,er", "caf\xE9", "dog", "?at", "walk/ed,ing"},
+                 {},        true,
+                 true,      false,
+                 4096,      true};
+    test::TempDir dir;
+    writeCorpus(dir);
+    writeWildcardWords(dir);
+    const std::string source = dir.path() + "/src/";
+    const std::string target = dir.makeFolder("out");
+    const std::string temp = dir.makeFolder("tmp");
+    const Outcome whole = runOnce(c, source, target, temp, false);
+    EXPECT_GT(whole.hits, 0);
+    for (const std::size_t batch : {std::size_t{1}, std::size_t{3}}) {
+        SCOPED_TRACE(batch);
+        const Outcome batched = runOnce(c, source, target, temp, false, batch);
+        EXPECT_TRUE(batched.files == whole.files);
+        EXPECT_EQ(batched.events, whole.events);
+        EXPECT_EQ(batched.summary, whole.summary);
+        EXPECT_EQ(batched.hits, whole.hits);
+        EXPECT_EQ(batched.logEntries, whole.logEntries);
         EXPECT_TRUE(emptyFolder(temp));
     }
 }

@@ -151,6 +151,7 @@ TEST(ShrinkingSource, IsToldAndTheBytesReadAreTheTotal) {
                   std::to_string(text.size()) + " it held when opened.");
     EXPECT_EQ(f.run.BytesSearched, 300024);
     EXPECT_EQ(f.run.FilesSearched, 1);
+    EXPECT_EQ(f.run.FilesCutShort, 1); // the command line's "partial results"
     EXPECT_EQ(f.run.HitsTotal, 300024 / 36);
 }
 
@@ -161,6 +162,7 @@ TEST(ShrinkingSource, AFileReadWholeIsNotMentioned) {
     f.runSearch();
     EXPECT_TRUE(f.prompter.shown.empty());
     EXPECT_EQ(f.run.BytesSearched, 8);
+    EXPECT_EQ(f.run.FilesCutShort, 0);
 }
 
 } // namespace

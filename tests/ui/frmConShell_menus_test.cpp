@@ -70,7 +70,8 @@ private slots:
         }
     }
 
-    void codeFilesChooserLoadsTheFolderAndKeepsTheSources() {
+    // The chooser loads the code files the user chose, not every one of their folder.
+    void codeFilesChooserLoadsTheChosenFilesAndKeepsTheSources() {
         Fixture f;
         QTemporaryDir codes;
         for (const char* name : {"html.wp#", "tex.wp#"})
@@ -91,10 +92,11 @@ private slots:
         });
         window.findChild<QAction*>("mnuWPCodes")->trigger();
         QCOMPARE(caption, QString(" Searching for Code Files "));
-        QCOMPARE(f.state.CodeCount, 4);
+        QCOMPARE(f.state.CodeCount, 3);
         QCOMPARE(f.state.CodeMode, 0);
         QCOMPARE(f.state.CodeFolder, codes.path().toStdString());
-        QVERIFY(window.findChild<QAction*>("mnuWProc4") != nullptr);
+        QVERIFY(window.findChild<QAction*>("mnuWProc3") != nullptr);
+        QVERIFY(window.findChild<QAction*>("mnuWProc4") == nullptr);
         QVERIFY(window.findChild<QAction*>("mnuWProc0")->isChecked());
         QCOMPARE(window.findChild<QLabel*>("lblWordprocessorText")->text(), QString("Automatic"));
         QCOMPARE(f.state.SourceFilesSaved, std::vector<std::string>{"keep.txt"});
@@ -104,7 +106,7 @@ private slots:
         whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
         window.findChild<QAction*>("mnuWProc1")->trigger();
         window.findChild<QAction*>("mnuWPCodes")->trigger();
-        QCOMPARE(f.state.CodeCount, 4);
+        QCOMPARE(f.state.CodeCount, 3);
         QCOMPARE(f.state.CodeMode, 1);
     }
 

@@ -45,6 +45,30 @@ private slots:
         }
     }
 
+    // A source opened at its hit (the record details' File): the hit's bytes marked, the
+    // cursor on them, in both encodings and past CR LF line ends.
+    void marksTheHitGivenInBytes() {
+        QTemporaryDir dir;
+        struct Case {
+            const char* name;
+            QByteArray bytes;
+            std::uint64_t offset, length;
+            QString marked;
+        } cases[] = {
+            {"ansi.txt", QByteArray("caf\xe9\r\nla \xe9t\xe9, oui\r\n"), 9, 3,
+             QString::fromUtf8("été")},
+            {"utf8.txt", QByteArray("caf\xc3\xa9\r\nla \xc3\xa9t\xc3\xa9, oui\r\n"), 10, 5,
+             QString::fromUtf8("été")},
+        };
+        for (const Case& c : cases) {
+            lexmora::ui::frmTextView view;
+            QVERIFY(view.openFile(write(dir, c.name, c.bytes), true));
+            view.markBytes(c.offset, c.length);
+            QCOMPARE(view.markedText(), c.marked);
+            QCOMPARE(view.editor()->textCursor().position(), 8);
+        }
+    }
+
     void readOnlyHidesSave() {
         QTemporaryDir dir;
         const QString path = write(dir, "a.sum", "text");

@@ -127,7 +127,7 @@ private slots:
             int norm;
             QString expected;
         };
-        for (const Case& c : {Case{1000, 1, "00.5 per 100"}, Case{12034, 5, "00083 per 1M"}}) {
+        for (const Case& c : {Case{1000, 1, "0.5 per 100"}, Case{12034, 5, "83 per 1M"}}) {
             Fixture f;
             const int times = c.tokens == 1000 ? 5 : 1;
             std::string text;
@@ -406,6 +406,18 @@ private slots:
         QCOMPARE(w.mode(), FrequencyWindowMode::Counting);
     }
 
+    // Opened to view a list (the main window's "View Word Frequency Files"), a Cancel in the file
+    // choice goes back where the user came from: out of the window, not into counting.
+    void cancelledChoiceGoesBackWhereTheUserCameFrom() {
+        Fixture f;
+        f.state.FrequencyMode = FrequencyWindowMode::Viewing;
+        ui::frmViewCount w(f.state, f.prompter);
+        w.dialogs().chooseListFile = [] { return std::optional<std::string>(); };
+        w.SelectCountFile();
+        QCOMPARE(f.prompter.shown.back().title, std::string(" No files !"));
+        QCOMPARE(w.mode(), FrequencyWindowMode::Leaving);
+    }
+
     void twoColumnPrintToPdf() {
         Fixture f;
         f.source("a.txt", "walked stalked talked the the the cat cat dog dog ant ant zebra");
@@ -423,12 +435,13 @@ private slots:
         w.post(FrequencyPrintRequest{RangeBy::Frequency});
         const QStringList lines = test::pdfText(pdf).split('\n');
         // The header twice on one line; the first half of the records on the left, the rest on
-        // the right (pdftotext narrows the runs of blanks, so words are looked for).
+        // the right (pdftotext narrows the runs of blanks, so words are looked for). Printed by
+        // frequency, highest first: the (3), ant, cat, dog (2), then the words of 1.
         QVERIFY(lines.size() > 4);
         QCOMPARE(lines[0].count("Word/type"), 2);
         QCOMPARE(lines[0].count("Frequency"), 2);
-        QVERIFY(lines[1].contains(QRegularExpression("^1 +ant +2 .* 5 +talked +1 ")));
-        QVERIFY(lines[4].contains(QRegularExpression("^4 +stalked +1 .* 8 +zebra +1 ")));
+        QVERIFY(lines[1].contains(QRegularExpression("^6 +the +3 .* 4 +stalked +1 ")));
+        QVERIFY(lines[4].contains(QRegularExpression("^3 +dog +2 .* 8 +zebra +1 ")));
     }
 
     void badWordListsAreRefused() {

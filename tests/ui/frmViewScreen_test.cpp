@@ -51,6 +51,26 @@ private slots:
         QVERIFY(screen.grab().save(QString::fromLocal8Bit(folder) + "/search-screen-columns.png"));
     }
 
+    // The live screen opens unmoved when its lines fit, and moves wider lines no further than
+    // their end (left 40, right 40: 91 columns of 84 need a shift of 8 at most).
+    void liveScreenOpensScrolledOnlyAsFarAsNeeded() {
+        struct Case {
+            int left, right;
+            int offset;
+        };
+        const Case cases[] = {{30, 40, 0}, {40, 40, 8}, {60, 60, 38}, {12, 100, 0}};
+        for (const Case& c : cases) {
+            ProgramState state;
+            state.LeftContext = c.left;
+            state.RightContext = c.right;
+            state.Keywords = {"maison"};
+            SilentPrompter prompter;
+            ui::frmViewScreen screen(state, prompter);
+            screen.prepareForSearch(19);
+            QCOMPARE(state.HorizontalOffset, c.offset);
+        }
+    }
+
     void rollingWindowOfTheLastHits() {
         ProgramState state;
         state.LeftContext = 12;

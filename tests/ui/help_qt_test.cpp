@@ -33,7 +33,7 @@ private slots:
             ui::help::kIndex,  ui::help::kMainWindow, ui::help::kSearchScreen,
             ui::help::kViewer, ui::help::kWordCount,  ui::help::kFrequencyViewer,
             "keywords",        "keyword-options",     "special-characters",
-            "tagged-files"};
+            "tagged-files",    ui::help::kTableWindow};
         for (const char* topic : topics)
             QVERIFY2(ui::HelpPagePath(state, topic).endsWith(QString("/") + topic + ".html"),
                      topic);

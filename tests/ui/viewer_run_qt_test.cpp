@@ -20,15 +20,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -306,6 +310,141 @@ private slots:
         QCOMPARE(v.viewer->ChangeCount(), 1);
     }
 
+    // The dialog's second key breaks the first key's ties: "walking home" and "walking fast" by
+    // the second word read backwards (emoh before tsaf), "apple pie" before "apple tart" (eip,
+    // trat); the copied line names both keys.
+    void secondSortKeyFromTheDialog() {
+        Viewing v;
+        ui::SetViewerDialogHookForTest([](ui::frmContext& dialog) {
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                dialog.findChild<QLineEdit*>("txtContextLeft")->setText("");
+                dialog.findChild<QLineEdit*>("txtContextRight")->setText("1");
+                dialog.findChild<QComboBox*>("cboThenSide2")->setCurrentIndex(2);
+                dialog.findChild<QSpinBox*>("spnThenPos2")->setValue(2);
+                dialog.findChild<QCheckBox*>("chkThenBack2")->setChecked(true);
+                QVERIFY(dialog.findChild<QComboBox*>("cboThenSide3") != nullptr);
+                dialog.findChild<QPushButton*>("cmdOK")->click();
+            });
+        });
+        v.menu(ViewerMenu::SortByBeginning);
+        QCOMPARE(v.shownHits(), (QStringList{"lemon", "kiwi", "peach", "plum", "fig", "mango",
+                                             "apple", "zebra", "melon", "grape"}));
+        QCOMPARE(v.viewer->sortLevels().size(), std::size_t{2});
+        v.menu(ViewerMenu::CopyCommandLine);
+        const QString line = QGuiApplication::clipboard()->text();
+        QVERIFY2(line.contains(" view --sort right --pos 1 --then right:2:b --right "),
+                 qPrintable(line));
+    }
+
+    // The right button on a line offers what the help promises for it (Expand, Delete), not
+    // the Options menu again; the line becomes the selection. Delete is offered only while a
+    // line is chosen.
+    void rightClickOffersTheLineItemsAndDeleteNeedsALine() {
+        Viewing v;
+        auto* remove = v.screen.findChild<QPushButton*>("cmdDelete");
+        QVERIFY(!remove->isEnabled());
+        ui::KwicLineList* list = v.screen.lines();
+        const int step = QFontMetrics(list->font()).lineSpacing();
+        QTest::mouseClick(list, Qt::RightButton, {}, QPoint(20, 3 + step * 2 + step / 2));
+        auto* menu = v.screen.findChild<QMenu*>("mnuTextOptions");
+        QVERIFY(menu->isVisible());
+        QVERIFY(!v.screen.findChild<QMenu*>("mnuScreenOpt")->isVisible());
+        QVERIFY(v.screen.findChild<QAction*>("mnuExpand")->isVisible());
+        QVERIFY(v.screen.findChild<QAction*>("mnuTextDelete")->isVisible());
+        menu->hide();
+        QVERIFY(list->isSelected(2));
+        QVERIFY(!list->isSelected(0));
+        QVERIFY(remove->isEnabled());
+        v.screen.findChild<QAction*>("mnuTextDelete")->trigger();
+        QVERIFY(!RunPendingCommand(*v.viewer, v.state, v.pass, v.ports));
+        QCOMPARE(v.viewer->IndexCount(), std::int64_t{10}); // the header and nine lines
+    }
+
+    // The extract dialog's heading names its verb in capitals like the rest of it.
+    void extractHeadingIsInCapitals() {
+        Viewing v;
+        QString heading;
+        ui::SetViewerDialogHookForTest([&heading](ui::frmContext& dialog) {
+            QTimer::singleShot(0, &dialog, [&dialog, &heading] {
+                heading = dialog.findChild<QLabel*>("lblEnterContexts")->text();
+                dialog.reject();
+            });
+        });
+        v.menu(ViewerMenu::SaveExtract);
+        QCOMPARE(heading, QString("ENTER VALUES FOR FIRST AND LAST RECORDS TO SAVE"));
+    }
+
+    // The list has the keys from the start: Page Down without a click, Home and End within the
+    // page, Ctrl+Home and Ctrl+End to the first and last record.
+    void keysPageFromTheStart() {
+        Viewing v(tenHits(), 4);
+        v.screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&v.screen));
+        ui::KwicLineList* list = v.screen.lines();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
+        const QStringList first{"zebra", "apple", "mango", "lemon"};
+        const QStringList last{"peach", "plum", "kiwi", "fig"};
+        QCOMPARE(v.shownHits(), first);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentRow(), 3);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(v.shownHits(), last);
+        QCOMPARE(list->currentRow(), 3);
+        QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(v.shownHits(), first);
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QCOMPARE(v.shownHits(), (QStringList{"grape", "melon", "peach", "plum"}));
+    }
+
+    // The every-nth box: Enter confirms it, Escape cancels it.
+    void everyNthBoxTakesEnterAndEscape() {
+        Viewing v(tenHits(), 4);
+        v.screen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&v.screen));
+        auto* box = v.screen.findChild<QLineEdit*>("txtNumber");
+        QTimer::singleShot(0, [box] {
+            box->setText("3");
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(v.screen.askStepN(1), std::optional<int>(3));
+        QTimer::singleShot(0, [box] {
+            box->setText("5");
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(v.screen.askStepN(1), std::optional<int>());
+    }
+
+    // A larger window is more lines and columns, not blank space; larger text is fewer lines.
+    // The text size is remembered in the settings file and taken by the next screen.
+    void pageFillsTheWindowAndFollowsTheTextSize() {
+        Viewing v(tenHits(), 4);
+        v.state.SettingsPath = (v.dir.path() + "/lexmora9.ini").toStdString();
+        v.screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v.screen));
+        QCOMPARE(v.screen.lines()->count(), std::size_t{4});
+        v.screen.resize(v.screen.width() + 400, v.screen.height() + 300);
+        QTRY_VERIFY(v.state.ScreenLines > 10);
+        QCOMPARE(v.screen.lines()->count(), std::size_t{10}); // every hit on one page
+        QVERIFY(v.state.ScreenColumns > 86);
+        const int lines = v.state.ScreenLines;
+        const int points = v.screen.textPoints();
+        for (int i = 0; i < 3; ++i)
+            v.screen.findChild<QAction*>("mnuTextLarger")->trigger();
+        QCOMPARE(v.screen.textPoints(), points + 3);
+        QVERIFY(v.state.ScreenLines < lines);
+        ui::frmViewScreen next(v.state, v.prompter);
+        QCOMPARE(next.textPoints(), points + 3);
+        v.screen.findChild<QAction*>("mnuTextNormal")->trigger();
+        QCOMPARE(v.screen.textPoints(), points);
+        QCOMPARE(v.state.ScreenLines, lines);
+        QCOMPARE(v.screen.findChild<QAction*>("mnuTextLarger")->shortcut(),
+                 QKeySequence(QKeySequence::ZoomIn));
+    }
+
     void sortedListSavedAsNewReopensInThatOrder() {
         Viewing v;
         answerDialog("1", "");
@@ -394,7 +533,7 @@ private slots:
             window.findChild<QPushButton*>("cmdCopy")->click();
         });
         v.run(DetailsFlag{2}); // the third line: mango
-        QCOMPARE(caption, QString("Showtext"));
+        QCOMPARE(caption, QString("Record Details"));
         QVERIFY2(shown.contains("record no. = 3"), qPrintable(shown));
         QVERIFY(shown.contains("sourcefile  =  "));
         QVERIFY(shown.contains("three mango cat king size"));

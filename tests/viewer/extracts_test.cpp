@@ -80,7 +80,7 @@ TEST(ViewerExtracts, CncFileHoldsTheRecordsAsLinesAndNamesCount) {
               hitRecord("1    the black cat sat on the mat", "A.TXT", "00001") + "\r\n" +
                   hitRecord("1           no cat at all", "B.TXT", "00002") + "\r\n");
     ASSERT_FALSE(f.prompter.shown.empty());
-    EXPECT_EQ(f.prompter.shown.back().text, f.dir.path() + "\r\ntext has been saved to:e_001.cnc");
+    EXPECT_EQ(f.prompter.shown.back().text, f.dir.path() + "\r\ntext has been saved to: e_001.cnc");
     EXPECT_EQ(f.prompter.shown.back().icon, Icon::Information);
 
     // The KWIC section: 86 characters from column 1 when the left context is narrower than 26.

@@ -49,8 +49,10 @@ TEST(RecordDetails, FindsTheHitInTheSourceThroughTheLog) {
     const TextSpan hit = DetailsHitSpan(*details);
     EXPECT_EQ(DetailsText(*details).substr(hit.from - 10, 10 + hit.length), "A walking cat");
     EXPECT_EQ(hit.length, 3u);
+    // Copy takes the wider context shown, not only the record from the keyword on.
     EXPECT_EQ(DetailsClipboardText(*details, true),
-              "findstring = cat   sourcefile = a.txt  path = " + dir.path() + "\r\n\r\ncat ran.");
+              "findstring = cat   sourcefile = a.txt  path = " + dir.path() +
+                  "\r\n\r\nThe black cat sat on the mat. A walking cat ran. ");
     EXPECT_EQ(DetailsClipboardText(*details, false),
               "The black cat sat on the mat. A walking cat ran. ");
 
@@ -62,6 +64,48 @@ TEST(RecordDetails, FindsTheHitInTheSourceThroughTheLog) {
     ASSERT_TRUE(plain.ok());
     EXPECT_EQ(test::readFile(*plain), "         sourcefile   =  a.txt\r\n"
                                       "The black cat sat on the mat. A walking cat ran. \r\n");
+}
+
+// The hit marked in the details is the whole keyword: every word of a keyword of several words,
+// and not the punctuation after it.
+TEST(RecordDetails, HitMarkIsTheWholeKeywordWithoutPunctuation) {
+    struct Case {
+        const char* keyword;
+        std::string source;
+        Hit hit;
+        const char* marked;
+    };
+    const Case cases[] = {
+        {"cat",
+         "A black cat, then a dog.\r\n",
+         {"a.txt", "A black ", "cat", ", then a dog."},
+         "cat"},
+        {"\xE9t\xE9",
+         "Il a \xE9t\xE9, dit-il.\r\n",
+         {"a.txt", "Il a ", "\xE9t\xE9", ", dit-il."},
+         "\xE9t\xE9"},
+        {"la maison",
+         "Voici la maison. Fin\r\n",
+         {"a.txt", "Voici ", "la maison", ". Fin"},
+         "la maison"},
+        // the line break between the words reads as a blank in the text shown
+        {"la maison",
+         "Voici la\r\nmaison bleue\r\n",
+         {"a.txt", "Voici ", "la maison", " bleue"},
+         "la maison"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        dir.write("a.txt", c.source);
+        const std::string path = test::writeResultFile(dir, "d.dmp", {c.hit}, c.keyword);
+        SilentPrompter prompter;
+        auto viewer = ResultViewer::open(path, prompter, onDisk());
+        ASSERT_TRUE(viewer.ok());
+        auto details = ExpandRecord(*viewer, 2);
+        ASSERT_TRUE(details.ok()) << details.error().text;
+        EXPECT_EQ(details->notice, "") << c.keyword;
+        EXPECT_EQ(details->text.substr(details->hitAt, details->hitLength), c.marked) << c.keyword;
+    }
 }
 
 TEST(RecordDetails, LaterSetOfARunFindsItsEntries) {

@@ -208,7 +208,7 @@ TEST(ResultViewerOpen, EmptyFileIsRefusedAndKept) {
     ASSERT_FALSE(viewer.ok());
     EXPECT_EQ(viewer.code(), FailureCode::EmptyFile);
     EXPECT_EQ(viewer.error().text,
-              "Cannot continue - deleting file !\r\nPlease make new selection...");
+              "Cannot continue - the file is empty.\r\nPlease make new selection...");
     EXPECT_EQ(viewer.error().title, " Empty file !");
     EXPECT_TRUE(fileIsPresent(dump)); // opening never deletes: the caller asks first
     EXPECT_TRUE(prompter.shown.empty());
@@ -394,6 +394,38 @@ TEST(ResultViewerSort, CollocationCountsTheWordAtTheSortPosition) {
     collocation = viewer->Collocate();
     EXPECT_EQ(collocation->collocates.size(), 1u);
     EXPECT_EQ(collocation->collocates[0].count, 2);
+}
+
+// Case folding merges spellings: the one shown is the one that occurs most, and of spellings as
+// frequent the one in lower case, never simply the first in byte order ("LA" before "la").
+TEST(ResultViewerSort, CollocationShowsTheSpellingThatOccursMost) {
+    struct Case {
+        std::vector<std::string> words;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {{"LA", "la", "la", "La"}, "la"},
+        {{"LA", "la"}, "la"},
+        {{"THE", "The"}, "The"},
+        {{"Paris", "paris", "Paris"}, "Paris"},
+        {{"\xC9T\xC9", "\xE9t\xE9"}, "\xE9t\xE9"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        std::vector<Hit> hits;
+        for (const std::string& word : c.words)
+            hits.push_back({"a.txt", "x ", "cat", " " + word + " end"});
+        const std::string path = test::writeResultFile(dir, "c.dmp", hits);
+        SilentPrompter prompter;
+        auto viewer = ResultViewer::open(path, prompter, onDisk());
+        ASSERT_TRUE(viewer.ok());
+        viewer->Sort(SortMode::WordBeginning, 0, 1, test::kRight);
+        auto collocation = viewer->Collocate();
+        ASSERT_TRUE(collocation.ok());
+        ASSERT_EQ(collocation->collocates.size(), 1u) << c.shown;
+        EXPECT_EQ(collocation->collocates[0].word, c.shown);
+        EXPECT_EQ(collocation->collocates[0].count, static_cast<std::int64_t>(c.words.size()));
+    }
 }
 
 // --- deletions --------------------------------------------------------------------------------

@@ -30,6 +30,11 @@ public:
 class RecordingFiles : public FileViewer {
 public:
     void openTextViewer(const std::string& path, bool) override { opened.push_back(path); }
+    void openTextViewerAt(const std::string& path, bool, FileMark mark) override {
+        opened.push_back(path);
+        marks.push_back(mark);
+    }
+    std::vector<FileMark> marks;
     void openHtmlViewer(const std::string& path, const std::string&) override {
         opened.push_back(path);
     }
@@ -100,6 +105,10 @@ public:
         return pop(ranges);
     }
     void showCollocation(const Collocation& c) override { collocation = c; }
+    void exportLines(ResultViewer& viewer) override {
+        exportedOrders.push_back(viewer.RecordIndex());
+    }
+    std::vector<std::vector<std::uint32_t>> exportedOrders;
     void showDetails(const std::string& text, TextSpan, ProgramState& state) override {
         detailsShown.push_back(text);
         if (detailsButton)
@@ -194,7 +203,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
         {"nothing", {}, {}, {}, {}, 22, {}, {"sat", "ran", "at", "zooms"}, {exitTitle}, 0},
         {"sort on the first word right",
          {menu(ViewerMenu::SortByBeginning)},
-         {SortRequest{std::nullopt, 1, false}},
+         {SortRequest{std::nullopt, 1, false, kNoLaterLevels}},
          {},
          {},
          22,
@@ -204,7 +213,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          0},
         {"sort by word end on the first word left",
          {menu(ViewerMenu::SortByEnd)},
-         {SortRequest{1, std::nullopt, false}},
+         {SortRequest{1, std::nullopt, false, kNoLaterLevels}},
          {},
          {},
          22,
@@ -215,7 +224,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          0},
         {"sort, then un-sort",
          {menu(ViewerMenu::SortByBeginning), menu(ViewerMenu::Unsort)},
-         {SortRequest{std::nullopt, 1, false}},
+         {SortRequest{std::nullopt, 1, false, kNoLaterLevels}},
          {},
          {},
          22,
@@ -235,7 +244,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          0},
         {"empty sort boxes ask, Retry asks again",
          {menu(ViewerMenu::SortByBeginning)},
-         {SortRequest{}, SortRequest{std::nullopt, 1, false}},
+         {SortRequest{}, SortRequest{std::nullopt, 1, false, kNoLaterLevels}},
          {},
          {},
          22,
@@ -367,13 +376,25 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
 TEST(ViewerCommandLoop, CollocationAfterASortIsHandedToTheScreen) {
     Harness h;
     h.screen.steps = {menu(ViewerMenu::SortByBeginning), menu(ViewerMenu::Collocate)};
-    h.screen.sorts = {SortRequest{std::nullopt, 0, false}}; // the keyword itself
+    h.screen.sorts = {SortRequest{std::nullopt, 0, false, kNoLaterLevels}}; // the keyword itself
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
     ASSERT_TRUE(h.screen.collocation.has_value());
     ASSERT_EQ(h.screen.collocation->collocates.size(), 1u);
     EXPECT_EQ(h.screen.collocation->collocates[0].word, "cat");
     EXPECT_EQ(h.screen.collocation->collocates[0].count, 4);
+}
+
+// Export hands the screen the viewer as it stands: sorted, the page kept.
+TEST(ViewerCommandLoop, ExportHandsTheScreenTheSortedLines) {
+    Harness h;
+    h.screen.steps = {menu(ViewerMenu::SortByBeginning), menu(ViewerMenu::Export)};
+    h.screen.sorts = {SortRequest{std::nullopt, 0, false}};
+    ResultViewer viewer = h.open();
+    ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
+    ASSERT_EQ(h.screen.exportedOrders.size(), 1u);
+    EXPECT_EQ(h.screen.exportedOrders[0], viewer.RecordIndex());
+    EXPECT_TRUE(viewer.sorted());
 }
 
 TEST(ViewerCommandLoop, ExtractsGoToTheirOutputs) {
@@ -396,7 +417,7 @@ TEST(ViewerCommandLoop, ExtractsGoToTheirOutputs) {
     EXPECT_EQ(h.clipboard.texts[0], r5 + "\r\n");
     EXPECT_EQ(h.titles(), (std::vector<std::string>{" Error in entering values !", "",
                                                     " About to return to main screen"}));
-    EXPECT_EQ(h.prompter.shown[1].text, h.dir.path() + "\r\ntext has been saved to:zoo_001.cnc");
+    EXPECT_EQ(h.prompter.shown[1].text, h.dir.path() + "\r\ntext has been saved to: zoo_001.cnc");
 }
 
 TEST(ViewerCommandLoop, SelectionProposesItsRangeAndOnlyItsRecordsGo) {
@@ -523,7 +544,7 @@ TEST(ViewerCommandLoop, DetailsWindowButtonsCopySaveAndPrintTheShownText) {
                   "the black cat sat on the mat here\r\n");
     ASSERT_EQ(h.clipboard.texts.size(), 1u);
     EXPECT_EQ(h.clipboard.texts[0], "findstring = cat   sourcefile = a.txt  path = " +
-                                        h.dir.path() + "\r\n\r\ncat sat on the mat");
+                                        h.dir.path() + "\r\n\r\nthe black cat sat on the mat here");
     EXPECT_EQ(test::readFile(h.dir.path() + "/zoo_001.sav"),
               "         sourcefile   =  a.txt\r\nthe black cat sat on the mat here\r\n");
     ASSERT_EQ(h.printer.jobs.size(), 1u);
@@ -531,6 +552,10 @@ TEST(ViewerCommandLoop, DetailsWindowButtonsCopySaveAndPrintTheShownText) {
               (std::vector<std::vector<std::string>>{{"the black cat sat on the mat here"}}));
     ASSERT_EQ(h.files.opened.size(), 1u);
     EXPECT_EQ(h.files.opened[0], h.dir.path() + "/a.txt");
+    // File opens the source at the hit, marked: "cat" at byte 10 (position 11).
+    ASSERT_EQ(h.files.marks.size(), 1u);
+    EXPECT_EQ(h.files.marks[0].offset, 10u);
+    EXPECT_EQ(h.files.marks[0].length, 3u);
 }
 
 TEST(ViewerCommandLoop, MissingLogIsPickedByHandAfterRetry) {

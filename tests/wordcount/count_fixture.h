@@ -4,8 +4,10 @@
 
 #include "core/settings.h"
 #include "support/test_support.h"
+#include "wordcount/frequency_files.h"
 #include "wordcount/word_counter.h"
 
+#include <array>
 #include <dirent.h>
 #include <string>
 #include <vector>
@@ -50,6 +52,32 @@ inline std::string records(std::initializer_list<std::pair<int, int>> list) {
             for (int shift = 0; shift < 32; shift += 8)
                 out += static_cast<char>((static_cast<unsigned>(v) >> shift) & 0xFF);
     return out;
+}
+
+// A pair written by hand: the given words and frequencies, in list order.
+inline std::string writePair(const test::TempDir& dir, const std::string& name, std::int64_t tokens,
+                             const std::vector<std::pair<std::string, int>>& types) {
+    std::string list = FillCountHeader(tokens, static_cast<std::int64_t>(types.size()), 1) + "\r\n";
+    std::string typeRecords;
+    std::array<CountIndexRecord, 26> letters{};
+    std::vector<int> letterCounts(26, 0);
+    for (const auto& [word, frequency] : types) {
+        AppendIndexRecord(typeRecords, {static_cast<std::int32_t>(list.size() + 1), frequency});
+        const int letter = (static_cast<unsigned char>(word[0]) | 0x20) - 'a';
+        if (letter >= 0 && letter < 26)
+            ++letterCounts[static_cast<std::size_t>(letter)];
+        list += word + "\r\n";
+    }
+    std::int32_t position = kFirstLinePosition;
+    std::string index;
+    for (std::size_t n = 0, at = 0; n < 26; ++n) {
+        letters[n] = {position, letterCounts[n]};
+        for (int k = 0; k < letterCounts[n]; ++k)
+            position += static_cast<std::int32_t>(types[at++].first.size() + 2);
+        AppendIndexRecord(index, letters[n]);
+    }
+    dir.write("out/" + name + ".sta", index + typeRecords);
+    return dir.write("out/" + name + ".lst", list);
 }
 
 } // namespace lexmora::test

@@ -13,31 +13,7 @@ namespace {
 
 using test::readFile;
 
-// A pair written by hand: the given words and frequencies, in list order.
-std::string writePair(const test::TempDir& dir, const std::string& name, std::int64_t tokens,
-                      const std::vector<std::pair<std::string, int>>& types) {
-    std::string list = FillCountHeader(tokens, static_cast<std::int64_t>(types.size()), 1) + "\r\n";
-    std::string typeRecords;
-    std::array<CountIndexRecord, 26> letters{};
-    std::vector<int> letterCounts(26, 0);
-    for (const auto& [word, frequency] : types) {
-        AppendIndexRecord(typeRecords, {static_cast<std::int32_t>(list.size() + 1), frequency});
-        const int letter = (static_cast<unsigned char>(word[0]) | 0x20) - 'a';
-        if (letter >= 0 && letter < 26)
-            ++letterCounts[static_cast<std::size_t>(letter)];
-        list += word + "\r\n";
-    }
-    std::int32_t position = kFirstLinePosition;
-    std::string index;
-    for (std::size_t n = 0, at = 0; n < 26; ++n) {
-        letters[n] = {position, letterCounts[n]};
-        for (int k = 0; k < letterCounts[n]; ++k)
-            position += static_cast<std::int32_t>(types[at++].first.size() + 2);
-        AppendIndexRecord(index, letters[n]);
-    }
-    dir.write("out/" + name + ".sta", index + typeRecords);
-    return dir.write("out/" + name + ".lst", list);
-}
+using test::writePair;
 
 TEST(WordcountFiles, LoadsAPairAndItsTotals) {
     test::TempDir dir;
@@ -129,10 +105,11 @@ TEST(WordcountView, PercentagesAndNorms) {
         const char* norm;
     };
     const Case cases[] = {
-        {5, 1000, 1, "0.5000%", "00.5 per 100"},  {1, 12034, 5, "0.0083%", "00083 per 1M"},
-        {12, 12034, 2, "0.0997%", "01.0 per 1k"}, {523, 12034, 2, "4.3460%", "43.5 per 1k"},
-        {12, 12034, 3, "0.0997%", "010 per 10k"}, {12, 12034, 4, "0.0997%", "0100 per 100k"},
-        {3, 3, 1, "100.0000%", "100.0 per 100"},  {1, 8, 2, "12.5000%", "125.0 per 1k"},
+        {5, 1000, 1, "0.5000%", "0.5 per 100"},     {1, 12034, 5, "0.0083%", "83 per 1M"},
+        {12, 12034, 2, "0.0997%", "1.0 per 1k"},    {523, 12034, 2, "4.3460%", "43.5 per 1k"},
+        {12, 12034, 3, "0.0997%", "10 per 10k"},    {12, 12034, 4, "0.0997%", "100 per 100k"},
+        {916, 1000000, 5, "0.0916%", "916 per 1M"}, {0, 5, 5, "0.0000%", "0 per 1M"},
+        {3, 3, 1, "100.0000%", "100.0 per 100"},    {1, 8, 2, "12.5000%", "125.0 per 1k"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatPercentage(c.f, c.tokens), c.percentage) << c.f << "/" << c.tokens;
@@ -150,8 +127,31 @@ TEST(WordcountView, DetailsLineIsFiftySixBytes) {
     // a long word is cut to 20; a wide number is kept whole rather than cut
     EXPECT_EQ(DetailsLine(2, "abcdefghijklmnopqrstuvwxy", 1, "0.0001%", "00.0 per 1k"),
               "2     abcdefghijklmnopqrst1     0.0001%  00.0 per 1k  ");
-    EXPECT_EQ(DetailsLine(1234567, "x", 12345678, "1.0000%", "x"),
-              "1234567x                   123456781.0000%  x            ");
+}
+
+// A number as wide as its field or wider keeps one blank before the next field, so that a
+// frequency of six digits never runs into its percentage; a line whose numbers fit is unchanged.
+TEST(WordcountView, DetailsLineKeepsBlankAfterWideNumbers) {
+    struct Case {
+        std::int64_t record;
+        std::int64_t frequency;
+        const char* percentage;
+        const char* norm;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {99999, 99999, "3.6630%", "36630 per 1M",
+         "99999 maison              99999 3.6630%  36630 per 1M "},
+        {12, 180000, "3.6630%", "36630 per 1M",
+         "12    maison              180000 3.6630%  36630 per 1M "},
+        {1234567, 12345678, "1.0000%", "x",
+         "1234567 maison              12345678 1.0000%  x            "},
+        {1, 5, "100.0000%", "1000000 per 1M",
+         "1     maison              5     100.0000% 1000000 per 1M"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DetailsLine(c.record, "maison", c.frequency, c.percentage, c.norm), c.expected)
+            << c.frequency;
 }
 
 struct ViewCase {
@@ -171,6 +171,32 @@ struct ViewCase {
         return out;
     }
 };
+
+// Printed "by frequency", the chosen records come highest frequency first (ties in the table's
+// order), whatever order the table shows; a table sorted by frequency keeps its own direction.
+TEST(WordcountView, PrintByFrequencyPrintsInFrequencyOrder) {
+    ViewCase v({{"and", 7}, {"Bob", 2}, {"stalked", 2}, {"talked", 3}, {"the", 9}, {"walked", 2}},
+               30);
+    const auto printedWords = [&v](const std::vector<std::int64_t>& indices) {
+        std::vector<std::string> words; // the header line left out
+        for (const std::string& line : v.table->printLines(indices, false, 60))
+            if (line != kDetailsHeader)
+                words.push_back(line.substr(6, line.find(' ', 6) - 6));
+        return words;
+    };
+    auto chosen = v.table->selectRange(2, 7, true);
+    ASSERT_TRUE(chosen.ok());
+    EXPECT_EQ(printedWords(v.table->inFrequencyOrder(*chosen)),
+              (std::vector<std::string>{"and", "talked", "Bob", "stalked", "walked"}));
+    ASSERT_TRUE(v.table->sortBy(FrequencySort::WordEnding).ok());
+    chosen = v.table->selectRange(2, 9, true);
+    EXPECT_EQ(printedWords(v.table->inFrequencyOrder(*chosen)),
+              (std::vector<std::string>{"the", "and", "talked", "Bob", "stalked", "walked"}));
+    ASSERT_TRUE(v.table->sortBy(FrequencySort::Ascending).ok());
+    chosen = v.table->selectRange(3, 9, true);
+    EXPECT_EQ(printedWords(v.table->inFrequencyOrder(*chosen)),
+              (std::vector<std::string>{"talked", "and", "the"}));
+}
 
 TEST(WordcountView, SortsByFrequencyKeepTiesAlphabetical) {
     ViewCase v({{"and", 7}, {"Bob", 2}, {"stalked", 2}, {"talked", 3}, {"the", 9}, {"walked", 2}},
@@ -227,8 +253,8 @@ TEST(WordcountView, RangesAndTheirErrors) {
     EXPECT_EQ(byRecord.value(), (std::vector<std::int64_t>{1, 2}));
     EXPECT_EQ(v.table->detailsText(byRecord.value()),
               std::string(kDetailsHeader) + "\r\n" +
-                  "2     Bob                 2     6.6667%  06.7 per 100 \r\n" +
-                  "3     stalked             2     6.6667%  06.7 per 100 \r\n");
+                  "2     Bob                 2     6.6667%  6.7 per 100  \r\n" +
+                  "3     stalked             2     6.6667%  6.7 per 100  \r\n");
 }
 
 TEST(WordcountView, SavingTwiceGivesNumberedNames) {

@@ -52,6 +52,7 @@ TEST(WordcountUnreadable, FilesNotReadAreNamedAndLeftOutOfTheTotals) {
         EXPECT_EQ(result.tokens, 4);
         EXPECT_EQ(result.types, 3);
         EXPECT_EQ(result.files, 2);
+        EXPECT_EQ(result.partialFiles, 1); // the command line's "partial results"
         std::string text = c.expected;
         text.replace(text.find("{path}"), 6, path);
         EXPECT_EQ(shownLines(prompter), std::vector<std::string>{" File error|" + text});
@@ -85,6 +86,7 @@ TEST(WordcountUnreadable, FileShrunkDuringTheCountIsNamedAndCountedAsRead) {
     SilentPrompter prompter;
     const CountResult result = CountWords(state, {"a.txt"}, "list", prompter, hooks);
     ASSERT_EQ(result.outcome, CountOutcome::Completed);
+    EXPECT_EQ(result.partialFiles, 1);
     const std::size_t read = std::size_t{1} << 18; // one block
     EXPECT_EQ(result.tokens,
               static_cast<std::int64_t>(CutWords(state, text.substr(0, read)).size()));

@@ -1,0 +1,105 @@
+#include "analysis/corpus_counts.h"
+
+#include "analysis/messages.h"
+#include "core/file_io.h"
+#include "wordcount/count_source.h"
+#include "wordcount/frequency_files.h"
+#include "wordcount/word_counter.h"
+#include "wordcount/word_rules.h"
+
+#include <cerrno>
+
+namespace lexmora {
+
+namespace {
+
+void fold(std::string_view word, std::string& out) {
+    out.resize(word.size());
+    for (std::size_t k = 0; k < word.size(); ++k)
+        out[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+}
+
+// Counts the tokens of a text and the words of the vocabulary among them.
+class VocabularySink {
+public:
+    VocabularySink(const Vocabulary& vocabulary, CorpusCounts& counts)
+        : m_vocabulary(vocabulary), m_counts(counts) {}
+    void operator()(std::string_view word) {
+        if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
+            return; // no token for the count either
+        ++m_counts.tokens;
+        fold(word, m_folded);
+        if (const auto id = m_vocabulary.find(m_folded))
+            ++m_counts.freq[*id];
+    }
+
+private:
+    const Vocabulary& m_vocabulary;
+    CorpusCounts& m_counts;
+    std::string m_folded;
+};
+
+// True for a file the word count passes over: empty, or NUL bytes near its start.
+bool countSkips(std::string_view bytes) {
+    if (bytes.empty())
+        return true;
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+        return false;
+    const std::size_t probe = std::min(kBinaryProbe, bytes.size() > 1 ? bytes.size() - 1 : 1);
+    return bytes.substr(0, probe).find('\0') != std::string_view::npos;
+}
+
+} // namespace
+
+Result<CorpusCounts> CountFromWordList(const std::string& listPath, const Vocabulary& vocabulary) {
+    Result<CountFile> list = LoadCountFile(listPath);
+    if (!list)
+        return Failure(analysis::msg::WordListUnreadable(listPath, list.error().text), list.code());
+    Result<std::vector<std::string>> words = ReadAllWords(*list);
+    if (!words)
+        return Failure(analysis::msg::WordListUnreadable(listPath, words.error().text),
+                       words.code());
+    CorpusCounts counts;
+    counts.tokens = list->tokenCount;
+    counts.freq.assign(vocabulary.size(), 0);
+    std::string folded;
+    for (std::size_t i = 0; i < words->size() && i < list->types.size(); ++i) {
+        fold((*words)[i], folded);
+        if (const auto id = vocabulary.find(folded))
+            counts.freq[*id] += list->types[i].count;
+    }
+    return counts;
+}
+
+Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
+                                      const std::vector<std::string>& files,
+                                      const Vocabulary& vocabulary, RunControl* control) {
+    const WordRules rules = MakeWordRules(state);
+    CorpusCounts counts;
+    counts.freq.assign(vocabulary.size(), 0);
+    VocabularySink sink(vocabulary, counts);
+    for (const std::string& path : files) {
+        if (control && control->poll() == RunStep::Stop)
+            return Failure(Message{}, FailureCode::Cancelled);
+        errno = 0;
+        auto bytes = readFileBytes(path);
+        if (!bytes) {
+            counts.notes.push_back(
+                analysis::msg::CorpusFileUnreadable(path, errno ? errno : ENOENT).text);
+            continue;
+        }
+        if (countSkips(*bytes))
+            continue;
+        std::string block = JoinLineEndHyphens(SourceTextOf(std::move(*bytes)));
+        const std::size_t size = block.size();
+        WordCutter<VocabularySink> cutter(rules, sink);
+        cutter.feed(block, size);
+        cutter.finish();
+    }
+    if (counts.tokens == 0)
+        return Failure(analysis::msg::CorpusEmpty(), FailureCode::InvalidInput);
+    return counts;
+}
+
+} // namespace lexmora

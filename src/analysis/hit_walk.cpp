@@ -1,0 +1,523 @@
+#include "analysis/hit_walk.h"
+
+#include "analysis/messages.h"
+#include "codes/code_detect.h"
+#include "codes/code_tables.h"
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/prompter.h"
+#include "core/text_codec.h"
+#include "search/context_text.h"
+#include "search/result_files.h"
+#include "viewer/messages.h"
+#include "viewer/record_details.h"
+#include "viewer/result_viewer.h"
+#include "wordcount/count_source.h"
+#include "wordcount/word_rules.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace lexmora {
+
+namespace {
+
+constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+
+// A word's first eight bytes, zero-padded.
+std::uint64_t headOf(std::string_view word) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, word.data(), std::min<std::size_t>(8, word.size()));
+    return v;
+}
+
+// A hash of a short byte string from its head, then 8 bytes at a time.
+std::uint64_t hashWord(std::string_view word, std::uint64_t head) {
+    std::uint64_t h = (head ^ (word.size() * kMul)) * kMul;
+    h ^= h >> 29;
+    for (std::size_t i = 8; i < word.size(); i += 8) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, word.data() + i, std::min<std::size_t>(8, word.size() - i));
+        h = (h ^ v) * kMul;
+        h ^= h >> 29;
+    }
+    return (h ^ (h >> 32)) * kMul;
+}
+
+} // namespace
+
+std::size_t Vocabulary::slotOf(std::string_view folded, std::uint64_t head,
+                               std::uint64_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.id == 0 || (slot.head == head && slot.length == folded.size() &&
+                             (folded.size() <= 8 || m_spellings[slot.id - 1] == folded)))
+            return i;
+    }
+}
+
+void Vocabulary::grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(std::max<std::size_t>(1024, old.size() * 2), Slot{});
+    for (const Slot& slot : old)
+        if (slot.id != 0) {
+            const std::string& word = m_spellings[slot.id - 1];
+            m_slots[slotOf(word, slot.head, hashWord(word, slot.head))] = slot;
+        }
+}
+
+std::uint32_t Vocabulary::idOf(std::string_view folded) {
+    if (2 * (m_spellings.size() + 1) > m_slots.size())
+        grow();
+    const std::uint64_t head = headOf(folded);
+    Slot& slot = m_slots[slotOf(folded, head, hashWord(folded, head))];
+    if (slot.id != 0)
+        return slot.id - 1;
+    const auto id = static_cast<std::uint32_t>(m_spellings.size());
+    m_spellings.emplace_back(folded);
+    slot = {head, id + 1, static_cast<std::uint32_t>(folded.size())};
+    return id;
+}
+
+std::optional<std::uint32_t> Vocabulary::find(std::string_view folded) const {
+    if (m_slots.empty())
+        return std::nullopt;
+    const std::uint64_t head = headOf(folded);
+    const Slot& slot = m_slots[slotOf(folded, head, hashWord(folded, head))];
+    if (slot.id == 0)
+        return std::nullopt;
+    return slot.id - 1;
+}
+
+namespace {
+
+// Where the line-end hyphen joins took bytes out: from `at` in the joined text on, `removed`
+// bytes in all were taken out before.
+struct Join {
+    std::size_t at;
+    std::size_t removed;
+};
+
+// The word count's line-end hyphen joins over a whole text, with where they took bytes out, so
+// that offsets in the joined text can be taken back to the text as it is.
+void joinWithMap(std::string_view text, std::string& out, std::vector<Join>& joins) {
+    const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
+    const std::size_t len = sep.size();
+    out.clear();
+    joins.clear();
+    std::size_t r = 0; // copied up to here
+    for (std::size_t j = len; j < text.size(); ++j) {
+        if (text[j] != sep.back())
+            continue;
+        const std::size_t i = j - len; // where the hyphen would be
+        const std::size_t x = j + 1;
+        if (i < r || text[i] != '-' || (len == 2 && text[i + 1] != sep[0]) || x >= text.size())
+            continue;
+        const std::size_t keep =
+            IsHyphenKeepingCapital(static_cast<unsigned char>(text[x])) ? i + 1 : i;
+        out.append(text.substr(r, keep - r));
+        r = x;
+        joins.push_back({out.size(), x - out.size()});
+        j = x - 1;
+    }
+    out.append(text.substr(r));
+}
+
+// Takes the cutter's words with their offsets, folded into the vocabulary, and marks where
+// sentences begin.
+class OffsetSink {
+public:
+    OffsetSink(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
+               FileWords& out)
+        : m_rules(rules), m_text(text), m_vocabulary(vocabulary), m_out(out) {}
+
+    // A word as it stands in the text.
+    void operator()(std::string_view word) {
+        add(word, static_cast<std::size_t>(word.data() - m_text.data()), word.size());
+    }
+    // A word the cutter rewrote or finished: found again after the word before.
+    void copied(std::string_view word) { add(word, locate(word), 1); }
+
+private:
+    void add(std::string_view word, std::size_t offset, std::size_t length) {
+        // The count takes a word that begins with no letter or digit for no token at all.
+        if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
+            return;
+        if (!m_out.words.empty() && sentenceEndBetween(m_end, offset))
+            m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.words.size()));
+        m_folded.resize(word.size());
+        for (std::size_t k = 0; k < word.size(); ++k)
+            m_folded[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+        m_out.words.push_back(m_vocabulary.idOf(m_folded));
+        m_out.offsets.push_back(offset);
+        m_end = offset + length;
+    }
+
+    // A full stop, question mark or exclamation mark with a blank or a line end after it.
+    bool sentenceEndBetween(std::size_t from, std::size_t to) const {
+        for (std::size_t k = from; k < to && k < m_text.size(); ++k) {
+            const char c = m_text[k];
+            if (c != '.' && c != '?' && c != '!')
+                continue;
+            const char next = k + 1 < m_text.size() ? m_text[k + 1] : '\n';
+            if (next == ' ' || next == '\t' || next == '\r' || next == '\n')
+                return true;
+        }
+        return false;
+    }
+
+    // The first word byte after the last word that can begin `word` (œ and the right quotation
+    // mark were rewritten by the cutter).
+    std::size_t locate(std::string_view word) const {
+        const auto first = static_cast<unsigned char>(word.empty() ? 0 : word[0]);
+        const std::size_t limit = std::min(m_text.size(), m_end + 4096);
+        for (std::size_t k = m_end; k < limit; ++k) {
+            const auto c = static_cast<unsigned char>(m_text[k]);
+            if (m_rules.cls[c] == 1)
+                continue;
+            if (c == first || (c == 0x9C && first == 'o') || (c == 0x8C && first == 'O') ||
+                (c == 0x92 && first == '\''))
+                return k;
+        }
+        return std::min(m_end, m_text.size());
+    }
+
+    const WordRules& m_rules;
+    std::string_view m_text;
+    Vocabulary& m_vocabulary;
+    FileWords& m_out;
+    std::string m_folded;
+    std::size_t m_end = 0; // just after the last word taken
+};
+
+} // namespace
+
+std::string SourceTextOf(std::string bytes) {
+    const std::string_view all = bytes;
+    if (all.size() >= 2 &&
+        ((all[0] == '\xFF' && all[1] == '\xFE') || (all[0] == '\xFE' && all[1] == '\xFF')))
+        return utf16ToCp1252(all.substr(2), all[0] == '\xFE');
+    const std::string_view first = all.substr(0, kDetectBlock);
+    if (allAscii(first) ||
+        DetectConversion(first, all.size() > first.size()) != SourceConversion::Utf8)
+        return bytes;
+    return utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
+}
+
+// Room the walk keeps from file to file, so that a corpus of many files is not a run of
+// allocations as large as each file.
+struct CutBuffers {
+    std::string block;
+    std::vector<Join> joins;
+};
+
+namespace {
+
+void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
+                      FileWords& out, CutBuffers& buffers) {
+    joinWithMap(text, buffers.block, buffers.joins);
+    std::string& block = buffers.block;
+    const std::size_t size = block.size();
+    block.resize(size + kCutterSlack);
+    out.words.clear();
+    out.offsets.clear();
+    out.sentenceStarts.clear();
+    out.words.reserve(size / 6);
+    out.offsets.reserve(size / 6);
+    OffsetSink sink(rules, std::string_view(block.data(), size), vocabulary, out);
+    WordCutter<OffsetSink> cutter(rules, sink);
+    cutter.feed(block, size);
+    cutter.finish();
+    if (!buffers.joins.empty()) {
+        auto join = buffers.joins.begin();
+        std::size_t removed = 0;
+        for (std::uint64_t& offset : out.offsets) {
+            for (; join != buffers.joins.end() && join->at <= offset; ++join)
+                removed = join->removed;
+            offset += removed;
+        }
+    }
+}
+
+} // namespace
+
+FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary) {
+    FileWords out;
+    CutBuffers buffers;
+    cutFileWordsInto(MakeWordRules(state), text, vocabulary, out, buffers);
+    return out;
+}
+
+namespace {
+
+namespace vmsg = viewer::msg;
+
+// The path of a log's source name on disk: names were written into the log as Windows-1252.
+std::string diskPathOf(const std::string& logPath) {
+    const std::string utf8 = cp1252ToUtf8(logPath);
+    if (fileIsPresent(utf8))
+        return utf8;
+    return fileIsPresent(logPath) ? logPath : utf8;
+}
+
+// The hits of one source file, in record order, and the code its log entry names.
+struct SourceGroup {
+    std::string logPath; // as the log holds it
+    int codeIndex = kCodeAnsi;
+    std::vector<std::uint32_t> hits; // hit numbers (1 = first hit)
+};
+
+// Hits the walk is to place: every hit, or those the request names.
+std::vector<bool> wantedHits(const HitWalkRequest& request, std::int64_t hitTotal) {
+    std::vector<bool> wanted(static_cast<std::size_t>(hitTotal) + 1, !request.records);
+    if (request.records)
+        for (const std::int64_t r : *request.records)
+            if (r >= 1 && r <= hitTotal)
+                wanted[static_cast<std::size_t>(r)] = true;
+    return wanted;
+}
+
+struct Grouping {
+    std::vector<SourceGroup> groups; // in the order their first hits come
+    std::int64_t damaged = 0;
+};
+
+// The hits grouped by the source file their log entries name; a log missing or of another run
+// fails.
+Result<Grouping> groupHits(ResultViewer& viewer, const HitWalkRequest& request,
+                           const ProgramState& state) {
+    const std::string log = LogFileFor(viewer.path());
+    const std::string logName = utf8ToCp1252(FileNameOf(log));
+    const auto logBytes = fileIsPresent(log) ? readFileBytes(log) : std::nullopt;
+    if (!logBytes)
+        return Failure(vmsg::LogNotFound(logName), FailureCode::LogNotFound);
+    const std::int64_t hitTotal = viewer.RecordTotal() - 1;
+    const std::vector<bool> wanted = wantedHits(request, hitTotal);
+    Grouping out;
+    std::map<std::int32_t, std::size_t> groupOfEntry;
+    std::map<std::string, std::size_t> groupOfPath;
+    for (std::int64_t hit = 1; hit <= hitTotal; ++hit) {
+        if (!wanted[static_cast<std::size_t>(hit)])
+            continue;
+        const std::string_view record = viewer.readRecord(static_cast<std::uint32_t>(hit + 1));
+        const DumpRecordFields fields = SplitDumpRecord(record, viewer.RecordLength());
+        if (record == kDamagedRecordText || !fields.logEntryNumber) {
+            ++out.damaged;
+            continue;
+        }
+        auto known = groupOfEntry.find(*fields.logEntryNumber);
+        if (known == groupOfEntry.end()) {
+            const auto entry = FindLogEntry(*logBytes, *fields.logEntryNumber);
+            if (!entry)
+                return Failure(vmsg::LogEntryMissing(logName, *fields.logEntryNumber),
+                               FailureCode::DamagedFile);
+            if (!equalsNoCase(entry->shortName, fields.shortName))
+                return Failure(vmsg::LogEntryMismatch(logName, *fields.logEntryNumber),
+                               FailureCode::DamagedFile);
+            auto [place, added] = groupOfPath.emplace(entry->path, out.groups.size());
+            if (added)
+                out.groups.push_back({entry->path, CodeOfLogEntry(state, entry->dateAndCode), {}});
+            known = groupOfEntry.emplace(*fields.logEntryNumber, place->second).first;
+        }
+        out.groups[known->second].hits.push_back(static_cast<std::uint32_t>(hit));
+    }
+    return out;
+}
+
+// Finds a record's text in its source: the keyword's offset, or nothing.
+class HitFinder {
+public:
+    HitFinder(const ProgramState& state, int codeIndex, std::string_view source)
+        : m_state(state), m_code(codeIndex), m_source(source) {}
+
+    // The offset of the keyword of a record, looked for first after the last hit found, from a
+    // little before it (a search's hits come in text order, their left contexts overlap), then
+    // anywhere.
+    std::optional<std::size_t> find(const std::vector<RecordFragment>& fragments,
+                                    bool anywhere = true) {
+        constexpr std::size_t kBack = 1024;
+        const std::size_t from = m_last && *m_last > kBack ? *m_last - kBack : 0;
+        for (const bool onwards : {true, false})
+            if (onwards || anywhere)
+                for (const RecordFragment& fragment : fragments)
+                    if (const auto at = findFrom(fragment, onwards ? from : 0, onwards)) {
+                        m_last = *at;
+                        return at;
+                    }
+        return std::nullopt;
+    }
+
+private:
+    // The first place from `from` (after the last hit when `onwards`) where the fragment stands.
+    std::optional<std::size_t> findFrom(const RecordFragment& fragment, std::size_t from,
+                                        bool onwards) const {
+        const ContextCleaner clean = [this](std::string_view piece) {
+            return ExtractContext(m_state, m_code, piece, 0, 0);
+        };
+        while (from < m_source.size()) {
+            const std::string_view rest = m_source.substr(from);
+            const auto found =
+                m_code == kCodeAnsi
+                    ? FindCleanedText(rest, fragment.text, fragment.mark)
+                    : FindContextInSource(rest, fragment.text, fragment.mark, clean, 4096);
+            if (!found)
+                return std::nullopt;
+            const std::size_t mark = from + found->mark;
+            if (!onwards || !m_last || mark > *m_last)
+                return mark;
+            from += found->start + 1;
+        }
+        return std::nullopt;
+    }
+
+    const ProgramState& m_state;
+    int m_code;
+    std::string_view m_source;
+    std::optional<std::size_t> m_last;
+};
+
+// The number of words a hit covers: the keyword's words, as blanks part them.
+std::uint32_t keywordWords(std::string_view keyword) {
+    std::uint32_t words = 0;
+    bool inWord = false;
+    for (const char c : keyword) {
+        const bool blank = c == ' ';
+        if (!blank && !inWord)
+            ++words;
+        inWord = !blank;
+    }
+    return std::max<std::uint32_t>(words, 1);
+}
+
+struct WalkContext {
+    const ProgramState& state;
+    ResultViewer& viewer;
+    Vocabulary& vocabulary;
+    const HitFileVisitor& visit;
+    std::uint32_t keywordWords = 1;
+    std::vector<PlacedHit> placed; // room kept from file to file
+};
+
+// Places the hits of one file among its words; false when one of them is not in the text any
+// more (the file changed since the search).
+// The record's text from the keyword to the end of the word after it, cut before a hyphen: the
+// search joined lines at a line-end hyphen in its contexts, which no fragment with the join in
+// it finds in the source. Every occurrence of the keyword is a hit, so the first place after the
+// last hit where it stands is this hit's.
+RecordFragment keywordFragment(std::string_view fromKeyword) {
+    std::size_t end = fromKeyword.find(' ');
+    if (end != std::string_view::npos)
+        end = fromKeyword.find(' ', end + 1);
+    std::string_view piece = fromKeyword.substr(0, end);
+    if (const std::size_t hyphen = piece.find('-', 1); hyphen != std::string_view::npos)
+        piece = piece.substr(0, hyphen);
+    return {std::string(piece), 0};
+}
+
+// Places the hits of one file among its words; returns the number not found in the text (all
+// of them: the file changed since the search).
+std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& words,
+                      std::string_view source) {
+    HitFinder finder(walk.state, group.codeIndex, source);
+    const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
+    walk.placed.clear();
+    std::size_t notFound = 0;
+    for (const std::uint32_t hit : group.hits) {
+        const std::string record(walk.viewer.readRecord(hit + 1));
+        const std::string_view text = walk.viewer.kwicText(record);
+        const std::string_view fromKeyword =
+            column < text.size() ? text.substr(column) : std::string_view();
+        // The whole fragment is found in all but changed or oddly coded sources: the others
+        // are made only when it is not.
+        auto at = finder.find({FirstRecordFragment(text, column, fromKeyword)}, false);
+        if (!at && !fromKeyword.empty() && fromKeyword.front() != ' ')
+            at = finder.find({keywordFragment(fromKeyword)}, false);
+        if (!at)
+            at = finder.find(RecordFragments(text, column, fromKeyword));
+        if (!at) {
+            ++notFound;
+            continue;
+        }
+        const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), *at);
+        PlacedHit placed;
+        placed.record = hit;
+        placed.first = static_cast<std::uint32_t>(it - words.offsets.begin());
+        const bool onWord = it != words.offsets.end() && *it == *at;
+        placed.count = onWord ? std::min<std::uint32_t>(
+                                    walk.keywordWords,
+                                    static_cast<std::uint32_t>(words.words.size() - placed.first))
+                              : 0;
+        placed.keyword = std::string(fromKeyword.substr(0, fromKeyword.find(' ')));
+        walk.placed.push_back(std::move(placed));
+    }
+    return notFound;
+}
+
+} // namespace
+
+Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& vocabulary,
+                                    const HitFileVisitor& visit, RunControl* control) {
+    static const ProgramState defaults;
+    const ProgramState& state = request.state ? *request.state : defaults;
+    SilentPrompter quiet;
+    Result<ResultViewer> opened = ResultViewer::open(request.resultPath, quiet);
+    if (!opened)
+        return opened.failure();
+    ResultViewer& viewer = *opened;
+    if (!viewer.isOwnResultFile())
+        return Failure(analysis::msg::NoSourcesInResultFile(FileNameOf(request.resultPath)),
+                       FailureCode::NotAResultFile);
+    Result<Grouping> grouping = groupHits(viewer, request, state);
+    if (!grouping)
+        return grouping.failure();
+    HitWalkSummary summary;
+    if (grouping->damaged > 0) {
+        summary.hitsLeftOut += grouping->damaged;
+        summary.notes.push_back(analysis::msg::DamagedRecordsLeftOut(grouping->damaged).text);
+    }
+    WalkContext walk{state, viewer, vocabulary, visit, keywordWords(viewer.ViewKeyword()), {}};
+    const WordRules rules = MakeWordRules(state);
+    FileWords words;
+    CutBuffers buffers;
+    std::int64_t unfound = 0; // hits of files that are there, not found in them
+    std::vector<std::string> unfoundFiles;
+    for (const SourceGroup& group : grouping->groups) {
+        if (control && control->poll() == RunStep::Stop)
+            return Failure(Message{}, FailureCode::Cancelled);
+        const std::string path = diskPathOf(group.logPath);
+        summary.sourceFiles.push_back(path);
+        auto bytes = readFileBytes(path);
+        const std::string source = bytes ? SourceTextOf(std::move(*bytes)) : std::string();
+        if (bytes)
+            cutFileWordsInto(rules, source, vocabulary, words, buffers);
+        const std::size_t notFound =
+            bytes ? placeHits(walk, group, words, source) : group.hits.size();
+        if (notFound == group.hits.size()) {
+            summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
+            summary.filesLeftOut.push_back(group.logPath);
+            continue;
+        }
+        if (notFound > 0) {
+            unfound += static_cast<std::int64_t>(notFound);
+            unfoundFiles.push_back(group.logPath);
+        }
+        summary.tokens += static_cast<std::int64_t>(words.words.size());
+        summary.hitsPlaced += static_cast<std::int64_t>(walk.placed.size());
+        words.path = path;
+        words.name = group.logPath;
+        visit(words, walk.placed);
+    }
+    if (!summary.filesLeftOut.empty())
+        summary.notes.push_back(analysis::msg::FilesLeftOut(summary.hitsLeftOut - grouping->damaged,
+                                                            summary.filesLeftOut)
+                                    .text);
+    if (unfound > 0) {
+        summary.hitsLeftOut += unfound;
+        summary.notes.push_back(analysis::msg::HitsNotFound(unfound, unfoundFiles).text);
+    }
+    return summary;
+}
+
+} // namespace lexmora

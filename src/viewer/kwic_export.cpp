@@ -1,0 +1,178 @@
+#include "viewer/kwic_export.h"
+
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "export/messages.h"
+#include "search/result_files.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace lexmora {
+
+namespace {
+
+// Progress is told once per this many lines.
+constexpr std::int64_t kProgressStep = 4096;
+// The hit number the search writes in front of the left context.
+constexpr std::size_t kHitNumberWidth = 5;
+
+std::string_view trimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The number of words of the keyword: a multi-word keyword's node spans them all.
+std::size_t keywordWords(std::string_view keyword) {
+    keyword = trimBlanks(keyword);
+    if (keyword.empty())
+        return 1;
+    std::size_t words = 1;
+    for (std::size_t i = 1; i < keyword.size(); ++i)
+        if (keyword[i] == ' ' && keyword[i - 1] != ' ')
+            ++words;
+    return words;
+}
+
+// The source file names of the log's entries, looked up once each.
+class FileNames {
+public:
+    explicit FileNames(const ResultViewer& viewer) {
+        if (const std::string log = LogFileFor(viewer.path()); fileIsPresent(log))
+            m_log = readFileBytes(log).value_or(std::string());
+    }
+    std::string nameOf(const DumpRecordFields& fields) {
+        if (!fields.logEntryNumber || m_log.empty())
+            return std::string(fields.shortName);
+        const std::int32_t number = *fields.logEntryNumber;
+        auto known = m_names.find(number);
+        if (known == m_names.end()) {
+            const auto entry = FindLogEntry(m_log, number);
+            // A log of another run may hold another file under the number: the record's own
+            // short name is then the truth.
+            std::string name = entry && !entry->path.empty() ? FileNameOf(entry->path)
+                                                             : std::string(fields.shortName);
+            if (entry && !equalsNoCase(entry->shortName, fields.shortName))
+                name = std::string(fields.shortName);
+            known = m_names.emplace(number, std::move(name)).first;
+        }
+        return known->second;
+    }
+
+private:
+    std::string m_log;
+    std::unordered_map<std::int32_t, std::string> m_names;
+};
+
+struct LineCutter {
+    std::size_t leftWidth;
+    std::size_t nodeWords;
+
+    void cut(std::string_view text, Row& row) const {
+        const std::size_t column = kHitNumberWidth + leftWidth;
+        const std::string_view left =
+            text.size() > kHitNumberWidth ? text.substr(kHitNumberWidth, leftWidth) : "";
+        std::string_view rest = column < text.size() ? text.substr(column) : "";
+        rest = rest.substr(std::min(rest.size(), rest.find_first_not_of(' ')));
+        std::size_t end = 0;
+        for (std::size_t word = 0; word < nodeWords && end < rest.size(); ++word) {
+            if (word > 0)
+                end = rest.find_first_not_of(' ', end);
+            if (end == std::string_view::npos) {
+                end = rest.size();
+                break;
+            }
+            end = std::min(rest.find(' ', end), rest.size());
+        }
+        row.emplace_back(std::string(trimBlanks(left)));
+        row.emplace_back(std::string(rest.substr(0, end)));
+        row.emplace_back(std::string(trimBlanks(rest.substr(end))));
+    }
+};
+
+// Builds each shown line's row and hands it on until `take` returns false.
+template <typename Take> bool visitRows(ResultViewer& viewer, Take&& take) {
+    const bool sorted = viewer.sorted();
+    const std::int64_t first = viewer.hasHeader() ? 2 : 1;
+    FileNames files(viewer);
+    const LineCutter cutter{static_cast<std::size_t>(std::max(viewer.LeftContextWidth(), 0)),
+                            keywordWords(viewer.ViewKeyword())};
+    bool whole = true;
+    Row row;
+    viewer.VisitRecords(
+        first, viewer.IndexCount(), [&](std::int64_t position, std::string_view record) {
+            row.clear();
+            const std::uint32_t number = viewer.recordAt(position);
+            row.emplace_back(std::int64_t{number} - (viewer.hasHeader() ? 1 : 0));
+            if (record == kDamagedRecordText) {
+                row.emplace_back(std::string());
+                row.emplace_back(std::string());
+                row.emplace_back(std::string(record));
+                row.emplace_back(std::string());
+            } else {
+                const DumpRecordFields fields = SplitDumpRecord(record, viewer.RecordLength());
+                row.emplace_back(files.nameOf(fields));
+                cutter.cut(viewer.kwicText(record), row);
+            }
+            row.emplace_back(viewer.ViewKeyword());
+            const auto keyIndex = static_cast<std::size_t>(position - 2);
+            if (sorted && keyIndex < viewer.SortKeys().size())
+                row.emplace_back(std::string(viewer.keyText(viewer.SortKeys()[keyIndex])));
+            whole = take(position - first + 1, row);
+            return whole;
+        });
+    return whole;
+}
+
+} // namespace
+
+std::vector<Column> KwicExportColumns(const ResultViewer& viewer) {
+    std::vector<Column> columns = {{"hit", ColumnKind::Integer}, {"file", ColumnKind::Text},
+                                   {"left", ColumnKind::Text},   {"node", ColumnKind::Text},
+                                   {"right", ColumnKind::Text},  {"keyword", ColumnKind::Text}};
+    if (viewer.sorted())
+        columns.push_back({"sort_key", ColumnKind::Text});
+    return columns;
+}
+
+Status ExportKwicLines(ResultViewer& viewer, TableWriter& writer, const ExportProgress& progress,
+                       const std::string& targetName) {
+    if (Status begun = writer.begin(KwicExportColumns(viewer)); !begun)
+        return begun;
+    const std::int64_t total = viewer.IndexCount() - (viewer.hasHeader() ? 1 : 0);
+    Status failed;
+    bool stopped = false;
+    visitRows(viewer, [&](std::int64_t done, const Row& row) {
+        if (Status added = writer.add(row); !added) {
+            failed = std::move(added);
+            return false;
+        }
+        if (progress && done % kProgressStep == 0 && !progress(done, total)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    });
+    if (!failed)
+        return failed;
+    if (stopped)
+        return Failure(exporting::msg::ExportStopped(targetName), FailureCode::Cancelled);
+    if (progress)
+        progress(total, total);
+    return writer.finish();
+}
+
+Table KwicLinesTable(ResultViewer& viewer) {
+    Table table;
+    table.columns = KwicExportColumns(viewer);
+    table.rows.reserve(static_cast<std::size_t>(std::max<std::int64_t>(viewer.IndexCount(), 0)));
+    visitRows(viewer, [&](std::int64_t, const Row& row) {
+        table.rows.push_back(row);
+        return true;
+    });
+    return table;
+}
+
+} // namespace lexmora

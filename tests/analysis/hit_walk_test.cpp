@@ -1,0 +1,170 @@
+// The hit walk: a source's words with their offsets and sentence starts, and a result file's
+// hits placed among them, files changed or gone since the search left out and named.
+#include "analysis/hit_walk.h"
+
+#include "codes/code_tables.h"
+#include "support/saved_search.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace lexmora {
+namespace {
+
+ProgramState englishState() {
+    ProgramState state;
+    state.CodeRows = BuiltInCodeRows();
+    state.LanguageIndex = 0;
+    state.LanguageName = "English";
+    state.WordbreakAtApostrophe = false;
+    return state;
+}
+
+// "word@offset" for every word, and the indexes of the sentence starts.
+std::string describe(const FileWords& words, const Vocabulary& vocabulary) {
+    std::string out;
+    for (std::size_t i = 0; i < words.words.size(); ++i)
+        out += vocabulary.spelling(words.words[i]) + "@" + std::to_string(words.offsets[i]) + " ";
+    out += "|";
+    for (const std::uint32_t s : words.sentenceStarts)
+        out += " " + std::to_string(s);
+    return out;
+}
+
+TEST(HitWalkCut, WordsOffsetsAndSentences) {
+    const ProgramState state = englishState();
+    struct Case {
+        std::string text, expected;
+    };
+    const std::vector<Case> cases = {
+        // folded; "." before a blank ends a sentence; a number is a word
+        {"The Cat. Sat on 35 mats", "the@0 cat@4 sat@9 on@13 35@16 mats@19 | 2"},
+        // ? and ! before a line end or the text's end; a one-letter word not counted is no word
+        {"Why?\r\nx Now!", "why@0 now@8 | 1"},
+        // a line-end hyphen joins: offsets stay those of the text as it is
+        {"an infor-\r\nmation desk", "an@0 information@3 desk@18 |"},
+        {"Jean-\nPierre came", "jean-pierre@0 came@13 |"},
+        // "!" followed by a quotation mark ends no sentence
+        {"Stop!\" she said", "stop@0 she@7 said@11 |"},
+    };
+    for (const Case& c : cases) {
+        Vocabulary vocabulary;
+        const FileWords words = CutFileWords(state, c.text, vocabulary);
+        EXPECT_EQ(describe(words, vocabulary), c.expected) << c.text;
+    }
+}
+
+TEST(HitWalkCut, VocabularyKeepsSpellingsAsItGrows) {
+    Vocabulary vocabulary;
+    for (int i = 0; i < 2000; ++i)
+        EXPECT_EQ(vocabulary.idOf("w" + std::to_string(i)), static_cast<std::uint32_t>(i));
+    for (int i = 0; i < 2000; ++i)
+        EXPECT_EQ(vocabulary.find("w" + std::to_string(i)), static_cast<std::uint32_t>(i));
+    EXPECT_FALSE(vocabulary.find("w2000"));
+    EXPECT_EQ(vocabulary.spelling(1999), "w1999");
+}
+
+// What a walk handed its visitor: per file, its name and "record:first+count" per hit.
+struct Walked {
+    std::vector<std::string> lines;
+    Vocabulary vocabulary;
+    Result<HitWalkSummary> summary = Failure(Message{});
+};
+
+Walked walk(const std::string& dump, std::optional<std::vector<std::int64_t>> records = {}) {
+    static const ProgramState state = englishState();
+    Walked out;
+    HitWalkRequest request{dump, std::move(records), &state};
+    out.summary = WalkHitFiles(
+        request, out.vocabulary, [&out](const FileWords& words, std::span<const PlacedHit> hits) {
+            std::string line = words.name.substr(words.name.rfind('/') + 1) + ":";
+            for (const PlacedHit& h : hits)
+                line += " " + std::to_string(h.record) + ":" + std::to_string(h.first) + "+" +
+                        std::to_string(h.count) + "=" + h.keyword;
+            out.lines.push_back(line);
+        });
+    return out;
+}
+
+class HitWalkFiles : public ::testing::Test {
+protected:
+    std::string search(const std::string& keyword) {
+        return test::SearchAndSave(dir.path() + "/src/", {"a.txt", "b.txt"}, keyword,
+                                   dir.makeFolder("out") + "/", 20);
+    }
+    test::TempDir dir;
+};
+
+TEST_F(HitWalkFiles, HitsAtFileStartAndEndAndMultiWordHits) {
+    dir.write("src/a.txt", "Cat sat on the mat near the cat");
+    dir.write("src/b.txt", "no hits\r\nbut a cat in front of the CAT");
+    Walked cats = walk(search("cat"));
+    ASSERT_TRUE(cats.summary.ok()) << cats.summary.error().text;
+    EXPECT_EQ(cats.lines, (std::vector<std::string>{"a.txt: 1:0+1=Cat 2:7+1=cat",
+                                                    "b.txt: 3:4+1=cat 4:9+1=CAT"}));
+    EXPECT_EQ(cats.summary->hitsPlaced, 4);
+    EXPECT_EQ(cats.summary->tokens, 8 + 10); // "a" is an English word
+    EXPECT_TRUE(cats.summary->notes.empty());
+
+    Walked phrase = walk(search("in front of"));
+    ASSERT_TRUE(phrase.summary.ok()) << phrase.summary.error().text;
+    EXPECT_EQ(phrase.lines, (std::vector<std::string>{"b.txt: 1:5+3=in"}));
+}
+
+TEST_F(HitWalkFiles, HitsAfterALineEndHyphenAreFound) {
+    // The search joins "holding-" CR LF "forth" in its contexts; no fragment with the join in
+    // it is in the source, and the hit is found by its keyword after the last hit.
+    dir.write("src/a.txt", "an old bore holding-\r\nforth on the art of the novel");
+    dir.write("src/b.txt", "nothing");
+    Walked walked = walk(search("the"));
+    ASSERT_TRUE(walked.summary.ok());
+    EXPECT_EQ(walked.lines, (std::vector<std::string>{"a.txt: 1:5+1=the 2:8+1=the"}));
+    EXPECT_TRUE(walked.summary->notes.empty());
+}
+
+TEST_F(HitWalkFiles, OnlyTheHitsAsked) {
+    dir.write("src/a.txt", "Cat sat on the mat near the cat");
+    dir.write("src/b.txt", "the cat");
+    Walked walked = walk(search("cat"), std::vector<std::int64_t>{3, 1, 99});
+    ASSERT_TRUE(walked.summary.ok());
+    EXPECT_EQ(walked.lines, (std::vector<std::string>{"a.txt: 1:0+1=Cat", "b.txt: 3:1+1=cat"}));
+}
+
+TEST_F(HitWalkFiles, FilesChangedOrGoneAreNamedAndTheirHitsLeftOut) {
+    dir.write("src/a.txt", "Cat sat on the mat near the cat");
+    dir.write("src/b.txt", "the cat");
+    const std::string dump = search("cat");
+    dir.write("src/a.txt", "A dog sat on the mat near the dog");
+    Walked changed = walk(dump);
+    ASSERT_TRUE(changed.summary.ok());
+    EXPECT_EQ(changed.lines, (std::vector<std::string>{"b.txt: 3:1+1=cat"}));
+    EXPECT_EQ(changed.summary->hitsLeftOut, 2);
+    ASSERT_EQ(changed.summary->filesLeftOut.size(), 1u);
+    EXPECT_EQ(changed.summary->notes,
+              (std::vector<std::string>{"2 hits left out: the source file has changed or "
+                                        "gone since the search (" +
+                                        changed.summary->filesLeftOut[0] + ")."}));
+
+    std::remove((dir.path() + "/src/b.txt").c_str());
+    Walked gone = walk(dump);
+    ASSERT_TRUE(gone.summary.ok());
+    EXPECT_TRUE(gone.lines.empty());
+    EXPECT_EQ(gone.summary->hitsLeftOut, 3);
+    EXPECT_EQ(gone.summary->filesLeftOut.size(), 2u);
+}
+
+TEST_F(HitWalkFiles, ALogMissingOrNoResultFileFails) {
+    dir.write("src/a.txt", "the cat");
+    dir.write("src/b.txt", "the cat");
+    const std::string dump = search("cat");
+    std::remove((dump.substr(0, dump.size() - 3) + "log").c_str());
+    EXPECT_EQ(walk(dump).summary.code(), FailureCode::LogNotFound);
+    EXPECT_EQ(walk(dir.write("lines.dmp", "just a line of text\r\n")).summary.code(),
+              FailureCode::NotAResultFile);
+    EXPECT_EQ(walk(dir.path() + "/none.dmp").summary.code(), FailureCode::CannotOpen);
+}
+
+} // namespace
+} // namespace lexmora
