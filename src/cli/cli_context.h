@@ -78,5 +78,6 @@ int runViewCommand(CliContext& context, const std::vector<std::string>& args);
 int runKeynessCommand(CliContext& context, const std::vector<std::string>& args);
 int runCollocatesCommand(CliContext& context, const std::vector<std::string>& args);
 int runNgramsCommand(CliContext& context, const std::vector<std::string>& args);
+int runClustersCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli

@@ -25,6 +25,7 @@ constexpr const char* kMainUsage =
     "  keyness TARGET.lst REFERENCE  the keywords of a word list against a reference list\n"
     "  collocates FILE.dmp      the words around the hits, scored by MI, T, LL, logDice...\n"
     "  ngrams [options] PATH... word sequences of files and folders with frequency and range\n"
+    "  clusters RESULT.dmp      word sequences around the hits of a result file\n"
     "\n"
     "  --home DIR   the folder of the settings file lexmora9.ini (code files and help pages\n"
     "               are read from the installed program's folder)\n"
@@ -42,7 +43,7 @@ const std::map<std::string, Command>& commands() {
         {"compile", runCompileCommand},   {"count", runCountCommand},
         {"freq", runFreqCommand},         {"view", runViewCommand},
         {"keyness", runKeynessCommand},   {"collocates", runCollocatesCommand},
-        {"ngrams", runNgramsCommand},
+        {"ngrams", runNgramsCommand},     {"clusters", runClustersCommand},
     };
     return table;
 }
