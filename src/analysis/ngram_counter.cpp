@@ -14,7 +14,7 @@ namespace lexmora {
 
 namespace {
 
-constexpr std::size_t kFirstSlots = 64;
+constexpr std::size_t kFirstSlots = 1024;   // most partitions hold many more
 constexpr std::size_t kReadChunk = 1 << 20; // spilled records read back
 
 bool sameIds(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
@@ -214,7 +214,10 @@ bool NgramCounter::spill() {
     return true;
 }
 
-bool NgramCounter::drain(const Emit& emit, const Between& between) {
+bool NgramCounter::drain(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
+                         const Between& between) {
+    m_minFreq = minFreq;
+    m_minRange = minRange;
     const double total = static_cast<double>(m_parts.size() * kPartitions);
     double done = 0;
     for (int n = m_minSize; n <= m_maxSize; ++n)
@@ -232,7 +235,10 @@ bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
     countQueued(p, n);
     p.queued = {};
     if (!p.onDisk) {
-        p.table.forEach([&](const std::uint32_t* ids, const SequenceTally& t) { emit(n, ids, t); });
+        p.table.forEach([&](const std::uint32_t* ids, const SequenceTally& t) {
+            if (t.freq >= m_minFreq && t.range >= m_minRange)
+                emit(n, ids, t);
+        });
         p.table.release();
         return true;
     }
@@ -276,7 +282,10 @@ bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
         merged.addLater(ids, HashSequence(ids, n), t);
     });
     p.table.release();
-    merged.forEach([&](const std::uint32_t* ids, const SequenceTally& t) { emit(n, ids, t); });
+    merged.forEach([&](const std::uint32_t* ids, const SequenceTally& t) {
+        if (t.freq >= m_minFreq && t.range >= m_minRange)
+            emit(n, ids, t);
+    });
     return true;
 }
 

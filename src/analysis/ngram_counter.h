@@ -95,10 +95,11 @@ public:
     using Emit = std::function<void(int size, const std::uint32_t* ids, const SequenceTally&)>;
     // Called between partitions with the share done; false stops the drain.
     using Between = std::function<bool(double done)>;
-    // Every sequence of every size, partition by partition (the spilled ones merged); memory is
-    // given back as it goes. False when stopped, or when a temporary file could not be read
-    // back (error() not 0).
-    bool drain(const Emit& emit, const Between& between);
+    // Every sequence of every size with at least `minFreq` occurrences in `minRange` files,
+    // partition by partition (the spilled ones merged); memory is given back as it goes. False
+    // when stopped, or when a temporary file could not be read back (error() not 0).
+    bool drain(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
+               const Between& between);
 
 private:
     static constexpr std::size_t kPartitions = 256;
@@ -123,6 +124,7 @@ private:
     std::size_t bytes() const;
     bool spill();
     bool drainPartition(Partition& p, int n, const Emit& emit);
+    std::uint32_t m_minFreq = 1, m_minRange = 1; // of the drain
     std::string spillPath(int n, std::size_t part) const;
     bool makeFolder();
     void removeFolder();

@@ -10,6 +10,7 @@
 #include "wordcount/messages.h"
 #include "wordcount/word_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -250,8 +251,6 @@ NgramRun::Flow NgramRun::readSource(const std::string& path, int number) {
 
 void NgramRun::collect(NgramResult& result, int size, const std::uint32_t* ids,
                        const SequenceTally& tally) {
-    if (tally.freq < m_request.minFreq || tally.range < m_request.minRange)
-        return;
     m_text.clear();
     for (int i = 0; i < size; ++i) {
         if (i > 0)
@@ -286,15 +285,20 @@ Result<NgramResult> NgramRun::run() {
     NgramProgress progress;
     progress.phase = NgramProgress::Phase::Merging;
     bool stopped = false;
-    const bool drained =
-        m_counter.drain([&](int size, const std::uint32_t* ids,
-                            const SequenceTally& tally) { collect(result, size, ids, tally); },
-                        [&](double done) {
-                            progress.fraction = done;
-                            report(progress, false);
-                            stopped = poll() == Flow::Stop;
-                            return !stopped;
-                        });
+    const auto threshold = [](std::int64_t v) {
+        return static_cast<std::uint32_t>(std::clamp<std::int64_t>(v, 1, UINT32_MAX));
+    };
+    const bool drained = m_counter.drain(
+        threshold(m_request.minFreq), threshold(m_request.minRange),
+        [&](int size, const std::uint32_t* ids, const SequenceTally& tally) {
+            collect(result, size, ids, tally);
+        },
+        [&](double done) {
+            progress.fraction = done;
+            report(progress, false);
+            stopped = poll() == Flow::Stop;
+            return !stopped;
+        });
     if (!drained)
         return stopped ? abandoned : spillFailure();
     SortSequences(result.list, m_request.sort);

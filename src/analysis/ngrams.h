@@ -20,7 +20,7 @@
 namespace lexmora {
 
 // What the counting tables may take before they spill to the temporary folder.
-inline constexpr std::size_t kNgramMemoryBound = std::size_t{128} << 20;
+inline constexpr std::size_t kNgramMemoryBound = std::size_t{64} << 20;
 
 struct NgramRequest {
     std::vector<std::string> sources; // full paths (UTF-8), in the order the count takes them

@@ -79,5 +79,6 @@ int runKeynessCommand(CliContext& context, const std::vector<std::string>& args)
 int runCollocatesCommand(CliContext& context, const std::vector<std::string>& args);
 int runNgramsCommand(CliContext& context, const std::vector<std::string>& args);
 int runPlotCommand(CliContext& context, const std::vector<std::string>& args);
+int runClustersCommand(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace lexmora::cli

@@ -26,6 +26,7 @@ constexpr const char* kMainUsage =
     "  collocates FILE.dmp      the words around the hits, scored by MI, T, LL, logDice...\n"
     "  ngrams [options] PATH... word sequences of files and folders with frequency and range\n"
     "  plot FILE.dmp            how the hits spread over the files: rows, measures, SVG plot\n"
+    "  clusters RESULT.dmp      word sequences around the hits of a result file\n"
     "\n"
     "  --home DIR   the folder of the settings file lexmora9.ini (code files and help pages\n"
     "               are read from the installed program's folder)\n"
@@ -43,7 +44,8 @@ const std::map<std::string, Command>& commands() {
         {"compile", runCompileCommand},   {"count", runCountCommand},
         {"freq", runFreqCommand},         {"view", runViewCommand},
         {"keyness", runKeynessCommand},   {"collocates", runCollocatesCommand},
-        {"ngrams", runNgramsCommand},     {"plot", runPlotCommand},
+        {"ngrams", runNgramsCommand},     {"clusters", runClustersCommand},
+        {"plot", runPlotCommand},
     };
     return table;
 }
