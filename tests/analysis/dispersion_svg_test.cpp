@@ -131,7 +131,8 @@ TEST(DispersionSvg, WellFormedWithOneMarkPerDistinctPixelAndEscapedNames) {
     data.keywords = {{"walk", {{0, 1, 500, 999}, {0, 499}, {}}}, {"r\xF4le<&>", {{10}, {}, {}}}};
     const std::string svg = DispersionSvg(data, 900);
     EXPECT_EQ(xmlFault(svg), "");
-    EXPECT_EQ(occurrences(svg, "\" width=\"1\" height="), 3u + 2u + 1u); // marks only
+    // marks only: a mark is a pixel wide and a band high (a file of no words has a bar of 1)
+    EXPECT_EQ(occurrences(svg, "\" width=\"1\" height=\"8\""), 3u + 2u + 1u);
     EXPECT_EQ(occurrences(svg, "class=\"s2\""), 1u); // two hits on the first pixel: darker
     EXPECT_NE(svg.find("caf\xC3\xA9 &amp; &lt;b&gt;&quot;q&quot;.txt"), std::string::npos);
     EXPECT_NE(svg.find("tab?here.txt"), std::string::npos);
