@@ -16,6 +16,7 @@
 #include "wordcount/word_rules.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -429,6 +430,24 @@ std::uint32_t keywordWords(std::string_view keyword) {
     return std::max<std::uint32_t>(words, 1);
 }
 
+// The keyword a hit belongs to, from the text it matched: its first word, cut before the first
+// character that is no letter, digit or apostrophe and folded as the word list folds it, so that
+// "The", "the," and "the-middle" are hits of one keyword while the keywords of one result set
+// saved for several stay apart.
+std::string keywordAtHit(std::string_view fromKeyword) {
+    std::string word;
+    for (const char c : fromKeyword) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool inWord = std::isalnum(byte) || byte >= 0xC0 || c == '\'' || byte == 0x92 ||
+                            byte == 0x8A || byte == 0x8C || byte == 0x8E || byte == 0x9A ||
+                            byte == 0x9C || byte == 0x9E || byte == 0x9F;
+        if (!inWord || byte == 0xD7 || byte == 0xF7)
+            break;
+        word += static_cast<char>(LowerCp1252(byte));
+    }
+    return word.empty() ? std::string(fromKeyword.substr(0, fromKeyword.find(' '))) : word;
+}
+
 struct WalkContext {
     const ProgramState& state;
     ResultViewer& viewer;
@@ -487,9 +506,7 @@ std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWor
                                     walk.keywordWords,
                                     static_cast<std::uint32_t>(words.words.size() - placed.first))
                               : 0;
-        // The keyword searched for, as the result file names it: the text at the hit is what
-        // matched ("the," and "The" are hits of one keyword, not keywords of their own).
-        placed.keyword = walk.viewer.ViewKeyword();
+        placed.keyword = keywordAtHit(fromKeyword);
         walk.placed.push_back(std::move(placed));
     }
     return notFound;

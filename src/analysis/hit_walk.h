@@ -61,7 +61,7 @@ struct PlacedHit {
     // The hit's words (a multi-word keyword: several). 0 when the hit begins with no word of the
     // list (a one-letter word the language does not count): `first` is then the word after it.
     std::uint32_t count = 1;
-    std::string keyword; // the keyword the result file was searched for (Windows-1252)
+    std::string keyword; // the matched text's first word, folded (Windows-1252)
 };
 
 struct HitWalkRequest {

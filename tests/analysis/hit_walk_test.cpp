@@ -110,7 +110,7 @@ TEST_F(HitWalkFiles, HitsAtFileStartAndEndAndMultiWordHits) {
 
     Walked phrase = walk(search("in front of"));
     ASSERT_TRUE(phrase.summary.ok()) << phrase.summary.error().text;
-    EXPECT_EQ(phrase.lines, (std::vector<std::string>{"b.txt: 1:5+3=in  front  of"}));
+    EXPECT_EQ(phrase.lines, (std::vector<std::string>{"b.txt: 1:5+3=in"}));
 }
 
 TEST_F(HitWalkFiles, HitsAfterALineEndHyphenAreFound) {
