@@ -119,7 +119,7 @@ template <typename Take> bool visitRows(ResultViewer& viewer, Take&& take) {
             row.emplace_back(viewer.ViewKeyword());
             const auto keyIndex = static_cast<std::size_t>(position - 2);
             if (sorted && keyIndex < viewer.SortKeys().size())
-                row.emplace_back(std::string(viewer.keyText(viewer.SortKeys()[keyIndex])));
+                row.emplace_back(std::string(viewer.firstLevelText(viewer.SortKeys()[keyIndex])));
             whole = take(position - first + 1, row);
             return whole;
         });
