@@ -210,25 +210,6 @@ bool inTypeOrder(const ComparedList& list) {
 
 } // namespace
 
-int CompareTypes(std::string_view a, std::string_view b) {
-    const CharTables& t = kCharTables;
-    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const int x = t.piece[pa[i]], y = t.piece[pb[i]];
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size() ? -1 : 1;
-    for (std::size_t i = 0; i < n; ++i) {
-        const int x = t.lower[pa[i]], y = t.lower[pb[i]];
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return 0;
-}
 
 std::int64_t PutInTypeOrder(ComparedList& list) {
     if (inTypeOrder(list))

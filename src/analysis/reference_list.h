@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "wordcount/word_rules.h"
 
 #include <cstdint>
 #include <string>
@@ -33,10 +34,8 @@ struct ComparedList {
     }
 };
 
-// The order of types: the word list's order without its last step (lower case before upper
-// case), so that two spellings of one type compare equal. A word list's types are strictly
+// Types are ordered by CompareTypes (wordcount/word_rules.h); a word list's types are strictly
 // increasing in it.
-int CompareTypes(std::string_view a, std::string_view b);
 
 // A word list pair, refused as the frequency viewer refuses it; an empty list is refused too.
 Result<ComparedList> LoadCountList(const std::string& listPath);

@@ -1,4 +1,5 @@
 // lexmora-cli count: a word count of files and folders into a ".lst"/".sta" pair.
+#include "cli/analysis_output.h"
 #include "cli/cli_context.h"
 #include "cli/messages.h"
 
@@ -139,17 +140,6 @@ std::optional<int> checkStart(const CountOptions& o, CliContext& context) {
     return std::nullopt;
 }
 
-// What a path that is there but is neither a file nor a folder is, or nothing.
-std::optional<std::string> otherKind(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
-        return std::nullopt;
-    return S_ISFIFO(info.st_mode)   ? "a FIFO (named pipe)"
-           : S_ISCHR(info.st_mode)  ? "a character device"
-           : S_ISBLK(info.st_mode)  ? "a block device"
-           : S_ISSOCK(info.st_mode) ? "a socket"
-                                    : "not a regular file";
-}
 
 // The files given, and those of the folders given (with their trees when asked); a folder that
 // cannot be read is named. A FIFO or a device given by name is told and left out: the count's
@@ -158,7 +148,7 @@ std::vector<std::string> expandSources(const CountOptions& o, CliContext& contex
     std::vector<std::string> files;
     for (const std::string& p : o.paths) {
         const std::string full = AbsolutePath(p);
-        if (const auto kind = otherKind(full)) {
+        if (const auto kind = OtherFileKind(full)) {
             context.report(msg::NotACountSource(full, *kind));
             continue;
         }

@@ -420,6 +420,36 @@ Result<std::unique_ptr<TableWriter>> OpenTableFile(TableFormat format, const std
         std::make_unique<TextFileWriter>(format, std::move(file), placement));
 }
 
+Status StreamRows(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
+                  const RowSource& source, const ExportProgress& progress,
+                  const std::string& targetName) {
+    constexpr std::int64_t kProgressStep = 4096;
+    if (Status begun = writer.begin(columns); !begun)
+        return begun;
+    Status failed;
+    bool stopped = false;
+    const Status read = source([&](std::int64_t done, const Row& row) {
+        if (Status added = writer.add(row); !added) {
+            failed = std::move(added);
+            return false;
+        }
+        if (progress && done % kProgressStep == 0 && !progress(done, total)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    });
+    if (!read)
+        return read;
+    if (!failed)
+        return failed;
+    if (stopped)
+        return Failure(msg::ExportStopped(targetName), FailureCode::Cancelled);
+    if (progress)
+        progress(total, total);
+    return writer.finish();
+}
+
 std::string TableText(const Table& table, TableFormat format, TextTableOptions options) {
     std::string text;
     auto writer = MakeTextTableWriter(

@@ -44,6 +44,20 @@ std::unique_ptr<TableWriter> MakeTextTableWriter(TableFormat format, ByteSink si
 Result<std::unique_ptr<TableWriter>> OpenTableFile(TableFormat format, const std::string& path,
                                                    Placement placement);
 
+// How far a streamed export has come; false when the user asked it to stop.
+using ExportProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+// Hands each row to `take` in order, until `take` returns false; fails only when the rows
+// cannot be read.
+using RowTake = std::function<bool(std::int64_t done, const Row& row)>;
+using RowSource = std::function<Status(const RowTake& take)>;
+
+// Streams the rows of `source` into `writer`: begins it with `columns`, tells `progress` every
+// few thousand rows and at the end, and finishes it. A stop fails as Cancelled with a message
+// naming `targetName` (UTF-8) and leaves the writer unfinished (a file writer leaves nothing).
+Status StreamRows(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
+                  const RowSource& source, const ExportProgress& progress,
+                  const std::string& targetName);
+
 // A whole table into a text format, as one string (tests, clipboard).
 std::string TableText(const Table& table, TableFormat format, TextTableOptions options = {});
 

@@ -2,7 +2,6 @@
 
 #include "core/file_io.h"
 #include "core/paths.h"
-#include "export/messages.h"
 #include "search/result_files.h"
 
 #include <algorithm>
@@ -13,7 +12,6 @@ namespace lexmora {
 namespace {
 
 // Progress is told once per this many lines.
-constexpr std::int64_t kProgressStep = 4096;
 // The hit number the search writes in front of the left context.
 constexpr std::size_t kHitNumberWidth = 5;
 
@@ -139,29 +137,14 @@ std::vector<Column> KwicExportColumns(const ResultViewer& viewer) {
 
 Status ExportKwicLines(ResultViewer& viewer, TableWriter& writer, const ExportProgress& progress,
                        const std::string& targetName) {
-    if (Status begun = writer.begin(KwicExportColumns(viewer)); !begun)
-        return begun;
     const std::int64_t total = viewer.IndexCount() - (viewer.hasHeader() ? 1 : 0);
-    Status failed;
-    bool stopped = false;
-    visitRows(viewer, [&](std::int64_t done, const Row& row) {
-        if (Status added = writer.add(row); !added) {
-            failed = std::move(added);
-            return false;
-        }
-        if (progress && done % kProgressStep == 0 && !progress(done, total)) {
-            stopped = true;
-            return false;
-        }
-        return true;
-    });
-    if (!failed)
-        return failed;
-    if (stopped)
-        return Failure(exporting::msg::ExportStopped(targetName), FailureCode::Cancelled);
-    if (progress)
-        progress(total, total);
-    return writer.finish();
+    return StreamRows(
+        writer, KwicExportColumns(viewer), total,
+        [&](const RowTake& take) {
+            visitRows(viewer, take);
+            return Status::success();
+        },
+        progress, targetName);
 }
 
 Table KwicLinesTable(ResultViewer& viewer) {

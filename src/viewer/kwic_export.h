@@ -15,9 +15,6 @@
 
 namespace lexmora {
 
-// How far an export has come; false when the user asked it to stop.
-using ExportProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
-
 // The columns an export of this viewer has (the sort key only while it is sorted).
 std::vector<Column> KwicExportColumns(const ResultViewer& viewer);
 

@@ -1,12 +1,9 @@
 #include "wordcount/list_export.h"
 
-#include "export/messages.h"
 
 namespace lexmora {
 
 namespace {
-
-constexpr std::int64_t kProgressStep = 8192;
 
 double shareOf(std::int64_t frequency, std::int64_t tokens) {
     return tokens > 0 ? static_cast<double>(frequency) / static_cast<double>(tokens) : 0.0;
@@ -54,31 +51,10 @@ std::vector<Column> WordListColumns(const FrequencyTable& table) {
 Status ExportWordList(const FrequencyTable& table, TableWriter& writer,
                       const ListExportProgress& progress, const std::string& targetName,
                       const std::vector<std::int64_t>* chosen) {
-    if (Status begun = writer.begin(WordListColumns(table)); !begun)
-        return begun;
     const std::int64_t total = chosen ? static_cast<std::int64_t>(chosen->size()) : table.size();
-    Status failed;
-    bool stopped = false;
-    const Status read = visitRows(table, chosen, [&](std::int64_t done, const Row& row) {
-        if (Status added = writer.add(row); !added) {
-            failed = std::move(added);
-            return false;
-        }
-        if (progress && done % kProgressStep == 0 && !progress(done, total)) {
-            stopped = true;
-            return false;
-        }
-        return true;
-    });
-    if (!read)
-        return read;
-    if (!failed)
-        return failed;
-    if (stopped)
-        return Failure(exporting::msg::ExportStopped(targetName), FailureCode::Cancelled);
-    if (progress)
-        progress(total, total);
-    return writer.finish();
+    return StreamRows(
+        writer, WordListColumns(table), total,
+        [&](const RowTake& take) { return visitRows(table, chosen, take); }, progress, targetName);
 }
 
 Result<Table> WordListTable(const FrequencyTable& table) {

@@ -14,8 +14,7 @@
 
 namespace lexmora {
 
-// How far an export has come; false when the user asked it to stop.
-using ListExportProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+using ListExportProgress = ExportProgress;
 
 // rank, word, freq, percent (four decimals), norm (the table's norm: its decimals).
 std::vector<Column> WordListColumns(const FrequencyTable& table);

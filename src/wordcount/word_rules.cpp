@@ -193,7 +193,7 @@ bool IsHyphenKeepingCapital(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 192 && c <= 221 && c != 215);
 }
 
-int CompareWords(std::string_view a, std::string_view b) {
+int CompareTypes(std::string_view a, std::string_view b) {
     const CharTables& t = kCharTables;
     const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
     const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
@@ -212,10 +212,18 @@ int CompareWords(std::string_view a, std::string_view b) {
         if (x != y)
             return x < y ? -1 : 1;
     }
+    return 0;
+}
+
+int CompareWords(std::string_view a, std::string_view b) {
+    if (const int order = CompareTypes(a, b); order != 0)
+        return order;
     // 3: the lower-case spelling first
-    for (std::size_t i = 0; i < n; ++i) {
-        if (pa[i] != pb[i])
-            return pa[i] == t.lower[pa[i]] ? -1 : 1;
+    const CharTables& t = kCharTables;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x != y)
+            return x == t.lower[x] ? -1 : 1;
     }
     return 0;
 }

@@ -61,6 +61,9 @@ bool IsHyphenKeepingCapital(unsigned char c);
 // in which splitting files them), then accents, then lower case before upper case. It is a
 // total order; two words are the same type when their lower-case forms are equal.
 int CompareWords(std::string_view a, std::string_view b);
+// The same order without its last step (lower case before upper case): two spellings of one
+// type compare equal.
+int CompareTypes(std::string_view a, std::string_view b);
 bool SameType(std::string_view a, std::string_view b);
 
 // Spellings in CompareWords order. A spelling's first eight base letters, packed into one
