@@ -2,6 +2,7 @@
 
 #include "analysis/messages.h"
 #include "core/paths.h"
+#include "wordcount/word_rules.h"
 
 #include <algorithm>
 #include <charconv>

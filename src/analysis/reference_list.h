@@ -4,7 +4,6 @@
 #pragma once
 
 #include "core/result.h"
-#include "wordcount/word_rules.h"
 
 #include <cstdint>
 #include <string>

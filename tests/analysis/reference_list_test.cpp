@@ -5,6 +5,7 @@
 #include "analysis/keyness.h"
 #include "analysis/messages.h"
 #include "core/command_line.h"
+#include "wordcount/word_rules.h"
 #include "core/paths.h"
 #include "export/table_writer.h"
 #include "support/test_support.h"
