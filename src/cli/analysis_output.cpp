@@ -1,6 +1,10 @@
 #include "cli/analysis_output.h"
 
+#include "cli/messages.h"
+#include "core/file_io.h"
+#include "core/program_location.h"
 #include "export/table_writer.h"
+#include "wordcount/count_sources.h"
 
 #include <charconv>
 #include <cstdio>
@@ -34,6 +38,26 @@ std::optional<std::string> OtherFileKind(const std::string& path) {
            : S_ISBLK(info.st_mode)  ? "a block device"
            : S_ISSOCK(info.st_mode) ? "a socket"
                                     : "not a regular file";
+}
+
+std::vector<std::string> ExpandCountSources(const std::vector<std::string>& paths, bool tree,
+                                            const std::string& pattern, CliContext& context) {
+    std::vector<std::string> files;
+    for (const std::string& p : paths) {
+        const std::string full = AbsolutePath(p);
+        if (const auto kind = OtherFileKind(full)) {
+            context.report(cli::msg::NotACountSource(full, *kind));
+            continue;
+        }
+        if (!isDirectory(full)) {
+            files.push_back(full);
+            continue;
+        }
+        const std::vector<std::string> found =
+            ListCountSources(full, tree, context.prompter, pattern);
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
 }
 
 bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format,

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lexmora::cli {
 
@@ -21,6 +22,13 @@ std::optional<TableFormat> TextFormatNamed(std::string_view name);
 
 // What a path that is there but is neither a file nor a folder is ("a FIFO (named pipe)"...).
 std::optional<std::string> OtherFileKind(const std::string& path);
+
+// The files given, and those of the folders given (with their trees when asked, matching
+// `pattern`); a folder that cannot be read is named. A FIFO or a device given by name is told
+// and left out: the count's own check would call it missing and abandon the whole run. A
+// missing file is kept, for the run's own question.
+std::vector<std::string> ExpandCountSources(const std::vector<std::string>& paths, bool tree,
+                                            const std::string& pattern, CliContext& context);
 
 // The list as a table with columns `firstColumn`, freq, range, on standard output (UTF-8
 // unless --raw); false when standard output could not be written.

@@ -140,29 +140,6 @@ std::optional<int> checkStart(const CountOptions& o, CliContext& context) {
     return std::nullopt;
 }
 
-
-// The files given, and those of the folders given (with their trees when asked); a folder that
-// cannot be read is named. A FIFO or a device given by name is told and left out: the count's
-// own check would call it missing and abandon the whole count.
-std::vector<std::string> expandSources(const CountOptions& o, CliContext& context) {
-    std::vector<std::string> files;
-    for (const std::string& p : o.paths) {
-        const std::string full = AbsolutePath(p);
-        if (const auto kind = OtherFileKind(full)) {
-            context.report(msg::NotACountSource(full, *kind));
-            continue;
-        }
-        if (!isDirectory(full)) {
-            files.push_back(full); // a missing file gets the count's own question
-            continue;
-        }
-        const std::vector<std::string> found =
-            ListCountSources(full, o.tree, context.prompter, o.pattern);
-        files.insert(files.end(), found.begin(), found.end());
-    }
-    return files;
-}
-
 // Progress on standard error, at most once a second.
 std::function<void(const CountProgress&)> progressPrinter(const CliContext& context) {
     auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
@@ -212,7 +189,7 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
         return *status;
     if (const auto status = checkStart(o, context))
         return *status;
-    const std::vector<std::string> files = expandSources(o, context);
+    const std::vector<std::string> files = ExpandCountSources(o.paths, o.tree, o.pattern, context);
     CliRunHost host;
     CountHooks hooks;
     hooks.host = &host;

@@ -148,26 +148,6 @@ std::optional<int> readOptions(const std::vector<std::string>& args, NgramsOptio
     return std::nullopt;
 }
 
-// Files as the count takes them: FIFOs and devices named and left out, folders listed.
-std::vector<std::string> expandSources(const NgramsOptions& o, CliContext& context) {
-    std::vector<std::string> files;
-    for (const std::string& p : o.paths) {
-        const std::string full = AbsolutePath(p);
-        if (const auto kind = OtherFileKind(full)) {
-            context.report(msg::NotACountSource(full, *kind));
-            continue;
-        }
-        if (!isDirectory(full)) {
-            files.push_back(full);
-            continue;
-        }
-        const std::vector<std::string> found =
-            ListCountSources(full, o.tree, context.prompter, o.pattern);
-        files.insert(files.end(), found.begin(), found.end());
-    }
-    return files;
-}
-
 std::function<void(const NgramProgress&)> progressPrinter(const CliContext& context) {
     auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     return [&context, last](const NgramProgress& p) mutable {
@@ -229,7 +209,7 @@ int runNgramsCommand(CliContext& context, const std::vector<std::string>& args) 
         context.report(msg::NoSourceFilesSelected());
         return kUsage;
     }
-    o.request.sources = expandSources(o, context);
+    o.request.sources = ExpandCountSources(o.paths, o.tree, o.pattern, context);
     CliRunHost host;
     NgramHooks hooks;
     hooks.host = &host;
