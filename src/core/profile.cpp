@@ -166,11 +166,19 @@ std::optional<std::string> readProfileValue(const std::string& path, std::string
 
 bool writeProfileValue(const std::string& path, std::string_view section, std::string_view key,
                        std::string_view value) {
+    const std::pair<std::string, std::string> one{std::string(key), std::string(value)};
+    return writeProfileValues(path, section, std::span(&one, 1));
+}
+
+bool writeProfileValues(const std::string& path, std::string_view section,
+                        std::span<const std::pair<std::string, std::string>> keyValues) {
     const auto old = readFileBytes(path);
     if (!old && fileIsPresent(path))
         return false; // there but unreadable: never replace what we could not read
-    return writeFileReplacing(path,
-                              setProfileValue(old.value_or(std::string()), section, key, value));
+    std::string text = old.value_or(std::string());
+    for (const auto& [key, value] : keyValues)
+        text = setProfileValue(text, section, key, value);
+    return writeFileReplacing(path, text);
 }
 
 } // namespace lexmora

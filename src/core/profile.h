@@ -3,8 +3,10 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace lexmora {
 
@@ -24,5 +26,9 @@ std::optional<std::string> readProfileValue(const std::string& path, std::string
 // write leaves the old file untouched. Returns false on any failure.
 bool writeProfileValue(const std::string& path, std::string_view section, std::string_view key,
                        std::string_view value);
+
+// Several keys of one section set in one replacement of the file (same rules as above).
+bool writeProfileValues(const std::string& path, std::string_view section,
+                        std::span<const std::pair<std::string, std::string>> keyValues);
 
 } // namespace lexmora
