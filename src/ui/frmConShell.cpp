@@ -107,6 +107,7 @@ frmConShell::frmConShell(ProgramState& state, StartValues& start, Prompter& prom
     : QMainWindow(parent), m_state(state), m_start(start), m_prompter(prompter) {
     setObjectName("frmConShell");
     setWindowTitle(kCaption);
+    setAcceptDrops(true);
     buildMenus();
 
     auto* central = new QWidget(this);
@@ -158,6 +159,9 @@ void frmConShell::buildMenus() {
     connect(addItem(files, "mnuFrequencyFiles", tr("View Word &Frequency Files")),
             &QAction::triggered, this,
             [this] { RunWordFrequency(m_state, m_prompter, FrequencyWindowMode::Viewing, this); });
+    QMenu* recent = files->addMenu(tr("&Recent Files"));
+    recent->setObjectName("mnuRecent");
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
     QAction* fileManager = addItem(files, "mnuFileManager", tr("File &Manager"));
     connect(fileManager, &QAction::triggered, this, &frmConShell::openFileManager);
     m_advancedOnly << fileManager;
@@ -476,7 +480,7 @@ void frmConShell::closeEvent(QCloseEvent* event) {
 void frmConShell::chooseSources() {
     files::PrepareSourceChooser(m_state);
     if (ChooseFiles(m_state, m_prompter, files::SourceChooserCaption(m_state), this, &m_viewer))
-        m_filesText->setText(toQt(files::TakeSourceChoice(m_state)));
+        takeSources(files::TakeSourceChoice(m_state));
     refreshPanel();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/program_state.h"
 #include "core/prompter.h"
+#include "core/recent_files.h"
 #include "core/settings.h"
 #include "ui/qt_file_viewer.h"
 
@@ -11,10 +12,15 @@
 
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -52,6 +58,15 @@ public:
     // "&View Search Results" and its icon: the result viewer, the main window hidden meanwhile.
     void viewSearchResults();
     void openCollocates(); // "Collocates of a Result File..."
+    // A result file in the viewer, a word list in the frequency viewer, without their choosers.
+    void viewResultFile(const std::string& path);
+    void viewWordList(const std::string& path);
+    // Files or folders dropped on the window (paths as on disk): a lone .dmp or .lst opens,
+    // anything else becomes the sources.
+    void takeDroppedPaths(const std::vector<std::string>& paths);
+    // "&Recent Files": rebuilt each time it opens, from the settings file.
+    void fillRecentMenu(QMenu* menu);
+    void openRecent(RecentKind kind, const std::string& path);
     // Tests reach the KWIC screen of a run through this hook, called before the run starts.
     std::function<void(class frmViewScreen&)> onSearchScreenForTest;
 
@@ -59,6 +74,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
@@ -69,6 +86,7 @@ private:
     void updateSaveOptions();
     void showAbout();
     void showLanguageMenu(const QPoint& where);
+    void takeSources(const std::optional<std::string>& panelText);
 
     ProgramState& m_state;
     StartValues& m_start;

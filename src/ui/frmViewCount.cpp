@@ -207,13 +207,17 @@ void frmViewCount::closeEvent(QCloseEvent* event) {
 }
 
 void RunWordFrequency(ProgramState& state, Prompter& prompter, FrequencyWindowMode mode,
-                      QWidget* parent) {
+                      QWidget* parent, const std::string& listPath) {
     state.FrequencyMode = mode;
     state.ExitFlag = ExitRequest::None;
     state.PauseFlag = false;
     frmViewCount window(state, prompter, parent);
     if (mode == FrequencyWindowMode::Viewing)
-        QTimer::singleShot(0, &window, [&window] { window.SelectCountFile(); });
+        QTimer::singleShot(0, &window, [&window, &listPath] {
+            // A list given (recent or dropped) that cannot be opened falls back to the choice.
+            if (listPath.empty() || !window.openCountFile(listPath))
+                window.SelectCountFile();
+        });
     window.exec();
     state.ExitFlag = ExitRequest::None;
     state.PauseFlag = false;

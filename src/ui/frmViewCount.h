@@ -181,8 +181,9 @@ private:
 };
 
 // The main window's "&Word Frequency Count" (counting) and "View Word &Frequency Files"
-// (viewing): the window, modal, until the user leaves it.
+// (viewing): the window, modal, until the user leaves it. Viewing a given `listPath` (a recent
+// or dropped word list) opens it at once.
 void RunWordFrequency(ProgramState& state, Prompter& prompter, FrequencyWindowMode mode,
-                      QWidget* parent);
+                      QWidget* parent, const std::string& listPath = {});
 
 } // namespace lexmora::ui

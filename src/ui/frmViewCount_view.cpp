@@ -2,6 +2,8 @@
 // the scroll bar over all records (scaled above 32,767), and the menu commands carried out in
 // the viewer's order.
 #include "ui/frmViewCount.h"
+
+#include "core/recent_files.h"
 #include "ui/help_qt.h"
 
 #include "core/paths.h"
@@ -194,6 +196,8 @@ bool frmViewCount::openCountFile(const std::string& listPath) {
     setNorm(0);
     syncScrollBar();
     ShowRows();
+    if (!m_state.SettingsPath.empty()) // a settings file that cannot be written keeps its list
+        RememberRecent(m_state.SettingsPath, RecentKind::WordList, listPath);
     return true;
 }
 

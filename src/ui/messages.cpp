@@ -47,4 +47,17 @@ Message AbandonAnalysis() {
                    " Stop", Buttons::YesNo, Icon::Question};
 }
 
+// --- recent files and dropped files ---
+Message RecentFileGone(const std::string& name) {
+    return Message{joinLines({name + " is no longer there.", "It is taken off the recent files."}),
+                   " Recent files", Buttons::Ok, Icon::Exclamation};
+}
+
+Message NothingToTakeFromDrop() {
+    return Message{joinLines({"Nothing here can be searched or opened.",
+                              "Drop source files or folders, a result file (.dmp) or a word "
+                              "list (.lst)."}),
+                   " Drop", Buttons::Ok, Icon::Exclamation};
+}
+
 } // namespace lexmora::ui::msg

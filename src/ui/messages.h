@@ -29,4 +29,10 @@ Message PrinterNotOpened();
 // Asked when an analysis is to stop before its table is ready.
 Message AbandonAnalysis();
 
+// --- recent files and dropped files ---
+// A recent file or folder (its name, Windows-1252) that is gone; it leaves the list.
+Message RecentFileGone(const std::string& name);
+// Dropped items the main window cannot use (nothing but unreadable or foreign entries).
+Message NothingToTakeFromDrop();
+
 } // namespace lexmora::ui::msg

@@ -11,7 +11,8 @@
 
 namespace lexmora::ui {
 
-void RunViewerWindow(ProgramState& state, Prompter& prompter, QWidget* mainWindow) {
+void RunViewerWindow(ProgramState& state, Prompter& prompter, QWidget* mainWindow,
+                     std::vector<std::string> firstFiles) {
     frmViewScreen screen(state, prompter);
     QtPrinter printer(&screen);
     QtViewerScreen adapter(screen, state, &prompter, &printer);
@@ -25,7 +26,7 @@ void RunViewerWindow(ProgramState& state, Prompter& prompter, QWidget* mainWindo
     screen.prepareForViewing(geometry.lines);
     if (mainWindow != nullptr)
         mainWindow->hide();
-    RunResultViewer(state, ports);
+    RunResultViewer(state, ports, std::move(firstFiles));
     screen.hide();
     if (mainWindow != nullptr)
         mainWindow->show();

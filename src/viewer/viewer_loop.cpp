@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "core/paths.h"
 #include "core/program_location.h"
+#include "core/recent_files.h"
 #include "core/text_codec.h"
 #include "viewer/keyword_span.h"
 #include "viewer/messages.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <new>
 #include <sys/stat.h>
+#include <utility>
 
 namespace lexmora {
 
@@ -568,6 +570,8 @@ bool viewChosenFiles(const std::vector<std::string>& files, ProgramState& state,
                 return false;
             continue;
         }
+        if (!state.SettingsPath.empty()) // a settings file that cannot be written keeps its list
+            RememberRecent(state.SettingsPath, RecentKind::ResultFile, files[pass.fileIndex]);
         const LeaveFile leave = viewOpenFile(*opened, state, pass, ports);
         if (leave == LeaveFile::Exit)
             return true;
@@ -581,7 +585,7 @@ bool viewChosenFiles(const std::vector<std::string>& files, ProgramState& state,
 
 } // namespace
 
-int RunResultViewer(ProgramState& state, ViewerPorts& ports) {
+int RunResultViewer(ProgramState& state, ViewerPorts& ports, std::vector<std::string> firstFiles) {
     const ScreenGeometry geometry = ViewerScreenGeometry(
         ports.screen.screenHeightPixels(), ScreenGeometry{state.ScreenLines, state.ScreenColumns});
     state.ScreenLines = geometry.lines;
@@ -589,11 +593,14 @@ int RunResultViewer(ProgramState& state, ViewerPorts& ports) {
     state.ColumnView = false;
     ViewingPass pass;
     for (bool leaving = false; !leaving;) {
-        const auto chosen =
-            ports.screen.chooseFiles(kSelectFilesToView, state.ViewFileMask, state.TargetDirectory);
+        // A file opened from outside the chooser writes its outputs beside itself.
+        const bool given = !firstFiles.empty();
+        auto chosen = given ? std::optional<std::vector<std::string>>(std::exchange(firstFiles, {}))
+                            : ports.screen.chooseFiles(kSelectFilesToView, state.ViewFileMask,
+                                                       state.TargetDirectory);
         if (!chosen || chosen->empty())
             break;
-        state.ViewFolder = state.TargetDirectory;
+        state.ViewFolder = given ? FolderOf(chosen->front()) : state.TargetDirectory;
         leaving = viewChosenFiles(*chosen, state, pass, ports);
     }
     tellIfFailed(pass.printing.finish(ports.printer), ports.prompter);

@@ -172,8 +172,11 @@ std::optional<LeaveFile> RunPendingCommand(ResultViewer& viewer, ProgramState& s
                                            ViewingPass& pass, ViewerPorts& ports);
 
 // RunResultViewer: file selection, every chosen file in turn, until the user leaves the viewer.
+// `firstFiles` (a recent or dropped file) are viewed before the first choice is asked for.
+// Each file opened is remembered among the recent result files.
 // Returns 0; the exit and pause flags are reset on the way out and a held print job is sent.
-int RunResultViewer(ProgramState& state, ViewerPorts& ports);
+int RunResultViewer(ProgramState& state, ViewerPorts& ports,
+                    std::vector<std::string> firstFiles = {});
 
 // The folder the viewer's outputs go to: ViewFolder, else the viewed file's folder.
 std::string ViewerOutputFolder(const ProgramState& state, const ResultViewer& viewer);

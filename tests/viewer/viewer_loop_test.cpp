@@ -1,5 +1,7 @@
 #include "viewer/viewer_loop.h"
 
+#include "core/recent_files.h"
+
 #include "viewer/viewer_fixture.h"
 
 #include <gtest/gtest.h>
@@ -637,6 +639,20 @@ TEST(RunResultViewer, ViewMoreFilesReturnsToTheChooserWithoutAsking) {
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/1", "zoo.dmp 1/1"}));
     EXPECT_EQ(h.titles(), (std::vector<std::string>{" About to return to main screen"}));
     EXPECT_EQ(h.screen.chooserMasks.size(), 2u); // the third choice is never asked for
+}
+
+TEST(RunResultViewer, AGivenFileIsViewedFirstRememberedAndWritesBesideItself) {
+    Harness h;
+    h.state.SettingsPath = h.dir.path() + "/lexmora9.ini";
+    h.state.TargetDirectory = h.dir.path() + "/elsewhere";
+    h.screen.fileChoices = {std::nullopt}; // after the given file, the chooser is left
+    h.screen.steps = {menu(ViewerMenu::MoreFiles)};
+    EXPECT_EQ(RunResultViewer(h.state, h.ports, {h.path}), 0);
+    EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/1"}));
+    EXPECT_EQ(h.screen.chooserMasks.size(), 1u); // asked only once the given file was left
+    EXPECT_EQ(h.state.ViewFolder, h.dir.path());
+    EXPECT_EQ(RecentPaths(h.state.SettingsPath, RecentKind::ResultFile),
+              std::vector<std::string>{h.path});
 }
 
 } // namespace
