@@ -42,6 +42,8 @@ Urgency urgencyOfMenu(ViewerMenu item) {
     case ViewerMenu::CopyCommandLine:
     case ViewerMenu::Export:
     case ViewerMenu::Collocates:
+    case ViewerMenu::FindInLines:
+    case ViewerMenu::FindNext:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

@@ -40,6 +40,8 @@ enum class ViewerMenu {
     CopyCommandLine, // "Copy as Command &Line"
     Collocates,      // "Collocates with &Statistics...": the collocates of the lines shown
     Export,          // "Export &KWIC Lines...": the lines shown, as CSV, TSV, XLSX or JSON
+    FindInLines,     // "&Find in Lines...": only the lines holding a word stay shown
+    FindNext,        // F3: the next line holding the word at the top of the page
 };
 
 // cmdLastFile, cmdNextFile.

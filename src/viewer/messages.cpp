@@ -175,4 +175,16 @@ Message NoDetailsForFile() {
                "", Buttons::Ok, Icon::Exclamation);
 }
 
+Message LinesHoldingWord(std::int64_t holding, std::int64_t shown, const std::string& word) {
+    return box(joinLines({std::to_string(holding) + " of the " + std::to_string(shown) +
+                              " lines shown hold \"" + word + "\".",
+                          "Restore all Deletions brings the others back."}),
+               " Find in lines", Buttons::Ok, Icon::Information);
+}
+
+Message NoLineHoldsWord(const std::string& word) {
+    return box("No line shown holds \"" + word + "\".", " Find in lines", Buttons::Ok,
+               Icon::Information);
+}
+
 } // namespace lexmora::viewer::msg

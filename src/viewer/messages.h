@@ -38,5 +38,8 @@ Message DetailsSaveFailed(); // "File problem - Could not save text!"
 Message LogEntryMissing(const std::string& logName, std::int32_t entry);
 Message LogEntryMismatch(const std::string& logName, std::int32_t entry);
 Message NoDetailsForFile();
+// "Find in Lines": how many of the lines shown hold the word, and none of them does.
+Message LinesHoldingWord(std::int64_t holding, std::int64_t shown, const std::string& word);
+Message NoLineHoldsWord(const std::string& word);
 
 } // namespace lexmora::viewer::msg

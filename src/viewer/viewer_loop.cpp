@@ -7,6 +7,7 @@
 #include "core/recent_files.h"
 #include "core/text_codec.h"
 #include "viewer/keyword_span.h"
+#include "viewer/line_find.h"
 #include "viewer/messages.h"
 
 #include <algorithm>
@@ -232,6 +233,66 @@ AfterCommand runUnsort(CommandContext& c) {
 AfterCommand runRestoreAll(CommandContext& c) {
     c.viewer.RestoreAllDeletions();
     c.state.TopPosition = 2;
+    return kRedraw;
+}
+
+// The word of a find: asked for unless F3 repeats the last one.
+std::optional<LineFinder> findWordOf(CommandContext& c, bool repeat) {
+    if (!repeat || c.pass.findWord.empty()) {
+        auto word = c.ports.screen.askFindWord(c.pass.findWord);
+        if (!word || LineFinder(*word).empty())
+            return std::nullopt;
+        c.pass.findWord = LineFinder(*word).word();
+        c.pass.lastFound = 0;
+    }
+    return LineFinder(c.pass.findWord);
+}
+
+// "Find in Lines": the lines without the word are deleted (Restore all Deletions brings them
+// back), and the user is told how many hold it.
+AfterCommand runFindInLines(CommandContext& c) {
+    const auto finder = findWordOf(c, false);
+    if (!finder)
+        return kKeepPage;
+    std::vector<std::int64_t> holding = PositionsHolding(c.viewer, *finder);
+    const std::int64_t shown = c.viewer.IndexCount() - 1;
+    if (holding.empty()) {
+        c.ports.prompter.tell(msg::NoLineHoldsWord(finder->word()));
+        return kKeepPage;
+    }
+    std::vector<std::int64_t> others;
+    std::size_t next = 0;
+    for (std::int64_t position = 2; position <= c.viewer.IndexCount(); ++position) {
+        if (next < holding.size() && holding[next] == position)
+            ++next;
+        else
+            others.push_back(position);
+    }
+    if (!others.empty()) {
+        ScriptedPrompter agreed({Answer::Yes}); // the user asked for it by the find
+        c.viewer.DeleteSelected(std::move(others), agreed);
+        c.ports.screen.clearSelection();
+    }
+    c.state.TopPosition = 2;
+    c.pass.lastFound = 0;
+    c.ports.prompter.tell(
+        msg::LinesHoldingWord(static_cast<std::int64_t>(holding.size()), shown, finder->word()));
+    return kRedraw;
+}
+
+// F3: the next line holding the word goes to the top of the page (the last page stays whole).
+AfterCommand runFindNext(CommandContext& c) {
+    const auto finder = findWordOf(c, true);
+    if (!finder)
+        return kKeepPage;
+    const std::int64_t from = c.pass.lastFound != 0 ? c.pass.lastFound : c.state.TopPosition - 1;
+    const auto found = NextPositionHolding(c.viewer, *finder, from);
+    if (!found) {
+        c.ports.prompter.tell(msg::NoLineHoldsWord(finder->word()));
+        return kKeepPage;
+    }
+    c.pass.lastFound = *found;
+    c.state.TopPosition = *found;
     return kRedraw;
 }
 
@@ -466,6 +527,10 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return kKeepPage;
     case ViewerMenu::Collocates:
         return c.ports.screen.openCollocates(c.viewer) ? kRedraw : kKeepPage;
+    case ViewerMenu::FindInLines:
+        return runFindInLines(c);
+    case ViewerMenu::FindNext:
+        return runFindNext(c);
     }
     return kKeepPage;
 }

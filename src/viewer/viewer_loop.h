@@ -97,6 +97,11 @@ public:
         (void)current;
         return std::nullopt;
     }
+    // "Find in Lines": the word to look for (`last` offered); nothing when the user cancels.
+    virtual std::optional<std::string> askFindWord(const std::string& last) {
+        (void)last;
+        return std::nullopt;
+    }
     // The sort dialog; nothing when the user left it without "Ok".
     virtual std::optional<SortRequest> askSortPositions(bool columnView) {
         (void)columnView;
@@ -158,6 +163,8 @@ struct ViewingPass {
     std::optional<RecordDetails> shownDetails; // the text of the details window
     std::optional<std::string> pickedLog;      // a log the user picked for the current file
     std::optional<SavedExtract> savedExtract;  // the last ".cnc" extract, for the command line
+    std::string findWord;                      // the last word of "Find in Lines"
+    std::int64_t lastFound = 0;                // the line F3 last went to (0: none)
     std::size_t fileIndex = 0;
     std::size_t fileCount = 1;
 };

@@ -468,6 +468,12 @@ std::vector<Row> everyMessage() {
         {viewer::msg::NoDetailsForFile(),
          "Record details need a result file of this program\r\nwith its log file beside it.", "",
          Buttons::Ok, Icon::Exclamation},
+        {viewer::msg::LinesHoldingWord(3, 120, "maison"),
+         "3 of the 120 lines shown hold \"maison\".\r\nRestore all Deletions brings the others "
+         "back.",
+         " Find in lines", Buttons::Ok, Icon::Information},
+        {viewer::msg::NoLineHoldsWord("maison"), "No line shown holds \"maison\".",
+         " Find in lines", Buttons::Ok, Icon::Information},
         {wordcount::msg::CannotOpenBucketFiles("No space left on device"),
          "Cannot open files to save results to -\r\nreturning to main window!",
          "No space left on device", Buttons::Ok, Icon::None},

@@ -59,6 +59,8 @@ public:
     std::deque<std::optional<SortRequest>> sorts;
     std::deque<std::optional<RangeRequest>> ranges;
     std::deque<std::optional<int>> stepNs;
+    std::deque<std::optional<std::string>> findWords;
+    std::vector<std::string> findOffers; // the word each find offered
     std::vector<std::int64_t> selected;
     // What the details window's buttons do once it has been shown.
     Step detailsButton;
@@ -98,6 +100,10 @@ public:
     std::vector<std::int64_t> selection() override { return selected; }
     void clearSelection() override { selected.clear(); }
     std::optional<int> askStepN(int) override { return pop(stepNs); }
+    std::optional<std::string> askFindWord(const std::string& last) override {
+        findOffers.push_back(last);
+        return pop(findWords);
+    }
     std::optional<SortRequest> askSortPositions(bool) override { return pop(sorts); }
     std::optional<RangeRequest> askExtractRange(const std::string& verb,
                                                 const ExtractRange& proposed, bool,
@@ -653,6 +659,47 @@ TEST(RunResultViewer, AGivenFileIsViewedFirstRememberedAndWritesBesideItself) {
     EXPECT_EQ(h.state.ViewFolder, h.dir.path());
     EXPECT_EQ(RecentPaths(h.state.SettingsPath, RecentKind::ResultFile),
               std::vector<std::string>{h.path});
+}
+
+// "Find in Lines" keeps the lines holding the word (restorable, the count told); F3 walks the
+// lines holding it from the top, round past the last; a word no line holds is said so.
+TEST(ViewerCommandLoop, FindInLinesKeepsTheLinesHoldingTheWordAndF3WalksThem) {
+    Harness h;
+    h.state.ScreenLines = 1;
+    std::vector<std::int64_t> tops;
+    auto noteTop = [&tops](ProgramState& s) { tops.push_back(s.TopPosition); };
+    h.screen.findWords = {std::string("  THE "), std::string("the"), std::string("zebra")};
+    h.screen.steps = {menu(ViewerMenu::FindNext),    noteTop,
+                      menu(ViewerMenu::FindNext),    noteTop,
+                      menu(ViewerMenu::FindNext),    noteTop,
+                      menu(ViewerMenu::FindInLines), menu(ViewerMenu::FindInLines)};
+    ResultViewer viewer = h.open();
+    ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
+    // "the" is in the first line only ("the black cat sat on the mat"), "them" never counts.
+    EXPECT_EQ(tops, (std::vector<std::int64_t>{2, 2, 2}));
+    EXPECT_EQ(h.screen.findOffers, (std::vector<std::string>{"", "THE", "the"}));
+    EXPECT_EQ(h.prompter.shown.at(0).text, "1 of the 4 lines shown hold \"the\".\r\n"
+                                           "Restore all Deletions brings the others back.");
+    EXPECT_EQ(h.prompter.shown.at(1).text, "No line shown holds \"zebra\".");
+    EXPECT_EQ(rightWords(viewer), (std::vector<std::string>{"sat"}));
+    EXPECT_EQ(viewer.ChangeCount(), 3);
+    viewer.RestoreAllDeletions();
+    EXPECT_EQ(rightWords(viewer), (std::vector<std::string>{"sat", "ran", "at", "zooms"}));
+}
+
+TEST(ViewerCommandLoop, F3GoesRoundTheLinesHoldingTheWord) {
+    Harness h;
+    h.state.ScreenLines = 1;
+    std::vector<std::int64_t> tops;
+    auto noteTop = [&tops](ProgramState& s) { tops.push_back(s.TopPosition); };
+    h.screen.findWords = {std::string("cat")};
+    h.screen.steps = {menu(ViewerMenu::FindNext), noteTop, menu(ViewerMenu::FindNext), noteTop,
+                      menu(ViewerMenu::FindNext), noteTop, menu(ViewerMenu::FindNext), noteTop,
+                      menu(ViewerMenu::FindNext), noteTop};
+    ResultViewer viewer = h.open();
+    ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
+    EXPECT_EQ(tops, (std::vector<std::int64_t>{2, 3, 4, 5, 2}));
+    EXPECT_EQ(h.screen.findOffers.size(), 1u); // asked once, then repeated
 }
 
 } // namespace
