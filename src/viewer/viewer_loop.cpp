@@ -464,6 +464,8 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return kKeepPage;
     case ViewerMenu::Collocates:
         return c.ports.screen.openCollocates(c.viewer) ? kRedraw : kKeepPage;
+    case ViewerMenu::Clusters:
+        return c.ports.screen.openClusters(c.viewer) ? kRedraw : kKeepPage;
     }
     return kKeepPage;
 }
