@@ -52,6 +52,10 @@ public:
     // "&View Search Results" and its icon: the result viewer, the main window hidden meanwhile.
     void viewSearchResults();
     void openCollocates(); // "Collocates of a Result File..."
+    // "&N-grams...": the n-grams window, modal; a double-clicked n-gram is searched for in the
+    // current sources, and the window comes back with its list when the search ends.
+    void openNgrams();
+    void searchForNgram(const std::string& ngram);
     // Tests reach the KWIC screen of a run through this hook, called before the run starts.
     std::function<void(class frmViewScreen&)> onSearchScreenForTest;
 
