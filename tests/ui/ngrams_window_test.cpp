@@ -261,7 +261,9 @@ private slots:
             QSKIP("no screenshot folder or no bench corpus");
         ProgramState state = m_state;
         state.SourceDirectory = bench.toStdString();
+        state.SourceFileCount = QDir(bench).entryList({"*.txt"}, QDir::Files).size(); // as chosen
         ui::NgramsWindow window(state, m_prompter, {});
+        window.findChild<QComboBox*>("cboLanguage")->setCurrentIndex(0); // English
         window.findChild<QSpinBox*>("spnMinRange")->setValue(5);
         QVERIFY(window.start());
         QVERIFY(window.model().rowCount() > 100);
@@ -280,6 +282,7 @@ private:
         m_state.SourceIsFileList = false;
         m_state.IncludeSubfolders = false;
         m_state.SourceFileType = "*.txt";
+        m_state.SourceFileCount = 2; // as the chooser counts them
     }
 
     QTemporaryDir m_dir;
