@@ -243,6 +243,31 @@ private slots:
         QCOMPARE(state.Keywords, std::vector<std::string>({"cat"}));
     }
 
+    // Pause holds the run (still running a while later, though two lines take no time), and
+    // Continue lets it finish with the whole list.
+    void pauseHoldsTheRunUntilContinue() {
+        ui::NgramsWindow window(m_state, m_prompter, {});
+        auto* pause = window.findChild<QPushButton*>("cmdPause");
+        QVERIFY(!pause->isEnabled());
+        bool runningWhilePaused = false;
+        QString captionWhilePaused;
+        QTimer::singleShot(0, pause, [&] {
+            QVERIFY(pause->isEnabled());
+            pause->click();
+            QTimer::singleShot(300, pause, [&] {
+                runningWhilePaused = window.running() && m_state.PauseFlag;
+                captionWhilePaused = pause->text();
+                pause->click();
+            });
+        });
+        QVERIFY(window.start());
+        QVERIFY(runningWhilePaused);
+        QCOMPARE(captionWhilePaused, QString("&Continue"));
+        QCOMPARE(shownRows(window), QStringList({"end of the\t2\t2", "the end of\t2\t2"}));
+        QVERIFY(!m_state.PauseFlag);
+        QVERIFY(!pause->isEnabled());
+    }
+
     void noSourcesIsToldNotCounted() {
         ProgramState empty = m_state;
         empty.SourceDirectory = m_dir.filePath("nothing-here").toStdString();
