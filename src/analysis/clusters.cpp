@@ -30,13 +30,20 @@ bool ClusterCounter::crossesSentence(const FileWords& words, std::size_t first,
     return at != starts.end() && *at <= last;
 }
 
-void ClusterCounter::addCluster(const FileWords& words, std::size_t first, std::size_t last) {
+void ClusterCounter::addCluster(const FileWords& words, std::size_t first, std::size_t last,
+                                std::int64_t record) {
     const std::uint64_t span = (std::uint64_t{first} << 32) | last;
-    if (!m_spans.insert(span).second)
+    const bool fresh = m_spans.insert(span).second;
+    if (!fresh && !m_options.collectHits)
         return;
     m_key.assign(words.words.begin() + static_cast<std::ptrdiff_t>(first),
                  words.words.begin() + static_cast<std::ptrdiff_t>(last) + 1);
     Tally& t = m_tallies[m_key];
+    // A stretch shared by two hits counts once, but both hits carry it.
+    if (m_options.collectHits && (t.hits.empty() || t.hits.back() != record))
+        t.hits.push_back(record);
+    if (!fresh)
+        return;
     ++t.freq;
     if (t.lastFile != m_file) {
         ++t.range;
@@ -62,10 +69,21 @@ void ClusterCounter::addFile(const FileWords& words, std::span<const PlacedHit> 
             const std::size_t first = hit.first - before;
             const std::size_t last = hitEnd + after - 1;
             if (!crossesSentence(words, first, last))
-                addCluster(words, first, last);
+                addCluster(words, first, last, hit.record);
         }
     }
     m_spans.clear();
+}
+
+void ClusterCounter::spell(const std::vector<std::uint32_t>& ids,
+                           const std::function<std::string_view(std::uint32_t)>& spelling,
+                           std::string& text) {
+    text.clear();
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            text += ' ';
+        text.append(spelling(ids[i]));
+    }
 }
 
 SequenceList
@@ -73,17 +91,28 @@ ClusterCounter::finish(const std::function<std::string_view(std::uint32_t)>& spe
     SequenceList list;
     std::string text;
     for (const auto& [ids, tally] : m_tallies) {
-        if (tally.freq < m_options.minFreq || tally.range < m_options.minRange)
+        if (!passes(tally))
             continue;
-        text.clear();
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            if (i > 0)
-                text += ' ';
-            text.append(spelling(ids[i]));
-        }
+        spell(ids, spelling, text);
         list.add(text, tally.freq, tally.range);
     }
     return list;
+}
+
+std::unordered_map<std::string, std::vector<std::int64_t>>
+ClusterCounter::hitsOf(const std::function<std::string_view(std::uint32_t)>& spelling) const {
+    std::unordered_map<std::string, std::vector<std::int64_t>> hits;
+    std::string text;
+    for (const auto& [ids, tally] : m_tallies) {
+        if (!passes(tally) || tally.hits.empty())
+            continue;
+        spell(ids, spelling, text);
+        std::vector<std::int64_t> records = tally.hits;
+        std::sort(records.begin(), records.end());
+        records.erase(std::unique(records.begin(), records.end()), records.end());
+        hits.emplace(text, std::move(records));
+    }
+    return hits;
 }
 
 Table ClusterTable(const ClusterResult& result) {

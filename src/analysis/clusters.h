@@ -29,6 +29,7 @@ struct ClusterOptions {
     std::int64_t minFreq = 2;
     std::int64_t minRange = 1;
     bool stopAtSentence = false;
+    bool collectHits = false; // also tell which hits carry each cluster (the viewer's filter)
 };
 
 // Counts the clusters of the hits, file after file. A stretch of text counts once however many
@@ -42,17 +43,29 @@ public:
     // The clusters that pass the filters, spelled by `spelling` (a vocabulary's), in counting
     // order (sort them with SortSequences).
     SequenceList finish(const std::function<std::string_view(std::uint32_t)>& spelling) const;
+    // With collectHits: the hits (record numbers, ascending) that carry each cluster that
+    // passes the filters, keyed by its spelling as finish() writes it.
+    std::unordered_map<std::string, std::vector<std::int64_t>>
+    hitsOf(const std::function<std::string_view(std::uint32_t)>& spelling) const;
 
 private:
     struct Tally {
         std::int64_t freq = 0;
         std::int64_t range = 0;
         std::int64_t lastFile = -1;
+        std::vector<std::int64_t> hits; // with collectHits only
     };
     struct KeyHash {
         std::size_t operator()(const std::vector<std::uint32_t>& ids) const;
     };
-    void addCluster(const FileWords& words, std::size_t first, std::size_t last);
+    void addCluster(const FileWords& words, std::size_t first, std::size_t last,
+                    std::int64_t record);
+    bool passes(const Tally& tally) const {
+        return tally.freq >= m_options.minFreq && tally.range >= m_options.minRange;
+    }
+    static void spell(const std::vector<std::uint32_t>& ids,
+                      const std::function<std::string_view(std::uint32_t)>& spelling,
+                      std::string& text);
     bool crossesSentence(const FileWords& words, std::size_t first, std::size_t last) const;
 
     ClusterOptions m_options;
@@ -73,6 +86,8 @@ struct ClusterRequest {
 struct ClusterResult {
     SequenceList list;
     HitWalkSummary summary;
+    // With options.collectHits: the hits (1 = first, ascending) that carry each listed cluster.
+    std::unordered_map<std::string, std::vector<std::int64_t>> hits;
 };
 
 // Walks the result file's hits and counts their clusters; fails as the walk fails (and with

@@ -28,8 +28,12 @@ Result<ClusterResult> CountClusters(const ProgramState& state, const ClusterRequ
         return summary.failure();
     ClusterResult result;
     result.summary = std::move(*summary);
-    result.list = counter.finish(
-        [&vocabulary](std::uint32_t id) -> std::string_view { return vocabulary.spelling(id); });
+    const auto spelling = [&vocabulary](std::uint32_t id) -> std::string_view {
+        return vocabulary.spelling(id);
+    };
+    result.list = counter.finish(spelling);
+    if (o.collectHits)
+        result.hits = counter.hitsOf(spelling);
     SortSequences(result.list, request.sort);
     KeepTop(result.list, request.top);
     return result;

@@ -44,6 +44,7 @@ Urgency urgencyOfMenu(ViewerMenu item) {
     case ViewerMenu::Collocates:
     case ViewerMenu::FindInLines:
     case ViewerMenu::FindNext:
+    case ViewerMenu::Clusters:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

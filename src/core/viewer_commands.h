@@ -42,6 +42,7 @@ enum class ViewerMenu {
     Export,          // "Export &KWIC Lines...": the lines shown, as CSV, TSV, XLSX or JSON
     FindInLines,     // "&Find in Lines...": only the lines holding a word stay shown
     FindNext,        // F3: the next line holding the word at the top of the page
+    Clusters,        // "Cl&usters...": the word sequences around the hits shown
 };
 
 // cmdLastFile, cmdNextFile.

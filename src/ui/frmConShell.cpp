@@ -23,6 +23,7 @@
 #include "ui/frmWeb.h"
 #include "ui/help_qt.h"
 #include "ui/messages.h"
+#include "ui/ngrams_window.h"
 #include "ui/result_file_chooser_qt.h"
 #include "ui/shared_menus.h"
 #include "ui/table_window.h"
@@ -51,6 +52,9 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <optional>
+#include <tuple>
 
 namespace lexmora::ui {
 namespace {
@@ -186,6 +190,8 @@ void frmConShell::buildMenus() {
     connect(addItem(options, "mnuWordcount", tr("&Word Frequency Count")), &QAction::triggered,
             this,
             [this] { RunWordFrequency(m_state, m_prompter, FrequencyWindowMode::Counting, this); });
+    connect(addItem(options, "mnuNgrams", tr("&N-grams...")), &QAction::triggered, this,
+            [this] { openNgrams(); });
 
     m_codesMenu = options->addMenu(tr("&Codes"));
     m_codesMenu->setObjectName("mnuWordProcessors");
@@ -629,6 +635,35 @@ void frmConShell::openCollocates() {
         m_state, m_prompter, CollocatesSource{chosen->front(), std::nullopt}, {}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+}
+
+void frmConShell::openNgrams() {
+    std::optional<std::string> wanted;
+    NgramsWindow window(m_state, m_prompter, {}, this);
+    window.setSearch([&window, &wanted](const std::string& ngram) {
+        wanted = ngram;
+        window.accept();
+    });
+    for (;;) {
+        wanted.reset();
+        window.exec();
+        refreshPanel();
+        if (!wanted)
+            return;
+        searchForNgram(*wanted);
+        window.showSources();
+    }
+}
+
+void frmConShell::searchForNgram(const std::string& ngram) {
+    // The n-gram is searched for as one keyword; the user's own keywords come back afterwards.
+    const auto keywords = std::tuple(m_state.Keywords, m_state.KeywordCase, m_state.KeywordRegex,
+                                     m_state.ExcludeStrings, m_state.ExcludeCase);
+    std::vector<KeywordEntry> list = {KeywordEntry{ngram, false, {}, false}};
+    HandOverKeywords(m_state, list, "", false, false);
+    runSearchCommand();
+    std::tie(m_state.Keywords, m_state.KeywordCase, m_state.KeywordRegex, m_state.ExcludeStrings,
+             m_state.ExcludeCase) = keywords;
 }
 
 void frmConShell::viewSearchResults() {

@@ -67,6 +67,10 @@ public:
     // "&Recent Files": rebuilt each time it opens, from the settings file.
     void fillRecentMenu(QMenu* menu);
     void openRecent(RecentKind kind, const std::string& path);
+    // "&N-grams...": the n-grams window, modal; a double-clicked n-gram is searched for in the
+    // current sources, and the window comes back with its list when the search ends.
+    void openNgrams();
+    void searchForNgram(const std::string& ngram);
     // Tests reach the KWIC screen of a run through this hook, called before the run starts.
     std::function<void(class frmViewScreen&)> onSearchScreenForTest;
 

@@ -2,6 +2,7 @@
 
 #include "viewer/kwic_export.h"
 
+#include "ui/clusters_window.h"
 #include "ui/collocates_window.h"
 #include "ui/frmCollocation.h"
 #include "ui/frmShowText.h"
@@ -180,6 +181,24 @@ bool QtViewerScreen::openCollocates(ResultViewer& viewer) {
     TableWindow* window = nullptr;
     window = MakeCollocatesWindow(
         m_state, prompter, CollocatesSource{viewer.path(), shownHits(viewer)},
+        [&](const std::string&, const std::vector<std::int64_t>& hits) {
+            keepOnlyHits(viewer, hits);
+            filtered = true;
+            window->accept();
+        },
+        &m_screen);
+    window->exec();
+    delete window;
+    return filtered;
+}
+
+bool QtViewerScreen::openClusters(ResultViewer& viewer) {
+    SilentPrompter silent;
+    Prompter& prompter = m_prompter != nullptr ? *m_prompter : silent;
+    bool filtered = false;
+    TableWindow* window = nullptr;
+    window = MakeClustersWindow(
+        m_state, prompter, ClustersSource{viewer.path(), shownHits(viewer)},
         [&](const std::string&, const std::vector<std::int64_t>& hits) {
             keepOnlyHits(viewer, hits);
             filtered = true;

@@ -47,6 +47,7 @@ public:
     void setBusy(bool busy) override;
     void exportLines(ResultViewer& viewer) override;
     bool openCollocates(ResultViewer& viewer) override;
+    bool openClusters(ResultViewer& viewer) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

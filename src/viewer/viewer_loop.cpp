@@ -531,6 +531,8 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return runFindInLines(c);
     case ViewerMenu::FindNext:
         return runFindNext(c);
+    case ViewerMenu::Clusters:
+        return c.ports.screen.openClusters(c.viewer) ? kRedraw : kKeepPage;
     }
     return kKeepPage;
 }

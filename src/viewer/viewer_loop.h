@@ -141,6 +141,11 @@ public:
         (void)viewer;
         return false;
     }
+    // "Clusters...": the clusters of the lines shown; true as for openCollocates.
+    virtual bool openClusters(ResultViewer& viewer) {
+        (void)viewer;
+        return false;
+    }
 };
 
 // What the viewer hands work to besides the screen.

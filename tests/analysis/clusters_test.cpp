@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 namespace lexmora {
@@ -122,6 +123,52 @@ TEST(Clusters, FiltersAndSorts) {
     EXPECT_EQ(clusters(texts, "end", options(2, NodePlace::Right, 1, 2)), "big end 3 2\n");
     EXPECT_EQ(clusters(texts, "end", options(2, NodePlace::Left, 1, 1), SequenceSort::Ending),
               "end q 1 1\nend y 1 1\nend z 1 1\n");
+}
+
+// "cluster: hit hit ...;" for every listed cluster, alphabetically; hits numbered across files.
+std::string carriers(const std::vector<std::string>& texts, const std::string& keyword,
+                     ClusterOptions o) {
+    o.collectHits = true;
+    Corpus corpus;
+    ClusterCounter counter(o);
+    std::int64_t numbered = 0;
+    for (const std::string& text : texts) {
+        const FileWords f = corpus.file(text);
+        std::vector<PlacedHit> hits = corpus.hits(f, keyword);
+        for (PlacedHit& hit : hits)
+            hit.record += numbered;
+        numbered += static_cast<std::int64_t>(hits.size());
+        counter.addFile(f, hits);
+    }
+    const auto hits = counter.hitsOf([&corpus](std::uint32_t id) { return corpus.spelling(id); });
+    std::map<std::string, std::vector<std::int64_t>> sorted(hits.begin(), hits.end());
+    std::string out;
+    for (const auto& [cluster, records] : sorted) {
+        out += cluster + ":";
+        for (std::int64_t r : records)
+            out += " " + std::to_string(r);
+        out += ";";
+    }
+    return out;
+}
+
+TEST(Clusters, TheHitsThatCarryEachCluster) {
+    EXPECT_EQ(carriers(kWorked, "end", options(2, NodePlace::Left, 2)), "end of: 1 2;");
+    EXPECT_EQ(carriers(kWorked, "end", options(3, NodePlace::Right)),
+              "at the end: 2;in the end: 1;");
+    // a stretch shared by two hits counts once but both carry it
+    EXPECT_EQ(carriers({"a b b c"}, "b", options(3, NodePlace::Any)), "a b b: 1 2;b b c: 1 2;");
+    // clusters below the filters carry nothing to show
+    EXPECT_EQ(carriers({"x big end y big end z", "big end q", "w end"}, "end",
+                       options(2, NodePlace::Right, 2)),
+              "big end: 1 2 3;");
+    // without collectHits nothing is kept
+    Corpus corpus;
+    ClusterCounter counter(options(2, NodePlace::Left));
+    const FileWords f = corpus.file("the end of it");
+    counter.addFile(f, corpus.hits(f, "end"));
+    EXPECT_TRUE(
+        counter.hitsOf([&corpus](std::uint32_t id) { return corpus.spelling(id); }).empty());
 }
 
 TEST(NodePlace, Names) {

@@ -16,6 +16,8 @@
 #include "ui/qt_clipboard.h"
 #include "ui/qt_printer.h"
 #include "ui/result_file_chooser_qt.h"
+#include "ui/table_model.h"
+#include "ui/table_window.h"
 #include "ui/viewer_dialogs_qt.h"
 
 #include <QAction>
@@ -288,6 +290,29 @@ private slots:
         QCOMPARE(counts.value("apple"), 2);
         QCOMPARE(counts.value("walking"), 2);
         QCOMPARE(counts.value("king"), 1);
+    }
+
+    void aClusterDoubleClickedKeepsItsHitsRestorably() {
+        // "cat sat" is carried by the first and third hits; "cat ran" by the second alone.
+        Viewing v("a the cat sat\r\nb my cat ran\r\nc your cat sat\r\n");
+        QCOMPARE(v.shownHits(), QStringList({"the", "my", "your"}));
+        QString cluster;
+        onModal([&cluster](QWidget& window) {
+            window.findChild<QSpinBox*>("spnSize")->setValue(2);
+            window.findChild<QComboBox*>("cboNode")->setCurrentIndex(1); // at the left end
+            auto& table = static_cast<ui::TableWindow&>(window);
+            if (!table.start() || table.model().rowCount() != 1) {
+                window.close();
+                return;
+            }
+            cluster = table.model().index(0, 0).data().toString();
+            emit table.rowActivated(0);
+        });
+        v.menu(ViewerMenu::Clusters);
+        QCOMPARE(cluster, QString("cat sat"));
+        QCOMPARE(v.shownHits(), QStringList({"the", "your"}));
+        v.menu(ViewerMenu::RestoreAll);
+        QCOMPARE(v.shownHits(), QStringList({"the", "my", "your"}));
     }
 
     void deletesTwoSelectedLinesAndUndoesOne() {
