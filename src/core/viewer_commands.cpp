@@ -42,6 +42,7 @@ Urgency urgencyOfMenu(ViewerMenu item) {
     case ViewerMenu::CopyCommandLine:
     case ViewerMenu::Export:
     case ViewerMenu::Collocates:
+    case ViewerMenu::Plot:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

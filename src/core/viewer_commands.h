@@ -40,6 +40,7 @@ enum class ViewerMenu {
     CopyCommandLine, // "Copy as Command &Line"
     Collocates,      // "Collocates with &Statistics...": the collocates of the lines shown
     Export,          // "Export &KWIC Lines...": the lines shown, as CSV, TSV, XLSX or JSON
+    Plot,            // "Concord&ance Plot...": where the hits shown fall in the files
 };
 
 // cmdLastFile, cmdNextFile.

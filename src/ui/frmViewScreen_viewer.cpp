@@ -48,6 +48,7 @@ constexpr MenuItem kMenuItems[] = {
     {ViewerMenu::SaveSorted, "mnuSaveSorted", "Save Sor&ted List to File", false},
     {ViewerMenu::Collocate, "mnuCollocate", "C&ollocate on Sort", false},
     {ViewerMenu::Collocates, "mnuCollocates", "Collocates with &Statistics...", false},
+    {ViewerMenu::Plot, "mnuPlot", "Concord&ance Plot...", false},
     {ViewerMenu::Unsort, "mnuUnsort", "&Un-sort", true},
     {ViewerMenu::ViewLog, "mnuViewLog", "View &Logfile", true},
     {ViewerMenu::RestoreAll, "mnuRestoreAll", "&Restore all Deletions", false},

@@ -6,6 +6,7 @@
 #include "ui/frmCollocation.h"
 #include "ui/frmShowText.h"
 #include "ui/frmViewScreen.h"
+#include "ui/plot_window.h"
 #include "ui/qt_printer.h"
 #include "ui/result_file_chooser_qt.h"
 #include "ui/table_export_qt.h"
@@ -32,6 +33,7 @@ QtViewerScreen::QtViewerScreen(frmViewScreen& screen, ProgramState& state, Promp
 }
 
 QtViewerScreen::~QtViewerScreen() {
+    delete m_plot; // its hooks lead here
     m_screen.removeEventFilter(this);
     setBusy(false);
 }
@@ -189,6 +191,51 @@ bool QtViewerScreen::openCollocates(ResultViewer& viewer) {
     window->exec();
     delete window;
     return filtered;
+}
+
+void QtViewerScreen::openPlot(ResultViewer& viewer) {
+    if (m_plot != nullptr && m_plot->property("resultPath").toString() == pathToQt(viewer.path())) {
+        m_plot->raise();
+        m_plot->activateWindow();
+        return;
+    }
+    delete m_plot;
+    const std::string path = viewer.path();
+    PlotHooks hooks;
+    hooks.goToHit = [this, path](std::int64_t hit) { return showHit(path, hit).has_value(); };
+    hooks.showDetails = [this, path](std::int64_t hit) {
+        const std::optional<int> line = showHit(path, hit);
+        if (line)
+            m_state.ViewerCommands.post(DetailsFlag{*line}); // the viewer's loop opens it
+        return line.has_value();
+    };
+    // Not modal: the plot stays beside the viewer while the user moves through the hits.
+    m_plot = new PlotWindow(m_state, m_prompter != nullptr ? *m_prompter : m_silent,
+                            PlotSource{path, shownHits(viewer)}, std::move(hooks), &m_screen);
+    m_plot->setWindowFlag(Qt::Window);
+    m_plot->setAttribute(Qt::WA_DeleteOnClose);
+    m_plot->setProperty("resultPath", pathToQt(path));
+    m_plot->show();
+    m_plot->start();
+}
+
+PlotWindow* QtViewerScreen::plotWindow() const {
+    return m_plot;
+}
+
+std::optional<int> QtViewerScreen::showHit(const std::string& resultPath, std::int64_t hit) {
+    if (m_viewer == nullptr || m_viewer->path() != resultPath)
+        return std::nullopt;
+    const auto& index = m_viewer->RecordIndex();
+    const auto at = std::find(index.begin() + 1, index.end(), static_cast<std::uint32_t>(hit + 1));
+    if (at == index.end())
+        return std::nullopt; // deleted, or left out by every nth
+    m_state.TopPosition = (at - index.begin()) + 1;
+    drawPage(*m_viewer, m_state);
+    const auto line = static_cast<int>(m_state.TopPosition - m_state.ShownTop);
+    m_screen.lines()->setCurrentRow(line);
+    m_screen.raise();
+    return line;
 }
 
 PageGeometry QtViewerScreen::printerPage(const std::string& font) {

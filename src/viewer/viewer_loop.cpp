@@ -464,6 +464,9 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return kKeepPage;
     case ViewerMenu::Collocates:
         return c.ports.screen.openCollocates(c.viewer) ? kRedraw : kKeepPage;
+    case ViewerMenu::Plot:
+        c.ports.screen.openPlot(c.viewer);
+        return kKeepPage;
     }
     return kKeepPage;
 }
