@@ -124,7 +124,14 @@ std::string PlotHitIndex::lineOf(std::int64_t hit) {
     if (!groupHits() || hit < 1 || hit >= m_viewer->RecordTotal())
         return {};
     const std::string record(m_viewer->readRecord(static_cast<std::uint32_t>(hit + 1)));
-    return std::string(m_viewer->kwicText(record));
+    const std::string_view text = m_viewer->kwicText(record);
+    // The hit's number column and the far left context are left out: a line to read at a glance.
+    const int keyword = m_viewer->KeywordColumn() - 1;
+    const int numberWidth = std::max(0, keyword - m_viewer->LeftContextWidth());
+    const auto from = static_cast<std::size_t>(std::max(numberWidth, keyword - kLineLeft));
+    if (from >= text.size())
+        return {};
+    return std::string(text.substr(from, static_cast<std::size_t>(keyword + kLineRight) - from));
 }
 
 } // namespace lexmora::ui

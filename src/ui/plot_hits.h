@@ -27,7 +27,10 @@ public:
     // nothing when the file's hits cannot be placed again (changed since the run).
     std::optional<std::int64_t> hitOf(const DispersionData& data, std::size_t keyword,
                                       std::size_t file, std::size_t place);
-    // The hit's KWIC line (Windows-1252), its text field without trailing blanks.
+    // The hit's KWIC line (Windows-1252): up to kLineLeft characters of its left context, the
+    // keyword and up to kLineRight characters from the keyword on, without trailing blanks.
+    static constexpr int kLineLeft = 60;
+    static constexpr int kLineRight = 80;
     std::string lineOf(std::int64_t hit);
 
 private:

@@ -20,10 +20,12 @@ namespace lexmora::ui {
 
 namespace {
 
-// The SVG picture's layout (analysis/dispersion_svg.cpp), pixel for pixel.
+// The SVG picture's layout (analysis/dispersion_svg.cpp).
 constexpr int kMargin = 10;
-constexpr int kWordsRight = 250;
-constexpr int kHitsRight = 305;
+// The number columns stand a little apart from the picture's, whose headings nearly touch in a
+// desktop font; the bars start where the picture's start.
+constexpr int kWordsRight = 236;
+constexpr int kHitsRight = 284;
 constexpr int kPerThousandRight = 370;
 constexpr int kBarLeft = 385;
 constexpr int kLineHeight = 18;
@@ -32,14 +34,20 @@ constexpr int kShades = 5;
 constexpr const char* kColours[] = {"#1f4e9c", "#c0392b", "#2e7d32", "#7b1fa2",
                                     "#d35400", "#00838f", "#7f6000", "#c2185b"};
 // Room for the name: up to the widest figure the words column may hold.
-constexpr int kNameRight = kWordsRight - 70;
+constexpr int kNameRight = kWordsRight - 64;
 
 QString grouped(std::int64_t n) {
     return QLocale(QLocale::English).toString(static_cast<qlonglong>(n));
 }
 
 QString fixed(const std::optional<double>& value, int decimals) {
-    return value ? QString::number(*value, 'f', decimals) : QStringLiteral("n/a");
+    if (!value)
+        return QStringLiteral("n/a");
+    QString text = QString::number(*value, 'f', decimals);
+    // A rounding error below zero is shown as the 0 it stands for, not as "-0.000000".
+    if (text.startsWith('-') && text.count('0') == text.size() - 2)
+        text.remove(0, 1);
+    return text;
 }
 
 QFont pixelFont(int pixels, bool bold) {
@@ -133,7 +141,8 @@ void DispersionPlot::setData(std::shared_ptr<const DispersionData> data) {
             std::vector<QColor> shades;
             for (int s = 1; s <= kShades; ++s) {
                 QColor c = KeywordColour(k);
-                c.setAlphaF(static_cast<float>(0.35 + 0.65 * (s - 1) / (kShades - 1)));
+                // Stronger than the picture's lightest shade: a lone hit must stand out on screen.
+                c.setAlphaF(static_cast<float>(0.6 + 0.4 * (s - 1) / (kShades - 1)));
                 shades.push_back(c);
             }
             m_shades.push_back(std::move(shades));

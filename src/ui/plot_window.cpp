@@ -134,6 +134,8 @@ PlotWindow::PlotWindow(ProgramState& state, Prompter& prompter, PlotSource sourc
     m_scroll->setWidget(m_plot);
     m_scroll->setWidgetResizable(false);
     m_scroll->setBackgroundRole(QPalette::Base);
+    // The bars fit the room beside the vertical bar, whether or not the rows need it yet.
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_lblNotes = new QLabel(this);
     m_lblNotes->setObjectName("lblNotes");
     m_lblNotes->setWordWrap(true);
@@ -200,6 +202,7 @@ QWidget* PlotWindow::createPartsRow() {
     m_prgRun->setAccessibleName(tr("Progress"));
     m_prgRun->setRange(0, 1);
     m_prgRun->setValue(0);
+    m_prgRun->setTextVisible(false);
     layout->addWidget(label);
     layout->addWidget(m_cboParts, 2);
     layout->addWidget(m_cmdStart);
@@ -354,6 +357,7 @@ bool PlotWindow::start() {
     m_lblNotes->setText(notes.join("\n"));
     m_lblNotes->setVisible(!notes.isEmpty());
     setRunning(false);
+    m_prgRun->setValue(1);
     setStatus(tr("Point at a mark to see its line; click it to show the hit in the viewer."));
     return true;
 }
