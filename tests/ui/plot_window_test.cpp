@@ -12,6 +12,7 @@
 #include "ui/viewer_screen_qt.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -19,11 +20,13 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollArea>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <numeric>
 
 using namespace lexmora;
@@ -329,6 +332,96 @@ private slots:
         viewer->DeleteSelected({11}, yes);
         QTest::mouseClick(plot, Qt::LeftButton, {}, at);
         QVERIFY(window->statusText().contains("not among the lines"));
+    }
+
+    void zoomWidensTheBarsAndCopiesThePicture() {
+        WorkedExample example;
+        SilentPrompter prompter;
+        ui::PlotWindow window(example.state, prompter, ui::PlotSource{example.result, std::nullopt},
+                              {});
+        window.resize(900, 500);
+        window.show();
+        QVERIFY(window.start());
+        ui::DispersionPlot* plot = window.plot();
+        const int bar = plot->barWidth();
+        const int last = plot->marksOf(4, 0).back().x;
+        window.setZoom(200);
+        QCOMPARE(plot->barWidth(), 2 * bar);
+        // The last file's fifth hit (4 words before it of 11) moves with its bar.
+        QCOMPARE(plot->marksOf(4, 0).back().x, MarkPixel(4, 11, plot->barOf(4)));
+        QVERIFY(plot->marksOf(4, 0).back().x > last);
+        // Ctrl+wheel one notch in: the next step of the slider.
+        auto* slider = window.findChild<QSlider*>("sldZoom");
+        const int step = slider->value();
+        QWheelEvent wheel(QPointF(400, 100), plot->mapToGlobal(QPointF(400, 100)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(plot, &wheel);
+        QCOMPARE(slider->value(), step + 1);
+        window.copyPicture();
+        QCOMPARE(QApplication::clipboard()->image().size(), plot->size());
+    }
+
+    void theSourceSelectionAsPartsAndTheCommandLine() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("t"));
+        for (const char* name : {"a.txt", "b.htm"})
+            std::ofstream(dir.filePath(QString("t/") + name).toStdString()) << "cat\n";
+        const std::string folder = dir.filePath("t").toStdString();
+        struct Case {
+            const char* name;
+            std::function<void(ProgramState&)> select;
+            std::optional<ui::PlotCorpus> expected;
+        };
+        const std::vector<Case> cases = {
+            {"nothing selected", [](ProgramState&) {}, std::nullopt},
+            {"a file list",
+             [](ProgramState& s) {
+                 s.SourceIsFileList = true;
+                 s.SourceFiles = {"/x/a.txt", "/y/b.txt"};
+             },
+             ui::PlotCorpus{{"/x/a.txt", "/y/b.txt"}, false}},
+            {"a folder tree of every file",
+             [&](ProgramState& s) {
+                 s.SourceDirectory = folder;
+                 s.AllFilesInFolder = true;
+                 s.IncludeSubfolders = true;
+                 s.SourceFileType = "*.*";
+             },
+             ui::PlotCorpus{{folder}, true}},
+            {"a folder's files of one type, named one by one",
+             [&](ProgramState& s) {
+                 s.SourceDirectory = folder;
+                 s.AllFilesInFolder = true;
+                 s.SourceFileType = "*.txt";
+             },
+             ui::PlotCorpus{{folder + "/a.txt"}, false}},
+            {"chosen files",
+             [&](ProgramState& s) {
+                 s.SourceDirectory = folder;
+                 s.SourceFiles = {"b.htm", "a.txt"};
+             },
+             ui::PlotCorpus{{folder + "/b.htm", folder + "/a.txt"}, false}},
+        };
+        for (const Case& c : cases) {
+            ProgramState state;
+            SilentPrompter prompter;
+            c.select(state);
+            const auto corpus = ui::SourceSelectionCorpus(state, prompter);
+            QVERIFY2(corpus.has_value() == c.expected.has_value(), c.name);
+            if (corpus) {
+                QVERIFY2(corpus->entries == c.expected->entries, c.name);
+                QVERIFY2(corpus->tree == c.expected->tree, c.name);
+            }
+        }
+        ProgramState state;
+        state.ProgramFolder = "/home/me/lex";
+        const std::string line =
+            ui::PlotCommandLine(state, "/r/the 1.dmp", ui::PlotCorpus{{"/c/en", "/c/fr"}, true});
+        QVERIFY(line.find(" --home /home/me/lex plot '/r/the 1.dmp' --corpus /c/en --corpus "
+                          "/c/fr --tree --measures") != std::string::npos);
+        QVERIFY(ui::PlotCommandLine(state, "/r/a.dmp", std::nullopt)
+                    .ends_with(" plot /r/a.dmp --measures"));
     }
 };
 
