@@ -3,7 +3,7 @@
 # ../shared/bench/make-corpus.sh): "the" (about 258,000 hits over 290 files) and a rare word,
 # each searched and saved once (untimed), then the window opened RUNS times on the result with
 # the corpus as the source selection: the run, the time from the data to the plot drawn, open to
-# drawn, and the repaint after resizes. Prints medians of the runs, with the machine's load; SHOTS
+# drawn, the repaint after resizes, and the first and next mark pointed at. Prints medians of the runs, with the machine's load; SHOTS
 # (a folder) keeps a picture of each plot for a look by eye.
 #
 # usage: plot_desktop.sh [BUILD_DIR] [CORPUS_DIR] [RUNS] [SHOTS]
@@ -56,6 +56,7 @@ for word in the "$RARE"; do
     printf ' resize to repainted %s ms (longest %s ms), paint alone %s ms, peak %s MB\n' \
         "$(pick 'repaint median')" "$(pick 'repaint longest')" "$(pick 'paint alone median')" \
         "$(sed -n 's/.*peak memory \([0-9]*\) MB.*/\1/p' "$WORK/lines" | median)"
+    printf '  hover: first mark %s ms, next mark %s ms\n' "$(pick 'first mark')" "$(pick 'next mark')"
     printf '  whole process: wall %s s, CPU %s s\n' "$(awk '{print $1}' "$WORK/lines.time" | median)" \
         "$(awk '{print $2}' "$WORK/lines.time" | median)"
     rm -f "$WORK/lines.time"
