@@ -27,6 +27,8 @@ public:
     // nothing when the file's hits cannot be placed again (changed since the run).
     std::optional<std::int64_t> hitOf(const DispersionData& data, std::size_t keyword,
                                       std::size_t file, std::size_t place);
+    // Whether a file's hits are placed already (hitOf is then a look-up, not a walk of the file).
+    bool placed(std::size_t file) const { return m_placed.count(file) != 0; }
     // The hit's KWIC line (Windows-1252): up to kLineLeft characters of its left context, the
     // keyword and up to kLineRight characters from the keyword on, without trailing blanks.
     static constexpr int kLineLeft = 60;

@@ -398,7 +398,15 @@ void PlotWindow::resizeEvent(QResizeEvent* event) {
 std::optional<std::int64_t> PlotWindow::hitNumberOf(const PlotHit& hit) {
     if (!m_data || !m_hits)
         return std::nullopt;
-    return m_hits->hitOf(*m_data, hit.keyword, hit.file, hit.place);
+    // The first mark of a file places its hits again: a large file takes a moment.
+    const bool walk = !m_hits->placed(hit.file);
+    if (walk)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<std::int64_t> number =
+        m_hits->hitOf(*m_data, hit.keyword, hit.file, hit.place);
+    if (walk)
+        QApplication::restoreOverrideCursor();
+    return number;
 }
 
 QString PlotWindow::lineOf(const PlotHit& hit) {
