@@ -45,6 +45,7 @@ Urgency urgencyOfMenu(ViewerMenu item) {
     case ViewerMenu::FindInLines:
     case ViewerMenu::FindNext:
     case ViewerMenu::Clusters:
+    case ViewerMenu::Plot:
         return Urgency::PrintOrCopyExtract;
     case ViewerMenu::ViewLog:
         return Urgency::ViewLog;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <variant>
 
@@ -43,7 +44,9 @@ enum class ViewerMenu {
     FindInLines,     // "&Find in Lines...": only the lines holding a word stay shown
     FindNext,        // F3: the next line holding the word at the top of the page
     Clusters,        // "Cl&usters...": the word sequences around the hits shown
+    Plot,            // "Concord&ance Plot...": where the hits shown fall in the files
 };
+inline constexpr std::size_t kViewerMenuCount = static_cast<std::size_t>(ViewerMenu::Plot) + 1;
 
 // cmdLastFile, cmdNextFile.
 struct FileStepFlag {

@@ -292,7 +292,7 @@ private:
     QLabel* m_lblViewKeyword = nullptr;
     QLabel* m_lblEnterNumber = nullptr;
     QScrollBar* m_vscVertical = nullptr;
-    std::array<QAction*, 20> m_viewerItems{}; // by ViewerMenu
+    std::array<QAction*, kViewerMenuCount> m_viewerItems{}; // by ViewerMenu
     QList<QAction*> m_viewerTextItems;        // the text options only the viewer runs
 };
 

@@ -49,8 +49,11 @@ constexpr MenuItem kMenuItems[] = {
     {ViewerMenu::Collocate, "mnuCollocate", "C&ollocate on Sort", false},
     {ViewerMenu::Collocates, "mnuCollocates", "Collocates with &Statistics...", false},
     {ViewerMenu::Clusters, "mnuClusters", "Clusters (&Word Sequences)...", false},
+    {ViewerMenu::Plot, "mnuPlot", "Concord&ance Plot...", false},
     {ViewerMenu::Unsort, "mnuUnsort", "&Un-sort", true},
     {ViewerMenu::ViewLog, "mnuViewLog", "View &Logfile", true},
+    {ViewerMenu::FindInLines, "mnuFindInLines", "&Find in Lines...", false},
+    {ViewerMenu::FindNext, "mnuFindNext", "F&ind Next", false},
     {ViewerMenu::RestoreAll, "mnuRestoreAll", "&Restore all Deletions", false},
     {ViewerMenu::UndoDeletion, "mnuUndoDeletion", "Un&do last Deletion", false},
     {ViewerMenu::SaveChanges, "mnuSaveChanges", "Save Changes &to File", true},
@@ -152,6 +155,8 @@ void frmViewScreen::buildOptionsMenu(QMenuBar* bar) {
         });
     }
     m_mnuColumnView = m_viewerItems[slotOf(ViewerMenu::ColumnView)];
+    m_viewerItems[slotOf(ViewerMenu::FindInLines)]->setShortcut(QKeySequence::Find);
+    m_viewerItems[slotOf(ViewerMenu::FindNext)]->setShortcut(QKeySequence::FindNext);
 }
 
 void frmViewScreen::buildTextOptions() {

@@ -7,11 +7,13 @@
 #include "viewer/viewer_loop.h"
 
 #include <QObject>
+#include <QPointer>
 
 namespace lexmora::ui {
 
 class frmViewScreen;
 class QtPrinter;
+class PlotWindow;
 
 class QtViewerScreen : public QObject, public ViewerScreen {
     Q_OBJECT
@@ -37,6 +39,7 @@ public:
     std::vector<std::int64_t> selection() override;
     void clearSelection() override;
     std::optional<int> askStepN(int current) override;
+    std::optional<std::string> askFindWord(const std::string& last) override;
     std::optional<SortRequest> askSortPositions(bool columnView) override;
     std::optional<RangeRequest> askExtractRange(const std::string& verb,
                                                 const ExtractRange& proposed, bool confirming,
@@ -48,11 +51,16 @@ public:
     void exportLines(ResultViewer& viewer) override;
     bool openCollocates(ResultViewer& viewer) override;
     bool openClusters(ResultViewer& viewer) override;
+    void openPlot(ResultViewer& viewer) override;
+    PlotWindow* plotWindow() const; // tests
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The plot's click: the viewer's page shows the hit (1 = first) as its current line; the
+    // line's index in the page, or nothing when the hit is not among the lines shown.
+    std::optional<int> showHit(const std::string& resultPath, std::int64_t hit);
     // The vertical bar or a paging key moved the page.
     void onPageWanted(std::int64_t top);
 
@@ -62,6 +70,8 @@ private:
     QtPrinter* m_printer;
     ResultViewer* m_viewer = nullptr; // the file on the screen, for scrolling between commands
     bool m_busy = false;
+    QPointer<PlotWindow> m_plot; // beside the viewer while it is open
+    SilentPrompter m_silent;     // the plot's, when the screen has no prompter
 };
 
 } // namespace lexmora::ui

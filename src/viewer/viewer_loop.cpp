@@ -533,6 +533,9 @@ AfterCommand run(const ViewerMenuCommand& command, CommandContext& c) {
         return runFindNext(c);
     case ViewerMenu::Clusters:
         return c.ports.screen.openClusters(c.viewer) ? kRedraw : kKeepPage;
+    case ViewerMenu::Plot:
+        c.ports.screen.openPlot(c.viewer);
+        return kKeepPage;
     }
     return kKeepPage;
 }

@@ -146,6 +146,8 @@ public:
         (void)viewer;
         return false;
     }
+    // "Concordance Plot...": the plot of the lines shown, in a window beside the viewer.
+    virtual void openPlot(ResultViewer& viewer) { (void)viewer; }
 };
 
 // What the viewer hands work to besides the screen.
