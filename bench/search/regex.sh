@@ -2,7 +2,8 @@
 # Times regular-expression keywords of `lexmora-cli search --regex` on a corpus, results saved,
 # page cache warm, against `grep -P -o -i` and `rg -j1 -E windows-1252 -o -i` with the same
 # expression, counting matches (every tool's count is its number of matches). Also a plain word
-# given as an expression against the same word as a plain keyword. Median wall time of RUNS.
+# given as an expression against the same word as a plain keyword. Medians of RUNS of the wall
+# time and of the CPU time (user + sys, the figure to trust on a shared, loaded machine).
 #
 # usage: bench/search/regex.sh LEXMORA_CLI CORPUS_DIR [RUNS]
 #
@@ -25,22 +26,31 @@ bytes=$(find "$DIR" -type f -name '*.txt' -printf '%s\n' | awk '{s += $1} END {p
 find "$DIR" -type f -name '*.txt' -exec cat {} + >/dev/null # warm the page cache
 
 # run LABEL COMMAND: times COMMAND (a bash snippet printing a count) RUNS times; prints the row
-# and leaves the median in $median.
-median=0
+# and leaves the medians in $median (wall) and $cpu.
+median=0 cpu=0
 run() {
-    local label=$1 cmd=$2 times=() count=""
+    local label=$1 cmd=$2 times=() cpus=() count=""
     for ((r = 0; r < RUNS; r++)); do
         rm -f "$work"/out/*
-        /usr/bin/time -f '%e %M' -o "$work/time" bash -c "$cmd" >"$work/count" 2>"$work/err" ||
-            true
-        read -r wall rss <"$work/time"
+        /usr/bin/time -f '%e %U %S %M' -o "$work/time" bash -c "$cmd" >"$work/count" \
+            2>"$work/err" || true
+        read -r wall user sys rss <"$work/time"
         times+=("$wall")
+        cpus+=("$(echo "$user + $sys" | bc)")
         count=$(tail -1 "$work/count")
     done
     median=$(printf '%s\n' "${times[@]}" | sort -g | sed -n "$(((RUNS + 1) / 2))p")
+    cpu=$(printf '%s\n' "${cpus[@]}" | sort -g | sed -n "$(((RUNS + 1) / 2))p")
     [[ $median == 0.00 ]] && median=0.01
-    printf '| %s | %.2f | %.0f | %s | %s |\n' "$label" "$median" \
+    [[ $cpu == 0 || $cpu == .00 ]] && cpu=0.01
+    printf '| %s | %.2f | %.2f | %.0f | %s | %s |\n' "$label" "$median" "$cpu" \
         "$(echo "$bytes / $median / 1000000" | bc -l)" "${count:-?}" "$((rss / 1024))"
+}
+
+# ratio LABEL OURS_WALL OURS_CPU THEIRS_WALL THEIRS_CPU: how many times faster ours is.
+ratio() {
+    printf '| %s | %sx | %sx | | | |\n' "$1" "$(echo "$4 / $2" | bc -l | cut -c1-4)" \
+        "$(echo "$5 / $3" | bc -l | cut -c1-4)"
 }
 
 ours() { # [--regex] KEYWORD: prints the run's hit count
@@ -56,18 +66,26 @@ ours() { # [--regex] KEYWORD: prints the run's hit count
 q() { printf '%q' "$1"; }
 
 echo "corpus: $DIR, $((bytes / 1000000)) MB of .txt files; $(nproc) cores; $RUNS runs each"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| command | median s | MB/s | matches | peak RSS MB |"
-echo "|---|---|---|---|---|"
+echo "| command | median wall s | median CPU s | MB/s (wall) | matches | peak RSS MB |"
+echo "|---|---|---|---|---|---|"
 run "lexmora giraffe (plain keyword)" "$(ours giraffe)"
-plain=$median
+plain=$median plain_cpu=$cpu
 run "lexmora --regex giraffe" "$(ours --regex giraffe)"
-echo "| ratio regex / plain | $(echo "$median / $plain" | bc -l | cut -c1-4) | | | |"
+echo "| ratio regex / plain (at most 1.2) | $(echo "$median / $plain" | bc -l | cut -c1-4) |" \
+    "$(echo "$cpu / $plain_cpu" | bc -l | cut -c1-4) | | | |"
 for expression in 'colou?r' '\b(walk|talk)(ed|ing)?\b' '\b\w+ment\b' '[[:upper:]]\w+ville'; do
     run "lexmora --regex $expression" "$(ours --regex "$expression")"
+    ours_wall=$median ours_cpu=$cpu
     run "LC_ALL=C grep -r -a -P -o -i $expression" \
         "LC_ALL=C grep -r -a -P -o -i --include='*.txt' -e $(q "$expression") $(q "$DIR") | wc -l"
-    command -v rg >/dev/null &&
+    ratio "speed against grep -P (at least 1)" "$ours_wall" "$ours_cpu" "$median" "$cpu"
+    if command -v rg >/dev/null; then
         run "rg -j1 -E windows-1252 -o -i $expression" \
             "rg -j1 -E windows-1252 -o -i -g '*.txt' -e $(q "$expression") $(q "$DIR") | wc -l"
+        ratio "speed against rg -j1 (at least 0.5)" "$ours_wall" "$ours_cpu" "$median" "$cpu"
+    fi
 done
+echo
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
