@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 #ifdef __SSE2__
@@ -55,6 +56,7 @@ class ByteEscapes {
 public:
     explicit ByteEscapes(TableFormat format) {
         static const char* kHex = "0123456789abcdef";
+        m_marks.fill(static_cast<char>(0x80)); // marks left over: a byte special anyway
         for (int c = 0; c < 256; ++c) {
             const auto byte = static_cast<unsigned char>(c);
             std::string& text = m_text[byte];
@@ -72,6 +74,8 @@ public:
             } else if (format == TableFormat::Csv && c == '"') {
                 text = "\"\"";
             }
+            std::memcpy(m_code[byte].data(), text.data(), text.size());
+            m_length[byte] = static_cast<unsigned char>(text.size());
             m_flags[byte] = text.empty() ? 0 : kEscape;
             if (format == TableFormat::Csv && (c == '"' || c == ',' || c == '\r' || c == '\n'))
                 m_flags[byte] |= kQuote;
@@ -94,7 +98,7 @@ public:
         for (; i + 16 <= text.size(); i += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
             __m128i hit = _mm_cmplt_epi8(v, controls);
-            for (std::size_t k = 0; k < m_marked; ++k)
+            for (std::size_t k = 0; k < m_marks.size(); ++k)
                 hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(m_marks[k])));
             if (const int mask = _mm_movemask_epi8(hit); mask != 0)
                 return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
@@ -106,21 +110,55 @@ public:
         return text.size();
     }
 
-    // What a field needs: kEscape when a byte of it is escaped, kQuote when CSV quotes it.
-    unsigned char needs(std::string_view text) const {
-        unsigned char flags = 0;
-        for (std::size_t i = nextSpecial(text, 0); i < text.size(); i = nextSpecial(text, i + 1)) {
-            flags |= m_flags[static_cast<unsigned char>(text[i])];
-            if (flags == (kEscape | kQuote))
-                break;
+    // The most a byte of text may become (JSON's \u0001), and the room a write needs beyond that.
+    static constexpr std::size_t kMostPerByte = 6, kSlack = 24;
+
+    // Writes the text escaped from `p` on, where there is room for kMostPerByte bytes per byte
+    // of text and kSlack more: returns the end, and ORs into `flags` what its special bytes
+    // asked for (kQuote: CSV quotes it). Plain blocks are stored sixteen bytes at once.
+    char* write(char* p, std::string_view text, unsigned char& flags) const {
+        const char* s = text.data();
+        const std::size_t n = text.size();
+        std::size_t i = 0;
+#ifdef __SSE2__
+        const __m128i controls = _mm_set1_epi8(m_controls ? 0x20 : 0);
+        const __m128i m0 = _mm_set1_epi8(m_marks[0]), m1 = _mm_set1_epi8(m_marks[1]),
+                      m2 = _mm_set1_epi8(m_marks[2]), m3 = _mm_set1_epi8(m_marks[3]);
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+            const __m128i hit = _mm_or_si128(
+                _mm_or_si128(_mm_cmplt_epi8(v, controls), _mm_cmpeq_epi8(v, m0)),
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, m1), _mm_cmpeq_epi8(v, m2)),
+                             _mm_cmpeq_epi8(v, m3)));
+            const int mask = _mm_movemask_epi8(hit);
+            if (mask == 0) {
+                p += 16;
+                i += 16;
+                continue;
+            }
+            const auto at = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+            p = writeSpecial(p + at, static_cast<unsigned char>(s[i + at]), flags);
+            i += at + 1;
         }
-        return flags;
+#endif
+        for (; i < n; ++i) {
+            const auto byte = static_cast<unsigned char>(s[i]);
+            if (m_flags[byte])
+                p = writeSpecial(p, byte, flags);
+            else
+                *p++ = s[i];
+        }
+        return p;
     }
 
-    void append(std::string& out, std::string_view text) const {
+    // Appends the text escaped; tells what its special bytes asked for (kQuote: CSV quotes it).
+    unsigned char append(std::string& out, std::string_view text) const {
+        unsigned char flags = 0;
         std::size_t run = 0;
         for (std::size_t i = nextSpecial(text, 0); i < text.size(); i = nextSpecial(text, i + 1)) {
             const auto byte = static_cast<unsigned char>(text[i]);
+            flags |= m_flags[byte];
             if (!(m_flags[byte] & kEscape))
                 continue;
             out.append(text.data() + run, i - run);
@@ -128,13 +166,26 @@ public:
             run = i + 1;
         }
         out.append(text.data() + run, text.size() - run);
+        return flags;
     }
 
 private:
+    char* writeSpecial(char* p, unsigned char byte, unsigned char& flags) const {
+        flags |= m_flags[byte];
+        if (!(m_flags[byte] & kEscape)) {
+            *p = static_cast<char>(byte);
+            return p + 1;
+        }
+        std::memcpy(p, m_code[byte].data(), 8);
+        return p + m_length[byte];
+    }
+
+    std::array<std::array<char, 8>, 256> m_code{};
+    std::array<unsigned char, 256> m_length{};
     std::array<unsigned char, 256> m_flags{};
     // The special bytes of the ASCII half, but the controls when every control is special (at
     // most four in every format).
-    std::array<char, 4> m_marks{};
+    std::array<char, 4> m_marks;
     std::size_t m_marked = 0;
     bool m_controls = false;
     std::array<std::string, 256> m_text;
@@ -206,21 +257,24 @@ private:
     char separator() const { return m_format == TableFormat::Csv ? ',' : '\t'; }
     const char* lineEnd() const { return m_format == TableFormat::Csv ? "\r\n" : "\n"; }
 
-    void appendField(std::string& out, std::string_view text) const {
-        const unsigned char needs = m_escapes.needs(text);
-        const bool quoted = (needs & ByteEscapes::kQuote) != 0;
-        if (quoted)
-            out += '"';
-        if (needs & ByteEscapes::kEscape)
-            m_escapes.append(out, text);
-        else
-            out.append(text);
-        if (quoted)
-            out += '"';
+    // One pass over the field into the scratch room, a byte left before it for the opening
+    // quote that goes in when the field turns out to need it; then one copy into the output.
+    void appendField(std::string& out, std::string_view text) {
+        const std::size_t room = 1 + text.size() * ByteEscapes::kMostPerByte + ByteEscapes::kSlack;
+        if (m_scratch.size() < room)
+            m_scratch.resize(room);
+        char* begin = m_scratch.data() + 1;
+        unsigned char flags = 0;
+        char* end = m_escapes.write(begin, text, flags);
+        if (flags & ByteEscapes::kQuote) {
+            *--begin = '"';
+            *end++ = '"';
+        }
+        out.append(begin, end);
     }
 
     // Text and whole numbers straight into the line (a million rows make no copies).
-    void appendCell(std::string& out, const Cell& cell, const Column& column) const {
+    void appendCell(std::string& out, const Cell& cell, const Column& column) {
         if (const auto* text = std::get_if<std::string>(&cell)) {
             appendField(out, *text);
         } else if (const auto* whole = std::get_if<std::int64_t>(&cell)) {
@@ -257,6 +311,7 @@ private:
 
     TableFormat m_format;
     const ByteEscapes& m_escapes;
+    std::vector<char> m_scratch;
     BlockOutput m_out;
     TextTableOptions m_options;
     std::vector<Column> m_columns;
@@ -442,7 +497,7 @@ private:
 
     void writeCell(lxw_col_t column, const Cell& cell, const Column& kind) {
         if (const auto* text = std::get_if<std::string>(&cell)) {
-            worksheet_write_string(m_sheet, m_row, column, utf8Of(*text).c_str(), nullptr);
+            worksheet_write_string(m_sheet, m_row, column, cellUtf8(*text), nullptr);
         } else if (const auto* whole = std::get_if<std::int64_t>(&cell)) {
             worksheet_write_number(m_sheet, m_row, column, double(*whole), nullptr);
         } else if (const auto* real = std::get_if<double>(&cell)) {
@@ -458,7 +513,14 @@ private:
         return cp1252ToUtf8(std::string_view(text).substr(0, kCellChars));
     }
 
-    std::string m_path, m_temp, m_tmpdir;
+    // A cell's text as UTF-8 in one buffer kept from cell to cell (the library copies it).
+    const char* cellUtf8(const std::string& text) {
+        m_utf8.clear();
+        escapesOf(TableFormat::Table).append(m_utf8, std::string_view(text).substr(0, kCellChars));
+        return m_utf8.c_str();
+    }
+
+    std::string m_path, m_temp, m_tmpdir, m_utf8;
     Placement m_placement;
     std::vector<Column> m_columns;
     lxw_workbook* m_book = nullptr;
