@@ -7,15 +7,21 @@
 #
 # usage: bench/search/regex.sh LEXMORA_CLI CORPUS_DIR [RUNS]
 #
-# Measured 2026-12-07 on the 100 MB bench corpus (2-core Xeon under KVM, shared; medians of 5):
-#   giraffe plain 0.44 s, as an expression 0.50 s (1.13x);
-#   colou?r 0.50 s (grep -P 0.66, rg 1.48); \b(walk|talk)(ed|ing)?\b 0.45 s (grep 0.60, rg 12.9);
-#   \b\w+ment\b 1.87 s (grep 1.55, rg 2.11); [[:upper:]]\w+ville 1.26 s (grep 1.50, rg 0.40).
+# Measured 2026-12-07 on the 100 MB bench corpus (2-core EPYC under KVM, shared, load ~11;
+# medians of 5; wall s / CPU s, CPU the figure to trust under such load):
+#   giraffe plain 0.39/0.09, as an expression 0.36/0.09;
+#   colou?r 0.40/0.10 (grep -P 0.55/0.15, rg 1.06/0.30);
+#   \b(walk|talk)(ed|ing)?\b 0.53/0.09 (grep 0.36/0.11, rg 9.82/3.12);
+#   \b\w+ment\b 0.35/0.10 (grep 1.19/0.42, rg 2.75/0.82), before the inner literal 1.65/0.32;
+#   [[:upper:]]\w+ville 0.30/0.08 (grep 1.59/0.51, rg 0.56/0.14), before 1.91/0.36 (the
+#   "before" figures: the previous build, medians of 3 in the same hour).
 # The counts differ where the engines disagree on a word character: here \w is the search's own
 # (accented letters, # $ %, no _), grep's in the C locale ASCII and _, rg's Unicode; and the
-# search joins words hyphenated at a line end.
+# search joins words hyphenated at a line end. \b(walk|talk)(ed|ing)?\b: 1717 against 1711, the
+# six "Talk_..." of the Italian files ("_" is no word character here); \b\w+ment\b: 34584,
+# grep 33883 (it cuts "événement" at the "é"), rg 34500.
 set -euo pipefail
-[[ $# -ge 2 ]] || { sed -n '7p' "$0" >&2; exit 2; }
+[[ $# -ge 2 ]] || { sed -n '8p' "$0" >&2; exit 2; }
 CLI=$(realpath "$1")
 DIR=$(realpath "$2")
 RUNS=${3:-5}

@@ -18,7 +18,8 @@ LINES=1000000
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/home" "$work/out"
-cli() { "$CLI" --home "$work/home" --yes "$@"; }
+base=("$CLI" --home "$work/home" --yes)
+cli() { "${base[@]}" "$@"; }
 
 cli search --source "$DIR" --tree --pattern '*.txt' --left 60 --right 60 --code ansi \
     --save "$work/out" --quiet --regex -- '\b(the|de|la|und|der|die|di|il|el|le)\b' \
@@ -40,7 +41,7 @@ run() {
         read -r wall user sys peak <"$work/time"
         walls+=("$wall")
         cpus+=("$(echo "$user + $sys" | bc)")
-        ((peak > rss)) && rss=$peak
+        if ((peak > rss)); then rss=$peak; fi
     done
     local mid=$(((RUNS + 1) / 2))
     wall=$(printf '%s\n' "${walls[@]}" | sort -g | sed -n "${mid}p")
@@ -56,11 +57,11 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "| command | median wall s | median CPU s (user+sys) | peak RSS MB |"
 echo "|---|---|---|---|"
-run "view --extract cnc" cli view "$work/lines.dmp" --extract cnc --folder "$work"
+run "view --extract cnc" "${base[@]}" view "$work/lines.dmp" --extract cnc --folder "$work"
 extract_wall=$wall extract_cpu=$cpu
-run "view --export csv" cli view "$work/lines.dmp" --export csv --out "$work/lines.csv"
+run "view --export csv" "${base[@]}" view "$work/lines.dmp" --export csv --out "$work/lines.csv"
 echo "| csv / extract | $(echo "$wall / $extract_wall" | bc -l | cut -c1-4) |" \
     "$(echo "$cpu / $extract_cpu" | bc -l | cut -c1-4) | |"
-run "view --export xlsx" cli view "$work/lines.dmp" --export xlsx --out "$work/lines.xlsx"
+run "view --export xlsx" "${base[@]}" view "$work/lines.dmp" --export xlsx --out "$work/lines.xlsx"
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
