@@ -6,10 +6,18 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace lexmora {
 
@@ -42,46 +50,167 @@ Status sinkFailure() {
     return Failure(msg::CannotWriteTable("-", EIO), FailureCode::CannotWrite, EIO);
 }
 
-// Windows-1252 text as UTF-8, with the characters a format cannot carry as they are escaped.
-void appendEscaped(std::string& out, std::string_view text, TableFormat format) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80) {
-            appendUtf8(out, cp1252ToUnicode(byte));
-            continue;
-        }
-        if (format == TableFormat::Tsv && (c == '\t' || c == '\n' || c == '\r' || c == '\\')) {
-            out += '\\';
-            out += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
-        } else if (format == TableFormat::Json && (c == '"' || c == '\\' || byte < 0x20)) {
-            static const char* kHex = "0123456789abcdef";
-            if (c == '"' || c == '\\')
-                out += {'\\', c};
-            else if (c == '\n')
-                out += "\\n";
-            else if (c == '\r')
-                out += "\\r";
-            else if (c == '\t')
-                out += "\\t";
-            else
-                out += {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
-        } else if (format == TableFormat::Csv && c == '"') {
-            out += "\"\"";
-        } else {
-            out += c;
+// The character written for each special byte of a format: UTF-8 for the upper half of
+// Windows-1252, the escapes a format needs for the rest. Other bytes are copied in runs.
+class ByteEscapes {
+public:
+    explicit ByteEscapes(TableFormat format) {
+        static const char* kHex = "0123456789abcdef";
+        m_marks.fill(static_cast<char>(0x80)); // marks left over: a byte special anyway
+        for (int c = 0; c < 256; ++c) {
+            const auto byte = static_cast<unsigned char>(c);
+            std::string& text = m_text[byte];
+            if (byte >= 0x80) {
+                appendUtf8(text, cp1252ToUnicode(byte));
+            } else if (format == TableFormat::Tsv &&
+                       (c == '\t' || c == '\n' || c == '\r' || c == '\\')) {
+                text = {'\\', c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\'};
+            } else if (format == TableFormat::Json && (c == '"' || c == '\\' || c < 0x20)) {
+                text = c == '"' || c == '\\' ? std::string{'\\', static_cast<char>(c)}
+                       : c == '\n'           ? std::string("\\n")
+                       : c == '\r'           ? std::string("\\r")
+                       : c == '\t'           ? std::string("\\t")
+                                   : std::string{'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+            } else if (format == TableFormat::Csv && c == '"') {
+                text = "\"\"";
+            }
+            std::memcpy(m_code[byte].data(), text.data(), text.size());
+            m_length[byte] = static_cast<unsigned char>(text.size());
+            m_flags[byte] = text.empty() ? 0 : kEscape;
+            if (format == TableFormat::Csv && (c == '"' || c == ',' || c == '\r' || c == '\n'))
+                m_flags[byte] |= kQuote;
+            m_controls = format == TableFormat::Json;
+            if (m_flags[byte] && byte < 0x80 && !(m_controls && byte < 0x20) &&
+                m_marked < m_marks.size())
+                m_marks[m_marked++] = static_cast<char>(c);
         }
     }
+
+    static constexpr unsigned char kEscape = 1, kQuote = 2;
+
+    // The first byte at or after `from` that the format treats specially (size() when none).
+    std::size_t nextSpecial(std::string_view text, std::size_t from) const {
+        std::size_t i = from;
+#ifdef __SSE2__
+        // Sixteen bytes at a time. Signed, the upper half of the bytes is below any control's
+        // bound too.
+        const __m128i controls = _mm_set1_epi8(m_controls ? 0x20 : 0);
+        for (; i + 16 <= text.size(); i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            __m128i hit = _mm_cmplt_epi8(v, controls);
+            for (std::size_t k = 0; k < m_marks.size(); ++k)
+                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(m_marks[k])));
+            if (const int mask = _mm_movemask_epi8(hit); mask != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+        }
+#endif
+        for (; i < text.size(); ++i)
+            if (m_flags[static_cast<unsigned char>(text[i])])
+                return i;
+        return text.size();
+    }
+
+    // The most a byte of text may become (JSON's \u0001), and the room a write needs beyond that.
+    static constexpr std::size_t kMostPerByte = 6, kSlack = 24;
+
+    // Writes the text escaped from `p` on, where there is room for kMostPerByte bytes per byte
+    // of text and kSlack more: returns the end, and ORs into `flags` what its special bytes
+    // asked for (kQuote: CSV quotes it). Plain blocks are stored sixteen bytes at once.
+    char* write(char* p, std::string_view text, unsigned char& flags) const {
+        const char* s = text.data();
+        const std::size_t n = text.size();
+        std::size_t i = 0;
+#ifdef __SSE2__
+        const __m128i controls = _mm_set1_epi8(m_controls ? 0x20 : 0);
+        const __m128i m0 = _mm_set1_epi8(m_marks[0]), m1 = _mm_set1_epi8(m_marks[1]),
+                      m2 = _mm_set1_epi8(m_marks[2]), m3 = _mm_set1_epi8(m_marks[3]);
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+            const __m128i hit = _mm_or_si128(
+                _mm_or_si128(_mm_cmplt_epi8(v, controls), _mm_cmpeq_epi8(v, m0)),
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, m1), _mm_cmpeq_epi8(v, m2)),
+                             _mm_cmpeq_epi8(v, m3)));
+            const int mask = _mm_movemask_epi8(hit);
+            if (mask == 0) {
+                p += 16;
+                i += 16;
+                continue;
+            }
+            const auto at = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+            p = writeSpecial(p + at, static_cast<unsigned char>(s[i + at]), flags);
+            i += at + 1;
+        }
+#endif
+        for (; i < n; ++i) {
+            const auto byte = static_cast<unsigned char>(s[i]);
+            if (m_flags[byte])
+                p = writeSpecial(p, byte, flags);
+            else
+                *p++ = s[i];
+        }
+        return p;
+    }
+
+    // Appends the text escaped; tells what its special bytes asked for (kQuote: CSV quotes it).
+    unsigned char append(std::string& out, std::string_view text) const {
+        unsigned char flags = 0;
+        std::size_t run = 0;
+        for (std::size_t i = nextSpecial(text, 0); i < text.size(); i = nextSpecial(text, i + 1)) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            flags |= m_flags[byte];
+            if (!(m_flags[byte] & kEscape))
+                continue;
+            out.append(text.data() + run, i - run);
+            out += m_text[byte];
+            run = i + 1;
+        }
+        out.append(text.data() + run, text.size() - run);
+        return flags;
+    }
+
+private:
+    char* writeSpecial(char* p, unsigned char byte, unsigned char& flags) const {
+        flags |= m_flags[byte];
+        if (!(m_flags[byte] & kEscape)) {
+            *p = static_cast<char>(byte);
+            return p + 1;
+        }
+        std::memcpy(p, m_code[byte].data(), 8);
+        return p + m_length[byte];
+    }
+
+    std::array<std::array<char, 8>, 256> m_code{};
+    std::array<unsigned char, 256> m_length{};
+    std::array<unsigned char, 256> m_flags{};
+    // The special bytes of the ASCII half, but the controls when every control is special (at
+    // most four in every format).
+    std::array<char, 4> m_marks;
+    std::size_t m_marked = 0;
+    bool m_controls = false;
+    std::array<std::string, 256> m_text;
+};
+
+const ByteEscapes& escapesOf(TableFormat format) {
+    static const ByteEscapes table(TableFormat::Table), tsv(TableFormat::Tsv),
+        csv(TableFormat::Csv), json(TableFormat::Json);
+    return format == TableFormat::Tsv    ? tsv
+           : format == TableFormat::Csv  ? csv
+           : format == TableFormat::Json ? json
+                                         : table;
 }
 
-bool csvNeedsQuotes(std::string_view text) {
-    return text.find_first_of("\",\r\n") != std::string_view::npos;
+// Windows-1252 text as UTF-8, with the characters a format cannot carry as they are escaped.
+void appendEscaped(std::string& out, std::string_view text, TableFormat format) {
+    escapesOf(format).append(out, text);
 }
 
 // TSV, CSV and JSON: one line per row as it comes.
 class DelimitedWriter : public TableWriter {
 public:
     DelimitedWriter(TableFormat format, ByteSink sink, TextTableOptions options)
-        : m_format(format), m_out(std::move(sink)), m_options(options) {}
+        : m_format(format), m_escapes(escapesOf(format)), m_out(std::move(sink)),
+          m_options(options) {}
 
     Status begin(const std::vector<Column>& columns) override {
         m_columns = columns;
@@ -110,7 +239,7 @@ public:
                 if (i > 0)
                     out += separator();
                 if (i < row.size())
-                    appendField(out, CellText(row[i], m_columns[i]));
+                    appendCell(out, row[i], m_columns[i]);
             }
             out += lineEnd();
         }
@@ -128,13 +257,33 @@ private:
     char separator() const { return m_format == TableFormat::Csv ? ',' : '\t'; }
     const char* lineEnd() const { return m_format == TableFormat::Csv ? "\r\n" : "\n"; }
 
-    void appendField(std::string& out, std::string_view text) const {
-        const bool quoted = m_format == TableFormat::Csv && csvNeedsQuotes(text);
-        if (quoted)
-            out += '"';
-        appendEscaped(out, text, m_format);
-        if (quoted)
-            out += '"';
+    // One pass over the field into the scratch room, a byte left before it for the opening
+    // quote that goes in when the field turns out to need it; then one copy into the output.
+    void appendField(std::string& out, std::string_view text) {
+        const std::size_t room = 1 + text.size() * ByteEscapes::kMostPerByte + ByteEscapes::kSlack;
+        if (m_scratch.size() < room)
+            m_scratch.resize(room);
+        char* begin = m_scratch.data() + 1;
+        unsigned char flags = 0;
+        char* end = m_escapes.write(begin, text, flags);
+        if (flags & ByteEscapes::kQuote) {
+            *--begin = '"';
+            *end++ = '"';
+        }
+        out.append(begin, end);
+    }
+
+    // Text and whole numbers straight into the line (a million rows make no copies).
+    void appendCell(std::string& out, const Cell& cell, const Column& column) {
+        if (const auto* text = std::get_if<std::string>(&cell)) {
+            appendField(out, *text);
+        } else if (const auto* whole = std::get_if<std::int64_t>(&cell)) {
+            char digits[24];
+            const auto written = std::to_chars(digits, digits + sizeof digits, *whole);
+            out.append(digits, written.ptr);
+        } else {
+            appendField(out, CellText(cell, column));
+        }
     }
 
     void appendJsonObject(std::string& out, const Row& row) const {
@@ -161,6 +310,8 @@ private:
     }
 
     TableFormat m_format;
+    const ByteEscapes& m_escapes;
+    std::vector<char> m_scratch;
     BlockOutput m_out;
     TextTableOptions m_options;
     std::vector<Column> m_columns;
@@ -346,7 +497,7 @@ private:
 
     void writeCell(lxw_col_t column, const Cell& cell, const Column& kind) {
         if (const auto* text = std::get_if<std::string>(&cell)) {
-            worksheet_write_string(m_sheet, m_row, column, utf8Of(*text).c_str(), nullptr);
+            worksheet_write_string(m_sheet, m_row, column, cellUtf8(*text), nullptr);
         } else if (const auto* whole = std::get_if<std::int64_t>(&cell)) {
             worksheet_write_number(m_sheet, m_row, column, double(*whole), nullptr);
         } else if (const auto* real = std::get_if<double>(&cell)) {
@@ -362,7 +513,14 @@ private:
         return cp1252ToUtf8(std::string_view(text).substr(0, kCellChars));
     }
 
-    std::string m_path, m_temp, m_tmpdir;
+    // A cell's text as UTF-8 in one buffer kept from cell to cell (the library copies it).
+    const char* cellUtf8(const std::string& text) {
+        m_utf8.clear();
+        escapesOf(TableFormat::Table).append(m_utf8, std::string_view(text).substr(0, kCellChars));
+        return m_utf8.c_str();
+    }
+
+    std::string m_path, m_temp, m_tmpdir, m_utf8;
     Placement m_placement;
     std::vector<Column> m_columns;
     lxw_workbook* m_book = nullptr;

@@ -4,6 +4,7 @@
 #include "codes/cp1252_case.h"
 #include "search/compile_keyword.h"
 #include "search/messages.h"
+#include "search/regex_inner_literal.h"
 #include "search/word_classes.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -15,24 +16,8 @@ namespace lexmora {
 
 namespace {
 
-// The layout of PCRE2's tables (pcre2_maketables): 256 bytes of lower case, 256 of the other
-// case, ten 32-byte class bitmaps, then 256 bytes of character types.
-constexpr std::size_t kLowerCase = 0;
-constexpr std::size_t kFlipCase = 256;
-constexpr std::size_t kClassBits = 512;
-constexpr std::size_t kTypes = 832;
-enum ClassBitmap : std::size_t {
-    kSpaceBits = 0,
-    kXdigitBits = 32,
-    kDigitBits = 64,
-    kUpperBits = 96,
-    kLowerBits = 128,
-    kWordBits = 160,
-    kGraphBits = 192,
-    kPrintBits = 224,
-    kPunctBits = 256,
-    kCntrlBits = 288,
-};
+using namespace regex_layout;
+
 constexpr std::uint8_t kTypeSpace = 0x01, kTypeLetter = 0x02, kTypeLowerLetter = 0x04,
                        kTypeDigit = 0x08, kTypeWord = 0x10;
 
@@ -272,6 +257,21 @@ std::vector<std::string> RegexLiteralStarts(std::string_view expression) {
 RegexKeyword::~RegexKeyword() {
     pcre2_code_free(m_code);
     pcre2_code_free(m_anchored);
+    pcre2_code_free(m_inner);
+}
+
+void RegexKeyword::findInnerLiteral(std::uint32_t options, pcre2_compile_context* context) {
+    const RegexInnerLiteral found = FindRegexInnerLiteral(m_expression, *m_tables, m_caseSensitive);
+    if (found.literal.empty())
+        return;
+    RegexFault ignored; // the expression compiled already: it does again, with the limit
+    m_inner = compileCode(m_expression, options | PCRE2_USE_OFFSET_LIMIT, context, ignored);
+    if (!m_inner)
+        return;
+    m_innerFold = m_caseSensitive ? IdentityFold() : RegexCaseFold(*m_tables);
+    for (const char c : found.literal)
+        m_innerLiteral.push_back(static_cast<char>(m_innerFold[static_cast<unsigned char>(c)]));
+    m_innerBytes = found.bytes;
 }
 
 std::shared_ptr<const RegexKeyword> RegexKeyword::compile(std::string_view expression,
@@ -306,6 +306,8 @@ std::shared_ptr<const RegexKeyword> RegexKeyword::compile(std::string_view expre
         keyword->m_starts = RegexLiteralStarts(expression);
         if (!keyword->m_starts.empty())
             keyword->m_anchored = compileCode(expression, options | PCRE2_ANCHORED, context, fault);
+        else
+            keyword->findInnerLiteral(options, context);
     }
     pcre2_compile_context_free(context);
     if (!keyword->m_code || (!keyword->m_starts.empty() && !keyword->m_anchored))

@@ -7,9 +7,11 @@
 #include "core/message.h"
 #include "core/program_state.h"
 #include "core/result.h"
+#include "search/literal_finder.h"
 #include "search/scan_pattern.h"
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,6 +23,7 @@ struct pcre2_real_code_8;
 struct pcre2_real_match_data_8;
 struct pcre2_real_match_context_8;
 struct pcre2_real_jit_stack_8;
+struct pcre2_real_compile_context_8;
 
 namespace lexmora {
 
@@ -35,6 +38,27 @@ inline constexpr std::uint32_t kRegexDepthLimit = 100'000;
 // Windows-1252: word characters as the search's word bounds take them in ANSI text, letters and
 // their cases as the program's case tables pair them.
 using RegexTables = std::array<std::uint8_t, 1088>;
+
+// The layout of PCRE2's tables (pcre2_maketables): 256 bytes of lower case, 256 of the other
+// case, ten 32-byte class bitmaps, then 256 bytes of character types.
+namespace regex_layout {
+inline constexpr std::size_t kLowerCase = 0;
+inline constexpr std::size_t kFlipCase = 256;
+inline constexpr std::size_t kClassBits = 512;
+inline constexpr std::size_t kTypes = 832;
+enum ClassBitmap : std::size_t {
+    kSpaceBits = 0,
+    kXdigitBits = 32,
+    kDigitBits = 64,
+    kUpperBits = 96,
+    kLowerBits = 128,
+    kWordBits = 160,
+    kGraphBits = 192,
+    kPrintBits = 224,
+    kPunctBits = 256,
+    kCntrlBits = 288,
+};
+} // namespace regex_layout
 RegexTables MakeRegexTables(const ProgramState& state);
 
 // What is wrong with an expression: PCRE2's message (or the program's) and the offset in the
@@ -67,6 +91,14 @@ public:
     // The same expression anchored where it is tried (null without literal starts).
     pcre2_real_code_8* anchored() const { return m_anchored; }
 
+    // Without literal starts: a literal every match holds (regex_inner_literal.h), folded by
+    // innerFold(), the bytes a match may consume, and the expression compiled to take a limit
+    // on where a match may start (null without such a literal).
+    const std::string& innerLiteral() const { return m_innerLiteral; }
+    const FoldTable& innerFold() const { return m_innerFold; }
+    const std::bitset<256>& innerBytes() const { return m_innerBytes; }
+    pcre2_real_code_8* inner() const { return m_inner; }
+
 private:
     RegexKeyword() = default;
     std::string m_expression;
@@ -77,6 +109,12 @@ private:
     std::unique_ptr<RegexTables> m_tables;
     pcre2_real_code_8* m_code = nullptr;
     pcre2_real_code_8* m_anchored = nullptr;
+    std::string m_innerLiteral;
+    FoldTable m_innerFold{};
+    std::bitset<256> m_innerBytes;
+    pcre2_real_code_8* m_inner = nullptr;
+
+    void findInnerLiteral(std::uint32_t options, pcre2_real_compile_context_8* context);
 };
 
 // The literal every match of `expression` must begin with: the plain characters before its

@@ -16,7 +16,7 @@ constexpr PCRE2_SIZE kJitStackMax = 8 * 1024 * 1024;
 
 } // namespace
 
-RegexMatcher::RegexMatcher(std::shared_ptr<const RegexKeyword> keyword)
+RegexMatcher::RegexMatcher(std::shared_ptr<const RegexKeyword> keyword, RegexPrefilter prefilter)
     : m_keyword(std::move(keyword)) {
     m_data = pcre2_match_data_create_from_pattern(m_keyword->code(), nullptr);
     m_context = pcre2_match_context_create(nullptr);
@@ -27,6 +27,11 @@ RegexMatcher::RegexMatcher(std::shared_ptr<const RegexKeyword> keyword)
         pcre2_jit_stack_assign(m_context, nullptr, m_stack);
     // The literals that start every match are looked for as the plain keywords' are; the
     // anchored expression is tried only where one stands.
+    if (prefilter == RegexPrefilter::None)
+        return;
+    if (m_keyword->inner())
+        m_inner =
+            std::make_unique<LiteralFinder>(m_keyword->innerLiteral(), m_keyword->innerFold());
     if (m_keyword->anchored()) {
         const Fold fold = makeFold(m_keyword->caseSensitive() ? FoldMode::None : FoldMode::Cp1252);
         for (const std::string& literal : m_keyword->literalStarts()) {
@@ -45,16 +50,56 @@ RegexMatcher::~RegexMatcher() {
 
 RegexMatcher::Outcome RegexMatcher::find(const char* text, std::size_t size, std::size_t from,
                                          RegexWindow window, std::size_t& start, std::size_t& end) {
+    if (m_inner)
+        return findAroundInner(text, size, from, window, start, end);
     if (m_starts.empty())
         return run(m_keyword->code(), text, size, from, window, start, end);
     return findFromStarts(text, size, from, window, start, end);
+}
+
+// Every match holds the literal and consumes only bytes of innerBytes(), so a match holding the
+// literal found at p starts in the run of such bytes that ends at p, and none starts before that
+// run unless it holds an earlier place of the literal. Each place is tried from its run's start
+// with the start limited to p: the first match found is the first of the whole window.
+RegexMatcher::Outcome RegexMatcher::findAroundInner(const char* text, std::size_t size,
+                                                    std::size_t from, RegexWindow window,
+                                                    std::size_t& start, std::size_t& end) {
+    const std::bitset<256>& bytes = m_keyword->innerBytes();
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(text);
+    const auto runStart = [&](std::size_t at, std::size_t floor) {
+        while (at > floor && bytes[b[at - 1]])
+            --at;
+        return at;
+    };
+    for (std::size_t pos = from;;) {
+        const std::size_t p = m_inner->find(text, size, pos);
+        if (p == std::string::npos) {
+            // A match yet to be found holds a literal the window's end cuts or that lies beyond
+            // it: it starts in the run that ends the window, and needs more of the file.
+            const std::size_t tail = window.final ? size : runStart(size, pos);
+            if (tail >= size) {
+                start = size;
+                return Outcome::NoMatch;
+            }
+            pcre2_set_offset_limit(m_context, PCRE2_UNSET);
+            return run(m_keyword->inner(), text, size, tail, window, start, end);
+        }
+        pcre2_set_offset_limit(m_context, p);
+        const Outcome outcome =
+            run(m_keyword->inner(), text, size, runStart(p, pos), window, start, end);
+        if (outcome != Outcome::NoMatch)
+            return outcome;
+        pos = p + 1;
+    }
 }
 
 RegexMatcher::Outcome RegexMatcher::findFromStarts(const char* text, std::size_t size,
                                                    std::size_t from, RegexWindow window,
                                                    std::size_t& start, std::size_t& end) {
     // The places found stay good while the window is the same and the search goes forward.
-    if (window.start != m_cachedWindow || size != m_cachedSize || from < m_cachedFrom)
+    // A file's first call starts afresh: the file before may have had a window of the same size.
+    if (window.start != m_cachedWindow || size != m_cachedSize || from < m_cachedFrom ||
+        (window.start == 0 && from == 0))
         std::fill(m_next.begin(), m_next.end(), std::size_t{0});
     m_cachedWindow = window.start;
     m_cachedSize = size;

@@ -10,6 +10,9 @@
 //   search resumes at, and "^" does not match at the window's start unless the file starts there;
 // - the window ends at the file's end, so no match spans two files.
 // A match of length 0 is never taken (PCRE2_NOTEMPTY): the search moves on to a real one.
+//
+// Where every match begins with one of some literals, or holds one literal inside, the literals
+// are looked for first and the expression tried only around them (the same matches, sooner).
 #pragma once
 
 #include "search/literal_finder.h"
@@ -28,9 +31,14 @@ struct RegexWindow {
     bool final = false;      // the file ends where the window does
 };
 
+// Whether the literals of an expression are looked for first (None: the expression alone, the
+// reference the literals must agree with).
+enum class RegexPrefilter { Literals, None };
+
 class RegexMatcher {
 public:
-    explicit RegexMatcher(std::shared_ptr<const RegexKeyword> keyword);
+    explicit RegexMatcher(std::shared_ptr<const RegexKeyword> keyword,
+                          RegexPrefilter prefilter = RegexPrefilter::Literals);
     ~RegexMatcher();
     RegexMatcher(const RegexMatcher&) = delete;
     RegexMatcher& operator=(const RegexMatcher&) = delete;
@@ -54,6 +62,8 @@ private:
                 RegexWindow window, std::size_t& start, std::size_t& end);
 
     std::shared_ptr<const RegexKeyword> m_keyword;
+    Outcome findAroundInner(const char* text, std::size_t size, std::size_t from,
+                            RegexWindow window, std::size_t& start, std::size_t& end);
     Outcome findFromStarts(const char* text, std::size_t size, std::size_t from, RegexWindow window,
                            std::size_t& start, std::size_t& end);
 
@@ -62,6 +72,8 @@ private:
     std::vector<LiteralFinder> m_starts;
     std::vector<std::size_t> m_next;
     std::size_t m_longestStart = 0;
+    // The literal every match holds, when there are no literal starts.
+    std::unique_ptr<LiteralFinder> m_inner;
     std::uint64_t m_cachedWindow = UINT64_MAX;
     std::size_t m_cachedSize = 0, m_cachedFrom = 0;
     pcre2_real_match_data_8* m_data = nullptr;

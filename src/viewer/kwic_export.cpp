@@ -41,9 +41,10 @@ public:
         if (const std::string log = LogFileFor(viewer.path()); fileIsPresent(log))
             m_log = readFileBytes(log).value_or(std::string());
     }
-    std::string nameOf(const DumpRecordFields& fields) {
+    // The name, good while the record and this object are.
+    std::string_view nameOf(const DumpRecordFields& fields) {
         if (!fields.logEntryNumber || m_log.empty())
-            return std::string(fields.shortName);
+            return fields.shortName;
         const std::int32_t number = *fields.logEntryNumber;
         auto known = m_names.find(number);
         if (known == m_names.end()) {
@@ -64,11 +65,20 @@ private:
     std::unordered_map<std::int32_t, std::string> m_names;
 };
 
+// Puts `text` in cell `i` of the row, into the room of the string already there: the rows of
+// an export are built in one Row, without an allocation per cell.
+void setText(Row& row, std::size_t i, std::string_view text) {
+    if (auto* held = std::get_if<std::string>(&row[i]))
+        held->assign(text.data(), text.size());
+    else
+        row[i] = std::string(text);
+}
+
 struct LineCutter {
     std::size_t leftWidth;
     std::size_t nodeWords;
 
-    void cut(std::string_view text, Row& row) const {
+    void cut(std::string_view text, Row& row, std::size_t at) const {
         const std::size_t column = kHitNumberWidth + leftWidth;
         const std::string_view left =
             text.size() > kHitNumberWidth ? text.substr(kHitNumberWidth, leftWidth) : "";
@@ -84,9 +94,9 @@ struct LineCutter {
             }
             end = std::min(rest.find(' ', end), rest.size());
         }
-        row.emplace_back(std::string(trimBlanks(left)));
-        row.emplace_back(std::string(rest.substr(0, end)));
-        row.emplace_back(std::string(trimBlanks(rest.substr(end))));
+        setText(row, at, trimBlanks(left));
+        setText(row, at + 1, rest.substr(0, end));
+        setText(row, at + 2, trimBlanks(rest.substr(end)));
     }
 };
 
@@ -98,26 +108,28 @@ template <typename Take> bool visitRows(ResultViewer& viewer, Take&& take) {
     const LineCutter cutter{static_cast<std::size_t>(std::max(viewer.LeftContextWidth(), 0)),
                             keywordWords(viewer.ViewKeyword())};
     bool whole = true;
-    Row row;
+    Row row(7);
     viewer.VisitRecords(
         first, viewer.IndexCount(), [&](std::int64_t position, std::string_view record) {
-            row.clear();
+            row.resize(7);
             const std::uint32_t number = viewer.recordAt(position);
-            row.emplace_back(std::int64_t{number} - (viewer.hasHeader() ? 1 : 0));
+            row[0] = std::int64_t{number} - (viewer.hasHeader() ? 1 : 0);
             if (record == kDamagedRecordText) {
-                row.emplace_back(std::string());
-                row.emplace_back(std::string());
-                row.emplace_back(std::string(record));
-                row.emplace_back(std::string());
+                setText(row, 1, "");
+                setText(row, 2, "");
+                setText(row, 3, record);
+                setText(row, 4, "");
             } else {
                 const DumpRecordFields fields = SplitDumpRecord(record, viewer.RecordLength());
-                row.emplace_back(files.nameOf(fields));
-                cutter.cut(viewer.kwicText(record), row);
+                setText(row, 1, files.nameOf(fields));
+                cutter.cut(viewer.kwicText(record), row, 2);
             }
-            row.emplace_back(viewer.ViewKeyword());
+            setText(row, 5, viewer.ViewKeyword());
             const auto keyIndex = static_cast<std::size_t>(position - 2);
             if (sorted && keyIndex < viewer.SortKeys().size())
-                row.emplace_back(std::string(viewer.firstLevelText(viewer.SortKeys()[keyIndex])));
+                setText(row, 6, viewer.firstLevelText(viewer.SortKeys()[keyIndex]));
+            else
+                row.resize(6);
             whole = take(position - first + 1, row);
             return whole;
         });
