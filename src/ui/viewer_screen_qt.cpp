@@ -222,76 +222,76 @@ bool QtViewerScreen::openClusters(ResultViewer& viewer) {
     window->exec();
     delete window;
     return filtered;
-    void QtViewerScreen::openPlot(ResultViewer & viewer) {
-        if (m_plot != nullptr &&
-            m_plot->property("resultPath").toString() == pathToQt(viewer.path())) {
-            m_plot->raise();
-            m_plot->activateWindow();
-            return;
-        }
-        delete m_plot;
-        const std::string path = viewer.path();
-        PlotHooks hooks;
-        hooks.goToHit = [this, path](std::int64_t hit) { return showHit(path, hit).has_value(); };
-        hooks.showDetails = [this, path](std::int64_t hit) {
-            const std::optional<int> line = showHit(path, hit);
-            if (line)
-                m_state.ViewerCommands.post(DetailsFlag{*line}); // the viewer's loop opens it
-            return line.has_value();
-        };
-        // Not modal: the plot stays beside the viewer while the user moves through the hits.
-        m_plot = new PlotWindow(m_state, m_prompter != nullptr ? *m_prompter : m_silent,
-                                PlotSource{path, shownHits(viewer)}, std::move(hooks), &m_screen);
-        m_plot->setWindowFlag(Qt::Window);
-        m_plot->setAttribute(Qt::WA_DeleteOnClose);
-        m_plot->setProperty("resultPath", pathToQt(path));
-        m_plot->show();
-        m_plot->start();
-    }
+}
 
-    PlotWindow* QtViewerScreen::plotWindow() const {
-        return m_plot;
+void QtViewerScreen::openPlot(ResultViewer& viewer) {
+    if (m_plot != nullptr && m_plot->property("resultPath").toString() == pathToQt(viewer.path())) {
+        m_plot->raise();
+        m_plot->activateWindow();
+        return;
     }
+    delete m_plot;
+    const std::string path = viewer.path();
+    PlotHooks hooks;
+    hooks.goToHit = [this, path](std::int64_t hit) { return showHit(path, hit).has_value(); };
+    hooks.showDetails = [this, path](std::int64_t hit) {
+        const std::optional<int> line = showHit(path, hit);
+        if (line)
+            m_state.ViewerCommands.post(DetailsFlag{*line}); // the viewer's loop opens it
+        return line.has_value();
+    };
+    // Not modal: the plot stays beside the viewer while the user moves through the hits.
+    m_plot = new PlotWindow(m_state, m_prompter != nullptr ? *m_prompter : m_silent,
+                            PlotSource{path, shownHits(viewer)}, std::move(hooks), &m_screen);
+    m_plot->setWindowFlag(Qt::Window);
+    m_plot->setAttribute(Qt::WA_DeleteOnClose);
+    m_plot->setProperty("resultPath", pathToQt(path));
+    m_plot->show();
+    m_plot->start();
+}
 
-    std::optional<int> QtViewerScreen::showHit(const std::string& resultPath, std::int64_t hit) {
-        if (m_viewer == nullptr || m_viewer->path() != resultPath)
-            return std::nullopt;
-        const auto& index = m_viewer->RecordIndex();
-        const auto at =
-            std::find(index.begin() + 1, index.end(), static_cast<std::uint32_t>(hit + 1));
-        if (at == index.end())
-            return std::nullopt; // deleted, or left out by every nth
-        m_state.TopPosition = (at - index.begin()) + 1;
-        drawPage(*m_viewer, m_state);
-        const auto line = static_cast<int>(m_state.TopPosition - m_state.ShownTop);
-        m_screen.lines()->setCurrentRow(line);
-        m_screen.raise();
-        return line;
-    }
+PlotWindow* QtViewerScreen::plotWindow() const {
+    return m_plot;
+}
 
-    PageGeometry QtViewerScreen::printerPage(const std::string& font) {
-        return m_printer != nullptr ? m_printer->pageFor(font) : PageGeometry{};
-    }
+std::optional<int> QtViewerScreen::showHit(const std::string& resultPath, std::int64_t hit) {
+    if (m_viewer == nullptr || m_viewer->path() != resultPath)
+        return std::nullopt;
+    const auto& index = m_viewer->RecordIndex();
+    const auto at = std::find(index.begin() + 1, index.end(), static_cast<std::uint32_t>(hit + 1));
+    if (at == index.end())
+        return std::nullopt; // deleted, or left out by every nth
+    m_state.TopPosition = (at - index.begin()) + 1;
+    drawPage(*m_viewer, m_state);
+    const auto line = static_cast<int>(m_state.TopPosition - m_state.ShownTop);
+    m_screen.lines()->setCurrentRow(line);
+    m_screen.raise();
+    return line;
+}
 
-    void QtViewerScreen::setBusy(bool busy) {
-        if (busy == m_busy)
-            return;
-        m_busy = busy;
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    }
+PageGeometry QtViewerScreen::printerPage(const std::string& font) {
+    return m_printer != nullptr ? m_printer->pageFor(font) : PageGeometry{};
+}
 
-    bool QtViewerScreen::eventFilter(QObject * watched, QEvent * event) {
-        if (watched == &m_screen && event->type() == QEvent::Close) {
-            // The window stays until the viewer has asked and the user has chosen to leave.
-            m_state.ExitFlag = ExitRequest::UserPressedExit;
-            m_screen.cancelNumberEntry();
-            event->ignore();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
+void QtViewerScreen::setBusy(bool busy) {
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+bool QtViewerScreen::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_screen && event->type() == QEvent::Close) {
+        // The window stays until the viewer has asked and the user has chosen to leave.
+        m_state.ExitFlag = ExitRequest::UserPressedExit;
+        m_screen.cancelNumberEntry();
+        event->ignore();
+        return true;
     }
+    return QObject::eventFilter(watched, event);
+}
 
 } // namespace lexmora::ui
