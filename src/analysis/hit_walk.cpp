@@ -105,10 +105,11 @@ struct Join {
     std::size_t removed;
 };
 
-// The word count's line-end hyphen joins over a whole text, with where they took bytes out, so
-// that offsets in the joined text can be taken back to the text as it is.
-void joinWithMap(std::string_view text, std::string& out, std::vector<Join>& joins) {
-    const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
+// The word count's line-end hyphen joins over a whole text (lines parted by `sep`, as the
+// file's first block shows), with where they took bytes out, so that offsets in the joined text
+// can be taken back to the text as it is.
+void joinWithMap(std::string_view text, std::string_view sep, std::string& out,
+                 std::vector<Join>& joins) {
     const std::size_t len = sep.size();
     out.clear();
     joins.clear();
@@ -130,13 +131,20 @@ void joinWithMap(std::string_view text, std::string& out, std::vector<Join>& joi
     out.append(text.substr(r));
 }
 
-// Takes the cutter's words with their offsets, folded into the vocabulary, and marks where
-// sentences begin.
+// Takes the cutter's words with their offsets, folded into the vocabulary (none: offsets only),
+// and marks where sentences begin. A text may be cut in pieces, each fed from its own start: a
+// piece's first word is never taken for a sentence start, for what stands before it is not read.
 class OffsetSink {
 public:
-    OffsetSink(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
-               FileWords& out)
-        : m_rules(rules), m_text(text), m_vocabulary(vocabulary), m_out(out) {}
+    OffsetSink(const WordRules& rules, Vocabulary* vocabulary, FileWords& out)
+        : m_rules(rules), m_vocabulary(vocabulary), m_out(out) {}
+
+    // The next piece of text; offsets are counted from its start.
+    void startPiece(std::string_view text) {
+        m_text = text;
+        m_end = 0;
+        m_pieceFirst = m_out.offsets.size();
+    }
 
     // A word as it stands in the text.
     void operator()(std::string_view word) {
@@ -150,12 +158,14 @@ private:
         // The count takes a word that begins with no letter or digit for no token at all.
         if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
             return;
-        if (!m_out.words.empty() && sentenceEndBetween(m_end, offset))
-            m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.words.size()));
-        m_folded.resize(word.size());
-        for (std::size_t k = 0; k < word.size(); ++k)
-            m_folded[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
-        m_out.words.push_back(m_vocabulary.idOf(m_folded));
+        if (m_vocabulary != nullptr) {
+            if (m_out.offsets.size() > m_pieceFirst && sentenceEndBetween(m_end, offset))
+                m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.offsets.size()));
+            m_folded.resize(word.size());
+            for (std::size_t k = 0; k < word.size(); ++k)
+                m_folded[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+            m_out.words.push_back(m_vocabulary->idOf(m_folded));
+        }
         m_out.offsets.push_back(offset);
         m_end = offset + length;
     }
@@ -190,11 +200,12 @@ private:
     }
 
     const WordRules& m_rules;
-    std::string_view m_text;
-    Vocabulary& m_vocabulary;
+    Vocabulary* m_vocabulary;
     FileWords& m_out;
+    std::string_view m_text;
     std::string m_folded;
-    std::size_t m_end = 0; // just after the last word taken
+    std::size_t m_end = 0;        // just after the last word taken
+    std::size_t m_pieceFirst = 0; // the index of the piece's first word
 };
 
 } // namespace
@@ -254,29 +265,132 @@ struct CutBuffers {
 
 namespace {
 
-void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
-                      FileWords& out, CutBuffers& buffers) {
-    joinWithMap(text, buffers.block, buffers.joins);
-    std::string& block = buffers.block;
-    const std::size_t size = block.size();
-    block.resize(size + kCutterSlack);
+void clearWords(FileWords& out) {
     out.words.clear();
     out.offsets.clear();
     out.sentenceStarts.clear();
-    out.words.reserve(size / 6);
-    out.offsets.reserve(size / 6);
-    OffsetSink sink(rules, std::string_view(block.data(), size), vocabulary, out);
+    out.total = 0;
+}
+
+// Cuts text[from, to) into `out` after the words already there: joined at line-end hyphens as
+// the word count joins lines, offsets taken back to those of `text`. `from` and `to` must stand
+// where the cutter starts afresh (see safeCutByte).
+void cutStretch(const WordRules& rules, std::string_view text, std::string_view sep,
+                std::size_t from, std::size_t to, Vocabulary* vocabulary, FileWords& out,
+                CutBuffers& buffers) {
+    joinWithMap(text.substr(from, to - from), sep, buffers.block, buffers.joins);
+    std::string& block = buffers.block;
+    const std::size_t size = block.size();
+    block.resize(size + kCutterSlack);
+    const std::size_t firstWord = out.offsets.size();
+    OffsetSink sink(rules, vocabulary, out);
+    sink.startPiece(std::string_view(block.data(), size));
     WordCutter<OffsetSink> cutter(rules, sink);
     cutter.feed(block, size);
     cutter.finish();
-    if (!buffers.joins.empty()) {
-        auto join = buffers.joins.begin();
-        std::size_t removed = 0;
-        for (std::uint64_t& offset : out.offsets) {
-            for (; join != buffers.joins.end() && join->at <= offset; ++join)
-                removed = join->removed;
-            offset += removed;
+    auto join = buffers.joins.begin();
+    std::size_t removed = 0;
+    for (std::size_t k = firstWord; k < out.offsets.size(); ++k) {
+        for (; join != buffers.joins.end() && join->at <= out.offsets[k]; ++join)
+            removed = join->removed;
+        out.offsets[k] += removed + from;
+    }
+}
+
+void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary* vocabulary,
+                      FileWords& out, CutBuffers& buffers) {
+    clearWords(out);
+    out.offsets.reserve(text.size() / 6);
+    if (vocabulary != nullptr)
+        out.words.reserve(text.size() / 6);
+    cutStretch(rules, text, detectSeparator(text.substr(0, kReadBlock)), 0, text.size(), vocabulary,
+               out, buffers);
+    out.total = out.offsets.size();
+}
+
+// A byte the cutter ends a word at and that no line-end hyphen join takes out: the cutter
+// starts afresh after it, so a stretch from there is cut as the whole text is.
+bool safeCutByte(const WordRules& rules, unsigned char c) {
+    return rules.cls[c] == 1 && c != '-' && c != '\r' && c != '\n';
+}
+
+// A stretch of text around one or more hits; its words from `firstWord` on.
+struct Stretch {
+    std::size_t from = 0, to = 0;
+    std::size_t firstWord = 0, endWord = 0;
+};
+
+// The stretches around the hits (offsets ascending), `bytes` of each hit's wanted on each side,
+// widened to safe bytes and merged where they meet.
+std::vector<Stretch>
+stretchesAround(const WordRules& rules, std::string_view text, const std::vector<std::size_t>& ats,
+                const std::vector<std::pair<std::size_t, std::size_t>>& bytes) {
+    std::vector<Stretch> out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t h = 0; h < ats.size(); ++h) {
+        std::size_t from = ats[h] > bytes[h].first ? ats[h] - bytes[h].first : 0;
+        std::size_t to = std::min(text.size(), ats[h] + bytes[h].second);
+        if (!out.empty() && from <= out.back().to) {
+            from = out.back().from;
+            to = std::max(to, out.back().to);
+            out.pop_back();
         }
+        while (from > 0 && !safeCutByte(rules, p[from - 1]))
+            --from;
+        while (to < text.size() && !safeCutByte(rules, p[to]))
+            ++to;
+        to = std::min(text.size(), to + 1); // the safe byte too: no join ends the stretch
+        out.push_back({from, to});
+    }
+    return out;
+}
+
+// True when every hit has its `before` words and `after` words in its stretch, or the file's
+// end on that side; the hits wanting more get twice the bytes.
+bool hitsReached(const FileWords& words, const std::vector<Stretch>& stretches,
+                 std::string_view text, const std::vector<std::size_t>& ats, std::size_t before,
+                 std::size_t after, std::vector<std::pair<std::size_t, std::size_t>>& bytes) {
+    bool all = true;
+    auto stretch = stretches.begin();
+    for (std::size_t h = 0; h < ats.size(); ++h) {
+        while (stretch->to <= ats[h] && stretch + 1 != stretches.end())
+            ++stretch;
+        const auto first = static_cast<std::size_t>(
+            std::lower_bound(words.offsets.begin(), words.offsets.end(), ats[h]) -
+            words.offsets.begin());
+        if (stretch->from > 0 && first < stretch->firstWord + before) {
+            bytes[h].first *= 2;
+            all = false;
+        }
+        if (stretch->to < text.size() && stretch->endWord < first + after) {
+            bytes[h].second *= 2;
+            all = false;
+        }
+    }
+    return all;
+}
+
+// Cuts the stretches of text around the hits (offsets ascending): `before` words before each
+// hit and `after` from it on. The bytes a stretch needs are guessed from the words wanted and
+// doubled for a hit that falls short, until every hit has its words or the file's ends.
+void cutAroundHits(const WordRules& rules, std::string_view text,
+                   const std::vector<std::size_t>& ats, std::size_t before, std::size_t after,
+                   Vocabulary& vocabulary, FileWords& out, CutBuffers& buffers) {
+    constexpr std::size_t kBytesPerWord = 12;
+    const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
+    std::vector<std::pair<std::size_t, std::size_t>> bytes(
+        ats.size(), {kBytesPerWord * (before + 1), kBytesPerWord * (after + 1)});
+    for (;;) {
+        clearWords(out);
+        std::vector<Stretch> stretches = stretchesAround(rules, text, ats, bytes);
+        for (Stretch& s : stretches) {
+            s.firstWord = out.offsets.size();
+            cutStretch(rules, text, sep, s.from, s.to, &vocabulary, out, buffers);
+            s.endWord = out.offsets.size();
+        }
+        out.total = out.offsets.size();
+        if (ats.empty() || hitsReached(out, stretches, text, ats, before, after, bytes))
+            return;
     }
 }
 
@@ -285,7 +399,7 @@ void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary&
 FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary) {
     FileWords out;
     CutBuffers buffers;
-    cutFileWordsInto(MakeWordRules(state), text, vocabulary, out, buffers);
+    cutFileWordsInto(MakeWordRules(state), text, &vocabulary, out, buffers);
     return out;
 }
 
@@ -377,11 +491,13 @@ public:
     std::optional<std::size_t> find(const std::vector<RecordFragment>& fragments,
                                     bool anywhere = true) {
         constexpr std::size_t kBack = 1024;
-        const std::size_t from = m_last && *m_last > kBack ? *m_last - kBack : 0;
+        const std::size_t back = m_last && *m_last > kBack ? *m_last - kBack : 0;
         for (const bool onwards : {true, false})
             if (onwards || anywhere)
                 for (const RecordFragment& fragment : fragments)
-                    if (const auto at = findFrom(fragment, onwards ? from : 0, onwards)) {
+                    if (const auto at = findFrom(
+                            fragment, onwards ? std::max(back, earliestStart(fragment)) : 0,
+                            onwards)) {
                         m_last = *at;
                         return at;
                     }
@@ -389,6 +505,21 @@ public:
     }
 
 private:
+    // Where a place of the fragment with its keyword after the last hit can begin at the
+    // earliest: every byte above the blank stands for one character of the fragment, so no
+    // more of them than the fragment has before its keyword lie between its start and the last
+    // hit. Searching from there finds what a search from further back finds, sooner. (A source
+    // in another code is cleaned before it is compared: no such bound.)
+    std::size_t earliestStart(const RecordFragment& fragment) const {
+        if (!m_last || m_code != kCodeAnsi)
+            return 0;
+        std::size_t solid = 0;
+        for (std::size_t k = std::min(*m_last + 1, m_source.size()); k > 0; --k)
+            if (static_cast<unsigned char>(m_source[k - 1]) > ' ' && ++solid > fragment.mark)
+                return k;
+        return 0;
+    }
+
     // The first place from `from` (after the last hit when `onwards`) where the fragment stands.
     std::optional<std::size_t> findFrom(const RecordFragment& fragment, std::size_t from,
                                         bool onwards) const {
@@ -448,13 +579,24 @@ std::string keywordAtHit(std::string_view fromKeyword) {
     return word.empty() ? std::string(fromKeyword.substr(0, fromKeyword.find(' '))) : word;
 }
 
+// A hit found in its source: its byte offset there.
+struct FoundHit {
+    std::uint32_t hit = 0;
+    std::size_t at = 0;
+    std::string keyword;
+};
+
 struct WalkContext {
     const ProgramState& state;
     ResultViewer& viewer;
     Vocabulary& vocabulary;
     const HitFileVisitor& visit;
+    WalkCut cut = WalkCut::AllWords;
+    std::uint32_t reach = 0;
     std::uint32_t keywordWords = 1;
-    std::vector<PlacedHit> placed; // room kept from file to file
+    std::vector<FoundHit> found;   // room kept from file to file
+    std::vector<PlacedHit> placed; // likewise
+    std::vector<std::size_t> ats;  // the hits' offsets, ascending
 };
 
 // Places the hits of one file among its words; false when one of them is not in the text any
@@ -473,13 +615,12 @@ RecordFragment keywordFragment(std::string_view fromKeyword) {
     return {std::string(piece), 0};
 }
 
-// Places the hits of one file among its words; returns the number not found in the text (all
-// of them: the file changed since the search).
-std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& words,
-                      std::string_view source) {
+// Finds the hits of one file in its text (walk.found, in record order); returns the number not
+// found in it (all of them: the file changed since the search).
+std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_view source) {
     HitFinder finder(walk.state, group.codeIndex, source);
     const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
-    walk.placed.clear();
+    walk.found.clear();
     std::size_t notFound = 0;
     for (const std::uint32_t hit : group.hits) {
         const std::string record(walk.viewer.readRecord(hit + 1));
@@ -497,19 +638,43 @@ std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWor
             ++notFound;
             continue;
         }
-        const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), *at);
-        PlacedHit placed;
-        placed.record = hit;
-        placed.first = static_cast<std::uint32_t>(it - words.offsets.begin());
-        const bool onWord = it != words.offsets.end() && *it == *at;
-        placed.count = onWord ? std::min<std::uint32_t>(
-                                    walk.keywordWords,
-                                    static_cast<std::uint32_t>(words.words.size() - placed.first))
-                              : 0;
-        placed.keyword = keywordAtHit(fromKeyword);
-        walk.placed.push_back(std::move(placed));
+        walk.found.push_back({hit, *at, keywordAtHit(fromKeyword)});
     }
     return notFound;
+}
+
+// Cuts the file's words as the walk's use needs them.
+void cutForWalk(WalkContext& walk, const WordRules& rules, std::string_view source,
+                FileWords& words, CutBuffers& buffers) {
+    if (walk.cut != WalkCut::Windows) {
+        Vocabulary* ids = walk.cut == WalkCut::AllWords ? &walk.vocabulary : nullptr;
+        cutFileWordsInto(rules, source, ids, words, buffers);
+        return;
+    }
+    walk.ats.clear();
+    for (const FoundHit& f : walk.found)
+        walk.ats.push_back(f.at);
+    std::sort(walk.ats.begin(), walk.ats.end());
+    cutAroundHits(rules, source, walk.ats, walk.reach, walk.reach + walk.keywordWords,
+                  walk.vocabulary, words, buffers);
+}
+
+// Places the hits found among the file's words (walk.placed).
+void placeHits(WalkContext& walk, const FileWords& words) {
+    walk.placed.clear();
+    for (FoundHit& f : walk.found) {
+        const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), f.at);
+        PlacedHit placed;
+        placed.record = f.hit;
+        placed.first = static_cast<std::uint32_t>(it - words.offsets.begin());
+        const bool onWord = it != words.offsets.end() && *it == f.at;
+        placed.count = onWord ? std::min<std::uint32_t>(
+                                    walk.keywordWords,
+                                    static_cast<std::uint32_t>(words.offsets.size() - placed.first))
+                              : 0;
+        placed.keyword = std::move(f.keyword);
+        walk.placed.push_back(std::move(placed));
+    }
 }
 
 } // namespace
@@ -534,7 +699,16 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
         summary.hitsLeftOut += grouping->damaged;
         summary.notes.push_back(analysis::msg::DamagedRecordsLeftOut(grouping->damaged).text);
     }
-    WalkContext walk{state, viewer, vocabulary, visit, keywordWords(viewer.ViewKeyword()), {}};
+    WalkContext walk{state,
+                     viewer,
+                     vocabulary,
+                     visit,
+                     request.cut,
+                     request.reach,
+                     keywordWords(viewer.ViewKeyword()),
+                     {},
+                     {},
+                     {}};
     const WordRules rules = MakeWordRules(state);
     FileWords words;
     CutBuffers buffers;
@@ -547,10 +721,7 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
         summary.sourceFiles.push_back(path);
         const bool read = readWholeFile(path, buffers.file);
         const std::string_view source = read ? sourceTextIn(buffers.file, buffers.converted) : "";
-        if (read)
-            cutFileWordsInto(rules, source, vocabulary, words, buffers);
-        const std::size_t notFound =
-            read ? placeHits(walk, group, words, source) : group.hits.size();
+        const std::size_t notFound = read ? findHits(walk, group, source) : group.hits.size();
         if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
             summary.filesLeftOut.push_back(group.logPath);
@@ -560,7 +731,9 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
             unfound += static_cast<std::int64_t>(notFound);
             unfoundFiles.push_back(group.logPath);
         }
-        summary.tokens += static_cast<std::int64_t>(words.words.size());
+        cutForWalk(walk, rules, source, words, buffers);
+        placeHits(walk, words);
+        summary.tokens += static_cast<std::int64_t>(words.total);
         summary.hitsPlaced += static_cast<std::int64_t>(walk.placed.size());
         words.path = path;
         words.name = group.logPath;
