@@ -483,7 +483,8 @@ Result<Grouping> groupHits(ResultViewer& viewer, const HitWalkRequest& request,
 class HitFinder {
 public:
     HitFinder(const ProgramState& state, int codeIndex, std::string_view source)
-        : m_state(state), m_code(codeIndex), m_source(source) {}
+        : m_state(state), m_code(codeIndex), m_source(source),
+          m_hasNul(source.find('\0') != std::string_view::npos) {}
 
     // The offset of the keyword of a record, looked for first after the last hit found, from a
     // little before it (a search's hits come in text order, their left contexts overlap), then
@@ -506,45 +507,124 @@ public:
 
 private:
     // Where a place of the fragment with its keyword after the last hit can begin at the
-    // earliest: every byte above the blank stands for one character of the fragment, so no
-    // more of them than the fragment has before its keyword lie between its start and the last
-    // hit. Searching from there finds what a search from further back finds, sooner. (A source
-    // in another code is cleaned before it is compared: no such bound.)
+    // earliest. Every byte above the blank stands for one character of the fragment, and the
+    // keyword's first word stands as it is in a source with no NUL byte: so the place begins
+    // no earlier than as many such bytes before the keyword's first occurrence after the last
+    // hit as the fragment has characters before its keyword. Searching from there finds what a
+    // search from further back finds, sooner. (A source in another code is cleaned before it is
+    // compared: no such bound.)
     std::size_t earliestStart(const RecordFragment& fragment) const {
         if (!m_last || m_code != kCodeAnsi)
             return 0;
+        const std::string_view text = fragment.text;
+        const std::size_t mark = std::min(fragment.mark, text.size());
+        const auto solidBefore =
+            static_cast<std::size_t>(mark - std::count(text.begin(), text.begin() + mark, ' '));
+        std::size_t end = std::min(*m_last + 1, m_source.size()); // the keyword lies past it
+        const std::string_view keyword = text.substr(mark, text.find(' ', mark) - mark);
+        if (!keyword.empty() && !m_hasNul) {
+            end = findVerbatim(keyword, *m_last + 1);
+            if (end == std::string_view::npos)
+                return m_source.size(); // no keyword after the last hit: no such place
+        }
         std::size_t solid = 0;
-        for (std::size_t k = std::min(*m_last + 1, m_source.size()); k > 0; --k)
-            if (static_cast<unsigned char>(m_source[k - 1]) > ' ' && ++solid > fragment.mark)
+        for (std::size_t k = end; k > 0; --k)
+            if (static_cast<unsigned char>(m_source[k - 1]) > ' ' && ++solid > solidBefore)
                 return k;
         return 0;
     }
 
     // The first place from `from` (after the last hit when `onwards`) where the fragment stands.
+    // In a source with no NUL byte it is looked for in the next few kilobytes first, and a
+    // fragment with a word the rest of the source does not hold is not looked for at all: a
+    // record whose text differs from its source (coded otherwise, changed) costs no search to
+    // the file's end.
     std::optional<std::size_t> findFrom(const RecordFragment& fragment, std::size_t from,
                                         bool onwards) const {
+        if (m_code == kCodeAnsi && !m_hasNul) {
+            constexpr std::size_t kNear = 4096;
+            const std::size_t bound = std::min(m_source.size(), from + kNear);
+            const auto near = findBefore(fragment, from, bound, onwards);
+            if (near && solidBytes(near->start, bound) > solidCharacters(fragment.text))
+                return near->mark; // no place that begins before it reaches past the bound
+            if (!wordsAllAfter(fragment.text, from))
+                return std::nullopt;
+        }
+        const auto found = findBefore(fragment, from, m_source.size(), onwards);
+        return found ? std::optional<std::size_t>(found->mark) : std::nullopt;
+    }
+
+    // The first place of the fragment in m_source[from, bound) (with its keyword after the last
+    // hit when `onwards`): the offsets of its start and its keyword.
+    std::optional<FoundText> findBefore(const RecordFragment& fragment, std::size_t from,
+                                        std::size_t bound, bool onwards) const {
         const ContextCleaner clean = [this](std::string_view piece) {
             return ExtractContext(m_state, m_code, piece, 0, 0);
         };
-        while (from < m_source.size()) {
-            const std::string_view rest = m_source.substr(from);
-            const auto found =
-                m_code == kCodeAnsi
-                    ? FindCleanedText(rest, fragment.text, fragment.mark)
-                    : FindContextInSource(rest, fragment.text, fragment.mark, clean, 4096);
+        while (from < bound) {
+            const std::string_view rest = m_source.substr(from, bound - from);
+            auto found = m_code == kCodeAnsi
+                             ? FindCleanedText(rest, fragment.text, fragment.mark)
+                             : FindContextInSource(rest, fragment.text, fragment.mark, clean, 4096);
             if (!found)
                 return std::nullopt;
-            const std::size_t mark = from + found->mark;
-            if (!onwards || !m_last || mark > *m_last)
-                return mark;
-            from += found->start + 1;
+            found->start += from;
+            found->mark += from;
+            if (!onwards || !m_last || found->mark > *m_last)
+                return found;
+            from = found->start + 1;
         }
         return std::nullopt;
+    }
+
+    // m_source.find(word, from) byte by byte: the next hit is a few hundred bytes on, and a call
+    // to compare at every place its first letter stands costs more than the whole walk to it.
+    std::size_t findVerbatim(std::string_view word, std::size_t from) const {
+        const std::size_t n = word.size();
+        if (n == 0 || n > m_source.size())
+            return from <= m_source.size() ? from : std::string_view::npos;
+        const char* const p = m_source.data();
+        const char first = word[0];
+        for (std::size_t k = from; k + n <= m_source.size(); ++k) {
+            if (p[k] != first)
+                continue;
+            std::size_t i = 1;
+            while (i < n && p[k + i] == word[i])
+                ++i;
+            if (i == n)
+                return k;
+        }
+        return std::string_view::npos;
+    }
+
+    // Bytes above the blank in m_source[from, to): each stands for one character of a fragment.
+    std::size_t solidBytes(std::size_t from, std::size_t to) const {
+        std::size_t n = 0;
+        for (std::size_t k = from; k < to; ++k)
+            n += static_cast<unsigned char>(m_source[k]) > ' ' ? 1 : 0;
+        return n;
+    }
+    static std::size_t solidCharacters(std::string_view text) {
+        return static_cast<std::size_t>(
+            std::count_if(text.begin(), text.end(), [](char c) { return c != ' '; }));
+    }
+
+    // True when every word of the text (as blanks part them) stands in m_source from `from`.
+    bool wordsAllAfter(std::string_view text, std::size_t from) const {
+        const std::string_view rest = m_source.substr(std::min(from, m_source.size()));
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find(' ', at), text.size());
+            if (end > at && rest.find(text.substr(at, end - at)) == std::string_view::npos)
+                return false;
+            at = end + 1;
+        }
+        return true;
     }
 
     const ProgramState& m_state;
     int m_code;
     std::string_view m_source;
+    bool m_hasNul; // a NUL byte may stand inside a word the fragment holds
     std::optional<std::size_t> m_last;
 };
 
