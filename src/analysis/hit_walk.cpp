@@ -545,10 +545,11 @@ private:
             constexpr std::size_t kNear = 4096;
             const std::size_t bound = std::min(m_source.size(), from + kNear);
             const auto near = findBefore(fragment, from, bound, onwards);
-            if (near && solidBytes(near->start, bound) > solidCharacters(fragment.text))
+            if (near && moreSolidBytes(near->start, bound, solidCharacters(fragment.text)))
                 return near->mark; // no place that begins before it reaches past the bound
             if (!wordsAllAfter(fragment.text, from))
                 return std::nullopt;
+            from = firstPlaceNear(fragment.text, from);
         }
         const auto found = findBefore(fragment, from, m_source.size(), onwards);
         return found ? std::optional<std::size_t>(found->mark) : std::nullopt;
@@ -597,12 +598,61 @@ private:
         return std::string_view::npos;
     }
 
-    // Bytes above the blank in m_source[from, to): each stands for one character of a fragment.
-    std::size_t solidBytes(std::size_t from, std::size_t to) const {
+    // Where the search of a fragment can start without passing a place of it: before the first
+    // occurrence of its longest word (it stands as it is in a source with no NUL byte) around
+    // which the fragment stands. A place with that word at p holds as many bytes above the blank
+    // before p as the fragment has characters before the word, and as many from p on as it has
+    // from the word on: it lies within those bounds, and only they are looked at, occurrence
+    // after occurrence, instead of every place the fragment's first word stands.
+    std::size_t firstPlaceNear(std::string_view text, std::size_t from) const {
+        std::size_t wordAt = 0, wordEnd = 0;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find(' ', at), text.size());
+            if (end - at > wordEnd - wordAt) {
+                wordAt = at;
+                wordEnd = end;
+            }
+            at = end + 1;
+        }
+        const std::string_view word = text.substr(wordAt, wordEnd - wordAt);
+        if (word.empty())
+            return from;
+        const std::size_t before = solidCharacters(text.substr(0, wordAt));
+        const std::size_t after = solidCharacters(text.substr(wordAt));
+        for (std::size_t p = findFar(word, from); p != std::string_view::npos;
+             p = findFar(word, p + 1)) {
+            std::size_t low = p, solid = 0;
+            while (low > from &&
+                   (static_cast<unsigned char>(m_source[low - 1]) <= ' ' || ++solid <= before))
+                --low;
+            std::size_t high = p;
+            for (solid = 0; high < m_source.size() && solid < after; ++high)
+                solid += static_cast<unsigned char>(m_source[high]) > ' ' ? 1 : 0;
+            if (FindCleanedText(m_source.substr(low, high - low), text, 0))
+                return low;
+        }
+        return m_source.size();
+    }
+
+    // m_source.find(word, from) by the C library's search, which skips fast over long stretches.
+    std::size_t findFar(std::string_view word, std::size_t from) const {
+        if (from >= m_source.size())
+            return std::string_view::npos;
+        const void* at =
+            ::memmem(m_source.data() + from, m_source.size() - from, word.data(), word.size());
+        return at == nullptr
+                   ? std::string_view::npos
+                   : static_cast<std::size_t>(static_cast<const char*>(at) - m_source.data());
+    }
+
+    // True when m_source[from, to) holds more than `count` bytes above the blank: each stands
+    // for one character of a fragment.
+    bool moreSolidBytes(std::size_t from, std::size_t to, std::size_t count) const {
         std::size_t n = 0;
         for (std::size_t k = from; k < to; ++k)
-            n += static_cast<unsigned char>(m_source[k]) > ' ' ? 1 : 0;
-        return n;
+            if (static_cast<unsigned char>(m_source[k]) > ' ' && ++n > count)
+                return true;
+        return false;
     }
     static std::size_t solidCharacters(std::string_view text) {
         return static_cast<std::size_t>(
@@ -611,10 +661,9 @@ private:
 
     // True when every word of the text (as blanks part them) stands in m_source from `from`.
     bool wordsAllAfter(std::string_view text, std::size_t from) const {
-        const std::string_view rest = m_source.substr(std::min(from, m_source.size()));
         for (std::size_t at = 0; at < text.size();) {
             const std::size_t end = std::min(text.find(' ', at), text.size());
-            if (end > at && rest.find(text.substr(at, end - at)) == std::string_view::npos)
+            if (end > at && findFar(text.substr(at, end - at), from) == std::string_view::npos)
                 return false;
             at = end + 1;
         }
