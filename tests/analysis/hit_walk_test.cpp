@@ -124,6 +124,20 @@ TEST_F(HitWalkFiles, HitsAfterALineEndHyphenAreFound) {
     EXPECT_TRUE(walked.summary->notes.empty());
 }
 
+TEST_F(HitWalkFiles, HitsWhoseContextsSpanLongBlankRunsOrRepeatAreFound) {
+    // The contexts clean the blank runs to one blank: a record's text then stands over more
+    // bytes than a near search looks at, and the same words stand again further on.
+    const std::string blanks(5000, ' ');
+    dir.write("src/a.txt", "the cat" + blanks + "sat on the mat, the end. the cat" + blanks +
+                               "sat on the mat, the end");
+    dir.write("src/b.txt", "nothing");
+    Walked walked = walk(search("the"));
+    ASSERT_TRUE(walked.summary.ok());
+    EXPECT_EQ(walked.lines, (std::vector<std::string>{"a.txt: 1:0+1=the 2:4+1=the 3:6+1=the "
+                                                      "4:8+1=the 5:12+1=the 6:14+1=the"}));
+    EXPECT_TRUE(walked.summary->notes.empty());
+}
+
 TEST_F(HitWalkFiles, OnlyTheHitsAsked) {
     dir.write("src/a.txt", "Cat sat on the mat near the cat");
     dir.write("src/b.txt", "the cat");
