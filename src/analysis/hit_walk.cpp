@@ -131,13 +131,27 @@ void joinWithMap(std::string_view text, std::string_view sep, std::string& out,
     out.append(text.substr(r));
 }
 
-// Takes the cutter's words with their offsets, folded into the vocabulary (none: offsets only),
+// Folded words kept aside, in order, for the few of them to be numbered later.
+struct StagedWords {
+    std::string arena;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans; // offset in arena, length
+    void clear() {
+        arena.clear();
+        spans.clear();
+    }
+    std::string_view operator[](std::size_t i) const {
+        return std::string_view(arena).substr(spans[i].first, spans[i].second);
+    }
+};
+
+// Takes the cutter's words with their offsets, folded into the vocabulary or kept aside in
+// `staged` (neither: offsets only),
 // and marks where sentences begin. A text may be cut in pieces, each fed from its own start: a
 // piece's first word is never taken for a sentence start, for what stands before it is not read.
 class OffsetSink {
 public:
-    OffsetSink(const WordRules& rules, Vocabulary* vocabulary, FileWords& out)
-        : m_rules(rules), m_vocabulary(vocabulary), m_out(out) {}
+    OffsetSink(const WordRules& rules, Vocabulary* vocabulary, StagedWords* staged, FileWords& out)
+        : m_rules(rules), m_vocabulary(vocabulary), m_staged(staged), m_out(out) {}
 
     // The next piece of text; offsets are counted from its start.
     void startPiece(std::string_view text) {
@@ -158,13 +172,20 @@ private:
         // The count takes a word that begins with no letter or digit for no token at all.
         if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
             return;
-        if (m_vocabulary != nullptr) {
+        if (m_vocabulary != nullptr || m_staged != nullptr) {
             if (m_out.offsets.size() > m_pieceFirst && sentenceEndBetween(m_end, offset))
                 m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.offsets.size()));
-            m_folded.resize(word.size());
+            std::string& folded = m_staged != nullptr ? m_staged->arena : m_folded;
+            const std::size_t at = m_staged != nullptr ? folded.size() : 0;
+            folded.resize(at + word.size());
             for (std::size_t k = 0; k < word.size(); ++k)
-                m_folded[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
-            m_out.words.push_back(m_vocabulary->idOf(m_folded));
+                folded[at + k] =
+                    static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+            if (m_staged != nullptr)
+                m_staged->spans.emplace_back(static_cast<std::uint32_t>(at),
+                                             static_cast<std::uint32_t>(word.size()));
+            else
+                m_out.words.push_back(m_vocabulary->idOf(m_folded));
         }
         m_out.offsets.push_back(offset);
         m_end = offset + length;
@@ -201,6 +222,7 @@ private:
 
     const WordRules& m_rules;
     Vocabulary* m_vocabulary;
+    StagedWords* m_staged;
     FileWords& m_out;
     std::string_view m_text;
     std::string m_folded;
@@ -261,6 +283,7 @@ struct CutBuffers {
     std::string converted; // and its text, when converted
     std::string block;
     std::vector<Join> joins;
+    StagedWords staged; // the words of the stretches around hits, numbered only where read
 };
 
 namespace {
@@ -276,14 +299,14 @@ void clearWords(FileWords& out) {
 // the word count joins lines, offsets taken back to those of `text`. `from` and `to` must stand
 // where the cutter starts afresh (see safeCutByte).
 void cutStretch(const WordRules& rules, std::string_view text, std::string_view sep,
-                std::size_t from, std::size_t to, Vocabulary* vocabulary, FileWords& out,
-                CutBuffers& buffers) {
+                std::size_t from, std::size_t to, Vocabulary* vocabulary, StagedWords* staged,
+                FileWords& out, CutBuffers& buffers) {
     joinWithMap(text.substr(from, to - from), sep, buffers.block, buffers.joins);
     std::string& block = buffers.block;
     const std::size_t size = block.size();
     block.resize(size + kCutterSlack);
     const std::size_t firstWord = out.offsets.size();
-    OffsetSink sink(rules, vocabulary, out);
+    OffsetSink sink(rules, vocabulary, staged, out);
     sink.startPiece(std::string_view(block.data(), size));
     WordCutter<OffsetSink> cutter(rules, sink);
     cutter.feed(block, size);
@@ -304,7 +327,7 @@ void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary*
     if (vocabulary != nullptr)
         out.words.reserve(text.size() / 6);
     cutStretch(rules, text, detectSeparator(text.substr(0, kReadBlock)), 0, text.size(), vocabulary,
-               out, buffers);
+               nullptr, out, buffers);
     out.total = out.offsets.size();
 }
 
@@ -370,6 +393,26 @@ bool hitsReached(const FileWords& words, const std::vector<Stretch>& stretches,
     return all;
 }
 
+// Numbers the words the hits' windows hold (`before` words before a hit, `after` from it on,
+// within its stretch); the others are kNoWord, for no use reads them.
+void numberWindowWords(FileWords& out, const std::vector<Stretch>& stretches,
+                       const std::vector<std::size_t>& ats, std::size_t before, std::size_t after,
+                       const StagedWords& staged, Vocabulary& vocabulary) {
+    out.words.assign(out.offsets.size(), kNoWord);
+    auto stretch = stretches.begin();
+    for (const std::size_t at : ats) {
+        while (stretch->to <= at && stretch + 1 != stretches.end())
+            ++stretch;
+        const auto first = static_cast<std::size_t>(
+            std::lower_bound(out.offsets.begin(), out.offsets.end(), at) - out.offsets.begin());
+        const std::size_t from = std::max(stretch->firstWord, first > before ? first - before : 0);
+        const std::size_t to = std::min(stretch->endWord, first + after);
+        for (std::size_t i = from; i < to; ++i)
+            if (out.words[i] == kNoWord)
+                out.words[i] = vocabulary.idOf(staged[i]);
+    }
+}
+
 // Cuts the stretches of text around the hits (offsets ascending): `before` words before each
 // hit and `after` from it on. The bytes a stretch needs are guessed from the words wanted and
 // doubled for a hit that falls short, until every hit has its words or the file's ends.
@@ -382,15 +425,18 @@ void cutAroundHits(const WordRules& rules, std::string_view text,
         ats.size(), {kBytesPerWord * (before + 1), kBytesPerWord * (after + 1)});
     for (;;) {
         clearWords(out);
+        buffers.staged.clear();
         std::vector<Stretch> stretches = stretchesAround(rules, text, ats, bytes);
         for (Stretch& s : stretches) {
             s.firstWord = out.offsets.size();
-            cutStretch(rules, text, sep, s.from, s.to, &vocabulary, out, buffers);
+            cutStretch(rules, text, sep, s.from, s.to, nullptr, &buffers.staged, out, buffers);
             s.endWord = out.offsets.size();
         }
         out.total = out.offsets.size();
-        if (ats.empty() || hitsReached(out, stretches, text, ats, before, after, bytes))
+        if (ats.empty() || hitsReached(out, stretches, text, ats, before, after, bytes)) {
+            numberWindowWords(out, stretches, ats, before, after, buffers.staged, vocabulary);
             return;
+        }
     }
 }
 

@@ -43,6 +43,9 @@ private:
     std::deque<std::string> m_spellings; // a deque: spellings never move
     std::vector<Slot> m_slots;
 };
+// The id of a word the walk did not number (WalkCut::Windows: outside every window).
+inline constexpr std::uint32_t kNoWord = 0xFFFFFFFF;
+
 // What the walk cuts of each file with hits, so that each use pays only for what it reads.
 enum class WalkCut {
     // Every word, numbered in the vocabulary: for a count of the files' own words.
