@@ -246,26 +246,28 @@ std::string_view sourceTextIn(std::string_view all, std::string& converted) {
     return converted = utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
 }
 
-// Reads a whole file into `out`, whose room is kept from file to file: fresh pages for every
-// file cost more than reading it on a busy machine.
-bool readWholeFile(const std::string& path, std::string& out) {
+// Reads a whole file into the room of `room`, kept from file to file at its largest: fresh
+// pages, or zeroed ones, for every file cost more than reading it on a busy machine. Nothing
+// when the file cannot be read.
+std::optional<std::string_view> readWholeFile(const std::string& path, std::string& room) {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    out.resize(static_cast<std::size_t>(info.st_size));
+        return std::nullopt;
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (room.size() < size)
+        room.resize(size);
     std::size_t done = 0;
-    while (done < out.size()) {
+    while (done < size) {
         const ssize_t got =
-            ::pread(fd.get(), out.data() + done, out.size() - done, static_cast<off_t>(done));
+            ::pread(fd.get(), room.data() + done, size - done, static_cast<off_t>(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
         done += static_cast<std::size_t>(got);
     }
-    out.resize(done); // a file cut short while it was read: what it holds
-    return true;
+    return std::string_view(room.data(), done); // a file cut short while read: what it holds
 }
 
 } // namespace
@@ -894,8 +896,9 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
             return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
-        const bool read = readWholeFile(path, buffers.file);
-        const std::string_view source = read ? sourceTextIn(buffers.file, buffers.converted) : "";
+        const std::optional<std::string_view> bytes = readWholeFile(path, buffers.file);
+        const bool read = bytes.has_value();
+        const std::string_view source = read ? sourceTextIn(*bytes, buffers.converted) : "";
         const std::size_t notFound = read ? findHits(walk, group, source) : group.hits.size();
         if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
