@@ -244,6 +244,44 @@ TEST_F(HitWalkFiles, StretchesAroundTheHitsHoldTheWordsOfTheWholeFile) {
     EXPECT_EQ(two[8], "10: / the /");
 }
 
+TEST_F(HitWalkFiles, AroundTheHitsOnlyTheWindowsWordsAreNumbered) {
+    // Far apart, each hit has a stretch of its own; a word outside every window has no id.
+    const std::string filler = " one two three four five six seven eight nine ten eleven twelve";
+    dir.write("src/a.txt", "alpha the beta" + filler + filler + " gamma the");
+    dir.write("src/b.txt", "nothing");
+    static const ProgramState state = englishState();
+    struct Case {
+        std::uint32_t reach;
+        std::string expected; // the words numbered, "|" where words not numbered part them
+    };
+    const std::vector<Case> cases = {
+        {0, "the | the"},
+        {1, "alpha the beta | gamma the"},
+    };
+    const std::string dump = search("the");
+    for (const Case& c : cases) {
+        Vocabulary vocabulary;
+        std::string got;
+        HitWalkRequest request{dump, std::nullopt, &state, WalkCut::Windows, c.reach};
+        const auto visit = [&](const FileWords& words, std::span<const PlacedHit>) {
+            bool apart = false; // words not numbered since the last one numbered
+            for (const std::uint32_t id : words.words) {
+                if (id == kNoWord) {
+                    apart = !got.empty();
+                    continue;
+                }
+                got += std::string(got.empty() ? ""
+                                   : apart     ? " | "
+                                               : " ") +
+                       vocabulary.spelling(id);
+                apart = false;
+            }
+        };
+        ASSERT_TRUE(WalkHitFiles(request, vocabulary, visit).ok());
+        EXPECT_EQ(got, c.expected) << c.reach;
+    }
+}
+
 TEST_F(HitWalkFiles, PositionsPlaceTheHitsAsTheWholeCutDoes) {
     // "the-" CR LF "cat" is one word, "thecat", and no hit; "a" is an English word
     dir.write("src/a.txt", "Cat sat. On the mat near the-\r\ncat, the Cat's cats and a cat");
