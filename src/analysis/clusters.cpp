@@ -20,6 +20,33 @@ std::size_t ClusterCounter::KeyHash::operator()(const std::vector<std::uint32_t>
     return static_cast<std::size_t>(HashSequence(ids.data(), static_cast<int>(ids.size())));
 }
 
+bool ClusterCounter::SpanSet::insert(std::uint64_t span) {
+    if (2 * (m_size + 1) > m_slots.size()) {
+        std::vector<std::uint64_t> old = std::move(m_slots);
+        m_slots.assign(std::max<std::size_t>(256, 2 * old.size()), 0);
+        m_size = 0;
+        for (const std::uint64_t s : old)
+            if (s != 0)
+                insert(s);
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = (span * 0x9E3779B97F4A7C15ull) >> 20 & mask;; i = (i + 1) & mask) {
+        if (m_slots[i] == span)
+            return false;
+        if (m_slots[i] == 0) {
+            m_slots[i] = span;
+            ++m_size;
+            return true;
+        }
+    }
+}
+
+void ClusterCounter::SpanSet::clear() {
+    if (m_size > 0)
+        std::fill(m_slots.begin(), m_slots.end(), 0);
+    m_size = 0;
+}
+
 // A sentence that begins after `first` and at or before `last` splits the stretch.
 bool ClusterCounter::crossesSentence(const FileWords& words, std::size_t first,
                                      std::size_t last) const {
@@ -33,7 +60,7 @@ bool ClusterCounter::crossesSentence(const FileWords& words, std::size_t first,
 void ClusterCounter::addCluster(const FileWords& words, std::size_t first, std::size_t last,
                                 std::int64_t record) {
     const std::uint64_t span = (std::uint64_t{first} << 32) | last;
-    const bool fresh = m_spans.insert(span).second;
+    const bool fresh = m_spans.insert(span);
     if (!fresh && !m_options.collectHits)
         return;
     m_key.assign(words.words.begin() + static_cast<std::ptrdiff_t>(first),

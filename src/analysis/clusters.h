@@ -14,7 +14,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace lexmora {
@@ -70,7 +69,18 @@ private:
 
     ClusterOptions m_options;
     std::unordered_map<std::vector<std::uint32_t>, Tally, KeyHash> m_tallies;
-    std::unordered_set<std::uint64_t> m_spans; // this file's stretches counted: first << 32 | last
+    // This file's stretches counted (first << 32 | last, never 0: a cluster has two places),
+    // open-addressed: a set of nodes cost an allocation per cluster.
+    class SpanSet {
+    public:
+        bool insert(std::uint64_t span);
+        void clear();
+
+    private:
+        std::vector<std::uint64_t> m_slots;
+        std::size_t m_size = 0;
+    };
+    SpanSet m_spans;
     std::vector<std::uint32_t> m_key;
     std::int64_t m_file = 0;
 };

@@ -16,6 +16,9 @@ Result<ClusterResult> CountClusters(const ProgramState& state, const ClusterRequ
     walk.resultPath = request.resultPath;
     walk.records = request.records;
     walk.state = &state;
+    // a cluster holds the hit's block and at most size - 1 words on one side of it
+    walk.cut = WalkCut::Windows;
+    walk.reach = static_cast<std::uint32_t>(o.size - 1);
     Vocabulary vocabulary;
     ClusterCounter counter(o);
     Result<HitWalkSummary> summary = WalkHitFiles(

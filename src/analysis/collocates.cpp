@@ -46,6 +46,7 @@ public:
     }
 
     void countCorpus(bool on) { m_countCorpus = on; }
+    bool countsCorpus() const { return m_countCorpus; }
     std::int64_t windowTokens() const { return m_r1; }
     std::int64_t hitCount() const { return m_hitIndex; }
     std::int64_t corpusTokens() const { return m_tokens; }
@@ -289,7 +290,12 @@ Result<CollocatesResult> ComputeCollocates(const CollocatesRequest& request, Run
     Vocabulary vocabulary;
     WindowTally tally(request);
     tally.countCorpus(request.wordList.empty() && request.corpusFiles.empty());
-    const HitWalkRequest walkRequest{request.resultPath, request.records, &state};
+    HitWalkRequest walkRequest{request.resultPath, request.records, &state};
+    // Counting the files with hits takes every word; else only the windows' words are read.
+    if (!tally.countsCorpus()) {
+        walkRequest.cut = WalkCut::Windows;
+        walkRequest.reach = static_cast<std::uint32_t>(std::max(request.left, request.right));
+    }
     Result<HitWalkSummary> walked = WalkHitFiles(
         walkRequest, vocabulary,
         [&](const FileWords& file, std::span<const PlacedHit> hits) {

@@ -155,7 +155,7 @@ void DispersionCollector::addFile(const FileWords& file, std::span<const PlacedH
         m_outside += static_cast<std::int64_t>(hits.size());
         return;
     }
-    m_words[*part] = static_cast<std::int64_t>(file.words.size());
+    m_words[*part] = static_cast<std::int64_t>(file.total);
     for (const PlacedHit& hit : hits) {
         KeywordPlaces& k = m_keywords[keywordIndex(hit.keyword)];
         if (k.places.size() <= *part)

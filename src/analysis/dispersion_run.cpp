@@ -52,6 +52,7 @@ Result<DispersionData> RunDispersion(const DispersionRequest& request, Prompter&
         ExpandCorpus(request.corpus, request.tree, request.pattern, prompter));
     Vocabulary vocabulary;
     HitWalkRequest walk{request.resultPath, request.records, request.state};
+    walk.cut = WalkCut::Positions; // a hit's place among its file's words is all a plot needs
     Result<HitWalkSummary> summary = WalkHitFiles(
         walk, vocabulary,
         [&collector](const FileWords& file, std::span<const PlacedHit> hits) {

@@ -1,5 +1,6 @@
 #include "analysis/hit_walk.h"
 
+#include "analysis/hit_finder.h"
 #include "analysis/messages.h"
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
@@ -105,10 +106,11 @@ struct Join {
     std::size_t removed;
 };
 
-// The word count's line-end hyphen joins over a whole text, with where they took bytes out, so
-// that offsets in the joined text can be taken back to the text as it is.
-void joinWithMap(std::string_view text, std::string& out, std::vector<Join>& joins) {
-    const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
+// The word count's line-end hyphen joins over a whole text (lines parted by `sep`, as the
+// file's first block shows), with where they took bytes out, so that offsets in the joined text
+// can be taken back to the text as it is.
+void joinWithMap(std::string_view text, std::string_view sep, std::string& out,
+                 std::vector<Join>& joins) {
     const std::size_t len = sep.size();
     out.clear();
     joins.clear();
@@ -130,13 +132,34 @@ void joinWithMap(std::string_view text, std::string& out, std::vector<Join>& joi
     out.append(text.substr(r));
 }
 
-// Takes the cutter's words with their offsets, folded into the vocabulary, and marks where
-// sentences begin.
+// Folded words kept aside, in order, for the few of them to be numbered later.
+struct StagedWords {
+    std::string arena;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans; // offset in arena, length
+    void clear() {
+        arena.clear();
+        spans.clear();
+    }
+    std::string_view operator[](std::size_t i) const {
+        return std::string_view(arena).substr(spans[i].first, spans[i].second);
+    }
+};
+
+// Takes the cutter's words with their offsets, folded into the vocabulary or kept aside in
+// `staged` (neither: offsets only),
+// and marks where sentences begin. A text may be cut in pieces, each fed from its own start: a
+// piece's first word is never taken for a sentence start, for what stands before it is not read.
 class OffsetSink {
 public:
-    OffsetSink(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
-               FileWords& out)
-        : m_rules(rules), m_text(text), m_vocabulary(vocabulary), m_out(out) {}
+    OffsetSink(const WordRules& rules, Vocabulary* vocabulary, StagedWords* staged, FileWords& out)
+        : m_rules(rules), m_vocabulary(vocabulary), m_staged(staged), m_out(out) {}
+
+    // The next piece of text; offsets are counted from its start.
+    void startPiece(std::string_view text) {
+        m_text = text;
+        m_end = 0;
+        m_pieceFirst = m_out.offsets.size();
+    }
 
     // A word as it stands in the text.
     void operator()(std::string_view word) {
@@ -150,12 +173,21 @@ private:
         // The count takes a word that begins with no letter or digit for no token at all.
         if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
             return;
-        if (!m_out.words.empty() && sentenceEndBetween(m_end, offset))
-            m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.words.size()));
-        m_folded.resize(word.size());
-        for (std::size_t k = 0; k < word.size(); ++k)
-            m_folded[k] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
-        m_out.words.push_back(m_vocabulary.idOf(m_folded));
+        if (m_vocabulary != nullptr || m_staged != nullptr) {
+            if (m_out.offsets.size() > m_pieceFirst && sentenceEndBetween(m_end, offset))
+                m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.offsets.size()));
+            std::string& folded = m_staged != nullptr ? m_staged->arena : m_folded;
+            const std::size_t at = m_staged != nullptr ? folded.size() : 0;
+            folded.resize(at + word.size());
+            for (std::size_t k = 0; k < word.size(); ++k)
+                folded[at + k] =
+                    static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+            if (m_staged != nullptr)
+                m_staged->spans.emplace_back(static_cast<std::uint32_t>(at),
+                                             static_cast<std::uint32_t>(word.size()));
+            else
+                m_out.words.push_back(m_vocabulary->idOf(m_folded));
+        }
         m_out.offsets.push_back(offset);
         m_end = offset + length;
     }
@@ -190,11 +222,13 @@ private:
     }
 
     const WordRules& m_rules;
-    std::string_view m_text;
-    Vocabulary& m_vocabulary;
+    Vocabulary* m_vocabulary;
+    StagedWords* m_staged;
     FileWords& m_out;
+    std::string_view m_text;
     std::string m_folded;
-    std::size_t m_end = 0; // just after the last word taken
+    std::size_t m_end = 0;        // just after the last word taken
+    std::size_t m_pieceFirst = 0; // the index of the piece's first word
 };
 
 } // namespace
@@ -213,26 +247,28 @@ std::string_view sourceTextIn(std::string_view all, std::string& converted) {
     return converted = utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
 }
 
-// Reads a whole file into `out`, whose room is kept from file to file: fresh pages for every
-// file cost more than reading it on a busy machine.
-bool readWholeFile(const std::string& path, std::string& out) {
+// Reads a whole file into the room of `room`, kept from file to file at its largest: fresh
+// pages, or zeroed ones, for every file cost more than reading it on a busy machine. Nothing
+// when the file cannot be read.
+std::optional<std::string_view> readWholeFile(const std::string& path, std::string& room) {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    out.resize(static_cast<std::size_t>(info.st_size));
+        return std::nullopt;
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (room.size() < size)
+        room.resize(size);
     std::size_t done = 0;
-    while (done < out.size()) {
+    while (done < size) {
         const ssize_t got =
-            ::pread(fd.get(), out.data() + done, out.size() - done, static_cast<off_t>(done));
+            ::pread(fd.get(), room.data() + done, size - done, static_cast<off_t>(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
         done += static_cast<std::size_t>(got);
     }
-    out.resize(done); // a file cut short while it was read: what it holds
-    return true;
+    return std::string_view(room.data(), done); // a file cut short while read: what it holds
 }
 
 } // namespace
@@ -250,32 +286,159 @@ struct CutBuffers {
     std::string converted; // and its text, when converted
     std::string block;
     std::vector<Join> joins;
+    StagedWords staged; // the words of the stretches around hits, numbered only where read
 };
 
 namespace {
 
-void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary& vocabulary,
-                      FileWords& out, CutBuffers& buffers) {
-    joinWithMap(text, buffers.block, buffers.joins);
-    std::string& block = buffers.block;
-    const std::size_t size = block.size();
-    block.resize(size + kCutterSlack);
+void clearWords(FileWords& out) {
     out.words.clear();
     out.offsets.clear();
     out.sentenceStarts.clear();
-    out.words.reserve(size / 6);
-    out.offsets.reserve(size / 6);
-    OffsetSink sink(rules, std::string_view(block.data(), size), vocabulary, out);
+    out.total = 0;
+}
+
+// Cuts text[from, to) into `out` after the words already there: joined at line-end hyphens as
+// the word count joins lines, offsets taken back to those of `text`. `from` and `to` must stand
+// where the cutter starts afresh (see safeCutByte).
+void cutStretch(const WordRules& rules, std::string_view text, std::string_view sep,
+                std::size_t from, std::size_t to, Vocabulary* vocabulary, StagedWords* staged,
+                FileWords& out, CutBuffers& buffers) {
+    joinWithMap(text.substr(from, to - from), sep, buffers.block, buffers.joins);
+    std::string& block = buffers.block;
+    const std::size_t size = block.size();
+    block.resize(size + kCutterSlack);
+    const std::size_t firstWord = out.offsets.size();
+    OffsetSink sink(rules, vocabulary, staged, out);
+    sink.startPiece(std::string_view(block.data(), size));
     WordCutter<OffsetSink> cutter(rules, sink);
     cutter.feed(block, size);
     cutter.finish();
-    if (!buffers.joins.empty()) {
-        auto join = buffers.joins.begin();
-        std::size_t removed = 0;
-        for (std::uint64_t& offset : out.offsets) {
-            for (; join != buffers.joins.end() && join->at <= offset; ++join)
-                removed = join->removed;
-            offset += removed;
+    auto join = buffers.joins.begin();
+    std::size_t removed = 0;
+    for (std::size_t k = firstWord; k < out.offsets.size(); ++k) {
+        for (; join != buffers.joins.end() && join->at <= out.offsets[k]; ++join)
+            removed = join->removed;
+        out.offsets[k] += removed + from;
+    }
+}
+
+void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary* vocabulary,
+                      FileWords& out, CutBuffers& buffers) {
+    clearWords(out);
+    out.offsets.reserve(text.size() / 6);
+    if (vocabulary != nullptr)
+        out.words.reserve(text.size() / 6);
+    cutStretch(rules, text, detectSeparator(text.substr(0, kReadBlock)), 0, text.size(), vocabulary,
+               nullptr, out, buffers);
+    out.total = out.offsets.size();
+}
+
+// A byte the cutter ends a word at and that no line-end hyphen join takes out: the cutter
+// starts afresh after it, so a stretch from there is cut as the whole text is.
+bool safeCutByte(const WordRules& rules, unsigned char c) {
+    return rules.cls[c] == 1 && c != '-' && c != '\r' && c != '\n';
+}
+
+// A stretch of text around one or more hits; its words from `firstWord` on.
+struct Stretch {
+    std::size_t from = 0, to = 0;
+    std::size_t firstWord = 0, endWord = 0;
+};
+
+// The stretches around the hits (offsets ascending), `bytes` of each hit's wanted on each side,
+// widened to safe bytes and merged where they meet.
+std::vector<Stretch>
+stretchesAround(const WordRules& rules, std::string_view text, const std::vector<std::size_t>& ats,
+                const std::vector<std::pair<std::size_t, std::size_t>>& bytes) {
+    std::vector<Stretch> out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t h = 0; h < ats.size(); ++h) {
+        std::size_t from = ats[h] > bytes[h].first ? ats[h] - bytes[h].first : 0;
+        std::size_t to = std::min(text.size(), ats[h] + bytes[h].second);
+        if (!out.empty() && from <= out.back().to) {
+            from = out.back().from;
+            to = std::max(to, out.back().to);
+            out.pop_back();
+        }
+        while (from > 0 && !safeCutByte(rules, p[from - 1]))
+            --from;
+        while (to < text.size() && !safeCutByte(rules, p[to]))
+            ++to;
+        to = std::min(text.size(), to + 1); // the safe byte too: no join ends the stretch
+        out.push_back({from, to});
+    }
+    return out;
+}
+
+// True when every hit has its `before` words and `after` words in its stretch, or the file's
+// end on that side; the hits wanting more get twice the bytes.
+bool hitsReached(const FileWords& words, const std::vector<Stretch>& stretches,
+                 std::string_view text, const std::vector<std::size_t>& ats, std::size_t before,
+                 std::size_t after, std::vector<std::pair<std::size_t, std::size_t>>& bytes) {
+    bool all = true;
+    auto stretch = stretches.begin();
+    for (std::size_t h = 0; h < ats.size(); ++h) {
+        while (stretch->to <= ats[h] && stretch + 1 != stretches.end())
+            ++stretch;
+        const auto first = static_cast<std::size_t>(
+            std::lower_bound(words.offsets.begin(), words.offsets.end(), ats[h]) -
+            words.offsets.begin());
+        if (stretch->from > 0 && first < stretch->firstWord + before) {
+            bytes[h].first *= 2;
+            all = false;
+        }
+        if (stretch->to < text.size() && stretch->endWord < first + after) {
+            bytes[h].second *= 2;
+            all = false;
+        }
+    }
+    return all;
+}
+
+// Numbers the words the hits' windows hold (`before` words before a hit, `after` from it on,
+// within its stretch); the others are kNoWord, for no use reads them.
+void numberWindowWords(FileWords& out, const std::vector<Stretch>& stretches,
+                       const std::vector<std::size_t>& ats, std::size_t before, std::size_t after,
+                       const StagedWords& staged, Vocabulary& vocabulary) {
+    out.words.assign(out.offsets.size(), kNoWord);
+    auto stretch = stretches.begin();
+    for (const std::size_t at : ats) {
+        while (stretch->to <= at && stretch + 1 != stretches.end())
+            ++stretch;
+        const auto first = static_cast<std::size_t>(
+            std::lower_bound(out.offsets.begin(), out.offsets.end(), at) - out.offsets.begin());
+        const std::size_t from = std::max(stretch->firstWord, first > before ? first - before : 0);
+        const std::size_t to = std::min(stretch->endWord, first + after);
+        for (std::size_t i = from; i < to; ++i)
+            if (out.words[i] == kNoWord)
+                out.words[i] = vocabulary.idOf(staged[i]);
+    }
+}
+
+// Cuts the stretches of text around the hits (offsets ascending): `before` words before each
+// hit and `after` from it on. The bytes a stretch needs are guessed from the words wanted and
+// doubled for a hit that falls short, until every hit has its words or the file's ends.
+void cutAroundHits(const WordRules& rules, std::string_view text,
+                   const std::vector<std::size_t>& ats, std::size_t before, std::size_t after,
+                   Vocabulary& vocabulary, FileWords& out, CutBuffers& buffers) {
+    constexpr std::size_t kBytesPerWord = 12;
+    const std::string_view sep = detectSeparator(text.substr(0, kReadBlock));
+    std::vector<std::pair<std::size_t, std::size_t>> bytes(
+        ats.size(), {kBytesPerWord * (before + 1), kBytesPerWord * (after + 1)});
+    for (;;) {
+        clearWords(out);
+        buffers.staged.clear();
+        std::vector<Stretch> stretches = stretchesAround(rules, text, ats, bytes);
+        for (Stretch& s : stretches) {
+            s.firstWord = out.offsets.size();
+            cutStretch(rules, text, sep, s.from, s.to, nullptr, &buffers.staged, out, buffers);
+            s.endWord = out.offsets.size();
+        }
+        out.total = out.offsets.size();
+        if (ats.empty() || hitsReached(out, stretches, text, ats, before, after, bytes)) {
+            numberWindowWords(out, stretches, ats, before, after, buffers.staged, vocabulary);
+            return;
         }
     }
 }
@@ -285,7 +448,7 @@ void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary&
 FileWords CutFileWords(const ProgramState& state, std::string_view text, Vocabulary& vocabulary) {
     FileWords out;
     CutBuffers buffers;
-    cutFileWordsInto(MakeWordRules(state), text, vocabulary, out, buffers);
+    cutFileWordsInto(MakeWordRules(state), text, &vocabulary, out, buffers);
     return out;
 }
 
@@ -365,58 +528,6 @@ Result<Grouping> groupHits(ResultViewer& viewer, const HitWalkRequest& request,
     return out;
 }
 
-// Finds a record's text in its source: the keyword's offset, or nothing.
-class HitFinder {
-public:
-    HitFinder(const ProgramState& state, int codeIndex, std::string_view source)
-        : m_state(state), m_code(codeIndex), m_source(source) {}
-
-    // The offset of the keyword of a record, looked for first after the last hit found, from a
-    // little before it (a search's hits come in text order, their left contexts overlap), then
-    // anywhere.
-    std::optional<std::size_t> find(const std::vector<RecordFragment>& fragments,
-                                    bool anywhere = true) {
-        constexpr std::size_t kBack = 1024;
-        const std::size_t from = m_last && *m_last > kBack ? *m_last - kBack : 0;
-        for (const bool onwards : {true, false})
-            if (onwards || anywhere)
-                for (const RecordFragment& fragment : fragments)
-                    if (const auto at = findFrom(fragment, onwards ? from : 0, onwards)) {
-                        m_last = *at;
-                        return at;
-                    }
-        return std::nullopt;
-    }
-
-private:
-    // The first place from `from` (after the last hit when `onwards`) where the fragment stands.
-    std::optional<std::size_t> findFrom(const RecordFragment& fragment, std::size_t from,
-                                        bool onwards) const {
-        const ContextCleaner clean = [this](std::string_view piece) {
-            return ExtractContext(m_state, m_code, piece, 0, 0);
-        };
-        while (from < m_source.size()) {
-            const std::string_view rest = m_source.substr(from);
-            const auto found =
-                m_code == kCodeAnsi
-                    ? FindCleanedText(rest, fragment.text, fragment.mark)
-                    : FindContextInSource(rest, fragment.text, fragment.mark, clean, 4096);
-            if (!found)
-                return std::nullopt;
-            const std::size_t mark = from + found->mark;
-            if (!onwards || !m_last || mark > *m_last)
-                return mark;
-            from += found->start + 1;
-        }
-        return std::nullopt;
-    }
-
-    const ProgramState& m_state;
-    int m_code;
-    std::string_view m_source;
-    std::optional<std::size_t> m_last;
-};
-
 // The number of words a hit covers: the keyword's words, as blanks part them.
 std::uint32_t keywordWords(std::string_view keyword) {
     std::uint32_t words = 0;
@@ -448,13 +559,24 @@ std::string keywordAtHit(std::string_view fromKeyword) {
     return word.empty() ? std::string(fromKeyword.substr(0, fromKeyword.find(' '))) : word;
 }
 
+// A hit found in its source: its byte offset there.
+struct FoundHit {
+    std::uint32_t hit = 0;
+    std::size_t at = 0;
+    std::string keyword;
+};
+
 struct WalkContext {
     const ProgramState& state;
     ResultViewer& viewer;
     Vocabulary& vocabulary;
     const HitFileVisitor& visit;
+    WalkCut cut = WalkCut::AllWords;
+    std::uint32_t reach = 0;
     std::uint32_t keywordWords = 1;
-    std::vector<PlacedHit> placed; // room kept from file to file
+    std::vector<FoundHit> found;   // room kept from file to file
+    std::vector<PlacedHit> placed; // likewise
+    std::vector<std::size_t> ats;  // the hits' offsets, ascending
 };
 
 // Places the hits of one file among its words; false when one of them is not in the text any
@@ -473,13 +595,12 @@ RecordFragment keywordFragment(std::string_view fromKeyword) {
     return {std::string(piece), 0};
 }
 
-// Places the hits of one file among its words; returns the number not found in the text (all
-// of them: the file changed since the search).
-std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWords& words,
-                      std::string_view source) {
+// Finds the hits of one file in its text (walk.found, in record order); returns the number not
+// found in it (all of them: the file changed since the search).
+std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_view source) {
     HitFinder finder(walk.state, group.codeIndex, source);
     const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
-    walk.placed.clear();
+    walk.found.clear();
     std::size_t notFound = 0;
     for (const std::uint32_t hit : group.hits) {
         const std::string record(walk.viewer.readRecord(hit + 1));
@@ -497,19 +618,43 @@ std::size_t placeHits(WalkContext& walk, const SourceGroup& group, const FileWor
             ++notFound;
             continue;
         }
-        const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), *at);
-        PlacedHit placed;
-        placed.record = hit;
-        placed.first = static_cast<std::uint32_t>(it - words.offsets.begin());
-        const bool onWord = it != words.offsets.end() && *it == *at;
-        placed.count = onWord ? std::min<std::uint32_t>(
-                                    walk.keywordWords,
-                                    static_cast<std::uint32_t>(words.words.size() - placed.first))
-                              : 0;
-        placed.keyword = keywordAtHit(fromKeyword);
-        walk.placed.push_back(std::move(placed));
+        walk.found.push_back({hit, *at, keywordAtHit(fromKeyword)});
     }
     return notFound;
+}
+
+// Cuts the file's words as the walk's use needs them.
+void cutForWalk(WalkContext& walk, const WordRules& rules, std::string_view source,
+                FileWords& words, CutBuffers& buffers) {
+    if (walk.cut != WalkCut::Windows) {
+        Vocabulary* ids = walk.cut == WalkCut::AllWords ? &walk.vocabulary : nullptr;
+        cutFileWordsInto(rules, source, ids, words, buffers);
+        return;
+    }
+    walk.ats.clear();
+    for (const FoundHit& f : walk.found)
+        walk.ats.push_back(f.at);
+    std::sort(walk.ats.begin(), walk.ats.end());
+    cutAroundHits(rules, source, walk.ats, walk.reach, walk.reach + walk.keywordWords,
+                  walk.vocabulary, words, buffers);
+}
+
+// Places the hits found among the file's words (walk.placed).
+void placeHits(WalkContext& walk, const FileWords& words) {
+    walk.placed.clear();
+    for (FoundHit& f : walk.found) {
+        const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), f.at);
+        PlacedHit placed;
+        placed.record = f.hit;
+        placed.first = static_cast<std::uint32_t>(it - words.offsets.begin());
+        const bool onWord = it != words.offsets.end() && *it == f.at;
+        placed.count = onWord ? std::min<std::uint32_t>(
+                                    walk.keywordWords,
+                                    static_cast<std::uint32_t>(words.offsets.size() - placed.first))
+                              : 0;
+        placed.keyword = std::move(f.keyword);
+        walk.placed.push_back(std::move(placed));
+    }
 }
 
 } // namespace
@@ -534,7 +679,16 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
         summary.hitsLeftOut += grouping->damaged;
         summary.notes.push_back(analysis::msg::DamagedRecordsLeftOut(grouping->damaged).text);
     }
-    WalkContext walk{state, viewer, vocabulary, visit, keywordWords(viewer.ViewKeyword()), {}};
+    WalkContext walk{state,
+                     viewer,
+                     vocabulary,
+                     visit,
+                     request.cut,
+                     request.reach,
+                     keywordWords(viewer.ViewKeyword()),
+                     {},
+                     {},
+                     {}};
     const WordRules rules = MakeWordRules(state);
     FileWords words;
     CutBuffers buffers;
@@ -545,12 +699,10 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
             return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
-        const bool read = readWholeFile(path, buffers.file);
-        const std::string_view source = read ? sourceTextIn(buffers.file, buffers.converted) : "";
-        if (read)
-            cutFileWordsInto(rules, source, vocabulary, words, buffers);
-        const std::size_t notFound =
-            read ? placeHits(walk, group, words, source) : group.hits.size();
+        const std::optional<std::string_view> bytes = readWholeFile(path, buffers.file);
+        const bool read = bytes.has_value();
+        const std::string_view source = read ? sourceTextIn(*bytes, buffers.converted) : "";
+        const std::size_t notFound = read ? findHits(walk, group, source) : group.hits.size();
         if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
             summary.filesLeftOut.push_back(group.logPath);
@@ -560,7 +712,9 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
             unfound += static_cast<std::int64_t>(notFound);
             unfoundFiles.push_back(group.logPath);
         }
-        summary.tokens += static_cast<std::int64_t>(words.words.size());
+        cutForWalk(walk, rules, source, words, buffers);
+        placeHits(walk, words);
+        summary.tokens += static_cast<std::int64_t>(words.total);
         summary.hitsPlaced += static_cast<std::int64_t>(walk.placed.size());
         words.path = path;
         words.name = group.logPath;

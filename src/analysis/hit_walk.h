@@ -43,12 +43,30 @@ private:
     std::deque<std::string> m_spellings; // a deque: spellings never move
     std::vector<Slot> m_slots;
 };
-// One source file's words in order.
+// The id of a word the walk did not number (WalkCut::Windows: outside every window).
+inline constexpr std::uint32_t kNoWord = 0xFFFFFFFF;
+
+// What the walk cuts of each file with hits, so that each use pays only for what it reads.
+enum class WalkCut {
+    // Every word, numbered in the vocabulary: for a count of the files' own words.
+    AllWords,
+    // Only the stretches around the hits, numbered: `reach` words each side of a hit's own
+    // words (fewer at a file's ends). Between stretches the words are not there, so
+    // `PlacedHit::first` indexes the stretches' words, not the file's.
+    Windows,
+    // No word numbered, every word's offset: a hit's index among the file's words and the
+    // file's word total, the least a dispersion needs.
+    Positions,
+};
+
+// One source file's words in order (WalkCut::Windows: the words of the stretches around the
+// hits, stretch after stretch).
 struct FileWords {
     std::string path;                          // as opened on disk (UTF-8)
     std::string name;                          // the file name as the log holds it (Windows-1252)
-    std::vector<std::uint32_t> words;          // vocabulary ids
+    std::vector<std::uint32_t> words;          // vocabulary ids (none with WalkCut::Positions)
     std::vector<std::uint64_t> offsets;        // byte offset in the file of each word's start
+    std::size_t total = 0;                     // the file's words (WalkCut::Windows: those cut)
     std::vector<std::uint32_t> sentenceStarts; // indexes of the words that begin a sentence
                                                // after the first (a . ? or ! then a blank or
                                                // a line end stands before them)
@@ -70,6 +88,8 @@ struct HitWalkRequest {
     std::optional<std::vector<std::int64_t>> records;
     // Code tables, language and word count options for reading and cutting the sources.
     const ProgramState* state = nullptr;
+    WalkCut cut = WalkCut::AllWords;
+    std::uint32_t reach = 0; // WalkCut::Windows: the words wanted on each side of a hit
 };
 
 struct HitWalkSummary {
@@ -78,7 +98,7 @@ struct HitWalkSummary {
     std::vector<std::string> filesLeftOut; // their names (Windows-1252)
     std::vector<std::string> sourceFiles;  // every file the log names, as opened (UTF-8)
     std::vector<std::string> notes;        // what the user is to be told (Windows-1252)
-    std::int64_t tokens = 0;               // words of the files read (placed or not)
+    std::int64_t tokens = 0;               // words cut of the files read (FileWords::total)
 };
 
 using HitFileVisitor = std::function<void(const FileWords&, std::span<const PlacedHit>)>;

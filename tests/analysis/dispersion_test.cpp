@@ -153,7 +153,7 @@ FileWords fileWords(const std::string& path, std::size_t words) {
     FileWords file;
     file.path = path;
     file.name = path;
-    file.words.assign(words, 0);
+    file.total = words;
     return file;
 }
 

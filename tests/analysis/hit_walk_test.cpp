@@ -124,6 +124,20 @@ TEST_F(HitWalkFiles, HitsAfterALineEndHyphenAreFound) {
     EXPECT_TRUE(walked.summary->notes.empty());
 }
 
+TEST_F(HitWalkFiles, HitsWhoseContextsSpanLongBlankRunsOrRepeatAreFound) {
+    // The contexts clean the blank runs to one blank: a record's text then stands over more
+    // bytes than a near search looks at, and the same words stand again further on.
+    const std::string blanks(5000, ' ');
+    dir.write("src/a.txt", "the cat" + blanks + "sat on the mat, the end. the cat" + blanks +
+                               "sat on the mat, the end");
+    dir.write("src/b.txt", "nothing");
+    Walked walked = walk(search("the"));
+    ASSERT_TRUE(walked.summary.ok());
+    EXPECT_EQ(walked.lines, (std::vector<std::string>{"a.txt: 1:0+1=the 2:4+1=the 3:6+1=the "
+                                                      "4:8+1=the 5:12+1=the 6:14+1=the"}));
+    EXPECT_TRUE(walked.summary->notes.empty());
+}
+
 TEST_F(HitWalkFiles, OnlyTheHitsAsked) {
     dir.write("src/a.txt", "Cat sat on the mat near the cat");
     dir.write("src/b.txt", "the cat");
@@ -164,6 +178,124 @@ TEST_F(HitWalkFiles, ALogMissingOrNoResultFileFails) {
     EXPECT_EQ(walk(dir.write("lines.dmp", "just a line of text\r\n")).summary.code(),
               FailureCode::NotAResultFile);
     EXPECT_EQ(walk(dir.path() + "/none.dmp").summary.code(), FailureCode::CannotOpen);
+}
+
+// Per hit, what a use of the walk reads around it: `reach` words before the hit's first word and
+// its own words and `reach` more after, "." before a word that begins a sentence (the window's
+// first word aside: what stands before it is not read), "/" where a file's end cuts the window
+// short, and the hit's place among the file's words when `withPlace`.
+std::vector<std::string> aroundHits(const std::string& dump, WalkCut cut, std::uint32_t reach,
+                                    bool withPlace) {
+    static const ProgramState state = englishState();
+    Vocabulary vocabulary;
+    std::vector<std::string> out;
+    HitWalkRequest request{dump, std::nullopt, &state, cut, reach};
+    const auto visit = [&](const FileWords& words, std::span<const PlacedHit> hits) {
+        for (const PlacedHit& h : hits) {
+            std::string line = std::to_string(h.record) + ":";
+            if (withPlace)
+                line += std::to_string(h.first) + "+" + std::to_string(h.count) + " of " +
+                        std::to_string(words.total) + ":";
+            const std::size_t from = h.first >= reach ? h.first - reach : 0;
+            const std::size_t to =
+                std::min<std::size_t>(words.words.size(), std::size_t{h.first} + h.count + reach);
+            line += h.first < reach ? " /" : "";
+            for (std::size_t i = from; i < to; ++i) {
+                const bool starts = i > from && std::binary_search(words.sentenceStarts.begin(),
+                                                                   words.sentenceStarts.end(), i);
+                line +=
+                    std::string(" ") + (starts ? "." : "") + vocabulary.spelling(words.words[i]);
+            }
+            line += std::size_t{h.first} + h.count + reach > words.total ? " /" : "";
+            out.push_back(line);
+        }
+    };
+    const Result<HitWalkSummary> summary = WalkHitFiles(request, vocabulary, visit);
+    EXPECT_TRUE(summary.ok());
+    return out;
+}
+
+TEST_F(HitWalkFiles, StretchesAroundTheHitsHoldTheWordsOfTheWholeFile) {
+    // Long words, runs of no words, joined lines, numbers, one-letter words, sentence ends and
+    // hits side by side or at a file's ends: the stretches cut around the hits must hold the
+    // same words as the whole file cut.
+    const std::string a =
+        "The start. Donaudampfschifffahrtsgesellschaftskapitaen and the "
+        "-- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- the words x y z "
+        "42 1999s the the the! Then an infor-\r\nmation desk on the-\r\nnext line, the "
+        "self-\r\nMade man; " +
+        std::string(300, '.') + " the " + std::string(200, ' ') + "end of it all is the";
+    dir.write("src/a.txt", a);
+    dir.write("src/b.txt", "the");
+    const std::string dump = search("the");
+    for (const std::uint32_t reach : {0u, 1u, 2u, 5u, 25u}) {
+        const std::vector<std::string> whole = aroundHits(dump, WalkCut::AllWords, reach, false);
+        ASSERT_EQ(whole.size(), 9u); // the hit before "self-" CR LF "Made" is not found
+
+        EXPECT_EQ(aroundHits(dump, WalkCut::Windows, reach, false), whole) << reach;
+    }
+    // x, y and z are no English words; a digit from a word's fourth character on starts another
+    const std::vector<std::string> two = aroundHits(dump, WalkCut::Windows, 2, false);
+    EXPECT_EQ(two[0], "1: / the start .donaudampfschifffahrtsgesellschaftskapitaen");
+    EXPECT_EQ(two[2], "3: and the the words 42");
+    EXPECT_EQ(two[3], "4: 199 9s the the the");
+    EXPECT_EQ(two[6], "8: self-made man .the end of");
+    EXPECT_EQ(two[7], "9: all is the /");
+    EXPECT_EQ(two[8], "10: / the /");
+}
+
+TEST_F(HitWalkFiles, AroundTheHitsOnlyTheWindowsWordsAreNumbered) {
+    // Far apart, each hit has a stretch of its own; a word outside every window has no id.
+    const std::string filler = " one two three four five six seven eight nine ten eleven twelve";
+    dir.write("src/a.txt", "alpha the beta" + filler + filler + " gamma the");
+    dir.write("src/b.txt", "nothing");
+    static const ProgramState state = englishState();
+    struct Case {
+        std::uint32_t reach;
+        std::string expected; // the words numbered, "|" where words not numbered part them
+    };
+    const std::vector<Case> cases = {
+        {0, "the | the"},
+        {1, "alpha the beta | gamma the"},
+    };
+    const std::string dump = search("the");
+    for (const Case& c : cases) {
+        Vocabulary vocabulary;
+        std::string got;
+        HitWalkRequest request{dump, std::nullopt, &state, WalkCut::Windows, c.reach};
+        const auto visit = [&](const FileWords& words, std::span<const PlacedHit>) {
+            bool apart = false; // words not numbered since the last one numbered
+            for (const std::uint32_t id : words.words) {
+                if (id == kNoWord) {
+                    apart = !got.empty();
+                    continue;
+                }
+                got += std::string(got.empty() ? ""
+                                   : apart     ? " | "
+                                               : " ") +
+                       vocabulary.spelling(id);
+                apart = false;
+            }
+        };
+        ASSERT_TRUE(WalkHitFiles(request, vocabulary, visit).ok());
+        EXPECT_EQ(got, c.expected) << c.reach;
+    }
+}
+
+TEST_F(HitWalkFiles, PositionsPlaceTheHitsAsTheWholeCutDoes) {
+    // "the-" CR LF "cat" is one word, "thecat", and no hit; "a" is an English word
+    dir.write("src/a.txt", "Cat sat. On the mat near the-\r\ncat, the Cat's cats and a cat");
+    dir.write("src/b.txt", "no hits here");
+    const std::string dump = search("cat");
+    const auto places = [&](WalkCut cut) {
+        std::vector<std::string> lines = aroundHits(dump, cut, 0, true);
+        for (std::string& line : lines)
+            line = line.substr(0, line.find(':', line.find(':') + 1)); // the place alone
+        return lines;
+    };
+    EXPECT_EQ(places(WalkCut::Positions), places(WalkCut::AllWords));
+    EXPECT_EQ(places(WalkCut::Positions),
+              (std::vector<std::string>{"1:0+1 of 13", "2:8+1 of 13", "3:12+1 of 13"}));
 }
 
 } // namespace
