@@ -61,9 +61,10 @@ private:
     int m_thenFields = 0;
 };
 
-bool writeWhole(int fd, const char* data, std::size_t size, std::uint64_t at, int& error) {
+// Appends: the runs are written one after another, and read back only once all are written.
+bool writeWhole(int fd, const char* data, std::size_t size, int& error) {
     while (size > 0) {
-        const ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(at));
+        const ssize_t put = osCalls().writeFile(fd, data, size);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -75,7 +76,6 @@ bool writeWhole(int fd, const char* data, std::size_t size, std::uint64_t at, in
             return false;
         }
         data += put;
-        at += static_cast<std::uint64_t>(put);
         size -= static_cast<std::size_t>(put);
     }
     return true;
@@ -239,7 +239,7 @@ bool NgramSorter::writeRun() {
         out.insert(out.end(), key, key + sizeof(Key));
         out.insert(out.end(), record, record + recordBytes);
         if (out.size() >= (std::size_t{1} << 20) || i + 1 == m_keyed.size()) {
-            if (!writeWhole(m_runFile.get(), out.data(), out.size(), m_runBytes, m_error))
+            if (!writeWhole(m_runFile.get(), out.data(), out.size(), m_error))
                 return false;
             m_runBytes += out.size();
             out.clear();
