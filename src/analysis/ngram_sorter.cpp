@@ -105,11 +105,85 @@ NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
       m_folder(std::move(temporaryFolder)) {
     const std::size_t itemBytes = m_stride * sizeof(std::uint32_t) + sizeof(Keyed);
     m_chunkItems = std::max<std::size_t>(16, memoryBound / itemBytes);
+    packWords();
+}
+
+void NgramSorter::packWords() {
+    m_packed.resize(m_ids.size());
+    m_lengths.resize(m_ids.size());
+    for (std::uint32_t id = 0; id < m_ids.size(); ++id) {
+        const std::string_view s = m_ids.spelling(id);
+        std::uint64_t packed = 0;
+        if (m_sort == SequenceSort::Ending)
+            for (std::size_t i = 0; i < 8; ++i)
+                packed = (packed << 8) |
+                         (i < s.size() ? static_cast<unsigned char>(s[s.size() - 1 - i]) : 0u);
+        else
+            for (std::size_t i = 0; i < 12; ++i)
+                packed = (packed << 5) |
+                         static_cast<std::uint64_t>(
+                             i < s.size() ? PieceOf(static_cast<unsigned char>(s[i])) : 0);
+        m_packed[id] = packed;
+        m_lengths[id] = static_cast<std::uint32_t>(s.size());
+    }
+}
+
+bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t freq,
+                            std::uint32_t range, Key& key) const {
+    __extension__ using Wide = unsigned __int128;
+    Wide acc = 0;
+    if (m_sort == SequenceSort::Ending) {
+        int left = 16; // bytes
+        for (int w = size - 1; w >= 0 && left > 0; --w) {
+            const std::uint32_t length = m_lengths[ids[w]];
+            if (length > 8 && left > 8)
+                return false;
+            const int n = static_cast<int>(
+                std::min<std::uint32_t>(length, static_cast<std::uint32_t>(std::min(left, 8))));
+            acc = (acc << (8 * n)) | (m_packed[ids[w]] >> (8 * (8 - n)));
+            left -= n;
+            if (w > 0 && left > 0) {
+                acc = (acc << 8) | ' ';
+                --left;
+            }
+        }
+        acc <<= 8 * left;
+        key.hi = static_cast<std::uint64_t>(acc >> 64);
+        key.lo = static_cast<std::uint64_t>(acc);
+        return true;
+    }
+    const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
+    const int pieces = counted ? 18 : 24;
+    int left = pieces;
+    for (int w = 0; w < size && left > 0; ++w) {
+        if (w > 0) {
+            acc = (acc << 5) | static_cast<unsigned>(PieceOf(' '));
+            --left;
+        }
+        const std::uint32_t length = m_lengths[ids[w]];
+        if (length > 12 && left > 12)
+            return false;
+        const int n = static_cast<int>(
+            std::min<std::uint32_t>(length, static_cast<std::uint32_t>(std::min(left, 12))));
+        if (n > 0)
+            acc = (acc << (5 * n)) | (m_packed[ids[w]] >> (5 * (12 - n)));
+        left -= n;
+    }
+    acc <<= 5 * left;
+    const std::uint64_t low60 = (std::uint64_t{1} << 60) - 1;
+    key.lo = static_cast<std::uint64_t>(acc) & low60;
+    key.hi = static_cast<std::uint64_t>(acc >> 60);
+    if (counted)
+        key.hi |= (~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu) << 30;
+    return true;
 }
 
 NgramSorter::Key NgramSorter::keyOf(int size, const std::uint32_t* ids, std::uint32_t freq,
                                     std::uint32_t range) const {
     Key key;
+    if (packedKey(size, ids, freq, range, key))
+        return key;
+    key = {};
     if (m_sort == SequenceSort::Ending) {
         // the last 16 bytes from the end, 0 once the text ends (a blank is 0x20, above it)
         std::uint64_t* half[2] = {&key.hi, &key.lo};

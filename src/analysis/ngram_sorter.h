@@ -57,6 +57,10 @@ private:
     class RunReader;
 
     Key keyOf(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) const;
+    // The same from each word's packed start (or end); false when a word is too long for it.
+    bool packedKey(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range,
+                   Key& key) const;
+    void packWords();
     // The whole order: the key, then the texts.
     bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b);
     void textOf(const std::uint32_t* record, std::string& out) const;
@@ -79,6 +83,11 @@ private:
     std::size_t m_count = 0;
     int m_error = 0;
     std::string m_textA, m_textB, m_text;
+    // Per word id: its first 12 base letters, 5 bits each, the first highest (alphabetical
+    // orders), or its last 8 bytes, the last highest (by ending); and its length. Read once
+    // per word of an n-gram instead of its spelling.
+    std::vector<std::uint64_t> m_packed;
+    std::vector<std::uint32_t> m_lengths;
 };
 
 } // namespace lexmora
