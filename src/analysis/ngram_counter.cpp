@@ -60,17 +60,18 @@ TallyTable::Slot& TallyTable::find(const std::uint32_t* ids, std::uint64_t hash,
         grow();
     const std::size_t mask = m_slots.size() - 1;
     // the low bits choose the slot: the high ones chose the partition and are all alike here
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const auto low = static_cast<std::uint32_t>(hash);
+    for (std::size_t i = low & mask;; i = (i + 1) & mask) {
         Slot& s = m_slots[i];
         if (s.tally.freq == 0) {
             fresh = true;
-            s.hash = hash;
+            s.hash = low;
             s.key = static_cast<std::uint32_t>(m_ids.size());
             m_ids.insert(m_ids.end(), ids, ids + m_size);
             ++m_used;
             return s;
         }
-        if (s.hash == hash && sameIds(m_ids.data() + s.key, ids, m_size)) {
+        if (s.hash == low && sameIds(m_ids.data() + s.key, ids, m_size)) {
             fresh = false;
             return s;
         }
