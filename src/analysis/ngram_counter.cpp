@@ -119,6 +119,12 @@ void TallyTable::addLater(const std::uint32_t* ids, std::uint64_t hash,
     s.tally.lastFile = later.lastFile;
 }
 
+void TallyTable::clear() {
+    std::fill(m_slots.begin(), m_slots.end(), Slot{0, 0, {}});
+    m_ids.clear();
+    m_used = 0;
+}
+
 void TallyTable::release() {
     m_slots = {};
     m_ids = {};
@@ -190,6 +196,12 @@ bool NgramCounter::spill() {
     if (m_folder.empty() && !makeFolder())
         return false;
     std::vector<std::uint32_t> out;
+    // slots that take most of the bound would leave too little room for the next round's ids
+    std::size_t slotBytes = 0;
+    for (const auto& parts : m_parts)
+        for (const Partition& p : parts)
+            slotBytes += p.table.slotBytes();
+    const bool keep = slotBytes <= m_memoryBound / 3 * 2;
     for (int n = m_minSize; n <= m_maxSize; ++n) {
         auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
         for (std::size_t k = 0; k < parts.size(); ++k) {
@@ -212,7 +224,10 @@ bool NgramCounter::spill() {
                             out.size() * sizeof(std::uint32_t), m_error))
                 return false;
             p.onDisk = true;
-            p.table.release();
+            if (keep)
+                p.table.clear();
+            else
+                p.table.release();
         }
     }
     ++m_spills;

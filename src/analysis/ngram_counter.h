@@ -39,10 +39,16 @@ public:
     void addLater(const std::uint32_t* ids, std::uint64_t hash, const SequenceTally& later);
 
     std::size_t entries() const { return m_used; }
+    // The slots and the ids held (the ids' spare room, at most as much again, is not counted:
+    // a table emptied by a spill keeps it, to be filled again).
     std::size_t bytes() const {
-        return m_slots.capacity() * sizeof(Slot) + m_ids.capacity() * sizeof(std::uint32_t);
+        return m_slots.capacity() * sizeof(Slot) + m_ids.size() * sizeof(std::uint32_t);
     }
+    std::size_t slotBytes() const { return m_slots.capacity() * sizeof(Slot); }
     void release();
+    // Empty, its memory kept: a table refilled after a spill neither grows again through every
+    // size nor faults its pages in anew.
+    void clear();
 
     template <typename Visit> void forEach(Visit&& visit) const {
         for (const Slot& s : m_slots)
