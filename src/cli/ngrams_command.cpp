@@ -173,10 +173,11 @@ class NgramOutput {
 public:
     NgramOutput(const NgramsOptions& o, CliContext& context)
         : m_options(o), m_context(context),
+          // the writer's bytes are UTF-8 already: converting them again would spell every
+          // accented letter as two
           m_writer(MakeTextTableWriter(o.format, [this](std::string_view bytes) {
-              const std::string shown = m_context.display(bytes);
               m_written =
-                  m_written && std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
+                  m_written && std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
               return m_written;
           })) {}
 
@@ -237,23 +238,6 @@ private:
     std::optional<NgramFileWriter> m_save;
 };
 
-int printResult(NgramResult& result, const NgramsOptions& o, CliContext& context) {
-    if (!o.save.empty()) {
-        const Status saved =
-            SaveNgramFile(result, o.request.sort, o.save,
-                          context.yes ? Placement::Replace : Placement::KeepExisting);
-        if (!saved) {
-            context.report(saved.error());
-            return kFailure;
-        }
-    }
-    KeepTop(result.list, o.top);
-    context.progress(std::to_string(result.list.items.size()) + " n-grams of " +
-                     std::to_string(result.tokens) + " tokens in " + std::to_string(result.files) +
-                     " files");
-    return PrintSequences(result.list, "ngram", o.format, context) ? kSuccess : kFailure;
-}
-
 int openSaved(const NgramsOptions& o, bool sorted, CliContext& context) {
     SequenceSort sort = SequenceSort::Freq;
     Result<NgramResult> loaded = LoadNgramFile(o.open, &sort);
@@ -265,7 +249,12 @@ int openSaved(const NgramsOptions& o, bool sorted, CliContext& context) {
         SortSequences(loaded->list, o.request.sort);
     NgramsOptions shown = o;
     shown.save.clear();
-    return printResult(*loaded, shown, context);
+    NgramOutput output(shown, context);
+    output.listing(*loaded);
+    for (const SequenceItem& item : loaded->list.items)
+        if (!output.row(loaded->list.textOf(item), item.freq, item.range))
+            return output.failure();
+    return output.finish(*loaded);
 }
 
 } // namespace
