@@ -17,8 +17,12 @@ namespace {
 constexpr std::size_t kFirstSlots = 1024;   // most partitions hold many more
 constexpr std::size_t kReadChunk = 1 << 20; // spilled records read back
 
+// A loop rather than memcmp: a call per probe costs more than the few ids it compares.
 bool sameIds(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
-    return std::memcmp(a, b, n * sizeof(std::uint32_t)) == 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
 }
 
 bool writeWhole(int fd, const char* data, std::size_t size, int& error) {
@@ -56,17 +60,18 @@ TallyTable::Slot& TallyTable::find(const std::uint32_t* ids, std::uint64_t hash,
         grow();
     const std::size_t mask = m_slots.size() - 1;
     // the low bits choose the slot: the high ones chose the partition and are all alike here
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const auto low = static_cast<std::uint32_t>(hash);
+    for (std::size_t i = low & mask;; i = (i + 1) & mask) {
         Slot& s = m_slots[i];
         if (s.tally.freq == 0) {
             fresh = true;
-            s.hash = hash;
+            s.hash = low;
             s.key = static_cast<std::uint32_t>(m_ids.size());
             m_ids.insert(m_ids.end(), ids, ids + m_size);
             ++m_used;
             return s;
         }
-        if (s.hash == hash && sameIds(m_ids.data() + s.key, ids, m_size)) {
+        if (s.hash == low && sameIds(m_ids.data() + s.key, ids, m_size)) {
             fresh = false;
             return s;
         }
@@ -112,6 +117,12 @@ void TallyTable::addLater(const std::uint32_t* ids, std::uint64_t hash,
     s.tally.freq += later.freq;
     s.tally.range += later.range - (later.firstFile == s.tally.lastFile ? 1 : 0);
     s.tally.lastFile = later.lastFile;
+}
+
+void TallyTable::clear() {
+    std::fill(m_slots.begin(), m_slots.end(), Slot{0, 0, {}});
+    m_ids.clear();
+    m_used = 0;
 }
 
 void TallyTable::release() {
@@ -185,6 +196,12 @@ bool NgramCounter::spill() {
     if (m_folder.empty() && !makeFolder())
         return false;
     std::vector<std::uint32_t> out;
+    // slots that take most of the bound would leave too little room for the next round's ids
+    std::size_t slotBytes = 0;
+    for (const auto& parts : m_parts)
+        for (const Partition& p : parts)
+            slotBytes += p.table.slotBytes();
+    const bool keep = slotBytes <= m_memoryBound / 3 * 2;
     for (int n = m_minSize; n <= m_maxSize; ++n) {
         auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
         for (std::size_t k = 0; k < parts.size(); ++k) {
@@ -207,7 +224,10 @@ bool NgramCounter::spill() {
                             out.size() * sizeof(std::uint32_t), m_error))
                 return false;
             p.onDisk = true;
-            p.table.release();
+            if (keep)
+                p.table.clear();
+            else
+                p.table.release();
         }
     }
     ++m_spills;

@@ -39,10 +39,16 @@ public:
     void addLater(const std::uint32_t* ids, std::uint64_t hash, const SequenceTally& later);
 
     std::size_t entries() const { return m_used; }
+    // The slots and the ids held (the ids' spare room, at most as much again, is not counted:
+    // a table emptied by a spill keeps it, to be filled again).
     std::size_t bytes() const {
-        return m_slots.capacity() * sizeof(Slot) + m_ids.capacity() * sizeof(std::uint32_t);
+        return m_slots.capacity() * sizeof(Slot) + m_ids.size() * sizeof(std::uint32_t);
     }
+    std::size_t slotBytes() const { return m_slots.capacity() * sizeof(Slot); }
     void release();
+    // Empty, its memory kept: a table refilled after a spill neither grows again through every
+    // size nor faults its pages in anew.
+    void clear();
 
     template <typename Visit> void forEach(Visit&& visit) const {
         for (const Slot& s : m_slots)
@@ -51,8 +57,9 @@ public:
     }
 
 private:
+    // 24 bytes: the hash's low half is enough to place a slot in a partition's table
     struct Slot {
-        std::uint64_t hash;
+        std::uint32_t hash;
         std::uint32_t key; // the ids' start in m_ids
         SequenceTally tally;
     };
@@ -115,8 +122,12 @@ private:
     void queue(int n, const std::uint32_t* ids, std::uint32_t file) {
         const std::uint64_t hash = HashSequence(ids, n);
         Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][hash >> 56];
-        p.queued.push_back(file);
-        p.queued.insert(p.queued.end(), ids, ids + n);
+        const std::size_t at = p.queued.size();
+        p.queued.resize(at + 1 + static_cast<std::size_t>(n));
+        std::uint32_t* q = p.queued.data() + at;
+        q[0] = file;
+        for (int i = 0; i < n; ++i)
+            q[1 + i] = ids[i];
         if (p.queued.size() * sizeof(std::uint32_t) >= kQueueBytes)
             countQueued(p, n);
     }

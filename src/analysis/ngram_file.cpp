@@ -228,7 +228,18 @@ Result<NgramResult> NgramFileParser::parse(SequenceSort* sortOut) {
 
 } // namespace
 
-std::string NgramFileText(const NgramResult& result, SequenceSort sort) {
+namespace {
+
+constexpr std::uint64_t kFnvStart = 0xCBF29CE484222325ull;
+
+std::uint64_t fnv1aOn(std::uint64_t h, std::string_view bytes) {
+    for (unsigned char c : bytes)
+        h = (h ^ c) * 0x100000001B3ull;
+    return h;
+}
+
+// The magic, the settings and the column line.
+std::string headerText(const NgramResult& result, SequenceSort sort) {
     std::string out =
         std::string(kNgramFileMagic) + "\t" + std::to_string(kNgramFileVersion) + "\n";
     const std::string values[] = {NgramSizeText(result.minSize, result.maxSize),
@@ -242,22 +253,23 @@ std::string NgramFileText(const NgramResult& result, SequenceSort sort) {
     for (std::size_t i = 0; i < kSettings; ++i)
         out += std::string(kSettingNames[i]) + "\t" + values[i] + "\n";
     out += "ngram\tfreq\trange\n";
-    for (const SequenceItem& item : result.list.items) {
-        out.append(result.list.textOf(item));
-        out += "\t" + std::to_string(item.freq) + "\t" + std::to_string(item.range) + "\n";
-    }
-    const std::uint64_t sum = fnv1a(out);
-    out += "end\t" + std::to_string(result.list.items.size()) + "\t" + hex(sum) + "\n";
     return out;
 }
 
-Status SaveNgramFile(const NgramResult& result, SequenceSort sort, const std::string& path,
-                     Placement placement) {
-    StagedFile file(path);
-    if (!file.valid())
-        return Failure(analysis::msg::CannotSaveNgrams(path, std::strerror(file.systemError())),
-                       FailureCode::CannotWrite, file.systemError());
-    file.append(NgramFileText(result, sort));
+void appendRow(std::string& out, std::string_view text, std::int64_t freq, std::int64_t range) {
+    out.append(text);
+    out += '\t';
+    out += std::to_string(freq);
+    out += '\t';
+    out += std::to_string(range);
+    out += '\n';
+}
+
+std::string endLine(std::int64_t rows, std::uint64_t sum) {
+    return "end\t" + std::to_string(rows) + "\t" + hex(sum) + "\n";
+}
+
+Status placed(StagedFile& file, const std::string& path, Placement placement) {
     switch (file.commit(placement)) {
     case PlaceOutcome::Placed:
         return Status::success();
@@ -269,6 +281,54 @@ Status SaveNgramFile(const NgramResult& result, SequenceSort sort, const std::st
                                                     : FailureCode::CannotWrite,
                        file.systemError());
     }
+}
+
+} // namespace
+
+std::string NgramFileText(const NgramResult& result, SequenceSort sort) {
+    std::string out = headerText(result, sort);
+    for (const SequenceItem& item : result.list.items)
+        appendRow(out, result.list.textOf(item), item.freq, item.range);
+    const std::uint64_t sum = fnv1a(out);
+    out += endLine(static_cast<std::int64_t>(result.list.items.size()), sum);
+    return out;
+}
+
+Status SaveNgramFile(const NgramResult& result, SequenceSort sort, const std::string& path,
+                     Placement placement) {
+    StagedFile file(path);
+    if (!file.valid())
+        return Failure(analysis::msg::CannotSaveNgrams(path, std::strerror(file.systemError())),
+                       FailureCode::CannotWrite, file.systemError());
+    file.append(NgramFileText(result, sort));
+    return placed(file, path, placement);
+}
+
+NgramFileWriter::NgramFileWriter(const NgramResult& settings, SequenceSort sort,
+                                 const std::string& path)
+    : m_path(path), m_file(path), m_sum(kFnvStart) {
+    put(headerText(settings, sort));
+}
+
+bool NgramFileWriter::put(std::string_view bytes) {
+    m_sum = fnv1aOn(m_sum, bytes);
+    m_ok = m_file.valid() && m_file.append(bytes) && m_ok;
+    return m_ok;
+}
+
+bool NgramFileWriter::add(std::string_view text, std::int64_t freq, std::int64_t range) {
+    m_line.clear();
+    appendRow(m_line, text, freq, range);
+    ++m_rows;
+    return put(m_line);
+}
+
+Status NgramFileWriter::finish(Placement placement) {
+    if (!m_ok)
+        return Failure(analysis::msg::CannotSaveNgrams(m_path, std::strerror(m_file.systemError())),
+                       FailureCode::CannotWrite, m_file.systemError());
+    m_file.append(endLine(m_rows, m_sum));
+    return placed(m_file, m_path, placement);
 }
 
 Result<NgramResult> ParseNgramFile(std::string_view bytes, const std::string& name,

@@ -33,6 +33,25 @@ inline constexpr int kNgramFileVersion = 1;
 // The bytes of the file for a result sorted as `sort`.
 std::string NgramFileText(const NgramResult& result, SequenceSort sort);
 
+// A file written one row at a time, beside `path`, and put in place whole by finish(); dropped
+// unfinished, it leaves nothing behind. `settings` gives the header's lines (its list unread).
+class NgramFileWriter {
+public:
+    NgramFileWriter(const NgramResult& settings, SequenceSort sort, const std::string& path);
+    bool add(std::string_view text, std::int64_t freq, std::int64_t range);
+    bool ok() const { return m_ok; }
+    Status finish(Placement placement);
+
+private:
+    bool put(std::string_view bytes);
+    std::string m_path;
+    StagedFile m_file;
+    std::string m_line;
+    std::uint64_t m_sum;
+    std::int64_t m_rows = 0;
+    bool m_ok = true;
+};
+
 // Written beside `path` and put in place whole (`placement`: whether it may replace a file).
 Status SaveNgramFile(const NgramResult& result, SequenceSort sort, const std::string& path,
                      Placement placement);

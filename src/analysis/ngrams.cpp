@@ -2,6 +2,7 @@
 
 #include "analysis/messages.h"
 #include "analysis/ngram_counter.h"
+#include "analysis/ngram_sorter.h"
 #include "analysis/word_ids.h"
 #include "core/file_io.h"
 #include "core/file_utils.h"
@@ -77,7 +78,7 @@ public:
         m_sink.counter = &m_counter;
     }
 
-    Result<NgramResult> run();
+    Result<NgramResult> run(const SequenceRowSink& row, const NgramListing& listing);
 
 private:
     enum class Flow { Go, Stop, Failed };
@@ -89,12 +90,14 @@ private:
     Flow poll();
     void report(NgramProgress progress, bool force);
     Failure spillFailure() const;
+    Failure sortFailure(const NgramSorter& sorter) const;
+    bool drainInto(NgramSorter& sorter, bool& stopped);
+    bool handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResult& result,
+                bool& stopped);
     void note(const Message& message) {
         m_prompter.tell(message);
         m_notes.push_back(message.text);
     }
-    void collect(NgramResult& result, int size, const std::uint32_t* ids,
-                 const SequenceTally& tally);
 
     ProgramState& m_state;
     const NgramRequest& m_request;
@@ -249,18 +252,56 @@ NgramRun::Flow NgramRun::readSource(const std::string& path, int number) {
     return readBlocks(reader, path, progress);
 }
 
-void NgramRun::collect(NgramResult& result, int size, const std::uint32_t* ids,
-                       const SequenceTally& tally) {
-    m_text.clear();
-    for (int i = 0; i < size; ++i) {
-        if (i > 0)
-            m_text += ' ';
-        m_text.append(m_ids.spelling(ids[i]));
-    }
-    result.list.add(m_text, tally.freq, tally.range);
+Failure NgramRun::sortFailure(const NgramSorter& sorter) const {
+    const int error = sorter.error();
+    return Failure(analysis::msg::SpillFailed(m_state.TempDirectory, std::strerror(error)),
+                   error == ENOSPC ? FailureCode::DiskFull : FailureCode::CannotWrite, error);
 }
 
-Result<NgramResult> NgramRun::run() {
+// Every n-gram that passes, partition by partition, into the sorter. False when stopped
+// (`stopped`) or when a temporary file failed.
+bool NgramRun::drainInto(NgramSorter& sorter, bool& stopped) {
+    NgramProgress progress;
+    progress.phase = NgramProgress::Phase::Merging;
+    const auto threshold = [](std::int64_t v) {
+        return static_cast<std::uint32_t>(std::clamp<std::int64_t>(v, 1, UINT32_MAX));
+    };
+    bool sorted = true;
+    return m_counter.drain(
+               threshold(m_request.minFreq), threshold(m_request.minRange),
+               [&](int size, const std::uint32_t* ids, const SequenceTally& tally) {
+                   sorted = sorted && sorter.add(size, ids, tally.freq, tally.range);
+               },
+               [&](double done) {
+                   progress.fraction = done;
+                   report(progress, false);
+                   stopped = poll() == Flow::Stop;
+                   return sorted && !stopped;
+               }) &&
+           sorted;
+}
+
+// The sorted list to `row`, up to `top`, yielding now and then: a long list takes a while.
+bool NgramRun::handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResult& result,
+                      bool& stopped) {
+    const std::size_t top = m_request.top;
+    bool full = false;
+    const bool whole = sorter.emit([&](std::string_view text, std::int64_t f, std::int64_t r) {
+        if ((++result.listed & 0xFFFF) == 0 && poll() == Flow::Stop) {
+            stopped = true;
+            return false;
+        }
+        if (!row(text, f, r)) {
+            stopped = true;
+            return false;
+        }
+        full = top != 0 && static_cast<std::size_t>(result.listed) >= top;
+        return !full;
+    });
+    return whole || full;
+}
+
+Result<NgramResult> NgramRun::run(const SequenceRowSink& row, const NgramListing& listing) {
     const Failure abandoned(analysis::msg::NgramsAbandoned(), FailureCode::Cancelled);
     for (std::size_t i = 0; i < m_request.sources.size(); ++i) {
         const Flow flow = readSource(m_request.sources[i], static_cast<int>(i) + 1);
@@ -281,28 +322,19 @@ Result<NgramResult> NgramRun::run() {
     result.languageIndex = m_rules.languageIndex;
     result.tokens = m_sink.tokens;
     result.files = m_files;
-    result.spilled = m_counter.spilled();
-    NgramProgress progress;
-    progress.phase = NgramProgress::Phase::Merging;
+    NgramSorter sorter(m_ids, m_request.sort, m_request.maxSize, m_request.memoryBound,
+                       m_state.TempDirectory);
     bool stopped = false;
-    const auto threshold = [](std::int64_t v) {
-        return static_cast<std::uint32_t>(std::clamp<std::int64_t>(v, 1, UINT32_MAX));
-    };
-    const bool drained = m_counter.drain(
-        threshold(m_request.minFreq), threshold(m_request.minRange),
-        [&](int size, const std::uint32_t* ids, const SequenceTally& tally) {
-            collect(result, size, ids, tally);
-        },
-        [&](double done) {
-            progress.fraction = done;
-            report(progress, false);
-            stopped = poll() == Flow::Stop;
-            return !stopped;
-        });
-    if (!drained)
-        return stopped ? abandoned : spillFailure();
-    SortSequences(result.list, m_request.sort);
-    KeepTop(result.list, m_request.top);
+    if (!drainInto(sorter, stopped)) {
+        if (stopped)
+            return abandoned;
+        return m_counter.error() != 0 ? spillFailure() : sortFailure(sorter);
+    }
+    result.spilled = m_counter.spilled() || sorter.spilled();
+    if (listing)
+        listing(result);
+    if (!handOn(sorter, row, result, stopped))
+        return stopped ? abandoned : sortFailure(sorter);
     return result;
 }
 
@@ -328,14 +360,29 @@ std::string NgramSizeText(int minSize, int maxSize) {
 }
 
 Result<NgramResult> CountNgrams(ProgramState& state, const NgramRequest& request,
-                                const NgramHooks& hooks) {
+                                const NgramHooks& hooks, const SequenceRowSink& row,
+                                const NgramListing& listing) {
     if (request.minSize < kMinSequenceSize || request.maxSize > kMaxSequenceSize ||
         request.maxSize < request.minSize)
         return Failure(
             analysis::msg::SizeOutOfRange(NgramSizeText(request.minSize, request.maxSize)),
             FailureCode::InvalidInput);
     NgramRun run(state, request, hooks);
-    return run.run();
+    return run.run(row, listing);
+}
+
+Result<NgramResult> CountNgrams(ProgramState& state, const NgramRequest& request,
+                                const NgramHooks& hooks) {
+    SequenceList list;
+    Result<NgramResult> result =
+        CountNgrams(state, request, hooks,
+                    [&list](std::string_view text, std::int64_t freq, std::int64_t range) {
+                        list.add(text, freq, range);
+                        return true;
+                    });
+    if (result)
+        result->list = std::move(list);
+    return result;
 }
 
 Table NgramTable(const NgramResult& result) {

@@ -3,6 +3,7 @@
 // files it occurs in), in bounded memory (see ngram_counter.h), filtered and sorted.
 #pragma once
 
+#include "analysis/ngram_sorter.h"
 #include "analysis/sequence_list.h"
 #include "core/program_state.h"
 #include "core/prompter.h"
@@ -55,8 +56,13 @@ struct NgramHooks {
     std::function<void(const NgramProgress&)> progress; // at most about every 50 ms
 };
 
+struct NgramResult;
+// Told, when the list is about to be handed on, what the run read (its list still empty).
+using NgramListing = std::function<void(const NgramResult&)>;
+
 struct NgramResult {
-    SequenceList list; // filtered, sorted, cut to `top`
+    SequenceList list;       // filtered, sorted, cut to `top` (empty when streamed)
+    std::int64_t listed = 0; // n-grams in the list, or handed on when streamed
     int minSize = 3, maxSize = 3;
     std::int64_t minFreq = 2, minRange = 1;
     bool stopAtSentence = false;
@@ -72,6 +78,13 @@ struct NgramResult {
 // written (none is left), and with FailureCode::Cancelled when the user leaves.
 Result<NgramResult> CountNgrams(ProgramState& state, const NgramRequest& request,
                                 const NgramHooks& hooks = {});
+
+// The same run with the list handed on to `row` one n-gram at a time, in order (up to `top`),
+// so that it never stands whole in memory; the result's list stays empty. When `row` returns
+// false the run stops and fails as Cancelled.
+Result<NgramResult> CountNgrams(ProgramState& state, const NgramRequest& request,
+                                const NgramHooks& hooks, const SequenceRowSink& row,
+                                const NgramListing& listing = {});
 
 // The table of a result: columns ngram, freq, range.
 Table NgramTable(const NgramResult& result);

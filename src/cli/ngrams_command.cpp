@@ -10,12 +10,15 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
+#include "export/table_writer.h"
 #include "wordcount/count_sources.h"
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace lexmora::cli {
 
@@ -164,22 +167,76 @@ std::function<void(const NgramProgress&)> progressPrinter(const CliContext& cont
     };
 }
 
-int printResult(NgramResult& result, const NgramsOptions& o, CliContext& context) {
-    if (!o.save.empty()) {
-        const Status saved =
-            SaveNgramFile(result, o.request.sort, o.save,
-                          context.yes ? Placement::Replace : Placement::KeepExisting);
-        if (!saved) {
-            context.report(saved.error());
-            return kFailure;
-        }
+// Where the listed n-grams go as they come: the save file (every one) and standard output (the
+// first --top). Writes that fail are remembered and stop the run.
+class NgramOutput {
+public:
+    NgramOutput(const NgramsOptions& o, CliContext& context)
+        : m_options(o), m_context(context),
+          // the writer's bytes are UTF-8 already: converting them again would spell every
+          // accented letter as two
+          m_writer(MakeTextTableWriter(o.format, [this](std::string_view bytes) {
+              m_written =
+                  m_written && std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+              return m_written;
+          })) {}
+
+    // The header known: the save file is begun, the table too.
+    void listing(const NgramResult& settings) {
+        if (!m_options.save.empty())
+            m_save.emplace(settings, m_options.request.sort, m_options.save);
+        m_printing = static_cast<bool>(m_writer->begin(SequenceColumns("ngram")));
     }
-    KeepTop(result.list, o.top);
-    context.progress(std::to_string(result.list.items.size()) + " n-grams of " +
-                     std::to_string(result.tokens) + " tokens in " + std::to_string(result.files) +
-                     " files");
-    return PrintSequences(result.list, "ngram", o.format, context) ? kSuccess : kFailure;
-}
+    bool row(std::string_view text, std::int64_t freq, std::int64_t range) {
+        if (m_save && !m_save->add(text, freq, range))
+            return fail();
+        if (m_options.top != 0 && m_shown >= m_options.top)
+            return true; // only the save file wants more
+        ++m_shown;
+        if (!m_printing || !m_writer->add({std::string(text), freq, range}))
+            return fail();
+        return true;
+    }
+    // The save file put in place, the table finished.
+    int finish(const NgramResult& result) {
+        if (m_save) {
+            const Status saved =
+                m_save->finish(m_context.yes ? Placement::Replace : Placement::KeepExisting);
+            if (!saved) {
+                m_context.report(saved.error());
+                return kFailure;
+            }
+        }
+        m_context.progress(std::to_string(m_shown) + " n-grams of " +
+                           std::to_string(result.tokens) + " tokens in " +
+                           std::to_string(result.files) + " files");
+        const bool printed = m_printing && m_writer->finish() && std::fflush(stdout) == 0;
+        return printed && m_written ? kSuccess : kFailure;
+    }
+    // Whether the run stopped for a failed write rather than the user.
+    bool failed() const { return m_failed; }
+    // Why: a save file that could not be written is named; standard output is not.
+    int failure() {
+        if (m_save && !m_save->ok())
+            if (const Status saved = m_save->finish(Placement::KeepExisting); !saved)
+                m_context.report(saved.error());
+        return kFailure;
+    }
+
+private:
+    const NgramsOptions& m_options;
+    CliContext& m_context;
+    bool fail() {
+        m_failed = true;
+        return false;
+    }
+    bool m_written = true;
+    bool m_printing = false;
+    bool m_failed = false;
+    std::size_t m_shown = 0;
+    std::unique_ptr<TableWriter> m_writer;
+    std::optional<NgramFileWriter> m_save;
+};
 
 int openSaved(const NgramsOptions& o, bool sorted, CliContext& context) {
     SequenceSort sort = SequenceSort::Freq;
@@ -192,7 +249,12 @@ int openSaved(const NgramsOptions& o, bool sorted, CliContext& context) {
         SortSequences(loaded->list, o.request.sort);
     NgramsOptions shown = o;
     shown.save.clear();
-    return printResult(*loaded, shown, context);
+    NgramOutput output(shown, context);
+    output.listing(*loaded);
+    for (const SequenceItem& item : loaded->list.items)
+        if (!output.row(loaded->list.textOf(item), item.freq, item.range))
+            return output.failure();
+    return output.finish(*loaded);
 }
 
 } // namespace
@@ -209,13 +271,28 @@ int runNgramsCommand(CliContext& context, const std::vector<std::string>& args) 
         context.report(msg::NoSourceFilesSelected());
         return kUsage;
     }
+    if (!o.save.empty() && !context.yes && ::access(o.save.c_str(), F_OK) == 0) {
+        // refused before the count rather than after it
+        context.report(analysis::msg::NgramFileExists(o.save));
+        return kFailure;
+    }
     o.request.sources = ExpandCountSources(o.paths, o.tree, o.pattern, context);
     CliRunHost host;
     NgramHooks hooks;
     hooks.host = &host;
     hooks.prompter = &context.prompter;
     hooks.progress = progressPrinter(context);
-    Result<NgramResult> result = CountNgrams(context.state, o.request, hooks);
+    if (o.save.empty())
+        o.request.top = o.top; // nothing past it is wanted
+    NgramOutput output(o, context);
+    Result<NgramResult> result = CountNgrams(
+        context.state, o.request, hooks,
+        [&output](std::string_view text, std::int64_t freq, std::int64_t range) {
+            return output.row(text, freq, range);
+        },
+        [&output](const NgramResult& settings) { output.listing(settings); });
+    if (!result && result.code() == FailureCode::Cancelled && output.failed())
+        return output.failure();
     if (!result) {
         if (result.code() == FailureCode::Cancelled) {
             std::cerr << "Abandon N-grams: interrupted\n";
@@ -224,7 +301,7 @@ int runNgramsCommand(CliContext& context, const std::vector<std::string>& args) 
         context.report(result.error());
         return kFailure;
     }
-    return printResult(*result, o, context);
+    return output.finish(*result);
 }
 
 } // namespace lexmora::cli

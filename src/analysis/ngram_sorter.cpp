@@ -1,0 +1,439 @@
+#include "analysis/ngram_sorter.h"
+
+#include "analysis/ngram_counter.h"
+#include "core/os_calls.h"
+#include "wordcount/word_rules.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace lexmora {
+
+namespace {
+
+constexpr std::size_t kHead = 3; // freq, range, size
+
+// Byte order of the reversed texts, without reversing them (the word list's "by ending").
+int compareFromEnd(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 1; i <= n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[a.size() - i]);
+        const auto cb = static_cast<unsigned char>(b[b.size() - i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Packs the base letters (1..27, 5 bits each) of the text's first `count` characters into
+// `fields` fields of a number, highest first; a text that ends leaves 0, which sorts first as
+// the word list's shorter word does.
+class PiecePacker {
+public:
+    explicit PiecePacker(std::uint64_t* out, int fields) : m_out(out), m_left(fields) {}
+    bool full() const { return m_left == 0; }
+    void put(int piece) {
+        if (m_left == 0)
+            return;
+        *m_out = (*m_out << 5) | static_cast<std::uint64_t>(piece);
+        if (--m_left == 0 && m_then != nullptr) {
+            m_out = m_then;
+            m_left = m_thenFields;
+            m_then = nullptr;
+        }
+    }
+    void then(std::uint64_t* out, int fields) {
+        m_then = out;
+        m_thenFields = fields;
+    }
+    void pad() {
+        while (m_left > 0)
+            put(0);
+    }
+
+private:
+    std::uint64_t* m_out;
+    int m_left;
+    std::uint64_t* m_then = nullptr;
+    int m_thenFields = 0;
+};
+
+// Appends: the runs are written one after another, and read back only once all are written.
+bool writeWhole(int fd, const char* data, std::size_t size, int& error) {
+    while (size > 0) {
+        const ssize_t put = osCalls().writeFile(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        if (put == 0) {
+            error = ENOSPC;
+            return false;
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool readWhole(int fd, char* data, std::size_t size, std::uint64_t at, int& error) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : EIO;
+            return false;
+        }
+        data += got;
+        at += static_cast<std::uint64_t>(got);
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+} // namespace
+
+NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
+                         std::size_t memoryBound, std::string temporaryFolder)
+    : m_ids(ids), m_sort(sort), m_stride(kHead + static_cast<std::size_t>(maxSize)),
+      m_folder(std::move(temporaryFolder)) {
+    const std::size_t itemBytes = m_stride * sizeof(std::uint32_t) + sizeof(Keyed);
+    m_chunkItems = std::max<std::size_t>(16, memoryBound / itemBytes);
+    packWords();
+}
+
+void NgramSorter::packWords() {
+    m_packed.resize(m_ids.size());
+    m_lengths.resize(m_ids.size());
+    for (std::uint32_t id = 0; id < m_ids.size(); ++id) {
+        const std::string_view s = m_ids.spelling(id);
+        std::uint64_t packed = 0;
+        if (m_sort == SequenceSort::Ending)
+            for (std::size_t i = 0; i < 8; ++i)
+                packed = (packed << 8) |
+                         (i < s.size() ? static_cast<unsigned char>(s[s.size() - 1 - i]) : 0u);
+        else
+            for (std::size_t i = 0; i < 12; ++i)
+                packed = (packed << 5) |
+                         static_cast<std::uint64_t>(
+                             i < s.size() ? PieceOf(static_cast<unsigned char>(s[i])) : 0);
+        m_packed[id] = packed;
+        m_lengths[id] = static_cast<std::uint32_t>(s.size());
+    }
+}
+
+bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t freq,
+                            std::uint32_t range, Key& key) const {
+    __extension__ using Wide = unsigned __int128;
+    Wide acc = 0;
+    if (m_sort == SequenceSort::Ending) {
+        int left = 16; // bytes
+        for (int w = size - 1; w >= 0 && left > 0; --w) {
+            const std::uint32_t length = m_lengths[ids[w]];
+            if (length > 8 && left > 8)
+                return false;
+            const int n = static_cast<int>(
+                std::min<std::uint32_t>(length, static_cast<std::uint32_t>(std::min(left, 8))));
+            acc = (acc << (8 * n)) | (m_packed[ids[w]] >> (8 * (8 - n)));
+            left -= n;
+            if (w > 0 && left > 0) {
+                acc = (acc << 8) | ' ';
+                --left;
+            }
+        }
+        acc <<= 8 * left;
+        key.hi = static_cast<std::uint64_t>(acc >> 64);
+        key.lo = static_cast<std::uint64_t>(acc);
+        return true;
+    }
+    const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
+    const int pieces = counted ? 18 : 24;
+    int left = pieces;
+    for (int w = 0; w < size && left > 0; ++w) {
+        if (w > 0) {
+            acc = (acc << 5) | static_cast<unsigned>(PieceOf(' '));
+            --left;
+        }
+        const std::uint32_t length = m_lengths[ids[w]];
+        if (length > 12 && left > 12)
+            return false;
+        const int n = static_cast<int>(
+            std::min<std::uint32_t>(length, static_cast<std::uint32_t>(std::min(left, 12))));
+        if (n > 0)
+            acc = (acc << (5 * n)) | (m_packed[ids[w]] >> (5 * (12 - n)));
+        left -= n;
+    }
+    acc <<= 5 * left;
+    const std::uint64_t low60 = (std::uint64_t{1} << 60) - 1;
+    key.lo = static_cast<std::uint64_t>(acc) & low60;
+    key.hi = static_cast<std::uint64_t>(acc >> 60);
+    if (counted)
+        key.hi |= (~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu) << 30;
+    return true;
+}
+
+NgramSorter::Key NgramSorter::keyOf(int size, const std::uint32_t* ids, std::uint32_t freq,
+                                    std::uint32_t range) const {
+    Key key;
+    if (packedKey(size, ids, freq, range, key))
+        return key;
+    key = {};
+    if (m_sort == SequenceSort::Ending) {
+        // the last 16 bytes from the end, 0 once the text ends (a blank is 0x20, above it)
+        std::uint64_t* half[2] = {&key.hi, &key.lo};
+        int put = 0;
+        for (int w = size - 1; w >= 0 && put < 16; --w) {
+            const std::string_view s = m_ids.spelling(ids[w]);
+            for (std::size_t i = s.size(); i > 0 && put < 16; --i, ++put)
+                *half[put / 8] |= std::uint64_t(static_cast<unsigned char>(s[i - 1]))
+                                  << (56 - 8 * (put % 8));
+            if (w > 0 && put < 16) {
+                *half[put / 8] |= std::uint64_t{' '} << (56 - 8 * (put % 8));
+                ++put;
+            }
+        }
+        return key;
+    }
+    const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
+    PiecePacker pack(&key.hi, counted ? 6 : 12);
+    pack.then(&key.lo, 12);
+    if (counted)
+        key.hi = ~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu;
+    for (int w = 0; w < size && !pack.full(); ++w) {
+        if (w > 0)
+            pack.put(PieceOf(' '));
+        for (const char c : m_ids.spelling(ids[w]))
+            pack.put(PieceOf(static_cast<unsigned char>(c)));
+    }
+    pack.pad();
+    return key;
+}
+
+void NgramSorter::textOf(const std::uint32_t* record, std::string& out) const {
+    out.clear();
+    for (std::uint32_t i = 0; i < record[2]; ++i) {
+        if (i > 0)
+            out += ' ';
+        out.append(m_ids.spelling(record[kHead + i]));
+    }
+}
+
+bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
+                       const std::uint32_t* b) {
+    if (ka.hi != kb.hi)
+        return ka.hi < kb.hi;
+    if (ka.lo != kb.lo)
+        return ka.lo < kb.lo;
+    switch (m_sort) {
+    case SequenceSort::Freq:
+        if (a[0] != b[0])
+            return a[0] > b[0];
+        break;
+    case SequenceSort::Range:
+        if (a[1] != b[1])
+            return a[1] > b[1];
+        break;
+    default:
+        break;
+    }
+    textOf(a, m_textA);
+    textOf(b, m_textB);
+    if (m_sort == SequenceSort::Ending)
+        if (const int c = compareFromEnd(m_textA, m_textB); c != 0)
+            return c < 0;
+    return CompareWords(m_textA, m_textB) < 0;
+}
+
+bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) {
+    const std::size_t at = m_records.size();
+    if (m_keyed.size() == m_keyed.capacity()) {
+        // grown by hand, so that a full chunk takes its bound and no more
+        const std::size_t room =
+            std::min(m_chunkItems, std::max<std::size_t>(1024, 2 * m_keyed.size()));
+        m_keyed.reserve(room);
+        m_records.reserve(room * m_stride);
+    }
+    m_records.resize(at + m_stride);
+    std::uint32_t* r = m_records.data() + at;
+    r[0] = freq;
+    r[1] = range;
+    r[2] = static_cast<std::uint32_t>(size);
+    std::copy_n(ids, size, r + kHead);
+    m_keyed.push_back({keyOf(size, ids, freq, range), static_cast<std::uint32_t>(at / m_stride)});
+    ++m_count;
+    if (m_keyed.size() < m_chunkItems)
+        return true;
+    return writeRun();
+}
+
+void NgramSorter::sortChunk() {
+    const std::uint32_t* records = m_records.data();
+    std::sort(m_keyed.begin(), m_keyed.end(), [this, records](const Keyed& a, const Keyed& b) {
+        return less(a.key, records + a.record * m_stride, b.key, records + b.record * m_stride);
+    });
+}
+
+bool NgramSorter::openRunFile() {
+    std::string pattern = m_folder.empty() ? std::string("/tmp") : m_folder;
+    if (pattern.back() != '/')
+        pattern += '/';
+    pattern += "~lexmora-ngram-list-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    // gone from the folder at once: the runs live as long as the descriptor, on every way out
+    ::unlink(pattern.c_str());
+    m_runFile = UniqueFd(fd);
+    return true;
+}
+
+// The chunk sorted and appended to the run file as key and record, entry after entry.
+bool NgramSorter::writeRun() {
+    if (!m_runFile.valid() && !openRunFile())
+        return false;
+    sortChunk();
+    const std::size_t recordBytes = m_stride * sizeof(std::uint32_t);
+    const std::size_t entry = sizeof(Key) + recordBytes;
+    std::vector<char> out;
+    out.reserve(std::min<std::size_t>(m_keyed.size(), 1 << 16) * entry);
+    const Run run{m_runBytes, m_keyed.size()};
+    for (std::size_t i = 0; i < m_keyed.size(); ++i) {
+        const Keyed& k = m_keyed[i];
+        const char* key = reinterpret_cast<const char*>(&k.key);
+        const char* record =
+            reinterpret_cast<const char*>(m_records.data() + std::size_t{k.record} * m_stride);
+        out.insert(out.end(), key, key + sizeof(Key));
+        out.insert(out.end(), record, record + recordBytes);
+        if (out.size() >= (std::size_t{1} << 20) || i + 1 == m_keyed.size()) {
+            if (!writeWhole(m_runFile.get(), out.data(), out.size(), m_error))
+                return false;
+            m_runBytes += out.size();
+            out.clear();
+        }
+    }
+    m_runs.push_back(run);
+    m_keyed.clear();
+    m_records.clear();
+    return true;
+}
+
+bool NgramSorter::emitHeld(const SequenceRowSink& row) {
+    sortChunk();
+    for (const Keyed& k : m_keyed) {
+        const std::uint32_t* r = m_records.data() + std::size_t{k.record} * m_stride;
+        textOf(r, m_text);
+        if (!row(m_text, r[0], r[1]))
+            return false;
+    }
+    return true;
+}
+
+bool NgramSorter::emit(const SequenceRowSink& row) {
+    if (m_runs.empty())
+        return emitHeld(row);
+    if (!m_keyed.empty() && !writeRun())
+        return false;
+    m_keyed = {};
+    m_records = {};
+    return merge(row);
+}
+
+// The entries of one run, read a buffer at a time.
+class NgramSorter::RunReader {
+public:
+    RunReader(const Run& run, std::size_t entryBytes, std::size_t bufferEntries)
+        : m_at(run.offset), m_left(run.count), m_entry(entryBytes),
+          m_room(std::max<std::size_t>(1, bufferEntries)) {}
+
+    // False at the run's end or on a read error (error set).
+    bool advance(int fd, int& error) {
+        if (++m_index < m_held)
+            return true;
+        if (m_left == 0)
+            return false;
+        m_held = static_cast<std::size_t>(std::min<std::uint64_t>(m_left, m_room));
+        m_buffer.resize(m_held * m_entry);
+        if (!readWhole(fd, m_buffer.data(), m_buffer.size(), m_at, error))
+            return false;
+        m_at += m_buffer.size();
+        m_left -= m_held;
+        m_index = 0;
+        return true;
+    }
+    Key key() const {
+        Key k;
+        std::memcpy(&k, m_buffer.data() + m_index * m_entry, sizeof(Key));
+        return k;
+    }
+    const std::uint32_t* record() {
+        std::memcpy(m_record, m_buffer.data() + m_index * m_entry + sizeof(Key),
+                    m_entry - sizeof(Key));
+        return m_record;
+    }
+
+private:
+    std::uint64_t m_at, m_left;
+    std::size_t m_entry, m_room;
+    std::vector<char> m_buffer;
+    std::size_t m_held = 0;
+    std::size_t m_index = static_cast<std::size_t>(-1);
+    std::uint32_t m_record[kHead + kMaxSequenceSize] = {};
+};
+
+bool NgramSorter::merge(const SequenceRowSink& row) {
+    const std::size_t entry = sizeof(Key) + m_stride * sizeof(std::uint32_t);
+    const std::size_t perRun =
+        std::clamp<std::size_t>((m_chunkItems * entry) / m_runs.size() / entry, 1, 4096);
+    std::vector<RunReader> readers;
+    readers.reserve(m_runs.size());
+    struct Head {
+        Key key;
+        std::uint32_t record[kHead + kMaxSequenceSize];
+        std::size_t reader;
+    };
+    std::vector<Head> heads;
+    for (std::size_t i = 0; i < m_runs.size(); ++i) {
+        RunReader& r = readers.emplace_back(m_runs[i], entry, perRun);
+        if (!r.advance(m_runFile.get(), m_error)) {
+            if (m_error != 0)
+                return false;
+            continue;
+        }
+        Head h{r.key(), {}, i};
+        std::memcpy(h.record, r.record(), m_stride * sizeof(std::uint32_t));
+        heads.push_back(h);
+    }
+    // a heap whose top is the least entry
+    const auto later = [this](const Head& a, const Head& b) {
+        return less(b.key, b.record, a.key, a.record);
+    };
+    std::make_heap(heads.begin(), heads.end(), later);
+    while (!heads.empty()) {
+        std::pop_heap(heads.begin(), heads.end(), later);
+        Head& h = heads.back();
+        textOf(h.record, m_text);
+        if (!row(m_text, h.record[0], h.record[1]))
+            return false;
+        RunReader& r = readers[h.reader];
+        if (r.advance(m_runFile.get(), m_error)) {
+            h.key = r.key();
+            std::memcpy(h.record, r.record(), m_stride * sizeof(std::uint32_t));
+            std::push_heap(heads.begin(), heads.end(), later);
+        } else {
+            if (m_error != 0)
+                return false;
+            heads.pop_back();
+        }
+    }
+    return true;
+}
+
+} // namespace lexmora

@@ -1,0 +1,93 @@
+// The n-grams that passed the filters put in the order asked and handed on one at a time, in
+// bounded memory: they are held as word ids with a sort key, sorted a memory's worth at a
+// time, and when they outgrow the bound each sorted run goes to one temporary file (removed
+// from its folder as soon as it is open, so that nothing is left on any way out) and the runs
+// are merged as they are handed on. Neither the list's text nor the list itself ever stands
+// whole in memory.
+#pragma once
+
+#include "analysis/sequence_list.h"
+#include "analysis/word_ids.h"
+#include "core/file_io.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lexmora {
+
+// One n-gram handed on: its text (one blank between words), frequency and range; false stops.
+using SequenceRowSink =
+    std::function<bool(std::string_view text, std::int64_t freq, std::int64_t range)>;
+
+class NgramSorter {
+public:
+    NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize, std::size_t memoryBound,
+                std::string temporaryFolder);
+
+    // False when a run could not be written: error() is the errno.
+    bool add(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range);
+    // Every n-gram added, in order, to `row`; false when `row` stopped it or a run could not be
+    // read back (error() not 0).
+    bool emit(const SequenceRowSink& row);
+
+    std::size_t count() const { return m_count; }
+    int error() const { return m_error; }
+    bool spilled() const { return !m_runs.empty(); }
+
+    // The key that settles most comparisons of two n-grams in the order asked: the frequency
+    // or the range first where that is the order, then the first base letters of the text (or
+    // its last bytes, by ending). Exposed for tests.
+    struct Key {
+        std::uint64_t hi = 0, lo = 0;
+    };
+
+private:
+    struct Keyed {
+        Key key;
+        std::uint32_t record; // index of its record in m_records
+    };
+    struct Run {
+        std::uint64_t offset;
+        std::uint64_t count;
+    };
+    class RunReader;
+
+    Key keyOf(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) const;
+    // The same from each word's packed start (or end); false when a word is too long for it.
+    bool packedKey(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range,
+                   Key& key) const;
+    void packWords();
+    // The whole order: the key, then the texts.
+    bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b);
+    void textOf(const std::uint32_t* record, std::string& out) const;
+    void sortChunk();
+    bool writeRun();
+    bool openRunFile();
+    bool emitHeld(const SequenceRowSink& row);
+    bool merge(const SequenceRowSink& row);
+
+    const WordIds& m_ids;
+    SequenceSort m_sort;
+    std::size_t m_stride; // of a record: freq, range, size, then maxSize ids
+    std::size_t m_chunkItems;
+    std::string m_folder;
+    std::vector<std::uint32_t> m_records;
+    std::vector<Keyed> m_keyed;
+    std::vector<Run> m_runs;
+    UniqueFd m_runFile;
+    std::uint64_t m_runBytes = 0;
+    std::size_t m_count = 0;
+    int m_error = 0;
+    std::string m_textA, m_textB, m_text;
+    // Per word id: its first 12 base letters, 5 bits each, the first highest (alphabetical
+    // orders), or its last 8 bytes, the last highest (by ending); and its length. Read once
+    // per word of an n-gram instead of its spelling.
+    std::vector<std::uint64_t> m_packed;
+    std::vector<std::uint32_t> m_lengths;
+};
+
+} // namespace lexmora
