@@ -60,12 +60,11 @@ std::vector<std::string> ExpandCountSources(const std::vector<std::string>& path
     return files;
 }
 
-bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format,
-                    const CliContext& context) {
+bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format) {
     bool written = true;
-    auto writer = MakeTextTableWriter(format, [&context, &written](std::string_view bytes) {
-        const std::string shown = context.display(bytes);
-        written = written && std::fwrite(shown.data(), 1, shown.size(), stdout) == shown.size();
+    // The writers give UTF-8 already, as every table command prints it.
+    auto writer = MakeTextTableWriter(format, [&written](std::string_view bytes) {
+        written = written && std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
         return written;
     });
     if (!writer->begin(SequenceColumns(firstColumn)))

@@ -30,9 +30,8 @@ std::optional<std::string> OtherFileKind(const std::string& path);
 std::vector<std::string> ExpandCountSources(const std::vector<std::string>& paths, bool tree,
                                             const std::string& pattern, CliContext& context);
 
-// The list as a table with columns `firstColumn`, freq, range, on standard output (UTF-8
-// unless --raw); false when standard output could not be written.
-bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format,
-                    const CliContext& context);
+// The list as a table with columns `firstColumn`, freq, range, on standard output in UTF-8 (as
+// the writers give it); false when standard output could not be written.
+bool PrintSequences(const SequenceList& list, std::string_view firstColumn, TableFormat format);
 
 } // namespace lexmora::cli

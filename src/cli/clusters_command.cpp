@@ -130,7 +130,7 @@ int runClustersCommand(CliContext& context, const std::vector<std::string>& args
     }
     for (const std::string& note : result->summary.notes)
         context.progress(note);
-    return PrintSequences(result->list, "cluster", format, context) ? kSuccess : kFailure;
+    return PrintSequences(result->list, "cluster", format) ? kSuccess : kFailure;
 }
 
 } // namespace lexmora::cli
