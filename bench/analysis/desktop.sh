@@ -5,18 +5,20 @@
 # figure is Start to the table drawn; the command line's is its whole process.
 #
 # usage: desktop.sh [CORPUS_DIR] [PAIRS]     default /work/corpus/bench, 5 pairs
-# Builds build/release (lexmora-cli and analysis_desktop_bench only).
+# Builds lexmora-cli and analysis_desktop_bench in BUILD (default build/release, configured
+# Release with the desktop when missing).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 CORPUS=${1:-/work/corpus/bench}
 PAIRS=${2:-5}
 [[ -d $CORPUS ]] || { echo "no corpus at $CORPUS (see /work/shared/bench/make-corpus.sh)"; exit 1; }
-cmake -S "$ROOT" -B "$ROOT/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DLEXMORA_BUILD_TESTS=OFF > /dev/null
-cmake --build "$ROOT/build/release" -j 2 --target lexmora-cli analysis_desktop_bench > /dev/null
-CLI=$ROOT/build/release/bin/lexmora-cli
-BENCH=$ROOT/build/release/bin/analysis_desktop_bench
-[[ -x $BENCH ]] || BENCH=$ROOT/build/release/analysis_desktop_bench
+BUILD=${BUILD:-$ROOT/build/release}
+[[ -f $BUILD/CMakeCache.txt ]] || cmake -S "$ROOT" -B "$BUILD" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release -DLEXMORA_BUILD_TESTS=OFF > /dev/null
+cmake --build "$BUILD" -j 2 --target lexmora-cli analysis_desktop_bench > /dev/null
+CLI=$BUILD/bin/lexmora-cli
+BENCH=$BUILD/bin/analysis_desktop_bench
+[[ -x $BENCH ]] || BENCH=$BUILD/analysis_desktop_bench
 export QT_QPA_PLATFORM=offscreen
 
 # The keyness lists come from keyness.sh's cache (it makes them when missing).
