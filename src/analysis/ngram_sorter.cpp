@@ -336,7 +336,7 @@ bool NgramSorter::emitHeld(const SequenceRowSink& row) {
     return true;
 }
 
-bool NgramSorter::emit(const SequenceRowSink& row) {
+bool NgramSorter::writeRows(const SequenceRowSink& row) {
     if (m_runs.empty())
         return emitHeld(row);
     if (!m_keyed.empty() && !writeRun())

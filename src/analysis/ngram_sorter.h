@@ -19,10 +19,6 @@
 
 namespace lexmora {
 
-// One n-gram handed on: its text (one blank between words), frequency and range; false stops.
-using SequenceRowSink =
-    std::function<bool(std::string_view text, std::int64_t freq, std::int64_t range)>;
-
 class NgramSorter {
 public:
     NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize, std::size_t memoryBound,
@@ -32,7 +28,7 @@ public:
     bool add(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range);
     // Every n-gram added, in order, to `row`; false when `row` stopped it or a run could not be
     // read back (error() not 0).
-    bool emit(const SequenceRowSink& row);
+    bool writeRows(const SequenceRowSink& row);
 
     std::size_t count() const { return m_count; }
     int error() const { return m_error; }

@@ -286,7 +286,7 @@ bool NgramRun::handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResu
                       bool& stopped) {
     const std::size_t top = m_request.top;
     bool full = false;
-    const bool whole = sorter.emit([&](std::string_view text, std::int64_t f, std::int64_t r) {
+    const bool whole = sorter.writeRows([&](std::string_view text, std::int64_t f, std::int64_t r) {
         if ((++result.listed & 0xFFFF) == 0 && poll() == Flow::Stop) {
             stopped = true;
             return false;

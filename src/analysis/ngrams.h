@@ -3,7 +3,6 @@
 // files it occurs in), in bounded memory (see ngram_counter.h), filtered and sorted.
 #pragma once
 
-#include "analysis/ngram_sorter.h"
 #include "analysis/sequence_list.h"
 #include "core/program_state.h"
 #include "core/prompter.h"

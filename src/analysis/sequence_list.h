@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ enum class SequenceSort {
 // "freq", "range", "alpha", "ending"; nothing for another word.
 std::optional<SequenceSort> SequenceSortNamed(std::string_view name);
 const char* SequenceSortName(SequenceSort sort);
+
+// One sequence handed on: its text (one blank between words), frequency and range; false stops.
+using SequenceRowSink =
+    std::function<bool(std::string_view text, std::int64_t freq, std::int64_t range)>;
 
 struct SequenceItem {
     std::uint64_t at = 0; // the text's start in SequenceList::text

@@ -48,7 +48,7 @@ std::string sorted(const std::vector<Gram>& grams, SequenceSort sort, std::size_
         EXPECT_TRUE(sorter.add(static_cast<int>(keyed[i].size()), keyed[i].data(), grams[i].freq,
                                grams[i].range));
     std::string out;
-    EXPECT_TRUE(sorter.emit([&out](std::string_view text, std::int64_t f, std::int64_t r) {
+    EXPECT_TRUE(sorter.writeRows([&out](std::string_view text, std::int64_t f, std::int64_t r) {
         out += std::string(text) + " " + std::to_string(f) + " " + std::to_string(r) + "\n";
         return true;
     }));
