@@ -49,7 +49,7 @@ public:
     bool resultOk() const { return m_chooser->resultOk(); }
     files::FileChooser& chooser() { return *m_chooser; }
 
-signals:
+Q_SIGNALS:
     void listOptionsRequested(); // "&List Options" in the word-count role
 
 protected:

@@ -129,7 +129,7 @@ void KeywordEntryBox::typeText(const QString& text) {
         if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
-            emit keyTyped(kKeyEnter);
+            Q_EMIT keyTyped(kKeyEnter);
             continue;
         }
         QChar shown = c == '\t' ? QChar(' ') : c;
@@ -140,7 +140,7 @@ void KeywordEntryBox::typeText(const QString& text) {
         if (code < 0)
             continue;
         m_typed = false;
-        emit keyTyped(static_cast<char>(code));
+        Q_EMIT keyTyped(static_cast<char>(code));
         if (m_typed)
             insert(QString(shown));
     }
@@ -148,7 +148,7 @@ void KeywordEntryBox::typeText(const QString& text) {
 
 void KeywordEntryBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit keyTyped(kKeyEnter);
+        Q_EMIT keyTyped(kKeyEnter);
         event->accept();
         return;
     }
@@ -159,7 +159,7 @@ void KeywordEntryBox::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Backspace) {
         m_typed = false;
-        emit keyTyped(kKeyBackspace);
+        Q_EMIT keyTyped(kKeyBackspace);
         if (m_typed)
             QLineEdit::keyPressEvent(event);
         return;
@@ -181,7 +181,7 @@ void KeywordEntryBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     m_typed = false;
-    emit keyTyped(static_cast<char>(code));
+    Q_EMIT keyTyped(static_cast<char>(code));
     if (m_typed)
         QLineEdit::keyPressEvent(event);
 }
@@ -201,7 +201,7 @@ void KeywordEntryBox::inputMethodEvent(QInputMethodEvent* event) {
 
 void KeywordEntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
-    emit doubleClicked();
+    Q_EMIT doubleClicked();
 }
 
 void KeywordEntryBox::mouseReleaseEvent(QMouseEvent* event) {

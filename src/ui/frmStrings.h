@@ -62,7 +62,7 @@ public:
     // Called by the receiver of keyTyped: the key goes into the box.
     void acceptKey() { m_typed = true; }
 
-signals:
+Q_SIGNALS:
     // One character as typed; the receiver decides (and inserts, when it accepts).
     void keyTyped(char key);
     void doubleClicked();

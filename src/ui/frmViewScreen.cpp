@@ -200,7 +200,7 @@ void KwicLineList::paintEvent(QPaintEvent*) {
             painter.drawRect(1, y, width() - 3, step - 1);
         }
     }
-    emit painted();
+    Q_EMIT painted();
 }
 
 // --- the screen -----------------------------------------------------------------------------
@@ -252,7 +252,7 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
     connect(m_lstText, &KwicLineList::areaChanged, this, &frmViewScreen::fitPageToWindow);
     connect(m_lstText, &KwicLineList::scrollWanted, this, &frmViewScreen::scrollBy);
     connect(m_vscVertical, &QScrollBar::valueChanged, this,
-            [this](int value) { emit pageWanted(positionOfBar(value)); });
+            [this](int value) { Q_EMIT pageWanted(positionOfBar(value)); });
 }
 
 QWidget* frmViewScreen::buildLabels() {

@@ -78,7 +78,7 @@ public:
     static constexpr int kLeastLines = 6;
     static constexpr int kLeastColumns = 40;
 
-signals:
+Q_SIGNALS:
     void selectionDone();    // the mouse selected lines: SyncSelection
     void selectingStarted(); // the left button went down on a line
     void contextMenuWanted(const QPoint& global);
@@ -194,7 +194,7 @@ public:
     // Hook for tests: called on every yield and wait before the events are handled.
     std::function<void(ProgramState&)> onYieldForTest;
 
-signals:
+Q_SIGNALS:
     void pageWanted(std::int64_t top); // the viewer's page is to start at this position
 
 protected:

@@ -19,35 +19,35 @@ bool KwicLineList::pagingKey(int key, bool ctrl) {
     switch (key) {
     case Qt::Key_Home:
         if (m_viewing && ctrl)
-            emit scrollWanted(-kWholeList);
+            Q_EMIT scrollWanted(-kWholeList);
         setCurrentRow(0);
         return true;
     case Qt::Key_End:
         if (m_viewing && ctrl)
-            emit scrollWanted(kWholeList);
+            Q_EMIT scrollWanted(kWholeList);
         setCurrentRow(static_cast<int>(m_count) - 1);
         return true;
     case Qt::Key_Up:
         if (m_viewing && m_current <= 0)
-            emit scrollWanted(-1);
+            Q_EMIT scrollWanted(-1);
         else
             setCurrentRow(m_current - 1);
         return true;
     case Qt::Key_Down:
         if (m_viewing && m_current >= last)
-            emit scrollWanted(1);
+            Q_EMIT scrollWanted(1);
         else
             setCurrentRow(m_current + 1);
         return true;
     case Qt::Key_PageUp:
         if (m_viewing && m_current <= 0)
-            emit scrollWanted(-page);
+            Q_EMIT scrollWanted(-page);
         else
             setCurrentRow(0);
         return true;
     case Qt::Key_PageDown:
         if (m_viewing && m_current >= last)
-            emit scrollWanted(page);
+            Q_EMIT scrollWanted(page);
         else
             setCurrentRow(last);
         return true;
@@ -67,10 +67,10 @@ void KwicLineList::mousePressEvent(QMouseEvent* event) {
                 setSelected(r, false);
             setSelected(static_cast<std::size_t>(row), true);
             m_current = row;
-            emit selectionDone();
+            Q_EMIT selectionDone();
             update();
         }
-        emit contextMenuWanted(event->globalPosition().toPoint());
+        Q_EMIT contextMenuWanted(event->globalPosition().toPoint());
         return;
     }
     if (event->button() != Qt::LeftButton || m_count == 0)
@@ -78,7 +78,7 @@ void KwicLineList::mousePressEvent(QMouseEvent* event) {
     m_anchor = rowAt(static_cast<int>(event->position().y()));
     m_dragTo = m_anchor;
     m_current = m_anchor;
-    emit selectingStarted();
+    Q_EMIT selectingStarted();
     update();
 }
 
@@ -108,7 +108,7 @@ void KwicLineList::mouseReleaseEvent(QMouseEvent* event) {
     m_anchor = -1;
     m_dragTo = -1;
     m_current = release;
-    emit selectionDone();
+    Q_EMIT selectionDone();
     update();
 }
 

@@ -90,7 +90,7 @@ QSize KwicLineList::fittingPage() const {
 
 void KwicLineList::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    emit areaChanged();
+    Q_EMIT areaChanged();
 }
 
 void KwicLineList::resizeRing(int lines) {
@@ -131,7 +131,7 @@ void frmViewScreen::fitPageToWindow() {
     applyHorizontalRange();
     m_state.HorizontalOffset = m_hscHorizontal->value();
     if (m_viewing)
-        emit pageWanted(m_top); // the viewer reads the records the new page shows
+        Q_EMIT pageWanted(m_top); // the viewer reads the records the new page shows
     m_lstText->markDirty();
     m_lstText->flush();
 }

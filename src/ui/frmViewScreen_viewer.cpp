@@ -123,7 +123,7 @@ void KwicLineList::wheelEvent(QWheelEvent* event) {
     }
     const int notches = event->angleDelta().y() / 120;
     if (notches != 0)
-        emit scrollWanted(-3 * static_cast<std::int64_t>(notches));
+        Q_EMIT scrollWanted(-3 * static_cast<std::int64_t>(notches));
     event->accept();
 }
 
@@ -315,7 +315,7 @@ void frmViewScreen::scrollBy(std::int64_t lines) {
         std::max<std::int64_t>(2, m_indexCount - std::max(m_state.ScreenLines, 1) + 1);
     const std::int64_t top = std::clamp<std::int64_t>(m_top + lines, 2, lastTop);
     if (top != m_top)
-        emit pageWanted(top);
+        Q_EMIT pageWanted(top);
 }
 
 void frmViewScreen::setViewerMenus(const ViewerMenuState& menus) {

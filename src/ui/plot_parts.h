@@ -1,6 +1,6 @@
 // The parts of the concordance plot as the desktop offers them (the current source selection)
-// and the command line that gives the same measures. Free of Qt: the word count's headers it
-// reads name a member as Qt's "slots" keyword does.
+// and the command line that gives the same measures. Free of Qt, so the engine's headers it
+// needs stay out of the window's files.
 #pragma once
 
 #include "core/program_state.h"

@@ -363,7 +363,7 @@ void DispersionPlot::paintEvent(QPaintEvent* event) {
     paintPicture(painter, event->rect());
     m_lastPaintMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    emit painted();
+    Q_EMIT painted();
 }
 
 QImage DispersionPlot::picture() const {
@@ -397,14 +397,14 @@ void DispersionPlot::mouseMoveEvent(QMouseEvent* event) {
 void DispersionPlot::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         if (const std::optional<PlotHit> hit = hitAt(event->position().toPoint()))
-            emit hitClicked(*hit);
+            Q_EMIT hitClicked(*hit);
     QWidget::mousePressEvent(event);
 }
 
 void DispersionPlot::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         if (const std::optional<PlotHit> hit = hitAt(event->position().toPoint()))
-            emit hitActivated(*hit);
+            Q_EMIT hitActivated(*hit);
     QWidget::mouseDoubleClickEvent(event);
 }
 
@@ -413,7 +413,7 @@ void DispersionPlot::wheelEvent(QWheelEvent* event) {
         return QWidget::wheelEvent(event); // the scroll area scrolls
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0)
-        emit zoomWanted(steps);
+        Q_EMIT zoomWanted(steps);
     event->accept();
 }
 

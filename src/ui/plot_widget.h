@@ -77,7 +77,7 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+Q_SIGNALS:
     void hitClicked(const lexmora::ui::PlotHit& hit);
     void hitActivated(const lexmora::ui::PlotHit& hit); // a double-click
     void zoomWanted(int steps);                         // Ctrl+wheel: steps in (+) or out (-)

@@ -77,11 +77,11 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
 void TableModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= columnCount())
         return;
-    emit layoutAboutToBeChanged();
+    Q_EMIT layoutAboutToBeChanged();
     SortRows(m_table.rows, static_cast<std::size_t>(column), order == Qt::DescendingOrder);
     m_sortColumn = column;
     rebuildShown();
-    emit layoutChanged();
+    Q_EMIT layoutChanged();
 }
 
 void TableModel::setFilter(const QString& text) {

@@ -169,11 +169,11 @@ void TableWindow::createTableView() {
     connect(m_tblRows, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         const int row = m_model->tableRowAt(index.row());
         if (row >= 0)
-            emit rowActivated(row);
+            Q_EMIT rowActivated(row);
     });
     connect(m_tblRows->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                emit currentRowChanged(current.isValid() ? m_model->tableRowAt(current.row()) : -1);
+                Q_EMIT currentRowChanged(current.isValid() ? m_model->tableRowAt(current.row()) : -1);
             });
 }
 
@@ -336,7 +336,7 @@ bool TableWindow::start() {
     setStatusText(QString());
     setTable(std::move(result.value()));
     m_prgRun->setValue(m_prgRun->maximum());
-    emit tableReplaced();
+    Q_EMIT tableReplaced();
     return true;
 }
 
@@ -484,7 +484,7 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
         m_tblRows->hasFocus()) {
         const int row = m_model->tableRowAt(m_tblRows->currentIndex().row());
         if (row >= 0)
-            emit rowActivated(row);
+            Q_EMIT rowActivated(row);
         return;
     }
     if (event->matches(QKeySequence::Copy) && m_tblRows->hasFocus())

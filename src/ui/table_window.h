@@ -90,7 +90,7 @@ public:
     // Selects and shows a table row; false when it is filtered out.
     bool selectTableRow(int tableRow);
 
-signals:
+Q_SIGNALS:
     // A double-click (or Enter) on a row; `tableRow` indexes table().rows.
     void rowActivated(int tableRow);
     // The current row changed (-1: none).

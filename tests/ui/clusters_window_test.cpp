@@ -88,7 +88,7 @@ void saveShot(QWidget* window, const QString& name) {
 class ClustersWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         for (const char* sub : {"prog", "texts"})
@@ -168,10 +168,10 @@ private slots:
         window->findChild<QSpinBox*>("spnMinFreq")->setValue(1);
         QVERIFY(window->start());
         // f1.txt is searched first: its hit is the first.
-        emit window->rowActivated(1);
+        Q_EMIT window->rowActivated(1);
         QCOMPARE(handedCluster, std::string("in the end"));
         QCOMPARE(handed, std::vector<std::int64_t>({1}));
-        emit window->rowActivated(0);
+        Q_EMIT window->rowActivated(0);
         QCOMPARE(handedCluster, std::string("at the end"));
         QCOMPARE(handed, std::vector<std::int64_t>({2}));
         // Only the hits the viewer shows are read.

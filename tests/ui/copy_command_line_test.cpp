@@ -109,7 +109,7 @@ QString clipboardText() {
 class CopyCommandLineTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     // The live screen's item copies the search; run, it writes the same result file.
     void liveScreenCopiesTheSearch() {
         Desktop d;

@@ -113,7 +113,7 @@ class DesktopSessionTest : public QObject {
 
     QTemporaryDir m_root;
 
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         for (const char* sub :
              {"home/.config", "home/.local/share", "home/.cache", "prog", "texts", "results"})
@@ -161,7 +161,7 @@ private slots:
         whenModal([](QWidget* chooser) {
             auto* folders = chooser->findChild<QListWidget*>("dirList");
             if (QListWidgetItem* up = itemNamed(folders, ".."))
-                emit folders->itemActivated(up);
+                Q_EMIT folders->itemActivated(up);
             QListWidgetItem* folder = itemNamed(folders, "texts");
             if (folder == nullptr) {
                 for (int i = 0; i < folders->count(); ++i)
@@ -170,7 +170,7 @@ private slots:
                 chooser->findChild<QPushButton*>("cmdCancel")->click();
                 return;
             }
-            emit folders->itemActivated(folder);
+            Q_EMIT folders->itemActivated(folder);
             auto* files = chooser->findChild<QListWidget*>("filList");
             // A file not found is left out: the selection checked below tells.
             for (const char* name : {"a b.txt", "c.txt"})

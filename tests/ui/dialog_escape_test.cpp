@@ -28,7 +28,7 @@ class DialogEscapeTest : public QObject {
         return dialog.exec();
     }
 
-private slots:
+private Q_SLOTS:
     void escapeCancels() {
         ProgramState state;
         state.LeftContext = 40;

@@ -76,7 +76,7 @@ QStringList recentCaptions(ui::frmConShell& window) {
 class FrmConShellFilesTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void aDroppedFolderBecomesTheSourcesAndARecentFolder() {
         Fixture f;
         f.file("corpus/a.txt", "x");

@@ -59,7 +59,7 @@ class FrmConShellMenusTest : public QObject {
         }
     };
 
-private slots:
+private Q_SLOTS:
     void everyMenuItemIsEnabled() {
         Fixture f;
         ui::frmConShell window(f.state, f.start, f.prompter);

@@ -104,7 +104,7 @@ class FrmConShellSearchTest : public QObject {
         }
     };
 
-private slots:
+private Q_SLOTS:
     // Each failed check shows its own message; Cancel gives the command up before any run.
     void failedChecksShowTheirMessages() {
         struct Case {

@@ -50,7 +50,7 @@ class FrmConShellTest : public QObject {
         return child<QLabel>(window, name)->text();
     }
 
-private slots:
+private Q_SLOTS:
     void startsWithCaptionAndPanel() {
         Fixture f("[Defaults]\r\nLanguage=German\r\nLeftContext=80\r\n");
         ui::frmConShell window(f.state, f.start, f.prompter);

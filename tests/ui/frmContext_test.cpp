@@ -34,7 +34,7 @@ class FrmContextTest : public QObject {
         QTest::keyClicks(box, keys);
     }
 
-private slots:
+private Q_SLOTS:
     void nextWordMatchShowsOnlyItsOwnValues() {
         ProgramState state;
         ui::frmContext dialog(state);

@@ -15,7 +15,7 @@ class FrmEnterTextTest : public QObject {
         return dialog.findChild<QLineEdit*>("txtEnter");
     }
 
-private slots:
+private Q_SLOTS:
     void colonIsIgnoredWithoutMessage() {
         SilentPrompter prompter;
         ui::frmEnterText dialog(prompter);

@@ -36,7 +36,7 @@ public:
 class FrmGetDirTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void opensInDialogFolderAndHandsTheChoiceBack() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath("one/two");
@@ -49,7 +49,7 @@ private slots:
         auto* folders = chooser.findChild<QListWidget*>("Dir1");
         QCOMPARE(folders->count(), 2); // ".." and "one"
         QCOMPARE(folders->item(1)->text(), QString("one"));
-        emit folders->itemActivated(folders->item(1));
+        Q_EMIT folders->itemActivated(folders->item(1));
         QCOMPARE(QString::fromStdString(chooser.folderShown()), dir.path() + "/one");
         QVERIFY(chooser.findChild<QLabel*>("lblBytesFree")->text().endsWith(" free"));
         chooser.findChild<QPushButton*>("cmdOK")->click();

@@ -71,7 +71,7 @@ class FrmGetFilesTest : public QObject {
         return state;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         m_texts = m_dir.path() + "/texts";
         m_lists = m_dir.path() + "/lists";
@@ -115,7 +115,7 @@ private slots:
         auto* type = window.findChild<QComboBox*>("cboFileType");
         const int txt = type->findText("*.txt");
         type->setCurrentIndex(txt);
-        emit type->activated(txt);
+        Q_EMIT type->activated(txt);
         QCOMPARE(window.findChild<QListWidget*>("filList")->count(), 2);
         auto* all = window.findChild<QCheckBox*>("chkAllDirs");
         all->click();

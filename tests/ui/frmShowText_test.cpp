@@ -11,7 +11,7 @@ using namespace lexmora;
 class FrmShowTextTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void buttonsPostTheirCommands() {
         struct Case {
             const char* button;

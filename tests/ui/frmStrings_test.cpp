@@ -97,7 +97,7 @@ class FrmStringsTest : public QObject {
         }
     };
 
-private slots:
+private Q_SLOTS:
     void controlsAndCaptions() {
         Window w;
         w.open();

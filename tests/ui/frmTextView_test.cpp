@@ -21,7 +21,7 @@ class FrmTextViewTest : public QObject {
         return file.readAll();
     }
 
-private slots:
+private Q_SLOTS:
     void readsBothEncodingsAndSavesThemBack() {
         QTemporaryDir dir;
         struct Case {

@@ -95,7 +95,7 @@ void countAndView(ui::frmViewCount& w, const QString& name) {
 class FrmViewCountTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void samplesFromStartToTheViewer() {
         Fixture f;
         f.state.SourceDirectory = LEXMORA_BIN_DIR "/samples";

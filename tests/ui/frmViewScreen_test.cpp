@@ -20,7 +20,7 @@ class FrmViewScreenTest : public QObject {
         return line + "left context cat right context";
     }
 
-private slots:
+private Q_SLOTS:
     void screenshot() {
         const QByteArray folder = qgetenv("LEXMORA_SCREENSHOT_DIR");
         if (folder.isEmpty())

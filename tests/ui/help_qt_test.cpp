@@ -25,7 +25,7 @@ class HelpTest : public QObject {
         return state;
     }
 
-private slots:
+private Q_SLOTS:
     void everyTopicHasItsOwnPage() {
         const ProgramState state = shippedState();
         // The windows' topics, and those the keyword window asks for.

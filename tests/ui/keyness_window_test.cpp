@@ -41,7 +41,7 @@ void saveShot(QWidget* window, const QString& name) {
 class KeynessWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void startFillsTheTableAndTheCopiedLineGivesTheSame() {
         QTemporaryDir dir;
         const QString prog = dir.filePath("prog");
@@ -79,7 +79,7 @@ private slots:
         // "is": 2 of 30 words here, 400 of 1000 there: a negative keyword, last and tinted apart.
         QCOMPARE(last.data().toString(), QString("is"));
         QVERIFY(first.data(Qt::BackgroundRole) != last.data(Qt::BackgroundRole));
-        emit window->rowActivated(0);
+        Q_EMIT window->rowActivated(0);
         QCOMPARE(jumped, std::string("cat"));
 
         QStringList shownWords;

@@ -8,7 +8,7 @@ using namespace lexmora::ui;
 
 class KwicHighlightTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void spans() {
         struct Case {
             const char* what;

@@ -5,7 +5,7 @@
 
 class LetterNamesTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void names() {
         const struct {
             char16_t letter;

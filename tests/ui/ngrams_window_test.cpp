@@ -96,7 +96,7 @@ public:
 class NgramsWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         for (const char* sub : {"prog", "texts"})
@@ -183,8 +183,8 @@ private slots:
         });
         window.findChild<QSpinBox*>("spnMinRange")->setValue(2);
         QVERIFY(window.start());
-        emit window.rowActivated(1);
-        emit window.rowActivated(0);
+        Q_EMIT window.rowActivated(1);
+        Q_EMIT window.rowActivated(0);
         QCOMPARE(searched, std::vector<std::string>({"the end of", "end of the"}));
     }
 
@@ -224,7 +224,7 @@ private slots:
                 window->findChild<QSpinBox*>("spnSize")->setValue(2);
                 window->findChild<QSpinBox*>("spnSizeTo")->setValue(2);
                 if (window->start())
-                    emit window->rowActivated(2); // "the end"
+                    Q_EMIT window->rowActivated(2); // "the end"
                 else
                     window->reject();
             } else {

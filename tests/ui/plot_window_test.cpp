@@ -108,7 +108,7 @@ DispersionData madeData(const std::vector<std::pair<std::string, std::int64_t>>&
 class PlotWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void workedExampleMeasuresClickAndCommandLine() {
         WorkedExample example;
         SilentPrompter prompter;

@@ -9,7 +9,7 @@ using namespace lexmora;
 
 class QtPrompterTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void boxIsWideEnoughForItsTitle() {
         struct Case {
             const char* title;

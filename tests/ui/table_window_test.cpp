@@ -70,7 +70,7 @@ void saveShot(QWidget* window, const QString& name) {
 class TableWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void cellsAreShownAsPeopleReadThem() {
         ProgramState state;
         ScriptedPrompter prompter({});

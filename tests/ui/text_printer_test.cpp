@@ -13,7 +13,7 @@ using lexmora::test::pdfText;
 
 class TextPrinterTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void longTextWrapsAndRunsOverSeveralPages() {
         QTemporaryDir dir;
         const QString pdf = dir.filePath("out.pdf");

@@ -37,7 +37,7 @@ void save(QWidget& window, const QString& name) {
 class ViewerPageTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void maximisedSortedLargerAndDark() {
         QTemporaryDir dir;
         const std::string results =

@@ -26,6 +26,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -198,7 +199,7 @@ struct Viewing {
 class ViewerRunQtTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void opensOnTheFirstPageWithItsCaptions() {
         Viewing v;
         QCOMPARE(v.screen.windowTitle(), QString("    Viewing files..."));
@@ -306,11 +307,38 @@ private slots:
                 return;
             }
             cluster = table.model().index(0, 0).data().toString();
-            emit table.rowActivated(0);
+            Q_EMIT table.rowActivated(0);
         });
         v.menu(ViewerMenu::Clusters);
         QCOMPARE(cluster, QString("cat sat"));
         QCOMPARE(v.shownHits(), QStringList({"the", "your"}));
+        v.menu(ViewerMenu::RestoreAll);
+        QCOMPARE(v.shownHits(), QStringList({"the", "my", "your"}));
+    }
+
+    // Ctrl+F asks for a word in its own dialog; the lines without it go (restorably) and the
+    // count is told.
+    void findInLinesKeepsTheLinesThatHoldTheWord() {
+        Viewing v("a the cat sat\r\nb my cat ran\r\nc your cat sat\r\n");
+        QCOMPARE(v.screen.findChild<QAction*>("mnuFindInLines")->shortcut(),
+                 QKeySequence(QKeySequence::Find));
+        QCOMPARE(v.screen.findChild<QAction*>("mnuFindNext")->shortcut(),
+                 QKeySequence(QKeySequence::FindNext));
+        QString title;
+        onModal([&title](QWidget& window) {
+            title = window.windowTitle();
+            auto* dialog = qobject_cast<QInputDialog*>(&window);
+            if (dialog == nullptr) {
+                window.close();
+                return;
+            }
+            dialog->setTextValue("YOUR"); // past the first line's right context
+            dialog->accept();
+        });
+        v.menu(ViewerMenu::FindInLines);
+        QCOMPARE(title, QString("Find in Lines"));
+        QCOMPARE(v.shownHits(), QStringList({"my", "your"}));
+        QCOMPARE(v.prompter.titles, std::vector<std::string>{" Find in lines"});
         v.menu(ViewerMenu::RestoreAll);
         QCOMPARE(v.shownHits(), QStringList({"the", "my", "your"}));
     }

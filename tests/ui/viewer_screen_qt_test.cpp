@@ -54,7 +54,7 @@ double processCpuSeconds() {
 class ViewerScreenQtTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void idleLoopSleepsUntilTheUserActs() {
         QTemporaryDir dir;
         const std::string path = dir.filePath("lines.txt").toStdString();

@@ -176,7 +176,7 @@ class WindowTourTest : public QObject {
         return state;
     }
 
-private slots:
+private Q_SLOTS:
     // The check itself sees a button half out of its window and a caption cut short.
     void faultsAreSeen() {
         QWidget window;
