@@ -25,21 +25,6 @@ bool sameIds(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
     return true;
 }
 
-bool writeWhole(int fd, const char* data, std::size_t size, int& error) {
-    while (size > 0) {
-        const ssize_t put = osCalls().writeFile(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 } // namespace
 
 std::uint64_t HashSequence(const std::uint32_t* ids, int size) {
@@ -220,9 +205,11 @@ bool NgramCounter::spill() {
                 m_error = errno;
                 return false;
             }
-            if (!writeWhole(fd.get(), reinterpret_cast<const char*>(out.data()),
-                            out.size() * sizeof(std::uint32_t), m_error))
+            if (!writeAll(fd.get(), std::string_view(reinterpret_cast<const char*>(out.data()),
+                                                     out.size() * sizeof(std::uint32_t)))) {
+                m_error = errno;
                 return false;
+            }
             p.onDisk = true;
             if (keep)
                 p.table.clear();

@@ -16,18 +16,6 @@ namespace {
 
 constexpr std::size_t kHead = 3; // freq, range, size
 
-// Byte order of the reversed texts, without reversing them (the word list's "by ending").
-int compareFromEnd(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 1; i <= n; ++i) {
-        const auto ca = static_cast<unsigned char>(a[a.size() - i]);
-        const auto cb = static_cast<unsigned char>(b[b.size() - i]);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 // Packs the base letters (1..27, 5 bits each) of the text's first `count` characters into
 // `fields` fields of a number, highest first; a text that ends leaves 0, which sorts first as
 // the word list's shorter word does.
@@ -60,26 +48,6 @@ private:
     std::uint64_t* m_then = nullptr;
     int m_thenFields = 0;
 };
-
-// Appends: the runs are written one after another, and read back only once all are written.
-bool writeWhole(int fd, const char* data, std::size_t size, int& error) {
-    while (size > 0) {
-        const ssize_t put = osCalls().writeFile(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        if (put == 0) {
-            error = ENOSPC;
-            return false;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
 
 bool readWhole(int fd, char* data, std::size_t size, std::uint64_t at, int& error) {
     while (size > 0) {
@@ -245,7 +213,7 @@ bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
     textOf(a, m_textA);
     textOf(b, m_textB);
     if (m_sort == SequenceSort::Ending)
-        if (const int c = compareFromEnd(m_textA, m_textB); c != 0)
+        if (const int c = CompareFromEnd(m_textA, m_textB); c != 0)
             return c < 0;
     return CompareWords(m_textA, m_textB) < 0;
 }
@@ -313,8 +281,11 @@ bool NgramSorter::writeRun() {
         out.insert(out.end(), key, key + sizeof(Key));
         out.insert(out.end(), record, record + recordBytes);
         if (out.size() >= (std::size_t{1} << 20) || i + 1 == m_keyed.size()) {
-            if (!writeWhole(m_runFile.get(), out.data(), out.size(), m_error))
+            // Appended: the runs are read back only once all are written.
+            if (!writeAll(m_runFile.get(), std::string_view(out.data(), out.size()))) {
+                m_error = errno;
                 return false;
+            }
             m_runBytes += out.size();
             out.clear();
         }

@@ -44,18 +44,6 @@ std::vector<std::uint32_t> alphabeticalRanks(const SequenceList& list) {
     return rank;
 }
 
-// Byte order of the reversed texts, without reversing them.
-int compareFromEnd(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 1; i <= n; ++i) {
-        const auto ca = static_cast<unsigned char>(a[a.size() - i]);
-        const auto cb = static_cast<unsigned char>(b[b.size() - i]);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 } // namespace
 
 std::optional<SequenceSort> SequenceSortNamed(std::string_view name) {
@@ -100,7 +88,7 @@ void SortSequences(SequenceList& list, SequenceSort sort) {
         break;
     case SequenceSort::Ending:
         std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const int c = compareFromEnd(list.textOf(items[a]), list.textOf(items[b]));
+            const int c = CompareFromEnd(list.textOf(items[a]), list.textOf(items[b]));
             return c != 0 ? c < 0 : rank[a] < rank[b];
         });
         break;
@@ -144,6 +132,17 @@ Table SequenceTable(const SequenceList& list, std::string_view firstColumn) {
     for (const SequenceItem& item : list.items)
         table.rows.push_back(SequenceRow(list, item));
     return table;
+}
+
+int CompareFromEnd(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 1; i <= n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[a.size() - i]);
+        const auto cb = static_cast<unsigned char>(b[b.size() - i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 } // namespace lexmora

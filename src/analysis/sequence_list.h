@@ -30,6 +30,9 @@ const char* SequenceSortName(SequenceSort sort);
 using SequenceRowSink =
     std::function<bool(std::string_view text, std::int64_t freq, std::int64_t range)>;
 
+// Byte order of the reversed texts, without reversing them (the word list's "by ending").
+int CompareFromEnd(std::string_view a, std::string_view b);
+
 struct SequenceItem {
     std::uint64_t at = 0; // the text's start in SequenceList::text
     std::uint32_t length = 0;

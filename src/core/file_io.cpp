@@ -76,6 +76,10 @@ bool writeAll(int fd, std::string_view data) {
                 continue;
             return false;
         }
+        if (put == 0) { // nothing taken and no error: a full device, not a reason to spin
+            errno = ENOSPC;
+            return false;
+        }
         data.remove_prefix(static_cast<std::size_t>(put));
     }
     return true;

@@ -23,14 +23,9 @@ namespace lexmora::ui {
 
 namespace {
 
-bool endsWith(const std::string& path, std::string_view ending) {
-    if (path.size() < ending.size())
-        return false;
-    for (std::size_t i = 0; i < ending.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - ending.size() + i])) !=
-            ending[i])
-            return false;
-    return true;
+// A lone file of this kind opens in its viewer instead of becoming a source.
+bool isFileNamed(const std::string& path, std::string_view extension) {
+    return equalsNoCase(ExtensionOf(FileNameOf(path)), extension) && !isDirectory(path);
 }
 
 std::vector<std::string> localPaths(const QMimeData* data) {
@@ -72,11 +67,11 @@ void frmConShell::takeSources(const std::optional<std::string>& panelText) {
 }
 
 void frmConShell::takeDroppedPaths(const std::vector<std::string>& paths) {
-    if (paths.size() == 1 && endsWith(paths.front(), ".dmp") && !isDirectory(paths.front())) {
+    if (paths.size() == 1 && isFileNamed(paths.front(), ".dmp")) {
         viewResultFile(paths.front());
         return;
     }
-    if (paths.size() == 1 && endsWith(paths.front(), ".lst") && !isDirectory(paths.front())) {
+    if (paths.size() == 1 && isFileNamed(paths.front(), ".lst")) {
         viewWordList(paths.front());
         return;
     }

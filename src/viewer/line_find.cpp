@@ -2,28 +2,15 @@
 
 #include "wordcount/word_rules.h"
 
-#include <array>
-
 namespace lexmora {
 
 namespace {
 
-// Letters and digits of Windows-1252: what may not stand right beside a whole word.
-constexpr std::array<bool, 256> kWordBytes = [] {
-    std::array<bool, 256> table{};
-    for (int c = '0'; c <= '9'; ++c)
-        table[static_cast<std::size_t>(c)] = true;
-    for (int c = 'a'; c <= 'z'; ++c)
-        table[static_cast<std::size_t>(c)] = table[static_cast<std::size_t>(c - 32)] = true;
-    for (int c : {0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F, 0xAA, 0xB5, 0xBA})
-        table[static_cast<std::size_t>(c)] = true;
-    for (int c = 0xC0; c <= 0xFF; ++c)
-        table[static_cast<std::size_t>(c)] = c != 0xD7 && c != 0xF7;
-    return table;
-}();
-
+// Letters (as the word list files them) and digits: what may not stand right beside a whole
+// word.
 bool isWordByte(char c) {
-    return kWordBytes[static_cast<unsigned char>(c)];
+    const auto byte = static_cast<unsigned char>(c);
+    return PieceOf(byte) >= 2 || (byte >= '0' && byte <= '9');
 }
 
 std::string_view trimmed(std::string_view text) {
