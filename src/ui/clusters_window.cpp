@@ -4,6 +4,7 @@
 #include "core/command_line.h"
 #include "core/run_control.h"
 #include "ui/messages.h"
+#include "ui/panel_widgets.h"
 #include "ui/table_window.h"
 #include "ui/text_convert.h"
 
@@ -27,26 +28,6 @@ constexpr NodePlace kPlaces[] = {NodePlace::Any, NodePlace::Left, NodePlace::Rig
 constexpr const char* kPlaceNames[] = {"any", "left", "right"};
 constexpr SequenceSort kSorts[] = {SequenceSort::Freq, SequenceSort::Range, SequenceSort::Alpha,
                                    SequenceSort::Ending};
-
-template <typename T> T* named(T* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QSpinBox* spin(QWidget* parent, const char* name, const QString& accessible, int low, int high,
-               int value) {
-    auto* box = named(new QSpinBox(parent), name, accessible);
-    box->setRange(low, high);
-    box->setValue(value);
-    return box;
-}
-
-QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
 
 // The panel's controls, read into a request at Start.
 struct Panel {
@@ -74,46 +55,33 @@ QWidget* buildPanel(Panel& p, QWidget* parent) {
     panel->setObjectName("pnlClusters");
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
-    p.size =
-        spin(panel, "spnSize", QObject::tr("Cluster size"), kMinSequenceSize, kMaxSequenceSize, 3);
-    p.node = named(new QComboBox(panel), "cboNode", QObject::tr("Keyword place"));
+    p.size = NumberBox(panel, "spnSize", QObject::tr("Cluster size"), kMinSequenceSize,
+                       kMaxSequenceSize, 3);
+    p.node = NamedWidget(new QComboBox(panel), "cboNode", QObject::tr("Keyword place"));
     p.node->addItems(
         {QObject::tr("anywhere"), QObject::tr("at the left end"), QObject::tr("at the right end")});
-    p.sort = named(new QComboBox(panel), "cboSort", QObject::tr("Order"));
+    p.sort = NamedWidget(new QComboBox(panel), "cboSort", QObject::tr("Order"));
     p.sort->addItems({QObject::tr("by frequency"), QObject::tr("by range"),
                       QObject::tr("alphabetically"), QObject::tr("by ending")});
-    p.minFreq = spin(panel, "spnMinFreq", QObject::tr("Minimum frequency"), 1, 1000000000, 2);
-    p.minRange = spin(panel, "spnMinRange", QObject::tr("Minimum range"), 1, 1000000000, 1);
-    p.sentence = named(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
-                       "chkStopAtSentence", QObject::tr("Stop at sentence end"));
+    p.minFreq = NumberBox(panel, "spnMinFreq", QObject::tr("Minimum frequency"), 1, 1000000000, 2);
+    p.minRange = NumberBox(panel, "spnMinRange", QObject::tr("Minimum range"), 1, 1000000000, 1);
+    p.sentence = NamedWidget(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
+                             "chkStopAtSentence", QObject::tr("Stop at sentence end"));
 
-    grid->addWidget(buddyLabel(panel, QObject::tr("Si&ze:"), p.size), 0, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Si&ze:"), p.size), 0, 0);
     grid->addWidget(p.size, 0, 1);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Keyword:"), p.node), 0, 2);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Keyword:"), p.node), 0, 2);
     grid->addWidget(p.node, 0, 3);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Order:"), p.sort), 0, 4);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Order:"), p.sort), 0, 4);
     grid->addWidget(p.sort, 0, 5);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. &freq:"), p.minFreq), 1, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. &freq:"), p.minFreq), 1, 0);
     grid->addWidget(p.minFreq, 1, 1);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. r&ange:"), p.minRange), 1, 2);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. r&ange:"), p.minRange), 1, 2);
     grid->addWidget(p.minRange, 1, 3);
     grid->addWidget(p.sentence, 1, 4, 1, 2);
     grid->setColumnStretch(6, 1);
     return panel;
 }
-
-// The run's yield: the window's progress (events, Stop) turned into the run's exit flag.
-class ProgressHost : public RunHost {
-public:
-    explicit ProgressHost(const TableProgress& progress) : m_progress(progress) {}
-    void yield(ProgramState& state) override {
-        if (!m_progress(0, 0))
-            state.ExitFlag = ExitRequest::UserConfirmedLeaving;
-    }
-
-private:
-    const TableProgress& m_progress;
-};
 
 } // namespace
 
@@ -149,7 +117,7 @@ TableWindow* MakeClustersWindow(ProgramState& state, Prompter& prompter,
     window->setRun([&state, &prompter, panel, source, hits,
                     notes](const TableProgress& progress) -> Result<Table> {
         const ClusterRequest request = panel->request(source);
-        ProgressHost host(progress);
+        TableRunHost host(progress);
         RunControl control(state, host, prompter, msg::AbandonAnalysis());
         Result<ClusterResult> counted = CountClusters(state, request, &control);
         state.ExitFlag = ExitRequest::None; // a Stop ends this run only

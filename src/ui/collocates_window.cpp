@@ -3,6 +3,7 @@
 #include "core/command_line.h"
 #include "core/run_control.h"
 #include "ui/messages.h"
+#include "ui/panel_widgets.h"
 #include "ui/table_model.h"
 #include "ui/table_window.h"
 #include "ui/text_convert.h"
@@ -36,20 +37,6 @@ constexpr const char* kMeasureCaptions[] = {
     "Log-likelihood (LL)", "MI", "MI3", "T-score", "Z-score", "logDice", "Log Ratio", "Frequency"};
 
 enum CorpusChoice { FilesWithHits = 0, WordList = 1, CorpusFiles = 2 };
-
-template <typename T> T* named(T* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QSpinBox* spin(QWidget* parent, const char* name, const QString& accessible, int low, int high,
-               int value) {
-    auto* box = named(new QSpinBox(parent), name, accessible);
-    box->setRange(low, high);
-    box->setValue(value);
-    return box;
-}
 
 // The panel's controls, read into a request at Start.
 struct Panel {
@@ -92,23 +79,17 @@ struct Panel {
     }
 };
 
-QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
-
 QWidget* corpusRow(Panel& p, QWidget* parent) {
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    p.corpus = named(new QComboBox(row), "cboCorpus", QObject::tr("Corpus"));
+    p.corpus = NamedWidget(new QComboBox(row), "cboCorpus", QObject::tr("Corpus"));
     p.corpus->addItems({QObject::tr("the files with hits"), QObject::tr("a word list (.lst)"),
                         QObject::tr("a file or folder")});
-    p.corpusPath = named(new QLineEdit(row), "txtCorpus", QObject::tr("Corpus path"));
+    p.corpusPath = NamedWidget(new QLineEdit(row), "txtCorpus", QObject::tr("Corpus path"));
     p.corpusPath->setEnabled(false);
-    auto* browse = named(new QPushButton(QObject::tr("&Browse..."), row), "cmdBrowseCorpus",
-                         QObject::tr("Choose the corpus"));
+    auto* browse = NamedWidget(new QPushButton(QObject::tr("&Browse..."), row), "cmdBrowseCorpus",
+                               QObject::tr("Choose the corpus"));
     browse->setAutoDefault(false);
     browse->setEnabled(false);
     QObject::connect(p.corpus, &QComboBox::currentIndexChanged, row, [&p, browse](int index) {
@@ -136,41 +117,41 @@ QWidget* buildPanel(Panel& p, QWidget* parent) {
     panel->setObjectName("pnlCollocates");
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
-    p.left = spin(panel, "spnLeft", QObject::tr("Words to the left"), 0, kMaxSpan, 5);
-    p.right = spin(panel, "spnRight", QObject::tr("Words to the right"), 0, kMaxSpan, 5);
-    p.measure = named(new QComboBox(panel), "cboMeasure", QObject::tr("Measure"));
+    p.left = NumberBox(panel, "spnLeft", QObject::tr("Words to the left"), 0, kMaxSpan, 5);
+    p.right = NumberBox(panel, "spnRight", QObject::tr("Words to the right"), 0, kMaxSpan, 5);
+    p.measure = NamedWidget(new QComboBox(panel), "cboMeasure", QObject::tr("Measure"));
     for (const char* caption : kMeasureCaptions)
         p.measure->addItem(QString::fromLatin1(caption));
-    p.minFreq = spin(panel, "spnMinFreq", QObject::tr("Minimum frequency"), 1, 1000000000, 3);
-    p.minCollFreq =
-        spin(panel, "spnMinCollFreq", QObject::tr("Minimum corpus frequency"), 1, 1000000000, 3);
-    p.minRange = spin(panel, "spnMinRange", QObject::tr("Minimum range"), 1, 1000000000, 1);
-    p.significant = named(new QCheckBox(QObject::tr("Only &significant (LL >= 3.84)"), panel),
-                          "chkSignificant", QObject::tr("Only significant"));
-    p.sentence = named(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
-                       "chkStopAtSentence", QObject::tr("Stop at sentence end"));
-    p.stopList = named(new QPlainTextEdit(panel), "txtStopList", QObject::tr("Stop list"));
+    p.minFreq = NumberBox(panel, "spnMinFreq", QObject::tr("Minimum frequency"), 1, 1000000000, 3);
+    p.minCollFreq = NumberBox(panel, "spnMinCollFreq", QObject::tr("Minimum corpus frequency"), 1,
+                              1000000000, 3);
+    p.minRange = NumberBox(panel, "spnMinRange", QObject::tr("Minimum range"), 1, 1000000000, 1);
+    p.significant = NamedWidget(new QCheckBox(QObject::tr("Only &significant (LL >= 3.84)"), panel),
+                                "chkSignificant", QObject::tr("Only significant"));
+    p.sentence = NamedWidget(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
+                             "chkStopAtSentence", QObject::tr("Stop at sentence end"));
+    p.stopList = NamedWidget(new QPlainTextEdit(panel), "txtStopList", QObject::tr("Stop list"));
     p.stopList->setPlaceholderText(QObject::tr("stop words, one a line"));
     p.stopList->setMaximumHeight(p.stopList->fontMetrics().height() * 5);
 
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Left:"), p.left), 0, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Left:"), p.left), 0, 0);
     grid->addWidget(p.left, 0, 1);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Right:"), p.right), 0, 2);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Right:"), p.right), 0, 2);
     grid->addWidget(p.right, 0, 3);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Measure:"), p.measure), 0, 4);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Measure:"), p.measure), 0, 4);
     grid->addWidget(p.measure, 0, 5);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. &freq:"), p.minFreq), 1, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. &freq:"), p.minFreq), 1, 0);
     grid->addWidget(p.minFreq, 1, 1);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. c&orpus freq:"), p.minCollFreq), 1, 2);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. c&orpus freq:"), p.minCollFreq), 1, 2);
     grid->addWidget(p.minCollFreq, 1, 3);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. r&ange:"), p.minRange), 1, 4);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. r&ange:"), p.minRange), 1, 4);
     grid->addWidget(p.minRange, 1, 5);
     grid->addWidget(p.significant, 2, 0, 1, 3);
     grid->addWidget(p.sentence, 2, 3, 1, 3);
     QWidget* corpus = corpusRow(p, panel);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Corpus:"), p.corpus), 3, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Corpus:"), p.corpus), 3, 0);
     grid->addWidget(corpus, 3, 1, 1, 5);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Sto&p list:"), p.stopList), 0, 6);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Sto&p list:"), p.stopList), 0, 6);
     grid->addWidget(p.stopList, 1, 6, 3, 1);
     grid->setColumnStretch(6, 1);
     return panel;
@@ -178,8 +159,8 @@ QWidget* buildPanel(Panel& p, QWidget* parent) {
 
 // L5 .. L1, R1 .. R5 of the selected collocate.
 QTableWidget* buildProfile(QWidget* parent) {
-    auto* profile = named(new QTableWidget(2 * kProfileSide, 1, parent), "tblProfile",
-                          QObject::tr("Position profile"));
+    auto* profile = NamedWidget(new QTableWidget(2 * kProfileSide, 1, parent), "tblProfile",
+                                QObject::tr("Position profile"));
     profile->setHorizontalHeaderLabels({QObject::tr("freq")});
     QStringList places;
     for (int i = kProfileSide; i >= 1; --i)
@@ -193,19 +174,6 @@ QTableWidget* buildProfile(QWidget* parent) {
                            profile->fontMetrics().horizontalAdvance("0000000000") + 8);
     return profile;
 }
-
-// The run's yield: the window's progress (events, Stop) turned into the run's exit flag.
-class ProgressHost : public RunHost {
-public:
-    explicit ProgressHost(const TableProgress& progress) : m_progress(progress) {}
-    void yield(ProgramState& state) override {
-        if (!m_progress(0, 0))
-            state.ExitFlag = ExitRequest::UserConfirmedLeaving;
-    }
-
-private:
-    const TableProgress& m_progress;
-};
 
 struct Results {
     std::map<std::string, std::size_t> rowOfWord; // the result's row of each collocate
@@ -257,7 +225,7 @@ TableWindow* MakeCollocatesWindow(ProgramState& state, Prompter& prompter,
         CollocatesRequest request = panel->request(source, state);
         if (Status checked = CheckCollocatesRequest(request); !checked)
             return checked.failure();
-        ProgressHost host(progress);
+        TableRunHost host(progress);
         RunControl control(state, host, prompter, msg::AbandonAnalysis());
         Result<CollocatesResult> computed = ComputeCollocates(request, &control);
         state.ExitFlag = ExitRequest::None; // a Stop ends this run only

@@ -2,6 +2,7 @@
 
 #include "core/command_line.h"
 #include "ui/help_qt.h"
+#include "ui/panel_widgets.h"
 #include "ui/table_model.h"
 #include "ui/table_window.h"
 #include "ui/text_convert.h"
@@ -41,12 +42,6 @@ constexpr MeasureItem kMeasures[] = {
 constexpr const char* kLevels[] = {"0.05", "0.01", "0.001", "0.0001", "none"};
 constexpr const char* kCorrections[] = {"none", "bonferroni", "sidak"};
 constexpr const char* kShows[] = {"both", "positive", "negative"};
-
-template <typename T> T* named(T* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessible);
-    return widget;
-}
 
 std::string numberText(double value) {
     char buffer[32];
@@ -93,9 +88,9 @@ QWidget* buildPanel(KeynessPanel& p, QWidget* parent) {
     panel->setObjectName("pnlKeyness");
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
-    p.reference = named(new QLineEdit(panel), "txtReference", QObject::tr("Reference list"));
-    auto* browse = named(new QPushButton(QObject::tr("&Browse..."), panel), "cmdBrowse",
-                         QObject::tr("Choose the reference list"));
+    p.reference = NamedWidget(new QLineEdit(panel), "txtReference", QObject::tr("Reference list"));
+    auto* browse = NamedWidget(new QPushButton(QObject::tr("&Browse..."), panel), "cmdBrowse",
+                               QObject::tr("Choose the reference list"));
     browse->setAutoDefault(false);
     QObject::connect(browse, &QPushButton::clicked, panel, [panel, &p] {
         const QString file = QFileDialog::getOpenFileName(
@@ -104,33 +99,33 @@ QWidget* buildPanel(KeynessPanel& p, QWidget* parent) {
         if (!file.isEmpty())
             p.reference->setText(file);
     });
-    p.measure = named(new QComboBox(panel), "cboMeasure", QObject::tr("Measure"));
+    p.measure = NamedWidget(new QComboBox(panel), "cboMeasure", QObject::tr("Measure"));
     for (const MeasureItem& m : kMeasures)
         p.measure->addItem(QString::fromLatin1(m.caption));
-    p.k = named(new QDoubleSpinBox(panel), "spnK", QObject::tr("SMP constant k"));
+    p.k = NamedWidget(new QDoubleSpinBox(panel), "spnK", QObject::tr("SMP constant k"));
     p.k->setRange(0.001, 1000000);
     p.k->setValue(1.0);
-    p.level = named(new QComboBox(panel), "cboLevel", QObject::tr("Significance level"));
+    p.level = NamedWidget(new QComboBox(panel), "cboLevel", QObject::tr("Significance level"));
     for (const char* level : kLevels)
         p.level->addItem(QString::fromLatin1(level));
-    p.correction = named(new QComboBox(panel), "cboCorrection", QObject::tr("Correction"));
+    p.correction = NamedWidget(new QComboBox(panel), "cboCorrection", QObject::tr("Correction"));
     p.correction->addItems({QObject::tr("none"), QObject::tr("Bonferroni"), QObject::tr("Sidak")});
-    p.minTarget = named(new QSpinBox(panel), "spnMinTarget", QObject::tr("Minimum in target"));
+    p.minTarget =
+        NamedWidget(new QSpinBox(panel), "spnMinTarget", QObject::tr("Minimum in target"));
     p.minTarget->setRange(0, 1000000000);
     p.minTarget->setValue(5);
     p.minReference =
-        named(new QSpinBox(panel), "spnMinReference", QObject::tr("Minimum in reference"));
+        NamedWidget(new QSpinBox(panel), "spnMinReference", QObject::tr("Minimum in reference"));
     p.minReference->setRange(0, 1000000000);
-    p.show = named(new QComboBox(panel), "cboShow", QObject::tr("Keywords shown"));
+    p.show = NamedWidget(new QComboBox(panel), "cboShow", QObject::tr("Keywords shown"));
     p.show->addItems(
         {QObject::tr("positive and negative"), QObject::tr("positive"), QObject::tr("negative")});
-    p.skipBadLines = named(new QCheckBox(QObject::tr("S&kip bad lines of a plain list"), panel),
-                           "chkSkipBadLines", QObject::tr("Skip bad lines"));
+    p.skipBadLines =
+        NamedWidget(new QCheckBox(QObject::tr("S&kip bad lines of a plain list"), panel),
+                    "chkSkipBadLines", QObject::tr("Skip bad lines"));
 
     auto label = [panel](const QString& text, QWidget* buddy) {
-        auto* l = new QLabel(text, panel);
-        l->setBuddy(buddy);
-        return l;
+        return BuddyLabel(panel, text, buddy);
     };
     grid->addWidget(label(QObject::tr("&Reference:"), p.reference), 0, 0);
     grid->addWidget(p.reference, 0, 1, 1, 4);

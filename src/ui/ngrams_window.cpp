@@ -10,6 +10,7 @@
 #include "files/source_choice.h"
 #include "ui/frmGetFiles.h"
 #include "ui/messages.h"
+#include "ui/panel_widgets.h"
 #include "ui/text_convert.h"
 #include "wordcount/count_selection.h"
 #include "wordcount/messages.h"
@@ -38,30 +39,10 @@ constexpr SequenceSort kSorts[] = {SequenceSort::Freq, SequenceSort::Range, Sequ
 constexpr int kLanguages = 5;
 constexpr const char* kFileFilter = "N-gram files (*.ngr);;All files (*)";
 
-template <typename T> T* named(T* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QSpinBox* spin(QWidget* parent, const char* name, const QString& accessible, int low, int high,
-               int value) {
-    auto* box = named(new QSpinBox(parent), name, accessible);
-    box->setRange(low, high);
-    box->setValue(value);
-    return box;
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = named(new QPushButton(caption, parent), name, QString(caption).remove('&'));
+    auto* b = NamedWidget(new QPushButton(caption, parent), name, QString(caption).remove('&'));
     b->setAutoDefault(false);
     return b;
-}
-
-QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
 }
 
 int sortIndex(SequenceSort sort) {
@@ -131,41 +112,42 @@ QWidget* buildOptions(NgramsWindow::Panel& p, QWidget* parent, int languageIndex
     panel->setObjectName("pnlNgrams");
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
-    p.sources = named(new QLabel(panel), "lblSources", QObject::tr("Sources"));
+    p.sources = NamedWidget(new QLabel(panel), "lblSources", QObject::tr("Sources"));
     p.sources->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* choose = button(panel, "cmdChooseSources", QObject::tr("&Files..."));
-    p.sizeFrom = spin(panel, "spnSize", QObject::tr("Size"), kMinSequenceSize, kMaxSequenceSize, 3);
-    p.sizeTo =
-        spin(panel, "spnSizeTo", QObject::tr("Size up to"), kMinSequenceSize, kMaxSequenceSize, 3);
-    p.minFreq = spin(panel, "spnMinFreq", QObject::tr("Minimum frequency"), 1, 1000000000, 2);
-    p.minRange = spin(panel, "spnMinRange", QObject::tr("Minimum range"), 1, 1000000000, 1);
-    p.sentence = named(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
-                       "chkStopAtSentence", QObject::tr("Stop at sentence end"));
-    p.language = named(new QComboBox(panel), "cboLanguage", QObject::tr("Language"));
+    p.sizeFrom =
+        NumberBox(panel, "spnSize", QObject::tr("Size"), kMinSequenceSize, kMaxSequenceSize, 3);
+    p.sizeTo = NumberBox(panel, "spnSizeTo", QObject::tr("Size up to"), kMinSequenceSize,
+                         kMaxSequenceSize, 3);
+    p.minFreq = NumberBox(panel, "spnMinFreq", QObject::tr("Minimum frequency"), 1, 1000000000, 2);
+    p.minRange = NumberBox(panel, "spnMinRange", QObject::tr("Minimum range"), 1, 1000000000, 1);
+    p.sentence = NamedWidget(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
+                             "chkStopAtSentence", QObject::tr("Stop at sentence end"));
+    p.language = NamedWidget(new QComboBox(panel), "cboLanguage", QObject::tr("Language"));
     for (int i = 0; i < kLanguages; ++i)
         p.language->addItem(toQt(LanguageName(static_cast<LanguageId>(i))));
     p.language->setCurrentIndex(std::clamp(languageIndex, 0, kLanguages - 1));
-    p.sort = named(new QComboBox(panel), "cboSort", QObject::tr("Order"));
+    p.sort = NamedWidget(new QComboBox(panel), "cboSort", QObject::tr("Order"));
     p.sort->addItems({QObject::tr("by frequency"), QObject::tr("by range"),
                       QObject::tr("alphabetically"), QObject::tr("by ending")});
     // A larger first size drags the range along, so that "from" never passes "to".
     QObject::connect(p.sizeFrom, &QSpinBox::valueChanged, p.sizeTo,
                      [&p](int from) { p.sizeTo->setValue(std::max(from, p.sizeTo->value())); });
 
-    grid->addWidget(buddyLabel(panel, QObject::tr("Sources:"), choose), 0, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Sources:"), choose), 0, 0);
     grid->addWidget(p.sources, 0, 1, 1, 6);
     grid->addWidget(choose, 0, 7);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Si&ze:"), p.sizeFrom), 1, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Si&ze:"), p.sizeFrom), 1, 0);
     grid->addWidget(p.sizeFrom, 1, 1);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&to:"), p.sizeTo), 1, 2);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&to:"), p.sizeTo), 1, 2);
     grid->addWidget(p.sizeTo, 1, 3);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. &freq:"), p.minFreq), 1, 4);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. &freq:"), p.minFreq), 1, 4);
     grid->addWidget(p.minFreq, 1, 5);
-    grid->addWidget(buddyLabel(panel, QObject::tr("Min. r&ange:"), p.minRange), 1, 6);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("Min. r&ange:"), p.minRange), 1, 6);
     grid->addWidget(p.minRange, 1, 7);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Language:"), p.language), 2, 0);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Language:"), p.language), 2, 0);
     grid->addWidget(p.language, 2, 1, 1, 3);
-    grid->addWidget(buddyLabel(panel, QObject::tr("&Order:"), p.sort), 2, 4);
+    grid->addWidget(BuddyLabel(panel, QObject::tr("&Order:"), p.sort), 2, 4);
     grid->addWidget(p.sort, 2, 5, 1, 3);
     grid->addWidget(p.sentence, 3, 0, 1, 4);
     grid->setColumnStretch(8, 1);

@@ -23,6 +23,8 @@
 #include <QInputDialog>
 #include <QScreen>
 
+#include <functional>
+
 #include <algorithm>
 
 namespace lexmora::ui {
@@ -188,40 +190,43 @@ void keepOnlyHits(ResultViewer& viewer, const std::vector<std::int64_t>& hits) {
 
 } // namespace
 
-bool QtViewerScreen::openCollocates(ResultViewer& viewer) {
-    SilentPrompter silent;
-    Prompter& prompter = m_prompter != nullptr ? *m_prompter : silent;
+namespace {
+
+// The hits of a table row (a collocate, a cluster) handed back by a double-click.
+using KeepHits = std::function<void(const std::string&, const std::vector<std::int64_t>&)>;
+
+// A table window (collocates, clusters) run modal on the lines shown; a double-click keeps only
+// the row's hits and closes it. True when it filtered the lines.
+bool runFilteringWindow(ResultViewer& viewer,
+                        const std::function<TableWindow*(const KeepHits&)>& make) {
     bool filtered = false;
     TableWindow* window = nullptr;
-    window = MakeCollocatesWindow(
-        m_state, prompter, CollocatesSource{viewer.path(), shownHits(viewer)},
-        [&](const std::string&, const std::vector<std::int64_t>& hits) {
-            keepOnlyHits(viewer, hits);
-            filtered = true;
-            window->accept();
-        },
-        &m_screen);
+    window = make([&](const std::string&, const std::vector<std::int64_t>& hits) {
+        keepOnlyHits(viewer, hits);
+        filtered = true;
+        window->accept();
+    });
     window->exec();
     delete window;
     return filtered;
 }
 
+} // namespace
+
+bool QtViewerScreen::openCollocates(ResultViewer& viewer) {
+    Prompter& prompter = m_prompter != nullptr ? *m_prompter : m_silent;
+    return runFilteringWindow(viewer, [&](const KeepHits& keep) {
+        return MakeCollocatesWindow(
+            m_state, prompter, CollocatesSource{viewer.path(), shownHits(viewer)}, keep, &m_screen);
+    });
+}
+
 bool QtViewerScreen::openClusters(ResultViewer& viewer) {
-    SilentPrompter silent;
-    Prompter& prompter = m_prompter != nullptr ? *m_prompter : silent;
-    bool filtered = false;
-    TableWindow* window = nullptr;
-    window = MakeClustersWindow(
-        m_state, prompter, ClustersSource{viewer.path(), shownHits(viewer)},
-        [&](const std::string&, const std::vector<std::int64_t>& hits) {
-            keepOnlyHits(viewer, hits);
-            filtered = true;
-            window->accept();
-        },
-        &m_screen);
-    window->exec();
-    delete window;
-    return filtered;
+    Prompter& prompter = m_prompter != nullptr ? *m_prompter : m_silent;
+    return runFilteringWindow(viewer, [&](const KeepHits& keep) {
+        return MakeClustersWindow(
+            m_state, prompter, ClustersSource{viewer.path(), shownHits(viewer)}, keep, &m_screen);
+    });
 }
 
 void QtViewerScreen::openPlot(ResultViewer& viewer) {

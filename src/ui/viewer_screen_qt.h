@@ -71,7 +71,7 @@ private:
     ResultViewer* m_viewer = nullptr; // the file on the screen, for scrolling between commands
     bool m_busy = false;
     QPointer<PlotWindow> m_plot; // beside the viewer while it is open
-    SilentPrompter m_silent;     // the plot's, when the screen has no prompter
+    SilentPrompter m_silent;     // the analysis windows', when the screen has no prompter
 };
 
 } // namespace lexmora::ui
