@@ -77,7 +77,9 @@ int make(const std::string& path, long records) {
         const bool first = i % 250 == 0; // a new source file every 250 hits
         ResultFileSet::SourceFileInfo file{"F" + std::to_string(i / 250) + ".TXT",
                                            "/bench/f" + std::to_string(i / 250) + ".txt",
-                                           "06/12/2026", "Windows"};
+                                           "06/12/2026",
+                                           "Windows",
+                                           {}};
         std::string l = phrase(state, left);
         const std::string r = " " + phrase(state, right);
         line.clear();

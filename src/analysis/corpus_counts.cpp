@@ -7,7 +7,15 @@
 #include "wordcount/word_counter.h"
 #include "wordcount/word_rules.h"
 
+#include "core/quiet_thread.h"
+
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <functional>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace lexmora {
 
@@ -72,21 +80,23 @@ Result<CorpusCounts> CountFromWordList(const std::string& listPath, const Vocabu
     return counts;
 }
 
-Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
-                                      const std::vector<std::string>& files,
-                                      const Vocabulary& vocabulary, RunControl* control) {
-    const WordRules rules = MakeWordRules(state);
-    CorpusCounts counts;
-    counts.freq.assign(vocabulary.size(), 0);
+namespace {
+
+// Counts every `stride`-th file from `first` into `counts` (notes by file index); false when
+// stopped.
+bool countShare(const WordRules& rules, const Vocabulary& vocabulary,
+                const std::vector<std::string>& files, std::size_t first, std::size_t stride,
+                CorpusCounts& counts, std::vector<std::pair<std::size_t, std::string>>& notes,
+                const std::function<bool()>& stopped) {
     VocabularySink sink(vocabulary, counts);
-    for (const std::string& path : files) {
-        if (control && control->poll() == RunStep::Stop)
-            return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
+    for (std::size_t i = first; i < files.size(); i += stride) {
+        if (stopped())
+            return false;
         errno = 0;
-        auto bytes = readFileBytes(path);
+        auto bytes = readFileBytes(files[i]);
         if (!bytes) {
-            counts.notes.push_back(
-                analysis::msg::CorpusFileUnreadable(path, errno ? errno : ENOENT).text);
+            notes.emplace_back(
+                i, analysis::msg::CorpusFileUnreadable(files[i], errno ? errno : ENOENT).text);
             continue;
         }
         if (countSkips(*bytes))
@@ -97,6 +107,65 @@ Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
         cutter.feed(block, size);
         cutter.finish();
     }
+    return true;
+}
+
+} // namespace
+
+Result<CorpusCounts> CountCorpusFiles(const ProgramState& state,
+                                      const std::vector<std::string>& files,
+                                      const Vocabulary& vocabulary, RunControl* control) {
+    const WordRules rules = MakeWordRules(state);
+    // Two shares, the files taken in turn, the second on a thread of its own (the vocabulary is
+    // only read): the sums and the notes in file order are those of one pass.
+    CorpusCounts counts, other;
+    counts.freq.assign(vocabulary.size(), 0);
+    other.freq.assign(vocabulary.size(), 0);
+    std::vector<std::pair<std::size_t, std::string>> notes, otherNotes;
+    std::atomic<bool> stop{false};
+    bool helperFailed = false;
+    std::thread helper;
+    std::size_t stride = 1;
+    if (files.size() > 1) {
+        try {
+            helper = StartQuietThread([&] {
+                try {
+                    countShare(rules, vocabulary, files, 1, 2, other, otherNotes,
+                               [&] { return stop.load(); });
+                } catch (...) {
+                    helperFailed = true; // its share is counted again below
+                }
+            });
+            stride = 2;
+        } catch (const std::system_error&) {
+            // No second thread: this one counts every file.
+        }
+    }
+    const bool done = countShare(rules, vocabulary, files, 0, stride, counts, notes, [&] {
+        const bool stopping = control && control->poll() == RunStep::Stop;
+        if (stopping)
+            stop = true;
+        return stopping;
+    });
+    if (helper.joinable())
+        helper.join();
+    if (done && helperFailed) {
+        other = CorpusCounts{};
+        other.freq.assign(vocabulary.size(), 0);
+        otherNotes.clear();
+        if (!countShare(rules, vocabulary, files, 1, 2, other, otherNotes,
+                        [&] { return control && control->poll() == RunStep::Stop; }))
+            return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
+    }
+    if (!done)
+        return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
+    counts.tokens += other.tokens;
+    for (std::size_t id = 0; id < counts.freq.size(); ++id)
+        counts.freq[id] += other.freq[id];
+    notes.insert(notes.end(), otherNotes.begin(), otherNotes.end());
+    std::sort(notes.begin(), notes.end());
+    for (auto& note : notes)
+        counts.notes.push_back(std::move(note.second));
     if (counts.tokens == 0)
         return Failure(analysis::msg::CorpusEmpty(), FailureCode::InvalidInput);
     return counts;

@@ -9,6 +9,7 @@
 #include "core/prompter.h"
 #include "core/text_codec.h"
 #include "search/context_text.h"
+#include "search/hit_positions.h"
 #include "search/result_files.h"
 #include "viewer/messages.h"
 #include "viewer/record_details.h"
@@ -179,9 +180,12 @@ private:
             std::string& folded = m_staged != nullptr ? m_staged->arena : m_folded;
             const std::size_t at = m_staged != nullptr ? folded.size() : 0;
             folded.resize(at + word.size());
+            // Through plain pointers: a store through the string's own would make the
+            // compiler load its buffer again for every letter.
+            char* const to = folded.data() + at;
+            const auto* from = reinterpret_cast<const unsigned char*>(word.data());
             for (std::size_t k = 0; k < word.size(); ++k)
-                folded[at + k] =
-                    static_cast<char>(LowerCp1252(static_cast<unsigned char>(word[k])));
+                to[k] = static_cast<char>(LowerCp1252(from[k]));
             if (m_staged != nullptr)
                 m_staged->spans.emplace_back(static_cast<std::uint32_t>(at),
                                              static_cast<std::uint32_t>(word.size()));
@@ -235,26 +239,40 @@ private:
 
 namespace {
 
-// The text of a source's bytes: the bytes themselves, or their conversion into `converted`.
-std::string_view sourceTextIn(std::string_view all, std::string& converted) {
+// The text of a source's bytes: the bytes themselves, or their conversion into `converted`;
+// `kind` tells which, as the positions file names them.
+std::string_view sourceTextIn(std::string_view all, std::string& converted,
+                              SourceTextKind* kind = nullptr) {
+    SourceTextKind ignored;
+    SourceTextKind& out = kind ? *kind : ignored;
+    out = SourceTextKind::Unknown;
     if (all.size() >= 2 &&
         ((all[0] == '\xFF' && all[1] == '\xFE') || (all[0] == '\xFE' && all[1] == '\xFF')))
         return converted = utf16ToCp1252(all.substr(2), all[0] == '\xFE');
     const std::string_view first = all.substr(0, kDetectBlock);
     if (allAscii(first) ||
-        DetectConversion(first, all.size() > first.size()) != SourceConversion::Utf8)
+        DetectConversion(first, all.size() > first.size()) != SourceConversion::Utf8) {
+        out = SourceTextKind::Raw;
         return all;
+    }
+    out = SourceTextKind::Utf8;
     return converted = utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
 }
 
 // Reads a whole file into the room of `room`, kept from file to file at its largest: fresh
 // pages, or zeroed ones, for every file cost more than reading it on a busy machine. Nothing
 // when the file cannot be read.
-std::optional<std::string_view> readWholeFile(const std::string& path, std::string& room) {
+std::optional<std::string_view> readWholeFile(const std::string& path, std::string& room,
+                                              SourceStamp* stamp = nullptr) {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
+    if (stamp != nullptr)
+        *stamp = {static_cast<std::uint64_t>(info.st_size),
+                  static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                      info.st_mtim.tv_nsec,
+                  SourceTextKind::Unknown};
     const auto size = static_cast<std::size_t>(info.st_size);
     if (room.size() < size)
         room.resize(size);
@@ -430,6 +448,16 @@ void cutAroundHits(const WordRules& rules, std::string_view text,
         clearWords(out);
         buffers.staged.clear();
         std::vector<Stretch> stretches = stretchesAround(rules, text, ats, bytes);
+        // Hits so dense that their stretches take in much of the text: the whole of it is cut
+        // once and every word numbered as it comes, which holds every hit's words, rather than
+        // most of it kept aside again and again.
+        std::size_t covered = 0;
+        for (const Stretch& s : stretches)
+            covered += s.to - s.from;
+        if (covered > text.size() / 2) {
+            cutFileWordsInto(rules, text, &vocabulary, out, buffers);
+            return;
+        }
         for (Stretch& s : stretches) {
             s.firstWord = out.offsets.size();
             cutStretch(rules, text, sep, s.from, s.to, nullptr, &buffers.staged, out, buffers);
@@ -468,7 +496,8 @@ std::string diskPathOf(const std::string& logPath) {
 struct SourceGroup {
     std::string logPath; // as the log holds it
     int codeIndex = kCodeAnsi;
-    std::vector<std::uint32_t> hits; // hit numbers (1 = first hit)
+    std::vector<std::uint32_t> hits;   // hit numbers (1 = first hit)
+    std::vector<std::int32_t> entries; // the log entries that name it
 };
 
 // Hits the walk is to place: every hit, or those the request names.
@@ -520,7 +549,9 @@ Result<Grouping> groupHits(ResultViewer& viewer, const HitWalkRequest& request,
                                FailureCode::DamagedFile);
             auto [place, added] = groupOfPath.emplace(entry->path, out.groups.size());
             if (added)
-                out.groups.push_back({entry->path, CodeOfLogEntry(state, entry->dateAndCode), {}});
+                out.groups.push_back(
+                    {entry->path, CodeOfLogEntry(state, entry->dateAndCode), {}, {}});
+            out.groups[place->second].entries.push_back(*fields.logEntryNumber);
             known = groupOfEntry.emplace(*fields.logEntryNumber, place->second).first;
         }
         out.groups[known->second].hits.push_back(static_cast<std::uint32_t>(hit));
@@ -577,6 +608,8 @@ struct WalkContext {
     std::vector<FoundHit> found;   // room kept from file to file
     std::vector<PlacedHit> placed; // likewise
     std::vector<std::size_t> ats;  // the hits' offsets, ascending
+    // Where the search saw each hit, when it kept that beside the result file.
+    std::optional<HitPositions> positions;
 };
 
 // Places the hits of one file among its words; false when one of them is not in the text any
@@ -595,18 +628,56 @@ RecordFragment keywordFragment(std::string_view fromKeyword) {
     return {std::string(piece), 0};
 }
 
+// True when the search's positions of the file's hits hold for the file as it is now: every log
+// entry naming it was stamped with its present size, time and the text the walk reads.
+bool positionsHold(const WalkContext& walk, const SourceGroup& group, const SourceStamp& now) {
+    if (!walk.positions || now.kind == SourceTextKind::Unknown)
+        return false;
+    for (const std::int32_t entry : group.entries) {
+        const auto stamp = walk.positions->entries.find(entry);
+        if (stamp == walk.positions->entries.end() || !(stamp->second == now))
+            return false;
+    }
+    return true;
+}
+
+// True when the record's keyword stands at `at` of the source: its first word's ASCII bytes
+// (up to a blank or a byte a code or the result's code page may have changed) are there.
+bool keywordStandsAt(std::string_view source, std::size_t at, std::string_view fromKeyword) {
+    if (at >= source.size())
+        return false;
+    for (std::size_t k = 0; k < fromKeyword.size() && k < 16; ++k) {
+        const auto c = static_cast<unsigned char>(fromKeyword[k]);
+        if (c <= ' ' || c >= 0x7F)
+            break;
+        if (at + k >= source.size() || source[at + k] != fromKeyword[k])
+            return false;
+    }
+    return true;
+}
+
 // Finds the hits of one file in its text (walk.found, in record order); returns the number not
-// found in it (all of them: the file changed since the search).
-std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_view source) {
+// found in it (all of them: the file changed since the search). With `positions` the search's
+// own offsets place the hits; a record's text is looked for only where one does not hold.
+std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_view source,
+                     bool positions) {
     HitFinder finder(walk.state, group.codeIndex, source);
     const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
     walk.found.clear();
     std::size_t notFound = 0;
     for (const std::uint32_t hit : group.hits) {
-        const std::string record(walk.viewer.readRecord(hit + 1));
+        const std::string_view record = walk.viewer.readRecord(hit + 1);
         const std::string_view text = walk.viewer.kwicText(record);
         const std::string_view fromKeyword =
             column < text.size() ? text.substr(column) : std::string_view();
+        if (positions) {
+            const std::uint64_t at = walk.positions->hits[hit - 1];
+            if (at != kNoHitPosition && keywordStandsAt(source, at, fromKeyword)) {
+                walk.found.push_back(
+                    {hit, static_cast<std::size_t>(at), keywordAtHit(fromKeyword)});
+                continue;
+            }
+        }
         // The whole fragment is found in all but changed or oddly coded sources: the others
         // are made only when it is not.
         auto at = finder.find({FirstRecordFragment(text, column, fromKeyword)}, false);
@@ -688,7 +759,10 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
                      keywordWords(viewer.ViewKeyword()),
                      {},
                      {},
-                     {}};
+                     {},
+                     ReadHitPositions(viewer.path(),
+                                      static_cast<std::uint64_t>(viewer.RecordTotal() - 1),
+                                      viewer.RecordLength())};
     const WordRules rules = MakeWordRules(state);
     FileWords words;
     CutBuffers buffers;
@@ -699,10 +773,14 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
             return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
-        const std::optional<std::string_view> bytes = readWholeFile(path, buffers.file);
+        SourceStamp stamp;
+        const std::optional<std::string_view> bytes = readWholeFile(path, buffers.file, &stamp);
         const bool read = bytes.has_value();
-        const std::string_view source = read ? sourceTextIn(*bytes, buffers.converted) : "";
-        const std::size_t notFound = read ? findHits(walk, group, source) : group.hits.size();
+        const std::string_view source =
+            read ? sourceTextIn(*bytes, buffers.converted, &stamp.kind) : "";
+        const std::size_t notFound =
+            read ? findHits(walk, group, source, positionsHold(walk, group, stamp))
+                 : group.hits.size();
         if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
             summary.filesLeftOut.push_back(group.logPath);

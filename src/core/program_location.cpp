@@ -26,11 +26,24 @@ std::string AbsolutePath(const std::string& path) {
     return absolute;
 }
 
-std::string UserConfigFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+namespace {
+
+// $VARIABLE/lexmora, or ~/FALLBACK/lexmora when it is not set to an absolute path.
+std::string xdgFolder(const char* variable, const char* fallback) {
+    if (const char* xdg = std::getenv(variable); xdg && *xdg == '/')
         return JoinPath(xdg, "lexmora");
     const char* home = std::getenv("HOME");
-    return JoinPath(JoinPath(home && *home ? home : "/tmp", ".config"), "lexmora");
+    return JoinPath(JoinPath(home && *home ? home : "/tmp", fallback), "lexmora");
+}
+
+} // namespace
+
+std::string UserConfigFolder() {
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::string UserCacheFolder() {
+    return xdgFolder("XDG_CACHE_HOME", ".cache");
 }
 
 std::optional<std::string> InstalledDataFolder(const std::string& executableFolder) {

@@ -22,6 +22,9 @@ std::optional<std::string> InstalledDataFolder(const std::string& executableFold
 // The settings folder of an installed or read-only copy: $XDG_CONFIG_HOME/lexmora
 // (~/.config/lexmora).
 std::string UserConfigFolder();
+// Where the program keeps what it can make again (positions of saved hits):
+// $XDG_CACHE_HOME/lexmora (~/.cache/lexmora).
+std::string UserCacheFolder();
 
 // With `home` the program folder is that folder. An installed copy keeps its settings and default
 // folders in UserConfigFolder(). Otherwise the program folder is the executable's folder, unless

@@ -15,7 +15,8 @@ namespace lexmora {
 
 namespace {
 
-constexpr std::size_t kRecordHead = 8; // file number and line length, 4 bytes each
+// File number and line length, 4 bytes each, and the hit's place in its source, 8.
+constexpr std::size_t kRecordHead = 16;
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kMinBlock = 4096, kMaxBlock = 1 << 20;
 constexpr std::size_t kStaging = 1 << 20;
@@ -66,7 +67,8 @@ HitSpool::Block HitSpool::takeBlock(std::size_t need) {
     return block;
 }
 
-Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line) {
+Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line,
+                     std::uint64_t position) {
     const std::size_t need = kRecordHead + line.size();
     std::vector<Block>& blocks = m_memory[slot];
     if (blocks.empty() || blocks.back().capacity - blocks.back().used < need) {
@@ -78,6 +80,8 @@ Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line
     char* o = block.data.get() + block.used;
     putU32(o, file);
     putU32(o + 4, static_cast<std::uint32_t>(line.size()));
+    putU32(o + 8, static_cast<std::uint32_t>(position));
+    putU32(o + 12, static_cast<std::uint32_t>(position >> 32));
     std::memcpy(o + kRecordHead, line.data(), line.size());
     block.used += need;
     return m_inMemory > m_memoryLimit ? spill() : Status::success();
@@ -241,10 +245,11 @@ std::uint32_t HitSpool::Reader::peekFile() {
     return getU32(m_at);
 }
 
-bool HitSpool::Reader::next(std::uint32_t& file, std::string_view& line) {
+bool HitSpool::Reader::next(std::uint32_t& file, std::string_view& line, std::uint64_t& position) {
     file = peekFile();
     if (file == UINT32_MAX)
         return false;
+    position = std::uint64_t{getU32(m_at + 8)} | std::uint64_t{getU32(m_at + 12)} << 32;
     const std::uint32_t length = getU32(m_at + 4);
     line = std::string_view(m_at + kRecordHead, length);
     m_at += kRecordHead + length;

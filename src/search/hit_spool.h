@@ -24,8 +24,9 @@ public:
     HitSpool(const HitSpool&) = delete;
     HitSpool& operator=(const HitSpool&) = delete;
 
-    // A hit of keyword `slot` in the walk's file `file`: its KWIC line.
-    Status add(std::size_t slot, std::uint32_t file, std::string_view line);
+    // A hit of keyword `slot` in the walk's file `file`: its KWIC line and its place in the
+    // source (as the positions file keeps it).
+    Status add(std::size_t slot, std::uint32_t file, std::string_view line, std::uint64_t position);
 
     // Waits until everything spilled is in the file; a write that failed is told here (or by a
     // later add()). Reading back settles first.
@@ -35,7 +36,7 @@ public:
     class Reader {
     public:
         // The next hit, or false at the end (or on a read failure: see failed()).
-        bool next(std::uint32_t& file, std::string_view& line);
+        bool next(std::uint32_t& file, std::string_view& line, std::uint64_t& position);
         // The file of the next hit without taking it; UINT32_MAX at the end.
         std::uint32_t peekFile();
         bool failed() const { return m_failed; }

@@ -38,8 +38,8 @@ private:
     RunOutcome step(std::size_t index);
     RunOutcome files(std::size_t first, std::size_t end, ScanCounts& counts);
     RunOutcome fileHits(std::size_t index, ScanCounts& counts);
-    RunOutcome hit(const WalkFile& file, std::string_view line, std::int64_t hitNumber,
-                   ScanCounts& counts);
+    RunOutcome hit(const WalkFile& file, std::string_view line, std::uint64_t position,
+                   std::int64_t hitNumber, ScanCounts& counts);
     // A walk the user abandoned is not polled again: the turn ends where the walk stopped.
     bool stopAsked() { return m_walk.complete && m_control.poll() == RunStep::Stop; }
 
@@ -131,8 +131,9 @@ RunOutcome Replay::fileHits(std::size_t index, ScanCounts& counts) {
     while (m_hits.peekFile() == index) {
         std::uint32_t file = 0;
         std::string_view line;
-        m_hits.next(file, line);
-        const RunOutcome outcome = hit(m_walk.files[index], line, hitNumber++, counts);
+        std::uint64_t position = kNoHitPosition;
+        m_hits.next(file, line, position);
+        const RunOutcome outcome = hit(m_walk.files[index], line, position, hitNumber++, counts);
         if (!outcome.isDone())
             return outcome;
     }
@@ -142,8 +143,8 @@ RunOutcome Replay::fileHits(std::size_t index, ScanCounts& counts) {
 }
 
 // As the scanner records an accepted hit: saved, counted and shown.
-RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::int64_t hitNumber,
-                       ScanCounts& counts) {
+RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::uint64_t position,
+                       std::int64_t hitNumber, ScanCounts& counts) {
     // The spooled line is saved and shown where it lies; only a DOS result code needs a copy.
     const bool dos = m_run.results && m_state.ResultCode == kCodeAscii;
     if (dos) {
@@ -153,7 +154,8 @@ RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::int64_t
     }
     if (m_run.results) {
         std::int32_t entry = static_cast<std::int32_t>(m_state.LogEntryNumber);
-        const Status written = m_run.results->writeHit(line, file.log, hitNumber == 1, entry);
+        const Status written =
+            m_run.results->writeHit(line, file.log, hitNumber == 1, entry, position);
         m_state.LogEntryNumber = entry;
         if (!written) {
             counts.failure = written.error();

@@ -278,6 +278,7 @@ Result<ResultFileSet> ResultFileSet::open(const ResultSetHeader& header, long lo
     if (!writeAll(set.m_dump.get(), dumpHeader))
         return search::msg::CannotPrintToDumpfile();
     set.m_dumpBytes = dumpHeader.size();
+    set.m_positions = std::make_unique<HitPositionsWriter>(header.dumpPath);
     return set;
 }
 
@@ -352,7 +353,8 @@ Status ResultFileSet::writeSummaryLine(std::string_view line) {
 }
 
 Status ResultFileSet::writeHit(std::string_view kwicLine, const SourceFileInfo& file,
-                               bool firstHitOfFile, std::int32_t& logEntryNumber) {
+                               bool firstHitOfFile, std::int32_t& logEntryNumber,
+                               std::uint64_t position) {
     if (firstHitOfFile) {
         if (logEntryNumber >= kMaxLogEntryNumber)
             return search::msg::TooManyLogEntries();
@@ -362,10 +364,15 @@ Status ResultFileSet::writeHit(std::string_view kwicLine, const SourceFileInfo& 
                                        file.path, file.fileDate, file.codeName));
         if (!logged)
             return logged;
+        if (m_positions)
+            m_positions->addEntry(logEntryNumber, file.stamp);
     }
-    return writeDumpRecord(
+    Status written = writeDumpRecord(
         kwicLine, file.shortName,
         static_cast<std::int32_t>(std::clamp<long long>(logEntryNumber, 0, kMaxLogEntryNumber)));
+    if (written && m_positions)
+        m_positions->addHit(position);
+    return written;
 }
 
 Status ResultFileSet::close() {
@@ -377,6 +384,10 @@ Status ResultFileSet::close() {
         if (fd->valid() && ::close(fd->release()) != 0 && errno != EINTR)
             closeOk = false;
     }
+    // Put in place only beside a dump that holds every record it counts.
+    if (m_positions)
+        m_positions->finish(logOk && dumpOk && closeOk, m_recordLength);
+    m_positions.reset();
     if (!logOk)
         return search::msg::CannotPrintToLogfile();
     if (!dumpOk || !closeOk)

@@ -9,6 +9,7 @@
 #include "core/file_io.h"
 #include "core/message.h"
 #include "core/result.h"
+#include "search/hit_positions.h"
 #include "search/messages.h"
 
 #include <cstdint>
@@ -138,9 +139,11 @@ public:
         std::string path;      // as the log shows it (Windows-1252)
         std::string fileDate;  // FormatShortDate
         std::string codeName;  // name of the code table used
+        SourceStamp stamp;     // for the positions file
     };
+    // `position`: where the hit stands in its source (kNoHitPosition: not known).
     Status writeHit(std::string_view kwicLine, const SourceFileInfo& file, bool firstHitOfFile,
-                    std::int32_t& logEntryNumber);
+                    std::int32_t& logEntryNumber, std::uint64_t position = kNoHitPosition);
 
     // Flushes and closes the three files; the first failure is reported.
     Status close();
@@ -163,6 +166,7 @@ private:
     bool m_failed = false;
     // Writes the dump's full blocks; declared after the files, so that it ends before they close.
     std::unique_ptr<BackgroundWriter> m_dumpWriter;
+    std::unique_ptr<HitPositionsWriter> m_positions;
 };
 
 // --- reading back --------------------------------------------------------------------------

@@ -348,6 +348,7 @@ private:
                            ContextWidths widths, std::int64_t hitNumber, int keyword,
                            const SearchTag& tag);
     int recordHit(std::int64_t hitNumber, const FileFacts& facts);
+    static SourceStamp stampOf(const struct stat& info, SourceConversion conversion);
     int keepHit(CandidateCheck& check, std::size_t slot);
     WalkFile* walkFile() {
         return m_context.walk ? &m_context.walk->files[m_walkFileIndex] : nullptr;
@@ -363,8 +364,9 @@ private:
     bool m_fileEntered = false; // the current file got past the run's flags
     SearchTag m_tag;            // a tagged search's tag, else empty
     std::string m_line;
-    PlainContexts m_plain;                // the pieces of m_line, kept from hit to hit
-    std::unique_ptr<CodeTables> m_tables; // of the last file's code
+    std::uint64_t m_position = kNoHitPosition; // where m_line's hit stands in its source
+    PlainContexts m_plain;                     // the pieces of m_line, kept from hit to hit
+    std::unique_ptr<CodeTables> m_tables;      // of the last file's code
     // The walk of all keywords at once: the file now recorded, and per code's fold the
     // automaton over the keywords' literals (built at the first file that needs it).
     std::size_t m_walkFileIndex = 0;
@@ -468,6 +470,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
     const DetectedCode detected = DetectCode(m_state, head, name, length > head.size());
     const FileCode code = fileCodeOf(detected);
     facts.log.codeName = DetectedCodeName(m_state, detected);
+    facts.log.stamp = stampOf(info, detected.conversion);
     m_observer.onCodeName(facts.log.codeName);
     if (WalkFile* walked = walkFile()) {
         walked->state = WalkFileState::Read;
@@ -552,6 +555,19 @@ Scan::FilePresence Scan::askUntilFileThere(const std::string& path) {
         if (answer != static_cast<int>(Answer::Retry))
             return FilePresence::Skipped; // Ignore
     }
+}
+
+// What the positions file keeps of a source: offsets count its own bytes, or its UTF-8 text
+// converted as it is read; the other conversions read it whole and leave them unknown.
+SourceStamp Scan::stampOf(const struct stat& info, SourceConversion conversion) {
+    SourceStamp stamp;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.kind = conversion == SourceConversion::None   ? SourceTextKind::Raw
+                 : conversion == SourceConversion::Utf8 ? SourceTextKind::Utf8
+                                                        : SourceTextKind::Unknown;
+    return stamp;
 }
 
 FileFacts Scan::describeFile(const std::string& path, const std::string& listedName,
@@ -660,6 +676,7 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
         if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
                                m_tag))
             continue;
+        m_position = text.sourceOffset(s);
         if (int step = recordHit(hitNumber, facts); step < 0)
             return step;
         ++hitNumber;
@@ -708,6 +725,7 @@ int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
         if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
                                m_tag))
             continue;
+        m_position = text.sourceOffset(s);
         if (int step = recordHit(hitNumber, facts); step < 0)
             return step;
         ++hitNumber;
@@ -994,6 +1012,7 @@ bool Scan::acceptCandidate(CandidateCheck& check, std::size_t slot, std::size_t 
     if (!buildAcceptedLine(check.text.read(), s, e, check.code, check.widths, m_hitNumber[slot],
                            static_cast<int>(keyword.index), keyword.tag))
         return true;
+    m_position = check.text.sourceOffset(s);
     check.step = keepHit(check, slot);
     ++m_hitNumber[slot];
     return check.step == 0;
@@ -1006,7 +1025,7 @@ int Scan::keepHit(CandidateCheck& check, std::size_t slot) {
         return recordHit(m_hitNumber[0], check.facts);
     OnePassWalk& walk = *m_context.walk;
     if (!walk.spoolFailed &&
-        !walk.hits->add(slot, static_cast<std::uint32_t>(m_walkFileIndex), m_line))
+        !walk.hits->add(slot, static_cast<std::uint32_t>(m_walkFileIndex), m_line, m_position))
         walk.spoolFailed = true;
     return pollFlags();
 }
@@ -1018,7 +1037,7 @@ int Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
             ToDosCodePage(m_line);
         std::int32_t entry = static_cast<std::int32_t>(m_state.LogEntryNumber);
         const Status written =
-            m_context.results->writeHit(m_line, facts.log, hitNumber == 1, entry);
+            m_context.results->writeHit(m_line, facts.log, hitNumber == 1, entry, m_position);
         m_state.LogEntryNumber = entry;
         if (!written) {
             m_counts.failure = written.error();

@@ -81,6 +81,7 @@ void repairSet(SearchRun& run, const std::string& dumpPath) {
     // The summary of a set cut short cannot be complete: it is removed rather than left to
     // give totals the files do not hold.
     ::unlink(SummaryPathFor(dumpPath).c_str());
+    ForgetHitPositions(dumpPath);
     run.incompleteDumpFiles.push_back(dumpPath);
 }
 

@@ -44,6 +44,7 @@ void SourceText::startStream(int fd, std::string rawHead, bool more, std::uint64
     m_bytesRead = rawHead.size();
     m_rawEof = !more;
     m_utf8 = utf8;
+    m_kind = utf8 ? SourceTextKind::Utf8 : SourceTextKind::Raw;
     m_utf8Carry.clear();
     if (!utf8) {
         m_pending = std::move(rawHead);
@@ -89,6 +90,7 @@ void SourceText::startWhole(std::string text, std::uint64_t bytesRead) {
     m_bytesRead = bytesRead;
     m_pending = std::move(text);
     m_rawEof = true;
+    m_kind = SourceTextKind::Unknown;
 }
 
 void SourceText::setLineBreak(const std::string& lineBreak, bool noCase) {
@@ -192,6 +194,8 @@ void SourceText::removeHyphenBreaks(std::size_t from) {
                 std::memmove(d + write, d + segment, at - segment);
             write += at - segment;
             segment = scan = at + hb.size();
+            m_joins.emplace_back(m_dropped + write,
+                                 (m_joins.empty() ? 0 : m_joins.back().second) + hb.size());
             continue;
         }
         scan = at + 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "search/byte_pair_scan.h"
+#include "search/hit_positions.h"
 #include "search/literal_finder.h"
 #include "search/text_fold.h"
 
@@ -11,9 +12,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace lexmora {
 
@@ -120,6 +124,18 @@ public:
     std::uint64_t bytesRead() const { return m_bytesRead; }
     // How much of the text the window has dropped before its first byte (0: it starts the file).
     std::uint64_t windowStart() const { return m_dropped; }
+    // Where the window's byte `pos` stands in the text the offsets of the kind count (the
+    // hyphen breaks taken out put back).
+    std::uint64_t sourceOffset(std::size_t pos) const {
+        const std::uint64_t joined = m_dropped + pos;
+        const auto after = std::upper_bound(
+            m_joins.begin(), m_joins.end(), joined,
+            [](std::uint64_t at, const std::pair<std::uint64_t, std::uint64_t>& join) {
+                return at < join.first;
+            });
+        return joined + (after == m_joins.begin() ? 0 : std::prev(after)->second);
+    }
+    SourceTextKind offsetKind() const { return m_kind; }
     int readError() const { return m_readError; }
 
 private:
@@ -150,6 +166,10 @@ private:
     bool m_lazyFold = false;
     bool m_rawEof = false;
     bool m_eof = false;
+    SourceTextKind m_kind = SourceTextKind::Unknown;
+    // Each hyphen break taken out: where the text after it begins (counted as the window
+    // counts, from the file's start) and the bytes taken out up to there.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> m_joins;
 };
 
 } // namespace lexmora

@@ -4,6 +4,7 @@
 #include "analysis/collocates.h"
 
 #include "codes/code_tables.h"
+#include "core/os_calls.h"
 #include "support/saved_search.h"
 #include "support/test_support.h"
 
@@ -276,6 +277,41 @@ TEST_F(CollocatesTables, ACorpusOfOtherTexts) {
     EXPECT_EQ(result->table.notes[0], "Cannot read the corpus file " + dir.path() +
                                           "/other/none.txt\r\nNo such file or directory");
     EXPECT_EQ(result->table.notes[1].substr(result->table.notes[1].size() - 10), " out: ran.");
+}
+
+// The corpus files are counted in two shares, the second on a thread of its own: without a
+// thread the same figures and the same notes, in the files' order, come of one share.
+TEST_F(CollocatesTables, ACorpusCountedOnTwoThreadsIsCountedAsOnOne) {
+    CollocatesRequest request =
+        requestFor({{"a.txt", "the cat sat on the mat the cat ran"}}, "cat");
+    request.left = request.right = 1;
+    request.measure = CollocateMeasure::Freq;
+    request.corpusFiles = {dir.path() + "/other/first-missing.txt",
+                           dir.write("other/b.txt", "the dog sat on a mat; the end, the sat"),
+                           dir.write("other/c.txt", "The Sat sat; the cat"),
+                           dir.path() + "/other/second-missing.txt",
+                           dir.write("other/d.txt", "a mat, the mat")};
+    std::vector<std::vector<std::string>> rows, notes;
+    for (const bool threads : {true, false}) {
+        SCOPED_TRACE(threads);
+        struct Restore {
+            ~Restore() { resetOsCalls(); }
+        } restore;
+        if (!threads)
+            osCalls().threadAvailable = [] { return false; };
+        const auto result = ComputeCollocates(request);
+        ASSERT_TRUE(result.ok()) << result.error().text;
+        EXPECT_EQ(result->corpusTokens, 10 + 5 + 4); // "a" is an English word
+        rows.push_back(rowsOf(*result));
+        notes.push_back(result->table.notes);
+    }
+    EXPECT_EQ(rows[0], rows[1]);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"the 2 2 0 1 6 1.2632 0.6630",
+                                                 "sat 1 0 1 1 4 0.8421 0.2479"}));
+    EXPECT_EQ(notes[0], notes[1]);
+    ASSERT_EQ(notes[0].size(), 3u);
+    EXPECT_NE(notes[0][0].find("first-missing"), std::string::npos);
+    EXPECT_NE(notes[0][1].find("second-missing"), std::string::npos);
 }
 
 TEST_F(CollocatesTables, BadInput) {

@@ -1,3 +1,4 @@
+#include "search/hit_positions.h"
 #include "search/hit_spool.h"
 
 #include "support/test_support.h"
@@ -30,21 +31,32 @@ TEST(HitSpool, GivesEachSlotsHitsBackInTheOrderAdded) {
         constexpr std::size_t kSlots = 3;
         HitSpool spool(dir.path(), kSlots, c.memory);
         std::mt19937 random(7);
-        std::vector<std::vector<std::pair<std::uint32_t, std::string>>> added(kSlots);
+        struct Added {
+            std::uint32_t file;
+            std::string line;
+            std::uint64_t position;
+        };
+        std::vector<std::vector<Added>> added(kSlots);
         for (int i = 0; i < c.hits; ++i) {
             const std::size_t slot = random() % kSlots;
             const auto file = static_cast<std::uint32_t>(i / 4);
             std::string line(random() % c.longest, static_cast<char>('a' + i % 26));
             line += std::to_string(i);
-            ASSERT_TRUE(spool.add(slot, file, line)) << c.name;
-            added[slot].emplace_back(file, line);
+            // Positions past 4 GB and the "not known" mark keep all their bits.
+            const std::uint64_t position =
+                i % 7 == 0 ? kNoHitPosition : (std::uint64_t{random()} << 21) + i;
+            ASSERT_TRUE(spool.add(slot, file, line, position)) << c.name;
+            added[slot].push_back({file, line, position});
         }
         auto check = [&](HitSpool::Reader& reader, std::size_t slot, std::size_t& at) {
             std::uint32_t file = 0;
             std::string_view line;
-            ASSERT_TRUE(reader.next(file, line)) << c.name << " slot " << slot << " hit " << at;
-            EXPECT_EQ(file, added[slot][at].first) << c.name;
-            EXPECT_EQ(line, added[slot][at].second) << c.name;
+            std::uint64_t position = 0;
+            ASSERT_TRUE(reader.next(file, line, position))
+                << c.name << " slot " << slot << " hit " << at;
+            EXPECT_EQ(file, added[slot][at].file) << c.name;
+            EXPECT_EQ(line, added[slot][at].line) << c.name;
+            EXPECT_EQ(position, added[slot][at].position) << c.name;
             ++at;
         };
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
@@ -73,14 +85,15 @@ TEST(HitSpool, AFailedWriteIsToldWhenTheSpoolSettles) {
     {
         // One spill, its block cut by the disk: the add may well have gone through.
         const test::SmallDisk disk(100);
-        (void)spool.add(0, 0, std::string(200, 'x'));
+        (void)spool.add(0, 0, std::string(200, 'x'), 0);
         EXPECT_FALSE(spool.settle());
     }
     EXPECT_FALSE(spool.settle()); // room again: what was lost stays lost
     HitSpool::Reader reader = spool.read(0);
     std::uint32_t file = 0;
     std::string_view line;
-    while (reader.next(file, line)) {
+    std::uint64_t position = 0;
+    while (reader.next(file, line, position)) {
     }
     EXPECT_TRUE(reader.failed());
 }

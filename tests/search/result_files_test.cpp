@@ -130,8 +130,8 @@ TEST(ResultFilesSet, TwoSetsOfOneRunByteForByte) {
     {
         auto set = ResultFileSet::open(header, entry);
         ASSERT_TRUE(set.ok());
-        const ResultFileSet::SourceFileInfo a{"A.TXT", "/src/a.txt", "01/02/2026", "Windows"};
-        const ResultFileSet::SourceFileInfo b{"B.TXT", "/src/b.txt", "01/02/2026", "Windows"};
+        const ResultFileSet::SourceFileInfo a{"A.TXT", "/src/a.txt", "01/02/2026", "Windows", {}};
+        const ResultFileSet::SourceFileInfo b{"B.TXT", "/src/b.txt", "01/02/2026", "Windows", {}};
         ASSERT_TRUE(set->writeHit("1    a cat", a, true, entry).ok());
         ASSERT_TRUE(set->writeHit("2    the cat", a, false, entry).ok());
         ASSERT_TRUE(set->writeHit("1    b cat", b, true, entry).ok());
@@ -168,7 +168,7 @@ TEST(ResultFilesSet, TwoSetsOfOneRunByteForByte) {
     {
         auto set = ResultFileSet::open(header, entry);
         ASSERT_TRUE(set.ok());
-        const ResultFileSet::SourceFileInfo c{"C.TXT", "/src/c.txt", "01/02/2026", "Windows"};
+        const ResultFileSet::SourceFileInfo c{"C.TXT", "/src/c.txt", "01/02/2026", "Windows", {}};
         ASSERT_TRUE(set->writeHit("1    dog", c, true, entry).ok());
         ASSERT_TRUE(set->close().ok());
     }
@@ -197,7 +197,7 @@ TEST(ResultFilesSet, EntryNumbersAbove99999AreRefused) {
     std::int32_t entry = kMaxLogEntryNumber;
     auto set = ResultFileSet::open(header, entry);
     ASSERT_TRUE(set.ok());
-    const ResultFileSet::SourceFileInfo f{"F.TXT", "/f.txt", "", ""};
+    const ResultFileSet::SourceFileInfo f{"F.TXT", "/f.txt", "", "", {}};
     const Status refused = set->writeHit("1 x", f, true, entry);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().title, " Too many files");

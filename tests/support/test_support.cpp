@@ -139,4 +139,19 @@ SmallDisk::~SmallDisk() {
     resetOsCalls();
 }
 
+OwnCache::OwnCache() {
+    if (const char* before = std::getenv("XDG_CACHE_HOME")) {
+        m_before = before;
+        m_wasSet = true;
+    }
+    ::setenv("XDG_CACHE_HOME", m_folder.path().c_str(), 1);
+}
+
+OwnCache::~OwnCache() {
+    if (m_wasSet)
+        ::setenv("XDG_CACHE_HOME", m_before.c_str(), 1);
+    else
+        ::unsetenv("XDG_CACHE_HOME");
+}
+
 } // namespace lexmora::test

@@ -53,4 +53,19 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
 };
 
+// While it lives, the program's cache is a folder of its own (the positions of saved hits), so
+// that no other test running beside it clears what this one relies on.
+class OwnCache {
+public:
+    OwnCache();
+    ~OwnCache();
+    OwnCache(const OwnCache&) = delete;
+    OwnCache& operator=(const OwnCache&) = delete;
+
+private:
+    TempDir m_folder;
+    std::string m_before;
+    bool m_wasSet = false;
+};
+
 } // namespace lexmora::test

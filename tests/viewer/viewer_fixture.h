@@ -47,8 +47,8 @@ inline std::string writeResultFile(const TempDir& dir, const std::string& name,
         const bool first = hit.file != lastFile;
         hitNumber = first ? 1 : hitNumber + 1;
         lastFile = hit.file;
-        ResultFileSet::SourceFileInfo info{toUpperAscii(hit.file), dir.path() + "/" + hit.file,
-                                           "06/12/2026", codeName};
+        ResultFileSet::SourceFileInfo info{
+            toUpperAscii(hit.file), dir.path() + "/" + hit.file, "06/12/2026", codeName, {}};
         EXPECT_TRUE(set->writeHit(AssembleKwicLine(hitNumber, hit.left, hit.match, hit.right, kLeft,
                                                    kRight),
                                   info, first, entry)
