@@ -13,6 +13,10 @@
 #   extract 0.32 / 0.15; CSV 0.82 / 0.39 (2.6x the extract; before this work 1.20 s CPU);
 #   XLSX 24.3 / 8.94 (more than half of it zlib compressing the 470 MB sheet the library
 #   writes); peak RSS 20, 26 and 24 MB.
+# Measured 2026-12-08 (same machine, load ~8-12, interleaved with the previous build's CSV, 7
+# runs, median CPU s): extract 0.22, CSV 0.54 with fields escaped straight into the output
+# and KWIC rows handed on as views (0.64 before: 2.45x the extract against 2.9x); still above
+# 2x: the rest is reading the records (their batch copy, the index) and the UTF-8 conversion.
 set -euo pipefail
 [[ $# -ge 2 ]] || { sed -n '9p' "$0" >&2; exit 2; }
 CLI=$(realpath "$1")

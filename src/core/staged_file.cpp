@@ -47,6 +47,14 @@ void StagedFile::discard() {
 }
 
 bool StagedFile::append(std::string_view data) {
+    // A block as large as the buffer goes to the file as it is, without a copy.
+    if (m_buffer.empty() && data.size() >= kFlushBytes) {
+        if (m_ok && !writeAll(m_fd.get(), data)) {
+            m_ok = false;
+            m_error = errno;
+        }
+        return m_ok;
+    }
     m_buffer.append(data);
     return m_buffer.size() < kFlushBytes || flush();
 }

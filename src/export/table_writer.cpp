@@ -26,6 +26,8 @@ namespace {
 namespace msg = exporting::msg;
 
 constexpr std::size_t kSinkBlock = std::size_t(256) << 10;
+// The delimited writers hand on blocks of this size, which a file takes without a copy.
+constexpr std::size_t kFieldBlock = std::size_t(1) << 20;
 
 // Gathers a writer's bytes and hands them on in large blocks.
 class BlockOutput {
@@ -152,6 +154,28 @@ public:
         return p;
     }
 
+    // Whether a CSV field holds a byte that makes it quoted (its four marks are those bytes).
+    bool needsQuotes(std::string_view text) const {
+        const char* s = text.data();
+        std::size_t i = 0;
+#ifdef __SSE2__
+        const __m128i m0 = _mm_set1_epi8(m_marks[0]), m1 = _mm_set1_epi8(m_marks[1]),
+                      m2 = _mm_set1_epi8(m_marks[2]), m3 = _mm_set1_epi8(m_marks[3]);
+        for (; i + 16 <= text.size(); i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i hit =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, m0), _mm_cmpeq_epi8(v, m1)),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, m2), _mm_cmpeq_epi8(v, m3)));
+            if (_mm_movemask_epi8(hit) != 0)
+                return true;
+        }
+#endif
+        for (; i < text.size(); ++i)
+            if (m_flags[static_cast<unsigned char>(s[i])] & kQuote)
+                return true;
+        return false;
+    }
+
     // Appends the text escaped; tells what its special bytes asked for (kQuote: CSV quotes it).
     unsigned char append(std::string& out, std::string_view text) const {
         unsigned char flags = 0;
@@ -205,6 +229,46 @@ void appendEscaped(std::string& out, std::string_view text, TableFormat format) 
     escapesOf(format).append(out, text);
 }
 
+// A delimited writer's output: fields are escaped straight into it, and it goes on to the sink
+// in large blocks, each handed over as it stands (no copy, no shifting of what is left).
+class FieldBuffer {
+public:
+    explicit FieldBuffer(ByteSink sink) : m_sink(std::move(sink)), m_bytes(kFieldBlock * 2, '\0') {}
+
+    // Room for `size` more bytes at the end, good until the next call; written bytes are
+    // kept with used().
+    char* room(std::size_t size) {
+        if (m_bytes.size() - m_used < size) {
+            flush();
+            if (m_bytes.size() < size)
+                m_bytes.resize(size);
+        }
+        return m_bytes.data() + m_used;
+    }
+    void used(const char* end) { m_used = static_cast<std::size_t>(end - m_bytes.data()); }
+    void put(std::string_view text) {
+        char* p = room(text.size());
+        std::memcpy(p, text.data(), text.size());
+        used(p + text.size());
+    }
+    void put(char c) { *room(1) = c, ++m_used; }
+
+    // At the end of a row: a full block goes on.
+    bool settle() { return m_used < kFieldBlock || flush(); }
+    bool flush() {
+        const bool ok = m_ok && (m_used == 0 || m_sink(std::string_view(m_bytes.data(), m_used)));
+        m_used = 0;
+        m_ok = ok;
+        return ok;
+    }
+
+private:
+    ByteSink m_sink;
+    std::string m_bytes;
+    std::size_t m_used = 0;
+    bool m_ok = true;
+};
+
 // TSV, CSV and JSON: one line per row as it comes.
 class DelimitedWriter : public TableWriter {
 public:
@@ -214,79 +278,103 @@ public:
 
     Status begin(const std::vector<Column>& columns) override {
         m_columns = columns;
-        std::string& out = m_out.bytes();
         if (m_format == TableFormat::Json) {
-            out += '[';
+            m_out.put('[');
             return Status::success();
         }
         if (m_format == TableFormat::Csv && m_options.byteOrderMark)
-            out += "\xEF\xBB\xBF";
+            m_out.put("\xEF\xBB\xBF");
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
-                out += separator();
-            appendField(out, columns[i].name);
+                m_out.put(separator());
+            putField(columns[i].name);
         }
-        out += lineEnd();
+        m_out.put(lineEnd());
         return m_out.settle() ? Status::success() : sinkFailure();
     }
 
-    Status add(const Row& row) override {
-        std::string& out = m_out.bytes();
-        if (m_format == TableFormat::Json) {
-            appendJsonObject(out, row);
-        } else {
-            for (std::size_t i = 0; i < m_columns.size(); ++i) {
-                if (i > 0)
-                    out += separator();
-                if (i < row.size())
-                    appendCell(out, row[i], m_columns[i]);
-            }
-            out += lineEnd();
-        }
-        ++m_rows;
-        return m_out.settle() ? Status::success() : sinkFailure();
-    }
+    Status add(const Row& row) override { return addCells(row); }
+    Status addView(RowView row) override { return addCells(row); }
 
     Status finish() override {
         if (m_format == TableFormat::Json)
-            m_out.bytes() += m_rows == 0 ? "]\n" : "\n]\n";
+            m_out.put(m_rows == 0 ? "]\n" : "\n]\n");
         return m_out.flush() ? Status::success() : sinkFailure();
     }
 
 private:
     char separator() const { return m_format == TableFormat::Csv ? ',' : '\t'; }
-    const char* lineEnd() const { return m_format == TableFormat::Csv ? "\r\n" : "\n"; }
+    std::string_view lineEnd() const { return m_format == TableFormat::Csv ? "\r\n" : "\n"; }
 
-    // One pass over the field into the scratch room, a byte left before it for the opening
-    // quote that goes in when the field turns out to need it; then one copy into the output.
-    void appendField(std::string& out, std::string_view text) {
-        const std::size_t room = 1 + text.size() * ByteEscapes::kMostPerByte + ByteEscapes::kSlack;
-        if (m_scratch.size() < room)
-            m_scratch.resize(room);
-        char* begin = m_scratch.data() + 1;
-        unsigned char flags = 0;
-        char* end = m_escapes.write(begin, text, flags);
-        if (flags & ByteEscapes::kQuote) {
-            *--begin = '"';
-            *end++ = '"';
-        }
-        out.append(begin, end);
-    }
-
-    // Text and whole numbers straight into the line (a million rows make no copies).
-    void appendCell(std::string& out, const Cell& cell, const Column& column) {
-        if (const auto* text = std::get_if<std::string>(&cell)) {
-            appendField(out, *text);
-        } else if (const auto* whole = std::get_if<std::int64_t>(&cell)) {
-            char digits[24];
-            const auto written = std::to_chars(digits, digits + sizeof digits, *whole);
-            out.append(digits, written.ptr);
+    template <typename Cells> Status addCells(const Cells& row) {
+        if (m_format == TableFormat::Json) {
+            m_line.clear();
+            appendJsonObject(m_line, row);
+            m_out.put(m_line);
         } else {
-            appendField(out, CellText(cell, column));
+            for (std::size_t i = 0; i < m_columns.size(); ++i) {
+                if (i > 0)
+                    m_out.put(separator());
+                if (i < row.size())
+                    putCell(row[i], m_columns[i]);
+            }
+            m_out.put(lineEnd());
         }
+        ++m_rows;
+        return m_out.settle() ? Status::success() : sinkFailure();
     }
 
-    void appendJsonObject(std::string& out, const Row& row) const {
+    // The field escaped in one pass straight into the output; a CSV field that needs quotes is
+    // known by a quick look first, so nothing is moved after.
+    void putField(std::string_view text) {
+        char* p = m_out.room(2 + text.size() * ByteEscapes::kMostPerByte + ByteEscapes::kSlack);
+        const bool quoted = m_format == TableFormat::Csv && m_escapes.needsQuotes(text);
+        if (quoted)
+            *p++ = '"';
+        unsigned char flags = 0;
+        p = m_escapes.write(p, text, flags);
+        if (quoted)
+            *p++ = '"';
+        m_out.used(p);
+    }
+
+    void putWhole(std::int64_t whole) {
+        char* p = m_out.room(24);
+        m_out.used(std::to_chars(p, p + 24, whole).ptr);
+    }
+
+    void putCell(const Cell& cell, const Column& column) {
+        if (const auto* text = std::get_if<std::string>(&cell))
+            putField(*text);
+        else if (const auto* whole = std::get_if<std::int64_t>(&cell))
+            putWhole(*whole);
+        else
+            putField(CellText(cell, column));
+    }
+
+    void putCell(const CellView& cell, const Column& column) {
+        if (const auto* text = std::get_if<std::string_view>(&cell))
+            putField(*text);
+        else if (const auto* whole = std::get_if<std::int64_t>(&cell))
+            putWhole(*whole);
+        else if (const auto* real = std::get_if<double>(&cell))
+            putField(CellText(*real, column));
+    }
+
+    static std::string_view textOf(const Cell& cell) { return std::get<std::string>(cell); }
+    static std::string_view textOf(const CellView& cell) {
+        return std::get<std::string_view>(cell);
+    }
+    static Cell valueOf(const Cell& cell) { return cell; }
+    static Cell valueOf(const CellView& cell) {
+        if (const auto* whole = std::get_if<std::int64_t>(&cell))
+            return *whole;
+        if (const auto* real = std::get_if<double>(&cell))
+            return *real;
+        return Cell{};
+    }
+
+    template <typename Cells> void appendJsonObject(std::string& out, const Cells& row) const {
         out += m_rows == 0 ? "\n{" : ",\n{";
         for (std::size_t i = 0; i < m_columns.size(); ++i) {
             if (i > 0)
@@ -294,16 +382,17 @@ private:
             out += '"';
             appendEscaped(out, m_columns[i].name, TableFormat::Json);
             out += "\": ";
-            const Cell& cell = i < row.size() ? row[i] : Cell{};
+            using CellType = std::decay_t<decltype(row[0])>;
+            const CellType cell = i < row.size() ? row[i] : CellType{};
             const auto* real = std::get_if<double>(&cell);
-            if (std::holds_alternative<std::monostate>(cell) || (real && !std::isfinite(*real))) {
+            if (cell.index() == 0 || (real && !std::isfinite(*real))) {
                 out += "null";
-            } else if (const auto* text = std::get_if<std::string>(&cell)) {
+            } else if (cell.index() == 1) {
                 out += '"';
-                appendEscaped(out, *text, TableFormat::Json);
+                appendEscaped(out, textOf(cell), TableFormat::Json);
                 out += '"';
             } else {
-                out += CellText(cell, m_columns[i]);
+                out += CellText(valueOf(cell), m_columns[i]);
             }
         }
         out += '}';
@@ -311,10 +400,10 @@ private:
 
     TableFormat m_format;
     const ByteEscapes& m_escapes;
-    std::vector<char> m_scratch;
-    BlockOutput m_out;
+    FieldBuffer m_out;
     TextTableOptions m_options;
     std::vector<Column> m_columns;
+    std::string m_line; // a JSON object
     std::int64_t m_rows = 0;
 };
 
@@ -398,6 +487,7 @@ public:
         return checked(m_inner->begin(columns));
     }
     Status add(const Row& row) override { return checked(m_inner->add(row)); }
+    Status addView(RowView row) override { return checked(m_inner->addView(row)); }
     Status finish() override {
         if (Status written = checked(m_inner->finish()); !written)
             return written;
@@ -451,15 +541,8 @@ public:
         return newSheet();
     }
 
-    Status add(const Row& row) override {
-        if (m_row >= kSheetRows)
-            if (Status started = newSheet(); !started)
-                return started;
-        for (std::size_t i = 0; i < m_columns.size() && i < row.size(); ++i)
-            writeCell(static_cast<lxw_col_t>(i), row[i], m_columns[i]);
-        ++m_row;
-        return Status::success();
-    }
+    Status add(const Row& row) override { return addCells(row); }
+    Status addView(RowView row) override { return addCells(row); }
 
     Status finish() override {
         const lxw_error closed = workbook_close(m_book);
@@ -495,6 +578,25 @@ private:
         return Status::success();
     }
 
+    template <typename Cells> Status addCells(const Cells& row) {
+        if (m_row >= kSheetRows)
+            if (Status started = newSheet(); !started)
+                return started;
+        for (std::size_t i = 0; i < m_columns.size() && i < row.size(); ++i)
+            writeCell(static_cast<lxw_col_t>(i), row[i], m_columns[i]);
+        ++m_row;
+        return Status::success();
+    }
+
+    void writeCell(lxw_col_t column, const CellView& cell, const Column& kind) {
+        if (const auto* text = std::get_if<std::string_view>(&cell))
+            worksheet_write_string(m_sheet, m_row, column, cellUtf8(*text), nullptr);
+        else if (const auto* whole = std::get_if<std::int64_t>(&cell))
+            worksheet_write_number(m_sheet, m_row, column, double(*whole), nullptr);
+        else if (const auto* real = std::get_if<double>(&cell))
+            writeCell(column, Cell(*real), kind);
+    }
+
     void writeCell(lxw_col_t column, const Cell& cell, const Column& kind) {
         if (const auto* text = std::get_if<std::string>(&cell)) {
             worksheet_write_string(m_sheet, m_row, column, cellUtf8(*text), nullptr);
@@ -514,9 +616,9 @@ private:
     }
 
     // A cell's text as UTF-8 in one buffer kept from cell to cell (the library copies it).
-    const char* cellUtf8(const std::string& text) {
+    const char* cellUtf8(std::string_view text) {
         m_utf8.clear();
-        escapesOf(TableFormat::Table).append(m_utf8, std::string_view(text).substr(0, kCellChars));
+        escapesOf(TableFormat::Table).append(m_utf8, text.substr(0, kCellChars));
         return m_utf8.c_str();
     }
 
@@ -578,16 +680,45 @@ Result<std::unique_ptr<TableWriter>> OpenTableFile(TableFormat format, const std
         std::make_unique<TextFileWriter>(format, std::move(file), placement));
 }
 
-Status StreamRows(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
-                  const RowSource& source, const ExportProgress& progress,
-                  const std::string& targetName) {
+Row RowOfViews(RowView row) {
+    Row cells;
+    cells.reserve(row.size());
+    for (const CellView& cell : row) {
+        if (const auto* text = std::get_if<std::string_view>(&cell))
+            cells.emplace_back(std::string(*text));
+        else if (const auto* whole = std::get_if<std::int64_t>(&cell))
+            cells.emplace_back(*whole);
+        else if (const auto* real = std::get_if<double>(&cell))
+            cells.emplace_back(*real);
+        else
+            cells.emplace_back();
+    }
+    return cells;
+}
+
+Status TableWriter::addView(RowView row) {
+    return add(RowOfViews(row));
+}
+
+namespace {
+
+// StreamRows for either kind of row: `source` is handed the take of one row.
+template <typename RowType, typename Source>
+Status streamRowsOf(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
+                    const Source& source, const ExportProgress& progress,
+                    const std::string& targetName) {
     constexpr std::int64_t kProgressStep = 4096;
     if (Status begun = writer.begin(columns); !begun)
         return begun;
     Status failed;
     bool stopped = false;
-    const Status read = source([&](std::int64_t done, const Row& row) {
-        if (Status added = writer.add(row); !added) {
+    const Status read = source([&](std::int64_t done, RowType row) {
+        Status added;
+        if constexpr (std::is_same_v<RowType, RowView>)
+            added = writer.addView(row);
+        else
+            added = writer.add(row);
+        if (!added) {
             failed = std::move(added);
             return false;
         }
@@ -606,6 +737,20 @@ Status StreamRows(TableWriter& writer, const std::vector<Column>& columns, std::
     if (progress)
         progress(total, total);
     return writer.finish();
+}
+
+} // namespace
+
+Status StreamRows(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
+                  const RowSource& source, const ExportProgress& progress,
+                  const std::string& targetName) {
+    return streamRowsOf<const Row&>(writer, columns, total, source, progress, targetName);
+}
+
+Status StreamRowViews(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
+                      const RowViewSource& source, const ExportProgress& progress,
+                      const std::string& targetName) {
+    return streamRowsOf<RowView>(writer, columns, total, source, progress, targetName);
 }
 
 std::string TableText(const Table& table, TableFormat format, TextTableOptions options) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,14 +25,24 @@ struct TextTableOptions {
     bool byteOrderMark = false; // CSV files for spreadsheets start with one, so accents read right
 };
 
+// A row whose text cells are views into the caller's memory, good for the call: a long export
+// hands its fields on without copying them into strings first.
+using CellView = std::variant<std::monostate, std::string_view, std::int64_t, double>;
+using RowView = std::span<const CellView>;
+
 class TableWriter {
 public:
     virtual ~TableWriter() = default;
     virtual Status begin(const std::vector<Column>& columns) = 0;
     virtual Status add(const Row& row) = 0;
+    // The same row as views; a writer that cannot take them as they are gets them as a Row.
+    virtual Status addView(RowView row);
     // Writes what is held back; a file writer also puts its file in place.
     virtual Status finish() = 0;
 };
+
+// The cells of a row of views, as a Row of their own.
+Row RowOfViews(RowView row);
 
 // A writer of Table, Tsv, Csv or Json into `sink` (Xlsx is a file: see OpenTableFile).
 std::unique_ptr<TableWriter> MakeTextTableWriter(TableFormat format, ByteSink sink,
@@ -50,6 +61,8 @@ using ExportProgress = std::function<bool(std::int64_t done, std::int64_t total)
 // cannot be read.
 using RowTake = std::function<bool(std::int64_t done, const Row& row)>;
 using RowSource = std::function<Status(const RowTake& take)>;
+using RowViewTake = std::function<bool(std::int64_t done, RowView row)>;
+using RowViewSource = std::function<Status(const RowViewTake& take)>;
 
 // Streams the rows of `source` into `writer`: begins it with `columns`, tells `progress` every
 // few thousand rows and at the end, and finishes it. A stop fails as Cancelled with a message
@@ -57,6 +70,10 @@ using RowSource = std::function<Status(const RowTake& take)>;
 Status StreamRows(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
                   const RowSource& source, const ExportProgress& progress,
                   const std::string& targetName);
+// The same for rows handed on as views.
+Status StreamRowViews(TableWriter& writer, const std::vector<Column>& columns, std::int64_t total,
+                      const RowViewSource& source, const ExportProgress& progress,
+                      const std::string& targetName);
 
 // A whole table into a text format, as one string (tests, clipboard).
 std::string TableText(const Table& table, TableFormat format, TextTableOptions options = {});

@@ -140,7 +140,7 @@ TableWindow* MakeClustersWindow(ProgramState& state, Prompter& prompter,
     QObject::connect(window, &TableWindow::rowActivated, window, [window, hits, showHits](int row) {
         if (row < 0 || !showHits)
             return;
-        const Row& cells = window->table().rows[static_cast<std::size_t>(row)];
+        const Row cells = window->rowCells(row);
         const auto* cluster = cells.empty() ? nullptr : std::get_if<std::string>(&cells.front());
         if (cluster == nullptr)
             return;

@@ -247,7 +247,7 @@ TableWindow* MakeCollocatesWindow(ProgramState& state, Prompter& prompter,
     auto wordAt = [window](int row) -> std::string {
         if (row < 0)
             return {};
-        const Row& cells = window->table().rows[static_cast<std::size_t>(row)];
+        const Row cells = window->rowCells(row);
         const auto* word = cells.empty() ? nullptr : std::get_if<std::string>(&cells.front());
         return word != nullptr ? *word : std::string();
     };

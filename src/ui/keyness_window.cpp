@@ -42,6 +42,8 @@ constexpr MeasureItem kMeasures[] = {
 constexpr const char* kLevels[] = {"0.05", "0.01", "0.001", "0.0001", "none"};
 constexpr const char* kCorrections[] = {"none", "bonferroni", "sidak"};
 constexpr const char* kShows[] = {"both", "positive", "negative"};
+// A Stop is looked at once per this many rows (one less than a power of two) of a long table.
+constexpr std::uint32_t kRowsBetweenStopChecks = 0xFFFF;
 
 std::string numberText(double value) {
     char buffer[32];
@@ -185,27 +187,37 @@ TableWindow* OpenKeynessWindow(ProgramState& state, Prompter& prompter,
     window->setHelpTopic("keyness");
     auto panel = std::make_shared<KeynessPanel>();
     window->setOptionsPanel(buildPanel(*panel, window));
-    window->model().setRowBrush([](const Row& row) -> QVariant {
+    window->model().setRowBrush([](const ColumnTable& table, std::size_t row) -> QVariant {
         // The direction column, last: "+" positive.
-        if (row.empty())
+        const std::size_t columns = table.columnCount();
+        if (columns == 0)
             return {};
-        const auto* direction = std::get_if<std::string>(&row.back());
-        const bool positive = direction != nullptr && *direction == "+";
+        const bool positive = table.kindAt(row, columns - 1) == CellKind::Text &&
+                              table.textAt(row, columns - 1) == "+";
         return QColor(positive ? QColor(226, 240, 226) : QColor(246, 228, 228));
     });
-    window->setRun([panel, targetListPath](const TableProgress& progress) -> Result<Table> {
-        progress(0, 0);
-        Result<KeynessResult> result = RunKeyness(panel->request(targetListPath));
-        if (!result)
-            return result.failure();
-        return std::move(result->table);
-    });
+    // The rows go straight into the column store as the comparison makes them.
+    window->setColumnRun(
+        [panel, targetListPath](const TableProgress& progress) -> Result<ColumnTable> {
+            progress(0, 0);
+            ColumnTable table(KeynessColumns());
+            std::uint32_t rows = 0;
+            Result<KeynessResult> result =
+                RunKeyness(panel->request(targetListPath), [&](const Row& row, KeywordDirection) {
+                    table.addRow(row);
+                    return (++rows & kRowsBetweenStopChecks) != 0 || progress(0, 0);
+                });
+            if (!result)
+                return result.failure();
+            table.notes() = std::move(result->table.notes);
+            return table;
+        });
     window->setCommandLineSource([&state, panel, targetListPath] {
         return KeynessCommandLine(state, panel->request(targetListPath));
     });
     QObject::connect(window, &TableWindow::rowActivated, window,
                      [window, goToWord = std::move(goToWord)](int row) {
-                         const Row& cells = window->table().rows[static_cast<std::size_t>(row)];
+                         const Row cells = window->rowCells(row);
                          if (goToWord && !cells.empty())
                              if (const auto* word = std::get_if<std::string>(&cells.front()))
                                  goToWord(*word);

@@ -236,7 +236,7 @@ NgramsWindow::NgramsWindow(ProgramState& state, Prompter& prompter, SearchForNgr
     connect(this, &TableWindow::rowActivated, this, [this](int row) {
         if (row < 0 || !m_search)
             return;
-        const Row& cells = table().rows[static_cast<std::size_t>(row)];
+        const Row cells = rowCells(row);
         if (const auto* ngram = cells.empty() ? nullptr : std::get_if<std::string>(&cells.front()))
             m_search(*ngram);
     });

@@ -55,12 +55,13 @@ constexpr FormatFilter kFilters[] = {
     {TableFormat::Json, "JSON (*.json)"},
 };
 
-// The printed table: its aligned text, in pages of the printer's lines, the header repeated.
-PrintJob tableJob(const Table& table, int linesPerPage) {
+// The printed table: its aligned text (UTF-8), in pages of the printer's lines, the header
+// repeated.
+PrintJob tableJob(const std::string& alignedText, int linesPerPage) {
     PrintJob job;
     job.font = "Courier New";
     std::vector<std::string> lines;
-    const std::string text = utf8ToCp1252(TableText(table, TableFormat::Table));
+    const std::string text = utf8ToCp1252(alignedText);
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
@@ -166,6 +167,17 @@ void TableWindow::createTableView() {
     m_tblRows->horizontalHeader()->setStretchLastSection(false);
     m_tblRows->verticalHeader()->setDefaultSectionSize(m_tblRows->fontMetrics().height() + 6);
     m_tblRows->setAlternatingRowColors(true);
+    // The first column (the word, the n-gram) takes the room the others leave.
+    m_tblRows->viewport()->installEventFilter(this);
+    connect(m_tblRows->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (m_fitting)
+                    return;
+                if (section == 0)
+                    m_firstColumnWidth = size;
+                else
+                    fitFirstColumn();
+            });
     connect(m_tblRows, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         const int row = m_model->tableRowAt(index.row());
         if (row >= 0)
@@ -173,7 +185,8 @@ void TableWindow::createTableView() {
     });
     connect(m_tblRows->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                Q_EMIT currentRowChanged(current.isValid() ? m_model->tableRowAt(current.row()) : -1);
+                Q_EMIT currentRowChanged(current.isValid() ? m_model->tableRowAt(current.row())
+                                                           : -1);
             });
 }
 
@@ -264,21 +277,52 @@ std::optional<TableSaveChoice> TableWindow::askSaveFile() {
 }
 
 void TableWindow::setTable(Table table) {
+    setTable(ColumnTable::fromTable(std::move(table)));
+}
+
+void TableWindow::setTable(ColumnTable table) {
     m_model->setTable(std::move(table));
     m_tblRows->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
     // Column widths from the first rows only: a million rows are not measured.
     m_tblRows->resizeColumnsToContents();
+    fitFirstColumn();
     showRowCount();
-    if (!m_model->table().notes.empty()) {
-        QStringList notes;
-        for (const std::string& note : m_model->table().notes)
-            notes << toQt(note);
-        setStatusText(notes.join("  "));
+    if (const std::vector<std::string>& notes = m_model->columnTable().notes(); !notes.empty()) {
+        QStringList texts;
+        for (const std::string& note : notes)
+            texts << toQt(note);
+        setStatusText(texts.join("  "));
     }
 }
 
-const Table& TableWindow::table() const {
-    return m_model->table();
+Row TableWindow::rowCells(int tableRow) const {
+    return m_model->rowCells(tableRow);
+}
+
+std::size_t TableWindow::tableRowCount() const {
+    return m_model->tableRowCount();
+}
+
+void TableWindow::fitFirstColumn() {
+    QHeaderView* header = m_tblRows->horizontalHeader();
+    if (m_fitting || header->count() == 0)
+        return;
+    int others = 0;
+    for (int section = 1; section < header->count(); ++section)
+        if (!header->isSectionHidden(section))
+            others += header->sectionSize(section);
+    const int width = std::max(m_firstColumnWidth, m_tblRows->viewport()->width() - others);
+    if (width == header->sectionSize(0))
+        return;
+    m_fitting = true;
+    header->resizeSection(0, width);
+    m_fitting = false;
+}
+
+bool TableWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_tblRows->viewport() && event->type() == QEvent::Resize)
+        fitFirstColumn();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TableWindow::setOptionsPanel(QWidget* panel) {
@@ -293,6 +337,17 @@ void TableWindow::setDetailsPanel(QWidget* panel) {
 }
 
 void TableWindow::setRun(TableRun run) {
+    if (!run)
+        return setColumnRun({});
+    setColumnRun([run = std::move(run)](const TableProgress& progress) -> Result<ColumnTable> {
+        Result<Table> table = run(progress);
+        if (!table)
+            return table.failure();
+        return ColumnTable::fromTable(std::move(table.value()));
+    });
+}
+
+void TableWindow::setColumnRun(ColumnTableRun run) {
     m_run = std::move(run);
     m_runRow->setVisible(static_cast<bool>(m_run));
 }
@@ -324,7 +379,7 @@ bool TableWindow::start() {
         return false;
     setRunning(true);
     setStatusText(tr("Working..."));
-    Result<Table> result = m_run(
+    Result<ColumnTable> result = m_run(
         [this](std::int64_t done, std::int64_t total) { return reportProgress(done, total); });
     setRunning(false);
     if (!result) {
@@ -371,7 +426,7 @@ void TableWindow::setRunning(bool running) {
 
 void TableWindow::showRowCount() {
     const int shown = m_model->rowCount();
-    const auto total = static_cast<qsizetype>(m_model->table().rows.size());
+    const auto total = static_cast<qsizetype>(m_model->tableRowCount());
     m_lblRows->setText(shown == total ? tr("%1 rows").arg(total)
                                       : tr("%1 of %2 rows").arg(shown).arg(total));
 }
@@ -407,20 +462,22 @@ void TableWindow::copySelection() {
     for (const QModelIndex& index : m_tblRows->selectionModel()->selectedRows())
         viewRows.push_back(index.row());
     // Nothing selected: the rows shown.
-    const Table part =
-        viewRows.empty() ? m_model->shownTable() : m_model->tableOfViewRows(std::move(viewRows));
+    const std::vector<std::uint32_t> rows =
+        viewRows.empty() ? m_model->shownStoredRows()
+                         : m_model->storedRowsOfViewRows(std::move(viewRows));
     QtClipboard system;
     Clipboard& clipboard = m_clipboard != nullptr ? *m_clipboard : system;
-    clipboard.setUtf8Text(TableText(part, TableFormat::Tsv));
-    setStatusText(tr("%1 rows copied.").arg(part.rows.size()));
+    clipboard.setUtf8Text(ColumnRowsText(m_model->columnTable(), rows, TableFormat::Tsv));
+    setStatusText(tr("%1 rows copied.").arg(rows.size()));
 }
 
 Status TableWindow::printTo(Printer& printer) {
-    const Table shown = m_model->shownTable();
+    const std::string text =
+        ColumnRowsText(m_model->columnTable(), m_model->shownStoredRows(), TableFormat::Table);
     int lines = 60;
     if (auto* qt = dynamic_cast<QtPrinter*>(&printer))
         lines = qt->pageFor("Courier New").lines;
-    return printer.print(tableJob(shown, lines));
+    return printer.print(tableJob(text, lines));
 }
 
 void TableWindow::print() {
@@ -441,13 +498,15 @@ bool TableWindow::saveAs(const TableSaveChoice& choice) {
             return false;
         placement = Placement::Replace;
     }
-    const Table shown = m_model->shownTable();
-    if (const Status saved = WriteTableFile(shown, choice.format, choice.path, placement); !saved) {
+    const std::vector<std::uint32_t> shown = m_model->shownStoredRows();
+    if (const Status saved = WriteColumnRowsFile(m_model->columnTable(), shown, choice.format,
+                                                 choice.path, placement);
+        !saved) {
         m_prompter.tell(saved.error());
         return false;
     }
     setStatusText(tr("%1 rows saved to %2.")
-                      .arg(shown.rows.size())
+                      .arg(shown.size())
                       .arg(QFileInfo(pathToQt(choice.path)).fileName()));
     return true;
 }

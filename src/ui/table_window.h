@@ -7,7 +7,7 @@
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/result.h"
-#include "export/table.h"
+#include "export/column_table.h"
 #include "viewer/extracts.h"
 
 #include <QDialog>
@@ -33,6 +33,8 @@ class TableModel;
 using TableProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 // The opener's run: reads its options panel and builds the table.
 using TableRun = std::function<Result<Table>(const TableProgress& progress)>;
+// A run that fills the column store itself (a long table never stands as rows of cells).
+using ColumnTableRun = std::function<Result<ColumnTable>(const TableProgress& progress)>;
 
 // A file name and the format chosen for it.
 struct TableSaveChoice {
@@ -55,7 +57,10 @@ public:
     void setClipboard(Clipboard* clipboard) { m_clipboard = clipboard; } // tests
 
     void setTable(Table table);
-    const Table& table() const; // rows in the shown order (after a sort)
+    void setTable(ColumnTable table);
+    // A table row's cells (table rows count in the shown order, after a sort) and their number.
+    Row rowCells(int tableRow) const;
+    std::size_t tableRowCount() const;
     TableModel& model() { return *m_model; }
     QTableView* view() const { return m_tblRows; }
 
@@ -65,6 +70,7 @@ public:
     void setDetailsPanel(QWidget* panel);
     // With a run, Start is shown; it runs the opener's callable and shows its table.
     void setRun(TableRun run);
+    void setColumnRun(ColumnTableRun run);
     // The lexmora-cli line that repeats the table (UTF-8); empty hides the button.
     void setCommandLine(std::string line);
     void setCommandLineSource(std::function<std::string()> source);
@@ -85,13 +91,13 @@ public:
     void copyCommandLine();
     void showHelp();
 
-    // Table rows (indexes into table().rows) selected in the view, in shown order.
+    // Table rows selected in the view, in shown order.
     std::vector<int> selectedTableRows() const;
     // Selects and shows a table row; false when it is filtered out.
     bool selectTableRow(int tableRow);
 
 Q_SIGNALS:
-    // A double-click (or Enter) on a row; `tableRow` indexes table().rows.
+    // A double-click (or Enter) on a row; `tableRow` is a table row (see rowCells).
     void rowActivated(int tableRow);
     // The current row changed (-1: none).
     void currentRowChanged(int tableRow);
@@ -100,6 +106,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -111,6 +118,7 @@ private:
     bool reportProgress(std::int64_t done, std::int64_t total);
     void setRunning(bool running);
     void showRowCount();
+    void fitFirstColumn();
     std::optional<TableSaveChoice> askSaveFile();
 
     ProgramState& m_state;
@@ -118,7 +126,9 @@ private:
     Dialogs m_dialogs;
     Clipboard* m_clipboard = nullptr;
     TableModel* m_model;
-    TableRun m_run;
+    ColumnTableRun m_run;
+    int m_firstColumnWidth = 0; // the first column's own width, before it takes the spare room
+    bool m_fitting = false;
     std::function<std::string()> m_commandLine;
     std::string m_helpTopic;
     bool m_running = false;

@@ -5,6 +5,7 @@
 #include "search/result_files.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 namespace lexmora {
@@ -65,20 +66,11 @@ private:
     std::unordered_map<std::int32_t, std::string> m_names;
 };
 
-// Puts `text` in cell `i` of the row, into the room of the string already there: the rows of
-// an export are built in one Row, without an allocation per cell.
-void setText(Row& row, std::size_t i, std::string_view text) {
-    if (auto* held = std::get_if<std::string>(&row[i]))
-        held->assign(text.data(), text.size());
-    else
-        row[i] = std::string(text);
-}
-
 struct LineCutter {
     std::size_t leftWidth;
     std::size_t nodeWords;
 
-    void cut(std::string_view text, Row& row, std::size_t at) const {
+    void cut(std::string_view text, CellView* cells) const {
         const std::size_t column = kHitNumberWidth + leftWidth;
         const std::string_view left =
             text.size() > kHitNumberWidth ? text.substr(kHitNumberWidth, leftWidth) : "";
@@ -94,13 +86,14 @@ struct LineCutter {
             }
             end = std::min(rest.find(' ', end), rest.size());
         }
-        setText(row, at, trimBlanks(left));
-        setText(row, at + 1, rest.substr(0, end));
-        setText(row, at + 2, trimBlanks(rest.substr(end)));
+        cells[0] = trimBlanks(left);
+        cells[1] = rest.substr(0, end);
+        cells[2] = trimBlanks(rest.substr(end));
     }
 };
 
-// Builds each shown line's row and hands it on until `take` returns false.
+// Builds each shown line's row, its text cells views into the record and the viewer, and hands
+// it on until `take` returns false.
 template <typename Take> bool visitRows(ResultViewer& viewer, Take&& take) {
     const bool sorted = viewer.sorted();
     const std::int64_t first = viewer.hasHeader() ? 2 : 1;
@@ -108,29 +101,29 @@ template <typename Take> bool visitRows(ResultViewer& viewer, Take&& take) {
     const LineCutter cutter{static_cast<std::size_t>(std::max(viewer.LeftContextWidth(), 0)),
                             keywordWords(viewer.ViewKeyword())};
     bool whole = true;
-    Row row(7);
+    std::array<CellView, 7> row;
     viewer.VisitRecords(
         first, viewer.IndexCount(), [&](std::int64_t position, std::string_view record) {
-            row.resize(7);
             const std::uint32_t number = viewer.recordAt(position);
             row[0] = std::int64_t{number} - (viewer.hasHeader() ? 1 : 0);
             if (record == kDamagedRecordText) {
-                setText(row, 1, "");
-                setText(row, 2, "");
-                setText(row, 3, record);
-                setText(row, 4, "");
+                row[1] = std::string_view();
+                row[2] = std::string_view();
+                row[3] = record;
+                row[4] = std::string_view();
             } else {
                 const DumpRecordFields fields = SplitDumpRecord(record, viewer.RecordLength());
-                setText(row, 1, files.nameOf(fields));
-                cutter.cut(viewer.kwicText(record), row, 2);
+                row[1] = files.nameOf(fields);
+                cutter.cut(viewer.kwicText(record), &row[2]);
             }
-            setText(row, 5, viewer.ViewKeyword());
+            row[5] = std::string_view(viewer.ViewKeyword());
             const auto keyIndex = static_cast<std::size_t>(position - 2);
-            if (sorted && keyIndex < viewer.SortKeys().size())
-                setText(row, 6, viewer.firstLevelText(viewer.SortKeys()[keyIndex]));
-            else
-                row.resize(6);
-            whole = take(position - first + 1, row);
+            std::size_t cells = 6;
+            if (sorted && keyIndex < viewer.SortKeys().size()) {
+                row[6] = viewer.firstLevelText(viewer.SortKeys()[keyIndex]);
+                cells = 7;
+            }
+            whole = take(position - first + 1, RowView(row.data(), cells));
             return whole;
         });
     return whole;
@@ -150,9 +143,9 @@ std::vector<Column> KwicExportColumns(const ResultViewer& viewer) {
 Status ExportKwicLines(ResultViewer& viewer, TableWriter& writer, const ExportProgress& progress,
                        const std::string& targetName) {
     const std::int64_t total = viewer.IndexCount() - (viewer.hasHeader() ? 1 : 0);
-    return StreamRows(
+    return StreamRowViews(
         writer, KwicExportColumns(viewer), total,
-        [&](const RowTake& take) {
+        [&](const RowViewTake& take) {
             visitRows(viewer, take);
             return Status::success();
         },
@@ -163,8 +156,8 @@ Table KwicLinesTable(ResultViewer& viewer) {
     Table table;
     table.columns = KwicExportColumns(viewer);
     table.rows.reserve(static_cast<std::size_t>(std::max<std::int64_t>(viewer.IndexCount(), 0)));
-    visitRows(viewer, [&](std::int64_t, const Row& row) {
-        table.rows.push_back(row);
+    visitRows(viewer, [&](std::int64_t, RowView row) {
+        table.rows.push_back(RowOfViews(row));
         return true;
     });
     return table;

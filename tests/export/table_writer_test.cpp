@@ -112,6 +112,88 @@ TEST(TableWriter, EveryByteIsWrittenRightWhereverItStandsInALongField) {
             }
 }
 
+// The bytes of each field and line, written one after another, as the writer must give them.
+std::string expectedText(const Table& table, TableFormat format) {
+    const std::string separator = format == TableFormat::Csv ? "," : "\t";
+    const std::string end = format == TableFormat::Csv ? "\r\n" : "\n";
+    std::string out;
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        out += (i ? separator : "") + expectedField(table.columns[i].name, format);
+    out += end;
+    for (const Row& row : table.rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            out += i ? separator : "";
+            if (const auto* text = std::get_if<std::string>(&row[i]))
+                out += expectedField(*text, format);
+            else
+                out += CellText(row[i], table.columns[i]);
+        }
+        out += end;
+    }
+    return out;
+}
+
+TEST(TableWriter, LongOutputsAndFieldsLargerThanTheBufferAreWrittenWhole) {
+    // Many rows of fields that quote, escape and widen (é, €, ", comma, CR, LF, tab), so the
+    // writer's blocks end in the middle of rows; then one field of several megabytes.
+    Table table;
+    table.columns = {{"n", ColumnKind::Integer}, {"left"}, {"node"}, {"right"}};
+    const std::string pieces[] = {"plain words here",
+                                  "caf\xE9 \x80 cr\xE8me",
+                                  "say \"hi\"",
+                                  "a, b",
+                                  "line\r\nbreak",
+                                  "tab\there",
+                                  "",
+                                  "\xFF\xE0\x9C"};
+    for (int i = 0; i < 15000; ++i)
+        table.rows.push_back({std::int64_t{i}, pieces[i % 8] + std::string(i % 37, 'x'),
+                              pieces[(i / 8) % 8], pieces[(i * 5) % 8] + pieces[(i * 3) % 8]});
+    std::string huge;
+    for (int i = 0; i < 100000; ++i)
+        huge += pieces[i % 8];
+    table.rows.push_back({std::int64_t{-1}, huge, std::string("end"), huge});
+    for (const TableFormat format : {TableFormat::Csv, TableFormat::Tsv}) {
+        const std::string text = TableText(table, format);
+        const std::string expected = expectedText(table, format);
+        ASSERT_EQ(text.size(), expected.size()) << TableFormatName(format);
+        EXPECT_TRUE(text == expected) << TableFormatName(format);
+    }
+}
+
+TEST(TableWriter, RowsOfViewsAreWrittenAsTheRowsThemselves) {
+    const Table table = sampleTable();
+    for (const TableFormat format :
+         {TableFormat::Table, TableFormat::Tsv, TableFormat::Csv, TableFormat::Json}) {
+        std::string text;
+        auto writer = MakeTextTableWriter(format, [&text](std::string_view bytes) {
+            text.append(bytes);
+            return true;
+        });
+        ASSERT_TRUE(writer->begin(table.columns));
+        for (const Row& row : table.rows) {
+            std::vector<CellView> cells;
+            for (const Cell& cell : row) {
+                if (const auto* t = std::get_if<std::string>(&cell))
+                    cells.emplace_back(std::string_view(*t));
+                else if (const auto* whole = std::get_if<std::int64_t>(&cell))
+                    cells.emplace_back(*whole);
+                else if (const auto* real = std::get_if<double>(&cell))
+                    cells.emplace_back(*real);
+                else
+                    cells.emplace_back();
+            }
+            cells.pop_back(); // a short row: the missing cell is nothing
+            ASSERT_TRUE(writer->addView(cells));
+        }
+        ASSERT_TRUE(writer->finish());
+        Table shortened = table;
+        for (Row& row : shortened.rows)
+            row.back() = Cell{};
+        EXPECT_EQ(text, TableText(shortened, format)) << TableFormatName(format);
+    }
+}
+
 TEST(TableWriter, ThePeoplesTableAlignsTextLeftAndNumbersRight) {
     Table table;
     table.columns = {{"ngram"}, {"freq", ColumnKind::Integer}, {"T", ColumnKind::Real, 6}};

@@ -71,7 +71,7 @@ private Q_SLOTS:
         window->findChild<QComboBox*>("cboLevel")->setCurrentText("none");
         QVERIFY(window->start());
         QVERIFY(prompter.shown.empty());
-        const Table& table = window->table();
+        const Table table = window->model().sortedTable();
         QVERIFY(!table.rows.empty());
         QCOMPARE(table.rows.front().front(), Cell(std::string("cat"))); // 8 of 30 against 1 of 1000
         const QModelIndex first = window->model().index(0, 0);

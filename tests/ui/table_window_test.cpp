@@ -249,7 +249,7 @@ private Q_SLOTS:
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(activated.count(), 1);
         QCOMPARE(activated.front().front().toInt(), 2);
-        QCOMPARE(window.table().rows[2].front(), Cell(std::string("ant")));
+        QCOMPARE(window.rowCells(2).front(), Cell(std::string("ant")));
     }
 
     // A run given by the opener fills the table; its progress reaches the bar, Stop ends it
@@ -272,12 +272,58 @@ private Q_SLOTS:
         auto* start = window.findChild<QPushButton*>("cmdStart");
         QVERIFY(start != nullptr);
         start->click();
-        QCOMPARE(window.table().rows.size(), std::size_t{4});
+        QCOMPARE(window.tableRowCount(), std::size_t{4});
         window.stop(); // asked before the run: a fresh run starts without it
         QVERIFY(window.start());
         QVERIFY(!window.start());
         QCOMPARE(prompter.shown.size(), std::size_t{1});
         QCOMPARE(prompter.shown.front().text, std::string("no words"));
+    }
+
+    // A sort with a filter on shows the kept rows in the new order; table rows then count in
+    // that order, and clearing the filter shows every row in it.
+    void aSortUnderAFilterKeepsTheFilteredRowsInTheNewOrder() {
+        ProgramState state;
+        ScriptedPrompter prompter({});
+        ui::TableWindow window(state, prompter);
+        window.setTable(sampleTable());
+        QTableView* view = window.findChild<QTableView*>("tblRows");
+        window.findText("a");
+        QCOMPARE(column(view, 0), QStringList({"cat", "ant"}));
+        window.model().sort(1, Qt::DescendingOrder);
+        QCOMPARE(column(view, 0), QStringList({"ant", "cat"}));
+        QCOMPARE(window.model().tableRowAt(1), 1);
+        QCOMPARE(window.rowCells(1).front(), Cell(std::string("cat")));
+        window.findText("");
+        QCOMPARE(column(view, 1), QStringList({"100", "10", "9", "9"}));
+        QCOMPARE(column(view, 0).mid(2), QStringList({QString::fromUtf8("été"), "bee, \"queen\""}));
+    }
+
+    // The first column takes the room the others leave, and follows the window's width; it
+    // never gets narrower than its text.
+    void theFirstColumnTakesTheSpareWidth() {
+        ProgramState state;
+        ScriptedPrompter prompter({});
+        ui::TableWindow window(state, prompter);
+        window.setTable(sampleTable());
+        window.resize(900, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTableView* view = window.view();
+        QHeaderView* header = view->horizontalHeader();
+        auto sectionsWidth = [header] {
+            return header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2);
+        };
+        QCOMPARE(sectionsWidth(), view->viewport()->width());
+        const int before = header->sectionSize(0);
+        window.resize(1200, 400);
+        QApplication::processEvents();
+        QCOMPARE(sectionsWidth(), view->viewport()->width());
+        QVERIFY(header->sectionSize(0) > before);
+        window.resize(120, 400); // as narrow as it goes: the text keeps its own width
+        QApplication::processEvents();
+        const QAbstractItemView* items = view; // its size hint is public there
+        QVERIFY(header->sectionSize(0) >= items->sizeHintForColumn(0));
     }
 
     void everyControlHasItsNames() {
