@@ -64,19 +64,17 @@ Result<CorpusCounts> CountFromWordList(const std::string& listPath, const Vocabu
     Result<CountFile> list = LoadCountFile(listPath);
     if (!list)
         return Failure(analysis::msg::WordListUnreadable(listPath, list.error().text), list.code());
-    Result<std::vector<std::string>> words = ReadAllWords(*list);
-    if (!words)
-        return Failure(analysis::msg::WordListUnreadable(listPath, words.error().text),
-                       words.code());
     CorpusCounts counts;
     counts.tokens = list->tokenCount;
     counts.freq.assign(vocabulary.size(), 0);
     std::string folded;
-    for (std::size_t i = 0; i < words->size() && i < list->types.size(); ++i) {
-        fold((*words)[i], folded);
+    Status read = ForEachWord(*list, [&](std::size_t i, std::string_view word) {
+        fold(word, folded);
         if (const auto id = vocabulary.find(folded))
             counts.freq[*id] += list->types[i].count;
-    }
+    });
+    if (!read)
+        return Failure(analysis::msg::WordListUnreadable(listPath, read.error().text), read.code());
     return counts;
 }
 

@@ -2,6 +2,7 @@
 
 #include "analysis/hit_finder.h"
 #include "analysis/messages.h"
+#include "analysis/source_bytes.h"
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
 #include "core/file_io.h"
@@ -21,10 +22,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace lexmora {
 
@@ -237,70 +235,16 @@ private:
 
 } // namespace
 
-namespace {
-
-// The text of a source's bytes: the bytes themselves, or their conversion into `converted`;
-// `kind` tells which, as the positions file names them.
-std::string_view sourceTextIn(std::string_view all, std::string& converted,
-                              SourceTextKind* kind = nullptr) {
-    SourceTextKind ignored;
-    SourceTextKind& out = kind ? *kind : ignored;
-    out = SourceTextKind::Unknown;
-    if (all.size() >= 2 &&
-        ((all[0] == '\xFF' && all[1] == '\xFE') || (all[0] == '\xFE' && all[1] == '\xFF')))
-        return converted = utf16ToCp1252(all.substr(2), all[0] == '\xFE');
-    const std::string_view first = all.substr(0, kDetectBlock);
-    if (allAscii(first) ||
-        DetectConversion(first, all.size() > first.size()) != SourceConversion::Utf8) {
-        out = SourceTextKind::Raw;
-        return all;
-    }
-    out = SourceTextKind::Utf8;
-    return converted = utf8ToCp1252(all.substr(all.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
-}
-
-// Reads a whole file into the room of `room`, kept from file to file at its largest: fresh
-// pages, or zeroed ones, for every file cost more than reading it on a busy machine. Nothing
-// when the file cannot be read.
-std::optional<std::string_view> readWholeFile(const std::string& path, std::string& room,
-                                              SourceStamp* stamp = nullptr) {
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    if (stamp != nullptr)
-        *stamp = {static_cast<std::uint64_t>(info.st_size),
-                  static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                      info.st_mtim.tv_nsec,
-                  SourceTextKind::Unknown};
-    const auto size = static_cast<std::size_t>(info.st_size);
-    if (room.size() < size)
-        room.resize(size);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got =
-            ::pread(fd.get(), room.data() + done, size - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return std::string_view(room.data(), done); // a file cut short while read: what it holds
-}
-
-} // namespace
-
 std::string SourceTextOf(std::string bytes) {
     std::string converted;
-    const std::string_view text = sourceTextIn(bytes, converted);
+    const std::string_view text = SourceTextIn(bytes, converted);
     return text.data() == bytes.data() ? std::move(bytes) : std::move(converted);
 }
 
 // Room the walk keeps from file to file, so that a corpus of many files is not a run of
 // allocations as large as each file.
 struct CutBuffers {
-    std::string file;      // a source's bytes
+    SourceBytes file;      // a source's bytes
     std::string converted; // and its text, when converted
     std::string block;
     std::vector<Join> joins;
@@ -661,7 +605,8 @@ bool keywordStandsAt(std::string_view source, std::size_t at, std::string_view f
 // own offsets place the hits; a record's text is looked for only where one does not hold.
 std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_view source,
                      bool positions) {
-    HitFinder finder(walk.state, group.codeIndex, source);
+    // Made at the first hit not placed by its position: making it reads the whole text.
+    std::optional<HitFinder> finder;
     const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
     walk.found.clear();
     std::size_t notFound = 0;
@@ -680,11 +625,13 @@ std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_vi
         }
         // The whole fragment is found in all but changed or oddly coded sources: the others
         // are made only when it is not.
-        auto at = finder.find({FirstRecordFragment(text, column, fromKeyword)}, false);
+        if (!finder)
+            finder.emplace(walk.state, group.codeIndex, source);
+        auto at = finder->find({FirstRecordFragment(text, column, fromKeyword)}, false);
         if (!at && !fromKeyword.empty() && fromKeyword.front() != ' ')
-            at = finder.find({keywordFragment(fromKeyword)}, false);
+            at = finder->find({keywordFragment(fromKeyword)}, false);
         if (!at)
-            at = finder.find(RecordFragments(text, column, fromKeyword));
+            at = finder->find(RecordFragments(text, column, fromKeyword));
         if (!at) {
             ++notFound;
             continue;
@@ -774,10 +721,13 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
         const std::string path = diskPathOf(group.logPath);
         summary.sourceFiles.push_back(path);
         SourceStamp stamp;
-        const std::optional<std::string_view> bytes = readWholeFile(path, buffers.file, &stamp);
+        // Hits placed by their positions need only the text around them.
+        const std::size_t places =
+            walk.cut == WalkCut::Windows && walk.positions ? group.hits.size() : 0;
+        const std::optional<std::string_view> bytes = buffers.file.read(path, places, stamp);
         const bool read = bytes.has_value();
         const std::string_view source =
-            read ? sourceTextIn(*bytes, buffers.converted, &stamp.kind) : "";
+            read ? SourceTextIn(*bytes, buffers.converted, &stamp.kind) : "";
         const std::size_t notFound =
             read ? findHits(walk, group, source, positionsHold(walk, group, stamp))
                  : group.hits.size();

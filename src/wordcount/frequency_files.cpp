@@ -259,32 +259,50 @@ std::string ReadWordAt(const CountFile& file, std::int32_t position) {
     return std::string(cr == std::string_view::npos ? read : read.substr(0, cr));
 }
 
-Result<std::vector<std::string>> ReadAllWords(const CountFile& file) {
-    std::vector<std::string> words;
-    words.reserve(file.types.size());
+Status ForEachWord(const CountFile& file,
+                   const std::function<void(std::size_t, std::string_view)>& take) {
     struct stat st {};
     if (::fstat(file.list.get(), &st) != 0)
         return wordcount::msg::InvalidFile(FileNameOf(file.listPath));
     std::string block(1 << 16, '\0');
     std::uint64_t offset = kCountHeaderLength + 2;
     const auto size = static_cast<std::uint64_t>(st.st_size);
-    std::string word;
-    while (offset < size && words.size() < file.types.size()) {
+    std::string word; // a word cut by the block's end
+    std::size_t index = 0;
+    while (offset < size && index < file.types.size()) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - offset));
         if (!preadAll(file.list.get(), block.data(), want, offset))
             return wordcount::msg::InvalidFile(FileNameOf(file.listPath));
-        for (std::size_t i = 0; i < want && words.size() < file.types.size(); ++i) {
-            const char c = block[i];
-            if (c == '\n') {
-                words.push_back(word);
-                word.clear();
-            } else if (c != '\r') {
-                word += c;
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < want && index < file.types.size(); ++i) {
+            if (block[i] != '\n')
+                continue;
+            std::string_view piece(block.data() + from, i - from);
+            if (!word.empty()) {
+                word.append(piece);
+                piece = word;
             }
+            if (!piece.empty() && piece.back() == '\r')
+                piece.remove_suffix(1);
+            take(index++, piece);
+            word.clear();
+            from = i + 1;
         }
+        if (index < file.types.size())
+            word.append(block.data() + from, want - from);
         offset += want;
     }
+    return {};
+}
+
+Result<std::vector<std::string>> ReadAllWords(const CountFile& file) {
+    std::vector<std::string> words;
+    words.reserve(file.types.size());
+    Status read =
+        ForEachWord(file, [&](std::size_t, std::string_view word) { words.emplace_back(word); });
+    if (!read)
+        return read.failure();
     words.resize(file.types.size());
     return words;
 }

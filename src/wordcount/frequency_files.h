@@ -76,6 +76,10 @@ Result<CountFile> LoadCountFile(const std::string& listPath);
 std::string ReadWordAt(const CountFile& file, std::int32_t position);
 // Every word of the list in word-list order, whole.
 Result<std::vector<std::string>> ReadAllWords(const CountFile& file);
+// Each word of the list in turn with its index in word-list order, the words read in blocks
+// (the view holds for the call only).
+Status ForEachWord(const CountFile& file,
+                   const std::function<void(std::size_t, std::string_view)>& take);
 
 // The norm chosen for a list by its average number of tokens per file (1 per 100 .. 5 per 1M).
 int DefaultNormFor(std::int64_t tokens, std::int64_t files);
