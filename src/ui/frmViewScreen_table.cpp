@@ -97,8 +97,17 @@ void frmViewScreen::showRecords(ResultViewer* viewer) {
 }
 
 void frmViewScreen::showTablePage(std::int64_t top) {
-    if (m_tblKwic != nullptr && m_tblKwic->isVisibleTo(this) && !m_tableMoving)
+    if (m_tblKwic == nullptr || !m_tblKwic->isVisibleTo(this))
+        return;
+    if (!m_tableMoving)
         m_tblKwic->showPage(top);
+    // The records counted are the table's rows in view, not the hidden page's.
+    const std::int64_t first = m_tblKwic->topPosition();
+    if (first >= 0)
+        m_lblRecordNum->setText(QString(" %1 to %2 of %3")
+                                    .arg(first)
+                                    .arg(m_tblKwic->bottomPosition())
+                                    .arg(m_indexCount));
 }
 
 void frmViewScreen::syncTableSelection() {

@@ -1,13 +1,12 @@
 #include "ui/kwic_table_view.h"
 
-#include "ui/kwic_highlight.h"
-
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -66,11 +65,10 @@ public:
             cell.palette.color(selected ? QPalette::Highlight : QPalette::Base);
         const QColor plain =
             cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
-        // The keyword stands out as in the line list, but not on a selected row's highlight.
+        // The keyword has a column of its own: bold is enough, and red stays the first key's.
         const bool keyword = column == KwicTableModel::Keyword && !row->damaged;
-        const QColor base = keyword && !selected ? KeywordColour(cell.palette) : plain;
         const QVector<Piece> pieces =
-            piecesOf(text, row->spans[column - KwicTableModel::Left], keyword, base, background);
+            piecesOf(text, row->spans[column - KwicTableModel::Left], keyword, plain, background);
         drawPieces(painter, cell, pieces, column == KwicTableModel::Left);
     }
 
@@ -266,6 +264,20 @@ void KwicTableView::scrollContentsBy(int dx, int dy) {
     if (dy != 0 && !m_syncing)
         if (const std::int64_t top = topPosition(); top >= 0)
             Q_EMIT topMoved(top);
+}
+
+void KwicTableView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    // More or fewer rows in view: the page and the record count follow.
+    if (const std::int64_t top = topPosition(); top >= 0 && !m_syncing)
+        Q_EMIT topMoved(top);
+}
+
+std::int64_t KwicTableView::bottomPosition() const {
+    const int last = rowAt(viewport()->height() - 1);
+    if (last >= 0)
+        return KwicTableModel::positionOfRow(last);
+    return m_model->rowCount() > 0 ? KwicTableModel::positionOfRow(m_model->rowCount() - 1) : -1;
 }
 
 void KwicTableView::keyPressEvent(QKeyEvent* event) {

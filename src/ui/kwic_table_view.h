@@ -37,8 +37,9 @@ public:
     void syncSelection();
     // The display position of the current row; nothing (-1) when there is none.
     std::int64_t currentPosition() const;
-    // The first display position in view.
+    // The first and the last display position in view (-1: none).
     std::int64_t topPosition() const;
+    std::int64_t bottomPosition() const;
     // The text size of the lines: rows stay one line high.
     void setLinesFont(const QFont& font);
 
@@ -54,6 +55,7 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // The line index a command names for a display position: relative to the page shown.
