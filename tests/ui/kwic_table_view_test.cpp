@@ -24,9 +24,10 @@ using namespace lexmora;
 
 namespace {
 
-class NoClipboard : public Clipboard {
+class KeptClipboard : public Clipboard {
 public:
-    void setText(const std::string&) override {}
+    void setText(const std::string& text) override { this->text = text; }
+    std::string text;
 };
 class NoPrinter : public Printer {
 public:
@@ -112,7 +113,7 @@ struct Viewing {
     ScriptedPrompter prompter{{Answer::Yes, Answer::Yes, Answer::Yes}};
     ui::frmViewScreen screen{state, prompter};
     ui::QtViewerScreen adapter{screen, state, &prompter};
-    NoClipboard clipboard;
+    KeptClipboard clipboard;
     NoPrinter printer;
     NoFiles files;
     ViewerPorts ports{adapter, prompter, clipboard, printer, files};
@@ -268,6 +269,26 @@ private Q_SLOTS:
         // Cleared in either, cleared in both.
         v.screen.ClearSelection();
         QVERIFY(!v.table().selectionModel()->hasSelection());
+
+        // Rows chosen in the table with Ctrl are the lines Ctrl+C copies.
+        const auto click = [&](int row, Qt::KeyboardModifiers keys) {
+            const QRect place = v.table().visualRect(v.table().model()->index(row, 2));
+            QTest::mouseClick(v.table().viewport(), Qt::LeftButton, keys, place.center());
+        };
+        click(0, {});
+        click(2, Qt::ControlModifier);
+        QCOMPARE(v.screen.selection().keys(), (std::set<std::int64_t>{2, 4}));
+        QTest::keyClick(&v.table(), Qt::Key_C, Qt::ControlModifier);
+        v.run();
+        QVERIFY(v.clipboard.text.find("voici le chat noir qui dort ici") != std::string::npos);
+        QVERIFY(v.clipboard.text.find("le petit chat noir et blanc") != std::string::npos);
+        QVERIFY(v.clipboard.text.find("un grand") == std::string::npos);
+
+        // Every second line: the table has the lines the viewer keeps.
+        v.viewer->Reindex(2);
+        v.adapter.drawPage(*v.viewer, v.state);
+        QCOMPARE(v.table().model()->rowCount(), 1);
+        QCOMPARE(v.cell(0, 2), QString("un grand"));
     }
 
     void toggleIsRemembered() {
