@@ -1,17 +1,21 @@
 // The desktop viewer's benchmark: a result file opened on the KWIC screen and its first page
 // painted, the page redrawn at positions all over the file through the vertical bar, and a sort
-// run as the user runs it (the sort dialog answered, the busy pointer, the page repainted).
-// Prints seconds and the peak memory; run through desktop.sh under xvfb-run.
+// run as the user runs it (the sort dialog answered, the busy pointer, the page repainted); or
+// the table view: opened to its first page painted, then paged down and moved all over the file,
+// each page painted at once. Prints seconds (wall and CPU) and the peak memory; run through
+// desktop.sh under xvfb-run.
 //
-//   viewer_desktop_bench FILE.dmp open|sort
+//   viewer_desktop_bench FILE.dmp open|sort|table
 #include "ui/frmContext.h"
 #include "ui/frmViewScreen.h"
+#include "ui/kwic_table_view.h"
 #include "ui/qt_clipboard.h"
 #include "ui/qt_printer.h"
 #include "ui/viewer_dialogs_qt.h"
 #include "ui/viewer_screen_qt.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,6 +23,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <sys/resource.h>
 
 using namespace lexmora;
@@ -29,6 +34,12 @@ using Clock = std::chrono::steady_clock;
 
 double since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 long peakMegabytes() {
@@ -70,9 +81,13 @@ int main(int argc, char** argv) {
     NoFiles files;
     ViewerPorts ports{adapter, prompter, clipboard, printer, files};
     ViewingPass pass;
+    const bool table = what == "table";
+    screen.setTableView(table);
     screen.prepareForViewing(22);
+    screen.resize(1280, 860);
 
     const auto start = Clock::now();
+    const double cpuStart = cpuSeconds();
     auto viewer = ResultViewer::open(path, prompter);
     if (!viewer)
         return 1;
@@ -81,6 +96,46 @@ int main(int argc, char** argv) {
     screen.repaint();
     QCoreApplication::processEvents();
     const double firstPage = since(start);
+    const double firstPageCpu = cpuSeconds() - cpuStart;
+    if (table) {
+        ui::KwicTableView& view = *screen.table();
+        std::printf("table view open + first page painted: %.3f s wall, %.3f s CPU  records: %lld"
+                    "  rows in view: %d\n",
+                    firstPage, firstPageCpu, static_cast<long long>(viewer->RecordTotal()),
+                    view.rowAt(view.viewport()->height() - 1) - view.rowAt(0) + 1);
+        // Page Down 200 times from the top, each page painted before the next key.
+        const auto pageDown = [&] {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+            QApplication::sendEvent(&view, &key);
+            view.viewport()->repaint();
+        };
+        double slowest = 0;
+        auto phase = Clock::now();
+        double cpu = cpuSeconds();
+        for (int i = 0; i < 200; ++i) {
+            const auto one = Clock::now();
+            pageDown();
+            slowest = std::max(slowest, since(one));
+        }
+        std::printf("page down: %.2f ms per page wall, %.2f ms CPU, slowest %.2f ms\n",
+                    since(phase) * 1000 / 200, (cpuSeconds() - cpu) * 1000 / 200, slowest * 1000);
+        // The scroll bar moved to 200 places all over the file (rows not read before).
+        QScrollBar* bar = view.verticalScrollBar();
+        slowest = 0;
+        phase = Clock::now();
+        cpu = cpuSeconds();
+        for (int i = 0; i < 200; ++i) {
+            const auto one = Clock::now();
+            bar->setValue(static_cast<int>((static_cast<long long>(i) * 7919 * 131) %
+                                           std::max(bar->maximum(), 1)));
+            view.viewport()->repaint();
+            slowest = std::max(slowest, since(one));
+        }
+        std::printf("scroll anywhere: %.2f ms per page wall, %.2f ms CPU, slowest %.2f ms\n",
+                    since(phase) * 1000 / 200, (cpuSeconds() - cpu) * 1000 / 200, slowest * 1000);
+        std::printf("peak RSS: %ld MB\n", peakMegabytes());
+        return 0;
+    }
     if (what == "open") {
         // The bar moved to 200 places over the whole file, each page painted at once.
         auto* bar = screen.findChild<QScrollBar*>("vscVertical");

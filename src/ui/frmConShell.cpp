@@ -238,6 +238,7 @@ QWidget* frmConShell::buildIcons() {
         auto* button = new QToolButton(bar);
         button->setObjectName(icon.name);
         button->setToolTip(icon.tip);
+        button->setAccessibleName(QString(icon.tip).trimmed()); // a picture alone says nothing
         // Some styles have only a small picture for an icon: it is scaled to the bar's size.
         const QPixmap picture = style()->standardIcon(icon.pixmap).pixmap(32, 32);
         button->setIcon(picture.width() >= 32 ? picture

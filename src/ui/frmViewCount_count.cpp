@@ -62,6 +62,7 @@ QWidget* frmViewCount::createCountPage() {
     txtExtension->setObjectName("txtExtension");
     txtExtension->setReadOnly(true);
     txtExtension->setFixedWidth(48);
+    txtExtension->setAccessibleName("Extension of the word list");
     m_lblWordNumber = label(page, "lblWordNumber", "0");
     m_lblFileName = label(page, "lblFileName", "");
     m_lblFileCount = label(page, "lblFileCount", "0");
@@ -111,7 +112,9 @@ void frmViewCount::layOutCountPage(QWidget* page, QWidget* txtExtension) {
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(m_lblSelection);
-    layout->addWidget(label(page, "lblName", "Name of the word list:"));
+    QLabel* nameCaption = label(page, "lblName", "Name of the word list:");
+    nameCaption->setBuddy(m_txtUserInput); // a screen reader names the box by it
+    layout->addWidget(nameCaption);
     layout->addLayout(name);
     layout->addWidget(m_lblSaveTo);
     layout->addSpacing(8);

@@ -49,6 +49,7 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
 QListWidget* column(QWidget* parent, int i, const QFont& font) {
     auto* list = new QListWidget(parent);
     list->setObjectName(kColumnNames[i]);
+    list->setAccessibleName(kColumnHeads[i]); // the heading above it, for a screen reader
     list->setFont(font);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

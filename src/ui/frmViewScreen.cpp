@@ -67,6 +67,7 @@ QString number(std::int64_t n) {
 KwicLineList::KwicLineList(ProgramState& state, QWidget* parent)
     : QWidget(parent), m_state(state), m_delimiters(ColumnDelimiters(state.SymbolChars)) {
     setObjectName("lstText");
+    setAccessibleName(tr("KWIC lines"));
     setFont(screenFont());
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
@@ -226,6 +227,7 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
     m_vscVertical->hide();
     auto* page = new QHBoxLayout;
     page->addWidget(m_lstText, 1);
+    buildTableView(page);
     page->addWidget(m_vscVertical);
     layout->addLayout(page, 1); // a larger window is more lines, not more blank space
     m_hscHorizontal = new QScrollBar(Qt::Horizontal, this);
@@ -344,8 +346,8 @@ QWidget* frmViewScreen::buildButtons() {
             // one.
             if (step)
                 m_state.ViewerCommands.post(FileStepFlag{*step});
-            else if (m_lstText->currentRow() >= 0 || !m_selection.empty())
-                m_state.ViewerCommands.post(DeleteFlag{std::max(m_lstText->currentRow(), 0)});
+            else if (hasCurrentLine() || !m_selection.empty())
+                m_state.ViewerCommands.post(DeleteFlag{currentLine()});
         });
     }
     row->addStretch();
@@ -367,6 +369,7 @@ QWidget* frmViewScreen::buildNumberPanel() {
     row->addWidget(m_lblEnterNumber);
     m_txtNumber = new QLineEdit(m_picEnterNumber);
     m_txtNumber->setObjectName("txtNumber");
+    m_lblEnterNumber->setBuddy(m_txtNumber); // a screen reader names the box by its label
     m_txtNumber->setFixedWidth(QFontMetrics(m_txtNumber->font()).horizontalAdvance("0") * 5 + 12);
     m_vscNumber = new QScrollBar(Qt::Vertical, m_picEnterNumber);
     m_vscNumber->setObjectName("vscNumber");
@@ -701,6 +704,7 @@ void frmViewScreen::ClearSelection() {
         m_lstText->setSelected(row, false);
     m_lstText->setCurrentRow(-1);
     m_selection.clear();
+    syncTableSelection();
     m_lblMessage->setText(toQt(NoRecordsSelectedText()));
     m_lstText->flush();
     updateDeleteButton();
@@ -727,8 +731,7 @@ void frmViewScreen::RedrawColumns() {
 
 void frmViewScreen::updateDeleteButton() {
     if (auto* button = findChild<QPushButton*>("cmdDelete"))
-        button->setEnabled(m_lstText->count() > 0 &&
-                           (m_lstText->currentRow() >= 0 || !m_selection.empty()));
+        button->setEnabled(m_lstText->count() > 0 && (hasCurrentLine() || !m_selection.empty()));
 }
 
 void frmViewScreen::showTextOptions(const QPoint& where) {

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+class QBoxLayout;
 class QLabel;
 class QPainter;
 class QLineEdit;
@@ -33,6 +34,8 @@ class QAction;
 class QEventLoop;
 
 namespace lexmora::ui {
+
+class KwicTableView;
 
 // The line list `lstText`: paints the page's lines in a fixed-pitch font, nothing more per hit
 // than a copy into its ring of lines. Selection, current line, keys and mouse live here; the
@@ -191,6 +194,19 @@ public:
     // text size), keeping the keyword column where the user put it.
     void fitPageToWindow();
 
+    // --- the table view (frmViewScreen_table.cpp) ---------------------------------------------
+    // The table beside the line view: shown instead of the lines while viewing; the View menu's
+    // toggle, remembered in the settings file.
+    void setTableView(bool on);
+    bool tableViewOn() const { return m_tableOn; }
+    KwicTableView* table() const { return m_tblKwic; }
+    // The viewer whose records the table reads; nothing once its file is closed.
+    void showRecords(ResultViewer* viewer);
+    // The current line as a command names it (from the page's first line), in the view shown;
+    // whether there is one.
+    int currentLine() const;
+    bool hasCurrentLine() const;
+
     // Hook for tests: called on every yield and wait before the events are handled.
     std::function<void(ProgramState&)> onYieldForTest;
 
@@ -222,6 +238,16 @@ private:
     void showTextOptions(const QPoint& where);
     // Delete is offered only while there is a line to delete: one chosen or selected.
     void updateDeleteButton();
+    // The table view's parts.
+    void buildTableView(QBoxLayout* page);
+    void addTableViewItem(QMenu* view);
+    void restoreTableView();
+    void applyTableView();
+    void showTablePage(std::int64_t top);
+    void syncTableSelection();
+    void setTableFont(const QFont& font);
+    void onTableSelection(bool refused);
+    void onTableMoved(std::int64_t top);
 
     ProgramState& m_state;
     Prompter& m_prompter;
@@ -293,7 +319,13 @@ private:
     QLabel* m_lblEnterNumber = nullptr;
     QScrollBar* m_vscVertical = nullptr;
     std::array<QAction*, kViewerMenuCount> m_viewerItems{}; // by ViewerMenu
-    QList<QAction*> m_viewerTextItems;        // the text options only the viewer runs
+    QList<QAction*> m_viewerTextItems;                      // the text options only the viewer runs
+
+    // The table view.
+    KwicTableView* m_tblKwic = nullptr;
+    QAction* m_mnuTableView = nullptr;
+    bool m_tableOn = false;     // as the user left it (the settings file)
+    bool m_tableMoving = false; // the page follows the table: it is not moved back
 };
 
 } // namespace lexmora::ui

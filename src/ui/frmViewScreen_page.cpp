@@ -83,9 +83,10 @@ QSize KwicLineList::fittingPage() const {
     // The same margins as sizeHint: 10 pixels across, 6 down. A column counts when nearly all
     // of it shows, so that a list at its size hint holds the page it was sized for.
     const double columns = (width() - 10) / metrics.horizontalAdvance(QLatin1Char('M'));
-    const double lines = (height() - 6) / metrics.lineSpacing();
-    return {std::max(10, static_cast<int>(columns + 0.25)),
-            std::max(1, static_cast<int>(lines + 0.25))};
+    // Only whole lines: the list paints them a whole line spacing of the integer metrics apart
+    // (as pageSize sizes it), so a line counts only when all of it shows.
+    const int lines = (height() - 6) / QFontMetrics(font()).lineSpacing();
+    return {std::max(10, static_cast<int>(columns + 0.25)), std::max(1, lines)};
 }
 
 void KwicLineList::resizeEvent(QResizeEvent* event) {
@@ -161,6 +162,7 @@ void frmViewScreen::buildViewMenu(QMenuBar* bar) {
     // Ctrl+= is Ctrl++ without Shift on most keyboards.
     if (QAction* larger = view->findChild<QAction*>("mnuTextLarger"))
         larger->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    addTableViewItem(view);
 }
 
 int frmViewScreen::textPoints() const {
@@ -186,6 +188,7 @@ void frmViewScreen::stepTextSize(int step) {
     QFont font = m_lstText->font();
     font.setPointSize(points);
     m_lstText->setFont(font);
+    setTableFont(font);
     if (!m_state.SettingsPath.empty())
         WriteIniString(kSettingsSection, kTextSizeKey, std::to_string(points),
                        m_state.SettingsPath);

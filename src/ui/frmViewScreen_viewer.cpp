@@ -172,10 +172,8 @@ void frmViewScreen::buildTextOptions() {
          [] { return ClipboardFlag{ClipboardAction::AddSelectedLines}; }},
         {"mnuCopyClipboard", "&Copy to Clipboard",
          [] { return ClipboardFlag{ClipboardAction::CopySelectedLines}; }},
-        {"mnuExpand", "&Expand Context",
-         [this] { return DetailsFlag{std::max(m_lstText->currentRow(), 0)}; }},
-        {"mnuTextDelete", "&Delete",
-         [this] { return DeleteFlag{std::max(m_lstText->currentRow(), 0)}; }},
+        {"mnuExpand", "&Expand Context", [this] { return DetailsFlag{currentLine()}; }},
+        {"mnuTextDelete", "&Delete", [this] { return DeleteFlag{currentLine()}; }},
         {"mnuPrintText", "&Print", [] { return PrintTextFlag{PrintedText::SelectedLines}; }},
         {"mnuTextSave", "Save to &File", [] { return TextSaveFlag{}; }},
     };
@@ -239,6 +237,7 @@ void frmViewScreen::prepareForViewing(int screenLines) {
     for (QAction* action : m_viewerTextItems)
         action->setVisible(true);
     applyUserLevel();
+    restoreTableView(); // the view the user chose last
     adjustSize();
     if (isVisible()) // a window left large (maximised) keeps its size: the page fills it
         fitPageToWindow();
@@ -297,6 +296,7 @@ void frmViewScreen::showPage(const std::vector<std::string>& lines, std::int64_t
     m_vscVertical->setPageStep(std::max(1, barOf(std::max(m_state.ScreenLines, 1))));
     m_vscVertical->setValue(barOf(top));
     m_vscVertical->setEnabled(lastTop > 2);
+    showTablePage(top);
     updateDeleteButton();
 }
 

@@ -38,6 +38,7 @@ QtViewerScreen::QtViewerScreen(frmViewScreen& screen, ProgramState& state, Promp
 
 QtViewerScreen::~QtViewerScreen() {
     delete m_plot; // its hooks lead here
+    m_screen.showRecords(nullptr);
     m_screen.removeEventFilter(this);
     setBusy(false);
 }
@@ -58,7 +59,7 @@ std::optional<std::vector<std::string>> QtViewerScreen::chooseFiles(const std::s
                                                                     const std::string& mask,
                                                                     const std::string& folder) {
     // Files are chosen when none is open (or the one shown is being left): nothing to scroll.
-    m_viewer = nullptr;
+    closeFile();
     if (m_prompter == nullptr)
         return std::nullopt;
     return ChooseResultFiles(m_state, *m_prompter, caption, mask, folder, &m_screen);
@@ -66,6 +67,7 @@ std::optional<std::vector<std::string>> QtViewerScreen::chooseFiles(const std::s
 
 void QtViewerScreen::showFile(ResultViewer& viewer, std::size_t fileIndex, std::size_t fileCount) {
     m_viewer = &viewer;
+    m_screen.showRecords(&viewer);
     m_screen.showViewedFile(pathToQt(viewer.path()), toQt(viewer.ViewKeyword()), fileIndex,
                             fileCount, viewer.RecordLength(), viewer.KeywordColumn(),
                             viewer.LeftContextWidth());
@@ -77,8 +79,14 @@ void QtViewerScreen::setMenus(const ViewerMenuState& menus) {
     m_screen.setViewerMenus(menus);
 }
 
+void QtViewerScreen::closeFile() {
+    m_viewer = nullptr;
+    m_screen.showRecords(nullptr);
+}
+
 void QtViewerScreen::drawPage(ResultViewer& viewer, ProgramState& state) {
     m_viewer = &viewer;
+    m_screen.showRecords(&viewer);
     const std::int64_t lines = std::max(1, state.ScreenLines);
     const std::int64_t count = viewer.IndexCount();
     const std::int64_t top = std::clamp<std::int64_t>(state.TopPosition, 2,

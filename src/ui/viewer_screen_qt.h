@@ -33,6 +33,7 @@ public:
                                                         const std::string& folder) override;
     void showFile(ResultViewer& viewer, std::size_t fileIndex, std::size_t fileCount) override;
     void setMenus(const ViewerMenuState& menus) override;
+    void closeFile() override;
     void drawPage(ResultViewer& viewer, ProgramState& state) override;
     void redrawColumns(ResultViewer& viewer, ProgramState& state) override;
     std::int64_t positionOfLine(int lineIndex, const ProgramState& state) override;

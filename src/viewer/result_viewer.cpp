@@ -316,6 +316,7 @@ bool ResultViewer::loadIntoMemory() {
 }
 
 void ResultViewer::buildIndex() {
+    ++m_orderGeneration;
     m_index.clear();
     m_index.reserve(static_cast<std::size_t>((m_recordTotal - 1) / m_stepN + 1));
     for (std::int64_t r = 1; r <= m_recordTotal; r += m_stepN)
@@ -550,6 +551,7 @@ void ResultViewer::Sort(const std::vector<SortLevel>& levels, int rightContext) 
     m_keys = std::move(keys);
     m_keyArena = std::move(arena);
     m_sorted = true;
+    ++m_orderGeneration;
     m_levels = levels;
     m_sortMode = levels.front().mode;
     m_sortLeft = levels.front().leftPos;
@@ -576,6 +578,7 @@ void ResultViewer::Unsort() {
     std::sort(m_keys.begin(), m_keys.end(),
               [](const SortKey& a, const SortKey& b) { return a.record < b.record; });
     m_sorted = false;
+    ++m_orderGeneration;
 }
 
 namespace {
@@ -661,6 +664,7 @@ std::int64_t ResultViewer::DeleteSelected(std::vector<std::int64_t> positions, P
     if (!m_keys.empty())
         m_keys.resize(out - 1);
     m_lastDeleted = deleted;
+    ++m_orderGeneration;
     m_changeCount += static_cast<int>(positions.size());
     return static_cast<std::int64_t>(positions.size());
 }
@@ -675,6 +679,7 @@ bool ResultViewer::UndoLastDeletion() {
         m_keys.insert(m_keys.begin() + (position - 2), *d.key);
     // Undone once: a second undo must not bring the same record back twice.
     m_lastDeleted.reset();
+    ++m_orderGeneration;
     --m_changeCount;
     return true;
 }

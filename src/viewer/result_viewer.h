@@ -105,6 +105,9 @@ public:
         return m_index[static_cast<std::size_t>(position - 1)];
     }
     const std::vector<std::uint32_t>& RecordIndex() const { return m_index; }
+    // Grows whenever the display order changes (a sort, an un-sort, every nth, a deletion, its
+    // undoing): a view that keeps rows it has read knows from it when they are stale.
+    std::uint64_t orderGeneration() const { return m_orderGeneration; }
 
     // GetRecord: the record's RecordLength - 2 characters. The view stays valid until the next
     // call. A record that cannot be read, or does not end where the header says, is given as
@@ -196,6 +199,7 @@ private:
     std::int64_t m_recordTotal = 0;
     int m_stepN = 1;
     std::vector<std::uint32_t> m_index;
+    std::uint64_t m_orderGeneration = 0;
     bool m_inMemory = false;
     bool m_wantMemory = false;
     std::string m_memory; // every nth record, slot (record - 1) / StepN

@@ -598,6 +598,7 @@ LeaveFile viewOpenFile(ResultViewer& viewer, ProgramState& state, ViewingPass& p
     auto saved = SaveOnLeaving(viewer, ViewerOutputFolder(state, viewer),
                                state.InvalidFileNameChars, ports.prompter);
     (void)saved; // a failure has been told
+    ports.screen.closeFile();
     return leave;
 }
 

@@ -76,6 +76,8 @@ public:
         (void)fileCount;
     }
     virtual void setMenus(const ViewerMenuState& menus) { (void)menus; }
+    // The file shown is being closed: nothing may read its records any more.
+    virtual void closeFile() {}
     // DrawPage from state.TopPosition; sets state.ShownTop to the position shown first.
     virtual void drawPage(ResultViewer& viewer, ProgramState& state) {
         (void)viewer;

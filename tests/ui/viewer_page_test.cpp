@@ -6,6 +6,7 @@
 
 #include "core/prompter.h"
 #include "ui/frmViewScreen.h"
+#include "ui/kwic_table_view.h"
 #include "ui/qt_printer.h"
 #include "ui/viewer_screen_qt.h"
 
@@ -22,6 +23,17 @@ using namespace lexmora;
 namespace {
 
 const QString kSamples = QString(LEXMORA_BIN_DIR) + "/samples";
+
+QPalette darkPalette() {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
+    dark.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3E));
+    dark.setColor(QPalette::ButtonText, QColor(0xE0, 0xE0, 0xE0));
+    return dark;
+}
 
 void save(QWidget& window, const QString& name) {
     const QString dir = qEnvironmentVariable("LEXMORA_SCREENSHOT_DIR");
@@ -85,17 +97,45 @@ private Q_SLOTS:
         save(screen, "viewer-larger-text");
         screen.findChild<QAction*>("mnuTextNormal")->trigger();
 
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2E));
-        dark.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
-        dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
-        dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
-        dark.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3E));
-        dark.setColor(QPalette::ButtonText, QColor(0xE0, 0xE0, 0xE0));
-        QApplication::setPalette(dark);
+        QApplication::setPalette(darkPalette());
         QApplication::processEvents();
         save(screen, "viewer-dark-palette");
         QApplication::setPalette(QApplication::style()->standardPalette());
+
+        // At heights that are not a whole number of lines the page holds only whole lines: the
+        // last line drawn ends inside the list.
+        for (const int height : {1033, 777, 641}) {
+            screen.resize(screen.width(), height);
+            QApplication::processEvents();
+            const auto* list = screen.lines();
+            const int step = QFontMetrics(list->font()).lineSpacing();
+            QVERIFY2(3 + state.ScreenLines * step <= list->height() - 3,
+                     qPrintable(QString("height %1: %2 lines of %3 in %4")
+                                    .arg(height)
+                                    .arg(state.ScreenLines)
+                                    .arg(step)
+                                    .arg(list->height())));
+            if (height == 777)
+                save(screen, "viewer-odd-height");
+        }
+
+        // The same viewer as a table: maximised, the sort's words in their colours.
+        screen.setGeometry(QRect(QPoint(0, 0), available));
+        screen.setTableView(true);
+        QApplication::processEvents();
+        QVERIFY(screen.table()->isVisible());
+        QCOMPARE(screen.table()->model()->rowCount(), static_cast<int>(viewer->IndexCount() - 1));
+        save(screen, "table-maximised-three-level-sort");
+        for (int i = 0; i < 4; ++i)
+            screen.findChild<QAction*>("mnuTextLarger")->trigger();
+        QApplication::processEvents();
+        save(screen, "table-larger-text");
+        screen.findChild<QAction*>("mnuTextNormal")->trigger();
+        QApplication::setPalette(darkPalette());
+        QApplication::processEvents();
+        save(screen, "table-dark-palette");
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        screen.setTableView(false);
     }
 };
 
