@@ -37,14 +37,14 @@ bool isSentenceMark(char c) {
 struct NgramSink {
     WordIds* ids = nullptr;
     IdBatch* batch = nullptr;
-    std::string folded;
     std::int64_t tokens = 0;
 
     void operator()(std::string_view word) {
-        if (!FoldWord(word, folded))
+        std::uint32_t id = 0;
+        if (!ids->idOfWord(word, id))
             return;
         ++tokens;
-        batch->ids.push_back(ids->idOf(folded));
+        batch->ids.push_back(id);
     }
     void breakSequence() { batch->ids.push_back(kSequenceBreak); }
 };
