@@ -65,6 +65,7 @@ void NgramWorkers::stop() {
         m_stop = true;
     }
     m_toWorkers.notify_all();
+    m_drainedTaken.notify_all();
     for (std::thread& t : m_threads)
         if (t.joinable())
             t.join();
@@ -187,17 +188,139 @@ bool NgramWorkers::spilled() const {
                        [](const auto& f) { return f->counter().spilled(); });
 }
 
+void NgramWorkers::failWith(std::size_t worker, bool outOfMemory, std::string why) {
+    if (m_failed)
+        return;
+    m_failed = true;
+    if (why.empty())
+        m_failedFeeder = worker;
+    m_outOfMemory = outOfMemory;
+    m_why = std::move(why);
+}
+
+double NgramWorkers::drainedShare() const {
+    double done = 0;
+    for (const double d : m_drainDone)
+        done += d;
+    return done / static_cast<double>(m_drainDone.size());
+}
+
+// Waits for room (at most two buffers per worker wait); false once the drain is stopped.
+bool NgramWorkers::handDrained(std::vector<std::uint32_t>& buffer) {
+    {
+        std::unique_lock lock(m_mutex);
+        m_drainedTaken.wait(lock,
+                            [&] { return m_stop || m_drained.size() < 2 * m_feeders.size(); });
+        if (m_stop)
+            return false;
+        m_drained.push_back(std::move(buffer));
+    }
+    m_toReader.notify_one();
+    buffer = {};
+    return true;
+}
+
+void NgramWorkers::drainOn(std::size_t worker, std::uint32_t minFreq, std::uint32_t minRange) {
+    constexpr std::size_t kBufferWords = std::size_t{1} << 18;
+    bool handed = true, outOfMemory = false, thrown = false, drained = false;
+    std::string why;
+    try {
+        std::vector<std::uint32_t> buffer;
+        buffer.reserve(kBufferWords + 3 + kMaxSequenceSize);
+        drained = m_feeders[worker]->counter().drain(
+            minFreq, minRange,
+            [&](int size, const std::uint32_t* ids, const SequenceTally& t) {
+                buffer.insert(buffer.end(), {static_cast<std::uint32_t>(size), t.freq, t.range});
+                buffer.insert(buffer.end(), ids, ids + size);
+                if (buffer.size() >= kBufferWords && handed) {
+                    handed = handDrained(buffer);
+                    buffer.reserve(kBufferWords + 3 + kMaxSequenceSize);
+                }
+            },
+            [&](double done) {
+                const std::lock_guard lock(m_mutex);
+                m_drainDone[worker] = done;
+                return handed && !m_stop;
+            });
+        if (drained && handed && !buffer.empty())
+            handed = handDrained(buffer);
+    } catch (const std::bad_alloc&) {
+        thrown = outOfMemory = true;
+    } catch (...) {
+        thrown = true;
+        try {
+            why = WhyThreadFailed(std::current_exception());
+        } catch (...) {
+            // no memory even for the reason: the run fails all the same
+        }
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        --m_draining;
+        if (thrown)
+            failWith(worker, outOfMemory,
+                     outOfMemory   ? "not enough memory"
+                     : why.empty() ? "an unknown error"
+                                   : why);
+        else if (!drained && m_feeders[worker]->counter().error() != 0)
+            failWith(worker, false, {});
+    }
+    m_toReader.notify_one();
+}
+
 bool NgramWorkers::drain(std::uint32_t minFreq, std::uint32_t minRange,
                          const NgramCounter::Emit& emit, const NgramCounter::Between& between) {
-    const double parts = static_cast<double>(m_feeders.size());
-    for (std::size_t i = 0; i < m_feeders.size(); ++i) {
-        const double before = static_cast<double>(i);
-        const bool drained = m_feeders[i]->counter().drain(
-            minFreq, minRange, emit, [&](double done) { return between((before + done) / parts); });
-        if (!drained)
-            return false;
+    m_stop = false;
+    m_drainDone.assign(m_feeders.size(), 0.0);
+    std::size_t started = 0;
+    m_draining = m_feeders.size(); // no thread runs yet
+    for (; started < m_feeders.size(); ++started) {
+        try {
+            m_threads.push_back(StartQuietThread(
+                [this, started, minFreq, minRange] { drainOn(started, minFreq, minRange); }));
+        } catch (const std::system_error&) {
+            break; // the counters left are drained here once the others are
+        }
     }
-    return true;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_draining -= m_feeders.size() - started;
+    }
+    bool going = between(0);
+    while (going) {
+        std::vector<std::uint32_t> buffer;
+        double done = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            m_toReader.wait(lock,
+                            [this] { return !m_drained.empty() || m_draining == 0 || m_failed; });
+            if (m_drained.empty() || m_failed)
+                break;
+            buffer = std::move(m_drained.front());
+            m_drained.pop_front();
+            done = drainedShare();
+        }
+        m_drainedTaken.notify_all();
+        SequenceTally tally;
+        for (std::size_t i = 0; i < buffer.size();) {
+            const auto size = static_cast<int>(buffer[i]);
+            tally.freq = buffer[i + 1];
+            tally.range = buffer[i + 2];
+            emit(size, buffer.data() + i + 3, tally);
+            i += 3 + static_cast<std::size_t>(size);
+        }
+        going = between(done);
+    }
+    stop();
+    m_threads.clear();
+    const double parts = static_cast<double>(m_feeders.size());
+    for (std::size_t i = started; i < m_feeders.size() && going && !m_failed; ++i) {
+        const double before = static_cast<double>(i);
+        going = m_feeders[i]->counter().drain(
+            minFreq, minRange, emit, [&](double done) { return between((before + done) / parts); });
+        m_failed = !going && m_feeders[i]->counter().error() != 0;
+    }
+    return going && !m_failed;
 }
 
 } // namespace lexmora

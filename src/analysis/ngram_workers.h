@@ -1,8 +1,9 @@
 // The n-gram count on more than one thread: the calling thread reads, cuts and numbers the
 // words and hands their ids over a block at a time; each worker counts the sequences of some
 // of the sizes asked for, in a counter of its own (sequences of different sizes never meet, so
-// no table is shared), and the counters are drained one after another once all is read. When
-// no thread can be started the calling thread counts each block as it hands it over.
+// no table is shared). Once all is read each worker drains its counter while the calling thread
+// takes what passes, a buffer at a time. When no thread can be started the calling thread counts
+// each block as it hands it over, and drains the counters one after another.
 #pragma once
 
 #include "analysis/ngram_counter.h"
@@ -11,6 +12,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -83,10 +85,13 @@ public:
     bool outOfMemory() const { return m_outOfMemory; }
 
     bool spilled() const;
-    // Every counter drained in turn (see NgramCounter::drain); `between` is told the share of
-    // the whole drain done. False when stopped or a temporary file failed (failedCounter()).
+    // Every counter drained (see NgramCounter::drain), each on a thread of its own where one
+    // can be had: `emit` is called on the calling thread only, `between` there too, now and
+    // then, with the share of the whole drain done (false stops). False when stopped or when
+    // the drain failed (failed()).
     bool drain(std::uint32_t minFreq, std::uint32_t minRange, const NgramCounter::Emit& emit,
                const NgramCounter::Between& between);
+    bool failed() const { return m_failed; }
 
     // Tests: a fault thrown by a worker before it counts a batch.
     std::function<void()> beforeCount;
@@ -95,6 +100,11 @@ private:
     static constexpr std::uint64_t kSlots = 4;
 
     void work(std::size_t worker);
+    // A worker's drain: what passes goes to m_drained a buffer at a time.
+    void drainOn(std::size_t worker, std::uint32_t minFreq, std::uint32_t minRange);
+    bool handDrained(std::vector<std::uint32_t>& buffer);
+    void failWith(std::size_t worker, bool outOfMemory, std::string why);
+    double drainedShare() const;
     // Counts a batch with one feeder and settles its counter; false, with the failure noted,
     // when that failed.
     bool countWith(std::size_t worker, const IdBatch& batch);
@@ -115,7 +125,12 @@ private:
     std::optional<std::size_t> m_failedFeeder; // whose temporary files failed
     std::string m_why;                         // why a worker failed otherwise
     bool m_outOfMemory = false;
-    std::vector<std::thread> m_threads; // last: started once everything else is there
+    // the drain: buffers of (size, freq, range, ids) entries waiting for the calling thread
+    std::deque<std::vector<std::uint32_t>> m_drained;
+    std::condition_variable m_drainedTaken; // room for another buffer, stop
+    std::size_t m_draining = 0;             // workers still draining
+    std::vector<double> m_drainDone;        // per worker, the share of its counter drained
+    std::vector<std::thread> m_threads;     // last: started once everything else is there
 };
 
 } // namespace lexmora

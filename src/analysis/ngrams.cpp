@@ -351,7 +351,7 @@ Result<NgramResult> NgramRun::run(const SequenceRowSink& row, const NgramListing
     if (!drainInto(sorter, stopped)) {
         if (stopped)
             return abandoned;
-        return m_workers.failedCounter() != nullptr ? countingFailure() : sortFailure(sorter);
+        return m_workers.failed() ? countingFailure() : sortFailure(sorter);
     }
     result.spilled = m_workers.spilled() || sorter.spilled();
     if (listing)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -28,6 +29,12 @@ struct OsCallsGuard {
 
 bool noThread() {
     return false;
+}
+
+// Threads to give before the system has none left.
+std::atomic<int> threadsLeft{0};
+bool someThreads() {
+    return threadsLeft-- > 0;
 }
 
 // A corpus as the reading side hands it over: per file, blocks of ids with breaks.
@@ -175,6 +182,60 @@ TEST(NgramWorkers, CountAsAPlainMapDoesWithAndWithoutThreadsAndSpills) {
             }
             EXPECT_TRUE(test::folderEntries(dir.path()).empty());
         }
+    }
+}
+
+TEST(NgramWorkers, ADrainShortOfThreadsDrainsTheRestOnTheCallingThread) {
+    const Blocks blocks = randomCorpus(4, 12);
+    const std::multiset<std::string> expected = mapCount(blocks, 2, 5, 2, 1);
+    for (const int threads : {4, 3, 2}) { // two workers, then two drain threads, one or none
+        SCOPED_TRACE(threads);
+        test::TempDir dir;
+        const OsCallsGuard guard;
+        threadsLeft = threads;
+        osCalls().threadAvailable = someThreads;
+        {
+            NgramWorkers workers(2, 5, 4 << 10, dir.path(), 2);
+            const Counted counted = workerCount(workers, blocks, 2, 1);
+            ASSERT_TRUE(counted.ok);
+            EXPECT_TRUE(counted.threaded);
+            EXPECT_EQ(counted.lines, expected);
+        }
+        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
+    }
+}
+
+TEST(NgramWorkers, ADrainStoppedMidWayIsNoFailureAndLeavesNothing) {
+    const Blocks blocks = randomCorpus(6, 12);
+    for (const bool threads : {true, false}) {
+        SCOPED_TRACE(threads);
+        test::TempDir dir;
+        const OsCallsGuard guard;
+        if (!threads)
+            osCalls().threadAvailable = noThread;
+        {
+            NgramWorkers workers(2, 3, 4 << 10, dir.path(), 2);
+            workers.start();
+            for (const IdBatch& b : blocks) {
+                IdBatch* batch = workers.nextBatch();
+                ASSERT_NE(batch, nullptr);
+                *batch = b;
+                workers.handOver();
+            }
+            ASSERT_TRUE(workers.finish());
+            ASSERT_TRUE(workers.spilled());
+            int asked = 0;
+            EXPECT_FALSE(workers.drain(
+                1, 1, [](int, const std::uint32_t*, const SequenceTally&) {},
+                [&](double done) {
+                    EXPECT_GE(done, 0.0);
+                    EXPECT_LE(done, 1.0);
+                    return ++asked < 3;
+                }));
+            EXPECT_FALSE(workers.failed());
+            EXPECT_EQ(workers.failedCounter(), nullptr);
+        }
+        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
     }
 }
 
