@@ -3,6 +3,7 @@
 #include "core/quiet_thread.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -292,13 +293,20 @@ bool NgramWorkers::drain(std::uint32_t minFreq, std::uint32_t minRange,
         double done = 0;
         {
             std::unique_lock lock(m_mutex);
-            m_toReader.wait(lock,
-                            [this] { return !m_drained.empty() || m_draining == 0 || m_failed; });
+            // asked now and then while nothing passes, so that pause and exit stay at hand
+            const bool ready = m_toReader.wait_for(lock, std::chrono::milliseconds(50), [this] {
+                return !m_drained.empty() || m_draining == 0 || m_failed;
+            });
+            done = drainedShare();
+            if (!ready) {
+                lock.unlock();
+                going = between(done);
+                continue;
+            }
             if (m_drained.empty() || m_failed)
                 break;
             buffer = std::move(m_drained.front());
             m_drained.pop_front();
-            done = drainedShare();
         }
         m_drainedTaken.notify_all();
         SequenceTally tally;
