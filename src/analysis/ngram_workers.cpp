@@ -142,13 +142,7 @@ bool NgramWorkers::countWith(std::size_t worker, const IdBatch& batch) {
     if (settled)
         return true;
     const std::lock_guard lock(m_mutex);
-    if (!m_failed) {
-        m_failed = true;
-        if (!thrown)
-            m_failedFeeder = worker;
-        m_outOfMemory = outOfMemory;
-        m_why = outOfMemory ? "not enough memory" : why.empty() ? "an unknown error" : why;
-    }
+    failWith(worker, thrown, outOfMemory, std::move(why));
     return false;
 }
 
@@ -189,14 +183,14 @@ bool NgramWorkers::spilled() const {
                        [](const auto& f) { return f->counter().spilled(); });
 }
 
-void NgramWorkers::failWith(std::size_t worker, bool outOfMemory, std::string why) {
+void NgramWorkers::failWith(std::size_t worker, bool thrown, bool outOfMemory, std::string why) {
     if (m_failed)
         return;
     m_failed = true;
-    if (why.empty())
-        m_failedFeeder = worker;
+    if (!thrown)
+        m_failedFeeder = worker; // its temporary files
     m_outOfMemory = outOfMemory;
-    m_why = std::move(why);
+    m_why = outOfMemory ? "not enough memory" : why.empty() ? "an unknown error" : std::move(why);
 }
 
 double NgramWorkers::drainedShare() const {
@@ -258,13 +252,8 @@ void NgramWorkers::drainOn(std::size_t worker, std::uint32_t minFreq, std::uint3
     {
         const std::lock_guard lock(m_mutex);
         --m_draining;
-        if (thrown)
-            failWith(worker, outOfMemory,
-                     outOfMemory   ? "not enough memory"
-                     : why.empty() ? "an unknown error"
-                                   : why);
-        else if (!drained && m_feeders[worker]->counter().error() != 0)
-            failWith(worker, false, {});
+        if (thrown || (!drained && m_feeders[worker]->counter().error() != 0))
+            failWith(worker, thrown, outOfMemory, std::move(why));
     }
     m_toReader.notify_one();
 }

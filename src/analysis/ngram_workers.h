@@ -103,7 +103,8 @@ private:
     // A worker's drain: what passes goes to m_drained a buffer at a time.
     void drainOn(std::size_t worker, std::uint32_t minFreq, std::uint32_t minRange);
     bool handDrained(std::vector<std::uint32_t>& buffer);
-    void failWith(std::size_t worker, bool outOfMemory, std::string why);
+    // The first failure, under the lock: a worker's own (thrown), or its counter's files.
+    void failWith(std::size_t worker, bool thrown, bool outOfMemory, std::string why);
     double drainedShare() const;
     // Counts a batch with one feeder and settles its counter; false, with the failure noted,
     // when that failed.
