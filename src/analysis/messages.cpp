@@ -289,6 +289,11 @@ Message SpillFailed(const std::string& folder, const std::string& errorText) {
                " N-grams", Buttons::Ok, Icon::Exclamation);
 }
 
+Message NgramCountingFailed(const std::string& why) {
+    return box(joinLines({"The n-grams could not be counted: " + why + ".", "Nothing was kept."}),
+               " N-grams", Buttons::Ok, Icon::Exclamation);
+}
+
 Message NgramFileDamaged(const std::string& name, const std::string& reason) {
     return box(utf8ToCp1252(name) + " is damaged (" + reason + ") - it cannot be opened.",
                " Damaged n-gram file", Buttons::Ok, Icon::Exclamation);
@@ -334,7 +339,6 @@ Message AbandonClusters() {
 }
 
 // --- end of n-grams and clusters ---
-
 
 // --- dispersion -------------------------------------------------------------------------------
 

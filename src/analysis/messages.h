@@ -77,6 +77,7 @@ Message NoWordsForNgrams();
 Message NotATextSource(const std::string& path);
 Message CannotMakeSpillFolder(const std::string& folder, const std::string& errorText);
 Message SpillFailed(const std::string& folder, const std::string& errorText);
+Message NgramCountingFailed(const std::string& why);
 Message NgramFileDamaged(const std::string& name, const std::string& reason);
 Message NotAnNgramFile(const std::string& name);
 Message NgramFileTooNew(const std::string& name, int version);
@@ -86,7 +87,6 @@ Message NgramFileExists(const std::string& name);
 Message ClusterSizeOutOfRange(const std::string& given);
 Message AbandonClusters();
 // --- end of n-grams and clusters ---
-
 
 // --- dispersion -------------------------------------------------------------------------------
 // Notes shown beside the figures (their text) and failures of a dispersion run.

@@ -51,8 +51,12 @@ TallyTable::Slot& TallyTable::find(const std::uint32_t* ids, std::uint64_t hash,
         if (s.tally.freq == 0) {
             fresh = true;
             s.hash = low;
-            s.key = static_cast<std::uint32_t>(m_ids.size());
-            m_ids.insert(m_ids.end(), ids, ids + m_size);
+            const std::size_t at = m_ids.size();
+            s.key = static_cast<std::uint32_t>(at);
+            // a call to copy a few ids costs more than the copy
+            m_ids.resize(at + m_size);
+            for (std::size_t k = 0; k < m_size; ++k)
+                m_ids[at + k] = ids[k];
             ++m_used;
             return s;
         }
@@ -127,11 +131,21 @@ NgramCounter::NgramCounter(int minSize, int maxSize, std::size_t memoryBound,
         m_parts.emplace_back(kPartitions, Partition(n));
 }
 
+// The hashes first, so that each sequence's slot is asked for some sequences ahead of its turn:
+// a partition's table is mostly out of the cache when its queue comes to be counted.
 void NgramCounter::countQueued(Partition& p, int n) {
+    constexpr std::size_t kAhead = 8;
     const std::size_t step = static_cast<std::size_t>(n) + 1;
     const std::uint32_t* q = p.queued.data();
-    for (std::size_t i = 0; i + step <= p.queued.size(); i += step)
-        p.table.addOne(q + i + 1, HashSequence(q + i + 1, n), q[i]);
+    const std::size_t count = p.queued.size() / step;
+    m_hashes.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_hashes[i] = HashSequence(q + i * step + 1, n);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count)
+            p.table.prefetch(m_hashes[i + kAhead]);
+        p.table.addOne(q + i * step + 1, m_hashes[i], q[i * step]);
+    }
     p.queued.clear();
 }
 

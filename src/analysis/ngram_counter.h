@@ -38,6 +38,12 @@ public:
     // memory): a file at both ends of the join counts once.
     void addLater(const std::uint32_t* ids, std::uint64_t hash, const SequenceTally& later);
 
+    // Asks for the slot a sequence's search starts at (where the table stands now).
+    void prefetch(std::uint64_t hash) const {
+        if (!m_slots.empty())
+            __builtin_prefetch(m_slots.data() +
+                               (static_cast<std::uint32_t>(hash) & (m_slots.size() - 1)));
+    }
     std::size_t entries() const { return m_used; }
     // The slots and the ids held (the ids' spare room, at most as much again, is not counted:
     // a table emptied by a spill keeps it, to be filled again).
@@ -146,6 +152,7 @@ private:
     std::string m_folder; // the run's own, once made
     bool m_folderFailed = false;
     std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
+    std::vector<std::uint64_t> m_hashes;         // of the queue being counted
     int m_spills = 0;
     int m_error = 0;
 };

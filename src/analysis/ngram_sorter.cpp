@@ -220,12 +220,11 @@ bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
 
 bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) {
     const std::size_t at = m_records.size();
-    if (m_keyed.size() == m_keyed.capacity()) {
-        // grown by hand, so that a full chunk takes its bound and no more
-        const std::size_t room =
-            std::min(m_chunkItems, std::max<std::size_t>(1024, 2 * m_keyed.size()));
-        m_keyed.reserve(room);
-        m_records.reserve(room * m_stride);
+    if (m_keyed.capacity() == 0) {
+        // A whole chunk at once: pages untouched take no memory, and a chunk grown by doubling
+        // would copy itself on the way and hold half as much again while it does.
+        m_keyed.reserve(m_chunkItems);
+        m_records.reserve(m_chunkItems * m_stride);
     }
     m_records.resize(at + m_stride);
     std::uint32_t* r = m_records.data() + at;
@@ -274,6 +273,7 @@ bool NgramSorter::writeRun() {
     out.reserve(std::min<std::size_t>(m_keyed.size(), 1 << 16) * entry);
     const Run run{m_runBytes, m_keyed.size()};
     for (std::size_t i = 0; i < m_keyed.size(); ++i) {
+        prefetchAhead(i);
         const Keyed& k = m_keyed[i];
         const char* key = reinterpret_cast<const char*>(&k.key);
         const char* record =
@@ -296,10 +296,26 @@ bool NgramSorter::writeRun() {
     return true;
 }
 
+// The sorted chunk is read in its order, its records all over their block: each record asked
+// for some entries ahead of its turn, and then its words' places in the vocabulary.
+void NgramSorter::prefetchAhead(std::size_t i) const {
+    constexpr std::size_t kRecordsAhead = 16, kWordsAhead = 8;
+    if (i + kRecordsAhead < m_keyed.size())
+        __builtin_prefetch(m_records.data() +
+                           std::size_t{m_keyed[i + kRecordsAhead].record} * m_stride);
+    if (i + kWordsAhead < m_keyed.size()) {
+        const std::uint32_t* r =
+            m_records.data() + std::size_t{m_keyed[i + kWordsAhead].record} * m_stride;
+        for (std::uint32_t w = 0; w < r[2]; ++w)
+            m_ids.prefetch(r[kHead + w]);
+    }
+}
+
 bool NgramSorter::emitHeld(const SequenceRowSink& row) {
     sortChunk();
-    for (const Keyed& k : m_keyed) {
-        const std::uint32_t* r = m_records.data() + std::size_t{k.record} * m_stride;
+    for (std::size_t i = 0; i < m_keyed.size(); ++i) {
+        prefetchAhead(i);
+        const std::uint32_t* r = m_records.data() + std::size_t{m_keyed[i].record} * m_stride;
         textOf(r, m_text);
         if (!row(m_text, r[0], r[1]))
             return false;

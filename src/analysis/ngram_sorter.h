@@ -61,6 +61,7 @@ private:
     bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b);
     void textOf(const std::uint32_t* record, std::string& out) const;
     void sortChunk();
+    void prefetchAhead(std::size_t i) const;
     bool writeRun();
     bool openRunFile();
     bool emitHeld(const SequenceRowSink& row);

@@ -3,6 +3,7 @@
 #include "analysis/messages.h"
 #include "analysis/ngram_counter.h"
 #include "analysis/ngram_sorter.h"
+#include "analysis/ngram_workers.h"
 #include "analysis/word_ids.h"
 #include "core/file_io.h"
 #include "core/file_utils.h"
@@ -31,31 +32,29 @@ bool isSentenceMark(char c) {
     return c == '.' || c == '?' || c == '!';
 }
 
-// Where the cutter's words go: folded, numbered, and every sequence each one ends counted.
+// Where the cutter's words go: folded and numbered into the batch being filled, which the
+// workers count.
 struct NgramSink {
     WordIds* ids = nullptr;
-    NgramCounter* counter = nullptr;
-    std::string folded;
-    // the words since the last break, oldest first, the newest at the end
-    std::array<std::uint32_t, kMaxSequenceSize> window{};
-    int filled = 0;
-    std::uint32_t file = 0;
+    IdBatch* batch = nullptr;
     std::int64_t tokens = 0;
 
     void operator()(std::string_view word) {
-        if (!FoldWord(word, folded))
+        std::uint32_t id = 0;
+        if (!ids->idOfWord(word, id))
             return;
         ++tokens;
-        std::memmove(window.data(), window.data() + 1, (kMaxSequenceSize - 1) * sizeof(window[0]));
-        window[kMaxSequenceSize - 1] = ids->idOf(folded);
-        if (filled < kMaxSequenceSize)
-            ++filled;
-        counter->addWindow(window.data(), filled, file);
+        batch->ids.push_back(id);
     }
-    void breakSequence() { filled = 0; }
+    void breakSequence() { batch->ids.push_back(kSequenceBreak); }
 };
 
 using Cutter = WordCutter<NgramSink>;
+
+// One worker for each of at most two ranges of sizes: the reading takes the other core.
+int workersFor(const NgramRequest& request) {
+    return request.maxSize > request.minSize ? 2 : 1;
+}
 
 WordRules rulesFor(const ProgramState& state, const std::optional<LanguageId>& language) {
     if (!language)
@@ -73,9 +72,9 @@ public:
           m_control(state, hooks.host ? *hooks.host : m_noHost, m_prompter,
                     analysis::msg::AbandonNgrams()),
           m_rules(rulesFor(state, request.language)),
-          m_counter(request.minSize, request.maxSize, request.memoryBound, state.TempDirectory) {
+          m_workers(request.minSize, request.maxSize, request.memoryBound, state.TempDirectory,
+                    workersFor(request)) {
         m_sink.ids = &m_ids;
-        m_sink.counter = &m_counter;
     }
 
     Result<NgramResult> run(const SequenceRowSink& row, const NgramListing& listing);
@@ -88,8 +87,10 @@ private:
     void cutSentences(Cutter& cutter, std::size_t ready, bool eof, const std::string& carry);
     void feedPiece(Cutter& cutter, std::size_t from, std::size_t to);
     Flow poll();
+    // The batch filled so far to the workers, and the next one to fill.
+    Flow handOver();
     void report(NgramProgress progress, bool force);
-    Failure spillFailure() const;
+    Failure countingFailure() const;
     Failure sortFailure(const NgramSorter& sorter) const;
     bool drainInto(NgramSorter& sorter, bool& stopped);
     bool handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResult& result,
@@ -108,8 +109,9 @@ private:
     RunControl m_control;
     WordRules m_rules;
     WordIds m_ids;
-    NgramCounter m_counter;
+    NgramWorkers m_workers;
     NgramSink m_sink;
+    std::uint32_t m_file = 0; // the number of the file being read
     std::string m_block, m_piece, m_text;
     bool m_pendingEnd = false; // a block ended with a . ? or ! whose next byte was unknown
     std::int64_t m_files = 0;
@@ -132,13 +134,28 @@ void NgramRun::report(NgramProgress progress, bool force) {
     m_hooks.progress(progress);
 }
 
-Failure NgramRun::spillFailure() const {
-    const int error = m_counter.error();
+NgramRun::Flow NgramRun::handOver() {
+    if (m_sink.batch != nullptr)
+        m_workers.handOver();
+    m_sink.batch = m_workers.nextBatch();
+    if (m_sink.batch == nullptr)
+        return Flow::Failed;
+    m_sink.batch->file = m_file;
+    return Flow::Go;
+}
+
+Failure NgramRun::countingFailure() const {
+    const NgramCounter* counter = m_workers.failedCounter();
+    if (counter == nullptr)
+        return Failure(analysis::msg::NgramCountingFailed(m_workers.why()),
+                       m_workers.outOfMemory() ? FailureCode::OutOfMemory
+                                               : FailureCode::Unspecified);
+    const int error = counter->error();
     const std::string text = std::strerror(error);
-    if (m_counter.folderFailed())
-        return Failure(analysis::msg::CannotMakeSpillFolder(m_counter.temporaryFolder(), text),
+    if (counter->folderFailed())
+        return Failure(analysis::msg::CannotMakeSpillFolder(counter->temporaryFolder(), text),
                        FailureCode::CannotWrite, error);
-    return Failure(analysis::msg::SpillFailed(m_counter.temporaryFolder(), text),
+    return Failure(analysis::msg::SpillFailed(counter->temporaryFolder(), text),
                    error == ENOSPC ? FailureCode::DiskFull : FailureCode::CannotWrite, error);
 }
 
@@ -209,7 +226,7 @@ NgramRun::Flow NgramRun::readBlocks(SourceReader& reader, const std::string& pat
                                                  std::strerror(error)));
         if (eof)
             break;
-        if (!m_counter.settle())
+        if (handOver() == Flow::Failed)
             return Flow::Failed;
         progress.fraction = reader.size() ? static_cast<double>(reader.consumed()) /
                                                 static_cast<double>(reader.size())
@@ -220,7 +237,7 @@ NgramRun::Flow NgramRun::readBlocks(SourceReader& reader, const std::string& pat
     }
     cutter.finish();
     m_sink.breakSequence(); // never across the file's end
-    return m_counter.settle() ? Flow::Go : Flow::Failed;
+    return handOver();
 }
 
 // One source, refused as the count refuses it: missing and unreadable files are named, binary
@@ -248,7 +265,8 @@ NgramRun::Flow NgramRun::readSource(const std::string& path, int number) {
     if (kind != SourceReader::Kind::Text)
         return Flow::Go;
     ++m_files;
-    m_sink.file = static_cast<std::uint32_t>(m_files);
+    m_file = static_cast<std::uint32_t>(m_files);
+    m_sink.batch->file = m_file;
     return readBlocks(reader, path, progress);
 }
 
@@ -267,7 +285,7 @@ bool NgramRun::drainInto(NgramSorter& sorter, bool& stopped) {
         return static_cast<std::uint32_t>(std::clamp<std::int64_t>(v, 1, UINT32_MAX));
     };
     bool sorted = true;
-    return m_counter.drain(
+    return m_workers.drain(
                threshold(m_request.minFreq), threshold(m_request.minRange),
                [&](int size, const std::uint32_t* ids, const SequenceTally& tally) {
                    sorted = sorted && sorter.add(size, ids, tally.freq, tally.range);
@@ -303,13 +321,18 @@ bool NgramRun::handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResu
 
 Result<NgramResult> NgramRun::run(const SequenceRowSink& row, const NgramListing& listing) {
     const Failure abandoned(analysis::msg::NgramsAbandoned(), FailureCode::Cancelled);
+    m_workers.start(); // without threads the blocks are counted here as they are read
+    if (handOver() == Flow::Failed)
+        return countingFailure();
     for (std::size_t i = 0; i < m_request.sources.size(); ++i) {
         const Flow flow = readSource(m_request.sources[i], static_cast<int>(i) + 1);
         if (flow == Flow::Failed)
-            return spillFailure();
+            return countingFailure();
         if (flow == Flow::Stop || poll() == Flow::Stop)
             return abandoned;
     }
+    if (!m_workers.finish())
+        return countingFailure();
     NgramResult result;
     result.notes = std::move(m_notes);
     if (m_files == 0 || m_sink.tokens == 0)
@@ -328,9 +351,9 @@ Result<NgramResult> NgramRun::run(const SequenceRowSink& row, const NgramListing
     if (!drainInto(sorter, stopped)) {
         if (stopped)
             return abandoned;
-        return m_counter.error() != 0 ? spillFailure() : sortFailure(sorter);
+        return m_workers.failed() ? countingFailure() : sortFailure(sorter);
     }
-    result.spilled = m_counter.spilled() || sorter.spilled();
+    result.spilled = m_workers.spilled() || sorter.spilled();
     if (listing)
         listing(result);
     if (!handOn(sorter, row, result, stopped))

@@ -6,7 +6,10 @@
 
 #include <cerrno>
 #include <csignal>
+#include <exception>
+#include <new>
 #include <pthread.h>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -28,6 +31,19 @@ template <typename Function> std::thread StartQuietThread(Function&& function) {
     } catch (...) {
         pthread_sigmask(SIG_SETMASK, &before, nullptr);
         throw;
+    }
+}
+
+// What a thread of the engine says when it fails, from what it caught.
+inline std::string WhyThreadFailed(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(std::move(failure));
+    } catch (const std::bad_alloc&) {
+        return "not enough memory";
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an unknown error";
     }
 }
 

@@ -117,18 +117,6 @@ void emptyBatch(ScatterBatch& b) {
     b.consumed = b.size = 0;
 }
 
-std::string whyFailed(std::exception_ptr failure) {
-    try {
-        std::rethrow_exception(std::move(failure));
-    } catch (const std::bad_alloc&) {
-        return "not enough memory";
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "an unknown error";
-    }
-}
-
 } // namespace
 
 bool ScatterWorker::start() {
@@ -158,7 +146,7 @@ ScatterBatch& ScatterWorker::next() {
             m_source.fill(b);
             return b;
         } catch (...) {
-            m_failure = whyFailed(std::current_exception());
+            m_failure = WhyThreadFailed(std::current_exception());
             return failed(*m_failure);
         }
     }
@@ -200,7 +188,7 @@ void ScatterWorker::run() {
     } catch (...) {
         std::string why;
         try {
-            why = whyFailed(std::current_exception());
+            why = WhyThreadFailed(std::current_exception());
         } catch (...) {
             // no memory even for the reason: the caller is told the run failed all the same
         }

@@ -357,6 +357,9 @@ std::vector<Row> everyMessage() {
          "Writing temporary files in /tmp failed:\r\nNo space left on device\r\nThe n-grams were "
          "not counted; no temporary file is left.",
          " N-grams", Buttons::Ok, Icon::Exclamation},
+        {analysis::msg::NgramCountingFailed("not enough memory"),
+         "The n-grams could not be counted: not enough memory.\r\nNothing was kept.", " N-grams",
+         Buttons::Ok, Icon::Exclamation},
         {analysis::msg::NgramFileDamaged("a.ngr", "row 3"),
          "a.ngr is damaged (row 3) - it cannot be opened.", " Damaged n-gram file", Buttons::Ok,
          Icon::Exclamation},
