@@ -26,7 +26,7 @@ namespace {
 
 class KeptClipboard : public Clipboard {
 public:
-    void setText(const std::string& text) override { this->text = text; }
+    void setText(const std::string& copied) override { text = copied; }
     std::string text;
 };
 class NoPrinter : public Printer {
@@ -75,7 +75,7 @@ std::string writeResults(const QString& dir) {
         lastFile = hit.file;
         const ResultFileSet::SourceFileInfo info{
             "FRANCAIS.TXT", dir.toStdString() + "/" + hit.folder + "/" + hit.file, "08/12/2026",
-            "Windows"};
+            "Windows", {}};
         if (!set->writeHit(AssembleKwicLine(number, hit.left, "chat", hit.right, 10, 20), info,
                            first, entry))
             return {};
