@@ -59,6 +59,7 @@ public:
     explicit ByteEscapes(TableFormat format) {
         static const char* kHex = "0123456789abcdef";
         m_marks.fill(static_cast<char>(0x80)); // marks left over: a byte special anyway
+        m_escapeMarks.fill(static_cast<char>(0x80));
         for (int c = 0; c < 256; ++c) {
             const auto byte = static_cast<unsigned char>(c);
             std::string& text = m_text[byte];
@@ -85,6 +86,9 @@ public:
             if (m_flags[byte] && byte < 0x80 && !(m_controls && byte < 0x20) &&
                 m_marked < m_marks.size())
                 m_marks[m_marked++] = static_cast<char>(c);
+            if ((m_flags[byte] & kEscape) && byte < 0x80 && !(m_controls && byte < 0x20) &&
+                m_escapesMarked < m_escapeMarks.size())
+                m_escapeMarks[m_escapesMarked++] = static_cast<char>(c);
         }
     }
 
@@ -116,16 +120,17 @@ public:
     static constexpr std::size_t kMostPerByte = 6, kSlack = 24;
 
     // Writes the text escaped from `p` on, where there is room for kMostPerByte bytes per byte
-    // of text and kSlack more: returns the end, and ORs into `flags` what its special bytes
-    // asked for (kQuote: CSV quotes it). Plain blocks are stored sixteen bytes at once.
-    char* write(char* p, std::string_view text, unsigned char& flags) const {
+    // of text and kSlack more, and returns the end. Only the bytes that change stop the copy
+    // (a CSV comma does not: quoting is decided before). Plain blocks are stored sixteen bytes
+    // at once.
+    char* write(char* p, std::string_view text) const {
         const char* s = text.data();
         const std::size_t n = text.size();
         std::size_t i = 0;
 #ifdef __SSE2__
         const __m128i controls = _mm_set1_epi8(m_controls ? 0x20 : 0);
-        const __m128i m0 = _mm_set1_epi8(m_marks[0]), m1 = _mm_set1_epi8(m_marks[1]),
-                      m2 = _mm_set1_epi8(m_marks[2]), m3 = _mm_set1_epi8(m_marks[3]);
+        const __m128i m0 = _mm_set1_epi8(m_escapeMarks[0]), m1 = _mm_set1_epi8(m_escapeMarks[1]),
+                      m2 = _mm_set1_epi8(m_escapeMarks[2]), m3 = _mm_set1_epi8(m_escapeMarks[3]);
         while (i + 16 <= n) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
@@ -140,14 +145,14 @@ public:
                 continue;
             }
             const auto at = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
-            p = writeSpecial(p + at, static_cast<unsigned char>(s[i + at]), flags);
+            p = writeEscaped(p + at, static_cast<unsigned char>(s[i + at]));
             i += at + 1;
         }
 #endif
         for (; i < n; ++i) {
             const auto byte = static_cast<unsigned char>(s[i]);
-            if (m_flags[byte])
-                p = writeSpecial(p, byte, flags);
+            if (m_flags[byte] & kEscape)
+                p = writeEscaped(p, byte);
             else
                 *p++ = s[i];
         }
@@ -194,12 +199,7 @@ public:
     }
 
 private:
-    char* writeSpecial(char* p, unsigned char byte, unsigned char& flags) const {
-        flags |= m_flags[byte];
-        if (!(m_flags[byte] & kEscape)) {
-            *p = static_cast<char>(byte);
-            return p + 1;
-        }
+    char* writeEscaped(char* p, unsigned char byte) const {
         std::memcpy(p, m_code[byte].data(), 8);
         return p + m_length[byte];
     }
@@ -211,6 +211,9 @@ private:
     // most four in every format).
     std::array<char, 4> m_marks;
     std::size_t m_marked = 0;
+    // The same for the bytes written otherwise than they are.
+    std::array<char, 4> m_escapeMarks;
+    std::size_t m_escapesMarked = 0;
     bool m_controls = false;
     std::array<std::string, 256> m_text;
 };
@@ -331,8 +334,7 @@ private:
         const bool quoted = m_format == TableFormat::Csv && m_escapes.needsQuotes(text);
         if (quoted)
             *p++ = '"';
-        unsigned char flags = 0;
-        p = m_escapes.write(p, text, flags);
+        p = m_escapes.write(p, text);
         if (quoted)
             *p++ = '"';
         m_out.used(p);

@@ -411,6 +411,15 @@ void ResultViewer::VisitRecords(std::int64_t first, std::int64_t last,
                     return;
             continue;
         }
+        // Lines in file order (no sort, or one undone) are read ahead a block at a time and
+        // handed on from it, not copied.
+        const auto from = m_index.begin() + (start - 1), to = m_index.begin() + end;
+        if (std::is_sorted(from, to)) {
+            for (std::int64_t p = start; p <= end; ++p)
+                if (!visit(p, readRecord(recordAt(p))))
+                    return;
+            continue;
+        }
         order.clear();
         for (std::int64_t p = start; p <= end; ++p)
             order.emplace_back(recordAt(p), static_cast<std::uint32_t>(p - start));

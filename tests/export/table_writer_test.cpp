@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
@@ -110,6 +111,59 @@ TEST(TableWriter, EveryByteIsWrittenRightWhereverItStandsInALongField) {
                 EXPECT_EQ(TableText(table, format), header + expectedField(text, format) + end)
                     << TableFormatName(format) << ", byte " << byte << " at " << at;
             }
+}
+
+// A whole one-column table of the given fields, as each format must write it.
+std::string expectedColumn(const std::vector<std::string>& fields, TableFormat format) {
+    std::string out = format == TableFormat::Csv   ? "f\r\n"
+                      : format == TableFormat::Tsv ? "f\n"
+                                                   : "[";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string field = expectedField(fields[i], format);
+        if (format == TableFormat::Json) // the object alone, out of its one-row array
+            out += (i == 0 ? "\n" : ",\n") + field.substr(2, field.size() - 5);
+        else
+            out += field + (format == TableFormat::Csv ? "\r\n" : "\n");
+    }
+    return out + (format == TableFormat::Json ? "\n]\n" : "");
+}
+
+TEST(TableWriter, ShortFieldsAndFieldEndsAreWrittenRightByteByByte) {
+    // Every byte at every place of fields shorter than a block and of the ends past the last
+    // whole block; then a CSV mark that is copied as it is (comma, CR, LF) before or after a
+    // byte that changes, at every pair of places: the one must not hide the other.
+    std::vector<std::string> fields;
+    for (const std::size_t size : {1, 2, 3, 7, 8, 9, 15, 16, 17, 23, 31, 33})
+        for (std::size_t at = 0; at < size; ++at)
+            for (int byte = 0; byte < 256; ++byte) {
+                std::string text(size, 'b');
+                text[at] = static_cast<char>(byte);
+                fields.push_back(text);
+            }
+    for (const std::size_t size : {2, 5, 16, 19, 34})
+        for (const char kept : {',', '\r', '\n'})
+            for (const char changed : {'"', '\xE9', '\x80', '\t'})
+                for (std::size_t a = 0; a < size; ++a)
+                    for (std::size_t b = 0; b < size; ++b)
+                        if (a != b) {
+                            std::string text(size, 'c');
+                            text[a] = kept;
+                            text[b] = changed;
+                            fields.push_back(text);
+                        }
+    Table table;
+    table.columns = {{"f"}};
+    for (const std::string& field : fields)
+        table.rows.push_back({field});
+    for (const TableFormat format : {TableFormat::Csv, TableFormat::Tsv, TableFormat::Json}) {
+        const std::string written = TableText(table, format);
+        const std::string expected = expectedColumn(fields, format);
+        EXPECT_EQ(written.size(), expected.size()) << TableFormatName(format);
+        const auto [wrong, _] =
+            std::mismatch(expected.begin(), expected.end(), written.begin(), written.end());
+        EXPECT_EQ(wrong, expected.end()) << TableFormatName(format) << ": first difference at byte "
+                                         << (wrong - expected.begin()) << " of " << expected.size();
+    }
 }
 
 // The bytes of each field and line, written one after another, as the writer must give them.

@@ -136,6 +136,57 @@ TEST(ResultViewerVisit, SortedRecordsInDisplayOrderAcrossBatches) {
               (std::vector<std::string>(expected.begin() + 19999, expected.begin() + 20002)));
 }
 
+// In file order the records come straight from the read-ahead blocks: the same records as
+// GetRecord gives, across many blocks, past deleted lines, with a damaged record shown as such
+// and counted once, and a stop where asked.
+TEST(ResultViewerVisit, FileOrderFromReadBlocksSkipsDeletedAndMarksDamaged) {
+    test::TempDir dir;
+    std::string bytes = BuildDumpRecord(BuildDumpHeaderText("big.dmp", 80, 10, "x"), "", 0, 80);
+    for (int i = 1; i < 9000; ++i)
+        bytes += BuildDumpRecord(std::to_string(i) + "    left text x w" + std::to_string(i),
+                                 "A.TXT", i, 80);
+    bytes[80 * 5000 + 78] = 'x'; // record 5001 no longer ends in CR LF
+    const std::string path = dir.write("big.dmp", bytes);
+    SilentPrompter prompter;
+    auto viewer = ResultViewer::open(path, prompter, onDisk());
+    ASSERT_TRUE(viewer.ok());
+    ASSERT_FALSE(viewer->InMemory());
+    std::vector<std::int64_t> gone;
+    for (std::int64_t p = 300; p < 3500; p += 7)
+        gone.push_back(p);
+    ScriptedPrompter yes({Answer::Yes});
+    viewer->DeleteSelected(gone, yes);
+    ASSERT_EQ(viewer->IndexCount(), 9000 - static_cast<std::int64_t>(gone.size()));
+
+    const std::int64_t damagedAtOpen = viewer->damagedRecordsSeen();
+    std::vector<std::string> expected;
+    for (std::int64_t p = 1; p <= viewer->IndexCount(); ++p)
+        expected.emplace_back(p == 1 ? viewer->GetRecord(p)
+                                     : viewer->kwicText(viewer->GetRecord(p)));
+    const std::int64_t damagedBefore = viewer->damagedRecordsSeen();
+    ASSERT_EQ(damagedBefore, damagedAtOpen + 1);
+    std::vector<std::string> visited;
+    viewer->VisitRecords(1, viewer->IndexCount(), [&](std::int64_t p, std::string_view record) {
+        EXPECT_EQ(p, static_cast<std::int64_t>(visited.size()) + 1);
+        visited.emplace_back(p == 1 ? record : viewer->kwicText(record));
+        return true;
+    });
+    EXPECT_EQ(visited, expected);
+    EXPECT_EQ(viewer->damagedRecordsSeen(), damagedBefore + 1);
+    EXPECT_EQ(std::count(visited.begin(), visited.end(), std::string(kDamagedRecordText)), 1);
+    EXPECT_EQ(visited[2], "2    left text x w2");
+    EXPECT_EQ(visited[298], "298    left text x w298");
+    EXPECT_EQ(visited[299], "300    left text x w300"); // hit 299, at position 300, was deleted
+
+    visited.clear();
+    viewer->VisitRecords(4000, 99999, [&](std::int64_t, std::string_view record) {
+        visited.emplace_back(viewer->kwicText(record));
+        return visited.size() < 2;
+    });
+    EXPECT_EQ(visited,
+              (std::vector<std::string>(expected.begin() + 3999, expected.begin() + 4001)));
+}
+
 TEST(ResultViewerOpen, PlainLineFileIsViewedLineByLine) {
     test::TempDir dir;
     const std::string path = dir.write("lines.txt", "abcdef\r\nghijkl\r\nmnopqr\r\n");
