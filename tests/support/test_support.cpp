@@ -139,6 +139,17 @@ SmallDisk::~SmallDisk() {
     resetOsCalls();
 }
 
+namespace {
+
+// The program's cache of these tests is the build folder's, never the user's: the positions of
+// the hits their searches save would otherwise crowd out the user's own.
+const bool kTestCache = [] {
+    ::setenv("XDG_CACHE_HOME", (std::string(LEXMORA_BIN_DIR) + "/../test-cache").c_str(), 1);
+    return true;
+}();
+
+} // namespace
+
 OwnCache::OwnCache() {
     if (const char* before = std::getenv("XDG_CACHE_HOME")) {
         m_before = before;
