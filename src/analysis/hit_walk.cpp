@@ -266,6 +266,9 @@ void clearWords(FileWords& out) {
 void cutStretch(const WordRules& rules, std::string_view text, std::string_view sep,
                 std::size_t from, std::size_t to, Vocabulary* vocabulary, StagedWords* staged,
                 FileWords& out, CutBuffers& buffers) {
+    // Room for the whole stretch and the cutter's slack at once: grown piece by piece, the
+    // block would be copied (and its fresh pages faulted in) again and again.
+    buffers.block.reserve(to - from + kCutterSlack);
     joinWithMap(text.substr(from, to - from), sep, buffers.block, buffers.joins);
     std::string& block = buffers.block;
     const std::size_t size = block.size();
