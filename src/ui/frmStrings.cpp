@@ -9,7 +9,7 @@
 #include "ui/character_panel.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
-#include "ui/frmWeb.h"
+#include "ui/help_qt.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
 #include "viewer/result_viewer.h"
@@ -19,7 +19,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -754,18 +753,7 @@ void frmStrings::setLanguage(LanguageId language) {
 }
 
 void frmStrings::showHelp(const char* topic) {
-    QString page =
-        pathToQt(JoinPath(m_state.InstallFolder, std::string("help/") + topic + ".html"));
-    if (!QFileInfo::exists(page))
-        page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
-    if (!QFileInfo::exists(page)) {
-        m_prompter.tell(keywords::msg::HelpFileMissingWarning());
-        return;
-    }
-    auto* web = findChild<frmWeb*>("frmWeb");
-    if (web == nullptr)
-        web = new frmWeb(this);
-    web->showHelpPage(page);
+    ShowHelpTopic(this, m_state, m_prompter, topic, keywords::msg::HelpFileMissingWarning());
 }
 
 void frmStrings::BuildCharacterPanel() {
