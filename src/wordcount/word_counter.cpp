@@ -380,12 +380,7 @@ std::string CountResultText(std::int64_t tokens, std::int64_t types, std::int64_
 CountResult CountWords(ProgramState& state, const std::vector<std::string>& sourceFiles,
                        const std::string& listName, Prompter& prompter, const CountHooks& hooks) {
     counting::CountRun run(state, prompter, hooks);
-    CountResult result = run.run(sourceFiles, listName);
-    if (result.outcome == CountOutcome::Completed) {
-        state.TokenCount = result.tokens;
-        state.TypeCount = result.types;
-    }
-    return result;
+    return run.run(sourceFiles, listName);
 }
 
 std::vector<std::string> CutWords(const ProgramState& state, std::string_view text) {
