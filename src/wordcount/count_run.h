@@ -161,7 +161,7 @@ private:
     Flow gather(std::int64_t& types);
     std::vector<WordEntry> entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts);
     // The types of one piece of a letter, written to the list; -1 when the run stops. Pieces
-    // are split by the next letter while they are large, exactly as buckets on disk were.
+    // are split by the next letter while they are large, exactly as buckets on disk are.
     std::int64_t gatherPiece(Piece piece, const std::string& base, int depth,
                              std::int64_t parentCount);
     std::int64_t gatherFile(BucketFile& bucket, const std::string& base, int depth,

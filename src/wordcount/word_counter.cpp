@@ -183,7 +183,7 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
     return Flow::Go;
 }
 
-// (2) the name of the pair: French ligatures written out, then settled with the user.
+// The name of the pair: French ligatures written out, then settled with the user.
 std::optional<std::string> CountRun::settleListName(const std::string& proposed) {
     std::string name = proposed;
     if (m_state.LanguageIndex == static_cast<int>(LanguageId::French)) {
@@ -201,7 +201,7 @@ std::optional<std::string> CountRun::settleListName(const std::string& proposed)
     return ChooseListName(m_state, name, m_prompter, m_hooks.askText, &m_replace);
 }
 
-// (4) scatter: every source in turn; how the run ends when it cannot go on.
+// The scatter: every source in turn; how the run ends when it cannot go on.
 std::optional<CountOutcome> CountRun::scatterAll(const std::vector<std::string>& sources) {
     const int total = static_cast<int>(sources.size());
     std::vector<std::string> paths;
@@ -322,7 +322,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     const std::string listPath = ListPathFor(m_state, *settled);
     const std::string indexPath = IndexPathOf(listPath);
 
-    // (3) the words are counted in memory; bucket files appear only if they outgrow it
+    // The words are counted in memory; bucket files appear only if they outgrow it.
     m_start = Clock::now();
     m_tokens = 0;
     if (const auto ended = scatterAll(sources))
@@ -334,7 +334,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     if (!fitsHeader(files))
         return fail(CountOutcome::Failed);
 
-    // (5) gather into the pair
+    // The gather into the pair.
     if (!openTemporaryPair(listPath, indexPath))
         return fail(CountOutcome::Failed);
     std::int64_t types = 0;
@@ -343,7 +343,7 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     if (!completePair(FillCountHeader(m_tokens, types, files), listPath, indexPath))
         return fail(CountOutcome::Failed);
 
-    // (6) the buckets go, (7) the result
+    // The buckets go; the result.
     cleanUp();
     CountResult result;
     result.outcome = CountOutcome::Completed;
