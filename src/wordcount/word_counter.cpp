@@ -4,6 +4,7 @@
 
 #include "core/file_io.h"
 #include "core/file_utils.h"
+#include "core/ligatures.h"
 #include "core/os_calls.h"
 #include "core/paths.h"
 #include "core/staged_file.h"
@@ -185,19 +186,9 @@ Flow CountRun::scatterFile(ScatterWorker& worker, const std::string& path, int n
 
 // The name of the pair: French ligatures written out, then settled with the user.
 std::optional<std::string> CountRun::settleListName(const std::string& proposed) {
-    std::string name = proposed;
-    if (m_state.LanguageIndex == static_cast<int>(LanguageId::French)) {
-        std::string replaced;
-        for (char c : name) {
-            if (c == '\x9C')
-                replaced += "oe";
-            else if (c == '\x8C')
-                replaced += "OE";
-            else
-                replaced += c;
-        }
-        name = replaced;
-    }
+    const std::string name = m_state.LanguageIndex == static_cast<int>(LanguageId::French)
+                                 ? SpellOutOeLigatures(proposed)
+                                 : proposed;
     return ChooseListName(m_state, name, m_prompter, m_hooks.askText, &m_replace);
 }
 
