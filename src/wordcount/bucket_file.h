@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/file_io.h"
+#include "core/io_block.h"
 #include "core/os_calls.h"
 #include "wordcount/count_source.h"
 
@@ -18,7 +19,7 @@
 
 namespace lexmora::counting {
 
-inline constexpr std::size_t kWriteBuffer = 1 << 16; // per bucket file
+inline constexpr std::size_t kWriteBuffer = kIoBlock; // per bucket file
 
 // A letter's words, or a piece of them, as "word TAB count CR LF" records: in a write buffer
 // while they fit, in a file in the run folder once they do not. Only a count whose words
