@@ -236,7 +236,7 @@ void LoadCodeFiles(ProgramState& state, const std::string& folder,
             rows.emplace_back();
             continue;
         }
-        // Loaded as it reads, as before, but no longer in silence.
+        // A damaged code file is still loaded as it reads; the user is told what is wrong.
         if (const auto problem = CodeFileProblem(*bytes))
             prompter.tell(codes::msg::DamagedCodeFile(name, *problem));
         rows.push_back(ParseCodeFile(*bytes));

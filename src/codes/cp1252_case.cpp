@@ -54,12 +54,4 @@ std::string toLowerCp1252(std::string_view text) {
     return out;
 }
 
-std::string toUpperCp1252(std::string_view text) {
-    const auto& table = tables().upper;
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(table[static_cast<unsigned char>(c)]);
-    return out;
-}
-
 } // namespace lexmora

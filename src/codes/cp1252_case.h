@@ -9,6 +9,5 @@ namespace lexmora {
 unsigned char lowerCp1252(unsigned char c);
 unsigned char upperCp1252(unsigned char c);
 std::string toLowerCp1252(std::string_view text);
-std::string toUpperCp1252(std::string_view text);
 
 } // namespace lexmora

@@ -3,6 +3,11 @@
 
 namespace lexmora {
 
+// The vector forms a loop may take: the widest the processor runs, or one no wider than named,
+// down to byte by byte. Every form gives the same result; the tests hold each form the machine
+// runs to that, whichever the machine would pick.
+enum class VectorLanes { Widest, Avx2, Sse2, Bytes };
+
 // Whether the processor runs AVX2, told once: the loops that have a 32-byte form take it then.
 inline bool CpuHasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)

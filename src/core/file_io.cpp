@@ -1,5 +1,6 @@
 #include "core/file_io.h"
 
+#include "core/io_block.h"
 #include "core/os_calls.h"
 
 #include <cerrno>
@@ -41,10 +42,9 @@ std::optional<std::string> readUpTo(const std::string& path, std::size_t limit) 
     std::string data;
     if (st.st_size > 0)
         data.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limit));
-    constexpr std::size_t kBlock = 1 << 16;
-    char buffer[kBlock];
+    char buffer[kIoBlock];
     while (data.size() < limit) {
-        const std::size_t want = std::min(kBlock, limit - data.size());
+        const std::size_t want = std::min(kIoBlock, limit - data.size());
         const ssize_t got = ::read(fd.get(), buffer, want);
         if (got < 0) {
             if (errno == EINTR)

@@ -1,8 +1,8 @@
 #include "core/file_utils.h"
 
 #include "core/file_io.h"
-#include "core/messages.h"
 #include "core/glob.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
 
@@ -119,21 +119,6 @@ std::size_t CountFiles(std::string_view patterns) {
     return count;
 }
 
-void ListFiles(const std::string& folder, const std::string& invalidExtensions,
-               std::vector<std::string>& list) {
-    std::vector<std::string> found;
-    forEachFile(folder, [&](std::string_view name) {
-        if (name.front() != '.' && !HasInvalidExtension(name, invalidExtensions))
-            found.emplace_back(name);
-    });
-    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = toLowerAscii(a), lb = toLowerAscii(b);
-        return la != lb ? la < lb : a < b;
-    });
-    list.insert(list.end(), std::make_move_iterator(found.begin()),
-                std::make_move_iterator(found.end()));
-}
-
 bool HasInvalidExtension(std::string_view name, std::string_view invalidExtensions) {
     std::string extension = ExtensionOf(name).substr(0, 4);
     while (!extension.empty() && extension.back() == ' ')
@@ -182,85 +167,9 @@ std::vector<std::string> SplitLines(const std::string& name) {
     return SplitText(ReadWholeFile(name));
 }
 
-Result<LinesRead> ReadLinesIntoList(const std::string& name, std::vector<std::string>& list) {
-    UniqueFd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return core::msg::CannotOpenFile(name, errno);
-    LinesRead read;
-    std::string pending;
-    auto add = [&](std::string line) {
-        if (list.size() >= kMaxListLines) {
-            read.truncated = true;
-            return false;
-        }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        list.push_back(std::move(line));
-        ++read.added;
-        return true;
-    };
-    constexpr std::size_t kBlock = 1 << 16;
-    std::unique_ptr<char[]> buffer(new char[kBlock]);
-    while (true) {
-        const ssize_t got = ::read(fd.get(), buffer.get(), kBlock);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return core::msg::CannotOpenFile(name, errno);
-        }
-        if (got == 0)
-            break;
-        std::string_view block(buffer.get(), static_cast<std::size_t>(got));
-        std::size_t pos = 0;
-        while (pos < block.size()) {
-            const std::size_t end = block.find('\n', pos);
-            if (end == std::string_view::npos) {
-                pending.append(block.substr(pos));
-                break;
-            }
-            pending.append(block.substr(pos, end - pos));
-            if (!add(std::move(pending)))
-                return read;
-            pending.clear();
-            pos = end + 1;
-        }
-    }
-    if (!pending.empty() && pending.back() == '\x1A')
-        pending.pop_back();
-    if (!pending.empty())
-        add(std::move(pending));
-    return read;
-}
-
 bool IsUnicodeText(std::string_view text) {
     return text.size() >= 2 &&
            ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'));
-}
-
-Result<ConvertedFile> ConvertUnicodeFile(const std::string& name,
-                                         const std::string& tempDirectory) {
-    const auto bytes = readFileBytes(name);
-    if (!bytes)
-        return core::msg::CannotOpenFile(name, errno);
-    std::string_view text = *bytes;
-    const bool bigEndian = text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF';
-    if (IsUnicodeText(text))
-        text.remove_prefix(2);
-    const std::string converted = utf16ToCp1252(text, bigEndian);
-
-    std::string path = AddBackslash(tempDirectory.empty() ? std::string("/tmp") : tempDirectory) +
-                       "TempFileXXXXXX.tmp";
-    UniqueFd fd(::mkstemps(path.data(), 4));
-    if (!fd.valid())
-        return core::msg::CannotOpenFile(path, errno);
-    const bool written = writeAll(fd.get(), converted);
-    const int writeError = errno;
-    if (!written || ::close(fd.release()) != 0) {
-        const int error = written ? errno : writeError;
-        ::unlink(path.c_str());
-        return core::msg::CannotOpenFile(path, error);
-    }
-    return ConvertedFile{path, converted.size()};
 }
 
 bool IsBinaryText(std::string_view start, std::uint64_t fileLength) {
@@ -269,14 +178,6 @@ bool IsBinaryText(std::string_view start, std::uint64_t fileLength) {
     const std::size_t tested = static_cast<std::size_t>(
         std::min<std::uint64_t>({fileLength - 1, kBinaryTestLength, start.size()}));
     return start.substr(0, tested).find('\0') != std::string_view::npos;
-}
-
-bool IsBinaryFile(const std::string& name) {
-    const auto length = fileSize(name);
-    if (!length)
-        return false;
-    const auto start = readFileStart(name, kBinaryTestLength);
-    return start && IsBinaryText(*start, *length);
 }
 
 std::string MakeUniqueFileName(const std::string& folder, std::string_view base,

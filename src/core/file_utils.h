@@ -23,11 +23,6 @@ bool MatchesFilePattern(std::string_view name, std::string_view pattern);
 // folder of the first one. A pattern without wildcards names exactly one file (exact case).
 std::size_t CountFiles(std::string_view patterns);
 
-// Appends the names of the folder's files (not sub-folders, not hidden) whose extension is not
-// invalid, sorted without regard to case. Names keep their real case: they open the files.
-void ListFiles(const std::string& folder, const std::string& invalidExtensions,
-               std::vector<std::string>& list);
-
 // True when the name's extension, cut to four characters and stripped of trailing blanks, is
 // one of the four-character entries of `invalidExtensions` (e.g. ".GZ " for ".gz"), without
 // regard to case. A name without extension is never invalid.
@@ -42,35 +37,13 @@ std::vector<std::string> SplitText(std::string_view text);
 // The file's lines as SplitText splits them; empty when it cannot be read.
 std::vector<std::string> SplitLines(const std::string& name);
 
-inline constexpr std::size_t kMaxListLines = 32767;
-
-struct LinesRead {
-    std::size_t added = 0;
-    bool truncated = false; // the list reached kMaxListLines before the file ended
-};
-// Reads a text file in blocks and appends its lines (split at CR LF; a lone LF also ends a
-// line, as files written on Linux have it) to `list`, which never grows beyond kMaxListLines.
-// A Ctrl-Z (26) at the very end of the file is dropped.
-Result<LinesRead> ReadLinesIntoList(const std::string& name, std::vector<std::string>& list);
-
 // True when the text starts with a UTF-16 byte-order mark (FF FE or FE FF).
 bool IsUnicodeText(std::string_view text);
-
-struct ConvertedFile {
-    std::string path;         // the Windows-1252 copy; the caller deletes it
-    std::uint64_t length = 0; // its length in bytes
-};
-// Writes a Windows-1252 copy of a UTF-16 file (little- or big-endian after its byte-order mark)
-// to a new file "TempFile??????.tmp" in `tempDirectory`. Characters the code page cannot hold
-// become "?"; the byte-order mark is dropped.
-Result<ConvertedFile> ConvertUnicodeFile(const std::string& name, const std::string& tempDirectory);
 
 // The binary test over the start of a file of `fileLength` bytes: a NUL among its first
 // min(fileLength - 1, 32767) bytes, and no byte-order mark.
 bool IsBinaryText(std::string_view start, std::uint64_t fileLength);
 inline constexpr std::size_t kBinaryTestLength = 32767;
-// The same test on a file; false when it cannot be read.
-bool IsBinaryFile(const std::string& name);
 
 inline constexpr std::size_t kMaxFileNameLength = 255;
 // A result-file name that no file in the folder has yet: the base (Windows-1252 text such as a

@@ -61,16 +61,6 @@ using FrequencyCommand =
                  FrequencySaveRequest, FrequencyPrintRequest, FrequencySortCommand,
                  FrequencyScrollRequest, FrequencyNormRequest>;
 
-// Counting mode: "Select files" and the output folder.
-struct CountSelectFilesRequest {
-    bool operator==(const CountSelectFilesRequest&) const = default;
-};
-struct CountSaveToFolderRequest {
-    bool operator==(const CountSaveToFolderRequest&) const = default;
-};
-
-using CountCommand = std::variant<CountSelectFilesRequest, CountSaveToFolderRequest>;
-
 // Commands posted and not yet run, one of each kind (a second post of a kind replaces the
 // first); taken in the order of the variant's alternatives.
 template <typename Command> class PendingCommands {
@@ -99,6 +89,5 @@ private:
 };
 
 using FrequencyCommandQueue = PendingCommands<FrequencyCommand>;
-using CountCommandQueue = PendingCommands<CountCommand>;
 
 } // namespace lexmora

@@ -58,22 +58,6 @@ std::string ShortFileName(std::string_view name) {
     return shortName;
 }
 
-std::string ShortPathName(std::string_view path) {
-    std::string out;
-    std::size_t pos = 0;
-    while (pos <= path.size()) {
-        const auto slash = path.find(kPathSeparator, pos);
-        const std::string_view part = path.substr(
-            pos, slash == std::string_view::npos ? std::string_view::npos : slash - pos);
-        out += ShortFileName(part);
-        if (slash == std::string_view::npos)
-            break;
-        out += kPathSeparator;
-        pos = slash + 1;
-    }
-    return out;
-}
-
 std::string JoinPath(std::string_view folder, std::string_view name) {
     if (folder.empty())
         return std::string(name);

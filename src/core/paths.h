@@ -22,8 +22,6 @@ std::string StripExtension(std::string_view name);
 std::string ShortenPath(std::string_view text, std::size_t n);
 // An 8.3 form of a name: base upper case cut to 8, "." and the extension cut to 3.
 std::string ShortFileName(std::string_view name);
-// The path with every component after the folder turned into its 8.3 form.
-std::string ShortPathName(std::string_view path);
 // folder joined with name by exactly one "/".
 std::string JoinPath(std::string_view folder, std::string_view name);
 

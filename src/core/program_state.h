@@ -22,8 +22,6 @@ struct ProgramState {
     std::string ProgramFolder; // the settings file and the default folders
     std::string InstallFolder; // the executable's folder: shipped code files, help, samples
     std::string SettingsPath;  // the lexmora9.ini in use
-    std::string WindowsDirectory;
-    std::string HelpFilePath;
 
     // --- folders --------------------------------------------------------------------------
     std::string SourceDirectory;
@@ -66,14 +64,10 @@ struct ProgramState {
     bool AdvancedUser = false;
     bool WriteToFiles = true;
 
-    // --- system ---------------------------------------------------------------------------
-    bool HasDiskFreeSpaceEx = true;
-
     // --- fixed character sets and shared texts --------------------------------------------
     std::string InvalidFileExtensions;
     std::string InvalidFileNameChars;
     std::string SymbolChars;
-    std::string MsgCheckDisk;
     std::string MsgCannotAccessDrive;
     std::string OpenBracket = "{";
     std::string CloseBracket = "}";
@@ -85,7 +79,6 @@ struct ProgramState {
     // --- run control shared by every long run ---------------------------------------------
     ExitRequest ExitFlag = ExitRequest::None;
     bool PauseFlag = false;
-    int LineStep = 15; // the live screen's line-step value
 
     // --- keywords and code tables ---
     // One entry per keyword, parallel to Keywords. ExcludeStrings[i] has as many entries as the
@@ -126,12 +119,9 @@ struct ProgramState {
     std::vector<std::string> StoredFileList;
 
     // --- word frequency ---------------------------------------------------------------------
-    // The totals of the last count run; the window's mode and the commands its menus set.
-    long long TokenCount = 0;
-    long long TypeCount = 0;
+    // The window's mode and the commands its menus set.
     FrequencyWindowMode FrequencyMode = FrequencyWindowMode::Counting;
     FrequencyCommandQueue FrequencyCommands;
-    CountCommandQueue CountCommands;
 
     // --- search run ---
     // The run-wide number of log entries: one per source file with hits, across result sets.

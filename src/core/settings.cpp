@@ -95,13 +95,9 @@ void LoadSettings(ProgramState& state, const SettingsEnvironment& env) {
     const std::string& path = state.SettingsPath;
     state.ProgramFolder = program;
 
-    state.WindowsDirectory.clear(); // no such folder here: viewers are found another way
-    state.HelpFilePath = AddBackslash(program) + kHelpFileName;
-
     state.InvalidFileNameChars = "\\?<>:*/|\"";
     state.InvalidFileExtensions = kBuiltInInvalidExtensions;
     state.SymbolChars = symbolChars();
-    state.MsgCheckDisk = "Check that there is a disk in drive ";
     state.MsgCannotAccessDrive = "Cannot access drive!";
     state.OpenBracket = "{";
     state.CloseBracket = "}";
@@ -123,7 +119,6 @@ void LoadSettings(ProgramState& state, const SettingsEnvironment& env) {
     state.CodeMode = 1;
     state.SaveToFile = false;
     state.WarnLowDisk = true;
-    state.LineStep = 15;
 
     std::string temp;
     if (ReadIniString("TempDirectory", program, temp, path) == 0)

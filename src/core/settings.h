@@ -16,7 +16,6 @@ namespace lexmora {
 
 inline constexpr const char* kSettingsFileName = "lexmora9.ini";
 inline constexpr const char* kSettingsSection = "Defaults";
-inline constexpr const char* kHelpFileName = "Lexmora9.hlp";
 
 // The extensions never searched as text: four characters each, two-letter ones blank-padded.
 inline constexpr const char* kBuiltInInvalidExtensions =

@@ -230,11 +230,4 @@ unsigned char cp437ByteToCp1252(unsigned char byte) {
     return byte < 0x80 ? byte : table[byte - 0x80];
 }
 
-std::string cp437ToCp1252(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(cp437ByteToCp1252(static_cast<unsigned char>(c)));
-    return out;
-}
-
 } // namespace lexmora

@@ -25,7 +25,6 @@ std::string utf16ToCp1252(std::string_view bytes, bool bigEndian, char replaceme
 
 // DOS code page 437 as Windows-1252: exact where the letter exists, box drawing as + - |,
 // anything else as "?".
-std::string cp437ToCp1252(std::string_view text);
 unsigned char cp437ByteToCp1252(unsigned char byte);
 
 struct Utf8Check {

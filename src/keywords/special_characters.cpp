@@ -1,9 +1,5 @@
 #include "keywords/special_characters.h"
 
-#include "core/text_codec.h"
-
-#include <cstdio>
-
 namespace lexmora {
 
 namespace {
@@ -50,23 +46,6 @@ SpecialCharTable SpecialCharactersFor(LanguageId language) {
 
 std::string LanguageCaption(const std::string& languageName) {
     return " Language: " + languageName;
-}
-
-std::string AltKeyText(const SpecialCharEntry& entry) {
-    return std::string("= Alt+") + entry.altCode;
-}
-
-std::string UnicodeKeyText(const SpecialCharEntry& entry) {
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(cp1252ToUnicode(entry.code)));
-    return text;
-}
-
-int SpecialCharFrameRows(LanguageId language) {
-    const auto rows = static_cast<int>(SpecialCharactersFor(language).lower.size());
-    if (rows == 0)
-        return 0;
-    return rows + (language == LanguageId::French ? 1 : 2);
 }
 
 } // namespace lexmora

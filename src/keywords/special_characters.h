@@ -25,15 +25,4 @@ SpecialCharTable SpecialCharactersFor(LanguageId language);
 // " Language: " and the name, the caption of lblLanguage.
 std::string LanguageCaption(const std::string& languageName);
 
-// "= Alt+" and the Alt code, the key text of one entry.
-std::string AltKeyText(const SpecialCharEntry& entry);
-
-// The entry's Unicode code point written "U+00E2": the key text where Alt codes do not type
-// (an input method's Unicode entry takes it).
-std::string UnicodeKeyText(const SpecialCharEntry& entry);
-
-// Rows the panel's frame makes room for: one per entry, plus two (one for French, whose rows
-// start higher).
-int SpecialCharFrameRows(LanguageId language);
-
 } // namespace lexmora

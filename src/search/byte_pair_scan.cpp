@@ -52,6 +52,15 @@ walkBlocks(const Blocks& blocks, const char* text, std::size_t p, std::size_t la
     return mask != 0 ? p : std::string::npos;
 }
 
+// The block walk byte by byte: the form every vector form is held to.
+struct ByteBlocks {
+    explicit ByteBlocks(const BytePair& bytePair) : pair(bytePair) {}
+    bool any(const char* at) const { return mask(at) != 0; }
+    std::uint64_t mask(const char* at) const { return plainMask(at, 0, 64, pair); }
+
+    const BytePair& pair;
+};
+
 #ifdef LEXMORA_X86_SCAN
 
 // How a set's bytes are compared: one byte (the hyphen break, a case-sensitive letter); two
@@ -202,11 +211,13 @@ struct VectorBlocks {
 } // namespace
 
 std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t from,
-                              const BytePair& pair, std::uint64_t& mask) {
+                              const BytePair& pair, std::uint64_t& mask, VectorLanes lanes) {
     const std::size_t d = pair.distance;
     if (size <= d || from >= size - d)
         return std::string::npos;
     const std::size_t last = size - d; // starts stay below this
+    if (lanes == VectorLanes::Bytes) [[unlikely]]
+        return walkBlocks(ByteBlocks(pair), text, from, last, pair, mask);
 #ifdef LEXMORA_X86_SCAN
     const unsigned firstBits = pair.first[0] ^ pair.first[1];
     const unsigned secondBits = pair.second[0] ^ pair.second[1];
@@ -214,7 +225,7 @@ std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t fr
         (firstBits | secondBits) == 0 ? SetKind::Single
         : (firstBits & (firstBits - 1)) == 0 && (secondBits & (secondBits - 1)) == 0 ? SetKind::Bit
                                                                                      : SetKind::Two;
-    if (CpuHasAvx2())
+    if (lanes <= VectorLanes::Avx2 && CpuHasAvx2())
         return kind == SetKind::Single ? findAvx2<SetKind::Single>(text, from, last, pair, mask)
                : kind == SetKind::Bit  ? findAvx2<SetKind::Bit>(text, from, last, pair, mask)
                                        : findAvx2<SetKind::Two>(text, from, last, pair, mask);
@@ -226,10 +237,10 @@ std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t fr
 #endif
 }
 
-std::size_t FindBytePair(const char* text, std::size_t size, std::size_t from,
-                         const BytePair& pair) {
+std::size_t FindBytePair(const char* text, std::size_t size, std::size_t from, const BytePair& pair,
+                         VectorLanes lanes) {
     std::uint64_t mask = 0;
-    const std::size_t p = FindBytePairBlock(text, size, from, pair, mask);
+    const std::size_t p = FindBytePairBlock(text, size, from, pair, mask, lanes);
     return p == std::string::npos ? p : p + static_cast<std::size_t>(std::countr_zero(mask));
 }
 

@@ -5,6 +5,8 @@
 // otherwise; elsewhere sixteen at a time through the compiler's portable vector types.
 #pragma once
 
+#include "core/cpu_features.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -19,15 +21,16 @@ struct BytePair {
 };
 
 // The first p >= from with text[p] in `first` and text[p + distance] in `second`, and
-// p + distance < size; npos when there is none.
-std::size_t FindBytePair(const char* text, std::size_t size, std::size_t from,
-                         const BytePair& pair);
+// p + distance < size; npos when there is none. `lanes` narrows the vector form (tests).
+std::size_t FindBytePair(const char* text, std::size_t size, std::size_t from, const BytePair& pair,
+                         VectorLanes lanes = VectorLanes::Widest);
 
 // The same a block of 64 starts at a time, for a caller that looks at every start in turn
 // without scanning again: the first p >= from of a block [p, p + 64) holding a start of the pair,
 // with bit i of `mask` set for each start at p + i (all of that block's starts, none past
 // size - distance); npos when there is none.
 std::size_t FindBytePairBlock(const char* text, std::size_t size, std::size_t from,
-                              const BytePair& pair, std::uint64_t& mask);
+                              const BytePair& pair, std::uint64_t& mask,
+                              VectorLanes lanes = VectorLanes::Widest);
 
 } // namespace lexmora

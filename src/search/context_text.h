@@ -1,6 +1,7 @@
 // The text of a hit's context as a KWIC line shows it.
 #pragma once
 
+#include "core/cpu_features.h"
 #include "core/program_state.h"
 
 #include <cstddef>
@@ -29,7 +30,7 @@ class PlainContexts {
 public:
     // The vector forms the cleaning may take: the widest the processor runs, or one no wider
     // than named (each form gives the same text; the tests hold every form to that).
-    enum class Lanes { Widest, Avx2, Sse2, Bytes };
+    using Lanes = VectorLanes;
     explicit PlainContexts(Lanes lanes = Lanes::Widest) : m_lanes(lanes) {}
 
     void take(std::string_view text, std::size_t leftFrom, std::size_t s, std::size_t e,

@@ -5,6 +5,7 @@
 #include "core/file_io.h"
 #include "core/file_utils.h"
 #include "core/folders.h"
+#include "core/ligatures.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "files/file_patterns.h"
@@ -317,16 +318,7 @@ CheckResult CheckTargetDisk(const ProgramState& state, const std::string& progra
 // --- the run --------------------------------------------------------------------------------
 
 std::string ResultNameBase(std::string_view keyword) {
-    std::string out;
-    for (char c : keyword) {
-        if (c == '\x9C')
-            out += "oe";
-        else if (c == '\x8C')
-            out += "OE";
-        else
-            out += c;
-    }
-    return out;
+    return SpellOutOeLigatures(keyword);
 }
 
 void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,

@@ -83,7 +83,7 @@ struct SearchRun {
     // Set in the first keyword's turn when it reads the sources for all keywords: the steps,
     // files and later keywords' hits are recorded there for their turns.
     OnePassWalk* walk = nullptr;
-    // The sources are read again for every keyword (the walk of old, kept to compare with).
+    // The sources are read again for every keyword (the walk the one-pass search is held to).
     bool keywordByKeyword = false;
     // How much of later keywords' hits waits in memory before it goes to temporary files.
     std::size_t spoolMemory = std::size_t{16} << 20;

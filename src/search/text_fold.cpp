@@ -114,13 +114,17 @@ foldVbmi(const FoldTable& map, const unsigned char* src, unsigned char* dst, std
 
 } // namespace
 
-void FoldBytes(const FoldTable& map, const unsigned char* src, unsigned char* dst, std::size_t n) {
+void FoldBytes(const FoldTable& map, const unsigned char* src, unsigned char* dst, std::size_t n,
+               VectorLanes lanes) {
     std::size_t i = 0;
 #ifdef LEXMORA_X86_FOLD
-    if (n >= 64 && CpuHasAvx512Vbmi())
+    if (n >= 64 && lanes == VectorLanes::Widest && CpuHasAvx512Vbmi())
         i = foldVbmi(map, src, dst, n);
-    else if (n >= 16 && foldsAsciiLetters(map))
-        i = CpuHasAvx2() ? foldAvx2(map, src, dst, n) : foldSse2(map, src, dst, n);
+    else if (n >= 16 && lanes != VectorLanes::Bytes && foldsAsciiLetters(map))
+        i = lanes <= VectorLanes::Avx2 && CpuHasAvx2() ? foldAvx2(map, src, dst, n)
+                                                       : foldSse2(map, src, dst, n);
+#else
+    (void)lanes;
 #endif
     for (; i < n; ++i)
         dst[i] = map[src[i]];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "codes/cp1252_case.h"
+#include "core/cpu_features.h"
 #include "search/literal_finder.h"
 
 #include <cstddef>
@@ -27,8 +28,9 @@ std::string foldText(const Fold& fold, std::string_view text);
 
 // dst[i] = map[src[i]] for i < n. A table that folds the ASCII half as plain ASCII letters (every
 // fold mode does) has that half folded sixteen bytes at a time, and only the bytes above it
-// looked up.
-void FoldBytes(const FoldTable& map, const unsigned char* src, unsigned char* dst, std::size_t n);
+// looked up. `lanes` narrows the vector form (tests).
+void FoldBytes(const FoldTable& map, const unsigned char* src, unsigned char* dst, std::size_t n,
+               VectorLanes lanes = VectorLanes::Widest);
 
 inline bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())

@@ -6,10 +6,10 @@
 #include "files/file_chooser.h"
 #include "keywords/messages.h"
 #include "keywords/special_characters.h"
+#include "ui/character_panel.h"
 #include "ui/frmContext.h"
 #include "ui/frmGetFiles.h"
-#include "ui/frmWeb.h"
-#include "ui/letter_names.h"
+#include "ui/help_qt.h"
 #include "ui/shared_menus.h"
 #include "ui/text_convert.h"
 #include "viewer/result_viewer.h"
@@ -18,22 +18,16 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QContextMenuEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -61,10 +55,6 @@ LanguageId currentLanguage(const ProgramState& state) {
     return index >= 0 && index <= 4 ? static_cast<LanguageId>(index) : LanguageId::French;
 }
 
-QChar qtChar(unsigned char code) {
-    return QChar(static_cast<char16_t>(cp1252ToUnicode(code)));
-}
-
 // The context dialog in its Next Word Match role; the values come back in the two width fields.
 bool contextNextWordDialog(QWidget* parent, ProgramState& state) {
     frmContext dialog(state, parent);
@@ -78,19 +68,6 @@ bool contextNextWordDialog(QWidget* parent, ProgramState& state) {
     return true;
 }
 
-// The program's file chooser in its keyword-file role; it remembers where the user chose.
-std::optional<std::vector<std::string>>
-chooseWithProgramChooser(QWidget* parent, ProgramState& state, Prompter& prompter) {
-    const std::string pattern = state.KeywordFilePattern.empty() ? "*.*" : state.KeywordFilePattern;
-    auto chosen = ChooseFilesAside(state, prompter, files::kKeywordFilesCaption,
-                                   state.KeywordFileFolder, pattern, parent);
-    if (!chosen)
-        return std::nullopt;
-    state.KeywordFileFolder = chosen->folder;
-    state.KeywordFilePattern = chosen->pattern;
-    return std::move(chosen->paths);
-}
-
 std::optional<std::string> chooseSaveNameWithDialog(QWidget* parent, const ProgramState& state) {
     const QString name = QFileDialog::getSaveFileName(
         parent, "Save keywords to file", pathToQt(state.KeywordFileFolder), "All files (*)");
@@ -99,144 +76,7 @@ std::optional<std::string> chooseSaveNameWithDialog(QWidget* parent, const Progr
     return pathFromQt(name);
 }
 
-struct KeywordFields {
-    std::vector<std::string> keywords;
-    std::vector<bool> keywordCase;
-    std::vector<std::vector<std::string>> excludeStrings;
-    std::vector<std::vector<bool>> excludeCase;
-    bool excludeListsAvailable = true;
-
-    static KeywordFields of(const ProgramState& state) {
-        return {state.Keywords, state.KeywordCase, state.ExcludeStrings, state.ExcludeCase,
-                state.ExcludeListsAvailable};
-    }
-    void restore(ProgramState& state) const {
-        state.Keywords = keywords;
-        state.KeywordCase = keywordCase;
-        state.ExcludeStrings = excludeStrings;
-        state.ExcludeCase = excludeCase;
-        state.ExcludeListsAvailable = excludeListsAvailable;
-    }
-};
-
 } // namespace
-
-// --- the entry box ---------------------------------------------------------------------------
-
-void KeywordEntryBox::typeText(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            Q_EMIT keyTyped(kKeyEnter);
-            continue;
-        }
-        QChar shown = c == '\t' ? QChar(' ') : c;
-        if (shown.unicode() < 32 || (shown.unicode() >= 0x7F && shown.unicode() < 0xA0) ||
-            shown.isSurrogate())
-            continue;
-        const int code = unicodeToCp1252(shown.unicode());
-        if (code < 0)
-            continue;
-        m_typed = false;
-        Q_EMIT keyTyped(static_cast<char>(code));
-        if (m_typed)
-            insert(QString(shown));
-    }
-}
-
-void KeywordEntryBox::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Q_EMIT keyTyped(kKeyEnter);
-        event->accept();
-        return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        typeText(QGuiApplication::clipboard()->text());
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Backspace) {
-        m_typed = false;
-        Q_EMIT keyTyped(kKeyBackspace);
-        if (m_typed)
-            QLineEdit::keyPressEvent(event);
-        return;
-    }
-    const QString text = event->text();
-    const bool printable = !text.isEmpty() && text[0].unicode() >= 32 && text[0] != QChar(0x7F) &&
-                           !(event->modifiers() & Qt::ControlModifier);
-    if (!printable) {
-        QLineEdit::keyPressEvent(event); // caret keys, Delete, shortcuts
-        return;
-    }
-    if (text.size() > 1) {
-        typeText(text);
-        return;
-    }
-    const int code = unicodeToCp1252(text[0].unicode());
-    if (code < 0) {
-        event->accept(); // a letter the program cannot hold
-        return;
-    }
-    m_typed = false;
-    Q_EMIT keyTyped(static_cast<char>(code));
-    if (m_typed)
-        QLineEdit::keyPressEvent(event);
-}
-
-void KeywordEntryBox::inputMethodEvent(QInputMethodEvent* event) {
-    const QString commit = event->commitString();
-    if (commit.isEmpty()) {
-        QLineEdit::inputMethodEvent(event);
-        return;
-    }
-    // A composed letter (dead keys, compose, input methods) is typed like any other.
-    QInputMethodEvent rest(event->preeditString(), event->attributes());
-    QLineEdit::inputMethodEvent(&rest);
-    typeText(commit);
-    event->accept();
-}
-
-void KeywordEntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT doubleClicked();
-}
-
-void KeywordEntryBox::mouseReleaseEvent(QMouseEvent* event) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
-        typeText(clipboard->text(QClipboard::Selection));
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
-}
-
-void KeywordEntryBox::contextMenuEvent(QContextMenuEvent* event) {
-    std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    for (QAction* action : menu->actions()) {
-        if (action->objectName() != "edit-paste")
-            continue;
-        // The menu's paste goes through the filter, like a typed key.
-        auto* paste = new QAction(action->text(), menu.get());
-        paste->setEnabled(action->isEnabled());
-        connect(paste, &QAction::triggered, this,
-                [this] { typeText(QGuiApplication::clipboard()->text()); });
-        menu->insertAction(action, paste);
-        menu->removeAction(action);
-        break;
-    }
-    menu->exec(event->globalPos());
-}
-
-void KeywordEntryBox::dropEvent(QDropEvent* event) {
-    if (event->mimeData()->hasText())
-        typeText(event->mimeData()->text());
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-}
 
 // --- the window --------------------------------------------------------------------------------
 
@@ -398,25 +238,11 @@ void frmStrings::buildButtons(QVBoxLayout* left) {
 
 // The special characters of the language, filled by BuildCharacterPanel.
 void frmStrings::buildCharacterFrame(QHBoxLayout* columns) {
-    m_fraCharacters = new QFrame(this);
-    m_fraCharacters->setObjectName("fraCharacters");
-    m_fraCharacters->setFrameShape(QFrame::StyledPanel);
-    m_fraCharacters->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_fraCharacters->setMinimumWidth(200);
-    auto* panel = new QVBoxLayout(m_fraCharacters);
-    m_lblLanguage = new QLabel(m_fraCharacters);
-    m_lblLanguage->setObjectName("lblLanguage");
-    panel->addWidget(m_lblLanguage);
-    m_charGrid = new QGridLayout;
-    m_charGrid->setHorizontalSpacing(8);
-    m_charGrid->setVerticalSpacing(4);
-    m_charGrid->setColumnMinimumWidth(2, 12); // lower and upper case stand apart
-    panel->addLayout(m_charGrid);
-    panel->addStretch(1);
+    m_fraCharacters = new CharacterPanel(this);
     columns->addWidget(m_fraCharacters);
-    connect(
-        m_fraCharacters, &QFrame::customContextMenuRequested, this,
-        [this](const QPoint& where) { m_languageMenu->exec(m_fraCharacters->mapToGlobal(where)); });
+    connect(m_fraCharacters, &CharacterPanel::languageMenuRequested, this,
+            [this](const QPoint& where) { m_languageMenu->exec(where); });
+    connect(m_fraCharacters, &CharacterPanel::characterChosen, this, &frmStrings::insertCharacter);
 }
 
 void frmStrings::buildPopups() {
@@ -693,7 +519,7 @@ void frmStrings::onKeyTyped(char key) {
     case KeyAction::Discard:
         break;
     case KeyAction::Replace:
-        m_txtEnterStrings->insert(QString(qtChar(static_cast<unsigned char>(out.replacement))));
+        m_txtEnterStrings->insert(QString(toQtChar(static_cast<unsigned char>(out.replacement))));
         break;
     case KeyAction::Commit:
         onEnter();
@@ -823,7 +649,7 @@ void frmStrings::onOk() {
         m_lists.handOver(m_state, fromQt(m_txtEnterStrings->text()), m_chkCase->isChecked(),
                          regexEntry());
     }
-    removeCharacterLabels();
+    m_fraCharacters->clear();
     accept();
 }
 
@@ -864,18 +690,6 @@ bool frmStrings::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (event->type() == QEvent::MouseButtonPress) {
-        auto* label = qobject_cast<QLabel*>(watched);
-        const QVariant code = label ? label->property("charCode") : QVariant();
-        if (code.isValid()) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::RightButton)
-                m_languageMenu->exec(mouse->globalPosition().toPoint());
-            else if (mouse->button() == Qt::LeftButton)
-                insertCharacter(static_cast<unsigned char>(code.toInt()));
-            return true;
-        }
-    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -906,7 +720,7 @@ void frmStrings::onLoadFromFiles() {
     // held before the window opened.
     handOverForLoad();
     m_loadRequested = true;
-    removeCharacterLabels();
+    m_fraCharacters->clear();
     reject();
 }
 
@@ -939,110 +753,21 @@ void frmStrings::setLanguage(LanguageId language) {
 }
 
 void frmStrings::showHelp(const char* topic) {
-    QString page =
-        pathToQt(JoinPath(m_state.InstallFolder, std::string("help/") + topic + ".html"));
-    if (!QFileInfo::exists(page))
-        page = pathToQt(JoinPath(m_state.InstallFolder, "help/index.html"));
-    if (!QFileInfo::exists(page)) {
-        m_prompter.tell(keywords::msg::HelpFileMissingWarning());
-        return;
-    }
-    auto* web = findChild<frmWeb*>("frmWeb");
-    if (web == nullptr)
-        web = new frmWeb(this);
-    web->showHelpPage(page);
-}
-
-void frmStrings::removeCharacterLabels() {
-    for (QLabel* label : m_charLabels)
-        delete label;
-    m_charLabels.clear();
+    ShowHelpTopic(this, m_state, m_prompter, topic, keywords::msg::HelpFileMissingWarning());
 }
 
 void frmStrings::BuildCharacterPanel() {
-    removeCharacterLabels();
-    const LanguageId language = currentLanguage(m_state);
-    m_lblLanguage->setText(toQt(LanguageCaption(LanguageName(language))));
-    const SpecialCharTable table = SpecialCharactersFor(language);
-    auto add = [this](const QString& name, const QString& text, unsigned char code, int row,
-                      int column) {
-        auto* label = new QLabel(text, m_fraCharacters);
-        label->setObjectName(name);
-        if (name.startsWith("lblCharString")) {
-            // The letter looks like the key it is: a raised button that inserts it.
-            label->setFrameStyle(QFrame::Panel | QFrame::Raised);
-            label->setAlignment(Qt::AlignCenter);
-            label->setMinimumWidth(label->fontMetrics().height() * 2);
-        }
-        label->setProperty("charCode", static_cast<int>(code));
-        label->setCursor(Qt::PointingHandCursor);
-        label->setToolTip("Click to insert the letter");
-        label->installEventFilter(this);
-        m_charGrid->addWidget(label, row, column);
-        m_charLabels.push_back(label);
-    };
-    const std::size_t rows = std::min(table.lower.size(), table.upper.size());
-    for (std::size_t i = 0; i < rows; ++i) {
-        const int row = static_cast<int>(i);
-        const SpecialCharEntry& lower = table.lower[i];
-        const SpecialCharEntry& upper = table.upper[i];
-        add(QString("lblCharString%1").arg(row), QString(qtChar(lower.code)), lower.code, row, 0);
-        add(QString("lblCharAction%1").arg(row), LetterName(QChar(qtChar(lower.code))), lower.code,
-            row, 1);
-        add(QString("lblCharStringUC%1").arg(row), QString(qtChar(upper.code)), upper.code, row, 3);
-        add(QString("lblCharActionUC%1").arg(row), LetterName(QChar(qtChar(upper.code))),
-            upper.code, row, 4);
-    }
+    m_fraCharacters->build(currentLanguage(m_state));
 }
 
 void frmStrings::insertCharacter(unsigned char code) {
     QString text = m_txtEnterStrings->text();
     const int caret =
         std::clamp(m_txtEnterStrings->cursorPosition(), 0, static_cast<int>(text.size()));
-    text.insert(caret, qtChar(code));
+    text.insert(caret, toQtChar(code));
     m_txtEnterStrings->setText(text);
     m_txtEnterStrings->setCursorPosition(caret + 1);
     m_txtEnterStrings->setFocus();
-}
-
-// --- entry points ------------------------------------------------------------------------------
-
-bool LoadKeywordsFromFiles(QWidget* parent, ProgramState& state, Prompter& prompter,
-                           const KeywordWindowHooks& hooks) {
-    const auto paths = hooks.chooseKeywordFiles ? hooks.chooseKeywordFiles(parent, state)
-                                                : chooseWithProgramChooser(parent, state, prompter);
-    if (!paths || paths->empty())
-        return false;
-    const MemoryProbe probe = hooks.freeMemory ? hooks.freeMemory : MemoryProbe(FreePhysicalMemory);
-    return LoadKeywordFiles(state, prompter, *paths, probe).changed;
-}
-
-bool EditKeywords(QWidget* parent, ProgramState& state, Prompter& prompter, bool fromFiles,
-                  std::function<void(LanguageId)> languageChanged,
-                  const KeywordWindowHooks& hooks) {
-    if (fromFiles)
-        return LoadKeywordsFromFiles(parent, state, prompter, hooks);
-    const KeywordFields before = KeywordFields::of(state);
-    bool loaded = false;
-    bool askKeep = true;
-    while (true) {
-        frmStrings window(state, prompter, hooks, languageChanged, parent);
-        // More keywords than the list takes, kept in memory only: the window does not open.
-        if (!window.prepare(askKeep))
-            return loaded;
-        const int result = window.exec();
-        if (window.loadRequested()) {
-            loaded = true;
-            LoadKeywordsFromFiles(parent, state, prompter, hooks);
-            askKeep = false;
-            continue;
-        }
-        if (result == QDialog::Accepted)
-            return true;
-        if (loaded)
-            before.restore(state);
-        return false;
-    }
 }
 
 } // namespace lexmora::ui

@@ -11,9 +11,9 @@
 #include "keywords/keyword_lists.h"
 #include "keywords/keyword_syntax.h"
 #include "search/regex_keyword.h"
+#include "ui/keyword_entry_box.h"
 
 #include <QDialog>
-#include <QLineEdit>
 
 #include <functional>
 #include <optional>
@@ -22,8 +22,6 @@
 
 class QAction;
 class QCheckBox;
-class QFrame;
-class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QListWidget;
@@ -34,6 +32,8 @@ class QRadioButton;
 class QVBoxLayout;
 
 namespace lexmora::ui {
+
+class CharacterPanel;
 
 // The ways out of the window to other windows; tests replace them with scripted answers.
 struct KeywordWindowHooks {
@@ -49,34 +49,6 @@ struct KeywordWindowHooks {
         chooseSaveName;
     // Free physical memory. Unset: what the system reports.
     MemoryProbe freeMemory;
-};
-
-// The entry box: every typed, composed or pasted character goes through the keystroke filter.
-class KeywordEntryBox : public QLineEdit {
-    Q_OBJECT
-public:
-    using QLineEdit::QLineEdit;
-    // Feeds text through the filter as if it were typed: line ends commit, tabs become blanks,
-    // other control characters and letters outside Windows-1252 are dropped.
-    void typeText(const QString& text);
-    // Called by the receiver of keyTyped: the key goes into the box.
-    void acceptKey() { m_typed = true; }
-
-Q_SIGNALS:
-    // One character as typed; the receiver decides (and inserts, when it accepts).
-    void keyTyped(char key);
-    void doubleClicked();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    bool m_typed = false;
 };
 
 class frmStrings : public QDialog {
@@ -144,7 +116,6 @@ private:
     void showExcludePopup(const QPoint& where);
     void deleteKeyword();
     void deleteExclude();
-    void removeCharacterLabels();
 
     ProgramState& m_state;
     Prompter& m_prompter;
@@ -168,10 +139,7 @@ private:
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdCancel = nullptr;
     QPushButton* m_cmdClear = nullptr;
-    QFrame* m_fraCharacters = nullptr;
-    QGridLayout* m_charGrid = nullptr;
-    QLabel* m_lblLanguage = nullptr;
-    std::vector<QLabel*> m_charLabels; // the labels of the rows built, removed on rebuild
+    CharacterPanel* m_fraCharacters = nullptr;
 
     QMenu* m_languageMenu = nullptr;
     QMenu* m_keywordPopup = nullptr;

@@ -23,9 +23,14 @@ QString HelpPagePath(const ProgramState& state, const std::string& topic) {
 
 void ShowHelpTopic(QWidget* owner, const ProgramState& state, Prompter& prompter,
                    const std::string& topic) {
+    ShowHelpTopic(owner, state, prompter, topic, msg::HelpFileMissing());
+}
+
+void ShowHelpTopic(QWidget* owner, const ProgramState& state, Prompter& prompter,
+                   const std::string& topic, const Message& missing) {
     const QString page = HelpPagePath(state, topic);
     if (page.isEmpty()) {
-        prompter.tell(msg::HelpFileMissing());
+        prompter.tell(missing);
         return;
     }
     auto* web = owner->findChild<frmWeb*>("frmWeb", Qt::FindDirectChildrenOnly);

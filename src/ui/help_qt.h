@@ -32,5 +32,8 @@ QString HelpPagePath(const ProgramState& state, const std::string& topic);
 // "Cannot find help file!" when there is no help page at all.
 void ShowHelpTopic(QWidget* owner, const ProgramState& state, Prompter& prompter,
                    const std::string& topic);
+// The same, telling `missing` when there is no help page at all.
+void ShowHelpTopic(QWidget* owner, const ProgramState& state, Prompter& prompter,
+                   const std::string& topic, const Message& missing);
 
 } // namespace lexmora::ui

@@ -6,6 +6,10 @@
 
 namespace lexmora::ui {
 
+QChar toQtChar(unsigned char cp1252) {
+    return QChar(static_cast<char16_t>(cp1252ToUnicode(cp1252)));
+}
+
 QString toQt(std::string_view cp1252) {
     QString out;
     out.reserve(static_cast<qsizetype>(cp1252.size()));

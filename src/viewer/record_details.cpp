@@ -52,26 +52,6 @@ std::string diskPathOf(const std::string& logPath) {
 
 } // namespace
 
-std::string CleanContext(std::string_view raw) {
-    std::string out;
-    out.reserve(raw.size());
-    bool blank = false;
-    for (char ch : raw) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == 0)
-            continue;
-        if (isBlankLike(c)) {
-            if (!blank)
-                out += ' ';
-            blank = true;
-            continue;
-        }
-        out += ch;
-        blank = false;
-    }
-    return out;
-}
-
 std::optional<FoundText> FindCleanedText(std::string_view source, std::string_view fragment,
                                          std::size_t mark) {
     fragment = trimRight(fragment);

@@ -112,7 +112,4 @@ Result<std::string> SaveDetails(const RecordDetails& details, const ResultViewer
 std::optional<FoundText> FindCleanedText(std::string_view source, std::string_view fragment,
                                          std::size_t mark);
 
-// Source text as the KWIC lines show it: controls and blank runs as one blank, NUL dropped.
-std::string CleanContext(std::string_view raw);
-
 } // namespace lexmora

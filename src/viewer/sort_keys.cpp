@@ -153,10 +153,6 @@ bool IsSortDelimiter(unsigned char c) {
     return tables().delimiter[c];
 }
 
-std::uint16_t TextWeight(unsigned char c) {
-    return tables().weight[c];
-}
-
 std::optional<std::size_t> FindKeyStart(std::string_view record, int keywordColumn, int textWidth,
                                         int leftPos, int rightPos, int rightLimitColumn) {
     const auto& delim = tables().delimiter;

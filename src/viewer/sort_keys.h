@@ -63,10 +63,6 @@ std::optional<std::size_t> FindKeyStart(std::string_view record, int keywordColu
 void AppendKeyText(std::string& out, std::string_view record, std::optional<std::size_t> start,
                    int textWidth, SortMode mode);
 
-// Primary collation weight of a byte for text comparison: case and accents folded, blanks and
-// controls before punctuation, punctuation before digits, digits before letters.
-std::uint16_t TextWeight(unsigned char c);
-
 // Text comparison (case-insensitive, accents after their base letter) or binary comparison.
 int CompareText(std::string_view a, std::string_view b);
 int CompareBinary(std::string_view a, std::string_view b);

@@ -1,5 +1,6 @@
 #include "wordcount/frequency_files.h"
 
+#include "core/io_block.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
 #include "wordcount/messages.h"
@@ -215,7 +216,7 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
     // frequency must be a real count: the list is read through once to check.
     std::int64_t expected = kFirstLinePosition;
     std::size_t next = 0;
-    std::string block(1 << 16, '\0');
+    std::string block(kIoBlock, '\0');
     std::uint64_t offset = kCountHeaderLength + 2;
     std::int64_t lineStart = kFirstLinePosition;
     while (offset < listSize && next < file.types.size()) {
@@ -264,7 +265,7 @@ Status ForEachWord(const CountFile& file,
     struct stat st {};
     if (::fstat(file.list.get(), &st) != 0)
         return wordcount::msg::InvalidFile(FileNameOf(file.listPath));
-    std::string block(1 << 16, '\0');
+    std::string block(kIoBlock, '\0');
     std::uint64_t offset = kCountHeaderLength + 2;
     const auto size = static_cast<std::uint64_t>(st.st_size);
     std::string word; // a word cut by the block's end

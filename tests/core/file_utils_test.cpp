@@ -70,18 +70,6 @@ TEST(FileUtilsCount, PatternListsInTheFolderOfTheFirst) {
     EXPECT_FALSE(FileExists(base + "sub"));
 }
 
-TEST(FileUtilsList, AppendsVisibleTextFilesSortedKeepingTheirCase) {
-    test::TempDir dir;
-    for (const char* name :
-         {"zeta.txt", "Alpha.TXT", "beta", "photo.JPG", "archive.gz", ".profile", "notes.gzip"})
-        dir.write(name, "x");
-    dir.makeFolder("sub");
-    std::vector<std::string> list = {"kept"};
-    ListFiles(dir.path(), kBuiltInInvalidExtensions, list);
-    EXPECT_EQ(list,
-              (std::vector<std::string>{"kept", "Alpha.TXT", "beta", "notes.gzip", "zeta.txt"}));
-}
-
 TEST(FileUtilsInvalidExtension, WholeEntriesOfFourCharacters) {
     const std::string list = kBuiltInInvalidExtensions;
     ASSERT_EQ(list.size() % 4, 0u); // entries stay aligned when the user adds some
@@ -132,62 +120,6 @@ TEST(FileUtilsSplit, FirstLineEndKindThatOccurs) {
     EXPECT_EQ(ReadWholeFile(dir.path() + "/missing"), "");
 }
 
-TEST(FileUtilsReadLines, LineEndsCtrlZAndTheListLimit) {
-    test::TempDir dir;
-    struct Case {
-        const char* bytes;
-        std::size_t size;
-        std::vector<std::string> lines;
-    };
-    const Case cases[] = {
-        {"alpha\r\nbeta\r\n", 13, {"alpha", "beta"}},
-        {"alpha\r\nbeta", 11, {"alpha", "beta"}},
-        {"alpha\nbeta\n", 11, {"alpha", "beta"}},
-        {"alpha\r\n\r\nbeta\r\n\x1A", 16, {"alpha", "", "beta"}},
-        {"alpha\r\nbeta\x1A", 12, {"alpha", "beta"}},
-        {"a\x1A\r\nb", 5, {"a\x1A", "b"}}, // only a Ctrl-Z at the very end goes
-        {"x\ry\r\n", 5, {"x\ry"}},
-        {"", 0, {}},
-        {"\0z\r\n", 4, {std::string("\0z", 2)}},
-    };
-    for (const Case& c : cases) {
-        const std::string path = dir.write("k.txt", std::string(c.bytes, c.size));
-        std::vector<std::string> list;
-        const auto read = ReadLinesIntoList(path, list);
-        ASSERT_TRUE(read.ok());
-        EXPECT_EQ(list, c.lines) << c.bytes;
-        EXPECT_EQ(read->added, c.lines.size());
-        EXPECT_FALSE(read->truncated);
-    }
-
-    // Lines longer than a read block, and a CR LF split across two blocks.
-    std::string big(65535, 'a');
-    big += "\r\nend\r\n";
-    std::vector<std::string> list;
-    ASSERT_TRUE(ReadLinesIntoList(dir.write("big.txt", big), list).ok());
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0], std::string(65535, 'a'));
-    EXPECT_EQ(list[1], "end");
-
-    std::string many;
-    for (int i = 0; i < 40000; ++i)
-        many += std::to_string(i) + "\r\n";
-    list.assign(7, "old");
-    const auto read = ReadLinesIntoList(dir.write("many.txt", many), list);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(list.size(), kMaxListLines);
-    EXPECT_EQ(read->added, kMaxListLines - 7);
-    EXPECT_TRUE(read->truncated);
-    EXPECT_EQ(list.back(), std::to_string(kMaxListLines - 8));
-
-    list.clear();
-    const auto missing = ReadLinesIntoList(dir.path() + "/missing.txt", list);
-    ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().title, "Problem opening file!");
-    EXPECT_EQ(missing.error().text.rfind("Couldn't open " + dir.path() + "/missing.txt !\r\n", 0),
-              0u);
-}
-
 TEST(FileUtilsBinary, NulInTheTestedStartAndNoByteOrderMark) {
     using namespace std::string_literals;
     EXPECT_TRUE(IsUnicodeText("\xFF\xFE"s));
@@ -213,53 +145,6 @@ TEST(FileUtilsBinary, NulInTheTestedStartAndNoByteOrderMark) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsBinaryText(c.start, c.length), c.binary) << c.start.size();
-
-    test::TempDir dir;
-    EXPECT_TRUE(IsBinaryFile(dir.write("b.bin", "MZ\0\0\x90"s)));
-    EXPECT_FALSE(IsBinaryFile(dir.write("t.txt", "text\r\n")));
-    EXPECT_FALSE(IsBinaryFile(dir.path() + "/missing"));
-}
-
-TEST(FileUtilsConvertUnicode, LittleAndBigEndianToWindows1252) {
-    using namespace std::string_literals;
-    test::TempDir dir;
-    const std::string temp = dir.makeFolder("temp");
-    struct Case {
-        std::string bytes;
-        std::string expected;
-    };
-    const Case cases[] = {
-        // "Été €" CR LF "l'œil" with an emoji (a surrogate pair) and a Cyrillic letter.
-        {"\xFF\xFE\xC9\x00t\x00\xE9\x00 \x00\xAC\x20\r\x00\n\x00l\x00'\x00S\x01i\x00l\x00"
-         "\x3D\xD8\x00\xDE\x16\x04"s,
-         "\xC9t\xE9 \x80\r\nl'\x9Cil??"s},
-        {"\xFE\xFF\x00\xC9\x00t\x00\xE9\x20\xAC\x00\r\x00\n"s, "\xC9t\xE9\x80\r\n"s},
-        {"\xFF\xFE"s, ""},
-        {"\xFF\xFE\x41\x00\x42"s, "A"}, // an odd last byte is no character
-    };
-    for (const Case& c : cases) {
-        const std::string source = dir.write("u.txt", c.bytes);
-        const auto converted = ConvertUnicodeFile(source, temp);
-        ASSERT_TRUE(converted.ok());
-        EXPECT_EQ(test::readFile(converted->path), c.expected);
-        EXPECT_EQ(converted->length, c.expected.size());
-        EXPECT_EQ(converted->path.rfind(temp + "/TempFile", 0), 0u) << converted->path;
-        EXPECT_EQ(converted->path.substr(converted->path.size() - 4), ".tmp");
-        std::filesystem::remove(converted->path);
-    }
-    // Two copies made at once never share a name.
-    const std::string source = dir.write("u.txt", "\xFF\xFEx\x00"s);
-    const auto first = ConvertUnicodeFile(source, temp);
-    const auto second = ConvertUnicodeFile(source, temp);
-    ASSERT_TRUE(first.ok() && second.ok());
-    EXPECT_NE(first->path, second->path);
-
-    const auto missing = ConvertUnicodeFile(dir.path() + "/missing", temp);
-    ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().title, "Problem opening file!");
-    const auto noFolder = ConvertUnicodeFile(source, dir.path() + "/no/such/folder");
-    ASSERT_FALSE(noFolder.ok());
-    EXPECT_NE(noFolder.error().text.find("TempFile"), std::string::npos);
 }
 
 TEST(FileUtilsUniqueName, ReplacedCharactersCounterAndLengthLimit) {

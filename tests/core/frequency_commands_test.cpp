@@ -36,12 +36,10 @@ TEST(FrequencyCommands, ALaterPostOfAKindReplacesThePendingOne) {
     queue.post(FrequencySortCommand{FrequencySort::Descending});
     EXPECT_EQ(queue.take(), FrequencyCommand(FrequencySortCommand{FrequencySort::Descending}));
     EXPECT_TRUE(queue.empty());
-    CountCommandQueue count;
-    count.post(CountSaveToFolderRequest{});
-    count.post(CountSelectFilesRequest{});
-    EXPECT_EQ(count.take(), CountCommand(CountSelectFilesRequest{}));
-    count.clear();
-    EXPECT_TRUE(count.empty());
+    queue.post(FrequencyScrollRequest{1});
+    queue.post(FrequencyNormRequest{2});
+    queue.clear();
+    EXPECT_TRUE(queue.empty());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // committing, the lists, keyword files, the hand-over on OK and Cancel, the panel of accented
 // letters and pasted text.
 #include "support/when_modal.h"
+#include "ui/character_panel.h"
 #include "ui/frmStrings.h"
 
 #include "codes/code_tables.h"
@@ -377,6 +378,32 @@ private Q_SLOTS:
         QVERIFY(f.window->findChild<QLabel*>("lblCharString0") == nullptr);
         QCOMPARE(f.window->findChild<QLabel*>("lblLanguage")->text(),
                  QString(" Language: English"));
+    }
+
+    // The panel alone: a left click tells the letter, a right click asks for the language
+    // menu where the mouse is, and a rebuild or a clear leaves no label of the rows before.
+    void characterPanelSignals() {
+        ui::CharacterPanel panel(nullptr);
+        panel.build(LanguageId::Spanish);
+        panel.show();
+        QCOMPARE(panel.findChild<QLabel*>("lblLanguage")->text(), QString(" Language: Spanish"));
+        QSignalSpy chosen(&panel, &ui::CharacterPanel::characterChosen);
+        QSignalSpy menu(&panel, &ui::CharacterPanel::languageMenuRequested);
+        QTest::mouseClick(panel.findChild<QLabel*>("lblCharString5"), Qt::LeftButton);
+        QTest::mouseClick(panel.findChild<QLabel*>("lblCharActionUC1"), Qt::LeftButton);
+        QCOMPARE(chosen.count(), 2);
+        QCOMPARE(chosen.at(0).at(0).value<unsigned char>(), static_cast<unsigned char>(0xF1));
+        QCOMPARE(chosen.at(1).at(0).value<unsigned char>(), static_cast<unsigned char>(0xC9));
+        QCOMPARE(menu.count(), 0);
+        QTest::mouseClick(panel.findChild<QLabel*>("lblCharString0"), Qt::RightButton);
+        QCOMPARE(menu.count(), 1);
+        QCOMPARE(chosen.count(), 2);
+        panel.build(LanguageId::German);
+        QVERIFY(panel.findChild<QLabel*>("lblCharString3") != nullptr);
+        QVERIFY(panel.findChild<QLabel*>("lblCharString4") == nullptr);
+        panel.clear();
+        QVERIFY(panel.findChild<QLabel*>("lblCharString0") == nullptr);
+        QCOMPARE(panel.findChild<QLabel*>("lblLanguage")->text(), QString(" Language: German"));
     }
 
     void pastedControlCharacters() {

@@ -179,7 +179,6 @@ TEST(RecordDetails, CleanedTextFoundInRawSource) {
     EXPECT_EQ(found->mark, 6u); // the "c"
     EXPECT_EQ(found->end, source.size());
     EXPECT_FALSE(FindCleanedText(source, "abcd", 0).has_value());
-    EXPECT_EQ(CleanContext(std::string("a\r\n\tb\0c  ", 9)), "a bc ");
 }
 
 ProgramState withHtmlCode() {
