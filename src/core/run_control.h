@@ -11,6 +11,14 @@
 
 namespace lexmora {
 
+// Whole seconds on the steady clock: a run's elapsed time, which no change of the wall clock
+// disturbs.
+inline std::int64_t SteadySeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 struct ProgramState;
 class Prompter;
 

@@ -14,12 +14,6 @@ namespace lexmora {
 
 namespace {
 
-std::int64_t steadySeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // One keyword's turn over the recorded walk.
 class Replay {
 public:
@@ -29,7 +23,7 @@ public:
           m_observer(observer), m_control(state, observer, prompter, search::msg::AbandonSearch()),
           m_hits(walk.hits->read(m_slot)),
           m_shortest(ShortestMatchOf(walk.keywords[m_slot].pattern)) {
-        m_control.onPauseTick([this] { m_observer.onPaused(steadySeconds() - m_run.StartTime); });
+        m_control.onPauseTick([this] { m_observer.onPaused(SteadySeconds() - m_run.StartTime); });
     }
 
     RunOutcome run();

@@ -31,12 +31,6 @@ namespace {
 constexpr double kLowSpaceThreshold = 1048576.0;
 constexpr double kRemovableLowSpace = 512000.0;
 
-std::int64_t steadyNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 std::string number(std::int64_t n) {
     return std::to_string(n);
 }
@@ -405,7 +399,7 @@ void startRun(ProgramState& state, SearchRun& run) {
     run.KeywordIndex = 0;
     state.ResultFilesBoundary = true;
     run.HitsPerKeyword.assign(state.Keywords.size(), 0);
-    run.StartTime = steadyNow();
+    run.StartTime = SteadySeconds();
     run.SavedSourceDirectory = state.SourceDirectory;
 }
 
@@ -518,7 +512,7 @@ void endRun(ProgramState& state, SearchRun& run, const RunSources& sources,
     if (run.results)
         closeResultFiles(state, run, observer, prompter);
     state.ResultFilesBoundary = false;
-    run.ElapsedSeconds = steadyNow() - run.StartTime;
+    run.ElapsedSeconds = SteadySeconds() - run.StartTime;
     observer.onElapsed(run.ElapsedSeconds);
     if (state.IncludeSubfolders)
         state.SourceFiles.clear();
