@@ -122,27 +122,16 @@ bool NgramWorkers::finish() {
 
 bool NgramWorkers::countWith(std::size_t worker, const IdBatch& batch) {
     bool settled = false;
-    bool thrown = false, outOfMemory = false;
-    std::string why;
-    try {
+    CaughtFailure caught = RunCatching([&] {
         if (beforeCount)
             beforeCount();
         m_feeders[worker]->count(batch);
         settled = m_feeders[worker]->counter().settle();
-    } catch (const std::bad_alloc&) {
-        thrown = outOfMemory = true;
-    } catch (...) {
-        thrown = true;
-        try {
-            why = WhyThreadFailed(std::current_exception());
-        } catch (...) {
-            // no memory even for the reason: the run fails all the same
-        }
-    }
+    });
     if (settled)
         return true;
     const std::lock_guard lock(m_mutex);
-    failWith(worker, thrown, outOfMemory, std::move(why));
+    failWith(worker, caught.thrown, caught.outOfMemory, std::move(caught.why));
     return false;
 }
 
@@ -217,9 +206,8 @@ bool NgramWorkers::handDrained(std::vector<std::uint32_t>& buffer) {
 
 void NgramWorkers::drainOn(std::size_t worker, std::uint32_t minFreq, std::uint32_t minRange) {
     constexpr std::size_t kBufferWords = std::size_t{1} << 18;
-    bool handed = true, outOfMemory = false, thrown = false, drained = false;
-    std::string why;
-    try {
+    bool handed = true, drained = false;
+    CaughtFailure caught = RunCatching([&] {
         std::vector<std::uint32_t> buffer;
         buffer.reserve(kBufferWords + 3 + kMaxSequenceSize);
         drained = m_feeders[worker]->counter().drain(
@@ -239,21 +227,12 @@ void NgramWorkers::drainOn(std::size_t worker, std::uint32_t minFreq, std::uint3
             });
         if (drained && handed && !buffer.empty())
             handed = handDrained(buffer);
-    } catch (const std::bad_alloc&) {
-        thrown = outOfMemory = true;
-    } catch (...) {
-        thrown = true;
-        try {
-            why = WhyThreadFailed(std::current_exception());
-        } catch (...) {
-            // no memory even for the reason: the run fails all the same
-        }
-    }
+    });
     {
         const std::lock_guard lock(m_mutex);
         --m_draining;
-        if (thrown || (!drained && m_feeders[worker]->counter().error() != 0))
-            failWith(worker, thrown, outOfMemory, std::move(why));
+        if (caught.thrown || (!drained && m_feeders[worker]->counter().error() != 0))
+            failWith(worker, caught.thrown, caught.outOfMemory, std::move(caught.why));
     }
     m_toReader.notify_one();
 }

@@ -47,4 +47,35 @@ inline std::string WhyThreadFailed(std::exception_ptr failure) {
     }
 }
 
+// What a thread's work ended in when it threw: the caller tells one failure from it.
+struct CaughtFailure {
+    bool thrown = false;
+    bool outOfMemory = false;
+    std::string why;
+};
+
+// Notes the exception being handled; nothing it does throws.
+inline void NoteCaught(CaughtFailure& caught, bool outOfMemory) noexcept {
+    caught.thrown = true;
+    caught.outOfMemory = outOfMemory;
+    try {
+        caught.why = WhyThreadFailed(std::current_exception());
+    } catch (...) {
+        // no memory even for the reason: the run fails all the same
+    }
+}
+
+// Runs `work`, catching whatever it throws so that nothing leaves the thread.
+template <typename Work> CaughtFailure RunCatching(Work&& work) noexcept {
+    CaughtFailure caught;
+    try {
+        std::forward<Work>(work)();
+    } catch (const std::bad_alloc&) {
+        NoteCaught(caught, true);
+    } catch (...) {
+        NoteCaught(caught, false);
+    }
+    return caught;
+}
+
 } // namespace lexmora

@@ -3,6 +3,7 @@
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/program_location.h"
+#include "search/result_files.h"
 
 #include <algorithm>
 #include <climits>
@@ -18,6 +19,8 @@ namespace lexmora {
 namespace {
 
 constexpr std::size_t kEntryBytes = 24;
+// No log holds more entries than this (numbers up to the highest, with room for one more).
+constexpr std::uint64_t kLogEntries = kMaxLogEntryNumber + 1;
 constexpr std::size_t kTrailerBytes = 56;
 // The files the cache keeps at most: the oldest go first.
 constexpr std::size_t kKeptFiles = 256;
@@ -197,7 +200,7 @@ std::optional<HitPositions> ReadHitPositions(const std::string& dumpPath, std::u
     // Anything short of the positions of every hit is no file of this dump; one far larger
     // than a log's entries can make is none either (and is not read).
     const std::uint64_t least = kTrailerBytes + 8 * hitCount + fullPath.size();
-    if (!dump || !size || *size < least || *size > least + kEntryBytes * 100000)
+    if (!dump || !size || *size < least || *size > least + kEntryBytes * kLogEntries)
         return std::nullopt;
     const std::optional<std::string> bytes = readFileBytes(path);
     if (!bytes || bytes->size() != *size)
@@ -205,7 +208,7 @@ std::optional<HitPositions> ReadHitPositions(const std::string& dumpPath, std::u
     const char* trailer = bytes->data() + bytes->size() - kTrailerBytes;
     const std::uint64_t entries = getLE(trailer + 8, 8);
     if (std::string_view(trailer + 48, kMagic.size()) != kMagic || getLE(trailer, 8) != hitCount ||
-        getLE(trailer + 16, 8) != fullPath.size() || entries > 100000 ||
+        getLE(trailer + 16, 8) != fullPath.size() || entries > kLogEntries ||
         bytes->size() != least + kEntryBytes * entries ||
         std::string_view(trailer - fullPath.size(), fullPath.size()) != fullPath ||
         getLE(trailer + 24, 8) != dump->size ||

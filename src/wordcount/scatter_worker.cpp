@@ -170,7 +170,7 @@ void ScatterWorker::answer(Reply reply) {
 }
 
 void ScatterWorker::run() {
-    try {
+    CaughtFailure caught = RunCatching([&] {
         while (!m_source.done()) {
             ScatterBatch* b = acquire(m_source.pollsNeeded());
             if (b == nullptr)
@@ -185,19 +185,14 @@ void ScatterWorker::run() {
                 return;
             m_source.answer(*reply);
         }
-    } catch (...) {
-        std::string why;
-        try {
-            why = WhyThreadFailed(std::current_exception());
-        } catch (...) {
-            // no memory even for the reason: the caller is told the run failed all the same
-        }
-        {
-            const std::lock_guard lock(m_mutex);
-            m_failure = std::move(why);
-        }
-        m_toCaller.notify_one();
+    });
+    if (!caught.thrown)
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_failure = std::move(caught.why);
     }
+    m_toCaller.notify_one();
 }
 
 ScatterBatch* ScatterWorker::acquire(std::uint64_t polls) {
