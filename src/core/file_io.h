@@ -35,6 +35,10 @@ std::optional<std::string> readFileBytes(const std::string& path);
 // At most `limit` bytes from the start of the file.
 std::optional<std::string> readFileStart(const std::string& path, std::size_t limit);
 
+// Reads `size` bytes at `offset` of `fd`, retrying short reads; false when the file holds fewer
+// or a read fails. Safe on one descriptor from several threads at once.
+bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset);
+
 // Writes all of `data` to `fd`, retrying short writes; false on any failure.
 bool writeAll(int fd, std::string_view data);
 

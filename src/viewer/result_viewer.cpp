@@ -1,5 +1,6 @@
 #include "viewer/result_viewer.h"
 
+#include "core/file_io.h"
 #include "core/paths.h"
 #include "search/result_files.h"
 #include "viewer/messages.h"
@@ -21,23 +22,6 @@ namespace msg = viewer::msg;
 
 constexpr std::size_t kBlockBytes = 1 << 18;
 constexpr std::size_t kBinaryProbe = 32767;
-
-bool preadAll(int fd, char* buffer, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, buffer, size, static_cast<off_t>(offset));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            return false;
-        buffer += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
-}
 
 // The numeric value of the text at `from`, as a number is read after a label: leading blanks
 // skipped, digits up to the first non-digit; 0 when there are none.
@@ -211,7 +195,7 @@ Result<std::string> ResultViewer::readFirstLine(const ViewerOptions& options) {
     const std::size_t probe =
         static_cast<std::size_t>(std::min<std::uint64_t>(m_fileLength, kMaxRecordLength + 2));
     std::string start(probe, '\0');
-    if (!preadAll(m_fd.get(), start.data(), probe, 0))
+    if (!readAllAt(m_fd.get(), start.data(), probe, 0))
         return cannotOpen(m_path, options, errno ? errno : EIO);
     const std::size_t binaryProbe =
         std::min<std::size_t>(probe, std::min<std::size_t>(kBinaryProbe, m_fileLength - 1));
@@ -274,7 +258,7 @@ Status ResultViewer::countRecords(Prompter& prompter) {
     // A record out of place means the header lies or the file lost bytes: no record is shown
     // as right when it is not.
     std::string last(length, '\0');
-    if (!preadAll(m_fd.get(), last.data(), length, (total - 1) * length) || !endsWithCrLf(last))
+    if (!readAllAt(m_fd.get(), last.data(), length, (total - 1) * length) || !endsWithCrLf(last))
         return damagedFile(name, "its records are not " + std::to_string(length) +
                                      " bytes long as its first record is.");
     if (const std::uint64_t extra = m_fileLength % length; extra != 0)
@@ -303,8 +287,8 @@ bool ResultViewer::loadIntoMemory() {
     for (std::uint32_t record : m_index) {
         const std::size_t at = m_memory.size();
         m_memory.resize(at + length);
-        if (!preadAll(m_fd.get(), m_memory.data() + at, length,
-                      static_cast<std::uint64_t>(record - 1) * length) ||
+        if (!readAllAt(m_fd.get(), m_memory.data() + at, length,
+                       static_cast<std::uint64_t>(record - 1) * length) ||
             !endsWithCrLf(std::string_view(m_memory).substr(at, length))) {
             m_memory.resize(at);
             break; // a read error ends the loading: only the records read are shown
@@ -354,8 +338,8 @@ bool ResultViewer::readBlock(std::uint32_t record, bool sequential) {
     if (m_cache.size() < bytes)
         m_cache.resize(std::max(bytes, (kBlockBytes / length) * length));
     m_cacheCount = 0;
-    if (!preadAll(m_fd.get(), m_cache.data(), bytes,
-                  static_cast<std::uint64_t>(record - 1) * length))
+    if (!readAllAt(m_fd.get(), m_cache.data(), bytes,
+                   static_cast<std::uint64_t>(record - 1) * length))
         return false;
     m_cacheFirst = record;
     m_cacheCount = static_cast<std::uint32_t>(count);

@@ -1,5 +1,6 @@
 #include "wordcount/frequency_files.h"
 
+#include "core/file_io.h"
 #include "core/io_block.h"
 #include "core/paths.h"
 #include "core/text_codec.h"
@@ -31,19 +32,6 @@ std::int64_t readCountField(std::string_view field) {
     for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i)
         value = value * 10 + (field[i] - '0');
     return value;
-}
-
-bool preadAll(int fd, char* out, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += static_cast<std::size_t>(got);
-    }
-    return true;
 }
 
 } // namespace
@@ -175,7 +163,7 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
     const auto indexSize = static_cast<std::uint64_t>(indexStat.st_size);
 
     char header[kCountHeaderLength + 2] = {};
-    if (listSize < kCountHeaderLength + 2 || !preadAll(file.list.get(), header, sizeof header, 0))
+    if (listSize < kCountHeaderLength + 2 || !readAllAt(file.list.get(), header, sizeof header, 0))
         return wordcount::msg::InvalidFile(listName);
     const std::string_view text(header, sizeof header);
     file.tokenCount = readCountField(text.substr(7, 9));
@@ -193,7 +181,7 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
     if (file.typeCount > file.tokenCount || indexSize < records * kIndexRecordSize)
         return wordcount::msg::MismatchedPair(listName, indexName, "the index is too short");
     std::string bytes(records * kIndexRecordSize, '\0');
-    if (!preadAll(index.get(), bytes.data(), bytes.size(), 0))
+    if (!readAllAt(index.get(), bytes.data(), bytes.size(), 0))
         return wordcount::msg::MismatchedPair(listName, indexName, "the index cannot be read");
     std::int64_t letterTypes = 0;
     for (int n = 0; n < kLetterRecords; ++n) {
@@ -222,7 +210,7 @@ Result<CountFile> LoadCountFile(const std::string& listPath) {
     while (offset < listSize && next < file.types.size()) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), listSize - offset));
-        if (!preadAll(file.list.get(), block.data(), want, offset))
+        if (!readAllAt(file.list.get(), block.data(), want, offset))
             return wordcount::msg::MismatchedPair(listName, indexName,
                                                   "the word list cannot be read");
         for (std::size_t i = 0; i < want && next < file.types.size(); ++i) {
@@ -273,7 +261,7 @@ Status ForEachWord(const CountFile& file,
     while (offset < size && index < file.types.size()) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - offset));
-        if (!preadAll(file.list.get(), block.data(), want, offset))
+        if (!readAllAt(file.list.get(), block.data(), want, offset))
             return wordcount::msg::InvalidFile(FileNameOf(file.listPath));
         std::size_t from = 0;
         for (std::size_t i = 0; i < want && index < file.types.size(); ++i) {
