@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SilentPrompter prompter;
     ScanCounts counts;
     const RunOutcome outcome =
-        SearchFiles(state, pattern, ScanContext{}, counts, collector, prompter);
+        SearchFiles(state, StepSources{state.SourceDirectory, state.SourceFiles}, pattern,
+                    ScanContext{}, counts, collector, prompter);
     require(outcome.isDone());
     require(counts.hits == collector.lines);
     return 0;

@@ -433,9 +433,11 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
     if (!selectSources(o, context) || !checksPass(context))
         return kFailure;
 
+    // The run reads the sources as they were chosen here, as values.
+    const SearchRequest request = SearchRequestFor(context.state);
     CliObserver observer(context, o.quiet);
     SearchRun run;
-    RunSearch(context.state, run, observer, context.prompter);
+    RunSearch(context.state, request, run, observer, context.prompter);
     context.state.ExitFlag = ExitRequest::None;
     return reportRun(run, context);
 }

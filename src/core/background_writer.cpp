@@ -3,6 +3,7 @@
 #include "core/file_io.h"
 #include "core/quiet_thread.h"
 
+#include <cerrno>
 #include <string_view>
 #include <system_error>
 
@@ -57,6 +58,11 @@ bool BackgroundWriter::finish() {
     return !m_failed;
 }
 
+int BackgroundWriter::error() {
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
 void BackgroundWriter::run() {
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -69,10 +75,13 @@ void BackgroundWriter::run() {
         const bool skip = m_failed;
         lock.unlock();
         const bool ok = skip || writeAll(m_fd, std::string_view(job.data).substr(0, job.size));
+        const int error = ok ? 0 : errno;
         lock.lock();
         m_writing = false;
-        if (!ok)
+        if (!ok) {
             m_failed = true;
+            m_error = error;
+        }
         m_spare.push_back(std::move(job.data));
         m_done.notify_one();
     }

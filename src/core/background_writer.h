@@ -35,6 +35,8 @@ public:
                             std::size_t size);
     // Waits until every block handed over is written; false when a write failed.
     bool finish();
+    // The system's error number of the write that failed (0 while none has).
+    int error();
 
 private:
     void run();
@@ -53,6 +55,7 @@ private:
     std::size_t m_buffers = 1;        // the caller's counts
     bool m_writing = false;
     bool m_failed = false;
+    int m_error = 0; // errno of the failed write, read on the writer's own thread
     bool m_stop = false;
     std::thread m_thread;
 };

@@ -4,6 +4,8 @@
 
 #include "core/message.h"
 
+#include <cerrno>
+
 namespace lexmora {
 
 // The kinds of failure that callers act on; every other failure is Unspecified and is only shown.
@@ -22,7 +24,13 @@ enum class FailureCode {
     NotFound,       // a file or folder that is not there
     InvalidInput,   // the user's input breaks a rule
     Cancelled,      // the user answered Cancel to a question of the operation
+    LimitReached,   // a count the files' format bounds is used up (a result set's log entries)
 };
+
+// How a failed write or create is told apart: a full device, or any other refusal.
+inline FailureCode WriteFailureCode(int error) {
+    return error == ENOSPC ? FailureCode::DiskFull : FailureCode::CannotWrite;
+}
 
 struct Failure {
     Message message;

@@ -38,10 +38,10 @@ bool CheckFolder(const std::string& path, Answer& answer, Prompter& prompter) {
     return false;
 }
 
-int CheckFileExists(const std::string& name, Prompter& prompter) {
+std::optional<Answer> CheckFileExists(const std::string& name, Prompter& prompter) {
     if (!name.empty() && FileExists(name))
-        return 0;
-    return static_cast<int>(prompter.ask(core::msg::CannotFindFile(name, DriveType(name))));
+        return std::nullopt;
+    return prompter.ask(core::msg::CannotFindFile(name, DriveType(name)));
 }
 
 } // namespace lexmora

@@ -5,6 +5,7 @@
 #include "core/messages.h"
 #include "core/prompter.h"
 
+#include <optional>
 #include <string>
 
 namespace lexmora {
@@ -17,8 +18,8 @@ FolderError FolderErrorOf(int error);
 // false with the button pressed in `answer`.
 bool CheckFolder(const std::string& path, Answer& answer, Prompter& prompter);
 
-// 0 when the file is there; else shows " File error" (Abort/Retry/Ignore) and returns the
-// button's number (3, 4 or 5).
-int CheckFileExists(const std::string& name, Prompter& prompter);
+// Nothing when the file is there; else shows " File error" (Abort/Retry/Ignore) and returns the
+// button pressed.
+std::optional<Answer> CheckFileExists(const std::string& name, Prompter& prompter);
 
 } // namespace lexmora

@@ -77,7 +77,7 @@ RunOutcome Replay::step(std::size_t index) {
             counts.hits, m_run.pattern.patternText, step.sourceDirectory,
             static_cast<std::int64_t>(step.listSize) - counts.unreadFiles, counts.bytes));
         if (!written) {
-            counts.failure = written.error();
+            counts.failure = written.failure();
             outcome = RunOutcome::deviceFailure();
         }
     }
@@ -152,7 +152,7 @@ RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::uint64_
             m_run.results->writeHit(line, file.log, hitNumber == 1, entry, position);
         m_state.LogEntryNumber = entry;
         if (!written) {
-            counts.failure = written.error();
+            counts.failure = written.failure();
             return RunOutcome::deviceFailure();
         }
     }

@@ -140,7 +140,7 @@ struct CandidateCheck {
     ContextWidths widths;
     bool final;
     std::size_t deferred; // npos, or where the window is to be refilled from
-    int step;             // below 0: the walk ends (abandoned, or the hits cannot be kept)
+    ScanStep step;        // other than GoOn: the walk ends (abandoned, or hits not saved)
     std::size_t resume;   // where the next window must start for the keywords searched alone
 };
 
@@ -165,7 +165,7 @@ const KeywordAutomaton& Scan::automatonFor(const Fold& fold, int codeIndex) {
 // window holds stops the pass over the window, which is then refilled from there (the other
 // keywords' candidates before it are not taken again: each keyword resumes where it was).
 // Keywords without a literal start look for their candidates in the window themselves.
-int Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts) {
+ScanStep Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts) {
     const Fold blind =
         makeFold(code.codeIndex == kCodeAnsi ? FoldMode::Cp1252 : FoldMode::AsciiLetters);
     text.setFold(&blind.map, blind.active, true);
@@ -184,19 +184,26 @@ int Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts
     PassPosition at{text, std::max(widths.left + 4, passLookBack()), m_resumeAt};
     text.fill(0);
     for (;;) {
-        if (int flags = pollFlags(); flags < 0)
+        if (const ScanStep flags = pollFlags(); flags != ScanStep::GoOn)
             return flags;
         const bool final = text.eof() || at.forceFinal;
         const std::string_view read = text.read();
-        CandidateCheck check{
-            text, facts, matchers, code, widths, final, std::string::npos, 0, std::string::npos};
+        CandidateCheck check{text,
+                             facts,
+                             matchers,
+                             code,
+                             widths,
+                             final,
+                             std::string::npos,
+                             ScanStep::GoOn,
+                             std::string::npos};
         if (anyLiteral) {
             automaton.collect(read.data(), read.size(), at.from, m_found);
             for (const KeywordAutomaton::Found found : m_found)
                 if (!checkCandidate(check, automaton, found))
                     break;
         }
-        if (check.step < 0)
+        if (check.step != ScanStep::GoOn)
             return check.step;
         for (const std::size_t slot : m_alone)
             if (!scanAlone(check, slot))
@@ -215,7 +222,7 @@ int Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts
         if (text.eof() || !at.refill(resume))
             break;
     }
-    return 0;
+    return ScanStep::GoOn;
 }
 
 // One keyword's candidate of the pass: false when the pass over the window stops there.
@@ -367,12 +374,12 @@ bool Scan::acceptCandidate(CandidateCheck& check, std::size_t slot, std::size_t 
     m_position = check.text.sourceOffset(s);
     check.step = keepHit(check, slot);
     ++m_hitNumber[slot];
-    return check.step == 0;
+    return check.step == ScanStep::GoOn;
 }
 
 // The accepted hit in m_line: the first keyword's saved and shown now, a later keyword's kept
 // for its turn. Hits that cannot be kept leave the later keywords to read the sources again.
-int Scan::keepHit(CandidateCheck& check, std::size_t slot) {
+ScanStep Scan::keepHit(CandidateCheck& check, std::size_t slot) {
     if (slot == 0)
         return recordHit(m_hitNumber[0], check.facts);
     OnePassWalk& walk = *m_context.walk;

@@ -262,24 +262,42 @@ Result<ResultFileSet> ResultFileSet::open(const ResultSetHeader& header, long lo
             return search::msg::CannotContinue();
     }
     set.m_recordLength = recordLength;
-    set.m_dump = createTruncating(header.dumpPath);
-    set.m_log = createTruncating(LogPathFor(header.dumpPath));
-    set.m_summary = createTruncating(SummaryPathFor(header.dumpPath));
-    if (!set.m_dump.valid() || !set.m_log.valid() || !set.m_summary.valid())
-        return search::msg::CannotContinue();
+    for (auto [file, path] : {std::pair{&set.m_dump, header.dumpPath},
+                              std::pair{&set.m_log, LogPathFor(header.dumpPath)},
+                              std::pair{&set.m_summary, SummaryPathFor(header.dumpPath)}}) {
+        *file = createTruncating(path);
+        if (!file->valid()) {
+            const int error = errno;
+            return Failure(search::msg::CannotContinue(), WriteFailureCode(error), error);
+        }
+    }
 
     const std::string logHeader = FitLogLine(BuildLogHeader(
         dumpName, header.runDate, header.logKeywordField, header.fileMask, header.targetDirectory));
-    if (!writeAll(set.m_log.get(), logHeader))
-        return search::msg::CannotPrintToLogfile();
+    if (!writeAll(set.m_log.get(), logHeader)) {
+        set.fail(errno);
+        return set.writeFailure(search::msg::CannotPrintToLogfile());
+    }
     const std::string dumpHeader = BuildDumpRecord(
         BuildDumpHeaderText(dumpName, recordLength, header.leftContext, header.keyword), "",
         logEntryNumber, recordLength);
-    if (!writeAll(set.m_dump.get(), dumpHeader))
-        return search::msg::CannotPrintToDumpfile();
+    if (!writeAll(set.m_dump.get(), dumpHeader)) {
+        set.fail(errno);
+        return set.writeFailure(search::msg::CannotPrintToDumpfile());
+    }
     set.m_dumpBytes = dumpHeader.size();
     set.m_positions = std::make_unique<HitPositionsWriter>(header.dumpPath);
     return set;
+}
+
+void ResultFileSet::fail(int error) {
+    if (!m_failed)
+        m_error = error;
+    m_failed = true;
+}
+
+Failure ResultFileSet::writeFailure(Message message) const {
+    return Failure(std::move(message), WriteFailureCode(m_error), m_error);
 }
 
 ResultFileSet::~ResultFileSet() {
@@ -294,15 +312,24 @@ ResultFileSet::~ResultFileSet() {
 bool ResultFileSet::flushDump(bool last) {
     if (m_dumpUsed == 0)
         return !m_failed;
-    bool ok = flushLog() && m_dump.valid();
-    if (ok && !last)
+    if (!flushLog() || !m_dump.valid()) {
+        m_dumpUsed = 0;
+        fail(EBADF);
+        return false;
+    }
+    bool ok = true;
+    if (!last)
         ok = BackgroundWriter::handOrWrite(m_dumpWriter, m_dump.get(), m_dumpBuffer, m_dumpUsed);
-    else if (ok)
+    else
         ok = (!m_dumpWriter || m_dumpWriter->finish()) &&
              writeAll(m_dump.get(), std::string_view(m_dumpBuffer).substr(0, m_dumpUsed));
+    // The writer's thread keeps the number of a write it failed; a write made here left errno.
+    const int error = ok                                      ? 0
+                      : m_dumpWriter && m_dumpWriter->error() ? m_dumpWriter->error()
+                                                              : errno;
     m_dumpUsed = 0;
     if (!ok)
-        m_failed = true;
+        fail(error);
     return !m_failed;
 }
 
@@ -310,16 +337,17 @@ bool ResultFileSet::flushLog() {
     if (m_logBuffer.empty())
         return !m_failed;
     const bool ok = m_log.valid() && writeAll(m_log.get(), m_logBuffer);
+    const int error = ok ? 0 : m_log.valid() ? errno : EBADF;
     m_logBuffer.clear();
     if (!ok)
-        m_failed = true;
+        fail(error);
     return !m_failed;
 }
 
 Status ResultFileSet::writeDumpRecord(std::string_view text, std::string_view shortName,
                                       std::int32_t logEntryNumber) {
     if (m_failed || !m_dump.valid())
-        return search::msg::CannotPrintToDumpfile();
+        return writeFailure(search::msg::CannotPrintToDumpfile());
     // Written over the buffer's bytes: it grows (and is blanked) only up to its largest fill.
     const auto length = static_cast<std::size_t>(m_recordLength);
     if (m_dumpBuffer.size() < m_dumpUsed + length)
@@ -329,16 +357,16 @@ Status ResultFileSet::writeDumpRecord(std::string_view text, std::string_view sh
     m_dumpUsed += length;
     m_dumpBytes += static_cast<std::uint64_t>(m_recordLength);
     if (m_dumpUsed >= kFlushThreshold && !flushDump(false))
-        return search::msg::CannotPrintToDumpfile();
+        return writeFailure(search::msg::CannotPrintToDumpfile());
     return {};
 }
 
 Status ResultFileSet::writeLogLine(std::string_view line) {
     if (m_failed || !m_log.valid())
-        return search::msg::CannotPrintToLogfile();
+        return writeFailure(search::msg::CannotPrintToLogfile());
     m_logBuffer += FitLogLine(line);
     if (m_logBuffer.size() >= kFlushThreshold && !flushLog())
-        return search::msg::CannotPrintToLogfile();
+        return writeFailure(search::msg::CannotPrintToLogfile());
     return {};
 }
 
@@ -346,8 +374,8 @@ Status ResultFileSet::writeSummaryLine(std::string_view line) {
     std::string out(line);
     out += "\r\n";
     if (m_failed || !m_summary.valid() || !writeAll(m_summary.get(), out)) {
-        m_failed = true;
-        return search::msg::CannotPrintToSummary();
+        fail(m_summary.valid() ? errno : EBADF);
+        return writeFailure(search::msg::CannotPrintToSummary());
     }
     return {};
 }
@@ -357,7 +385,7 @@ Status ResultFileSet::writeHit(std::string_view kwicLine, const SourceFileInfo& 
                                std::uint64_t position) {
     if (firstHitOfFile) {
         if (logEntryNumber >= kMaxLogEntryNumber)
-            return search::msg::TooManyLogEntries();
+            return Failure(search::msg::TooManyLogEntries(), FailureCode::LimitReached);
         ++logEntryNumber;
         Status logged =
             writeLogLine(BuildLogEntry(static_cast<std::int32_t>(logEntryNumber), file.shortName,
@@ -381,17 +409,19 @@ Status ResultFileSet::close() {
     m_dumpWriter.reset();
     bool closeOk = true;
     for (UniqueFd* fd : {&m_dump, &m_log, &m_summary}) {
-        if (fd->valid() && ::close(fd->release()) != 0 && errno != EINTR)
+        if (fd->valid() && ::close(fd->release()) != 0 && errno != EINTR) {
+            fail(errno);
             closeOk = false;
+        }
     }
     // Put in place only beside a dump that holds every record it counts.
     if (m_positions)
         m_positions->finish(logOk && dumpOk && closeOk, m_recordLength);
     m_positions.reset();
     if (!logOk)
-        return search::msg::CannotPrintToLogfile();
+        return writeFailure(search::msg::CannotPrintToLogfile());
     if (!dumpOk || !closeOk)
-        return search::msg::CannotPrintToDumpfile();
+        return writeFailure(search::msg::CannotPrintToDumpfile());
     return {};
 }
 

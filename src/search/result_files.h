@@ -156,6 +156,11 @@ private:
     ResultFileSet() = default;
     bool flushDump(bool last);
     bool flushLog();
+    // The set fails from here on; the first failure's system error number is kept.
+    void fail(int error);
+    // A failed write's Failure: the message, the kind the kept error number tells, and that
+    // number.
+    Failure writeFailure(Message message) const;
 
     std::string m_dumpPath;
     int m_recordLength = kMinRecordLength;
@@ -164,6 +169,7 @@ private:
     std::size_t m_dumpUsed = 0; // the records gathered in m_dumpBuffer (its size can be larger)
     std::uint64_t m_dumpBytes = 0;
     bool m_failed = false;
+    int m_error = 0; // errno of the first failed write
     // Writes the dump's full blocks; declared after the files, so that it ends before they close.
     std::unique_ptr<BackgroundWriter> m_dumpWriter;
     std::unique_ptr<HitPositionsWriter> m_positions;

@@ -31,9 +31,10 @@
 
 namespace lexmora::scanning {
 
-// How a file's scan ended inside the scanner; SearchFiles turns them into the run's outcome.
-constexpr int kStepAbandoned = -1;
-constexpr int kStepDeviceFailure = -2;
+// Where the scan stands after a file, a window or a hit: it goes on, or the call ends, abandoned
+// by the user or for a result file that could not be written. SearchFiles turns the end into
+// the run's outcome.
+enum class ScanStep { GoOn, Abandoned, DeviceFailure };
 
 struct FileFacts {
     std::string shortName; // upper-case 8.3 name, Windows-1252
@@ -63,23 +64,24 @@ struct CandidateCheck; // the one-pass walk's check of a candidate (one_pass_sca
 
 class Scan {
 public:
-    Scan(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
-         ScanCounts& counts, SearchObserver& observer, Prompter& prompter)
-        : m_state(state), m_pattern(pattern), m_context(context), m_counts(counts),
+    Scan(ProgramState& state, const StepSources& step, const ScanPattern& pattern,
+         const ScanContext& context, ScanCounts& counts, SearchObserver& observer,
+         Prompter& prompter)
+        : m_state(state), m_step(step), m_pattern(pattern), m_context(context), m_counts(counts),
           m_observer(observer), m_prompter(prompter),
           m_control(state, observer, prompter, search::msg::AbandonSearch()) {
         m_control.onPauseTick(
             [this] { m_observer.onPaused(SteadySeconds() - m_context.runStartSeconds); });
     }
 
-    int run();
+    ScanStep run();
 
 private:
     enum class FilePresence { There, Skipped, Abandoned };
 
-    int pollFlags();
-    int writeStepLine(std::int64_t fileCount);
-    int searchFile(const std::string& path, const std::string& listedName);
+    ScanStep pollFlags();
+    ScanStep writeStepLine(std::int64_t fileCount);
+    ScanStep searchFile(const std::string& path, const std::string& listedName);
     FilePresence askUntilFileThere(const std::string& path);
     bool isSearchable(const std::string& path);
     UniqueFd openSource(const std::string& path, struct stat& info);
@@ -98,12 +100,12 @@ private:
         LetterRepresentations reps;
     };
     const CodeTables& tablesFor(int codeIndex);
-    int scanText(SourceText& text, FileCode code, const FileFacts& facts);
-    int scanRegex(SourceText& text, FileCode code, const FileFacts& facts);
+    ScanStep scanText(SourceText& text, FileCode code, const FileFacts& facts);
+    ScanStep scanRegex(SourceText& text, FileCode code, const FileFacts& facts);
     bool scanRegexAlone(CandidateCheck& check, std::size_t slot);
     RegexMatcher& passRegex(std::size_t slot);
     std::size_t passLookBack() const;
-    int scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts);
+    ScanStep scanTextForAll(SourceText& text, FileCode code, const FileFacts& facts);
     bool checkCandidate(CandidateCheck& check, const KeywordAutomaton& automaton,
                         KeywordAutomaton::Found found);
     bool scanAlone(CandidateCheck& check, std::size_t slot);
@@ -114,14 +116,15 @@ private:
     bool buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e, FileCode code,
                            ContextWidths widths, std::int64_t hitNumber, int keyword,
                            const SearchTag& tag);
-    int recordHit(std::int64_t hitNumber, const FileFacts& facts);
+    ScanStep recordHit(std::int64_t hitNumber, const FileFacts& facts);
     static SourceStamp stampOf(const struct stat& info, SourceConversion conversion);
-    int keepHit(CandidateCheck& check, std::size_t slot);
+    ScanStep keepHit(CandidateCheck& check, std::size_t slot);
     WalkFile* walkFile() {
         return m_context.walk ? &m_context.walk->files[m_walkFileIndex] : nullptr;
     }
 
     ProgramState& m_state;
+    const StepSources& m_step;
     const ScanPattern& m_pattern;
     const ScanContext& m_context;
     ScanCounts& m_counts;

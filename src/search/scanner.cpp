@@ -108,15 +108,15 @@ struct ScanPosition {
 
 } // namespace
 
-int Scan::pollFlags() {
-    return m_control.poll() == RunStep::Stop ? kStepAbandoned : 0;
+ScanStep Scan::pollFlags() {
+    return m_control.poll() == RunStep::Stop ? ScanStep::Abandoned : ScanStep::GoOn;
 }
 
-int Scan::run() {
+ScanStep Scan::run() {
     m_counts = ScanCounts{};
     if (m_state.TaggedSearch)
         m_tag = TagOfKeyword(m_state, m_context.keywordIndex);
-    const std::vector<std::string> files = m_state.SourceFiles; // a stable copy for the call
+    const std::vector<std::string>& files = m_step.files;
     for (std::size_t i = 0; i < files.size(); ++i) {
         m_counts.filesReached = static_cast<std::int64_t>(i);
         m_observer.onFileCounter(m_context.filesBefore + static_cast<std::int64_t>(i) + 1);
@@ -124,11 +124,10 @@ int Scan::run() {
             m_walkFileIndex = m_context.walk->files.size();
             m_context.walk->files.emplace_back();
         }
-        const std::string path =
-            m_state.SourceIsFileList ? files[i] : AddBackslash(m_state.SourceDirectory) + files[i];
+        const std::string path = m_step.pathOf(files[i]);
         m_fileEntered = false;
-        const int result = searchFile(path, files[i]);
-        if (result < 0) {
+        const ScanStep result = searchFile(path, files[i]);
+        if (result != ScanStep::GoOn) {
             // The file the run stopped in counts once it was opened or named as unread.
             m_counts.filesReached = static_cast<std::int64_t>(i) + (m_fileEntered ? 1 : 0);
             return result;
@@ -137,43 +136,42 @@ int Scan::run() {
     m_counts.filesReached = static_cast<std::int64_t>(files.size());
     if (m_context.results && m_counts.hits > 0)
         return writeStepLine(static_cast<std::int64_t>(files.size()) - m_counts.unreadFiles);
-    return 0;
+    return ScanStep::GoOn;
 }
 
-int Scan::writeStepLine(std::int64_t fileCount) {
+ScanStep Scan::writeStepLine(std::int64_t fileCount) {
     const Status written = m_context.results->writeSummaryLine(
-        BuildStepLine(m_counts.hits, m_pattern.patternText, utf8ToCp1252(m_state.SourceDirectory),
-                      fileCount, m_counts.bytes));
+        BuildStepLine(m_counts.hits, m_pattern.patternText, utf8ToCp1252(m_step.folder), fileCount,
+                      m_counts.bytes));
     if (!written) {
-        m_counts.failure = written.error();
-        return kStepDeviceFailure;
+        m_counts.failure = written.failure();
+        return ScanStep::DeviceFailure;
     }
-    return 0;
+    return ScanStep::GoOn;
 }
 
-int Scan::searchFile(const std::string& path, const std::string& listedName) {
-    if (int flags = pollFlags(); flags < 0)
+ScanStep Scan::searchFile(const std::string& path, const std::string& listedName) {
+    if (const ScanStep flags = pollFlags(); flags != ScanStep::GoOn)
         return flags;
     m_fileEntered = true;
     if (!isSearchable(path)) {
         ++m_counts.unreadFiles;
-        return 0;
+        return ScanStep::GoOn;
     }
     const FilePresence presence = askUntilFileThere(path);
     if (presence != FilePresence::There) {
         ++m_counts.unreadFiles;
-        return presence == FilePresence::Abandoned ? kStepAbandoned : 0;
+        return presence == FilePresence::Abandoned ? ScanStep::Abandoned : ScanStep::GoOn;
     }
     const std::string name = FileNameOf(path);
     m_path = path;
     if (HasInvalidExtension(name, m_state.InvalidFileExtensions)) {
         if (WalkFile* walked = walkFile())
             walked->state = WalkFileState::Passed;
-        return 0;
+        return ScanStep::GoOn;
     }
     const std::string nameCaption = ShortenPath(toLowerAscii(name), 25);
-    const std::string folderCaption =
-        m_state.SourceIsFileList ? ShortenPath(FolderOf(path), 40) : "";
+    const std::string folderCaption = m_step.isList ? ShortenPath(FolderOf(path), 40) : "";
     m_observer.onFileName(nameCaption, folderCaption);
     if (WalkFile* walked = walkFile()) {
         walked->state = WalkFileState::OpenFailed;
@@ -185,7 +183,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
     UniqueFd fd = openSource(path, info);
     if (!fd.valid()) {
         ++m_counts.unreadFiles;
-        return 0;
+        return ScanStep::GoOn;
     }
     const std::uint64_t length = static_cast<std::uint64_t>(info.st_size);
     FileFacts facts =
@@ -205,10 +203,10 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
     }
 
     if (length < shortestMatch())
-        return 0;
+        return ScanStep::GoOn;
     SourceText text(reusedBuffers());
     startText(text, fd.get(), path, std::move(head), length, detected.conversion, code.htmlMode);
-    const int result =
+    const ScanStep result =
         m_context.walk ? scanTextForAll(text, code, facts) : scanText(text, code, facts);
     // The bytes actually read count, not the size the file had when it was opened (in a walk
     // for all keywords, the file is one the pattern's own scan reads).
@@ -216,7 +214,7 @@ int Scan::searchFile(const std::string& path, const std::string& listedName) {
         m_counts.bytes += static_cast<std::int64_t>(text.bytesRead());
     if (WalkFile* walked = walkFile())
         walked->bytesRead = text.bytesRead();
-    if (result == 0)
+    if (result == ScanStep::GoOn)
         checkReadToEnd(text, path, length);
     return result;
 }
@@ -272,12 +270,12 @@ void Scan::checkReadToEnd(const SourceText& text, const std::string& path, std::
 
 Scan::FilePresence Scan::askUntilFileThere(const std::string& path) {
     for (;;) {
-        const int answer = CheckFileExists(path, m_prompter);
-        if (answer == 0)
+        const std::optional<Answer> answer = CheckFileExists(path, m_prompter);
+        if (!answer)
             return FilePresence::There;
-        if (answer == static_cast<int>(Answer::Abort))
+        if (*answer == Answer::Abort)
             return FilePresence::Abandoned;
-        if (answer != static_cast<int>(Answer::Retry))
+        if (*answer != Answer::Retry)
             return FilePresence::Skipped; // Ignore
     }
 }
@@ -301,8 +299,7 @@ FileFacts Scan::describeFile(const std::string& path, const std::string& listedN
     facts.shortName = FieldText(utf8ToCp1252(ShortFileName(name)));
     facts.log.shortName = facts.shortName;
     // The path is kept in its real case: on this system it is what opens the file again.
-    facts.log.path = FieldText(utf8ToCp1252(
-        m_state.SourceIsFileList ? path : AddBackslash(m_state.SourceDirectory) + listedName));
+    facts.log.path = FieldText(utf8ToCp1252(m_step.isList ? path : m_step.pathOf(listedName)));
     facts.log.fileDate = FormatShortDate(modified);
     return facts;
 }
@@ -346,7 +343,7 @@ std::size_t Scan::candidateOverlap(const LetterRepresentations& reps) const {
     return overlap;
 }
 
-int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
+ScanStep Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
     if (m_pattern.regex)
         return scanRegex(text, code, facts);
     const CodeTables& tables = tablesFor(code.codeIndex);
@@ -364,7 +361,7 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
     std::size_t polls = 0;
     for (;;) {
         if ((++polls & 63) == 0)
-            if (int flags = pollFlags(); flags < 0)
+            if (const ScanStep flags = pollFlags(); flags != ScanStep::GoOn)
                 return flags;
         const bool final = at.final();
         matcher.setText(text.search(), text.size(), final);
@@ -402,17 +399,17 @@ int Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts) {
                                m_tag))
             continue;
         m_position = text.sourceOffset(s);
-        if (int step = recordHit(hitNumber, facts); step < 0)
+        if (const ScanStep step = recordHit(hitNumber, facts); step != ScanStep::GoOn)
             return step;
         ++hitNumber;
     }
-    return 0;
+    return ScanStep::GoOn;
 }
 
 // A regular expression over the file, window by window (regex_matcher.h tells how the windows
 // give the matches the whole file would). A match too close to the window's end for its right
 // context is found again once more of the file is in, as the keyword's own scan does.
-int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
+ScanStep Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
     if (!m_regex)
         m_regex = std::make_unique<RegexMatcher>(m_pattern.regex);
     RegexMatcher& matcher = *m_regex;
@@ -424,7 +421,7 @@ int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
     std::size_t polls = 0;
     for (;;) {
         if ((++polls & 63) == 0)
-            if (int flags = pollFlags(); flags < 0)
+            if (const ScanStep flags = pollFlags(); flags != ScanStep::GoOn)
                 return flags;
         const bool final = at.final();
         std::size_t s = 0, e = 0;
@@ -432,7 +429,7 @@ int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
                                                            {text.windowStart(), final}, s, e);
         if (outcome == RegexMatcher::Outcome::LimitReached) {
             m_prompter.tell(search::msg::RegexLimitReached(m_pattern.patternText, m_path));
-            return 0;
+            return ScanStep::GoOn;
         }
         if (outcome == RegexMatcher::Outcome::NoMatch) {
             if (final || !at.refill(std::max(s, at.pos)))
@@ -451,11 +448,11 @@ int Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts) {
                                m_tag))
             continue;
         m_position = text.sourceOffset(s);
-        if (int step = recordHit(hitNumber, facts); step < 0)
+        if (const ScanStep step = recordHit(hitNumber, facts); step != ScanStep::GoOn)
             return step;
         ++hitNumber;
     }
-    return 0;
+    return ScanStep::GoOn;
 }
 
 const Scan::CodeTables& Scan::tablesFor(int codeIndex) {
@@ -518,7 +515,7 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
 }
 
 // Saves the accepted hit in m_line (with "Save to File"), counts it and shows it.
-int Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
+ScanStep Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
     if (m_context.results) {
         if (m_state.ResultCode == kCodeAscii)
             ToDosCodePage(m_line);
@@ -527,8 +524,8 @@ int Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
             m_context.results->writeHit(m_line, facts.log, hitNumber == 1, entry, m_position);
         m_state.LogEntryNumber = entry;
         if (!written) {
-            m_counts.failure = written.error();
-            return kStepDeviceFailure;
+            m_counts.failure = written.failure();
+            return ScanStep::DeviceFailure;
         }
     }
     ++m_counts.hits;
@@ -542,17 +539,19 @@ int Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
 
 } // namespace scanning
 
-RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
-                       ScanCounts& counts, SearchObserver& observer, Prompter& prompter) {
-    scanning::Scan scan(state, pattern, context, counts, observer, prompter);
+RunOutcome SearchFiles(ProgramState& state, const StepSources& step, const ScanPattern& pattern,
+                       const ScanContext& context, ScanCounts& counts, SearchObserver& observer,
+                       Prompter& prompter) {
+    scanning::Scan scan(state, step, pattern, context, counts, observer, prompter);
     switch (scan.run()) {
-    case scanning::kStepAbandoned:
+    case scanning::ScanStep::Abandoned:
         return RunOutcome::abandoned();
-    case scanning::kStepDeviceFailure:
+    case scanning::ScanStep::DeviceFailure:
         return RunOutcome::deviceFailure();
-    default:
-        return RunOutcome::done(counts.hits);
+    case scanning::ScanStep::GoOn:
+        break;
     }
+    return RunOutcome::done(counts.hits);
 }
 
 } // namespace lexmora

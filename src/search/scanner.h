@@ -9,6 +9,7 @@
 #include "search/one_pass_walk.h"
 #include "search/result_files.h"
 #include "search/scan_pattern.h"
+#include "search/search_request.h"
 
 #include <cstdint>
 #include <optional>
@@ -60,7 +61,7 @@ struct ScanCounts {
     std::int64_t unreadFiles = 0;   // files of the list not read (named to the user instead)
     std::int64_t cutShortFiles = 0; // files read only in part: a read error, or shrunk meanwhile
     std::int64_t filesReached = 0;  // files of the list gone through (fewer when a run stops)
-    std::optional<Message> failure; // why a result file could not be written (a device failure)
+    std::optional<Failure> failure; // why a result file could not be written (a device failure)
 };
 
 // What the scanner needs besides the state: the run's result set (null without "Save to
@@ -78,10 +79,11 @@ struct ScanContext {
     OnePassWalk* walk = nullptr;
 };
 
-// SearchFiles: searches the files of SourceFiles (joined to SourceDirectory unless
-// SourceIsFileList) for the pattern: done with the hits found, abandoned by the user, or a
-// device failure when a result file could not be written. `counts` is set, not added to.
-RunOutcome SearchFiles(ProgramState& state, const ScanPattern& pattern, const ScanContext& context,
-                       ScanCounts& counts, SearchObserver& observer, Prompter& prompter);
+// SearchFiles: searches the step's files (joined to its folder unless they are a list) for the
+// pattern: done with the hits found, abandoned by the user, or a device failure when a result
+// file could not be written. `counts` is set, not added to.
+RunOutcome SearchFiles(ProgramState& state, const StepSources& step, const ScanPattern& pattern,
+                       const ScanContext& context, ScanCounts& counts, SearchObserver& observer,
+                       Prompter& prompter);
 
 } // namespace lexmora

@@ -81,8 +81,8 @@ void repairSet(SearchRun& run, const std::string& dumpPath) {
 }
 
 // OpenResultFiles: a new set named after the keyword, made unique in the target folder.
-bool openResultFiles(ProgramState& state, SearchRun& run, std::size_t k, SearchObserver& observer,
-                     Prompter& prompter) {
+bool openResultFiles(ProgramState& state, const SearchRequest& request, SearchRun& run,
+                     std::size_t k, SearchObserver& observer, Prompter& prompter) {
     const std::string name =
         MakeUniqueFileName(state.TargetDirectory, ResultNameBase(state.Keywords[k]), ".dmp",
                            state.InvalidFileNameChars);
@@ -99,7 +99,7 @@ bool openResultFiles(ProgramState& state, SearchRun& run, std::size_t k, SearchO
     header.leftContext = state.LeftContext;
     header.keyword = run.pattern.patternText;
     header.logKeywordField = LogHeaderKeywordField(state.Keywords, state.SingleFile);
-    header.fileMask = state.SourceFileType;
+    header.fileMask = request.sources.pattern;
     header.targetDirectory = utf8ToCp1252(state.TargetDirectory);
     auto opened = ResultFileSet::open(header, static_cast<std::int32_t>(state.LogEntryNumber));
     if (!opened) {
@@ -160,9 +160,9 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
     }
     run.failed = true;
     if (run.lastFailure)
-        prompter.tell(*run.lastFailure);
+        prompter.tell(run.lastFailure->message);
     // The entry cap says all there is to say; a device failure is told as such too.
-    if (!run.lastFailure || run.lastFailure->text != search::msg::TooManyLogEntries().text)
+    if (!run.lastFailure || run.lastFailure->code != FailureCode::LimitReached)
         prompter.tell(core::msg::MajorFailure());
     if (run.results) {
         const std::string path = run.results->dumpPath();
@@ -180,9 +180,9 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
     }
 }
 
-RunOutcome searchTree(ProgramState& state, SearchRun& run, const std::string& folder,
-                      std::set<std::pair<dev_t, ino_t>>& visited, SearchObserver& observer,
-                      Prompter& prompter) {
+RunOutcome searchTree(ProgramState& state, const SearchSources& tree, SearchRun& run,
+                      const std::string& folder, std::set<std::pair<dev_t, ino_t>>& visited,
+                      SearchObserver& observer, Prompter& prompter) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) {
         // Gone since its parent was listed: named, and the rest of the tree goes on.
@@ -191,20 +191,20 @@ RunOutcome searchTree(ProgramState& state, SearchRun& run, const std::string& fo
     }
     if (!visited.insert({info.st_dev, info.st_ino}).second)
         return RunOutcome::done(); // reached again through a link
-    const files::FolderListing listing = files::ListFolder(folder, state.SourceFileType);
+    const files::FolderListing listing = files::ListFolder(folder, tree.pattern);
     if (!listing.readable) {
         prompter.tell(search::msg::CannotReadFolder(folder, std::strerror(listing.error)));
         return RunOutcome::done();
     }
     for (const std::string& sub : listing.folders) {
         const RunOutcome result =
-            searchTree(state, run, AddBackslash(folder) + sub, visited, observer, prompter);
+            searchTree(state, tree, run, AddBackslash(folder) + sub, visited, observer, prompter);
         if (!result.isDone())
             return result;
     }
-    state.SourceFiles = listing.files;
-    state.SourceDirectory = AddBackslash(folder);
-    return SearchStep(state, run, observer, prompter);
+    const std::string stepFolder = AddBackslash(folder);
+    const StepSources step{stepFolder, listing.files, false, tree.countShown};
+    return SearchStep(state, step, run, observer, prompter);
 }
 
 } // namespace
@@ -334,28 +334,27 @@ void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
         run.lastFailure = counts.failure;
 }
 
-RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                      Prompter& prompter) {
-    const std::int64_t filesInStep = state.SourceFileCount != 0
-                                         ? state.SourceFileCount
-                                         : static_cast<std::int64_t>(state.SourceFiles.size());
+RunOutcome SearchStep(ProgramState& state, const StepSources& step, SearchRun& run,
+                      SearchObserver& observer, Prompter& prompter) {
+    const std::int64_t filesInStep =
+        step.countShown != 0 ? step.countShown : static_cast<std::int64_t>(step.files.size());
     observer.onFilesInStep(filesInStep);
     std::optional<std::string> folderCaption;
-    if (!state.SourceIsFileList) {
-        folderCaption = ShortenPath(toLowerAscii(state.SourceDirectory), 40);
+    if (!step.isList) {
+        folderCaption = ShortenPath(toLowerAscii(step.folder), 40);
         observer.onFolder(*folderCaption);
     }
     if (run.walk) {
         // The later keywords' turns play the step back.
-        WalkStep step;
-        step.filesInStep = filesInStep;
-        step.folderCaption = std::move(folderCaption);
-        step.sourceDirectory = utf8ToCp1252(state.SourceDirectory);
-        step.listSize = state.SourceFiles.size();
-        step.firstFile = run.walk->files.size();
-        run.walk->steps.push_back(std::move(step));
+        WalkStep walked;
+        walked.filesInStep = filesInStep;
+        walked.folderCaption = std::move(folderCaption);
+        walked.sourceDirectory = utf8ToCp1252(step.folder);
+        walked.listSize = step.files.size();
+        walked.firstFile = run.walk->files.size();
+        run.walk->steps.push_back(std::move(walked));
     }
-    if (state.SourceFiles.empty())
+    if (step.files.empty())
         return RunOutcome::done();
     state.PauseFlag = false;
 
@@ -369,27 +368,22 @@ RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& obser
     context.runStartSeconds = run.StartTime;
     context.walk = run.walk;
     ScanCounts counts;
-    const RunOutcome result = SearchFiles(state, run.pattern, context, counts, observer, prompter);
+    const RunOutcome result =
+        SearchFiles(state, step, run.pattern, context, counts, observer, prompter);
     AddStepCounts(run, k, counts, observer);
     return result;
 }
 
-RunOutcome SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                            Prompter& prompter) {
+RunOutcome SearchFolderTree(ProgramState& state, const SearchSources& tree, SearchRun& run,
+                            SearchObserver& observer, Prompter& prompter) {
     std::set<std::pair<dev_t, ino_t>> visited;
-    std::string root = state.SourceDirectory;
+    std::string root = tree.folder;
     if (root.size() > 1 && root.back() == kPathSeparator)
         root.pop_back();
-    return searchTree(state, run, root, visited, observer, prompter);
+    return searchTree(state, tree, run, root, visited, observer, prompter);
 }
 
 namespace {
-
-// The files a run's steps search: taken once, as the selection was when the run started.
-struct RunSources {
-    std::vector<std::string> listed;   // a stored list's paths
-    std::vector<std::string> selected; // the chosen files of the source folder
-};
 
 void startRun(ProgramState& state, SearchRun& run) {
     run.BytesSearched = 0;
@@ -400,13 +394,12 @@ void startRun(ProgramState& state, SearchRun& run) {
     state.ResultFilesBoundary = true;
     run.HitsPerKeyword.assign(state.Keywords.size(), 0);
     run.StartTime = SteadySeconds();
-    run.SavedSourceDirectory = state.SourceDirectory;
 }
 
 // Opens the keyword's result set where one begins; without saving, the estimate still uses the
 // record length a set would have. False when the run cannot go on.
-bool prepareResults(ProgramState& state, SearchRun& run, std::size_t k, SearchObserver& observer,
-                    Prompter& prompter) {
+bool prepareResults(ProgramState& state, const SearchRequest& request, SearchRun& run,
+                    std::size_t k, SearchObserver& observer, Prompter& prompter) {
     const auto length = ComputeRecordLength(
         state.LeftContext, static_cast<int>(state.Keywords[k].size()), state.RightContext);
     if (!state.SaveToFile) {
@@ -422,31 +415,33 @@ bool prepareResults(ProgramState& state, SearchRun& run, std::size_t k, SearchOb
         return false;
     }
     run.RecordLength = *length;
-    return openResultFiles(state, run, k, observer, prompter);
+    return openResultFiles(state, request, run, k, observer, prompter);
 }
 
 // The keyword over every source: the folder tree, the stored list or the chosen files.
-RunOutcome searchSources(ProgramState& state, SearchRun& run, const RunSources& sources,
+RunOutcome searchSources(ProgramState& state, const SearchSources& sources, SearchRun& run,
                          SearchObserver& observer, Prompter& prompter) {
-    if (state.IncludeSubfolders)
-        return SearchFolderTree(state, run, observer, prompter);
-    if (state.SourceIsFileList) {
-        state.SourceDirectory.clear();
-        state.SourceFiles = sources.listed;
-        const RunOutcome outcome = SearchStep(state, run, observer, prompter);
-        state.SourceDirectory = run.SavedSourceDirectory;
-        return outcome;
+    switch (sources.kind) {
+    case SourceKind::Tree:
+        return SearchFolderTree(state, sources, run, observer, prompter);
+    case SourceKind::List: {
+        static const std::string noFolder;
+        const StepSources step{noFolder, sources.files, true, sources.countShown};
+        return SearchStep(state, step, run, observer, prompter);
     }
-    state.SourceFiles = sources.selected;
-    return SearchStep(state, run, observer, prompter);
+    case SourceKind::Files:
+        break;
+    }
+    const StepSources step{sources.folder, sources.files, false, sources.countShown};
+    return SearchStep(state, step, run, observer, prompter);
 }
 
 // How one keyword's turn ended.
 enum class KeywordTurn { Next, Stop };
 
 // Compiles and searches keyword k. A keyword that does not compile is passed over.
-KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
-                          const RunSources& sources, OnePassWalk* walk, SearchObserver& observer,
+KeywordTurn searchKeyword(ProgramState& state, const SearchRequest& request, SearchRun& run,
+                          std::size_t k, OnePassWalk* walk, SearchObserver& observer,
                           Prompter& prompter) {
     if (!CompileSearchPattern(state, k, run.pattern)) {
         prompter.tell(search::msg::NothingToSearchFor(state.Keywords[k]));
@@ -457,7 +452,7 @@ KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     observer.onHitCounter(0);
     run.FilesSearched = 0;
     run.BytesSearched = 0;
-    if (!prepareResults(state, run, k, observer, prompter)) {
+    if (!prepareResults(state, request, run, k, observer, prompter)) {
         run.failed = true;
         return KeywordTurn::Stop;
     }
@@ -468,7 +463,7 @@ KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
         // The first keyword's turn reads the sources for all of them: it is shown and saved as
         // it goes, the later keywords' hits are kept for their turns.
         run.walk = walk;
-        run.StepResult = searchSources(state, run, sources, observer, prompter);
+        run.StepResult = searchSources(state, request.sources, run, observer, prompter);
         run.walk = nullptr;
         walk->complete = run.StepResult.isDone();
         // Hits whose writing failed after they were handed over are read from the sources.
@@ -477,7 +472,7 @@ KeywordTurn searchKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     } else if (walk && !walk->spoolFailed) {
         run.StepResult = ReplayKeyword(state, run, k, *walk, observer, prompter);
     } else {
-        run.StepResult = searchSources(state, run, sources, observer, prompter);
+        run.StepResult = searchSources(state, request.sources, run, observer, prompter);
     }
     if (run.StepResult.isDone())
         return KeywordTurn::Next;
@@ -506,32 +501,23 @@ KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
     return KeywordTurn::Next;
 }
 
-// Whatever is still open is closed on every way out, and the selection is put back.
-void endRun(ProgramState& state, SearchRun& run, const RunSources& sources,
-            SearchObserver& observer, Prompter& prompter) {
+// Whatever is still open is closed on every way out.
+void endRun(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
     if (run.results)
         closeResultFiles(state, run, observer, prompter);
     state.ResultFilesBoundary = false;
     run.ElapsedSeconds = SteadySeconds() - run.StartTime;
     observer.onElapsed(run.ElapsedSeconds);
-    if (state.IncludeSubfolders)
-        state.SourceFiles.clear();
-    else
-        state.SourceFiles = sources.selected;
-    state.SourceDirectory = run.SavedSourceDirectory;
 }
 
 } // namespace
 
-void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter) {
+void RunSearch(ProgramState& state, const SearchRequest& request, SearchRun& run,
+               SearchObserver& observer, Prompter& prompter) {
     observer.onSearchStarted();
     if (state.Keywords.empty())
         return;
     startRun(state, run);
-    RunSources sources;
-    sources.listed = state.SourceIsFileList && !state.StoredFileList.empty() ? state.StoredFileList
-                                                                             : state.SourceFiles;
-    sources.selected = state.SourceFiles;
     // The sources are read once for all keywords when the keywords allow it, in the first
     // keyword's turn; a list longer than a batch once per batch, in its first keyword's turn.
     std::unique_ptr<OnePassWalk> walk;
@@ -545,14 +531,13 @@ void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Pr
         }
         run.KeywordIndex = static_cast<std::int64_t>(k);
         run.LastKeywordIndex = run.KeywordIndex;
-        state.SourceDirectory = run.SavedSourceDirectory;
-        if (searchKeyword(state, run, k, sources, walk.get(), observer, prompter) ==
+        if (searchKeyword(state, request, run, k, walk.get(), observer, prompter) ==
             KeywordTurn::Stop)
             break;
         if (finishKeyword(state, run, k, observer, prompter) == KeywordTurn::Stop)
             break;
     }
-    endRun(state, run, sources, observer, prompter);
+    endRun(state, run, observer, prompter);
 }
 
 std::string SavingResultsCaption(std::string_view dumpPath) {

@@ -8,6 +8,7 @@
 #include "search/result_files.h"
 #include "search/scan_pattern.h"
 #include "search/scanner.h"
+#include "search/search_request.h"
 
 #include <cstdint>
 #include <memory>
@@ -63,7 +64,6 @@ struct SearchRun {
     std::string DumpFilePath;
     RunOutcome StepResult;
     std::int64_t StartTime = 0; // steady-clock seconds
-    std::string SavedSourceDirectory;
     std::int64_t ElapsedSeconds = 0;
 
     // What became of the result files: the dump files kept, and those deleted for want of hits.
@@ -79,7 +79,7 @@ struct SearchRun {
     std::unique_ptr<ResultFileSet> results;
     std::int64_t hitsInSet = 0;
     ScanPattern pattern;
-    std::optional<Message> lastFailure; // why the last step could not write its results
+    std::optional<Failure> lastFailure; // why the last step could not write its results
     // Set in the first keyword's turn when it reads the sources for all keywords: the steps,
     // files and later keywords' hits are recorded there for their turns.
     OnePassWalk* walk = nullptr;
@@ -92,24 +92,25 @@ struct SearchRun {
     std::size_t onePassBatch = kOnePassBatch;
 };
 
-// RunSearch: every keyword over the selected sources. Asks nothing at the end: the summary is
-// offered by ShowSearchSummary.
-void RunSearch(ProgramState& state, SearchRun& run, SearchObserver& observer, Prompter& prompter);
+// RunSearch: every keyword over the request's sources. Asks nothing at the end: the summary is
+// offered by ShowSearchSummary. The selection kept in the state is not touched.
+void RunSearch(ProgramState& state, const SearchRequest& request, SearchRun& run,
+               SearchObserver& observer, Prompter& prompter);
 
-// SearchStep: one scanner call over the files now in SourceFiles, and its bookkeeping.
-RunOutcome SearchStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                      Prompter& prompter);
+// SearchStep: one scanner call over the step's files, and its bookkeeping.
+RunOutcome SearchStep(ProgramState& state, const StepSources& step, SearchRun& run,
+                      SearchObserver& observer, Prompter& prompter);
 
 // The bookkeeping of a step of keyword k once its files are searched: the run's counts and
 // the live hit counter.
 void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
                    SearchObserver& observer);
 
-// SearchFolderTree: SourceDirectory and every folder below it, sub-folders first (in list
-// order), each folder's matching files as one step. A folder reached twice (a link loop) is
-// searched once.
-RunOutcome SearchFolderTree(ProgramState& state, SearchRun& run, SearchObserver& observer,
-                            Prompter& prompter);
+// SearchFolderTree: the tree's root and every folder below it, sub-folders first (in list
+// order), each folder's files matching the sources' pattern as one step. A folder reached twice
+// (a link loop) is searched once.
+RunOutcome SearchFolderTree(ProgramState& state, const SearchSources& tree, SearchRun& run,
+                            SearchObserver& observer, Prompter& prompter);
 
 // The lines of the run's summary as the live screen lists them.
 std::vector<std::string> SearchSummaryLines(const ProgramState& state, const SearchRun& run);

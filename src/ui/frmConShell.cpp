@@ -613,8 +613,11 @@ void frmConShell::runSearchCommand() {
             onSearchScreenForTest(screen);
         screen.show();
         hide();
+        // The sources as the checks passed them, the whole folder's files looked up: the run
+        // reads them as values and leaves the selection alone.
+        const SearchRequest request = SearchRequestFor(m_state);
         SearchRun run;
-        RunSearch(m_state, run, screen, m_prompter);
+        RunSearch(m_state, request, run, screen, m_prompter);
         screen.endSearch();
         screen.beginSummary();
         ShowSearchSummary(m_state, run, m_state.ScreenLines, screen, m_prompter);

@@ -76,7 +76,7 @@ bool CountRun::takenUnread(const std::string& base, bool nonAscii) const {
 
 // Sorts a piece's spellings and writes one type per run of case variants, spelled as the
 // first of the run, with the occurrences of all of them.
-std::int64_t CountRun::writeSorted(const std::string& arena, std::span<WordEntry> entries) {
+CountRun::Gathered CountRun::writeSorted(const std::string& arena, std::span<WordEntry> entries) {
     SortWords(arena, entries, m_sortKeys);
     std::int64_t types = 0;
     for (std::size_t i = 0; i < entries.size();) {
@@ -86,15 +86,15 @@ std::int64_t CountRun::writeSorted(const std::string& arena, std::span<WordEntry
         while (j < entries.size() && SameType(word, entries[j].in(arena)))
             frequency += entries[j++].count;
         if (!writeType(word, frequency))
-            return -1;
+            return std::nullopt;
         ++types;
         i = j;
     }
     return types;
 }
 
-std::int64_t CountRun::gatherPiece(Piece piece, const std::string& base, int depth,
-                                   std::int64_t parentCount) {
+CountRun::Gathered CountRun::gatherPiece(Piece piece, const std::string& base, int depth,
+                                         std::int64_t parentCount) {
     if (piece.count == 0)
         return 0;
     std::string& arena = piece.arena;
@@ -105,7 +105,8 @@ std::int64_t CountRun::gatherPiece(Piece piece, const std::string& base, int dep
             for (const WordEntry& e : piece.entries)
                 nonAscii = nonAscii || !allAscii(e.in(arena));
         if (takenUnread(base, nonAscii))
-            return writeType(base.substr(1, base.size() - 2), piece.count) ? 1 : -1;
+            return writeType(base.substr(1, base.size() - 2), piece.count) ? Gathered(1)
+                                                                           : std::nullopt;
         return writeSorted(arena, piece.entries);
     }
 
@@ -117,7 +118,7 @@ std::int64_t CountRun::gatherPiece(Piece piece, const std::string& base, int dep
     std::array<std::int64_t, kSubBucketCount> counts{};
     for (std::size_t i = 0; i < n; ++i) {
         if (++m_sincePoll >= kPollEvery && pollCommands() == Flow::Stop)
-            return -1;
+            return std::nullopt;
         WordEntry& e = piece.entries[i];
         if (isOe(e.in(arena), depth)) {
             const std::string_view word = e.in(arena);
@@ -148,19 +149,19 @@ std::int64_t CountRun::gatherPiece(Piece piece, const std::string& base, int dep
     for (std::size_t k = 0; k < kSubBucketCount; ++k) {
         const Piece part{arena, piece.entries.subspan(starts[k], starts[k + 1] - starts[k]),
                          counts[k]};
-        const std::int64_t t =
+        const Gathered t =
             gatherPiece(part, base + static_cast<char>(95 + k), depth + 1, piece.count);
-        if (t < 0)
-            return -1;
-        types += t;
+        if (!t)
+            return std::nullopt;
+        types += *t;
     }
     return types;
 }
 
 // A piece on disk: sorted from its records added up when it need not be split, read back whole
 // and split in memory when it is small enough, else split on disk.
-std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, int depth,
-                                  std::int64_t parentCount) {
+CountRun::Gathered CountRun::gatherFile(BucketFile& bucket, const std::string& base, int depth,
+                                        std::int64_t parentCount) {
     const std::int64_t count = bucket.words;
     if (count == 0)
         return 0;
@@ -173,7 +174,7 @@ std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, i
     }
     m_processed += count;
     if (takenUnread(base, bucket.nonAscii))
-        return writeType(base.substr(1, base.size() - 2), count) ? 1 : -1;
+        return writeType(base.substr(1, base.size() - 2), count) ? Gathered(1) : std::nullopt;
     WordTable table;
     bool full = false;
     int error = 0;
@@ -186,7 +187,7 @@ std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, i
         error);
     if (!read || full) {
         tellFailure(core::msg::MajorFailure());
-        return -1;
+        return std::nullopt;
     }
     table.freeze();
     std::vector<WordEntry> entries;
@@ -195,8 +196,8 @@ std::int64_t CountRun::gatherFile(BucketFile& bucket, const std::string& base, i
     return writeSorted(table.arena(), entries);
 }
 
-std::int64_t CountRun::loadAndGather(BucketFile& bucket, const std::string& base, int depth,
-                                     std::int64_t parentCount) {
+CountRun::Gathered CountRun::loadAndGather(BucketFile& bucket, const std::string& base, int depth,
+                                           std::int64_t parentCount) {
     std::string arena;
     std::vector<WordEntry> entries;
     int error = 0;
@@ -210,14 +211,14 @@ std::int64_t CountRun::loadAndGather(BucketFile& bucket, const std::string& base
         error);
     if (!read) {
         tellFailure(core::msg::MajorFailure());
-        return -1;
+        return std::nullopt;
     }
     const std::int64_t count = bucket.words;
     removeFile(bucket);
     return gatherPiece({arena, entries, count}, base, depth, parentCount);
 }
 
-std::int64_t CountRun::splitFile(BucketFile& bucket, const std::string& base, int depth) {
+CountRun::Gathered CountRun::splitFile(BucketFile& bucket, const std::string& base, int depth) {
     const std::int64_t count = bucket.words;
     std::vector<BucketFile> pieces(kSubBucketCount);
     for (int k = 0; k < kSubBucketCount; ++k)
@@ -256,16 +257,18 @@ std::int64_t CountRun::splitFile(BucketFile& bucket, const std::string& base, in
             stop = true;
     if (!read && !stop)
         tellFailure(core::msg::MajorFailure());
-    std::int64_t types = read && !stop ? 0 : -1;
-    for (std::size_t k = 0; k < kSubBucketCount && types >= 0; ++k) {
-        const std::int64_t t =
+    bool gathered = read && !stop;
+    std::int64_t types = 0;
+    for (std::size_t k = 0; k < kSubBucketCount && gathered; ++k) {
+        const Gathered t =
             gatherFile(pieces[k], base + static_cast<char>(95 + k), depth + 1, count);
-        types = t < 0 ? -1 : types + t;
+        gathered = t.has_value();
+        types += t.value_or(0);
         removeFile(pieces[k]);
     }
     for (BucketFile& p : pieces)
         removeFile(p);
-    return types;
+    return gathered ? Gathered(types) : std::nullopt;
 }
 
 // The table's spellings grouped by letter: entries of a..z one after the other, letter n from
@@ -325,17 +328,17 @@ Flow CountRun::gather(std::int64_t& types) {
         const std::int64_t position = m_listBytes + 1;
         const std::string base = std::string("~") + static_cast<char>(96 + n);
         const auto letter = static_cast<std::size_t>(n - 1);
-        const std::int64_t t =
+        const Gathered t =
             m_spilled ? gatherFile(bucket, base, 1, -1)
                       : gatherPiece({m_table.arena(),
                                      std::span<WordEntry>(entries).subspan(
                                          starts[letter], starts[letter + 1] - starts[letter]),
                                      bucket.words},
                                     base, 1, -1);
-        if (t < 0)
+        if (!t)
             return Flow::Stop;
-        types += t;
-        letters[letter] = {static_cast<std::int32_t>(position), static_cast<std::int32_t>(t)};
+        types += *t;
+        letters[letter] = {static_cast<std::int32_t>(position), static_cast<std::int32_t>(*t)};
         removeFile(bucket);
     }
     if (!writeOut(m_list, m_listBuffer, true) || !writeOut(m_index, m_indexBuffer, true))

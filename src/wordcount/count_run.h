@@ -160,19 +160,20 @@ private:
     bool makeRunFolder();
     Flow gather(std::int64_t& types);
     std::vector<WordEntry> entriesByLetter(std::array<std::size_t, kLetterRecords + 1>& starts);
-    // The types of one piece of a letter, written to the list; -1 when the run stops. Pieces
-    // are split by the next letter while they are large, exactly as buckets on disk are.
-    std::int64_t gatherPiece(Piece piece, const std::string& base, int depth,
-                             std::int64_t parentCount);
-    std::int64_t gatherFile(BucketFile& bucket, const std::string& base, int depth,
-                            std::int64_t parentCount);
-    std::int64_t splitFile(BucketFile& bucket, const std::string& base, int depth);
-    std::int64_t loadAndGather(BucketFile& bucket, const std::string& base, int depth,
-                               std::int64_t parentCount);
+    // The types of one piece of a letter, written to the list; nothing when the run stops
+    // (a failure is told where it happens). Pieces are split by the next letter while they are
+    // large, exactly as buckets on disk are.
+    using Gathered = std::optional<std::int64_t>;
+    Gathered gatherPiece(Piece piece, const std::string& base, int depth, std::int64_t parentCount);
+    Gathered gatherFile(BucketFile& bucket, const std::string& base, int depth,
+                        std::int64_t parentCount);
+    Gathered splitFile(BucketFile& bucket, const std::string& base, int depth);
+    Gathered loadAndGather(BucketFile& bucket, const std::string& base, int depth,
+                           std::int64_t parentCount);
     bool isLeaf(const std::string& base, std::int64_t count, int depth,
                 std::int64_t parentCount) const;
     bool takenUnread(const std::string& base, bool nonAscii) const;
-    std::int64_t writeSorted(const std::string& arena, std::span<WordEntry> entries);
+    Gathered writeSorted(const std::string& arena, std::span<WordEntry> entries);
     bool writeType(std::string_view word, std::int64_t frequency);
     bool writeOut(UniqueFd& fd, std::string& buffer, bool force);
     void cleanUp();

@@ -100,7 +100,7 @@ struct Desktop {
         } observer;
         SearchRun run;
         ProgramState copy = state; // the run changes counters and paths in the state
-        RunSearch(copy, run, observer, prompter);
+        RunSearch(copy, SearchRequestFor(copy), run, observer, prompter);
         return run;
     }
 };

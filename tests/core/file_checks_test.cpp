@@ -115,14 +115,17 @@ TEST(FileChecksFolder, PresentMissingAndNotAFolder) {
     EXPECT_EQ(answer, Answer::Cancel);
 }
 
-TEST(FileChecksFile, ZeroWhenPresentElseTheButton) {
+TEST(FileChecksFile, NothingWhenPresentElseTheButton) {
     test::TempDir dir;
     SilentPrompter silent;
-    EXPECT_EQ(CheckFileExists(dir.write("a.txt", "x"), silent), 0);
+    EXPECT_EQ(CheckFileExists(dir.write("a.txt", "x"), silent), std::nullopt);
     EXPECT_TRUE(silent.shown.empty());
-    EXPECT_EQ(CheckFileExists(dir.path() + "/b.txt", silent), 3); // the safe answer: Abort
+    // The safe answer: Abort.
+    EXPECT_EQ(CheckFileExists(dir.path() + "/b.txt", silent), std::optional(Answer::Abort));
     ScriptedPrompter ignore({Answer::Ignore});
-    EXPECT_EQ(CheckFileExists(dir.path(), ignore), 5); // a folder is no file
+    EXPECT_EQ(CheckFileExists(dir.path(), ignore), std::optional(Answer::Ignore)); // no file
+    ScriptedPrompter retry({Answer::Retry});
+    EXPECT_EQ(CheckFileExists("", retry), std::optional(Answer::Retry)); // no name, no file
     ASSERT_EQ(ignore.shown.size(), 1u);
     EXPECT_EQ(ignore.shown[0].text, "Cannot find file " + dir.path());
 }

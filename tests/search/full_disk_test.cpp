@@ -43,9 +43,14 @@ TEST(FullDisk, CountsAreTheSavedHitsAndNoHalfSummaryStays) {
         SearchRun run;
         {
             const test::SmallDisk disk(room);
-            RunSearch(state, run, observer, prompter);
+            RunSearch(state, SearchRequestFor(state), run, observer, prompter);
         }
         ASSERT_TRUE(run.failed);
+        // Told as a full disk, with the number of the write that failed (on the writer's
+        // thread or here).
+        ASSERT_TRUE(run.lastFailure);
+        EXPECT_EQ(run.lastFailure->code, FailureCode::DiskFull);
+        EXPECT_EQ(run.lastFailure->systemError, ENOSPC);
         ASSERT_EQ(run.incompleteDumpFiles.size(), 1u);
         const std::string dump = run.incompleteDumpFiles[0];
         const auto size = fileSize(dump);
@@ -96,7 +101,7 @@ TEST(FullDisk, EveryDumpRecordHasItsLogEntry) {
         SearchRun run;
         {
             const test::SmallDisk disk(room);
-            RunSearch(state, run, observer, prompter);
+            RunSearch(state, SearchRequestFor(state), run, observer, prompter);
         }
         ASSERT_TRUE(run.failed);
         ASSERT_EQ(run.incompleteDumpFiles.size(), 1u);

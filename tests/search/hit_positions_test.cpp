@@ -166,7 +166,7 @@ protected:
         run.spoolMemory = spoolMemory;
         SearchObserver observer;
         SilentPrompter prompter;
-        RunSearch(state, run, observer, prompter);
+        RunSearch(state, SearchRequestFor(state), run, observer, prompter);
         return run.keptDumpFiles;
     }
     test::TempDir dir;

@@ -165,7 +165,7 @@ Outcome runOnce(const Case& c, const std::string& source, const std::string& tar
     run.keywordByKeyword = keywordByKeyword;
     run.spoolMemory = c.spoolMemory;
     run.onePassBatch = batch;
-    RunSearch(state, run, observer, prompter);
+    RunSearch(state, SearchRequestFor(state), run, observer, prompter);
     Outcome out;
     out.files = filesIn(target);
     for (const auto& entry : fs::directory_iterator(target))
@@ -323,7 +323,7 @@ TEST(OnePass, AbandonedFullOrWithoutTempRoomLeavesNoTempFileAndNothingHalfCounte
         run.spoolMemory = 2000;
         {
             const test::SmallDisk disk(stop.diskRoom ? stop.diskRoom : SIZE_MAX);
-            RunSearch(state, run, observer, prompter);
+            RunSearch(state, SearchRequestFor(state), run, observer, prompter);
         }
         EXPECT_EQ(run.abandoned, stop.yields >= 0 || stop.keyword >= 0);
         if (stop.keyword >= 0) {

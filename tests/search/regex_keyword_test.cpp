@@ -60,7 +60,7 @@ std::vector<std::string> nodesOf(const std::string& text, const std::string& exp
     EXPECT_EQ(CheckKeywords(state, prompter).outcome, CheckOutcome::Passed);
     NodeLog observer;
     SearchRun run;
-    RunSearch(state, run, observer, prompter);
+    RunSearch(state, SearchRequestFor(state), run, observer, prompter);
     return observer.nodes;
 }
 
@@ -209,7 +209,7 @@ TEST(RegexKeyword, APathologicalExpressionStopsInItsFileAndTheSearchGoesOn) {
     SilentPrompter prompter;
     NodeLog observer;
     SearchRun run;
-    RunSearch(state, run, observer, prompter);
+    RunSearch(state, SearchRequestFor(state), run, observer, prompter);
     EXPECT_EQ(observer.nodes, (std::vector<std::string>{"aaa", "aa"}));
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text,
@@ -237,7 +237,7 @@ std::map<std::string, std::string> savedRun(const std::string& source, const std
     SearchRun run;
     run.keywordByKeyword = keywordByKeyword;
     run.spoolMemory = 4096;
-    RunSearch(state, run, observer, prompter);
+    RunSearch(state, SearchRequestFor(state), run, observer, prompter);
     std::map<std::string, std::string> out;
     for (const auto& entry : fs::directory_iterator(target)) {
         out[entry.path().filename().string()] = test::readFile(entry.path().string());

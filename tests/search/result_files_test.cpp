@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace lexmora {
 namespace {
 
@@ -201,6 +203,7 @@ TEST(ResultFilesSet, EntryNumbersAbove99999AreRefused) {
     const Status refused = set->writeHit("1 x", f, true, entry);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().title, " Too many files");
+    EXPECT_EQ(refused.code(), FailureCode::LimitReached); // what the run decides on
     EXPECT_EQ(entry, kMaxLogEntryNumber);
     ASSERT_TRUE(set->close().ok());
     // Nothing but the header record, whose length the set chose.
@@ -216,6 +219,9 @@ TEST(ResultFilesSet, UnwritableFolderGivesCannotContinue) {
     EXPECT_EQ(set.error().text, "Cannot continue");
     EXPECT_EQ(set.error().title, "");
     EXPECT_EQ(set.error().icon, Icon::Exclamation);
+    // The kind and the number the failing create gave.
+    EXPECT_EQ(set.code(), FailureCode::CannotWrite);
+    EXPECT_EQ(set.failure().systemError, ENOENT);
 }
 
 TEST(ResultFilesSet, AFullDiskIsReportedNotLost) {
@@ -227,6 +233,8 @@ TEST(ResultFilesSet, AFullDiskIsReportedNotLost) {
     // /dev/full takes the open and fails the first write: the header write is reported.
     ASSERT_FALSE(set.ok());
     EXPECT_EQ(set.error().text, "Cannot print to dumpfile");
+    EXPECT_EQ(set.code(), FailureCode::DiskFull);
+    EXPECT_EQ(set.failure().systemError, ENOSPC);
 }
 
 TEST(ResultFilesRead, SplitRecordAndParseLogEntry) {

@@ -47,7 +47,8 @@ Outcome scan(ProgramState& state, const std::vector<std::string>& files) {
     SilentPrompter prompter;
     ScanContext context;
     Outcome out;
-    out.result = SearchFiles(state, pattern, context, out.counts, collector, prompter);
+    const StepSources step{state.SourceDirectory, state.SourceFiles};
+    out.result = SearchFiles(state, step, pattern, context, out.counts, collector, prompter);
     out.lines = collector.lines;
     return out;
 }
@@ -286,10 +287,11 @@ TEST(ScannerFlags, ExitAnsweredYesAbandonsTheCall) {
     ScriptedPrompter prompter({Answer::Yes});
     Collector collector;
     ScanCounts counts;
-    EXPECT_EQ(
-        SearchFiles(state, MakeScanPattern(compiled), ScanContext{}, counts, collector, prompter)
-            .end,
-        RunEnd::Abandoned);
+    const StepSources step{state.SourceDirectory, state.SourceFiles};
+    EXPECT_EQ(SearchFiles(state, step, MakeScanPattern(compiled), ScanContext{}, counts, collector,
+                          prompter)
+                  .end,
+              RunEnd::Abandoned);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].title, " Abandon Search");
     EXPECT_TRUE(collector.lines.empty());

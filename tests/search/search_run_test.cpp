@@ -56,7 +56,7 @@ struct Fixture {
         state.Keywords = std::move(words);
         state.KeywordCase.assign(state.Keywords.size(), false);
     }
-    void runSearch() { RunSearch(state, run, observer, prompter); }
+    void runSearch() { RunSearch(state, SearchRequestFor(state), run, observer, prompter); }
 };
 
 TEST(SearchRunSave, DumpLogAndSummaryHoldEveryHitByteForByte) {
@@ -225,7 +225,7 @@ TEST(SearchRunAbandon, ConfirmedExitClosesAndKeepsWhatWasWritten) {
             }
             bool leave = false;
         } observer;
-        RunSearch(f.state, f.run, observer, f.prompter);
+        RunSearch(f.state, SearchRequestFor(f.state), f.run, observer, f.prompter);
         EXPECT_TRUE(f.run.abandoned);
         EXPECT_EQ(f.run.FilesSearched, 1);
         ASSERT_EQ(f.run.keptDumpFiles.size(), 1u);

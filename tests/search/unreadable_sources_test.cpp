@@ -46,7 +46,7 @@ struct Fixture {
         state.Keywords = {"cat"};
         state.KeywordCase = {false};
     }
-    void runSearch() { RunSearch(state, run, observer, prompter); }
+    void runSearch() { RunSearch(state, SearchRequestFor(state), run, observer, prompter); }
     std::vector<std::string> texts() const {
         std::vector<std::string> out;
         for (const Message& m : prompter.shown)

@@ -32,7 +32,7 @@ inline std::string SearchAndSave(const std::string& sourceFolder,
     SearchRun run;
     SearchObserver observer;
     SilentPrompter prompter;
-    RunSearch(state, run, observer, prompter);
+    RunSearch(state, SearchRequestFor(state), run, observer, prompter);
     return run.keptDumpFiles.empty() ? std::string() : run.keptDumpFiles.front();
 }
 

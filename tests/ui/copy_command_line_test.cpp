@@ -119,7 +119,7 @@ private Q_SLOTS:
         SearchRun result;
         struct : SearchObserver {
         } observer;
-        RunSearch(run, result, observer, d.prompter);
+        RunSearch(run, SearchRequestFor(run), result, observer, d.prompter);
         QCOMPARE(result.keptDumpFiles.size(), std::size_t{1});
         const QString dump = QString::fromStdString(result.keptDumpFiles.front());
         const std::string written = readAll(dump);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         struct : SearchObserver {
         } observer;
         ProgramState run = d.state;
-        RunSearch(run, result, observer, d.prompter);
+        RunSearch(run, SearchRequestFor(run), result, observer, d.prompter);
         QCOMPARE(result.keptDumpFiles.size(), std::size_t{1});
 
         ScriptedPrompter prompter{{Answer::Yes}};
