@@ -6,6 +6,12 @@
 
 namespace lexmora {
 
+namespace {
+
+constexpr std::size_t kPendingBatch = 1024;
+
+} // namespace
+
 std::optional<NodePlace> NodePlaceNamed(std::string_view name) {
     if (name == "left")
         return NodePlace::Left;
@@ -14,10 +20,6 @@ std::optional<NodePlace> NodePlaceNamed(std::string_view name) {
     if (name == "any")
         return NodePlace::Any;
     return std::nullopt;
-}
-
-std::size_t ClusterCounter::KeyHash::operator()(const std::vector<std::uint32_t>& ids) const {
-    return static_cast<std::size_t>(HashSequence(ids.data(), static_cast<int>(ids.size())));
 }
 
 bool ClusterCounter::SpanSet::insert(std::uint64_t span) {
@@ -57,19 +59,48 @@ bool ClusterCounter::crossesSentence(const FileWords& words, std::size_t first,
     return at != starts.end() && *at <= last;
 }
 
-void ClusterCounter::addCluster(const FileWords& words, std::size_t first, std::size_t last,
-                                std::int64_t record) {
+void ClusterCounter::queueCluster(const FileWords& words, std::size_t first, std::size_t last,
+                                  std::int64_t record) {
     const std::uint64_t span = (std::uint64_t{first} << 32) | last;
     const bool fresh = m_spans.insert(span);
     if (!fresh && !m_options.collectHits)
         return;
-    m_key.assign(words.words.begin() + static_cast<std::ptrdiff_t>(first),
-                 words.words.begin() + static_cast<std::ptrdiff_t>(last) + 1);
-    Tally& t = m_tallies[m_key];
+    const std::span<const std::uint32_t> ids(words.words.data() + first, last - first + 1);
+    m_pending.push_back({m_tallies.hashOf(ids), record, static_cast<std::uint32_t>(first),
+                         static_cast<std::uint32_t>(ids.size()), fresh});
+    if (m_pending.size() == kPendingBatch) // a file of many hits: room for a batch only
+        countQueued(words);
+}
+
+void ClusterCounter::countQueued(const FileWords& words) {
+    // far enough ahead for the slot to come from memory, near enough to stay in the cache
+    constexpr std::size_t kAhead = 8;
+    const std::size_t n = m_pending.size();
+    for (std::size_t i = 0; i < std::min(n, kAhead); ++i)
+        m_tallies.prefetch(m_pending[i].hash);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n)
+            m_tallies.prefetch(m_pending[i + kAhead].hash);
+        count(words, m_pending[i]);
+    }
+    m_pending.clear();
+}
+
+void ClusterCounter::count(const FileWords& words, const Pending& cluster) {
+    bool added = false;
+    Tally& t = m_tallies.add(std::span(words.words).subspan(cluster.first, cluster.length),
+                             cluster.hash, added);
     // A stretch shared by two hits counts once, but both hits carry it.
-    if (m_options.collectHits && (t.hits.empty() || t.hits.back() != record))
-        t.hits.push_back(record);
-    if (!fresh)
+    if (m_options.collectHits) {
+        if (t.hitList == 0) {
+            m_hitLists.emplace_back();
+            t.hitList = static_cast<std::uint32_t>(m_hitLists.size());
+        }
+        std::vector<std::int64_t>& hits = m_hitLists[t.hitList - 1];
+        if (hits.empty() || hits.back() != cluster.record)
+            hits.push_back(cluster.record);
+    }
+    if (!cluster.fresh)
         return;
     ++t.freq;
     if (t.lastFile != m_file) {
@@ -96,13 +127,14 @@ void ClusterCounter::addFile(const FileWords& words, std::span<const PlacedHit> 
             const std::size_t first = hit.first - before;
             const std::size_t last = hitEnd + after - 1;
             if (!crossesSentence(words, first, last))
-                addCluster(words, first, last, hit.record);
+                queueCluster(words, first, last, hit.record);
         }
     }
+    countQueued(words);
     m_spans.clear();
 }
 
-void ClusterCounter::spell(const std::vector<std::uint32_t>& ids,
+void ClusterCounter::spell(std::span<const std::uint32_t> ids,
                            const std::function<std::string_view(std::uint32_t)>& spelling,
                            std::string& text) {
     text.clear();
@@ -117,12 +149,12 @@ SequenceList
 ClusterCounter::finish(const std::function<std::string_view(std::uint32_t)>& spelling) const {
     SequenceList list;
     std::string text;
-    for (const auto& [ids, tally] : m_tallies) {
+    m_tallies.forEach([&](std::span<const std::uint32_t> ids, const Tally& tally) {
         if (!passes(tally))
-            continue;
+            return;
         spell(ids, spelling, text);
         list.add(text, tally.freq, tally.range);
-    }
+    });
     return list;
 }
 
@@ -130,15 +162,15 @@ std::unordered_map<std::string, std::vector<std::int64_t>>
 ClusterCounter::hitsOf(const std::function<std::string_view(std::uint32_t)>& spelling) const {
     std::unordered_map<std::string, std::vector<std::int64_t>> hits;
     std::string text;
-    for (const auto& [ids, tally] : m_tallies) {
-        if (!passes(tally) || tally.hits.empty())
-            continue;
+    m_tallies.forEach([&](std::span<const std::uint32_t> ids, const Tally& tally) {
+        if (!passes(tally) || tally.hitList == 0)
+            return;
         spell(ids, spelling, text);
-        std::vector<std::int64_t> records = tally.hits;
+        std::vector<std::int64_t> records = m_hitLists[tally.hitList - 1];
         std::sort(records.begin(), records.end());
         records.erase(std::unique(records.begin(), records.end()), records.end());
         hits.emplace(text, std::move(records));
-    }
+    });
     return hits;
 }
 
