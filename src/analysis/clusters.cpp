@@ -3,6 +3,7 @@
 #include "analysis/ngram_counter.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace lexmora {
 
@@ -22,31 +23,12 @@ std::optional<NodePlace> NodePlaceNamed(std::string_view name) {
     return std::nullopt;
 }
 
-bool ClusterCounter::SpanSet::insert(std::uint64_t span) {
-    if (2 * (m_size + 1) > m_slots.size()) {
-        std::vector<std::uint64_t> old = std::move(m_slots);
-        m_slots.assign(std::max<std::size_t>(256, 2 * old.size()), 0);
-        m_size = 0;
-        for (const std::uint64_t s : old)
-            if (s != 0)
-                insert(s);
-    }
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = (span * 0x9E3779B97F4A7C15ull) >> 20 & mask;; i = (i + 1) & mask) {
-        if (m_slots[i] == span)
-            return false;
-        if (m_slots[i] == 0) {
-            m_slots[i] = span;
-            ++m_size;
-            return true;
-        }
-    }
-}
-
-void ClusterCounter::SpanSet::clear() {
-    if (m_size > 0)
-        std::fill(m_slots.begin(), m_slots.end(), 0);
-    m_size = 0;
+// A stretch's first count in the file (m_recent holds every stretch a later one can equal).
+bool ClusterCounter::firstInFile(std::uint64_t span) {
+    if (std::find(m_recent.begin(), m_recent.end(), span) != m_recent.end())
+        return false;
+    m_recent.push_back(span);
+    return true;
 }
 
 // A sentence that begins after `first` and at or before `last` splits the stretch.
@@ -62,7 +44,7 @@ bool ClusterCounter::crossesSentence(const FileWords& words, std::size_t first,
 void ClusterCounter::queueCluster(const FileWords& words, std::size_t first, std::size_t last,
                                   std::int64_t record) {
     const std::uint64_t span = (std::uint64_t{first} << 32) | last;
-    const bool fresh = m_spans.insert(span);
+    const bool fresh = firstInFile(span);
     if (!fresh && !m_options.collectHits)
         return;
     const std::span<const std::uint32_t> ids(words.words.data() + first, last - first + 1);
@@ -111,27 +93,44 @@ void ClusterCounter::count(const FileWords& words, const Pending& cluster) {
 
 void ClusterCounter::addFile(const FileWords& words, std::span<const PlacedHit> hits) {
     ++m_file;
+    m_recent.clear();
+    const auto byPlace = [](const PlacedHit& a, const PlacedHit& b) { return a.first < b.first; };
+    if (std::is_sorted(hits.begin(), hits.end(), byPlace)) {
+        for (const PlacedHit& hit : hits)
+            addHit(words, hit);
+    } else {
+        m_order.resize(hits.size());
+        std::iota(m_order.begin(), m_order.end(), 0u);
+        std::stable_sort(m_order.begin(), m_order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return byPlace(hits[a], hits[b]);
+        });
+        for (const std::uint32_t i : m_order)
+            addHit(words, hits[i]);
+    }
+    countQueued(words);
+}
+
+void ClusterCounter::addHit(const FileWords& words, const PlacedHit& hit) {
     const int places = m_options.size;
     const int firstPlace = m_options.node == NodePlace::Right ? places - 1 : 0;
     const int lastPlace = m_options.node == NodePlace::Left ? 0 : places - 1;
     const std::size_t total = words.words.size();
-    for (const PlacedHit& hit : hits) {
-        const std::size_t hitEnd = std::size_t{hit.first} + std::max<std::uint32_t>(hit.count, 1);
-        if (hitEnd > total)
+    const std::size_t hitEnd = std::size_t{hit.first} + std::max<std::uint32_t>(hit.count, 1);
+    if (hitEnd > total)
+        return;
+    // this hit's stretches and the later hits' begin at or after `from`
+    const std::size_t from = hit.first - std::min<std::size_t>(hit.first, places - 1);
+    std::erase_if(m_recent, [from](std::uint64_t span) { return (span >> 32) < from; });
+    for (int place = firstPlace; place <= lastPlace; ++place) {
+        const auto before = static_cast<std::size_t>(place);
+        const auto after = static_cast<std::size_t>(places - 1 - place);
+        if (before > hit.first || hitEnd + after > total)
             continue;
-        for (int place = firstPlace; place <= lastPlace; ++place) {
-            const auto before = static_cast<std::size_t>(place);
-            const auto after = static_cast<std::size_t>(places - 1 - place);
-            if (before > hit.first || hitEnd + after > total)
-                continue;
-            const std::size_t first = hit.first - before;
-            const std::size_t last = hitEnd + after - 1;
-            if (!crossesSentence(words, first, last))
-                queueCluster(words, first, last, hit.record);
-        }
+        const std::size_t first = hit.first - before;
+        const std::size_t last = hitEnd + after - 1;
+        if (!crossesSentence(words, first, last))
+            queueCluster(words, first, last, hit.record);
     }
-    countQueued(words);
-    m_spans.clear();
 }
 
 void ClusterCounter::spell(std::span<const std::uint32_t> ids,

@@ -64,6 +64,8 @@ private:
         std::uint32_t first, length;
         bool fresh; // its stretch is counted now (false: a stretch already counted in the file)
     };
+    void addHit(const FileWords& words, const PlacedHit& hit);
+    bool firstInFile(std::uint64_t span);
     void queueCluster(const FileWords& words, std::size_t first, std::size_t last,
                       std::int64_t record);
     void countQueued(const FileWords& words);
@@ -79,18 +81,11 @@ private:
     ClusterOptions m_options;
     IdSequenceTable<Tally> m_tallies;
     std::vector<std::vector<std::int64_t>> m_hitLists; // with collectHits only
-    // This file's stretches counted (first << 32 | last, never 0: a cluster has two places),
-    // open-addressed: a set of nodes cost an allocation per cluster.
-    class SpanSet {
-    public:
-        bool insert(std::uint64_t span);
-        void clear();
-
-    private:
-        std::vector<std::uint64_t> m_slots;
-        std::size_t m_size = 0;
-    };
-    SpanSet m_spans;
+    // The stretches (first << 32 | last) counted lately in this file. With the hits taken in
+    // text order, a hit's stretches can be shared only with those of the hits a cluster's
+    // length before it: those few are kept, not the file's.
+    std::vector<std::uint64_t> m_recent;
+    std::vector<std::uint32_t> m_order; // the hits' indexes in text order, when not given so
     std::vector<Pending> m_pending;
     std::uint32_t m_file = 0;
 };
