@@ -5,6 +5,7 @@
 #pragma once
 
 #include "analysis/hit_walk.h"
+#include "analysis/id_sequence_table.h"
 #include "analysis/sequence_list.h"
 
 #include <cstdint>
@@ -48,41 +49,45 @@ public:
     hitsOf(const std::function<std::string_view(std::uint32_t)>& spelling) const;
 
 private:
+    // 24 bytes: a file number and a list number cannot pass 2^32 (the log numbers the files)
     struct Tally {
         std::int64_t freq = 0;
-        std::int64_t range = 0;
-        std::int64_t lastFile = -1;
-        std::vector<std::int64_t> hits; // with collectHits only
+        std::uint32_t range = 0;
+        std::uint32_t lastFile = 0; // 0: none yet (files are numbered from 1)
+        std::uint32_t hitList = 0;  // with collectHits: its hits are m_hitLists[hitList - 1]
     };
-    struct KeyHash {
-        std::size_t operator()(const std::vector<std::uint32_t>& ids) const;
+    // A cluster of the file being counted, its tally not read yet: they are gathered per file
+    // so that each one's slot can be asked for a few clusters before it is counted.
+    struct Pending {
+        std::uint64_t hash;
+        std::int64_t record;
+        std::uint32_t first, length;
+        bool fresh; // its stretch is counted now (false: a stretch already counted in the file)
     };
-    void addCluster(const FileWords& words, std::size_t first, std::size_t last,
-                    std::int64_t record);
+    void addHit(const FileWords& words, const PlacedHit& hit);
+    bool firstInFile(std::uint64_t span);
+    void queueCluster(const FileWords& words, std::size_t first, std::size_t last,
+                      std::int64_t record);
+    void countQueued(const FileWords& words);
+    void count(const FileWords& words, const Pending& cluster);
     bool passes(const Tally& tally) const {
         return tally.freq >= m_options.minFreq && tally.range >= m_options.minRange;
     }
-    static void spell(const std::vector<std::uint32_t>& ids,
+    static void spell(std::span<const std::uint32_t> ids,
                       const std::function<std::string_view(std::uint32_t)>& spelling,
                       std::string& text);
     bool crossesSentence(const FileWords& words, std::size_t first, std::size_t last) const;
 
     ClusterOptions m_options;
-    std::unordered_map<std::vector<std::uint32_t>, Tally, KeyHash> m_tallies;
-    // This file's stretches counted (first << 32 | last, never 0: a cluster has two places),
-    // open-addressed: a set of nodes cost an allocation per cluster.
-    class SpanSet {
-    public:
-        bool insert(std::uint64_t span);
-        void clear();
-
-    private:
-        std::vector<std::uint64_t> m_slots;
-        std::size_t m_size = 0;
-    };
-    SpanSet m_spans;
-    std::vector<std::uint32_t> m_key;
-    std::int64_t m_file = 0;
+    IdSequenceTable<Tally> m_tallies;
+    std::vector<std::vector<std::int64_t>> m_hitLists; // with collectHits only
+    // The stretches (first << 32 | last) counted lately in this file. With the hits taken in
+    // text order, a hit's stretches can be shared only with those of the hits a cluster's
+    // length before it: those few are kept, not the file's.
+    std::vector<std::uint64_t> m_recent;
+    std::vector<std::uint32_t> m_order; // the hits' indexes in text order, when not given so
+    std::vector<Pending> m_pending;
+    std::uint32_t m_file = 0;
 };
 
 struct ClusterRequest {

@@ -16,32 +16,114 @@ constexpr std::pair<SequenceSort, const char*> kSortNames[] = {
     {SequenceSort::Ending, "ending"},
 };
 
-// Each item's place in the alphabetical order (the word list's CompareWords), worked out once:
-// comparing texts letter by letter in every comparison of a sort by frequency would cost more
-// than the count. The first eight base letters, packed into one number, settle most comparisons
-// (as the word list's own sort does), in 16 bytes an item.
-std::vector<std::uint32_t> alphabeticalRanks(const SequenceList& list) {
+constexpr int kPieceBits = 5;      // base letters are 1..27 (0: the text has ended)
+constexpr int kPiecesPerHalf = 12; // 60 bits of a 64-bit half
+
+// The text's first 24 base letters, the first highest, in two halves: the start of the word
+// list's order (CompareWords), with a text that ends sorting before one that goes on.
+struct PieceKey {
+    std::uint64_t hi = 0, lo = 0;
+    bool operator==(const PieceKey&) const = default;
+    bool operator<(const PieceKey& o) const { return hi != o.hi ? hi < o.hi : lo < o.lo; }
+};
+
+std::uint64_t packPieces(std::string_view text) {
+    std::uint64_t half = 0;
+    for (std::size_t j = 0; j < static_cast<std::size_t>(kPiecesPerHalf); ++j) {
+        const int piece = j < text.size() ? PieceOf(static_cast<unsigned char>(text[j])) : 0;
+        half = (half << kPieceBits) | static_cast<std::uint64_t>(piece);
+    }
+    return half;
+}
+
+PieceKey pieceKeyOf(std::string_view text) {
+    constexpr auto kHalf = static_cast<std::size_t>(kPiecesPerHalf);
+    return {packPieces(text), text.size() > kHalf ? packPieces(text.substr(kHalf)) : 0};
+}
+
+// The items in alphabetical order (the word list's CompareWords), as their indexes: comparing
+// texts letter by letter in every comparison of a sort would cost more than the count. The
+// first 24 base letters, packed into two numbers, settle most comparisons (sequences share
+// their first words far more often than single words do).
+std::vector<std::uint32_t> alphabeticalOrder(const SequenceList& list) {
     struct Keyed {
-        std::uint64_t key;
+        PieceKey key;
         std::uint32_t index;
     };
     std::vector<Keyed> keys(list.items.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string_view text = list.textOf(list.items[i]);
-        std::uint64_t key = 0;
-        for (std::size_t j = 0; j < std::min<std::size_t>(text.size(), 8); ++j)
-            key |= std::uint64_t(PieceOf(static_cast<unsigned char>(text[j]))) << (56 - 8 * j);
-        keys[i] = {key, static_cast<std::uint32_t>(i)};
-    }
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        keys[i] = {pieceKeyOf(list.textOf(list.items[i])), static_cast<std::uint32_t>(i)};
     std::sort(keys.begin(), keys.end(), [&list](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
+        if (!(a.key == b.key))
             return a.key < b.key;
         return CompareWords(list.textOf(list.items[a.index]), list.textOf(list.items[b.index])) < 0;
     });
-    std::vector<std::uint32_t> rank(list.items.size());
+    std::vector<std::uint32_t> order(keys.size());
     for (std::size_t r = 0; r < keys.size(); ++r)
-        rank[keys[r].index] = static_cast<std::uint32_t>(r);
+        order[r] = keys[r].index;
+    return order;
+}
+
+std::vector<std::uint32_t> ranksOf(const std::vector<std::uint32_t>& alphabetical) {
+    std::vector<std::uint32_t> rank(alphabetical.size());
+    for (std::size_t r = 0; r < alphabetical.size(); ++r)
+        rank[alphabetical[r]] = static_cast<std::uint32_t>(r);
     return rank;
+}
+
+// Most frequent (or widest) first, ties alphabetically. Each item's count and alphabetical
+// rank packed into one number make the sort one of plain integers, when the counts fit.
+std::vector<std::uint32_t> orderByCount(const SequenceList& list,
+                                        const std::vector<std::uint32_t>& alphabetical,
+                                        bool byRange) {
+    const std::vector<SequenceItem>& items = list.items;
+    const auto countOf = [byRange](const SequenceItem& item) {
+        return byRange ? item.range : item.freq;
+    };
+    const bool packable = std::all_of(items.begin(), items.end(), [&](const SequenceItem& item) {
+        return countOf(item) >= 0 && countOf(item) <= std::int64_t{UINT32_MAX};
+    });
+    std::vector<std::uint32_t> order(items.size());
+    if (!packable) {
+        const std::vector<std::uint32_t> rank = ranksOf(alphabetical);
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            if (countOf(items[a]) != countOf(items[b]))
+                return countOf(items[a]) > countOf(items[b]);
+            return rank[a] < rank[b];
+        });
+        return order;
+    }
+    // (UINT32_MAX - count) << 32 | rank: the highest count first, then the rank; every
+    // number differs, so the order is total
+    std::vector<std::uint64_t> keys(items.size());
+    for (std::size_t r = 0; r < alphabetical.size(); ++r) {
+        const auto count = static_cast<std::uint64_t>(countOf(items[alphabetical[r]]));
+        keys[r] = ((std::uint64_t{UINT32_MAX} - count) << 32) | r;
+    }
+    std::sort(keys.begin(), keys.end());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        order[i] = alphabetical[keys[i] & UINT32_MAX];
+    return order;
+}
+
+// Puts the items in `order` by following the permutation's cycles: a sorted copy would double
+// the list.
+void applyOrder(std::vector<SequenceItem>& items, std::vector<std::uint32_t>& order) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] == i || order[i] == UINT32_MAX)
+            continue;
+        const SequenceItem first = items[i];
+        std::size_t at = i;
+        while (order[at] != i) {
+            const std::size_t from = order[at];
+            items[at] = items[from];
+            order[at] = UINT32_MAX;
+            at = from;
+        }
+        items[at] = first;
+        order[at] = UINT32_MAX;
+    }
 }
 
 } // namespace
@@ -61,53 +143,31 @@ const char* SequenceSortName(SequenceSort sort) {
 }
 
 void SortSequences(SequenceList& list, SequenceSort sort) {
-    if (list.items.size() > UINT32_MAX)
+    if (list.items.size() >= UINT32_MAX)
         return; // beyond any list a table shows; left in counting order
-    const std::vector<std::uint32_t> rank = alphabeticalRanks(list);
-    std::vector<std::uint32_t> order(list.items.size());
-    std::iota(order.begin(), order.end(), 0u);
-    const std::vector<SequenceItem>& items = list.items;
+    std::vector<std::uint32_t> alphabetical = alphabeticalOrder(list);
+    std::vector<std::uint32_t> order;
     switch (sort) {
     case SequenceSort::Freq:
-        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            if (items[a].freq != items[b].freq)
-                return items[a].freq > items[b].freq;
-            return rank[a] < rank[b];
-        });
-        break;
     case SequenceSort::Range:
-        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            if (items[a].range != items[b].range)
-                return items[a].range > items[b].range;
-            return rank[a] < rank[b];
-        });
+        order = orderByCount(list, alphabetical, sort == SequenceSort::Range);
         break;
     case SequenceSort::Alpha:
-        std::sort(order.begin(), order.end(),
-                  [&](std::uint32_t a, std::uint32_t b) { return rank[a] < rank[b]; });
+        order = std::move(alphabetical);
         break;
-    case SequenceSort::Ending:
+    case SequenceSort::Ending: {
+        const std::vector<std::uint32_t> rank = ranksOf(alphabetical);
+        order.resize(list.items.size());
+        std::iota(order.begin(), order.end(), 0u);
+        const std::vector<SequenceItem>& items = list.items;
         std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
             const int c = CompareFromEnd(list.textOf(items[a]), list.textOf(items[b]));
             return c != 0 ? c < 0 : rank[a] < rank[b];
         });
         break;
     }
-    // put in place by following the permutation's cycles: a sorted copy would double the list
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (order[i] == i || order[i] == UINT32_MAX)
-            continue;
-        const SequenceItem first = list.items[i];
-        std::size_t at = i;
-        while (order[at] != i) {
-            const std::size_t from = order[at];
-            list.items[at] = list.items[from];
-            order[at] = UINT32_MAX;
-            at = from;
-        }
-        list.items[at] = first;
-        order[at] = UINT32_MAX;
     }
+    applyOrder(list.items, order);
 }
 
 void KeepTop(SequenceList& list, std::size_t top) {

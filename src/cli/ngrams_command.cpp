@@ -14,6 +14,7 @@
 #include "wordcount/count_sources.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -193,7 +194,8 @@ public:
         if (m_options.top != 0 && m_shown >= m_options.top)
             return true; // only the save file wants more
         ++m_shown;
-        if (!m_printing || !m_writer->add({std::string(text), freq, range}))
+        const std::array<CellView, 3> cells = {text, freq, range}; // no string made per row
+        if (!m_printing || !m_writer->addView(cells))
             return fail();
         return true;
     }
