@@ -99,7 +99,7 @@ private Q_SLOTS:
         auto* profile = window->findChild<QTableWidget*>("tblProfile");
         QCOMPARE(profile->item(4, 0)->text(), QString("2")); // L1
         QCOMPARE(profile->item(5, 0)->text(), QString("0")); // R1
-        Q_EMIT window->rowActivated(1);                      // "sat": only the first hit has it
+        Q_EMIT window->rowActivated(1);                        // "sat": only the first hit has it
         QCOMPARE(handedWord, std::string("sat"));
         QCOMPARE(handed, std::vector<std::int64_t>({1}));
         window->resize(1000, 600);

@@ -73,12 +73,9 @@ std::string writeResults(const QString& dir) {
         const bool first = hit.file != lastFile;
         number = first ? 1 : number + 1;
         lastFile = hit.file;
-        const ResultFileSet::SourceFileInfo info{"FRANCAIS.TXT",
-                                                 dir.toStdString() + "/" + hit.folder + "/" +
-                                                     hit.file,
-                                                 "08/12/2026",
-                                                 "Windows",
-                                                 {}};
+        const ResultFileSet::SourceFileInfo info{
+            "FRANCAIS.TXT", dir.toStdString() + "/" + hit.folder + "/" + hit.file, "08/12/2026",
+            "Windows", {}};
         if (!set->writeHit(AssembleKwicLine(number, hit.left, "chat", hit.right, 10, 20), info,
                            first, entry))
             return {};
