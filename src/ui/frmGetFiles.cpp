@@ -69,8 +69,8 @@ frmGetFiles::Captions frmGetFiles::createControls() {
     auto* lblFiles = new QLabel(" Files ", this);
     m_filList = new QListWidget(this);
     m_filList->setObjectName("filList");
-    m_dirList->setAccessibleName(
-        QObject::tr("Folders")); // for a screen reader: a list takes no buddy
+    // Names for a screen reader: a list takes none from a buddy label.
+    m_dirList->setAccessibleName(QObject::tr("Folders"));
     m_filList->setAccessibleName(QObject::tr("Files"));
     m_filList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_filList->setContextMenuPolicy(Qt::CustomContextMenu);
