@@ -110,7 +110,9 @@ bool reachedByMnemonic(QWidget* window, QWidget* control) {
 // mnemonic reaches: a control that keeps the Tab key to itself (a table moving between its
 // cells, an editor inserting it) leaves the controls after it out.
 QStringList unreachableControls(QWidget* window) {
+    // A loaded machine may be slow to give the window the focus: wait for it.
     window->activateWindow();
+    (void)QTest::qWaitForWindowActive(window->window(), 5000);
     QApplication::processEvents();
     const QList<QWidget*> controls = focusableControls(window);
     QWidget* const start = QApplication::focusWidget();
@@ -174,7 +176,7 @@ void closeAsCancel(QWidget* window) {
 }
 
 // Opens the window, runs `step` on it once `shown` finds it (looking every 10 ms), then presses
-// `key` where the focus is; a window the key leaves open is shut 100 ms later. Both timers are
+// `key` where the focus is; a window the key leaves open is shut 500 ms later. Both timers are
 // this call's own, so none of them outlives it to act on the next window.
 Left openAndPress(const Opening& opening, const std::function<void(QWidget*)>& step, int key) {
     const auto shown = opening.shown ? opening.shown : modalWindow;
@@ -198,7 +200,7 @@ Left openAndPress(const Opening& opening, const std::function<void(QWidget*)>& s
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus != nullptr && window->isAncestorOf(focus) ? focus : window,
                         Qt::Key(key));
-        giveUp.start(100);
+        giveUp.start(500);
     });
     look.start(10);
     const bool confirmed = opening.run();
