@@ -2,10 +2,11 @@
 // painted, the page redrawn at positions all over the file through the vertical bar, and a sort
 // run as the user runs it (the sort dialog answered, the busy pointer, the page repainted); or
 // the table view: opened to its first page painted, then paged down and moved all over the file,
-// each page painted at once. Prints seconds (wall and CPU) and the peak memory; run through
-// desktop.sh under xvfb-run.
+// each page painted at once; or one sort of one level (right word 1) or of three (then right
+// word 2, then left word 1) answered in the sort dialog, for desktop_levels.sh. Prints seconds
+// (wall and CPU) and the peak memory; run through desktop.sh under xvfb-run.
 //
-//   viewer_desktop_bench FILE.dmp open|sort|table
+//   viewer_desktop_bench FILE.dmp open|sort|table|sort1|sort3
 #include "ui/frmContext.h"
 #include "ui/frmViewScreen.h"
 #include "ui/kwic_table_view.h"
@@ -15,10 +16,13 @@
 #include "ui/viewer_screen_qt.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <chrono>
@@ -42,10 +46,14 @@ double cpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-long peakMegabytes() {
+long peakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
+    return usage.ru_maxrss;
+}
+
+long peakMegabytes() {
+    return peakKilobytes() / 1024;
 }
 
 class NoFiles : public FileViewer {
@@ -54,11 +62,22 @@ public:
     void openHtmlViewer(const std::string&, const std::string&) override {}
 };
 
-void answerSort(const char* left, const char* right) {
-    ui::SetViewerDialogHookForTest([left, right](ui::frmContext& dialog) {
-        QTimer::singleShot(0, &dialog, [&dialog, left, right] {
+// A later key of the sort dialog: its side (1 left, 2 right) and the word's position.
+struct LaterKey {
+    int side = 0;
+    int position = 1;
+};
+
+void answerSort(const char* left, const char* right, std::vector<LaterKey> later = {}) {
+    ui::SetViewerDialogHookForTest([left, right, later](ui::frmContext& dialog) {
+        QTimer::singleShot(0, &dialog, [&dialog, left, right, later] {
             dialog.findChild<QLineEdit*>("txtContextLeft")->setText(left);
             dialog.findChild<QLineEdit*>("txtContextRight")->setText(right);
+            for (std::size_t i = 0; i < later.size(); ++i) {
+                const QString level = QString::number(i + 2);
+                dialog.findChild<QComboBox*>("cboThenSide" + level)->setCurrentIndex(later[i].side);
+                dialog.findChild<QSpinBox*>("spnThenPos" + level)->setValue(later[i].position);
+            }
             dialog.findChild<QPushButton*>("cmdOK")->click();
         });
     });
@@ -134,6 +153,21 @@ int main(int argc, char** argv) {
         std::printf("scroll anywhere: %.2f ms per page wall, %.2f ms CPU, slowest %.2f ms\n",
                     since(phase) * 1000 / 200, (cpuSeconds() - cpu) * 1000 / 200, slowest * 1000);
         std::printf("peak RSS: %ld MB\n", peakMegabytes());
+        return 0;
+    }
+    if (what == "sort1" || what == "sort3") {
+        if (what == "sort3")
+            answerSort("", "1", {{2, 2}, {1, 1}});
+        else
+            answerSort("", "1");
+        state.ViewerCommands.post(ViewerMenuCommand{ViewerMenu::SortByBeginning});
+        const auto sortStart = Clock::now();
+        const double cpu = cpuSeconds();
+        (void)RunPendingCommand(*viewer, state, pass, ports);
+        screen.repaint();
+        std::printf("%s: sort %.3f s wall, %.3f s CPU; peak RSS %ld KB\n",
+                    what == "sort3" ? "three levels" : "one level", since(sortStart),
+                    cpuSeconds() - cpu, peakKilobytes());
         return 0;
     }
     if (what == "open") {

@@ -131,6 +131,7 @@ QWidget* buildPanel(Panel& p, QWidget* parent) {
     p.sentence = NamedWidget(new QCheckBox(QObject::tr("Stop at sentence &end"), panel),
                              "chkStopAtSentence", QObject::tr("Stop at sentence end"));
     p.stopList = NamedWidget(new QPlainTextEdit(panel), "txtStopList", QObject::tr("Stop list"));
+    p.stopList->setTabChangesFocus(true); // words need no Tab; the keyboard must get past it
     p.stopList->setPlaceholderText(QObject::tr("stop words, one a line"));
     p.stopList->setMaximumHeight(p.stopList->fontMetrics().height() * 5);
 
@@ -162,6 +163,7 @@ QTableWidget* buildProfile(QWidget* parent) {
     auto* profile = NamedWidget(new QTableWidget(2 * kProfileSide, 1, parent), "tblProfile",
                                 QObject::tr("Position profile"));
     profile->setHorizontalHeaderLabels({QObject::tr("freq")});
+    profile->setTabKeyNavigation(false); // Tab moves on, not between its cells
     QStringList places;
     for (int i = kProfileSide; i >= 1; --i)
         places << QString("L%1").arg(i);

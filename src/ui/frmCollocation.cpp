@@ -21,6 +21,8 @@ frmCollocation::frmCollocation(const Collocation& collocation, QWidget* parent) 
                      [](const auto& a, const auto& b) { return a.count > b.count; });
     m_table = new QTableWidget(static_cast<int>(rows.size()), 2, this);
     m_table->setObjectName("tblCollocates");
+    m_table->setAccessibleName(tr("Collocates"));
+    m_table->setTabKeyNavigation(false); // Tab moves on to the Close button, not between cells
     m_table->setHorizontalHeaderLabels({"collocate", "frequency"});
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);

@@ -63,6 +63,9 @@ frmContext::frmContext(ProgramState& state, QWidget* parent) : QDialog(parent), 
     m_lblRight = lblRight;
     m_txtLeft = contextBox("txtContextLeft", this);
     m_txtRight = contextBox("txtContextRight", this);
+    // The labels name the boxes for a screen reader, whatever each role writes in them.
+    lblLeft->setBuddy(m_txtLeft);
+    lblRight->setBuddy(m_txtRight);
     m_vscLeft = contextBar("vscLeft", this);
     m_vscRight = contextBar("vscRight", this);
 
@@ -89,7 +92,7 @@ frmContext::frmContext(ProgramState& state, QWidget* parent) : QDialog(parent), 
     m_cmdOK->setObjectName("cmdOK");
     m_cmdCancel = new QPushButton("&Cancel", this);
     m_cmdCancel->setObjectName("cmdCancel");
-    // Enter belongs to the number boxes: it moves the bar and does not close the window.
+    // Enter in a number box moves its bar first (eventFilter), then confirms as OK does.
     m_cmdOK->setAutoDefault(false);
     m_cmdCancel->setAutoDefault(false);
 
@@ -284,13 +287,15 @@ bool frmContext::eventFilter(QObject* watched, QEvent* event) {
             if (EnterMovesBar(text, m_scale))
                 (box == m_txtLeft ? m_vscLeft : m_vscRight)
                     ->setValue(static_cast<int>(ContextBoxNumber(text)));
+            m_cmdOK->click();
             return true;
         }
-        // Editing and moving keys keep their work, Escape cancels the dialog; typed characters
-        // must be digits.
+        // Editing and moving keys keep their work, Tab moves on, Escape cancels the dialog;
+        // typed characters must be digits.
         const QString typed = key->text();
-        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Escape || typed.isEmpty() ||
-            key->modifiers().testFlag(Qt::ControlModifier))
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Escape || tab ||
+            typed.isEmpty() || key->modifiers().testFlag(Qt::ControlModifier))
             return QDialog::eventFilter(watched, event);
         if (typed.size() != 1 ||
             !IsContextKey(static_cast<char>(typed[0].unicode() < 128 ? typed[0].unicode() : 0)))

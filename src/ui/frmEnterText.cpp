@@ -27,6 +27,7 @@ frmEnterText::frmEnterText(Prompter& prompter, QWidget* parent)
 
     m_txtEnter = new QLineEdit(this);
     m_txtEnter->setObjectName("txtEnter");
+    m_txtEnter->setAccessibleName(tr("Text")); // the prompt, once given (setPrompt)
     m_txtEnter->setFont(QFont("Arial"));
     m_txtEnter->installEventFilter(this);
 
@@ -84,6 +85,8 @@ void frmEnterText::setInvalidNameChars(const std::string& chars) {
 
 void frmEnterText::setPrompt(const std::string& prompt) {
     m_lblMessage->setText(toQt(prompt));
+    // The prompt names the box for a screen reader.
+    m_txtEnter->setAccessibleName(prompt.empty() ? tr("Text") : toQt(prompt).simplified());
 }
 
 void frmEnterText::setStartText(const std::string& text) {

@@ -42,6 +42,8 @@ frmGetDir::frmGetDir(ProgramState& state, Prompter& prompter, QWidget* parent)
     auto* lblFolders = new QLabel("Folders", this);
     m_dir1 = new QListWidget(this);
     m_dir1->setObjectName("Dir1");
+    lblDrives->setBuddy(m_drive1); // names the box for a screen reader; a list takes no buddy
+    m_dir1->setAccessibleName(QObject::tr("Folders"));
     m_lblPathName = new QLabel(this);
     m_lblPathName->setObjectName("lblPathName");
     m_lblBytesFree = new QLabel(this);

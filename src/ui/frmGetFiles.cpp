@@ -69,6 +69,9 @@ frmGetFiles::Captions frmGetFiles::createControls() {
     auto* lblFiles = new QLabel(" Files ", this);
     m_filList = new QListWidget(this);
     m_filList->setObjectName("filList");
+    // Names for a screen reader: a list takes none from a buddy label.
+    m_dirList->setAccessibleName(QObject::tr("Folders"));
+    m_filList->setAccessibleName(QObject::tr("Files"));
     m_filList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_filList->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* lblType = new QLabel(" List Files of Type", this);

@@ -21,6 +21,7 @@ frmShowText::frmShowText(ProgramState& state, Prompter* prompter, QWidget* paren
     setModal(true);
     m_picTextFrame = new QPlainTextEdit(this);
     m_picTextFrame->setObjectName("picTextFrame");
+    m_picTextFrame->setAccessibleName(tr("Record details"));
     m_picTextFrame->setReadOnly(true);
     m_picTextFrame->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_picTextFrame->setMinimumSize(640, 360);

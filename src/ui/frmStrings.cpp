@@ -117,6 +117,7 @@ void frmStrings::buildBody() {
 void frmStrings::buildEntryBox(QVBoxLayout* left) {
     m_txtEnterStrings = new KeywordEntryBox(this);
     m_txtEnterStrings->setObjectName("txtEnterStrings");
+    m_txtEnterStrings->setAccessibleName("Keyword to enter");
     m_txtEnterStrings->setMinimumWidth(320);
     left->addWidget(m_txtEnterStrings);
     m_lblRegexFault = new QLabel(this);
@@ -190,11 +191,13 @@ void frmStrings::buildLists(QVBoxLayout* left) {
     left->addLayout(lists, 1);
     m_lstStoreStrings = new QListWidget(this);
     m_lstStoreStrings->setObjectName("lstStoreStrings");
+    m_lstStoreStrings->setAccessibleName("Keywords");
     m_lstStoreStrings->setUniformItemSizes(true);
     m_lstStoreStrings->setFont(QFont("Arial", m_lstStoreStrings->font().pointSize()));
     m_lstStoreStrings->setMinimumSize(200, 200);
     m_lstExcludeStrings = new QListWidget(this);
     m_lstExcludeStrings->setObjectName("lstExcludeStrings");
+    m_lstExcludeStrings->setAccessibleName("Excluded strings");
     m_lstExcludeStrings->setMinimumSize(150, 200);
     lists->addWidget(m_lstStoreStrings, 3);
     lists->addWidget(m_lstExcludeStrings, 2);

@@ -23,6 +23,8 @@ frmTextView::frmTextView(QWidget* parent)
     setObjectName("frmTextView");
     m_editor->setObjectName("txtText");
     m_find->setObjectName("txtFind");
+    m_editor->setAccessibleName(tr("Text"));
+    m_find->setAccessibleName(tr("Find"));
     m_save->setObjectName("cmdSave");
     m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);

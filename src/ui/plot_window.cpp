@@ -131,6 +131,7 @@ PlotWindow::PlotWindow(ProgramState& state, Prompter& prompter, PlotSource sourc
     m_plot->lineOfHit = [this](const PlotHit& hit) { return lineOf(hit); };
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName("scrPlot");
+    m_scroll->setAccessibleName(tr("Dispersion plot"));
     m_scroll->setWidget(m_plot);
     m_scroll->setWidgetResizable(false);
     m_scroll->setBackgroundRole(QPalette::Base);

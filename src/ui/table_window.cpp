@@ -157,6 +157,7 @@ void TableWindow::createTableView() {
     m_tblRows = new QTableView(this);
     m_tblRows->setObjectName("tblRows");
     m_tblRows->setAccessibleName(tr("Table rows"));
+    m_tblRows->setTabKeyNavigation(false); // the arrows move between cells, Tab moves on
     m_tblRows->setModel(m_model);
     m_tblRows->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tblRows->setSelectionMode(QAbstractItemView::ExtendedSelection);

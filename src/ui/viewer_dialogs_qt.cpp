@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 
 namespace lexmora::ui {
@@ -58,9 +59,16 @@ public:
             grid->addWidget(r.backwards, row, 3);
             m_rows.push_back(r);
         }
-        // Above the OK and Cancel buttons, the dialog's last item.
+        // Above the OK and Cancel buttons, the dialog's last item; Tab takes the keys before
+        // the buttons too.
         if (auto* layout = qobject_cast<QBoxLayout*>(dialog.layout()))
             layout->insertWidget(layout->count() - 1, box);
+        auto* ok = dialog.findChild<QPushButton*>("cmdOK");
+        auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
+        if (ok != nullptr && cancel != nullptr) {
+            QWidget::setTabOrder(m_rows.back().backwards, ok);
+            QWidget::setTabOrder(ok, cancel);
+        }
     }
     // The chosen keys in order; a row left at "no further key" ends them.
     LaterSortLevels levels() const {

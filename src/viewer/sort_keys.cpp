@@ -20,6 +20,9 @@ struct Tables {
     std::array<unsigned char, 256> folded{}; // case folded, accents kept
     // The weight's place among all weights, 0 for weight 0: eight characters fit one prefix.
     std::array<unsigned char, 256> rank{};
+    // Whether the character's folded form is the first of its weight's ("e", not "é"): a word
+    // of such letters alone comes first among the words of its weights.
+    std::array<bool, 256> plain{};
 };
 
 // The base letter of a Windows-1252 letter (upper case), 0 for a non-letter, and whether it is a
@@ -111,6 +114,12 @@ Tables makeTables() {
             t.weight[c] = static_cast<std::uint16_t>(0x100 + c);
         t.folded[c] = foldCase(c);
     }
+    std::array<unsigned char, 0x400> firstFolded;
+    firstFolded.fill(0xFF);
+    for (int i = 0; i < 256; ++i)
+        firstFolded[t.weight[i]] = std::min(firstFolded[t.weight[i]], t.folded[i]);
+    for (int i = 0; i < 256; ++i)
+        t.plain[i] = t.folded[i] == firstFolded[t.weight[i]];
     std::array<std::uint16_t, 256> sorted = t.weight;
     std::sort(sorted.begin(), sorted.end());
     const auto distinct = std::unique(sorted.begin(), sorted.end());
@@ -424,9 +433,20 @@ void AppendPackedLevel(std::string& out, std::string_view word, SortMode mode) {
         out += '\0';
         return;
     }
-    for (const char c : word)
+    bool plain = true;
+    for (const char c : word) {
         out += static_cast<char>(t.rank[static_cast<unsigned char>(c)]);
+        plain = plain && t.plain[static_cast<unsigned char>(c)];
+    }
     out += '\0'; // a shorter word first, as CompareText puts it
+    // Words of the same weights order by their folded letters. A word of plain letters alone
+    // comes first of them, and two such words are the same letters: one byte says so, and the
+    // sort need not read the letters again (most words have no accent).
+    if (plain) {
+        out += '\1';
+        return;
+    }
+    out += '\2';
     for (const char c : word)
         out += static_cast<char>(t.folded[static_cast<unsigned char>(c)]);
     out += '\0';

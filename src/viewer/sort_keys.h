@@ -97,7 +97,8 @@ void AppendLevelWord(std::string& out, std::string_view record, std::optional<st
                      int textWidth, SortMode mode);
 // The words of all levels packed so that the binary order of the packed keys is the order of
 // the levels, each by its mode's comparison: by word beginning the word's weight ranks, a 0,
-// its case-folded letters (accents kept), a 0; by word end its bytes and a 0. SortKeysQuick in
+// then a 1 when its letters are all the first of their weights (no accent), else a 2, its
+// case-folded letters (accents kept) and a 0; by word end its bytes and a 0. SortKeysQuick in
 // binary order (SortMode::WordEnd) then sorts a sort of several levels.
 void AppendPackedLevel(std::string& out, std::string_view word, SortMode mode);
 // The length of the first level's word in a packed key (its bytes up to the first 0).

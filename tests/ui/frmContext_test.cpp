@@ -91,11 +91,12 @@ private Q_SLOTS:
         // A paste is cleaned like typing.
         left->setText("7b0");
         QCOMPARE(left->text(), QString("70"));
-        // Enter moves the bar to the value and leaves the window open.
+        // Tab leaves the box for the next one, typing nothing.
         retype(left, "300");
-        QTest::keyClick(left, Qt::Key_Return);
-        QCOMPARE(child<QScrollBar>(dialog, "vscLeft")->value(), 300);
-        QVERIFY(dialog.isVisible());
+        left->setFocus();
+        QTest::keyClick(left, Qt::Key_Tab);
+        QCOMPARE(left->text(), QString("300"));
+        QVERIFY(!left->hasFocus());
         // Moving a bar writes its box.
         child<QScrollBar>(dialog, "vscRight")->setValue(42);
         QCOMPARE(child<QLineEdit>(dialog, "txtContextRight")->text(), QString("42"));
@@ -105,6 +106,21 @@ private Q_SLOTS:
         QCOMPARE(dialog.tag(), QString("Ok"));
         QCOMPARE(state.LeftContext, 0);
         QCOMPARE(state.RightContext, 42);
+    }
+
+    // Enter in a box moves its bar to the value typed and confirms the dialog with it.
+    void enterConfirmsWithTheValueTyped() {
+        ProgramState state;
+        ui::frmContext dialog(state);
+        dialog.prepareContextSettings();
+        dialog.show();
+        QLineEdit* left = child<QLineEdit>(dialog, "txtContextLeft");
+        retype(left, "300");
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(child<QScrollBar>(dialog, "vscLeft")->value(), 300);
+        QCOMPARE(dialog.tag(), QString("Ok"));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(state.LeftContext, 300);
     }
 
     void sortOnKeywordAndOneSideOnly() {

@@ -2,6 +2,7 @@
 // number; checked by hand on keys with shared starts, accents, case and ties, and against a
 // reference sort that takes the words from the hits as written.
 #include "viewer/result_viewer.h"
+#include "viewer/sort_keys.h"
 
 #include "viewer/viewer_fixture.h"
 
@@ -164,6 +165,27 @@ TEST(ResultViewerSortLevels, OneLevelIsTheSingleSort) {
     // the whole rest of the line decides a one-level sort: "la maison bleue" before "La maison
     // rouge" before "l\xE0 maison x" before "la maisonnette"
     EXPECT_EQ(single->RecordIndex(), (std::vector<std::uint32_t>{1, 7, 2, 6, 8, 3, 5, 4}));
+}
+
+// A level's packed word orders against another as the level's own comparison does, whatever
+// the case, accents, ligatures and lengths: words without accents are packed short, and must
+// still come before their accented twins and after nothing that should follow them.
+TEST(ResultViewerSortLevels, PackedWordsOrderAsTheirComparison) {
+    const std::vector<std::string> words = {
+        "",      "e",        "E",      "\xE9",    "\xC9", "ete",  "\xE9t\xE9", "Et\xE9",  "etes",
+        "\x9C",  "\x8Cuvre", "oeuvre", "oe",      "\xE6", "ae",   "\xDF",      "ss",      "s",
+        "\x9A",  "\x8A",     "\x83",   "f",       "F",    "\xFF", "y",         "\x9F",    "\xFD",
+        "d\xF0", "d",        "ma",     "m\xE2is", "mais", "Mais", "MAIS",      "ma\xEFs", "la",
+        "l\xE0", "La",       "LA",     "\xE0",    "a",    "A"};
+    const auto sign = [](int c) { return (c > 0) - (c < 0); };
+    for (const std::string& a : words)
+        for (const std::string& b : words) {
+            std::string packedA, packedB;
+            AppendPackedLevel(packedA, a, SortMode::WordBeginning);
+            AppendPackedLevel(packedB, b, SortMode::WordBeginning);
+            EXPECT_EQ(sign(CompareBinary(packedA, packedB)), sign(CompareText(a, b)))
+                << "\"" << a << "\" against \"" << b << "\"";
+        }
 }
 
 } // namespace
