@@ -140,6 +140,15 @@ std::optional<int> checkStart(const CountOptions& o, CliContext& context) {
     return std::nullopt;
 }
 
+// The files given and those of the folders given, as whole paths; the name is text to the
+// count, as the desktop gives it (the list's file name is UTF-8 again).
+CountRequest countRequestOf(const CountOptions& o, CliContext& context) {
+    CountRequest request;
+    request.files = ExpandCountSources(o.paths, o.tree, o.pattern, context);
+    request.listName = utf8ToCp1252(o.out);
+    return request;
+}
+
 // Progress on standard error, at most once a second.
 std::function<void(const CountProgress&)> progressPrinter(const CliContext& context) {
     auto last = std::chrono::steady_clock::now() - std::chrono::seconds(10);
@@ -189,15 +198,13 @@ int runCountCommand(CliContext& context, const std::vector<std::string>& args) {
         return *status;
     if (const auto status = checkStart(o, context))
         return *status;
-    const std::vector<std::string> files = ExpandCountSources(o.paths, o.tree, o.pattern, context);
+    const CountRequest request = countRequestOf(o, context);
     CliRunHost host;
     CountHooks hooks;
     hooks.host = &host;
     hooks.progress = progressPrinter(context);
     context.progress("  Counting total number of words (tokens)...");
-    // The name is text to the count, as the desktop gives it; the list's file name is UTF-8 again.
-    return reportCount(
-        CountWords(context.state, files, utf8ToCp1252(o.out), context.prompter, hooks), context);
+    return reportCount(CountWords(context.state, request, context.prompter, hooks), context);
 }
 
 } // namespace lexmora::cli

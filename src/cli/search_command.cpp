@@ -354,10 +354,11 @@ bool selectSources(const Options& o, CliContext& context) {
     return true;
 }
 
-// The four checks of the Search command; a check that wants a chooser cannot be met here.
-bool checksPass(CliContext& context) {
+// The four checks of the Search command, the sources' on the request the run will read; a
+// check that wants a chooser cannot be met here.
+bool checksPass(const SearchRequest& request, CliContext& context) {
     ProgramState& state = context.state;
-    return passed(CheckSourceFiles(state, 0, context.prompter)) &&
+    return passed(CheckSourceFiles(request.sources, 0, context.prompter)) &&
            passed(CheckTargetFolder(state, context.prompter)) &&
            passed(CheckKeywords(state, context.prompter)) &&
            passed(CheckTargetDisk(state, context.location.programFolder, context.prompter));
@@ -430,11 +431,12 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
         return kFailure;
     if (o.keywordFile && !addKeywordFile(*o.keywordFile, o.regex, context))
         return kFailure;
-    if (!selectSources(o, context) || !checksPass(context))
+    if (!selectSources(o, context))
         return kFailure;
-
-    // The run reads the sources as they were chosen here, as values.
+    // The checks and the run read the sources as they were chosen here, as values.
     const SearchRequest request = SearchRequestFor(context.state);
+    if (!checksPass(request, context))
+        return kFailure;
     CliObserver observer(context, o.quiet);
     SearchRun run;
     RunSearch(context.state, request, run, observer, context.prompter);

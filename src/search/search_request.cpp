@@ -1,12 +1,25 @@
 #include "search/search_request.h"
 
+#include "core/folders.h"
 #include "core/paths.h"
+#include "files/file_patterns.h"
 
 namespace lexmora {
 
 std::string StepSources::pathOf(const std::string& listed) const {
     return isList ? listed : AddBackslash(folder) + listed;
 }
+
+namespace {
+
+// A whole folder chosen stands for the files of the chosen type it holds when the run starts.
+std::vector<std::string> filesOfWholeFolder(const ProgramState& state) {
+    if (!FolderExists(state.SourceDirectory))
+        return {};
+    return files::ListMatchingFiles(state.SourceDirectory, state.SourceFileType);
+}
+
+} // namespace
 
 SearchSources SourcesChosenIn(const ProgramState& state) {
     SearchSources sources;
@@ -22,7 +35,7 @@ SearchSources SourcesChosenIn(const ProgramState& state) {
     } else {
         sources.kind = SourceKind::Files;
         sources.folder = state.SourceDirectory;
-        sources.files = state.SourceFiles;
+        sources.files = state.AllFilesInFolder ? filesOfWholeFolder(state) : state.SourceFiles;
     }
     return sources;
 }

@@ -45,8 +45,8 @@ struct SearchRequest {
     SearchSources sources;
 };
 
-// The sources as the choosers leave them in the state: the stored list, the tree or the chosen
-// files of the source folder.
+// The sources as the choosers leave them in the state: the stored list, the tree, the chosen
+// files of the source folder, or (a whole folder chosen) the files of the type it holds now.
 SearchSources SourcesChosenIn(const ProgramState& state);
 
 // The request for a run over the state's chosen sources.

@@ -211,23 +211,25 @@ RunOutcome searchTree(ProgramState& state, const SearchSources& tree, SearchRun&
 
 // --- checks ---------------------------------------------------------------------------------
 
-CheckResult CheckSourceFiles(const ProgramState& state, double recordedDiskIdentity,
+CheckResult CheckSourceFiles(const SearchSources& sources, double recordedDiskIdentity,
                              Prompter& prompter) {
-    const bool counted = state.IncludeSubfolders && state.SourceFileCount > 0;
-    if (state.SourceFiles.empty() && !counted && !state.SourceIsFileList) {
+    // A stored list is searched as it stands, even empty; a tree needs files counted in it.
+    const bool nothingChosen =
+        sources.kind == SourceKind::Tree ? sources.countShown <= 0 : sources.files.empty();
+    if (sources.kind != SourceKind::List && nothingChosen) {
         if (prompter.ask(search::msg::SelectSourceFiles()) == Answer::Ok)
             return {CheckOutcome::Repeat, Chooser::Source};
         return {CheckOutcome::Abandoned, Chooser::None};
     }
-    if (recordedDiskIdentity != 0 && !state.SourceDirectory.empty() &&
-        DiskIdentity(state.SourceDirectory) != recordedDiskIdentity) {
+    if (recordedDiskIdentity != 0 && !sources.folder.empty() &&
+        DiskIdentity(sources.folder) != recordedDiskIdentity) {
         if (prompter.ask(search::msg::SourceDiskChanged()) == Answer::Retry)
             return {CheckOutcome::Repeat, Chooser::None};
         return {CheckOutcome::Abandoned, Chooser::None};
     }
-    if (!state.SourceIsFileList) {
+    if (sources.kind != SourceKind::List) {
         Answer answer = Answer::Ok;
-        if (!CheckFolder(state.SourceDirectory, answer, prompter))
+        if (!CheckFolder(sources.folder, answer, prompter))
             return {answer == Answer::Retry ? CheckOutcome::Repeat : CheckOutcome::Abandoned,
                     Chooser::None};
     }

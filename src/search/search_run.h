@@ -29,9 +29,10 @@ struct CheckResult {
     Chooser chooser = Chooser::None; // the chooser to open before going on or repeating
 };
 
-// 1. Source files, the source disk (`recordedDiskIdentity`: the bytes in use recorded when the
-// files were chosen, 0 for none) and the source folder.
-CheckResult CheckSourceFiles(const ProgramState& state, double recordedDiskIdentity,
+// 1. The sources the run will read: files chosen (or counted in a tree), the source disk
+// (`recordedDiskIdentity`: the bytes in use recorded when the files were chosen, 0 for none) and
+// the source folder.
+CheckResult CheckSourceFiles(const SearchSources& sources, double recordedDiskIdentity,
                              Prompter& prompter);
 // 2. The target folder (only with "Save to File").
 CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter);

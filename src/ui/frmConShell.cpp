@@ -551,25 +551,16 @@ void frmConShell::openContextSettings() {
 }
 
 void frmConShell::runSearchCommand() {
-    // A whole folder is searched as the files it holds of the chosen type, looked up now.
-    const bool wholeFolder =
-        m_state.AllFilesInFolder && !m_state.IncludeSubfolders && !m_state.SourceIsFileList;
-    auto takeFolderFiles = [&] {
-        if (wholeFolder && FolderExists(m_state.SourceDirectory))
-            m_state.SourceFiles =
-                files::ListMatchingFiles(m_state.SourceDirectory, m_state.SourceFileType);
-    };
-    auto leaveSelection = [&] {
-        if (wholeFolder)
-            m_state.SourceFiles.clear();
-    };
+    // The sources as chosen, a whole folder's files looked up now: the checks and the run read
+    // them as values and leave the selection alone. Taken again whenever the source check is
+    // repeated, since a chooser or a retry may change what there is to read.
+    SearchRequest request;
     // The chooser a check asks for; false when it cannot be opened here.
     auto openChooser = [&](Chooser chooser) -> bool {
         switch (chooser) {
         case Chooser::None:
             return true;
         case Chooser::Source:
-            leaveSelection();
             chooseSources();
             return true;
         case Chooser::Target:
@@ -583,7 +574,6 @@ void frmConShell::runSearchCommand() {
     };
     auto passes = [&](const std::function<CheckResult()>& check) -> bool {
         for (;;) {
-            takeFolderFiles();
             const CheckResult result = check();
             if (!openChooser(result.chooser))
                 return false;
@@ -591,13 +581,15 @@ void frmConShell::runSearchCommand() {
                 return result.outcome == CheckOutcome::Passed;
         }
     };
+    auto sourcesPass = [&] {
+        request = SearchRequestFor(m_state);
+        return CheckSourceFiles(request.sources, 0, m_prompter);
+    };
     const bool ready =
-        passes([&] { return CheckSourceFiles(m_state, 0, m_prompter); }) &&
-        passes([&] { return CheckTargetFolder(m_state, m_prompter); }) &&
+        passes(sourcesPass) && passes([&] { return CheckTargetFolder(m_state, m_prompter); }) &&
         passes([&] { return CheckKeywords(m_state, m_prompter); }) &&
         passes([&] { return CheckTargetDisk(m_state, m_state.ProgramFolder, m_prompter); });
     if (!ready) {
-        leaveSelection();
         refreshPanel();
         return;
     }
@@ -613,9 +605,6 @@ void frmConShell::runSearchCommand() {
             onSearchScreenForTest(screen);
         screen.show();
         hide();
-        // The sources as the checks passed them, the whole folder's files looked up: the run
-        // reads them as values and leaves the selection alone.
-        const SearchRequest request = SearchRequestFor(m_state);
         SearchRun run;
         RunSearch(m_state, request, run, screen, m_prompter);
         screen.endSearch();
@@ -625,7 +614,6 @@ void frmConShell::runSearchCommand() {
     show();
     m_state.ExitFlag = ExitRequest::None;
     m_state.PauseFlag = false;
-    leaveSelection();
     refreshPanel();
 }
 

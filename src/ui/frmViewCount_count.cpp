@@ -7,7 +7,7 @@
 #include "files/file_chooser.h"
 #include "files/source_choice.h"
 #include "ui/text_convert.h"
-#include "wordcount/count_selection.h"
+#include "wordcount/count_request.h"
 #include "wordcount/count_start.h"
 #include "wordcount/frequency_files.h"
 #include "wordcount/messages.h"
@@ -236,8 +236,10 @@ void frmViewCount::startCount() {
 
 void frmViewCount::runCount() {
     ResetCountWindow();
-    const std::vector<std::string> sources = ExpandCountSelection(m_state, m_prompter);
-    m_lblFileTotal->setText(QString::number(sources.size()));
+    // The files as chosen now: the count reads them as values and leaves the selection alone.
+    const CountRequest request =
+        CountRequestFor(m_state, fromQt(m_txtUserInput->text()), m_prompter);
+    m_lblFileTotal->setText(QString::number(request.files.size()));
     m_lblTextMessage->setText(toQt(wordcount::msg::kPerformingCount));
     m_counting = true;
     setCountControlsEnabled(false);
@@ -248,8 +250,7 @@ void frmViewCount::runCount() {
     hooks.host = this;
     hooks.progress = [this](const CountProgress& p) { showCountProgress(p); };
     hooks.askText = m_dialogs.askText;
-    const CountResult result =
-        CountWords(m_state, sources, fromQt(m_txtUserInput->text()), m_prompter, hooks);
+    const CountResult result = CountWords(m_state, request, m_prompter, hooks);
     m_counting = false;
     m_progressPending = false;
     setCountControlsEnabled(true);

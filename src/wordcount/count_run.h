@@ -51,7 +51,7 @@ public:
 
     ~CountRun() { cleanUp(); }
 
-    CountResult run(const std::vector<std::string>& sources, const std::string& proposed);
+    CountResult run(const CountRequest& request);
 
     // The words of a batch from `from` to `to`. A word with a digit first is a token that is
     // never listed; one with a non-letter first is no token at all. The words of a letter are
@@ -146,7 +146,7 @@ private:
     Flow scatterFile(ScatterWorker& worker, const std::string& path, int number, int total);
     Flow pollCommands();
     std::optional<std::string> settleListName(const std::string& proposed);
-    std::optional<CountOutcome> scatterAll(const std::vector<std::string>& sources);
+    std::optional<CountOutcome> scatterAll(const std::vector<std::string>& paths);
     bool fitsHeader(std::int64_t files);
     bool openTemporaryPair(const std::string& listPath, const std::string& indexPath);
     CountOutcome gatherFailure();

@@ -193,13 +193,8 @@ std::optional<std::string> CountRun::settleListName(const std::string& proposed)
 }
 
 // The scatter: every source in turn; how the run ends when it cannot go on.
-std::optional<CountOutcome> CountRun::scatterAll(const std::vector<std::string>& sources) {
-    const int total = static_cast<int>(sources.size());
-    std::vector<std::string> paths;
-    paths.reserve(sources.size());
-    for (const std::string& name : sources)
-        paths.push_back(
-            (!name.empty() && name[0] == '/') ? name : JoinPath(m_state.SourceDirectory, name));
+std::optional<CountOutcome> CountRun::scatterAll(const std::vector<std::string>& paths) {
+    const int total = static_cast<int>(paths.size());
     // joined on every way out of here
     ScatterWorker worker(m_rules, paths, m_state.InvalidFileExtensions, m_hooks.beforeBlock);
     worker.start(); // without a thread of its own the reading is done here, batch by batch
@@ -306,8 +301,8 @@ bool CountRun::placePair(const std::string& listPath, const std::string& indexPa
     return true;
 }
 
-CountResult CountRun::run(const std::vector<std::string>& sources, const std::string& proposed) {
-    const std::optional<std::string> settled = settleListName(proposed);
+CountResult CountRun::run(const CountRequest& request) {
+    const std::optional<std::string> settled = settleListName(request.listName);
     if (!settled)
         return fail(CountOutcome::NotStarted);
     const std::string listPath = ListPathFor(m_state, *settled);
@@ -316,11 +311,10 @@ CountResult CountRun::run(const std::vector<std::string>& sources, const std::st
     // The words are counted in memory; bucket files appear only if they outgrow it.
     m_start = Clock::now();
     m_tokens = 0;
-    if (const auto ended = scatterAll(sources))
+    if (const auto ended = scatterAll(request.paths()))
         return fail(*ended);
     const std::int64_t files =
-        std::max<std::int64_t>(static_cast<std::int64_t>(sources.size()),
-                               static_cast<std::int64_t>(m_state.SourceFilesSaved.size())) -
+        std::max(static_cast<std::int64_t>(request.files.size()), request.filesNamed) -
         m_unreadFiles;
     if (!fitsHeader(files))
         return fail(CountOutcome::Failed);
@@ -368,10 +362,10 @@ std::string CountResultText(std::int64_t tokens, std::int64_t types, std::int64_
            "   Please click on \xAB Continue \xBB...";
 }
 
-CountResult CountWords(ProgramState& state, const std::vector<std::string>& sourceFiles,
-                       const std::string& listName, Prompter& prompter, const CountHooks& hooks) {
+CountResult CountWords(ProgramState& state, const CountRequest& request, Prompter& prompter,
+                       const CountHooks& hooks) {
     counting::CountRun run(state, prompter, hooks);
-    return run.run(sourceFiles, listName);
+    return run.run(request);
 }
 
 std::vector<std::string> CutWords(const ProgramState& state, std::string_view text) {

@@ -7,6 +7,7 @@
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/run_control.h"
+#include "wordcount/count_request.h"
 #include "wordcount/frequency_files.h"
 
 #include <cstddef>
@@ -71,11 +72,11 @@ struct CountResult {
     std::string resultText; // "  Count results:   tokens: ..." when completed
 };
 
-// The whole run over the source files (names relative to SourceDirectory, or full paths), with
-// `listName` as the proposed base name of the pair in FrequencyFilesDirectory. Every message
-// goes through the prompter; no temporary file survives the call.
-CountResult CountWords(ProgramState& state, const std::vector<std::string>& sourceFiles,
-                       const std::string& listName, Prompter& prompter, const CountHooks& hooks);
+// The whole run over the request's files, with its list name as the proposed base name of the
+// pair in FrequencyFilesDirectory. Every message goes through the prompter; no temporary file
+// survives the call.
+CountResult CountWords(ProgramState& state, const CountRequest& request, Prompter& prompter,
+                       const CountHooks& hooks);
 
 // The result line shown when a count is done.
 std::string CountResultText(std::int64_t tokens, std::int64_t types, std::int64_t seconds);

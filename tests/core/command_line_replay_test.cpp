@@ -11,7 +11,7 @@
 #include "support/test_support.h"
 #include "viewer/extracts.h"
 #include "viewer/view_command_line.h"
-#include "wordcount/count_selection.h"
+#include "wordcount/count_request.h"
 #include "wordcount/word_counter.h"
 
 #include <gtest/gtest.h>
@@ -316,6 +316,8 @@ TEST(CommandLineReplay, CountsWriteTheDesktopsWordList) {
              d.state.IncludeSubfolders = true;
              ApplyLanguage(d.state, LanguageId::German);
          }},
+        {"a whole folder of .txt files, English",
+         [](Desktop& d) { d.state.AllFilesInFolder = true; }},
         {"chosen files, French with hyphen breaks",
          [](Desktop& d) {
              d.state.SourceFiles = {"-second.txt", "l'amour.txt"};
@@ -329,7 +331,7 @@ TEST(CommandLineReplay, CountsWriteTheDesktopsWordList) {
         const std::string name = "words 'one'";
         ProgramState copy = d.state;
         const CountResult result =
-            CountWords(copy, ExpandCountSelection(d.state, d.prompter), name, d.prompter, {});
+            CountWords(copy, CountRequestFor(d.state, name, d.prompter), d.prompter, {});
         ASSERT_EQ(result.outcome, CountOutcome::Completed) << c.what;
         const auto desktop = takeAway(d.freq);
         ASSERT_EQ(desktop.size(), 2u) << c.what;

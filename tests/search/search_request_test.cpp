@@ -104,6 +104,119 @@ TEST(SearchRequestSources, StepPathsJoinTheFolderUnlessListed) {
     EXPECT_EQ((StepSources{folder, names, true}.pathOf("/x/a.txt")), "/x/a.txt");
 }
 
+TEST(SearchRequestSources, AWholeFolderStandsForItsFilesOfTheTypeNow) {
+    test::TempDir dir;
+    const std::string folder = dir.makeFolder("f") + "/";
+    dir.write("f/b.txt", "x");
+    dir.write("f/a.txt", "x");
+    dir.write("f/c.doc", "x");
+    ProgramState state;
+    state.SourceDirectory = folder;
+    state.SourceFileType = "*.txt";
+    state.AllFilesInFolder = true;
+    EXPECT_EQ(SourcesChosenIn(state).files, (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_TRUE(state.SourceFiles.empty()); // looked up for the request, not kept
+    dir.write("f/d.txt", "x");
+    EXPECT_EQ(SourcesChosenIn(state).files, (std::vector<std::string>{"a.txt", "b.txt", "d.txt"}));
+    state.SourceDirectory = dir.path() + "/gone/";
+    EXPECT_TRUE(SourcesChosenIn(state).files.empty());
+}
+
+// --- the source check reads the request -------------------------------------------------------
+
+struct SourceCheckCase {
+    const char* name;
+    SourceKind kind;
+    const char* folder; // under the test folder; nullptr: none
+    std::vector<std::string> files;
+    std::int64_t countShown;
+    CheckOutcome outcome;
+    const char* shown; // the message's first line, nullptr: none
+};
+
+TEST(SearchRequestChecks, TheSourceCheckAsksAboutWhatTheRequestLacks) {
+    const std::vector<SourceCheckCase> cases = {
+        {"chosen files", SourceKind::Files, "src", {"a.txt"}, 0, CheckOutcome::Passed, nullptr},
+        {"nothing chosen",
+         SourceKind::Files,
+         "src",
+         {},
+         0,
+         CheckOutcome::Abandoned,
+         " Please select source files.  "},
+        {"a whole folder that is gone",
+         SourceKind::Files,
+         "gone",
+         {},
+         0,
+         CheckOutcome::Abandoned,
+         " Please select source files.  "},
+        {"files named in a folder that is gone",
+         SourceKind::Files,
+         "gone",
+         {"a.txt"},
+         0,
+         CheckOutcome::Abandoned,
+         "Cannot find folder:"},
+        {"a tree with files counted",
+         SourceKind::Tree,
+         "src",
+         {},
+         3,
+         CheckOutcome::Passed,
+         nullptr},
+        {"a tree with none counted",
+         SourceKind::Tree,
+         "src",
+         {},
+         0,
+         CheckOutcome::Abandoned,
+         " Please select source files.  "},
+        {"a tree that is gone",
+         SourceKind::Tree,
+         "gone",
+         {},
+         3,
+         CheckOutcome::Abandoned,
+         "Cannot find folder:"},
+        // A list's files are named one by one as the run meets them, and it has no folder.
+        {"a list of missing files",
+         SourceKind::List,
+         nullptr,
+         {"/nowhere/a.txt"},
+         1,
+         CheckOutcome::Passed,
+         nullptr},
+        {"an empty list", SourceKind::List, nullptr, {}, 0, CheckOutcome::Passed, nullptr},
+    };
+    test::TempDir dir;
+    dir.makeFolder("src");
+    for (const SourceCheckCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchSources sources;
+        sources.kind = c.kind;
+        sources.folder = c.folder ? dir.path() + "/" + c.folder + "/" : "";
+        sources.files = c.files;
+        sources.countShown = c.countShown;
+        SilentPrompter prompter;
+        EXPECT_EQ(CheckSourceFiles(sources, 0, prompter).outcome, c.outcome);
+        if (c.shown == nullptr) {
+            EXPECT_TRUE(prompter.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text.substr(0, std::string(c.shown).size()), c.shown);
+    }
+}
+
+TEST(SearchRequestChecks, OkToTheQuestionOpensTheSourceChooserAgain) {
+    SearchSources nothing;
+    ScriptedPrompter prompter({Answer::Ok});
+    const CheckResult result = CheckSourceFiles(nothing, 0, prompter);
+    EXPECT_EQ(result.outcome, CheckOutcome::Repeat);
+    EXPECT_EQ(result.chooser, Chooser::Source);
+}
+
 // --- a run reads its request, never the selection --------------------------------------------
 
 struct Lines : SearchObserver {

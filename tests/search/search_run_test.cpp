@@ -239,7 +239,7 @@ TEST(SearchRunAbandon, ConfirmedExitClosesAndKeepsWhatWasWritten) {
 TEST(SearchRunChecks, EachFailedCheckShowsItsMessage) {
     Fixture f;
     SilentPrompter p;
-    EXPECT_EQ(CheckSourceFiles(f.state, 0, p).outcome, CheckOutcome::Abandoned);
+    EXPECT_EQ(CheckSourceFiles(SourcesChosenIn(f.state), 0, p).outcome, CheckOutcome::Abandoned);
     EXPECT_EQ(CheckKeywords(f.state, p).outcome, CheckOutcome::Abandoned);
     f.state.SaveToFile = true;
     f.state.TargetDirectory = "";

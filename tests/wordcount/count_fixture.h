@@ -29,6 +29,16 @@ inline ProgramState wordcountState(const TempDir& dir, LanguageId language) {
     return state;
 }
 
+// A count of `files` (names in the state's source folder, or whole paths) into the pair `name`.
+inline CountRequest countRequest(const ProgramState& state, std::vector<std::string> files,
+                                 std::string name) {
+    CountRequest request;
+    request.folder = state.SourceDirectory;
+    request.files = std::move(files);
+    request.listName = std::move(name);
+    return request;
+}
+
 // The names in a folder, sorted ("." and ".." left out).
 inline std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;

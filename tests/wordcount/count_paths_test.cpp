@@ -259,8 +259,8 @@ TEST(WordcountPaths, InMemorySpilledAndReferenceGiveTheSamePair) {
                     sawTemporaryFiles =
                         sawTemporaryFiles || !folderEntries(state.TempDirectory).empty();
             };
-            const CountResult result =
-                CountWords(state, {"one.txt", "two.txt"}, "list", silent, hooks);
+            const CountResult result = CountWords(
+                state, test::countRequest(state, {"one.txt", "two.txt"}, "list"), silent, hooks);
             ASSERT_EQ(result.outcome, CountOutcome::Completed);
             EXPECT_EQ(sawTemporaryFiles, budget.spills);
             EXPECT_TRUE(readFile(state.FrequencyFilesDirectory + "/list.lst") == list);
@@ -285,8 +285,10 @@ TEST(WordcountPaths, SpilledCountLeavesNoFileWhenAbandoned) {
             if (p.phase == phase && (phase == CountProgress::Phase::Gather || p.fileNumber == 2))
                 state.ExitFlag = ExitRequest::UserPressedExit;
         };
-        EXPECT_EQ(CountWords(state, {"one.txt", "two.txt"}, "list", yes, hooks).outcome,
-                  CountOutcome::Abandoned);
+        EXPECT_EQ(
+            CountWords(state, test::countRequest(state, {"one.txt", "two.txt"}, "list"), yes, hooks)
+                .outcome,
+            CountOutcome::Abandoned);
         EXPECT_TRUE(folderEntries(state.TempDirectory).empty());
         EXPECT_TRUE(folderEntries(state.FrequencyFilesDirectory).empty());
     }
@@ -348,7 +350,8 @@ TEST(WordcountPaths, Utf8SourcesCountAsTheirTextSays) {
             ProgramState state = test::wordcountState(dir, c.language);
             dir.write("source/u.txt", text);
             SilentPrompter silent;
-            const CountResult result = CountWords(state, {"u.txt"}, "list", silent, {});
+            const CountResult result =
+                CountWords(state, test::countRequest(state, {"u.txt"}, "list"), silent, {});
             ASSERT_EQ(result.outcome, CountOutcome::Completed);
             EXPECT_EQ(utf8Types(state), c.types);
             EXPECT_EQ(result.tokens, c.tokens);
@@ -363,7 +366,8 @@ TEST(WordcountPaths, Utf8CharacterAcrossTwoReadBlocks) {
     dir.write("source/u.txt",
               "\xC3\xA9t\xC3\xA9\r\n" + std::string(262131, ' ') + "Perch\xC3\xA9 \r\n");
     SilentPrompter silent;
-    ASSERT_EQ(CountWords(state, {"u.txt"}, "list", silent, {}).outcome, CountOutcome::Completed);
+    ASSERT_EQ(CountWords(state, test::countRequest(state, {"u.txt"}, "list"), silent, {}).outcome,
+              CountOutcome::Completed);
     EXPECT_EQ(utf8Types(state), (std::vector<std::string>{"été 1", "Perché 1"}));
 }
 TEST(WordcountPaths, Windows1252TextIsNotTakenForUtf8) {
@@ -372,7 +376,8 @@ TEST(WordcountPaths, Windows1252TextIsNotTakenForUtf8) {
     ProgramState state = test::wordcountState(dir, LanguageId::English);
     dir.write("source/a.txt", "caf\xE9 na\xEFve\r\n");
     SilentPrompter silent;
-    ASSERT_EQ(CountWords(state, {"a.txt"}, "list", silent, {}).outcome, CountOutcome::Completed);
+    ASSERT_EQ(CountWords(state, test::countRequest(state, {"a.txt"}, "list"), silent, {}).outcome,
+              CountOutcome::Completed);
     EXPECT_EQ(readFile(state.FrequencyFilesDirectory + "/list.lst"),
               "tokens:2        types:2        files:1      \r\ncaf\xE9\r\nna\xEFve\r\n");
 }
@@ -383,7 +388,8 @@ TEST(WordcountPaths, ListNamedWithAnAccentIsAUtf8FileName) {
     ProgramState state = test::wordcountState(dir, LanguageId::French);
     dir.write("source/a.txt", "un mot\r\n");
     SilentPrompter silent;
-    const CountResult result = CountWords(state, {"a.txt"}, "caf\xE9", silent, {});
+    const CountResult result =
+        CountWords(state, test::countRequest(state, {"a.txt"}, "caf\xE9"), silent, {});
     ASSERT_EQ(result.outcome, CountOutcome::Completed);
     EXPECT_EQ(result.listPath, state.FrequencyFilesDirectory + "/caf\xC3\xA9.lst");
     EXPECT_EQ(readFile(state.FrequencyFilesDirectory + "/caf\xC3\xA9.sta").empty(), false);

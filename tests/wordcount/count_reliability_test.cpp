@@ -87,7 +87,8 @@ TEST(CountReliability, TwoCountsWithOneNameEachPlaceAWholePairOrSaySo) {
         s.FrequencyFilesDirectory = dir.makeFolder("alone");
         SilentPrompter quiet;
         const auto& files = state == &english ? englishFiles : frenchFiles;
-        ASSERT_EQ(CountWords(s, files, "same", quiet, {}).outcome, CountOutcome::Completed);
+        ASSERT_EQ(CountWords(s, test::countRequest(s, files, "same"), quiet, {}).outcome,
+                  CountOutcome::Completed);
         alone.push_back(pairIn(s.FrequencyFilesDirectory, "same"));
         ::unlink((s.FrequencyFilesDirectory + "/same.lst").c_str());
         ::unlink((s.FrequencyFilesDirectory + "/same.sta").c_str());
@@ -116,7 +117,8 @@ TEST(CountReliability, TwoCountsWithOneNameEachPlaceAWholePairOrSaySo) {
                     ScriptedPrompter prompter(overwrite ? std::vector<Answer>{Answer::Yes}
                                                         : std::vector<Answer>{});
                     go.arrive_and_wait();
-                    run.result = CountWords(run.state, run.files, "same", prompter, {});
+                    run.result = CountWords(
+                        run.state, test::countRequest(run.state, run.files, "same"), prompter, {});
                     run.shown = prompter.shown;
                 });
             }
@@ -162,7 +164,8 @@ TEST(CountReliability, ANameTakenDuringTheCountKeepsTheOtherList) {
             dir.write("out/same.lst", "theirs");
     };
     SilentPrompter prompter;
-    const CountResult result = CountWords(state, files, "same", prompter, hooks);
+    const CountResult result =
+        CountWords(state, test::countRequest(state, files, "same"), prompter, hooks);
     EXPECT_EQ(result.outcome, CountOutcome::Failed);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, wordcount::msg::PairNameTaken("same.lst").text);
@@ -191,7 +194,8 @@ TEST(CountReliability, WithoutAThreadTheCountReadsOnItsOwnAndGivesTheSamePair) {
         if (!threads)
             osCalls().threadAvailable = noThread;
         ScriptedPrompter prompter({Answer::Retry, Answer::Ignore}); // the missing file
-        const CountResult result = CountWords(state, files, "list", prompter, {});
+        const CountResult result =
+            CountWords(state, test::countRequest(state, files, "list"), prompter, {});
         ASSERT_EQ(result.outcome, CountOutcome::Completed);
         EXPECT_EQ(result.files, 3 + 1);
         pairs.push_back(pairIn(state.FrequencyFilesDirectory, "list"));
@@ -223,7 +227,8 @@ TEST(CountReliability, AReadingFailureMidCountIsOneMessageAndTheProgramGoesOn) {
                 throw std::bad_alloc();
         };
         SilentPrompter prompter;
-        const CountResult failed = CountWords(state, files, "list", prompter, hooks);
+        const CountResult failed =
+            CountWords(state, test::countRequest(state, files, "list"), prompter, hooks);
         EXPECT_EQ(failed.outcome, CountOutcome::Failed);
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_EQ(prompter.shown[0].text,
@@ -233,7 +238,8 @@ TEST(CountReliability, AReadingFailureMidCountIsOneMessageAndTheProgramGoesOn) {
 
         // the next count in the same program runs whole
         SilentPrompter next;
-        EXPECT_EQ(CountWords(state, files, "list", next, {}).outcome, CountOutcome::Completed);
+        EXPECT_EQ(CountWords(state, test::countRequest(state, files, "list"), next, {}).outcome,
+                  CountOutcome::Completed);
         EXPECT_TRUE(next.shown.empty());
     }
 }
@@ -270,7 +276,8 @@ TEST(CountReliability, ABucketThatCannotBeReadBackIsToldOnce) {
     };
     const OsCallsGuard guard;
     SilentPrompter prompter;
-    EXPECT_EQ(CountWords(state, files, "list", prompter, hooks).outcome, CountOutcome::Failed);
+    EXPECT_EQ(CountWords(state, test::countRequest(state, files, "list"), prompter, hooks).outcome,
+              CountOutcome::Failed);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, core::msg::MajorFailure().text);
     EXPECT_TRUE(folderEntries(state.FrequencyFilesDirectory).empty());
@@ -289,7 +296,7 @@ TEST(CountReliability, ADiskThatFillsDuringASpillAsksOnceAndLeavesNothing) {
         CountResult result;
         {
             const test::SmallDisk disk(room);
-            result = CountWords(state, files, "list", prompter, hooks);
+            result = CountWords(state, test::countRequest(state, files, "list"), prompter, hooks);
         }
         EXPECT_EQ(result.outcome, CountOutcome::Abandoned);
         ASSERT_EQ(prompter.shown.size(), 1u);

@@ -46,8 +46,8 @@ TEST(WordcountUnreadable, FilesNotReadAreNamedAndLeftOutOfTheTotals) {
         dir.write("source/b.txt", "two three");
         LockedCalls locked;
         SilentPrompter prompter;
-        const CountResult result =
-            CountWords(state, {"a.txt", c.name, "b.txt"}, "list", prompter, {});
+        const CountResult result = CountWords(
+            state, test::countRequest(state, {"a.txt", c.name, "b.txt"}, "list"), prompter, {});
         ASSERT_EQ(result.outcome, CountOutcome::Completed);
         EXPECT_EQ(result.tokens, 4);
         EXPECT_EQ(result.types, 3);
@@ -84,7 +84,8 @@ TEST(WordcountUnreadable, FileShrunkDuringTheCountIsNamedAndCountedAsRead) {
     CountHooks hooks;
     hooks.host = &host;
     SilentPrompter prompter;
-    const CountResult result = CountWords(state, {"a.txt"}, "list", prompter, hooks);
+    const CountResult result =
+        CountWords(state, test::countRequest(state, {"a.txt"}, "list"), prompter, hooks);
     ASSERT_EQ(result.outcome, CountOutcome::Completed);
     EXPECT_EQ(result.partialFiles, 1);
     const std::size_t read = std::size_t{1} << 18; // one block

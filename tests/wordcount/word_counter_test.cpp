@@ -27,7 +27,7 @@ struct CountCase {
     }
     CountResult count(const std::vector<std::string>& files, Prompter& prompter,
                       CountHooks hooks = {}) {
-        return CountWords(state, files, "list", prompter, hooks);
+        return CountWords(state, test::countRequest(state, files, "list"), prompter, hooks);
     }
     CountResult count(const std::vector<std::string>& files) { return count(files, silent); }
     std::string list() const { return readFile(state.FrequencyFilesDirectory + "/list.lst"); }
@@ -288,7 +288,8 @@ TEST(WordcountRun, ExistingListIsKeptUnlessOverwriteIsConfirmed) {
     hooks.askText = [](const std::string&, std::size_t) {
         return std::optional<std::string>("other.lst");
     };
-    const CountResult renamed = CountWords(run.state, {"a.txt"}, "list", no, hooks);
+    const CountResult renamed =
+        CountWords(run.state, test::countRequest(run.state, {"a.txt"}, "list"), no, hooks);
     ASSERT_EQ(renamed.outcome, CountOutcome::Completed);
     EXPECT_EQ(FileNameOf(renamed.listPath), "other.lst");
     EXPECT_EQ(run.list(), "old");
