@@ -19,12 +19,12 @@ test: deps
 		ctest --output-on-failure -j $(JOBS) --timeout 600
 
 # The threaded components' tests (the background writer, the hit spool, the count's worker, the
-# one-pass search, the n-gram workers, the hit walk's workers) under ThreadSanitizer; not part of `make test`, whose budget it would double.
+# one-pass search, the n-gram workers) under ThreadSanitizer; not part of `make test`, whose budget it would double.
 tsan: deps
 	cmake --preset tsan
 	cmake --build build/tsan -j $(JOBS) --target lexmora_engine_tests lexmora-cli
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1 \
-		bin/lexmora_engine_tests --gtest_filter='BackgroundWriter*:HitSpool*:OnePass*:SearchRun*:WordcountRun*:WordcountPaths*:WordcountUnreadable*:CountReliability*:OrderedJobs*:HitWalkFiles*:NgramWorkers*'
+		bin/lexmora_engine_tests --gtest_filter='BackgroundWriter*:HitSpool*:OnePass*:SearchRun*:WordcountRun*:WordcountPaths*:WordcountUnreadable*:CountReliability*:NgramWorkers*'
 
 # The .deb of the Release build (dpkg-shlibdeps, from build-essential's dpkg-dev, names the
 # Debian packages of the libraries it needs).

@@ -90,9 +90,6 @@ struct HitWalkRequest {
     const ProgramState* state = nullptr;
     WalkCut cut = WalkCut::AllWords;
     std::uint32_t reach = 0; // WalkCut::Windows: the words wanted on each side of a hit
-    // The files are read and cut on worker threads, each numbering the words in a vocabulary of
-    // its own, begun afresh past this many spellings (memory against speed).
-    std::size_t workerSpellings = std::size_t{1} << 18;
 };
 
 struct HitWalkSummary {

@@ -190,12 +190,6 @@ Message WalkStopped() {
     return walkBox("Stopped before every source text was read.", " Collocates");
 }
 
-Message WalkFailed(const std::string& why) {
-    return walkBox(
-        joinLines({"The source texts could not be read: " + why + ".", "Nothing was kept."}),
-        " Collocates");
-}
-
 Message WalkAbandonQuestion() {
     return Message{"Stop reading the source texts?", " Collocates", Buttons::YesNo, Icon::Question};
 }

@@ -56,7 +56,6 @@ Message DamagedRecordsLeftOut(std::int64_t records);
 Message FilesLeftOut(std::int64_t hits, const std::vector<std::string>& files);
 Message HitsNotFound(std::int64_t hits, const std::vector<std::string>& files);
 Message WalkStopped();
-Message WalkFailed(const std::string& why);
 Message WalkAbandonQuestion();
 
 // --- Collocates --------------------------------------------------------------------------------

@@ -80,8 +80,6 @@ public:
     ResultViewer& operator=(ResultViewer&&) noexcept = default;
 
     const std::string& path() const { return m_path; }
-    // The open result file, for reads at given offsets (pread) from other threads.
-    int descriptor() const { return m_fd.get(); }
     int RecordLength() const { return m_recordLength; }
     int LeftContextWidth() const { return m_leftContext; }
     const std::string& ViewKeyword() const { return m_keyword; }

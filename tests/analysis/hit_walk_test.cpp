@@ -3,7 +3,6 @@
 #include "analysis/hit_walk.h"
 
 #include "codes/code_tables.h"
-#include "core/os_calls.h"
 #include "search/hit_positions.h"
 #include "support/saved_search.h"
 #include "support/test_support.h"
@@ -71,25 +70,14 @@ TEST(HitWalkCut, VocabularyKeepsSpellingsAsItGrows) {
 // What a walk handed its visitor: per file, its name and "record:first+count" per hit.
 struct Walked {
     std::vector<std::string> lines;
-    std::vector<std::string> ids; // per file, its words' ids
     Vocabulary vocabulary;
     Result<HitWalkSummary> summary = Failure(Message{});
 };
 
-// Every word's id, so that two walks that number spellings in another order differ.
-std::string idsOf(const FileWords& words) {
-    std::string out;
-    for (const std::uint32_t id : words.words)
-        out += " " + (id == kNoWord ? std::string("-") : std::to_string(id));
-    return out;
-}
-
-Walked walkOnce(const std::string& dump, std::optional<std::vector<std::int64_t>> records,
-                std::size_t workerSpellings = HitWalkRequest{}.workerSpellings) {
+Walked walkOnce(const std::string& dump, std::optional<std::vector<std::int64_t>> records) {
     static const ProgramState state = englishState();
     Walked out;
     HitWalkRequest request{dump, std::move(records), &state};
-    request.workerSpellings = workerSpellings;
     out.summary = WalkHitFiles(
         request, out.vocabulary, [&out](const FileWords& words, std::span<const PlacedHit> hits) {
             std::string line = words.name.substr(words.name.rfind('/') + 1) + ":";
@@ -97,40 +85,14 @@ Walked walkOnce(const std::string& dump, std::optional<std::vector<std::int64_t>
                 line += " " + std::to_string(h.record) + ":" + std::to_string(h.first) + "+" +
                         std::to_string(h.count) + "=" + h.keyword;
             out.lines.push_back(line);
-            out.ids.push_back(idsOf(words));
         });
     return out;
 }
 
-// The same walk on the calling thread alone, as when no thread can be started.
-Walked walkWithoutThreads(const std::string& dump,
-                          const std::optional<std::vector<std::int64_t>>& records) {
-    osCalls().threadAvailable = [] { return false; };
-    Walked out = walkOnce(dump, records);
-    resetOsCalls();
-    return out;
-}
-
-void expectSameWalks(const Walked& a, const Walked& b, const char* what) {
-    EXPECT_EQ(a.lines, b.lines) << what;
-    EXPECT_EQ(a.ids, b.ids) << what;
-    ASSERT_EQ(a.vocabulary.size(), b.vocabulary.size()) << what;
-    for (std::uint32_t id = 0; id < a.vocabulary.size(); ++id)
-        EXPECT_EQ(a.vocabulary.spelling(id), b.vocabulary.spelling(id)) << what;
-    EXPECT_EQ(a.summary.ok(), b.summary.ok()) << what;
-    if (a.summary.ok() && b.summary.ok()) {
-        EXPECT_EQ(a.summary->hitsPlaced, b.summary->hitsPlaced) << what;
-        EXPECT_EQ(a.summary->notes, b.summary->notes) << what;
-        EXPECT_EQ(a.summary->tokens, b.summary->tokens) << what;
-    }
-}
-
 // The walk as the search's positions place the hits, checked against the walk that finds every
-// record's text in its source (the positions file set aside), and against the walk done without
-// worker threads: they must all agree.
+// record's text in its source (the positions file set aside): the two must agree.
 Walked walk(const std::string& dump, std::optional<std::vector<std::int64_t>> records = {}) {
     Walked placed = walkOnce(dump, records);
-    expectSameWalks(placed, walkWithoutThreads(dump, records), "without threads");
     const std::string positions = HitPositionsPathFor(dump);
     const std::string aside = positions + ".aside";
     if (std::rename(positions.c_str(), aside.c_str()) == 0) {
@@ -357,34 +319,6 @@ TEST_F(HitWalkFiles, PositionsPlaceTheHitsAsTheWholeCutDoes) {
     EXPECT_EQ(places(WalkCut::Positions), places(WalkCut::AllWords));
     EXPECT_EQ(places(WalkCut::Positions),
               (std::vector<std::string>{"1:0+1 of 13", "2:8+1 of 13", "3:12+1 of 13"}));
-}
-
-TEST_F(HitWalkFiles, ManyFilesAreNumberedInTheOrderTheirWordsFirstComeWhateverTheWorkers) {
-    // Twelve files sharing some words and each with words of its own, walked on workers whose
-    // own vocabularies begin afresh every few spellings, then on the calling thread alone.
-    std::vector<std::string> names;
-    for (int f = 0; f < 12; ++f) {
-        const std::string name = "f" + std::to_string(10 + f) + ".txt";
-        std::string text = "the common word";
-        for (int w = 0; w < 6; ++w)
-            text += std::string(" own") + char('a' + f) + char('a' + w) + " the shared" +
-                    char('a' + w % 3);
-        dir.write("src/" + name, text);
-        names.push_back(name);
-    }
-    const std::string dump =
-        test::SearchAndSave(dir.path() + "/src/", names, "the", dir.makeFolder("out") + "/", 20);
-    const Walked threaded = walkOnce(dump, std::nullopt);
-    ASSERT_TRUE(threaded.summary.ok()) << threaded.summary.error().text;
-    EXPECT_EQ(threaded.lines.size(), 12u);
-    EXPECT_EQ(threaded.vocabulary.size(), 3 + 12 * 6 + 3u);
-    EXPECT_EQ(threaded.vocabulary.spelling(0), "the");
-    EXPECT_EQ(threaded.vocabulary.spelling(3), "ownaa");
-    EXPECT_EQ(threaded.vocabulary.spelling(4), "shareda");
-    EXPECT_EQ(threaded.vocabulary.spelling(9), "ownad");
-    EXPECT_EQ(threaded.vocabulary.spelling(12), "ownba"); // the second file's first new word
-    expectSameWalks(threaded, walkOnce(dump, std::nullopt, 4), "vocabularies begun afresh");
-    expectSameWalks(threaded, walkWithoutThreads(dump, std::nullopt), "without threads");
 }
 
 } // namespace
