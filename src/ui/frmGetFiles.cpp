@@ -425,7 +425,7 @@ struct SourceSelection {
     explicit SourceSelection(const ProgramState& s)
         : folder(s.DialogFolder), pattern(s.DialogPattern), saved(s.SourceFilesSaved),
           stored(s.StoredFileList), count(s.SourceFileCount), subfolders(s.IncludeSubfolders),
-          list(s.SourceIsFileList), making(s.MakingFileList) {}
+          list(s.SourceIsFileList), making(s.MakingFileList), allFiles(s.AllFilesInFolder) {}
     void restore(ProgramState& s) const {
         s.DialogFolder = folder;
         s.DialogPattern = pattern;
@@ -435,11 +435,12 @@ struct SourceSelection {
         s.IncludeSubfolders = subfolders;
         s.SourceIsFileList = list;
         s.MakingFileList = making;
+        s.AllFilesInFolder = allFiles;
     }
     std::string folder, pattern;
     std::vector<std::string> saved, stored;
     long long count;
-    bool subfolders, list, making;
+    bool subfolders, list, making, allFiles;
 };
 
 } // namespace

@@ -47,17 +47,6 @@ QFont courierFitting(QPrinter& printer, int columns) {
 
 constexpr const char* kWordListCaption = "Select word frequency file";
 
-void restoreSelection(ProgramState& state, const ProgramState& saved) {
-    state.DialogFolder = saved.DialogFolder;
-    state.DialogPattern = saved.DialogPattern;
-    state.SourceFilesSaved = saved.SourceFilesSaved;
-    state.SourceFileCount = saved.SourceFileCount;
-    state.IncludeSubfolders = saved.IncludeSubfolders;
-    state.MakingFileList = saved.MakingFileList;
-    state.SourceIsFileList = saved.SourceIsFileList;
-    state.AllFilesInFolder = saved.AllFilesInFolder;
-}
-
 } // namespace
 
 void frmViewCount::useDefaultChoosers() {
@@ -75,23 +64,15 @@ void frmViewCount::useDefaultChoosers() {
         return folder;
     };
     m_dialogs.chooseListFile = [this]() -> std::optional<std::string> {
-        // The chooser writes the selection fields; the count's selection must survive it.
-        const ProgramState saved = m_state;
-        m_state.DialogFolder = m_state.FrequencyFilesDirectory.empty()
-                                   ? m_state.TargetDirectory
-                                   : m_state.FrequencyFilesDirectory;
-        m_state.DialogPattern = "*.lst";
-        m_state.SourceFilesSaved.clear();
-        m_state.MakingFileList = false;
-        m_state.SourceIsFileList = false;
-        std::optional<std::string> chosen;
-        frmGetFiles chooser(m_state, m_prompter, this);
-        chooser.prepare(kWordListCaption);
-        chooser.exec();
-        if (chooser.resultOk() && !m_state.SourceFilesSaved.empty())
-            chosen = JoinPath(m_state.DialogFolder, m_state.SourceFilesSaved.front());
-        restoreSelection(m_state, saved);
-        return chosen;
+        // Chosen aside: the count's own selection is not touched.
+        const std::string folder = m_state.FrequencyFilesDirectory.empty()
+                                       ? m_state.TargetDirectory
+                                       : m_state.FrequencyFilesDirectory;
+        auto chosen =
+            ChooseFilesAside(m_state, m_prompter, kWordListCaption, folder, "*.lst", this);
+        if (!chosen || chosen->paths.empty())
+            return std::nullopt;
+        return std::move(chosen->paths.front());
     };
 }
 
