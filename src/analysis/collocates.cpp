@@ -197,19 +197,31 @@ Row tableRow(const Candidate& c, const WindowWord& w, const std::string& spellin
             s.mi,     s.mi3, s.t,    s.z,     s.ll,    s.logDice, s.logRatio};
 }
 
-// The rows' hits, from the (slot, hit) pairs of the walk.
-std::vector<std::vector<std::int64_t>> hitsOfRows(const std::vector<Candidate>& rows,
-                                                  const WindowTally& tally) {
-    std::vector<std::uint32_t> rowOfSlot(tally.words().size(), 0xFFFFFFFF);
+// The rows' hits, from the (slot, hit) pairs of the walk: counted per row, then placed.
+RowHits hitsOfRows(const std::vector<Candidate>& rows, const WindowTally& tally) {
+    constexpr std::uint32_t kNoRow = 0xFFFFFFFF;
+    std::vector<std::uint32_t> rowOfSlot(tally.words().size(), kNoRow);
     for (std::size_t r = 0; r < rows.size(); ++r)
         rowOfSlot[rows[r].slot] = static_cast<std::uint32_t>(r);
-    std::vector<std::vector<std::int64_t>> hits(rows.size());
+    std::vector<std::uint32_t> starts(rows.size() + 1, 0);
     for (const auto& [slot, hit] : tally.hitsOfSlots())
-        if (rowOfSlot[slot] != 0xFFFFFFFF)
-            hits[rowOfSlot[slot]].push_back(hit);
-    for (auto& list : hits)
-        std::sort(list.begin(), list.end());
-    return hits;
+        if (rowOfSlot[slot] != kNoRow)
+            ++starts[rowOfSlot[slot] + 1];
+    for (std::size_t r = 1; r < starts.size(); ++r)
+        starts[r] += starts[r - 1];
+    std::vector<std::uint32_t> hits(starts.back());
+    std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+    for (const auto& [slot, hit] : tally.hitsOfSlots())
+        if (rowOfSlot[slot] != kNoRow)
+            hits[next[rowOfSlot[slot]]++] = hit;
+    // The walk gives a file's hits in record order and the files in the order of their first
+    // hits, so a row's hits are nearly always ascending already.
+    for (std::size_t r = 0; r + 1 < starts.size(); ++r) {
+        const auto from = hits.begin() + starts[r], to = hits.begin() + starts[r + 1];
+        if (!std::is_sorted(from, to))
+            std::sort(from, to);
+    }
+    return RowHits(std::move(starts), std::move(hits));
 }
 
 std::string examplesOf(std::vector<std::string> words) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lexmora {
@@ -47,6 +48,25 @@ Status CheckCollocatesRequest(const CollocatesRequest& request);
 // A stop list file: one word a line (Windows-1252 or UTF-8), blank lines skipped.
 Result<std::vector<std::string>> ReadStopList(const std::string& path);
 
+// Per row, the hits (1 = first hit) that have the row's collocate in their window, ascending:
+// one list, row after row, for a quarter of a million hits with ten collocates each would
+// otherwise be a vector per row.
+class RowHits {
+public:
+    RowHits() = default;
+    // `starts`: where each row's hits begin in `hits`, and one more for the end.
+    RowHits(std::vector<std::uint32_t> starts, std::vector<std::uint32_t> hits)
+        : m_starts(std::move(starts)), m_hits(std::move(hits)) {}
+    std::size_t size() const { return m_starts.empty() ? 0 : m_starts.size() - 1; }
+    std::vector<std::int64_t> operator[](std::size_t row) const {
+        return {m_hits.begin() + m_starts[row], m_hits.begin() + m_starts[row + 1]};
+    }
+
+private:
+    std::vector<std::uint32_t> m_starts;
+    std::vector<std::uint32_t> m_hits;
+};
+
 struct CollocatesResult {
     // Columns collocate freq freq_left freq_right range coll_freq expected MI MI3 T Z LL logDice
     // LogRatio, sorted by the measure; notes for the user.
@@ -54,7 +74,7 @@ struct CollocatesResult {
     // Per row: how often the collocate stands at L5 .. L1, R1 .. R5.
     std::vector<std::array<std::int64_t, 2 * kProfileSide>> profiles;
     // Per row: the hits (1 = first hit) that have it in their window, ascending (keepHits).
-    std::vector<std::vector<std::int64_t>> hits;
+    RowHits hits;
     std::int64_t corpusTokens = 0; // N
     std::int64_t windowTokens = 0; // R1
     std::int64_t hitCount = 0;     // f_n, the hits placed
