@@ -29,6 +29,7 @@
 #include "ui/qt_printer.h"
 #include "ui/table_window.h"
 #include "ui/viewer_dialogs_qt.h"
+#include "ui/viewer_on_screen.h"
 #include "ui/viewer_screen_qt.h"
 #include "viewer/record_details.h"
 
@@ -273,14 +274,12 @@ private Q_SLOTS:
         QVERIFY(!results.empty());
         ProgramState state = settledState();
         SilentPrompter prompter;
-        ui::frmViewScreen screen(state, prompter);
-        ui::QtPrinter printer(&screen);
-        ui::QtViewerScreen adapter(screen, state, &prompter, &printer);
-        screen.prepareForViewing(20);
-        auto viewer = ResultViewer::open(results, prompter);
-        QVERIFY(viewer.ok());
-        adapter.showFile(*viewer, 0, 1);
-        adapter.drawPage(*viewer, state);
+        test::ViewerOnScreen shown(state, prompter, 20);
+        QVERIFY(shown.open(results));
+        shown.draw();
+        ui::frmViewScreen& screen = shown.screen;
+        ui::QtViewerScreen& adapter = shown.adapter;
+        auto& viewer = shown.viewer;
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
         const auto details = ExpandRecord(*viewer, 2, std::nullopt, &state);
         QVERIFY(details.ok());
@@ -472,14 +471,10 @@ private Q_SLOTS:
         ProgramState state;
         state.AdvancedUser = true;
         SilentPrompter prompter;
-        ui::frmViewScreen screen(state, prompter);
-        ui::QtPrinter printer(&screen);
-        ui::QtViewerScreen adapter(screen, state, &prompter, &printer);
-        screen.prepareForViewing(20);
-        auto viewer = ResultViewer::open(results, prompter);
-        QVERIFY(viewer.ok());
-        adapter.showFile(*viewer, 0, 1);
-        adapter.drawPage(*viewer, state);
+        test::ViewerOnScreen shown(state, prompter, 20);
+        QVERIFY(shown.open(results));
+        shown.draw();
+        ui::frmViewScreen& screen = shown.screen;
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
         QVERIFY2(unnamedControls(&screen).isEmpty(),
                  qPrintable(unnamedControls(&screen).join(", ")));

@@ -17,6 +17,7 @@
 #include "ui/help_qt.h"
 #include "ui/kwic_highlight.h"
 #include "ui/qt_printer.h"
+#include "ui/viewer_on_screen.h"
 #include "ui/viewer_screen_qt.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
@@ -251,15 +252,13 @@ private Q_SLOTS:
         QVERIFY(!results.empty());
         ProgramState state = settledState();
         SilentPrompter prompter;
-        ui::frmViewScreen screen(state, prompter);
-        ui::QtPrinter printer(&screen);
-        ui::QtViewerScreen adapter(screen, state, &prompter, &printer);
-        screen.prepareForViewing(22);
-        auto viewer = ResultViewer::open(results, prompter);
-        QVERIFY(viewer.ok());
+        test::ViewerOnScreen shown(state, prompter, 22);
+        QVERIFY(shown.open(results));
+        ui::frmViewScreen& screen = shown.screen;
+        ui::QtViewerScreen& adapter = shown.adapter;
+        auto& viewer = shown.viewer;
         viewer->Sort(SortMode::WordBeginning, 0, 1, state.RightContext);
-        adapter.showFile(*viewer, 0, 1);
-        adapter.drawPage(*viewer, state);
+        shown.draw();
         tour(&screen, "viewer");
 
         const auto details = ExpandRecord(*viewer, 2, std::nullopt, &state);
