@@ -215,13 +215,20 @@ TEST_F(NgramsTest, LeavingMidRunLeavesNoTemporaryFile) {
     // a run that goes to the end yields this often: leave after a quarter, half and in the merge
     LeavingHost counting(1 << 30);
     ASSERT_TRUE(count(request, &counting));
-    for (int at : {counting.yields() / 4, counting.yields() / 2, counting.yields() - 3}) {
+    const int late = counting.yields() - 3;
+    for (int at : {counting.yields() / 4, counting.yields() / 2, late}) {
         LeavingHost host(at);
         const Result<NgramResult> r = count(request, &host);
         state.ExitFlag = ExitRequest::None;
+        EXPECT_TRUE(temporaryEntries().empty()) << at;
+        // The merge yields as the workers report, so a run may yield fewer times than the
+        // one counted and end before it is asked to leave: then it is a whole run.
+        if (at == late && r.ok()) {
+            EXPECT_LT(host.yields(), at) << "asked to leave, and went on to the end";
+            continue;
+        }
         ASSERT_FALSE(r) << at;
         EXPECT_EQ(r.code(), FailureCode::Cancelled);
-        EXPECT_TRUE(temporaryEntries().empty()) << at;
     }
 }
 
