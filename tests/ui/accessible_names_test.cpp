@@ -177,8 +177,9 @@ void closeAsCancel(QWidget* window) {
 }
 
 // Opens the window, runs `step` on it once `shown` finds it (looking every 10 ms), then presses
-// `key` where the focus is; a window the key leaves open is shut 500 ms later. Both timers are
-// this call's own, so none of them outlives it to act on the next window.
+// `key` where the focus is, once it is in the window; a window the key leaves open is shut two
+// seconds later. Both timers are this call's own, so none of them outlives it to act on the next
+// window.
 Left openAndPress(const Opening& opening, const std::function<void(QWidget*)>& step, int key) {
     const auto shown = opening.shown ? opening.shown : modalWindow;
     const auto close = opening.close ? opening.close : closeAsCancel;
@@ -192,16 +193,23 @@ Left openAndPress(const Opening& opening, const std::function<void(QWidget*)>& s
             close(still);
         }
     });
+    int looks = 0;
     QObject::connect(&look, &QTimer::timeout, [&] {
         QWidget* window = shown();
         if (window == nullptr)
             return;
+        // A loaded machine may show the window before the focus reaches it: the key goes where
+        // a user's would, once it has (or after two seconds, to the window itself).
+        QWidget* focus = QApplication::focusWidget();
+        const bool focused = focus != nullptr && window->isAncestorOf(focus);
+        if (!focused && ++looks < 200)
+            return;
         look.stop();
         step(window);
-        QWidget* focus = QApplication::focusWidget();
+        focus = QApplication::focusWidget();
         QTest::keyClick(focus != nullptr && window->isAncestorOf(focus) ? focus : window,
                         Qt::Key(key));
-        giveUp.start(500);
+        giveUp.start(2000);
     });
     look.start(10);
     const bool confirmed = opening.run();
