@@ -3,6 +3,7 @@
 // command line's time for the same table is taken by the script beside it.
 //   keyness TARGET.lst REFERENCE      the keyness window of the frequency viewer
 //   collocates RESULT.dmp LIST.lst    the collocates window, the corpus given as a word list
+#include "core/heap_pages.h"
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/settings.h"
@@ -78,6 +79,7 @@ int collocates(const char* result, const char* list) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepHeapInLargePages(); // as the desktop program does
     QApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "keyness") == 0)
         return keyness(argv[2], argv[3]);

@@ -6,6 +6,7 @@
 // the peak resident memory; SHOT saves the window as it was drawn, and SHOT-by-hits with the rows
 // sorted by hits.
 #include "codes/program_start.h"
+#include "core/heap_pages.h"
 #include "core/program_location.h"
 #include "ui/plot_widget.h"
 #include "ui/plot_window.h"
@@ -44,6 +45,7 @@ void waitForPaint(bool& painted) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepHeapInLargePages(); // as the desktop program does
     QApplication app(argc, argv);
     if (argc != 4 && argc != 5) {
         std::fprintf(stderr, "usage: plot_desktop_bench HOME RESULT CORPUS [SHOT.png]\n");

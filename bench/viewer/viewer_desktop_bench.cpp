@@ -7,6 +7,7 @@
 // (wall and CPU) and the peak memory; run through desktop.sh under xvfb-run.
 //
 //   viewer_desktop_bench FILE.dmp open|sort|table|sort1|sort3
+#include "core/heap_pages.h"
 #include "ui/frmContext.h"
 #include "ui/frmViewScreen.h"
 #include "ui/kwic_table_view.h"
@@ -86,6 +87,7 @@ void answerSort(const char* left, const char* right, std::vector<LaterKey> later
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepHeapInLargePages(); // as the desktop program does
     if (argc < 3)
         return 2;
     QApplication app(argc, argv);

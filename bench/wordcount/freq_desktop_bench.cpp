@@ -3,6 +3,7 @@
 //                           the longest gap between two turns of the event loop
 //   view LIST WORD          open the list (first rows shown), find WORD, sort by frequency;
 //                           the time of each and the peak resident memory
+#include "core/heap_pages.h"
 #include "core/program_state.h"
 #include "core/settings.h"
 #include "ui/frmViewCount.h"
@@ -95,6 +96,7 @@ int view(const char* list, const char* word) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepHeapInLargePages(); // as the desktop program does
     QApplication app(argc, argv);
     if (argc == 5 && std::strcmp(argv[1], "count") == 0)
         return count(argv[2], argv[3], argv[4]);

@@ -1,5 +1,6 @@
 // lexmora-cli: the program's engines from a shell. One sub-command per engine.
 #include "cli/cli_context.h"
+#include "core/heap_pages.h"
 
 #include <cstring>
 #include <iostream>
@@ -53,6 +54,7 @@ const std::map<std::string, Command>& commands() {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepHeapInLargePages();
     std::optional<std::string> home;
     CliContext context;
     std::vector<std::string> args;

@@ -2,6 +2,7 @@
 // window.
 #include "codes/code_tables.h"
 #include "codes/program_start.h"
+#include "core/heap_pages.h"
 #include "core/program_location.h"
 #include "core/settings.h"
 #include "core/start_up.h"
@@ -30,6 +31,7 @@ bool mayStartAnotherCopy(QLockFile& lock, Prompter& prompter) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepHeapInLargePages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("KWIC-LEXMORA");
     QApplication::setApplicationVersion(PROJECT_VERSION_TEXT);
