@@ -52,9 +52,11 @@ public:
     std::int64_t corpusTokens() const { return m_tokens; }
     std::vector<std::int64_t> corpusFreq() const { return {m_corpus.begin(), m_corpus.end()}; }
     const std::vector<WindowWord>& words() const { return m_words; }
-    // (slot, hit number) for each hit a word stands in the window of.
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& hitsOfSlots() const {
-        return m_hits;
+    // Calls f(slot, hit number) for each hit a word stands in the window of, in walk order.
+    template <class F> void forEachHitOfSlot(F f) const {
+        for (const auto& chunk : m_hitChunks)
+            for (const auto& [slot, hit] : chunk)
+                f(slot, hit);
     }
 
 private:
@@ -111,8 +113,19 @@ private:
         if (w.lastHit != m_hitIndex) {
             w.lastHit = m_hitIndex;
             if (m_request.keepHits)
-                m_hits.emplace_back(slot, static_cast<std::uint32_t>(hit.record));
+                keepHit(slot, static_cast<std::uint32_t>(hit.record));
         }
+    }
+
+    // The pairs run into the millions for a frequent keyword: kept in chunks that never move,
+    // for a vector grown by doubling would copy them and touch twice the memory.
+    void keepHit(std::uint32_t slot, std::uint32_t record) {
+        constexpr std::size_t kChunkPairs = std::size_t{1} << 16;
+        if (m_hitChunks.empty() || m_hitChunks.back().size() == kChunkPairs) {
+            m_hitChunks.emplace_back();
+            m_hitChunks.back().reserve(kChunkPairs);
+        }
+        m_hitChunks.back().emplace_back(slot, record);
     }
 
     const CollocatesRequest& m_request;
@@ -121,7 +134,7 @@ private:
     std::vector<WindowWord> m_words;
     std::vector<std::uint32_t> m_corpus; // by vocabulary id, when the corpus is the walked files
     std::vector<bool> m_seen;            // the file's word positions counted so far
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_hits;
+    std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> m_hitChunks;
     std::int64_t m_tokens = 0, m_r1 = 0, m_hitIndex = 0, m_fileIndex = 0;
 };
 
@@ -204,16 +217,18 @@ RowHits hitsOfRows(const std::vector<Candidate>& rows, const WindowTally& tally)
     for (std::size_t r = 0; r < rows.size(); ++r)
         rowOfSlot[rows[r].slot] = static_cast<std::uint32_t>(r);
     std::vector<std::uint32_t> starts(rows.size() + 1, 0);
-    for (const auto& [slot, hit] : tally.hitsOfSlots())
+    tally.forEachHitOfSlot([&](std::uint32_t slot, std::uint32_t) {
         if (rowOfSlot[slot] != kNoRow)
             ++starts[rowOfSlot[slot] + 1];
+    });
     for (std::size_t r = 1; r < starts.size(); ++r)
         starts[r] += starts[r - 1];
     std::vector<std::uint32_t> hits(starts.back());
     std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
-    for (const auto& [slot, hit] : tally.hitsOfSlots())
+    tally.forEachHitOfSlot([&](std::uint32_t slot, std::uint32_t hit) {
         if (rowOfSlot[slot] != kNoRow)
             hits[next[rowOfSlot[slot]]++] = hit;
+    });
     // The walk gives a file's hits in record order and the files in the order of their first
     // hits, so a row's hits are nearly always ascending already.
     for (std::size_t r = 0; r + 1 < starts.size(); ++r) {
