@@ -247,13 +247,32 @@ std::string examplesOf(std::vector<std::string> words) {
     return out + (words.size() > 10 ? ", ..." : ".");
 }
 
+// The corpus's files counted for the windows' words only, the only ones a row reads: every
+// word of the corpus is looked up in a table of some thousands of words, which stays in the
+// cache, instead of one of the whole vocabulary of the files with hits.
+Result<CorpusCounts> countWindowWordsIn(const std::vector<std::string>& files,
+                                        const ProgramState& state, const WindowTally& tally,
+                                        const Vocabulary& vocabulary, RunControl* control) {
+    Vocabulary windowWords; // its ids are the tally's slots: the words are told in slot order
+    for (const WindowWord& w : tally.words())
+        windowWords.idOf(vocabulary.spelling(w.id));
+    Result<CorpusCounts> counted = CountCorpusFiles(state, files, windowWords, control);
+    if (!counted)
+        return counted;
+    std::vector<std::int64_t> freq(vocabulary.size(), 0);
+    for (std::size_t slot = 0; slot < tally.words().size(); ++slot)
+        freq[tally.words()[slot].id] = counted->freq[slot];
+    counted->freq = std::move(freq);
+    return counted;
+}
+
 Result<CorpusCounts> corpusOf(const CollocatesRequest& request, const ProgramState& state,
                               const WindowTally& tally, const Vocabulary& vocabulary,
                               RunControl* control) {
     if (!request.wordList.empty())
         return CountFromWordList(request.wordList, vocabulary);
     if (!request.corpusFiles.empty())
-        return CountCorpusFiles(state, request.corpusFiles, vocabulary, control);
+        return countWindowWordsIn(request.corpusFiles, state, tally, vocabulary, control);
     CorpusCounts counts;
     counts.tokens = tally.corpusTokens();
     counts.freq = tally.corpusFreq();
