@@ -5,12 +5,12 @@
 // Collocates, clusters and the dispersion plot are all built on this walk.
 #pragma once
 
+#include "analysis/vocabulary.h"
 #include "core/program_state.h"
 #include "core/result.h"
 #include "core/run_control.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <span>
@@ -20,29 +20,6 @@
 
 namespace lexmora {
 
-// Folded spellings (Windows-1252) numbered in the order they are first met.
-class Vocabulary {
-public:
-    std::uint32_t idOf(std::string_view folded); // adds the spelling when new
-    std::optional<std::uint32_t> find(std::string_view folded) const;
-    const std::string& spelling(std::uint32_t id) const { return m_spellings[id]; }
-    std::size_t size() const { return m_spellings.size(); }
-
-private:
-    // Every word of every source passes through idOf: an open-addressed table whose slots hold
-    // a word's first eight bytes and length, so that most words are told apart, and most found,
-    // without reading their spelling elsewhere in memory.
-    struct Slot {
-        std::uint64_t head = 0; // the first eight bytes, zero-padded
-        std::uint32_t id = 0;   // id + 1; 0: free
-        std::uint32_t length = 0;
-    };
-    std::size_t slotOf(std::string_view folded, std::uint64_t head, std::uint64_t hash) const;
-    void grow();
-
-    std::deque<std::string> m_spellings; // a deque: spellings never move
-    std::vector<Slot> m_slots;
-};
 // The id of a word the walk did not number (WalkCut::Windows: outside every window).
 inline constexpr std::uint32_t kNoWord = 0xFFFFFFFF;
 
