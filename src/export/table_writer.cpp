@@ -417,33 +417,33 @@ public:
     Status begin(const std::vector<Column>& columns) override {
         m_columns = columns;
         m_widths.assign(columns.size(), 0);
-        std::vector<std::string> header;
-        for (const Column& column : columns)
-            header.push_back(column.name);
-        keep(std::move(header));
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            keepCell(i, columns[i].name);
         return Status::success();
     }
 
     Status add(const Row& row) override {
-        std::vector<std::string> texts;
         for (std::size_t i = 0; i < m_columns.size(); ++i)
-            texts.push_back(i < row.size() ? CellText(row[i], m_columns[i], true) : "");
-        keep(std::move(texts));
+            keepCell(i, i < row.size() ? CellText(row[i], m_columns[i], true) : std::string());
         return Status::success();
     }
 
     Status finish() override {
-        for (const auto& texts : m_lines) {
+        const std::size_t columns = m_columns.size();
+        std::size_t at = 0;
+        for (std::size_t cell = 0; cell < m_lengths.size(); cell += columns) {
             std::string line;
-            for (std::size_t i = 0; i < texts.size(); ++i) {
-                const std::size_t pad = m_widths[i] - texts[i].size();
+            for (std::size_t i = 0; i < columns; ++i) {
+                const std::string_view text(m_cells.data() + at, m_lengths[cell + i]);
+                at += text.size();
+                const std::size_t pad = m_widths[i] - text.size();
                 const bool right = m_columns[i].kind != ColumnKind::Text;
                 if (i > 0)
                     line += "  ";
                 if (right)
                     line.append(pad, ' ');
-                appendEscaped(line, texts[i], TableFormat::Tsv);
-                if (!right && i + 1 < texts.size())
+                appendEscaped(line, text, TableFormat::Tsv);
+                if (!right && i + 1 < columns)
                     line.append(pad, ' ');
             }
             m_out.bytes() += line;
@@ -455,16 +455,20 @@ public:
     }
 
 private:
-    void keep(std::vector<std::string> texts) {
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            m_widths[i] = std::max(m_widths[i], texts[i].size());
-        m_lines.push_back(std::move(texts));
+    // The widths are known only when every row is in, so the rows wait: their cells' texts one
+    // after another in one string, and each cell's length. A list of millions of rows kept as
+    // strings per cell took ten times its text.
+    void keepCell(std::size_t column, std::string_view text) {
+        m_widths[column] = std::max(m_widths[column], text.size());
+        m_cells.append(text);
+        m_lengths.push_back(static_cast<std::uint32_t>(text.size()));
     }
 
     BlockOutput m_out;
     std::vector<Column> m_columns;
     std::vector<std::size_t> m_widths;
-    std::vector<std::vector<std::string>> m_lines;
+    std::string m_cells;
+    std::vector<std::uint32_t> m_lengths; // a row's cells, row after row, the header first
 };
 
 Failure placeFailure(const std::string& path, PlaceOutcome outcome, int error) {
