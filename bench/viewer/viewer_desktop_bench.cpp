@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
             answerSort("", "1", {{2, 2}, {1, 1}});
         else
             answerSort("", "1");
-        state.ViewerCommands.post(ViewerMenuCommand{ViewerMenu::SortByBeginning});
+        screen.commands().post(ViewerMenuCommand{ViewerMenu::SortByBeginning});
         const auto sortStart = Clock::now();
         const double cpu = cpuSeconds();
         (void)RunPendingCommand(*viewer, state, pass, ports);
@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
                  {"left word 1 backwards", ViewerMenu::SortByEnd, "1", ""}};
     for (const auto& sort : sorts) {
         answerSort(sort.left, sort.right);
-        state.ViewerCommands.post(ViewerMenuCommand{sort.item});
+        screen.commands().post(ViewerMenuCommand{sort.item});
         const auto sortStart = Clock::now();
         (void)RunPendingCommand(*viewer, state, pass, ports);
         screen.repaint();

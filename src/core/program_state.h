@@ -7,7 +7,6 @@
 
 #include "core/frequency_commands.h"
 #include "core/run_control.h"
-#include "core/viewer_commands.h"
 
 #include <chrono>
 #include <string>
@@ -119,9 +118,8 @@ struct ProgramState {
     std::vector<std::string> StoredFileList;
 
     // --- word frequency ---------------------------------------------------------------------
-    // The window's mode and the commands its menus set.
+    // The window's mode (its commands are the window's own).
     FrequencyWindowMode FrequencyMode = FrequencyWindowMode::Counting;
-    FrequencyCommandQueue FrequencyCommands;
 
     // --- search run ---
     // The run-wide number of log entries: one per source file with hits, across result sets.
@@ -145,13 +143,11 @@ struct ProgramState {
     bool ColumnView = false;
     int ColumnWidth = 15; // 10 to 35
 
-    // --- result viewer: paging and the commands of the screen and the details window ---
-    // The display positions asked for and shown on the page's first line (the viewer's paging),
-    // and the commands the screen's buttons, keys and menus and the details window posted for
-    // the viewer's command loop, which takes and runs them.
+    // --- result viewer: paging ---
+    // The display positions asked for and shown on the page's first line (the viewer's paging;
+    // the commands of the screen and the details window are the screen's own).
     long long TopPosition = 2;
     long long ShownTop = 2;
-    ViewerCommandQueue ViewerCommands;
 
     // --- keyword lists and keyword files ---
     // Each keyword can have its own exclude list in the keyword window.

@@ -14,8 +14,9 @@
 
 namespace lexmora::ui {
 
-frmShowText::frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent)
-    : QDialog(parent), m_state(state), m_prompter(prompter) {
+frmShowText::frmShowText(ProgramState& state, ViewerCommandQueue& commands, Prompter* prompter,
+                         QWidget* parent)
+    : QDialog(parent), m_state(state), m_commands(commands), m_prompter(prompter) {
     setObjectName("frmShowText");
     setWindowTitle("Record Details");
     setModal(true);
@@ -102,7 +103,7 @@ bool frmShowText::withDetails() const {
 }
 
 void frmShowText::post(const ViewerCommand& command) {
-    m_state.ViewerCommands.post(command);
+    m_commands.post(command);
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "viewer/record_details.h"
+#include "viewer/viewer_commands.h"
 
 #include <QDialog>
 
@@ -20,8 +21,10 @@ namespace lexmora::ui {
 class frmShowText : public QDialog {
     Q_OBJECT
 public:
+    // The buttons post into `commands` (the viewer's screen's, which outlives the window);
     // `prompter` asks Ctrl+W's question; without one the key does nothing.
-    frmShowText(ProgramState& state, Prompter* prompter, QWidget* parent = nullptr);
+    frmShowText(ProgramState& state, ViewerCommandQueue& commands, Prompter* prompter,
+                QWidget* parent = nullptr);
 
     // Shows the text (Windows-1252) modally, the hit in it drawn as the KWIC lists draw the
     // keyword; returns when the window is hidden.
@@ -42,6 +45,7 @@ private:
     void switchFileAccess();
 
     ProgramState& m_state;
+    ViewerCommandQueue& m_commands;
     Prompter* m_prompter;
     QPlainTextEdit* m_picTextFrame;
     QCheckBox* m_chkSaveDetails;

@@ -4,6 +4,7 @@
 // this window draws them and turns the user's actions into the window's commands.
 #pragma once
 
+#include "core/frequency_commands.h"
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/run_control.h"
@@ -132,6 +133,8 @@ private:
     ProgramState& m_state;
     Prompter& m_prompter;
     Dialogs m_dialogs;
+    // The commands the menus, keys and bar posted and the viewing mode has not yet run.
+    FrequencyCommandQueue m_commands;
     std::unique_ptr<FrequencyTable> m_table;
     std::int64_t m_top = 1;
     double m_scrollScale = 1.0;

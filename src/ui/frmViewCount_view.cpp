@@ -269,15 +269,15 @@ void frmViewCount::scrollTo(std::int64_t top) {
 }
 
 void frmViewCount::post(const FrequencyCommand& command) {
-    m_state.FrequencyCommands.post(command);
+    m_commands.post(command);
     runFrequencyCommands();
 }
 
 void frmViewCount::runFrequencyCommands() {
-    while (const std::optional<FrequencyCommand> next = m_state.FrequencyCommands.take()) {
+    while (const std::optional<FrequencyCommand> next = m_commands.take()) {
         carryOut(*next);
         if (m_state.FrequencyMode != FrequencyWindowMode::Viewing) {
-            m_state.FrequencyCommands.clear();
+            m_commands.clear();
             return;
         }
     }

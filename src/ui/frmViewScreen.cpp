@@ -64,8 +64,9 @@ QString number(std::int64_t n) {
 
 // --- the line list --------------------------------------------------------------------------
 
-KwicLineList::KwicLineList(ProgramState& state, QWidget* parent)
-    : QWidget(parent), m_state(state), m_delimiters(ColumnDelimiters(state.SymbolChars)) {
+KwicLineList::KwicLineList(ProgramState& state, ViewerCommandQueue& commands, QWidget* parent)
+    : QWidget(parent), m_state(state), m_commands(commands),
+      m_delimiters(ColumnDelimiters(state.SymbolChars)) {
     setObjectName("lstText");
     setAccessibleName(tr("KWIC lines"));
     setFont(screenFont());
@@ -220,7 +221,7 @@ frmViewScreen::frmViewScreen(ProgramState& state, Prompter& prompter, QWidget* p
     layout->addWidget(m_searchLabels);
     m_viewerLabels = buildViewerLabels();
     layout->addWidget(m_viewerLabels);
-    m_lstText = new KwicLineList(state, this);
+    m_lstText = new KwicLineList(state, m_commands, this);
     applyStoredTextSize();
     m_vscVertical = new QScrollBar(Qt::Vertical, this);
     m_vscVertical->setObjectName("vscVertical");
@@ -345,9 +346,9 @@ QWidget* frmViewScreen::buildButtons() {
             // The file buttons name their direction; Delete the selected lines, else the current
             // one.
             if (step)
-                m_state.ViewerCommands.post(FileStepFlag{*step});
+                m_commands.post(FileStepFlag{*step});
             else if (hasCurrentLine() || !m_selection.empty())
-                m_state.ViewerCommands.post(DeleteFlag{currentLine()});
+                m_commands.post(DeleteFlag{currentLine()});
         });
     }
     row->addStretch();

@@ -9,6 +9,7 @@
 #include "search/kwic_screen.h"
 #include "search/scanner.h"
 
+#include "viewer/viewer_commands.h"
 #include "viewer/viewer_loop.h"
 
 #include <QWidget>
@@ -39,11 +40,11 @@ class KwicTableView;
 
 // The line list `lstText`: paints the page's lines in a fixed-pitch font, nothing more per hit
 // than a copy into its ring of lines. Selection, current line, keys and mouse live here; the
-// viewer's commands they post go to the state.
+// viewer's commands they post go to `commands`, the screen's.
 class KwicLineList : public QWidget {
     Q_OBJECT
 public:
-    explicit KwicLineList(ProgramState& state, QWidget* parent = nullptr);
+    KwicLineList(ProgramState& state, ViewerCommandQueue& commands, QWidget* parent = nullptr);
 
     // The rolling page: appends a line, dropping the first when `ScreenLines` are held.
     void appendRolling(std::string_view line);
@@ -108,6 +109,7 @@ private:
     void drawLine(QPainter& painter, int baseline, const std::string& shown, bool marked);
 
     ProgramState& m_state;
+    ViewerCommandQueue& m_commands;
     std::vector<std::string> m_ring;
     std::vector<std::int64_t> m_positions;
     std::vector<char> m_selected;
@@ -161,6 +163,9 @@ public:
     void flush();
     KwicLineList* lines() const { return m_lstText; }
     const SelectionList& selection() const { return m_selection; }
+    // The viewer's commands the screen, its lines, its table and its details window posted and
+    // the viewer's loop has not yet taken. A live search's screen posts none.
+    ViewerCommandQueue& commands() { return m_commands; }
 
     // Selection as the screen keeps it. SyncSelection walks the page; ClearSelection unselects.
     void SyncSelection();
@@ -251,6 +256,9 @@ private:
 
     ProgramState& m_state;
     Prompter& m_prompter;
+    // The lines, the table and the details window post here; all are the screen's children or
+    // modal on it, so none posts once the screen has gone.
+    ViewerCommandQueue m_commands;
     bool m_searching = false;
     bool m_summary = false;
     bool m_summaryStarted = false;

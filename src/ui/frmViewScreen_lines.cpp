@@ -116,7 +116,7 @@ void KwicLineList::mouseDoubleClickEvent(QMouseEvent* event) {
     // Record details are the viewer's: a live search has no loop to run them.
     if (event->button() != Qt::LeftButton || m_count == 0 || !m_viewing)
         return;
-    m_state.ViewerCommands.post(DetailsFlag{rowAt(static_cast<int>(event->position().y()))});
+    m_commands.post(DetailsFlag{rowAt(static_cast<int>(event->position().y()))});
 }
 
 void KwicLineList::keyPressEvent(QKeyEvent* event) {
@@ -131,19 +131,19 @@ void KwicLineList::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Delete:
         if (m_current >= 0 && m_viewing)
-            m_state.ViewerCommands.post(DeleteFlag{m_current});
+            m_commands.post(DeleteFlag{m_current});
         break;
     case Qt::Key_C:
         if (ctrl && anySelected)
-            m_state.ViewerCommands.post(ClipboardFlag{ClipboardAction::CopySelectedLines});
+            m_commands.post(ClipboardFlag{ClipboardAction::CopySelectedLines});
         break;
     case Qt::Key_P:
         if (ctrl && anySelected)
-            m_state.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
+            m_commands.post(PrintTextFlag{PrintedText::SelectedLines});
         break;
     case Qt::Key_X:
         if (ctrl && anySelected)
-            m_state.ViewerCommands.post(DeleteFlag{std::max(m_current, 0)});
+            m_commands.post(DeleteFlag{std::max(m_current, 0)});
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -26,7 +26,7 @@ constexpr const char* kTableViewKey = "ViewerTableView"; // 1: the table view, e
 } // namespace
 
 void frmViewScreen::buildTableView(QBoxLayout* page) {
-    m_tblKwic = new KwicTableView(m_state, m_selection, this);
+    m_tblKwic = new KwicTableView(m_state, m_selection, m_commands, this);
     m_tblKwic->setLinesFont(m_lstText->font());
     m_tblKwic->hide();
     page->insertWidget(page->indexOf(m_lstText) + 1, m_tblKwic, 1);

@@ -144,7 +144,7 @@ void frmViewScreen::buildOptionsMenu(QMenuBar* bar) {
             if (item == ViewerMenu::Exit) {
                 pressExit();
             } else if (m_viewing) {
-                m_state.ViewerCommands.post(ViewerMenuCommand{item});
+                m_commands.post(ViewerMenuCommand{item});
             } else if (item == ViewerMenu::ColumnView) {
                 m_state.ColumnView = !m_state.ColumnView; // the live screen switches it itself
                 RedrawColumns();
@@ -184,7 +184,7 @@ void frmViewScreen::buildTextOptions() {
         action->setVisible(false);
         m_viewerTextItems << action;
         connect(action, &QAction::triggered, this,
-                [this, command = item.command] { m_state.ViewerCommands.post(command()); });
+                [this, command = item.command] { m_commands.post(command()); });
     }
     QAction* clear = m_textOptions->addAction("Clear &Selection");
     clear->setObjectName("mnuClearSelection");

@@ -118,8 +118,9 @@ private:
 
 } // namespace
 
-KwicTableView::KwicTableView(ProgramState& state, SelectionList& selection, QWidget* parent)
-    : QTableView(parent), m_state(state), m_selection(selection),
+KwicTableView::KwicTableView(ProgramState& state, SelectionList& selection,
+                             ViewerCommandQueue& commands, QWidget* parent)
+    : QTableView(parent), m_state(state), m_selection(selection), m_commands(commands),
       m_model(new KwicTableModel(this)) {
     setObjectName("tblKwicLines");
     setAccessibleName(tr("KWIC lines as a table"));
@@ -287,13 +288,12 @@ void KwicTableView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Delete:
         if (current >= 0 || anySelected)
-            m_state.ViewerCommands.post(
-                DeleteFlag{lineOf(std::max<std::int64_t>(current, m_state.ShownTop))});
+            m_commands.post(DeleteFlag{lineOf(std::max<std::int64_t>(current, m_state.ShownTop))});
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (current >= 0) // the record details, as a double click
-            m_state.ViewerCommands.post(DetailsFlag{lineOf(current)});
+            m_commands.post(DetailsFlag{lineOf(current)});
         return;
     case Qt::Key_C:
     case Qt::Key_P:
@@ -301,12 +301,11 @@ void KwicTableView::keyPressEvent(QKeyEvent* event) {
         if (!ctrl)
             break;
         if (anySelected && event->key() == Qt::Key_C)
-            m_state.ViewerCommands.post(ClipboardFlag{ClipboardAction::CopySelectedLines});
+            m_commands.post(ClipboardFlag{ClipboardAction::CopySelectedLines});
         else if (anySelected && event->key() == Qt::Key_P)
-            m_state.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
+            m_commands.post(PrintTextFlag{PrintedText::SelectedLines});
         else if (anySelected)
-            m_state.ViewerCommands.post(
-                DeleteFlag{lineOf(std::max<std::int64_t>(current, m_state.ShownTop))});
+            m_commands.post(DeleteFlag{lineOf(std::max<std::int64_t>(current, m_state.ShownTop))});
         return;
     default:
         break;
@@ -317,7 +316,7 @@ void KwicTableView::keyPressEvent(QKeyEvent* event) {
 void KwicTableView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && at.isValid())
-        m_state.ViewerCommands.post(DetailsFlag{lineOf(KwicTableModel::positionOfRow(at.row()))});
+        m_commands.post(DetailsFlag{lineOf(KwicTableModel::positionOfRow(at.row()))});
 }
 
 void KwicTableView::contextMenuEvent(QContextMenuEvent* event) {

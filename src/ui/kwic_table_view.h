@@ -8,6 +8,7 @@
 #include "core/program_state.h"
 #include "search/kwic_screen.h"
 #include "ui/kwic_table_model.h"
+#include "viewer/viewer_commands.h"
 
 #include <QColor>
 #include <QPalette>
@@ -24,8 +25,10 @@ QColor SortLevelColour(int level, const QColor& background);
 class KwicTableView : public QTableView {
     Q_OBJECT
 public:
-    // `selection` is the screen's: the table shows and edits it, never a copy.
-    KwicTableView(ProgramState& state, SelectionList& selection, QWidget* parent = nullptr);
+    // `selection` and `commands` are the screen's: the table shows and edits its selection,
+    // never a copy, and posts into its queue.
+    KwicTableView(ProgramState& state, SelectionList& selection, ViewerCommandQueue& commands,
+                  QWidget* parent = nullptr);
 
     KwicTableModel* kwicModel() const { return m_model; }
     // A file opened or closed (nothing): the columns are sized for its contexts.
@@ -64,6 +67,7 @@ private:
 
     ProgramState& m_state;
     SelectionList& m_selection;
+    ViewerCommandQueue& m_commands;
     KwicTableModel* m_model = nullptr;
     bool m_syncing = false;
 };

@@ -12,7 +12,7 @@
 #include "ui/messages.h"
 #include "ui/panel_widgets.h"
 #include "ui/text_convert.h"
-#include "wordcount/count_selection.h"
+#include "wordcount/count_request.h"
 #include "wordcount/messages.h"
 
 #include <QCheckBox>
@@ -302,7 +302,9 @@ void NgramsWindow::togglePause() {
 
 Result<Table> NgramsWindow::count(const TableProgress& progress) {
     NgramRequest request = m_panel->request();
-    request.sources = ExpandCountSelection(m_state, m_prompter);
+    // The files as the word count takes them, read from the selection once; an n-gram run
+    // writes no word list, so it names none.
+    request.sources = CountRequestFor(m_state, "", m_prompter).paths();
     if (request.sources.empty())
         return Failure(wordcount::msg::NoSourceFilesSelected(), FailureCode::InvalidInput);
     WindowHost host(progress);

@@ -43,10 +43,14 @@ QtViewerScreen::~QtViewerScreen() {
     setBusy(false);
 }
 
+ViewerCommandQueue& QtViewerScreen::commands() {
+    return m_screen.commands();
+}
+
 void QtViewerScreen::waitForCommand(ProgramState& state) {
     QCoreApplication::processEvents();
     // An idle viewer sleeps here: every event wakes it, and any of them may have posted.
-    while (state.ViewerCommands.empty() && state.ExitFlag == ExitRequest::None)
+    while (commands().empty() && state.ExitFlag == ExitRequest::None)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -159,7 +163,7 @@ void QtViewerScreen::showCollocation(const Collocation& collocation) {
 }
 
 void QtViewerScreen::showDetails(const std::string& text, TextSpan hit, ProgramState& state) {
-    frmShowText window(state, m_prompter, &m_screen);
+    frmShowText window(state, commands(), m_prompter, &m_screen);
     window.showText(text, hit);
 }
 
@@ -250,7 +254,7 @@ void QtViewerScreen::openPlot(ResultViewer& viewer) {
     hooks.showDetails = [this, path](std::int64_t hit) {
         const std::optional<int> line = showHit(path, hit);
         if (line)
-            m_state.ViewerCommands.post(DetailsFlag{*line}); // the viewer's loop opens it
+            commands().post(DetailsFlag{*line}); // the viewer's loop opens it
         return line.has_value();
     };
     // Not modal: the plot stays beside the viewer while the user moves through the hits.

@@ -24,6 +24,8 @@ public:
                    QtPrinter* printer = nullptr);
     ~QtViewerScreen() override;
 
+    // The screen's queue: the screen posts into it and outlives this adapter.
+    ViewerCommandQueue& commands() override;
     // Runs the events that are waiting; then, while no command is pending and no Exit asked,
     // sleeps in the event loop until the next event.
     void waitForCommand(ProgramState& state) override;

@@ -562,9 +562,9 @@ std::optional<LeaveFile> RunPendingCommand(ResultViewer& viewer, ProgramState& s
     AfterCommand after = kKeepPage;
     if (state.ExitFlag == ExitRequest::UserPressedExit) {
         // Leaving comes first; the Exit button answers for a menu item chosen with it.
-        state.ViewerCommands.discard<ViewerMenuCommand>();
+        ports.screen.commands().discard<ViewerMenuCommand>();
         after = askExit(context);
-    } else if (const auto command = state.ViewerCommands.take()) {
+    } else if (const auto command = ports.screen.commands().take()) {
         after = std::visit([&context](const auto& c) { return run(c, context); }, *command);
     }
     if (after.leave)
@@ -677,7 +677,7 @@ int RunResultViewer(ProgramState& state, ViewerPorts& ports, std::vector<std::st
     tellIfFailed(pass.printing.finish(ports.printer), ports.prompter);
     state.ExitFlag = ExitRequest::None;
     state.PauseFlag = false;
-    state.ViewerCommands.discard<ViewerMenuCommand>();
+    ports.screen.commands().discard<ViewerMenuCommand>();
     return 0;
 }
 

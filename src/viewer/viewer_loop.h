@@ -1,16 +1,16 @@
 // The result viewer's run: choosing result files, opening them one after the other, and the
-// command loop that waits for the commands the KWIC screen posts in the ProgramState and runs
-// each on the open file. The screen draws and asks; every rule lives here.
+// command loop that waits for the commands the KWIC screen posts in its queue and runs each on
+// the open file. The screen draws and asks; every rule lives here.
 #pragma once
 
 #include "core/program_state.h"
 #include "core/prompter.h"
 #include "core/view_file.h"
-#include "core/viewer_commands.h"
 #include "viewer/extracts.h"
 #include "viewer/record_details.h"
 #include "viewer/result_viewer.h"
 #include "viewer/view_command_line.h"
+#include "viewer/viewer_commands.h"
 
 #include <array>
 #include <cstdint>
@@ -55,9 +55,12 @@ struct ViewerMenuState {
 class ViewerScreen {
 public:
     virtual ~ViewerScreen() = default;
+    // The commands the screen's buttons, keys and menus and its details window posted and the
+    // loop has not yet run. The screen owns them: they live as long as whatever posts them.
+    virtual ViewerCommandQueue& commands() = 0;
     // Called once per turn of the loop: lets the events that are waiting run (clicks post
-    // commands in `state.ViewerCommands` or set `state.ExitFlag`); when nothing is pending then,
-    // waits until something is, without using the processor.
+    // commands in `commands()` or set `state.ExitFlag`); when nothing is pending then, waits
+    // until something is, without using the processor.
     virtual void waitForCommand(ProgramState& state) = 0;
     // The screen height in pixels, for the page geometry (0: keep the lines and columns held).
     virtual int screenHeightPixels() { return 0; }
@@ -121,7 +124,7 @@ public:
         return std::nullopt;
     }
     virtual void showCollocation(const Collocation& collocation) { (void)collocation; }
-    // The record details window, shown modally; its buttons post commands in `state`.
+    // The record details window, shown modally; its buttons post commands in `commands()`.
     // `hit`: where the hit stands in the text, to be made to stand out.
     virtual void showDetails(const std::string& text, TextSpan hit, ProgramState& state) {
         (void)text;

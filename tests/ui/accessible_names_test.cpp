@@ -349,7 +349,7 @@ private Q_SLOTS:
             {"find in lines", true, [&] { return adapter.askFindWord("the").has_value(); }},
             {"record details", false,
              [&] {
-                 ui::frmShowText window(state, &prompter);
+                 ui::frmShowText window(state, screen.commands(), &prompter);
                  window.showText(DetailsText(*details), DetailsHitSpan(*details));
                  return window.result() == QDialog::Accepted;
              }},

@@ -66,18 +66,18 @@ ui::frmViewScreen* viewerScreen() {
 }
 
 // The viewer's steps, one at a time: each when no command is pending and no window is modal.
-void driveViewer(ProgramState& state, std::deque<std::function<void(ui::frmViewScreen&)>>& steps) {
-    QTimer::singleShot(30, [&state, &steps] {
+void driveViewer(std::deque<std::function<void(ui::frmViewScreen&)>>& steps) {
+    QTimer::singleShot(30, [&steps] {
         if (steps.empty())
             return;
         ui::frmViewScreen* screen = viewerScreen();
-        if (screen != nullptr && state.ViewerCommands.empty() &&
+        if (screen != nullptr && screen->commands().empty() &&
             QApplication::activeModalWidget() == nullptr) {
             auto step = std::move(steps.front());
             steps.pop_front();
             step(*screen);
         }
-        driveViewer(state, steps);
+        driveViewer(steps);
     });
 }
 
@@ -232,7 +232,7 @@ private Q_SLOTS:
         QString copied;
         std::deque<std::function<void(ui::frmViewScreen&)>> steps = {
             [](ui::frmViewScreen& s) { trigger(s, "mnuSortBeginning"); },
-            [&state](ui::frmViewScreen&) { state.ViewerCommands.post(DeleteFlag{1}); },
+            [](ui::frmViewScreen& s) { s.commands().post(DeleteFlag{1}); },
             [](ui::frmViewScreen& s) { trigger(s, "mnuSaveExtract"); },
             [](ui::frmViewScreen& s) { trigger(s, "mnuCopyCommandLine"); },
             [&copied](ui::frmViewScreen& s) {
@@ -240,7 +240,7 @@ private Q_SLOTS:
                 trigger(s, "mnuScreenExit");
             },
         };
-        driveViewer(state, steps);
+        driveViewer(steps);
         window.viewSearchResults();
         ui::SetViewerDialogHookForTest({});
         QVERIFY(steps.empty());

@@ -29,19 +29,21 @@ private Q_SLOTS:
         };
         for (const Case& c : cases) {
             ProgramState state;
-            ui::frmShowText window(state, nullptr);
+            ViewerCommandQueue commands;
+            ui::frmShowText window(state, commands, nullptr);
             window.findChild<QCheckBox*>("chkSaveDetails")->setChecked(c.details);
             window.show();
             window.findChild<QPushButton*>(c.button)->click();
             QVERIFY2(!window.isVisible(), c.button);
-            QCOMPARE(state.ViewerCommands.take(), c.posted);
+            QCOMPARE(commands.take(), c.posted);
         }
     }
 
     // The hit is marked where it stands, whatever line it is on (CR LF line ends before it).
     void hitIsMarkedWhereItStands() {
         ProgramState state;
-        ui::frmShowText window(state, nullptr);
+        ViewerCommandQueue commands;
+        ui::frmShowText window(state, commands, nullptr);
         const std::string text =
             "record no. = 2\r\npath = x\r\n\r\nThe cat sat. A walking cat ran.";
         window.setText(text, {text.rfind("cat"), 3});
@@ -56,7 +58,8 @@ private Q_SLOTS:
         ProgramState state;
         state.WriteToFiles = false;
         ScriptedPrompter prompter({Answer::Yes, Answer::Yes, Answer::No});
-        ui::frmShowText window(state, &prompter);
+        ViewerCommandQueue commands;
+        ui::frmShowText window(state, commands, &prompter);
         window.show();
         QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
         QVERIFY(state.WriteToFiles);
@@ -66,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(!state.WriteToFiles);
         QCOMPARE(prompter.shown.size(), std::size_t{3});
         QCOMPARE(prompter.shown[0].title, std::string(" File access"));
-        QVERIFY(state.ViewerCommands.empty());
+        QVERIFY(commands.empty());
     }
 };
 

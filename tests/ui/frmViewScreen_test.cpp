@@ -140,9 +140,9 @@ private Q_SLOTS:
         auto* next = screen.findChild<QPushButton*>("cmdNextFile");
         QVERIFY(!next->isVisible());
         next->click();
-        QCOMPARE(state.ViewerCommands.pending<FileStepFlag>(), FileStepFlag{FileStep::Next});
+        QCOMPARE(screen.commands().pending<FileStepFlag>(), FileStepFlag{FileStep::Next});
         screen.findChild<QPushButton*>("cmdLastFile")->click();
-        QCOMPARE(state.ViewerCommands.pending<FileStepFlag>(), FileStepFlag{FileStep::Previous});
+        QCOMPARE(screen.commands().pending<FileStepFlag>(), FileStepFlag{FileStep::Previous});
         screen.endSearch();
         QVERIFY(screen.close());
     }
@@ -165,20 +165,20 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(list->currentRow(), 2);
         QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(state.ViewerCommands.pending<DeleteFlag>(), DeleteFlag{2});
+        QCOMPARE(screen.commands().pending<DeleteFlag>(), DeleteFlag{2});
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-        QVERIFY(!state.ViewerCommands.pending<ClipboardFlag>());    // nothing selected
+        QVERIFY(!screen.commands().pending<ClipboardFlag>());       // nothing selected
         QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(10, 5)); // selects the first line
         QVERIFY(list->isSelected(0));
         QCOMPARE(screen.selection().size(), std::size_t{1});
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(state.ViewerCommands.pending<ClipboardFlag>(),
+        QCOMPARE(screen.commands().pending<ClipboardFlag>(),
                  ClipboardFlag{ClipboardAction::CopySelectedLines});
         QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(state.ViewerCommands.pending<PrintTextFlag>(),
+        QCOMPARE(screen.commands().pending<PrintTextFlag>(),
                  PrintTextFlag{PrintedText::SelectedLines});
         QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(10, 5));
-        QCOMPARE(state.ViewerCommands.pending<DetailsFlag>(), DetailsFlag{0});
+        QCOMPARE(screen.commands().pending<DetailsFlag>(), DetailsFlag{0});
         screen.ClearSelection();
         QVERIFY(screen.selection().empty());
         QCOMPARE(screen.findChild<QLabel*>("lblMessage")->text(),
@@ -204,7 +204,7 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
         QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(10, 5));
-        QVERIFY(state.ViewerCommands.empty());
+        QVERIFY(screen.commands().empty());
         for (const char* name :
              {"mnuAddClipboard", "mnuCopyClipboard", "mnuExpand", "mnuTextDelete", "mnuPrintText",
               "mnuTextSave", "mnuCopyExtract", "mnuSortBeginning", "mnuMoreFiles"})

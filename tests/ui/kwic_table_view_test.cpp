@@ -253,7 +253,7 @@ private Q_SLOTS:
         QVERIFY(v.screen.lines()->lineAt(1).find("le petit chat noir et blanc") !=
                 std::string::npos);
         // Undone from the menu while the lines are shown: the table has it back.
-        v.state.ViewerCommands.post(ViewerMenuCommand{ViewerMenu::UndoDeletion});
+        v.screen.commands().post(ViewerMenuCommand{ViewerMenu::UndoDeletion});
         v.run();
         QCOMPARE(v.screen.lines()->count(), std::size_t{3});
         v.screen.setTableView(true);

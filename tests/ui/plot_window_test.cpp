@@ -311,9 +311,9 @@ private Q_SLOTS:
         port.drawPage(*viewer, example.state);
         // The menu item posts the viewer's command; the loop hands it to the screen.
         screen.findChild<QAction*>("mnuPlot")->trigger();
-        QCOMPARE(example.state.ViewerCommands.pending<ViewerMenuCommand>(),
+        QCOMPARE(screen.commands().pending<ViewerMenuCommand>(),
                  std::optional<ViewerMenuCommand>(ViewerMenuCommand{ViewerMenu::Plot}));
-        example.state.ViewerCommands.clear();
+        screen.commands().clear();
         port.openPlot(*viewer);
         ui::PlotWindow* window = port.plotWindow();
         QVERIFY(window != nullptr && window->data() != nullptr);
@@ -325,7 +325,7 @@ private Q_SLOTS:
         QVERIFY(row >= 0);
         QCOMPARE(screen.lines()->itemData(static_cast<std::size_t>(row)), std::int64_t{11});
         QTest::mouseDClick(plot, Qt::LeftButton, {}, at);
-        QCOMPARE(example.state.ViewerCommands.pending<DetailsFlag>(),
+        QCOMPARE(screen.commands().pending<DetailsFlag>(),
                  std::optional<DetailsFlag>(DetailsFlag{row}));
         // A deleted hit is not shown: the window says so and the page stays.
         ScriptedPrompter yes({Answer::Yes});

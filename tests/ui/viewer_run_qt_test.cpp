@@ -167,7 +167,7 @@ struct Viewing {
         adapter.drawPage(*viewer, state);
     }
     void run(const ViewerCommand& command) {
-        state.ViewerCommands.post(command);
+        screen.commands().post(command);
         QVERIFY(!RunPendingCommand(*viewer, state, pass, ports));
     }
     void menu(ViewerMenu item) { run(ViewerMenuCommand{item}); }
@@ -608,7 +608,7 @@ private Q_SLOTS:
             v.prompter.answers["Save changes?"] = Answer::Ok;
             const std::string before = readAll(v.path);
             QTimer::singleShot(0, &v.screen, [&v] {
-                v.state.ViewerCommands.post(DeleteFlag{0});
+                v.screen.commands().post(DeleteFlag{0});
                 QTimer::singleShot(0, &v.screen,
                                    [&v] { v.screen.findChild<QPushButton*>("cmdExit")->click(); });
             });
@@ -618,6 +618,35 @@ private Q_SLOTS:
             QCOMPARE(!v.outputEndingIn(".new").empty(), c.written);
             QCOMPARE(readAll(v.path), before); // the viewed file is never changed
         }
+    }
+
+    // A command still pending when the user leaves stays with that viewer's screen: the next
+    // viewer, on a screen of its own, does not run it on the file it opens.
+    void aCommandLeftPendingDoesNotReachTheNextViewer() {
+        Viewing v;
+        v.adapter.chosen = {v.path};
+        v.prompter.answers[" About to return to main screen"] = Answer::No;
+        QTimer::singleShot(0, &v.screen, [&v] {
+            v.screen.commands().post(DeleteFlag{0}); // in the same turn as Exit, which goes first
+            v.screen.findChild<QPushButton*>("cmdExit")->click();
+        });
+        RunResultViewer(v.state, v.ports);
+        QCOMPARE(v.screen.commands().pending<DeleteFlag>(), DeleteFlag{0});
+
+        ui::frmViewScreen next(v.state, v.prompter);
+        next.prepareForViewing(22);
+        ChosenScreen adapter(next, v.state, &v.prompter, &v.printer);
+        adapter.chosen = {v.path};
+        ViewerPorts ports{adapter, v.prompter, v.clipboard, v.printer, v.files};
+        v.prompter.titles.clear();
+        QTimer::singleShot(0, &next, [&next] {
+            QTimer::singleShot(0, &next,
+                               [&next] { next.findChild<QPushButton*>("cmdExit")->click(); });
+        });
+        RunResultViewer(v.state, ports);
+        // Nothing was deleted in the second viewer, so leaving it asks only whether to leave.
+        QCOMPARE(v.prompter.titles, std::vector<std::string>{" About to return to main screen"});
+        QVERIFY(next.commands().empty());
     }
 
     // Choosing result files hands back full paths and leaves the search's choice of sources.

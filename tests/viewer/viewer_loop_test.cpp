@@ -48,7 +48,8 @@ public:
     std::vector<std::string> opened;
 };
 
-using Step = std::function<void(ProgramState&)>;
+// A click: it may set the state's flags and post in the screen's queue.
+using Step = std::function<void(ProgramState&, ViewerCommandQueue&)>;
 
 // The KWIC screen as a script: each turn of the loop applies the next step (a click); when the
 // script has run out it presses Exit. Dialogs answer from queues; what is shown is kept.
@@ -73,13 +74,15 @@ public:
     std::vector<std::string> chooserMasks;
     int pagesDrawn = 0;
     int waits = 0;
+    ViewerCommandQueue queue; // what the clicks posted
 
+    ViewerCommandQueue& commands() override { return queue; }
     void waitForCommand(ProgramState& state) override {
         ++waits;
         if (!steps.empty()) {
             Step step = std::move(steps.front());
             steps.pop_front();
-            step(state);
+            step(state, queue);
         } else {
             state.ExitFlag = ExitRequest::UserPressedExit;
         }
@@ -120,7 +123,7 @@ public:
     void showDetails(const std::string& text, TextSpan, ProgramState& state) override {
         detailsShown.push_back(text);
         if (detailsButton)
-            detailsButton(state);
+            detailsButton(state, queue);
     }
     PageGeometry printerPage(const std::string&) override { return {40, 4}; }
 
@@ -184,11 +187,11 @@ struct Harness {
 };
 
 Step menu(ViewerMenu item) {
-    return [item](ProgramState& s) { s.ViewerCommands.post(ViewerMenuCommand{item}); };
+    return [item](ProgramState&, ViewerCommandQueue& q) { q.post(ViewerMenuCommand{item}); };
 }
 
 Step post(ViewerCommand command) {
-    return [command](ProgramState& s) { s.ViewerCommands.post(command); };
+    return [command](ProgramState&, ViewerCommandQueue& q) { q.post(command); };
 }
 
 struct LoopCase {
@@ -351,7 +354,7 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
          {"", exitTitle},
          0},
         {"exit question answered Cancel stays, a second Exit leaves",
-         {[](ProgramState& s) { s.ExitFlag = ExitRequest::UserPressedExit; }},
+         {[](ProgramState& s, ViewerCommandQueue&) { s.ExitFlag = ExitRequest::UserPressedExit; }},
          {},
          {},
          {},
@@ -376,8 +379,8 @@ TEST(ViewerCommandLoop, EachCommandChangesTheDisplayOrderAsExpected) {
         EXPECT_EQ(h.titles(), c.expectedTitles);
         EXPECT_EQ(viewer.ChangeCount(), c.changeCount);
         // Every flag the script set has been cleared by the loop.
-        EXPECT_FALSE(h.state.ViewerCommands.pending<ViewerMenuCommand>());
-        EXPECT_FALSE(h.state.ViewerCommands.pending<DeleteFlag>());
+        EXPECT_FALSE(h.screen.queue.pending<ViewerMenuCommand>());
+        EXPECT_FALSE(h.screen.queue.pending<DeleteFlag>());
     }
 }
 
@@ -451,16 +454,16 @@ TEST(ViewerCommandLoop, TextOptionsSaveWritesTheSelectedRecords) {
     EXPECT_EQ(test::readFile(h.dir.path() + "/zoo_001.cnc"),
               std::string(viewer.GetRecord(3)) + "\r\n" + std::string(viewer.GetRecord(5)) +
                   "\r\n");
-    EXPECT_FALSE(h.state.ViewerCommands.pending<TextSaveFlag>());
+    EXPECT_FALSE(h.screen.queue.pending<TextSaveFlag>());
 }
 
 TEST(ViewerCommandLoop, ClipboardAddThenCopyGathersTheSelectedLines) {
     Harness h;
     h.screen.selected = {2};
     h.screen.steps = {post(ClipboardFlag{ClipboardAction::AddSelectedLines}),
-                      [&h](ProgramState& s) {
+                      [&h](ProgramState&, ViewerCommandQueue& q) {
                           h.screen.selected = {4, 5};
-                          s.ViewerCommands.post(ClipboardFlag{ClipboardAction::AddSelectedLines});
+                          q.post(ClipboardFlag{ClipboardAction::AddSelectedLines});
                       },
                       post(ClipboardFlag{ClipboardAction::CopySelectedLines})};
     ResultViewer viewer = h.open();
@@ -491,9 +494,10 @@ TEST(ViewerCommandLoop, PrintedTextStaysOnThePageUntilNo) {
     // Printer ready: Ok; more on the page: Yes; second job: no printer question, No sends it.
     Harness h({Answer::Ok, Answer::Yes, Answer::No});
     h.screen.selected = {2};
-    h.screen.steps = {post(PrintTextFlag{PrintedText::SelectedLines}), [&h](ProgramState& s) {
+    h.screen.steps = {post(PrintTextFlag{PrintedText::SelectedLines}),
+                      [&h](ProgramState&, ViewerCommandQueue& q) {
                           h.screen.selected = {4, 5};
-                          s.ViewerCommands.post(PrintTextFlag{PrintedText::SelectedLines});
+                          q.post(PrintTextFlag{PrintedText::SelectedLines});
                       }};
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
@@ -536,8 +540,8 @@ TEST(ViewerCommandLoop, DetailsWindowButtonsCopySaveAndPrintTheShownText) {
     h.dir.write("a.txt", "the black cat sat on the mat here");
     h.screen.steps = {post(DetailsFlag{0}), // first line: position 2
                       post(DetailsSaveFlag{false}), post(PrintTextFlag{PrintedText::ShownText}),
-                      post(OpenSourceFlag{}),
-                      [](ProgramState&) {}}; // the window's Copy runs after Print (priority)
+                      post(OpenSourceFlag{}), [](ProgramState&, ViewerCommandQueue&) {
+                      }}; // the window's Copy runs after Print (priority)
     h.screen.detailsButton = post(ClipboardFlag{ClipboardAction::CopyShownDetails});
     ResultViewer viewer = h.open();
     ViewerCommandLoop(viewer, h.state, h.pass, h.ports);
@@ -606,9 +610,10 @@ TEST(RunResultViewer, FilesInTurnWithFailuresSkippedAndTheSavePromptOnLeaving) {
     const std::string second = test::writeResultFile(h.dir, "two.dmp", animals());
     h.screen.fileChoices = {std::vector<std::string>{h.path, h.dir.path() + "/gone.dmp", second},
                             std::nullopt};
-    h.screen.steps = {post(DeleteFlag{0}), post(FileStepFlag{FileStep::Next}),
-                      post(FileStepFlag{FileStep::Next}), // no file after the last
-                      [](ProgramState& s) { s.ExitFlag = ExitRequest::UserPressedExit; }};
+    h.screen.steps = {
+        post(DeleteFlag{0}), post(FileStepFlag{FileStep::Next}),
+        post(FileStepFlag{FileStep::Next}), // no file after the last
+        [](ProgramState& s, ViewerCommandQueue&) { s.ExitFlag = ExitRequest::UserPressedExit; }};
     EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
     EXPECT_EQ(h.screen.shownFiles, (std::vector<std::string>{"zoo.dmp 1/3", "two.dmp 3/3"}));
     EXPECT_EQ(h.titles(), (std::vector<std::string>{"Save changes to file?", "Save changes?", "",
@@ -638,7 +643,7 @@ TEST(RunResultViewer, ViewMoreFilesReturnsToTheChooserWithoutAsking) {
     Harness h;
     h.screen.fileChoices = {std::vector<std::string>{h.path}, std::vector<std::string>{h.path},
                             std::nullopt};
-    h.screen.steps = {menu(ViewerMenu::MoreFiles), [](ProgramState& s) {
+    h.screen.steps = {menu(ViewerMenu::MoreFiles), [](ProgramState& s, ViewerCommandQueue&) {
                           s.ExitFlag = ExitRequest::UserPressedExit; // No: leave the viewer
                       }};
     EXPECT_EQ(RunResultViewer(h.state, h.ports), 0);
@@ -667,7 +672,7 @@ TEST(ViewerCommandLoop, FindInLinesKeepsTheLinesHoldingTheWordAndF3WalksThem) {
     Harness h;
     h.state.ScreenLines = 1;
     std::vector<std::int64_t> tops;
-    auto noteTop = [&tops](ProgramState& s) { tops.push_back(s.TopPosition); };
+    auto noteTop = [&tops](ProgramState& s, ViewerCommandQueue&) { tops.push_back(s.TopPosition); };
     h.screen.findWords = {std::string("  THE "), std::string("the"), std::string("zebra")};
     h.screen.steps = {menu(ViewerMenu::FindNext),    noteTop,
                       menu(ViewerMenu::FindNext),    noteTop,
@@ -691,7 +696,7 @@ TEST(ViewerCommandLoop, F3GoesRoundTheLinesHoldingTheWord) {
     Harness h;
     h.state.ScreenLines = 1;
     std::vector<std::int64_t> tops;
-    auto noteTop = [&tops](ProgramState& s) { tops.push_back(s.TopPosition); };
+    auto noteTop = [&tops](ProgramState& s, ViewerCommandQueue&) { tops.push_back(s.TopPosition); };
     h.screen.findWords = {std::string("cat")};
     h.screen.steps = {menu(ViewerMenu::FindNext), noteTop, menu(ViewerMenu::FindNext), noteTop,
                       menu(ViewerMenu::FindNext), noteTop, menu(ViewerMenu::FindNext), noteTop,

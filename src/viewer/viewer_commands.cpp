@@ -1,4 +1,4 @@
-#include "core/viewer_commands.h"
+#include "viewer/viewer_commands.h"
 
 #include <algorithm>
 
