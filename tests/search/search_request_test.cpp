@@ -250,9 +250,7 @@ struct RunFixture {
         state.SourceFileType = "*.doc";
     }
     void search(const SearchSources& sources) {
-        SearchRequest request;
-        request.sources = sources;
-        RunSearch(state, request, run, observer, prompter);
+        RunSearch(state, SearchRequestFor(state, sources), run, observer, prompter);
     }
     void expectSelectionUntouched() const {
         EXPECT_EQ(state.SourceDirectory, dir.path() + "/elsewhere/");
