@@ -535,9 +535,9 @@ CompileOptions CompileOptionsFor(const ProgramState& state, const SearchRequest&
                                  std::size_t i) {
     CompileOptions options;
     options.caseSensitive = request.keywords.isCaseSensitive(i);
-    options.openBracket = state.OpenBracket.empty() ? '{' : state.OpenBracket[0];
-    options.closeBracket = state.CloseBracket.empty() ? '}' : state.CloseBracket[0];
-    options.singleWildcard = state.SingleWildcard.empty() ? '?' : state.SingleWildcard[0];
+    options.openBracket = request.keywords.openBracket;
+    options.closeBracket = request.keywords.closeBracket;
+    options.singleWildcard = request.keywords.singleWildcard;
     options.taggedSearch = request.keywords.tagged;
     options.languageIndex = request.languageIndex;
     options.specialCharRow = state.CodeLetters[0];

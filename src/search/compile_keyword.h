@@ -33,8 +33,8 @@ std::array<bool, 256> PunctuationClass(char singleWildcard);
 bool CompileKeywordText(std::string_view keyword, const CompileOptions& options,
                         CompiledPattern& out);
 
-// The options of keyword i of the request (0-based): its case flag, the tagged search and the
-// language, with the state's brackets, wildcard and ANSI special letters.
+// The options of keyword i of the request (0-based): its case flag, brackets, wildcard, the
+// tagged search and the language, with the ANSI special letters of the state's code tables.
 CompileOptions CompileOptionsFor(const ProgramState& state, const SearchRequest& request,
                                  std::size_t i);
 

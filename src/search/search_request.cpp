@@ -53,6 +53,9 @@ SearchKeywords keywordsIn(const ProgramState& state) {
     keywords.excludeCase = state.ExcludeCase;
     keywords.tagged = state.TaggedSearch;
     keywords.tagBefore = state.TagBefore;
+    keywords.openBracket = state.OpenBracket.empty() ? '{' : state.OpenBracket[0];
+    keywords.closeBracket = state.CloseBracket.empty() ? '}' : state.CloseBracket[0];
+    keywords.singleWildcard = state.SingleWildcard.empty() ? '?' : state.SingleWildcard[0];
     return keywords;
 }
 

@@ -53,6 +53,10 @@ struct SearchKeywords {
     std::vector<std::vector<bool>> excludeCase;
     bool tagged = false;   // the exclude lists hold tags to match
     bool tagBefore = true; // in a tagged search, the tag stands before the keyword
+    // The keyword language's brackets and single wildcard the keywords were written with.
+    char openBracket = '{';
+    char closeBracket = '}';
+    char singleWildcard = '?';
 
     std::size_t size() const { return texts.size(); }
     bool empty() const { return texts.empty(); }
