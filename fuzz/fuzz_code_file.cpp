@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.CodeRows.push_back(row);
     state.CodeCount = 3;
     state.CodeMode = kCodeAutomatic;
-    const DetectedCode detected = DetectCode(state, bytes, "x.htm", size > 64);
+    const DetectedCode detected = DetectCode(state, state.CodeMode, bytes, "x.htm", size > 64);
     if (detected.codeIndex < 1 || detected.codeIndex > 3)
         std::abort();
     (void)ConvertSourceText(bytes, detected.conversion);

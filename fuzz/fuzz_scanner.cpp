@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Collector collector;
     SilentPrompter prompter;
     ScanCounts counts;
-    const RunOutcome outcome =
-        SearchFiles(state, StepSources{state.SourceDirectory, state.SourceFiles}, pattern,
-                    ScanContext{}, counts, collector, prompter);
+    const RunOutcome outcome = SearchFiles(state, SearchChoicesIn(state),
+                                           StepSources{state.SourceDirectory, state.SourceFiles},
+                                           pattern, ScanContext{}, counts, collector, prompter);
     require(outcome.isDone());
     require(counts.hits == collector.lines);
     return 0;

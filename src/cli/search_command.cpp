@@ -354,19 +354,18 @@ bool selectSources(const Options& o, CliContext& context) {
     return true;
 }
 
-// The four checks of the Search command, the sources' on the request the run will read; a
-// check that wants a chooser cannot be met here.
+// The four checks of the Search command on the request the run will read; a check that wants a
+// chooser cannot be met here.
 bool checksPass(const SearchRequest& request, CliContext& context) {
-    ProgramState& state = context.state;
     return passed(CheckSourceFiles(request.sources, 0, context.prompter)) &&
-           passed(CheckTargetFolder(state, context.prompter)) &&
-           passed(CheckKeywords(state, context.prompter)) &&
-           passed(CheckTargetDisk(state, context.location.programFolder, context.prompter));
+           passed(CheckTargetFolder(request, context.prompter)) &&
+           passed(CheckKeywords(context.state, request, context.prompter)) &&
+           passed(CheckTargetDisk(request, context.location.programFolder, context.prompter));
 }
 
 // The summary, the files kept, and the exit status of the run.
-int reportRun(const SearchRun& run, const CliContext& context) {
-    for (const std::string& line : SearchSummaryLines(context.state, run))
+int reportRun(const SearchRequest& request, const SearchRun& run, const CliContext& context) {
+    for (const std::string& line : SearchSummaryLines(request, run))
         context.progress(line);
     context.progress(ElapsedCaption(run.ElapsedSeconds));
     for (const std::string& path : run.keptDumpFiles)
@@ -389,7 +388,7 @@ int reportRun(const SearchRun& run, const CliContext& context) {
         return kFailure;
     }
     if (run.KeywordsPassedOver > 0 &&
-        run.KeywordsPassedOver == static_cast<std::int64_t>(context.state.Keywords.size())) {
+        run.KeywordsPassedOver == static_cast<std::int64_t>(request.keywords.size())) {
         std::cerr << "nothing searched: no keyword gives anything to search for\n";
         return kFailure;
     }
@@ -433,7 +432,7 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
         return kFailure;
     if (!selectSources(o, context))
         return kFailure;
-    // The checks and the run read the sources as they were chosen here, as values.
+    // The checks and the run read the sources and choices as they were made here, as values.
     const SearchRequest request = SearchRequestFor(context.state);
     if (!checksPass(request, context))
         return kFailure;
@@ -441,7 +440,7 @@ int runSearchCommand(CliContext& context, const std::vector<std::string>& args) 
     SearchRun run;
     RunSearch(context.state, request, run, observer, context.prompter);
     context.state.ExitFlag = ExitRequest::None;
-    return reportRun(run, context);
+    return reportRun(request, run, context);
 }
 
 } // namespace lexmora::cli

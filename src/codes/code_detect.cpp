@@ -71,11 +71,11 @@ int DetectCodeOfText(const ProgramState& state, std::string_view firstBytes,
     return kCodeAnsi;
 }
 
-DetectedCode DetectCode(const ProgramState& state, std::string_view firstBytes,
+DetectedCode DetectCode(const ProgramState& state, int codeMode, std::string_view firstBytes,
                         std::string_view fileName, bool moreFollows) {
     DetectedCode detected;
-    if (state.CodeMode != kCodeAutomatic) {
-        detected.codeIndex = state.CodeMode < kCodeAnsi ? kCodeAnsi : state.CodeMode;
+    if (codeMode != kCodeAutomatic) {
+        detected.codeIndex = codeMode < kCodeAnsi ? kCodeAnsi : codeMode;
         return detected;
     }
     detected.conversion = DetectConversion(firstBytes, moreFollows);

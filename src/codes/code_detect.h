@@ -30,7 +30,9 @@ struct DetectedCode {
 // then chosen on the converted text, as on any other: a code file whose signature the first 50
 // bytes begin with (and whose second signature, when it has one, stands at its position), else
 // the first code file listing the file's extension, else ANSI.
-DetectedCode DetectCode(const ProgramState& state, std::string_view firstBytes,
+// `codeMode` is the run's choice (CodeMode: Automatic or a fixed code); the state gives the
+// code rows.
+DetectedCode DetectCode(const ProgramState& state, int codeMode, std::string_view firstBytes,
                         std::string_view fileName, bool moreFollows);
 
 // The code chosen on text that needs no conversion (signatures, extension, ANSI).

@@ -531,24 +531,30 @@ bool CompileKeywordText(std::string_view keyword, const CompileOptions& options,
     return true;
 }
 
-CompileOptions CompileOptionsFor(const ProgramState& state, std::size_t i) {
+CompileOptions CompileOptionsFor(const ProgramState& state, const SearchRequest& request,
+                                 std::size_t i) {
     CompileOptions options;
-    options.caseSensitive = i < state.KeywordCase.size() && state.KeywordCase[i];
-    options.openBracket = state.OpenBracket.empty() ? '{' : state.OpenBracket[0];
-    options.closeBracket = state.CloseBracket.empty() ? '}' : state.CloseBracket[0];
-    options.singleWildcard = state.SingleWildcard.empty() ? '?' : state.SingleWildcard[0];
-    options.taggedSearch = state.TaggedSearch;
-    options.languageIndex = state.LanguageIndex;
+    options.caseSensitive = request.keywords.isCaseSensitive(i);
+    options.openBracket = request.keywords.openBracket;
+    options.closeBracket = request.keywords.closeBracket;
+    options.singleWildcard = request.keywords.singleWildcard;
+    options.taggedSearch = request.keywords.tagged;
+    options.languageIndex = request.languageIndex;
     options.specialCharRow = state.CodeLetters[0];
     return options;
 }
 
-bool CompileKeyword(const ProgramState& state, std::size_t i, CompiledPattern& out) {
-    if (i >= state.Keywords.size()) {
+bool CompileKeyword(const ProgramState& state, const SearchRequest& request, std::size_t i,
+                    CompiledPattern& out) {
+    if (i >= request.keywords.size()) {
         out.clear();
         return false;
     }
-    return CompileKeywordText(state.Keywords[i], CompileOptionsFor(state, i), out);
+    return CompileKeywordText(request.keywords.texts[i], CompileOptionsFor(state, request, i), out);
+}
+
+bool CompileKeyword(const ProgramState& state, std::size_t i, CompiledPattern& out) {
+    return CompileKeyword(state, SearchChoicesIn(state), i, out);
 }
 
 std::vector<std::string> DescribeCompiledPattern(const CompiledPattern& pattern) {

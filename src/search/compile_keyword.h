@@ -3,6 +3,7 @@
 
 #include "core/program_state.h"
 #include "search/compiled_pattern.h"
+#include "search/search_request.h"
 
 #include <string>
 #include <string_view>
@@ -32,11 +33,15 @@ std::array<bool, 256> PunctuationClass(char singleWildcard);
 bool CompileKeywordText(std::string_view keyword, const CompileOptions& options,
                         CompiledPattern& out);
 
-// The options of keyword i of the program state (0-based), with its case flag.
-CompileOptions CompileOptionsFor(const ProgramState& state, std::size_t i);
+// The options of keyword i of the request (0-based): its case flag, brackets, wildcard, the
+// tagged search and the language, with the ANSI special letters of the state's code tables.
+CompileOptions CompileOptionsFor(const ProgramState& state, const SearchRequest& request,
+                                 std::size_t i);
 
-// Compiles Keywords[i] with the state's brackets, wildcard, tagged search, language and ANSI
-// special letters. False also when there is no keyword i.
+// Compiles keyword i of the request with its options. False also when there is no keyword i.
+bool CompileKeyword(const ProgramState& state, const SearchRequest& request, std::size_t i,
+                    CompiledPattern& out);
+// The same for Keywords[i] as the state holds them now (outside a run).
 bool CompileKeyword(const ProgramState& state, std::size_t i, CompiledPattern& out);
 
 // A readable table of the elements, one line each: position (1-based), kind, length,

@@ -342,11 +342,11 @@ LEXMORA_VBMI2 void cleanPiecesVbmi2(const unsigned char* bytes, std::size_t left
 // The rest: tags, the code's own blank and special letters written as their ANSI letters.
 class ContextCleaner {
 public:
-    ContextCleaner(const ProgramState& state, int codeIndex, std::string_view text,
-                   unsigned char tagOpen, unsigned char tagClose)
+    ContextCleaner(const ProgramState& state, int languageIndex, int codeIndex,
+                   std::string_view text, unsigned char tagOpen, unsigned char tagClose)
         : m_row(CodeRowOf(state, codeIndex)), m_ansi(CodeRowOf(state, kCodeAnsi)), m_text(text),
           m_tagOpen(tagOpen), m_tagClose(tagClose), m_blankCode(blankCodeOf(m_row, codeIndex)),
-          m_translate(state.LanguageIndex != 0 && codeIndex != kCodeAnsi),
+          m_translate(languageIndex != 0 && codeIndex != kCodeAnsi),
           m_allTranslated(m_translate && codeIndex >= kFirstCodeFile),
           m_tables(codeIndex >= kFirstCodeFile ? 2 : 1) {}
 
@@ -357,8 +357,9 @@ public:
     }
     // True when the text needs only cleanPlainText. ANSI and ASCII need no look at the code's
     // row to tell.
-    static bool isPlain(const ProgramState& state, int codeIndex, unsigned char tagOpen) {
-        const bool translate = state.LanguageIndex != 0 && codeIndex != kCodeAnsi;
+    static bool isPlain(const ProgramState& state, int languageIndex, int codeIndex,
+                        unsigned char tagOpen) {
+        const bool translate = languageIndex != 0 && codeIndex != kCodeAnsi;
         return tagOpen == 0 && !translate &&
                (codeIndex <= kCodeAscii ||
                 blankCodeOf(CodeRowOf(state, codeIndex), codeIndex) == ' ');
@@ -471,15 +472,21 @@ bool ContextCleaner::putAnsiLetter(std::size_t& i) {
 
 } // namespace
 
-std::string ExtractContext(const ProgramState& state, int codeIndex, std::string_view text,
-                           unsigned char tagOpen, unsigned char tagClose) {
-    if (ContextCleaner::isPlain(state, codeIndex, tagOpen))
+std::string ExtractContext(const ProgramState& state, int languageIndex, int codeIndex,
+                           std::string_view text, unsigned char tagOpen, unsigned char tagClose) {
+    if (ContextCleaner::isPlain(state, languageIndex, codeIndex, tagOpen))
         return cleanPlainText(text);
-    return ContextCleaner(state, codeIndex, text, tagOpen, tagClose).clean();
+    return ContextCleaner(state, languageIndex, codeIndex, text, tagOpen, tagClose).clean();
 }
 
-bool IsPlainContext(const ProgramState& state, int codeIndex, unsigned char tagOpen) {
-    return ContextCleaner::isPlain(state, codeIndex, tagOpen);
+std::string ExtractContext(const ProgramState& state, int codeIndex, std::string_view text,
+                           unsigned char tagOpen, unsigned char tagClose) {
+    return ExtractContext(state, state.LanguageIndex, codeIndex, text, tagOpen, tagClose);
+}
+
+bool IsPlainContext(const ProgramState& state, int languageIndex, int codeIndex,
+                    unsigned char tagOpen) {
+    return ContextCleaner::isPlain(state, languageIndex, codeIndex, tagOpen);
 }
 
 void PlainContexts::take(std::string_view text, std::size_t leftFrom, std::size_t s, std::size_t e,

@@ -14,13 +14,18 @@ namespace lexmora {
 // blank, NUL disappears, tags of a tagged search (from `tagOpen` to `tagClose`, 0 for none) count
 // as one blank, and for the other languages than English the special letters of the code are
 // written as their ANSI letters.
+// A run gives its own language (`languageIndex`); the state gives the code rows.
+std::string ExtractContext(const ProgramState& state, int languageIndex, int codeIndex,
+                           std::string_view text, unsigned char tagOpen, unsigned char tagClose);
+// The same in the state's language (a result file read back).
 std::string ExtractContext(const ProgramState& state, int codeIndex, std::string_view text,
                            unsigned char tagOpen, unsigned char tagClose);
 
 // True when ExtractContext uses only the plain rules for the code (no tags, no letters to
 // translate, the blank is " "): line breaks, control characters and runs of blanks become one
 // blank and NUL disappears.
-bool IsPlainContext(const ProgramState& state, int codeIndex, unsigned char tagOpen);
+bool IsPlainContext(const ProgramState& state, int languageIndex, int codeIndex,
+                    unsigned char tagOpen);
 
 // A hit's pieces of a KWIC line cleaned by the plain rules, taken straight from the text and only
 // as far as the line shows them: the last `leftWidth` characters of the cleaned text[leftFrom, s),

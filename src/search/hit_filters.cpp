@@ -11,11 +11,6 @@ namespace lexmora {
 
 namespace {
 
-bool excludeCaseSensitive(const ProgramState& state, std::size_t k, std::size_t j) {
-    return k < state.ExcludeCase.size() && j < state.ExcludeCase[k].size() &&
-           state.ExcludeCase[k][j];
-}
-
 bool missesTagBefore(std::string_view text, std::size_t start, const SearchTag& tag) {
     const char open = tag.text.front();
     const char close = tag.text.back();
@@ -77,17 +72,17 @@ bool ExcludeStringHolds(std::string_view line, std::size_t matchColumn,
     return false;
 }
 
-bool ExcludedByStrings(const ProgramState& state, int keywordIndex, std::string_view line,
-                       std::string_view matchedText) {
+bool ExcludedByStrings(const SearchKeywords& keywords, int leftWidth, int keywordIndex,
+                       std::string_view line, std::string_view matchedText) {
     const std::size_t k = static_cast<std::size_t>(keywordIndex);
-    if (k >= state.ExcludeStrings.size())
+    if (k >= keywords.excludes.size())
         return false;
-    const auto& list = state.ExcludeStrings[k];
+    const auto& list = keywords.excludes[k];
     const std::size_t column =
-        kHitNumberFieldWidth + static_cast<std::size_t>(std::max(0, state.LeftContext));
+        kHitNumberFieldWidth + static_cast<std::size_t>(std::max(0, leftWidth));
     for (std::size_t j = 0; j < list.size(); ++j)
         if (!list[j].empty() && ExcludeStringHolds(line, column, matchedText, list[j],
-                                                   excludeCaseSensitive(state, k, j)))
+                                                   keywords.excludeIsCaseSensitive(k, j)))
             return true;
     return false;
 }
@@ -101,16 +96,16 @@ bool TagMatches(std::string_view tag, std::string_view text, bool caseSensitive)
     });
 }
 
-SearchTag TagOfKeyword(const ProgramState& state, int keywordIndex) {
+SearchTag TagOfKeyword(const SearchKeywords& keywords, int keywordIndex) {
     const std::size_t k = static_cast<std::size_t>(keywordIndex);
     SearchTag tag;
-    if (k >= state.ExcludeStrings.size())
+    if (k >= keywords.excludes.size())
         return tag;
-    const auto& list = state.ExcludeStrings[k];
+    const auto& list = keywords.excludes[k];
     for (std::size_t j = 0; j < list.size(); ++j)
         if (!list[j].empty()) {
             tag.text = list[j];
-            tag.caseSensitive = excludeCaseSensitive(state, k, j);
+            tag.caseSensitive = keywords.excludeIsCaseSensitive(k, j);
             break;
         }
     return tag;

@@ -2,7 +2,7 @@
 // exclude string over it, and in a tagged search the keyword's tag beside it.
 #pragma once
 
-#include "core/program_state.h"
+#include "search/search_request.h"
 
 #include <cstddef>
 #include <string>
@@ -22,9 +22,9 @@ bool ExcludeStringHolds(std::string_view line, std::size_t matchColumn,
                         std::string_view matchedText, std::string_view exclude, bool caseSensitive);
 
 // True when one of the exclude strings of keyword `keywordIndex` holds over the matched text of
-// the KWIC line.
-bool ExcludedByStrings(const ProgramState& state, int keywordIndex, std::string_view line,
-                       std::string_view matchedText);
+// the KWIC line, whose left context is `leftWidth` characters wide.
+bool ExcludedByStrings(const SearchKeywords& keywords, int leftWidth, int keywordIndex,
+                       std::string_view line, std::string_view matchedText);
 
 // True when the tag ("?" one character, "*" any run) matches `text` whole.
 bool TagMatches(std::string_view tag, std::string_view text, bool caseSensitive);
@@ -40,7 +40,7 @@ struct SearchTag {
         return text.empty() ? 0 : static_cast<unsigned char>(text.back());
     }
 };
-SearchTag TagOfKeyword(const ProgramState& state, int keywordIndex);
+SearchTag TagOfKeyword(const SearchKeywords& keywords, int keywordIndex);
 
 // True unless the match from `start` to `end` of `text` has a matching tag right before it
 // (`tagBefore`) or right after it, blanks between allowed. `tag` is not empty.

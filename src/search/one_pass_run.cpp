@@ -17,10 +17,11 @@ namespace {
 // One keyword's turn over the recorded walk.
 class Replay {
 public:
-    Replay(ProgramState& state, SearchRun& run, std::size_t k, const OnePassWalk& walk,
-           SearchObserver& observer, Prompter& prompter)
-        : m_state(state), m_run(run), m_k(k), m_slot(PassSlotOf(walk, k)), m_walk(walk),
-          m_observer(observer), m_control(state, observer, prompter, search::msg::AbandonSearch()),
+    Replay(ProgramState& state, const SearchRequest& request, SearchRun& run, std::size_t k,
+           const OnePassWalk& walk, SearchObserver& observer, Prompter& prompter)
+        : m_state(state), m_run(run), m_dosResults(request.code.resultCode == kCodeAscii), m_k(k),
+          m_slot(PassSlotOf(walk, k)), m_walk(walk), m_observer(observer),
+          m_control(state, observer, prompter, search::msg::AbandonSearch()),
           m_hits(walk.hits->read(m_slot)),
           m_shortest(ShortestMatchOf(walk.keywords[m_slot].pattern)) {
         m_control.onPauseTick([this] { m_observer.onPaused(SteadySeconds() - m_run.StartTime); });
@@ -39,6 +40,7 @@ private:
 
     ProgramState& m_state;
     SearchRun& m_run;
+    bool m_dosResults; // results saved in the DOS code page
     std::size_t m_k, m_slot;
     const OnePassWalk& m_walk;
     SearchObserver& m_observer;
@@ -140,7 +142,7 @@ RunOutcome Replay::fileHits(std::size_t index, ScanCounts& counts) {
 RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::uint64_t position,
                        std::int64_t hitNumber, ScanCounts& counts) {
     // The spooled line is saved and shown where it lies; only a DOS result code needs a copy.
-    const bool dos = m_run.results && m_state.ResultCode == kCodeAscii;
+    const bool dos = m_run.results && m_dosResults;
     if (dos) {
         m_line.assign(line);
         ToDosCodePage(m_line);
@@ -167,21 +169,23 @@ RunOutcome Replay::hit(const WalkFile& file, std::string_view line, std::uint64_
 
 } // namespace
 
-std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory,
-                                            std::size_t first, std::size_t count) {
+std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, const SearchRequest& request,
+                                            std::size_t spoolMemory, std::size_t first,
+                                            std::size_t count) {
+    const SearchKeywords& keywords = request.keywords;
     const std::size_t end =
-        first + std::min(count, state.Keywords.size() - std::min(first, state.Keywords.size()));
+        first + std::min(count, keywords.size() - std::min(first, keywords.size()));
     if (end - first < 2)
         return nullptr;
     auto walk = std::make_unique<OnePassWalk>();
     for (std::size_t k = first; k < end; ++k) {
         PassKeyword keyword;
-        if (!CompileSearchPattern(state, k, keyword.pattern))
+        if (!CompileSearchPattern(state, request, k, keyword.pattern))
             continue; // passed over by the run as well
         keyword.index = k;
-        keyword.caseSensitive = k < state.KeywordCase.size() && state.KeywordCase[k];
-        if (state.TaggedSearch)
-            keyword.tag = TagOfKeyword(state, static_cast<int>(k));
+        keyword.caseSensitive = keywords.isCaseSensitive(k);
+        if (keywords.tagged)
+            keyword.tag = TagOfKeyword(keywords, static_cast<int>(k));
         walk->keywords.push_back(std::move(keyword));
     }
     if (walk->keywords.size() < 2)
@@ -201,9 +205,10 @@ std::size_t PassSlotOf(const OnePassWalk& walk, std::size_t k) {
     return static_cast<std::size_t>(at - walk.keywords.begin());
 }
 
-RunOutcome ReplayKeyword(ProgramState& state, SearchRun& run, std::size_t k,
-                         const OnePassWalk& walk, SearchObserver& observer, Prompter& prompter) {
-    Replay replay(state, run, k, walk, observer, prompter);
+RunOutcome ReplayKeyword(ProgramState& state, const SearchRequest& request, SearchRun& run,
+                         std::size_t k, const OnePassWalk& walk, SearchObserver& observer,
+                         Prompter& prompter) {
+    Replay replay(state, request, run, k, walk, observer, prompter);
     return replay.run();
 }
 

@@ -14,11 +14,11 @@
 
 namespace lexmora {
 
-// The walk to record for the state's keywords from `first`, at most `count` of them, or null
+// The walk to record for the request's keywords from `first`, at most `count` of them, or null
 // when they go keyword by keyword: fewer than two keywords to search.
 // `spoolMemory`: the hits kept in memory before they go to temporary files.
-std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, std::size_t spoolMemory,
-                                            std::size_t first = 0,
+std::unique_ptr<OnePassWalk> PrepareOnePass(const ProgramState& state, const SearchRequest& request,
+                                            std::size_t spoolMemory, std::size_t first = 0,
                                             std::size_t count = static_cast<std::size_t>(-1));
 
 // The slot of keyword k in the walk, or npos when it is not searched.
@@ -27,7 +27,8 @@ std::size_t PassSlotOf(const OnePassWalk& walk, std::size_t k);
 // Later keyword k's turn over the recorded walk: the steps, files and hits as its own walk would
 // have shown and written them. A walk that was abandoned ends the turn abandoned where it
 // stopped.
-RunOutcome ReplayKeyword(ProgramState& state, SearchRun& run, std::size_t k,
-                         const OnePassWalk& walk, SearchObserver& observer, Prompter& prompter);
+RunOutcome ReplayKeyword(ProgramState& state, const SearchRequest& request, SearchRun& run,
+                         std::size_t k, const OnePassWalk& walk, SearchObserver& observer,
+                         Prompter& prompter);
 
 } // namespace lexmora

@@ -137,7 +137,7 @@ struct CandidateCheck {
     const FileFacts& facts;
     PassMatchers& matchers;
     FileCode code;
-    ContextWidths widths;
+    ReadWidths widths;
     bool final;
     std::size_t deferred; // npos, or where the window is to be refilled from
     ScanStep step;        // other than GoOn: the walk ends (abandoned, or hits not saved)
@@ -171,7 +171,7 @@ ScanStep Scan::scanTextForAll(SourceText& text, FileCode code, const FileFacts& 
     text.setFold(&blind.map, blind.active, true);
     const KeywordAutomaton& automaton = automatonFor(blind, code.codeIndex);
     PassMatchers matchers(m_state, m_context.walk->keywords, code.codeIndex, code.htmlMode, blind);
-    const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
+    const ReadWidths widths = readWidthsOf(m_shown, code.codeIndex);
     m_resumeAt.assign(matchers.size(), 0);
     m_hitNumber.assign(matchers.size(), 1);
     m_alone.clear();

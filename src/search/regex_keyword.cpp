@@ -323,14 +323,11 @@ std::shared_ptr<const RegexKeyword> RegexKeyword::compile(std::string_view expre
     return keyword;
 }
 
-bool IsRegexKeyword(const ProgramState& state, std::size_t i) {
-    return i < state.KeywordRegex.size() && state.KeywordRegex[i];
-}
-
-Result<std::shared_ptr<const RegexKeyword>> CompileRegexKeyword(const ProgramState& state,
-                                                                std::size_t i) {
-    const std::string& expression = i < state.Keywords.size() ? state.Keywords[i] : "";
-    const bool caseSensitive = i < state.KeywordCase.size() && state.KeywordCase[i];
+Result<std::shared_ptr<const RegexKeyword>>
+CompileRegexKeyword(const ProgramState& state, const SearchRequest& request, std::size_t i) {
+    const SearchKeywords& keywords = request.keywords;
+    const std::string& expression = i < keywords.size() ? keywords.texts[i] : "";
+    const bool caseSensitive = keywords.isCaseSensitive(i);
     RegexFault fault;
     auto keyword = RegexKeyword::compile(expression, caseSensitive, state, fault);
     if (!keyword)
@@ -338,9 +335,10 @@ Result<std::shared_ptr<const RegexKeyword>> CompileRegexKeyword(const ProgramSta
     return keyword;
 }
 
-bool CompileSearchPattern(const ProgramState& state, std::size_t i, ScanPattern& out) {
-    if (IsRegexKeyword(state, i)) {
-        auto keyword = CompileRegexKeyword(state, i);
+bool CompileSearchPattern(const ProgramState& state, const SearchRequest& request, std::size_t i,
+                          ScanPattern& out) {
+    if (request.keywords.isRegex(i)) {
+        auto keyword = CompileRegexKeyword(state, request, i);
         if (!keyword)
             return false;
         out = ScanPattern();
@@ -351,7 +349,7 @@ bool CompileSearchPattern(const ProgramState& state, std::size_t i, ScanPattern&
         return true;
     }
     CompiledPattern compiled;
-    if (!CompileKeyword(state, i, compiled))
+    if (!CompileKeyword(state, request, i, compiled))
         return false;
     out = MakeScanPattern(compiled);
     return true;

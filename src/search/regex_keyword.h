@@ -9,6 +9,7 @@
 #include "core/result.h"
 #include "search/literal_finder.h"
 #include "search/scan_pattern.h"
+#include "search/search_request.h"
 
 #include <array>
 #include <bitset>
@@ -127,18 +128,16 @@ std::string RegexLiteralPrefix(std::string_view expression);
 // ("\b(walk|talk)(ed|ing)?" gives "walk" and "talk"). None when that cannot be told.
 std::vector<std::string> RegexLiteralStarts(std::string_view expression);
 
-// Whether keyword i of the state is a regular expression.
-bool IsRegexKeyword(const ProgramState& state, std::size_t i);
+// Compiles keyword i of the request as a regular expression (the state gives the code rows its
+// character tables come from): the keyword, or the message naming what is wrong with it.
+Result<std::shared_ptr<const RegexKeyword>>
+CompileRegexKeyword(const ProgramState& state, const SearchRequest& request, std::size_t i);
 
-// Compiles keyword i of the state when it is a regular expression: the keyword, or the message
-// naming what is wrong with it.
-Result<std::shared_ptr<const RegexKeyword>> CompileRegexKeyword(const ProgramState& state,
-                                                                std::size_t i);
-
-// Keyword i of the state compiled for the scanner, a regular expression or a plain keyword
+// Keyword i of the request compiled for the scanner, a regular expression or a plain keyword
 // (CompileKeyword). False when there is nothing to search for: a plain keyword that compiles to
 // nothing, or an expression that does not compile (refused before the run already).
-bool CompileSearchPattern(const ProgramState& state, std::size_t i, ScanPattern& out);
+bool CompileSearchPattern(const ProgramState& state, const SearchRequest& request, std::size_t i,
+                          ScanPattern& out);
 
 // The message for a fault of `expression` (for the live check of the keyword window too).
 Message RegexFaultMessage(std::string_view expression, const RegexFault& fault);

@@ -49,26 +49,28 @@ struct FileCode {
 
 // How wide a hit's contexts are taken from the source: wider than they are shown, as cleaning
 // shortens them (code files most, their letters taking several bytes).
-struct ContextWidths {
+struct ReadWidths {
     std::size_t left = 0;
     std::size_t right = 0;
 };
 
-inline ContextWidths contextWidthsOf(const ProgramState& state, int codeIndex) {
+inline ReadWidths readWidthsOf(ContextWidths shown, int codeIndex) {
     const int wideFactor = codeIndex >= kFirstCodeFile ? 8 : 5; // quarters
-    return {static_cast<std::size_t>(std::max(0, state.LeftContext)) * wideFactor / 4,
-            static_cast<std::size_t>(std::max(0, state.RightContext)) * wideFactor / 4};
+    return {static_cast<std::size_t>(std::max(0, shown.left)) * wideFactor / 4,
+            static_cast<std::size_t>(std::max(0, shown.right)) * wideFactor / 4};
 }
 
 struct CandidateCheck; // the one-pass walk's check of a candidate (one_pass_scan.cpp)
 
 class Scan {
 public:
-    Scan(ProgramState& state, const StepSources& step, const ScanPattern& pattern,
-         const ScanContext& context, ScanCounts& counts, SearchObserver& observer,
-         Prompter& prompter)
-        : m_state(state), m_step(step), m_pattern(pattern), m_context(context), m_counts(counts),
-          m_observer(observer), m_prompter(prompter),
+    Scan(ProgramState& state, const SearchRequest& request, const StepSources& step,
+         const ScanPattern& pattern, const ScanContext& context, ScanCounts& counts,
+         SearchObserver& observer, Prompter& prompter)
+        : m_state(state), m_keywords(request.keywords), m_shown(request.widths),
+          m_languageIndex(request.languageIndex), m_codeMode(request.code.mode),
+          m_dosResults(request.code.resultCode == kCodeAscii), m_step(step), m_pattern(pattern),
+          m_context(context), m_counts(counts), m_observer(observer), m_prompter(prompter),
           m_control(state, observer, prompter, search::msg::AbandonSearch()) {
         m_control.onPauseTick(
             [this] { m_observer.onPaused(SteadySeconds() - m_context.runStartSeconds); });
@@ -114,7 +116,7 @@ private:
     bool caseSensitive() const;
     std::size_t candidateOverlap(const LetterRepresentations& reps) const;
     bool buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e, FileCode code,
-                           ContextWidths widths, std::int64_t hitNumber, int keyword,
+                           ReadWidths widths, std::int64_t hitNumber, int keyword,
                            const SearchTag& tag);
     ScanStep recordHit(std::int64_t hitNumber, const FileFacts& facts);
     static SourceStamp stampOf(const struct stat& info, SourceConversion conversion);
@@ -124,6 +126,12 @@ private:
     }
 
     ProgramState& m_state;
+    // The request's choices, taken once for the call.
+    const SearchKeywords& m_keywords;
+    const ContextWidths m_shown;
+    const int m_languageIndex;
+    const int m_codeMode;
+    const bool m_dosResults; // results saved in the DOS code page
     const StepSources& m_step;
     const ScanPattern& m_pattern;
     const ScanContext& m_context;

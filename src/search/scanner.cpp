@@ -114,8 +114,8 @@ ScanStep Scan::pollFlags() {
 
 ScanStep Scan::run() {
     m_counts = ScanCounts{};
-    if (m_state.TaggedSearch)
-        m_tag = TagOfKeyword(m_state, m_context.keywordIndex);
+    if (m_keywords.tagged)
+        m_tag = TagOfKeyword(m_keywords, m_context.keywordIndex);
     const std::vector<std::string>& files = m_step.files;
     for (std::size_t i = 0; i < files.size(); ++i) {
         m_counts.filesReached = static_cast<std::int64_t>(i);
@@ -190,7 +190,7 @@ ScanStep Scan::searchFile(const std::string& path, const std::string& listedName
         describeFile(path, listedName, name, static_cast<std::int64_t>(info.st_mtime));
 
     std::string head = readHead(fd.get(), length);
-    const DetectedCode detected = DetectCode(m_state, head, name, length > head.size());
+    const DetectedCode detected = DetectCode(m_state, m_codeMode, head, name, length > head.size());
     const FileCode code = fileCodeOf(detected);
     facts.log.codeName = DetectedCodeName(m_state, detected);
     facts.log.stamp = stampOf(info, detected.conversion);
@@ -326,8 +326,7 @@ std::size_t Scan::shortestMatch() const {
 }
 
 bool Scan::caseSensitive() const {
-    const std::size_t k = static_cast<std::size_t>(m_context.keywordIndex);
-    return k < m_state.KeywordCase.size() && m_state.KeywordCase[k];
+    return m_keywords.isCaseSensitive(static_cast<std::size_t>(m_context.keywordIndex));
 }
 
 // How much of a window's end is searched again with the next window: a start that the window's
@@ -351,7 +350,7 @@ ScanStep Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts)
     const LetterRepresentations& reps = tables.reps;
     text.setFold(&tables.fold.map, tables.fold.active, literal.has_value());
     Matcher matcher(m_pattern, tables.classes, reps, code.htmlMode, m_tag.open(), m_tag.close());
-    const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
+    const ReadWidths widths = readWidthsOf(m_shown, code.codeIndex);
     const std::size_t overlap = candidateOverlap(reps);
 
     text.fill(0);
@@ -414,7 +413,7 @@ ScanStep Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts
         m_regex = std::make_unique<RegexMatcher>(m_pattern.regex);
     RegexMatcher& matcher = *m_regex;
     text.setFold(nullptr, false, true); // matched as read: the tables know the cases
-    const ContextWidths widths = contextWidthsOf(m_state, code.codeIndex);
+    const ReadWidths widths = readWidthsOf(m_shown, code.codeIndex);
     text.fill(0);
     ScanPosition at{text, std::max(widths.left + 4, matcher.lookBack())};
     std::int64_t hitNumber = 1;
@@ -478,7 +477,7 @@ const Scan::CodeTables& Scan::tablesFor(int codeIndex) {
 // Builds the KWIC line of the match from `s` to `e` of the text as read into m_line; false when
 // a filter turns the hit down.
 bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e, FileCode code,
-                             ContextWidths widths, std::int64_t hitNumber, int keyword,
+                             ReadWidths widths, std::int64_t hitNumber, int keyword,
                              const SearchTag& tag) {
     if (code.htmlMode && InImageTag(read, s))
         return false;
@@ -487,29 +486,29 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
     const std::size_t rightTo = std::min(read.size(), e + widths.right + 1);
     std::string_view left, matched, right;
     std::string cleaned[3]; // the pieces of the rules other than the plain ones
-    if (IsPlainContext(m_state, code.codeIndex, tagOpen)) {
+    if (IsPlainContext(m_state, m_languageIndex, code.codeIndex, tagOpen)) {
         // Cleaned straight from the text, and only as much as the line shows.
         m_plain.take(read, leftFrom, s, e, rightTo,
-                     static_cast<std::size_t>(std::max(0, m_state.LeftContext)),
-                     static_cast<std::size_t>(std::max(0, m_state.RightContext)));
+                     static_cast<std::size_t>(std::max(0, m_shown.left)),
+                     static_cast<std::size_t>(std::max(0, m_shown.right)));
         left = m_plain.left();
         matched = m_plain.matched();
         right = m_plain.right();
     } else {
         if (s > 0)
-            left = cleaned[0] = ExtractContext(
-                m_state, code.codeIndex, read.substr(leftFrom, s - leftFrom), tagOpen, tagClose);
-        matched = cleaned[1] =
-            ExtractContext(m_state, code.codeIndex, read.substr(s, e - s), tagOpen, tagClose);
+            left = cleaned[0] =
+                ExtractContext(m_state, m_languageIndex, code.codeIndex,
+                               read.substr(leftFrom, s - leftFrom), tagOpen, tagClose);
+        matched = cleaned[1] = ExtractContext(m_state, m_languageIndex, code.codeIndex,
+                                              read.substr(s, e - s), tagOpen, tagClose);
         if (e < rightTo)
-            right = cleaned[2] = ExtractContext(m_state, code.codeIndex,
+            right = cleaned[2] = ExtractContext(m_state, m_languageIndex, code.codeIndex,
                                                 read.substr(e, rightTo - e), tagOpen, tagClose);
     }
-    WriteKwicLine(m_line, hitNumber, left, matched, right, m_state.LeftContext,
-                  m_state.RightContext);
-    if (!m_state.TaggedSearch && ExcludedByStrings(m_state, keyword, m_line, matched))
+    WriteKwicLine(m_line, hitNumber, left, matched, right, m_shown.left, m_shown.right);
+    if (!m_keywords.tagged && ExcludedByStrings(m_keywords, m_shown.left, keyword, m_line, matched))
         return false;
-    if (m_state.TaggedSearch && !tag.text.empty() && MissesTag(read, s, e, tag, m_state.TagBefore))
+    if (m_keywords.tagged && !tag.text.empty() && MissesTag(read, s, e, tag, m_keywords.tagBefore))
         return false;
     return true;
 }
@@ -517,7 +516,7 @@ bool Scan::buildAcceptedLine(std::string_view read, std::size_t s, std::size_t e
 // Saves the accepted hit in m_line (with "Save to File"), counts it and shows it.
 ScanStep Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
     if (m_context.results) {
-        if (m_state.ResultCode == kCodeAscii)
+        if (m_dosResults)
             ToDosCodePage(m_line);
         std::int32_t entry = static_cast<std::int32_t>(m_state.LogEntryNumber);
         const Status written =
@@ -531,7 +530,7 @@ ScanStep Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
     ++m_counts.hits;
     m_counts.bytesWritten += m_context.recordLength;
     m_observer.onHitCounter(m_context.hitsBefore + m_counts.hits);
-    if (m_context.results && m_state.ResultCode == kCodeAscii)
+    if (m_context.results && m_dosResults)
         FromDosCodePage(m_line); // the screen shows Windows characters
     m_observer.onHit(m_line, facts.shortName);
     return pollFlags();
@@ -539,10 +538,10 @@ ScanStep Scan::recordHit(std::int64_t hitNumber, const FileFacts& facts) {
 
 } // namespace scanning
 
-RunOutcome SearchFiles(ProgramState& state, const StepSources& step, const ScanPattern& pattern,
-                       const ScanContext& context, ScanCounts& counts, SearchObserver& observer,
-                       Prompter& prompter) {
-    scanning::Scan scan(state, step, pattern, context, counts, observer, prompter);
+RunOutcome SearchFiles(ProgramState& state, const SearchRequest& request, const StepSources& step,
+                       const ScanPattern& pattern, const ScanContext& context, ScanCounts& counts,
+                       SearchObserver& observer, Prompter& prompter) {
+    scanning::Scan scan(state, request, step, pattern, context, counts, observer, prompter);
     switch (scan.run()) {
     case scanning::ScanStep::Abandoned:
         return RunOutcome::abandoned();

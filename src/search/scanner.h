@@ -64,10 +64,10 @@ struct ScanCounts {
     std::optional<Failure> failure; // why a result file could not be written (a device failure)
 };
 
-// What the scanner needs besides the state: the run's result set (null without "Save to
-// File"), its record length and the run's start (for the elapsed time while paused).
+// What the scanner needs besides the state and the request: the run's result set (null without
+// "Save to File"), its record length and the run's start (for the elapsed time while paused).
 struct ScanContext {
-    int keywordIndex = 0; // zero-based index into Keywords
+    int keywordIndex = 0; // zero-based index into the request's keywords
     std::int64_t filesBefore = 0;
     std::int64_t hitsBefore = 0; // hits of the keyword in earlier steps (the live counter)
     ResultFileSet* results = nullptr;
@@ -80,10 +80,11 @@ struct ScanContext {
 };
 
 // SearchFiles: searches the step's files (joined to its folder unless they are a list) for the
-// pattern: done with the hits found, abandoned by the user, or a device failure when a result
-// file could not be written. `counts` is set, not added to.
-RunOutcome SearchFiles(ProgramState& state, const StepSources& step, const ScanPattern& pattern,
-                       const ScanContext& context, ScanCounts& counts, SearchObserver& observer,
-                       Prompter& prompter);
+// pattern, with the request's keyword filters, context widths and codes: done with the hits
+// found, abandoned by the user, or a device failure when a result file could not be written.
+// `counts` is set, not added to.
+RunOutcome SearchFiles(ProgramState& state, const SearchRequest& request, const StepSources& step,
+                       const ScanPattern& pattern, const ScanContext& context, ScanCounts& counts,
+                       SearchObserver& observer, Prompter& prompter);
 
 } // namespace lexmora

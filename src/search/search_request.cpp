@@ -4,6 +4,8 @@
 #include "core/paths.h"
 #include "files/file_patterns.h"
 
+#include <utility>
+
 namespace lexmora {
 
 std::string StepSources::pathOf(const std::string& listed) const {
@@ -40,10 +42,42 @@ SearchSources SourcesChosenIn(const ProgramState& state) {
     return sources;
 }
 
-SearchRequest SearchRequestFor(const ProgramState& state) {
+namespace {
+
+SearchKeywords keywordsIn(const ProgramState& state) {
+    SearchKeywords keywords;
+    keywords.texts = state.Keywords;
+    keywords.caseSensitive = state.KeywordCase;
+    keywords.regex = state.KeywordRegex;
+    keywords.excludes = state.ExcludeStrings;
+    keywords.excludeCase = state.ExcludeCase;
+    keywords.tagged = state.TaggedSearch;
+    keywords.tagBefore = state.TagBefore;
+    keywords.openBracket = state.OpenBracket.empty() ? '{' : state.OpenBracket[0];
+    keywords.closeBracket = state.CloseBracket.empty() ? '}' : state.CloseBracket[0];
+    keywords.singleWildcard = state.SingleWildcard.empty() ? '?' : state.SingleWildcard[0];
+    return keywords;
+}
+
+} // namespace
+
+SearchRequest SearchRequestFor(const ProgramState& state, SearchSources sources) {
     SearchRequest request;
-    request.sources = SourcesChosenIn(state);
+    request.sources = std::move(sources);
+    request.keywords = keywordsIn(state);
+    request.widths = {state.LeftContext, state.RightContext};
+    request.code = {state.CodeMode, state.ResultCode};
+    request.languageIndex = state.LanguageIndex;
+    request.save = {state.SaveToFile, state.SingleFile, state.TargetDirectory, state.WarnLowDisk};
     return request;
+}
+
+SearchRequest SearchRequestFor(const ProgramState& state) {
+    return SearchRequestFor(state, SourcesChosenIn(state));
+}
+
+SearchRequest SearchChoicesIn(const ProgramState& state) {
+    return SearchRequestFor(state, SearchSources{});
 }
 
 } // namespace lexmora

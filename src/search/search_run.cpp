@@ -83,24 +83,25 @@ void repairSet(SearchRun& run, const std::string& dumpPath) {
 // OpenResultFiles: a new set named after the keyword, made unique in the target folder.
 bool openResultFiles(ProgramState& state, const SearchRequest& request, SearchRun& run,
                      std::size_t k, SearchObserver& observer, Prompter& prompter) {
+    const SaveOptions& save = request.save;
     const std::string name =
-        MakeUniqueFileName(state.TargetDirectory, ResultNameBase(state.Keywords[k]), ".dmp",
+        MakeUniqueFileName(save.targetDirectory, ResultNameBase(request.keywords.texts[k]), ".dmp",
                            state.InvalidFileNameChars);
     if (name.empty()) {
         prompter.tell(search::msg::CannotOpenDumpfile());
         return false;
     }
-    state.TargetPath = AddBackslash(state.TargetDirectory);
+    state.TargetPath = AddBackslash(save.targetDirectory);
     run.DumpFilePath = state.TargetPath + name;
     ResultSetHeader header;
     header.dumpPath = run.DumpFilePath;
     header.runDate = FormatRunDate(static_cast<std::int64_t>(std::time(nullptr)));
     header.recordLength = run.RecordLength;
-    header.leftContext = state.LeftContext;
+    header.leftContext = request.widths.left;
     header.keyword = run.pattern.patternText;
-    header.logKeywordField = LogHeaderKeywordField(state.Keywords, state.SingleFile);
+    header.logKeywordField = LogHeaderKeywordField(request.keywords.texts, save.singleFile);
     header.fileMask = request.sources.pattern;
-    header.targetDirectory = utf8ToCp1252(state.TargetDirectory);
+    header.targetDirectory = utf8ToCp1252(save.targetDirectory);
     auto opened = ResultFileSet::open(header, static_cast<std::int32_t>(state.LogEntryNumber));
     if (!opened) {
         prompter.tell(opened.error());
@@ -180,9 +181,10 @@ void endAfterStep(ProgramState& state, SearchRun& run, SearchObserver& observer,
     }
 }
 
-RunOutcome searchTree(ProgramState& state, const SearchSources& tree, SearchRun& run,
+RunOutcome searchTree(ProgramState& state, const SearchRequest& request, SearchRun& run,
                       const std::string& folder, std::set<std::pair<dev_t, ino_t>>& visited,
                       SearchObserver& observer, Prompter& prompter) {
+    const SearchSources& tree = request.sources;
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) {
         // Gone since its parent was listed: named, and the rest of the tree goes on.
@@ -197,14 +199,14 @@ RunOutcome searchTree(ProgramState& state, const SearchSources& tree, SearchRun&
         return RunOutcome::done();
     }
     for (const std::string& sub : listing.folders) {
-        const RunOutcome result =
-            searchTree(state, tree, run, AddBackslash(folder) + sub, visited, observer, prompter);
+        const RunOutcome result = searchTree(state, request, run, AddBackslash(folder) + sub,
+                                             visited, observer, prompter);
         if (!result.isDone())
             return result;
     }
     const std::string stepFolder = AddBackslash(folder);
     const StepSources step{stepFolder, listing.files, false, tree.countShown};
-    return SearchStep(state, step, run, observer, prompter);
+    return SearchStep(state, request, step, run, observer, prompter);
 }
 
 } // namespace
@@ -236,55 +238,60 @@ CheckResult CheckSourceFiles(const SearchSources& sources, double recordedDiskId
     return {};
 }
 
-CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter) {
-    if (!state.SaveToFile)
+CheckResult CheckTargetFolder(const SearchRequest& request, Prompter& prompter) {
+    const std::string& target = request.save.targetDirectory;
+    // A list has no folder of its own: its files stand wherever they are.
+    const std::string& source = request.sources.folder;
+    if (!request.save.toFile)
         return {};
     auto chooseOr = [&](const Message& message) -> CheckResult {
         if (prompter.ask(message) == Answer::Ok)
             return {CheckOutcome::Repeat, Chooser::Target};
         return {CheckOutcome::Abandoned, Chooser::None};
     };
-    if (state.TargetDirectory.empty())
+    if (target.empty())
         return chooseOr(search::msg::NoTargetFolder());
-    if (SameFolder(state.TargetDirectory, state.SourceDirectory))
+    if (SameFolder(target, source))
         return chooseOr(search::msg::TargetIsSource());
-    if (FolderExists(state.TargetDirectory) && IsReadOnlyFolder(state.TargetDirectory)) {
+    if (FolderExists(target) && IsReadOnlyFolder(target)) {
         const bool choose = prompter.ask(search::msg::ReadOnlyTarget()) == Answer::Ok;
         return {CheckOutcome::Abandoned, choose ? Chooser::Target : Chooser::None};
     }
     // Compared as folders, not names: a link, ".." or a trailing "/" cannot hide the tree.
-    if (state.IncludeSubfolders && FolderInside(state.TargetDirectory, state.SourceDirectory))
+    if (request.sources.kind == SourceKind::Tree && FolderInside(target, source))
         return chooseOr(search::msg::TargetInSearchPath());
     Answer answer = Answer::Ok;
-    if (!CheckFolder(state.TargetDirectory, answer, prompter))
+    if (!CheckFolder(target, answer, prompter))
         return {answer == Answer::Retry ? CheckOutcome::Repeat : CheckOutcome::Abandoned,
                 Chooser::None};
     return {};
 }
 
-CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter) {
+CheckResult CheckKeywords(const ProgramState& state, const SearchRequest& request,
+                          Prompter& prompter) {
     // An expression that cannot be searched for is refused before anything is searched.
-    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
-        if (!IsRegexKeyword(state, k))
+    for (std::size_t k = 0; k < request.keywords.size(); ++k) {
+        if (!request.keywords.isRegex(k))
             continue;
-        if (const auto keyword = CompileRegexKeyword(state, k); !keyword) {
+        if (const auto keyword = CompileRegexKeyword(state, request, k); !keyword) {
             prompter.tell(keyword.error());
             return {CheckOutcome::Abandoned, Chooser::None};
         }
     }
-    if (!state.Keywords.empty())
+    if (!request.keywords.empty())
         return {};
     if (prompter.ask(search::msg::EnterKeywords()) == Answer::Ok)
         return {CheckOutcome::Repeat, Chooser::Keywords};
     return {CheckOutcome::Abandoned, Chooser::None};
 }
 
-CheckResult CheckTargetDisk(const ProgramState& state, const std::string& programFolder,
+CheckResult CheckTargetDisk(const SearchRequest& request, const std::string& programFolder,
                             Prompter& prompter) {
-    if (!state.SaveToFile || state.TargetDirectory.empty())
+    const SaveOptions& save = request.save;
+    if (!save.toFile || save.targetDirectory.empty())
         return {};
-    const std::string drive = DriveOf(state.TargetDirectory);
-    const int type = DriveType(state.TargetDirectory);
+    const std::string drive = DriveOf(save.targetDirectory);
+    const int type = DriveType(save.targetDirectory);
     if (type == kDriveCdRom) {
         if (prompter.ask(search::msg::SaveToCdRom()) == Answer::Yes)
             return {CheckOutcome::Passed, Chooser::Target};
@@ -293,8 +300,8 @@ CheckResult CheckTargetDisk(const ProgramState& state, const std::string& progra
     if (type == kDriveRemovable) {
         if (!IsDriveReady(drive))
             return {CheckOutcome::Abandoned, Chooser::None};
-        const double free = FreeBytes(state.TargetDirectory);
-        if (free >= 0 && free < kRemovableLowSpace && state.WarnLowDisk) {
+        const double free = FreeBytes(save.targetDirectory);
+        if (free >= 0 && free < kRemovableLowSpace && save.warnLowDisk) {
             const bool sameDrive = !programFolder.empty() && DriveOf(programFolder) == drive;
             switch (prompter.ask(search::msg::RemovableDiskLow(free, drive, sameDrive))) {
             case Answer::Yes:
@@ -336,8 +343,8 @@ void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
         run.lastFailure = counts.failure;
 }
 
-RunOutcome SearchStep(ProgramState& state, const StepSources& step, SearchRun& run,
-                      SearchObserver& observer, Prompter& prompter) {
+RunOutcome SearchStep(ProgramState& state, const SearchRequest& request, const StepSources& step,
+                      SearchRun& run, SearchObserver& observer, Prompter& prompter) {
     const std::int64_t filesInStep =
         step.countShown != 0 ? step.countShown : static_cast<std::int64_t>(step.files.size());
     observer.onFilesInStep(filesInStep);
@@ -371,30 +378,30 @@ RunOutcome SearchStep(ProgramState& state, const StepSources& step, SearchRun& r
     context.walk = run.walk;
     ScanCounts counts;
     const RunOutcome result =
-        SearchFiles(state, step, run.pattern, context, counts, observer, prompter);
+        SearchFiles(state, request, step, run.pattern, context, counts, observer, prompter);
     AddStepCounts(run, k, counts, observer);
     return result;
 }
 
-RunOutcome SearchFolderTree(ProgramState& state, const SearchSources& tree, SearchRun& run,
+RunOutcome SearchFolderTree(ProgramState& state, const SearchRequest& request, SearchRun& run,
                             SearchObserver& observer, Prompter& prompter) {
     std::set<std::pair<dev_t, ino_t>> visited;
-    std::string root = tree.folder;
+    std::string root = request.sources.folder;
     if (root.size() > 1 && root.back() == kPathSeparator)
         root.pop_back();
-    return searchTree(state, tree, run, root, visited, observer, prompter);
+    return searchTree(state, request, run, root, visited, observer, prompter);
 }
 
 namespace {
 
-void startRun(ProgramState& state, SearchRun& run) {
+void startRun(ProgramState& state, const SearchRequest& request, SearchRun& run) {
     run.BytesSearched = 0;
     run.HitsTotal = 0;
     run.BytesInResultFile = 0;
     state.LogEntryNumber = 0;
     run.KeywordIndex = 0;
     state.ResultFilesBoundary = true;
-    run.HitsPerKeyword.assign(state.Keywords.size(), 0);
+    run.HitsPerKeyword.assign(request.keywords.size(), 0);
     run.StartTime = SteadySeconds();
 }
 
@@ -402,18 +409,19 @@ void startRun(ProgramState& state, SearchRun& run) {
 // record length a set would have. False when the run cannot go on.
 bool prepareResults(ProgramState& state, const SearchRequest& request, SearchRun& run,
                     std::size_t k, SearchObserver& observer, Prompter& prompter) {
-    const auto length = ComputeRecordLength(
-        state.LeftContext, static_cast<int>(state.Keywords[k].size()), state.RightContext);
-    if (!state.SaveToFile) {
+    const ContextWidths widths = request.widths;
+    const std::size_t keywordLength = request.keywords.texts[k].size();
+    const auto length =
+        ComputeRecordLength(widths.left, static_cast<int>(keywordLength), widths.right);
+    if (!request.save.toFile) {
         run.RecordLength = length ? *length : kMaxRecordLength;
         return true;
     }
     if (!state.ResultFilesBoundary)
         return true;
     if (!length) {
-        prompter.tell(search::msg::RecordTooLong(state.LeftContext,
-                                                 static_cast<long long>(state.Keywords[k].size()),
-                                                 state.RightContext));
+        prompter.tell(search::msg::RecordTooLong(widths.left, static_cast<long long>(keywordLength),
+                                                 widths.right));
         return false;
     }
     run.RecordLength = *length;
@@ -421,21 +429,22 @@ bool prepareResults(ProgramState& state, const SearchRequest& request, SearchRun
 }
 
 // The keyword over every source: the folder tree, the stored list or the chosen files.
-RunOutcome searchSources(ProgramState& state, const SearchSources& sources, SearchRun& run,
+RunOutcome searchSources(ProgramState& state, const SearchRequest& request, SearchRun& run,
                          SearchObserver& observer, Prompter& prompter) {
+    const SearchSources& sources = request.sources;
     switch (sources.kind) {
     case SourceKind::Tree:
-        return SearchFolderTree(state, sources, run, observer, prompter);
+        return SearchFolderTree(state, request, run, observer, prompter);
     case SourceKind::List: {
         static const std::string noFolder;
         const StepSources step{noFolder, sources.files, true, sources.countShown};
-        return SearchStep(state, step, run, observer, prompter);
+        return SearchStep(state, request, step, run, observer, prompter);
     }
     case SourceKind::Files:
         break;
     }
     const StepSources step{sources.folder, sources.files, false, sources.countShown};
-    return SearchStep(state, step, run, observer, prompter);
+    return SearchStep(state, request, step, run, observer, prompter);
 }
 
 // How one keyword's turn ended.
@@ -445,8 +454,8 @@ enum class KeywordTurn { Next, Stop };
 KeywordTurn searchKeyword(ProgramState& state, const SearchRequest& request, SearchRun& run,
                           std::size_t k, OnePassWalk* walk, SearchObserver& observer,
                           Prompter& prompter) {
-    if (!CompileSearchPattern(state, k, run.pattern)) {
-        prompter.tell(search::msg::NothingToSearchFor(state.Keywords[k]));
+    if (!CompileSearchPattern(state, request, k, run.pattern)) {
+        prompter.tell(search::msg::NothingToSearchFor(request.keywords.texts[k]));
         ++run.KeywordsPassedOver;
         return KeywordTurn::Next;
     }
@@ -458,23 +467,23 @@ KeywordTurn searchKeyword(ProgramState& state, const SearchRequest& request, Sea
         run.failed = true;
         return KeywordTurn::Stop;
     }
-    if (state.SingleFile)
-        state.ResultFilesBoundary = k + 1 == state.Keywords.size();
+    if (request.save.singleFile)
+        state.ResultFilesBoundary = k + 1 == request.keywords.size();
     run.lastFailure.reset();
     if (walk && PassSlotOf(*walk, k) == 0) {
         // The first keyword's turn reads the sources for all of them: it is shown and saved as
         // it goes, the later keywords' hits are kept for their turns.
         run.walk = walk;
-        run.StepResult = searchSources(state, request.sources, run, observer, prompter);
+        run.StepResult = searchSources(state, request, run, observer, prompter);
         run.walk = nullptr;
         walk->complete = run.StepResult.isDone();
         // Hits whose writing failed after they were handed over are read from the sources.
         if (!walk->spoolFailed && !walk->hits->settle())
             walk->spoolFailed = true;
     } else if (walk && !walk->spoolFailed) {
-        run.StepResult = ReplayKeyword(state, run, k, *walk, observer, prompter);
+        run.StepResult = ReplayKeyword(state, request, run, k, *walk, observer, prompter);
     } else {
-        run.StepResult = searchSources(state, request.sources, run, observer, prompter);
+        run.StepResult = searchSources(state, request, run, observer, prompter);
     }
     if (run.StepResult.isDone())
         return KeywordTurn::Next;
@@ -483,11 +492,13 @@ KeywordTurn searchKeyword(ProgramState& state, const SearchRequest& request, Sea
 }
 
 // The keyword's summary line, and the set's close where a set ends.
-KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
-                          SearchObserver& observer, Prompter& prompter) {
-    if (state.SaveToFile && run.results && run.HitsPerKeyword[k] != 0) {
-        const Status written = run.results->writeSummaryLine(BuildKeywordLine(
-            run.HitsPerKeyword[k], state.Keywords[k], run.FilesSearched, run.BytesSearched));
+KeywordTurn finishKeyword(ProgramState& state, const SearchRequest& request, SearchRun& run,
+                          std::size_t k, SearchObserver& observer, Prompter& prompter) {
+    const bool saving = request.save.toFile;
+    if (saving && run.results && run.HitsPerKeyword[k] != 0) {
+        const Status written = run.results->writeSummaryLine(
+            BuildKeywordLine(run.HitsPerKeyword[k], request.keywords.texts[k], run.FilesSearched,
+                             run.BytesSearched));
         if (!written &&
             prompter.ask(search::msg::CannotPrintToSummaryAskContinue()) != Answer::Ok) {
             closeResultFiles(state, run, observer, prompter);
@@ -495,7 +506,7 @@ KeywordTurn finishKeyword(ProgramState& state, SearchRun& run, std::size_t k,
             return KeywordTurn::Stop;
         }
     }
-    if (state.SaveToFile && state.ResultFilesBoundary && run.results &&
+    if (saving && state.ResultFilesBoundary && run.results &&
         !closeResultFiles(state, run, observer, prompter)) {
         run.failed = true;
         return KeywordTurn::Stop;
@@ -517,26 +528,27 @@ void endRun(ProgramState& state, SearchRun& run, SearchObserver& observer, Promp
 void RunSearch(ProgramState& state, const SearchRequest& request, SearchRun& run,
                SearchObserver& observer, Prompter& prompter) {
     observer.onSearchStarted();
-    if (state.Keywords.empty())
+    const SearchKeywords& keywords = request.keywords;
+    if (keywords.empty())
         return;
-    startRun(state, run);
+    startRun(state, request, run);
     // The sources are read once for all keywords when the keywords allow it, in the first
     // keyword's turn; a list longer than a batch once per batch, in its first keyword's turn.
     std::unique_ptr<OnePassWalk> walk;
     std::size_t batchEnd = 0;
-    for (std::size_t k = 0; k < state.Keywords.size(); ++k) {
+    for (std::size_t k = 0; k < keywords.size(); ++k) {
         if (!run.keywordByKeyword && k >= batchEnd) {
             walk.reset(); // the last batch's memory goes before the next is built
             const std::size_t batch = std::max<std::size_t>(run.onePassBatch, 1);
-            batchEnd = k + std::min(batch, state.Keywords.size() - k);
-            walk = PrepareOnePass(state, run.spoolMemory, k, batchEnd - k);
+            batchEnd = k + std::min(batch, keywords.size() - k);
+            walk = PrepareOnePass(state, request, run.spoolMemory, k, batchEnd - k);
         }
         run.KeywordIndex = static_cast<std::int64_t>(k);
         run.LastKeywordIndex = run.KeywordIndex;
         if (searchKeyword(state, request, run, k, walk.get(), observer, prompter) ==
             KeywordTurn::Stop)
             break;
-        if (finishKeyword(state, run, k, observer, prompter) == KeywordTurn::Stop)
+        if (finishKeyword(state, request, run, k, observer, prompter) == KeywordTurn::Stop)
             break;
     }
     endRun(state, run, observer, prompter);
@@ -555,28 +567,29 @@ std::string ElapsedCaption(std::int64_t seconds) {
            " seconds";
 }
 
-std::vector<std::string> SearchSummaryLines(const ProgramState& state, const SearchRun& run) {
+std::vector<std::string> SearchSummaryLines(const SearchRequest& request, const SearchRun& run) {
+    const std::vector<std::string>& keywords = request.keywords.texts;
     std::vector<std::string> lines;
-    if (!state.SaveToFile)
+    if (!request.save.toFile)
         lines.push_back(" Estimated disk-space needed to save results: " +
                         number(run.EstimatedBytes) + " bytes");
     for (std::int64_t i = 0; i <= run.LastKeywordIndex; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        if (k >= state.Keywords.size() || k >= run.HitsPerKeyword.size())
+        if (k >= keywords.size() || k >= run.HitsPerKeyword.size())
             break;
         lines.push_back(" " + number(run.HitsPerKeyword[k]) + " examples found of \xAB " +
-                        state.Keywords[k] + " \xBB");
+                        keywords[k] + " \xBB");
     }
     lines.push_back(" in " + number(run.FilesSearched) + " files totalling " +
                     number(run.BytesSearched) + " bytes");
     return lines;
 }
 
-void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int screenLines,
+void ShowSearchSummary(const SearchRequest& request, const SearchRun& run, int screenLines,
                        SearchObserver& observer, Prompter& prompter) {
     if (prompter.ask(search::msg::SeeSummary()) != Answer::Yes)
         return;
-    const std::vector<std::string> lines = SearchSummaryLines(state, run);
+    const std::vector<std::string> lines = SearchSummaryLines(request, run);
     const std::size_t page = screenLines > 0 ? static_cast<std::size_t>(screenLines) : 19;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         observer.onSummaryLine(lines[i]);

@@ -34,13 +34,14 @@ struct CheckResult {
 // the source folder.
 CheckResult CheckSourceFiles(const SearchSources& sources, double recordedDiskIdentity,
                              Prompter& prompter);
-// 2. The target folder (only with "Save to File").
-CheckResult CheckTargetFolder(const ProgramState& state, Prompter& prompter);
-// 3. Keywords.
-CheckResult CheckKeywords(const ProgramState& state, Prompter& prompter);
-// 4. The target disk (only with "Save to File"). `programFolder` tells whether the program runs
-// from the target's drive.
-CheckResult CheckTargetDisk(const ProgramState& state, const std::string& programFolder,
+// 2. The request's target folder (only with "Save to File"), against its source folder.
+CheckResult CheckTargetFolder(const SearchRequest& request, Prompter& prompter);
+// 3. The request's keywords (the state gives the code rows a regular expression is built on).
+CheckResult CheckKeywords(const ProgramState& state, const SearchRequest& request,
+                          Prompter& prompter);
+// 4. The request's target disk (only with "Save to File"). `programFolder` tells whether the
+// program runs from the target's drive.
+CheckResult CheckTargetDisk(const SearchRequest& request, const std::string& programFolder,
                             Prompter& prompter);
 
 // --- the run ------------------------------------------------------------------------------
@@ -99,22 +100,22 @@ void RunSearch(ProgramState& state, const SearchRequest& request, SearchRun& run
                SearchObserver& observer, Prompter& prompter);
 
 // SearchStep: one scanner call over the step's files, and its bookkeeping.
-RunOutcome SearchStep(ProgramState& state, const StepSources& step, SearchRun& run,
-                      SearchObserver& observer, Prompter& prompter);
+RunOutcome SearchStep(ProgramState& state, const SearchRequest& request, const StepSources& step,
+                      SearchRun& run, SearchObserver& observer, Prompter& prompter);
 
 // The bookkeeping of a step of keyword k once its files are searched: the run's counts and
 // the live hit counter.
 void AddStepCounts(SearchRun& run, std::size_t k, const ScanCounts& counts,
                    SearchObserver& observer);
 
-// SearchFolderTree: the tree's root and every folder below it, sub-folders first (in list
-// order), each folder's files matching the sources' pattern as one step. A folder reached twice
-// (a link loop) is searched once.
-RunOutcome SearchFolderTree(ProgramState& state, const SearchSources& tree, SearchRun& run,
+// SearchFolderTree: the tree of the request's sources, its root and every folder below it,
+// sub-folders first (in list order), each folder's files matching the sources' pattern as one
+// step. A folder reached twice (a link loop) is searched once.
+RunOutcome SearchFolderTree(ProgramState& state, const SearchRequest& request, SearchRun& run,
                             SearchObserver& observer, Prompter& prompter);
 
 // The lines of the run's summary as the live screen lists them.
-std::vector<std::string> SearchSummaryLines(const ProgramState& state, const SearchRun& run);
+std::vector<std::string> SearchSummaryLines(const SearchRequest& request, const SearchRun& run);
 
 // The elapsed-time caption: "time elapsed: " with minutes and seconds.
 std::string ElapsedCaption(std::int64_t seconds);
@@ -124,7 +125,7 @@ std::string ResultSetDeletedCaption(std::string_view dumpName);
 
 // Offers the summary ("Do you wish to see summary of search?") and pages through it,
 // `ScreenLines` lines at a time, through the observer.
-void ShowSearchSummary(const ProgramState& state, const SearchRun& run, int screenLines,
+void ShowSearchSummary(const SearchRequest& request, const SearchRun& run, int screenLines,
                        SearchObserver& observer, Prompter& prompter);
 
 // The base of a result file name from a keyword: the ligatures written out as "oe" and "OE".

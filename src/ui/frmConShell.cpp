@@ -585,14 +585,21 @@ void frmConShell::runSearchCommand() {
         request = SearchRequestFor(m_state);
         return CheckSourceFiles(request.sources, 0, m_prompter);
     };
+    // The other checks, and the run, take the choices as the choosers opened on the way left
+    // them, over the sources already checked.
+    auto current = [&]() -> const SearchRequest& {
+        request = SearchRequestFor(m_state, std::move(request.sources));
+        return request;
+    };
     const bool ready =
-        passes(sourcesPass) && passes([&] { return CheckTargetFolder(m_state, m_prompter); }) &&
-        passes([&] { return CheckKeywords(m_state, m_prompter); }) &&
-        passes([&] { return CheckTargetDisk(m_state, m_state.ProgramFolder, m_prompter); });
+        passes(sourcesPass) && passes([&] { return CheckTargetFolder(current(), m_prompter); }) &&
+        passes([&] { return CheckKeywords(m_state, current(), m_prompter); }) &&
+        passes([&] { return CheckTargetDisk(current(), m_state.ProgramFolder, m_prompter); });
     if (!ready) {
         refreshPanel();
         return;
     }
+    current(); // a chooser the last check opened
 
     // The run window: the KWIC screen in place of the main window.
     const QScreen* display = QGuiApplication::primaryScreen();
@@ -609,7 +616,7 @@ void frmConShell::runSearchCommand() {
         RunSearch(m_state, request, run, screen, m_prompter);
         screen.endSearch();
         screen.beginSummary();
-        ShowSearchSummary(m_state, run, m_state.ScreenLines, screen, m_prompter);
+        ShowSearchSummary(request, run, m_state.ScreenLines, screen, m_prompter);
     }
     show();
     m_state.ExitFlag = ExitRequest::None;

@@ -298,7 +298,7 @@ TEST(ShippedCodeFiles, DetectedOnTheirSamples) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string bytes = sample(c.file);
-        const DetectedCode detected = DetectCode(state, bytes, c.file, false);
+        const DetectedCode detected = DetectCode(state, state.CodeMode, bytes, c.file, false);
         EXPECT_EQ(detected.codeIndex, c.code);
         EXPECT_EQ(detected.conversion, c.conversion);
         const std::string text = ConvertSourceText(bytes, detected.conversion);
@@ -357,15 +357,16 @@ TEST(CodeDetect, Rules) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.bytes);
-        const DetectedCode detected = DetectCode(state, row.bytes, row.name, row.more);
+        const DetectedCode detected =
+            DetectCode(state, state.CodeMode, row.bytes, row.name, row.more);
         EXPECT_EQ(detected.codeIndex, row.code);
         EXPECT_EQ(detected.conversion, row.conversion);
     }
     // A fixed code is never converted; "UTF-8" names a converted file read as ANSI.
     state.CodeMode = kCodeAnsi;
-    EXPECT_EQ(DetectCode(state, "caf\xC3\xA9", "a.txt", false).conversion, C::None);
+    EXPECT_EQ(DetectCode(state, state.CodeMode, "caf\xC3\xA9", "a.txt", false).conversion, C::None);
     state.CodeMode = 4;
-    EXPECT_EQ(DetectCode(state, "plain", "a.txt", false).codeIndex, 4);
+    EXPECT_EQ(DetectCode(state, state.CodeMode, "plain", "a.txt", false).codeIndex, 4);
     EXPECT_EQ(DetectedCodeName(state, {1, C::Utf8}), "UTF-8");
     EXPECT_EQ(DetectedCodeName(state, {1, C::None}), "ANSI");
     EXPECT_EQ(DetectedCodeName(state, {4, C::Utf8}), "Two");

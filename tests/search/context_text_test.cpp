@@ -31,8 +31,8 @@ Pieces cleanedWhole(const ProgramState& state, std::string_view text, std::size_
 TEST(PlainContexts, AgreeWithTheWholeContextCutToTheLine) {
     ProgramState state;
     state.CodeRows = BuiltInCodeRows();
-    ASSERT_TRUE(IsPlainContext(state, kCodeAnsi, 0));
-    ASSERT_FALSE(IsPlainContext(state, kCodeAnsi, '<'));
+    ASSERT_TRUE(IsPlainContext(state, state.LanguageIndex, kCodeAnsi, 0));
+    ASSERT_FALSE(IsPlainContext(state, state.LanguageIndex, kCodeAnsi, '<'));
     // Blanks, line ends, NUL and tabs in runs of every length, across the 16-byte copies and the
     // cut of either width.
     // Every vector form the processor runs, each kept for all rounds as the scanner keeps it.

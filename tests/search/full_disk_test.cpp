@@ -62,7 +62,7 @@ TEST(FullDisk, CountsAreTheSavedHitsAndNoHalfSummaryStays) {
         EXPECT_LT(saved, 20000);
         EXPECT_EQ(run.HitsPerKeyword[0], saved);
         EXPECT_EQ(run.HitsTotal, saved);
-        EXPECT_EQ(SearchSummaryLines(state, run)[0],
+        EXPECT_EQ(SearchSummaryLines(SearchChoicesIn(state), run)[0],
                   " " + std::to_string(saved) + " examples found of \xAB cat \xBB");
         EXPECT_FALSE(fileIsPresent(SummaryPathFor(dump)));
     }

@@ -156,7 +156,8 @@ Outcome runOnce(const Case& c, const std::string& source, const std::string& tar
                 state.SourceFiles.push_back(entry.path().filename().string());
     std::sort(state.SourceFiles.begin(), state.SourceFiles.end());
     if (!keywordByKeyword) {
-        EXPECT_NE(PrepareOnePass(state, 1 << 20), nullptr); // the list is read in one pass
+        EXPECT_NE(PrepareOnePass(state, SearchChoicesIn(state), 1 << 20),
+                  nullptr); // the list is read in one pass
     }
     EventLog observer;
     observer.leaveAtHit = c.leaveAtHit;
@@ -171,7 +172,7 @@ Outcome runOnce(const Case& c, const std::string& source, const std::string& tar
     for (const auto& entry : fs::directory_iterator(target))
         fs::remove(entry.path());
     out.events = observer.events;
-    out.summary = SearchSummaryLines(state, run);
+    out.summary = SearchSummaryLines(SearchChoicesIn(state), run);
     out.hits = run.HitsTotal;
     out.unread = run.FilesUnread;
     out.logEntries = state.LogEntryNumber;

@@ -57,7 +57,7 @@ std::vector<std::string> nodesOf(const std::string& text, const std::string& exp
     test::TempDir dir;
     dir.write("src/a.txt", text);
     ProgramState state = searchState(dir.path() + "/src", {expression}, {true}, {exactCase});
-    EXPECT_EQ(CheckKeywords(state, prompter).outcome, CheckOutcome::Passed);
+    EXPECT_EQ(CheckKeywords(state, SearchChoicesIn(state), prompter).outcome, CheckOutcome::Passed);
     NodeLog observer;
     SearchRun run;
     RunSearch(state, SearchRequestFor(state), run, observer, prompter);
@@ -187,12 +187,13 @@ TEST(RegexKeyword, FaultsAreRefusedWithTheirReasonAndPlace) {
         state.CodeRows = BuiltInCodeRows();
         state.Keywords = {expression, "cat"};
         state.KeywordRegex = {true};
-        const auto compiled = CompileRegexKeyword(state, 0);
+        const auto compiled = CompileRegexKeyword(state, SearchChoicesIn(state), 0);
         ASSERT_FALSE(compiled) << expression;
         EXPECT_EQ(compiled.error().text,
                   "The regular expression " + expression + " cannot be searched for:\r\n" + reason);
         SilentPrompter prompter;
-        EXPECT_EQ(CheckKeywords(state, prompter).outcome, CheckOutcome::Abandoned);
+        EXPECT_EQ(CheckKeywords(state, SearchChoicesIn(state), prompter).outcome,
+                  CheckOutcome::Abandoned);
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_EQ(prompter.shown[0].text, compiled.error().text);
     }
@@ -231,7 +232,7 @@ std::map<std::string, std::string> savedRun(const std::string& source, const std
     state.SingleFile = singleFile;
     state.TargetDirectory = target;
     state.TempDirectory = temp;
-    EXPECT_EQ(PrepareOnePass(state, 1 << 20) == nullptr, false);
+    EXPECT_EQ(PrepareOnePass(state, SearchChoicesIn(state), 1 << 20) == nullptr, false);
     SilentPrompter prompter;
     SearchObserver observer;
     SearchRun run;

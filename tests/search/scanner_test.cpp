@@ -48,7 +48,8 @@ Outcome scan(ProgramState& state, const std::vector<std::string>& files) {
     ScanContext context;
     Outcome out;
     const StepSources step{state.SourceDirectory, state.SourceFiles};
-    out.result = SearchFiles(state, step, pattern, context, out.counts, collector, prompter);
+    out.result = SearchFiles(state, SearchChoicesIn(state), step, pattern, context, out.counts,
+                             collector, prompter);
     out.lines = collector.lines;
     return out;
 }
@@ -288,8 +289,8 @@ TEST(ScannerFlags, ExitAnsweredYesAbandonsTheCall) {
     Collector collector;
     ScanCounts counts;
     const StepSources step{state.SourceDirectory, state.SourceFiles};
-    EXPECT_EQ(SearchFiles(state, step, MakeScanPattern(compiled), ScanContext{}, counts, collector,
-                          prompter)
+    EXPECT_EQ(SearchFiles(state, SearchChoicesIn(state), step, MakeScanPattern(compiled),
+                          ScanContext{}, counts, collector, prompter)
                   .end,
               RunEnd::Abandoned);
     ASSERT_EQ(prompter.shown.size(), 1u);

@@ -200,7 +200,7 @@ TEST(SearchRunNoSave, NothingIsWrittenAndTheEstimateIsHitsTimesRecordLength) {
         " Estimated disk-space needed to save results: 240 bytes",
         " 3 examples found of \xAB love \xBB", " 0 examples found of \xAB zebra \xBB",
         " in 1 files totalling 14 bytes"};
-    EXPECT_EQ(SearchSummaryLines(f.state, f.run), expected);
+    EXPECT_EQ(SearchSummaryLines(SearchRequestFor(f.state), f.run), expected);
 }
 
 // The user leaves at the first hit (in the first of three files): what was written is kept and
@@ -240,16 +240,16 @@ TEST(SearchRunChecks, EachFailedCheckShowsItsMessage) {
     Fixture f;
     SilentPrompter p;
     EXPECT_EQ(CheckSourceFiles(SourcesChosenIn(f.state), 0, p).outcome, CheckOutcome::Abandoned);
-    EXPECT_EQ(CheckKeywords(f.state, p).outcome, CheckOutcome::Abandoned);
+    EXPECT_EQ(CheckKeywords(f.state, SearchChoicesIn(f.state), p).outcome, CheckOutcome::Abandoned);
     f.state.SaveToFile = true;
     f.state.TargetDirectory = "";
-    EXPECT_EQ(CheckTargetFolder(f.state, p).outcome, CheckOutcome::Abandoned);
+    EXPECT_EQ(CheckTargetFolder(SearchRequestFor(f.state), p).outcome, CheckOutcome::Abandoned);
     f.state.TargetDirectory = f.state.SourceDirectory;
-    EXPECT_EQ(CheckTargetFolder(f.state, p).outcome, CheckOutcome::Abandoned);
+    EXPECT_EQ(CheckTargetFolder(SearchRequestFor(f.state), p).outcome, CheckOutcome::Abandoned);
     f.state.IncludeSubfolders = true;
     f.state.TargetDirectory = f.source + "out";
     f.dir.makeFolder("src/out");
-    EXPECT_EQ(CheckTargetFolder(f.state, p).outcome, CheckOutcome::Abandoned);
+    EXPECT_EQ(CheckTargetFolder(SearchRequestFor(f.state), p).outcome, CheckOutcome::Abandoned);
     ASSERT_EQ(p.shown.size(), 5u);
     EXPECT_EQ(p.shown[0].text, " Please select source files.  ");
     EXPECT_EQ(p.shown[1].text, " Please enter keyword(s).   ");
@@ -259,7 +259,7 @@ TEST(SearchRunChecks, EachFailedCheckShowsItsMessage) {
                                "You must save the results to a different folder or disk");
     // A sibling whose name only begins like the source is not in the search path.
     f.state.TargetDirectory = f.dir.makeFolder("src2");
-    EXPECT_EQ(CheckTargetFolder(f.state, p).outcome, CheckOutcome::Passed);
+    EXPECT_EQ(CheckTargetFolder(SearchRequestFor(f.state), p).outcome, CheckOutcome::Passed);
 }
 
 } // namespace
