@@ -162,9 +162,9 @@ void TallyTable::release() {
 // NgramCounter
 
 NgramCounter::NgramCounter(int minSize, int maxSize, std::size_t memoryBound,
-                           std::string temporaryFolder, PartitionShare share)
-    : m_minSize(minSize), m_maxSize(maxSize), m_share(share.index), m_shareMask(share.count - 1),
-      m_memoryBound(memoryBound), m_base(std::move(temporaryFolder)) {
+                           std::string temporaryFolder)
+    : m_minSize(minSize), m_maxSize(maxSize), m_memoryBound(memoryBound),
+      m_base(std::move(temporaryFolder)) {
     for (int n = minSize; n <= maxSize; ++n)
         m_parts.emplace_back(kPartitions, Partition(n));
 }

@@ -86,20 +86,11 @@ private:
 
 std::uint64_t HashSequence(const std::uint32_t* ids, int size);
 
-// The partitions a counter takes: those whose number, masked with count - 1, is `index` (count a
-// power of two). Counters that share the sequences of the same sizes this way count them on
-// threads of their own, each sequence in one counter only.
-struct PartitionShare {
-    std::size_t index = 0;
-    std::size_t count = 1;
-};
-
 class NgramCounter {
 public:
     // Sizes minSize..maxSize. A folder of its own is made in `temporaryFolder` at the first
     // spill; it goes, with every file in it, when the counter does.
-    NgramCounter(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder,
-                 PartitionShare share = {});
+    NgramCounter(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder);
     ~NgramCounter() { removeFolder(); }
     NgramCounter(const NgramCounter&) = delete;
     NgramCounter& operator=(const NgramCounter&) = delete;
@@ -143,10 +134,7 @@ private:
 
     void queue(int n, const std::uint32_t* ids, std::uint32_t file) {
         const std::uint64_t hash = HashSequence(ids, n);
-        const std::size_t part = hash >> 56;
-        if ((part & m_shareMask) != m_share)
-            return; // another counter's
-        Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][part];
+        Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][hash >> 56];
         const std::size_t at = p.queued.size();
         p.queued.resize(at + 2 + static_cast<std::size_t>(n));
         std::uint32_t* q = p.queued.data() + at;
@@ -167,7 +155,6 @@ private:
     void removeFolder();
 
     int m_minSize, m_maxSize;
-    std::size_t m_share, m_shareMask; // the partitions taken (see PartitionShare)
     std::size_t m_memoryBound;
     std::string m_base;   // where the run folder goes
     std::string m_folder; // the run's own, once made

@@ -44,14 +44,9 @@ std::vector<std::pair<int, int>> SplitSizes(int minSize, int maxSize, int parts)
 NgramWorkers::NgramWorkers(int minSize, int maxSize, std::size_t memoryBound,
                            const std::string& temporaryFolder, int workers) {
     const std::vector<std::pair<int, int>> ranges = SplitSizes(minSize, maxSize, workers);
-    // One size alone would leave a worker idle: two share its partitions instead. Each reads
-    // every sequence and counts half, which costs less than the table inserts it takes over.
-    const std::size_t shares = ranges.size() == 1 && workers > 1 ? 2 : 1;
-    const std::size_t bound = memoryBound / (ranges.size() * shares);
+    const std::size_t share = memoryBound / ranges.size();
     for (const auto& [low, high] : ranges)
-        for (std::size_t k = 0; k < shares; ++k)
-            m_feeders.push_back(std::make_unique<SequenceFeeder>(low, high, bound, temporaryFolder,
-                                                                 PartitionShare{k, shares}));
+        m_feeders.push_back(std::make_unique<SequenceFeeder>(low, high, share, temporaryFolder));
     m_counted.assign(m_feeders.size(), 0);
 }
 

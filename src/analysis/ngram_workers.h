@@ -1,10 +1,9 @@
 // The n-gram count on more than one thread: the calling thread reads, cuts and numbers the
 // words and hands their ids over a block at a time; each worker counts the sequences of some
-// of the sizes asked for, or of one size some of the partitions, in a counter of its own
-// (sequences of different sizes or partitions never meet, so no table is shared). Once all is read
-// each worker drains its counter while the calling thread takes what passes, a buffer at a time.
-// When no thread can be started the calling thread counts each block as it hands it over, and
-// drains the counters one after another.
+// of the sizes asked for, in a counter of its own (sequences of different sizes never meet, so
+// no table is shared). Once all is read each worker drains its counter while the calling thread
+// takes what passes, a buffer at a time. When no thread can be started the calling thread counts
+// each block as it hands it over, and drains the counters one after another.
 #pragma once
 
 #include "analysis/ngram_counter.h"
@@ -38,9 +37,8 @@ struct IdBatch {
 // last break go on from one batch to the next.
 class SequenceFeeder {
 public:
-    SequenceFeeder(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder,
-                   PartitionShare share = {})
-        : m_counter(minSize, maxSize, memoryBound, std::move(temporaryFolder), share) {}
+    SequenceFeeder(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder)
+        : m_counter(minSize, maxSize, memoryBound, std::move(temporaryFolder)) {}
 
     void count(const IdBatch& batch);
     NgramCounter& counter() { return m_counter; }
@@ -61,8 +59,7 @@ std::vector<std::pair<int, int>> SplitSizes(int minSize, int maxSize, int parts)
 
 class NgramWorkers {
 public:
-    // `workers` counters, each with its share of the memory bound: one per range of sizes, or,
-    // for one size, two that share its partitions.
+    // `workers` counters (at most one per size), each with its share of the memory bound.
     NgramWorkers(int minSize, int maxSize, std::size_t memoryBound,
                  const std::string& temporaryFolder, int workers);
     ~NgramWorkers() { stop(); }

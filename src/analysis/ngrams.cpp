@@ -51,10 +51,9 @@ struct NgramSink {
 
 using Cutter = WordCutter<NgramSink>;
 
-// Two workers, each with a range of sizes or, for one size, half its partitions: the counting
-// takes more than the reading, which shares the cores with them.
-int workersFor(const NgramRequest&) {
-    return 2;
+// One worker for each of at most two ranges of sizes: the reading takes the other core.
+int workersFor(const NgramRequest& request) {
+    return request.maxSize > request.minSize ? 2 : 1;
 }
 
 WordRules rulesFor(const ProgramState& state, const std::optional<LanguageId>& language) {
