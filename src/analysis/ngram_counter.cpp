@@ -40,27 +40,23 @@ std::uint64_t HashSequence(const std::uint32_t* ids, int size) {
 // ---------------------------------------------------------------------------------------------
 // TallyTable
 
-TallyTable::Slot& TallyTable::find(const std::uint32_t* ids, std::uint64_t hash, bool& fresh) {
-    if ((m_used + 1) * 4 > m_slots.size() * 3)
+std::uint32_t* TallyTable::find(const std::uint32_t* ids, std::uint64_t hash, bool& fresh) {
+    if ((m_used + 1) * 4 > (m_mask + 1) * 3 || m_mask == 0)
         grow();
-    const std::size_t mask = m_slots.size() - 1;
     // the low bits choose the slot: the high ones chose the partition and are all alike here
     const auto low = static_cast<std::uint32_t>(hash);
-    for (std::size_t i = low & mask;; i = (i + 1) & mask) {
-        Slot& s = m_slots[i];
-        if (s.tally.freq == 0) {
+    for (std::size_t i = low & m_mask;; i = (i + 1) & m_mask) {
+        std::uint32_t* s = m_slots.data() + i * m_stride;
+        if (s[kFreq] == 0) {
             fresh = true;
-            s.hash = low;
-            const std::size_t at = m_ids.size();
-            s.key = static_cast<std::uint32_t>(at);
+            s[kHash] = low;
             // a call to copy a few ids costs more than the copy
-            m_ids.resize(at + m_size);
             for (std::size_t k = 0; k < m_size; ++k)
-                m_ids[at + k] = ids[k];
+                s[kHeadWords + k] = ids[k];
             ++m_used;
             return s;
         }
-        if (s.hash == low && sameIds(m_ids.data() + s.key, ids, m_size)) {
+        if (s[kHash] == low && sameIds(s + kHeadWords, ids, m_size)) {
             fresh = false;
             return s;
         }
@@ -68,55 +64,97 @@ TallyTable::Slot& TallyTable::find(const std::uint32_t* ids, std::uint64_t hash,
 }
 
 void TallyTable::grow() {
-    std::vector<Slot> old = std::move(m_slots);
-    m_slots.assign(std::max(kFirstSlots, old.size() * 2), Slot{0, 0, {}});
-    const std::size_t mask = m_slots.size() - 1;
-    for (const Slot& s : old) {
-        if (s.tally.freq == 0)
+    std::vector<std::uint32_t> old = std::move(m_slots);
+    const std::size_t oldSlots = old.size() / m_stride;
+    const std::size_t slots = std::max(kFirstSlots, oldSlots * 2);
+    m_slots.assign(slots * m_stride, 0);
+    m_mask = slots - 1;
+    for (std::size_t at = 0; at < old.size(); at += m_stride) {
+        const std::uint32_t* s = old.data() + at;
+        if (s[kFreq] == 0)
             continue;
-        std::size_t i = s.hash & mask;
-        while (m_slots[i].tally.freq != 0)
-            i = (i + 1) & mask;
-        m_slots[i] = s;
+        std::size_t i = s[kHash] & m_mask;
+        while (m_slots[i * m_stride + kFreq] != 0)
+            i = (i + 1) & m_mask;
+        std::copy(s, s + m_stride, m_slots.data() + i * m_stride);
     }
 }
 
 void TallyTable::addOne(const std::uint32_t* ids, std::uint64_t hash, std::uint32_t file) {
     bool fresh = false;
-    Slot& s = find(ids, hash, fresh);
+    std::uint32_t* s = find(ids, hash, fresh);
     if (fresh) {
-        s.tally = {1, 1, file, file};
+        s[kFreq] = 1;
+        s[kRange] = 1;
+        s[kFirstFile] = file;
+        s[kLastFile] = file;
         return;
     }
-    ++s.tally.freq;
-    if (s.tally.lastFile != file) {
-        ++s.tally.range;
-        s.tally.lastFile = file;
+    ++s[kFreq];
+    if (s[kLastFile] != file) {
+        ++s[kRange];
+        s[kLastFile] = file;
     }
 }
 
 void TallyTable::addLater(const std::uint32_t* ids, std::uint64_t hash,
                           const SequenceTally& later) {
     bool fresh = false;
-    Slot& s = find(ids, hash, fresh);
+    std::uint32_t* s = find(ids, hash, fresh);
     if (fresh) {
-        s.tally = later;
+        s[kFreq] = later.freq;
+        s[kRange] = later.range;
+        s[kFirstFile] = later.firstFile;
+        s[kLastFile] = later.lastFile;
         return;
     }
-    s.tally.freq += later.freq;
-    s.tally.range += later.range - (later.firstFile == s.tally.lastFile ? 1 : 0);
-    s.tally.lastFile = later.lastFile;
+    s[kFreq] += later.freq;
+    s[kRange] += later.range - (later.firstFile == s[kLastFile] ? 1 : 0);
+    s[kLastFile] = later.lastFile;
+}
+
+void TallyTable::reserve(std::size_t entries) {
+    std::size_t slots = kFirstSlots;
+    while (slots * 3 < entries * 4)
+        slots *= 2;
+    if (slots <= capacity())
+        return;
+    if (m_used == 0) {
+        m_slots = std::vector<std::uint32_t>(); // no copy of the old slots on the way
+        m_mask = 0;
+    }
+    while (capacity() < slots)
+        grow();
 }
 
 void TallyTable::clear() {
-    std::fill(m_slots.begin(), m_slots.end(), Slot{0, 0, {}});
-    m_ids.clear();
+    for (std::size_t slot = kFreq; slot < m_slots.size(); slot += m_stride)
+        m_slots[slot] = 0;
     m_used = 0;
 }
 
+void TallyTable::takeRecords(std::vector<std::uint32_t>& out) {
+    const std::size_t record = m_stride - kFreq;
+    std::size_t at = out.size();
+    out.resize(at + m_used * record);
+    std::uint32_t* o = out.data();
+    for (std::size_t slot = 0; slot < m_slots.size(); slot += m_stride) {
+        std::uint32_t* s = m_slots.data() + slot;
+        if (s[kFreq] == 0)
+            continue;
+        // the record is the slot without its hash
+        for (std::size_t k = 0; k < record; ++k)
+            o[at + k] = s[kFreq + k];
+        at += record;
+        s[kFreq] = 0; // a free slot: the rest is written when it is taken again
+    }
+    m_used = 0;
+}
+
+// A new vector: `= {}` would only empty it, its memory kept.
 void TallyTable::release() {
-    m_slots = {};
-    m_ids = {};
+    m_slots = std::vector<std::uint32_t>();
+    m_mask = 0;
     m_used = 0;
 }
 
@@ -131,20 +169,18 @@ NgramCounter::NgramCounter(int minSize, int maxSize, std::size_t memoryBound,
         m_parts.emplace_back(kPartitions, Partition(n));
 }
 
-// The hashes first, so that each sequence's slot is asked for some sequences ahead of its turn:
-// a partition's table is mostly out of the cache when its queue comes to be counted.
+// Each sequence's slot is asked for some sequences ahead of its turn: a partition's table is
+// mostly out of the cache when its queue comes to be counted.
 void NgramCounter::countQueued(Partition& p, int n) {
     constexpr std::size_t kAhead = 8;
-    const std::size_t step = static_cast<std::size_t>(n) + 1;
+    const std::size_t step = static_cast<std::size_t>(n) + 2;
     const std::uint32_t* q = p.queued.data();
     const std::size_t count = p.queued.size() / step;
-    m_hashes.resize(count);
-    for (std::size_t i = 0; i < count; ++i)
-        m_hashes[i] = HashSequence(q + i * step + 1, n);
     for (std::size_t i = 0; i < count; ++i) {
         if (i + kAhead < count)
-            p.table.prefetch(m_hashes[i + kAhead]);
-        p.table.addOne(q + i * step + 1, m_hashes[i], q[i * step]);
+            p.table.prefetch(q[(i + kAhead) * step + 1]);
+        const std::uint32_t* r = q + i * step;
+        p.table.addOne(r + 2, r[1], r[0]);
     }
     p.queued.clear();
 }
@@ -157,9 +193,11 @@ std::size_t NgramCounter::bytes() const {
     return total;
 }
 
-// The queues count too: with a bound of a few kilobytes (tests) every block spills.
+// The queues count too: with a bound of a few kilobytes (tests) every block spills. Tables
+// emptied by a spill keep their slots, which may take a little more than the bound (a growth
+// took them over it): they fill those again, and spill as soon as one has to grow.
 bool NgramCounter::settle() {
-    return bytes() <= m_memoryBound || spill();
+    return bytes() <= std::max(m_memoryBound, m_keptBytes) || spill();
 }
 
 std::string NgramCounter::spillPath(int n, std::size_t part) const {
@@ -195,24 +233,16 @@ bool NgramCounter::spill() {
     if (m_folder.empty() && !makeFolder())
         return false;
     std::vector<std::uint32_t> out;
-    // slots that take most of the bound would leave too little room for the next round's ids
-    std::size_t slotBytes = 0;
-    for (const auto& parts : m_parts)
-        for (const Partition& p : parts)
-            slotBytes += p.table.slotBytes();
-    const bool keep = slotBytes <= m_memoryBound / 3 * 2;
     for (int n = m_minSize; n <= m_maxSize; ++n) {
         auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
         for (std::size_t k = 0; k < parts.size(); ++k) {
             Partition& p = parts[k];
-            countQueued(p, n);
+            // the queue stays for the next round: counted now it would grow a full table
+            // just before the spill empties it
             if (p.table.entries() == 0)
                 continue;
             out.clear();
-            p.table.forEach([&out, n](const std::uint32_t* ids, const SequenceTally& t) {
-                out.insert(out.end(), {t.freq, t.range, t.firstFile, t.lastFile});
-                out.insert(out.end(), ids, ids + n);
-            });
+            p.table.takeRecords(out);
             const UniqueFd fd(
                 ::open(spillPath(n, k).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
             if (!fd.valid()) {
@@ -225,11 +255,15 @@ bool NgramCounter::spill() {
                 return false;
             }
             p.onDisk = true;
-            if (keep)
-                p.table.clear();
-            else
-                p.table.release();
         }
+    }
+    m_keptBytes = bytes();
+    if (m_keptBytes > m_memoryBound / 8 * 9) {
+        // each spill's growth kept: let the tables start again small
+        for (auto& parts : m_parts)
+            for (Partition& p : parts)
+                p.table.release();
+        m_keptBytes = 0;
     }
     ++m_spills;
     return true;
@@ -254,7 +288,7 @@ bool NgramCounter::drain(std::uint32_t minFreq, std::uint32_t minRange, const Em
 // A partition's spilled records, oldest first, then what its table still holds.
 bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
     countQueued(p, n);
-    p.queued = {};
+    p.queued = std::vector<std::uint32_t>(); // given back, not only emptied
     if (!p.onDisk) {
         p.table.forEach([&](const std::uint32_t* ids, const SequenceTally& t) {
             if (t.freq >= m_minFreq && t.range >= m_minRange)
@@ -268,17 +302,22 @@ bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
     const std::string path = spillPath(n, k);
     TallyTable merged(n);
     {
+        // about as many sequences as the table held in a round, most often more
+        merged.reserve(p.table.capacity() / 4 * 3);
         const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd.valid()) {
             m_error = errno;
             return false;
         }
-        const std::size_t record = (4 + static_cast<std::size_t>(n)) * sizeof(std::uint32_t);
-        std::vector<char> chunk((kReadChunk / record) * record);
+        // whole records read in place: a chunk starts at a record, and so on the words' bounds
+        const std::size_t words = 4 + static_cast<std::size_t>(n);
+        const std::size_t record = words * sizeof(std::uint32_t);
+        std::vector<std::uint32_t> chunk((kReadChunk / record) * words);
+        char* const bytesAt = reinterpret_cast<char*>(chunk.data());
+        const std::size_t room = chunk.size() * sizeof(std::uint32_t);
         std::size_t held = 0; // bytes of a record cut by the chunk's end
-        std::uint32_t r[4 + kMaxSequenceSize];
         for (;;) {
-            const ssize_t got = ::read(fd.get(), chunk.data() + held, chunk.size() - held);
+            const ssize_t got = ::read(fd.get(), bytesAt + held, room - held);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
@@ -287,14 +326,13 @@ bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
             }
             if (got == 0)
                 break;
-            const std::size_t bytes = held + static_cast<std::size_t>(got);
-            std::size_t i = 0;
-            for (; i + record <= bytes; i += record) {
-                std::memcpy(r, chunk.data() + i, record);
+            const std::size_t whole = (held + static_cast<std::size_t>(got)) / record;
+            for (std::size_t i = 0; i < whole; ++i) {
+                const std::uint32_t* r = chunk.data() + i * words;
                 merged.addLater(r + 4, HashSequence(r + 4, n), {r[0], r[1], r[2], r[3]});
             }
-            held = bytes - i;
-            std::memmove(chunk.data(), chunk.data() + i, held);
+            held = held + static_cast<std::size_t>(got) - whole * record;
+            std::memmove(bytesAt, bytesAt + whole * record, held);
         }
     }
     ::unlink(path.c_str());

@@ -27,10 +27,13 @@ struct SequenceTally {
     std::uint32_t lastFile = 0;
 };
 
-// A partition's table: open addressing over the sequences' hashes; the ids live in an arena.
+// A partition's table: open addressing over the sequences' hashes, each slot holding its
+// sequence's ids beside the tally, so that finding a sequence reads one slot and nothing else
+// (an arena of ids cost a second cache miss per sequence, and its growth a copy of them all).
 class TallyTable {
 public:
-    explicit TallyTable(int size) : m_size(static_cast<std::size_t>(size)) {}
+    explicit TallyTable(int size)
+        : m_size(static_cast<std::size_t>(size)), m_stride(kHeadWords + m_size) {}
 
     // One occurrence in `file` (files come in increasing order).
     void addOne(const std::uint32_t* ids, std::uint64_t hash, std::uint32_t file);
@@ -40,41 +43,44 @@ public:
 
     // Asks for the slot a sequence's search starts at (where the table stands now).
     void prefetch(std::uint64_t hash) const {
-        if (!m_slots.empty())
+        if (m_mask != 0)
             __builtin_prefetch(m_slots.data() +
-                               (static_cast<std::uint32_t>(hash) & (m_slots.size() - 1)));
+                               (static_cast<std::uint32_t>(hash) & m_mask) * m_stride);
     }
     std::size_t entries() const { return m_used; }
-    // The slots and the ids held (the ids' spare room, at most as much again, is not counted:
-    // a table emptied by a spill keeps it, to be filled again).
-    std::size_t bytes() const {
-        return m_slots.capacity() * sizeof(Slot) + m_ids.size() * sizeof(std::uint32_t);
-    }
-    std::size_t slotBytes() const { return m_slots.capacity() * sizeof(Slot); }
+    std::size_t bytes() const { return m_slots.capacity() * sizeof(std::uint32_t); }
+    // Slots enough for `entries` sequences without a growth (a merge of spilled tallies).
+    void reserve(std::size_t entries);
+    std::size_t capacity() const { return m_mask == 0 ? 0 : m_mask + 1; }
     void release();
     // Empty, its memory kept: a table refilled after a spill neither grows again through every
     // size nor faults its pages in anew.
     void clear();
+    // Every tally appended to `out` as a record (freq, range, first file, last file, then the
+    // ids), the table left empty as clear() leaves it: each slot is read and emptied in one pass.
+    void takeRecords(std::vector<std::uint32_t>& out);
 
     template <typename Visit> void forEach(Visit&& visit) const {
-        for (const Slot& s : m_slots)
-            if (s.tally.freq != 0)
-                visit(m_ids.data() + s.key, s.tally);
+        for (std::size_t at = 0; at < m_slots.size(); at += m_stride) {
+            const std::uint32_t* s = m_slots.data() + at;
+            if (s[kFreq] != 0)
+                visit(s + kHeadWords,
+                      SequenceTally{s[kFreq], s[kRange], s[kFirstFile], s[kLastFile]});
+        }
     }
 
 private:
-    // 24 bytes: the hash's low half is enough to place a slot in a partition's table
-    struct Slot {
-        std::uint32_t hash;
-        std::uint32_t key; // the ids' start in m_ids
-        SequenceTally tally;
-    };
-    Slot& find(const std::uint32_t* ids, std::uint64_t hash, bool& fresh);
+    // A slot's words: the hash's low half (enough to place it in a partition's table), the
+    // tally, then the ids. A free slot has a frequency of 0.
+    enum : std::size_t { kHash, kFreq, kRange, kFirstFile, kLastFile, kHeadWords };
+
+    std::uint32_t* find(const std::uint32_t* ids, std::uint64_t hash, bool& fresh);
     void grow();
 
     std::size_t m_size;
-    std::vector<Slot> m_slots;
-    std::vector<std::uint32_t> m_ids;
+    std::size_t m_stride; // words per slot
+    std::vector<std::uint32_t> m_slots;
+    std::size_t m_mask = 0; // slots - 1, 0 while none
     std::size_t m_used = 0;
 };
 
@@ -120,7 +126,8 @@ private:
 
     struct Partition {
         TallyTable table;
-        std::vector<std::uint32_t> queued; // file, then the ids, per sequence
+        // per sequence: the file, the hash's low half (what places it in the table), the ids
+        std::vector<std::uint32_t> queued;
         bool onDisk = false;
         explicit Partition(int size) : table(size) {}
     };
@@ -129,11 +136,12 @@ private:
         const std::uint64_t hash = HashSequence(ids, n);
         Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][hash >> 56];
         const std::size_t at = p.queued.size();
-        p.queued.resize(at + 1 + static_cast<std::size_t>(n));
+        p.queued.resize(at + 2 + static_cast<std::size_t>(n));
         std::uint32_t* q = p.queued.data() + at;
         q[0] = file;
+        q[1] = static_cast<std::uint32_t>(hash);
         for (int i = 0; i < n; ++i)
-            q[1 + i] = ids[i];
+            q[2 + i] = ids[i];
         if (p.queued.size() * sizeof(std::uint32_t) >= kQueueBytes)
             countQueued(p, n);
     }
@@ -152,7 +160,8 @@ private:
     std::string m_folder; // the run's own, once made
     bool m_folderFailed = false;
     std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
-    std::vector<std::uint64_t> m_hashes;         // of the queue being counted
+    // What the tables kept at the last spill: they may fill it again, not grow beyond it.
+    std::size_t m_keptBytes = 0;
     int m_spills = 0;
     int m_error = 0;
 };

@@ -267,27 +267,32 @@ bool NgramSorter::writeRun() {
     if (!m_runFile.valid() && !openRunFile())
         return false;
     sortChunk();
-    const std::size_t recordBytes = m_stride * sizeof(std::uint32_t);
-    const std::size_t entry = sizeof(Key) + recordBytes;
-    std::vector<char> out;
-    out.reserve(std::min<std::size_t>(m_keyed.size(), 1 << 16) * entry);
+    // entries put together word by word: a call to copy a few words costs more than the copy
+    constexpr std::size_t kKeyWords = sizeof(Key) / sizeof(std::uint32_t);
+    const std::size_t entryWords = kKeyWords + m_stride;
+    const std::size_t perWrite = std::max<std::size_t>(1, (std::size_t{1} << 18) / entryWords);
+    std::vector<std::uint32_t> out(std::min(m_keyed.size(), perWrite) * entryWords);
     const Run run{m_runBytes, m_keyed.size()};
+    std::size_t held = 0;
     for (std::size_t i = 0; i < m_keyed.size(); ++i) {
         prefetchAhead(i);
         const Keyed& k = m_keyed[i];
-        const char* key = reinterpret_cast<const char*>(&k.key);
-        const char* record =
-            reinterpret_cast<const char*>(m_records.data() + std::size_t{k.record} * m_stride);
-        out.insert(out.end(), key, key + sizeof(Key));
-        out.insert(out.end(), record, record + recordBytes);
-        if (out.size() >= (std::size_t{1} << 20) || i + 1 == m_keyed.size()) {
+        std::uint32_t* o = out.data() + held * entryWords;
+        const std::uint64_t halves[2] = {k.key.hi, k.key.lo};
+        std::memcpy(o, halves, sizeof halves);
+        const std::uint32_t* record = m_records.data() + std::size_t{k.record} * m_stride;
+        for (std::size_t w = 0; w < m_stride; ++w)
+            o[kKeyWords + w] = record[w];
+        if (++held == perWrite || i + 1 == m_keyed.size()) {
             // Appended: the runs are read back only once all are written.
-            if (!writeAll(m_runFile.get(), std::string_view(out.data(), out.size()))) {
+            const std::size_t bytes = held * entryWords * sizeof(std::uint32_t);
+            if (!writeAll(m_runFile.get(),
+                          std::string_view(reinterpret_cast<const char*>(out.data()), bytes))) {
                 m_error = errno;
                 return false;
             }
-            m_runBytes += out.size();
-            out.clear();
+            m_runBytes += bytes;
+            held = 0;
         }
     }
     m_runs.push_back(run);
@@ -328,16 +333,17 @@ bool NgramSorter::writeRows(const SequenceRowSink& row) {
         return emitHeld(row);
     if (!m_keyed.empty() && !writeRun())
         return false;
-    m_keyed = {};
-    m_records = {};
+    // given back (`= {}` would only empty them)
+    m_keyed = std::vector<Keyed>();
+    m_records = std::vector<std::uint32_t>();
     return merge(row);
 }
 
-// The entries of one run, read a buffer at a time.
+// The entries of one run, read a buffer at a time; the entry at hand is read where it lies.
 class NgramSorter::RunReader {
 public:
-    RunReader(const Run& run, std::size_t entryBytes, std::size_t bufferEntries)
-        : m_at(run.offset), m_left(run.count), m_entry(entryBytes),
+    RunReader(const Run& run, std::size_t entryWords, std::size_t bufferEntries)
+        : m_at(run.offset), m_left(run.count), m_entry(entryWords),
           m_room(std::max<std::size_t>(1, bufferEntries)) {}
 
     // False at the run's end or on a read error (error set).
@@ -348,71 +354,57 @@ public:
             return false;
         m_held = static_cast<std::size_t>(std::min<std::uint64_t>(m_left, m_room));
         m_buffer.resize(m_held * m_entry);
-        if (!readWhole(fd, m_buffer.data(), m_buffer.size(), m_at, error))
+        const std::size_t bytes = m_buffer.size() * sizeof(std::uint32_t);
+        if (!readWhole(fd, reinterpret_cast<char*>(m_buffer.data()), bytes, m_at, error))
             return false;
-        m_at += m_buffer.size();
+        m_at += bytes;
         m_left -= m_held;
         m_index = 0;
         return true;
     }
     Key key() const {
-        Key k;
-        std::memcpy(&k, m_buffer.data() + m_index * m_entry, sizeof(Key));
-        return k;
+        std::uint64_t halves[2];
+        std::memcpy(halves, m_buffer.data() + m_index * m_entry, sizeof halves);
+        return Key{halves[0], halves[1]};
     }
-    const std::uint32_t* record() {
-        std::memcpy(m_record, m_buffer.data() + m_index * m_entry + sizeof(Key),
-                    m_entry - sizeof(Key));
-        return m_record;
+    const std::uint32_t* record() const {
+        return m_buffer.data() + m_index * m_entry + sizeof(Key) / sizeof(std::uint32_t);
     }
 
 private:
     std::uint64_t m_at, m_left;
     std::size_t m_entry, m_room;
-    std::vector<char> m_buffer;
+    std::vector<std::uint32_t> m_buffer;
     std::size_t m_held = 0;
     std::size_t m_index = static_cast<std::size_t>(-1);
-    std::uint32_t m_record[kHead + kMaxSequenceSize] = {};
 };
 
 bool NgramSorter::merge(const SequenceRowSink& row) {
-    const std::size_t entry = sizeof(Key) + m_stride * sizeof(std::uint32_t);
-    const std::size_t perRun =
-        std::clamp<std::size_t>((m_chunkItems * entry) / m_runs.size() / entry, 1, 4096);
+    const std::size_t entryWords = sizeof(Key) / sizeof(std::uint32_t) + m_stride;
+    const std::size_t perRun = std::clamp<std::size_t>(m_chunkItems / m_runs.size(), 1, 4096);
     std::vector<RunReader> readers;
     readers.reserve(m_runs.size());
-    struct Head {
-        Key key;
-        std::uint32_t record[kHead + kMaxSequenceSize];
-        std::size_t reader;
-    };
-    std::vector<Head> heads;
+    std::vector<std::size_t> heads; // readers with an entry at hand
     for (std::size_t i = 0; i < m_runs.size(); ++i) {
-        RunReader& r = readers.emplace_back(m_runs[i], entry, perRun);
-        if (!r.advance(m_runFile.get(), m_error)) {
-            if (m_error != 0)
-                return false;
-            continue;
-        }
-        Head h{r.key(), {}, i};
-        std::memcpy(h.record, r.record(), m_stride * sizeof(std::uint32_t));
-        heads.push_back(h);
+        RunReader& r = readers.emplace_back(m_runs[i], entryWords, perRun);
+        if (r.advance(m_runFile.get(), m_error))
+            heads.push_back(i);
+        else if (m_error != 0)
+            return false;
     }
-    // a heap whose top is the least entry
-    const auto later = [this](const Head& a, const Head& b) {
-        return less(b.key, b.record, a.key, a.record);
+    // a heap whose top is the reader with the least entry
+    const auto later = [this, &readers](std::size_t a, std::size_t b) {
+        return less(readers[b].key(), readers[b].record(), readers[a].key(), readers[a].record());
     };
     std::make_heap(heads.begin(), heads.end(), later);
     while (!heads.empty()) {
         std::pop_heap(heads.begin(), heads.end(), later);
-        Head& h = heads.back();
-        textOf(h.record, m_text);
-        if (!row(m_text, h.record[0], h.record[1]))
+        RunReader& r = readers[heads.back()];
+        const std::uint32_t* record = r.record();
+        textOf(record, m_text);
+        if (!row(m_text, record[0], record[1]))
             return false;
-        RunReader& r = readers[h.reader];
         if (r.advance(m_runFile.get(), m_error)) {
-            h.key = r.key();
-            std::memcpy(h.record, r.record(), m_stride * sizeof(std::uint32_t));
             std::push_heap(heads.begin(), heads.end(), later);
         } else {
             if (m_error != 0)

@@ -46,8 +46,10 @@ public:
 
 private:
     NgramCounter m_counter;
-    // the words since the last break, oldest first, the newest at the end
-    std::array<std::uint32_t, kMaxSequenceSize> m_window{};
+    // the words since the last break: the last kMaxSequenceSize lie oldest first from
+    // m_next on
+    std::array<std::uint32_t, 2 * kMaxSequenceSize> m_window{};
+    std::size_t m_next = 0;
     int m_filled = 0;
 };
 
