@@ -2,7 +2,6 @@
 
 #include "analysis/hit_finder.h"
 #include "analysis/messages.h"
-#include "analysis/read_ahead.h"
 #include "analysis/source_bytes.h"
 #include "codes/code_detect.h"
 #include "codes/code_tables.h"
@@ -175,6 +174,8 @@ std::string SourceTextOf(std::string bytes) {
 // Room the walk keeps from file to file, so that a corpus of many files is not a run of
 // allocations as large as each file.
 struct CutBuffers {
+    SourceBytes file;      // a source's bytes
+    std::string converted; // and its text, when converted
     std::string block;
     std::vector<Join> joins;
     StagedWords staged; // the words of the stretches around hits, numbered only where read
@@ -481,6 +482,7 @@ struct WalkContext {
     WalkCut cut = WalkCut::AllWords;
     std::uint32_t reach = 0;
     std::uint32_t keywordWords = 1;
+    std::vector<FoundHit> found;   // room kept from file to file
     std::vector<PlacedHit> placed; // likewise
     std::vector<std::size_t> ats;  // the hits' offsets, ascending
     // Where the search saw each hit, when it kept that beside the result file.
@@ -531,15 +533,15 @@ bool keywordStandsAt(std::string_view source, std::size_t at, std::string_view f
     return true;
 }
 
-// Finds the hits of one file in its text (`found`, in record order); returns the number not
+// Finds the hits of one file in its text (walk.found, in record order); returns the number not
 // found in it (all of them: the file changed since the search). With `positions` the search's
 // own offsets place the hits; a record's text is looked for only where one does not hold.
 std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_view source,
-                     bool positions, std::vector<FoundHit>& found) {
+                     bool positions) {
     // Made at the first hit not placed by its position: making it reads the whole text.
     std::optional<HitFinder> finder;
     const std::size_t column = static_cast<std::size_t>(walk.viewer.KeywordColumn() - 1);
-    found.clear();
+    walk.found.clear();
     std::size_t notFound = 0;
     for (const std::uint32_t hit : group.hits) {
         const std::string_view record = walk.viewer.readRecord(hit + 1);
@@ -549,7 +551,8 @@ std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_vi
         if (positions) {
             const std::uint64_t at = walk.positions->hits[hit - 1];
             if (at != kNoHitPosition && keywordStandsAt(source, at, fromKeyword)) {
-                found.push_back({hit, static_cast<std::size_t>(at), keywordAtHit(fromKeyword)});
+                walk.found.push_back(
+                    {hit, static_cast<std::size_t>(at), keywordAtHit(fromKeyword)});
                 continue;
             }
         }
@@ -566,51 +569,21 @@ std::size_t findHits(WalkContext& walk, const SourceGroup& group, std::string_vi
             ++notFound;
             continue;
         }
-        found.push_back({hit, *at, keywordAtHit(fromKeyword)});
+        walk.found.push_back({hit, *at, keywordAtHit(fromKeyword)});
     }
     return notFound;
 }
 
-// A source file as the reading side leaves it for the cutting side: its text and the hits
-// found in it.
-struct ReadSource {
-    SourceBytes file;      // its bytes
-    std::string converted; // and its text, when converted
-    std::string path;      // as opened on disk
-    std::string_view text; // empty when it could not be read
-    std::vector<FoundHit> found;
-    std::size_t notFound = 0; // hits not found in it (all of them: not read, or changed)
-};
-
-// Reads one file with hits and finds its hits in it. Only the reading side reads the result
-// file (walk.viewer) while the walk goes.
-void readSource(WalkContext& walk, const SourceGroup& group, ReadSource& into) {
-    into.path = diskPathOf(group.logPath);
-    SourceStamp stamp;
-    // Hits placed by their positions need only the text around them.
-    const std::size_t places =
-        walk.cut == WalkCut::Windows && walk.positions ? group.hits.size() : 0;
-    const std::optional<std::string_view> bytes = into.file.read(into.path, places, stamp);
-    into.found.clear();
-    if (!bytes) {
-        into.text = {};
-        into.notFound = group.hits.size();
-        return;
-    }
-    into.text = SourceTextIn(*bytes, into.converted, &stamp.kind);
-    into.notFound = findHits(walk, group, into.text, positionsHold(walk, group, stamp), into.found);
-}
-
 // Cuts the file's words as the walk's use needs them.
 void cutForWalk(WalkContext& walk, const WordRules& rules, std::string_view source,
-                const std::vector<FoundHit>& found, FileWords& words, CutBuffers& buffers) {
+                FileWords& words, CutBuffers& buffers) {
     if (walk.cut != WalkCut::Windows) {
         Vocabulary* ids = walk.cut == WalkCut::AllWords ? &walk.vocabulary : nullptr;
         cutFileWordsInto(rules, source, ids, words, buffers);
         return;
     }
     walk.ats.clear();
-    for (const FoundHit& f : found)
+    for (const FoundHit& f : walk.found)
         walk.ats.push_back(f.at);
     std::sort(walk.ats.begin(), walk.ats.end());
     cutAroundHits(rules, source, walk.ats, walk.reach, walk.reach + walk.keywordWords,
@@ -618,9 +591,9 @@ void cutForWalk(WalkContext& walk, const WordRules& rules, std::string_view sour
 }
 
 // Places the hits found among the file's words (walk.placed).
-void placeHits(WalkContext& walk, std::vector<FoundHit>& found, const FileWords& words) {
+void placeHits(WalkContext& walk, const FileWords& words) {
     walk.placed.clear();
-    for (FoundHit& f : found) {
+    for (FoundHit& f : walk.found) {
         const auto it = std::lower_bound(words.offsets.begin(), words.offsets.end(), f.at);
         PlacedHit placed;
         placed.record = f.hit;
@@ -666,6 +639,7 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
                      keywordWords(viewer.ViewKeyword()),
                      {},
                      {},
+                     {},
                      ReadHitPositions(viewer.path(),
                                       static_cast<std::uint64_t>(viewer.RecordTotal() - 1),
                                       viewer.RecordLength())};
@@ -674,16 +648,22 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
     CutBuffers buffers;
     std::int64_t unfound = 0; // hits of files that are there, not found in them
     std::vector<std::string> unfoundFiles;
-    // The next file is read and its hits found while this one is cut and visited.
-    ReadAhead<ReadSource> ahead(grouping->groups.size(), [&](std::size_t i, ReadSource& into) {
-        readSource(walk, grouping->groups[i], into);
-    });
     for (const SourceGroup& group : grouping->groups) {
         if (control && control->poll() == RunStep::Stop)
             return Failure(analysis::msg::WalkStopped(), FailureCode::Cancelled);
-        ReadSource& source = ahead.next();
-        summary.sourceFiles.push_back(source.path);
-        const std::size_t notFound = source.notFound;
+        const std::string path = diskPathOf(group.logPath);
+        summary.sourceFiles.push_back(path);
+        SourceStamp stamp;
+        // Hits placed by their positions need only the text around them.
+        const std::size_t places =
+            walk.cut == WalkCut::Windows && walk.positions ? group.hits.size() : 0;
+        const std::optional<std::string_view> bytes = buffers.file.read(path, places, stamp);
+        const bool read = bytes.has_value();
+        const std::string_view source =
+            read ? SourceTextIn(*bytes, buffers.converted, &stamp.kind) : "";
+        const std::size_t notFound =
+            read ? findHits(walk, group, source, positionsHold(walk, group, stamp))
+                 : group.hits.size();
         if (notFound == group.hits.size()) {
             summary.hitsLeftOut += static_cast<std::int64_t>(group.hits.size());
             summary.filesLeftOut.push_back(group.logPath);
@@ -693,11 +673,11 @@ Result<HitWalkSummary> WalkHitFiles(const HitWalkRequest& request, Vocabulary& v
             unfound += static_cast<std::int64_t>(notFound);
             unfoundFiles.push_back(group.logPath);
         }
-        cutForWalk(walk, rules, source.text, source.found, words, buffers);
-        placeHits(walk, source.found, words);
+        cutForWalk(walk, rules, source, words, buffers);
+        placeHits(walk, words);
         summary.tokens += static_cast<std::int64_t>(words.total);
         summary.hitsPlaced += static_cast<std::int64_t>(walk.placed.size());
-        words.path = source.path;
+        words.path = path;
         words.name = group.logPath;
         visit(words, walk.placed);
     }
