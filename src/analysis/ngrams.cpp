@@ -7,6 +7,7 @@
 #include "analysis/word_ids.h"
 #include "core/file_io.h"
 #include "core/file_utils.h"
+#include "core/progress_pace.h"
 #include "search/messages.h"
 #include "wordcount/count_source.h"
 #include "wordcount/messages.h"
@@ -22,7 +23,6 @@ namespace lexmora {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 bool isBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
@@ -116,7 +116,7 @@ private:
     bool m_pendingEnd = false; // a block ended with a . ? or ! whose next byte was unknown
     std::int64_t m_files = 0;
     std::vector<std::string> m_notes;
-    Clock::time_point m_lastReport{};
+    ProgressPace m_pace;
 };
 
 NgramRun::Flow NgramRun::poll() {
@@ -124,12 +124,8 @@ NgramRun::Flow NgramRun::poll() {
 }
 
 void NgramRun::report(NgramProgress progress, bool force) {
-    if (!m_hooks.progress)
+    if (!m_hooks.progress || !m_pace.due(force))
         return;
-    const auto now = Clock::now();
-    if (!force && now - m_lastReport < std::chrono::milliseconds(50))
-        return;
-    m_lastReport = now;
     progress.tokens = m_sink.tokens;
     m_hooks.progress(progress);
 }

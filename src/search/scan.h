@@ -119,6 +119,8 @@ private:
                            ReadWidths widths, std::int64_t hitNumber, int keyword,
                            const SearchTag& tag);
     ScanStep recordHit(std::int64_t hitNumber, const FileFacts& facts);
+    ScanStep keepMatch(const SourceText& text, std::size_t s, std::size_t e, FileCode code,
+                       ReadWidths widths, std::int64_t& hitNumber, const FileFacts& facts);
     static SourceStamp stampOf(const struct stat& info, SourceConversion conversion);
     ScanStep keepHit(CandidateCheck& check, std::size_t slot);
     WalkFile* walkFile() {

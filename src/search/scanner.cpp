@@ -394,13 +394,9 @@ ScanStep Scan::scanText(SourceText& text, FileCode code, const FileFacts& facts)
             continue;
         }
         at.pos = e;
-        if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
-                               m_tag))
-            continue;
-        m_position = text.sourceOffset(s);
-        if (const ScanStep step = recordHit(hitNumber, facts); step != ScanStep::GoOn)
+        if (const ScanStep step = keepMatch(text, s, e, code, widths, hitNumber, facts);
+            step != ScanStep::GoOn)
             return step;
-        ++hitNumber;
     }
     return ScanStep::GoOn;
 }
@@ -443,13 +439,9 @@ ScanStep Scan::scanRegex(SourceText& text, FileCode code, const FileFacts& facts
         }
         at.forceFinal = false;
         at.pos = e;
-        if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
-                               m_tag))
-            continue;
-        m_position = text.sourceOffset(s);
-        if (const ScanStep step = recordHit(hitNumber, facts); step != ScanStep::GoOn)
+        if (const ScanStep step = keepMatch(text, s, e, code, widths, hitNumber, facts);
+            step != ScanStep::GoOn)
             return step;
-        ++hitNumber;
     }
     return ScanStep::GoOn;
 }
@@ -472,6 +464,20 @@ const Scan::CodeTables& Scan::tablesFor(int codeIndex) {
     tables->reps = MakeLetterRepresentations(m_state, codeIndex, tables->fold, exactCase);
     m_tables = std::move(tables);
     return *m_tables;
+}
+
+// The match from `s` to `e` as a hit of the keyword scanned alone: its line built and, unless a
+// filter turns it down, recorded as hit `hitNumber`, which then moves on.
+ScanStep Scan::keepMatch(const SourceText& text, std::size_t s, std::size_t e, FileCode code,
+                         ReadWidths widths, std::int64_t& hitNumber, const FileFacts& facts) {
+    if (!buildAcceptedLine(text.read(), s, e, code, widths, hitNumber, m_context.keywordIndex,
+                           m_tag))
+        return ScanStep::GoOn;
+    m_position = text.sourceOffset(s);
+    if (const ScanStep step = recordHit(hitNumber, facts); step != ScanStep::GoOn)
+        return step;
+    ++hitNumber;
+    return ScanStep::GoOn;
 }
 
 // Builds the KWIC line of the match from `s` to `e` of the text as read into m_line; false when

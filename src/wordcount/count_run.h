@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/program_state.h"
+#include "core/progress_pace.h"
 #include "core/prompter.h"
 #include "core/run_control.h"
 #include "wordcount/bucket_file.h"
@@ -195,7 +196,7 @@ private:
     RunControl m_control;
     WordRules m_rules;
     Clock::time_point m_start;
-    Clock::time_point m_lastReport{};
+    ProgressPace m_pace;
     std::string m_runFolder;
     // a..z: the words counted per letter, and their files once the table has spilled
     std::vector<BucketFile> m_buckets = std::vector<BucketFile>(kLetterRecords);

@@ -35,12 +35,8 @@ namespace lexmora {
 namespace counting {
 
 void CountRun::report(CountProgress progress, bool force) {
-    if (!m_hooks.progress)
+    if (!m_hooks.progress || !m_pace.due(force))
         return;
-    const auto now = Clock::now();
-    if (!force && now - m_lastReport < std::chrono::milliseconds(50))
-        return;
-    m_lastReport = now;
     progress.tokens = m_tokens;
     progress.elapsedSeconds = elapsed();
     m_hooks.progress(progress);
