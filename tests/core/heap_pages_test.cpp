@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace lexmora {
@@ -54,6 +55,15 @@ TEST(HeapPagesTest, WalkBuffersComeFromTheMarkedHeapAndAreReused) {
     void* again = std::malloc(kBuffer);
     EXPECT_EQ(again, first);
     std::free(again);
+
+    // a worker thread's block (an n-gram counter's table) comes from the same heap, and reuses
+    // what the calling thread freed
+    void* workers = nullptr;
+    std::thread([&workers] {
+        workers = std::malloc(kBuffer);
+        std::free(workers);
+    }).join();
+    EXPECT_EQ(workers, first) << "from an arena of its own";
 }
 
 } // namespace
