@@ -23,7 +23,6 @@ namespace lexmora {
 
 namespace {
 
-
 bool isBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
@@ -32,21 +31,27 @@ bool isSentenceMark(char c) {
     return c == '.' || c == '?' || c == '!';
 }
 
-// Where the cutter's words go: folded and numbered into the batch being filled, which the
-// workers count.
+// Where the cutter's words go: folded and numbered, a few dozen at a time, into the batch being
+// filled, which the workers count. flush() before the batch is handed over.
 struct NgramSink {
     WordIds* ids = nullptr;
     IdBatch* batch = nullptr;
     std::int64_t tokens = 0;
+    WordIdBatch pending;
 
     void operator()(std::string_view word) {
-        std::uint32_t id = 0;
-        if (!ids->idOfWord(word, id))
+        if (!pending.add(word, *ids))
             return;
         ++tokens;
-        batch->ids.push_back(id);
+        if (pending.full())
+            flush();
     }
-    void breakSequence() { batch->ids.push_back(kSequenceBreak); }
+    void breakSequence() {
+        pending.addMark(kSequenceBreak);
+        if (pending.full())
+            flush();
+    }
+    void flush() { pending.flushInto(*ids, batch->ids); }
 };
 
 using Cutter = WordCutter<NgramSink>;
@@ -131,8 +136,10 @@ void NgramRun::report(NgramProgress progress, bool force) {
 }
 
 NgramRun::Flow NgramRun::handOver() {
-    if (m_sink.batch != nullptr)
+    if (m_sink.batch != nullptr) {
+        m_sink.flush();
         m_workers.handOver();
+    }
     m_sink.batch = m_workers.nextBatch();
     if (m_sink.batch == nullptr)
         return Flow::Failed;

@@ -5,6 +5,7 @@
 #include "wordcount/word_rules.h"
 #include "wordcount/word_table.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -68,8 +69,15 @@ public:
     std::size_t size() const { return m_spans.size(); }
     // Asks for where a spelling lies to be in the cache by the time it is read.
     void prefetch(std::uint32_t id) const { __builtin_prefetch(m_spans.data() + id); }
+    // Asks for the slot where the lookup of a word of this hash starts.
+    void prefetchSlot(std::uint64_t hash) const {
+        if (!m_slots.empty())
+            __builtin_prefetch(m_slots.data() + (hash & (m_slots.size() - 1)));
+    }
 
 private:
+    friend class WordIdBatch;
+
     // A short spelling is known by its key (its bytes, zero-padded: a word holds no NUL byte)
     // and length, without a look at the arena; a long one by its hash, then its bytes.
     struct Slot {
@@ -82,10 +90,13 @@ private:
     };
 
     std::uint32_t idOfShort(std::uint64_t key, std::size_t n) {
+        return idOfShort(key, n, WordTable::hashOfKey(key));
+    }
+    std::uint32_t idOfShort(std::uint64_t key, std::size_t n, std::uint64_t hash) {
         if ((m_spans.size() + 1) * 2 > m_slots.size())
             grow();
         const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = WordTable::hashOfKey(key) & mask;; i = (i + 1) & mask) {
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& s = m_slots[i];
             if (s.key == key && s.length == n && s.id != 0)
                 return s.id - 1;
@@ -97,9 +108,11 @@ private:
         }
     }
     std::uint32_t idOfLong(std::string_view folded) {
+        return idOfLong(folded, HashWord(folded.data(), folded.size()));
+    }
+    std::uint32_t idOfLong(std::string_view folded, std::uint64_t hash) {
         if ((m_spans.size() + 1) * 2 > m_slots.size())
             grow();
-        const std::uint64_t hash = HashWord(folded.data(), folded.size());
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& s = m_slots[i];
@@ -135,6 +148,88 @@ private:
     std::vector<Slot> m_slots;
     std::vector<Span> m_spans;
     std::string m_arena;
+    std::string m_folded;
+};
+
+// Words numbered a batch at a time. As each word goes in, the slot its lookup starts at is asked
+// for; the batch is looked up once full, by which time the slots of the rarer words (most of a
+// large vocabulary's table lies outside the cache) have come in. The ids come out in the words'
+// order, as idOfWord gives them one by one, with the caller's marks kept where they were put.
+class WordIdBatch {
+public:
+    static constexpr std::size_t kWords = 32;
+
+    // False for a word the count takes for no token (nothing goes in).
+    bool add(std::string_view word, const WordIds& ids) {
+        const int bucket = BucketOfFirst(static_cast<unsigned char>(word[0]));
+        if (bucket == 0)
+            return false;
+        Entry& e = m_entries[m_count++];
+        if (bucket == kOeBucket || word.size() > WordTable::kShortWord) {
+            FoldWord(word, m_folded);
+            e.at = static_cast<std::uint32_t>(m_long.size());
+            e.length = static_cast<std::uint32_t>(m_folded.size());
+            m_long += m_folded;
+            e.hash = e.length > WordTable::kShortWord ? HashWord(m_folded.data(), m_folded.size())
+                                                      : WordTable::hashOfKey(keyOf(m_folded));
+        } else {
+            std::uint64_t key = 0;
+            for (std::size_t i = word.size(); i-- > 0;)
+                key = (key << 8) | LowerCp1252(static_cast<unsigned char>(word[i]));
+            e.key = key;
+            e.length = static_cast<std::uint32_t>(word.size());
+            e.at = kShort;
+            e.hash = WordTable::hashOfKey(key);
+        }
+        ids.prefetchSlot(e.hash);
+        return true;
+    }
+    // A value of the caller's, passed through in its place (above every id).
+    void addMark(std::uint32_t mark) {
+        Entry& e = m_entries[m_count++];
+        e.key = mark;
+        e.length = 0;
+    }
+    bool full() const { return m_count == kWords; }
+
+    // The batch's ids and marks appended to `out`; the batch is left empty.
+    void flushInto(WordIds& ids, std::vector<std::uint32_t>& out) {
+        const std::size_t at = out.size();
+        out.resize(at + m_count);
+        std::uint32_t* o = out.data() + at;
+        for (std::size_t i = 0; i < m_count; ++i) {
+            const Entry& e = m_entries[i];
+            if (e.length == 0)
+                o[i] = static_cast<std::uint32_t>(e.key);
+            else if (e.at == kShort)
+                o[i] = ids.idOfShort(e.key, e.length, e.hash);
+            else if (e.length > WordTable::kShortWord)
+                o[i] = ids.idOfLong(std::string_view(m_long).substr(e.at, e.length), e.hash);
+            else // a short word once folded (a first Œ written "oe")
+                o[i] = ids.idOfShort(keyOf(std::string_view(m_long).substr(e.at, e.length)),
+                                     e.length, e.hash);
+        }
+        m_count = 0;
+        m_long.clear();
+    }
+
+private:
+    static constexpr std::uint32_t kShort = 0xFFFFFFFFu; // the key is the folded word itself
+    struct Entry {
+        std::uint64_t key;    // a short word's folded bytes, the first lowest; or a mark
+        std::uint64_t hash;   // where its lookup starts
+        std::uint32_t length; // 0 for a mark
+        std::uint32_t at;     // a folded word's place in m_long, or kShort
+    };
+    static std::uint64_t keyOf(std::string_view folded) {
+        std::uint64_t key = 0;
+        std::memcpy(&key, folded.data(), folded.size()); // little-endian: the first byte lowest
+        return key;
+    }
+
+    std::array<Entry, kWords> m_entries{};
+    std::size_t m_count = 0;
+    std::string m_long; // the folded spellings of the batch's long words
     std::string m_folded;
 };
 
