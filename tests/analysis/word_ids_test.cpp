@@ -66,5 +66,51 @@ TEST(WordIds, IdsStayAsTheTableGrows) {
     EXPECT_EQ(ids.size(), words.size());
 }
 
+// Numbered a batch at a time, a stream of words (short, long, a first OE, no token, repeats,
+// through the table's growth and many a full batch) gets the ids one by one gives, in order,
+// the marks kept in their places.
+TEST(WordIds, ABatchGivesTheIdsOneByOneGives) {
+    const char* kinds[] = {"The",
+                           "Ninebytes",
+                           "\x8C"
+                           "uvre",
+                           "\x8C"
+                           "uvrestotal",
+                           "-x",
+                           "\xC9t\xC9"};
+    std::vector<std::string> words;
+    for (int i = 0; i < 3000; ++i) {
+        words.push_back(kinds[i % 6]);
+        words.push_back("W" + std::to_string(i % 1700) + (i % 4 == 0 ? "longertail" : ""));
+    }
+    constexpr std::uint32_t kMark = 0xFFFFFFFFu;
+    WordIds single;
+    std::vector<std::uint32_t> expected;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::uint32_t id = 0;
+        if (single.idOfWord(words[i], id))
+            expected.push_back(id);
+        if (i % 7 == 0)
+            expected.push_back(kMark);
+    }
+    WordIds batched;
+    WordIdBatch batch;
+    std::vector<std::uint32_t> got;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        batch.add(words[i], batched);
+        if (batch.full())
+            batch.flushInto(batched, got);
+        if (i % 7 == 0)
+            batch.addMark(kMark);
+        if (batch.full())
+            batch.flushInto(batched, got);
+    }
+    batch.flushInto(batched, got);
+    EXPECT_EQ(got, expected);
+    ASSERT_EQ(batched.size(), single.size());
+    for (std::uint32_t id = 0; id < single.size(); ++id)
+        EXPECT_EQ(batched.spelling(id), single.spelling(id));
+}
+
 } // namespace
 } // namespace lexmora
