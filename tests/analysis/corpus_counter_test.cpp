@@ -90,9 +90,10 @@ TEST_F(CorpusCounterFiles, EveryShareOfTheFilesCountsAsOnePass) {
         {"the calling thread alone", {}, false, false},
         {"the thread alone", {}, true, true},
         {"both threads", {}, true, false},
-        // one spelling fits: the thread fails at its second, and gives every file back
+        // no room for the long word of the last file: the thread fails there, and gives
+        // every file it took back
         {"the thread's table full", {1, UINT32_MAX}, true, true},
-        // a.txt fits under the bound, b.txt would pass it: given back, the thread stops
+        // the files before g/h.txt fit under the bound, g/h.txt would pass it: given back
         {"the thread's token bound", {std::size_t{32} << 20, 50}, true, true},
     };
     for (const Case& c : cases) {
