@@ -1,5 +1,6 @@
 #include "analysis/collocates.h"
 
+#include "analysis/corpus_counter.h"
 #include "analysis/corpus_counts.h"
 #include "analysis/hit_walk.h"
 #include "analysis/messages.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <numeric>
+#include <optional>
 
 namespace lexmora {
 
@@ -247,16 +249,15 @@ std::string examplesOf(std::vector<std::string> words) {
     return out + (words.size() > 10 ? ", ..." : ".");
 }
 
-// The corpus's files counted for the windows' words only, the only ones a row reads: every
-// word of the corpus is looked up in a table of some thousands of words, which stays in the
-// cache, instead of one of the whole vocabulary of the files with hits.
-Result<CorpusCounts> countWindowWordsIn(const std::vector<std::string>& files,
-                                        const ProgramState& state, const WindowTally& tally,
+// The corpus files, counted ahead while the hits were walked, finished for the windows' words
+// only, the only ones a row reads: the files left are looked up in a table of some thousands
+// of words, which stays in the cache, not in one of the whole vocabulary of the files with hits.
+Result<CorpusCounts> countWindowWordsIn(CorpusCounter& counter, const WindowTally& tally,
                                         const Vocabulary& vocabulary, RunControl* control) {
     Vocabulary windowWords; // its ids are the tally's slots: the words are told in slot order
     for (const WindowWord& w : tally.words())
         windowWords.idOf(vocabulary.spelling(w.id));
-    Result<CorpusCounts> counted = CountCorpusFiles(state, files, windowWords, control);
+    Result<CorpusCounts> counted = counter.finish(windowWords, control);
     if (!counted)
         return counted;
     std::vector<std::int64_t> freq(vocabulary.size(), 0);
@@ -266,13 +267,13 @@ Result<CorpusCounts> countWindowWordsIn(const std::vector<std::string>& files,
     return counted;
 }
 
-Result<CorpusCounts> corpusOf(const CollocatesRequest& request, const ProgramState& state,
+Result<CorpusCounts> corpusOf(const CollocatesRequest& request, CorpusCounter* counter,
                               const WindowTally& tally, const Vocabulary& vocabulary,
                               RunControl* control) {
     if (!request.wordList.empty())
         return CountFromWordList(request.wordList, vocabulary);
-    if (!request.corpusFiles.empty())
-        return countWindowWordsIn(request.corpusFiles, state, tally, vocabulary, control);
+    if (counter)
+        return countWindowWordsIn(*counter, tally, vocabulary, control);
     CorpusCounts counts;
     counts.tokens = tally.corpusTokens();
     counts.freq = tally.corpusFreq();
@@ -336,6 +337,15 @@ Result<CollocatesResult> ComputeCollocates(const CollocatesRequest& request, Run
     Vocabulary vocabulary;
     WindowTally tally(request);
     tally.countCorpus(request.wordList.empty() && request.corpusFiles.empty());
+    // The corpus files are counted on a thread of their own while the hits are walked.
+    std::optional<CorpusCounter> corpusCounter;
+    if (request.wordList.empty() && !request.corpusFiles.empty()) {
+        corpusCounter.emplace(state, request.corpusFiles);
+        corpusCounter->start();
+    }
+    std::optional<ExtraPauseTick> pausing;
+    if (corpusCounter && control)
+        pausing.emplace(*control, [&] { corpusCounter->hold(); });
     HitWalkRequest walkRequest{request.resultPath, request.records, &state};
     // Counting the files with hits takes every word; else only the windows' words are read.
     if (!tally.countsCorpus()) {
@@ -346,13 +356,17 @@ Result<CollocatesResult> ComputeCollocates(const CollocatesRequest& request, Run
         walkRequest, vocabulary,
         [&](const FileWords& file, std::span<const PlacedHit> hits) {
             tally.visit(file, hits, vocabulary.size());
+            if (corpusCounter)
+                corpusCounter->resume(); // the walk's poll went on
         },
         control);
+    pausing.reset();
     if (!walked)
         return walked.failure();
     if (tally.hitCount() == 0 && walked->hitsLeftOut == 0)
         return Failure(analysis::msg::NoHitsToWalk(), FailureCode::EmptyFile);
-    Result<CorpusCounts> corpus = corpusOf(request, state, tally, vocabulary, control);
+    Result<CorpusCounts> corpus =
+        corpusOf(request, corpusCounter ? &*corpusCounter : nullptr, tally, vocabulary, control);
     if (!corpus)
         return corpus.failure();
     Selection selected = selectCollocates(request, tally, *corpus, vocabulary);

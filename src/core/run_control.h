@@ -65,6 +65,7 @@ public:
     RunStep settleExit();
     // Called on every turn of the wait while paused (a screen shows the time paused).
     void onPauseTick(std::function<void()> tick) { m_pauseTick = std::move(tick); }
+    const std::function<void()>& pauseTick() const { return m_pauseTick; }
 
     RunHost& host() { return m_host; }
 
@@ -74,6 +75,27 @@ private:
     Prompter& m_prompter;
     Message m_abandonQuestion;
     std::function<void()> m_pauseTick;
+};
+
+// Adds a call to a control's pause tick while it lives (the tick set before is still called,
+// and is set back at the end): work of the run's own threads that must rest while it is paused.
+class ExtraPauseTick {
+public:
+    ExtraPauseTick(RunControl& control, std::function<void()> extra)
+        : m_control(control), m_before(control.pauseTick()) {
+        m_control.onPauseTick([before = m_before, extra = std::move(extra)] {
+            if (before)
+                before();
+            extra();
+        });
+    }
+    ~ExtraPauseTick() { m_control.onPauseTick(std::move(m_before)); }
+    ExtraPauseTick(const ExtraPauseTick&) = delete;
+    ExtraPauseTick& operator=(const ExtraPauseTick&) = delete;
+
+private:
+    RunControl& m_control;
+    std::function<void()> m_before;
 };
 
 // How long a paused run waits for events before it looks again (and a screen's time moves).

@@ -287,8 +287,9 @@ TEST_F(CollocatesTables, ACorpusOfOtherTexts) {
     EXPECT_EQ(result->table.notes[1].substr(result->table.notes[1].size() - 10), " out: ran.");
 }
 
-// The corpus files are counted in two shares, the second on a thread of its own: without a
-// thread the same figures and the same notes, in the files' order, come of one share.
+// The corpus files are counted on a thread of its own while the hits are walked, and what it
+// has not taken on the calling thread: without a thread the same figures and the same notes,
+// in the files' order, come of the calling thread alone.
 TEST_F(CollocatesTables, ACorpusCountedOnTwoThreadsIsCountedAsOnOne) {
     CollocatesRequest request =
         requestFor({{"a.txt", "the cat sat on the mat the cat ran"}}, "cat");

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace lexmora {
 namespace {
 
@@ -93,6 +95,26 @@ TEST(RunControl, ExitWhilePausedEndsTheWaitAndAsks) {
     EXPECT_EQ(host.waits, 2);
     EXPECT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(state.ExitFlag, ExitRequest::UserConfirmedLeaving);
+}
+
+TEST(RunControl, AnExtraPauseTickIsCalledBesideTheScreensAndTakenBack) {
+    ProgramState state;
+    ScriptedHost host;
+    SilentPrompter prompter;
+    RunControl control(state, host, prompter, kQuestion);
+    std::string calls;
+    control.onPauseTick([&calls] { calls += 's'; });
+    {
+        const ExtraPauseTick extra(control, [&calls] { calls += 'x'; });
+        state.PauseFlag = true;
+        host.unpauseAtWait = 2;
+        EXPECT_EQ(control.poll(), RunStep::Go);
+        EXPECT_EQ(calls, "sxsx");
+    }
+    state.PauseFlag = true;
+    host.unpauseAtWait = 3;
+    EXPECT_EQ(control.poll(), RunStep::Go);
+    EXPECT_EQ(calls, "sxsxs");
 }
 
 } // namespace
