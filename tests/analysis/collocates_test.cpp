@@ -5,6 +5,7 @@
 
 #include "codes/code_tables.h"
 #include "core/os_calls.h"
+#include "support/english_state.h"
 #include "support/saved_search.h"
 #include "support/test_support.h"
 
@@ -119,15 +120,6 @@ TEST(CollocatesRequestCheck, Spans) {
     }
 }
 
-ProgramState englishState() {
-    ProgramState state;
-    state.CodeRows = BuiltInCodeRows();
-    state.LanguageIndex = 0;
-    state.LanguageName = "English";
-    state.WordbreakAtApostrophe = false;
-    return state;
-}
-
 // A row as "word O left right range fc E MI", reals to 4 places.
 std::string rowText(const Row& row) {
     std::string out = std::get<std::string>(row[0]);
@@ -166,7 +158,7 @@ protected:
         return request;
     }
     test::TempDir dir;
-    ProgramState state = englishState();
+    ProgramState state = test::EnglishState();
 };
 
 TEST_F(CollocatesTables, TheIssuesWorkedExample) {

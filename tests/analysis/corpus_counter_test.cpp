@@ -8,6 +8,7 @@
 #include "codes/code_tables.h"
 #include "core/os_calls.h"
 #include "core/prompter.h"
+#include "support/english_state.h"
 #include "support/saved_search.h"
 #include "support/test_support.h"
 
@@ -18,15 +19,6 @@
 
 namespace lexmora {
 namespace {
-
-ProgramState englishState() {
-    ProgramState state;
-    state.CodeRows = BuiltInCodeRows();
-    state.LanguageIndex = 0;
-    state.LanguageName = "English";
-    state.WordbreakAtApostrophe = false;
-    return state;
-}
 
 // The threads of this process.
 std::size_t threadCount() {
@@ -76,7 +68,7 @@ protected:
     test::TempDir dir;
     std::vector<std::string> files;
     Vocabulary wanted;
-    ProgramState state = englishState();
+    ProgramState state = test::EnglishState();
 };
 
 TEST_F(CorpusCounterFiles, EveryShareOfTheFilesCountsAsOnePass) {
@@ -160,7 +152,7 @@ protected:
     }
 
     test::TempDir dir;
-    ProgramState state = englishState();
+    ProgramState state = test::EnglishState();
     CollocatesRequest request;
 };
 

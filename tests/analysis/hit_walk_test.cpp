@@ -4,6 +4,7 @@
 
 #include "codes/code_tables.h"
 #include "search/hit_positions.h"
+#include "support/english_state.h"
 #include "support/saved_search.h"
 #include "support/test_support.h"
 
@@ -13,15 +14,6 @@
 
 namespace lexmora {
 namespace {
-
-ProgramState englishState() {
-    ProgramState state;
-    state.CodeRows = BuiltInCodeRows();
-    state.LanguageIndex = 0;
-    state.LanguageName = "English";
-    state.WordbreakAtApostrophe = false;
-    return state;
-}
 
 // "word@offset" for every word, and the indexes of the sentence starts.
 std::string describe(const FileWords& words, const Vocabulary& vocabulary) {
@@ -35,7 +27,7 @@ std::string describe(const FileWords& words, const Vocabulary& vocabulary) {
 }
 
 TEST(HitWalkCut, WordsOffsetsAndSentences) {
-    const ProgramState state = englishState();
+    const ProgramState state = test::EnglishState();
     struct Case {
         std::string text, expected;
     };
@@ -75,7 +67,7 @@ struct Walked {
 };
 
 Walked walkOnce(const std::string& dump, std::optional<std::vector<std::int64_t>> records) {
-    static const ProgramState state = englishState();
+    static const ProgramState state = test::EnglishState();
     Walked out;
     HitWalkRequest request{dump, std::move(records), &state};
     out.summary = WalkHitFiles(
@@ -207,7 +199,7 @@ TEST_F(HitWalkFiles, ALogMissingOrNoResultFileFails) {
 // short, and the hit's place among the file's words when `withPlace`.
 std::vector<std::string> aroundHits(const std::string& dump, WalkCut cut, std::uint32_t reach,
                                     bool withPlace) {
-    static const ProgramState state = englishState();
+    static const ProgramState state = test::EnglishState();
     Vocabulary vocabulary;
     std::vector<std::string> out;
     HitWalkRequest request{dump, std::nullopt, &state, cut, reach};
@@ -272,7 +264,7 @@ TEST_F(HitWalkFiles, AroundTheHitsOnlyTheWindowsWordsAreNumbered) {
     const std::string filler = " one two three four five six seven eight nine ten eleven twelve";
     dir.write("src/a.txt", "alpha the beta" + filler + filler + " gamma the");
     dir.write("src/b.txt", "nothing");
-    static const ProgramState state = englishState();
+    static const ProgramState state = test::EnglishState();
     struct Case {
         std::uint32_t reach;
         std::string expected; // the words numbered, "|" where words not numbered part them
