@@ -74,14 +74,13 @@ struct StagedWords {
     }
 };
 
-// Takes the cutter's words with their offsets, folded into the vocabulary or kept aside in
-// `staged` (neither: offsets only),
-// and marks where sentences begin. A text may be cut in pieces, each fed from its own start: a
-// piece's first word is never taken for a sentence start, for what stands before it is not read.
+// Takes the cutter's words with their offsets, folded and kept aside in `staged` (none: offsets
+// only), and marks where sentences begin. A text may be cut in pieces, each fed from its own start:
+// a piece's first word is never taken for a sentence start, for what stands before it is not read.
 class OffsetSink {
 public:
-    OffsetSink(const WordRules& rules, Vocabulary* vocabulary, StagedWords* staged, FileWords& out)
-        : m_rules(rules), m_vocabulary(vocabulary), m_staged(staged), m_out(out) {}
+    OffsetSink(const WordRules& rules, StagedWords* staged, FileWords& out)
+        : m_rules(rules), m_staged(staged), m_out(out) {}
 
     // The next piece of text; offsets are counted from its start.
     void startPiece(std::string_view text) {
@@ -102,11 +101,11 @@ private:
         // The count takes a word that begins with no letter or digit for no token at all.
         if (BucketOfFirst(static_cast<unsigned char>(word[0])) == 0)
             return;
-        if (m_vocabulary != nullptr || m_staged != nullptr) {
+        if (m_staged != nullptr) {
             if (m_out.offsets.size() > m_pieceFirst && sentenceEndBetween(m_end, offset))
                 m_out.sentenceStarts.push_back(static_cast<std::uint32_t>(m_out.offsets.size()));
-            std::string& folded = m_staged != nullptr ? m_staged->arena : m_folded;
-            const std::size_t at = m_staged != nullptr ? folded.size() : 0;
+            std::string& folded = m_staged->arena;
+            const std::size_t at = folded.size();
             folded.resize(at + word.size());
             // Through plain pointers: a store through the string's own would make the
             // compiler load its buffer again for every letter.
@@ -114,11 +113,8 @@ private:
             const auto* from = reinterpret_cast<const unsigned char*>(word.data());
             for (std::size_t k = 0; k < word.size(); ++k)
                 to[k] = static_cast<char>(LowerCp1252(from[k]));
-            if (m_staged != nullptr)
-                m_staged->spans.emplace_back(static_cast<std::uint32_t>(at),
-                                             static_cast<std::uint32_t>(word.size()));
-            else
-                m_out.words.push_back(m_vocabulary->idOf(m_folded));
+            m_staged->spans.emplace_back(static_cast<std::uint32_t>(at),
+                                         static_cast<std::uint32_t>(word.size()));
         }
         m_out.offsets.push_back(offset);
         m_end = offset + length;
@@ -154,11 +150,9 @@ private:
     }
 
     const WordRules& m_rules;
-    Vocabulary* m_vocabulary;
     StagedWords* m_staged;
     FileWords& m_out;
     std::string_view m_text;
-    std::string m_folded;
     std::size_t m_end = 0;        // just after the last word taken
     std::size_t m_pieceFirst = 0; // the index of the piece's first word
 };
@@ -194,8 +188,8 @@ void clearWords(FileWords& out) {
 // the word count joins lines, offsets taken back to those of `text`. `from` and `to` must stand
 // where the cutter starts afresh (see safeCutByte).
 void cutStretch(const WordRules& rules, std::string_view text, std::string_view sep,
-                std::size_t from, std::size_t to, Vocabulary* vocabulary, StagedWords* staged,
-                FileWords& out, CutBuffers& buffers) {
+                std::size_t from, std::size_t to, StagedWords* staged, FileWords& out,
+                CutBuffers& buffers) {
     // Room for the whole stretch and the cutter's slack at once: grown piece by piece, the
     // block would be copied (and its fresh pages faulted in) again and again.
     buffers.block.reserve(to - from + kCutterSlack);
@@ -204,7 +198,7 @@ void cutStretch(const WordRules& rules, std::string_view text, std::string_view 
     const std::size_t size = block.size();
     block.resize(size + kCutterSlack);
     const std::size_t firstWord = out.offsets.size();
-    OffsetSink sink(rules, vocabulary, staged, out);
+    OffsetSink sink(rules, staged, out);
     sink.startPiece(std::string_view(block.data(), size));
     WordCutter<OffsetSink> cutter(rules, sink);
     cutter.feed(block, size);
@@ -218,15 +212,23 @@ void cutStretch(const WordRules& rules, std::string_view text, std::string_view 
     }
 }
 
+// The words are kept aside as they are cut and numbered all at once after, where the lookups
+// can be asked for ahead of their turn.
 void cutFileWordsInto(const WordRules& rules, std::string_view text, Vocabulary* vocabulary,
                       FileWords& out, CutBuffers& buffers) {
     clearWords(out);
     out.offsets.reserve(text.size() / 6);
-    if (vocabulary != nullptr)
-        out.words.reserve(text.size() / 6);
-    cutStretch(rules, text, detectSeparator(text.substr(0, kReadBlock)), 0, text.size(), vocabulary,
-               nullptr, out, buffers);
+    StagedWords* staged = vocabulary != nullptr ? &buffers.staged : nullptr;
+    if (staged != nullptr)
+        staged->clear();
+    cutStretch(rules, text, detectSeparator(text.substr(0, kReadBlock)), 0, text.size(), staged,
+               out, buffers);
     out.total = out.offsets.size();
+    if (staged == nullptr)
+        return;
+    out.words.resize(out.total);
+    vocabulary->idsOf(
+        out.total, [staged](std::size_t i) { return (*staged)[i]; }, out.words.data());
 }
 
 // A byte the cutter ends a word at and that no line-end hyphen join takes out: the cutter
@@ -337,7 +339,7 @@ void cutAroundHits(const WordRules& rules, std::string_view text,
         }
         for (Stretch& s : stretches) {
             s.firstWord = out.offsets.size();
-            cutStretch(rules, text, sep, s.from, s.to, nullptr, &buffers.staged, out, buffers);
+            cutStretch(rules, text, sep, s.from, s.to, &buffers.staged, out, buffers);
             s.endWord = out.offsets.size();
         }
         out.total = out.offsets.size();

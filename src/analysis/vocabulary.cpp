@@ -5,32 +5,6 @@
 
 namespace lexmora {
 
-namespace {
-
-constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-
-// A word's first eight bytes, zero-padded.
-std::uint64_t headOf(std::string_view word) {
-    std::uint64_t v = 0;
-    std::memcpy(&v, word.data(), std::min<std::size_t>(8, word.size()));
-    return v;
-}
-
-// A hash of a short byte string from its head, then 8 bytes at a time.
-std::uint64_t hashWord(std::string_view word, std::uint64_t head) {
-    std::uint64_t h = (head ^ (word.size() * kMul)) * kMul;
-    h ^= h >> 29;
-    for (std::size_t i = 8; i < word.size(); i += 8) {
-        std::uint64_t v = 0;
-        std::memcpy(&v, word.data() + i, std::min<std::size_t>(8, word.size() - i));
-        h = (h ^ v) * kMul;
-        h ^= h >> 29;
-    }
-    return (h ^ (h >> 32)) * kMul;
-}
-
-} // namespace
-
 std::size_t Vocabulary::slotOf(std::string_view folded, std::uint64_t head,
                                std::uint64_t hash) const {
     const std::size_t mask = m_slots.size() - 1;
@@ -53,10 +27,14 @@ void Vocabulary::grow() {
 }
 
 std::uint32_t Vocabulary::idOf(std::string_view folded) {
+    const std::uint64_t head = headOf(folded);
+    return idOf(folded, head, hashWord(folded, head));
+}
+
+std::uint32_t Vocabulary::idOf(std::string_view folded, std::uint64_t head, std::uint64_t hash) {
     if (2 * (m_spellings.size() + 1) > m_slots.size())
         grow();
-    const std::uint64_t head = headOf(folded);
-    Slot& slot = m_slots[slotOf(folded, head, hashWord(folded, head))];
+    Slot& slot = m_slots[slotOf(folded, head, hash)];
     if (slot.id != 0)
         return slot.id - 1;
     const auto id = static_cast<std::uint32_t>(m_spellings.size());
