@@ -186,12 +186,7 @@ NgramSorter::Key NgramSorter::keyOf(int size, const std::uint32_t* ids, std::uin
     return key;
 }
 
-bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
-                       const std::uint32_t* b) {
-    if (ka.hi != kb.hi)
-        return ka.hi < kb.hi;
-    if (ka.lo != kb.lo)
-        return ka.lo < kb.lo;
+bool NgramSorter::tiedLess(const std::uint32_t* a, const std::uint32_t* b) {
     switch (m_sort) {
     case SequenceSort::Freq:
         if (a[0] != b[0])
@@ -204,7 +199,22 @@ bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
     default:
         break;
     }
-    const std::string_view ta = textOf(a, m_textA), tb = textOf(b, m_textB);
+    // Words both start with (both end with, by ending) are the same bytes in both texts, the
+    // blank beside them too, and compare alike at every level: only the rest is put together.
+    const std::size_t na = a[2], nb = b[2];
+    const std::uint32_t *wa = a + kHead, *wb = b + kHead;
+    std::size_t same = 0;
+    if (m_sort == SequenceSort::Ending) {
+        while (same < na && same < nb && wa[na - 1 - same] == wb[nb - 1 - same])
+            ++same;
+    } else {
+        while (same < na && same < nb && wa[same] == wb[same])
+            ++same;
+        wa += same;
+        wb += same;
+    }
+    const std::string_view ta = m_spellings.compose(wa, na - same, m_textA);
+    const std::string_view tb = m_spellings.compose(wb, nb - same, m_textB);
     if (m_sort == SequenceSort::Ending)
         if (const int c = CompareFromEnd(ta, tb); c != 0)
             return c < 0;

@@ -61,7 +61,14 @@ private:
                    Key& key) const;
     void packWords();
     // The whole order: the key, then the texts.
-    bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b);
+    bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b) {
+        if (ka.hi != kb.hi)
+            return ka.hi < kb.hi;
+        if (ka.lo != kb.lo)
+            return ka.lo < kb.lo;
+        return tiedLess(a, b);
+    }
+    bool tiedLess(const std::uint32_t* a, const std::uint32_t* b);
     std::string_view textOf(const std::uint32_t* record, std::vector<char>& buffer) const {
         return m_spellings.compose(record + 3, record[2], buffer);
     }
