@@ -68,6 +68,36 @@ bool readWhole(int fd, char* data, std::size_t size, std::uint64_t at, int& erro
     return true;
 }
 
+// A frequency or a range in as few bits as it takes, the greater first: 5 bits for its length
+// (less for a longer one), then its bits below the leading one, turned over. Most n-grams are
+// seen a few times, and the bits a short count leaves go to more letters: fewer keys tie.
+struct CountCode {
+    std::uint64_t bits = 0;
+    int width = 0;
+    int pieces = 0; // the letters that fit after it
+};
+
+CountCode countCode(std::uint32_t count) {
+    const std::uint32_t value = std::max<std::uint32_t>(count, 1);
+    const int below = 31 - __builtin_clz(value); // bits below the leading one
+    const std::uint64_t mask = (std::uint64_t{1} << below) - 1;
+    CountCode code;
+    code.bits = (std::uint64_t(31 - below) << below) | (~std::uint64_t{value} & mask);
+    code.width = 5 + below;
+    code.pieces = (128 - code.width) / 5;
+    return code;
+}
+
+__extension__ using Wide = unsigned __int128;
+
+// The code, then `pieces` letters of 5 bits (the low bits of `letters`), from the key's top.
+NgramSorter::Key countedKey(const CountCode& code, Wide letters) {
+    const int used = code.width + 5 * code.pieces;
+    const Wide whole = ((Wide(code.bits) << (5 * code.pieces)) | letters) << (128 - used);
+    return NgramSorter::Key{static_cast<std::uint64_t>(whole >> 64),
+                            static_cast<std::uint64_t>(whole)};
+}
+
 } // namespace
 
 NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
@@ -123,7 +153,10 @@ bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t fr
         return true;
     }
     const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
-    const int pieces = counted ? 18 : 24;
+    CountCode code;
+    if (counted)
+        code = countCode(m_sort == SequenceSort::Freq ? freq : range);
+    const int pieces = counted ? code.pieces : 24;
     int left = pieces;
     for (int w = 0; w < size && left > 0; ++w) {
         if (w > 0) {
@@ -141,11 +174,13 @@ bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t fr
         left -= n;
     }
     acc <<= 5 * left;
+    if (counted) {
+        key = countedKey(code, acc);
+        return true;
+    }
     const std::uint64_t low60 = (std::uint64_t{1} << 60) - 1;
     key.lo = static_cast<std::uint64_t>(acc) & low60;
     key.hi = static_cast<std::uint64_t>(acc >> 60);
-    if (counted)
-        key.hi |= (~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu) << 30;
     return true;
 }
 
@@ -171,11 +206,28 @@ NgramSorter::Key NgramSorter::keyOf(int size, const std::uint32_t* ids, std::uin
         }
         return key;
     }
-    const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
-    PiecePacker pack(&key.hi, counted ? 6 : 12);
+    if (m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range) {
+        const CountCode code = countCode(m_sort == SequenceSort::Freq ? freq : range);
+        __extension__ using Wide = unsigned __int128;
+        Wide acc = 0;
+        int left = code.pieces;
+        const auto put = [&](unsigned char c) {
+            if (left > 0) {
+                acc = (acc << 5) | static_cast<unsigned>(PieceOf(c));
+                --left;
+            }
+        };
+        for (int w = 0; w < size && left > 0; ++w) {
+            if (w > 0)
+                put(' ');
+            for (const char c : m_ids.spelling(ids[w]))
+                put(static_cast<unsigned char>(c));
+        }
+        acc <<= 5 * left;
+        return countedKey(code, acc);
+    }
+    PiecePacker pack(&key.hi, 12);
     pack.then(&key.lo, 12);
-    if (counted)
-        key.hi = ~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu;
     for (int w = 0; w < size && !pack.full(); ++w) {
         if (w > 0)
             pack.put(PieceOf(' '));
@@ -235,14 +287,32 @@ bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, st
     r[1] = range;
     r[2] = static_cast<std::uint32_t>(size);
     std::copy_n(ids, size, r + kHead);
-    m_keyed.push_back({keyOf(size, ids, freq, range), static_cast<std::uint32_t>(at / m_stride)});
+    // its key made with the chunk's, when its words can be asked for ahead
+    m_keyed.push_back({Key{}, static_cast<std::uint32_t>(at / m_stride)});
     ++m_count;
     if (m_keyed.size() < m_chunkItems)
         return true;
     return writeRun();
 }
 
+// The keys of the chunk, in the order its n-grams came: each record's words are asked for some
+// records ahead, so that their packed forms are read from the cache.
+void NgramSorter::keyChunk() {
+    constexpr std::size_t kAhead = 8;
+    const std::uint32_t* records = m_records.data();
+    for (std::size_t i = 0; i < m_keyed.size(); ++i) {
+        if (i + kAhead < m_keyed.size()) {
+            const std::uint32_t* ahead = records + (i + kAhead) * m_stride;
+            for (std::uint32_t w = 0; w < ahead[2]; ++w)
+                __builtin_prefetch(m_packed.data() + ahead[kHead + w]);
+        }
+        const std::uint32_t* r = records + i * m_stride;
+        m_keyed[i].key = keyOf(static_cast<int>(r[2]), r + kHead, r[0], r[1]);
+    }
+}
+
 void NgramSorter::sortChunk() {
+    keyChunk();
     const std::uint32_t* records = m_records.data();
     SortByKeyBytes(m_keyed.data(), m_keyed.size(), [this, records](const Keyed& a, const Keyed& b) {
         return less(a.key, records + a.record * m_stride, b.key, records + b.record * m_stride);

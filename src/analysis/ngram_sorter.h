@@ -72,6 +72,7 @@ private:
     std::string_view textOf(const std::uint32_t* record, std::vector<char>& buffer) const {
         return m_spellings.compose(record + 3, record[2], buffer);
     }
+    void keyChunk();
     void sortChunk();
     void prefetchAhead(std::size_t i) const;
     bool writeRun();

@@ -93,6 +93,29 @@ TEST(NgramSorterTest, EveryOrderByHand) {
               "x y z w v u t 2 1\ntheatre x 3 2\na z 2 1\n");
 }
 
+TEST(NgramSorterTest, CountsOfEveryLengthOrderTheKeysGreatestFirst) {
+    test::TempDir dir;
+    // counts whose lengths differ, and counts of one length that differ low or high; texts long
+    // enough for the letters after a short count to go past those after a long one
+    const std::uint32_t counts[] = {1,     2,          3,          4,          7,
+                                    8,     255,        256,        257,        65535,
+                                    65536, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
+    std::vector<Gram> grams;
+    std::string expectedFreq;
+    for (std::size_t i = 0; i < std::size(counts); ++i) {
+        const std::uint32_t c = counts[std::size(counts) - 1 - i]; // greatest first
+        const std::string text = std::string("the quick brown fox ") + char('a' + i % 3);
+        grams.push_back({text, c, c});
+        const std::string line = text + " " + std::to_string(c) + " " + std::to_string(c) + "\n";
+        expectedFreq += line;
+    }
+    std::vector<Gram> reversed(grams.rbegin(), grams.rend());
+    EXPECT_EQ(sorted(reversed, SequenceSort::Freq, 1 << 20, dir.path()), expectedFreq);
+    EXPECT_EQ(sorted(reversed, SequenceSort::Range, 1 << 20, dir.path()), expectedFreq);
+    // spilled: the keys compared across runs as well
+    EXPECT_EQ(sorted(reversed, SequenceSort::Freq, 256, dir.path()), expectedFreq);
+}
+
 // Random n-grams over a small vocabulary, so that keys tie often.
 std::vector<Gram> randomGrams(std::size_t count, unsigned seed) {
     const char* const words[] = {"a",  "ab", "abc", "b",  "\xE9t\xE9", "ete",    "l'a",
