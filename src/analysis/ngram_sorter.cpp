@@ -484,6 +484,11 @@ public:
             Head& head = m_heads.back();
             RunReader& r = m_readers[head.reader];
             const std::uint32_t* record = r.record();
+            if (record[2] > m_sorter.m_stride - kHead) {
+                // not a record this sorter wrote: the run file was damaged under it
+                m_sorter.m_error = EIO;
+                return false;
+            }
             block.insert(block.end(), record, record + kHead + record[2]);
             if (r.advance(m_sorter.m_runFile.get(), m_sorter.m_error)) {
                 head.key = r.key();
