@@ -37,8 +37,8 @@ public:
     bool spilled() const { return !m_runs.empty(); }
 
     // The key that settles most comparisons of two n-grams in the order asked: the frequency
-    // or the range first where that is the order, then the first base letters of the text (or
-    // its last bytes, by ending). Exposed for tests.
+    // or the range first where that is the order (in as few bits as it needs), then the first
+    // base letters of the text (or its last bytes, by ending). Exposed for tests.
     struct Key {
         std::uint64_t hi = 0, lo = 0;
     };
