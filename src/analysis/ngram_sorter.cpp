@@ -1,7 +1,10 @@
 #include "analysis/ngram_sorter.h"
 
+#include "analysis/block_handoff.h"
+#include "analysis/key_radix_sort.h"
 #include "analysis/ngram_counter.h"
 #include "core/os_calls.h"
+#include "core/quiet_thread.h"
 #include "wordcount/word_rules.h"
 
 #include <algorithm>
@@ -65,12 +68,42 @@ bool readWhole(int fd, char* data, std::size_t size, std::uint64_t at, int& erro
     return true;
 }
 
+// A frequency or a range in as few bits as it takes, the greater first: 5 bits for its length
+// (less for a longer one), then its bits below the leading one, turned over. Most n-grams are
+// seen a few times, and the bits a short count leaves go to more letters: fewer keys tie.
+struct CountCode {
+    std::uint64_t bits = 0;
+    int width = 0;
+    int pieces = 0; // the letters that fit after it
+};
+
+CountCode countCode(std::uint32_t count) {
+    const std::uint32_t value = std::max<std::uint32_t>(count, 1);
+    const int below = 31 - __builtin_clz(value); // bits below the leading one
+    const std::uint64_t mask = (std::uint64_t{1} << below) - 1;
+    CountCode code;
+    code.bits = (std::uint64_t(31 - below) << below) | (~std::uint64_t{value} & mask);
+    code.width = 5 + below;
+    code.pieces = (128 - code.width) / 5;
+    return code;
+}
+
+__extension__ using Wide = unsigned __int128;
+
+// The code, then `pieces` letters of 5 bits (the low bits of `letters`), from the key's top.
+NgramSorter::Key countedKey(const CountCode& code, Wide letters) {
+    const int used = code.width + 5 * code.pieces;
+    const Wide whole = ((Wide(code.bits) << (5 * code.pieces)) | letters) << (128 - used);
+    return NgramSorter::Key{static_cast<std::uint64_t>(whole >> 64),
+                            static_cast<std::uint64_t>(whole)};
+}
+
 } // namespace
 
 NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
                          std::size_t memoryBound, std::string temporaryFolder)
     : m_ids(ids), m_sort(sort), m_stride(kHead + static_cast<std::size_t>(maxSize)),
-      m_folder(std::move(temporaryFolder)) {
+      m_folder(std::move(temporaryFolder)), m_spellings(ids) {
     const std::size_t itemBytes = m_stride * sizeof(std::uint32_t) + sizeof(Keyed);
     m_chunkItems = std::max<std::size_t>(16, memoryBound / itemBytes);
     packWords();
@@ -78,7 +111,6 @@ NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
 
 void NgramSorter::packWords() {
     m_packed.resize(m_ids.size());
-    m_lengths.resize(m_ids.size());
     for (std::uint32_t id = 0; id < m_ids.size(); ++id) {
         const std::string_view s = m_ids.spelling(id);
         std::uint64_t packed = 0;
@@ -91,8 +123,7 @@ void NgramSorter::packWords() {
                 packed = (packed << 5) |
                          static_cast<std::uint64_t>(
                              i < s.size() ? PieceOf(static_cast<unsigned char>(s[i])) : 0);
-        m_packed[id] = packed;
-        m_lengths[id] = static_cast<std::uint32_t>(s.size());
+        m_packed[id] = {packed, static_cast<std::uint32_t>(s.size())};
     }
 }
 
@@ -103,12 +134,13 @@ bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t fr
     if (m_sort == SequenceSort::Ending) {
         int left = 16; // bytes
         for (int w = size - 1; w >= 0 && left > 0; --w) {
-            const std::uint32_t length = m_lengths[ids[w]];
+            const PackedWord& word = m_packed[ids[w]];
+            const std::uint32_t length = word.length;
             if (length > 8 && left > 8)
                 return false;
             const int n = static_cast<int>(
                 std::min<std::uint32_t>(length, static_cast<std::uint32_t>(std::min(left, 8))));
-            acc = (acc << (8 * n)) | (m_packed[ids[w]] >> (8 * (8 - n)));
+            acc = (acc << (8 * n)) | (word.bits >> (8 * (8 - n)));
             left -= n;
             if (w > 0 && left > 0) {
                 acc = (acc << 8) | ' ';
@@ -121,28 +153,34 @@ bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t fr
         return true;
     }
     const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
-    const int pieces = counted ? 18 : 24;
+    CountCode code;
+    if (counted)
+        code = countCode(m_sort == SequenceSort::Freq ? freq : range);
+    const int pieces = counted ? code.pieces : 24;
     int left = pieces;
     for (int w = 0; w < size && left > 0; ++w) {
         if (w > 0) {
             acc = (acc << 5) | static_cast<unsigned>(PieceOf(' '));
             --left;
         }
-        const std::uint32_t length = m_lengths[ids[w]];
+        const PackedWord& word = m_packed[ids[w]];
+        const std::uint32_t length = word.length;
         if (length > 12 && left > 12)
             return false;
         const int n = static_cast<int>(
             std::min<std::uint32_t>(length, static_cast<std::uint32_t>(std::min(left, 12))));
         if (n > 0)
-            acc = (acc << (5 * n)) | (m_packed[ids[w]] >> (5 * (12 - n)));
+            acc = (acc << (5 * n)) | (word.bits >> (5 * (12 - n)));
         left -= n;
     }
     acc <<= 5 * left;
+    if (counted) {
+        key = countedKey(code, acc);
+        return true;
+    }
     const std::uint64_t low60 = (std::uint64_t{1} << 60) - 1;
     key.lo = static_cast<std::uint64_t>(acc) & low60;
     key.hi = static_cast<std::uint64_t>(acc >> 60);
-    if (counted)
-        key.hi |= (~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu) << 30;
     return true;
 }
 
@@ -168,11 +206,28 @@ NgramSorter::Key NgramSorter::keyOf(int size, const std::uint32_t* ids, std::uin
         }
         return key;
     }
-    const bool counted = m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range;
-    PiecePacker pack(&key.hi, counted ? 6 : 12);
+    if (m_sort == SequenceSort::Freq || m_sort == SequenceSort::Range) {
+        const CountCode code = countCode(m_sort == SequenceSort::Freq ? freq : range);
+        __extension__ using Wide = unsigned __int128;
+        Wide acc = 0;
+        int left = code.pieces;
+        const auto put = [&](unsigned char c) {
+            if (left > 0) {
+                acc = (acc << 5) | static_cast<unsigned>(PieceOf(c));
+                --left;
+            }
+        };
+        for (int w = 0; w < size && left > 0; ++w) {
+            if (w > 0)
+                put(' ');
+            for (const char c : m_ids.spelling(ids[w]))
+                put(static_cast<unsigned char>(c));
+        }
+        acc <<= 5 * left;
+        return countedKey(code, acc);
+    }
+    PiecePacker pack(&key.hi, 12);
     pack.then(&key.lo, 12);
-    if (counted)
-        key.hi = ~std::uint64_t{m_sort == SequenceSort::Freq ? freq : range} & 0xFFFFFFFFu;
     for (int w = 0; w < size && !pack.full(); ++w) {
         if (w > 0)
             pack.put(PieceOf(' '));
@@ -183,21 +238,7 @@ NgramSorter::Key NgramSorter::keyOf(int size, const std::uint32_t* ids, std::uin
     return key;
 }
 
-void NgramSorter::textOf(const std::uint32_t* record, std::string& out) const {
-    out.clear();
-    for (std::uint32_t i = 0; i < record[2]; ++i) {
-        if (i > 0)
-            out += ' ';
-        out.append(m_ids.spelling(record[kHead + i]));
-    }
-}
-
-bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
-                       const std::uint32_t* b) {
-    if (ka.hi != kb.hi)
-        return ka.hi < kb.hi;
-    if (ka.lo != kb.lo)
-        return ka.lo < kb.lo;
+bool NgramSorter::tiedLess(const std::uint32_t* a, const std::uint32_t* b) {
     switch (m_sort) {
     case SequenceSort::Freq:
         if (a[0] != b[0])
@@ -210,12 +251,26 @@ bool NgramSorter::less(const Key& ka, const std::uint32_t* a, const Key& kb,
     default:
         break;
     }
-    textOf(a, m_textA);
-    textOf(b, m_textB);
+    // Words both start with (both end with, by ending) are the same bytes in both texts, the
+    // blank beside them too, and compare alike at every level: only the rest is put together.
+    const std::size_t na = a[2], nb = b[2];
+    const std::uint32_t *wa = a + kHead, *wb = b + kHead;
+    std::size_t same = 0;
+    if (m_sort == SequenceSort::Ending) {
+        while (same < na && same < nb && wa[na - 1 - same] == wb[nb - 1 - same])
+            ++same;
+    } else {
+        while (same < na && same < nb && wa[same] == wb[same])
+            ++same;
+        wa += same;
+        wb += same;
+    }
+    const std::string_view ta = m_spellings.compose(wa, na - same, m_textA);
+    const std::string_view tb = m_spellings.compose(wb, nb - same, m_textB);
     if (m_sort == SequenceSort::Ending)
-        if (const int c = CompareFromEnd(m_textA, m_textB); c != 0)
+        if (const int c = CompareFromEnd(ta, tb); c != 0)
             return c < 0;
-    return CompareWords(m_textA, m_textB) < 0;
+    return CompareWords(ta, tb) < 0;
 }
 
 bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) {
@@ -232,16 +287,34 @@ bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, st
     r[1] = range;
     r[2] = static_cast<std::uint32_t>(size);
     std::copy_n(ids, size, r + kHead);
-    m_keyed.push_back({keyOf(size, ids, freq, range), static_cast<std::uint32_t>(at / m_stride)});
+    // its key made with the chunk's, when its words can be asked for ahead
+    m_keyed.push_back({Key{}, static_cast<std::uint32_t>(at / m_stride)});
     ++m_count;
     if (m_keyed.size() < m_chunkItems)
         return true;
     return writeRun();
 }
 
-void NgramSorter::sortChunk() {
+// The keys of the chunk, in the order its n-grams came: each record's words are asked for some
+// records ahead, so that their packed forms are read from the cache.
+void NgramSorter::keyChunk() {
+    constexpr std::size_t kAhead = 8;
     const std::uint32_t* records = m_records.data();
-    std::sort(m_keyed.begin(), m_keyed.end(), [this, records](const Keyed& a, const Keyed& b) {
+    for (std::size_t i = 0; i < m_keyed.size(); ++i) {
+        if (i + kAhead < m_keyed.size()) {
+            const std::uint32_t* ahead = records + (i + kAhead) * m_stride;
+            for (std::uint32_t w = 0; w < ahead[2]; ++w)
+                __builtin_prefetch(m_packed.data() + ahead[kHead + w]);
+        }
+        const std::uint32_t* r = records + i * m_stride;
+        m_keyed[i].key = keyOf(static_cast<int>(r[2]), r + kHead, r[0], r[1]);
+    }
+}
+
+void NgramSorter::sortChunk() {
+    keyChunk();
+    const std::uint32_t* records = m_records.data();
+    SortByKeyBytes(m_keyed.data(), m_keyed.size(), [this, records](const Keyed& a, const Keyed& b) {
         return less(a.key, records + a.record * m_stride, b.key, records + b.record * m_stride);
     });
 }
@@ -312,7 +385,7 @@ void NgramSorter::prefetchAhead(std::size_t i) const {
         const std::uint32_t* r =
             m_records.data() + std::size_t{m_keyed[i + kWordsAhead].record} * m_stride;
         for (std::uint32_t w = 0; w < r[2]; ++w)
-            m_ids.prefetch(r[kHead + w]);
+            m_spellings.prefetch(r[kHead + w]);
     }
 }
 
@@ -321,8 +394,7 @@ bool NgramSorter::emitHeld(const SequenceRowSink& row) {
     for (std::size_t i = 0; i < m_keyed.size(); ++i) {
         prefetchAhead(i);
         const std::uint32_t* r = m_records.data() + std::size_t{m_keyed[i].record} * m_stride;
-        textOf(r, m_text);
-        if (!row(m_text, r[0], r[1]))
+        if (!row(textOf(r, m_text), r[0], r[1]))
             return false;
     }
     return true;
@@ -379,40 +451,162 @@ private:
     std::size_t m_index = static_cast<std::size_t>(-1);
 };
 
-bool NgramSorter::merge(const SequenceRowSink& row) {
-    const std::size_t entryWords = sizeof(Key) / sizeof(std::uint32_t) + m_stride;
-    const std::size_t perRun = std::clamp<std::size_t>(m_chunkItems / m_runs.size(), 1, 4096);
-    std::vector<RunReader> readers;
-    readers.reserve(m_runs.size());
-    std::vector<std::size_t> heads; // readers with an entry at hand
-    for (std::size_t i = 0; i < m_runs.size(); ++i) {
-        RunReader& r = readers.emplace_back(m_runs[i], entryWords, perRun);
-        if (r.advance(m_runFile.get(), m_error))
-            heads.push_back(i);
-        else if (m_error != 0)
-            return false;
-    }
-    // a heap whose top is the reader with the least entry
-    const auto later = [this, &readers](std::size_t a, std::size_t b) {
-        return less(readers[b].key(), readers[b].record(), readers[a].key(), readers[a].record());
-    };
-    std::make_heap(heads.begin(), heads.end(), later);
-    while (!heads.empty()) {
-        std::pop_heap(heads.begin(), heads.end(), later);
-        RunReader& r = readers[heads.back()];
-        const std::uint32_t* record = r.record();
-        textOf(record, m_text);
-        if (!row(m_text, record[0], record[1]))
-            return false;
-        if (r.advance(m_runFile.get(), m_error)) {
-            std::push_heap(heads.begin(), heads.end(), later);
-        } else {
-            if (m_error != 0)
+// The runs merged into blocks of records, one block at a time, by a heap whose top is the
+// reader with the least entry.
+class NgramSorter::RunMerge {
+public:
+    explicit RunMerge(NgramSorter& sorter) : m_sorter(sorter) {}
+
+    // False when a run could not be read (the sorter's error() set).
+    bool start() {
+        const std::size_t entryWords = sizeof(Key) / sizeof(std::uint32_t) + m_sorter.m_stride;
+        const std::size_t runs = m_sorter.m_runs.size();
+        const std::size_t perRun = std::clamp<std::size_t>(m_sorter.m_chunkItems / runs, 1, 4096);
+        m_readers.reserve(runs);
+        for (std::size_t i = 0; i < runs; ++i) {
+            RunReader& r = m_readers.emplace_back(m_sorter.m_runs[i], entryWords, perRun);
+            if (r.advance(m_sorter.m_runFile.get(), m_sorter.m_error))
+                m_heads.push_back({r.key(), i});
+            else if (m_sorter.m_error != 0)
                 return false;
-            heads.pop_back();
         }
+        std::make_heap(m_heads.begin(), m_heads.end(), later());
+        return true;
+    }
+
+    // The next records (freq, range, size, ids) in order into `block`, up to about `words`
+    // words; false when a run could not be read.
+    bool fill(std::vector<std::uint32_t>& block, std::size_t words) {
+        block.clear();
+        const auto heapOrder = later();
+        while (!m_heads.empty() && block.size() < words) {
+            std::pop_heap(m_heads.begin(), m_heads.end(), heapOrder);
+            Head& head = m_heads.back();
+            RunReader& r = m_readers[head.reader];
+            const std::uint32_t* record = r.record();
+            if (record[2] > m_sorter.m_stride - kHead) {
+                // not a record this sorter wrote: the run file was damaged under it
+                m_sorter.m_error = EIO;
+                return false;
+            }
+            block.insert(block.end(), record, record + kHead + record[2]);
+            if (r.advance(m_sorter.m_runFile.get(), m_sorter.m_error)) {
+                head.key = r.key();
+                std::push_heap(m_heads.begin(), m_heads.end(), heapOrder);
+            } else {
+                if (m_sorter.m_error != 0)
+                    return false;
+                m_heads.pop_back();
+            }
+        }
+        return true;
+    }
+    bool done() const { return m_heads.empty(); }
+
+private:
+    // a reader with an entry at hand, its key beside it: most steps of the heap are settled
+    // without a look into the readers
+    struct Head {
+        Key key;
+        std::size_t reader;
+    };
+    // the heap's order: its top is the reader with the least entry
+    struct Later {
+        RunMerge* merge;
+        bool operator()(const Head& a, const Head& b) const {
+            if (a.key.hi != b.key.hi)
+                return a.key.hi > b.key.hi;
+            if (a.key.lo != b.key.lo)
+                return a.key.lo > b.key.lo;
+            return merge->m_sorter.less(b.key, merge->m_readers[b.reader].record(), a.key,
+                                        merge->m_readers[a.reader].record());
+        }
+    };
+    Later later() { return Later{this}; }
+
+    NgramSorter& m_sorter;
+    std::vector<RunReader> m_readers;
+    std::vector<Head> m_heads;
+};
+
+namespace {
+constexpr std::size_t kBlockWords = std::size_t{1} << 15;
+constexpr std::size_t kBlocksGoingRound = 3;
+} // namespace
+
+bool NgramSorter::emitBlock(const std::vector<std::uint32_t>& block, const SequenceRowSink& row) {
+    // the words of the record some records ahead asked for before their turn
+    constexpr int kRecordsAhead = 8;
+    std::size_t ahead = 0;
+    for (int i = 0; i < kRecordsAhead && ahead < block.size(); ++i)
+        ahead += kHead + block[ahead + 2];
+    for (std::size_t at = 0; at < block.size(); at += kHead + block[at + 2]) {
+        if (ahead < block.size()) {
+            for (std::uint32_t w = 0; w < block[ahead + 2]; ++w)
+                m_spellings.prefetch(block[ahead + kHead + w]);
+            ahead += kHead + block[ahead + 2];
+        }
+        const std::uint32_t* r = block.data() + at;
+        if (!row(textOf(r, m_text), r[0], r[1]))
+            return false;
     }
     return true;
+}
+
+bool NgramSorter::mergeOnThisThread(RunMerge& merge, const SequenceRowSink& row) {
+    std::vector<std::uint32_t> block;
+    while (!merge.done()) {
+        if (!merge.fill(block, kBlockWords))
+            return false;
+        if (!emitBlock(block, row))
+            return false;
+    }
+    return true;
+}
+
+// The merge fills blocks on a thread of its own while this one puts the texts together and
+// hands them on: `row` is called on the calling thread only. Without a thread to spare, the
+// same blocks are filled here in turn.
+bool NgramSorter::merge(const SequenceRowSink& row) {
+    RunMerge merge(*this);
+    if (!merge.start())
+        return false;
+    BlockHandoff handoff(kBlocksGoingRound);
+    std::thread merger;
+    try {
+        merger = StartQuietThread([this, &merge, &handoff] {
+            int error = 0;
+            const CaughtFailure caught = RunCatching([&] {
+                while (!merge.done()) {
+                    BlockHandoff::Block* block = handoff.blockToFill();
+                    if (block == nullptr)
+                        return;
+                    if (!merge.fill(*block, kBlockWords)) {
+                        error = m_error;
+                        return;
+                    }
+                    handoff.filled();
+                }
+            });
+            if (caught.thrown)
+                error = caught.outOfMemory ? ENOMEM : EIO;
+            handoff.finish(error);
+        });
+    } catch (const std::system_error&) {
+        return mergeOnThisThread(merge, row);
+    }
+    bool whole = true;
+    while (const BlockHandoff::Block* block = handoff.blockToEmpty()) {
+        whole = emitBlock(*block, row);
+        if (!whole)
+            break;
+        handoff.emptied();
+    }
+    // the merging thread is let go and waited for on every way out, before m_error is read
+    handoff.stop();
+    merger.join();
+    m_error = handoff.error();
+    return whole && m_error == 0;
 }
 
 } // namespace lexmora

@@ -2,12 +2,14 @@
 // bounded memory: they are held as word ids with a sort key, sorted a memory's worth at a
 // time, and when they outgrow the bound each sorted run goes to one temporary file (removed
 // from its folder as soon as it is open, so that nothing is left on any way out) and the runs
-// are merged as they are handed on. Neither the list's text nor the list itself ever stands
-// whole in memory.
+// are merged as they are handed on (on a thread of their own, in blocks, when one is free: the
+// texts are put together and handed on on the calling thread). Neither the list's text nor the
+// list itself ever stands whole in memory.
 #pragma once
 
 #include "analysis/sequence_list.h"
 #include "analysis/word_ids.h"
+#include "analysis/word_spellings.h"
 #include "core/file_io.h"
 
 #include <cstddef>
@@ -35,8 +37,8 @@ public:
     bool spilled() const { return !m_runs.empty(); }
 
     // The key that settles most comparisons of two n-grams in the order asked: the frequency
-    // or the range first where that is the order, then the first base letters of the text (or
-    // its last bytes, by ending). Exposed for tests.
+    // or the range first where that is the order (in as few bits as it needs), then the first
+    // base letters of the text (or its last bytes, by ending). Exposed for tests.
     struct Key {
         std::uint64_t hi = 0, lo = 0;
     };
@@ -51,6 +53,7 @@ private:
         std::uint64_t count;
     };
     class RunReader;
+    class RunMerge;
 
     Key keyOf(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) const;
     // The same from each word's packed start (or end); false when a word is too long for it.
@@ -58,14 +61,27 @@ private:
                    Key& key) const;
     void packWords();
     // The whole order: the key, then the texts.
-    bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b);
-    void textOf(const std::uint32_t* record, std::string& out) const;
+    bool less(const Key& ka, const std::uint32_t* a, const Key& kb, const std::uint32_t* b) {
+        if (ka.hi != kb.hi)
+            return ka.hi < kb.hi;
+        if (ka.lo != kb.lo)
+            return ka.lo < kb.lo;
+        return tiedLess(a, b);
+    }
+    bool tiedLess(const std::uint32_t* a, const std::uint32_t* b);
+    std::string_view textOf(const std::uint32_t* record, std::vector<char>& buffer) const {
+        return m_spellings.compose(record + 3, record[2], buffer);
+    }
+    void keyChunk();
     void sortChunk();
     void prefetchAhead(std::size_t i) const;
     bool writeRun();
     bool openRunFile();
     bool emitHeld(const SequenceRowSink& row);
     bool merge(const SequenceRowSink& row);
+    bool mergeOnThisThread(RunMerge& merge, const SequenceRowSink& row);
+    // The records of a block (freq, range, size, ids) to `row`; false when it stopped.
+    bool emitBlock(const std::vector<std::uint32_t>& block, const SequenceRowSink& row);
 
     const WordIds& m_ids;
     SequenceSort m_sort;
@@ -79,12 +95,17 @@ private:
     std::uint64_t m_runBytes = 0;
     std::size_t m_count = 0;
     int m_error = 0;
-    std::string m_textA, m_textB, m_text;
+    WordSpellings m_spellings;
+    // for comparing texts (only the merging thread while a merge runs) and for handing them on
+    std::vector<char> m_textA, m_textB, m_text;
     // Per word id: its first 12 base letters, 5 bits each, the first highest (alphabetical
-    // orders), or its last 8 bytes, the last highest (by ending); and its length. Read once
-    // per word of an n-gram instead of its spelling.
-    std::vector<std::uint64_t> m_packed;
-    std::vector<std::uint32_t> m_lengths;
+    // orders), or its last 8 bytes, the last highest (by ending). Read once per word of an
+    // n-gram instead of its spelling, its length beside it: one read from memory, not two.
+    struct PackedWord {
+        std::uint64_t bits;
+        std::uint32_t length;
+    };
+    std::vector<PackedWord> m_packed;
 };
 
 } // namespace lexmora

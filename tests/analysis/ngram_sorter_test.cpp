@@ -1,21 +1,26 @@
 // The sorter of the filtered n-grams: every order by hand on words whose base letters, accents,
 // apostrophes and digits make the packed key and the texts disagree across word ends; runs
-// spilled by a tiny bound merged into the list sorted in memory; the streamed engine run and
-// the streamed save against their whole-list forms.
+// spilled by a tiny bound merged into the list sorted in memory, on a merging thread or without
+// one; a list stopped mid-way, and runs that fail to be written or read back; the streamed engine
+// run and the streamed save against their whole-list forms.
 #include "analysis/ngram_counter.h"
 #include "analysis/ngram_file.h"
 #include "analysis/ngram_sorter.h"
 #include "analysis/ngrams.h"
 
+#include "core/os_calls.h"
 #include "support/test_support.h"
 #include "wordcount/count_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <optional>
 #include <random>
 #include <set>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace lexmora {
@@ -88,6 +93,29 @@ TEST(NgramSorterTest, EveryOrderByHand) {
               "x y z w v u t 2 1\ntheatre x 3 2\na z 2 1\n");
 }
 
+TEST(NgramSorterTest, CountsOfEveryLengthOrderTheKeysGreatestFirst) {
+    test::TempDir dir;
+    // counts whose lengths differ, and counts of one length that differ low or high; texts long
+    // enough for the letters after a short count to go past those after a long one
+    const std::uint32_t counts[] = {1,     2,          3,          4,          7,
+                                    8,     255,        256,        257,        65535,
+                                    65536, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
+    std::vector<Gram> grams;
+    std::string expectedFreq;
+    for (std::size_t i = 0; i < std::size(counts); ++i) {
+        const std::uint32_t c = counts[std::size(counts) - 1 - i]; // greatest first
+        const std::string text = std::string("the quick brown fox ") + char('a' + i % 3);
+        grams.push_back({text, c, c});
+        const std::string line = text + " " + std::to_string(c) + " " + std::to_string(c) + "\n";
+        expectedFreq += line;
+    }
+    std::vector<Gram> reversed(grams.rbegin(), grams.rend());
+    EXPECT_EQ(sorted(reversed, SequenceSort::Freq, 1 << 20, dir.path()), expectedFreq);
+    EXPECT_EQ(sorted(reversed, SequenceSort::Range, 1 << 20, dir.path()), expectedFreq);
+    // spilled: the keys compared across runs as well
+    EXPECT_EQ(sorted(reversed, SequenceSort::Freq, 256, dir.path()), expectedFreq);
+}
+
 // Random n-grams over a small vocabulary, so that keys tie often.
 std::vector<Gram> randomGrams(std::size_t count, unsigned seed) {
     const char* const words[] = {"a",  "ab", "abc", "b",  "\xE9t\xE9", "ete",    "l'a",
@@ -127,6 +155,155 @@ TEST(NgramSorterTest, SpilledRunsMergeIntoTheListSortedWhole) {
         EXPECT_EQ(sorted(grams, sort, 4096, dir.path(), &spilled), expected);
         EXPECT_TRUE(spilled);
         EXPECT_TRUE(test::folderEntries(dir.path()).empty()); // the run file was never named
+    }
+}
+
+struct OsCallsGuard {
+    ~OsCallsGuard() { resetOsCalls(); }
+};
+
+bool noThread() {
+    return false;
+}
+
+// While set, a write puts down half of what it is given and says it put down all of it, as a
+// disk that loses data would: the run is then short when it is read back.
+std::atomic<bool> losingWrites{false};
+ssize_t writeLosingHalf(int fd, const void* data, std::size_t size) {
+    if (!losingWrites)
+        return ::write(fd, data, size);
+    const ssize_t put = ::write(fd, data, size / 2);
+    return put < 0 ? put : static_cast<ssize_t>(size);
+}
+ssize_t writeNothingDiskFull(int, const void*, std::size_t) {
+    errno = ENOSPC;
+    return -1;
+}
+
+// A list run through a sorter: the rows `row` took, whether the list went through whole, the
+// sorter's error.
+struct Listed {
+    std::vector<std::string> rows;
+    bool whole = false;
+    bool added = true;
+    int error = 0;
+};
+
+// `grams` into a sorter of `bound` bytes, then its rows until `stopAfter` rows (0: all);
+// `beforeRows` runs between the two.
+Listed listThrough(const std::vector<Gram>& grams, SequenceSort sort, std::size_t bound,
+                   const std::string& folder, std::size_t stopAfter = 0,
+                   const std::function<void()>& beforeRows = {}) {
+    WordIds ids;
+    std::vector<std::vector<std::uint32_t>> words(grams.size());
+    for (std::size_t i = 0; i < grams.size(); ++i) {
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t blank = grams[i].text.find(' ', start);
+            words[i].push_back(
+                ids.idOf(std::string_view(grams[i].text).substr(start, blank - start)));
+            if (blank == std::string::npos)
+                break;
+            start = blank + 1;
+        }
+    }
+    Listed listed;
+    NgramSorter sorter(ids, sort, kMaxSequenceSize, bound, folder);
+    for (std::size_t i = 0; i < grams.size() && listed.added; ++i)
+        listed.added = sorter.add(static_cast<int>(words[i].size()), words[i].data(), grams[i].freq,
+                                  grams[i].range);
+    if (listed.added) {
+        if (beforeRows)
+            beforeRows();
+        listed.whole = sorter.writeRows([&](std::string_view text, std::int64_t f, std::int64_t r) {
+            listed.rows.push_back(std::string(text) + " " + std::to_string(f) + " " +
+                                  std::to_string(r));
+            return stopAfter == 0 || listed.rows.size() < stopAfter;
+        });
+    }
+    listed.error = sorter.error();
+    return listed;
+}
+
+TEST(NgramSorterTest, TheMergeGivesTheSameListOnItsOwnThreadOrOnTheCallingOne) {
+    test::TempDir dir;
+    // 3030 n-grams: many runs of a tiny bound, and some left to be spilled by writeRows
+    const std::vector<Gram> grams = randomGrams(3030, 9);
+    for (SequenceSort sort : {SequenceSort::Freq, SequenceSort::Ending}) {
+        const Listed inMemory = listThrough(grams, sort, 1 << 24, dir.path());
+        ASSERT_TRUE(inMemory.whole);
+        ASSERT_EQ(inMemory.rows.size(), grams.size());
+        for (const bool threads : {true, false}) {
+            SCOPED_TRACE(threads);
+            const OsCallsGuard guard;
+            if (!threads)
+                osCalls().threadAvailable = noThread;
+            for (const std::size_t bound :
+                 {std::size_t{1000}, std::size_t{4096}, std::size_t{60000}}) {
+                const Listed spilled = listThrough(grams, sort, bound, dir.path());
+                EXPECT_TRUE(spilled.whole);
+                EXPECT_EQ(spilled.error, 0);
+                EXPECT_EQ(spilled.rows, inMemory.rows) << "bound " << bound;
+            }
+            EXPECT_TRUE(test::folderEntries(dir.path()).empty());
+        }
+    }
+}
+
+TEST(NgramSorterTest, ARowThatStopsTheListEndsTheMergeWithNoError) {
+    test::TempDir dir;
+    const std::vector<Gram> grams = randomGrams(3030, 5);
+    const Listed whole = listThrough(grams, SequenceSort::Alpha, 1 << 24, dir.path());
+    ASSERT_TRUE(whole.whole);
+    for (const bool threads : {true, false}) {
+        // the first row, one in the first block, and one far past the blocks going round
+        for (const std::size_t stop : {std::size_t{1}, std::size_t{700}, std::size_t{3000}}) {
+            SCOPED_TRACE(testing::Message() << "threads " << threads << ", stop " << stop);
+            const OsCallsGuard guard;
+            if (!threads)
+                osCalls().threadAvailable = noThread;
+            const Listed stopped = listThrough(grams, SequenceSort::Alpha, 2048, dir.path(), stop);
+            EXPECT_FALSE(stopped.whole);
+            EXPECT_EQ(stopped.error, 0);
+            ASSERT_EQ(stopped.rows.size(), stop);
+            EXPECT_TRUE(std::equal(stopped.rows.begin(), stopped.rows.end(), whole.rows.begin()));
+            EXPECT_TRUE(test::folderEntries(dir.path()).empty());
+        }
+    }
+}
+
+TEST(NgramSorterTest, ARunThatCannotBeWrittenOrReadBackFailsTheList) {
+    test::TempDir dir;
+    const std::vector<Gram> grams = randomGrams(3030, 3);
+    const Listed whole = listThrough(grams, SequenceSort::Range, 1 << 24, dir.path());
+    for (const bool threads : {true, false}) {
+        SCOPED_TRACE(threads);
+        {
+            // the disk full at the first spill: add says so, with the reason
+            const OsCallsGuard guard;
+            osCalls().writeFile = writeNothingDiskFull;
+            if (!threads)
+                osCalls().threadAvailable = noThread;
+            const Listed full = listThrough(grams, SequenceSort::Range, 4096, dir.path());
+            EXPECT_FALSE(full.added);
+            EXPECT_EQ(full.error, ENOSPC);
+        }
+        {
+            // the last run written short: its reader fails part way through the merge
+            const OsCallsGuard guard;
+            osCalls().writeFile = writeLosingHalf;
+            if (!threads)
+                osCalls().threadAvailable = noThread;
+            const Listed lost = listThrough(grams, SequenceSort::Range, 4096, dir.path(), 0,
+                                            [] { losingWrites = true; });
+            losingWrites = false;
+            EXPECT_TRUE(lost.added);
+            EXPECT_FALSE(lost.whole);
+            EXPECT_EQ(lost.error, EIO);
+            EXPECT_LT(lost.rows.size(), grams.size());
+            EXPECT_TRUE(std::equal(lost.rows.begin(), lost.rows.end(), whole.rows.begin()));
+        }
+        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
     }
 }
 
