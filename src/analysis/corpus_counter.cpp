@@ -103,12 +103,7 @@ public:
 
 private:
     static constexpr std::size_t kBatch = 64;
-    struct Queued {
-        const char* data;
-        std::size_t length;
-        std::uint64_t key; // a short word's bytes
-        std::uint64_t hash;
-    };
+    using Queued = QueuedWord;
 
     WordTable& m_table;
     WordTable::Prefetcher m_slots;

@@ -106,12 +106,7 @@ public:
 
 private:
     static constexpr std::size_t kBatch = 64;
-    struct Queued {
-        const char* data;
-        std::size_t length;
-        std::uint64_t key; // a short word's bytes
-        std::uint64_t hash;
-    };
+    using Queued = QueuedWord;
     // The queued words are counted in a sweep of their own, once their slots are asked for:
     // most words of a large vocabulary are rare, and their slots are far apart. The short words
     // are queued from the front, the long ones from the back (from `longFrom`), so that no

@@ -24,6 +24,14 @@ struct WordEntry {
 
 std::uint64_t HashWord(const char* data, std::size_t length);
 
+// A word waiting in a batch for its table slot, asked for ahead (see WordTable::Prefetcher).
+struct QueuedWord {
+    const char* data;
+    std::size_t length;
+    std::uint64_t key; // a short word's bytes
+    std::uint64_t hash;
+};
+
 class WordTable {
     struct Slot;
 
