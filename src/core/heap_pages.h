@@ -17,8 +17,9 @@ struct HeapPages {
 // Tunes the allocator, once, first thing in main: buffers up to 32 MB come from the heap and
 // stay there when freed (a next file's buffer reuses them, instead of mapping and faulting in
 // fresh pages), every thread allocates from that one heap, the heap grows in large steps, and
-// its first step is marked for transparent large pages. Under another allocator (a sanitizer's), or where the system has no large pages,
-// nothing is marked and the program runs as before.
+// its first step is marked for transparent large pages. Under another allocator (a
+// sanitizer's), or where the system has no large pages, nothing is marked and the program runs
+// as before.
 HeapPages KeepHeapInLargePages();
 
 } // namespace lexmora
