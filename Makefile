@@ -24,7 +24,7 @@ tsan: deps
 	cmake --preset tsan
 	cmake --build build/tsan -j $(JOBS) --target lexmora_engine_tests lexmora-cli
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1 \
-		bin/lexmora_engine_tests --gtest_filter='BackgroundWriter*:HitSpool*:OnePass*:SearchRun*:WordcountRun*:WordcountPaths*:WordcountUnreadable*:CountReliability*:NgramWorkers*'
+		bin/lexmora_engine_tests --gtest_filter='BackgroundWriter*:HitSpool*:OnePass*:SearchRun*:WordcountRun*:WordcountPaths*:WordcountUnreadable*:CountReliability*:NgramWorkers*:NgramSorterTest*:NgramsTest*:CorpusCounterFiles*:CollocatesOverACorpus*'
 
 # The .deb of the Release build (dpkg-shlibdeps, from build-essential's dpkg-dev, names the
 # Debian packages of the libraries it needs).
