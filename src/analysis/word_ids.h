@@ -1,5 +1,6 @@
 // Folded word spellings numbered in the order they are first met, looked up by open addressing
-// on the word count's hashes: the n-gram count asks it once per token.
+// on the word count's hashes: the n-gram count numbers every token, a batch at a time
+// (WordIdBatch).
 #pragma once
 
 #include "wordcount/word_rules.h"
@@ -36,30 +37,14 @@ inline bool FoldWord(std::string_view word, std::string& out) {
 
 class WordIds {
 public:
-    // The id of a word as the cutter gives it, folded as FoldWord folds it; false for a word the
-    // count takes for no token. A short word is folded straight into its key.
-    bool idOfWord(std::string_view word, std::uint32_t& id) {
-        const int bucket = BucketOfFirst(static_cast<unsigned char>(word[0]));
-        if (bucket == 0)
-            return false;
-        if (bucket == kOeBucket || word.size() > WordTable::kShortWord) {
-            FoldWord(word, m_folded);
-            id = idOf(m_folded);
-            return true;
-        }
-        std::uint64_t key = 0;
-        for (std::size_t i = word.size(); i-- > 0;)
-            key = (key << 8) | LowerCp1252(static_cast<unsigned char>(word[i]));
-        id = idOfShort(key, word.size());
-        return true;
-    }
-
+    // Words as the cutter gives them are numbered through a WordIdBatch; an already folded
+    // spelling here.
     std::uint32_t idOf(std::string_view folded) {
         if (folded.size() > WordTable::kShortWord)
-            return idOfLong(folded);
+            return idOfLong(folded, HashWord(folded.data(), folded.size()));
         std::uint64_t key = 0;
         std::memcpy(&key, folded.data(), folded.size()); // little-endian: the first byte lowest
-        return idOfShort(key, folded.size());
+        return idOfShort(key, folded.size(), WordTable::hashOfKey(key));
     }
 
     std::string_view spelling(std::uint32_t id) const {
@@ -89,9 +74,6 @@ private:
         std::size_t at, length;
     };
 
-    std::uint32_t idOfShort(std::uint64_t key, std::size_t n) {
-        return idOfShort(key, n, WordTable::hashOfKey(key));
-    }
     std::uint32_t idOfShort(std::uint64_t key, std::size_t n, std::uint64_t hash) {
         if ((m_spans.size() + 1) * 2 > m_slots.size())
             grow();
@@ -106,9 +88,6 @@ private:
                 return insert(s, key, std::string_view(bytes, n));
             }
         }
-    }
-    std::uint32_t idOfLong(std::string_view folded) {
-        return idOfLong(folded, HashWord(folded.data(), folded.size()));
     }
     std::uint32_t idOfLong(std::string_view folded, std::uint64_t hash) {
         if ((m_spans.size() + 1) * 2 > m_slots.size())
@@ -148,7 +127,6 @@ private:
     std::vector<Slot> m_slots;
     std::vector<Span> m_spans;
     std::string m_arena;
-    std::string m_folded;
 };
 
 // Words numbered a batch at a time. As each word goes in, the slot its lookup starts at is asked

@@ -1,14 +1,26 @@
 // Word ids: a word numbered as the cutter gives it gets the id of its folded spelling, short and
-// long words alike, across the table's growth.
+// long words alike, across the table's growth, a batch at a time.
 #include "analysis/word_ids.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace lexmora {
 namespace {
+
+// The id of one word, numbered alone; none for a word that is no token.
+std::optional<std::uint32_t> idOfWord(WordIds& ids, std::string_view word) {
+    WordIdBatch batch;
+    std::vector<std::uint32_t> out;
+    if (!batch.add(word, ids))
+        return std::nullopt;
+    batch.flushInto(ids, out);
+    return out.at(0);
+}
 
 TEST(WordIds, AWordAndItsFoldedSpellingShareTheirId) {
     struct Case {
@@ -35,13 +47,12 @@ TEST(WordIds, AWordAndItsFoldedSpellingShareTheirId) {
     WordIds ids;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
-        std::uint32_t id = 0xDEAD;
-        const bool token = ids.idOfWord(c.word, id);
-        ASSERT_EQ(token, c.folded != nullptr);
-        if (!token)
+        const std::optional<std::uint32_t> id = idOfWord(ids, c.word);
+        ASSERT_EQ(id.has_value(), c.folded != nullptr);
+        if (!id)
             continue;
-        EXPECT_EQ(ids.spelling(id), c.folded);
-        EXPECT_EQ(ids.idOf(c.folded), id);
+        EXPECT_EQ(ids.spelling(*id), c.folded);
+        EXPECT_EQ(idOfWord(ids, c.folded), id);
     }
     // the, eight888, ninebytes, oeuvre, été, 12, a, ab, abababababab
     EXPECT_EQ(ids.size(), 9u);
@@ -52,24 +63,19 @@ TEST(WordIds, IdsStayAsTheTableGrows) {
     std::vector<std::string> words;
     for (int i = 0; i < 5000; ++i) // short and long, through several growths
         words.push_back("w" + std::to_string(i) + (i % 3 == 0 ? "longertail" : ""));
+    for (std::size_t i = 0; i < words.size(); ++i)
+        ASSERT_EQ(idOfWord(ids, words[i]), i);
     for (std::size_t i = 0; i < words.size(); ++i) {
-        std::uint32_t id = 0;
-        ASSERT_TRUE(ids.idOfWord(words[i], id));
-        ASSERT_EQ(id, i);
-    }
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        std::uint32_t id = 0;
-        ASSERT_TRUE(ids.idOfWord(words[i], id));
-        EXPECT_EQ(id, i);
+        EXPECT_EQ(idOfWord(ids, words[i]), i);
         EXPECT_EQ(ids.spelling(static_cast<std::uint32_t>(i)), words[i]);
     }
     EXPECT_EQ(ids.size(), words.size());
 }
 
 // Numbered a batch at a time, a stream of words (short, long, a first OE, no token, repeats,
-// through the table's growth and many a full batch) gets the ids one by one gives, in order,
-// the marks kept in their places.
-TEST(WordIds, ABatchGivesTheIdsOneByOneGives) {
+// through the table's growth and many a full batch) gets its folded spellings' ids in the
+// order they are first met, the marks kept in their places.
+TEST(WordIds, ABatchNumbersFoldedSpellingsInTheOrderFirstMet) {
     const char* kinds[] = {"The",
                            "Ninebytes",
                            "\x8C"
@@ -84,12 +90,18 @@ TEST(WordIds, ABatchGivesTheIdsOneByOneGives) {
         words.push_back("W" + std::to_string(i % 1700) + (i % 4 == 0 ? "longertail" : ""));
     }
     constexpr std::uint32_t kMark = 0xFFFFFFFFu;
-    WordIds single;
+    std::map<std::string, std::uint32_t> firstMet;
+    std::vector<std::string> spellings;
     std::vector<std::uint32_t> expected;
+    std::string folded;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        std::uint32_t id = 0;
-        if (single.idOfWord(words[i], id))
-            expected.push_back(id);
+        if (FoldWord(words[i], folded)) {
+            const auto [at, fresh] =
+                firstMet.emplace(folded, static_cast<std::uint32_t>(spellings.size()));
+            if (fresh)
+                spellings.push_back(folded);
+            expected.push_back(at->second);
+        }
         if (i % 7 == 0)
             expected.push_back(kMark);
     }
@@ -107,9 +119,9 @@ TEST(WordIds, ABatchGivesTheIdsOneByOneGives) {
     }
     batch.flushInto(batched, got);
     EXPECT_EQ(got, expected);
-    ASSERT_EQ(batched.size(), single.size());
-    for (std::uint32_t id = 0; id < single.size(); ++id)
-        EXPECT_EQ(batched.spelling(id), single.spelling(id));
+    ASSERT_EQ(batched.size(), spellings.size());
+    for (std::uint32_t id = 0; id < spellings.size(); ++id)
+        EXPECT_EQ(batched.spelling(id), spellings[id]);
 }
 
 } // namespace
