@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lexmora {
@@ -161,9 +162,19 @@ void TallyTable::release() {
 // ---------------------------------------------------------------------------------------------
 // NgramCounter
 
+// The queues take up to a quarter of the bound: the longer a queue, the more of its sequences
+// meet the same cache lines of their table (64 KB each for one size in 64 MB counted 3-grams
+// a fifth sooner than 16 KB), but what they take the tables lose.
+std::size_t NgramCounter::queueBytesFor(std::size_t memoryBound, int sizes) {
+    constexpr std::size_t kLeast = 4 << 10, kMost = 64 << 10;
+    const std::size_t share = memoryBound / 4 / kPartitions / static_cast<std::size_t>(sizes);
+    return std::clamp(share, kLeast, kMost);
+}
+
 NgramCounter::NgramCounter(int minSize, int maxSize, std::size_t memoryBound,
                            std::string temporaryFolder)
     : m_minSize(minSize), m_maxSize(maxSize), m_memoryBound(memoryBound),
+      m_queueBytes(queueBytesFor(memoryBound, maxSize - minSize + 1)),
       m_base(std::move(temporaryFolder)) {
     for (int n = minSize; n <= maxSize; ++n)
         m_parts.emplace_back(kPartitions, Partition(n));
@@ -210,7 +221,7 @@ bool NgramCounter::makeFolder() {
         pattern += '/';
     pattern += "~lexmora-ngrams-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        m_error = errno;
+        noteError(errno);
         m_folderFailed = true;
         return false;
     }
@@ -246,12 +257,12 @@ bool NgramCounter::spill() {
             const UniqueFd fd(
                 ::open(spillPath(n, k).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
             if (!fd.valid()) {
-                m_error = errno;
+                noteError(errno);
                 return false;
             }
             if (!writeAll(fd.get(), std::string_view(reinterpret_cast<const char*>(out.data()),
                                                      out.size() * sizeof(std::uint32_t)))) {
-                m_error = errno;
+                noteError(errno);
                 return false;
             }
             p.onDisk = true;
@@ -271,47 +282,62 @@ bool NgramCounter::spill() {
 
 bool NgramCounter::drain(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
                          const Between& between) {
-    m_minFreq = minFreq;
-    m_minRange = minRange;
-    const double total = static_cast<double>(m_parts.size() * kPartitions);
+    if (!drainShare(minFreq, minRange, emit, between, 0, 1))
+        return false;
+    dropSpills();
+    return true;
+}
+
+bool NgramCounter::drainShare(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
+                              const Between& between, std::size_t share, std::size_t shares) {
+    const Pass pass{minFreq, minRange};
+    const double total = static_cast<double>(m_parts.size() * kPartitions / shares);
     double done = 0;
-    for (int n = m_minSize; n <= m_maxSize; ++n)
-        for (Partition& p : m_parts[static_cast<std::size_t>(n - m_minSize)]) {
-            if (!between(done / total) || !drainPartition(p, n, emit))
+    for (int n = m_minSize; n <= m_maxSize; ++n) {
+        TallyTable merged(n);
+        auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
+        for (std::size_t k = share; k < parts.size(); k += shares) {
+            if (!between(std::min(1.0, done / total)) ||
+                !drainPartition(parts[k], n, k, pass, emit, merged))
                 return false;
             ++done;
         }
-    removeFolder();
+    }
     return true;
 }
 
 // A partition's spilled records, oldest first, then what its table still holds.
-bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
+bool NgramCounter::drainPartition(Partition& p, int n, std::size_t k, Pass pass, const Emit& emit,
+                                  TallyTable& merged) {
     countQueued(p, n);
     p.queued = std::vector<std::uint32_t>(); // given back, not only emptied
+    bool going = true;
+    const auto emitPassing = [&](const std::uint32_t* ids, const SequenceTally& t) {
+        if (going && pass(t))
+            going = emit(n, ids, t);
+    };
     if (!p.onDisk) {
-        p.table.forEach([&](const std::uint32_t* ids, const SequenceTally& t) {
-            if (t.freq >= m_minFreq && t.range >= m_minRange)
-                emit(n, ids, t);
-        });
+        p.table.forEach(emitPassing);
         p.table.release();
-        return true;
+        return going;
     }
-    const std::size_t k =
-        static_cast<std::size_t>(&p - m_parts[static_cast<std::size_t>(n - m_minSize)].data());
     const std::string path = spillPath(n, k);
-    TallyTable merged(n);
     {
-        // about as many sequences as the table held in a round, most often more
-        merged.reserve(p.table.capacity() / 4 * 3);
         const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd.valid()) {
-            m_error = errno;
+            noteError(errno);
             return false;
         }
         // whole records read in place: a chunk starts at a record, and so on the words' bounds
         const std::size_t words = 4 + static_cast<std::size_t>(n);
         const std::size_t record = words * sizeof(std::uint32_t);
+        // Room for every tally the partition took (most often fewer sequences: the rounds
+        // share many), but no more than its table held at its fullest: the merged table is
+        // kept from partition to partition, and grows if it must.
+        struct stat st {};
+        const std::size_t spilled =
+            ::fstat(fd.get(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / record : 0;
+        merged.reserve(std::min(spilled + p.table.entries(), p.table.capacity()));
         std::vector<std::uint32_t> chunk((kReadChunk / record) * words);
         char* const bytesAt = reinterpret_cast<char*>(chunk.data());
         const std::size_t room = chunk.size() * sizeof(std::uint32_t);
@@ -321,7 +347,7 @@ bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
-                m_error = errno;
+                noteError(errno);
                 return false;
             }
             if (got == 0)
@@ -341,11 +367,9 @@ bool NgramCounter::drainPartition(Partition& p, int n, const Emit& emit) {
         merged.addLater(ids, HashSequence(ids, n), t);
     });
     p.table.release();
-    merged.forEach([&](const std::uint32_t* ids, const SequenceTally& t) {
-        if (t.freq >= m_minFreq && t.range >= m_minRange)
-            emit(n, ids, t);
-    });
-    return true;
+    merged.forEach(emitPassing);
+    merged.clear();
+    return going;
 }
 
 } // namespace lexmora

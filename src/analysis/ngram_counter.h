@@ -6,6 +6,7 @@
 // alone, so that memory holds one partition's sequences, never the corpus's.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -107,22 +108,29 @@ public:
     // errno, and folderFailed() tells whether the folder itself could not be made.
     bool settle();
     bool spilled() const { return m_spills > 0; }
-    int error() const { return m_error; }
+    int error() const { return m_error.load(); }
     bool folderFailed() const { return m_folderFailed; }
     const std::string& temporaryFolder() const { return m_base; }
 
-    using Emit = std::function<void(int size, const std::uint32_t* ids, const SequenceTally&)>;
+    // False stops the drain (what takes the n-grams can take no more).
+    using Emit = std::function<bool(int size, const std::uint32_t* ids, const SequenceTally&)>;
     // Called between partitions with the share done; false stops the drain.
     using Between = std::function<bool(double done)>;
     // Every sequence of every size with at least `minFreq` occurrences in `minRange` files,
     // partition by partition (the spilled ones merged); memory is given back as it goes. False
-    // when stopped, or when a temporary file could not be read back (error() not 0).
+    // when stopped (by `between` or `emit`), or when a temporary file could not be read back
+    // (error() not 0).
     bool drain(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
                const Between& between);
+    // The same for the partitions numbered `share` modulo `shares` only: the shares of one
+    // counter may be drained on threads of their own at once (partitions never meet). The
+    // temporary folder stays until dropSpills(), once every share is drained.
+    bool drainShare(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
+                    const Between& between, std::size_t share, std::size_t shares);
+    void dropSpills() { removeFolder(); }
 
 private:
     static constexpr std::size_t kPartitions = 256;
-    static constexpr std::size_t kQueueBytes = 16 << 10; // per partition and size
 
     struct Partition {
         TallyTable table;
@@ -142,28 +150,42 @@ private:
         q[1] = static_cast<std::uint32_t>(hash);
         for (int i = 0; i < n; ++i)
             q[2 + i] = ids[i];
-        if (p.queued.size() * sizeof(std::uint32_t) >= kQueueBytes)
+        if (p.queued.size() * sizeof(std::uint32_t) >= m_queueBytes)
             countQueued(p, n);
     }
+    static std::size_t queueBytesFor(std::size_t memoryBound, int sizes);
     void countQueued(Partition& p, int n);
     std::size_t bytes() const;
     bool spill();
-    bool drainPartition(Partition& p, int n, const Emit& emit);
-    std::uint32_t m_minFreq = 1, m_minRange = 1; // of the drain
+    // Filters of the drain.
+    struct Pass {
+        std::uint32_t minFreq, minRange;
+        bool operator()(const SequenceTally& t) const {
+            return t.freq >= minFreq && t.range >= minRange;
+        }
+    };
+    // `merged`: a table of the partition's size, empty, kept from one partition to the next.
+    bool drainPartition(Partition& p, int n, std::size_t k, Pass pass, const Emit& emit,
+                        TallyTable& merged);
+    void noteError(int error) {
+        int none = 0;
+        m_error.compare_exchange_strong(none, error);
+    }
     std::string spillPath(int n, std::size_t part) const;
     bool makeFolder();
     void removeFolder();
 
     int m_minSize, m_maxSize;
     std::size_t m_memoryBound;
-    std::string m_base;   // where the run folder goes
-    std::string m_folder; // the run's own, once made
+    std::size_t m_queueBytes; // per partition and size
+    std::string m_base;       // where the run folder goes
+    std::string m_folder;     // the run's own, once made
     bool m_folderFailed = false;
     std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
     // What the tables kept at the last spill: they may fill it again, not grow beyond it.
     std::size_t m_keptBytes = 0;
     int m_spills = 0;
-    int m_error = 0;
+    std::atomic<int> m_error{0}; // the first failure's errno (drain shares run at once)
 };
 
 } // namespace lexmora

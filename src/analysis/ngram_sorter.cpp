@@ -100,31 +100,41 @@ NgramSorter::Key countedKey(const CountCode& code, Wide letters) {
 
 } // namespace
 
-NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
-                         std::size_t memoryBound, std::string temporaryFolder)
-    : m_ids(ids), m_sort(sort), m_stride(kHead + static_cast<std::size_t>(maxSize)),
-      m_folder(std::move(temporaryFolder)), m_spellings(ids) {
-    const std::size_t itemBytes = m_stride * sizeof(std::uint32_t) + sizeof(Keyed);
-    m_chunkItems = std::max<std::size_t>(16, memoryBound / itemBytes);
-    packWords();
-}
-
-void NgramSorter::packWords() {
-    m_packed.resize(m_ids.size());
-    for (std::uint32_t id = 0; id < m_ids.size(); ++id) {
-        const std::string_view s = m_ids.spelling(id);
-        std::uint64_t packed = 0;
-        if (m_sort == SequenceSort::Ending)
+NgramListWords::NgramListWords(const WordIds& vocabulary, SequenceSort order)
+    : ids(vocabulary), sort(order), spellings(vocabulary) {
+    packed.resize(ids.size());
+    for (std::uint32_t id = 0; id < ids.size(); ++id) {
+        const std::string_view s = ids.spelling(id);
+        std::uint64_t bits = 0;
+        if (sort == SequenceSort::Ending)
             for (std::size_t i = 0; i < 8; ++i)
-                packed = (packed << 8) |
-                         (i < s.size() ? static_cast<unsigned char>(s[s.size() - 1 - i]) : 0u);
+                bits = (bits << 8) |
+                       (i < s.size() ? static_cast<unsigned char>(s[s.size() - 1 - i]) : 0u);
         else
             for (std::size_t i = 0; i < 12; ++i)
-                packed = (packed << 5) |
-                         static_cast<std::uint64_t>(
-                             i < s.size() ? PieceOf(static_cast<unsigned char>(s[i])) : 0);
-        m_packed[id] = {packed, static_cast<std::uint32_t>(s.size())};
+                bits =
+                    (bits << 5) | static_cast<std::uint64_t>(
+                                      i < s.size() ? PieceOf(static_cast<unsigned char>(s[i])) : 0);
+        packed[id] = {bits, static_cast<std::uint32_t>(s.size())};
     }
+}
+
+NgramSorter::NgramSorter(const WordIds& ids, SequenceSort sort, int maxSize,
+                         std::size_t memoryBound, std::string temporaryFolder)
+    : NgramSorter(std::make_unique<NgramListWords>(ids, sort), nullptr, maxSize, memoryBound,
+                  std::move(temporaryFolder)) {}
+
+NgramSorter::NgramSorter(const NgramListWords& words, int maxSize, std::size_t memoryBound,
+                         std::string temporaryFolder)
+    : NgramSorter(nullptr, &words, maxSize, memoryBound, std::move(temporaryFolder)) {}
+
+NgramSorter::NgramSorter(std::unique_ptr<NgramListWords> own, const NgramListWords* shared,
+                         int maxSize, std::size_t memoryBound, std::string temporaryFolder)
+    : m_ownWords(std::move(own)), m_words(shared != nullptr ? *shared : *m_ownWords),
+      m_ids(m_words.ids), m_sort(m_words.sort), m_stride(kHead + static_cast<std::size_t>(maxSize)),
+      m_folder(std::move(temporaryFolder)) {
+    const std::size_t itemBytes = m_stride * sizeof(std::uint32_t) + sizeof(Keyed);
+    m_chunkItems = std::max<std::size_t>(16, memoryBound / itemBytes);
 }
 
 bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t freq,
@@ -134,7 +144,7 @@ bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t fr
     if (m_sort == SequenceSort::Ending) {
         int left = 16; // bytes
         for (int w = size - 1; w >= 0 && left > 0; --w) {
-            const PackedWord& word = m_packed[ids[w]];
+            const NgramListWords::PackedWord& word = m_words.packed[ids[w]];
             const std::uint32_t length = word.length;
             if (length > 8 && left > 8)
                 return false;
@@ -163,7 +173,7 @@ bool NgramSorter::packedKey(int size, const std::uint32_t* ids, std::uint32_t fr
             acc = (acc << 5) | static_cast<unsigned>(PieceOf(' '));
             --left;
         }
-        const PackedWord& word = m_packed[ids[w]];
+        const NgramListWords::PackedWord& word = m_words.packed[ids[w]];
         const std::uint32_t length = word.length;
         if (length > 12 && left > 12)
             return false;
@@ -265,8 +275,8 @@ bool NgramSorter::tiedLess(const std::uint32_t* a, const std::uint32_t* b) {
         wa += same;
         wb += same;
     }
-    const std::string_view ta = m_spellings.compose(wa, na - same, m_textA);
-    const std::string_view tb = m_spellings.compose(wb, nb - same, m_textB);
+    const std::string_view ta = m_words.spellings.compose(wa, na - same, m_textA);
+    const std::string_view tb = m_words.spellings.compose(wb, nb - same, m_textB);
     if (m_sort == SequenceSort::Ending)
         if (const int c = CompareFromEnd(ta, tb); c != 0)
             return c < 0;
@@ -289,6 +299,7 @@ bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, st
     std::copy_n(ids, size, r + kHead);
     // its key made with the chunk's, when its words can be asked for ahead
     m_keyed.push_back({Key{}, static_cast<std::uint32_t>(at / m_stride)});
+    m_heldSorted = false;
     ++m_count;
     if (m_keyed.size() < m_chunkItems)
         return true;
@@ -304,7 +315,7 @@ void NgramSorter::keyChunk() {
         if (i + kAhead < m_keyed.size()) {
             const std::uint32_t* ahead = records + (i + kAhead) * m_stride;
             for (std::uint32_t w = 0; w < ahead[2]; ++w)
-                __builtin_prefetch(m_packed.data() + ahead[kHead + w]);
+                __builtin_prefetch(m_words.packed.data() + ahead[kHead + w]);
         }
         const std::uint32_t* r = records + i * m_stride;
         m_keyed[i].key = keyOf(static_cast<int>(r[2]), r + kHead, r[0], r[1]);
@@ -385,12 +396,18 @@ void NgramSorter::prefetchAhead(std::size_t i) const {
         const std::uint32_t* r =
             m_records.data() + std::size_t{m_keyed[i + kWordsAhead].record} * m_stride;
         for (std::uint32_t w = 0; w < r[2]; ++w)
-            m_spellings.prefetch(r[kHead + w]);
+            m_words.spellings.prefetch(r[kHead + w]);
     }
 }
 
+void NgramSorter::seal() {
+    if (!m_heldSorted && !m_keyed.empty())
+        sortChunk();
+    m_heldSorted = true;
+}
+
 bool NgramSorter::emitHeld(const SequenceRowSink& row) {
-    sortChunk();
+    seal();
     for (std::size_t i = 0; i < m_keyed.size(); ++i) {
         prefetchAhead(i);
         const std::uint32_t* r = m_records.data() + std::size_t{m_keyed[i].record} * m_stride;
@@ -401,25 +418,41 @@ bool NgramSorter::emitHeld(const SequenceRowSink& row) {
 }
 
 bool NgramSorter::writeRows(const SequenceRowSink& row) {
-    if (m_runs.empty())
-        return emitHeld(row);
-    if (!m_keyed.empty() && !writeRun())
-        return false;
-    // given back (`= {}` would only empty them)
-    m_keyed = std::vector<Keyed>();
-    m_records = std::vector<std::uint32_t>();
-    return merge(row);
+    NgramSorter* const self[] = {this};
+    return WriteRows(self, row);
 }
 
-// The entries of one run, read a buffer at a time; the entry at hand is read where it lies.
+bool NgramSorter::WriteRows(std::span<NgramSorter* const> sorters, const SequenceRowSink& row) {
+    NgramSorter* only = nullptr;
+    std::size_t holding = 0;
+    for (NgramSorter* sorter : sorters)
+        if (sorter->holds()) {
+            only = sorter;
+            ++holding;
+        }
+    if (holding == 0)
+        return true;
+    // what one sorter holds in memory is handed on as it lies: nothing to merge
+    if (holding == 1 && only->m_runs.empty())
+        return only->emitHeld(row);
+    for (NgramSorter* sorter : sorters)
+        sorter->seal();
+    return sorters.front()->merge(sorters, row);
+}
+
+// The entries of one run, read a buffer at a time, or those a sorter holds sorted in memory;
+// the entry at hand is read where it lies.
 class NgramSorter::RunReader {
 public:
-    RunReader(const Run& run, std::size_t entryWords, std::size_t bufferEntries)
-        : m_at(run.offset), m_left(run.count), m_entry(entryWords),
+    RunReader(int fd, const Run& run, std::size_t entryWords, std::size_t bufferEntries)
+        : m_fd(fd), m_at(run.offset), m_left(run.count), m_entry(entryWords),
           m_room(std::max<std::size_t>(1, bufferEntries)) {}
+    explicit RunReader(const NgramSorter& held)
+        : m_keyed(held.m_keyed.data()), m_records(held.m_records.data()), m_stride(held.m_stride),
+          m_held(held.m_keyed.size()) {}
 
     // False at the run's end or on a read error (error set).
-    bool advance(int fd, int& error) {
+    bool advance(int& error) {
         if (++m_index < m_held)
             return true;
         if (m_left == 0)
@@ -427,7 +460,7 @@ public:
         m_held = static_cast<std::size_t>(std::min<std::uint64_t>(m_left, m_room));
         m_buffer.resize(m_held * m_entry);
         const std::size_t bytes = m_buffer.size() * sizeof(std::uint32_t);
-        if (!readWhole(fd, reinterpret_cast<char*>(m_buffer.data()), bytes, m_at, error))
+        if (!readWhole(m_fd, reinterpret_cast<char*>(m_buffer.data()), bytes, m_at, error))
             return false;
         m_at += bytes;
         m_left -= m_held;
@@ -435,18 +468,28 @@ public:
         return true;
     }
     Key key() const {
+        if (m_keyed != nullptr)
+            return m_keyed[m_index].key;
         std::uint64_t halves[2];
         std::memcpy(halves, m_buffer.data() + m_index * m_entry, sizeof halves);
         return Key{halves[0], halves[1]};
     }
     const std::uint32_t* record() const {
+        if (m_keyed != nullptr)
+            return m_records + std::size_t{m_keyed[m_index].record} * m_stride;
         return m_buffer.data() + m_index * m_entry + sizeof(Key) / sizeof(std::uint32_t);
     }
 
 private:
-    std::uint64_t m_at, m_left;
-    std::size_t m_entry, m_room;
+    // a run in the file
+    int m_fd = -1;
+    std::uint64_t m_at = 0, m_left = 0;
+    std::size_t m_entry = 0, m_room = 0;
     std::vector<std::uint32_t> m_buffer;
+    // or the entries held in memory
+    const Keyed* m_keyed = nullptr;
+    const std::uint32_t* m_records = nullptr;
+    std::size_t m_stride = 0;
     std::size_t m_held = 0;
     std::size_t m_index = static_cast<std::size_t>(-1);
 };
@@ -455,18 +498,27 @@ private:
 // reader with the least entry.
 class NgramSorter::RunMerge {
 public:
-    explicit RunMerge(NgramSorter& sorter) : m_sorter(sorter) {}
+    RunMerge(NgramSorter& lead, std::span<NgramSorter* const> sorters)
+        : m_sorter(lead), m_sorters(sorters) {}
 
-    // False when a run could not be read (the sorter's error() set).
+    // False when a run could not be read (the leading sorter's error() set).
     bool start() {
         const std::size_t entryWords = sizeof(Key) / sizeof(std::uint32_t) + m_sorter.m_stride;
-        const std::size_t runs = m_sorter.m_runs.size();
-        const std::size_t perRun = std::clamp<std::size_t>(m_sorter.m_chunkItems / runs, 1, 4096);
+        std::size_t runs = 0;
+        for (const NgramSorter* s : m_sorters)
+            runs += s->m_runs.size() + (s->m_keyed.empty() ? 0 : 1);
+        const std::size_t perRun = std::clamp<std::size_t>(
+            m_sorter.m_chunkItems / std::max<std::size_t>(runs, 1), 1, 4096);
         m_readers.reserve(runs);
-        for (std::size_t i = 0; i < runs; ++i) {
-            RunReader& r = m_readers.emplace_back(m_sorter.m_runs[i], entryWords, perRun);
-            if (r.advance(m_sorter.m_runFile.get(), m_sorter.m_error))
-                m_heads.push_back({r.key(), i});
+        for (const NgramSorter* s : m_sorters) {
+            for (const Run& run : s->m_runs)
+                m_readers.emplace_back(s->m_runFile.get(), run, entryWords, perRun);
+            if (!s->m_keyed.empty())
+                m_readers.emplace_back(*s);
+        }
+        for (std::size_t i = 0; i < m_readers.size(); ++i) {
+            if (m_readers[i].advance(m_sorter.m_error))
+                m_heads.push_back({m_readers[i].key(), i});
             else if (m_sorter.m_error != 0)
                 return false;
         }
@@ -490,7 +542,7 @@ public:
                 return false;
             }
             block.insert(block.end(), record, record + kHead + record[2]);
-            if (r.advance(m_sorter.m_runFile.get(), m_sorter.m_error)) {
+            if (r.advance(m_sorter.m_error)) {
                 head.key = r.key();
                 std::push_heap(m_heads.begin(), m_heads.end(), heapOrder);
             } else {
@@ -525,6 +577,7 @@ private:
     Later later() { return Later{this}; }
 
     NgramSorter& m_sorter;
+    std::span<NgramSorter* const> m_sorters;
     std::vector<RunReader> m_readers;
     std::vector<Head> m_heads;
 };
@@ -543,7 +596,7 @@ bool NgramSorter::emitBlock(const std::vector<std::uint32_t>& block, const Seque
     for (std::size_t at = 0; at < block.size(); at += kHead + block[at + 2]) {
         if (ahead < block.size()) {
             for (std::uint32_t w = 0; w < block[ahead + 2]; ++w)
-                m_spellings.prefetch(block[ahead + kHead + w]);
+                m_words.spellings.prefetch(block[ahead + kHead + w]);
             ahead += kHead + block[ahead + 2];
         }
         const std::uint32_t* r = block.data() + at;
@@ -567,8 +620,8 @@ bool NgramSorter::mergeOnThisThread(RunMerge& merge, const SequenceRowSink& row)
 // The merge fills blocks on a thread of its own while this one puts the texts together and
 // hands them on: `row` is called on the calling thread only. Without a thread to spare, the
 // same blocks are filled here in turn.
-bool NgramSorter::merge(const SequenceRowSink& row) {
-    RunMerge merge(*this);
+bool NgramSorter::merge(std::span<NgramSorter* const> sorters, const SequenceRowSink& row) {
+    RunMerge merge(*this, sorters);
     if (!merge.start())
         return false;
     BlockHandoff handoff(kBlocksGoingRound);

@@ -71,7 +71,7 @@ void NgramWorkers::stop() {
         m_stop = true;
     }
     m_toWorkers.notify_all();
-    m_drainedTaken.notify_all();
+    m_heldEnds.notify_all();
     for (std::thread& t : m_threads)
         if (t.joinable())
             t.join();
@@ -194,114 +194,120 @@ double NgramWorkers::drainedShare() const {
     return done / static_cast<double>(m_drainDone.size());
 }
 
-// Waits for room (at most two buffers per worker wait); false once the drain is stopped.
-bool NgramWorkers::handDrained(std::vector<std::uint32_t>& buffer) {
-    {
-        std::unique_lock lock(m_mutex);
-        m_drainedTaken.wait(lock,
-                            [&] { return m_stop || m_drained.size() < 2 * m_feeders.size(); });
-        if (m_stop)
-            return false;
-        m_drained.push_back(std::move(buffer));
-    }
-    m_toReader.notify_one();
-    buffer = {};
-    return true;
+void NgramWorkers::holdDrain() {
+    const std::lock_guard lock(m_mutex);
+    m_held = true;
 }
 
-void NgramWorkers::drainOn(std::size_t worker, std::uint32_t minFreq, std::uint32_t minRange) {
-    constexpr std::size_t kBufferWords = std::size_t{1} << 18;
-    bool handed = true, drained = false;
-    CaughtFailure caught = RunCatching([&] {
-        std::vector<std::uint32_t> buffer;
-        buffer.reserve(kBufferWords + 3 + kMaxSequenceSize);
-        drained = m_feeders[worker]->counter().drain(
-            minFreq, minRange,
-            [&](int size, const std::uint32_t* ids, const SequenceTally& t) {
-                buffer.insert(buffer.end(), {static_cast<std::uint32_t>(size), t.freq, t.range});
-                buffer.insert(buffer.end(), ids, ids + size);
-                if (buffer.size() >= kBufferWords && handed) {
-                    handed = handDrained(buffer);
-                    buffer.reserve(kBufferWords + 3 + kMaxSequenceSize);
-                }
-            },
-            [&](double done) {
-                const std::lock_guard lock(m_mutex);
-                m_drainDone[worker] = done;
-                return handed && !m_stop;
-            });
-        if (drained && handed && !buffer.empty())
-            handed = handDrained(buffer);
-    });
-    {
-        const std::lock_guard lock(m_mutex);
-        --m_draining;
-        if (caught.thrown || (!drained && m_feeders[worker]->counter().error() != 0))
-            failWith(worker, caught.thrown, caught.outOfMemory, std::move(caught.why));
+bool NgramWorkers::shareGoesOn(std::size_t share, double done,
+                               const NgramCounter::Between* between) {
+    std::unique_lock lock(m_mutex);
+    m_drainDone[share] = done;
+    if (between == nullptr) {
+        m_heldEnds.wait(lock, [this] { return !m_held || m_stop; });
+        return !m_stop;
     }
-    m_toReader.notify_one();
+    // on the calling thread, which has no thread of its own to ask: a pause holds it in there
+    const double whole = drainedShare();
+    lock.unlock();
+    const bool going = (*between)(whole);
+    lock.lock();
+    m_held = false;
+    m_stop = m_stop || !going;
+    return !m_stop;
+}
+
+bool NgramWorkers::drainShare(std::size_t share, std::size_t shares, std::uint32_t minFreq,
+                              std::uint32_t minRange, const DrainShare& taker,
+                              const NgramCounter::Between* between) {
+    const double counters = static_cast<double>(m_feeders.size());
+    for (std::size_t i = 0; i < m_feeders.size(); ++i) {
+        NgramCounter& counter = m_feeders[i]->counter();
+        const double before = static_cast<double>(i);
+        bool drained = false;
+        CaughtFailure caught = RunCatching([&] {
+            drained = counter.drainShare(
+                minFreq, minRange, taker.take,
+                [&](double done) {
+                    return shareGoesOn(share, (before + done) / counters, between);
+                },
+                share, shares);
+        });
+        if (drained)
+            continue;
+        const std::lock_guard lock(m_mutex);
+        if (caught.thrown || counter.error() != 0)
+            failWith(i, caught.thrown, caught.outOfMemory, std::move(caught.why));
+        m_stop = true; // failed, stopped, or its taker can take no more: the others stop too
+        m_heldEnds.notify_all();
+        return false;
+    }
+    bool finished = false;
+    CaughtFailure caught = RunCatching([&] { finished = !taker.finish || taker.finish(); });
+    const std::lock_guard lock(m_mutex);
+    if (caught.thrown)
+        failWith(0, true, caught.outOfMemory, std::move(caught.why));
+    m_drainDone[share] = 1.0;
+    return finished;
 }
 
 bool NgramWorkers::drain(std::uint32_t minFreq, std::uint32_t minRange,
-                         const NgramCounter::Emit& emit, const NgramCounter::Between& between) {
+                         std::span<const DrainShare> shares, const NgramCounter::Between& between) {
     m_stop = false;
-    m_drainDone.assign(m_feeders.size(), 0.0);
+    m_drainDone.assign(shares.size(), 0.0);
+    std::vector<char> sharesDrained(shares.size(), 0);
     std::size_t started = 0;
-    m_draining = m_feeders.size(); // no thread runs yet
-    for (; started < m_feeders.size(); ++started) {
+    m_draining = shares.size(); // no thread runs yet
+    for (; started < shares.size(); ++started) {
         try {
-            m_threads.push_back(StartQuietThread(
-                [this, started, minFreq, minRange] { drainOn(started, minFreq, minRange); }));
+            m_threads.push_back(StartQuietThread([this, started, minFreq, minRange, shares,
+                                                  drained = &sharesDrained[started]] {
+                *drained = drainShare(started, shares.size(), minFreq, minRange, shares[started]);
+                {
+                    const std::lock_guard lock(m_mutex);
+                    --m_draining;
+                }
+                m_toReader.notify_one();
+            }));
         } catch (const std::system_error&) {
-            break; // the counters left are drained here once the others are
+            break; // the shares left are drained here once the others are
         }
     }
     {
         const std::lock_guard lock(m_mutex);
-        m_draining -= m_feeders.size() - started;
+        m_draining -= shares.size() - started;
     }
+    // asked now and then while the shares drain, so that pause and exit stay at hand
     bool going = between(0);
-    while (going) {
-        std::vector<std::uint32_t> buffer;
+    for (;;) {
         double done = 0;
         {
             std::unique_lock lock(m_mutex);
-            // asked now and then while nothing passes, so that pause and exit stay at hand
-            const bool ready = m_toReader.wait_for(lock, std::chrono::milliseconds(50), [this] {
-                return !m_drained.empty() || m_draining == 0 || m_failed;
-            });
-            done = drainedShare();
-            if (!ready) {
-                lock.unlock();
-                going = between(done);
-                continue;
-            }
-            if (m_drained.empty() || m_failed)
+            m_held = false;
+            if (!going)
+                m_stop = true;
+            m_heldEnds.notify_all();
+            if (m_toReader.wait_for(lock, std::chrono::milliseconds(50),
+                                    [this] { return m_draining == 0; }))
                 break;
-            buffer = std::move(m_drained.front());
-            m_drained.pop_front();
+            done = drainedShare();
         }
-        m_drainedTaken.notify_all();
-        SequenceTally tally;
-        for (std::size_t i = 0; i < buffer.size();) {
-            const auto size = static_cast<int>(buffer[i]);
-            tally.freq = buffer[i + 1];
-            tally.range = buffer[i + 2];
-            emit(size, buffer.data() + i + 3, tally);
-            i += 3 + static_cast<std::size_t>(size);
-        }
-        going = between(done);
+        if (going)
+            going = between(done);
     }
-    stop();
+    for (std::thread& t : m_threads)
+        t.join();
     m_threads.clear();
-    const double parts = static_cast<double>(m_feeders.size());
-    for (std::size_t i = started; i < m_feeders.size() && going && !m_failed; ++i) {
-        const double before = static_cast<double>(i);
-        going = m_feeders[i]->counter().drain(
-            minFreq, minRange, emit, [&](double done) { return between((before + done) / parts); });
-        m_failed = !going && m_feeders[i]->counter().error() != 0;
-    }
-    return going && !m_failed;
+    bool whole = going && !m_failed;
+    for (std::size_t i = 0; i < started; ++i)
+        whole = whole && sharesDrained[i] != 0;
+    // shares without a thread: here, one after another, `between` asked between partitions
+    for (std::size_t i = started; i < shares.size() && whole; ++i)
+        whole = drainShare(i, shares.size(), minFreq, minRange, shares[i], &between) && !m_failed;
+    if (whole)
+        for (const auto& f : m_feeders)
+            f->counter().dropSpills();
+    return whole;
 }
 
 } // namespace lexmora

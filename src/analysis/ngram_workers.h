@@ -1,9 +1,11 @@
 // The n-gram count on more than one thread: the calling thread reads, cuts and numbers the
 // words and hands their ids over a block at a time; each worker counts the sequences of some
 // of the sizes asked for, in a counter of its own (sequences of different sizes never meet, so
-// no table is shared). Once all is read each worker drains its counter while the calling thread
-// takes what passes, a buffer at a time. When no thread can be started the calling thread counts
-// each block as it hands it over, and drains the counters one after another.
+// no table is shared). Once all is read the counters are drained in shares, each on a thread of
+// its own: a share takes every counter's partitions of one residue, and hands what passes to a
+// taker of its own (partitions never meet, so neither do shares). When no thread can be started
+// the calling thread counts each block as it hands it over, and drains the shares one after
+// another.
 #pragma once
 
 #include "analysis/ngram_counter.h"
@@ -12,11 +14,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,12 +89,22 @@ public:
     bool outOfMemory() const { return m_outOfMemory; }
 
     bool spilled() const;
-    // Every counter drained (see NgramCounter::drain), each on a thread of its own where one
-    // can be had: `emit` is called on the calling thread only, `between` there too, now and
-    // then, with the share of the whole drain done (false stops). False when stopped or when
-    // the drain failed (failed()).
-    bool drain(std::uint32_t minFreq, std::uint32_t minRange, const NgramCounter::Emit& emit,
+
+    // One share of the drain: what it hands on goes to `take` (false: it can take no more, and
+    // the share stops), then `finish` is called once all is taken (false: it failed). Both are
+    // called on the share's own thread only.
+    struct DrainShare {
+        std::function<bool(int size, const std::uint32_t* ids, const SequenceTally&)> take;
+        std::function<bool()> finish;
+    };
+    // Every counter drained (see NgramCounter::drain) in shares.size() shares, each on a thread
+    // of its own where one can be had. `between` is called on the calling thread only, now and
+    // then, with the share of the whole drain done (false stops). False when stopped, when a
+    // share's taker failed, or when the drain failed (failed()).
+    bool drain(std::uint32_t minFreq, std::uint32_t minRange, std::span<const DrainShare> shares,
                const NgramCounter::Between& between);
+    // The shares rest at their next partition until `between` is next called (a pause).
+    void holdDrain();
     bool failed() const { return m_failed; }
 
     // Tests: a fault thrown by a worker before it counts a batch.
@@ -102,9 +114,13 @@ private:
     static constexpr std::uint64_t kSlots = 4;
 
     void work(std::size_t worker);
-    // A worker's drain: what passes goes to m_drained a buffer at a time.
-    void drainOn(std::size_t worker, std::uint32_t minFreq, std::uint32_t minRange);
-    bool handDrained(std::vector<std::uint32_t>& buffer);
+    // A share of every counter, on whichever thread calls it; false when it stopped or failed.
+    // `between`: given on the calling thread only, asked between partitions.
+    bool drainShare(std::size_t share, std::size_t shares, std::uint32_t minFreq,
+                    std::uint32_t minRange, const DrainShare& taker,
+                    const NgramCounter::Between* between = nullptr);
+    // Between two of a share's partitions: waits while held; false once the drain is stopped.
+    bool shareGoesOn(std::size_t share, double done, const NgramCounter::Between* between);
     // The first failure, under the lock: a worker's own (thrown), or its counter's files.
     void failWith(std::size_t worker, bool thrown, bool outOfMemory, std::string why);
     double drainedShare() const;
@@ -119,7 +135,7 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_toWorkers;  // a batch handed over, the end of the input, stop
-    std::condition_variable m_toReader;   // a batch counted, a failure
+    std::condition_variable m_toReader;   // a batch counted, a failure, a share drained
     std::uint64_t m_published = 0;        // batches handed over since the start
     std::vector<std::uint64_t> m_counted; // per worker
     bool m_closed = false;                // no more batches
@@ -128,12 +144,12 @@ private:
     std::optional<std::size_t> m_failedFeeder; // whose temporary files failed
     std::string m_why;                         // why a worker failed otherwise
     bool m_outOfMemory = false;
-    // the drain: buffers of (size, freq, range, ids) entries waiting for the calling thread
-    std::deque<std::vector<std::uint32_t>> m_drained;
-    std::condition_variable m_drainedTaken; // room for another buffer, stop
-    std::size_t m_draining = 0;             // workers still draining
-    std::vector<double> m_drainDone;        // per worker, the share of its counter drained
-    std::vector<std::thread> m_threads;     // last: started once everything else is there
+    // the drain
+    std::size_t m_draining = 0;      // shares still draining on threads
+    std::vector<double> m_drainDone; // per share, the share of it drained
+    bool m_held = false;             // the shares rest (a pause)
+    std::condition_variable m_heldEnds;
+    std::vector<std::thread> m_threads; // last: started once everything else is there
 };
 
 } // namespace lexmora

@@ -56,6 +56,9 @@ struct NgramSink {
 
 using Cutter = WordCutter<NgramSink>;
 
+// The counters' partitions are drained, and the list sorted, in this many shares at once.
+constexpr std::size_t kDrainShares = 2;
+
 // One worker for each of at most two ranges of sizes: the reading takes the other core.
 int workersFor(const NgramRequest& request) {
     return request.maxSize > request.minSize ? 2 : 1;
@@ -96,10 +99,10 @@ private:
     Flow handOver();
     void report(NgramProgress progress, bool force);
     Failure countingFailure() const;
-    Failure sortFailure(const NgramSorter& sorter) const;
-    bool drainInto(NgramSorter& sorter, bool& stopped);
-    bool handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResult& result,
-                bool& stopped);
+    Failure sortFailure(std::span<NgramSorter* const> sorters) const;
+    bool drainInto(std::span<NgramSorter* const> sorters, bool& stopped);
+    bool handOn(std::span<NgramSorter* const> sorters, const SequenceRowSink& row,
+                NgramResult& result, bool& stopped);
     void note(const Message& message) {
         m_prompter.tell(message);
         m_notes.push_back(message.text);
@@ -273,41 +276,52 @@ NgramRun::Flow NgramRun::readSource(const std::string& path, int number) {
     return readBlocks(reader, path, progress);
 }
 
-Failure NgramRun::sortFailure(const NgramSorter& sorter) const {
-    const int error = sorter.error();
+Failure NgramRun::sortFailure(std::span<NgramSorter* const> sorters) const {
+    int error = EIO;
+    for (const NgramSorter* sorter : sorters)
+        if (sorter->error() != 0) {
+            error = sorter->error();
+            break;
+        }
     return Failure(analysis::msg::SpillFailed(m_state.TempDirectory, std::strerror(error)),
                    error == ENOSPC ? FailureCode::DiskFull : FailureCode::CannotWrite, error);
 }
 
-// Every n-gram that passes, partition by partition, into the sorter. False when stopped
-// (`stopped`) or when a temporary file failed.
-bool NgramRun::drainInto(NgramSorter& sorter, bool& stopped) {
+// Every n-gram that passes into the sorters, a share of the partitions each, each share on a
+// thread of its own where one can be had. False when stopped (`stopped`) or when a temporary
+// file failed.
+bool NgramRun::drainInto(std::span<NgramSorter* const> sorters, bool& stopped) {
     NgramProgress progress;
     progress.phase = NgramProgress::Phase::Merging;
     const auto threshold = [](std::int64_t v) {
         return static_cast<std::uint32_t>(std::clamp<std::int64_t>(v, 1, UINT32_MAX));
     };
-    bool sorted = true;
-    return m_workers.drain(
-               threshold(m_request.minFreq), threshold(m_request.minRange),
-               [&](int size, const std::uint32_t* ids, const SequenceTally& tally) {
-                   sorted = sorted && sorter.add(size, ids, tally.freq, tally.range);
-               },
-               [&](double done) {
-                   progress.fraction = done;
-                   report(progress, false);
-                   stopped = poll() == Flow::Stop;
-                   return sorted && !stopped;
-               }) &&
-           sorted;
+    std::vector<NgramWorkers::DrainShare> shares;
+    for (NgramSorter* sorter : sorters)
+        shares.push_back({[sorter](int size, const std::uint32_t* ids, const SequenceTally& tally) {
+                              return sorter->add(size, ids, tally.freq, tally.range);
+                          },
+                          [sorter] {
+                              sorter->seal();
+                              return true;
+                          }});
+    // the shares rest while the run is paused
+    const ExtraPauseTick pausing(m_control, [this] { m_workers.holdDrain(); });
+    return m_workers.drain(threshold(m_request.minFreq), threshold(m_request.minRange), shares,
+                           [&](double done) {
+                               progress.fraction = done;
+                               report(progress, false);
+                               stopped = poll() == Flow::Stop;
+                               return !stopped;
+                           });
 }
 
 // The sorted list to `row`, up to `top`, yielding now and then: a long list takes a while.
-bool NgramRun::handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResult& result,
-                      bool& stopped) {
+bool NgramRun::handOn(std::span<NgramSorter* const> sorters, const SequenceRowSink& row,
+                      NgramResult& result, bool& stopped) {
     const std::size_t top = m_request.top;
     bool full = false;
-    const bool whole = sorter.writeRows([&](std::string_view text, std::int64_t f, std::int64_t r) {
+    const auto take = [&](std::string_view text, std::int64_t f, std::int64_t r) {
         if ((++result.listed & 0xFFFF) == 0 && poll() == Flow::Stop) {
             stopped = true;
             return false;
@@ -318,8 +332,8 @@ bool NgramRun::handOn(NgramSorter& sorter, const SequenceRowSink& row, NgramResu
         }
         full = top != 0 && static_cast<std::size_t>(result.listed) >= top;
         return !full;
-    });
-    return whole || full;
+    };
+    return NgramSorter::WriteRows(sorters, take) || full;
 }
 
 Result<NgramResult> NgramRun::run(const SequenceRowSink& row, const NgramListing& listing) {
@@ -350,20 +364,27 @@ Result<NgramResult> NgramRun::run(const SequenceRowSink& row, const NgramListing
     result.files = m_files;
     // The list takes half the counters' bound: more of its runs cost little to merge, and
     // every megabyte it holds is memory faulted in afresh (3-grams: a peak of 141 MB, not 172,
-    // and 5% sooner).
-    NgramSorter sorter(m_ids, m_request.sort, m_request.maxSize, m_request.memoryBound / 2,
-                       m_state.TempDirectory);
+    // and 5% sooner). It is sorted in shares, one per thread that drains the counters.
+    const NgramListWords words(m_ids, m_request.sort);
+    std::array<std::optional<NgramSorter>, kDrainShares> sorters;
+    std::array<NgramSorter*, kDrainShares> sorting{};
+    for (std::size_t i = 0; i < kDrainShares; ++i)
+        sorting[i] =
+            &sorters[i].emplace(words, m_request.maxSize, m_request.memoryBound / 2 / kDrainShares,
+                                m_state.TempDirectory);
     bool stopped = false;
-    if (!drainInto(sorter, stopped)) {
+    if (!drainInto(sorting, stopped)) {
         if (stopped)
             return abandoned;
-        return m_workers.failed() ? countingFailure() : sortFailure(sorter);
+        return m_workers.failed() ? countingFailure() : sortFailure(sorting);
     }
-    result.spilled = m_workers.spilled() || sorter.spilled();
+    result.spilled =
+        m_workers.spilled() || std::any_of(sorting.begin(), sorting.end(),
+                                           [](const NgramSorter* s) { return s->spilled(); });
     if (listing)
         listing(result);
-    if (!handOn(sorter, row, result, stopped))
-        return stopped ? abandoned : sortFailure(sorter);
+    if (!handOn(sorting, row, result, stopped))
+        return stopped ? abandoned : sortFailure(sorting);
     return result;
 }
 

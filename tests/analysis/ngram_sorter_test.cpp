@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <functional>
 #include <optional>
 #include <random>
 #include <set>
@@ -190,10 +191,10 @@ struct Listed {
 };
 
 // `grams` into a sorter of `bound` bytes, then its rows until `stopAfter` rows (0: all);
-// `beforeRows` runs between the two.
+// `halfWay` runs once half the n-grams are in.
 Listed listThrough(const std::vector<Gram>& grams, SequenceSort sort, std::size_t bound,
                    const std::string& folder, std::size_t stopAfter = 0,
-                   const std::function<void()>& beforeRows = {}) {
+                   const std::function<void()>& halfWay = {}) {
     WordIds ids;
     std::vector<std::vector<std::uint32_t>> words(grams.size());
     for (std::size_t i = 0; i < grams.size(); ++i) {
@@ -209,12 +210,13 @@ Listed listThrough(const std::vector<Gram>& grams, SequenceSort sort, std::size_
     }
     Listed listed;
     NgramSorter sorter(ids, sort, kMaxSequenceSize, bound, folder);
-    for (std::size_t i = 0; i < grams.size() && listed.added; ++i)
+    for (std::size_t i = 0; i < grams.size() && listed.added; ++i) {
+        if (i == grams.size() / 2 && halfWay)
+            halfWay();
         listed.added = sorter.add(static_cast<int>(words[i].size()), words[i].data(), grams[i].freq,
                                   grams[i].range);
+    }
     if (listed.added) {
-        if (beforeRows)
-            beforeRows();
         listed.whole = sorter.writeRows([&](std::string_view text, std::int64_t f, std::int64_t r) {
             listed.rows.push_back(std::string(text) + " " + std::to_string(f) + " " +
                                   std::to_string(r));
@@ -227,7 +229,7 @@ Listed listThrough(const std::vector<Gram>& grams, SequenceSort sort, std::size_
 
 TEST(NgramSorterTest, TheMergeGivesTheSameListOnItsOwnThreadOrOnTheCallingOne) {
     test::TempDir dir;
-    // 3030 n-grams: many runs of a tiny bound, and some left to be spilled by writeRows
+    // 3030 n-grams: many runs of a tiny bound, and some left in memory, merged with them
     const std::vector<Gram> grams = randomGrams(3030, 9);
     for (SequenceSort sort : {SequenceSort::Freq, SequenceSort::Ending}) {
         const Listed inMemory = listThrough(grams, sort, 1 << 24, dir.path());
@@ -248,6 +250,71 @@ TEST(NgramSorterTest, TheMergeGivesTheSameListOnItsOwnThreadOrOnTheCallingOne) {
             EXPECT_TRUE(test::folderEntries(dir.path()).empty());
         }
     }
+}
+
+// The list sorted in two shares, as the drain's threads sort it: each n-gram goes to the share
+// `shareOf` names, each share has `bounds[share]` bytes; the rows of both, merged.
+std::vector<std::string> listedInShares(const std::vector<Gram>& grams, SequenceSort sort,
+                                        const std::size_t (&bounds)[2],
+                                        const std::function<int(std::size_t)>& shareOf,
+                                        const std::string& folder) {
+    WordIds ids;
+    std::vector<std::vector<std::uint32_t>> words(grams.size());
+    for (std::size_t i = 0; i < grams.size(); ++i) {
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t blank = grams[i].text.find(' ', start);
+            words[i].push_back(
+                ids.idOf(std::string_view(grams[i].text).substr(start, blank - start)));
+            if (blank == std::string::npos)
+                break;
+            start = blank + 1;
+        }
+    }
+    const NgramListWords listWords(ids, sort);
+    NgramSorter first(listWords, kMaxSequenceSize, bounds[0], folder);
+    NgramSorter second(listWords, kMaxSequenceSize, bounds[1], folder);
+    NgramSorter* const sorters[] = {&first, &second};
+    for (std::size_t i = 0; i < grams.size(); ++i)
+        EXPECT_TRUE(sorters[shareOf(i)]->add(static_cast<int>(words[i].size()), words[i].data(),
+                                             grams[i].freq, grams[i].range));
+    second.seal(); // one sealed on its own thread, the other when the list is written
+    std::vector<std::string> rows;
+    EXPECT_TRUE(
+        NgramSorter::WriteRows(sorters, [&](std::string_view text, std::int64_t f, std::int64_t r) {
+            rows.push_back(std::string(text) + " " + std::to_string(f) + " " + std::to_string(r));
+            return true;
+        }));
+    EXPECT_EQ(first.error(), 0);
+    return rows;
+}
+
+TEST(NgramSorterTest, SharesSortedApartMergeIntoTheListOneSorterGives) {
+    test::TempDir dir;
+    const std::vector<Gram> grams = randomGrams(3030, 11);
+    struct Case {
+        const char* what;
+        std::size_t bounds[2];
+        std::function<int(std::size_t)> shareOf;
+    };
+    const auto alternate = [](std::size_t i) { return static_cast<int>(i % 2); };
+    const Case cases[] = {
+        {"both in memory", {1 << 24, 1 << 24}, alternate},
+        {"both spilled", {4096, 3000}, alternate},
+        {"one spilled, one in memory", {4096, 1 << 24}, alternate},
+        {"all in the second, in memory", {4096, 1 << 24}, [](std::size_t) { return 1; }},
+        {"all in the first, spilled", {4096, 1 << 24}, [](std::size_t) { return 0; }},
+        {"the first few in one", {1 << 24, 4096}, [](std::size_t i) { return i < 5 ? 0 : 1; }},
+    };
+    for (const SequenceSort sort :
+         {SequenceSort::Freq, SequenceSort::Alpha, SequenceSort::Ending}) {
+        const Listed whole = listThrough(grams, sort, 1 << 24, dir.path());
+        ASSERT_EQ(whole.rows.size(), grams.size());
+        for (const Case& c : cases)
+            EXPECT_EQ(listedInShares(grams, sort, c.bounds, c.shareOf, dir.path()), whole.rows)
+                << c.what;
+    }
+    EXPECT_TRUE(test::folderEntries(dir.path()).empty());
 }
 
 TEST(NgramSorterTest, ARowThatStopsTheListEndsTheMergeWithNoError) {
@@ -289,7 +356,8 @@ TEST(NgramSorterTest, ARunThatCannotBeWrittenOrReadBackFailsTheList) {
             EXPECT_EQ(full.error, ENOSPC);
         }
         {
-            // the last run written short: its reader fails part way through the merge
+            // the runs of the second half written short: their readers fail part way through
+            // the merge
             const OsCallsGuard guard;
             osCalls().writeFile = writeLosingHalf;
             if (!threads)

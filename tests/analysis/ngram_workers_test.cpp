@@ -116,15 +116,34 @@ Counted workerCount(NgramWorkers& workers, const Blocks& blocks, std::uint32_t m
     }
     if (!workers.finish())
         return out;
-    out.ok = workers.drain(
-        minFreq, minRange,
-        [&](int size, const std::uint32_t* ids, const SequenceTally& t) {
-            std::string line;
-            for (int i = 0; i < size; ++i)
-                line += std::to_string(ids[i]) + " ";
-            out.lines.insert(line + std::to_string(t.freq) + " " + std::to_string(t.range));
-        },
-        [](double) { return true; });
+    // two shares, each with lines of its own: a share's taker is called on its thread only
+    std::multiset<std::string> shareLines[2];
+    int finished[2] = {0, 0};
+    std::vector<NgramWorkers::DrainShare> shares;
+    for (int s = 0; s < 2; ++s)
+        shares.push_back(
+            {[&lines = shareLines[s]](int size, const std::uint32_t* ids, const SequenceTally& t) {
+                 std::string line;
+                 for (int i = 0; i < size; ++i)
+                     line += std::to_string(ids[i]) + " ";
+                 lines.insert(line + std::to_string(t.freq) + " " + std::to_string(t.range));
+                 return true;
+             },
+             [&count = finished[s]] {
+                 ++count;
+                 return true;
+             }});
+    out.ok = workers.drain(minFreq, minRange, shares, [](double) { return true; });
+    if (out.ok) {
+        EXPECT_EQ(finished[0], 1);
+        EXPECT_EQ(finished[1], 1);
+    }
+    for (const auto& lines : shareLines) {
+        // no sequence in both shares
+        for (const std::string& line : lines)
+            EXPECT_EQ(out.lines.count(line), 0u) << line;
+        out.lines.insert(lines.begin(), lines.end());
+    }
     return out;
 }
 
@@ -224,14 +243,63 @@ TEST(NgramWorkers, ADrainStoppedMidWayIsNoFailureAndLeavesNothing) {
             }
             ASSERT_TRUE(workers.finish());
             ASSERT_TRUE(workers.spilled());
+            // Threads: held (as a pause holds them) before they drain a partition, then
+            // stopped at the first ask. Without: stopped between partitions at the 100th.
+            if (threads)
+                workers.holdDrain();
             int asked = 0;
-            EXPECT_FALSE(workers.drain(
-                1, 1, [](int, const std::uint32_t*, const SequenceTally&) {},
-                [&](double done) {
-                    EXPECT_GE(done, 0.0);
-                    EXPECT_LE(done, 1.0);
-                    return ++asked < 3;
-                }));
+            std::atomic<int> taken{0};
+            const NgramWorkers::DrainShare share{
+                [&taken](int, const std::uint32_t*, const SequenceTally&) {
+                    ++taken;
+                    return true;
+                },
+                {}};
+            const NgramWorkers::DrainShare shares[] = {share, share};
+            EXPECT_FALSE(workers.drain(1, 1, shares, [&](double done) {
+                EXPECT_GE(done, 0.0);
+                EXPECT_LE(done, 1.0);
+                return ++asked < (threads ? 1 : 100);
+            }));
+            if (threads)
+                EXPECT_EQ(taken, 0);
+            else
+                EXPECT_GT(taken, 0);
+            EXPECT_FALSE(workers.failed());
+            EXPECT_EQ(workers.failedCounter(), nullptr);
+        }
+        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
+    }
+}
+
+TEST(NgramWorkers, AShareWhoseTakerFailsStopsTheDrainWithNoFailureOfItsOwn) {
+    const Blocks blocks = randomCorpus(8, 12);
+    for (const bool threads : {true, false}) {
+        SCOPED_TRACE(threads);
+        test::TempDir dir;
+        const OsCallsGuard guard;
+        if (!threads)
+            osCalls().threadAvailable = noThread;
+        {
+            NgramWorkers workers(2, 5, 4 << 10, dir.path(), 2);
+            workers.start();
+            for (const IdBatch& b : blocks) {
+                IdBatch* batch = workers.nextBatch();
+                ASSERT_NE(batch, nullptr);
+                *batch = b;
+                workers.handOver();
+            }
+            ASSERT_TRUE(workers.finish());
+            // the first share takes ten n-grams and no more (a full disk under its list)
+            int took = 0;
+            bool finished = false;
+            const NgramWorkers::DrainShare shares[] = {
+                {[&took](int, const std::uint32_t*, const SequenceTally&) { return ++took < 10; },
+                 [&finished] { return finished = true; }},
+                {[](int, const std::uint32_t*, const SequenceTally&) { return true; }, {}}};
+            EXPECT_FALSE(workers.drain(1, 1, shares, [](double) { return true; }));
+            EXPECT_EQ(took, 10);
+            EXPECT_FALSE(finished);
             EXPECT_FALSE(workers.failed());
             EXPECT_EQ(workers.failedCounter(), nullptr);
         }

@@ -232,6 +232,46 @@ TEST_F(NgramsTest, LeavingMidRunLeavesNoTemporaryFile) {
     }
 }
 
+// Pauses at the n-th yield, and goes on after a few waits.
+class PausingHost : public RunHost {
+public:
+    explicit PausingHost(int at) : m_at(at) {}
+    void yield(ProgramState& state) override {
+        if (++m_yields == m_at)
+            state.PauseFlag = true;
+    }
+    void waitForEvents(ProgramState& state, std::chrono::milliseconds) override {
+        if (++m_waits == 3)
+            state.PauseFlag = false;
+    }
+    int waits() const { return m_waits; }
+
+private:
+    int m_at;
+    int m_yields = 0, m_waits = 0;
+};
+
+TEST_F(NgramsTest, APauseAnywhereGivesTheSameList) {
+    NgramRequest request = sized(2, 4, 2, 1);
+    request.sources = write(randomTexts(30, 2000, 13));
+    request.memoryBound = 4096;
+    LeavingHost counting(1 << 30);
+    const Result<NgramResult> whole = count(request, &counting);
+    ASSERT_TRUE(whole);
+    // in the count, and as late as the merge goes
+    for (int at : {counting.yields() / 2, counting.yields() - 2}) {
+        PausingHost host(at);
+        const Result<NgramResult> r = count(request, &host);
+        state.PauseFlag = false;
+        ASSERT_TRUE(r) << at;
+        EXPECT_EQ(linesOf(*r), linesOf(*whole)) << at;
+        EXPECT_TRUE(temporaryEntries().empty()) << at;
+        // the merge yields as its threads go, so a run may end before the late pause
+        if (at == counting.yields() / 2)
+            EXPECT_GE(host.waits(), 3);
+    }
+}
+
 TEST_F(NgramsTest, AnUnwritableTemporaryFolderOrAFullDiskIsToldAndLeavesNothing) {
     NgramRequest request = sized(3, 3, 2, 1);
     request.sources = write(randomTexts(20, 3000, 5));
