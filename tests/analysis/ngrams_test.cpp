@@ -267,8 +267,9 @@ TEST_F(NgramsTest, APauseAnywhereGivesTheSameList) {
         EXPECT_EQ(linesOf(*r), linesOf(*whole)) << at;
         EXPECT_TRUE(temporaryEntries().empty()) << at;
         // the merge yields as its threads go, so a run may end before the late pause
-        if (at == counting.yields() / 2)
+        if (at == counting.yields() / 2) {
             EXPECT_GE(host.waits(), 3);
+        }
     }
 }
 
