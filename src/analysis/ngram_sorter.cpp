@@ -453,8 +453,13 @@ public:
 
     // False at the run's end or on a read error (error set).
     bool advance(int& error) {
-        if (++m_index < m_held)
+        if (++m_index < m_held) {
+            // held records lie in the order they came, not in the sorted one
+            if (m_keyed != nullptr && m_index + kAhead < m_held)
+                __builtin_prefetch(m_records +
+                                   std::size_t{m_keyed[m_index + kAhead].record} * m_stride);
             return true;
+        }
         if (m_left == 0)
             return false;
         m_held = static_cast<std::size_t>(std::min<std::uint64_t>(m_left, m_room));
@@ -481,6 +486,7 @@ public:
     }
 
 private:
+    static constexpr std::size_t kAhead = 8;
     // a run in the file
     int m_fd = -1;
     std::uint64_t m_at = 0, m_left = 0;
