@@ -162,19 +162,9 @@ void TallyTable::release() {
 // ---------------------------------------------------------------------------------------------
 // NgramCounter
 
-// The queues take up to a quarter of the bound: the longer a queue, the more of its sequences
-// meet the same cache lines of their table (64 KB each for one size in 64 MB counted 3-grams
-// a fifth sooner than 16 KB), but what they take the tables lose.
-std::size_t NgramCounter::queueBytesFor(std::size_t memoryBound, int sizes) {
-    constexpr std::size_t kLeast = 4 << 10, kMost = 64 << 10;
-    const std::size_t share = memoryBound / 4 / kPartitions / static_cast<std::size_t>(sizes);
-    return std::clamp(share, kLeast, kMost);
-}
-
 NgramCounter::NgramCounter(int minSize, int maxSize, std::size_t memoryBound,
                            std::string temporaryFolder)
     : m_minSize(minSize), m_maxSize(maxSize), m_memoryBound(memoryBound),
-      m_queueBytes(queueBytesFor(memoryBound, maxSize - minSize + 1)),
       m_base(std::move(temporaryFolder)) {
     for (int n = minSize; n <= maxSize; ++n)
         m_parts.emplace_back(kPartitions, Partition(n));

@@ -131,6 +131,7 @@ public:
 
 private:
     static constexpr std::size_t kPartitions = 256;
+    static constexpr std::size_t kQueueBytes = 16 << 10; // per partition and size
 
     struct Partition {
         TallyTable table;
@@ -150,10 +151,9 @@ private:
         q[1] = static_cast<std::uint32_t>(hash);
         for (int i = 0; i < n; ++i)
             q[2 + i] = ids[i];
-        if (p.queued.size() * sizeof(std::uint32_t) >= m_queueBytes)
+        if (p.queued.size() * sizeof(std::uint32_t) >= kQueueBytes)
             countQueued(p, n);
     }
-    static std::size_t queueBytesFor(std::size_t memoryBound, int sizes);
     void countQueued(Partition& p, int n);
     std::size_t bytes() const;
     bool spill();
@@ -177,9 +177,8 @@ private:
 
     int m_minSize, m_maxSize;
     std::size_t m_memoryBound;
-    std::size_t m_queueBytes; // per partition and size
-    std::string m_base;       // where the run folder goes
-    std::string m_folder;     // the run's own, once made
+    std::string m_base;   // where the run folder goes
+    std::string m_folder; // the run's own, once made
     bool m_folderFailed = false;
     std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
     // What the tables kept at the last spill: they may fill it again, not grow beyond it.
