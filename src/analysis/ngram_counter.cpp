@@ -162,12 +162,14 @@ void TallyTable::release() {
 // ---------------------------------------------------------------------------------------------
 // NgramCounter
 
-NgramCounter::NgramCounter(int minSize, int maxSize, std::size_t memoryBound,
+NgramCounter::NgramCounter(std::vector<int> sizes, std::size_t memoryBound,
                            std::string temporaryFolder)
-    : m_minSize(minSize), m_maxSize(maxSize), m_memoryBound(memoryBound),
-      m_base(std::move(temporaryFolder)) {
-    for (int n = minSize; n <= maxSize; ++n)
-        m_parts.emplace_back(kPartitions, Partition(n));
+    : m_sizes(std::move(sizes)), m_memoryBound(memoryBound), m_base(std::move(temporaryFolder)) {
+    std::sort(m_sizes.begin(), m_sizes.end());
+    m_minSize = m_sizes.front();
+    m_parts.resize(static_cast<std::size_t>(m_sizes.back() - m_minSize + 1));
+    for (const int n : m_sizes)
+        m_parts[static_cast<std::size_t>(n - m_minSize)].assign(kPartitions, Partition(n));
 }
 
 // Each sequence's slot is asked for some sequences ahead of its turn: a partition's table is
@@ -222,7 +224,7 @@ bool NgramCounter::makeFolder() {
 void NgramCounter::removeFolder() {
     if (m_folder.empty())
         return;
-    for (int n = m_minSize; n <= m_maxSize; ++n)
+    for (const int n : m_sizes)
         for (std::size_t k = 0; k < kPartitions; ++k)
             ::unlink(spillPath(n, k).c_str());
     ::rmdir(m_folder.c_str());
@@ -234,7 +236,7 @@ bool NgramCounter::spill() {
     if (m_folder.empty() && !makeFolder())
         return false;
     std::vector<std::uint32_t> out;
-    for (int n = m_minSize; n <= m_maxSize; ++n) {
+    for (const int n : m_sizes) {
         auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
         for (std::size_t k = 0; k < parts.size(); ++k) {
             Partition& p = parts[k];
@@ -281,9 +283,9 @@ bool NgramCounter::drain(std::uint32_t minFreq, std::uint32_t minRange, const Em
 bool NgramCounter::drainShare(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
                               const Between& between, std::size_t share, std::size_t shares) {
     const Pass pass{minFreq, minRange};
-    const double total = static_cast<double>(m_parts.size() * kPartitions / shares);
+    const double total = static_cast<double>(m_sizes.size() * kPartitions / shares);
     double done = 0;
-    for (int n = m_minSize; n <= m_maxSize; ++n) {
+    for (const int n : m_sizes) {
         TallyTable merged(n);
         auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
         for (std::size_t k = share; k < parts.size(); k += shares) {

@@ -89,9 +89,10 @@ std::uint64_t HashSequence(const std::uint32_t* ids, int size);
 
 class NgramCounter {
 public:
-    // Sizes minSize..maxSize. A folder of its own is made in `temporaryFolder` at the first
-    // spill; it goes, with every file in it, when the counter does.
-    NgramCounter(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder);
+    // Sequences of the `sizes` given (at least one). A folder of its own is made in
+    // `temporaryFolder` at the first spill; it goes, with every file in it, when the counter
+    // does.
+    NgramCounter(std::vector<int> sizes, std::size_t memoryBound, std::string temporaryFolder);
     ~NgramCounter() { removeFolder(); }
     NgramCounter(const NgramCounter&) = delete;
     NgramCounter& operator=(const NgramCounter&) = delete;
@@ -100,8 +101,11 @@ public:
     // kMaxSequenceSize) are the words since the last break, oldest first, ending at
     // window[kMaxSequenceSize - 1].
     void addWindow(const std::uint32_t* window, int filled, std::uint32_t file) {
-        for (int n = m_minSize; n <= m_maxSize && n <= filled; ++n)
+        for (const int n : m_sizes) {
+            if (n > filled)
+                break;
             queue(n, window + kMaxSequenceSize - n, file);
+        }
     }
 
     // Spills when the tables are over the bound. False when a spill failed: error() is the
@@ -175,12 +179,14 @@ private:
     bool makeFolder();
     void removeFolder();
 
-    int m_minSize, m_maxSize;
+    std::vector<int> m_sizes; // ascending
+    int m_minSize = 0;
     std::size_t m_memoryBound;
     std::string m_base;   // where the run folder goes
     std::string m_folder; // the run's own, once made
     bool m_folderFailed = false;
-    std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition]
+    std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition], empty for
+                                                 // the sizes between those counted
     // What the tables kept at the last spill: they may fill it again, not grow beyond it.
     std::size_t m_keptBytes = 0;
     int m_spills = 0;

@@ -32,21 +32,27 @@ void SequenceFeeder::count(const IdBatch& batch) {
     m_next = next;
 }
 
-std::vector<std::pair<int, int>> SplitSizes(int minSize, int maxSize, int parts) {
-    const int sizes = maxSize - minSize + 1;
-    parts = std::clamp(parts, 1, sizes);
-    std::vector<std::pair<int, int>> ranges;
-    for (int k = 0; k < parts; ++k)
-        ranges.emplace_back(minSize + k * sizes / parts, minSize + (k + 1) * sizes / parts - 1);
-    return ranges;
+std::vector<std::vector<int>> ShareSizes(int minSize, int maxSize, int parts) {
+    parts = std::clamp(parts, 1, maxSize - minSize + 1);
+    std::vector<std::vector<int>> shares(static_cast<std::size_t>(parts));
+    std::vector<int> load(static_cast<std::size_t>(parts), 0);
+    for (int n = maxSize; n >= minSize; --n) {
+        const auto least =
+            static_cast<std::size_t>(std::min_element(load.begin(), load.end()) - load.begin());
+        shares[least].push_back(n);
+        load[least] += n;
+    }
+    for (std::vector<int>& sizes : shares)
+        std::sort(sizes.begin(), sizes.end());
+    return shares;
 }
 
 NgramWorkers::NgramWorkers(int minSize, int maxSize, std::size_t memoryBound,
                            const std::string& temporaryFolder, int workers) {
-    const std::vector<std::pair<int, int>> ranges = SplitSizes(minSize, maxSize, workers);
-    const std::size_t share = memoryBound / ranges.size();
-    for (const auto& [low, high] : ranges)
-        m_feeders.push_back(std::make_unique<SequenceFeeder>(low, high, share, temporaryFolder));
+    const std::vector<std::vector<int>> shares = ShareSizes(minSize, maxSize, workers);
+    const std::size_t share = memoryBound / shares.size();
+    for (const std::vector<int>& sizes : shares)
+        m_feeders.push_back(std::make_unique<SequenceFeeder>(sizes, share, temporaryFolder));
     m_counted.assign(m_feeders.size(), 0);
 }
 

@@ -39,8 +39,8 @@ struct IdBatch {
 // last break go on from one batch to the next.
 class SequenceFeeder {
 public:
-    SequenceFeeder(int minSize, int maxSize, std::size_t memoryBound, std::string temporaryFolder)
-        : m_counter(minSize, maxSize, memoryBound, std::move(temporaryFolder)) {}
+    SequenceFeeder(std::vector<int> sizes, std::size_t memoryBound, std::string temporaryFolder)
+        : m_counter(std::move(sizes), memoryBound, std::move(temporaryFolder)) {}
 
     void count(const IdBatch& batch);
     NgramCounter& counter() { return m_counter; }
@@ -55,9 +55,10 @@ private:
     int m_filled = 0;
 };
 
-// The sizes minSize..maxSize cut into at most `parts` ranges of consecutive sizes, as even as
-// they come, the smaller sizes first.
-std::vector<std::pair<int, int>> SplitSizes(int minSize, int maxSize, int parts);
+// The sizes minSize..maxSize shared among at most `parts` workers (none left without one), so
+// that each has about as much to count: a sequence costs about as much as its ids, so the
+// largest sizes go first, each to the part that has least so far.
+std::vector<std::vector<int>> ShareSizes(int minSize, int maxSize, int parts);
 
 class NgramWorkers {
 public:

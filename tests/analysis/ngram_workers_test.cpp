@@ -147,21 +147,21 @@ Counted workerCount(NgramWorkers& workers, const Blocks& blocks, std::uint32_t m
     return out;
 }
 
-TEST(NgramWorkers, SizesSplitIntoRangesOfConsecutiveSizes) {
+TEST(NgramWorkers, SizesAreSharedSoThatEachWorkerHasAboutAsMuchToCount) {
     struct Case {
         int minSize, maxSize, parts;
-        std::vector<std::pair<int, int>> expected;
+        std::vector<std::vector<int>> expected;
     };
     const Case cases[] = {
-        {3, 3, 2, {{3, 3}}},                 // never more parts than sizes
-        {2, 5, 2, {{2, 3}, {4, 5}}},         //
-        {2, 4, 2, {{2, 2}, {3, 4}}},         // the larger sizes, the costlier, in the larger part
-        {2, 3, 1, {{2, 3}}},                 //
-        {2, 8, 3, {{2, 3}, {4, 5}, {6, 8}}}, //
-        {2, 5, 0, {{2, 5}}},                 // at least one
+        {3, 3, 2, {{3}}},                       // never more parts than sizes
+        {2, 5, 2, {{2, 5}, {3, 4}}},            // 7 ids a step each
+        {2, 4, 2, {{4}, {2, 3}}},               // 4 against 5
+        {2, 3, 1, {{2, 3}}},                    //
+        {2, 8, 3, {{2, 3, 8}, {4, 7}, {5, 6}}}, // 13, 11, 11
+        {2, 5, 0, {{2, 3, 4, 5}}},              // at least one
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SplitSizes(c.minSize, c.maxSize, c.parts), c.expected)
+        EXPECT_EQ(ShareSizes(c.minSize, c.maxSize, c.parts), c.expected)
             << c.minSize << "-" << c.maxSize << " in " << c.parts;
 }
 
