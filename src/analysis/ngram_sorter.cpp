@@ -500,8 +500,10 @@ private:
     std::size_t m_index = static_cast<std::size_t>(-1);
 };
 
-// The runs merged into blocks of records, one block at a time, by a heap whose top is the
-// reader with the least entry.
+// The runs merged into blocks of records, one block at a time, by a tree of losers: each inner
+// node holds the reader that lost the match played there, the root's winner has the least
+// entry, and a new entry of the winner is played up its own path only, one match a level
+// (half the comparisons of a heap's pop and push).
 class NgramSorter::RunMerge {
 public:
     RunMerge(NgramSorter& lead, std::span<NgramSorter* const> sorters)
@@ -522,13 +524,29 @@ public:
             if (!s->m_keyed.empty())
                 m_readers.emplace_back(*s);
         }
-        for (std::size_t i = 0; i < m_readers.size(); ++i) {
-            if (m_readers[i].advance(m_sorter.m_error))
-                m_heads.push_back({m_readers[i].key(), i});
-            else if (m_sorter.m_error != 0)
+        const std::size_t k = m_readers.size();
+        m_keys.resize(k);
+        m_live.assign(k, 0);
+        for (std::size_t i = 0; i < k; ++i) {
+            if (m_readers[i].advance(m_sorter.m_error)) {
+                m_keys[i] = m_readers[i].key();
+                m_live[i] = 1;
+            } else if (m_sorter.m_error != 0) {
                 return false;
+            }
         }
-        std::make_heap(m_heads.begin(), m_heads.end(), later());
+        // played bottom up: leaf i at k + i, the winner of each node carried up
+        m_losers.assign(std::max<std::size_t>(k, 1), 0);
+        std::vector<std::size_t> winners(2 * k);
+        for (std::size_t i = 0; i < k; ++i)
+            winners[k + i] = i;
+        for (std::size_t node = k - 1; node >= 1 && k > 1; --node) {
+            const std::size_t a = winners[2 * node], b = winners[2 * node + 1];
+            const bool aWins = before(a, b);
+            winners[node] = aWins ? a : b;
+            m_losers[node] = aWins ? b : a;
+        }
+        m_losers[0] = k > 1 ? winners[1] : 0;
         return true;
     }
 
@@ -536,11 +554,10 @@ public:
     // words; false when a run could not be read.
     bool fill(std::vector<std::uint32_t>& block, std::size_t words) {
         block.clear();
-        const auto heapOrder = later();
-        while (!m_heads.empty() && block.size() < words) {
-            std::pop_heap(m_heads.begin(), m_heads.end(), heapOrder);
-            Head& head = m_heads.back();
-            RunReader& r = m_readers[head.reader];
+        const std::size_t k = m_readers.size();
+        while (!done() && block.size() < words) {
+            std::size_t winner = m_losers[0];
+            RunReader& r = m_readers[winner];
             const std::uint32_t* record = r.record();
             if (record[2] > m_sorter.m_stride - kHead) {
                 // not a record this sorter wrote: the run file was damaged under it
@@ -549,43 +566,43 @@ public:
             }
             block.insert(block.end(), record, record + kHead + record[2]);
             if (r.advance(m_sorter.m_error)) {
-                head.key = r.key();
-                std::push_heap(m_heads.begin(), m_heads.end(), heapOrder);
+                m_keys[winner] = r.key();
             } else {
                 if (m_sorter.m_error != 0)
                     return false;
-                m_heads.pop_back();
+                m_live[winner] = 0;
             }
+            for (std::size_t node = (k + winner) / 2; node >= 1; node /= 2)
+                if (before(m_losers[node], winner))
+                    std::swap(m_losers[node], winner);
+            m_losers[0] = winner;
         }
         return true;
     }
-    bool done() const { return m_heads.empty(); }
+    bool done() const { return m_readers.empty() || !m_live[m_losers[0]]; }
 
 private:
-    // a reader with an entry at hand, its key beside it: most steps of the heap are settled
-    // without a look into the readers
-    struct Head {
-        Key key;
-        std::size_t reader;
-    };
-    // the heap's order: its top is the reader with the least entry
-    struct Later {
-        RunMerge* merge;
-        bool operator()(const Head& a, const Head& b) const {
-            if (a.key.hi != b.key.hi)
-                return a.key.hi > b.key.hi;
-            if (a.key.lo != b.key.lo)
-                return a.key.lo > b.key.lo;
-            return merge->m_sorter.less(b.key, merge->m_readers[b.reader].record(), a.key,
-                                        merge->m_readers[a.reader].record());
-        }
-    };
-    Later later() { return Later{this}; }
+    // Whether reader a's entry comes before reader b's; a reader at its end comes last.
+    bool before(std::size_t a, std::size_t b) {
+        if (!m_live[b])
+            return m_live[a] != 0;
+        if (!m_live[a])
+            return false;
+        const Key& ka = m_keys[a];
+        const Key& kb = m_keys[b];
+        if (ka.hi != kb.hi)
+            return ka.hi < kb.hi;
+        if (ka.lo != kb.lo)
+            return ka.lo < kb.lo;
+        return m_sorter.tiedLess(m_readers[a].record(), m_readers[b].record());
+    }
 
     NgramSorter& m_sorter;
     std::span<NgramSorter* const> m_sorters;
     std::vector<RunReader> m_readers;
-    std::vector<Head> m_heads;
+    std::vector<Key> m_keys;           // per reader, of the entry at hand
+    std::vector<unsigned char> m_live; // per reader: an entry at hand
+    std::vector<std::size_t> m_losers; // [0]: the winner; [1, k): the loser of each node
 };
 
 namespace {
