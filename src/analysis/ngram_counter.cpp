@@ -28,16 +28,6 @@ bool sameIds(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
 
 } // namespace
 
-std::uint64_t HashSequence(const std::uint32_t* ids, int size) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(size);
-    for (int i = 0; i < size; ++i) {
-        h = (h ^ ids[i]) * 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 31;
-    }
-    h *= 0x94D049BB133111EBull;
-    return h ^ (h >> 29);
-}
-
 // ---------------------------------------------------------------------------------------------
 // TallyTable
 
@@ -168,8 +158,12 @@ NgramCounter::NgramCounter(std::vector<int> sizes, std::size_t memoryBound,
     std::sort(m_sizes.begin(), m_sizes.end());
     m_minSize = m_sizes.front();
     m_parts.resize(static_cast<std::size_t>(m_sizes.back() - m_minSize + 1));
-    for (const int n : m_sizes)
-        m_parts[static_cast<std::size_t>(n - m_minSize)].assign(kPartitions, Partition(n));
+    for (const int n : m_sizes) {
+        std::vector<Partition>& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
+        parts.reserve(kPartitions);
+        for (std::size_t k = 0; k < kPartitions; ++k)
+            parts.emplace_back(n);
+    }
 }
 
 // Each sequence's slot is asked for some sequences ahead of its turn: a partition's table is
@@ -177,22 +171,22 @@ NgramCounter::NgramCounter(std::vector<int> sizes, std::size_t memoryBound,
 void NgramCounter::countQueued(Partition& p, int n) {
     constexpr std::size_t kAhead = 8;
     const std::size_t step = static_cast<std::size_t>(n) + 2;
-    const std::uint32_t* q = p.queued.data();
-    const std::size_t count = p.queued.size() / step;
+    const std::uint32_t* q = p.queued.get();
+    const std::size_t count = p.queuedWords / step;
     for (std::size_t i = 0; i < count; ++i) {
         if (i + kAhead < count)
             p.table.prefetch(q[(i + kAhead) * step + 1]);
         const std::uint32_t* r = q + i * step;
         p.table.addOne(r + 2, r[1], r[0]);
     }
-    p.queued.clear();
+    p.queuedWords = 0;
 }
 
 std::size_t NgramCounter::bytes() const {
     std::size_t total = 0;
     for (const auto& parts : m_parts)
         for (const Partition& p : parts)
-            total += p.table.bytes() + p.queued.capacity() * sizeof(std::uint32_t);
+            total += p.table.bytes() + (p.queued ? kQueueRoom * sizeof(std::uint32_t) : 0);
     return total;
 }
 
@@ -302,7 +296,7 @@ bool NgramCounter::drainShare(std::uint32_t minFreq, std::uint32_t minRange, con
 bool NgramCounter::drainPartition(Partition& p, int n, std::size_t k, Pass pass, const Emit& emit,
                                   TallyTable& merged) {
     countQueued(p, n);
-    p.queued = std::vector<std::uint32_t>(); // given back, not only emptied
+    p.queued.reset(); // given back
     bool going = true;
     const auto emitPassing = [&](const std::uint32_t* ids, const SequenceTally& t) {
         if (going && pass(t))

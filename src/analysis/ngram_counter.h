@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,16 @@ private:
     std::size_t m_used = 0;
 };
 
-std::uint64_t HashSequence(const std::uint32_t* ids, int size);
+// Inline: the count hashes every sequence of every size it is asked for, one call each.
+inline std::uint64_t HashSequence(const std::uint32_t* ids, int size) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(size);
+    for (int i = 0; i < size; ++i) {
+        h = (h ^ ids[i]) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    h *= 0x94D049BB133111EBull;
+    return h ^ (h >> 29);
+}
 
 class NgramCounter {
 public:
@@ -137,10 +147,17 @@ private:
     static constexpr std::size_t kPartitions = 256;
     static constexpr std::size_t kQueueBytes = 16 << 10; // per partition and size
 
+    // Room for a full queue and one more sequence: a queue is counted once it is full.
+    static constexpr std::size_t kQueueRoom =
+        kQueueBytes / sizeof(std::uint32_t) + 2 + kMaxSequenceSize;
+
     struct Partition {
         TallyTable table;
-        // per sequence: the file, the hash's low half (what places it in the table), the ids
-        std::vector<std::uint32_t> queued;
+        // per sequence: the file, the hash's low half (what places it in the table), the ids;
+        // room made at the first, and written as it comes (a vector's growth would zero it
+        // first, a call per sequence)
+        std::unique_ptr<std::uint32_t[]> queued;
+        std::size_t queuedWords = 0;
         bool onDisk = false;
         explicit Partition(int size) : table(size) {}
     };
@@ -148,14 +165,15 @@ private:
     void queue(int n, const std::uint32_t* ids, std::uint32_t file) {
         const std::uint64_t hash = HashSequence(ids, n);
         Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][hash >> 56];
-        const std::size_t at = p.queued.size();
-        p.queued.resize(at + 2 + static_cast<std::size_t>(n));
-        std::uint32_t* q = p.queued.data() + at;
+        if (!p.queued)
+            p.queued.reset(new std::uint32_t[kQueueRoom]);
+        std::uint32_t* q = p.queued.get() + p.queuedWords;
         q[0] = file;
         q[1] = static_cast<std::uint32_t>(hash);
         for (int i = 0; i < n; ++i)
             q[2 + i] = ids[i];
-        if (p.queued.size() * sizeof(std::uint32_t) >= kQueueBytes)
+        p.queuedWords += 2 + static_cast<std::size_t>(n);
+        if (p.queuedWords * sizeof(std::uint32_t) >= kQueueBytes)
             countQueued(p, n);
     }
     void countQueued(Partition& p, int n);
