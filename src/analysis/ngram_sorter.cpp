@@ -284,21 +284,24 @@ bool NgramSorter::tiedLess(const std::uint32_t* a, const std::uint32_t* b) {
 }
 
 bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, std::uint32_t range) {
-    const std::size_t at = m_records.size();
-    if (m_keyed.capacity() == 0) {
+    if (!m_records) {
         // A whole chunk at once: pages untouched take no memory, and a chunk grown by doubling
-        // would copy itself on the way and hold half as much again while it does.
+        // would copy itself on the way and hold half as much again while it does. The records
+        // are written as they come, not zeroed first (a call per n-gram).
         m_keyed.reserve(m_chunkItems);
-        m_records.reserve(m_chunkItems * m_stride);
+        m_records.reset(new std::uint32_t[m_chunkItems * m_stride]);
     }
-    m_records.resize(at + m_stride);
-    std::uint32_t* r = m_records.data() + at;
+    const std::size_t item = m_keyed.size();
+    std::uint32_t* r = m_records.get() + item * m_stride;
     r[0] = freq;
     r[1] = range;
     r[2] = static_cast<std::uint32_t>(size);
-    std::copy_n(ids, size, r + kHead);
+    // a loop, not a call, for a few ids; the ids a shorter n-gram leaves are written too, as
+    // the record goes whole to a run
+    for (std::size_t i = 0; i + kHead < m_stride; ++i)
+        r[kHead + i] = i < static_cast<std::size_t>(size) ? ids[i] : 0;
     // its key made with the chunk's, when its words can be asked for ahead
-    m_keyed.push_back({Key{}, static_cast<std::uint32_t>(at / m_stride)});
+    m_keyed.push_back({Key{}, static_cast<std::uint32_t>(item)});
     m_heldSorted = false;
     ++m_count;
     if (m_keyed.size() < m_chunkItems)
@@ -310,7 +313,7 @@ bool NgramSorter::add(int size, const std::uint32_t* ids, std::uint32_t freq, st
 // records ahead, so that their packed forms are read from the cache.
 void NgramSorter::keyChunk() {
     constexpr std::size_t kAhead = 8;
-    const std::uint32_t* records = m_records.data();
+    const std::uint32_t* records = m_records.get();
     for (std::size_t i = 0; i < m_keyed.size(); ++i) {
         if (i + kAhead < m_keyed.size()) {
             const std::uint32_t* ahead = records + (i + kAhead) * m_stride;
@@ -324,7 +327,7 @@ void NgramSorter::keyChunk() {
 
 void NgramSorter::sortChunk() {
     keyChunk();
-    const std::uint32_t* records = m_records.data();
+    const std::uint32_t* records = m_records.get();
     SortByKeyBytes(m_keyed.data(), m_keyed.size(), [this, records](const Keyed& a, const Keyed& b) {
         return less(a.key, records + a.record * m_stride, b.key, records + b.record * m_stride);
     });
@@ -364,7 +367,7 @@ bool NgramSorter::writeRun() {
         std::uint32_t* o = out.data() + held * entryWords;
         const std::uint64_t halves[2] = {k.key.hi, k.key.lo};
         std::memcpy(o, halves, sizeof halves);
-        const std::uint32_t* record = m_records.data() + std::size_t{k.record} * m_stride;
+        const std::uint32_t* record = m_records.get() + std::size_t{k.record} * m_stride;
         for (std::size_t w = 0; w < m_stride; ++w)
             o[kKeyWords + w] = record[w];
         if (++held == perWrite || i + 1 == m_keyed.size()) {
@@ -381,7 +384,6 @@ bool NgramSorter::writeRun() {
     }
     m_runs.push_back(run);
     m_keyed.clear();
-    m_records.clear();
     return true;
 }
 
@@ -390,11 +392,11 @@ bool NgramSorter::writeRun() {
 void NgramSorter::prefetchAhead(std::size_t i) const {
     constexpr std::size_t kRecordsAhead = 16, kWordsAhead = 8;
     if (i + kRecordsAhead < m_keyed.size())
-        __builtin_prefetch(m_records.data() +
+        __builtin_prefetch(m_records.get() +
                            std::size_t{m_keyed[i + kRecordsAhead].record} * m_stride);
     if (i + kWordsAhead < m_keyed.size()) {
         const std::uint32_t* r =
-            m_records.data() + std::size_t{m_keyed[i + kWordsAhead].record} * m_stride;
+            m_records.get() + std::size_t{m_keyed[i + kWordsAhead].record} * m_stride;
         for (std::uint32_t w = 0; w < r[2]; ++w)
             m_words.spellings.prefetch(r[kHead + w]);
     }
@@ -410,7 +412,7 @@ bool NgramSorter::emitHeld(const SequenceRowSink& row) {
     seal();
     for (std::size_t i = 0; i < m_keyed.size(); ++i) {
         prefetchAhead(i);
-        const std::uint32_t* r = m_records.data() + std::size_t{m_keyed[i].record} * m_stride;
+        const std::uint32_t* r = m_records.get() + std::size_t{m_keyed[i].record} * m_stride;
         if (!row(textOf(r, m_text), r[0], r[1]))
             return false;
     }
@@ -448,7 +450,7 @@ public:
         : m_fd(fd), m_at(run.offset), m_left(run.count), m_entry(entryWords),
           m_room(std::max<std::size_t>(1, bufferEntries)) {}
     explicit RunReader(const NgramSorter& held)
-        : m_keyed(held.m_keyed.data()), m_records(held.m_records.data()), m_stride(held.m_stride),
+        : m_keyed(held.m_keyed.data()), m_records(held.m_records.get()), m_stride(held.m_stride),
           m_held(held.m_keyed.size()) {}
 
     // False at the run's end or on a read error (error set).

@@ -124,7 +124,7 @@ private:
     std::size_t m_stride; // of a record: freq, range, size, then maxSize ids
     std::size_t m_chunkItems;
     std::string m_folder;
-    std::vector<std::uint32_t> m_records;
+    std::unique_ptr<std::uint32_t[]> m_records; // m_chunkItems records, once one is added
     std::vector<Keyed> m_keyed;
     bool m_heldSorted = false; // m_keyed in order (seal)
     std::vector<Run> m_runs;
