@@ -32,23 +32,28 @@ struct Gram {
     std::uint32_t freq, range;
 };
 
-// The n-grams through a sorter with `bound` bytes, as "text freq range" lines.
-std::string sorted(const std::vector<Gram>& grams, SequenceSort sort, std::size_t bound,
-                   const std::string& folder, bool* spilled = nullptr) {
-    WordIds ids;
-    std::vector<std::vector<std::uint32_t>> keyed;
-    for (const Gram& g : grams) {
-        std::vector<std::uint32_t> words;
+// Each n-gram's words numbered in `ids`.
+std::vector<std::vector<std::uint32_t>> numbered(const std::vector<Gram>& grams, WordIds& ids) {
+    std::vector<std::vector<std::uint32_t>> words(grams.size());
+    for (std::size_t i = 0; i < grams.size(); ++i) {
         std::size_t start = 0;
         for (;;) {
-            const std::size_t blank = g.text.find(' ', start);
-            words.push_back(ids.idOf(std::string_view(g.text).substr(start, blank - start)));
+            const std::size_t blank = grams[i].text.find(' ', start);
+            words[i].push_back(
+                ids.idOf(std::string_view(grams[i].text).substr(start, blank - start)));
             if (blank == std::string::npos)
                 break;
             start = blank + 1;
         }
-        keyed.push_back(words);
     }
+    return words;
+}
+
+// The n-grams through a sorter with `bound` bytes, as "text freq range" lines.
+std::string sorted(const std::vector<Gram>& grams, SequenceSort sort, std::size_t bound,
+                   const std::string& folder, bool* spilled = nullptr) {
+    WordIds ids;
+    const std::vector<std::vector<std::uint32_t>> keyed = numbered(grams, ids);
     NgramSorter sorter(ids, sort, kMaxSequenceSize, bound, folder);
     for (std::size_t i = 0; i < grams.size(); ++i)
         EXPECT_TRUE(sorter.add(static_cast<int>(keyed[i].size()), keyed[i].data(), grams[i].freq,
@@ -196,18 +201,7 @@ Listed listThrough(const std::vector<Gram>& grams, SequenceSort sort, std::size_
                    const std::string& folder, std::size_t stopAfter = 0,
                    const std::function<void()>& halfWay = {}) {
     WordIds ids;
-    std::vector<std::vector<std::uint32_t>> words(grams.size());
-    for (std::size_t i = 0; i < grams.size(); ++i) {
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t blank = grams[i].text.find(' ', start);
-            words[i].push_back(
-                ids.idOf(std::string_view(grams[i].text).substr(start, blank - start)));
-            if (blank == std::string::npos)
-                break;
-            start = blank + 1;
-        }
-    }
+    const std::vector<std::vector<std::uint32_t>> words = numbered(grams, ids);
     Listed listed;
     NgramSorter sorter(ids, sort, kMaxSequenceSize, bound, folder);
     for (std::size_t i = 0; i < grams.size() && listed.added; ++i) {
@@ -259,18 +253,7 @@ std::vector<std::string> listedInShares(const std::vector<Gram>& grams, Sequence
                                         const std::function<int(std::size_t)>& shareOf,
                                         const std::string& folder) {
     WordIds ids;
-    std::vector<std::vector<std::uint32_t>> words(grams.size());
-    for (std::size_t i = 0; i < grams.size(); ++i) {
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t blank = grams[i].text.find(' ', start);
-            words[i].push_back(
-                ids.idOf(std::string_view(grams[i].text).substr(start, blank - start)));
-            if (blank == std::string::npos)
-                break;
-            start = blank + 1;
-        }
-    }
+    const std::vector<std::vector<std::uint32_t>> words = numbered(grams, ids);
     const NgramListWords listWords(ids, sort);
     NgramSorter first(listWords, kMaxSequenceSize, bounds[0], folder);
     NgramSorter second(listWords, kMaxSequenceSize, bounds[1], folder);

@@ -102,19 +102,27 @@ struct Counted {
     std::multiset<std::string> lines;
 };
 
-Counted workerCount(NgramWorkers& workers, const Blocks& blocks, std::uint32_t minFreq,
-                    std::uint32_t minRange) {
-    Counted out;
-    out.threaded = workers.start();
-    EXPECT_EQ(workers.threaded(), out.threaded);
+// Every block handed to the workers (started first: `threaded` tells whether they run on
+// threads of their own), then the count finished; false when the counting failed on the way.
+bool handAll(NgramWorkers& workers, const Blocks& blocks, bool* threaded = nullptr) {
+    const bool started = workers.start();
+    EXPECT_EQ(workers.threaded(), started);
+    if (threaded != nullptr)
+        *threaded = started;
     for (const IdBatch& b : blocks) {
         IdBatch* batch = workers.nextBatch();
         if (batch == nullptr)
-            return out;
+            return false;
         *batch = b;
         workers.handOver();
     }
-    if (!workers.finish())
+    return workers.finish();
+}
+
+Counted workerCount(NgramWorkers& workers, const Blocks& blocks, std::uint32_t minFreq,
+                    std::uint32_t minRange) {
+    Counted out;
+    if (!handAll(workers, blocks, &out.threaded))
         return out;
     // two shares, each with lines of its own: a share's taker is called on its thread only
     std::multiset<std::string> shareLines[2];
@@ -234,14 +242,7 @@ TEST(NgramWorkers, ADrainStoppedMidWayIsNoFailureAndLeavesNothing) {
             osCalls().threadAvailable = noThread;
         {
             NgramWorkers workers(2, 3, 4 << 10, dir.path(), 2);
-            workers.start();
-            for (const IdBatch& b : blocks) {
-                IdBatch* batch = workers.nextBatch();
-                ASSERT_NE(batch, nullptr);
-                *batch = b;
-                workers.handOver();
-            }
-            ASSERT_TRUE(workers.finish());
+            ASSERT_TRUE(handAll(workers, blocks));
             ASSERT_TRUE(workers.spilled());
             // Threads: held (as a pause holds them) before they drain a partition, then
             // stopped at the first ask. Without: stopped between partitions at the 100th.
@@ -282,14 +283,7 @@ TEST(NgramWorkers, AShareWhoseTakerFailsStopsTheDrainWithNoFailureOfItsOwn) {
             osCalls().threadAvailable = noThread;
         {
             NgramWorkers workers(2, 5, 4 << 10, dir.path(), 2);
-            workers.start();
-            for (const IdBatch& b : blocks) {
-                IdBatch* batch = workers.nextBatch();
-                ASSERT_NE(batch, nullptr);
-                *batch = b;
-                workers.handOver();
-            }
-            ASSERT_TRUE(workers.finish());
+            ASSERT_TRUE(handAll(workers, blocks));
             // the first share takes ten n-grams and no more (a full disk under its list)
             int took = 0;
             bool finished = false;
