@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lexmora {
@@ -152,9 +151,15 @@ void TallyTable::release() {
 // ---------------------------------------------------------------------------------------------
 // NgramCounter
 
+std::size_t NgramCounter::queueWordsFor(std::size_t memoryBound) {
+    constexpr std::size_t kMost = (16 << 10) / sizeof(std::uint32_t), kLeast = 16;
+    return std::clamp(memoryBound / (8 * kPartitions * sizeof(std::uint32_t)), kLeast, kMost);
+}
+
 NgramCounter::NgramCounter(std::vector<int> sizes, std::size_t memoryBound,
                            std::string temporaryFolder)
-    : m_sizes(std::move(sizes)), m_memoryBound(memoryBound), m_base(std::move(temporaryFolder)) {
+    : m_sizes(std::move(sizes)), m_memoryBound(memoryBound),
+      m_queueWords(queueWordsFor(memoryBound)), m_base(std::move(temporaryFolder)) {
     std::sort(m_sizes.begin(), m_sizes.end());
     m_minSize = m_sizes.front();
     m_parts.resize(static_cast<std::size_t>(m_sizes.back() - m_minSize + 1));
@@ -186,7 +191,7 @@ std::size_t NgramCounter::bytes() const {
     std::size_t total = 0;
     for (const auto& parts : m_parts)
         for (const Partition& p : parts)
-            total += p.table.bytes() + (p.queued ? kQueueRoom * sizeof(std::uint32_t) : 0);
+            total += p.table.bytes() + (p.queued ? queueRoom() * sizeof(std::uint32_t) : 0);
     return total;
 }
 
@@ -195,10 +200,6 @@ std::size_t NgramCounter::bytes() const {
 // took them over it): they fill those again, and spill as soon as one has to grow.
 bool NgramCounter::settle() {
     return bytes() <= std::max(m_memoryBound, m_keptBytes) || spill();
-}
-
-std::string NgramCounter::spillPath(int n, std::size_t part) const {
-    return m_folder + "/" + std::to_string(n) + "-" + std::to_string(part) + ".tmp";
 }
 
 bool NgramCounter::makeFolder() {
@@ -216,20 +217,41 @@ bool NgramCounter::makeFolder() {
 }
 
 void NgramCounter::removeFolder() {
+    m_rounds.clear();
+    m_spillFile = UniqueFd(); // it has no name: closed, it is gone
     if (m_folder.empty())
         return;
-    for (const int n : m_sizes)
-        for (std::size_t k = 0; k < kPartitions; ++k)
-            ::unlink(spillPath(n, k).c_str());
     ::rmdir(m_folder.c_str());
     m_folder.clear();
 }
 
-// Every partition's table goes to the end of its file, as records of the tally and the ids.
+// Every partition's table goes to this round's file, one after another, as records of the
+// tally and the ids, written a megabyte or so at a time.
 bool NgramCounter::spill() {
     if (m_folder.empty() && !makeFolder())
         return false;
+    if (!m_spillFile.valid()) {
+        const std::string path = m_folder + "/spilled.tmp";
+        m_spillFile = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!m_spillFile.valid()) {
+            noteError(errno);
+            return false;
+        }
+        ::unlink(path.c_str());
+    }
+    SpillRound round(m_parts.size() * kPartitions, {0, 0});
     std::vector<std::uint32_t> out;
+    const auto flush = [&] {
+        const std::string_view bytes(reinterpret_cast<const char*>(out.data()),
+                                     out.size() * sizeof(std::uint32_t));
+        if (!writeAll(m_spillFile.get(), bytes)) {
+            noteError(errno);
+            return false;
+        }
+        m_spillBytes += bytes.size();
+        out.clear();
+        return true;
+    };
     for (const int n : m_sizes) {
         auto& parts = m_parts[static_cast<std::size_t>(n - m_minSize)];
         for (std::size_t k = 0; k < parts.size(); ++k) {
@@ -238,22 +260,17 @@ bool NgramCounter::spill() {
             // just before the spill empties it
             if (p.table.entries() == 0)
                 continue;
-            out.clear();
+            const std::uint64_t at = m_spillBytes + out.size() * sizeof(std::uint32_t);
             p.table.takeRecords(out);
-            const UniqueFd fd(
-                ::open(spillPath(n, k).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-            if (!fd.valid()) {
-                noteError(errno);
-                return false;
-            }
-            if (!writeAll(fd.get(), std::string_view(reinterpret_cast<const char*>(out.data()),
-                                                     out.size() * sizeof(std::uint32_t)))) {
-                noteError(errno);
-                return false;
-            }
+            round[segmentOf(n, k)] = {at, m_spillBytes + out.size() * sizeof(std::uint32_t) - at};
             p.onDisk = true;
+            if (out.size() * sizeof(std::uint32_t) >= kReadChunk && !flush())
+                return false;
         }
     }
+    if (!out.empty() && !flush())
+        return false;
+    m_rounds.push_back(std::move(round));
     m_keptBytes = bytes();
     if (m_keptBytes > m_memoryBound / 8 * 9) {
         // each spill's growth kept: let the tables start again small
@@ -263,6 +280,32 @@ bool NgramCounter::spill() {
         m_keptBytes = 0;
     }
     ++m_spills;
+    return true;
+}
+
+// Whole records read in place: a chunk holds whole records only, so it starts at a record, and
+// so on the words' bounds.
+template <typename Take>
+bool NgramCounter::readSegment(const SpillRound& round, int n, std::size_t part, Take&& take) {
+    const auto [offset, bytes] = round[segmentOf(n, part)];
+    const std::size_t words = 4 + static_cast<std::size_t>(n);
+    const std::size_t record = words * sizeof(std::uint32_t);
+    std::vector<std::uint32_t> chunk(std::max<std::size_t>(1, kReadChunk / record) * words);
+    const std::size_t room = chunk.size() * sizeof(std::uint32_t);
+    for (std::uint64_t done = 0; done < bytes;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(room, bytes - done));
+        errno = 0;
+        if (want % record != 0 ||
+            !readAllAt(m_spillFile.get(), reinterpret_cast<char*>(chunk.data()), want,
+                       offset + done)) {
+            // a file shorter than what was written to it: EIO, as a damaged run is
+            noteError(errno != 0 ? errno : EIO);
+            return false;
+        }
+        for (std::size_t i = 0; i < want / record; ++i)
+            take(chunk.data() + i * words);
+        done += want;
+    }
     return true;
 }
 
@@ -307,47 +350,19 @@ bool NgramCounter::drainPartition(Partition& p, int n, std::size_t k, Pass pass,
         p.table.release();
         return going;
     }
-    const std::string path = spillPath(n, k);
-    {
-        const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!fd.valid()) {
-            noteError(errno);
-            return false;
-        }
-        // whole records read in place: a chunk starts at a record, and so on the words' bounds
-        const std::size_t words = 4 + static_cast<std::size_t>(n);
-        const std::size_t record = words * sizeof(std::uint32_t);
-        // Room for every tally the partition took (most often fewer sequences: the rounds
-        // share many), but no more than its table held at its fullest: the merged table is
-        // kept from partition to partition, and grows if it must.
-        struct stat st {};
-        const std::size_t spilled =
-            ::fstat(fd.get(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / record : 0;
-        merged.reserve(std::min(spilled + p.table.entries(), p.table.capacity()));
-        std::vector<std::uint32_t> chunk((kReadChunk / record) * words);
-        char* const bytesAt = reinterpret_cast<char*>(chunk.data());
-        const std::size_t room = chunk.size() * sizeof(std::uint32_t);
-        std::size_t held = 0; // bytes of a record cut by the chunk's end
-        for (;;) {
-            const ssize_t got = ::read(fd.get(), bytesAt + held, room - held);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                noteError(errno);
-                return false;
-            }
-            if (got == 0)
-                break;
-            const std::size_t whole = (held + static_cast<std::size_t>(got)) / record;
-            for (std::size_t i = 0; i < whole; ++i) {
-                const std::uint32_t* r = chunk.data() + i * words;
+    // Room for every tally the partition took (most often fewer sequences: the rounds share
+    // many), but no more than its table held at its fullest: the merged table is kept from
+    // partition to partition, and grows if it must.
+    const std::size_t record = (4 + static_cast<std::size_t>(n)) * sizeof(std::uint32_t);
+    std::size_t spilled = 0;
+    for (const SpillRound& round : m_rounds)
+        spilled += static_cast<std::size_t>(round[segmentOf(n, k)].second / record);
+    merged.reserve(std::min(spilled + p.table.entries(), p.table.capacity()));
+    for (const SpillRound& round : m_rounds)
+        if (!readSegment(round, n, k, [&](const std::uint32_t* r) {
                 merged.addLater(r + 4, HashSequence(r + 4, n), {r[0], r[1], r[2], r[3]});
-            }
-            held = held + static_cast<std::size_t>(got) - whole * record;
-            std::memmove(bytesAt, bytesAt + whole * record, held);
-        }
-    }
-    ::unlink(path.c_str());
+            }))
+            return false;
     p.onDisk = false;
     p.table.forEach([&](const std::uint32_t* ids, const SequenceTally& t) {
         merged.addLater(ids, HashSequence(ids, n), t);

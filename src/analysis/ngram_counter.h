@@ -2,9 +2,12 @@
 // (files they occur in). Sequences are partitioned by the hash of their ids before they are
 // counted, so that each partition's table is small enough to stay in cache while a batch of
 // its sequences goes in; when the tables outgrow their memory bound, every partition goes to a
-// temporary file of its own and the tables start again empty. Each partition is then merged
-// alone, so that memory holds one partition's sequences, never the corpus's.
+// temporary file, partition after partition, and the tables start again empty.
+// Each partition is then merged alone from every round, so that memory holds one partition's
+// sequences, never the corpus's.
 #pragma once
+
+#include "core/file_io.h"
 
 #include <atomic>
 #include <cstddef>
@@ -145,11 +148,10 @@ public:
 
 private:
     static constexpr std::size_t kPartitions = 256;
-    static constexpr std::size_t kQueueBytes = 16 << 10; // per partition and size
-
-    // Room for a full queue and one more sequence: a queue is counted once it is full.
-    static constexpr std::size_t kQueueRoom =
-        kQueueBytes / sizeof(std::uint32_t) + 2 + kMaxSequenceSize;
+    // Words a partition's queue holds before it is counted: 16 KB, or less under a bound of a
+    // few kilobytes (tests), so that the queues never hold all there is and a spill writes
+    // records.
+    static std::size_t queueWordsFor(std::size_t memoryBound);
 
     struct Partition {
         TallyTable table;
@@ -166,16 +168,18 @@ private:
         const std::uint64_t hash = HashSequence(ids, n);
         Partition& p = m_parts[static_cast<std::size_t>(n - m_minSize)][hash >> 56];
         if (!p.queued)
-            p.queued.reset(new std::uint32_t[kQueueRoom]);
+            p.queued.reset(new std::uint32_t[queueRoom()]);
         std::uint32_t* q = p.queued.get() + p.queuedWords;
         q[0] = file;
         q[1] = static_cast<std::uint32_t>(hash);
         for (int i = 0; i < n; ++i)
             q[2 + i] = ids[i];
         p.queuedWords += 2 + static_cast<std::size_t>(n);
-        if (p.queuedWords * sizeof(std::uint32_t) >= kQueueBytes)
+        if (p.queuedWords >= m_queueWords)
             countQueued(p, n);
     }
+    // Room for a full queue and one more sequence: a queue is counted once it is full.
+    std::size_t queueRoom() const { return m_queueWords + 2 + kMaxSequenceSize; }
     void countQueued(Partition& p, int n);
     std::size_t bytes() const;
     bool spill();
@@ -193,13 +197,23 @@ private:
         int none = 0;
         m_error.compare_exchange_strong(none, error);
     }
-    std::string spillPath(int n, std::size_t part) const;
     bool makeFolder();
     void removeFolder();
+
+    // Where a spill put each partition's records, per [size - minSize][partition]: offset
+    // and bytes in the spill file.
+    using SpillRound = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+    std::size_t segmentOf(int n, std::size_t part) const {
+        return static_cast<std::size_t>(n - m_minSize) * kPartitions + part;
+    }
+    // A partition's records of one round, read back a chunk at a time, to `take`.
+    template <typename Take>
+    bool readSegment(const SpillRound& round, int n, std::size_t part, Take&& take);
 
     std::vector<int> m_sizes; // ascending
     int m_minSize = 0;
     std::size_t m_memoryBound;
+    std::size_t m_queueWords;
     std::string m_base;   // where the run folder goes
     std::string m_folder; // the run's own, once made
     bool m_folderFailed = false;
@@ -208,6 +222,11 @@ private:
     // What the tables kept at the last spill: they may fill it again, not grow beyond it.
     std::size_t m_keptBytes = 0;
     int m_spills = 0;
+    // Every spill's records, one round after another, in one file that has no name in the
+    // folder from the moment it is open: closed, it is gone, on any way out.
+    UniqueFd m_spillFile;
+    std::uint64_t m_spillBytes = 0;
+    std::vector<SpillRound> m_rounds;
     std::atomic<int> m_error{0}; // the first failure's errno (drain shares run at once)
 };
 

@@ -18,6 +18,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace lexmora {
@@ -296,6 +297,38 @@ TEST(NgramWorkers, AShareWhoseTakerFailsStopsTheDrainWithNoFailureOfItsOwn) {
             EXPECT_FALSE(finished);
             EXPECT_FALSE(workers.failed());
             EXPECT_EQ(workers.failedCounter(), nullptr);
+        }
+        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
+    }
+}
+
+// Says every byte was written, and writes half of them: a spill that reads back short.
+ssize_t writeHalf(int fd, const void* data, std::size_t size) {
+    const ssize_t put = ::write(fd, data, size / 2);
+    return put < 0 ? put : static_cast<ssize_t>(size);
+}
+
+TEST(NgramWorkers, ASpillThatReadsBackShortFailsTheDrainAndLeavesNothing) {
+    const Blocks blocks = randomCorpus(9, 12);
+    for (const bool threads : {true, false}) {
+        SCOPED_TRACE(threads);
+        test::TempDir dir;
+        const OsCallsGuard guard;
+        if (!threads)
+            osCalls().threadAvailable = noThread;
+        osCalls().writeFile = writeHalf;
+        {
+            NgramWorkers workers(2, 4, 4 << 10, dir.path(), 2);
+            ASSERT_TRUE(handAll(workers, blocks));
+            ASSERT_TRUE(workers.spilled());
+            const NgramWorkers::DrainShare share{
+                [](int, const std::uint32_t*, const SequenceTally&) { return true; }, {}};
+            const NgramWorkers::DrainShare shares[] = {share, share};
+            EXPECT_FALSE(workers.drain(1, 1, shares, [](double) { return true; }));
+            EXPECT_TRUE(workers.failed());
+            const NgramCounter* failed = workers.failedCounter();
+            ASSERT_NE(failed, nullptr);
+            EXPECT_EQ(failed->error(), EIO);
         }
         EXPECT_TRUE(test::folderEntries(dir.path()).empty());
     }
