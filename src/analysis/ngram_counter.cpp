@@ -286,12 +286,20 @@ bool NgramCounter::spill() {
 // Whole records read in place: a chunk holds whole records only, so it starts at a record, and
 // so on the words' bounds.
 template <typename Take>
-bool NgramCounter::readSegment(const SpillRound& round, int n, std::size_t part, Take&& take) {
+bool NgramCounter::readSegment(const SpillRound& round, int n, std::size_t part,
+                               std::vector<std::uint32_t>& chunk, Take&& take) {
     const auto [offset, bytes] = round[segmentOf(n, part)];
+    if (bytes == 0)
+        return true;
     const std::size_t words = 4 + static_cast<std::size_t>(n);
     const std::size_t record = words * sizeof(std::uint32_t);
-    std::vector<std::uint32_t> chunk(std::max<std::size_t>(1, kReadChunk / record) * words);
-    const std::size_t room = chunk.size() * sizeof(std::uint32_t);
+    // room kept from one segment to the next (the caller's), as large as the longest segment
+    // read so far, up to a megabyte: most segments are a few kilobytes
+    const std::size_t most = std::max<std::size_t>(1, kReadChunk / record) * words;
+    const std::size_t wanted = std::min<std::size_t>(most, static_cast<std::size_t>(bytes) / 4);
+    if (chunk.size() < wanted)
+        chunk.resize(wanted);
+    const std::size_t room = std::min(chunk.size(), most) / words * record;
     for (std::uint64_t done = 0; done < bytes;) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(room, bytes - done));
         errno = 0;
@@ -358,8 +366,9 @@ bool NgramCounter::drainPartition(Partition& p, int n, std::size_t k, Pass pass,
     for (const SpillRound& round : m_rounds)
         spilled += static_cast<std::size_t>(round[segmentOf(n, k)].second / record);
     merged.reserve(std::min(spilled + p.table.entries(), p.table.capacity()));
+    std::vector<std::uint32_t> chunk;
     for (const SpillRound& round : m_rounds)
-        if (!readSegment(round, n, k, [&](const std::uint32_t* r) {
+        if (!readSegment(round, n, k, chunk, [&](const std::uint32_t* r) {
                 merged.addLater(r + 4, HashSequence(r + 4, n), {r[0], r[1], r[2], r[3]});
             }))
             return false;

@@ -206,9 +206,10 @@ private:
     std::size_t segmentOf(int n, std::size_t part) const {
         return static_cast<std::size_t>(n - m_minSize) * kPartitions + part;
     }
-    // A partition's records of one round, read back a chunk at a time, to `take`.
+    // A partition's records of one round, read back a chunk at a time into `chunk`, to `take`.
     template <typename Take>
-    bool readSegment(const SpillRound& round, int n, std::size_t part, Take&& take);
+    bool readSegment(const SpillRound& round, int n, std::size_t part,
+                     std::vector<std::uint32_t>& chunk, Take&& take);
 
     std::vector<int> m_sizes; // ascending
     int m_minSize = 0;
