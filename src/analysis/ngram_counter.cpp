@@ -302,26 +302,16 @@ bool NgramCounter::readSegment(const SpillRound& round, int n, std::size_t part,
     const std::size_t room = std::min(chunk.size(), most) / words * record;
     for (std::uint64_t done = 0; done < bytes;) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(room, bytes - done));
-        errno = 0;
-        if (want % record != 0 ||
-            !readAllAt(m_spillFile.get(), reinterpret_cast<char*>(chunk.data()), want,
-                       offset + done)) {
-            // a file shorter than what was written to it: EIO, as a damaged run is
-            noteError(errno != 0 ? errno : EIO);
+        int error = 0;
+        if (!readAllAt(m_spillFile.get(), reinterpret_cast<char*>(chunk.data()), want,
+                       offset + done, error)) {
+            noteError(error); // EIO for a file shorter than what was written to it
             return false;
         }
         for (std::size_t i = 0; i < want / record; ++i)
             take(chunk.data() + i * words);
         done += want;
     }
-    return true;
-}
-
-bool NgramCounter::drain(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
-                         const Between& between) {
-    if (!drainShare(minFreq, minRange, emit, between, 0, 1))
-        return false;
-    dropSpills();
     return true;
 }
 

@@ -133,15 +133,12 @@ public:
     using Emit = std::function<bool(int size, const std::uint32_t* ids, const SequenceTally&)>;
     // Called between partitions with the share done; false stops the drain.
     using Between = std::function<bool(double done)>;
-    // Every sequence of every size with at least `minFreq` occurrences in `minRange` files,
-    // partition by partition (the spilled ones merged); memory is given back as it goes. False
-    // when stopped (by `between` or `emit`), or when a temporary file could not be read back
-    // (error() not 0).
-    bool drain(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
-               const Between& between);
-    // The same for the partitions numbered `share` modulo `shares` only: the shares of one
-    // counter may be drained on threads of their own at once (partitions never meet). The
-    // temporary folder stays until dropSpills(), once every share is drained.
+    // Every sequence of every size with at least `minFreq` occurrences in `minRange` files, of
+    // the partitions numbered `share` modulo `shares`, partition by partition (the spilled
+    // ones merged); memory is given back as it goes. The shares of one counter may be drained
+    // on threads of their own at once (partitions never meet); the temporary file and folder
+    // stay until dropSpills(), once every share is drained. False when stopped (by `between`
+    // or `emit`), or when the temporary file could not be read back (error() not 0).
     bool drainShare(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
                     const Between& between, std::size_t share, std::size_t shares);
     void dropSpills() { removeFolder(); }

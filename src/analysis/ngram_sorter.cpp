@@ -52,22 +52,6 @@ private:
     int m_thenFields = 0;
 };
 
-bool readWhole(int fd, char* data, std::size_t size, std::uint64_t at, int& error) {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            error = got < 0 ? errno : EIO;
-            return false;
-        }
-        data += got;
-        at += static_cast<std::uint64_t>(got);
-        size -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
 // A frequency or a range in as few bits as it takes, the greater first: 5 bits for its length
 // (less for a longer one), then its bits below the leading one, turned over. Most n-grams are
 // seen a few times, and the bits a short count leaves go to more letters: fewer keys tie.
@@ -467,7 +451,7 @@ public:
         m_held = static_cast<std::size_t>(std::min<std::uint64_t>(m_left, m_room));
         m_buffer.resize(m_held * m_entry);
         const std::size_t bytes = m_buffer.size() * sizeof(std::uint32_t);
-        if (!readWhole(m_fd, reinterpret_cast<char*>(m_buffer.data()), bytes, m_at, error))
+        if (!readAllAt(m_fd, reinterpret_cast<char*>(m_buffer.data()), bytes, m_at, error))
             return false;
         m_at += bytes;
         m_left -= m_held;

@@ -85,17 +85,24 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset) {
+bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset, int& error) {
     std::size_t done = 0;
     while (done < size) {
         const ssize_t got = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got <= 0) {
+            error = got < 0 ? errno : EIO;
             return false;
+        }
         done += static_cast<std::size_t>(got);
     }
     return true;
+}
+
+bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset) {
+    int error = 0;
+    return readAllAt(fd, out, size, offset, error);
 }
 
 bool writeFileReplacing(const std::string& path, std::string_view data) {

@@ -38,6 +38,8 @@ std::optional<std::string> readFileStart(const std::string& path, std::size_t li
 // Reads `size` bytes at `offset` of `fd`, retrying short reads; false when the file holds fewer
 // or a read fails. Safe on one descriptor from several threads at once.
 bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset);
+// The same, `error` telling why it failed: the read's errno, or EIO for a file that holds fewer.
+bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset, int& error);
 
 // Writes all of `data` to `fd`, retrying short writes; false on any failure.
 bool writeAll(int fd, std::string_view data);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <new>
@@ -233,73 +234,72 @@ TEST(NgramWorkers, ADrainShortOfThreadsDrainsTheRestOnTheCallingThread) {
     }
 }
 
-TEST(NgramWorkers, ADrainStoppedMidWayIsNoFailureAndLeavesNothing) {
-    const Blocks blocks = randomCorpus(6, 12);
+// `body` with worker threads and without any, each time in a temporary folder of its own that
+// must be left empty.
+void WithAndWithoutThreads(
+    const std::function<void(bool threads, const std::string& folder)>& body) {
     for (const bool threads : {true, false}) {
         SCOPED_TRACE(threads);
         test::TempDir dir;
         const OsCallsGuard guard;
         if (!threads)
             osCalls().threadAvailable = noThread;
-        {
-            NgramWorkers workers(2, 3, 4 << 10, dir.path(), 2);
-            ASSERT_TRUE(handAll(workers, blocks));
-            ASSERT_TRUE(workers.spilled());
-            // Threads: held (as a pause holds them) before they drain a partition, then
-            // stopped at the first ask. Without: stopped between partitions at the 100th.
-            if (threads)
-                workers.holdDrain();
-            int asked = 0;
-            std::atomic<int> taken{0};
-            const NgramWorkers::DrainShare share{
-                [&taken](int, const std::uint32_t*, const SequenceTally&) {
-                    ++taken;
-                    return true;
-                },
-                {}};
-            const NgramWorkers::DrainShare shares[] = {share, share};
-            EXPECT_FALSE(workers.drain(1, 1, shares, [&](double done) {
-                EXPECT_GE(done, 0.0);
-                EXPECT_LE(done, 1.0);
-                return ++asked < (threads ? 1 : 100);
-            }));
-            if (threads)
-                EXPECT_EQ(taken, 0);
-            else
-                EXPECT_GT(taken, 0);
-            EXPECT_FALSE(workers.failed());
-            EXPECT_EQ(workers.failedCounter(), nullptr);
-        }
+        body(threads, dir.path());
         EXPECT_TRUE(test::folderEntries(dir.path()).empty());
     }
 }
 
+TEST(NgramWorkers, ADrainStoppedMidWayIsNoFailureAndLeavesNothing) {
+    const Blocks blocks = randomCorpus(6, 12);
+    WithAndWithoutThreads([&](bool threads, const std::string& folder) {
+        NgramWorkers workers(2, 3, 4 << 10, folder, 2);
+        ASSERT_TRUE(handAll(workers, blocks));
+        ASSERT_TRUE(workers.spilled());
+        // Threads: held (as a pause holds them) before they drain a partition, then
+        // stopped at the first ask. Without: stopped between partitions at the 100th.
+        if (threads)
+            workers.holdDrain();
+        int asked = 0;
+        std::atomic<int> taken{0};
+        const NgramWorkers::DrainShare share{
+            [&taken](int, const std::uint32_t*, const SequenceTally&) {
+                ++taken;
+                return true;
+            },
+            {}};
+        const NgramWorkers::DrainShare shares[] = {share, share};
+        EXPECT_FALSE(workers.drain(1, 1, shares, [&](double done) {
+            EXPECT_GE(done, 0.0);
+            EXPECT_LE(done, 1.0);
+            return ++asked < (threads ? 1 : 100);
+        }));
+        if (threads)
+            EXPECT_EQ(taken, 0);
+        else
+            EXPECT_GT(taken, 0);
+        EXPECT_FALSE(workers.failed());
+        EXPECT_EQ(workers.failedCounter(), nullptr);
+    });
+}
+
 TEST(NgramWorkers, AShareWhoseTakerFailsStopsTheDrainWithNoFailureOfItsOwn) {
     const Blocks blocks = randomCorpus(8, 12);
-    for (const bool threads : {true, false}) {
-        SCOPED_TRACE(threads);
-        test::TempDir dir;
-        const OsCallsGuard guard;
-        if (!threads)
-            osCalls().threadAvailable = noThread;
-        {
-            NgramWorkers workers(2, 5, 4 << 10, dir.path(), 2);
-            ASSERT_TRUE(handAll(workers, blocks));
-            // the first share takes ten n-grams and no more (a full disk under its list)
-            int took = 0;
-            bool finished = false;
-            const NgramWorkers::DrainShare shares[] = {
-                {[&took](int, const std::uint32_t*, const SequenceTally&) { return ++took < 10; },
-                 [&finished] { return finished = true; }},
-                {[](int, const std::uint32_t*, const SequenceTally&) { return true; }, {}}};
-            EXPECT_FALSE(workers.drain(1, 1, shares, [](double) { return true; }));
-            EXPECT_EQ(took, 10);
-            EXPECT_FALSE(finished);
-            EXPECT_FALSE(workers.failed());
-            EXPECT_EQ(workers.failedCounter(), nullptr);
-        }
-        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
-    }
+    WithAndWithoutThreads([&](bool, const std::string& folder) {
+        NgramWorkers workers(2, 5, 4 << 10, folder, 2);
+        ASSERT_TRUE(handAll(workers, blocks));
+        // the first share takes ten n-grams and no more (a full disk under its list)
+        int took = 0;
+        bool finished = false;
+        const NgramWorkers::DrainShare shares[] = {
+            {[&took](int, const std::uint32_t*, const SequenceTally&) { return ++took < 10; },
+             [&finished] { return finished = true; }},
+            {[](int, const std::uint32_t*, const SequenceTally&) { return true; }, {}}};
+        EXPECT_FALSE(workers.drain(1, 1, shares, [](double) { return true; }));
+        EXPECT_EQ(took, 10);
+        EXPECT_FALSE(finished);
+        EXPECT_FALSE(workers.failed());
+        EXPECT_EQ(workers.failedCounter(), nullptr);
+    });
 }
 
 // Says every byte was written, and writes half of them: a spill that reads back short.
@@ -310,28 +310,20 @@ ssize_t writeHalf(int fd, const void* data, std::size_t size) {
 
 TEST(NgramWorkers, ASpillThatReadsBackShortFailsTheDrainAndLeavesNothing) {
     const Blocks blocks = randomCorpus(9, 12);
-    for (const bool threads : {true, false}) {
-        SCOPED_TRACE(threads);
-        test::TempDir dir;
-        const OsCallsGuard guard;
-        if (!threads)
-            osCalls().threadAvailable = noThread;
+    WithAndWithoutThreads([&](bool, const std::string& folder) {
         osCalls().writeFile = writeHalf;
-        {
-            NgramWorkers workers(2, 4, 4 << 10, dir.path(), 2);
-            ASSERT_TRUE(handAll(workers, blocks));
-            ASSERT_TRUE(workers.spilled());
-            const NgramWorkers::DrainShare share{
-                [](int, const std::uint32_t*, const SequenceTally&) { return true; }, {}};
-            const NgramWorkers::DrainShare shares[] = {share, share};
-            EXPECT_FALSE(workers.drain(1, 1, shares, [](double) { return true; }));
-            EXPECT_TRUE(workers.failed());
-            const NgramCounter* failed = workers.failedCounter();
-            ASSERT_NE(failed, nullptr);
-            EXPECT_EQ(failed->error(), EIO);
-        }
-        EXPECT_TRUE(test::folderEntries(dir.path()).empty());
-    }
+        NgramWorkers workers(2, 4, 4 << 10, folder, 2);
+        ASSERT_TRUE(handAll(workers, blocks));
+        ASSERT_TRUE(workers.spilled());
+        const NgramWorkers::DrainShare share{
+            [](int, const std::uint32_t*, const SequenceTally&) { return true; }, {}};
+        const NgramWorkers::DrainShare shares[] = {share, share};
+        EXPECT_FALSE(workers.drain(1, 1, shares, [](double) { return true; }));
+        EXPECT_TRUE(workers.failed());
+        const NgramCounter* failed = workers.failedCounter();
+        ASSERT_NE(failed, nullptr);
+        EXPECT_EQ(failed->error(), EIO);
+    });
 }
 
 TEST(NgramWorkers, AWorkerThatFailsEndsTheRunAndSaysWhy) {
