@@ -16,6 +16,7 @@
 
 #include <dirent.h>
 #include <functional>
+#include <thread>
 
 namespace lexmora {
 namespace {
@@ -157,8 +158,13 @@ protected:
 };
 
 TEST_F(CollocatesOverACorpus, AStopMidRunLeavesNoThreadBehind) {
-    // the walk polls once (one source file), the corpus count before each file it takes
-    for (const int exitAt : {1, 2, 5}) {
+    // A runtime may start a helper thread of its own at the first thread the process makes
+    // (ThreadSanitizer does, and keeps it): made here, it is in the count before.
+    std::thread([] {}).join();
+    // The walk polls once (one source file), the corpus count before each file it takes. Only
+    // those two polls are sure to come: the counter's thread may take every file before this
+    // one takes a second (it did, on a loaded machine).
+    for (const int exitAt : {1, 2}) {
         SCOPED_TRACE(exitAt);
         const std::size_t before = threadCount();
         ScriptedHost host;
@@ -175,7 +181,7 @@ TEST_F(CollocatesOverACorpus, APauseHoldsTheCountAndChangesNothing) {
     const auto unpaused = runWith(plain);
     ASSERT_TRUE(unpaused.ok()) << unpaused.error().text;
     EXPECT_EQ(unpaused->corpusTokens, 60 * 9);
-    for (const int pauseAt : {1, 2, 3}) {
+    for (const int pauseAt : {1, 2}) { // the polls sure to come (see above)
         SCOPED_TRACE(pauseAt);
         ScriptedHost host;
         host.pauseAtYield = pauseAt;
