@@ -124,6 +124,7 @@ void TallyTable::clear() {
 }
 
 void TallyTable::takeRecords(std::vector<std::uint32_t>& out) {
+    static_assert(kHeadWords - kFreq == kRecordHead, "a record is a slot without its hash");
     const std::size_t record = m_stride - kFreq;
     std::size_t at = out.size();
     out.resize(at + m_used * record);
@@ -225,8 +226,8 @@ void NgramCounter::removeFolder() {
     m_folder.clear();
 }
 
-// Every partition's table goes to this round's file, one after another, as records of the
-// tally and the ids, written a megabyte or so at a time.
+// Every partition's table goes to the end of the spill file, one after another, as records of
+// the tally and the ids, written a megabyte or so at a time.
 bool NgramCounter::spill() {
     if (m_folder.empty() && !makeFolder())
         return false;
@@ -291,7 +292,7 @@ bool NgramCounter::readSegment(const SpillRound& round, int n, std::size_t part,
     const auto [offset, bytes] = round[segmentOf(n, part)];
     if (bytes == 0)
         return true;
-    const std::size_t words = 4 + static_cast<std::size_t>(n);
+    const std::size_t words = TallyTable::recordWords(n);
     const std::size_t record = words * sizeof(std::uint32_t);
     // room kept from one segment to the next (the caller's), as large as the longest segment
     // read so far, up to a megabyte: most segments are a few kilobytes
@@ -351,7 +352,7 @@ bool NgramCounter::drainPartition(Partition& p, int n, std::size_t k, Pass pass,
     // Room for every tally the partition took (most often fewer sequences: the rounds share
     // many), but no more than its table held at its fullest: the merged table is kept from
     // partition to partition, and grows if it must.
-    const std::size_t record = (4 + static_cast<std::size_t>(n)) * sizeof(std::uint32_t);
+    const std::size_t record = TallyTable::recordWords(n) * sizeof(std::uint32_t);
     std::size_t spilled = 0;
     for (const SpillRound& round : m_rounds)
         spilled += static_cast<std::size_t>(round[segmentOf(n, k)].second / record);
@@ -359,7 +360,8 @@ bool NgramCounter::drainPartition(Partition& p, int n, std::size_t k, Pass pass,
     std::vector<std::uint32_t> chunk;
     for (const SpillRound& round : m_rounds)
         if (!readSegment(round, n, k, chunk, [&](const std::uint32_t* r) {
-                merged.addLater(r + 4, HashSequence(r + 4, n), {r[0], r[1], r[2], r[3]});
+                const std::uint32_t* ids = r + TallyTable::kRecordHead;
+                merged.addLater(ids, HashSequence(ids, n), {r[0], r[1], r[2], r[3]});
             }))
             return false;
     p.onDisk = false;

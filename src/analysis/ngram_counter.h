@@ -61,9 +61,14 @@ public:
     // Empty, its memory kept: a table refilled after a spill neither grows again through every
     // size nor faults its pages in anew.
     void clear();
-    // Every tally appended to `out` as a record (freq, range, first file, last file, then the
-    // ids), the table left empty as clear() leaves it: each slot is read and emptied in one pass.
+    // Every tally appended to `out` as a record of recordWords(size) words (freq, range, first
+    // file, last file, then the ids), the table left empty as clear() leaves it: each slot is
+    // read and emptied in one pass.
     void takeRecords(std::vector<std::uint32_t>& out);
+    static constexpr std::size_t kRecordHead = 4; // the tally's words, before the ids
+    static std::size_t recordWords(int size) {
+        return kRecordHead + static_cast<std::size_t>(size);
+    }
 
     template <typename Visit> void forEach(Visit&& visit) const {
         for (std::size_t at = 0; at < m_slots.size(); at += m_stride) {

@@ -98,9 +98,9 @@ public:
         std::function<bool(int size, const std::uint32_t* ids, const SequenceTally&)> take;
         std::function<bool()> finish;
     };
-    // Every counter drained (see NgramCounter::drainShare) in shares.size() shares, each on a thread
-    // of its own where one can be had. `between` is called on the calling thread only, now and
-    // then, with the share of the whole drain done (false stops). False when stopped, when a
+    // Every counter drained (see NgramCounter::drainShare) in shares.size() shares, each on a
+    // thread of its own where one can be had. `between` is called on the calling thread only, now
+    // and then, with the share of the whole drain done (false stops). False when stopped, when a
     // share's taker failed, or when the drain failed (failed()).
     bool drain(std::uint32_t minFreq, std::uint32_t minRange, std::span<const DrainShare> shares,
                const NgramCounter::Between& between);
