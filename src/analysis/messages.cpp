@@ -277,7 +277,7 @@ Message NotATextSource(const std::string& path) {
                Icon::Exclamation);
 }
 
-Message CannotMakeSpillFolder(const std::string& folder, const std::string& errorText) {
+Message CannotSpillInFolder(const std::string& folder, const std::string& errorText) {
     return box(joinLines({"Cannot write temporary files in the folder " + utf8ToCp1252(folder),
                           errorText, "Please choose another temporary folder."}),
                " N-grams", Buttons::Ok, Icon::Exclamation);

@@ -75,7 +75,7 @@ Message NgramsAbandoned();
 Message SizeOutOfRange(const std::string& given);
 Message NoWordsForNgrams();
 Message NotATextSource(const std::string& path);
-Message CannotMakeSpillFolder(const std::string& folder, const std::string& errorText);
+Message CannotSpillInFolder(const std::string& folder, const std::string& errorText);
 Message SpillFailed(const std::string& folder, const std::string& errorText);
 Message NgramCountingFailed(const std::string& why);
 Message NgramFileDamaged(const std::string& name, const std::string& reason);

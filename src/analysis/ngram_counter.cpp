@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace lexmora {
@@ -160,7 +159,7 @@ std::size_t NgramCounter::queueWordsFor(std::size_t memoryBound) {
 NgramCounter::NgramCounter(std::vector<int> sizes, std::size_t memoryBound,
                            std::string temporaryFolder)
     : m_sizes(std::move(sizes)), m_memoryBound(memoryBound),
-      m_queueWords(queueWordsFor(memoryBound)), m_base(std::move(temporaryFolder)) {
+      m_queueWords(queueWordsFor(memoryBound)), m_temporaryFolder(std::move(temporaryFolder)) {
     std::sort(m_sizes.begin(), m_sizes.end());
     m_minSize = m_sizes.front();
     m_parts.resize(static_cast<std::size_t>(m_sizes.back() - m_minSize + 1));
@@ -203,42 +202,22 @@ bool NgramCounter::settle() {
     return bytes() <= std::max(m_memoryBound, m_keptBytes) || spill();
 }
 
-bool NgramCounter::makeFolder() {
-    std::string pattern = (m_base.empty() ? std::string("/tmp") : m_base);
-    if (pattern.back() != '/')
-        pattern += '/';
-    pattern += "~lexmora-ngrams-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        noteError(errno);
-        m_folderFailed = true;
-        return false;
-    }
-    m_folder = pattern;
-    return true;
-}
-
-void NgramCounter::removeFolder() {
+void NgramCounter::dropSpills() {
     m_rounds.clear();
     m_spillFile = UniqueFd(); // it has no name: closed, it is gone
-    if (m_folder.empty())
-        return;
-    ::rmdir(m_folder.c_str());
-    m_folder.clear();
 }
 
 // Every partition's table goes to the end of the spill file, one after another, as records of
 // the tally and the ids, written a megabyte or so at a time.
 bool NgramCounter::spill() {
-    if (m_folder.empty() && !makeFolder())
-        return false;
     if (!m_spillFile.valid()) {
-        const std::string path = m_folder + "/spilled.tmp";
-        m_spillFile = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        int error = 0;
+        m_spillFile = openNamelessTemporary(m_temporaryFolder, "~lexmora-ngrams-", error);
         if (!m_spillFile.valid()) {
-            noteError(errno);
+            noteError(error);
+            m_folderRefused = true;
             return false;
         }
-        ::unlink(path.c_str());
     }
     SpillRound round(m_parts.size() * kPartitions, {0, 0});
     std::vector<std::uint32_t> out;

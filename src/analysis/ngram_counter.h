@@ -107,11 +107,10 @@ inline std::uint64_t HashSequence(const std::uint32_t* ids, int size) {
 
 class NgramCounter {
 public:
-    // Sequences of the `sizes` given (at least one). A folder of its own is made in
-    // `temporaryFolder` at the first spill; it goes, with every file in it, when the counter
-    // does.
+    // Sequences of the `sizes` given (at least one). The first spill makes a file in
+    // `temporaryFolder` that has no name there (nothing is left, even by a killed process); it
+    // is gone once dropSpills() is called or the counter is.
     NgramCounter(std::vector<int> sizes, std::size_t memoryBound, std::string temporaryFolder);
-    ~NgramCounter() { removeFolder(); }
     NgramCounter(const NgramCounter&) = delete;
     NgramCounter& operator=(const NgramCounter&) = delete;
 
@@ -127,12 +126,12 @@ public:
     }
 
     // Spills when the tables are over the bound. False when a spill failed: error() is the
-    // errno, and folderFailed() tells whether the folder itself could not be made.
+    // errno, and folderRefused() tells whether the folder took no temporary file at all.
     bool settle();
     bool spilled() const { return m_spills > 0; }
     int error() const { return m_error.load(); }
-    bool folderFailed() const { return m_folderFailed; }
-    const std::string& temporaryFolder() const { return m_base; }
+    bool folderRefused() const { return m_folderRefused; }
+    const std::string& temporaryFolder() const { return m_temporaryFolder; }
 
     // False stops the drain (what takes the n-grams can take no more).
     using Emit = std::function<bool(int size, const std::uint32_t* ids, const SequenceTally&)>;
@@ -141,12 +140,12 @@ public:
     // Every sequence of every size with at least `minFreq` occurrences in `minRange` files, of
     // the partitions numbered `share` modulo `shares`, partition by partition (the spilled
     // ones merged); memory is given back as it goes. The shares of one counter may be drained
-    // on threads of their own at once (partitions never meet); the temporary file and folder
-    // stay until dropSpills(), once every share is drained. False when stopped (by `between`
+    // on threads of their own at once (partitions never meet); the temporary file stays until
+    // dropSpills(), once every share is drained. False when stopped (by `between`
     // or `emit`), or when the temporary file could not be read back (error() not 0).
     bool drainShare(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
                     const Between& between, std::size_t share, std::size_t shares);
-    void dropSpills() { removeFolder(); }
+    void dropSpills();
 
 private:
     static constexpr std::size_t kPartitions = 256;
@@ -199,8 +198,6 @@ private:
         int none = 0;
         m_error.compare_exchange_strong(none, error);
     }
-    bool makeFolder();
-    void removeFolder();
 
     // Where a spill put each partition's records, per [size - minSize][partition]: offset
     // and bytes in the spill file.
@@ -217,16 +214,15 @@ private:
     int m_minSize = 0;
     std::size_t m_memoryBound;
     std::size_t m_queueWords;
-    std::string m_base;   // where the run folder goes
-    std::string m_folder; // the run's own, once made
-    bool m_folderFailed = false;
+    std::string m_temporaryFolder;
+    bool m_folderRefused = false;
     std::vector<std::vector<Partition>> m_parts; // [size - minSize][partition], empty for
                                                  // the sizes between those counted
     // What the tables kept at the last spill: they may fill it again, not grow beyond it.
     std::size_t m_keptBytes = 0;
     int m_spills = 0;
-    // Every spill's records, one round after another, in one file that has no name in the
-    // folder from the moment it is open: closed, it is gone, on any way out.
+    // Every spill's records, one round after another, in one file that has no name from the
+    // moment it is open: closed, it is gone, on any way out.
     UniqueFd m_spillFile;
     std::uint64_t m_spillBytes = 0;
     std::vector<SpillRound> m_rounds;

@@ -318,19 +318,9 @@ void NgramSorter::sortChunk() {
 }
 
 bool NgramSorter::openRunFile() {
-    std::string pattern = m_folder.empty() ? std::string("/tmp") : m_folder;
-    if (pattern.back() != '/')
-        pattern += '/';
-    pattern += "~lexmora-ngram-list-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        m_error = errno;
-        return false;
-    }
-    // gone from the folder at once: the runs live as long as the descriptor, on every way out
-    ::unlink(pattern.c_str());
-    m_runFile = UniqueFd(fd);
-    return true;
+    // the runs live as long as the descriptor, on every way out
+    m_runFile = openNamelessTemporary(m_folder, "~lexmora-ngram-list-", m_error);
+    return m_runFile.valid();
 }
 
 // The chunk sorted and appended to the run file as key and record, entry after entry.

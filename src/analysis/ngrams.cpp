@@ -158,8 +158,8 @@ Failure NgramRun::countingFailure() const {
                                                : FailureCode::Unspecified);
     const int error = counter->error();
     const std::string text = std::strerror(error);
-    if (counter->folderFailed())
-        return Failure(analysis::msg::CannotMakeSpillFolder(counter->temporaryFolder(), text),
+    if (counter->folderRefused())
+        return Failure(analysis::msg::CannotSpillInFolder(counter->temporaryFolder(), text),
                        FailureCode::CannotWrite, error);
     return Failure(analysis::msg::SpillFailed(counter->temporaryFolder(), text),
                    error == ENOSPC ? FailureCode::DiskFull : FailureCode::CannotWrite, error);

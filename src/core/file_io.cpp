@@ -105,6 +105,20 @@ bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset) {
     return readAllAt(fd, out, size, offset, error);
 }
 
+UniqueFd openNamelessTemporary(const std::string& folder, std::string_view prefix, int& error) {
+    std::string pattern = folder.empty() ? std::string("/tmp") : folder;
+    if (pattern.back() != '/')
+        pattern += '/';
+    pattern.append(prefix).append("XXXXXX");
+    UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC)); // a program started later never holds it
+    if (!fd.valid()) {
+        error = errno;
+        return fd;
+    }
+    ::unlink(pattern.c_str());
+    return fd;
+}
+
 bool writeFileReplacing(const std::string& path, std::string_view data) {
     std::string temp = path + ".XXXXXX";
     UniqueFd fd(::mkstemp(temp.data()));

@@ -1,8 +1,8 @@
 #include "search/hit_spool.h"
 
 #include "core/failure.h"
+#include "core/file_io.h"
 #include "core/messages.h"
-#include "core/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -93,11 +93,10 @@ Status HitSpool::add(std::size_t slot, std::uint32_t file, std::string_view line
 // serve a list of any length.
 Status HitSpool::spill() {
     if (m_fd < 0) {
-        std::string name = AddBackslash(m_tempDirectory) + "lexmora-hits-XXXXXX";
-        m_fd = ::mkstemp(name.data());
+        int error = 0;
+        m_fd = openNamelessTemporary(m_tempDirectory, "lexmora-hits-", error).release();
         if (m_fd < 0)
-            return spoolFailure(errno);
-        ::unlink(name.c_str());
+            return spoolFailure(error);
     }
     m_order.clear();
     for (std::size_t slot = 0; slot < m_memory.size(); ++slot)

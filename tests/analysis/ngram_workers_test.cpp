@@ -369,7 +369,7 @@ TEST(NgramWorkers, ASpillThatCannotBeWrittenNamesItsCounter) {
         EXPECT_FALSE(workerCount(workers, blocks, 1, 1).ok);
         const NgramCounter* failed = workers.failedCounter();
         ASSERT_NE(failed, nullptr);
-        EXPECT_TRUE(failed->folderFailed());
+        EXPECT_TRUE(failed->folderRefused());
         EXPECT_EQ(failed->error(), ENOENT);
         EXPECT_EQ(failed->temporaryFolder(), dir.path() + "/no such folder");
     }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -232,6 +233,37 @@ TEST_F(NgramsTest, LeavingMidRunLeavesNoTemporaryFile) {
     }
 }
 
+// Looks into the temporary folder at every yield.
+class WatchingHost : public RunHost {
+public:
+    explicit WatchingHost(std::function<bool()> showsSomething)
+        : m_showsSomething(std::move(showsSomething)) {}
+    void yield(ProgramState&) override {
+        ++m_yields;
+        m_seen += m_showsSomething() ? 1 : 0;
+    }
+    int yields() const { return m_yields; }
+    int seen() const { return m_seen; }
+
+private:
+    std::function<bool()> m_showsSomething;
+    int m_yields = 0, m_seen = 0;
+};
+
+// The spills and the sorted runs have no name in the folder while the run goes on, so that a
+// process killed at any moment leaves nothing behind.
+TEST_F(NgramsTest, WhileItSpillsTheTemporaryFolderShowsNothing) {
+    NgramRequest request = sized(2, 4, 2, 1);
+    request.sources = write(randomTexts(30, 2000, 17));
+    request.memoryBound = 4096;
+    WatchingHost host([this] { return !temporaryEntries().empty(); });
+    const Result<NgramResult> r = count(request, &host);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->spilled);
+    EXPECT_GT(host.yields(), 10);
+    EXPECT_EQ(host.seen(), 0);
+}
+
 // Pauses at the n-th yield, and goes on after a few waits.
 class PausingHost : public RunHost {
 public:
@@ -283,7 +315,7 @@ TEST_F(NgramsTest, AnUnwritableTemporaryFolderOrAFullDiskIsToldAndLeavesNothing)
     ASSERT_FALSE(r);
     EXPECT_EQ(r.code(), FailureCode::CannotWrite);
     EXPECT_EQ(r.error().text,
-              analysis::msg::CannotMakeSpillFolder(state.TempDirectory, "Not a directory").text);
+              analysis::msg::CannotSpillInFolder(state.TempDirectory, "Not a directory").text);
     state.TempDirectory = temp;
     {
         test::SmallDisk disk(10000);

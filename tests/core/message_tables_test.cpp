@@ -349,7 +349,7 @@ std::vector<Row> everyMessage() {
         {analysis::msg::NotATextSource("/t/caf\xC3\xA9.bin"),
          "/t/caf\xE9.bin is not a text file - left out.", " N-grams", Buttons::Ok,
          Icon::Exclamation},
-        {analysis::msg::CannotMakeSpillFolder("/tmp/x", "Not a directory"),
+        {analysis::msg::CannotSpillInFolder("/tmp/x", "Not a directory"),
          "Cannot write temporary files in the folder /tmp/x\r\nNot a directory\r\nPlease choose "
          "another temporary folder.",
          " N-grams", Buttons::Ok, Icon::Exclamation},
