@@ -9,9 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace lexmora {
 
