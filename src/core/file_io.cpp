@@ -106,11 +106,18 @@ bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset) {
 }
 
 UniqueFd openNamelessTemporary(const std::string& folder, std::string_view prefix, int& error) {
-    std::string pattern = folder.empty() ? std::string("/tmp") : folder;
+    const std::string where = folder.empty() ? std::string("/tmp") : folder;
+    // a file that never has a name, where the file system can make one (ext4, tmpfs, xfs)
+    UniqueFd fd(::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (fd.valid())
+        return fd;
+    // elsewhere a name for the moment it takes to remove it; the folder's own failure is told
+    // by this try
+    std::string pattern = where;
     if (pattern.back() != '/')
         pattern += '/';
     pattern.append(prefix).append("XXXXXX");
-    UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC)); // a program started later never holds it
+    fd = UniqueFd(::mkostemp(pattern.data(), O_CLOEXEC)); // a program started later never holds it
     if (!fd.valid()) {
         error = errno;
         return fd;

@@ -44,10 +44,10 @@ bool readAllAt(int fd, char* out, std::size_t size, std::uint64_t offset, int& e
 // Writes all of `data` to `fd`, retrying short writes; false on any failure.
 bool writeAll(int fd, std::string_view data);
 
-// A new file of this process's own in `folder` (/tmp when empty), its name begun with `prefix`,
-// gone from the folder as soon as it is open: it lasts as long as its descriptor, so that
-// nothing is left on any way out, a killed process's too. Invalid, `error` the errno, when it
-// could not be made.
+// A new file of this process's own in `folder` (/tmp when empty) that has no name there (or,
+// on a file system that cannot make one so, a name begun with `prefix`, gone as soon as it is
+// open): it lasts as long as its descriptor, so that nothing is left on any way out, a killed
+// process's too. Invalid, `error` the errno, when it could not be made.
 UniqueFd openNamelessTemporary(const std::string& folder, std::string_view prefix, int& error);
 
 // Writes `data` to a new file beside `path` and renames it over `path`, so readers never see a

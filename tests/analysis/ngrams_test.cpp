@@ -251,7 +251,9 @@ private:
 };
 
 // The spills and the sorted runs have no name in the folder while the run goes on, so that a
-// process killed at any moment leaves nothing behind.
+// process killed at any moment leaves nothing behind. (Where the file system cannot make a file
+// without a name, one stands for the moment between its making and its removal, which a look
+// may just catch.)
 TEST_F(NgramsTest, WhileItSpillsTheTemporaryFolderShowsNothing) {
     NgramRequest request = sized(2, 4, 2, 1);
     request.sources = write(randomTexts(30, 2000, 17));
@@ -260,8 +262,8 @@ TEST_F(NgramsTest, WhileItSpillsTheTemporaryFolderShowsNothing) {
     const Result<NgramResult> r = count(request, &host);
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->spilled);
-    EXPECT_GT(host.yields(), 10);
-    EXPECT_EQ(host.seen(), 0);
+    EXPECT_GT(host.yields(), 20);
+    EXPECT_LE(host.seen(), 1) << "of " << host.yields() << " looks";
 }
 
 // Pauses at the n-th yield, and goes on after a few waits.
