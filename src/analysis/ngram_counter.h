@@ -141,8 +141,8 @@ public:
     // the partitions numbered `share` modulo `shares`, partition by partition (the spilled
     // ones merged); memory is given back as it goes. The shares of one counter may be drained
     // on threads of their own at once (partitions never meet); the temporary file stays until
-    // dropSpills(), once every share is drained. False when stopped (by `between`
-    // or `emit`), or when the temporary file could not be read back (error() not 0).
+    // dropSpills(), once every share is drained. False when stopped (by `between` or `emit`),
+    // or when the temporary file could not be read back (error() not 0).
     bool drainShare(std::uint32_t minFreq, std::uint32_t minRange, const Emit& emit,
                     const Between& between, std::size_t share, std::size_t shares);
     void dropSpills();
